@@ -1,0 +1,1 @@
+#include "geometry/Resample.h"
