@@ -1,1 +1,74 @@
-int main() { return 0; }
+// orva-cli: the command-line front end of ORVA.
+#include <QCoreApplication>
+#include <clocale>
+#include <iostream>
+#include <string>
+
+#include "cli/AirfoilCommand.h"
+#include "cli/CliSupport.h"
+#include "cli/SectionCommand.h"
+
+namespace {
+
+struct Command {
+  const char* name;
+  const char* summary;
+  int (*run)(const orva::cli::CommandArgs&);
+};
+
+constexpr Command kCommands[] = {
+    {"airfoil", "Report an airfoil (file, built-in or NACA) as JSON",
+     orva::cli::runAirfoilCommand},
+    {"section", "Build a panel's root (and tip) cut outlines and print them as JSON",
+     orva::cli::runSectionCommand},
+};
+
+void printUsage(std::ostream& out) {
+  out << "Usage: orva-cli <command> [options]\n"
+         "       orva-cli <command> --help\n\n"
+         "Commands:\n";
+  for (const Command& command : kCommands) {
+    std::string name = command.name;
+    name.resize(10, ' ');
+    out << "  " << name << command.summary << '\n';
+  }
+  out << "\nOptions:\n"
+         "  -h, --help     Show this help.\n"
+         "  -v, --version  Show the version.\n";
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("orva-cli"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(ORVA_VERSION));
+  // Numbers are read and written in the C locale whatever the user's locale says.
+  std::setlocale(LC_NUMERIC, "C");
+
+  QStringList arguments = QCoreApplication::arguments();
+  if (arguments.size() < 2) {
+    printUsage(std::cerr);
+    return orva::cli::kExitUsage;
+  }
+  const QString word = arguments.at(1);
+  if (word == QLatin1String("-h") || word == QLatin1String("--help") ||
+      word == QLatin1String("help")) {
+    printUsage(std::cout);
+    return orva::cli::kExitOk;
+  }
+  if (word == QLatin1String("-v") || word == QLatin1String("--version")) {
+    std::cout << "orva-cli " << ORVA_VERSION << '\n';
+    return orva::cli::kExitOk;
+  }
+  for (const Command& command : kCommands) {
+    if (word == QLatin1String(command.name)) {
+      arguments.removeAt(1);
+      arguments[0] = QStringLiteral("orva-cli ") + word;
+      return command.run(orva::cli::CommandArgs{arguments});
+    }
+  }
+  std::cerr << "orva-cli: unknown command '" << word.toStdString() << "'\n\n";
+  printUsage(std::cerr);
+  return orva::cli::kExitUsage;
+}

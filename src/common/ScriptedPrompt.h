@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <deque>
 #include <optional>
 #include <string>
@@ -12,6 +13,8 @@ namespace orva {
 // A UserPrompt for tests: records every call and plays back queued answers.
 // Questions with no queued answer get Cancel (OK/Cancel) or Abort
 // (Abort/Retry/Ignore); file choices with no queued answer are cancelled.
+// A queued answer the question cannot return (e.g. Retry to an OK/Cancel
+// question) throws std::logic_error, so a wrong test script fails loudly.
 class ScriptedPrompt : public UserPrompt {
  public:
   enum class Kind { Message, OkCancel, AbortRetryIgnore, OpenFile, SaveFile };
@@ -35,7 +38,10 @@ class ScriptedPrompt : public UserPrompt {
   const std::vector<Call>& calls() const { return calls_; }
   // The texts of the messages shown (Kind::Message only), in order.
   std::vector<std::string> messages() const;
+  // Forgets the recorded calls; queued answers and files stay.
   void clear();
+  std::size_t pendingAnswers() const { return answers_.size(); }
+  std::size_t pendingFiles() const { return files_.size(); }
 
  private:
   std::vector<Call> calls_;

@@ -1,1 +1,184 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+
+#include "common/SafeFile.h"
+
+namespace orva {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SafeFileTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = testing::TempDir() + "orva-safefile-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  static std::string read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  static void put(const fs::path& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+  }
+  std::set<std::string> entries() const {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir_)) names.insert(e.path().filename().string());
+    return names;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(SafeFileTest, EachRewriteKeepsTheVersionBeforeItAsBackup) {
+  const fs::path file = dir_ / "Table_foam.bd";
+  std::string error;
+
+  ASSERT_TRUE(writeFileSafely(file, "first\n", &error)) << error;
+  EXPECT_EQ(entries(), (std::set<std::string>{"Table_foam.bd"}));
+  EXPECT_EQ(read(file), "first\n");
+
+  ASSERT_TRUE(writeFileSafely(file, "second\n", &error)) << error;
+  EXPECT_EQ(entries(), (std::set<std::string>{"Table_foam.bd", "Table_foam.bd.bak"}));
+  EXPECT_EQ(read(file), "second\n");
+  EXPECT_EQ(read(dir_ / "Table_foam.bd.bak"), "first\n");
+
+  ASSERT_TRUE(writeFileSafely(file, "third\n", &error)) << error;
+  EXPECT_EQ(entries(), (std::set<std::string>{"Table_foam.bd", "Table_foam.bd.bak"}));
+  EXPECT_EQ(read(file), "third\n");
+  EXPECT_EQ(read(dir_ / "Table_foam.bd.bak"), "second\n");
+}
+
+TEST_F(SafeFileTest, ContentIsWrittenByteForByte) {
+  std::string binary;
+  for (int round = 0; round < 64; ++round) {
+    for (int b = 0; b < 256; ++b) binary.push_back(static_cast<char>(b));
+  }
+  const fs::path file = dir_ / "blob";
+  ASSERT_TRUE(writeFileSafely(file, binary));
+  EXPECT_EQ(fs::file_size(file), binary.size());
+  EXPECT_EQ(read(file), binary);
+
+  ASSERT_TRUE(writeFileSafely(file, ""));
+  EXPECT_EQ(fs::file_size(file), 0u);
+  EXPECT_EQ(read(dir_ / "blob.bak"), binary);
+}
+
+TEST_F(SafeFileTest, MissingDirectoryIsReportedAndNotCreated) {
+  std::string error;
+  EXPECT_FALSE(writeFileSafely(dir_ / "missing" / "list.bd", "x", &error));
+  EXPECT_NE(error.find("list.bd"), std::string::npos) << error;
+  EXPECT_FALSE(fs::exists(dir_ / "missing"));
+
+  put(dir_ / "plain", "keep");
+  error.clear();
+  EXPECT_FALSE(writeFileSafely(dir_ / "plain" / "list.bd", "x", &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(read(dir_ / "plain"), "keep");
+  EXPECT_EQ(entries(), (std::set<std::string>{"plain"}));
+}
+
+TEST_F(SafeFileTest, DirectoryInPlaceOfTheTargetIsLeftAlone) {
+  const fs::path target = dir_ / "data.bd";
+  fs::create_directory(target);
+  put(target / "inside", "keep");
+  std::string error;
+  EXPECT_FALSE(writeFileSafely(target, "x", &error));
+  EXPECT_NE(error.find("data.bd"), std::string::npos) << error;
+  EXPECT_EQ(read(target / "inside"), "keep");
+  EXPECT_EQ(entries(), (std::set<std::string>{"data.bd"}));
+}
+
+// Lowers the file-size limit so that writing more than `bytes` fails with
+// EFBIG, a write failure that root cannot bypass.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lowered = saved_;
+    lowered.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &lowered);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit saved_{};
+  void (*oldHandler_)(int) = nullptr;
+};
+
+TEST_F(SafeFileTest, FailedWriteKeepsFileAndBackupAndLeavesNoTemporary) {
+  const fs::path file = dir_ / "Table_table.bd";
+  ASSERT_TRUE(writeFileSafely(file, "old\n"));
+  ASSERT_TRUE(writeFileSafely(file, "current\n"));
+
+  std::string error;
+  bool written = true;
+  {
+    FileSizeLimit limit(64);
+    written = writeFileSafely(file, std::string(4096, 'n'), &error);
+  }
+  EXPECT_FALSE(written);
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(read(file), "current\n");
+  EXPECT_EQ(read(dir_ / "Table_table.bd.bak"), "old\n");
+  EXPECT_EQ(entries(), (std::set<std::string>{"Table_table.bd", "Table_table.bd.bak"}));
+}
+
+TEST_F(SafeFileTest, FailedRotationKeepsTheFileAndLeavesNoTemporary) {
+  const fs::path file = dir_ / "names.bd";
+  put(file, "current");
+  fs::create_directory(dir_ / "names.bd.bak");  // a .bak the file cannot be renamed over
+  put(dir_ / "names.bd.bak" / "inside", "x");
+
+  std::string error;
+  EXPECT_FALSE(writeFileSafely(file, "new", &error));
+  EXPECT_NE(error.find("names.bd.bak"), std::string::npos) << error;
+  EXPECT_EQ(read(file), "current");
+  EXPECT_EQ(entries(), (std::set<std::string>{"names.bd", "names.bd.bak"}));
+}
+
+TEST_F(SafeFileTest, SymbolicLinkIsFollowedAndStaysALink) {
+  fs::create_directory(dir_ / "store");
+  put(dir_ / "store" / "real.bd", "old");
+  const fs::path link = dir_ / "data.bd";
+  fs::create_symlink(fs::path("store") / "real.bd", link);
+
+  std::string error;
+  ASSERT_TRUE(writeFileSafely(link, "new", &error)) << error;
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(read(dir_ / "store" / "real.bd"), "new");
+  EXPECT_EQ(read(dir_ / "store" / "real.bd.bak"), "old");
+  EXPECT_EQ(entries(), (std::set<std::string>{"data.bd", "store"}));
+}
+
+TEST_F(SafeFileTest, RewrittenFileKeepsItsPermissions) {
+  const fs::path file = dir_ / "private.bd";
+  put(file, "old");
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  ASSERT_TRUE(writeFileSafely(file, "new"));
+  EXPECT_EQ(fs::status(file).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+}  // namespace
+}  // namespace orva
