@@ -4,8 +4,8 @@ namespace orva::cli {
 
 namespace {
 
-nlohmann::json profileToJson(const Profile& profile, bool withPoints) {
-  nlohmann::json out = {
+nlohmann::ordered_json profileToJson(const Profile& profile, bool withPoints) {
+  nlohmann::ordered_json out = {
       {"name", profile.name},
       {"count", profile.count()},
       {"leadingEdgeIndex", profile.leadingEdgeIndex},

@@ -1,5 +1,6 @@
 #include "cli/CliSupport.h"
 
+#include <QCoreApplication>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -32,7 +33,10 @@ bool parseOrReport(QCommandLineParser& parser, const CommandArgs& args) {
     return false;
   }
   if (parser.isSet(QStringLiteral("help"))) {
-    std::cout << parser.helpText().toStdString();
+    // The parser names the program by its path; show the subcommand instead.
+    QString help = parser.helpText();
+    help.replace(QCoreApplication::arguments().value(0), args.arguments.value(0));
+    std::cout << help.toStdString();
     std::exit(kExitOk);
   }
   return true;
@@ -96,15 +100,15 @@ std::optional<Profile> loadAirfoil(const AirfoilSource& source) {
   return std::nullopt;
 }
 
-nlohmann::json pointsToJson(const PointList& points) {
-  nlohmann::json list = nlohmann::json::array();
+nlohmann::ordered_json pointsToJson(const PointList& points) {
+  nlohmann::ordered_json list = nlohmann::ordered_json::array();
   for (const Point2D& p : points) list.push_back({p.x, p.y});
   return list;
 }
 
-void printJson(const nlohmann::json& document, bool compact) {
+void printJson(const nlohmann::ordered_json& document, bool compact) {
   // Texts are UTF-8 already; a stray invalid byte must not abort the report.
-  std::cout << document.dump(compact ? -1 : 2, ' ', false, nlohmann::json::error_handler_t::replace)
+  std::cout << document.dump(compact ? -1 : 2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
             << '\n';
 }
 

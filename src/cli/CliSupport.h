@@ -54,9 +54,9 @@ struct AirfoilSource {
 // and returns nothing.
 std::optional<Profile> loadAirfoil(const AirfoilSource& source);
 
-nlohmann::json pointsToJson(const PointList& points);
+nlohmann::ordered_json pointsToJson(const PointList& points);
 
 // Writes the document on stdout, indented unless `compact`.
-void printJson(const nlohmann::json& document, bool compact);
+void printJson(const nlohmann::ordered_json& document, bool compact);
 
 }  // namespace orva::cli

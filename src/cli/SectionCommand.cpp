@@ -14,7 +14,7 @@ constexpr double kWashoutMax = 90.0;
 constexpr double kSkinMin = -10.0;
 constexpr double kSkinMax = 10.0;
 
-nlohmann::json sectionToJson(const Section& section) {
+nlohmann::ordered_json sectionToJson(const Section& section) {
   return {
       {"name", section.profile.name},
       {"chord", section.params.chord},
@@ -132,7 +132,7 @@ int runSectionCommand(const CommandArgs& args) {
 
   RebuildSections(root, tip, options);
 
-  nlohmann::json out = {
+  nlohmann::ordered_json out = {
       {"wingPanel", options.wingPanel},
       {"splines", options.splines},
       {"root", sectionToJson(root)},

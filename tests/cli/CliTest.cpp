@@ -1,6 +1,7 @@
 // Runs orva-cli as a separate process, as a user or a script does.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -101,15 +102,19 @@ TEST_F(CliTest, RefusedFilesPrintTheProgramsMessagesInOrder) {
 }
 
 TEST_F(CliTest, ReadsAFileAndNamesItFromItsTextLine) {
-  const fs::path file = writeFile("wedge.dat", "Wedge 3\r\n1.0 0.01\r\n0.0 0.0\r\n1.0 -0.01\r\n");
+  const fs::path file =
+      writeFile("diamond.dat", "Diamond 5\r\n1.0 0.0\r\n0.5 0.05\r\n0.0 0.0\r\n0.5 -0.05\r\n1.0 0.0\r\n");
   const CliRun result = run("airfoil --compact '" + file.string() + "'");
   ASSERT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out.find('\n'), result.out.size() - 1);  // one line
   const auto json = result.json();
-  EXPECT_EQ(json["name"], "Wedge 3");
-  EXPECT_EQ(json["count"], 3);
-  EXPECT_EQ(json["leadingEdgeIndex"], 1);
-  EXPECT_NEAR(json["maxThickness"].get<double>(), 0.02, 1e-6);
+  EXPECT_EQ(json["name"], "Diamond 5");
+  EXPECT_EQ(json["count"], 5);
+  EXPECT_EQ(json["leadingEdgeIndex"], 2);
+  // Coordinates are read as 32-bit floats: 0.05f - (-0.05f) in double.
+  EXPECT_DOUBLE_EQ(json["maxThickness"].get<double>(),
+                   std::trunc(2.0 * static_cast<double>(0.05f) * 100000.0) * 0.00001);
+  EXPECT_DOUBLE_EQ(json["maxThicknessX"].get<double>(), 0.5);
 }
 
 TEST_F(CliTest, SectionMatchesTheTipToTheRootPointForPoint) {
