@@ -1,0 +1,146 @@
+#include "driver/InterfaceDriver.h"
+
+#include <initializer_list>
+#include <stdexcept>
+#include <string_view>
+
+#include "common/Messages.h"
+#include "common/UserPrompt.h"
+
+namespace orva {
+
+namespace {
+
+// Fills the printf-style "%s" fields of a catalogue text with the inserts, in
+// order; "%%" becomes "%". Every other sequence is copied as it stands, and a
+// field without an insert stays "%s".
+std::string fillStringFields(std::string_view pattern,
+                             std::initializer_list<std::string_view> inserts) {
+  std::string out;
+  out.reserve(pattern.size() + 16);
+  auto next = inserts.begin();
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '%' && i + 1 < pattern.size()) {
+      const char field = pattern[i + 1];
+      if (field == '%') {
+        out += '%';
+        ++i;
+        continue;
+      }
+      if (field == 's' && next != inserts.end()) {
+        out += *next++;
+        ++i;
+        continue;
+      }
+    }
+    out += pattern[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+InterfaceDriver::InterfaceDriver(std::unique_ptr<DriverDevice> device, UserPrompt& prompt)
+    : device_(std::move(device)), prompt_(prompt) {
+  if (!device_) throw std::invalid_argument("InterfaceDriver needs a device");
+}
+
+InterfaceDriver::~InterfaceDriver() { CloseDriver(); }
+
+std::string InterfaceDriver::versionText(std::uint16_t version) {
+  return std::to_string(version >> 8) + "." + std::to_string(version & 0xFF);
+}
+
+bool InterfaceDriver::OpenDriver() {
+  if (isOpen()) return true;
+  if (!device_->open()) {
+    prompt_.showMessage(messageText(Msg::ErrorInLoadingDriver), MessageIcon::Warning);
+    return false;
+  }
+  open_.store(true, std::memory_order_release);
+  version_ = device_->version();
+  if (version_ < kRequiredVersion) {
+    // An old driver stays in use for every request except Init.
+    prompt_.showMessage(fillStringFields(messageText(Msg::DriverVersionTooOld),
+                                         {versionText(version_), versionText(kRequiredVersion)}),
+                        MessageIcon::Warning);
+    return true;
+  }
+  device_->init();
+  return true;
+}
+
+void InterfaceDriver::CloseDriver() {
+  if (!isOpen()) return;
+  device_->close();
+  open_.store(false, std::memory_order_release);
+}
+
+bool InterfaceDriver::SendSteps(const std::uint8_t* bytes, std::size_t length) {
+  if (!isOpen()) return false;
+  const StepsCompletion done = device_->sendSteps(bytes, length);
+  if (!done.refusal.empty()) {
+    // Refused when issued: reported, then the completion decides all the same.
+    prompt_.showMessage(std::string(messageText(Msg::DeviceIoControlFailed)) + done.refusal,
+                        MessageIcon::Information);
+  }
+  if (!done.completed) {
+    prompt_.showMessage(std::string(messageText(Msg::GetOverlappedResultFailed)) + done.error,
+                        MessageIcon::Information);
+    return false;
+  }
+  return done.bytesReturned == 0;
+}
+
+void InterfaceDriver::StartTimerCount() {
+  if (isOpen()) device_->startTimerCount();
+}
+
+std::pair<bool, std::uint32_t> InterfaceDriver::PollTimerCount() {
+  if (!isOpen()) return {true, 0};
+  const std::optional<std::uint32_t> count = device_->pollTimerCount();
+  if (!count) return {false, 0};
+  return {true, *count};
+}
+
+std::uint32_t InterfaceDriver::WaitTimerCount() {
+  if (!isOpen()) return 0;
+  return device_->waitTimerCount();
+}
+
+void InterfaceDriver::Init() {
+  if (isOpen()) device_->init();
+}
+
+void InterfaceDriver::Start() {
+  if (isOpen()) device_->start();
+}
+
+void InterfaceDriver::Stop() {
+  if (isOpen()) device_->stop();
+}
+
+void InterfaceDriver::SetHeatOutput(int percent) {
+  if (percent < 0 || percent > 100) {
+    prompt_.showMessage(
+        formatMessage(Msg::InvalidPowerCoefficient, {std::to_string(percent) + "%"}),
+        MessageIcon::Warning);
+    return;
+  }
+  if (isOpen()) device_->setHeat(percent);
+}
+
+void InterfaceDriver::ReadStatus(DriverStatus& status) {
+  status.heatOnCount = 0;
+  status.heatOffCount = 100;
+  status.controlFlag = 1;
+  if (isOpen()) device_->readStatus(status, false);
+}
+
+void InterfaceDriver::ReadStatusWait(DriverStatus& status) {
+  status.heatOnCount = 0;
+  status.heatOffCount = 100;
+  if (isOpen()) device_->readStatus(status, true);
+}
+
+}  // namespace orva
