@@ -1,0 +1,114 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace orva {
+
+// The current cutting table: dimensions, axis drives, timer, heating time,
+// zero positions and remembered options. Fields are named by their file keys.
+//
+// A hand-edited file can hold a timer period, a pitch or a number of steps per
+// revolution of 0 or below: such values are kept as read (the move planner
+// refuses them); nothing in this layer divides by them unguarded.
+struct TableConfig {
+  int TableInv = 0;           // reverse table layout (0/1)
+  int InterfChauf = 1;        // the interface has heat acquisition (0/1)
+  double Tempo = 0.5;         // timer period, ms
+  double Chauffe = 10.0;      // wire heating time, s
+  int ArmVMax = 1;            // foam cut: raise the wire at maximum speed
+  int Entraxe = 1500;         // distance between the wire supports, mm
+  int AxesX = 1000;           // X travel, mm
+  int AxesY = 500;            // Y travel, mm
+  double ZeroX = 0.0;         // zero position in X, mm
+  int XNtour = 48;            // X motor steps per screw revolution
+  int XPasInvSens = 0;        // X backlash, steps
+  double XPas = 1.0;          // X screw pitch, mm per revolution
+  double XVmax = 5.0;         // minimum time between two X steps, ms
+  int VitesseInvSensX = 100;  // X backlash compensation speed, % of the X maximum speed
+  int VitesseInvSensY = 100;
+  int YNtour = 48;
+  int YPasInvSens = 0;
+  double YPas = 1.0;
+  double YVmax = 5.0;
+  int MargeBlocX = 0;  // block margins drawn by the cut preview, mm
+  int MargeBlocZ = 0;
+  double ZeroY = 0.0;
+
+  // Set when the record changed and must be written; cleared by a successful read.
+  bool tableModified = false;
+
+  // Every field to its built-in value (tableModified untouched).
+  void setBuiltIn();
+};
+
+// "NAME_table.bd".
+std::string TableFileName(std::string_view tableName);
+
+// Reads a table file given in pieces of any size (lines may span pieces).
+// Every line is matched against the 22 keys the way scanf matches a format
+// "KEY %d" / "KEY %lf": the key exactly at the start of the line, any amount of
+// white space (also none), then the number; what follows the number does not
+// matter. A matching line stores its field, so keys may come in any order and
+// the last occurrence wins; other lines are ignored. A line longer than
+// kMaxLineBytes is ignored as a whole; memory stays bounded by that length.
+// Values a field cannot hold (an integer beyond 32 bits, a double beyond its
+// range, inf, nan) make the line not match.
+class TableConfigParser {
+ public:
+  static constexpr std::size_t kMaxLineBytes = 4096;
+
+  explicit TableConfigParser(TableConfig& config) : config_(config) {}
+
+  void feed(std::string_view bytes);
+  // Takes a last line without line end, then keeps only the lowest bit of
+  // TableInv and InterfChauf. Call once, after the last feed.
+  void finish();
+
+ private:
+  void endLine();
+
+  TableConfig& config_;
+  std::string line_;
+  bool overlong_ = false;
+  bool afterCr_ = false;  // the previous byte ended a line with '\r'
+};
+
+// Matches every line of a table file against every key (see TableConfigParser).
+void ParseTableConfigText(std::string_view text, TableConfig& config);
+// The 22 lines of a table file, in Windows-1252 (plain ASCII in practice).
+std::string FormatTableConfig(const TableConfig& config);
+
+// Reads dir/fileName into `config` and clears tableModified; a file that
+// cannot be opened or read (missing, not a regular file, read error) changes
+// nothing. Returns whether the file was read.
+bool ReadTableConfig(TableConfig& config, const std::filesystem::path& dir,
+                     std::string_view fileName);
+// As ReadTableConfig; when the file cannot be opened and useDefaults is set,
+// the built-in values are taken and tableModified is set. Returns false only
+// when the file could not be read and no defaults were asked for.
+bool OpenTableConfig(TableConfig& config, const std::filesystem::path& dir,
+                     std::string_view fileName, bool useDefaults);
+// Writes the file (keeping the previous one as .bak) when tableModified is set.
+// Returns false when a write was due and failed. tableModified is left as it is.
+bool SaveTableConfig(const TableConfig& config, const std::filesystem::path& dir,
+                     std::string_view fileName);
+
+// Fastest speed of an axis in mm/s: pitch × 1000 / (steps × minimum step time).
+// 0 when the divisor is 0 or the result is not a finite number.
+double MaxAxisSpeed(double pitch, int stepsPerRevolution, double minStepTimeMs);
+
+// Locale-independent scanf conversions at the start of `text`, leading white
+// space skipped. Each returns the number of bytes consumed, or 0 when the
+// conversion fails; `value` is set only on success.
+// "%d": optional sign and decimal digits; a value beyond 32 bits fails.
+std::size_t scanInt(std::string_view text, int& value);
+// "%lf": optional sign, then decimal digits with an optional point and
+// exponent, or a hexadecimal number ("0x1.8p3"). As in scanf, the longest text
+// that can begin a number is taken, and "1e" or "0x" alone fail. inf, nan and
+// values beyond the double range fail.
+std::size_t scanDouble(std::string_view text, double& value);
+
+}  // namespace orva

@@ -1,0 +1,404 @@
+#include "config/TableConfigForm.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <system_error>
+#include <utility>
+
+#include "common/Messages.h"
+#include "common/UserPrompt.h"
+
+namespace orva {
+
+namespace {
+
+using Field = TableConfigField;
+
+constexpr int kPortCount = 4;  // LPT1..LPT4
+
+// A number as text, independent of the process locale. Buffers hold the
+// largest double written in fixed notation.
+std::string formatChars(double value, std::chars_format format, int precision) {
+  std::array<char, 400> buf{};
+  const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value, format, precision);
+  return r.ec == std::errc{} ? std::string(buf.data(), r.ptr) : std::string();
+}
+std::string fixed(double value, int decimals) {
+  return formatChars(value, std::chars_format::fixed, decimals);
+}
+// An edit box shows a double with 15 significant digits ("%.15g").
+std::string numberText(double value) { return formatChars(value, std::chars_format::general, 15); }
+std::string intText(long long value) { return std::to_string(value); }
+// A range bound in a message: the shortest text that reads back ("0.5", "100").
+std::string boundText(double value) {
+  std::array<char, 64> buf{};
+  const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value);
+  return std::string(buf.data(), r.ptr);
+}
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// The whole text as a non-negative integer (optional '+', decimal digits,
+// blanks around). Very long values saturate above the int range.
+std::optional<std::int64_t> parseNonNegativeInt(std::string_view text) {
+  std::string_view s = trim(text);
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  if (s.empty()) return std::nullopt;
+  constexpr std::int64_t kSaturated = std::int64_t{1} << 40;
+  std::int64_t value = 0;
+  for (const char c : s) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = std::min(kSaturated, value * 10 + (c - '0'));
+  }
+  return value;
+}
+
+// The whole text as a finite number (blanks around).
+std::optional<double> parseNumber(std::string_view text) {
+  const std::string_view s = trim(text);
+  double value = 0.0;
+  if (s.empty() || scanDouble(s, value) != s.size()) return std::nullopt;
+  return value;
+}
+
+// The live rules read a text the way atoi / atof do: the leading number, 0 when none.
+int leadingInt(std::string_view text) {
+  int value = 0;
+  return scanInt(text, value) != 0 ? value : 0;
+}
+double leadingNumber(std::string_view text) {
+  double value = 0.0;
+  return scanDouble(text, value) != 0 ? value : 0.0;
+}
+
+// The edit boxes and the record fields they show, in dialog order.
+struct EditBox {
+  Field field;
+  int TableConfig::*intField;        // integer boxes
+  double TableConfig::*doubleField;  // number boxes (both null: the timer)
+};
+constexpr std::array<EditBox, 17> kEditBoxes = {{
+    {Field::XNtour, &TableConfig::XNtour, nullptr},
+    {Field::XPas, nullptr, &TableConfig::XPas},
+    {Field::XPasInvSens, &TableConfig::XPasInvSens, nullptr},
+    {Field::VitesseInvSensX, &TableConfig::VitesseInvSensX, nullptr},
+    {Field::XVmax, nullptr, &TableConfig::XVmax},
+    {Field::YNtour, &TableConfig::YNtour, nullptr},
+    {Field::YPas, nullptr, &TableConfig::YPas},
+    {Field::YPasInvSens, &TableConfig::YPasInvSens, nullptr},
+    {Field::VitesseInvSensY, &TableConfig::VitesseInvSensY, nullptr},
+    {Field::YVmax, nullptr, &TableConfig::YVmax},
+    {Field::Entraxe, &TableConfig::Entraxe, nullptr},
+    {Field::AxesX, &TableConfig::AxesX, nullptr},
+    {Field::AxesY, &TableConfig::AxesY, nullptr},
+    {Field::ZeroX, nullptr, &TableConfig::ZeroX},
+    {Field::ZeroY, nullptr, &TableConfig::ZeroY},
+    {Field::Timer, nullptr, nullptr},
+    {Field::Chauffe, nullptr, &TableConfig::Chauffe},
+}};
+
+const EditBox* findEditBox(Field field) {
+  for (const EditBox& box : kEditBoxes) {
+    if (box.field == field) return &box;
+  }
+  return nullptr;
+}
+
+// The range checks, in the order they are made.
+struct RangeCheck {
+  Field field;
+  double min;
+  double max;
+};
+constexpr std::array<RangeCheck, 9> kRangeChecks = {{
+    {Field::Entraxe, 50, 2000},
+    {Field::XNtour, 40, 500},
+    {Field::XPas, 0.5, 100.0},
+    {Field::YPas, 0.5, 100.0},
+    {Field::YNtour, 40, 5000},
+    {Field::XPasInvSens, 0, 200},
+    {Field::YPasInvSens, 0, 200},
+    {Field::VitesseInvSensX, 1, 150},
+    {Field::VitesseInvSensY, 1, 150},
+}};
+
+// What the Default button puts into the dialog.
+TableConfig defaultButtonValues() {
+  TableConfig v;
+  v.Entraxe = 1000;
+  v.AxesX = 600;
+  v.AxesY = 250;
+  v.InterfChauf = 1;
+  v.Tempo = 0.5;
+  v.Chauffe = 10.0;
+  v.ZeroX = 0.0;
+  v.ZeroY = 0.0;
+  v.XNtour = 48;
+  v.XPas = 1.0;
+  v.XPasInvSens = 0;
+  v.XVmax = 5.0;
+  v.YNtour = 48;
+  v.YPas = 1.0;
+  v.YPasInvSens = 0;
+  v.YVmax = 5.0;
+  v.VitesseInvSensX = 100;
+  v.VitesseInvSensY = 100;
+  return v;
+}
+
+}  // namespace
+
+TableConfigForm::TableConfigForm(TableConfig& config, int& port,
+                                 std::vector<std::string> tableNames, std::string currentTable,
+                                 std::filesystem::path dataDirectory, UserPrompt& prompt,
+                                 TableConfigFormHooks hooks)
+    : config_(config),
+      portSetting_(port),
+      dataDirectory_(std::move(dataDirectory)),
+      prompt_(prompt),
+      hooks_(std::move(hooks)),
+      currentTable_(std::move(currentTable)) {
+  for (std::string& name : tableNames) {
+    if (!name.empty()) tableNames_.push_back(std::move(name));
+  }
+  openingTable_ = currentTable_;
+  if (!tableNames_.empty()) selectedTable_ = 0;
+  for (std::size_t i = 0; i < tableNames_.size(); ++i) {
+    if (tableNames_[i] == currentTable_) {
+      selectedTable_ = static_cast<int>(i);
+      break;
+    }
+  }
+  load();
+}
+
+std::string_view TableConfigForm::title() { return messageText(Msg::CncTableConfigurationTitle); }
+
+const std::string& TableConfigForm::text(Field field) const {
+  static const std::string kEmpty;
+  const std::size_t i = index(field);
+  return i < kFields ? texts_[i] : kEmpty;
+}
+
+bool TableConfigForm::checked(Field field) const {
+  if (field == Field::TableInv) return tableInv_;
+  if (field == Field::InterfChauf) return interfChauf_;
+  return false;
+}
+
+void TableConfigForm::load() {
+  Values values;
+  values.record = config_;
+  values.timer = config_.Tempo * 1000.0;
+  show(values);
+  tableInv_ = config_.TableInv != 0;
+  port_ = (portSetting_ >= 0 && portSetting_ < kPortCount) ? portSetting_ : 0;
+}
+
+// Writes every edit box and check box "heat acquisition" from `values` and
+// recomputes both maximum speeds (the reverse-layout box, the port and the
+// table list are left alone).
+void TableConfigForm::show(const Values& values) {
+  const TableConfig& r = values.record;
+  for (const EditBox& box : kEditBoxes) {
+    std::string& t = texts_[index(box.field)];
+    if (box.intField != nullptr) {
+      t = intText(r.*box.intField);
+    } else if (box.doubleField != nullptr) {
+      t = numberText(r.*box.doubleField);
+    } else {
+      t = numberText(values.timer);
+    }
+  }
+  interfChauf_ = r.InterfChauf != 0;
+  axes_[0] = {r.XNtour, r.XPas, r.XVmax};
+  axes_[1] = {r.YNtour, r.YPas, r.YVmax};
+  for (const Axis axis : {Axis::X, Axis::Y}) {
+    const AxisValues& a = axes_[index(axis)];
+    showMaxSpeed(axis, MaxAxisSpeed(a.pitch, a.steps, a.minTime));
+  }
+}
+
+void TableConfigForm::showMaxSpeed(Axis axis, double speed) {
+  maxSpeed_[index(axis)] = fixed(speed, 4);
+}
+
+void TableConfigForm::editText(Field field, std::string_view text) {
+  const std::size_t i = index(field);
+  if (i >= kFields) return;
+  if (findEditBox(field) == nullptr) return;
+  texts_[i] = std::string(text);
+
+  const Axis axis =
+      (field == Field::YNtour || field == Field::YPas || field == Field::YVmax) ? Axis::Y : Axis::X;
+  AxisValues& a = axes_[index(axis)];
+  switch (field) {
+    case Field::XNtour:
+    case Field::YNtour: {
+      const int steps = leadingInt(text);
+      if (steps != 0) {
+        a.steps = steps;
+        showMaxSpeed(axis, MaxAxisSpeed(a.pitch, a.steps, a.minTime));
+      } else {
+        showMaxSpeed(axis, 0.0);
+      }
+      break;
+    }
+    case Field::XPas:
+    case Field::YPas:
+      a.pitch = leadingNumber(text);
+      showMaxSpeed(axis, MaxAxisSpeed(a.pitch, a.steps, a.minTime));
+      break;
+    case Field::XVmax:
+    case Field::YVmax: {
+      // The time itself is taken only when all field values are read.
+      const double minTime = leadingNumber(text);
+      showMaxSpeed(axis, minTime != 0.0 ? MaxAxisSpeed(a.pitch, a.steps, minTime) : 0.0);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void TableConfigForm::setChecked(Field field, bool checked) {
+  if (field == Field::TableInv) tableInv_ = checked;
+  if (field == Field::InterfChauf) interfChauf_ = checked;
+}
+
+void TableConfigForm::selectPort(int index) {
+  if (index >= 0 && index < kPortCount) port_ = index;
+}
+
+void TableConfigForm::chooseTable(int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= tableNames_.size()) return;
+  selectedTable_ = index;
+  currentTable_ = tableNames_[static_cast<std::size_t>(index)];
+  if (hooks_.makeTableCurrent) hooks_.makeTableCurrent(currentTable_);
+  load();
+}
+
+void TableConfigForm::spinMinimumStepTime(Axis axis, int delta) {
+  Values values;
+  if (!exchange(values)) return;
+  const double period = values.timer / 1000.0;
+  double& minTime = axis == Axis::X ? values.record.XVmax : values.record.YVmax;
+  double next = minTime - static_cast<double>(delta) * values.timer / 1000.0;
+  if (!std::isfinite(next)) return;
+  if (next <= 0.0) next = period;
+  minTime = next;
+  show(values);
+}
+
+void TableConfigForm::pressDefault() {
+  Values values;
+  values.record = defaultButtonValues();
+  values.timer = 500.0;
+  show(values);
+}
+
+bool TableConfigForm::fail(Field field, const std::string& message) {
+  focus_ = field;
+  prompt_.showMessage(message, MessageIcon::Warning);
+  return false;
+}
+
+// Reads every edit box into `values` and checks the ranges.
+bool TableConfigForm::exchange(Values& values) {
+  values.record = config_;  // fields the dialog does not show stay as they are
+  std::array<std::int64_t, kFields> integers{};
+  for (const EditBox& box : kEditBoxes) {
+    const std::string& t = texts_[index(box.field)];
+    if (box.intField != nullptr) {
+      const std::optional<std::int64_t> v = parseNonNegativeInt(t);
+      bool ranged = false;
+      for (const RangeCheck& c : kRangeChecks) ranged = ranged || c.field == box.field;
+      // A ranged field too large for an int fails its range check below.
+      if (!v || (!ranged && *v > std::numeric_limits<int>::max())) {
+        return fail(box.field, formatMessage(Msg::PleaseEnterAPositiveInteger));
+      }
+      integers[index(box.field)] = *v;
+      values.record.*box.intField =
+          static_cast<int>(std::min<std::int64_t>(*v, std::numeric_limits<int>::max()));
+    } else {
+      const std::optional<double> v = parseNumber(t);
+      if (!v) return fail(box.field, formatMessage(Msg::PleaseEnterANumber));
+      if (box.doubleField != nullptr) {
+        values.record.*box.doubleField = *v;
+      } else {
+        values.timer = *v;
+      }
+    }
+  }
+  values.record.TableInv = tableInv_ ? 1 : 0;
+  values.record.InterfChauf = interfChauf_ ? 1 : 0;
+
+  for (const RangeCheck& c : kRangeChecks) {
+    const EditBox& box = *findEditBox(c.field);
+    if (box.intField != nullptr) {
+      const std::int64_t v = integers[index(c.field)];
+      if (v < static_cast<std::int64_t>(c.min) || v > static_cast<std::int64_t>(c.max)) {
+        return fail(c.field, formatMessage(Msg::PleaseEnterAnIntegerBetween,
+                                           {intText(static_cast<long long>(c.min)),
+                                            intText(static_cast<long long>(c.max))}));
+      }
+    } else {
+      const double v = values.record.*box.doubleField;
+      if (v < c.min || v > c.max) {
+        return fail(c.field, formatMessage(Msg::PleaseEnterANumberBetween,
+                                           {boundText(c.min), boundText(c.max)}));
+      }
+    }
+  }
+  return true;
+}
+
+bool TableConfigForm::validate() {
+  Values values;
+  if (!exchange(values)) return false;
+  const double period = values.timer / 1000.0;
+  const std::string periodText = fixed(period, 1);
+  if (values.record.XVmax < period) {
+    return fail(Field::XVmax, formatMessage(Msg::MotorSpeedLowerThanTimer, {periodText, "X"}));
+  }
+  if (values.record.YVmax < period) {
+    return fail(Field::YVmax, formatMessage(Msg::MotorSpeedLowerThanTimer, {periodText, "Y"}));
+  }
+  focus_ = Field::None;
+  return true;
+}
+
+TableConfigForm::OkResult TableConfigForm::ok() {
+  if (!validate()) return OkResult::Invalid;
+  Values values;
+  exchange(values);  // cannot fail: validate() made the same checks
+
+  config_ = values.record;
+  // The period the step times were checked against: timer / 1000 gives the
+  // same double as that check, where timer × 0.001 can come out one unit
+  // larger (9 µs) and put a checked step time just below the stored period.
+  config_.Tempo = values.timer / 1000.0;
+  portSetting_ = port_;
+  config_.tableModified = true;
+  const bool saved = SaveTableConfig(config_, dataDirectory_, TableFileName(currentTable_));
+  if (hooks_.resetPlanner) hooks_.resetPlanner();
+  return saved ? OkResult::Saved : OkResult::SaveFailed;
+}
+
+void TableConfigForm::cancel() {
+  if (hooks_.makeTableCurrent) hooks_.makeTableCurrent(openingTable_);
+}
+
+}  // namespace orva

@@ -1,0 +1,171 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/TableConfig.h"
+
+namespace orva {
+
+class UserPrompt;
+
+// The controls of the Table Configuration dialog, in the order the user sees
+// them (the order in which their texts are read when the dialog is confirmed).
+// Fields of the record carry its key names; Timer is the timer period in µs.
+enum class TableConfigField : int {
+  None,
+  CurrentTable,  // drop-down list of the tables
+  XNtour,
+  XPas,
+  XPasInvSens,
+  VitesseInvSensX,
+  XVmax,
+  YNtour,
+  YPas,
+  YPasInvSens,
+  VitesseInvSensY,
+  YVmax,
+  Entraxe,
+  AxesX,
+  AxesY,
+  ZeroX,
+  ZeroY,
+  TableInv,  // check box "Reverse table layout"
+  Port,      // drop-down list LPT1..LPT4
+  Timer,     // "Timer value (us)": Tempo × 1000
+  Chauffe,
+  InterfChauf,  // check box "Hardware interface with heat acquisition"
+  Count
+};
+
+// What the dialog needs from the program around it.
+struct TableConfigFormHooks {
+  // Makes the named table current and loads its files (the table list is
+  // marked for saving, the status bar shows the name). Called when the user
+  // chooses another table, and on Cancel with the table current at opening.
+  std::function<void(const std::string&)> makeTableCurrent;
+  // Resets the move planner's positions to the table's zero positions.
+  std::function<void()> resetPlanner;
+};
+
+// The Table Configuration dialog ("CNC Table Configuration") without its
+// widgets: field texts as the user sees them, the live rules, validation and
+// the OK / Cancel / Default buttons.
+//
+// Validation when the user confirms (stops at the first failure, with a
+// warning message and the focus on the failing field):
+//   1. every edit box is read in dialog order (TableConfigField order): an
+//      integer field takes only a non-negative integer ("Please enter a
+//      positive integer."), a number field only a finite number ("Please enter
+//      a number.");
+//   2. the ranges, in this order: Entraxe 50-2000, XNtour 40-500, XPas
+//      0.5-100, YPas 0.5-100, YNtour 40-5000, XPasInvSens 0-200, YPasInvSens
+//      0-200, VitesseInvSensX 1-150, VitesseInvSensY 1-150;
+//   3. XVmax, then YVmax, not below the timer period.
+// Steps 1 and 2 are also what the spin buttons do to take the field values.
+class TableConfigForm {
+ public:
+  using Field = TableConfigField;
+  enum class Axis { X, Y };
+  enum class OkResult {
+    Invalid,     // a check failed: the dialog stays open
+    Saved,       // committed and written
+    SaveFailed,  // committed in memory (still marked modified), the file write failed
+  };
+
+  // `port` is the Port setting (0..3 for LPT1..LPT4; another value is shown
+  // as LPT1). `tableNames` are the listed tables in list order (empty slots
+  // are skipped); `currentTable` is selected, or the first entry when absent.
+  TableConfigForm(TableConfig& config, int& port, std::vector<std::string> tableNames,
+                  std::string currentTable, std::filesystem::path dataDirectory, UserPrompt& prompt,
+                  TableConfigFormHooks hooks);
+
+  static std::string_view title();
+
+  // The text of an edit box (empty for the other controls).
+  const std::string& text(Field field) const;
+  // The state of a check box (false for the other controls).
+  bool checked(Field field) const;
+  int port() const { return port_; }
+  const std::vector<std::string>& tableNames() const { return tableNames_; }
+  int selectedTable() const { return selectedTable_; }  // -1 when the list is empty
+  const std::string& currentTable() const { return currentTable_; }
+  // The read-only maximum speed display of an axis, mm/s with four decimals.
+  const std::string& maxSpeedText(Axis axis) const { return maxSpeed_[index(axis)]; }
+  // The field given the focus by the last failed validation.
+  Field focus() const { return focus_; }
+
+  // The user typed in an edit box; steps per revolution, screw thread and
+  // minimum step time update the maximum speed display at once.
+  void editText(Field field, std::string_view text);
+  void setChecked(Field field, bool checked);
+  void selectPort(int index);
+  // The user chose entry `index` of the table list: it becomes the current
+  // table and every field is reloaded from its configuration.
+  void chooseTable(int index);
+  // A click on the spin button of an axis' minimum step time; delta is the
+  // proposed change of position (+1 or -1 per click). The time changes by
+  // one timer period, never to 0 or below.
+  void spinMinimumStepTime(Axis axis, int delta);
+  void pressDefault();
+
+  // The checks of "OK", with their messages. Changes nothing else.
+  bool validate();
+  // "OK": validates, then copies the fields into the record and the port
+  // setting, marks the record modified, writes the current table's file and
+  // resets the move planner.
+  OkResult ok();
+  // "Cancel": the table current at opening becomes current again and is reloaded.
+  void cancel();
+
+ private:
+  static constexpr std::size_t kFields = static_cast<std::size_t>(Field::Count);
+
+  struct AxisValues {
+    int steps = 0;
+    double pitch = 0.0;
+    double minTime = 0.0;
+  };
+  // The field values as read by the validation.
+  struct Values {
+    TableConfig record;
+    double timer = 0.0;
+  };
+
+  static std::size_t index(Axis axis) { return axis == Axis::X ? 0 : 1; }
+  static std::size_t index(Field field) { return static_cast<std::size_t>(field); }
+
+  void load();
+  void show(const Values& values);
+  void showMaxSpeed(Axis axis, double speed);
+  bool exchange(Values& values);
+  bool fail(Field field, const std::string& message);
+
+  TableConfig& config_;
+  int& portSetting_;
+  std::filesystem::path dataDirectory_;
+  UserPrompt& prompt_;
+  TableConfigFormHooks hooks_;
+
+  std::vector<std::string> tableNames_;
+  int selectedTable_ = -1;
+  std::string currentTable_;
+  std::string openingTable_;
+
+  std::array<std::string, kFields> texts_;
+  bool tableInv_ = false;
+  bool interfChauf_ = false;
+  int port_ = 0;
+  // Values the maximum speed displays are computed from; the minimum step time
+  // is taken from its edit box only when all field values are read.
+  std::array<AxisValues, 2> axes_;
+  std::array<std::string, 2> maxSpeed_;
+  Field focus_ = Field::None;
+};
+
+}  // namespace orva

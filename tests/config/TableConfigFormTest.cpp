@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/ScriptedPrompt.h"
+#include "config/TableConfigForm.h"
+
+namespace orva {
+namespace {
+
+namespace fs = std::filesystem;
+using Field = TableConfigField;
+using Axis = TableConfigForm::Axis;
+
+class TableConfigFormTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = testing::TempDir() + "orva-tableform-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    dataDir_ = dir_;
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  TableConfigForm& open(std::string current = "Default") {
+    TableConfigFormHooks hooks;
+    hooks.makeTableCurrent = [this](const std::string& name) {
+      madeCurrent_.push_back(name);
+      if (name == "Big") config_ = big_;
+    };
+    hooks.resetPlanner = [this] { ++resets_; };
+    form_ = std::make_unique<TableConfigForm>(config_, port_,
+                                              std::vector<std::string>{"Default", "", "Big"},
+                                              std::move(current), dataDir_, prompt_, hooks);
+    return *form_;
+  }
+  // Validates and expects exactly one warning with `message`.
+  void expectRefused(TableConfigForm& form, const std::string& message, Field focus) {
+    prompt_.clear();
+    EXPECT_FALSE(form.validate());
+    ASSERT_EQ(prompt_.calls().size(), 1u);
+    EXPECT_EQ(prompt_.calls()[0].text, message);
+    EXPECT_EQ(prompt_.calls()[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(form.focus(), focus);
+  }
+
+  fs::path dir_;
+  fs::path dataDir_;  // where the form saves
+  TableConfig config_;
+  TableConfig big_ = [] {
+    TableConfig c;
+    c.Entraxe = 700;
+    c.XNtour = 200;
+    c.XPas = 2.0;
+    c.XVmax = 1.0;
+    return c;
+  }();
+  int port_ = 2;
+  ScriptedPrompt prompt_;
+  std::vector<std::string> madeCurrent_;
+  int resets_ = 0;
+  std::unique_ptr<TableConfigForm> form_;
+};
+
+TEST_F(TableConfigFormTest, OpensWithTheRecordThePortAndTheCurrentTable) {
+  TableConfigForm& form = open("Big");
+  EXPECT_EQ(TableConfigForm::title(), "CNC Table Configuration");
+  EXPECT_EQ(form.text(Field::Entraxe), "1500");
+  EXPECT_EQ(form.text(Field::Timer), "500");
+  EXPECT_EQ(form.text(Field::XPas), "1");
+  EXPECT_TRUE(form.checked(Field::InterfChauf));
+  EXPECT_EQ(form.port(), 2);
+  EXPECT_EQ(form.tableNames(), (std::vector<std::string>{"Default", "Big"}));
+  EXPECT_EQ(form.selectedTable(), 1);
+  EXPECT_EQ(form.maxSpeedText(Axis::X), "4.1667");  // 1 × 1000 / (48 × 5)
+
+  port_ = 7;
+  EXPECT_EQ(open("Elsewhere").selectedTable(), 0);
+  EXPECT_EQ(form_->port(), 0);
+}
+
+TEST_F(TableConfigFormTest, LiveMaximumSpeed) {
+  TableConfigForm& form = open();
+  form.editText(Field::XNtour, "96");
+  EXPECT_EQ(form.maxSpeedText(Axis::X), "2.0833");  // 1000 / 480
+  form.editText(Field::XNtour, "0");
+  EXPECT_EQ(form.maxSpeedText(Axis::X), "0.0000");
+  form.editText(Field::XPas, "2");  // steps stay 96: 2000 / 480
+  EXPECT_EQ(form.maxSpeedText(Axis::X), "4.1667");
+  form.editText(Field::XVmax, "2.5");  // 2000 / (96 × 2.5)
+  EXPECT_EQ(form.maxSpeedText(Axis::X), "8.3333");
+  form.editText(Field::XPas, "1");  // the typed time is not taken yet: 1000 / (96 × 5)
+  EXPECT_EQ(form.maxSpeedText(Axis::X), "2.0833");
+  EXPECT_EQ(form.maxSpeedText(Axis::Y), "4.1667");
+}
+
+TEST_F(TableConfigFormTest, SpinStepsByOneTimerPeriodAndStopsAtOnePeriod) {
+  TableConfigForm& form = open();
+  form.editText(Field::YVmax, "0.8");
+  form.spinMinimumStepTime(Axis::Y, +1);
+  EXPECT_EQ(form.text(Field::YVmax), "0.3");
+  form.spinMinimumStepTime(Axis::Y, +1);
+  EXPECT_EQ(form.text(Field::YVmax), "0.5");
+  form.spinMinimumStepTime(Axis::Y, -1);
+  EXPECT_EQ(form.text(Field::YVmax), "1");
+  EXPECT_EQ(form.maxSpeedText(Axis::Y), "20.8333");  // 1000 / 48
+
+  form.editText(Field::Timer, "300");
+  form.editText(Field::XVmax, "0.9");
+  for (int i = 0; i < 3; ++i) form.spinMinimumStepTime(Axis::X, +1);  // 0.6, 0.3, then 0
+  EXPECT_EQ(form.text(Field::XVmax), "0.3");
+  EXPECT_TRUE(prompt_.calls().empty());
+
+  form.editText(Field::Entraxe, "abc");  // the values cannot be taken: nothing moves
+  form.spinMinimumStepTime(Axis::X, -1);
+  EXPECT_EQ(form.text(Field::XVmax), "0.3");
+  EXPECT_EQ(prompt_.messages(), std::vector<std::string>{"Please enter a positive integer."});
+}
+
+TEST_F(TableConfigFormTest, DefaultLeavesLayoutPortAndTableAlone) {
+  TableConfigForm& form = open("Big");
+  form.setChecked(Field::TableInv, true);
+  form.setChecked(Field::InterfChauf, false);
+  form.selectPort(3);
+  form.editText(Field::Entraxe, "1234");
+  form.editText(Field::XNtour, "96");
+  form.editText(Field::Timer, "900");
+  form.pressDefault();
+  EXPECT_EQ(form.text(Field::Entraxe), "1000");
+  EXPECT_EQ(form.text(Field::AxesX), "600");
+  EXPECT_EQ(form.text(Field::AxesY), "250");
+  EXPECT_EQ(form.text(Field::XNtour), "48");
+  EXPECT_EQ(form.text(Field::Timer), "500");
+  EXPECT_EQ(form.text(Field::Chauffe), "10");
+  EXPECT_TRUE(form.checked(Field::InterfChauf));
+  EXPECT_EQ(form.maxSpeedText(Axis::X), "4.1667");
+  EXPECT_TRUE(form.checked(Field::TableInv));
+  EXPECT_EQ(form.port(), 3);
+  EXPECT_EQ(form.selectedTable(), 1);
+  EXPECT_TRUE(madeCurrent_.empty());
+}
+
+TEST_F(TableConfigFormTest, ValidationOrderAndMessages) {
+  TableConfigForm& form = open();
+  EXPECT_TRUE(form.validate());
+
+  form.editText(Field::YNtour, "4000");
+  EXPECT_TRUE(form.validate());
+  form.editText(Field::XNtour, "4000");
+  expectRefused(form, "Please enter an integer between 40 and 500.", Field::XNtour);
+  form.editText(Field::Entraxe, "20");  // checked before the steps
+  expectRefused(form, "Please enter an integer between 50 and 2000.", Field::Entraxe);
+  form.editText(Field::AxesX, "12a");  // every text is read before any range
+  expectRefused(form, "Please enter a positive integer.", Field::AxesX);
+  form.editText(Field::AxesX, "99999999999");
+  expectRefused(form, "Please enter a positive integer.", Field::AxesX);
+
+  form.pressDefault();
+  form.editText(Field::XPasInvSens, "-5");
+  expectRefused(form, "Please enter a positive integer.", Field::XPasInvSens);
+  form.editText(Field::XPasInvSens, "0");
+  form.editText(Field::ZeroY, "north");
+  expectRefused(form, "Please enter a number.", Field::ZeroY);
+  form.editText(Field::ZeroY, " -12.5 ");
+  form.editText(Field::YPas, "100.5");
+  form.editText(Field::VitesseInvSensX, "0");
+  expectRefused(form, "Please enter a number between 0.5 and 100.", Field::YPas);
+  form.editText(Field::YPas, "100");
+  expectRefused(form, "Please enter an integer between 1 and 150.", Field::VitesseInvSensX);
+  form.editText(Field::VitesseInvSensX, "150");
+
+  form.editText(Field::Timer, "2000");
+  form.editText(Field::XVmax, "1.5");
+  form.editText(Field::YVmax, "1.5");
+  expectRefused(form, "Motor speed on  X axis lower than 2.0 ms", Field::XVmax);
+  form.editText(Field::XVmax, "2");
+  expectRefused(form, "Motor speed on  Y axis lower than 2.0 ms", Field::YVmax);
+  form.editText(Field::YVmax, "2.0");
+  EXPECT_TRUE(form.validate());
+}
+
+TEST_F(TableConfigFormTest, OkCommitsSavesAndResetsThePlanner) {
+  config_.ArmVMax = 0;  // not in the dialog: kept
+  TableConfigForm& form = open();
+  form.editText(Field::Entraxe, "800");
+  form.editText(Field::Timer, "250");
+  form.editText(Field::ZeroX, "12.5");
+  form.setChecked(Field::TableInv, true);
+  form.selectPort(1);
+  EXPECT_EQ(form.ok(), TableConfigForm::OkResult::Saved);
+  EXPECT_EQ(config_.Entraxe, 800);
+  EXPECT_EQ(config_.Tempo, 0.25);
+  EXPECT_EQ(config_.ZeroX, 12.5);
+  EXPECT_EQ(config_.TableInv, 1);
+  EXPECT_EQ(config_.ArmVMax, 0);
+  EXPECT_TRUE(config_.tableModified);
+  EXPECT_EQ(port_, 1);
+  EXPECT_EQ(resets_, 1);
+  TableConfig written;
+  ASSERT_TRUE(ReadTableConfig(written, dir_, "Default_table.bd"));
+  EXPECT_EQ(written.Entraxe, 800);
+  EXPECT_EQ(written.Tempo, 0.25);
+
+  form.editText(Field::Entraxe, "5");
+  EXPECT_EQ(form.ok(), TableConfigForm::OkResult::Invalid);
+  EXPECT_EQ(resets_, 1);
+  EXPECT_EQ(config_.Entraxe, 800);
+}
+
+TEST_F(TableConfigFormTest, StoredTimerPeriodIsTheOneTheStepTimesWereCheckedAgainst) {
+  // 9 × 0.001 is one unit above the double nearest 0.009; 9 / 1000 is that double.
+  TableConfigForm& form = open();
+  form.editText(Field::Timer, "9");
+  form.editText(Field::XVmax, "0.009");
+  form.editText(Field::YVmax, "0.009");
+  ASSERT_EQ(form.ok(), TableConfigForm::OkResult::Saved);
+  EXPECT_EQ(config_.Tempo, 0.009);
+  EXPECT_FALSE(config_.XVmax < config_.Tempo);
+}
+
+TEST_F(TableConfigFormTest, FailedSaveStillCommits) {
+  dataDir_ = dir_ / "missing";
+  TableConfigForm& form = open();
+  form.editText(Field::AxesY, "444");
+  EXPECT_EQ(form.ok(), TableConfigForm::OkResult::SaveFailed);
+  EXPECT_EQ(config_.AxesY, 444);
+  EXPECT_TRUE(config_.tableModified);
+  EXPECT_EQ(resets_, 1);
+}
+
+TEST_F(TableConfigFormTest, ChoosingATableReloadsAndCancelRestoresTheFirst) {
+  TableConfigForm& form = open();
+  form.editText(Field::AxesX, "123");
+  form.selectPort(3);
+  form.chooseTable(1);
+  EXPECT_EQ(madeCurrent_, std::vector<std::string>{"Big"});
+  EXPECT_EQ(form.currentTable(), "Big");
+  EXPECT_EQ(form.text(Field::Entraxe), "700");
+  EXPECT_EQ(form.text(Field::AxesX), "1000");
+  EXPECT_EQ(form.port(), 2);
+  EXPECT_EQ(form.maxSpeedText(Axis::X), "10.0000");  // 2 × 1000 / (200 × 1)
+
+  form.cancel();
+  EXPECT_EQ(madeCurrent_, (std::vector<std::string>{"Big", "Default"}));
+
+  TableConfigForm& again = open();
+  again.chooseTable(1);
+  ASSERT_EQ(again.ok(), TableConfigForm::OkResult::Saved);
+  TableConfig written;
+  EXPECT_TRUE(ReadTableConfig(written, dir_, "Big_table.bd"));
+  EXPECT_EQ(written.Entraxe, 700);
+  EXPECT_FALSE(fs::exists(dir_ / "Default_table.bd"));
+}
+
+}  // namespace
+}  // namespace orva

@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "config/TableConfig.h"
+
+namespace orva {
+namespace {
+
+namespace fs = std::filesystem;
+
+auto fields(const TableConfig& c) {
+  return std::make_tuple(c.TableInv, c.InterfChauf, c.Tempo, c.Chauffe, c.ArmVMax, c.Entraxe,
+                         c.AxesX, c.AxesY, c.ZeroX, c.XNtour, c.XPasInvSens, c.XPas, c.XVmax,
+                         c.VitesseInvSensX, c.VitesseInvSensY, c.YNtour, c.YPasInvSens, c.YPas,
+                         c.YVmax, c.MargeBlocX, c.MargeBlocZ, c.ZeroY);
+}
+
+TableConfig parsed(const std::string& text) {
+  TableConfig c;
+  ParseTableConfigText(text, c);
+  return c;
+}
+
+// The file the built-in record must give, written out by hand.
+const char* const kBuiltInFile =
+    "TableInv 0\nInterfChauf 1\nTempo 0.500000\nChauffe 10.000000\nArmVMax 1\n"
+    "Entraxe 1500\nAxesX 1000\nAxesY 500\nZeroX 0.000000\nXNtour 48\nXPasInvSens 0\n"
+    "XPas 1.000000\nXVmax 5.000000\nVitesseInvSensX 100\nVitesseInvSensY 100\nYNtour 48\n"
+    "YPasInvSens 0\nYPas 1.000000\nYVmax 5.000000\nMargeBlocX 0\nMargeBlocZ 0\nZeroY 0.000000\n";
+
+TEST(TableConfigParse, SingleKeyChangesOnlyItsField) {
+  TableConfig expected;
+  expected.Entraxe = 800;
+  EXPECT_EQ(fields(parsed("Entraxe 800")), fields(expected));
+  EXPECT_EQ(fields(parsed("no key here\n\n")), fields(TableConfig{}));
+}
+
+TEST(TableConfigParse, FlagsKeepTheirLowestBit) {
+  const TableConfig c = parsed("TableInv 3\nInterfChauf 2\n");
+  EXPECT_EQ(c.TableInv, 1);
+  EXPECT_EQ(c.InterfChauf, 0);
+  EXPECT_EQ(parsed("TableInv -1").TableInv, 1);
+}
+
+TEST(TableConfigParse, OrderDoesNotMatterAndTheLastValueWins) {
+  const std::vector<std::string> lines = {
+      "TableInv 1",    "InterfChauf 0", "Tempo 0.25", "Chauffe 7.5",        "ArmVMax 0",
+      "Entraxe 900",   "AxesX 640",     "AxesY 320",  "ZeroX -12.5",        "XNtour 200",
+      "XPasInvSens 3", "XPas 1.25",     "XVmax 2",    "VitesseInvSensX 80", "VitesseInvSensY 90",
+      "YNtour 400",    "YPasInvSens 4", "YPas 2.5",   "YVmax 3.5",          "MargeBlocX 10",
+      "MargeBlocZ 20", "ZeroY 33.75"};
+  // The same values as the file writes them (six decimals, file order).
+  const std::string written =
+      "TableInv 1\nInterfChauf 0\nTempo 0.250000\nChauffe 7.500000\nArmVMax 0\nEntraxe 900\n"
+      "AxesX 640\nAxesY 320\nZeroX -12.500000\nXNtour 200\nXPasInvSens 3\nXPas 1.250000\n"
+      "XVmax 2.000000\nVitesseInvSensX 80\nVitesseInvSensY 90\nYNtour 400\nYPasInvSens 4\n"
+      "YPas 2.500000\nYVmax 3.500000\nMargeBlocX 10\nMargeBlocZ 20\nZeroY 33.750000\n";
+
+  std::string forward, backward;
+  for (const std::string& l : lines) forward += l + "\n";
+  for (auto it = lines.rbegin(); it != lines.rend(); ++it) backward += *it + "\n";
+  EXPECT_EQ(FormatTableConfig(parsed(forward)), written);
+  EXPECT_EQ(FormatTableConfig(parsed(backward)), written);
+  EXPECT_EQ(parsed("AxesX 1\nAxesX 2\nAxesX 3\n").AxesX, 3);
+}
+
+TEST(TableConfigParse, KeysThatArePrefixesOfOtherKeys) {
+  const TableConfig a = parsed("XPasInvSens 3\nYPasInvSens 5\n");
+  EXPECT_EQ(a.XPasInvSens, 3);
+  EXPECT_EQ(a.YPasInvSens, 5);
+  EXPECT_EQ(a.XPas, 1.0);  // "XPas %lf" does not take "InvSens 3"
+  EXPECT_EQ(a.YPas, 1.0);
+  const TableConfig b = parsed("XPas 2.5\n");
+  EXPECT_EQ(b.XPas, 2.5);
+  EXPECT_EQ(b.XPasInvSens, 0);
+}
+
+TEST(TableConfigParse, NumbersAreReadAsScanfReadsThem) {
+  EXPECT_EQ(parsed("Entraxe 12.7").Entraxe, 12);  // %d stops at the point
+  EXPECT_EQ(parsed("Entraxe900").Entraxe, 900);   // the blank matches no white space too
+  EXPECT_EQ(parsed("Entraxe \t 901 mm").Entraxe, 901);
+  EXPECT_EQ(parsed(" Entraxe 902").Entraxe, 1500);  // the key must start the line
+  EXPECT_EQ(parsed("entraxe 903").Entraxe, 1500);
+  EXPECT_EQ(parsed("Entraxe -2147483648").Entraxe, -2147483647 - 1);
+  EXPECT_EQ(parsed("Entraxe 2147483648").Entraxe, 1500);  // beyond int: no match
+  EXPECT_EQ(parsed("Entraxe x").Entraxe, 1500);
+  EXPECT_EQ(parsed("Tempo .25").Tempo, 0.25);
+  EXPECT_EQ(parsed("Tempo 5.").Tempo, 5.0);
+  EXPECT_EQ(parsed("Tempo +1.5e-1ms").Tempo, 0.15);
+  EXPECT_EQ(parsed("Tempo 0x1p-2").Tempo, 0.25);
+  for (const char* bad : {"Tempo 1e", "Tempo 2e+x", "Tempo 0x", "Tempo nan", "Tempo -inf",
+                          "Tempo infinity", "Tempo 1e999", "Tempo .", "Tempo -"}) {
+    EXPECT_EQ(parsed(bad).Tempo, 0.5) << bad;
+  }
+}
+
+TEST(TableConfigParse, LineEndsAndLineLengths) {
+  const TableConfig c = parsed("AxesX 11\r\nAxesY 12\rEntraxe 13\nZeroY 4.5");
+  EXPECT_EQ(c.AxesX, 11);
+  EXPECT_EQ(c.AxesY, 12);
+  EXPECT_EQ(c.Entraxe, 13);
+  EXPECT_EQ(c.ZeroY, 4.5);
+
+  // "Entraxe", blanks, "777": exactly the longest line taken, then one byte more.
+  const std::string longest = "Entraxe" + std::string(4096 - 10, ' ') + "777";
+  ASSERT_EQ(longest.size(), TableConfigParser::kMaxLineBytes);
+  EXPECT_EQ(parsed(longest + "\n").Entraxe, 777);
+  const TableConfig tooLong = parsed("Entraxe " + longest.substr(7) + "\nAxesX 5");
+  EXPECT_EQ(tooLong.Entraxe, 1500);
+  EXPECT_EQ(tooLong.AxesX, 5);  // the next line is read again
+
+  // Fed one byte at a time (a "\r\n" split between pieces) the result is the same.
+  const std::string text = "AxesX 21\r\nAxesY 22\r\rEntraxe 23\n" + longest;
+  TableConfig pieces;
+  TableConfigParser parser(pieces);
+  for (const char ch : text) parser.feed(std::string_view(&ch, 1));
+  parser.finish();
+  EXPECT_EQ(fields(pieces), fields(parsed(text)));
+  EXPECT_EQ(pieces.Entraxe, 777);
+}
+
+TEST(TableConfigFormat, BuiltInRecordGivesTheExpectedFile) {
+  EXPECT_EQ(FormatTableConfig(TableConfig{}), kBuiltInFile);
+  TableConfig c;
+  c.ZeroX = -12.5;
+  c.Tempo = 0.0125;
+  const std::string text = FormatTableConfig(c);
+  EXPECT_NE(text.find("\nZeroX -12.500000\n"), std::string::npos);
+  EXPECT_NE(text.find("\nTempo 0.012500\n"), std::string::npos);
+}
+
+TEST(TableConfigMaxSpeed, DerivedSpeedAndGuardedDivisors) {
+  EXPECT_NEAR(MaxAxisSpeed(1.0, 48, 5.0), 1000.0 / 240.0, 1e-12);
+  EXPECT_DOUBLE_EQ(MaxAxisSpeed(2.0, 200, 0.5), 20.0);
+  EXPECT_EQ(MaxAxisSpeed(1.0, 0, 5.0), 0.0);
+  EXPECT_EQ(MaxAxisSpeed(1.0, 48, 0.0), 0.0);
+  EXPECT_EQ(MaxAxisSpeed(1e308, 1, 1e-10), 0.0);  // not finite
+}
+
+class TableConfigFiles : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = testing::TempDir() + "orva-tablecfg-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  static std::string read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  static void put(const fs::path& p, const std::string& content) {
+    std::ofstream(p, std::ios::binary) << content;
+  }
+  fs::path dir_;
+};
+
+TEST_F(TableConfigFiles, ReadAndOpen) {
+  TableConfig c;
+  c.Entraxe = 700;
+  c.tableModified = true;
+  EXPECT_FALSE(ReadTableConfig(c, dir_, "Missing_table.bd"));
+  EXPECT_EQ(c.Entraxe, 700);
+  EXPECT_TRUE(c.tableModified);
+  fs::create_directory(dir_ / "Dir_table.bd");
+  EXPECT_FALSE(ReadTableConfig(c, dir_, "Dir_table.bd"));
+  EXPECT_FALSE(OpenTableConfig(c, dir_, "Missing_table.bd", false));
+  EXPECT_EQ(c.Entraxe, 700);
+
+  EXPECT_TRUE(OpenTableConfig(c, dir_, "Missing_table.bd", true));
+  EXPECT_EQ(fields(c), fields(TableConfig{}));
+  EXPECT_TRUE(c.tableModified);
+
+  put(dir_ / "Big_table.bd", "AxesX 1200\r\n");
+  EXPECT_TRUE(OpenTableConfig(c, dir_, "Big_table.bd", true));
+  EXPECT_EQ(c.AxesX, 1200);
+  EXPECT_FALSE(c.tableModified);
+}
+
+TEST_F(TableConfigFiles, HugeFileIsReadLineByLine) {
+  // A 3 MB line is skipped without being held; the lines after it count.
+  std::string content(3'000'000, 'x');
+  content += "\nEntraxe 800\r\nAxesX 7";
+  put(dir_ / "H_table.bd", content);
+  TableConfig c;
+  ASSERT_TRUE(ReadTableConfig(c, dir_, "H_table.bd"));
+  EXPECT_EQ(c.Entraxe, 800);
+  EXPECT_EQ(c.AxesX, 7);
+}
+
+TEST_F(TableConfigFiles, HandEditedZerosAreKeptAndHarmless) {
+  put(dir_ / "Z_table.bd", "Tempo 0\nXPas 0\nXNtour 0\nYVmax -1\nYNtour -48\n");
+  TableConfig c;
+  ASSERT_TRUE(ReadTableConfig(c, dir_, "Z_table.bd"));
+  EXPECT_EQ(c.Tempo, 0.0);
+  EXPECT_EQ(c.XNtour, 0);
+  EXPECT_EQ(c.YVmax, -1.0);
+  EXPECT_EQ(MaxAxisSpeed(c.XPas, c.XNtour, c.XVmax), 0.0);
+  EXPECT_NEAR(MaxAxisSpeed(c.YPas, c.YNtour, c.YVmax), 1000.0 / 48.0, 1e-12);
+}
+
+TEST_F(TableConfigFiles, SaveWritesOnlyWhenModifiedAndKeepsTheBackup) {
+  TableConfig c;
+  EXPECT_TRUE(SaveTableConfig(c, dir_, "T_table.bd"));
+  EXPECT_FALSE(fs::exists(dir_ / "T_table.bd"));
+
+  c.tableModified = true;
+  ASSERT_TRUE(SaveTableConfig(c, dir_, "T_table.bd"));
+  EXPECT_EQ(read(dir_ / "T_table.bd"), kBuiltInFile);
+  c.Entraxe = 800;
+  ASSERT_TRUE(SaveTableConfig(c, dir_, "T_table.bd"));
+  EXPECT_TRUE(c.tableModified);
+  EXPECT_EQ(read(dir_ / "T_table.bd.bak"), kBuiltInFile);
+  TableConfig back;
+  ASSERT_TRUE(ReadTableConfig(back, dir_, "T_table.bd"));
+  EXPECT_EQ(fields(back), fields(c));
+}
+
+TEST_F(TableConfigFiles, FailedWriteIsReported) {
+  TableConfig c;
+  c.tableModified = true;
+  EXPECT_FALSE(SaveTableConfig(c, dir_ / "missing", "T_table.bd"));
+  fs::create_directory(dir_ / "D_table.bd");
+  EXPECT_FALSE(SaveTableConfig(c, dir_, "D_table.bd"));
+  EXPECT_TRUE(fs::is_directory(dir_ / "D_table.bd"));
+  EXPECT_TRUE(fs::is_empty(dir_ / "D_table.bd"));
+  EXPECT_TRUE(c.tableModified);
+}
+
+}  // namespace
+}  // namespace orva
