@@ -1,0 +1,395 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/ScriptedPrompt.h"
+#include "config/CurrentTableForm.h"
+#include "config/MachineConfig.h"
+#include "config/TableNameForm.h"
+#include "driver/InterfaceDriver.h"
+#include "driver/SimulatedMachine.h"
+
+namespace orva {
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+using Files = std::set<std::string>;
+
+const std::string kOwnFoams = "V3\nOwn foam: 1 2.000000 2.000000 0.700000 1.400000 50 50\n";
+
+class TableFormsTest : public testing::Test {
+ protected:
+  TableFormsTest()
+      : driver_(std::make_unique<SimulatedMachine>(), prompt_), config_(driver_, prompt_) {}
+
+  void SetUp() override {
+    std::string pattern = testing::TempDir() + "orva-tableforms-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    data_ = root_ / "data";
+    fs::create_directory(data_);
+    config_.dataDirectory = data_;
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+  }
+
+  static std::string read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  void put(const std::string& name, const std::string& content) {
+    std::ofstream(data_ / name, std::ios::binary) << content;
+  }
+  static Files files(const fs::path& dir) {
+    Files names;
+    for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+    return names;
+  }
+  std::map<std::string, std::string> snapshot() {
+    std::map<std::string, std::string> contents;
+    for (const std::string& name : files(data_)) contents[name] = read(data_ / name);
+    return contents;
+  }
+  // A table with its own files: Entraxe as given, the foam "Own foam".
+  void makeTable(const std::string& name, int entraxe) {
+    put(name + "_table.bd", "Entraxe " + std::to_string(entraxe) + "\n");
+    put(name + "_foam.bd", kOwnFoams);
+  }
+  // Lists `names` (read from a list file) and loads `current`.
+  void start(const Names& names, const std::string& current) {
+    std::string text;
+    for (const std::string& n : names) text += n + "\n";
+    put("TableNames.bd", text);
+    config_.tables.ReadTableNames(data_);
+    config_.currentTable = current;
+    config_.savedFoamName = "Own foam";
+    ASSERT_TRUE(config_.LoadCurrentTable());
+  }
+  CurrentTableForm openForm(CurrentTableForm::NameDialogRunner runner = {}) {
+    CurrentTableForm form(config_, prompt_, std::move(runner),
+                          [this](std::string_view name) { statuses_.emplace_back(name); });
+    form.open();
+    return form;
+  }
+  static CurrentTableForm::NameDialogRunner answer(std::string name) {
+    return [name](TableNameForm& form) {
+      form.editName(name);
+      if (!form.ok()) form.cancel();
+    };
+  }
+
+  ScriptedPrompt prompt_;
+  InterfaceDriver driver_;
+  MachineConfig config_;
+  fs::path root_;
+  fs::path data_;
+  Names statuses_;
+};
+
+TEST_F(TableFormsTest, NameFormRefusesListedEmptyTooLongAndUnsafeNamesAndStaysOpen) {
+  makeTable("Default", 900);
+  makeTable("Second", 800);
+  start({"Default", "Second"}, "Default");
+  TableNameForm form(config_, prompt_);
+  EXPECT_EQ(form.title(), "Table name");
+  EXPECT_EQ(form.name(), "Default");
+
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {"Second", "This name is used already. Thanks to create a new one"},
+      {"", "A material name is mandatory, please enter a name"},
+      {std::string(26, 'z'), "Please enter no more than 25 characters."},
+      {"../x", std::string(kUnsafeTableNameMessage)},
+      {"a/b", std::string(kUnsafeTableNameMessage)},
+      {"x\ty", std::string(kUnsafeTableNameMessage)},
+  };
+  for (const auto& [name, message] : refused) {
+    prompt_.clear();
+    form.editName(name);
+    EXPECT_FALSE(form.ok()) << name;
+    EXPECT_EQ(prompt_.messages(), Names{message}) << name;
+    ASSERT_EQ(prompt_.calls().size(), 1u);
+    EXPECT_EQ(prompt_.calls()[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(form.result(), TableNameForm::Result::Open);
+  }
+  EXPECT_EQ(config_.currentTable, "Default");
+  EXPECT_FALSE(config_.tables.namesModified);
+  EXPECT_FALSE(config_.table.tableModified);
+
+  // The same name in other letter case is another table.
+  form.editName("second");
+  EXPECT_TRUE(form.ok());
+  EXPECT_EQ(form.result(), TableNameForm::Result::Ok);
+  EXPECT_EQ(config_.currentTable, "second");
+  EXPECT_TRUE(config_.tables.namesModified);
+  EXPECT_TRUE(config_.table.tableModified);
+
+  TableNameForm cancelled(config_, prompt_);
+  cancelled.editName("Other");
+  cancelled.cancel();
+  EXPECT_EQ(cancelled.result(), TableNameForm::Result::Cancelled);
+  EXPECT_EQ(config_.currentTable, "second");
+}
+
+TEST_F(TableFormsTest, UnsafeCurrentTableNeverReachesTheFiles) {
+  for (const char* name : {"../x", "a/b", "x\ty"}) {
+    config_.currentTable = name;
+    config_.table.Entraxe = 777;
+    config_.table.tableModified = true;
+    config_.foams.foamModified = true;
+    EXPECT_FALSE(config_.LoadCurrentTable()) << name;
+    EXPECT_FALSE(config_.saveCurrentTable()) << name;
+    EXPECT_EQ(config_.table.Entraxe, 777);
+    EXPECT_FALSE(config_.tableFilePath(name).has_value());
+    EXPECT_FALSE(config_.switchTable(name)) << name;
+  }
+  EXPECT_EQ(files(root_), Files{"data"});
+  EXPECT_EQ(files(data_), Files{});
+
+  // An unsafe (hence unlisted) current table cannot be deleted; renamed, it
+  // gets files under its new name only.
+  makeTable("A", 100);
+  makeTable("B", 200);
+  put("TableNames.bd", "A\nB\n");
+  config_.tables.ReadTableNames(data_);
+  config_.currentTable = "../x";
+  CurrentTableForm form = openForm(answer("Fine"));
+  form.deleteTable();
+  EXPECT_EQ(config_.currentTable, "../x");
+  form.editTableName();
+  EXPECT_EQ(config_.currentTable, "Fine");
+  EXPECT_EQ(files(root_), Files{"data"});
+  EXPECT_EQ(files(data_), (Files{"A_table.bd", "A_foam.bd", "B_table.bd", "B_foam.bd",
+                                 "TableNames.bd", "Fine_table.bd", "Fine_foam.bd"}));
+  EXPECT_NE(read(data_ / "Fine_table.bd").find("Entraxe 777\n"), std::string::npos);
+}
+
+TEST_F(TableFormsTest, LoadingATableReadsItsFilesAndCreatesOnlyWhatIsMissingAndDue) {
+  makeTable("Second", 800);
+  start({"Default", "Second"}, "Second");
+  EXPECT_EQ(config_.table.Entraxe, 800);
+  EXPECT_EQ(config_.foams.records.size(), 1u);
+  EXPECT_EQ(config_.foams.currentFoam, "Own foam");
+  EXPECT_DOUBLE_EQ(config_.foams.cutSpeed, 2.0);
+  EXPECT_EQ(read(data_ / "Second_table.bd"), "Entraxe 800\n");  // read, not rewritten
+  EXPECT_EQ(read(data_ / "Second_foam.bd"), kOwnFoams);
+
+  // A table without files keeps the record in memory (not marked modified,
+  // so no table file) and gets the built-in foams, which are written.
+  config_.currentTable = "New";
+  ASSERT_TRUE(config_.LoadCurrentTable());
+  EXPECT_EQ(config_.table.Entraxe, 800);
+  EXPECT_EQ(config_.foams.records.size(), 3u);
+  EXPECT_EQ(config_.foams.records.count("D\xC3\xA9pron"), 1u);
+  EXPECT_EQ(config_.savedFoamName, "Own foam");  // the setting is not changed by loading
+  EXPECT_EQ(files(data_),
+            (Files{"TableNames.bd", "Second_table.bd", "Second_foam.bd", "New_foam.bd"}));
+}
+
+TEST_F(TableFormsTest, SelectingAnotherTableFirstWritesThePendingChangesOfTheTableLeft) {
+  makeTable("Default", 900);
+  makeTable("Second", 800);
+  start({"Default", "Second"}, "Default");
+  CurrentTableForm form = openForm();
+  EXPECT_EQ(form.title(), "Current table");
+  EXPECT_EQ(form.entries(), (Names{"Default", "Second"}));
+  EXPECT_EQ(form.selectedIndex(), 0);
+
+  config_.foams.records["Mine"] = FoamType{"Mine", FixedHeat, 3.0, 3.0, 0.5, 1.0, 40, 40};
+  config_.foams.foamModified = true;
+  config_.table.Entraxe = 1200;
+  config_.table.tableModified = true;
+  form.selectEntry(1);
+  EXPECT_EQ(config_.currentTable, "Second");
+  EXPECT_EQ(config_.table.Entraxe, 800);
+  EXPECT_EQ(config_.foams.records.count("Mine"), 0u);
+  EXPECT_TRUE(config_.tables.namesModified);
+  EXPECT_NE(read(data_ / "Default_foam.bd").find("\nMine: 1 3.000000"), std::string::npos);
+  EXPECT_NE(read(data_ / "Default_table.bd").find("Entraxe 1200\n"), std::string::npos);
+
+  form.selectEntry(0);
+  EXPECT_EQ(config_.table.Entraxe, 1200);
+  EXPECT_EQ(config_.foams.records.count("Mine"), 1u);
+  EXPECT_EQ(statuses_, (Names{"Second", "Default"}));
+
+  // Back on the table current at opening: validating reloads nothing but
+  // writes the list copy (the list is marked modified by the selections).
+  form.validateSelection();
+  EXPECT_TRUE(form.isClosed());
+  EXPECT_EQ(read(data_ / "CChoixTables.bd"), "Default\nSecond\n" + std::string(18, '\n'));
+  EXPECT_FALSE(fs::exists(data_ / "TableNames.bd.bak"));
+  EXPECT_TRUE(form.filesOk());
+}
+
+TEST_F(TableFormsTest, ValidatingWithoutChangeNeitherReloadsNorWrites) {
+  makeTable("Default", 900);
+  makeTable("Second", 800);
+  start({"Default", "Second"}, "Default");
+  const auto before = snapshot();
+  config_.table.Entraxe = 1234;  // edited in memory, not marked: a reload would undo it
+  CurrentTableForm form = openForm();
+  form.validateSelection();
+  EXPECT_TRUE(form.isClosed());
+  EXPECT_EQ(config_.table.Entraxe, 1234);
+  EXPECT_EQ(snapshot(), before);  // no CChoixTables.bd either: nothing changed
+  EXPECT_EQ(statuses_, Names{"Default"});
+
+  // Validating another table loads it and gives it a table file if it has none.
+  put("Third_foam.bd", kOwnFoams);
+  config_.tables.tableNames[2] = "Third";
+  CurrentTableForm second = openForm();
+  second.selectEntry(2);
+  EXPECT_FALSE(fs::exists(data_ / "Third_table.bd"));
+  second.validateSelection();
+  EXPECT_EQ(config_.currentTable, "Third");
+  EXPECT_NE(read(data_ / "Third_table.bd").find("Entraxe 1234\n"), std::string::npos);
+  EXPECT_EQ(read(data_ / "CChoixTables.bd"), "Default\nSecond\nThird\n" + std::string(17, '\n'));
+  EXPECT_EQ(statuses_.back(), "Third");
+}
+
+TEST_F(TableFormsTest, DuplicateCopiesTheConfigurationWithBuiltInFoams) {
+  makeTable("Default", 900);
+  makeTable("Second", 800);
+  start({"Default", "Second"}, "Default");
+  CurrentTableForm form = openForm([](TableNameForm& f) { f.cancel(); });
+  form.duplicate();
+  EXPECT_EQ(config_.currentTable, "Default");
+  EXPECT_EQ(form.entries(), (Names{"Default", "Second"}));
+
+  const auto defaultFiles =
+      std::make_pair(read(data_ / "Default_table.bd"), read(data_ / "Default_foam.bd"));
+  CurrentTableForm copying = openForm(answer("Copy"));
+  copying.duplicate();
+  EXPECT_EQ(config_.currentTable, "Copy");
+  EXPECT_EQ(config_.tables.tableNames[2], "Copy");
+  EXPECT_EQ(copying.entries(), (Names{"Default", "Second", "Copy"}));
+  EXPECT_EQ(copying.selectedIndex(), 2);
+  EXPECT_NE(read(data_ / "Copy_table.bd").find("Entraxe 900\n"), std::string::npos);
+  EXPECT_EQ(config_.foams.records.size(), 3u);
+  EXPECT_NE(read(data_ / "Copy_foam.bd").find("D\xE9pron: 1 2.000000"), std::string::npos);
+  EXPECT_EQ(std::make_pair(read(data_ / "Default_table.bd"), read(data_ / "Default_foam.bd")),
+            defaultFiles);
+  EXPECT_EQ(statuses_.back(), "Copy");
+}
+
+TEST_F(TableFormsTest, DuplicateWithTwentyTablesMakesTheCopyCurrentWithoutListingIt) {
+  Names names;
+  for (int i = 1; i <= 20; ++i) names.push_back("T" + std::to_string(i));
+  makeTable("T1", 900);
+  start(names, "T1");
+  CurrentTableForm form = openForm(answer("Extra"));
+  form.duplicate();
+  EXPECT_EQ(config_.currentTable, "Extra");
+  EXPECT_FALSE(config_.tables.contains("Extra"));
+  EXPECT_EQ(config_.tables.countNames(), 20);
+  EXPECT_TRUE(fs::exists(data_ / "Extra_table.bd"));
+  EXPECT_TRUE(fs::exists(data_ / "Extra_foam.bd"));
+  EXPECT_EQ(form.entries(), names);
+  EXPECT_EQ(form.selectedIndex(), 0);
+
+  // The unlisted table cannot be deleted (the entry shown selected is T1).
+  form.deleteTable();
+  EXPECT_EQ(config_.currentTable, "Extra");
+  EXPECT_TRUE(fs::exists(data_ / "T1_table.bd"));
+  EXPECT_TRUE(fs::exists(data_ / "Extra_table.bd"));
+
+  // Validating takes the selected entry.
+  form.validateSelection();
+  EXPECT_EQ(config_.currentTable, "T1");
+  EXPECT_EQ(config_.table.Entraxe, 900);
+}
+
+TEST_F(TableFormsTest, RenameMovesBothFilesAfterDeletingTheirBackups) {
+  makeTable("Default", 900);
+  makeTable("Second", 800);
+  put("Default_table.bd.bak", "Entraxe 100\n");
+  put("Default_foam.bd.bak", "V3\n");
+  start({"Default", "Second"}, "Default");
+  const std::string tableFile = read(data_ / "Default_table.bd");
+  CurrentTableForm form = openForm(answer("Big"));
+  form.editTableName();
+  EXPECT_EQ(config_.currentTable, "Big");
+  EXPECT_EQ(config_.tables.tableNames[0], "Big");
+  EXPECT_EQ(form.entries(), (Names{"Big", "Second"}));
+  EXPECT_EQ(files(data_), (Files{"TableNames.bd", "Big_table.bd", "Big_foam.bd", "Second_table.bd",
+                                 "Second_foam.bd"}));
+  EXPECT_EQ(read(data_ / "Big_table.bd"), tableFile);
+  EXPECT_EQ(read(data_ / "Big_foam.bd"), kOwnFoams);
+  EXPECT_EQ(config_.table.Entraxe, 900);
+  EXPECT_EQ(statuses_.back(), "Big");
+}
+
+TEST_F(TableFormsTest, RenameNeverReplacesAFileOfAnotherTable) {
+  makeTable("Default", 900);
+  put("Default_table.bd.bak", "Entraxe 100\n");
+  put("Default_foam.bd.bak", "V3\n");
+  put("Other_table.bd", "Entraxe 555\n");  // an unlisted table's file
+  start({"Default", "Second"}, "Default");
+  CurrentTableForm form = openForm(answer("Other"));
+  form.editTableName();
+  EXPECT_EQ(config_.currentTable, "Other");
+  EXPECT_EQ(read(data_ / "Other_table.bd"), "Entraxe 555\n");
+  EXPECT_EQ(config_.table.Entraxe, 555);
+  EXPECT_EQ(read(data_ / "Default_table.bd"), "Entraxe 900\n");  // kept with its backup
+  EXPECT_EQ(read(data_ / "Default_table.bd.bak"), "Entraxe 100\n");
+  EXPECT_EQ(read(data_ / "Other_foam.bd"), kOwnFoams);  // no foam file there: moved
+  EXPECT_FALSE(fs::exists(data_ / "Default_foam.bd"));
+  EXPECT_FALSE(fs::exists(data_ / "Default_foam.bd.bak"));
+}
+
+TEST_F(TableFormsTest, DeleteRemovesTheTableAndMakesItsNeighbourCurrent) {
+  makeTable("A", 100);
+  makeTable("B", 200);
+  makeTable("C", 300);
+  put("C_table.bd.bak", "Entraxe 1\n");
+  start({"A", "B", "C"}, "C");
+  CurrentTableForm form = openForm();
+  form.deleteTable();  // the last listed: the one before it becomes current
+  EXPECT_EQ(config_.currentTable, "B");
+  EXPECT_EQ(config_.table.Entraxe, 200);
+  EXPECT_EQ(config_.tables.listedNames(), (Names{"A", "B"}));
+  EXPECT_FALSE(fs::exists(data_ / "C_table.bd"));
+  EXPECT_FALSE(fs::exists(data_ / "C_foam.bd"));
+  EXPECT_TRUE(fs::exists(data_ / "C_table.bd.bak"));
+  EXPECT_TRUE(config_.tables.namesModified);
+  EXPECT_EQ(form.entries(), (Names{"A", "B"}));
+  EXPECT_EQ(form.selectedIndex(), 1);
+
+  form.selectEntry(0);
+  form.deleteTable();  // the first: the name moved up into its slot becomes current
+  EXPECT_EQ(config_.currentTable, "B");
+  EXPECT_EQ(config_.tables.tableNames[0], "B");
+  EXPECT_EQ(config_.tables.tableNames[1], "");
+  EXPECT_FALSE(fs::exists(data_ / "A_table.bd"));
+
+  form.deleteTable();  // the last table stays
+  EXPECT_EQ(config_.currentTable, "B");
+  EXPECT_EQ(config_.tables.listedNames(), Names{"B"});
+  EXPECT_TRUE(fs::exists(data_ / "B_table.bd"));
+  EXPECT_TRUE(fs::exists(data_ / "B_foam.bd"));
+}
+
+TEST_F(TableFormsTest, DeleteFindsTheNextTableAcrossEmptySlots) {
+  makeTable("A", 100);
+  makeTable("B", 200);
+  start({"A", "", "B"}, "A");
+  CurrentTableForm form = openForm();
+  form.deleteTable();
+  EXPECT_EQ(config_.currentTable, "B");
+  EXPECT_EQ(config_.table.Entraxe, 200);
+  EXPECT_EQ(config_.tables.tableNames[0], "");
+  EXPECT_EQ(config_.tables.tableNames[1], "B");
+}
+
+}  // namespace
+}  // namespace orva

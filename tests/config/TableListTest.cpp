@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "config/TableList.h"
+
+namespace orva {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TableListTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = testing::TempDir() + "orva-tablelist-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  static std::string read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  static void put(const fs::path& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+  }
+  static std::string emptyLines(int count) {
+    return std::string(static_cast<std::size_t>(count), '\n');
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(TableListTest, WithoutListFileDefaultIsListedAndWrittenAsTwentyLines) {
+  TableList list;
+  list.tableNames[3] = "Kept";  // a list from an earlier directory keeps its other slots
+  list.ReadTableNames(dir_);
+  EXPECT_EQ(list.tableNames[0], "Default");
+  EXPECT_EQ(list.tableNames[3], "Kept");
+  EXPECT_TRUE(list.namesModified);
+
+  TableList fresh;
+  fresh.ReadTableNames(dir_);
+  EXPECT_EQ(fresh.countNames(), 1);
+  ASSERT_TRUE(fresh.SaveTableNames(dir_, "TableNames.bd"));
+  EXPECT_EQ(read(dir_ / "TableNames.bd"), "Default\n" + emptyLines(19));
+  EXPECT_FALSE(fs::exists(dir_ / "TableNames.bd.bak"));
+  EXPECT_TRUE(fresh.namesModified);
+
+  // Written a second time, the first version becomes the backup.
+  fresh.tableNames[1] = "Second";
+  ASSERT_TRUE(fresh.SaveTableNames(dir_, "TableNames.bd"));
+  EXPECT_EQ(read(dir_ / "TableNames.bd"), "Default\nSecond\n" + emptyLines(18));
+  EXPECT_EQ(read(dir_ / "TableNames.bd.bak"), "Default\n" + emptyLines(19));
+}
+
+TEST_F(TableListTest, SavesOnlyWhenModifiedAndReportsAFailedWrite) {
+  TableList list;
+  list.tableNames[0] = "A";
+  EXPECT_TRUE(list.SaveTableNames(dir_, "TableNames.bd"));
+  EXPECT_FALSE(fs::exists(dir_ / "TableNames.bd"));
+
+  list.namesModified = true;
+  EXPECT_FALSE(list.SaveTableNames(dir_ / "missing", "TableNames.bd"));
+  EXPECT_FALSE(fs::exists(dir_ / "missing"));
+}
+
+TEST_F(TableListTest, ReadsTwentyLinesWithAnyLineEndAndEmptiesTheSlotsAfterTheLastLine) {
+  std::string text;
+  for (int i = 1; i <= 22; ++i)
+    text += "T" + std::to_string(i) + (i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r");
+  put(dir_ / "TableNames.bd", text);
+  TableList list;
+  list.namesModified = true;
+  list.ReadTableNames(dir_);
+  for (int i = 0; i < TableList::kSlots; ++i) {
+    EXPECT_EQ(list.tableNames[static_cast<std::size_t>(i)], "T" + std::to_string(i + 1));
+  }
+  EXPECT_FALSE(list.namesModified);
+  EXPECT_FALSE(list.contains("T21"));
+
+  // Three lines, the second empty, the last without line end: slots 0..2 from
+  // the file, every later slot emptied (also those that held names before).
+  put(dir_ / "TableNames.bd", "A\r\n\r\nC");
+  list.ReadTableNames(dir_);
+  EXPECT_EQ(list.tableNames[0], "A");
+  EXPECT_EQ(list.tableNames[1], "");
+  EXPECT_EQ(list.tableNames[2], "C");
+  for (int i = 3; i < TableList::kSlots; ++i)
+    EXPECT_EQ(list.tableNames[static_cast<std::size_t>(i)], "");
+  EXPECT_EQ(list.countNames(), 2);
+  EXPECT_EQ(list.listedNames(), (std::vector<std::string>{"A", "C"}));
+  EXPECT_EQ(list.firstEmptySlot(), 1);
+
+  // An empty file is an empty list.
+  put(dir_ / "TableNames.bd", "");
+  list.ReadTableNames(dir_);
+  EXPECT_EQ(list.countNames(), 0);
+  EXPECT_FALSE(list.namesModified);
+}
+
+TEST_F(TableListTest, NamesAreWindows1252OnDisk) {
+  put(dir_ / "TableNames.bd", "Petite \xE9tag\xE8re\n\x80uro\n");
+  TableList list;
+  list.ReadTableNames(dir_);
+  EXPECT_EQ(list.tableNames[0], "Petite \xC3\xA9tag\xC3\xA8re");
+  EXPECT_EQ(list.tableNames[1], "\xE2\x82\xACuro");
+  EXPECT_FALSE(list.namesModified);
+
+  list.namesModified = true;
+  ASSERT_TRUE(list.SaveTableNames(dir_, "CChoixTables.bd"));
+  EXPECT_EQ(read(dir_ / "CChoixTables.bd"), "Petite \xE9tag\xE8re\n\x80uro\n" + emptyLines(18));
+}
+
+TEST_F(TableListTest, UnsafeLinesOfAHandEditedListAreDroppedAndTheListRewrittenClean) {
+  const std::string longLine(300, 'w');
+  put(dir_ / "TableNames.bd", "../x\nGood\na/b\nx\ty\n" + std::string(26, 'n') + "\n" + longLine +
+                                  "\nAfter\n..\n\x81\nC:x\n");
+  TableList list;
+  list.ReadTableNames(dir_);
+  EXPECT_EQ(list.listedNames(), (std::vector<std::string>{"Good", "After"}));
+  EXPECT_EQ(list.tableNames[1], "Good");  // slots keep their positions
+  EXPECT_EQ(list.tableNames[6], "After");
+  EXPECT_TRUE(list.namesModified);
+
+  ASSERT_TRUE(list.SaveTableNames(dir_, "TableNames.bd"));
+  EXPECT_EQ(read(dir_ / "TableNames.bd"), "\nGood\n\n\n\n\nAfter\n" + emptyLines(13));
+
+  // A name put into memory that could not be read back is not written either.
+  list.tableNames[0] = "two\nlines";
+  EXPECT_EQ(list.formatTableNames(), "\nGood\n\n\n\n\nAfter\n" + emptyLines(13));
+}
+
+TEST(TableNameSafety, RefusesNamesThatLeaveTheDirectoryOrChangeOnDisk) {
+  using namespace std::string_literals;
+  const std::string max25(25, 'a');
+  const std::string accented25 = std::string(24, 'a') + "\xC3\xA9";  // 25 characters, 26 bytes
+  const std::vector<std::string> safe = {
+      "Default", "Poly expans\xC3\xA9", "\xE2\x82\xAC uro", "...", "a..b", " lead", max25,
+      accented25};
+  for (const std::string& name : safe) EXPECT_TRUE(isSafeTableName(name)) << name;
+
+  const std::vector<std::string> unsafe = {
+      "",     ".",    "..",           "../x",      "a/b",
+      "a\\b", "x\ty", "x\x7Fy",       "x\0y"s,     "x\xC2\x81y",
+      "\xFF", "\xC3", "\xE6\x97\xA5", max25 + "a", accented25 + "a",
+      "a:b",  "a?",   "a*",           "<a>",       "a|b",
+      "\"q\""};
+  for (const std::string& name : unsafe) EXPECT_FALSE(isSafeTableName(name)) << name;
+}
+
+}  // namespace
+}  // namespace orva
