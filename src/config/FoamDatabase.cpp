@@ -1,0 +1,578 @@
+#include "config/FoamDatabase.h"
+
+#include <array>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "common/CodePage.h"
+#include "common/Messages.h"
+#include "common/SafeFile.h"
+#include "common/UserPrompt.h"
+#include "driver/InterfaceDriver.h"
+
+namespace orva {
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Lines: "\r\n", "\n" and a lone "\r" end a line; a last line without a line
+// end still counts. Lines longer than FoamDatabase::kMaxLineBytes are reported
+// as overlong and their text is not kept.
+class LineSplitter {
+ public:
+  template <typename OnLine>
+  void feed(std::string_view chunk, OnLine&& onLine) {
+    for (char c : chunk) {
+      if (c == '\n' && afterCr_) {
+        afterCr_ = false;
+        continue;
+      }
+      afterCr_ = false;
+      if (c == '\r' || c == '\n') {
+        afterCr_ = c == '\r';
+        emit(onLine);
+        continue;
+      }
+      open_ = true;
+      if (overlong_) continue;
+      if (line_.size() >= FoamDatabase::kMaxLineBytes) {
+        overlong_ = true;
+        line_.clear();
+        continue;
+      }
+      line_ += c;
+    }
+  }
+
+  template <typename OnLine>
+  void finish(OnLine&& onLine) {
+    if (open_) emit(onLine);
+  }
+
+ private:
+  template <typename OnLine>
+  void emit(OnLine& onLine) {
+    onLine(std::string_view(line_), overlong_);
+    line_.clear();
+    overlong_ = false;
+    open_ = false;
+  }
+
+  std::string line_;
+  bool overlong_ = false;
+  bool afterCr_ = false;
+  bool open_ = false;  // characters seen since the last line end
+};
+
+// ---------------------------------------------------------------------------
+// scanf-style conversions ("%d", "%lf") in the C locale, whatever the process
+// locale is. A conversion that finds a number it must not use (an int out of
+// range, an infinity or NaN) makes the whole line unusable: such a value must
+// never reach the laws.
+enum class Conversion { Ok, Mismatch, EndOfInput, Unusable };
+
+bool isScanSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool startsWithNoCase(std::string_view s, std::size_t pos, std::string_view word) {
+  if (s.size() - pos < word.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (lower(s[pos + i]) != word[i]) return false;
+  }
+  return true;
+}
+
+class Scanner {
+ public:
+  explicit Scanner(std::string_view text) : s_(text) {}
+
+  Conversion scanInt(int& out) {
+    if (!skipSpace()) return Conversion::EndOfInput;
+    std::size_t p = pos_;
+    bool negative = false;
+    if (s_[p] == '+' || s_[p] == '-') {
+      negative = s_[p] == '-';
+      ++p;
+    }
+    if (p >= s_.size() || !isDigit(s_[p])) return Conversion::Mismatch;
+    long long value = 0;
+    bool tooLarge = false;
+    while (p < s_.size() && isDigit(s_[p])) {
+      if (!tooLarge) {
+        value = value * 10 + (s_[p] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) tooLarge = true;
+      }
+      ++p;
+    }
+    pos_ = p;
+    if (negative) value = -value;
+    if (tooLarge || value > INT_MAX || value < INT_MIN) return Conversion::Unusable;
+    out = static_cast<int>(value);
+    return Conversion::Ok;
+  }
+
+  Conversion scanDouble(double& out) {
+    if (!skipSpace()) return Conversion::EndOfInput;
+    std::size_t p = pos_;
+    bool negative = false;
+    if (s_[p] == '+' || s_[p] == '-') {
+      negative = s_[p] == '-';
+      ++p;
+    }
+    if (startsWithNoCase(s_, p, "inf") || startsWithNoCase(s_, p, "nan")) {
+      return Conversion::Unusable;
+    }
+    if (p + 1 < s_.size() && s_[p] == '0' && lower(s_[p + 1]) == 'x') {
+      const Conversion hex = scanHex(p + 2, negative, out);
+      if (hex != Conversion::Mismatch) return hex;
+      // "0x" without hexadecimal digits: the "0" alone is the number.
+    }
+    return scanDecimal(p, negative, out);
+  }
+
+  // Skips white space; false at the end of the input.
+  bool skipSpace() {
+    while (pos_ < s_.size() && isScanSpace(s_[pos_])) ++pos_;
+    return pos_ < s_.size();
+  }
+
+ private:
+  Conversion scanDecimal(std::size_t p, bool negative, double& out) {
+    const std::size_t mantissaStart = p;
+    std::size_t intDigits = 0;
+    while (p < s_.size() && isDigit(s_[p])) {
+      ++p;
+      ++intDigits;
+    }
+    std::size_t fracDigits = 0;
+    if (p < s_.size() && s_[p] == '.') {
+      ++p;
+      while (p < s_.size() && isDigit(s_[p])) {
+        ++p;
+        ++fracDigits;
+      }
+    }
+    if (intDigits + fracDigits == 0) return Conversion::Mismatch;
+    const std::size_t mantissaEnd = p;
+    long long exponent = 0;  // saturated: only its size matters when out of range
+    if (p < s_.size() && lower(s_[p]) == 'e') {
+      std::size_t q = p + 1;
+      bool expNegative = false;
+      if (q < s_.size() && (s_[q] == '+' || s_[q] == '-')) {
+        expNegative = s_[q] == '-';
+        ++q;
+      }
+      if (q < s_.size() && isDigit(s_[q])) {
+        while (q < s_.size() && isDigit(s_[q])) {
+          if (exponent < 1000000000) exponent = exponent * 10 + (s_[q] - '0');
+          ++q;
+        }
+        if (expNegative) exponent = -exponent;
+        p = q;
+      }
+    }
+    pos_ = p;
+    double value = 0.0;
+    const auto res = std::from_chars(s_.data() + mantissaStart, s_.data() + p, value,
+                                     std::chars_format::general);
+    if (res.ec == std::errc() && res.ptr == s_.data() + p) {
+      out = negative ? -value : value;
+      return std::isfinite(out) ? Conversion::Ok : Conversion::Unusable;
+    }
+    // Out of range: an overflow would be an infinity (unusable), an underflow
+    // reads as zero, as with strtod. Decide from the decimal magnitude of the
+    // first significant digit.
+    long long magnitude = exponent;
+    std::size_t seen = 0;
+    for (std::size_t i = mantissaStart; i < mantissaEnd; ++i) {
+      if (s_[i] == '.') continue;
+      if (s_[i] != '0') {
+        magnitude += static_cast<long long>(intDigits) - static_cast<long long>(seen);
+        if (magnitude > 0) return Conversion::Unusable;
+        break;
+      }
+      ++seen;
+    }
+    out = negative ? -0.0 : 0.0;
+    return Conversion::Ok;
+  }
+
+  // Hexadecimal floating point after "0x": digits, optional '.', optional
+  // binary exponent "p[+-]digits".
+  Conversion scanHex(std::size_t p, bool negative, double& out) {
+    const std::size_t start = p;
+    std::size_t digits = 0;
+    while (p < s_.size() && isHexDigit(s_[p])) {
+      ++p;
+      ++digits;
+    }
+    if (p < s_.size() && s_[p] == '.') {
+      ++p;
+      while (p < s_.size() && isHexDigit(s_[p])) {
+        ++p;
+        ++digits;
+      }
+    }
+    if (digits == 0) return Conversion::Mismatch;
+    if (p < s_.size() && lower(s_[p]) == 'p') {
+      std::size_t q = p + 1;
+      if (q < s_.size() && (s_[q] == '+' || s_[q] == '-')) ++q;
+      if (q < s_.size() && isDigit(s_[q])) {
+        while (q < s_.size() && isDigit(s_[q])) ++q;
+        p = q;
+      }
+    }
+    pos_ = p;
+    double value = 0.0;
+    const auto res =
+        std::from_chars(s_.data() + start, s_.data() + p, value, std::chars_format::hex);
+    // Out of range either way: such a value is no use as a speed or a kerf.
+    if (res.ec != std::errc() || res.ptr != s_.data() + p) return Conversion::Unusable;
+    out = negative ? -value : value;
+    return std::isfinite(out) ? Conversion::Ok : Conversion::Unusable;
+  }
+
+  std::string_view s_;
+  std::size_t pos_ = 0;
+};
+
+// The fields a version's line holds, in order.
+enum class Version { V1, V2, V3 };
+
+struct Slot {
+  enum Kind { Int, Double } kind;
+  int FoamType::*intField = nullptr;
+  double FoamType::*doubleField = nullptr;
+};
+
+constexpr Slot intSlot(int FoamType::*f) { return Slot{Slot::Int, f, nullptr}; }
+constexpr Slot doubleSlot(double FoamType::*f) { return Slot{Slot::Double, nullptr, f}; }
+
+const std::vector<Slot>& slotsOf(Version version) {
+  static const std::vector<Slot> v1 = {doubleSlot(&FoamType::minSpeed),
+                                       doubleSlot(&FoamType::kerfAtMaxSpeed),
+                                       doubleSlot(&FoamType::kerfAtHalfSpeed)};
+  static const std::vector<Slot> v2 = {
+      doubleSlot(&FoamType::minSpeed), doubleSlot(&FoamType::kerfAtMaxSpeed),
+      doubleSlot(&FoamType::kerfAtHalfSpeed), intSlot(&FoamType::minSpeedHeat)};
+  static const std::vector<Slot> v3 = {
+      intSlot(&FoamType::heatMode),           doubleSlot(&FoamType::minSpeed),
+      doubleSlot(&FoamType::maxSpeed),        doubleSlot(&FoamType::kerfAtMaxSpeed),
+      doubleSlot(&FoamType::kerfAtHalfSpeed), intSlot(&FoamType::minSpeedHeat),
+      intSlot(&FoamType::maxSpeedHeat)};
+  switch (version) {
+    case Version::V1:
+      return v1;
+    case Version::V2:
+      return v2;
+    case Version::V3:
+      break;
+  }
+  return v3;
+}
+
+// Scans the values after the colon into `working`. True when the line counts:
+// at least one value was assigned, or the text ended before the first value.
+// A line holding a value that must not be used leaves `working` unchanged.
+bool scanValues(std::string_view text, Version version, FoamType& working) {
+  FoamType scanned = working;
+  Scanner scanner(text);
+  std::size_t assigned = 0;
+  bool endBeforeFirst = false;
+  for (const Slot& slot : slotsOf(version)) {
+    Conversion c = slot.kind == Slot::Int ? scanner.scanInt(scanned.*slot.intField)
+                                          : scanner.scanDouble(scanned.*slot.doubleField);
+    if (c == Conversion::Unusable) return false;
+    if (c == Conversion::Ok) {
+      ++assigned;
+      continue;
+    }
+    endBeforeFirst = c == Conversion::EndOfInput && assigned == 0;
+    break;
+  }
+  if (assigned == 0 && !endBeforeFirst) return false;
+  // The fields an older version does not hold follow from those it does.
+  switch (version) {
+    case Version::V1:
+      scanned.maxSpeed = scanned.minSpeed;
+      scanned.minSpeedHeat = scanned.maxSpeedHeat = 75;
+      scanned.heatMode = FixedHeat;
+      break;
+    case Version::V2:
+      scanned.maxSpeedHeat = scanned.minSpeedHeat;
+      scanned.maxSpeed = scanned.minSpeed;
+      scanned.heatMode = FixedHeat;
+      break;
+    case Version::V3:
+      // Every law treats a mode other than FixedHeat as ComputedHeat; say so.
+      if (scanned.heatMode != FixedHeat) scanned.heatMode = ComputedHeat;
+      break;
+  }
+  working = std::move(scanned);
+  return true;
+}
+
+// Reads the lines of a foam file into `records` and counts the lines stored.
+class FoamFileReader {
+ public:
+  explicit FoamFileReader(std::map<std::string, FoamType>& records) : records_(records) {}
+
+  void line(std::string_view text, bool overlong) {
+    if (first_) {
+      first_ = false;
+      version_ = overlong       ? Version::V3
+                 : text == "V1" ? Version::V1
+                 : text == "V2" ? Version::V2
+                                : Version::V3;
+      return;
+    }
+    if (overlong) return;
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos) return;
+    const std::string_view rawName = text.substr(0, colon);
+    // A record needs a name the user can see and choose.
+    if (rawName.empty() || rawName.size() > FoamDatabase::kMaxReadNameBytes) return;
+    if (!scanValues(text.substr(colon + 1), version_, working_)) return;
+    std::string name = cp1252ToUtf8(rawName);
+    auto found = records_.find(name);
+    if (found == records_.end() && records_.size() >= FoamDatabase::kMaxRecords) return;
+    working_.name = name;
+    if (found == records_.end()) {
+      records_.emplace(std::move(name), working_);
+    } else {
+      found->second = working_;
+    }
+    ++count_;
+  }
+
+  std::size_t count() const { return count_; }
+
+ private:
+  std::map<std::string, FoamType>& records_;
+  FoamType working_;
+  Version version_ = Version::V3;
+  bool first_ = true;
+  std::size_t count_ = 0;
+};
+
+// "%f": six decimals, C locale.
+void appendFixed(std::string& out, double value) {
+  std::array<char, 400> buffer{};
+  const auto res = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                 std::chars_format::fixed, 6);
+  out.append(buffer.data(), res.ptr);
+}
+
+std::string percentText(int percent) { return std::to_string(percent) + "%"; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+std::string FoamFileName(std::string_view tableName) { return std::string(tableName) + "_foam.bd"; }
+
+FoamDatabase::FoamDatabase(InterfaceDriver& driver, UserPrompt& prompt)
+    : driver_(driver), prompt_(prompt) {}
+
+std::map<std::string, FoamType> FoamDatabase::builtInFoams() {
+  std::map<std::string, FoamType> foams;
+  const auto add = [&foams](std::string_view name, int mode, double a, double b, double k1,
+                            double k2, int e, int f) {
+    foams[std::string(name)] = FoamType{std::string(name), mode, a, b, k1, k2, e, f};
+  };
+  add(messageText(Msg::PolyExtrude), ComputedHeat, 1.0, 3.5, 0.8, 1.5, 45, 80);
+  add(messageText(Msg::PolyExpanse), ComputedHeat, 1.0, 4.0, 0.8, 1.5, 30, 70);
+  add(messageText(Msg::Depron), FixedHeat, 2.0, 2.0, 0.8, 1.5, 50, 50);
+  return foams;
+}
+
+void FoamDatabase::LoadFoams(const std::filesystem::path& dir, std::string_view fileName,
+                             std::string& currentName) {
+  records.clear();
+  std::ifstream in(dir / std::filesystem::path(std::string(fileName)), std::ios::binary);
+  if (!in.is_open()) {
+    finishLoad(0, currentName);
+    return;
+  }
+  FoamFileReader reader(records);
+  LineSplitter splitter;
+  const auto onLine = [&reader](std::string_view text, bool overlong) {
+    reader.line(text, overlong);
+  };
+  std::array<char, 65536> chunk{};
+  while (in) {
+    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    const std::streamsize got = in.gcount();
+    if (got <= 0) break;
+    splitter.feed(std::string_view(chunk.data(), static_cast<std::size_t>(got)), onLine);
+  }
+  splitter.finish(onLine);
+  foamModified = false;
+  finishLoad(reader.count(), currentName);
+}
+
+void FoamDatabase::LoadFoamsFromText(std::string_view bytes, std::string& currentName) {
+  records.clear();
+  FoamFileReader reader(records);
+  LineSplitter splitter;
+  const auto onLine = [&reader](std::string_view text, bool overlong) {
+    reader.line(text, overlong);
+  };
+  splitter.feed(bytes, onLine);
+  splitter.finish(onLine);
+  foamModified = false;
+  finishLoad(reader.count(), currentName);
+}
+
+void FoamDatabase::finishLoad(std::size_t count, std::string& currentName) {
+  if (count == 0) {
+    foamModified = true;
+    records = builtInFoams();
+    currentName = std::string(kDefaultFoamName);
+  }
+  FoamType selected;
+  if (SelectFoam(currentName, &selected)) cutSpeed = selected.maxSpeed;
+}
+
+std::string FoamDatabase::SaveFoamsToText() const {
+  std::string out = "V3\n";
+  for (const auto& [name, foam] : records) {
+    out += utf8ToCp1252(name);
+    out += ": ";
+    out += std::to_string(foam.heatMode);
+    for (double value : {foam.minSpeed, foam.maxSpeed, foam.kerfAtMaxSpeed, foam.kerfAtHalfSpeed}) {
+      out += ' ';
+      appendFixed(out, value);
+    }
+    out += ' ';
+    out += std::to_string(foam.minSpeedHeat);
+    out += ' ';
+    out += std::to_string(foam.maxSpeedHeat);
+    out += '\n';
+  }
+  return out;
+}
+
+bool FoamDatabase::SaveFoams(const std::filesystem::path& dir, std::string_view fileName) const {
+  if (!foamModified) return true;
+  return writeFileSafely(dir / std::filesystem::path(std::string(fileName)), SaveFoamsToText());
+}
+
+bool FoamDatabase::SelectFoam(std::string_view name, FoamType* record) {
+  const auto found = records.find(std::string(name));
+  if (found == records.end()) return false;
+  if (record) *record = found->second;
+  currentFoam = found->first;
+  return true;
+}
+
+const FoamType* FoamDatabase::currentRecord() const {
+  const auto found = records.find(currentFoam);
+  return found == records.end() ? nullptr : &found->second;
+}
+
+double FoamDatabase::KerfOffset(double v, double r) const {
+  const FoamType* foam = currentRecord();
+  if (!foam) return 0.0;
+  const double s = foam->maxSpeed;
+  const double k1 = foam->kerfAtMaxSpeed;
+  const double k2 = foam->kerfAtHalfSpeed;
+  double offset = 0.0;
+  if (foam->heatMode == FixedHeat) {
+    if (s == 0.0) return 0.0;  // no reference speed: the law says nothing
+    const double x = v * r;
+    offset = ((k1 - k2) / s * 2.0 * (x - s) + k1) * 0.5;
+  } else {
+    offset = (k1 - k2) * (r - 1.0) + k1 * 0.5;
+  }
+  // Zero, negative, infinite or not a number: no offset.
+  if (!std::isfinite(offset) || !(offset > 0.0)) return 0.0;
+  return offset;
+}
+
+std::optional<int> FoamDatabase::computedHeat(const FoamType& foam, double v) {
+  const double a = foam.minSpeed;
+  const double b = foam.maxSpeed;
+  const double e = foam.minSpeedHeat;
+  const double f = foam.maxSpeedHeat;
+  const double p = (f - e) / (b - a) * (v - a) + e;
+  if (std::isnan(p)) return std::nullopt;
+  const double truncated = std::trunc(p);
+  if (truncated >= static_cast<double>(INT_MAX)) return INT_MAX;
+  if (truncated <= static_cast<double>(INT_MIN)) return INT_MIN;
+  return static_cast<int>(truncated);
+}
+
+bool FoamDatabase::ApplyHeat(int percent) {
+  currentHeat = percent;
+  if (percent >= 0 && percent <= 99) {
+    driver_.SetHeatOutput(percent);
+    return true;
+  }
+  prompt_.showMessage(formatMessage(Msg::InvalidPowerCoefficient, {percentText(percent)}),
+                      MessageIcon::Warning);
+  return false;
+}
+
+bool FoamDatabase::ApplyHeatForSpeed(double v) {
+  const FoamType* foam = currentRecord();
+  if (!foam) {
+    prompt_.showMessage(messageText(Msg::InvalidFoamType), MessageIcon::Warning);
+    return false;
+  }
+  if (foam->heatMode == FixedHeat || foam->maxSpeed == foam->minSpeed) {
+    const int f = foam->maxSpeedHeat;
+    currentHeat = f;
+    // The interface takes 0..100; anything else is not sent, and saying so
+    // lets the caller give up the cut instead of cutting with the wrong heat.
+    if (f < 0 || f > 100) {
+      prompt_.showMessage(formatMessage(Msg::InvalidPowerCoefficient, {percentText(f)}),
+                          MessageIcon::Warning);
+      return false;
+    }
+    driver_.SetHeatOutput(f);
+    return true;
+  }
+  const std::optional<int> p = computedHeat(*foam, v);
+  if (!p) {
+    prompt_.showMessage(formatMessage(Msg::InvalidPowerCoefficient, {"nan%"}),
+                        MessageIcon::Warning);
+    return false;
+  }
+  return ApplyHeat(*p);
+}
+
+void FoamDatabase::LimitSpeedForHeat(double& v, std::string& label) const {
+  const FoamType* foam = currentRecord();
+  if (!foam || foam->heatMode == FixedHeat || foam->maxSpeed == foam->minSpeed) return;
+  const std::optional<int> p = computedHeat(*foam, v);
+  if (!p || *p < 100) return;
+  const double a = foam->minSpeed;
+  const double b = foam->maxSpeed;
+  const double e = foam->minSpeedHeat;
+  const double f = foam->maxSpeedHeat;
+  const double limited = (99.9 - e) / ((f - e) / (b - a)) + a;
+  // A heat that does not change with the speed cannot be brought below 100 %
+  // by any speed: the speed stays, and the heat request will refuse the cut.
+  if (!std::isfinite(limited)) return;
+  v = limited;
+  label = std::string(messageText(Msg::SpeedLimitDueToWireHeat));
+}
+
+void FoamDatabase::GetHeatState(int& mode, int& heat) const {
+  const FoamType* foam = currentRecord();
+  mode = foam ? foam->heatMode : 0;
+  heat = currentHeat;
+}
+
+}  // namespace orva

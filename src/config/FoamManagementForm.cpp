@@ -1,0 +1,343 @@
+#include "config/FoamManagementForm.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <system_error>
+#include <utility>
+
+#include "common/Messages.h"
+#include "common/UserPrompt.h"
+#include "config/MaterialNameForm.h"
+#include "driver/InterfaceDriver.h"
+
+namespace orva {
+
+namespace {
+
+constexpr int kMinHeat = 0;
+constexpr int kMaxHeat = 100;
+
+std::string_view trimBlanks(std::string_view s) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// A number as an edit box takes it: blanks around it, an optional sign,
+// decimal digits with an optional point and exponent; finite.
+std::optional<double> parseNumber(std::string_view text) {
+  text = trimBlanks(text);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  // from_chars would also take "inf" and "nan"; a field wants digits.
+  if (text.empty() ||
+      !(std::isdigit(static_cast<unsigned char>(text.front())) || text.front() == '.')) {
+    return std::nullopt;
+  }
+  double value = 0.0;
+  const auto res =
+      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+  if (res.ec != std::errc() || res.ptr != text.data() + text.size() || !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return negative ? -value : value;
+}
+
+std::optional<int> parseInteger(std::string_view text) {
+  text = trimBlanks(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty() || text.front() == '+') return std::nullopt;
+  int value = 0;
+  const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// The shortest text that reads back as the same number.
+std::string numberText(double value) {
+  std::array<char, 64> buffer{};
+  const auto res = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+  return std::string(buffer.data(), res.ptr);
+}
+
+// "Power sampling %d %%" with its number.
+std::string fillPercentPattern(std::string_view pattern, int value) {
+  std::string out;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '%' && i + 1 < pattern.size()) {
+      if (pattern[i + 1] == 'd') {
+        out += std::to_string(value);
+        ++i;
+        continue;
+      }
+      if (pattern[i + 1] == '%') {
+        out += '%';
+        ++i;
+        continue;
+      }
+    }
+    out += pattern[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+FoamManagementForm::FoamManagementForm(FoamDatabase& foams, InterfaceDriver& driver,
+                                       UserPrompt& prompt, std::vector<std::string> tableNames,
+                                       std::string currentTable, NameDialogRunner runNameDialog,
+                                       TableSwitcher switchTable)
+    : foams_(foams),
+      driver_(driver),
+      prompt_(prompt),
+      runNameDialog_(std::move(runNameDialog)),
+      switchTable_(std::move(switchTable)),
+      tableNames_(std::move(tableNames)),
+      currentTable_(std::move(currentTable)) {
+  open();
+}
+
+void FoamManagementForm::open() {
+  listFoams();
+  selectName(foams_.currentFoam);
+  if (selectedFoam_ < 0 && !foamNames_.empty()) selectedFoam_ = 0;
+  if (const std::string* name = selectedName()) {
+    show(foams_.records.at(*name));
+  } else {
+    showNothing();
+  }
+  const auto table = std::find(tableNames_.begin(), tableNames_.end(), currentTable_);
+  selectedTable_ = table == tableNames_.end() ? -1 : static_cast<int>(table - tableNames_.begin());
+}
+
+std::string FoamManagementForm::speedLabel() const {
+  return std::string(messageText(fields.computedHeat ? Msg::MaxSpeedMmPerS : Msg::SpeedMmPerS));
+}
+
+void FoamManagementForm::listFoams() {
+  foamNames_.clear();
+  for (const auto& entry : foams_.records) foamNames_.push_back(entry.first);
+  std::sort(foamNames_.begin(), foamNames_.end(), materialNameLess);
+}
+
+void FoamManagementForm::selectName(const std::string& name) {
+  const auto found = std::find(foamNames_.begin(), foamNames_.end(), name);
+  selectedFoam_ = found == foamNames_.end() ? -1 : static_cast<int>(found - foamNames_.begin());
+}
+
+const std::string* FoamManagementForm::selectedName() const {
+  if (selectedFoam_ < 0 || selectedFoam_ >= static_cast<int>(foamNames_.size())) return nullptr;
+  return &foamNames_[static_cast<std::size_t>(selectedFoam_)];
+}
+
+void FoamManagementForm::show(const FoamType& foam) {
+  values_.maxSpeed = foam.maxSpeed;
+  values_.kerfAtMaxSpeed = foam.kerfAtMaxSpeed;
+  values_.kerfAtHalfSpeed = foam.kerfAtHalfSpeed;
+  values_.maxSpeedHeat = foam.maxSpeedHeat;
+  values_.computedHeat = foam.heatMode != FixedHeat;
+  // A fixed-heat foam has one operating point: the hidden minimum fields hold it.
+  values_.minSpeed = values_.computedHeat ? foam.minSpeed : foam.maxSpeed;
+  values_.minSpeedHeat = values_.computedHeat ? foam.minSpeedHeat : foam.maxSpeedHeat;
+  focus_.reset();
+  putValues();
+}
+
+void FoamManagementForm::showNothing() {
+  values_ = Values{};
+  fields = Fields{};
+  focus_.reset();
+}
+
+void FoamManagementForm::putValues() {
+  fields.maxSpeed = numberText(values_.maxSpeed);
+  fields.kerfAtMaxSpeed = numberText(values_.kerfAtMaxSpeed);
+  fields.kerfAtHalfSpeed = numberText(values_.kerfAtHalfSpeed);
+  fields.maxSpeedHeat = std::to_string(values_.maxSpeedHeat);
+  fields.minSpeed = numberText(values_.minSpeed);
+  fields.minSpeedHeat = std::to_string(values_.minSpeedHeat);
+  fields.computedHeat = values_.computedHeat;
+}
+
+bool FoamManagementForm::takeFields() {
+  Values taken;
+  const auto number = [this](Field field, const std::string& text, double& out) {
+    const std::optional<double> value = parseNumber(text);
+    if (!value) {
+      prompt_.showMessage(messageText(Msg::PleaseEnterANumber), MessageIcon::Warning);
+      focus_ = field;
+      return false;
+    }
+    out = *value;
+    return true;
+  };
+  const auto heat = [this](Field field, const std::string& text, int& out) {
+    const std::optional<int> value = parseInteger(text);
+    if (!value || *value < kMinHeat || *value > kMaxHeat) {
+      prompt_.showMessage(formatMessage(Msg::PleaseEnterAnIntegerBetween,
+                                        {std::to_string(kMinHeat), std::to_string(kMaxHeat)}),
+                          MessageIcon::Warning);
+      focus_ = field;
+      return false;
+    }
+    out = *value;
+    return true;
+  };
+  if (!number(Field::MaxSpeed, fields.maxSpeed, taken.maxSpeed) ||
+      !number(Field::KerfAtMaxSpeed, fields.kerfAtMaxSpeed, taken.kerfAtMaxSpeed) ||
+      !number(Field::KerfAtHalfSpeed, fields.kerfAtHalfSpeed, taken.kerfAtHalfSpeed) ||
+      !heat(Field::MaxSpeedHeat, fields.maxSpeedHeat, taken.maxSpeedHeat) ||
+      !number(Field::MinSpeed, fields.minSpeed, taken.minSpeed) ||
+      !heat(Field::MinSpeedHeat, fields.minSpeedHeat, taken.minSpeedHeat)) {
+    return false;
+  }
+  taken.computedHeat = fields.computedHeat;
+  values_ = taken;
+  focus_.reset();
+  return true;
+}
+
+FoamType FoamManagementForm::buildRecord(const std::string& name) const {
+  FoamType foam;
+  foam.name = name;
+  foam.maxSpeed = values_.maxSpeed;
+  foam.kerfAtMaxSpeed = values_.kerfAtMaxSpeed;
+  foam.kerfAtHalfSpeed = values_.kerfAtHalfSpeed;
+  foam.maxSpeedHeat = values_.maxSpeedHeat;
+  foam.minSpeed = values_.minSpeed;
+  foam.minSpeedHeat = values_.minSpeedHeat;
+  foam.heatMode = values_.computedHeat ? ComputedHeat : FixedHeat;
+  return foam;
+}
+
+void FoamManagementForm::selectFoam(int index) {
+  if (index < 0 || index >= static_cast<int>(foamNames_.size())) return;
+  selectedFoam_ = index;
+  FoamType foam;
+  if (!foams_.SelectFoam(foamNames_[static_cast<std::size_t>(index)], &foam)) return;
+  show(foam);
+  foams_.cutSpeed = foam.maxSpeed;
+}
+
+void FoamManagementForm::clickComputedHeat(bool checked) {
+  fields.computedHeat = checked;
+  foams_.foamModified = true;
+  // The label and the minimum-speed group follow the check box; a refused
+  // field only keeps the values last taken.
+  if (selectedName()) takeFields();
+}
+
+bool FoamManagementForm::applyChanges() {
+  const std::string* name = selectedName();
+  if (!name) return true;  // no material to apply the fields to
+  foams_.foamModified = true;
+  if (!takeFields()) return false;
+  foams_.records[*name] = buildRecord(*name);
+  return true;
+}
+
+void FoamManagementForm::cancelChanges() {
+  if (!selectedName()) return;
+  focus_.reset();
+  putValues();
+}
+
+bool FoamManagementForm::applyAndExit() {
+  if (!applyChanges()) return false;
+  if (const std::string* name = selectedName()) {
+    foams_.SelectFoam(*name);
+    foams_.cutSpeed = values_.maxSpeed;
+  }
+  closed_ = true;
+  return true;
+}
+
+void FoamManagementForm::createMaterial() {
+  foams_.foamModified = true;
+  MaterialNameForm nameForm(foams_, prompt_);
+  if (runNameDialog_) runNameDialog_(nameForm);
+  if (!nameForm.accepted()) return;
+  const std::string name = nameForm.acceptedName();
+  // The new material starts as a copy of the values held for the one shown.
+  const FoamType foam = buildRecord(name);
+  foams_.records[name] = foam;
+  listFoams();
+  selectName(name);
+  show(foam);
+}
+
+void FoamManagementForm::renameMaterial() {
+  const std::string* selected = selectedName();
+  if (!selected) return;
+  foams_.foamModified = true;
+  const std::string oldName = *selected;
+  const auto found = foams_.records.find(oldName);
+  const FoamType removed = found->second;
+  foams_.records.erase(found);
+  listFoams();
+  selectedFoam_ = -1;
+
+  MaterialNameForm nameForm(foams_, prompt_);
+  if (runNameDialog_) runNameDialog_(nameForm);
+  if (!nameForm.accepted()) {
+    // Nothing happened: the material is back under its name, the fields as they were.
+    foams_.records[oldName] = removed;
+    listFoams();
+    selectName(oldName);
+    return;
+  }
+  const std::string name = nameForm.acceptedName();
+  const FoamType foam = buildRecord(name);
+  foams_.records[name] = foam;
+  listFoams();
+  selectName(name);
+  show(foam);
+}
+
+void FoamManagementForm::deleteMaterial() {
+  const std::string* selected = selectedName();
+  if (!selected) return;
+  foams_.foamModified = true;
+  const int index = selectedFoam_;
+  foams_.records.erase(*selected);
+  listFoams();
+  if (foamNames_.empty()) {
+    selectedFoam_ = -1;
+    showNothing();
+    return;
+  }
+  selectedFoam_ = std::min(index, static_cast<int>(foamNames_.size()) - 1);
+  show(foams_.records.at(foamNames_[static_cast<std::size_t>(selectedFoam_)]));
+}
+
+void FoamManagementForm::heatAcquisition() {
+  DriverStatus status;
+  driver_.ReadStatusWait(status);
+  const int on = status.heatOnCount;
+  const int total = on + status.heatOffCount;
+  // No sample at all: no heat was seen.
+  const int percent = total == 0 ? 0 : on * 100 / total;
+  prompt_.askOkCancel(fillPercentPattern(messageText(Msg::PowerSampling), percent),
+                      MessageIcon::Warning);
+}
+
+bool FoamManagementForm::chooseTable(int index) {
+  if (index < 0 || index >= static_cast<int>(tableNames_.size())) return false;
+  if (index == selectedTable_) return true;
+  if (!applyChanges()) return false;
+  const std::string table = tableNames_[static_cast<std::size_t>(index)];
+  if (switchTable_) switchTable_(table);
+  currentTable_ = table;
+  open();
+  return true;
+}
+
+}  // namespace orva

@@ -1,0 +1,330 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/ScriptedPrompt.h"
+#include "config/FoamDatabase.h"
+#include "config/FoamManagementForm.h"
+#include "config/MaterialNameForm.h"
+#include "driver/InterfaceDriver.h"
+#include "driver/SimulatedMachine.h"
+
+namespace orva {
+namespace {
+
+using Field = FoamManagementForm::Field;
+using Strings = std::vector<std::string>;
+
+std::string repeat(std::string_view text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
+
+// An interface whose heat sampler counted nothing at all, which the simulated
+// machine never reports.
+class SilentHeatSampler : public DriverDevice {
+ public:
+  bool open() override { return true; }
+  void close() override {}
+  std::uint16_t version() override { return 0x0102; }
+  void init() override {}
+  void start() override {}
+  void stop() override {}
+  void setHeat(int) override {}
+  StepsCompletion sendSteps(const std::uint8_t*, std::size_t) override { return {}; }
+  void startTimerCount() override {}
+  std::optional<std::uint32_t> pollTimerCount() override { return 0; }
+  std::uint32_t waitTimerCount() override { return 0; }
+  void readStatus(DriverStatus& status, bool) override {
+    status.heatOnCount = 0;
+    status.heatOffCount = 0;
+  }
+};
+
+class FoamFormsTest : public testing::Test {
+ protected:
+  FoamFormsTest() {
+    auto device = std::make_unique<SimulatedMachine>();
+    machine_ = device.get();
+    driver_ = std::make_unique<InterfaceDriver>(std::move(device), prompt_);
+    driver_->OpenDriver();
+    db_ = std::make_unique<FoamDatabase>(*driver_, prompt_);
+    std::string name = "Poly expansé";
+    db_->LoadFoamsFromText("V3", name);  // the built-in foams
+    db_->foamModified = false;
+  }
+
+  std::unique_ptr<FoamManagementForm> openForm(Strings tables = {"Default", "Big table"}) {
+    return std::make_unique<FoamManagementForm>(
+        *db_, *driver_, prompt_, std::move(tables), "Default",
+        [this](MaterialNameForm& form) { runNameDialog(form); },
+        [this](const std::string& table) { switched_.push_back(table); });
+  }
+
+  // Plays the name dialog: types each queued name and presses OK until one is
+  // accepted; an empty queue closes the window.
+  void runNameDialog(MaterialNameForm& form) {
+    presets_.push_back(form.name);
+    while (!typedNames_.empty()) {
+      form.editName(typedNames_.front());
+      typedNames_.erase(typedNames_.begin());
+      if (form.ok()) return;
+    }
+  }
+
+  const FoamType& record(const std::string& name) { return db_->records.at(name); }
+
+  ScriptedPrompt prompt_;
+  SimulatedMachine* machine_ = nullptr;
+  std::unique_ptr<InterfaceDriver> driver_;
+  std::unique_ptr<FoamDatabase> db_;
+  Strings typedNames_;
+  Strings presets_;
+  Strings switched_;
+};
+
+TEST(MaterialNameTest, LetterCaseIsIgnoredForTheWindows1252Letters) {
+  EXPECT_TRUE(sameMaterialNameIgnoringCase("poly EXPANSÉ", "Poly expansé"));
+  EXPECT_TRUE(sameMaterialNameIgnoringCase("ŒUVRE ŠŽŸ", "œuvre šžÿ"));
+  EXPECT_FALSE(sameMaterialNameIgnoringCase("Poly expanse", "Poly expansé"));
+  EXPECT_FALSE(sameMaterialNameIgnoringCase("Poly", "Poly "));
+  EXPECT_FALSE(sameMaterialNameIgnoringCase("\xC3", "\xE3"));  // broken bytes stay apart
+  EXPECT_TRUE(materialNameLess("dépron", "Depron2"));
+  EXPECT_TRUE(materialNameLess("abc", "Zed"));
+}
+
+TEST_F(FoamFormsTest, NameDialogRefusesNamesItCannotStoreAndStaysOpen) {
+  MaterialNameForm form(*db_, prompt_);
+  EXPECT_EQ(form.name, "Poly expansé");
+  for (const std::string& name :
+       {std::string("poly EXPANSÉ"), std::string(), std::string(52, 'a'), repeat("é", 52),
+        std::string("a:b"), std::string("two\nlines"), std::string("日本")}) {
+    form.editName(name);
+    EXPECT_FALSE(form.ok()) << name;
+  }
+  EXPECT_FALSE(form.accepted());
+  EXPECT_EQ(db_->records.size(), 3u);
+  EXPECT_EQ(prompt_.messages(),
+            (Strings{"This name is used already. Thanks to create a new one",
+                     "A material name is mandatory, please enter a name",
+                     std::string(kMaterialNameTooLongText), std::string(kMaterialNameTooLongText),
+                     std::string(kMaterialNameInvalidCharactersText),
+                     std::string(kMaterialNameInvalidCharactersText),
+                     std::string(kMaterialNameInvalidCharactersText)}));
+
+  // 51 bytes in the file is the most accepted; each é is one byte there.
+  const std::string longest = repeat("é", 51);
+  form.editName(longest);
+  EXPECT_TRUE(form.ok());
+  EXPECT_TRUE(form.accepted());
+  FoamType fresh;
+  fresh.name = longest;
+  EXPECT_EQ(record(longest), fresh);
+  EXPECT_EQ(db_->CurrentFoamName(), longest);
+  EXPECT_TRUE(db_->foamModified);
+}
+
+TEST_F(FoamFormsTest, OpeningShowsTheCurrentFoamOrTheFirst) {
+  auto form = openForm();
+  EXPECT_EQ(form->foamNames(), (Strings{"Dépron", "Poly expansé", "Poly extrudé"}));
+  EXPECT_EQ(form->selectedFoam(), 1);
+  EXPECT_EQ(form->fields, (FoamManagementForm::Fields{"4", "0.8", "1.5", "70", "1", "30", true}));
+  EXPECT_EQ(form->speedLabel(), "Max speed (mm/s)");
+  EXPECT_TRUE(form->maxSpeedFrameVisible());
+  EXPECT_TRUE(form->minSpeedGroupVisible());
+  EXPECT_EQ(form->selectedTable(), 0);
+
+  db_->currentFoam = "gone";
+  form = openForm({"Other"});
+  EXPECT_EQ(form->selectedFoam(), 0);
+  // A fixed-heat foam: the minimum fields hold its one speed and heat, hidden.
+  EXPECT_EQ(form->fields, (FoamManagementForm::Fields{"2", "0.8", "1.5", "50", "2", "50", false}));
+  EXPECT_EQ(form->speedLabel(), "Speed (mm/s)");
+  EXPECT_FALSE(form->maxSpeedFrameVisible());
+  EXPECT_FALSE(form->minSpeedGroupVisible());
+  EXPECT_EQ(form->selectedTable(), -1);
+  EXPECT_EQ(db_->CurrentFoamName(), "gone");  // showing is not choosing
+
+  form->selectFoam(2);
+  EXPECT_EQ(db_->CurrentFoamName(), "Poly extrudé");
+  EXPECT_EQ(db_->cutSpeed, 3.5);
+  EXPECT_EQ(form->fields.maxSpeedHeat, "80");
+}
+
+TEST_F(FoamFormsTest, CheckBoxSwitchesTheControlsAndApplyStoresTheFields) {
+  auto form = openForm();
+  form->selectFoam(0);  // Dépron, fixed heat
+  form->clickComputedHeat(true);
+  EXPECT_TRUE(db_->foamModified);
+  EXPECT_EQ(form->speedLabel(), "Max speed (mm/s)");
+  EXPECT_TRUE(form->minSpeedGroupVisible());
+  form->fields.maxSpeed = " 3.25 ";
+  form->fields.minSpeed = "1";
+  form->fields.minSpeedHeat = "20";
+  ASSERT_TRUE(form->applyChanges());
+  EXPECT_EQ(record("Dépron"), (FoamType{"Dépron", ComputedHeat, 1.0, 3.25, 0.8, 1.5, 20, 50}));
+
+  // Refused fields: the first failing one speaks and keeps the focus; nothing is stored.
+  form->fields.maxSpeedHeat = "101";
+  form->fields.minSpeed = "fast";
+  EXPECT_FALSE(form->applyChanges());
+  EXPECT_EQ(form->focusField(), Field::MaxSpeedHeat);
+  form->fields.maxSpeedHeat = "100";
+  form->fields.kerfAtMaxSpeed = "inf";
+  EXPECT_FALSE(form->applyAndExit());
+  EXPECT_FALSE(form->closed());
+  EXPECT_EQ(form->focusField(), Field::KerfAtMaxSpeed);
+  EXPECT_EQ(prompt_.messages(),
+            (Strings{"Please enter an integer between 0 and 100.", "Please enter a number."}));
+  EXPECT_EQ(record("Dépron").maxSpeed, 3.25);
+
+  // Cancel brings back what was last taken, check box and controls included.
+  form->fields.computedHeat = false;
+  form->cancelChanges();
+  EXPECT_EQ(form->fields,
+            (FoamManagementForm::Fields{"3.25", "0.8", "1.5", "50", "1", "20", true}));
+  EXPECT_TRUE(form->minSpeedGroupVisible());
+
+  // Unchecking with a refused field still hides the minimum-speed controls.
+  form->fields.minSpeedHeat = "x";
+  form->clickComputedHeat(false);
+  EXPECT_FALSE(form->minSpeedGroupVisible());
+  EXPECT_EQ(form->speedLabel(), "Speed (mm/s)");
+  EXPECT_EQ(form->focusField(), Field::MinSpeedHeat);
+}
+
+TEST_F(FoamFormsTest, ApplyAndExitMakesTheSelectionCurrentAtTheFieldSpeed) {
+  auto form = openForm();
+  form->selectFoam(2);
+  form->selectFoam(0);  // Dépron shown; Dépron is current
+  db_->currentFoam = "Poly extrudé";
+  form->fields.maxSpeed = "2.5";
+  ASSERT_TRUE(form->applyAndExit());
+  EXPECT_TRUE(form->closed());
+  EXPECT_EQ(db_->CurrentFoamName(), "Dépron");
+  EXPECT_EQ(db_->cutSpeed, 2.5);
+  EXPECT_EQ(record("Dépron").maxSpeed, 2.5);
+}
+
+TEST_F(FoamFormsTest, CreateCopiesTheShownMaterialUnderTheAcceptedName) {
+  auto form = openForm();
+  form->selectFoam(2);          // Poly extrudé becomes current, preset of the name dialog
+  form->fields.maxSpeed = "9";  // typed but not applied: not part of the copy
+  typedNames_ = {"POLY EXTRUDÉ", "Blue foam"};
+  form->createMaterial();
+  EXPECT_EQ(presets_, Strings{"Poly extrudé"});
+  EXPECT_EQ(prompt_.messages(), Strings{"This name is used already. Thanks to create a new one"});
+  EXPECT_EQ(form->foamNames(), (Strings{"Blue foam", "Dépron", "Poly expansé", "Poly extrudé"}));
+  EXPECT_EQ(form->selectedFoam(), 0);
+  EXPECT_EQ(db_->CurrentFoamName(), "Blue foam");
+  EXPECT_EQ(record("Blue foam"), (FoamType{"Blue foam", ComputedHeat, 1.0, 3.5, 0.8, 1.5, 45, 80}));
+  EXPECT_EQ(form->fields.maxSpeed, "3.5");
+
+  // Closing the name dialog changes no material.
+  const auto before = db_->records;
+  form->createMaterial();
+  EXPECT_EQ(db_->records, before);
+  EXPECT_EQ(form->foamNames().size(), 4u);
+}
+
+TEST_F(FoamFormsTest, RenameMovesTheMaterialOrPutsItBack) {
+  auto form = openForm();
+  form->selectFoam(0);  // Dépron
+  const FoamType depron = record("Dépron");
+  form->fields.maxSpeed = "7";  // not applied
+  form->renameMaterial();       // dismissed
+  EXPECT_EQ(record("Dépron"), depron);
+  EXPECT_EQ(form->foamNames(), (Strings{"Dépron", "Poly expansé", "Poly extrudé"}));
+  EXPECT_EQ(form->selectedFoam(), 0);
+  EXPECT_EQ(form->fields.maxSpeed, "7");
+
+  typedNames_ = {"dépron"};  // its own name in other letter case is free now
+  form->renameMaterial();
+  EXPECT_EQ(presets_, (Strings{"Dépron", "Dépron"}));
+  EXPECT_EQ(db_->records.count("Dépron"), 0u);
+  FoamType renamed = depron;
+  renamed.name = "dépron";
+  EXPECT_EQ(record("dépron"), renamed);
+  EXPECT_EQ(form->foamNames(), (Strings{"dépron", "Poly expansé", "Poly extrudé"}));
+  EXPECT_EQ(form->selectedFoam(), 0);
+  EXPECT_EQ(db_->CurrentFoamName(), "dépron");
+}
+
+TEST_F(FoamFormsTest, DeleteSelectsTheNextEntryOrTheOneBefore) {
+  auto form = openForm();  // Poly expansé selected and current
+  form->deleteMaterial();
+  EXPECT_TRUE(db_->foamModified);
+  EXPECT_EQ(form->foamNames(), (Strings{"Dépron", "Poly extrudé"}));
+  EXPECT_EQ(form->selectedFoam(), 1);
+  EXPECT_EQ(form->fields.maxSpeed, "3.5");
+  EXPECT_EQ(db_->CurrentFoamName(), "Poly expansé");
+  EXPECT_EQ(db_->KerfOffset(4.0, 1.0), 0.0);  // no current foam any more
+
+  form->deleteMaterial();  // the last entry: the one before is selected
+  EXPECT_EQ(form->foamNames(), Strings{"Dépron"});
+  EXPECT_EQ(form->selectedFoam(), 0);
+  EXPECT_EQ(form->fields.maxSpeed, "2");
+
+  form->deleteMaterial();
+  EXPECT_TRUE(db_->records.empty());
+  EXPECT_EQ(form->selectedFoam(), -1);
+  EXPECT_EQ(form->fields, FoamManagementForm::Fields{});
+  EXPECT_FALSE(form->minSpeedGroupVisible());
+  form->deleteMaterial();
+  form->renameMaterial();
+  EXPECT_TRUE(form->applyChanges());
+  EXPECT_TRUE(db_->records.empty());
+  EXPECT_TRUE(prompt_.messages().empty());
+
+  // From the empty list a new material starts with the values of a new one.
+  typedNames_ = {"Fresh"};
+  form->createMaterial();
+  EXPECT_EQ(record("Fresh"), (FoamType{"Fresh", FixedHeat, 1.0, 1.0, 1.0, 1.0, 1, 1}));
+  EXPECT_EQ(form->fields.maxSpeed, "1");
+}
+
+TEST_F(FoamFormsTest, HeatAcquisitionShowsTheShareOfHeatOnSamples) {
+  auto form = openForm();
+  ASSERT_TRUE(db_->ApplyHeat(37));
+  form->heatAcquisition();
+  ASSERT_EQ(prompt_.calls().size(), 1u);
+  EXPECT_EQ(prompt_.calls()[0].kind, ScriptedPrompt::Kind::OkCancel);
+  EXPECT_EQ(prompt_.calls()[0].text, "Power sampling 37 %");
+
+  InterfaceDriver silent(std::make_unique<SilentHeatSampler>(), prompt_);
+  ASSERT_TRUE(silent.OpenDriver());
+  FoamManagementForm silentForm(*db_, silent, prompt_, {}, "Default");
+  silentForm.heatAcquisition();
+  EXPECT_EQ(prompt_.calls().back().text, "Power sampling 0 %");
+}
+
+TEST_F(FoamFormsTest, ChoosingATableAppliesTheFieldsThenSwitchesAndReopens) {
+  auto form = std::make_unique<FoamManagementForm>(
+      *db_, *driver_, prompt_, Strings{"Default", "Big table"}, "Default", nullptr,
+      [this](const std::string& table) {
+        switched_.push_back(table);
+        // The applied values are in the database when the table is left.
+        EXPECT_EQ(record("Poly expansé").maxSpeedHeat, 66);
+        std::string name = "Poly expansé";
+        db_->LoadFoamsFromText("V3\nA: 1 5 5 1 1 10 10\nB: 1 6 6 1 1 10 10\n", name);
+      });
+  form->fields.maxSpeedHeat = "abc";
+  EXPECT_FALSE(form->chooseTable(1));
+  EXPECT_TRUE(switched_.empty());
+  EXPECT_EQ(form->selectedTable(), 0);
+
+  form->fields.maxSpeedHeat = "66";
+  ASSERT_TRUE(form->chooseTable(1));
+  EXPECT_EQ(switched_, Strings{"Big table"});
+  EXPECT_EQ(form->currentTable(), "Big table");
+  EXPECT_EQ(form->selectedTable(), 1);
+  EXPECT_EQ(form->foamNames(), (Strings{"A", "B"}));
+  EXPECT_EQ(form->selectedFoam(), 0);
+  EXPECT_EQ(form->fields.maxSpeed, "5");
+}
+
+}  // namespace
+}  // namespace orva
