@@ -640,6 +640,18 @@ constexpr std::optional<std::string_view> findText(Msg id) {
     case Msg::TableNameUsedAlready:
       return "This name is used already. Thanks to create a new one";
 
+    // The program's own messages
+    case Msg::UnsafeTableName:
+      return "A table name cannot be \".\" or \"..\", nor contain slashes, the characters "
+             "< > : \" | ? *, control characters or characters outside Windows-1252";
+    case Msg::MaterialNameTooLong:
+      return "A material name can hold at most 51 characters, please enter a shorter name";
+    case Msg::MaterialNameInvalidCharacters:
+      return "A material name cannot hold a colon, a line break or characters outside the "
+             "Western European character set, please enter another name";
+    case Msg::FileNotSaved:
+      return "Unable to save %1:\n%2";
+
     // Views: profile view and wing view legends
     case Msg::UnitMm:
       return "mm";

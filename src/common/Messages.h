@@ -492,6 +492,12 @@ enum class Msg : int {
   ManualWireMoveToZero = 3229,             // 32803
   SparConfiguration = 3230,                // 32836
   PrintProject = 3231,                     // 57607
+
+  // The program's own messages for cases the original let pass silently; block 3900.
+  UnsafeTableName = 3900,
+  MaterialNameTooLong = 3901,
+  MaterialNameInvalidCharacters = 3902,
+  FileNotSaved = 3903,
 };
 
 // The text of `id`; an empty view for a value that names no text. One text is empty

@@ -129,11 +129,11 @@ bool MaterialNameForm::ok() {
     return false;
   }
   if (hasUnstorableCharacter(name)) {
-    prompt_.showMessage(kMaterialNameInvalidCharactersText, MessageIcon::Warning);
+    prompt_.showMessage(messageText(Msg::MaterialNameInvalidCharacters), MessageIcon::Warning);
     return false;
   }
   if (utf8ToCp1252(name).size() > FoamDatabase::kMaxNameBytes) {
-    prompt_.showMessage(kMaterialNameTooLongText, MessageIcon::Warning);
+    prompt_.showMessage(messageText(Msg::MaterialNameTooLong), MessageIcon::Warning);
     return false;
   }
   FoamType material;

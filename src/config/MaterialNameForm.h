@@ -9,12 +9,6 @@ namespace orva {
 class FoamDatabase;
 class UserPrompt;
 
-// Texts of this dialog that the message catalogue does not hold yet.
-inline constexpr std::string_view kMaterialNameTooLongText =
-    "A material name can hold at most 51 characters, please enter a shorter name";
-inline constexpr std::string_view kMaterialNameInvalidCharactersText =
-    "A material name cannot hold a colon, a line break or characters outside the Western "
-    "European character set, please enter another name";
 
 // True when the two names are the same but for letter case. Case is ignored
 // for the letters of Windows-1252 (the names' character set in the foam file):
@@ -37,9 +31,9 @@ bool materialNameLess(std::string_view a, std::string_view b);
 // - an empty name: "A material name is mandatory, please enter a name";
 // - a name the foam file could not give back: a colon (it ends the name in
 //   the file), a control character (line breaks end the record), or a
-//   character Windows-1252 does not have: kMaterialNameInvalidCharactersText;
+//   character Windows-1252 does not have: Msg::MaterialNameInvalidCharacters;
 // - a name longer than FoamDatabase::kMaxNameBytes Windows-1252 bytes:
-//   kMaterialNameTooLongText.
+//   Msg::MaterialNameTooLong.
 // Otherwise a new material (FoamType's default values) is stored under the
 // name, the name becomes the current foam, the foam list is marked modified
 // and the dialog closes accepted.

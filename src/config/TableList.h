@@ -12,11 +12,6 @@ namespace orva {
 // Name of the table an installation starts with.
 inline constexpr std::string_view kDefaultTableName = "Default";
 
-// Shown wherever a table name is refused by isSafeTableName() for a reason
-// other than its length.
-inline constexpr std::string_view kUnsafeTableNameMessage =
-    "A table name cannot be \".\" or \"..\", nor contain / \\ < > : \" | ? *, control characters "
-    "or characters outside Windows-1252";
 
 // The names of the cutting tables known to this installation: 20 slots, each a
 // name (at most 25 characters) or empty. The operations keep the names packed

@@ -30,7 +30,7 @@ bool TableNameForm::ok() {
     return false;
   }
   if (!isSafeTableName(name_)) {
-    prompt_.showMessage(kUnsafeTableNameMessage, MessageIcon::Warning);
+    prompt_.showMessage(messageText(Msg::UnsafeTableName), MessageIcon::Warning);
     return false;
   }
   config_.currentTable = name_;

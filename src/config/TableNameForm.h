@@ -17,7 +17,7 @@ class UserPrompt;
 // OK checks, in this order, stopping at the first failure with a warning box
 // (the dialog stays open): more than 25 characters ("Please enter no more than
 // 25 characters."), a name already listed (exact comparison, so other letter
-// case is accepted), an empty name, an unsafe name (kUnsafeTableNameMessage).
+// case is accepted), an empty name, an unsafe name (Msg::UnsafeTableName).
 // When all pass, the name becomes the current table and the list and the table
 // configuration are marked modified; the dialog closes with OK. Cancel closes
 // it without change.

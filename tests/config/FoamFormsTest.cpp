@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/ScriptedPrompt.h"
+#include "common/Messages.h"
 #include "config/FoamDatabase.h"
 #include "config/FoamManagementForm.h"
 #include "config/MaterialNameForm.h"
@@ -110,10 +111,10 @@ TEST_F(FoamFormsTest, NameDialogRefusesNamesItCannotStoreAndStaysOpen) {
   EXPECT_EQ(prompt_.messages(),
             (Strings{"This name is used already. Thanks to create a new one",
                      "A material name is mandatory, please enter a name",
-                     std::string(kMaterialNameTooLongText), std::string(kMaterialNameTooLongText),
-                     std::string(kMaterialNameInvalidCharactersText),
-                     std::string(kMaterialNameInvalidCharactersText),
-                     std::string(kMaterialNameInvalidCharactersText)}));
+                     std::string(messageText(Msg::MaterialNameTooLong)), std::string(messageText(Msg::MaterialNameTooLong)),
+                     std::string(messageText(Msg::MaterialNameInvalidCharacters)),
+                     std::string(messageText(Msg::MaterialNameInvalidCharacters)),
+                     std::string(messageText(Msg::MaterialNameInvalidCharacters))}));
 
   // 51 bytes in the file is the most accepted; each é is one byte there.
   const std::string longest = repeat("é", 51);

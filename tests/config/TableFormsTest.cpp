@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/ScriptedPrompt.h"
+#include "common/Messages.h"
 #include "config/CurrentTableForm.h"
 #include "config/MachineConfig.h"
 #include "config/TableNameForm.h"
@@ -109,9 +110,9 @@ TEST_F(TableFormsTest, NameFormRefusesListedEmptyTooLongAndUnsafeNamesAndStaysOp
       {"Second", "This name is used already. Thanks to create a new one"},
       {"", "A material name is mandatory, please enter a name"},
       {std::string(26, 'z'), "Please enter no more than 25 characters."},
-      {"../x", std::string(kUnsafeTableNameMessage)},
-      {"a/b", std::string(kUnsafeTableNameMessage)},
-      {"x\ty", std::string(kUnsafeTableNameMessage)},
+      {"../x", std::string(messageText(Msg::UnsafeTableName))},
+      {"a/b", std::string(messageText(Msg::UnsafeTableName))},
+      {"x\ty", std::string(messageText(Msg::UnsafeTableName))},
   };
   for (const auto& [name, message] : refused) {
     prompt_.clear();
