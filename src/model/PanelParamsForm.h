@@ -1,0 +1,131 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orva {
+
+class CT1Doc;
+struct Panel;
+
+// Number texts of the model's dialog forms.
+namespace form_text {
+// A double as an edit box or a range message shows it: 15 significant
+// digits ("%.15g"), so 500000 reads "500000" and 0.1 reads "0.1".
+std::string numberText(double value);
+// "%f": six decimals.
+std::string fixedText(double value);
+// The whole text as a finite number, blanks around allowed; nothing otherwise.
+std::optional<double> parseNumber(std::string_view text);
+// The leading number of a text, as the live rules read it; 0 when there is none.
+double leadingNumber(std::string_view text);
+}  // namespace form_text
+
+// The controls of the Panel Parameters dialog. Check boxes and edit boxes of
+// the "Global" group first, then the root column, then the tip column.
+enum class PanelField : int {
+  None = -1,
+  FoamThickness = 0,
+  Span,
+  Sweep,
+  WingPanel,          // check box
+  DifferentRootTip,   // check box
+  Skin,               // check box
+  DihedralInDegrees,  // check box
+  Dihedral,
+  RootAirfoil,  // airfoil name, shown only
+  RootChord,
+  RootLeMargin,
+  RootTeMargin,
+  RootWashout,
+  RootBasicHeight,
+  RootCamber,
+  RootThickness,
+  RootSkin,
+  TipAirfoil,
+  TipChord,
+  TipLeMargin,
+  TipTeMargin,
+  TipWashout,
+  TipBasicHeight,
+  TipCamber,
+  TipThickness,
+  TipSkin,
+  Count
+};
+
+// The "Panel Parameters" dialog without its widgets, bound to the document's
+// current panel.
+//
+// Texts are what the boxes show; check boxes are read with checked(). The
+// live rules run on each edit (see editText and setChecked). OK checks the
+// editable boxes in field order, each as a number ("Please enter a number.")
+// within its range ("Please enter a number between %1 and %2."), stops at the
+// first failure with the focus on that box, then commits the values in the
+// dialog's fixed order, rebuilds the panel and marks the project modified.
+// A box the user cannot edit is never the cause of a refusal.
+class PanelParamsForm {
+ public:
+  explicit PanelParamsForm(CT1Doc& doc);
+
+  static std::string_view title();
+  // The label of a control ("Foam Thickness (mm)", "Cord (mm)", ...).
+  static std::string_view label(PanelField field);
+  static bool isCheckBox(PanelField field);
+
+  const std::string& text(PanelField field) const;
+  bool checked(PanelField field) const;
+  // Whether the user can change the control now.
+  bool editable(PanelField field) const;
+  // Whether the "..." button of the root (tip) airfoil can be pressed.
+  bool browseEnabled(bool tip) const;
+  PanelField focus() const { return focus_; }
+
+  // The user typed in an edit box. Returns false when the box is not
+  // editable (the text is refused). The texts "", "-" and "." and a text with
+  // the same value as before are taken without running any live rule.
+  bool editText(PanelField field, std::string_view text);
+  // The user clicked a check box. Returns false when it is not editable.
+  bool setChecked(PanelField field, bool value);
+
+  // The "..." button of the root (tip) airfoil: runs the document's profile
+  // selection. A profile chosen here stays chosen even if the dialog is
+  // cancelled; the airfoil name, camber and thickness boxes then show the new
+  // profile. Returns whether a profile was chosen.
+  bool browseProfile(bool tip);
+
+  // The checks of OK, with their messages. Changes nothing else.
+  bool validate();
+  // "OK": validates, commits, rebuilds, marks modified. False when a check failed.
+  bool ok();
+  // "Cancel": nothing changes.
+  void cancel() {}
+
+ private:
+  static constexpr std::size_t kFields = static_cast<std::size_t>(PanelField::Count);
+  static std::size_t index(PanelField field) { return static_cast<std::size_t>(field); }
+
+  void setText(PanelField field, std::string text);
+  void setNumber(PanelField field, double value);
+  double live(PanelField field) const;
+  void showProfileFigures(bool tip);
+  void updateTipMargins(PanelField changedMargin);
+  void updateTipBasicHeightFromDihedral();
+  void updateDihedralFromHeights();
+  void copyRootToTip();
+  bool readValue(PanelField field, double& value);
+  bool fail(PanelField field, const std::string& message);
+
+  CT1Doc& doc_;
+  int panelIndex_ = 0;
+  std::array<std::string, kFields> texts_;
+  std::array<std::string, kFields> shownTexts_;  // as at opening (or after "...")
+  std::array<double, kFields> shownValues_{};    // the values those texts stand for
+  std::array<bool, kFields> checks_{};
+  PanelField focus_ = PanelField::None;
+};
+
+}  // namespace orva

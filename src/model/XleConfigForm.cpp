@@ -1,0 +1,105 @@
+#include "model/XleConfigForm.h"
+
+#include "common/Messages.h"
+#include "common/UserPrompt.h"
+#include "model/CT1Doc.h"
+#include "model/PanelParamsForm.h"
+
+namespace orva {
+
+namespace {
+
+constexpr std::size_t kRows = 5;  // alpha, beta, length, h1, h2
+constexpr double kAngleLimit = 89.0;
+
+double SectionParams::*rowField(std::size_t row) {
+  switch (row) {
+    case 0:
+      return &SectionParams::xleAlpha;
+    case 1:
+      return &SectionParams::xleBeta;
+    case 2:
+      return &SectionParams::xleLength;
+    case 3:
+      return &SectionParams::xleH1;
+    default:
+      return &SectionParams::xleH2;
+  }
+}
+
+bool isAngleRow(std::size_t row) { return row < 2; }
+
+}  // namespace
+
+XleConfigForm::XleConfigForm(CT1Doc& doc) : doc_(doc), panelIndex_(doc.currentPanel) {
+  const Panel& panel = doc_.current();
+  for (std::size_t i = 0; i < kFields; ++i) {
+    const SectionParams& params = i < kRows ? panel.root.params : panel.tip.params;
+    shown_[i] = params.*rowField(i % kRows);
+    texts_[i] = form_text::numberText(shown_[i]);
+    shownTexts_[i] = texts_[i];
+  }
+}
+
+std::string_view XleConfigForm::title() { return messageText(Msg::XLeadingEdgeConfigurationTitle); }
+
+std::string_view XleConfigForm::label(XleField field) {
+  if (field == XleField::None || field == XleField::Count) return {};
+  constexpr Msg kLabels[kRows] = {Msg::AlphaAngleDegree, Msg::BetaAngleDegree, Msg::LengthLMm,
+                                  Msg::UpperHeightH1Mm, Msg::LowerHeightH2Mm};
+  return messageText(kLabels[static_cast<std::size_t>(field) % kRows]);
+}
+
+const std::string& XleConfigForm::text(XleField field) const {
+  static const std::string kEmpty;
+  const auto i = static_cast<std::size_t>(field);
+  return i < kFields ? texts_[i] : kEmpty;
+}
+
+bool XleConfigForm::editable(XleField field) const {
+  const auto i = static_cast<std::size_t>(field);
+  return i < kFields && !isAngleRow(i % kRows);
+}
+
+bool XleConfigForm::editText(XleField field, std::string_view text) {
+  if (!editable(field)) return false;
+  texts_[static_cast<std::size_t>(field)] = std::string(text);
+  return true;
+}
+
+bool XleConfigForm::ok() {
+  std::array<double, kFields> values{};
+  for (std::size_t i = 0; i < kFields; ++i) {
+    if (texts_[i] == shownTexts_[i]) {
+      values[i] = shown_[i];  // unchanged: kept exactly, not re-read from its text
+      continue;
+    }
+    const auto field = static_cast<XleField>(i);
+    const std::optional<double> v = form_text::parseNumber(texts_[i]);
+    if (!v) {
+      focus_ = field;
+      doc_.context().prompt.showMessage(messageText(Msg::PleaseEnterANumber), MessageIcon::Warning);
+      return false;
+    }
+    if (isAngleRow(i % kRows) && (*v < -kAngleLimit || *v > kAngleLimit)) {
+      focus_ = field;
+      doc_.context().prompt.showMessage(
+          formatMessage(Msg::PleaseEnterANumberBetween,
+                        {form_text::numberText(-kAngleLimit), form_text::numberText(kAngleLimit)}),
+          MessageIcon::Warning);
+      return false;
+    }
+    values[i] = *v;
+  }
+  Panel& panel = doc_.panels.at(static_cast<std::size_t>(panelIndex_));
+  for (std::size_t i = 0; i < kFields; ++i) {
+    SectionParams& params = i < kRows ? panel.root.params : panel.tip.params;
+    params.*rowField(i % kRows) = values[i];
+  }
+  focus_ = XleField::None;
+  doc_.SetModifiedFlag();
+  if (doc_.updateAllViews) doc_.updateAllViews();
+  return true;
+}
+
+}  // namespace orva

@@ -1,0 +1,396 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "common/Messages.h"
+#include "common/ScriptedPrompt.h"
+#include "config/MachineConfig.h"
+#include "driver/InterfaceDriver.h"
+#include "driver/SimulatedMachine.h"
+#include "model/CT1Doc.h"
+#include "model/XleConfigForm.h"
+
+namespace orva {
+namespace {
+
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+// A Selig-order airfoil of five points whose values a 32-bit float holds exactly.
+constexpr const char* kFivePointAirfoil =
+    "FIVE\n1.0 0.0\n0.5 0.0625\n0.0 0.0\n0.5 -0.03125\n1.0 0.0\n";
+
+class DocumentTest : public testing::Test {
+ protected:
+  DocumentTest()
+      : driver_(std::make_unique<SimulatedMachine>(), prompt_), machine_(driver_, prompt_) {
+    dir_ = fs::temp_directory_path() / ("orva_doc_test_" + std::to_string(std::random_device{}()));
+    fs::create_directories(dir_);
+    std::string foam = "Poly expansé";
+    machine_.foams.LoadFoamsFromText("V3\n", foam);
+    context_ = std::make_unique<ProjectContext>(ProjectContext{
+        prompt_, machine_, (dir_ / "airfoils").string(), (dir_ / "projects").string()});
+  }
+  ~DocumentTest() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  std::string writeFile(const std::string& name, const std::string& content) {
+    const fs::path p = dir_ / name;
+    std::ofstream(p, std::ios::binary) << content;
+    return p.string();
+  }
+
+  CT1Doc& newDoc() {
+    doc_ = std::make_unique<CT1Doc>(*context_);
+    doc_->updateAllViews = [this] { ++redraws_; };
+    return *doc_;
+  }
+
+  ScriptedPrompt prompt_;
+  InterfaceDriver driver_;
+  MachineConfig machine_;
+  fs::path dir_;
+  std::unique_ptr<ProjectContext> context_;
+  std::unique_ptr<CT1Doc> doc_;
+  int redraws_ = 0;
+};
+
+TEST_F(DocumentTest, NewProjectHoldsOneDefaultPanel) {
+  machine_.table.Entraxe = 1501;
+  CT1Doc& doc = newDoc();
+  ASSERT_EQ(doc.panels.size(), 1u);
+  EXPECT_EQ(doc.currentPanel, 0);
+  EXPECT_EQ(doc.current().span, 750.0);
+  EXPECT_EQ(doc.current().rootAxisOffset, 375);
+  EXPECT_EQ(doc.current().sectionCutZ, 0);
+  EXPECT_FALSE(doc.current().sectionCutEnabled);
+  EXPECT_TRUE(doc.splines);
+  EXPECT_FALSE(doc.modified);
+  EXPECT_TRUE(doc.path.empty());
+
+  // Starting over forgets everything the project held.
+  doc.panels.push_back(doc.panels.front());
+  doc.currentPanel = 1;
+  doc.comments = "old";
+  doc.splines = false;
+  doc.superposed = true;
+  doc.display.fullWing = true;
+  doc.cutChoices.cutOrder = 0;
+  doc.path = dir_ / "x.cnc";
+  doc.modified = true;
+  machine_.table.Entraxe = 1000;
+  doc.NewProject();
+  ASSERT_EQ(doc.panels.size(), 1u);
+  EXPECT_EQ(doc.currentPanel, 0);
+  EXPECT_EQ(doc.current().span, 500.0);
+  EXPECT_EQ(doc.current().rootAxisOffset, 250);
+  EXPECT_TRUE(doc.comments.empty());
+  EXPECT_TRUE(doc.splines);
+  EXPECT_FALSE(doc.superposed);
+  EXPECT_EQ(doc.display, DisplayOptions{});
+  EXPECT_EQ(doc.cutChoices, PanelCutChoices{});
+  EXPECT_TRUE(doc.path.empty());
+  EXPECT_FALSE(doc.modified);
+}
+
+TEST_F(DocumentTest, FailedProfileSelectionChangesNothing) {
+  CT1Doc& doc = newDoc();
+  const Panel before = doc.current();
+  const std::string twoPoints = writeFile("two.dat", "1.0 0.0\n0.0 0.0\n");
+
+  prompt_.queueFile(std::nullopt);                     // cancelled
+  prompt_.queueFile((dir_ / "missing.dat").string());  // cannot be opened
+  prompt_.queueFile(twoPoints);                        // too few points
+  EXPECT_FALSE(doc.SelectRootProfile());
+  EXPECT_FALSE(doc.SelectRootProfile());
+  EXPECT_FALSE(doc.SelectTipProfile());
+
+  EXPECT_EQ(prompt_.messages(), (Strings{"Invalid .dat file", "Unable to Open file for Reading",
+                                         "Invalid .dat file", "Invalid .dat file"}));
+  EXPECT_EQ(doc.current().root.profile.points, before.root.profile.points);
+  EXPECT_EQ(doc.current().tip.profile.points, before.tip.profile.points);
+  EXPECT_EQ(doc.current().root.cutUpper, before.root.cutUpper);
+  EXPECT_FALSE(doc.modified);
+  EXPECT_EQ(redraws_, 0);
+
+  // The file dialogs asked with the titles and the airfoil directory.
+  std::vector<std::string> titles;
+  for (const auto& call : prompt_.calls()) {
+    if (call.kind != ScriptedPrompt::Kind::OpenFile) continue;
+    titles.push_back(call.request.title);
+    EXPECT_EQ(call.request.initialDirectory, context_->profileDirectory);
+  }
+  EXPECT_EQ(titles,
+            (Strings{"Root profile selection", "Root profile selection", "Tip profile selection"}));
+}
+
+TEST_F(DocumentTest, ChosenProfileRebuildsTheCurrentPanel) {
+  CT1Doc& doc = newDoc();
+  const std::string file = writeFile("five.dat", kFivePointAirfoil);
+
+  // Root: the tip follows it.
+  prompt_.queueFile(file);
+  ASSERT_TRUE(doc.SelectRootProfile());
+  EXPECT_TRUE(doc.modified);
+  EXPECT_EQ(redraws_, 1);
+  EXPECT_EQ(doc.current().root.profile.name, "FIVE");
+  EXPECT_EQ(doc.current().root.profile.count(), 5);
+  EXPECT_EQ(doc.current().root.upper, (PointList{{0.0, 0.0}, {0.5, 0.0625}, {1.0, 0.0}}));
+  EXPECT_EQ(doc.current().tip.profile.name, "FIVE");
+  EXPECT_EQ(doc.current().tip.cutUpper, doc.current().root.cutUpper);
+
+  // Tip: the root keeps its profile, the tip is built from its own.
+  doc.NewProject();
+  prompt_.queueFile(file);
+  ASSERT_TRUE(doc.SelectTipProfile());
+  const Panel& p = doc.current();
+  EXPECT_EQ(p.root.profile.name, "NoName");
+  EXPECT_EQ(p.tip.profile.name, "FIVE");
+  EXPECT_EQ(p.tip.upper, (PointList{{0.0, 0.0}, {0.5, 0.0625}, {1.0, 0.0}}));
+  EXPECT_EQ(p.tip.cutUpper.size(), p.root.cutUpper.size());
+  EXPECT_TRUE(doc.modified);
+}
+
+TEST_F(DocumentTest, SplinesToggleRebuildsOnlyTheCurrentPanel) {
+  CT1Doc& doc = newDoc();
+  doc.panels.push_back(doc.panels.front());
+  doc.panels[1].root.params.chord = 300.0;
+  doc.panels[1].Rebuild(true, true);
+  const Panel other = doc.panels[0];
+  ASSERT_TRUE(doc.SelectPanelCommand(CT1Doc::kCmdFirstPanel + 1));
+  EXPECT_FALSE(doc.modified);
+
+  ASSERT_TRUE(doc.ToggleOption(CT1Doc::kCmdSplines));
+  EXPECT_FALSE(doc.splines);
+  EXPECT_TRUE(doc.modified);
+  EXPECT_EQ(doc.commandState(CT1Doc::kCmdSplines), (CommandState{true, false}));
+
+  // The current panel now holds straight-line outlines: the same as a panel
+  // built afresh without splines; the other panel kept its spline outlines.
+  Panel expected = doc.panels[1];
+  expected.Rebuild(false, true);
+  EXPECT_EQ(doc.panels[1].root.cutUpper, expected.root.cutUpper);
+  EXPECT_EQ(doc.panels[1].root.cutLower, expected.root.cutLower);
+  Panel splined = doc.panels[1];
+  splined.Rebuild(true, true);
+  EXPECT_NE(doc.panels[1].root.cutUpper, splined.root.cutUpper);
+  EXPECT_EQ(doc.panels[0].root.cutUpper, other.root.cutUpper);
+  EXPECT_EQ(doc.panels[0].tip.cutLower, other.tip.cutLower);
+
+  // Not on a panel that is not a wing panel.
+  doc.current().wingPanel = false;
+  doc.modified = false;
+  EXPECT_FALSE(doc.ToggleOption(CT1Doc::kCmdSplines));
+  EXPECT_FALSE(doc.splines);
+  EXPECT_FALSE(doc.modified);
+  EXPECT_EQ(doc.commandState(CT1Doc::kCmdSplines), (CommandState{false, false}));
+}
+
+TEST_F(DocumentTest, DisplayTogglesDoNotModifyTheProject) {
+  CT1Doc& doc = newDoc();
+  struct Toggle {
+    int id;
+    bool CT1Doc::*docField;
+    bool DisplayOptions::*displayField;
+  };
+  const Toggle toggles[] = {
+      {CT1Doc::kCmdSuperposed, &CT1Doc::superposed, nullptr},
+      {CT1Doc::kCmdLegends, nullptr, &DisplayOptions::legends},
+      {CT1Doc::kCmdProfilesWithoutSweep, nullptr, &DisplayOptions::profilesWithoutSweep},
+      {CT1Doc::kCmdLeOnTop, nullptr, &DisplayOptions::leOnTop},
+      {CT1Doc::kCmdFullWing, nullptr, &DisplayOptions::fullWing},
+      {CT1Doc::kCmdCutCoordinates, nullptr, &DisplayOptions::cutCoordinates},
+      {CT1Doc::kCmdProfileCoordinates, nullptr, &DisplayOptions::profileCoordinates},
+  };
+  doc.current().wingPanel = false;  // display toggles work on any panel
+  for (const Toggle& t : toggles) {
+    SCOPED_TRACE(t.id);
+    const auto value = [&] { return t.docField ? doc.*t.docField : doc.display.*t.displayField; };
+    const bool before = value();
+    EXPECT_EQ(doc.commandState(t.id), (CommandState{true, before}));
+    ASSERT_TRUE(doc.ToggleOption(t.id));
+    EXPECT_EQ(value(), !before);
+    EXPECT_EQ(doc.commandState(t.id), (CommandState{true, !before}));
+  }
+  EXPECT_FALSE(doc.modified);
+  EXPECT_EQ(redraws_, 7);
+  EXPECT_FALSE(doc.ToggleOption(CT1Doc::kCmdComments));  // not a toggle
+}
+
+TEST_F(DocumentTest, EdgeTreatmentsActOnlyOnAWingPanel) {
+  CT1Doc& doc = newDoc();
+  ASSERT_TRUE(doc.SetEdgeTreatment(CT1Doc::kCmdTeUpperSurface));
+  ASSERT_TRUE(doc.SetEdgeTreatment(CT1Doc::kCmdLeHorizontal));
+  EXPECT_EQ(doc.current().teMode, TeUpperSurface);
+  EXPECT_EQ(doc.current().leMode, LeHorizontal);
+  EXPECT_TRUE(doc.modified);
+  EXPECT_EQ(doc.commandState(CT1Doc::kCmdTeUpperSurface), (CommandState{true, true}));
+  EXPECT_EQ(doc.commandState(CT1Doc::kCmdTeMeanChord), (CommandState{true, false}));
+  EXPECT_EQ(doc.commandState(CT1Doc::kCmdLeHorizontal), (CommandState{true, true}));
+  // "X leading edge..." only while the X cut is chosen.
+  EXPECT_EQ(doc.commandState(CT1Doc::kCmdXLeadingEdge), (CommandState{false, false}));
+
+  const auto form = doc.XLeadingEdge();
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(doc.current().leMode, LeXCut);
+  EXPECT_EQ(doc.commandState(CT1Doc::kCmdXLeadingEdge), (CommandState{true, true}));
+  EXPECT_EQ(doc.commandState(CT1Doc::kCmdLeXCut), (CommandState{true, true}));
+
+  doc.current().wingPanel = false;
+  doc.modified = false;
+  for (const int id : {CT1Doc::kCmdTeHorizontal, CT1Doc::kCmdTeMeanChord,
+                       CT1Doc::kCmdTeUpperAndLower, CT1Doc::kCmdTeUpperSurface, CT1Doc::kCmdLeNone,
+                       CT1Doc::kCmdLeHorizontal, CT1Doc::kCmdLeXCut, CT1Doc::kCmdXLeadingEdge}) {
+    SCOPED_TRACE(id);
+    EXPECT_FALSE(doc.SetEdgeTreatment(id));
+    EXPECT_EQ(doc.commandState(id), (CommandState{false, false}));
+  }
+  EXPECT_EQ(doc.XLeadingEdge(), nullptr);
+  EXPECT_EQ(doc.current().teMode, TeUpperSurface);
+  EXPECT_EQ(doc.current().leMode, LeXCut);
+  EXPECT_FALSE(doc.modified);
+}
+
+TEST_F(DocumentTest, XLeadingEdgeFormStoresTheTenValuesOnOk) {
+  CT1Doc& doc = newDoc();
+  doc.current().differentRootTip = true;
+  auto form = doc.XLeadingEdge();
+  ASSERT_NE(form, nullptr);
+  doc.modified = false;
+  EXPECT_EQ(form->text(XleField::RootAlpha), "45");
+  EXPECT_EQ(form->text(XleField::TipLength), "10");
+  EXPECT_FALSE(form->editable(XleField::RootAlpha));
+  EXPECT_FALSE(form->editable(XleField::TipBeta));
+  EXPECT_FALSE(form->editText(XleField::TipBeta, "12"));
+  EXPECT_EQ(form->text(XleField::TipBeta), "45");
+
+  // Cancel: nothing but the X cut already chosen.
+  const SectionParams root = doc.current().root.params;
+  ASSERT_TRUE(form->editText(XleField::RootH1, "7"));
+  form->cancel();
+  EXPECT_EQ(doc.current().root.params.xleH1, root.xleH1);
+  EXPECT_FALSE(doc.modified);
+
+  form = doc.XLeadingEdge();
+  doc.modified = false;
+  ASSERT_TRUE(form->editText(XleField::RootLength, "12.5"));
+  ASSERT_TRUE(form->editText(XleField::RootH1, "abc"));
+  EXPECT_FALSE(form->ok());
+  EXPECT_EQ(prompt_.messages(), Strings{"Please enter a number."});
+  EXPECT_EQ(form->focus(), XleField::RootH1);
+  EXPECT_EQ(doc.current().root.params.xleLength, 10.0);
+  EXPECT_FALSE(doc.modified);
+
+  ASSERT_TRUE(form->editText(XleField::RootH1, "3"));
+  ASSERT_TRUE(form->editText(XleField::RootH2, "-1.5"));
+  ASSERT_TRUE(form->editText(XleField::TipLength, "8"));
+  ASSERT_TRUE(form->editText(XleField::TipH1, "2"));
+  ASSERT_TRUE(form->editText(XleField::TipH2, " 4 "));
+  ASSERT_TRUE(form->ok());
+  const SectionParams& r = doc.current().root.params;
+  const SectionParams& t = doc.current().tip.params;
+  EXPECT_EQ(r.xleAlpha, 45.0);
+  EXPECT_EQ(r.xleBeta, 45.0);
+  EXPECT_EQ(r.xleLength, 12.5);
+  EXPECT_EQ(r.xleH1, 3.0);
+  EXPECT_EQ(r.xleH2, -1.5);
+  EXPECT_EQ(t.xleLength, 8.0);
+  EXPECT_EQ(t.xleH1, 2.0);
+  EXPECT_EQ(t.xleH2, 4.0);
+  EXPECT_TRUE(doc.modified);
+}
+
+TEST_F(DocumentTest, CommentsAndPanelSelection) {
+  CT1Doc& doc = newDoc();
+  doc.EditComments(std::string("spar at 30 %\nsecond line"));
+  EXPECT_EQ(doc.comments, "spar at 30 %\nsecond line");
+  EXPECT_TRUE(doc.modified);
+  doc.modified = false;
+  doc.EditComments(std::nullopt);  // closed without "Done"
+  EXPECT_EQ(doc.comments, "spar at 30 %\nsecond line");
+  EXPECT_TRUE(doc.modified);
+
+  doc.panels.push_back(doc.panels.front());
+  doc.panels.push_back(doc.panels.front());
+  doc.modified = false;
+  EXPECT_TRUE(doc.SelectPanel(2));
+  EXPECT_EQ(doc.currentPanel, 2);
+  EXPECT_FALSE(doc.SelectPanel(3));
+  EXPECT_FALSE(doc.SelectPanel(-1));
+  EXPECT_EQ(doc.currentPanel, 2);
+  EXPECT_FALSE(doc.modified);
+  EXPECT_EQ(doc.commandState(CT1Doc::kCmdFirstPanel + 2), (CommandState{true, true}));
+  EXPECT_EQ(doc.commandState(CT1Doc::kCmdFirstPanel), (CommandState{true, false}));
+  EXPECT_EQ(doc.commandState(CT1Doc::kCmdFirstPanel + 3), std::nullopt);
+}
+
+TEST_F(DocumentTest, SaveAsksForAPathOnlyWhenTheProjectHasNone) {
+  CT1Doc& doc = newDoc();
+  std::vector<fs::path> recent;
+  doc.addToRecentFiles = [&](const fs::path& p) { recent.push_back(p); };
+  doc.modified = true;
+
+  prompt_.queueFile(std::nullopt);
+  EXPECT_FALSE(doc.Save());
+  ASSERT_EQ(prompt_.calls().size(), 1u);
+  const FileDialogRequest& request = prompt_.calls()[0].request;
+  EXPECT_EQ(prompt_.calls()[0].kind, ScriptedPrompt::Kind::SaveFile);
+  ASSERT_EQ(request.filters.size(), 2u);
+  EXPECT_EQ(request.filters[0].description, "Fichiers projet (*.cnc)");
+  EXPECT_EQ(request.filters[0].patterns, "*.cnc");
+  EXPECT_EQ(request.filters[1].description, "All Files");
+  EXPECT_EQ(request.filters[1].patterns, "*.*");
+  EXPECT_EQ(request.defaultExtension, "cnc");
+  EXPECT_EQ(request.initialDirectory, context_->projectDirectory);
+  EXPECT_FALSE(request.promptOverwrite);
+  EXPECT_TRUE(doc.modified);
+  EXPECT_TRUE(doc.path.empty());
+  EXPECT_TRUE(recent.empty());
+
+  const fs::path target = dir_ / "wing.cnc";
+  prompt_.queueFile(target.string());
+  ASSERT_TRUE(doc.Save());
+  EXPECT_TRUE(fs::exists(target));
+  EXPECT_EQ(doc.path, target);
+  EXPECT_FALSE(doc.modified);
+  EXPECT_EQ(recent, std::vector<fs::path>{target});
+
+  // Saved again to its own path without a question.
+  prompt_.clear();
+  doc.modified = true;
+  ASSERT_TRUE(doc.Save());
+  EXPECT_TRUE(prompt_.calls().empty());
+  EXPECT_FALSE(doc.modified);
+
+  // Save as always asks, and offers the current name.
+  prompt_.queueFile(std::nullopt);
+  EXPECT_FALSE(doc.SaveAs());
+  ASSERT_EQ(prompt_.calls().size(), 1u);
+  EXPECT_EQ(prompt_.calls()[0].request.defaultName, "wing.cnc");
+  EXPECT_EQ(doc.path, target);
+}
+
+TEST_F(DocumentTest, FailedSaveKeepsTheProjectModified) {
+  CT1Doc& doc = newDoc();
+  int recentCalls = 0;
+  doc.addToRecentFiles = [&](const fs::path&) { ++recentCalls; };
+  doc.modified = true;
+  const fs::path target = dir_ / "no such directory" / "wing.cnc";
+  prompt_.queueFile(target.string());
+  EXPECT_FALSE(doc.SaveAs());
+  ASSERT_EQ(prompt_.messages().size(), 1u);
+  EXPECT_EQ(prompt_.messages()[0].rfind("Unable to save ", 0), 0u) << prompt_.messages()[0];
+  EXPECT_TRUE(doc.modified);
+  EXPECT_TRUE(doc.path.empty());
+  EXPECT_EQ(recentCalls, 0);
+}
+
+}  // namespace
+}  // namespace orva
