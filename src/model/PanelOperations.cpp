@@ -1,0 +1,405 @@
+#include "model/PanelOperations.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/Messages.h"
+#include "geometry/SectionBuilder.h"
+
+namespace orva {
+
+namespace {
+
+bool hasValidCurrent(const CT1Doc& doc) {
+  return !doc.panels.empty() && doc.currentPanel >= 0 &&
+         static_cast<std::size_t>(doc.currentPanel) < doc.panels.size();
+}
+
+// Marks the project modified and has the views redrawn.
+void changed(CT1Doc& doc) {
+  doc.SetModifiedFlag();
+  if (doc.updateAllViews) doc.updateAllViews();
+}
+
+std::size_t currentIndex(const CT1Doc& doc) { return static_cast<std::size_t>(doc.currentPanel); }
+
+std::vector<Panel>::iterator at(CT1Doc& doc, std::size_t index) {
+  return doc.panels.begin() + static_cast<std::ptrdiff_t>(index);
+}
+
+// ---------------------------------------------------------------------------
+// The split section's profile.
+
+double truncateTo5Decimals(double v) { return std::trunc(v * 100000.0) * 0.00001; }
+
+// y of the other surface at x, from point `at` (x at most x) and its neighbour
+// towards that surface's trailing edge (none when `at` is that trailing edge).
+double oppositeAt(const PointList& pts, double x, std::size_t at, std::size_t towardsTe) {
+  const Point2D& a = pts[at];
+  if (a.x == x || towardsTe == static_cast<std::size_t>(-1)) return a.y;
+  const Point2D& b = pts[towardsTe];
+  if (a.x == b.x) return (a.y + b.y) / 2.0;
+  return a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x);
+}
+
+// Fills the profile's opposite surface and derived figures for its points and
+// leading-edge index, as a profile read from a file gets them.
+void computeProfileFigures(Profile& profile) {
+  const PointList& pts = profile.points;
+  const std::size_t n = pts.size();
+  const auto le = static_cast<std::size_t>(profile.leadingEdgeIndex);
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::vector<double> opp(n, 0.0);
+
+  // Upper points walk the lower surface backwards from its trailing edge, lower
+  // points the upper surface forwards; both walks resume where they stopped.
+  std::size_t j = n - 1;
+  for (std::size_t i = 1; i <= le && i < n; ++i) {
+    while (j > le && pts[j].x > pts[i].x) --j;
+    opp[i] = oppositeAt(pts, pts[i].x, j, j + 1 < n ? j + 1 : kNone);
+  }
+  std::size_t k = 0;
+  for (std::size_t i = n - 1; i-- > le + 1;) {
+    while (k < le && pts[k].x > pts[i].x) ++k;
+    opp[i] = oppositeAt(pts, pts[i].x, k, k > 0 ? k - 1 : kNone);
+  }
+  opp.front() = pts.front().y;
+  opp.back() = pts.back().y;
+
+  double thick = 0.0;
+  double thickX = 0.0;
+  double lowY = 100.0;
+  double highY = -100.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double d = std::fabs(pts[i].y - opp[i]);
+    if (d > thick) {
+      thick = d;
+      thickX = pts[i].x;
+    }
+    lowY = std::min(lowY, pts[i].y);
+    highY = std::max(highY, pts[i].y);
+  }
+  const Point2D first = pts.front();
+  const Point2D lead = pts[le];
+  const double slope = first.x == lead.x ? 0.0 : (first.y - lead.y) / (first.x - lead.x);
+  double camber = 0.0;
+  double camberX = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double c = (pts[i].y + opp[i]) / 2.0 - ((pts[i].x - lead.x) * slope + lead.y);
+    if (c > camber) {
+      camber = c;
+      camberX = pts[i].x;
+    }
+  }
+  profile.oppositeY = std::move(opp);
+  profile.maxThickness = truncateTo5Decimals(thick);
+  profile.maxThicknessX = thickX;
+  profile.maxCamber = truncateTo5Decimals(camber);
+  profile.maxCamberX = camberX;
+  profile.minY = lowY;
+  profile.maxY = highY;
+}
+
+// The profile of a section whose cut outlines are `upper` and `lower`: the
+// upper outline from the trailing edge to the leading edge, then the lower
+// outline (its leading-edge point repeated), the leading edge at the end of
+// the upper part. For a panel that is not a wing panel `upper` is one closed
+// outline and `lower` is empty: the profile is that outline reversed (upper
+// trailing edge first), its leading edge the point of smallest x.
+// False when there is no point.
+bool formSplitProfile(const PointList& upper, const PointList& lower, std::string name,
+                      Profile& out) {
+  if (upper.empty() && lower.empty()) return false;
+  Profile profile;
+  profile.name = std::move(name);
+  profile.points.assign(upper.rbegin(), upper.rend());
+  profile.points.insert(profile.points.end(), lower.begin(), lower.end());
+  if (lower.empty()) {
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < profile.points.size(); ++i) {
+      if (profile.points[i].x < profile.points[best].x) best = i;
+    }
+    profile.leadingEdgeIndex = static_cast<int>(best);
+  } else {
+    profile.leadingEdgeIndex = upper.empty() ? 0 : static_cast<int>(upper.size() - 1);
+  }
+  computeProfileFigures(profile);
+  out = std::move(profile);
+  return true;
+}
+
+// a × root + f × tip, point for point. Outlines of different counts (only
+// panels that are not wing panels have unmatched outlines) are paired by the
+// position of each root point along the root's list.
+PointList interpolateOutline(const PointList& root, const PointList& tip, double a, double f) {
+  if (root.empty()) return tip;
+  if (tip.empty()) return root;
+  PointList out(root.size());
+  for (std::size_t k = 0; k < root.size(); ++k) {
+    Point2D t;
+    if (tip.size() == root.size()) {
+      t = tip[k];
+    } else if (root.size() == 1) {
+      t = tip.front();
+    } else {
+      const double u = static_cast<double>(k) * static_cast<double>(tip.size() - 1) /
+                       static_cast<double>(root.size() - 1);
+      const auto i = std::min(static_cast<std::size_t>(u), tip.size() - 2);
+      const double w = u - static_cast<double>(i);
+      t = {tip[i].x + (tip[i + 1].x - tip[i].x) * w, tip[i].y + (tip[i + 1].y - tip[i].y) * w};
+    }
+    out[k] = {a * root[k].x + f * t.x, a * root[k].y + f * t.y};
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------------------
+// Section heights for the alignments, in mm in the section's outline frame.
+
+double highestY(const Section& s) { return s.MaxUpperY(); }
+
+// For a panel that is not a wing panel the closed outline is held in `upper`
+// and `lower` is empty: its lowest point is the lowest point of that outline.
+double lowestY(const Section& s) {
+  if (!s.lower.empty()) return s.MinLowerY();
+  double best = 10000.0;
+  for (const Point2D& p : s.upper) best = std::min(best, p.y);
+  return s.upper.empty() ? 0.0 : best;
+}
+
+double sectionHeight(const Section& s, SectionAlignment alignment) {
+  const double c = s.params.chord;
+  switch (alignment) {
+    case SectionAlignment::UpperSide:
+      return highestY(s) * c;
+    case SectionAlignment::LowerSide:
+      return lowestY(s) * c;
+    case SectionAlignment::Middle:
+      break;
+  }
+  return (highestY(s) + lowestY(s)) * c * 0.5;
+}
+
+// A tip margin that follows its root margin in proportion to the chords.
+double proportionalMargin(double rootMargin, double rootChord, double tipChord) {
+  if (!(rootMargin > 0.0)) return rootMargin;
+  const double m = rootMargin * tipChord / rootChord;
+  // A root chord of 0 has no proportion: the margin is copied.
+  return std::isfinite(m) ? m : rootMargin;
+}
+
+bool outlineCountsDiffer(const Panel& p) {
+  return p.root.cutUpper.size() != p.tip.cutUpper.size() ||
+         p.root.cutLower.size() != p.tip.cutLower.size();
+}
+
+}  // namespace
+
+Panel MakePanelFromSection(const Panel& neighbour, const Section& section, bool splines) {
+  Panel panel;
+  panel.span = neighbour.span;
+  panel.leMode = neighbour.leMode;
+  panel.teMode = neighbour.teMode;
+  panel.sectionCutEnabled = neighbour.sectionCutEnabled;
+  panel.sectionCutZ = neighbour.sectionCutZ;
+  panel.skinEnabled = neighbour.skinEnabled;
+  panel.foamThickness = neighbour.foamThickness;
+  panel.offsetX0 = neighbour.offsetX0;
+  panel.blockCentredZ = neighbour.blockCentredZ;
+  panel.rootAxisOffset = neighbour.rootAxisOffset;
+  panel.dihedralInDegrees = neighbour.dihedralInDegrees;
+  panel.dihedral = neighbour.dihedral;
+  panel.spars = neighbour.spars;
+  panel.sweep = 0.0;
+  panel.differentRootTip = false;
+  panel.wingPanel = true;
+  panel.root.CopyFrom(section);
+  panel.tip.CopyFrom(section);
+  // The copies of a section of a panel that is not a wing panel hold one closed
+  // outline and no lower outline, which a wing panel cannot be cut from.
+  if (!neighbour.wingPanel) panel.Rebuild(splines, false);
+  return panel;
+}
+
+bool NewPanelAtEnd(CT1Doc& doc) {
+  if (doc.panels.empty()) return false;
+  const Panel& last = doc.panels.back();
+  Panel panel = MakePanelFromSection(last, last.tip, doc.splines);
+  doc.panels.push_back(std::move(panel));
+  doc.currentPanel = static_cast<int>(doc.panels.size() - 1);
+  changed(doc);
+  return true;
+}
+
+bool NewPanelBeforeCurrent(CT1Doc& doc) {
+  if (!hasValidCurrent(doc)) return false;
+  const std::size_t cur = currentIndex(doc);
+  Panel panel =
+      cur > 0 ? MakePanelFromSection(doc.panels[cur - 1], doc.panels[cur - 1].tip, doc.splines)
+              : MakePanelFromSection(doc.panels[cur], doc.panels[cur].root, doc.splines);
+  doc.panels.insert(at(doc, cur), std::move(panel));
+  // The new panel takes the current index.
+  changed(doc);
+  return true;
+}
+
+bool NewPanelAfterCurrent(CT1Doc& doc) {
+  if (!hasValidCurrent(doc)) return false;
+  const std::size_t cur = currentIndex(doc);
+  if (cur + 1 == doc.panels.size()) return NewPanelAtEnd(doc);
+  Panel panel = MakePanelFromSection(doc.panels[cur], doc.panels[cur].tip, doc.splines);
+  doc.panels.insert(at(doc, cur + 1), std::move(panel));
+  doc.currentPanel = static_cast<int>(cur + 1);
+  changed(doc);
+  return true;
+}
+
+bool DeleteCurrentPanel(CT1Doc& doc) {
+  if (!hasValidCurrent(doc) || doc.panels.size() < 2) return false;
+  const std::size_t cur = currentIndex(doc);
+  doc.panels.erase(at(doc, cur));
+  doc.currentPanel = cur > 0 ? static_cast<int>(cur - 1) : 0;
+  changed(doc);
+  return true;
+}
+
+bool SplitCurrentPanel(CT1Doc& doc, double percent) {
+  if (!hasValidCurrent(doc) || !(percent >= 0.0 && percent <= 100.0)) return false;
+  const std::size_t cur = currentIndex(doc);
+  Panel& p = doc.panels[cur];
+  const double f = percent / 100.0;
+  const double a = 1.0 - f;
+
+  // 1. The outlines to interpolate: both ends without skin, the tip matched
+  //    point for point to the root, neither turned by its washout.
+  p.root.params.skin = 0.0;
+  p.tip.params.skin = 0.0;
+  Section root = p.root;
+  Section tip = p.tip;
+  root.params.washout = 0.0;
+  tip.params.washout = 0.0;
+  RebuildSections(root, tip, SectionBuildOptions{p.wingPanel, true, doc.splines, false});
+
+  // 2. The values of the split section, from P before the split.
+  const SectionParams& rp = p.root.params;
+  const SectionParams& tp = p.tip.params;
+  const double chord = f * tp.chord + a * rp.chord;
+  const double teMargin = f * tp.teMargin + a * rp.teMargin;
+  const double basicHeight = f * tp.basicHeight + a * rp.basicHeight;
+  const double washout = f * tp.washout + a * rp.washout;
+  Profile splitProfile;
+  const bool formed =
+      formSplitProfile(interpolateOutline(root.cutUpper, tip.cutUpper, a, f),
+                       interpolateOutline(root.cutLower, tip.cutLower, a, f),
+                       p.root.profile.name + "/" + p.tip.profile.name, splitProfile);
+  if (!formed) splitProfile = p.root.profile;  // no outline at all: keep the root's shape
+
+  // 3. N, made from P's root, ends with the split section; P starts with it.
+  Panel n = MakePanelFromSection(p, p.root, doc.splines);
+  n.wingPanel = p.wingPanel;
+  for (Section* s : {&n.tip, &p.root}) {
+    s->params.chord = chord;
+    s->params.teMargin = teMargin;
+    s->params.basicHeight = basicHeight;
+    s->params.washout = washout;
+    s->profile = splitProfile;
+  }
+  const double span = p.span;
+  n.sweep = f * p.sweep;
+  p.sweep = (1.0 - f) * p.sweep;
+  n.span = std::trunc(f * span);
+  p.span = std::trunc(span - f * span);
+  n.differentRootTip = true;
+  p.differentRootTip = true;
+
+  // 4. Both panels built from their profiles, each end turned once.
+  const SectionBuildOptions options{p.wingPanel, true, doc.splines, false};
+  RebuildSections(n.root, n.tip, options);
+  RebuildSections(p.root, p.tip, options);
+
+  doc.panels.insert(at(doc, cur), std::move(n));
+  // N is current, at P's former index.
+  changed(doc);
+  return true;
+}
+
+void AlignSections(CT1Doc& doc, SectionAlignment alignment) {
+  if (doc.panels.empty()) return;
+  const Section& firstRoot = doc.panels.front().root;
+  const double reference = sectionHeight(firstRoot, alignment) + firstRoot.params.basicHeight;
+  for (std::size_t i = 0; i < doc.panels.size(); ++i) {
+    Panel& p = doc.panels[i];
+    if (i > 0) p.root.params.basicHeight = reference - sectionHeight(p.root, alignment);
+    p.tip.params.basicHeight = reference - sectionHeight(p.tip, alignment);
+  }
+  changed(doc);
+}
+
+void AlignPanelsAndMargins(CT1Doc& doc) {
+  if (doc.panels.empty()) return;
+  for (std::size_t i = 1; i < doc.panels.size(); ++i) {
+    doc.panels[i].root.CopyFrom(doc.panels[i - 1].tip);
+  }
+  for (std::size_t i = 0; i < doc.panels.size(); ++i) {
+    Panel& p = doc.panels[i];
+    // Each root takes the margins its previous tip has just been given, before
+    // its own tip is derived from it.
+    if (i > 0) {
+      p.root.params.leMargin = doc.panels[i - 1].tip.params.leMargin;
+      p.root.params.teMargin = doc.panels[i - 1].tip.params.teMargin;
+    }
+    SectionParams& r = p.root.params;
+    SectionParams& t = p.tip.params;
+    t.leMargin = proportionalMargin(r.leMargin, r.chord, t.chord);
+    t.teMargin = proportionalMargin(r.teMargin, r.chord, t.chord);
+  }
+  for (std::size_t i = 1; i < doc.panels.size(); ++i) {
+    Panel& p = doc.panels[i];
+    if (p.wingPanel && outlineCountsDiffer(p)) {
+      // Built as a reload would build it; the margins just set are parameters
+      // and stay (a tip that copies its root copies them too).
+      p.Rebuild(doc.splines, false);
+    }
+  }
+  changed(doc);
+}
+
+std::vector<MenuEntry> PanelMenuEntries(const CT1Doc& doc) {
+  std::vector<MenuEntry> entries;
+  const std::size_t listed = std::min(
+      doc.panels.size(), static_cast<std::size_t>(kLastPanelCommand - kFirstPanelCommand + 1));
+  entries.reserve(listed);
+  const std::string name(messageText(Msg::Panel));
+  for (std::size_t i = 0; i < listed; ++i) {
+    MenuEntry e;
+    e.kind = MenuEntry::Kind::Command;
+    e.commandId = kFirstPanelCommand + static_cast<int>(i);
+    e.text = name + " " + std::to_string(i + 1);
+    e.checked = static_cast<int>(i) == doc.currentPanel;
+    e.enabled = true;
+    entries.push_back(std::move(e));
+  }
+  return entries;
+}
+
+std::vector<MenuEntry> RebuildProjectMenu(std::vector<MenuEntry> projectMenu, const CT1Doc& doc) {
+  if (projectMenu.size() > kProjectMenuFixedEntries) projectMenu.resize(kProjectMenuFixedEntries);
+  MenuEntry separator;
+  separator.kind = MenuEntry::Kind::Separator;
+  projectMenu.push_back(separator);
+  for (MenuEntry& e : PanelMenuEntries(doc)) projectMenu.push_back(std::move(e));
+  return projectMenu;
+}
+
+std::optional<int> PanelIndexFromCommand(const CT1Doc& doc, int commandId) {
+  if (commandId < kFirstPanelCommand || commandId > kLastPanelCommand) return std::nullopt;
+  const int index = commandId - kFirstPanelCommand;
+  if (static_cast<std::size_t>(index) >= doc.panels.size()) return std::nullopt;
+  return index;
+}
+
+}  // namespace orva

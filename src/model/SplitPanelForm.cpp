@@ -1,0 +1,60 @@
+#include "model/SplitPanelForm.h"
+
+#include <optional>
+
+#include "common/Messages.h"
+#include "common/UserPrompt.h"
+#include "config/TableConfig.h"
+#include "model/CT1Doc.h"
+#include "model/PanelOperations.h"
+
+namespace orva {
+
+namespace {
+
+constexpr double kMinPercent = 0.0;
+constexpr double kMaxPercent = 100.0;
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The whole text as a finite number, blanks around allowed.
+std::optional<double> parseNumber(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  double value = 0.0;
+  if (text.empty() || scanDouble(text, value) != text.size()) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+SplitPanelForm::SplitPanelForm(CT1Doc& doc) : doc_(doc) {}
+
+std::string_view SplitPanelForm::title() { return messageText(Msg::PanelSplitTitle); }
+std::string_view SplitPanelForm::label() { return messageText(Msg::PositionOfSplitPercent); }
+
+bool SplitPanelForm::validate() {
+  UserPrompt& prompt = doc_.context().prompt;
+  const std::optional<double> value = parseNumber(text_);
+  if (!value) {
+    prompt.showMessage(formatMessage(Msg::PleaseEnterANumber), MessageIcon::Warning);
+    return false;
+  }
+  if (!(*value >= kMinPercent && *value <= kMaxPercent)) {
+    prompt.showMessage(formatMessage(Msg::PleaseEnterANumberBetween, {"0", "100"}),
+                       MessageIcon::Warning);
+    return false;
+  }
+  percent_ = *value;
+  return true;
+}
+
+bool SplitPanelForm::ok() {
+  if (!validate()) return false;
+  SplitCurrentPanel(doc_, percent_);
+  return true;
+}
+
+}  // namespace orva

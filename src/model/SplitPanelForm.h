@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orva {
+
+class CT1Doc;
+
+// The "Panel split" dialog without its widgets: one field, "Position of the
+// split in %", measured from the root, preset to 50.
+//
+// OK reads the field as a number ("Please enter a number." otherwise), checks
+// 0 to 100 ("Please enter a number between 0 and 100."), each refusal shown as
+// a warning with the dialog staying open; an accepted value splits the
+// project's current panel (SplitCurrentPanel). Cancel changes nothing.
+class SplitPanelForm {
+ public:
+  explicit SplitPanelForm(CT1Doc& doc);
+
+  static std::string_view title();
+  static std::string_view label();
+
+  // The field as the user sees it.
+  const std::string& text() const { return text_; }
+  void editText(std::string_view text) { text_ = text; }
+
+  // The checks of OK, with their messages; changes nothing else.
+  bool validate();
+  // The position read by the last successful validation, in percent.
+  double percent() const { return percent_; }
+  // Validates, then splits the current panel. True when the dialog closes.
+  bool ok();
+
+ private:
+  CT1Doc& doc_;
+  std::string text_ = "50";
+  double percent_ = 50.0;
+};
+
+}  // namespace orva

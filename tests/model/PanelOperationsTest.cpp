@@ -1,0 +1,479 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/ScriptedPrompt.h"
+#include "config/MachineConfig.h"
+#include "driver/InterfaceDriver.h"
+#include "driver/SimulatedMachine.h"
+#include "model/CT1Doc.h"
+#include "model/PanelOperations.h"
+#include "model/SplitPanelForm.h"
+
+namespace orva {
+namespace {
+
+constexpr double kPiDeg = 3.1415926535 / 180.0;
+
+// Extremes of the built-in airfoil's surfaces (its coordinate table).
+constexpr double kDefaultMaxUpperY = 0.09318;
+constexpr double kDefaultMinLowerY = -0.02839;
+
+class PanelOperationsTest : public testing::Test {
+ protected:
+  PanelOperationsTest()
+      : driver_(std::make_unique<SimulatedMachine>(), prompt_), machine_(driver_, prompt_) {
+    std::string foam = "Poly expansé";
+    machine_.foams.LoadFoamsFromText("V3\n", foam);
+    context_ = std::make_unique<ProjectContext>(ProjectContext{prompt_, machine_, "", ""});
+    doc_ = std::make_unique<CT1Doc>(*context_);
+    doc_->updateAllViews = [this] { ++redraws_; };
+  }
+
+  // A project of `count` panels told apart by their chords: panel i has root
+  // chord 100 + 10 i and tip chord 105 + 10 i, and span 500 + i.
+  CT1Doc& project(int count) {
+    CT1Doc& doc = *doc_;
+    doc.panels.resize(1);
+    for (int i = 1; i < count; ++i) doc.panels.push_back(doc.panels.front());
+    for (int i = 0; i < count; ++i) {
+      Panel& p = doc.panels[static_cast<std::size_t>(i)];
+      p.root.params.chord = 100.0 + 10.0 * i;
+      p.tip.params.chord = 105.0 + 10.0 * i;
+      p.span = 500.0 + i;
+      p.differentRootTip = true;
+    }
+    doc.modified = false;
+    redraws_ = 0;
+    return doc;
+  }
+
+  ScriptedPrompt prompt_;
+  InterfaceDriver driver_;
+  MachineConfig machine_;
+  std::unique_ptr<ProjectContext> context_;
+  std::unique_ptr<CT1Doc> doc_;
+  int redraws_ = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Insertion and deletion
+
+TEST_F(PanelOperationsTest, NewPanelCopiesTheNeighbourSectionAndPanelSettings) {
+  CT1Doc& doc = project(2);
+  Panel& last = doc.panels[1];
+  last.leMode = LeXCut;
+  last.sweep = 40.0;
+  last.foamThickness = 80.0;
+  last.spars[4].active = true;
+  last.tip.params.leMargin = 7.0;
+
+  ASSERT_TRUE(NewPanelAtEnd(doc));  // `last` is no longer valid
+  ASSERT_EQ(doc.panels.size(), 3u);
+  EXPECT_EQ(doc.currentPanel, 2);
+  const Panel& added = doc.panels[2];
+  for (const Section* s : {&added.root, &added.tip}) {  // both copies of the last tip
+    EXPECT_EQ(s->params.chord, 115.0);
+    EXPECT_EQ(s->params.leMargin, 7.0);
+    EXPECT_EQ(s->cutUpper, doc.panels[1].tip.cutUpper);
+  }
+  EXPECT_EQ(added.span, 501.0);
+  EXPECT_EQ(added.leMode, LeXCut);
+  EXPECT_EQ(added.foamThickness, 80.0);
+  EXPECT_TRUE(added.spars[4].active);
+  // Not copied: a new panel is unswept, with equal ends.
+  EXPECT_EQ(added.sweep, 0.0);
+  EXPECT_FALSE(added.differentRootTip);
+  EXPECT_TRUE(doc.modified);
+  EXPECT_GE(redraws_, 1);
+}
+
+// Panels are told apart by their root chords (100, 110, 120...).
+std::vector<double> rootChords(const CT1Doc& doc) {
+  std::vector<double> out;
+  for (const Panel& p : doc.panels) out.push_back(p.root.params.chord);
+  return out;
+}
+
+TEST_F(PanelOperationsTest, InsertionsFollowTheCurrentIndexRules) {
+  using V = std::vector<double>;
+  CT1Doc& doc = project(3);
+  doc.currentPanel = 1;  // before: from panel 0's tip (105), at the current index
+  ASSERT_TRUE(NewPanelBeforeCurrent(doc));
+  EXPECT_EQ(rootChords(doc), (V{100, 105, 110, 120}));
+  EXPECT_EQ(doc.currentPanel, 1);
+
+  doc.currentPanel = 0;  // before the first: from its root, becomes first
+  ASSERT_TRUE(NewPanelBeforeCurrent(doc));
+  EXPECT_EQ(rootChords(doc), (V{100, 100, 105, 110, 120}));
+  EXPECT_EQ(doc.panels[0].tip.params.chord, 100.0);
+  EXPECT_EQ(doc.currentPanel, 0);
+
+  doc.currentPanel = 3;  // after: from its tip (115), index + 1
+  ASSERT_TRUE(NewPanelAfterCurrent(doc));
+  EXPECT_EQ(rootChords(doc), (V{100, 100, 105, 110, 115, 120}));
+  EXPECT_EQ(doc.currentPanel, 4);
+
+  doc.currentPanel = 5;  // after the last: appended from its tip (125)
+  ASSERT_TRUE(NewPanelAfterCurrent(doc));
+  EXPECT_EQ(rootChords(doc).back(), 125.0);
+  EXPECT_EQ(doc.currentPanel, 6);
+}
+
+TEST_F(PanelOperationsTest, DeleteFollowsThePreviousPanelAndKeepsTheLastOne) {
+  using V = std::vector<double>;
+  CT1Doc& doc = project(1);
+  EXPECT_FALSE(DeleteCurrentPanel(doc));
+  EXPECT_EQ(doc.panels.size(), 1u);
+  EXPECT_FALSE(doc.modified);
+  EXPECT_EQ(redraws_, 0);
+
+  project(4);
+  doc.currentPanel = 2;
+  ASSERT_TRUE(DeleteCurrentPanel(doc));
+  EXPECT_EQ(rootChords(doc), (V{100, 110, 130}));
+  EXPECT_EQ(doc.currentPanel, 1);
+  EXPECT_TRUE(doc.modified);
+  doc.currentPanel = 0;  // the first: the next becomes first and current
+  ASSERT_TRUE(DeleteCurrentPanel(doc));
+  EXPECT_EQ(rootChords(doc), (V{110, 130}));
+  EXPECT_EQ(doc.currentPanel, 0);
+  doc.currentPanel = 1;  // the last: its previous panel becomes last
+  ASSERT_TRUE(DeleteCurrentPanel(doc));
+  EXPECT_EQ(rootChords(doc), (V{110}));
+  EXPECT_EQ(doc.currentPanel, 0);
+
+  doc.currentPanel = 5;  // an index outside the list: nothing is touched
+  doc.panels.push_back(doc.panels[0]);
+  doc.modified = false;
+  EXPECT_FALSE(NewPanelBeforeCurrent(doc));
+  EXPECT_FALSE(DeleteCurrentPanel(doc));
+  EXPECT_FALSE(SplitCurrentPanel(doc, 50.0));
+  EXPECT_EQ(doc.panels.size(), 2u);
+  EXPECT_FALSE(doc.modified);
+}
+
+TEST_F(PanelOperationsTest, NewPanelNextToAnOutlinePanelIsABuiltWingPanel) {
+  CT1Doc& doc = project(1);
+  doc.panels[0].wingPanel = false;
+  doc.panels[0].Rebuild(doc.splines, true);
+  ASSERT_TRUE(doc.panels[0].tip.cutLower.empty());
+  ASSERT_TRUE(NewPanelAtEnd(doc));
+  const Panel& added = doc.panels[1];
+  EXPECT_TRUE(added.wingPanel);
+  // Wing-panel outlines: two surfaces from the leading edge, root and tip matched.
+  EXPECT_FALSE(added.root.cutLower.empty());
+  EXPECT_EQ(added.root.cutUpper.size(), added.tip.cutUpper.size());
+  EXPECT_EQ(added.root.cutUpper.front(), added.root.cutLower.front());
+}
+
+// ---------------------------------------------------------------------------
+// Split
+
+TEST_F(PanelOperationsTest, SplitSpansAreTruncatedToWholeMillimetres) {
+  CT1Doc& doc = project(1);
+  doc.panels[0].span = 600.0;
+  ASSERT_TRUE(SplitCurrentPanel(doc, 50.0));
+  ASSERT_EQ(doc.panels.size(), 2u);
+  EXPECT_EQ(doc.panels[0].span, 300.0);
+  EXPECT_EQ(doc.panels[1].span, 300.0);
+
+  project(1);
+  doc.panels[0].span = 600.0;
+  ASSERT_TRUE(SplitCurrentPanel(doc, 33.0));
+  EXPECT_EQ(doc.panels[0].span, 198.0);
+  EXPECT_EQ(doc.panels[1].span, 402.0);
+}
+
+TEST_F(PanelOperationsTest, SplitInterpolatesTheSectionAndInsertsTheRootSideBefore) {
+  CT1Doc& doc = project(3);
+  doc.currentPanel = 1;
+  Panel& p = doc.panels[1];
+  p.root.params = SectionParams{};
+  p.tip.params = SectionParams{};
+  p.root.params.chord = 200.0;
+  p.tip.params.chord = 100.0;
+  p.root.params.teMargin = 10.0;
+  p.tip.params.teMargin = 20.0;
+  p.root.params.leMargin = 3.0;
+  p.root.params.basicHeight = 20.0;
+  p.tip.params.basicHeight = 40.0;
+  p.root.params.skin = 1.0;
+  p.tip.params.skin = 0.5;
+  p.sweep = 50.0;
+  p.span = 400.0;
+  p.Rebuild(doc.splines, false);
+
+  ASSERT_TRUE(SplitCurrentPanel(doc, 25.0));
+  ASSERT_EQ(doc.panels.size(), 4u);
+  EXPECT_EQ(doc.currentPanel, 1);
+  const Panel& n = doc.panels[1];
+  const Panel& q = doc.panels[2];
+  // f = 0.25: chord 0.25·100 + 0.75·200, margin 0.25·20 + 0.75·10, height 0.25·40 + 0.75·20.
+  for (const Section* s : {&n.tip, &q.root}) {
+    EXPECT_DOUBLE_EQ(s->params.chord, 175.0);
+    EXPECT_DOUBLE_EQ(s->params.teMargin, 12.5);
+    EXPECT_DOUBLE_EQ(s->params.basicHeight, 25.0);
+    EXPECT_EQ(s->profile.name, "NoName/NoName");
+  }
+  EXPECT_EQ(n.root.params.chord, 200.0);
+  EXPECT_EQ(q.tip.params.chord, 100.0);
+  // Leading-edge margins are not interpolated.
+  EXPECT_EQ(n.tip.params.leMargin, 3.0);
+  EXPECT_EQ(q.root.params.leMargin, 3.0);
+  EXPECT_DOUBLE_EQ(n.sweep, 12.5);
+  EXPECT_DOUBLE_EQ(q.sweep, 37.5);
+  EXPECT_TRUE(n.differentRootTip && q.differentRootTip);
+  // The skins are dropped.
+  for (const Section* s : {&n.root, &n.tip, &q.root, &q.tip}) EXPECT_EQ(s->params.skin, 0.0);
+  // Each panel's ends are matched point for point.
+  for (const Panel* panel : {&n, &q}) {
+    EXPECT_EQ(panel->root.cutUpper.size(), panel->tip.cutUpper.size());
+    EXPECT_EQ(panel->root.cutLower.size(), panel->tip.cutLower.size());
+  }
+  // The split section has the airfoil's shape: its highest point is the airfoil's.
+  EXPECT_NEAR(q.root.MaxUpperY(), kDefaultMaxUpperY, 2e-4);
+  EXPECT_NEAR(q.root.MinLowerY(), kDefaultMinLowerY, 2e-4);
+}
+
+TEST_F(PanelOperationsTest, SplitOfAnUntaperedPanelRepeatsItsSectionValues) {
+  CT1Doc& doc = project(1);
+  Panel& p = doc.panels[0];
+  p.root.params.chord = 180.0;
+  p.root.params.leMargin = 4.0;
+  p.root.params.teMargin = 6.0;
+  p.root.params.basicHeight = 30.0;
+  p.root.params.washout = 1.5;
+  p.differentRootTip = false;
+  p.sweep = 0.0;
+  p.Rebuild(doc.splines, false);
+  const SectionParams before = p.root.params;
+
+  ASSERT_TRUE(SplitCurrentPanel(doc, 40.0));
+  for (const Panel& panel : doc.panels) {
+    for (const Section* s : {&panel.root, &panel.tip}) {
+      EXPECT_DOUBLE_EQ(s->params.chord, before.chord);
+      EXPECT_DOUBLE_EQ(s->params.leMargin, before.leMargin);
+      EXPECT_DOUBLE_EQ(s->params.teMargin, before.teMargin);
+      EXPECT_DOUBLE_EQ(s->params.basicHeight, before.basicHeight);
+      EXPECT_DOUBLE_EQ(s->params.washout, before.washout);
+    }
+    EXPECT_EQ(panel.sweep, 0.0);
+  }
+}
+
+TEST_F(PanelOperationsTest, SplitTurnsEachSectionByItsWashoutOnce) {
+  CT1Doc& doc = project(1);
+  Panel& p = doc.panels[0];
+  p.root.params = SectionParams{};
+  p.tip.params = SectionParams{};
+  p.tip.params.washout = 4.0;
+  p.differentRootTip = true;
+  p.Rebuild(doc.splines, false);
+
+  ASSERT_TRUE(SplitCurrentPanel(doc, 50.0));
+  const Panel& n = doc.panels[0];
+  const Panel& q = doc.panels[1];
+  EXPECT_DOUBLE_EQ(n.tip.params.washout, 2.0);
+  EXPECT_DOUBLE_EQ(q.root.params.washout, 2.0);
+  // The trailing edge (1, 0) of each section, turned by its own washout only.
+  const auto expectTrailingEdgeTurnedBy = [](const Section& s, double degrees) {
+    const Point2D te = s.cutUpper.back();
+    EXPECT_NEAR(te.x, std::cos(degrees * kPiDeg), 1e-9) << degrees;
+    EXPECT_NEAR(te.y, -std::sin(degrees * kPiDeg), 1e-9) << degrees;
+  };
+  expectTrailingEdgeTurnedBy(n.root, 0.0);
+  expectTrailingEdgeTurnedBy(n.tip, 2.0);
+  expectTrailingEdgeTurnedBy(q.root, 2.0);
+  expectTrailingEdgeTurnedBy(q.tip, 4.0);
+}
+
+TEST_F(PanelOperationsTest, SplitOfAnOutlinePanelGivesTwoOutlinePanels) {
+  CT1Doc& doc = project(1);
+  Panel& p = doc.panels[0];
+  p.wingPanel = false;
+  p.differentRootTip = true;
+  // A tip outline of another point count: the outlines of such a panel are not matched.
+  p.tip.profile.BuildFromPoints({{1.0, 0.0}, {0.5, 0.05}, {0.0, 0.0}, {0.5, -0.05}, {1.0, 0.0}});
+  p.Rebuild(doc.splines, true);
+  ASSERT_NE(p.root.cutUpper.size(), p.tip.cutUpper.size());
+
+  ASSERT_TRUE(SplitCurrentPanel(doc, 50.0));
+  ASSERT_EQ(doc.panels.size(), 2u);
+  for (const Panel& panel : doc.panels) {
+    EXPECT_FALSE(panel.wingPanel);
+    EXPECT_TRUE(panel.root.cutLower.empty());
+    EXPECT_FALSE(panel.root.cutUpper.empty());
+  }
+  // The split outline runs around the leading edge: it reaches x = 0 there.
+  double minX = 1.0;
+  for (const Point2D& pt : doc.panels[1].root.cutUpper) minX = std::min(minX, pt.x);
+  EXPECT_NEAR(minX, 0.0, 1e-12);
+}
+
+TEST_F(PanelOperationsTest, SplitFormChecksThePosition) {
+  CT1Doc& doc = project(1);
+  doc.panels[0].span = 600.0;
+  SplitPanelForm form(doc);
+  EXPECT_EQ(SplitPanelForm::title(), "Panel split");
+  EXPECT_EQ(SplitPanelForm::label(), "Position of the split in %");
+  EXPECT_EQ(form.text(), "50");
+
+  form.editText("abc");
+  EXPECT_FALSE(form.ok());
+  form.editText("100.5");
+  EXPECT_FALSE(form.ok());
+  EXPECT_EQ(prompt_.messages(),
+            (std::vector<std::string>{"Please enter a number.",
+                                      "Please enter a number between 0 and 100."}));
+  EXPECT_EQ(doc.panels.size(), 1u);
+  EXPECT_FALSE(doc.modified);
+
+  form.editText(" 25 ");
+  ASSERT_TRUE(form.ok());
+  EXPECT_EQ(form.percent(), 25.0);
+  ASSERT_EQ(doc.panels.size(), 2u);
+  EXPECT_EQ(doc.panels[0].span, 150.0);
+  EXPECT_EQ(doc.panels[1].span, 450.0);
+}
+
+// ---------------------------------------------------------------------------
+// Alignments
+
+class AlignmentTest : public PanelOperationsTest {
+ protected:
+  // Two built panels of the built-in airfoil, chords 200 → 150 → 100, the
+  // first root at 30 mm.
+  CT1Doc& twoPanels() {
+    CT1Doc& doc = project(2);
+    for (Panel& p : doc.panels) {
+      p.root.params = SectionParams{};
+      p.tip.params = SectionParams{};
+      p.differentRootTip = true;
+    }
+    doc.panels[0].root.params.chord = 200.0;
+    doc.panels[0].root.params.basicHeight = 30.0;
+    doc.panels[0].tip.params.chord = 150.0;
+    doc.panels[1].root.params.chord = 150.0;
+    doc.panels[1].root.params.basicHeight = 5.0;
+    doc.panels[1].tip.params.chord = 100.0;
+    for (Panel& p : doc.panels) p.Rebuild(doc.splines, false);
+    doc.currentPanel = 1;
+    doc.modified = false;
+    return doc;
+  }
+};
+
+TEST_F(AlignmentTest, SectionsAlignOnTheFirstRootsTopBottomOrMiddle) {
+  CT1Doc& doc = twoPanels();
+  AlignSections(doc, SectionAlignment::UpperSide);
+  // Reference: 0.09318 × 200 + 30 = 48.636; the first root does not move.
+  EXPECT_DOUBLE_EQ(doc.panels[0].root.params.basicHeight, 30.0);
+  EXPECT_NEAR(doc.panels[0].tip.params.basicHeight, 48.636 - 0.09318 * 150, 1e-9);  // 34.659
+  EXPECT_NEAR(doc.panels[1].root.params.basicHeight, 34.659, 1e-9);
+  EXPECT_NEAR(doc.panels[1].tip.params.basicHeight, 48.636 - 9.318, 1e-9);  // 39.318
+  EXPECT_EQ(doc.currentPanel, 1);
+  EXPECT_TRUE(doc.modified);
+
+  AlignSections(doc, SectionAlignment::LowerSide);
+  // Reference: −0.02839 × 200 + 30 = 24.322.
+  EXPECT_NEAR(doc.panels[0].tip.params.basicHeight, 24.322 + 0.02839 * 150, 1e-9);
+  EXPECT_NEAR(doc.panels[1].tip.params.basicHeight, 24.322 + 2.839, 1e-9);
+
+  AlignSections(doc, SectionAlignment::Middle);
+  // (0.09318 − 0.02839) / 2 = 0.032395 of the chord; reference 36.479.
+  EXPECT_NEAR(doc.panels[1].root.params.basicHeight, 36.479 - 0.032395 * 150, 1e-9);
+  EXPECT_NEAR(doc.panels[1].tip.params.basicHeight, 36.479 - 3.2395, 1e-9);
+}
+
+TEST_F(AlignmentTest, LowerSideAlignmentOfAnOutlinePanelUsesItsLowestPoint) {
+  CT1Doc& doc = twoPanels();
+  doc.panels[1].wingPanel = false;
+  doc.panels[1].Rebuild(doc.splines, true);
+  AlignSections(doc, SectionAlignment::LowerSide);
+  EXPECT_NEAR(doc.panels[1].tip.params.basicHeight, 24.322 + 2.839, 1e-9);
+}
+
+TEST_F(AlignmentTest, PanelAndMarginsAlignmentChainsTheSections) {
+  CT1Doc& doc = project(3);
+  for (Panel& p : doc.panels) p.differentRootTip = true;
+  doc.panels[0].root.params.chord = 200.0;
+  doc.panels[0].root.params.leMargin = 10.0;
+  doc.panels[0].root.params.teMargin = 20.0;
+  doc.panels[0].tip.params.chord = 150.0;
+  doc.panels[0].tip.params.basicHeight = 31.0;
+  doc.panels[1].root.params.chord = 170.0;  // replaced by the first tip
+  doc.panels[1].tip.params.chord = 100.0;
+  doc.panels[2].tip.params.chord = 50.0;
+  doc.panels[2].root.params.leMargin = 99.0;
+  doc.panels[2].tip.params.teMargin = 99.0;
+  for (Panel& p : doc.panels) p.Rebuild(doc.splines, false);
+
+  AlignPanelsAndMargins(doc);
+  const auto& ps = doc.panels;
+  EXPECT_DOUBLE_EQ(ps[0].tip.params.leMargin, 7.5);  // 10 × 150 / 200
+  EXPECT_DOUBLE_EQ(ps[0].tip.params.teMargin, 15.0);
+  EXPECT_EQ(ps[1].root.params.chord, 150.0);
+  EXPECT_EQ(ps[1].root.params.basicHeight, 31.0);
+  EXPECT_DOUBLE_EQ(ps[1].root.params.leMargin, 7.5);
+  EXPECT_DOUBLE_EQ(ps[1].tip.params.leMargin, 5.0);  // 7.5 × 100 / 150
+  EXPECT_DOUBLE_EQ(ps[1].tip.params.teMargin, 10.0);
+  EXPECT_DOUBLE_EQ(ps[2].root.params.leMargin, 5.0);
+  EXPECT_DOUBLE_EQ(ps[2].tip.params.leMargin, 2.5);  // 5 × 50 / 100
+  EXPECT_DOUBLE_EQ(ps[2].tip.params.teMargin, 5.0);
+  // A margin of 0 or less is copied, not scaled.
+  doc.panels[0].root.params.leMargin = 0.0;
+  doc.panels[0].root.params.teMargin = -4.0;
+  AlignPanelsAndMargins(doc);
+  EXPECT_EQ(ps[2].tip.params.leMargin, 0.0);
+  EXPECT_EQ(ps[2].tip.params.teMargin, -4.0);
+  // Every panel can still be cut point for point.
+  for (const Panel& p : ps) {
+    EXPECT_EQ(p.root.cutUpper.size(), p.tip.cutUpper.size());
+    EXPECT_EQ(p.root.cutLower.size(), p.tip.cutLower.size());
+  }
+  EXPECT_TRUE(doc.modified);
+}
+
+// ---------------------------------------------------------------------------
+// Panel menu
+
+TEST_F(PanelOperationsTest, ProjectMenuListsEveryPanelAfterTheNinthEntry) {
+  CT1Doc& doc = project(12);
+  doc.currentPanel = 10;
+  std::vector<MenuEntry> menu;
+  for (int i = 0; i < 9; ++i) {
+    menu.push_back(MenuEntry{MenuEntry::Kind::Command, 33000 + i, "fixed", false, true});
+  }
+  // What an earlier rebuild left: a separator and three panel entries.
+  menu.push_back(MenuEntry{MenuEntry::Kind::Separator, 0, "", false, true});
+  for (int i = 0; i < 3; ++i) {
+    menu.push_back(MenuEntry{MenuEntry::Kind::Command, 32950 + i, "old", i == 0, true});
+  }
+
+  const std::vector<MenuEntry> rebuilt = RebuildProjectMenu(menu, doc);
+  ASSERT_EQ(rebuilt.size(), 9u + 1u + 12u);
+  for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(rebuilt[i], menu[i]);
+  EXPECT_EQ(rebuilt[9].kind, MenuEntry::Kind::Separator);
+  for (int i = 0; i < 12; ++i) {
+    const MenuEntry& e = rebuilt[static_cast<std::size_t>(10 + i)];
+    EXPECT_EQ(e.kind, MenuEntry::Kind::Command);
+    EXPECT_EQ(e.commandId, 32950 + i);
+    EXPECT_EQ(e.text, "Panel " + std::to_string(i + 1));
+    EXPECT_EQ(e.checked, i == 10);
+    EXPECT_TRUE(e.enabled);
+  }
+  // A menu of fewer entries keeps them all.
+  EXPECT_EQ(RebuildProjectMenu({menu[0], menu[1]}, doc).size(), 2u + 1u + 12u);
+
+  EXPECT_EQ(PanelIndexFromCommand(doc, 32961), 11);
+  EXPECT_EQ(PanelIndexFromCommand(doc, 32950), 0);
+  EXPECT_FALSE(PanelIndexFromCommand(doc, 32962).has_value());
+  EXPECT_FALSE(PanelIndexFromCommand(doc, 32949).has_value());
+}
+
+}  // namespace
+}  // namespace orva
