@@ -651,6 +651,24 @@ constexpr std::optional<std::string_view> findText(Msg id) {
              "Western European character set, please enter another name";
     case Msg::FileNotSaved:
       return "Unable to save %1:\n%2";
+    case Msg::InvalidTimerPeriod:
+      return "Invalid timer period %1 ms: it must be greater than 0";
+    case Msg::TimerPeriodTooShortForPause:
+      return "Timer period %1 ms too short for a pause: it must be at least 1/126 ms";
+    case Msg::InvalidScrewThread:
+      return "Invalid screw thread on %1 axis: %2 mm, it must be greater than 0";
+    case Msg::InvalidStepsPerRevolution:
+      return "Invalid steps per revolution on %1 axis: %2, it must be greater than 0";
+    case Msg::InvalidMinimumStepTime:
+      return "Invalid minimum time between steps on %1 axis: %2 ms, it must not be negative";
+    case Msg::InvalidBacklashSpeed:
+      return "Invalid backlash compensation speed on %1 axis: %2 percent, it must be greater than 0";
+    case Msg::InvalidBlockWidth:
+      return "Invalid block width: %1 mm, it must be greater than 0, ";
+    case Msg::InvalidMoveValue:
+      return "Invalid move: a value is not a finite number, ";
+    case Msg::MoveTooLong:
+      return "Move too long: more than %1 step entries needed, ";
 
     // Views: profile view and wing view legends
     case Msg::UnitMm:

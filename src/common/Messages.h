@@ -498,6 +498,15 @@ enum class Msg : int {
   MaterialNameTooLong = 3901,
   MaterialNameInvalidCharacters = 3902,
   FileNotSaved = 3903,
+  InvalidTimerPeriod = 3904,
+  TimerPeriodTooShortForPause = 3905,
+  InvalidScrewThread = 3906,
+  InvalidStepsPerRevolution = 3907,
+  InvalidMinimumStepTime = 3908,
+  InvalidBacklashSpeed = 3909,
+  InvalidBlockWidth = 3910,
+  InvalidMoveValue = 3911,
+  MoveTooLong = 3912,
 };
 
 // The text of `id`; an empty view for a value that names no text. One text is empty

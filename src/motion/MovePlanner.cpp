@@ -96,13 +96,13 @@ void MovePlanner::fail(std::string_view text) {
 bool MovePlanner::checkTable(bool forDwell) {
   const TableConfig& t = table_;
   if (!(t.Tempo > 0.0) || !std::isfinite(t.Tempo)) {
-    fail(fillInserts(kInvalidTimerPeriod, {formatPlain(t.Tempo)}));
+    fail(fillInserts(messageText(Msg::InvalidTimerPeriod), {formatPlain(t.Tempo)}));
     return false;
   }
   if (forDwell) {
     // A pause is cut into chunks of whole milliseconds of at most 126 periods.
     if (std::trunc(126.0 * t.Tempo) < 1.0) {
-      fail(fillInserts(kTimerPeriodTooShortForPause, {formatPlain(t.Tempo)}));
+      fail(fillInserts(messageText(Msg::TimerPeriodTooShortForPause), {formatPlain(t.Tempo)}));
       return false;
     }
     return true;
@@ -117,20 +117,20 @@ bool MovePlanner::checkTable(bool forDwell) {
       {{"X", t.XPas, t.XNtour, t.XVmax}, {"Y", t.YPas, t.YNtour, t.YVmax}}};
   for (const AxisDrive& axis : axes) {
     if (!(axis.pitch > 0.0) || !std::isfinite(axis.pitch)) {
-      fail(fillInserts(kInvalidScrewThread, {axis.name, formatPlain(axis.pitch)}));
+      fail(fillInserts(messageText(Msg::InvalidScrewThread), {axis.name, formatPlain(axis.pitch)}));
       return false;
     }
   }
   for (const AxisDrive& axis : axes) {
     if (axis.stepsPerRevolution <= 0) {
-      fail(fillInserts(kInvalidStepsPerRevolution,
+      fail(fillInserts(messageText(Msg::InvalidStepsPerRevolution),
                        {axis.name, std::to_string(axis.stepsPerRevolution)}));
       return false;
     }
   }
   for (const AxisDrive& axis : axes) {
     if (!(axis.minStepTime >= 0.0) || !std::isfinite(axis.minStepTime)) {
-      fail(fillInserts(kInvalidMinimumStepTime, {axis.name, formatPlain(axis.minStepTime)}));
+      fail(fillInserts(messageText(Msg::InvalidMinimumStepTime), {axis.name, formatPlain(axis.minStepTime)}));
       return false;
     }
   }
@@ -138,11 +138,11 @@ bool MovePlanner::checkTable(bool forDwell) {
   // percentages can be used as soon as either axis has backlash.
   if (t.XPasInvSens > 0 || t.YPasInvSens > 0) {
     if (t.VitesseInvSensX <= 0) {
-      fail(fillInserts(kInvalidBacklashSpeed, {"X", std::to_string(t.VitesseInvSensX)}));
+      fail(fillInserts(messageText(Msg::InvalidBacklashSpeed), {"X", std::to_string(t.VitesseInvSensX)}));
       return false;
     }
     if (t.VitesseInvSensY <= 0) {
-      fail(fillInserts(kInvalidBacklashSpeed, {"Y", std::to_string(t.VitesseInvSensY)}));
+      fail(fillInserts(messageText(Msg::InvalidBacklashSpeed), {"Y", std::to_string(t.VitesseInvSensY)}));
       return false;
     }
   }
@@ -152,7 +152,7 @@ bool MovePlanner::checkTable(bool forDwell) {
 bool MovePlanner::checkFinite(std::initializer_list<double> values, std::string_view label) {
   for (double value : values) {
     if (!std::isfinite(value)) {
-      fail(withLabel(std::string(kInvalidMoveValue), label));
+      fail(withLabel(std::string(messageText(Msg::InvalidMoveValue)), label));
       return false;
     }
   }
@@ -198,11 +198,11 @@ std::optional<MovePlanner::TowerPlan> MovePlanner::prepareTower(
   const double stepsX = std::fabs(std::trunc(plan.x / t.XPas * t.XNtour));
   const double stepsY = std::fabs(std::trunc(plan.y / t.YPas * t.YNtour));
   if (!std::isfinite(stepsX) || !std::isfinite(stepsY) || std::isnan(durationS)) {
-    ReportPlanError(withLabel(std::string(kInvalidMoveValue), label));
+    ReportPlanError(withLabel(std::string(messageText(Msg::InvalidMoveValue)), label));
     return std::nullopt;
   }
   if (stepsX > kMaxMoveEntries || stepsY > kMaxMoveEntries) {
-    ReportPlanError(withLabel(fillInserts(kMoveTooLong, {formatPlain(kMaxMoveEntries)}), label));
+    ReportPlanError(withLabel(fillInserts(messageText(Msg::MoveTooLong), {formatPlain(kMaxMoveEntries)}), label));
     return std::nullopt;
   }
   plan.nx = static_cast<std::int64_t>(stepsX);
@@ -283,7 +283,7 @@ std::optional<MovePlanner::TowerPlan> MovePlanner::prepareTower(
     plan.capacity = static_cast<double>(plan.nx + plan.ny + plan.bx + plan.by) * f;
   }
   if (!(plan.entryBound <= kMaxMoveEntries)) {
-    ReportPlanError(withLabel(fillInserts(kMoveTooLong, {formatPlain(kMaxMoveEntries)}), label));
+    ReportPlanError(withLabel(fillInserts(messageText(Msg::MoveTooLong), {formatPlain(kMaxMoveEntries)}), label));
     return std::nullopt;
   }
   return plan;
@@ -506,7 +506,7 @@ std::optional<CutMove> MovePlanner::planTowers(double dXG, double dYG, double dX
     return std::nullopt;
   }
   if (!(left->entryBound + right->entryBound <= kMaxMoveEntries)) {
-    fail(withLabel(fillInserts(kMoveTooLong, {formatPlain(kMaxMoveEntries)}), label));
+    fail(withLabel(fillInserts(messageText(Msg::MoveTooLong), {formatPlain(kMaxMoveEntries)}), label));
     return std::nullopt;
   }
   try {
@@ -621,7 +621,7 @@ std::optional<CutMove> MovePlanner::PlanMove(double blockOffset, double blockWid
   double A = blockOffset;
   const double B = blockWidth;
   if (!(B > 0.0)) {
-    fail(withLabel(fillInserts(kInvalidBlockWidth, {formatPlain(B)}), label));
+    fail(withLabel(fillInserts(messageText(Msg::InvalidBlockWidth), {formatPlain(B)}), label));
     return std::nullopt;
   }
   if (t.TableInv != 0) A = E - A - B;
@@ -747,7 +747,7 @@ std::optional<CutMove> MovePlanner::PlanDwell(double milliseconds) {
   const double chunk = std::trunc(126.0 * tempo);
   const double capacity = std::trunc(remaining / chunk) + 1.0;
   if (!(capacity <= kMaxMoveEntries)) {
-    fail(withLabel(fillInserts(kMoveTooLong, {formatPlain(kMaxMoveEntries)}), label));
+    fail(withLabel(fillInserts(messageText(Msg::MoveTooLong), {formatPlain(kMaxMoveEntries)}), label));
     return std::nullopt;
   }
   try {

@@ -26,34 +26,6 @@ class UserPrompt;
 // reported through ReportPlanError and reset the positions to the machine zero.
 class MovePlanner {
  public:
-  // Texts of the refusals that protect the planner from values it cannot plan
-  // with (a hand-edited table file, a broken caller). They are reported like
-  // every planning error (ReportPlanError, then ResetPlanner).
-  // %1 = the timer period, ms.
-  static constexpr std::string_view kInvalidTimerPeriod =
-      "Invalid timer period %1 ms: it must be greater than 0";
-  // A pause is cut into chunks of trunc(126 T) ms, so it needs T >= 1/126 ms.
-  static constexpr std::string_view kTimerPeriodTooShortForPause =
-      "Timer period %1 ms too short for a pause: it must be at least 1/126 ms";
-  // %1 = "X" or "Y", %2 = the value.
-  static constexpr std::string_view kInvalidScrewThread =
-      "Invalid screw thread on %1 axis: %2 mm, it must be greater than 0";
-  static constexpr std::string_view kInvalidStepsPerRevolution =
-      "Invalid steps per revolution on %1 axis: %2, it must be greater than 0";
-  static constexpr std::string_view kInvalidMinimumStepTime =
-      "Invalid minimum time between steps on %1 axis: %2 ms, it must not be negative";
-  static constexpr std::string_view kInvalidBacklashSpeed =
-      "Invalid backlash compensation speed on %1 axis: %2 percent, it must be greater than 0";
-  // %1 = the width; followed by the move label.
-  static constexpr std::string_view kInvalidBlockWidth =
-      "Invalid block width: %1 mm, it must be greater than 0, ";
-  // Followed by the move label.
-  static constexpr std::string_view kInvalidMoveValue =
-      "Invalid move: a value is not a finite number, ";
-  // %1 = the largest number of step entries of one move; followed by the move label.
-  static constexpr std::string_view kMoveTooLong =
-      "Move too long: more than %1 step entries needed, ";
-
   // Largest number of 2-byte entries one move may need (both towers together).
   static constexpr double kMaxMoveEntries = 2147483648.0;  // 2^31
 
