@@ -1,0 +1,55 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace orva {
+
+class MovePlanner;
+class InterfaceDriver;
+class MachineConfig;
+class UserPrompt;
+class SoundPort;
+class StatusPort;
+
+// Execution flags of ExecuteCut.
+enum CutFlags : int {
+  kCutPlaySound = 0x01,  // play the end-of-cut sound when the cut has run
+  kCutLong = 0x04,       // wait cursor; moves sent by the worker thread (machine) or written (file)
+  kCutConfirm = 0x08,    // "Start cut ?" (machine) or file dialog and script header (file)
+  kCutCheckHeat = 0x10,  // check the wire heat before the first move
+};
+
+// Where a cut goes besides the machine. Global options set by the cutting dialogs.
+struct CutOutputOptions {
+  bool cutToFile = false;    // "Cut to File": write a cut script instead of running the machine
+  bool stepDetails = false;  // "Step Details": dump every step entry into the script
+};
+
+// Everything cut execution and cut scripts use. The program context owns the
+// pieces and fills this record; tests build one around a simulated machine.
+struct CutEnvironment {
+  MovePlanner& planner;
+  InterfaceDriver& driver;
+  MachineConfig& machine;  // table configuration, foams, current table, data directory
+  UserPrompt& prompt;
+  SoundPort& sound;
+  StatusPort& status;
+  CutOutputOptions output;
+  std::string endOfCutSound = "Bravo.wav";  // resolved path of the end-of-cut sound
+  std::string projectDirectory;             // initial directory of cut-script file choices
+  // Called every 500 ms while a cut runs on the machine (after the status text
+  // is set); returning true asks the worker to abort after the move it is sending.
+  std::function<bool()> poll;
+  // Height (mm, relative to the machine zero) the wire rises to when the next
+  // cut is aborted while it runs, before it travels to X = 0 and then to 0, 0:
+  // that cut's clearance height. ExecuteCut takes it for the cut it runs and
+  // clears it, so a value never outlives its cut. When not given, the highest
+  // tower height of the cut's list is taken: the cut goes there, so it is
+  // within the travel and, for every cut that enters and leaves the block from
+  // above, clear of it. A tower already higher does not go down.
+  std::optional<double> abortClearanceHeight;
+};
+
+}  // namespace orva

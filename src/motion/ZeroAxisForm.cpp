@@ -1,0 +1,249 @@
+#include "motion/ZeroAxisForm.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <system_error>
+#include <utility>
+
+#include "common/Messages.h"
+#include "common/UserPrompt.h"
+#include "config/FoamDatabase.h"
+#include "config/MachineConfig.h"
+#include "config/TableConfig.h"
+#include "driver/InterfaceDriver.h"
+#include "motion/CutEnvironment.h"
+#include "motion/CutExecution.h"
+#include "motion/MovePlanner.h"
+
+namespace orva {
+
+namespace {
+
+std::string fixedText(double value, int precision) {
+  std::array<char, 400> buffer{};
+  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                    std::chars_format::fixed, precision);
+  if (result.ec != std::errc()) return "0";
+  return std::string(buffer.data(), result.ptr);
+}
+
+int sign(int value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
+
+// A distance d as a move between two non-negative coordinates: from -d to 0
+// when d < 0, else from 0 to d, so that the travel check accepts it wherever
+// the wire really is.
+void splitDistance(double d, double& start, double& target) {
+  if (d < 0.0) {
+    start = -d;
+    target = 0.0;
+  } else {
+    start = 0.0;
+    target = d;
+  }
+}
+
+}  // namespace
+
+ZeroAxisForm::ZeroAxisForm(CutExecutor& executor) : executor_(executor) {
+  CutEnvironment& env = executor_.environment();
+  const TableConfig& table = env.machine.table;
+  xStepTime = table.XVmax;
+  yStepTime = table.YVmax;
+  const FoamDatabase& foams = env.machine.foams;
+  const FoamType* foam = foams.currentRecord();
+  heat = std::clamp(foam != nullptr ? foam->maxSpeedHeat : foams.currentHeat, 1, 100);
+}
+
+std::string ZeroAxisForm::title() { return std::string(messageText(Msg::ZeroAxisTitle)); }
+
+double ZeroAxisForm::maxSpeed(Axis axis) const {
+  const TableConfig& table = executor_.environment().machine.table;
+  return axis == Axis::X ? MaxAxisSpeed(table.XPas, table.XNtour, xStepTime)
+                         : MaxAxisSpeed(table.YPas, table.YNtour, yStepTime);
+}
+
+std::string ZeroAxisForm::maxSpeedText(Axis axis) const { return fixedText(maxSpeed(axis), 4); }
+
+void ZeroAxisForm::open() { executor_.environment().driver.Start(); }
+
+void ZeroAxisForm::spinStepTime(Axis axis, int delta) {
+  const double tempo = executor_.environment().machine.table.Tempo;
+  if (!(tempo > 0.0) || !std::isfinite(tempo)) return;  // no period to count in
+  double& time = axis == Axis::X ? xStepTime : yStepTime;
+  // Whole periods first; the small allowance keeps a time typed as an exact
+  // multiple of the period (0.3 ms at 0.1 ms) from losing a period to rounding.
+  const double periods = std::trunc(time / tempo + 1e-9);
+  double next = (periods - static_cast<double>(delta)) * tempo;
+  if (!(next > 0.0)) next = tempo;
+  time = next;
+}
+
+void ZeroAxisForm::spinHeat(int delta) {
+  const long long next = static_cast<long long>(heat) - delta;
+  heat = static_cast<int>(std::clamp(next, 1LL, 100LL));
+}
+
+bool ZeroAxisForm::pressArrow(Tower tower, int dX, int dY) {
+  dX = sign(dX);
+  dY = sign(dY);
+  if (dX == 0 && dY == 0) return false;
+  if (tower == Tower::Right && !rightArrowsEnabled()) return false;
+  executor_.environment().driver.SetHeatOutput(0);
+  held_ = HeldArrow{tower, dX, dY};
+  repeatMs_ = kFirstRepeatMs;
+  singleStep(*held_);
+  return true;
+}
+
+bool ZeroAxisForm::repeatTick() {
+  if (!held_) return false;
+  const int next = static_cast<int>(std::trunc(static_cast<double>(repeatMs_) * kRepeatFactor));
+  const bool shorter = next > xStepTime && next > yStepTime;
+  if (shorter) repeatMs_ = next;
+  singleStep(*held_);
+  return shorter;
+}
+
+void ZeroAxisForm::releaseArrow() {
+  held_.reset();
+  repeatMs_ = kFirstRepeatMs;
+}
+
+bool ZeroAxisForm::arrowPressed(Tower tower, int dX, int dY) const {
+  return held_ && held_->tower == tower && held_->dX == sign(dX) && held_->dY == sign(dY);
+}
+
+std::optional<CutMove> ZeroAxisForm::SingleStepMove(Tower tower, int dX, int dY, bool synchronized,
+                                                    double intervalMs, double tempoMs) {
+  const std::string label(messageText(Msg::SingleStepLabel));
+  CutMove step;
+  step.label = label;
+  step.duration = 0.1;
+  step.entries.reserve(2);
+  if (!AppendStep(step, sign(dX), sign(dY), intervalMs, tempoMs)) return std::nullopt;
+  if (synchronized) {
+    DuplicateToBothTowers(step);
+    return step;
+  }
+  if (tower == Tower::Left) return step;
+  // The right tower alone: merged with a step-free stream as the left tower,
+  // the step moves to the right tower's half of the command.
+  CutMove idle;
+  idle.label = label;
+  idle.duration = 0.1;
+  if (!AppendStep(idle, 0, 0, intervalMs, tempoMs)) return std::nullopt;
+  return MergeTowerStreams(idle, step);
+}
+
+void ZeroAxisForm::singleStep(const HeldArrow& arrow) {
+  const TableConfig& table = executor_.environment().machine.table;
+  const std::optional<CutMove> step =
+      SingleStepMove(arrow.tower, arrow.dX, arrow.dY, synchronized_, table.YVmax, table.Tempo);
+  // Straight to the driver: no Start, Stop or confirmation, and the planner
+  // position stays as it is.
+  if (step) executor_.SendMove(*step);
+}
+
+bool ZeroAxisForm::validate() {
+  CutEnvironment& env = executor_.environment();
+  const double tempo = env.machine.table.Tempo;
+  const auto check = [&](double time, const char* axis) {
+    if (std::isfinite(time) && time >= tempo) return true;
+    env.prompt.showMessage(
+        formatMessage(Msg::MotorSpeedLowerThanTimer, {fixedText(tempo, 1), axis}),
+        MessageIcon::Warning);
+    return false;
+  };
+  return check(xStepTime, "X") && check(yStepTime, "Y");
+}
+
+bool ZeroAxisForm::move() {
+  if (!validate()) return false;
+  CutEnvironment& env = executor_.environment();
+  TableConfig& table = env.machine.table;
+  table.XVmax = xStepTime;
+  table.YVmax = yStepTime;
+  if (leftX == 0.0 && leftY == 0.0 && rightX == 0.0 && rightY == 0.0) return true;
+
+  double sXG = 0.0, tXG = 0.0, sYG = 0.0, tYG = 0.0;
+  double sXD = 0.0, tXD = 0.0, sYD = 0.0, tYD = 0.0;
+  splitDistance(leftX, sXG, tXG);
+  splitDistance(leftY, sYG, tYG);
+  splitDistance(rightX, sXD, tXD);
+  splitDistance(rightY, sYD, tYD);
+
+  env.driver.SetHeatOutput(heat);
+  MovePlanner& planner = env.planner;
+  const MovePlanner::Position before = planner.towers();
+  planner.SetPlannerPosition(sXG, sYG, sXD, sYD);
+  std::optional<CutMove> planned =
+      planner.PlanMove(0.0, table.Entraxe, SpeedMode::Rapid, tXG, tYG, tXD, tYD, "");
+  bool moved = false;
+  if (planned) {
+    MoveList moves;
+    moves.push_back(std::move(*planned));
+    runOnMachine(std::move(moves));
+    moved = executor_.lastCutMovesSent() > 0;
+  }
+  // The planner goes on from where the wire really is in its own frame: where
+  // it believed the wire before, plus the distances when the move ran.
+  const double k = moved ? 1.0 : 0.0;
+  planner.SetPlannerPosition(
+      before.XG - table.ZeroX + k * leftX, before.YG - table.ZeroY + k * leftY,
+      before.XD - table.ZeroX + k * rightX, before.YD - table.ZeroY + k * rightY);
+  env.driver.Start();
+  return true;
+}
+
+bool ZeroAxisForm::test() {
+  if (!validate()) return false;
+  CutEnvironment& env = executor_.environment();
+  const TableConfig& table = env.machine.table;
+  env.driver.SetHeatOutput(heat);
+  MovePlanner& planner = env.planner;
+  const MovePlanner::Position before = planner.towers();
+  std::optional<CutMove> dwell = planner.PlanDwell(static_cast<double>(testDuration) * 1000.0);
+  if (dwell) {
+    MoveList moves;
+    moves.push_back(std::move(*dwell));
+    runOnMachine(std::move(moves));
+  }
+  // A pause moves nothing (a refused one has reset the planner).
+  planner.SetPlannerPosition(before.XG - table.ZeroX, before.YG - table.ZeroY,
+                             before.XD - table.ZeroX, before.YD - table.ZeroY);
+  env.driver.Start();
+  return true;
+}
+
+bool ZeroAxisForm::setZero() {
+  if (!validate()) return false;
+  CutEnvironment& env = executor_.environment();
+  env.machine.table.XVmax = xStepTime;
+  env.machine.table.YVmax = yStepTime;
+  releaseArrow();
+  env.driver.Stop();
+  env.planner.ResetPlanner();
+  return true;
+}
+
+void ZeroAxisForm::cancel() {
+  releaseArrow();
+  executor_.environment().driver.Stop();
+}
+
+void ZeroAxisForm::runOnMachine(MoveList moves) {
+  CutEnvironment& env = executor_.environment();
+  const int flags = firstRun_ ? kFirstRunFlags : kRunFlags;
+  firstRun_ = false;
+  struct MachineOutput {
+    CutOutputOptions& output;
+    bool cutToFile;
+    ~MachineOutput() { output.cutToFile = cutToFile; }
+  } restore{env.output, env.output.cutToFile};
+  env.output.cutToFile = false;
+  executor_.ExecuteCut(std::move(moves), flags, env.machine.foams.cutSpeed);
+}
+
+}  // namespace orva

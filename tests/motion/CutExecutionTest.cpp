@@ -1,0 +1,476 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/ScriptedPrompt.h"
+#include "common/SoundPort.h"
+#include "common/StatusPort.h"
+#include "config/MachineConfig.h"
+#include "driver/InterfaceDriver.h"
+#include "driver/SimulatedMachine.h"
+#include "motion/CutEnvironment.h"
+#include "motion/CutExecution.h"
+#include "motion/MovePlanner.h"
+
+namespace orva {
+namespace {
+
+using namespace std::chrono_literals;
+
+class RecordingSound : public SoundPort {
+ public:
+  bool playAndWait(const std::string& path) override {
+    played.push_back(path);
+    return true;
+  }
+  std::vector<std::string> played;
+};
+
+// The window thread is the only caller; the mutex guards reads from the test.
+class RecordingStatus : public StatusPort {
+ public:
+  void setStatusText(std::string_view text) override {
+    std::lock_guard lock(mutex);
+    texts.emplace_back(text);
+  }
+  void setWaitCursor(bool on) override {
+    std::lock_guard lock(mutex);
+    cursor.push_back(on);
+  }
+  std::mutex mutex;
+  std::vector<std::string> texts;
+  std::vector<bool> cursor;
+};
+
+constexpr double kStepsPerMm = 48.0;  // the default table: 48 steps per turn, 1 mm pitch
+
+// A program context around the simulated machine.
+struct Rig {
+  explicit Rig(SimulatedMachineParams params = {}) {
+    auto device = std::make_unique<SimulatedMachine>(params);
+    machine = device.get();
+    driver = std::make_unique<InterfaceDriver>(std::move(device), prompt);
+    config = std::make_unique<MachineConfig>(*driver, prompt);
+    planner = std::make_unique<MovePlanner>(config->table, config->foams, prompt);
+    env = std::make_unique<CutEnvironment>(CutEnvironment{
+        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}, {}});
+    executor = std::make_unique<CutExecutor>(*env);
+    executor->setPollInterval(5ms);
+    driver->OpenDriver();
+
+    FoamType blue;
+    blue.name = "Blue";
+    blue.heatMode = FixedHeat;
+    blue.maxSpeed = 8.0;
+    blue.maxSpeedHeat = 40;
+    FoamType grey = blue;
+    grey.name = "Grey";
+    grey.heatMode = ComputedHeat;
+    config->foams.records = {{"Blue", blue}, {"Grey", grey}};
+    config->foams.SelectFoam("Blue");
+    config->foams.currentHeat = 40;
+    config->foams.cutSpeed = 8.0;
+    driver->SetHeatOutput(40);
+    // Fast motors: 0.5 ms between steps, 1000 / (48 * 0.5) = 41.67 mm/s.
+    config->table.XVmax = 0.5;
+    config->table.YVmax = 0.5;
+  }
+
+  std::int64_t steps(Axis axis) const { return machine->snapshot()[axis].commandedSteps; }
+
+  CutMove plan(double xg, double yg, double xd, double yd, double seconds) {
+    std::optional<CutMove> move = planner->PlanScriptMove(xg, yg, xd, yd, seconds, "test");
+    EXPECT_TRUE(move.has_value());
+    return move ? *move : CutMove{};
+  }
+
+  std::vector<ScriptedPrompt::Call> callsOf(ScriptedPrompt::Kind kind) const {
+    std::vector<ScriptedPrompt::Call> out;
+    for (const auto& call : prompt.calls()) {
+      if (call.kind == kind) out.push_back(call);
+    }
+    return out;
+  }
+
+  ScriptedPrompt prompt;
+  RecordingSound sound;
+  RecordingStatus status;
+  SimulatedMachine* machine = nullptr;
+  std::unique_ptr<InterfaceDriver> driver;
+  std::unique_ptr<MachineConfig> config;
+  std::unique_ptr<MovePlanner> planner;
+  std::unique_ptr<CutEnvironment> env;
+  std::unique_ptr<CutExecutor> executor;
+};
+
+CutMove timedMove(double seconds) {
+  CutMove move;
+  move.label = "m";
+  move.duration = seconds;
+  return move;
+}
+
+// ---------------------------------------------------------------------------
+// Texts
+
+TEST(CutExecutionTexts, TimeIsTruncatedToWholeSecondsAndSplitAtAMinute) {
+  EXPECT_EQ(CutExecutor::TimeText(59.9), "59 sec");
+  EXPECT_EQ(CutExecutor::TimeText(60.0), "1 min 0 sec");
+  EXPECT_EQ(CutExecutor::TimeText(61.0), "1 min 1 sec");
+  EXPECT_EQ(CutExecutor::TimeText(3725.5), "62 min 5 sec");
+  EXPECT_EQ(CutExecutor::TimeText(0.0), "0 sec");
+  EXPECT_EQ(CutExecutor::TimeText(std::nan("")), "0 sec");
+}
+
+TEST(CutExecutionTexts, MeasuredHeatUsesIntegerDivisionAndShowsZeroWithoutSamples) {
+  EXPECT_EQ(CutExecutor::MeasuredHeat({1, 2, 1}), 33);
+  EXPECT_EQ(CutExecutor::MeasuredHeat({100, 0, 1}), 100);
+  EXPECT_EQ(CutExecutor::MeasuredHeat({0, 0, 1}), 0);
+}
+
+TEST(CutExecutionTexts, ProgressShowsSpeedHeatAndManualWhenSetByHand) {
+  EXPECT_EQ(CutExecutor::ProgressText(12.5, {45, 55, 1}, "fixed 40%"),
+            "12.50 mm/s Power 45 %, fixed 40%");
+  EXPECT_EQ(CutExecutor::ProgressText(1.005, {0, 0, 0}, "fixed 40%"),
+            "1.00 mm/s Power 0 %, manual");
+}
+
+TEST(CutExecution, ConfirmationShowsSpeedTimeAndHeatAndCancelRunsNothing) {
+  Rig rig;
+  MoveList moves;
+  moves.push_back(timedMove(30.0));
+  moves.push_back(timedMove(29.9));
+  rig.prompt.queueAnswer(Answer::Cancel);
+  EXPECT_FALSE(rig.executor->ExecuteCut(std::move(moves), 0x1F, 12.345));
+
+  const auto asked = rig.callsOf(ScriptedPrompt::Kind::OkCancel);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].text, "Start cut ?\nCut speed 12.35\nTotal time 59 sec\nHeat fixed 40%");
+  const SimulatedMachineCounters counters = rig.machine->counters();
+  EXPECT_EQ(counters.starts, 0u);
+  EXPECT_GE(counters.stops, 1u);
+  EXPECT_EQ(counters.stepsRequests, 0u);
+  EXPECT_TRUE(rig.sound.played.empty());
+}
+
+TEST(CutExecution, ConfirmationWithoutSpeedLineAndComputedOrManualHeat) {
+  {
+    Rig rig;
+    rig.config->foams.SelectFoam("Grey");
+    rig.config->foams.currentHeat = 73;
+    MoveList moves;
+    moves.push_back(timedMove(61.0));
+    rig.executor->ExecuteCut(std::move(moves), 0x0F, -1.0);
+    const auto asked = rig.callsOf(ScriptedPrompt::Kind::OkCancel);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].text, "Start cut ?\nTotal time 1 min 1 sec\nHeat computed 73%");
+  }
+  {
+    SimulatedMachineParams params;
+    params.heatSetByHand = true;
+    params.handHeatPercent = 30;
+    Rig rig(params);
+    rig.executor->ExecuteCut({}, 0x0F, 0.0);
+    const auto asked = rig.callsOf(ScriptedPrompt::Kind::OkCancel);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].text, "Start cut ?\nTotal time 0 sec\nHeat manual");
+  }
+}
+
+TEST(CutExecution, EmptyListStartsStopsAndPlaysTheSound) {
+  Rig rig;
+  rig.prompt.queueAnswer(Answer::Ok);
+  EXPECT_TRUE(rig.executor->ExecuteCut({}, 0x1F, 5.0));
+  const SimulatedMachineCounters counters = rig.machine->counters();
+  EXPECT_EQ(counters.starts, 1u);
+  EXPECT_EQ(counters.stepsRequests, 1u);  // the heat check's pause, nothing else
+  EXPECT_GE(counters.stops, 1u);
+  EXPECT_FALSE(rig.machine->isStarted());
+  EXPECT_EQ(rig.sound.played, std::vector<std::string>{"Bravo.wav"});
+  EXPECT_EQ(rig.status.cursor, (std::vector<bool>{true, false}));
+}
+
+TEST(CutExecution, SurveyingPlannerExecutesNothingAndSucceeds) {
+  Rig rig;
+  rig.planner->BeginSpeedSurvey(false);
+  MoveList moves;
+  moves.push_back(rig.plan(10, 0, 10, 0, 1.0));
+  EXPECT_TRUE(rig.executor->ExecuteCut(std::move(moves), 0x1F, 5.0));
+  EXPECT_TRUE(rig.prompt.calls().empty());
+  const SimulatedMachineCounters counters = rig.machine->counters();
+  EXPECT_EQ(counters.starts, 0u);
+  EXPECT_EQ(counters.stepsRequests, 0u);
+  EXPECT_EQ(counters.stops, 1u);
+  EXPECT_TRUE(rig.sound.played.empty());
+}
+
+TEST(CutExecution, CutToFileSendsNothingToTheMachine) {
+  Rig rig;
+  rig.env->output.cutToFile = true;
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / "orva_cut_execution_test";
+  std::filesystem::create_directories(dir);
+  const std::filesystem::path file = dir / "panel.cut";
+  std::filesystem::remove(file);
+
+  MoveList moves;
+  moves.push_back(rig.plan(10, 0, 10, 0, 1.0));
+  moves.push_back(rig.plan(10, 20, 10, 20, 2.0));
+  rig.prompt.queueFile(file.string());
+  EXPECT_TRUE(rig.executor->ExecuteCut(std::move(moves), 0x1F, 5.0));
+
+  // Cancelling the file dialog is a failure.
+  MoveList more;
+  more.push_back(rig.plan(0, 0, 0, 0, 1.0));
+  EXPECT_FALSE(rig.executor->ExecuteCut(std::move(more), 0x1F, 5.0));
+
+  const SimulatedMachineCounters counters = rig.machine->counters();
+  EXPECT_EQ(counters.starts, 0u);
+  EXPECT_EQ(counters.stepsRequests, 0u);
+  EXPECT_EQ(rig.machine->snapshot().entriesOutput, 0u);
+  EXPECT_TRUE(rig.callsOf(ScriptedPrompt::Kind::OkCancel).empty());
+
+  EXPECT_TRUE(std::filesystem::exists(file));
+  std::filesystem::remove_all(dir);
+}
+
+// ---------------------------------------------------------------------------
+// Heat check
+
+TEST(CutExecutionHeatCheck, NeverAsksWithoutHeatAcquisitionEvenAtZeroHeat) {
+  Rig rig;
+  rig.config->table.InterfChauf = 0;
+  rig.driver->SetHeatOutput(0);
+  MoveList moves;
+  moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
+  EXPECT_TRUE(rig.executor->ExecuteCut(std::move(moves), 0x15, 5.0));
+  EXPECT_TRUE(rig.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).empty());
+  EXPECT_EQ(rig.steps(Axis::XG), 480);
+}
+
+TEST(CutExecutionHeatCheck, AbortRetryIgnoreBelowTwoPercent) {
+  SimulatedMachineParams params;
+  params.heatSetByHand = true;
+  params.handHeatPercent = 1;
+
+  {  // Abort: the cut does not start, no further message; Start and Stop were sent.
+    Rig rig(params);
+    MoveList moves;
+    moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
+    rig.prompt.queueAnswer(Answer::Abort);
+    EXPECT_FALSE(rig.executor->ExecuteCut(std::move(moves), 0x15, 5.0));
+    const auto asked = rig.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].text, "Wire heat lower than 2%");
+    EXPECT_EQ(asked[0].icon, MessageIcon::Stop);
+    EXPECT_TRUE(rig.prompt.messages().empty());
+    EXPECT_EQ(rig.steps(Axis::XG), 0);
+    EXPECT_EQ(rig.machine->counters().stepsRequests, 1u);  // the pause only
+    EXPECT_EQ(rig.machine->counters().starts, 1u);
+    EXPECT_FALSE(rig.machine->isStarted());
+  }
+  {  // Retry measures again after another pause; Ignore cuts.
+    Rig rig(params);
+    MoveList moves;
+    moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
+    rig.prompt.queueAnswer(Answer::Retry);
+    rig.prompt.queueAnswer(Answer::Ignore);
+    const double before = rig.machine->snapshot().elapsedMs;
+    EXPECT_TRUE(rig.executor->ExecuteCut(std::move(moves), 0x15, 5.0));
+    EXPECT_EQ(rig.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).size(), 2u);
+    EXPECT_EQ(rig.machine->counters().stepsRequests, 3u);  // two pauses, one move
+    EXPECT_EQ(rig.steps(Axis::XG), 480);
+    // Two 500 ms pauses and the 0.5 s move, whole timer periods of 0.5 ms.
+    EXPECT_NEAR(rig.machine->snapshot().elapsedMs - before, 1500.0, 1.0);
+  }
+  {  // Exactly 2 % is enough.
+    SimulatedMachineParams warm = params;
+    warm.handHeatPercent = 2;
+    Rig rig(warm);
+    MoveList moves;
+    moves.push_back(rig.plan(0, 10, 0, 10, 0.5));
+    EXPECT_TRUE(rig.executor->ExecuteCut(std::move(moves), 0x15, 5.0));
+    EXPECT_EQ(rig.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).size(), 0u);
+    EXPECT_EQ(rig.steps(Axis::YD), 480);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Sending moves
+
+TEST(CutExecutionSend, MoveOfDurationZeroWithStepsReachesTheMachineAndEmptyMovesAreSkipped) {
+  Rig rig;
+  CutMove rapid = timedMove(0.0);
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(AppendStep(rapid, 1, -1, 5.0, 0.5));
+  CutMove nothing = timedMove(0.0);
+  CutMove pause = timedMove(0.25);
+  ASSERT_TRUE(AppendStep(pause, 0, 0, 250.0, 0.5));
+
+  MoveList moves{rapid, nothing, pause};
+  EXPECT_TRUE(rig.executor->ExecuteCut(std::move(moves), 0x04, 5.0));
+  EXPECT_EQ(rig.steps(Axis::XG), 3);
+  EXPECT_EQ(rig.steps(Axis::YG), -3);
+  EXPECT_EQ(rig.steps(Axis::XD), 0);
+  // The step move and the pause; the empty move was not sent.
+  EXPECT_EQ(rig.machine->counters().stepsRequests, 2u);
+  EXPECT_NEAR(rig.machine->snapshot().elapsedMs, 15.0 + 250.0, 1e-9);
+}
+
+TEST(CutExecutionSend, RefusedStreamEndsTheCutWithNoInterruptsAndKeepsWhatRan) {
+  SimulatedMachineParams params;
+  Rig rig(params);
+  rig.config->table.ZeroX = 5.0;
+  rig.planner->ResetPlanner();
+  MoveList moves;
+  moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
+  CutMove broken = timedMove(1.0);
+  broken.entries = {0x10, 0x03};  // delay byte without its marker
+  moves.push_back(broken);
+  moves.push_back(rig.plan(20, 0, 20, 0, 0.5));
+  rig.prompt.queueAnswer(Answer::Ok);
+
+  EXPECT_FALSE(rig.executor->ExecuteCut(std::move(moves), 0x1F, 5.0));
+  const auto shown = rig.callsOf(ScriptedPrompt::Kind::Message);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, "No interrupts during cutting");
+  EXPECT_EQ(shown[0].icon, MessageIcon::Information);
+  EXPECT_EQ(rig.steps(Axis::XG), 480);  // the first move, not the third
+  EXPECT_EQ(rig.machine->counters().rejectedRequests, 1u);
+  // The planner is where the machine is: the end of the first move (absolute).
+  EXPECT_DOUBLE_EQ(rig.planner->towers().XG, 15.0);
+  EXPECT_DOUBLE_EQ(rig.planner->towers().XD, 15.0);
+  EXPECT_FALSE(rig.machine->isStarted());
+  EXPECT_EQ(rig.sound.played.size(), 1u);
+}
+
+TEST(CutExecutionSend, WithoutTheWorkerARefusedMoveIsReportedAlike) {
+  Rig rig;
+  MoveList moves;
+  moves.push_back(rig.plan(0, 10, 0, 10, 0.5));
+  CutMove broken = timedMove(1.0);
+  broken.entries = {0x80, 0x01};  // a direction bit without its step bit
+  moves.push_back(broken);
+  EXPECT_FALSE(rig.executor->ExecuteCut(std::move(moves), 0x00, 5.0));
+  EXPECT_EQ(rig.prompt.messages(), std::vector<std::string>{"No interrupts during cutting"});
+  EXPECT_EQ(rig.steps(Axis::YG), 480);
+  EXPECT_DOUBLE_EQ(rig.planner->towers().YD, 10.0);
+  EXPECT_TRUE(rig.sound.played.empty());
+}
+
+TEST(CutExecutionSend, WithoutADeviceTheHeatCheckReportsTheMachineNotTheHeat) {
+  SimulatedMachineParams params;
+  params.deviceAbsent = true;
+  Rig rig(params);
+  rig.prompt.clear();  // "Error in loading driver"
+  MoveList moves;
+  moves.push_back(rig.plan(0, 10, 0, 10, 0.5));
+  EXPECT_FALSE(rig.executor->ExecuteCut(std::move(moves), 0x15, 5.0));
+  EXPECT_TRUE(rig.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).empty());
+  EXPECT_EQ(rig.prompt.messages(), std::vector<std::string>{"No interrupts during cutting"});
+}
+
+// ---------------------------------------------------------------------------
+// Cancelling a running cut
+
+struct AbortRun {
+  std::vector<CutMove> planned;  // copies of the moves handed to the cut
+  std::vector<MachineTraceRecord> trace;
+  bool result = true;
+};
+
+// A cut whose moves take real time, aborted by the progress callback at its
+// first call: up to Y 30, then passes along X at that height, then one move up
+// to Y 45 that is never reached.
+AbortRun runAbortedCut(Rig& rig) {
+  AbortRun run;
+  MoveList moves;
+  moves.push_back(rig.plan(20, 30, 20, 30, 1.0));
+  for (int i = 0; i < 8; ++i) {
+    const double x = i % 2 == 0 ? 60.0 : 20.0;
+    moves.push_back(rig.plan(x, 30, x, 30, 1.0));
+  }
+  moves.push_back(rig.plan(20, 45, 20, 45, 1.0));
+  run.planned = moves;
+  std::atomic<int> polls{0};
+  rig.env->poll = [&] { return ++polls >= 1; };
+  rig.prompt.queueAnswer(Answer::Ok);
+  rig.machine->clearTrace();
+  run.result = rig.executor->ExecuteCut(std::move(moves), 0x1F, 40.0);
+  run.trace = rig.machine->trace();
+  rig.env->poll = nullptr;
+  return run;
+}
+
+SimulatedMachineParams pacedMachine() {
+  SimulatedMachineParams params;
+  params.realTimeSpeedup = 20.0;  // a 1 s move takes 50 ms
+  return params;
+}
+
+void expectCompleteMovesThenRetreat(const Rig& rig, const AbortRun& run, double clearance) {
+  const std::size_t sent = rig.executor->lastCutMovesSent();
+  EXPECT_TRUE(rig.executor->lastCutAborted());
+  EXPECT_FALSE(run.result);
+  ASSERT_GE(sent, 1u);
+  ASSERT_LT(sent, run.planned.size());
+  // Request 1 is the heat check's pause; then every move of the cut sent ended
+  // exactly where it was planned (so none was cut short).
+  ASSERT_GE(run.trace.size(), sent + 1);
+  for (const auto& record : run.trace) EXPECT_TRUE(record.accepted);
+  for (std::size_t i = 0; i < sent; ++i) {
+    const MachineSnapshot& after = run.trace[i + 1].after;
+    EXPECT_EQ(after[Axis::XG].commandedSteps, std::llround(run.planned[i].XG * kStepsPerMm));
+    EXPECT_EQ(after[Axis::YG].commandedSteps, std::llround(run.planned[i].YG * kStepsPerMm));
+    EXPECT_EQ(after[Axis::XD].commandedSteps, std::llround(run.planned[i].XD * kStepsPerMm));
+  }
+  // The retreat: straight up at the same X, to X = 0 at that height, to 0, 0.
+  const std::int64_t top = std::llround(clearance * kStepsPerMm);
+  const std::int64_t lastX = std::llround(run.planned[sent - 1].XG * kStepsPerMm);
+  ASSERT_EQ(run.trace.size(), sent + 1 + 3);
+  const MachineSnapshot& up = run.trace[sent + 1].after;
+  EXPECT_EQ(up[Axis::XG].commandedSteps, lastX);
+  EXPECT_EQ(up[Axis::YG].commandedSteps, top);
+  EXPECT_EQ(up[Axis::YD].commandedSteps, top);
+  const MachineSnapshot& home = run.trace[sent + 2].after;
+  EXPECT_EQ(home[Axis::XG].commandedSteps, 0);
+  EXPECT_EQ(home[Axis::XD].commandedSteps, 0);
+  EXPECT_EQ(home[Axis::YG].commandedSteps, top);
+  for (Axis axis : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) {
+    EXPECT_EQ(rig.machine->snapshot()[axis].commandedSteps, 0);
+  }
+  // The planner agrees with the machine, and the interface is stopped.
+  EXPECT_DOUBLE_EQ(rig.planner->towers().XG, 0.0);
+  EXPECT_DOUBLE_EQ(rig.planner->towers().YG, 0.0);
+  EXPECT_DOUBLE_EQ(rig.planner->towers().YD, 0.0);
+  EXPECT_FALSE(rig.machine->isStarted());
+  EXPECT_TRUE(rig.prompt.messages().empty());
+}
+
+TEST(CutExecutionAbort, StopsAfterACompleteMoveAndRetreatsToTheGivenClearance) {
+  Rig rig(pacedMachine());
+  rig.env->abortClearanceHeight = 40.0;
+  const AbortRun run = runAbortedCut(rig);
+  expectCompleteMovesThenRetreat(rig, run, 40.0);
+  // The progress text was shown while the cut ran.
+  std::lock_guard lock(rig.status.mutex);
+  ASSERT_FALSE(rig.status.texts.empty());
+  EXPECT_EQ(rig.status.texts.front(), "40.00 mm/s Power 40 %, fixed 40%");
+}
+
+TEST(CutExecutionAbort, WithoutAClearanceTheHighestPointOfTheCutIsUsed) {
+  Rig rig(pacedMachine());
+  const AbortRun run = runAbortedCut(rig);
+  expectCompleteMovesThenRetreat(rig, run, 45.0);
+}
+
+}  // namespace
+}  // namespace orva

@@ -1,0 +1,359 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/ScriptedPrompt.h"
+#include "common/SoundPort.h"
+#include "common/StatusPort.h"
+#include "config/MachineConfig.h"
+#include "driver/InterfaceDriver.h"
+#include "driver/SimulatedMachine.h"
+#include "motion/CutEnvironment.h"
+#include "motion/CutExecution.h"
+#include "motion/MovePlanner.h"
+#include "motion/TimerCalibrationForm.h"
+#include "motion/ZeroAxisForm.h"
+
+namespace orva {
+namespace {
+
+using namespace std::chrono_literals;
+using Tower = ZeroAxisForm::Tower;
+
+class SilentSound : public SoundPort {
+ public:
+  bool playAndWait(const std::string&) override { return true; }
+};
+
+// The default table: 48 steps per mm on both axes, timer 0.5 ms.
+struct Rig {
+  explicit Rig(SimulatedMachineParams params = {}) {
+    auto device = std::make_unique<SimulatedMachine>(params);
+    machine = device.get();
+    driver = std::make_unique<InterfaceDriver>(std::move(device), prompt);
+    config = std::make_unique<MachineConfig>(*driver, prompt);
+    planner = std::make_unique<MovePlanner>(config->table, config->foams, prompt);
+    env = std::make_unique<CutEnvironment>(CutEnvironment{
+        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}, {}});
+    executor = std::make_unique<CutExecutor>(*env);
+    executor->setPollInterval(5ms);
+    driver->OpenDriver();
+    FoamType foam;
+    foam.name = "Blue";
+    foam.maxSpeed = 8.0;
+    foam.maxSpeedHeat = 35;
+    config->foams.records = {{"Blue", foam}};
+    config->foams.SelectFoam("Blue");
+    config->foams.cutSpeed = 8.0;
+  }
+
+  std::int64_t steps(Axis axis) const { return machine->snapshot()[axis].commandedSteps; }
+  std::array<std::int64_t, 4> allSteps() const {
+    return {steps(Axis::XG), steps(Axis::YG), steps(Axis::XD), steps(Axis::YD)};
+  }
+
+  ScriptedPrompt prompt;
+  SilentSound sound;
+  NullStatusPort status;
+  SimulatedMachine* machine = nullptr;
+  std::unique_ptr<InterfaceDriver> driver;
+  std::unique_ptr<MachineConfig> config;
+  std::unique_ptr<MovePlanner> planner;
+  std::unique_ptr<CutEnvironment> env;
+  std::unique_ptr<CutExecutor> executor;
+};
+
+using Steps = std::array<std::int64_t, 4>;  // XG, YG, XD, YD
+
+// ---------------------------------------------------------------------------
+// Timer Calibration
+
+TEST(TimerCalibration, PeriodIsZeroUpToTenInterruptsElseMicrosecondsPerInterrupt) {
+  EXPECT_EQ(TimerCalibrationForm::PeriodForCount(0), 0u);
+  EXPECT_EQ(TimerCalibrationForm::PeriodForCount(10), 0u);
+  EXPECT_EQ(TimerCalibrationForm::PeriodForCount(11), 90909u);
+  EXPECT_EQ(TimerCalibrationForm::PeriodForCount(2000), 500u);
+  EXPECT_EQ(TimerCalibrationForm::PeriodForCount(3001), 333u);
+}
+
+TEST(TimerCalibration, SetTimerLineShowsTheTablePeriodInMicroseconds) {
+  Rig rig;
+  TimerCalibrationForm form(*rig.driver, rig.config->table);
+  EXPECT_EQ(form.setTimerText(), "Set timer on 500 us");
+  rig.config->table.Tempo = 0.05;
+  EXPECT_EQ(form.setTimerText(), "Set timer on  50 us");
+  rig.config->table.Tempo = 1.2345;
+  EXPECT_EQ(form.setTimerText(), "Set timer on 1234 us");
+}
+
+TEST(TimerCalibration, EachFinishedCountIsShownAndTheNextOneStarted) {
+  SimulatedMachineParams params;
+  params.tempoMs = 0.3;  // 3333 interrupts per second: 300 us
+  Rig rig(params);
+  TimerCalibrationForm form(*rig.driver, rig.config->table);
+  form.setFinishDelay(0ms);
+  form.open();
+  EXPECT_EQ(rig.machine->counters().timerCounts, 1u);
+  EXPECT_TRUE(form.tick());
+  EXPECT_EQ(form.currentValueUs(), 300u);
+  EXPECT_EQ(rig.machine->counters().timerCounts, 2u);
+
+  params.tempoMs = 100.0;  // 10 interrupts: shown as 0
+  rig.machine->setParams(params);
+  EXPECT_TRUE(form.tick());
+  EXPECT_EQ(form.currentValueUs(), 0u);
+
+  form.finish();
+  const auto counts = rig.machine->counters().timerCounts;
+  EXPECT_FALSE(form.tick());  // closed: no more counts
+  EXPECT_EQ(rig.machine->counters().timerCounts, counts);
+}
+
+TEST(TimerCalibration, ARunningCountIsNotRestarted) {
+  SimulatedMachineParams params;
+  params.realTimeSpeedup = 20.0;  // one machine second lasts 50 ms
+  Rig rig(params);
+  TimerCalibrationForm form(*rig.driver, rig.config->table);
+  form.setFinishDelay(0ms);
+  form.open();
+  EXPECT_FALSE(form.tick());
+  EXPECT_EQ(form.currentValueUs(), 0u);
+  EXPECT_EQ(rig.machine->counters().timerCounts, 1u);
+  std::this_thread::sleep_for(80ms);
+  EXPECT_TRUE(form.tick());
+  EXPECT_EQ(form.currentValueUs(), 500u);
+  form.finish();
+}
+
+// ---------------------------------------------------------------------------
+// Zero axis: fields and spin rules
+
+TEST(ZeroAxis, FieldsStartFromTheTableAndTheFoam) {
+  Rig rig;
+  rig.config->table.XVmax = 5.0;
+  rig.config->table.YVmax = 2.0;
+  ZeroAxisForm form(*rig.executor);
+  EXPECT_EQ(form.heat, 35);
+  EXPECT_EQ(form.testDuration, 30);
+  EXPECT_DOUBLE_EQ(form.xStepTime, 5.0);
+  // 1 mm pitch, 48 steps: 1000 / (48 * 5) and 1000 / (48 * 2) mm/s.
+  EXPECT_EQ(form.maxSpeedText(ZeroAxisForm::Axis::X), "4.1667");
+  EXPECT_EQ(form.maxSpeedText(ZeroAxisForm::Axis::Y), "10.4167");
+  form.xStepTime = 0.0;
+  EXPECT_EQ(form.maxSpeedText(ZeroAxisForm::Axis::X), "0.0000");
+}
+
+TEST(ZeroAxis, StepTimeSpinsInWholeTimerPeriodsNeverBelowOne) {
+  Rig rig;  // timer 0.5 ms
+  ZeroAxisForm form(*rig.executor);
+  form.xStepTime = 1.26;
+  form.spinStepTime(ZeroAxisForm::Axis::X, -1);
+  EXPECT_DOUBLE_EQ(form.xStepTime, 1.5);
+  form.spinStepTime(ZeroAxisForm::Axis::X, +1);
+  EXPECT_DOUBLE_EQ(form.xStepTime, 1.0);
+  form.spinStepTime(ZeroAxisForm::Axis::X, +1);
+  EXPECT_DOUBLE_EQ(form.xStepTime, 0.5);
+  form.spinStepTime(ZeroAxisForm::Axis::X, +1);
+  EXPECT_DOUBLE_EQ(form.xStepTime, 0.5);
+  // A time typed as a whole number of periods keeps them all.
+  rig.config->table.Tempo = 0.1;
+  form.yStepTime = 0.3;
+  form.spinStepTime(ZeroAxisForm::Axis::Y, -1);
+  EXPECT_NEAR(form.yStepTime, 0.4, 1e-12);
+}
+
+TEST(ZeroAxis, HeatSpinsWithinOneToHundred) {
+  Rig rig;
+  ZeroAxisForm form(*rig.executor);
+  form.heat = 99;
+  form.spinHeat(-1);
+  EXPECT_EQ(form.heat, 100);
+  form.spinHeat(-1);
+  EXPECT_EQ(form.heat, 100);
+  form.heat = 2;
+  form.spinHeat(+1);
+  EXPECT_EQ(form.heat, 1);
+  form.spinHeat(+1);
+  EXPECT_EQ(form.heat, 1);
+}
+
+TEST(ZeroAxis, StepTimeBelowTheTimerBlocksMoveTestAndSetZero) {
+  Rig rig;
+  ZeroAxisForm form(*rig.executor);
+  form.open();
+  form.leftX = 10.0;
+  form.yStepTime = 0.4;
+  EXPECT_FALSE(form.move());
+  EXPECT_FALSE(form.test());
+  EXPECT_FALSE(form.setZero());
+  ASSERT_EQ(rig.prompt.calls().size(), 3u);
+  EXPECT_EQ(rig.prompt.calls()[0].text, "Motor speed on  Y axis lower than 0.5 ms");
+  EXPECT_EQ(rig.prompt.calls()[0].icon, MessageIcon::Warning);
+  EXPECT_EQ(rig.machine->counters().stepsRequests, 0u);
+  EXPECT_EQ(rig.machine->counters().stops, 0u);
+  EXPECT_DOUBLE_EQ(rig.config->table.YVmax, 5.0);
+
+  rig.prompt.clear();
+  form.xStepTime = 0.2;
+  EXPECT_FALSE(form.move());
+  EXPECT_EQ(rig.prompt.messages(),
+            std::vector<std::string>{"Motor speed on  X axis lower than 0.5 ms"});
+}
+
+// ---------------------------------------------------------------------------
+// Zero axis: moves
+
+TEST(ZeroAxis, MoveGoesByTheDistancesWhereverThePlannerBelievesTheWire) {
+  Rig rig;
+  ZeroAxisForm form(*rig.executor);
+  form.open();
+  form.heat = 40;
+  form.leftX = -20.0;
+  form.xStepTime = 1.0;
+  form.yStepTime = 1.5;
+  EXPECT_TRUE(form.move());
+  EXPECT_EQ(rig.allSteps(), (Steps{-960, 0, 0, 0}));
+  EXPECT_DOUBLE_EQ(rig.config->table.XVmax, 1.0);
+  EXPECT_DOUBLE_EQ(rig.config->table.YVmax, 1.5);
+  EXPECT_EQ(rig.machine->heatPercent(), 40);
+  EXPECT_TRUE(rig.machine->isStarted());  // started again for the next action
+  EXPECT_TRUE(rig.prompt.calls().empty());
+
+  form.leftX = 10.0;
+  form.leftY = -5.0;
+  form.rightX = 2.5;
+  form.rightY = 0.0;
+  EXPECT_TRUE(form.move());
+  EXPECT_EQ(rig.allSteps(), (Steps{-960 + 480, -240, 120, 0}));
+  // The planner followed the wire from where it believed it: 0 - 20 + 10.
+  EXPECT_DOUBLE_EQ(rig.planner->towers().XG, -10.0);
+  EXPECT_DOUBLE_EQ(rig.planner->towers().YG, -5.0);
+  EXPECT_DOUBLE_EQ(rig.planner->towers().XD, 2.5);
+}
+
+TEST(ZeroAxis, MoveAndTestRunOnTheMachineEvenWithCutToFile) {
+  Rig rig;
+  rig.env->output.cutToFile = true;
+  ZeroAxisForm form(*rig.executor);
+  form.heat = 20;
+  form.testDuration = 2;
+  form.rightY = 3.0;
+  EXPECT_TRUE(form.move());
+  EXPECT_EQ(rig.allSteps(), (Steps{0, 0, 0, 144}));
+  const double before = rig.machine->snapshot().elapsedMs;
+  EXPECT_TRUE(form.test());
+  // The heat check's 500 ms pause, then the test's 2 s, at the dialog's heat.
+  EXPECT_NEAR(rig.machine->snapshot().elapsedMs - before, 2500.0, 1.0);
+  EXPECT_EQ(rig.machine->heatPercent(), 20);
+  EXPECT_TRUE(rig.env->output.cutToFile);
+  EXPECT_TRUE(rig.prompt.calls().empty());
+}
+
+TEST(ZeroAxis, SetZeroKeepsTheStepTimesStopsAndResetsThePlanner) {
+  Rig rig;
+  rig.config->table.ZeroX = 7.0;
+  ZeroAxisForm form(*rig.executor);
+  form.open();
+  form.leftX = 5.0;
+  EXPECT_TRUE(form.move());
+  form.xStepTime = 2.0;
+  const auto stops = rig.machine->counters().stops;
+  EXPECT_TRUE(form.setZero());
+  EXPECT_EQ(rig.machine->counters().stops, stops + 1);
+  EXPECT_FALSE(rig.machine->isStarted());
+  EXPECT_DOUBLE_EQ(rig.config->table.XVmax, 2.0);
+  EXPECT_DOUBLE_EQ(rig.planner->towers().XG, 7.0);
+  EXPECT_DOUBLE_EQ(rig.planner->towers().YG, 0.0);
+}
+
+// ---------------------------------------------------------------------------
+// Zero axis: single steps
+
+TEST(ZeroAxisArrows, SynchronizedArrowsStepBothTowersTogether) {
+  Rig rig;
+  ZeroAxisForm form(*rig.executor);
+  rig.driver->SetHeatOutput(50);
+  EXPECT_TRUE(form.pressArrow(Tower::Left, -1, +1));
+  EXPECT_EQ(rig.machine->heatPercent(), 0);
+  EXPECT_TRUE(form.arrowPressed(Tower::Left, -1, +1));
+  form.releaseArrow();
+  EXPECT_FALSE(form.arrowHeld());
+  EXPECT_EQ(rig.allSteps(), (Steps{-1, 1, -1, 1}));
+  // The right arrows are disabled while synchronized.
+  EXPECT_FALSE(form.pressArrow(Tower::Right, 1, 0));
+  EXPECT_EQ(rig.allSteps(), (Steps{-1, 1, -1, 1}));
+  // No Start, Stop or planning for a single step.
+  EXPECT_EQ(rig.machine->counters().starts, 0u);
+  EXPECT_EQ(rig.machine->counters().stops, 0u);
+  EXPECT_DOUBLE_EQ(rig.planner->towers().XG, 0.0);
+}
+
+TEST(ZeroAxisArrows, UnsynchronizedArrowsStepOneTower) {
+  Rig rig;
+  ZeroAxisForm form(*rig.executor);
+  form.toggleSynchronized();
+  form.pressArrow(Tower::Left, 0, -1);
+  form.releaseArrow();
+  EXPECT_EQ(rig.allSteps(), (Steps{0, -1, 0, 0}));
+  form.pressArrow(Tower::Right, 1, 1);
+  form.releaseArrow();
+  EXPECT_EQ(rig.allSteps(), (Steps{0, -1, 1, 1}));
+  form.pressArrow(Tower::Right, -1, 0);
+  form.releaseArrow();
+  EXPECT_EQ(rig.allSteps(), (Steps{0, -1, 0, 1}));
+}
+
+TEST(ZeroAxisArrows, SingleStepWaitsTheYStepTimeOnce) {
+  const std::optional<CutMove> step =
+      ZeroAxisForm::SingleStepMove(Tower::Right, 1, -1, false, 5.0, 0.5);
+  ASSERT_TRUE(step.has_value());
+  EXPECT_EQ(step->label, " ");
+  EXPECT_DOUBLE_EQ(step->duration, 0.1);
+  // 10 periods, then XD + and YD - in the right tower's half of the command.
+  ASSERT_EQ(step->entries.size(), 2u);
+  EXPECT_EQ(step->entries[0], 0x80 + 10);
+  EXPECT_EQ(step->entries[1], 0xC0 | 0x20);
+  EXPECT_FALSE(ZeroAxisForm::SingleStepMove(Tower::Left, 1, 0, true, 5.0, 0.0).has_value());
+}
+
+TEST(ZeroAxisArrows, HeldArrowRepeatsFasterUntilTheStepTimes) {
+  Rig rig;
+  ZeroAxisForm form(*rig.executor);
+  form.xStepTime = 10.0;
+  form.yStepTime = 10.0;
+  ASSERT_TRUE(form.pressArrow(Tower::Left, 1, 0));
+  // Each period is trunc(previous * 0.7692307692307692) ms while above 10 ms;
+  // 78 * 0.7692307692307692 falls just below 60, hence 59.
+  std::vector<int> periods{form.repeatIntervalMs()};
+  int ticks = 0;
+  for (; ticks < 30; ++ticks) {
+    if (form.repeatTick()) periods.push_back(form.repeatIntervalMs());
+  }
+  form.releaseArrow();
+  const std::vector<int> expected{500, 384, 295, 226, 173, 133, 102, 78,
+                                  59,  45,  34,  26,  20,  15,  11};
+  EXPECT_EQ(periods, expected);
+  EXPECT_EQ(rig.steps(Axis::XG), 1 + ticks);  // the press and every repeat
+  EXPECT_EQ(rig.steps(Axis::XD), 1 + ticks);
+
+  // A slow motor stops the speed-up early.
+  form.yStepTime = 300.0;
+  form.pressArrow(Tower::Left, 0, 1);
+  EXPECT_TRUE(form.repeatTick());
+  EXPECT_FALSE(form.repeatTick());
+  EXPECT_EQ(form.repeatIntervalMs(), 384);
+  form.releaseArrow();
+  EXPECT_EQ(form.repeatIntervalMs(), 500);
+  EXPECT_FALSE(form.repeatTick());  // nothing held
+  EXPECT_EQ(rig.steps(Axis::YG), 3);
+}
+
+}  // namespace
+}  // namespace orva
