@@ -1,0 +1,598 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include "model/ContentsCodec.h"
+
+namespace orva {
+namespace {
+
+// Builds a Contents stream by hand, field by field, as the layout describes it.
+class Bytes {
+ public:
+  Bytes& u8(unsigned v) {
+    s.push_back(static_cast<char>(v & 0xFF));
+    return *this;
+  }
+  Bytes& u16(unsigned v) { return u8(v).u8(v >> 8); }
+  Bytes& u32(std::uint32_t v) { return u16(v & 0xFFFF).u16(v >> 16); }
+  Bytes& i32(int v) { return u32(static_cast<std::uint32_t>(v)); }
+  Bytes& flag(bool v) { return u32(v ? 1 : 0); }
+  Bytes& f64(double v) {
+    const auto bits = std::bit_cast<std::uint64_t>(v);
+    return u32(static_cast<std::uint32_t>(bits)).u32(static_cast<std::uint32_t>(bits >> 32));
+  }
+  // A short text (below 255 bytes), bytes as given (Windows-1252).
+  Bytes& text(std::string_view bytes) {
+    u8(static_cast<unsigned>(bytes.size()));
+    s += bytes;
+    return *this;
+  }
+  Bytes& points(const PointList& list) {
+    u16(static_cast<unsigned>(list.size()));
+    for (const Point2D& p : list) f64(p.x).f64(p.y);
+    return *this;
+  }
+  std::string s;
+};
+
+const PointList kUpper = {{0.0, 0.0}, {0.3, 0.07}, {1.0, 0.0}};
+const PointList kLower = {{0.0, 0.0}, {0.3, -0.03}, {1.0, 0.0}};
+
+// Section block with values 11 + k .. 22 + k in field order, so that a field
+// read out of place shows.
+void section(Bytes& b, bool withBasicHeight, int k, std::string_view name = "NACA 2412") {
+  if (withBasicHeight) b.f64(11 + k);
+  for (int field = 12; field <= 22; ++field) b.f64(field + k);
+  b.points(kUpper).points(kLower).text(name);
+}
+
+void expectSection(const StoredSection& s, double basicHeight, int k) {
+  EXPECT_EQ(s.params.basicHeight, basicHeight);
+  EXPECT_EQ(s.params.chord, 12 + k);
+  EXPECT_EQ(s.params.leMargin, 13 + k);
+  EXPECT_EQ(s.params.teMargin, 14 + k);
+  EXPECT_EQ(s.params.skin, 15 + k);
+  EXPECT_EQ(s.params.washout, 16 + k);
+  EXPECT_EQ(s.params.xleH1, 17 + k);
+  EXPECT_EQ(s.params.xleH2, 18 + k);
+  EXPECT_EQ(s.params.xleLength, 19 + k);
+  EXPECT_EQ(s.params.xleBeta, 20 + k);
+  EXPECT_EQ(s.params.xleAlpha, 21 + k);
+  EXPECT_EQ(s.upper, kUpper);
+  EXPECT_EQ(s.lower, kLower);
+  EXPECT_EQ(s.profileName, "NACA 2412");
+}
+
+// Spar block of a file of version v with its fields set apart from the defaults.
+void spar(Bytes& b, double v, int type) {
+  b.flag(true).text("S\xE9").i32(2).f64(6.5).f64(7.5).f64(2.5).f64(33.0).i32(type);
+  if (v >= 1002) b.i32(1).f64(4.5);
+  if (v >= 1007) b.flag(false);
+}
+
+void expectSparRead(const SparRecord& s, double v, int type) {
+  EXPECT_TRUE(s.active);
+  EXPECT_EQ(s.label, "S\xC3\xA9");
+  EXPECT_EQ(s.widthMode, 2);
+  EXPECT_EQ(s.tipWidth, 6.5);
+  EXPECT_EQ(s.rootWidth, 7.5);
+  EXPECT_EQ(s.rootThickness, 2.5);
+  EXPECT_EQ(s.distance, 33.0);
+  EXPECT_EQ(s.type, type);
+  EXPECT_EQ(s.thicknessMode, v >= 1002 ? 1 : 0);
+  EXPECT_EQ(s.tipThickness, v >= 1002 ? 4.5 : 2.5);  // the root thickness when absent
+  EXPECT_EQ(s.distanceInPercent, v < 1007);
+}
+
+void expectDefaultSpar(const SparRecord& s) { EXPECT_EQ(s, SparRecord{}); }
+
+// Panel block (V >= 1003) of panel k.
+void panel(Bytes& b, double v, int k, bool wingPanel = true, int sparType = 3) {
+  b.flag(true).f64(12.5 + k).flag(true).i32(321 + k).i32(2).i32(3);
+  if (v < 1005) {
+    b.i32(612 + k);
+  } else {
+    b.f64(612.25 + k);
+  }
+  b.f64(44.5 + k).flag(true);
+  if (v >= 1004) b.i32(-7 - k).flag(false).i32(444 + k);
+  if (v >= 1005) b.flag(wingPanel);
+  if (v >= 1007) b.flag(true).f64(3.25 + k);
+  section(b, true, 10 * k);
+  section(b, true, 10 * k + 100);
+  const int spars = v <= 1005 ? 6 : 10;
+  for (int i = 0; i < spars; ++i) spar(b, v, sparType);
+}
+
+// Project trailer (V >= 1003) after the panels.
+void trailer(Bytes& b, double v) {
+  b.i32(1).flag(true).i32(1).i32(3).i32(0).u32(0).u32(0).u32(0);
+  if (v < 1004) b.i32(15).i32(555).flag(false);
+  b.text("D\xE9pron").f64(2.75).text("Aile \xE9paisse");
+}
+
+std::string multiPanelStream(double v, int panels) {
+  Bytes b;
+  b.u32(0).f64(v).u32(static_cast<std::uint32_t>(panels));
+  for (int k = 0; k < panels; ++k) panel(b, v, k);
+  trailer(b, v);
+  return b.s;
+}
+
+void expectPanelCommon(const StoredPanel& p, double v, int k) {
+  EXPECT_TRUE(p.differentRootTip);
+  EXPECT_EQ(p.sweep, 12.5 + k);
+  EXPECT_TRUE(p.sectionCutEnabled);
+  EXPECT_EQ(p.sectionCutZ, 321 + k);
+  EXPECT_EQ(p.leMode, 2);
+  EXPECT_EQ(p.teMode, 3);
+  EXPECT_EQ(p.span, v < 1005 ? 612.0 + k : 612.25 + k);
+  EXPECT_EQ(p.foamThickness, 44.5 + k);
+  EXPECT_TRUE(p.skinEnabled);
+  expectSection(p.root, 11 + 10 * k, 10 * k);
+  expectSection(p.tip, 11 + 10 * k + 100, 10 * k + 100);
+}
+
+void expectTrailer(const ProjectData& d) {
+  EXPECT_EQ(d.cutChoices.wingSide, 1);
+  EXPECT_TRUE(d.splines);
+  EXPECT_EQ(d.cutChoices.sectionReference, 1);
+  EXPECT_EQ(d.cutChoices.trimmingMode, 3);
+  EXPECT_EQ(d.cutChoices.cutOrder, 0);
+  EXPECT_EQ(d.cutChoices.kerfCompensationA, 0);
+  EXPECT_EQ(d.cutChoices.kerfCompensationB, 0);
+  EXPECT_EQ(d.cutChoices.referenceLowerSurface, 0);
+  EXPECT_EQ(d.foamName, "D\xC3\xA9pron");
+  EXPECT_EQ(d.cutSpeed, 2.75);
+  EXPECT_EQ(d.comments, "Aile \xC3\xA9paisse");
+}
+
+ProjectData decodeOk(const std::string& bytes) {
+  std::string error;
+  auto d = decodeContents(bytes, &error);
+  EXPECT_TRUE(d.has_value()) << error;
+  return d.value_or(ProjectData{});
+}
+
+bool refused(std::string_view bytes) {
+  std::string error;
+  const bool failed = !decodeContents(bytes, &error).has_value();
+  if (failed) {
+    EXPECT_FALSE(error.empty());
+  }
+  return failed;
+}
+
+TEST(ContentsCodecTest, Version1007ReadsEveryFieldAndIsWrittenBackByteForByte) {
+  const std::string stream = multiPanelStream(1007, 2);
+  const ProjectData d = decodeOk(stream);
+  ASSERT_EQ(d.panels.size(), 2U);
+  EXPECT_EQ(d.version, 1007.0);
+  for (int k = 0; k < 2; ++k) {
+    const StoredPanel& p = d.panels[static_cast<std::size_t>(k)];
+    expectPanelCommon(p, 1007, k);
+    EXPECT_EQ(p.offsetX0, -7 - k);
+    EXPECT_FALSE(p.blockCentredZ);
+    EXPECT_EQ(p.rootAxisOffset, 444 + k);
+    EXPECT_TRUE(p.wingPanel);
+    EXPECT_TRUE(p.dihedralInDegrees);
+    EXPECT_EQ(p.dihedral, 3.25 + k);
+    for (const SparRecord& s : p.spars) expectSparRead(s, 1007, 3);  // type kept
+  }
+  expectTrailer(d);
+  EXPECT_FALSE(d.legacyBlockPosition.has_value());
+
+  // The encoder writes exactly the layout built by hand above.
+  auto encoded = encodeContents(d);
+  ASSERT_TRUE(encoded.has_value());
+  EXPECT_EQ(*encoded, stream);
+}
+
+TEST(ContentsCodecTest, Version1006HasTenSparsRemappedTypesAndNoDihedral) {
+  const ProjectData d = decodeOk(multiPanelStream(1006, 1));
+  ASSERT_EQ(d.panels.size(), 1U);
+  const StoredPanel& p = d.panels[0];
+  expectPanelCommon(p, 1006, 0);
+  EXPECT_EQ(p.offsetX0, -7);
+  EXPECT_EQ(p.rootAxisOffset, 444);
+  EXPECT_TRUE(p.wingPanel);
+  EXPECT_FALSE(p.dihedralInDegrees);
+  EXPECT_EQ(p.dihedral, 0.0);
+  for (const SparRecord& s : p.spars) expectSparRead(s, 1006, 4);  // (3 + 1) mod 7
+  expectTrailer(d);
+}
+
+TEST(ContentsCodecTest, Version1005ReadsSixSparsAndDefaultsTheOtherFour) {
+  const ProjectData d = decodeOk(multiPanelStream(1005, 1));
+  ASSERT_EQ(d.panels.size(), 1U);
+  const StoredPanel& p = d.panels[0];
+  expectPanelCommon(p, 1005, 0);
+  EXPECT_TRUE(p.wingPanel);
+  EXPECT_EQ(p.dihedral, 0.0);
+  for (int i = 0; i < 6; ++i) expectSparRead(p.spars[static_cast<std::size_t>(i)], 1005, 4);
+  for (int i = 6; i < 10; ++i) {
+    const SparRecord& s = p.spars[static_cast<std::size_t>(i)];
+    expectDefaultSpar(s);
+    EXPECT_FALSE(s.active);
+    EXPECT_EQ(s.label, "Inactive");
+    EXPECT_EQ(s.type, 1);
+    EXPECT_EQ(s.tipThickness, 3.0);
+    EXPECT_TRUE(s.distanceInPercent);
+  }
+  expectTrailer(d);
+}
+
+TEST(ContentsCodecTest, Version1004HasIntegerSpanAndEveryPanelIsAWingPanel) {
+  const ProjectData d = decodeOk(multiPanelStream(1004, 3));
+  ASSERT_EQ(d.panels.size(), 3U);
+  for (int k = 0; k < 3; ++k) {
+    const StoredPanel& p = d.panels[static_cast<std::size_t>(k)];
+    expectPanelCommon(p, 1004, k);
+    EXPECT_EQ(p.offsetX0, -7 - k);
+    EXPECT_EQ(p.rootAxisOffset, 444 + k);
+    EXPECT_TRUE(p.wingPanel);
+    EXPECT_EQ(p.spars.size(), 10U);
+    expectSparRead(p.spars[5], 1004, 4);
+    expectDefaultSpar(p.spars[6]);
+  }
+  expectTrailer(d);
+  EXPECT_FALSE(d.legacyBlockPosition.has_value());
+}
+
+TEST(ContentsCodecTest, Version1003GivesTheTrailerBlockPositionToEveryPanel) {
+  const ProjectData d = decodeOk(multiPanelStream(1003, 2));
+  ASSERT_EQ(d.panels.size(), 2U);
+  for (int k = 0; k < 2; ++k) {
+    const StoredPanel& p = d.panels[static_cast<std::size_t>(k)];
+    expectPanelCommon(p, 1003, k);
+    EXPECT_EQ(p.offsetX0, 15);
+    EXPECT_EQ(p.rootAxisOffset, 555);
+    EXPECT_FALSE(p.blockCentredZ);
+    EXPECT_TRUE(p.wingPanel);
+  }
+  ASSERT_TRUE(d.legacyBlockPosition.has_value());
+  EXPECT_EQ(*d.legacyBlockPosition, (LegacyBlockPosition{15, 555, false}));
+  expectTrailer(d);
+}
+
+// Files below 1003: one panel whose fields follow its two sections.
+std::string singlePanelStream(double v) {
+  Bytes b;
+  b.u32(0).f64(v);
+  section(b, v > 1000, 0);
+  section(b, v >= 1000 ? v > 1000 : true, 100);
+  b.f64(8.5)        // sweep
+      .i32(1)       // wing side
+      .i32(700)     // span
+      .flag(true)   // skin
+      .flag(false)  // splines
+      .flag(true)   // different root/tip
+      .f64(999)
+      .u32(999)
+      .f64(999)
+      .u32(999)    // ignored
+      .flag(true)  // intermediate section
+      .i32(1)      // section reference
+      .i32(250)    // position Z
+      .i32(2)      // trimming mode (first, not used)
+      .i32(4)      // trimming mode
+      .f64(60.5)   // foam thickness
+      .i32(0)      // cut order
+      .u32(0)
+      .u32(0)
+      .u32(0)    // kerf A, kerf B, reference lower surface
+      .u32(999)  // ignored
+      .i32(30)
+      .i32(400)
+      .flag(false)  // offset X0, root axis offset, block centred
+      .text("Poly extrud\xE9")
+      .f64(3.5)
+      .i32(2)    // teMode
+      .u32(999)  // ignored
+      .i32(1)    // leMode
+      .text("old");
+  if (v > 1000) {
+    for (int i = 0; i < 6; ++i) spar(b, v, 0);
+  }
+  return b.s;
+}
+
+void expectSinglePanel(const ProjectData& d) {
+  ASSERT_EQ(d.panels.size(), 1U);
+  const StoredPanel& p = d.panels[0];
+  EXPECT_EQ(p.sweep, 8.5);
+  EXPECT_EQ(d.cutChoices.wingSide, 1);
+  EXPECT_EQ(p.span, 700.0);
+  EXPECT_TRUE(p.skinEnabled);
+  EXPECT_FALSE(d.splines);
+  EXPECT_TRUE(p.differentRootTip);
+  EXPECT_TRUE(p.sectionCutEnabled);
+  EXPECT_EQ(d.cutChoices.sectionReference, 1);
+  EXPECT_EQ(p.sectionCutZ, 250);
+  EXPECT_EQ(d.cutChoices.trimmingMode, 4);
+  EXPECT_EQ(p.foamThickness, 60.5);
+  EXPECT_EQ(d.cutChoices.cutOrder, 0);
+  EXPECT_EQ(d.cutChoices.kerfCompensationA, 0);
+  EXPECT_EQ(d.cutChoices.kerfCompensationB, 0);
+  EXPECT_EQ(d.cutChoices.referenceLowerSurface, 0);
+  EXPECT_EQ(p.offsetX0, 30);
+  EXPECT_EQ(p.rootAxisOffset, 400);
+  EXPECT_FALSE(p.blockCentredZ);
+  ASSERT_TRUE(d.legacyBlockPosition.has_value());
+  EXPECT_EQ(*d.legacyBlockPosition, (LegacyBlockPosition{30, 400, false}));
+  EXPECT_EQ(d.foamName, "Poly extrud\xC3\xA9");
+  EXPECT_EQ(d.cutSpeed, 3.5);
+  EXPECT_EQ(p.teMode, 2);
+  EXPECT_EQ(p.leMode, 1);
+  EXPECT_EQ(d.comments, "old");
+  // Not in this layout: a new panel's values.
+  EXPECT_TRUE(p.wingPanel);
+  EXPECT_FALSE(p.dihedralInDegrees);
+  EXPECT_EQ(p.dihedral, 0.0);
+}
+
+TEST(ContentsCodecTest, Version1002ReadsTheSinglePanelLayout) {
+  const ProjectData d = decodeOk(singlePanelStream(1002));
+  expectSinglePanel(d);
+  ASSERT_EQ(d.panels.size(), 1U);
+  expectSection(d.panels[0].root, 11, 0);
+  expectSection(d.panels[0].tip, 111, 100);
+  for (int i = 0; i < 6; ++i)
+    expectSparRead(d.panels[0].spars[static_cast<std::size_t>(i)], 1002, 1);
+  for (int i = 6; i < 10; ++i) expectDefaultSpar(d.panels[0].spars[static_cast<std::size_t>(i)]);
+}
+
+TEST(ContentsCodecTest, Version1001SparsTakeTheRootThicknessAsTipThickness) {
+  const ProjectData d = decodeOk(singlePanelStream(1001));
+  expectSinglePanel(d);
+  ASSERT_EQ(d.panels.size(), 1U);
+  for (int i = 0; i < 6; ++i)
+    expectSparRead(d.panels[0].spars[static_cast<std::size_t>(i)], 1001, 1);
+}
+
+TEST(ContentsCodecTest, Version1000TakesTheVersionAsBasicHeightAndHasNoSpars) {
+  const ProjectData d = decodeOk(singlePanelStream(1000));
+  expectSinglePanel(d);
+  ASSERT_EQ(d.panels.size(), 1U);
+  expectSection(d.panels[0].root, 1000.0, 0);
+  expectSection(d.panels[0].tip, 1000.0, 100);  // read as version 1000 too
+  for (const SparRecord& s : d.panels[0].spars) expectDefaultSpar(s);
+}
+
+TEST(ContentsCodecTest, FileWithoutVersionTakesTheFirstNumberAsRootBasicHeight) {
+  const ProjectData d = decodeOk(singlePanelStream(25.0));
+  expectSinglePanel(d);
+  ASSERT_EQ(d.panels.size(), 1U);
+  EXPECT_EQ(d.version, 25.0);
+  expectSection(d.panels[0].root, 25.0, 0);
+  expectSection(d.panels[0].tip, 111, 100);  // the tip block has its own basic height
+  for (const SparRecord& s : d.panels[0].spars) expectDefaultSpar(s);
+}
+
+TEST(ContentsCodecTest, OldSparTypesAreShiftedByOneModuloSeven) {
+  for (int old = 0; old <= 6; ++old) {
+    Bytes b;
+    b.u32(0).f64(1006).u32(1);
+    panel(b, 1006, 0, true, old);
+    trailer(b, 1006);
+    const ProjectData d = decodeOk(b.s);
+    ASSERT_EQ(d.panels.size(), 1U);
+    EXPECT_EQ(d.panels[0].spars[0].type, (old + 1) % 7) << "old type " << old;
+  }
+  // Version 1007 stores the type itself.
+  Bytes b;
+  b.u32(0).f64(1007).u32(1);
+  panel(b, 1007, 0, true, 7);
+  trailer(b, 1007);
+  EXPECT_EQ(decodeOk(b.s).panels.at(0).spars[9].type, 7);
+}
+
+TEST(ContentsCodecTest, SplinesAreOffWhenTheFirstPanelIsNotAWingPanel) {
+  auto build = [](bool firstWing, bool secondWing) {
+    Bytes b;
+    b.u32(0).f64(1005).u32(2);
+    panel(b, 1005, 0, firstWing);
+    panel(b, 1005, 1, secondWing);
+    trailer(b, 1005);  // splines stored as 1
+    return b.s;
+  };
+  const ProjectData first = decodeOk(build(false, true));
+  EXPECT_FALSE(first.splines);
+  ASSERT_EQ(first.panels.size(), 2U);
+  EXPECT_FALSE(first.panels[0].wingPanel);
+  EXPECT_TRUE(first.panels[1].wingPanel);
+  EXPECT_TRUE(decodeOk(build(true, false)).splines);
+}
+
+TEST(ContentsCodecTest, EveryTruncationOfAValidStreamIsRefused) {
+  for (const std::string& stream : {multiPanelStream(1007, 2), singlePanelStream(1002)}) {
+    ASSERT_TRUE(decodeContents(stream).has_value());
+    for (std::size_t n = 0; n < stream.size(); ++n) {
+      EXPECT_TRUE(refused(std::string_view(stream).substr(0, n))) << "prefix of " << n << " bytes";
+    }
+  }
+}
+
+TEST(ContentsCodecTest, MalformedStreamsAreRefused) {
+  const std::string valid = multiPanelStream(1007, 1);
+  ASSERT_TRUE(decodeContents(valid).has_value());
+
+  EXPECT_TRUE(refused(""));
+  EXPECT_TRUE(refused(valid + '\0'));  // a byte after the comments
+
+  std::string embedded = valid;
+  embedded[0] = 1;
+  EXPECT_TRUE(refused(embedded));
+
+  // A text prefix 0xFF 0xFFFE (in place of the comments).
+  {
+    Bytes b;
+    b.u32(0).f64(1007).u32(1);
+    panel(b, 1007, 0);
+    b.i32(1).flag(true).i32(1).i32(3).i32(0).u32(0).u32(0).u32(0).text("x").f64(2.0);
+    std::string base = b.s;
+    EXPECT_FALSE(refused(base + "\x01"
+                                "c"));
+    EXPECT_TRUE(refused(base + std::string("\xFF\xFE\xFF\x01\x00\x00\x00"
+                                           "c",
+                                           8)));
+  }
+  // Counts far beyond the stream: refused without trying to allocate them.
+  {
+    Bytes b;
+    b.u32(0).f64(1007).u32(0xFFFFFFFF);
+    EXPECT_TRUE(refused(b.s + std::string(2000, '\0')));
+    Bytes zero;
+    zero.u32(0).f64(1007).u32(0);
+    EXPECT_TRUE(refused(zero.s + valid.substr(16)));  // a project without panels
+  }
+  {
+    Bytes b;
+    b.u32(0).f64(1007).u32(1);
+    b.flag(true).f64(1).flag(true).i32(1).i32(0).i32(0).f64(600).f64(50).flag(false);
+    b.i32(20).flag(true).i32(375).flag(true).flag(false).f64(0);
+    for (int f = 0; f < 12; ++f) b.f64(1);
+    b.u16(0xFFFF);  // 65535 points announced, a few bytes follow
+    EXPECT_TRUE(refused(b.s + std::string(100, '\0')));
+  }
+  {
+    Bytes b;
+    b.u32(0).f64(1007).u32(1);
+    panel(b, 1007, 0);
+    b.i32(1).flag(true).i32(1).i32(3).i32(0).u32(0).u32(0).u32(0);
+    b.u8(0xFF).u16(0xFFFF).u32(0xFFFFFFF0);  // foam name of 4 GiB
+    EXPECT_TRUE(refused(b.s + std::string(64, 'a')));
+  }
+  // An airfoil coordinate file chosen as a project.
+  EXPECT_TRUE(
+      refused("NACA 2412\n 1.0000 0.0013\n 0.5000 0.0600\n 0.0000 0.0000\n"
+              " 0.5000 -0.0300\n 1.0000 -0.0013\n"));
+}
+
+TEST(ContentsCodecTest, ValuesNoProjectCanHoldAreRefused) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  // Each case replaces the 8 bytes at `offset` of a valid stream.
+  const std::string valid = multiPanelStream(1007, 1);
+  auto withF64 = [&](std::size_t offset, double v) {
+    Bytes b;
+    b.f64(v);
+    std::string s = valid;
+    s.replace(offset, 8, b.s);
+    return s;
+  };
+  auto withI32 = [&](std::size_t offset, int v) {
+    Bytes b;
+    b.i32(v);
+    std::string s = valid;
+    s.replace(offset, 4, b.s);
+    return s;
+  };
+  constexpr std::size_t kPanel = 16;      // after the embedded count, version and panel count
+  EXPECT_TRUE(refused(withF64(4, nan)));  // version
+  EXPECT_TRUE(refused(withF64(kPanel + 4, inf)));   // sweep
+  EXPECT_TRUE(refused(withF64(kPanel + 28, nan)));  // span
+  EXPECT_TRUE(refused(withI32(kPanel + 20, 3)));    // leMode
+  EXPECT_TRUE(refused(withI32(kPanel + 24, 4)));    // teMode
+  EXPECT_FALSE(refused(withI32(kPanel + 24, 0)));
+  constexpr std::size_t kRoot = kPanel + 76;
+  EXPECT_TRUE(refused(withF64(kRoot + 8, nan)));                 // chord
+  EXPECT_FALSE(refused(withF64(kRoot + 88, nan)));               // reserved: ignored
+  EXPECT_TRUE(refused(withF64(kRoot + 96 + 2 + 16 + 8, -inf)));  // y of an upper point
+  // The cutting speed is the f64 before the comments text ("Aile épaisse", 12 bytes).
+  EXPECT_TRUE(refused(withF64(valid.size() - 13 - 8, nan)));
+
+  // A section without points cannot form a profile.
+  Bytes b;
+  b.u32(0).f64(1007).u32(1);
+  b.flag(true).f64(1).flag(true).i32(1).i32(0).i32(0).f64(600).f64(50).flag(false);
+  b.i32(20).flag(true).i32(375).flag(true).flag(false).f64(0);
+  for (int f = 0; f < 12; ++f) b.f64(1);
+  b.u16(0).u16(0).text("empty");
+  section(b, true, 0);
+  for (int i = 0; i < 10; ++i) spar(b, 1007, 1);
+  trailer(b, 1007);
+  EXPECT_TRUE(refused(b.s));
+}
+
+ProjectData smallProject() {
+  ProjectData d;
+  StoredPanel p;
+  p.root.upper = kUpper;
+  p.root.lower = kLower;
+  p.root.profileName = "root";
+  p.tip = p.root;
+  d.panels.push_back(p);
+  return d;
+}
+
+TEST(ContentsCodecTest, TextPrefixesFollowTheLengthAndTextsAreWindows1252) {
+  struct Case {
+    std::size_t length;
+    std::string prefix;
+  };
+  const Case cases[] = {
+      {0, std::string("\x00", 1)},
+      {254, "\xFE"},
+      {255, std::string("\xFF\xFF\x00", 3)},
+      {0xFFFD, "\xFF\xFD\xFF"},
+      {0xFFFE, std::string("\xFF\xFF\xFF\xFE\xFF\x00\x00", 7)},
+      {0x10000, std::string("\xFF\xFF\xFF\x00\x00\x01\x00", 7)},
+  };
+  for (const Case& c : cases) {
+    ProjectData d = smallProject();
+    d.comments = std::string(c.length, 'c');
+    auto bytes = encodeContents(d);
+    ASSERT_TRUE(bytes.has_value());
+    // The comments are the last field.
+    const std::size_t at = bytes->size() - c.length - c.prefix.size();
+    EXPECT_EQ(bytes->substr(at, c.prefix.size()), c.prefix) << "length " << c.length;
+    const ProjectData back = decodeOk(*bytes);
+    EXPECT_EQ(back.comments, d.comments) << "length " << c.length;
+  }
+
+  ProjectData d = smallProject();
+  d.comments = "Aile \xC3\xA9paisse \xE2\x82\xAC";  // "Aile épaisse €"
+  auto bytes = encodeContents(d);
+  ASSERT_TRUE(bytes.has_value());
+  EXPECT_EQ(bytes->substr(bytes->size() - 15),
+            "\x0E"
+            "Aile \xE9paisse \x80");
+  EXPECT_EQ(decodeOk(*bytes).comments, d.comments);
+}
+
+TEST(ContentsCodecTest, EncodingRefusesWhatCannotBeStoredFaithfully) {
+  std::string error;
+  ProjectData big = smallProject();
+  PointList upper;
+  for (int i = 0; i < 65536; ++i) upper.push_back({i / 65535.0, 0.05});
+  upper.front() = {0.0, 0.0};
+  big.panels[0].tip.upper = upper;
+  EXPECT_FALSE(encodeContents(big, &error).has_value());
+  EXPECT_NE(error.find("65535"), std::string::npos) << error;
+  EXPECT_NE(error.find("panel 1"), std::string::npos) << error;
+
+  // One point fewer fits, and comes back whole.
+  upper.pop_back();
+  big.panels[0].tip.upper = upper;
+  auto bytes = encodeContents(big, &error);
+  ASSERT_TRUE(bytes.has_value()) << error;
+  EXPECT_EQ(decodeOk(*bytes).panels.at(0).tip.upper.size(), 65535U);
+
+  ProjectData nan = smallProject();
+  nan.panels[0].root.params.chord = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_FALSE(encodeContents(nan, &error).has_value());
+
+  ProjectData none = smallProject();
+  none.panels.clear();
+  EXPECT_FALSE(encodeContents(none, &error).has_value());
+}
+
+}  // namespace
+}  // namespace orva

@@ -1,0 +1,463 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "common/Messages.h"
+#include "common/ScriptedPrompt.h"
+#include "config/MachineConfig.h"
+#include "driver/InterfaceDriver.h"
+#include "driver/SimulatedMachine.h"
+#include "model/CT1Doc.h"
+#include "model/ProjectFile.h"
+
+namespace orva {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+class ProjectFileTest : public testing::Test {
+ protected:
+  ProjectFileTest()
+      : driver_(std::make_unique<SimulatedMachine>(), prompt_),
+        machine_(driver_, prompt_),
+        context_{prompt_, machine_, "", ""} {
+    machine_.foams.records = FoamDatabase::builtInFoams();
+    machine_.foams.SelectFoam("Dépron");
+    machine_.foams.cutSpeed = 1.75;
+    std::string pattern = testing::TempDir() + "orva-project-XXXXXX";
+    if (::mkdtemp(pattern.data()) != nullptr) dir_ = pattern;
+  }
+  ~ProjectFileTest() override {
+    std::error_code ec;
+    if (!dir_.empty()) fs::remove_all(dir_, ec);
+  }
+
+  // A project with two panels that differ from the defaults in every saved
+  // respect, and display settings that must not survive a save or a load.
+  void makeRichProject(CT1Doc& doc) {
+    Panel second = doc.panels.front();
+    second.differentRootTip = true;
+    second.sweep = 35.5;
+    second.span = 480.0;
+    second.foamThickness = 42.0;
+    second.skinEnabled = true;
+    second.sectionCutEnabled = true;
+    second.sectionCutZ = 210;
+    second.leMode = LeXCut;
+    second.teMode = TeUpperSurface;
+    second.offsetX0 = 33;
+    second.blockCentredZ = false;
+    second.rootAxisOffset = 510;
+    second.dihedralInDegrees = true;
+    second.dihedral = 4.5;
+    second.root.params.chord = 210.0;
+    second.root.params.washout = -1.5;
+    second.root.params.skin = 1.25;
+    second.tip.params.chord = 140.0;
+    second.tip.params.basicHeight = 61.0;
+    second.tip.params.xleAlpha = 30.0;
+    second.tip.profile.SetThickness(0.15);  // saved as changed points
+    second.tip.profile.name = "Fine";
+    SparRecord& spar = second.spars[3];
+    spar.active = true;
+    spar.label = "Clé";
+    spar.type = 6;
+    spar.widthMode = 2;
+    spar.tipWidth = 4.0;
+    spar.rootWidth = 8.0;
+    spar.thicknessMode = 1;
+    spar.tipThickness = 2.0;
+    spar.distance = 27.5;
+    spar.distanceInPercent = false;
+    second.Rebuild(true, true);
+    doc.panels.push_back(second);
+    doc.comments = "Aile épaisse\r\nseconde ligne";
+    doc.cutChoices.cutOrder = 0;
+    doc.cutChoices.sectionReference = 1;
+    doc.cutChoices.trimmingMode = 2;
+    doc.cutChoices.referenceLowerSurface = 0;
+    doc.cutChoices.wingSide = 1;
+    doc.cutChoices.clearance = 12.0;
+    doc.display.legends = false;
+    doc.display.fullWing = true;
+    doc.display.profileViewScale = 3.0;
+    doc.display.wingViewScale = 0.5;
+    doc.superposed = true;
+    doc.currentPanel = 1;
+    doc.modified = true;
+  }
+
+  // Everything of `doc` a save would store, as bytes.
+  std::string snapshot(CT1Doc& doc) { return encodeContents(CaptureProject(doc)).value_or(""); }
+
+  void expectReset(const CT1Doc& doc) {
+    EXPECT_EQ(doc.display, DisplayOptions{});
+    EXPECT_FALSE(doc.superposed);
+    EXPECT_EQ(doc.cutChoices.wingSide, 0);
+    EXPECT_EQ(doc.cutChoices.clearance, 0.0);
+  }
+
+  ScriptedPrompt prompt_;
+  InterfaceDriver driver_;
+  MachineConfig machine_;
+  ProjectContext context_;
+  fs::path dir_;
+};
+
+void expectSameSection(const Section& a, const Section& b) {
+  EXPECT_EQ(a.profile.points, b.profile.points);
+  EXPECT_EQ(a.profile.name, b.profile.name);
+  EXPECT_EQ(a.params.chord, b.params.chord);
+  EXPECT_EQ(a.params.basicHeight, b.params.basicHeight);
+  EXPECT_EQ(a.params.washout, b.params.washout);
+  EXPECT_EQ(a.params.skin, b.params.skin);
+  EXPECT_EQ(a.params.xleAlpha, b.params.xleAlpha);
+  EXPECT_EQ(a.cutUpper, b.cutUpper);
+  EXPECT_EQ(a.cutLower, b.cutLower);
+}
+
+TEST_F(ProjectFileTest, SavedProjectLoadsBackWithDisplaySettingsReset) {
+  ASSERT_FALSE(dir_.empty());
+  CT1Doc doc(context_);
+  makeRichProject(doc);
+  const Panel tipBefore = doc.panels[1];
+  const fs::path file = dir_ / "wing.cnc";
+
+  std::string error;
+  ASSERT_TRUE(SaveProjectFile(doc, file, &error)) << error;
+  EXPECT_TRUE(prompt_.messages().empty());
+  EXPECT_FALSE(doc.modified);
+  EXPECT_EQ(doc.path, file);
+  EXPECT_EQ(doc.foamName, "Dépron");
+  expectReset(doc);  // a save runs the post-load steps too
+  // The changed tip profile is stored as its changed points.
+  EXPECT_EQ(doc.panels[1].tip.profile.points, tipBefore.tip.profile.points);
+
+  // Another project is open with another foam and speed when the file is loaded.
+  machine_.foams.SelectFoam("Poly extrudé");
+  machine_.foams.cutSpeed = 9.0;
+  CT1Doc loaded(context_);
+  loaded.display.leOnTop = false;
+  loaded.currentPanel = 0;
+  ASSERT_TRUE(LoadProjectFile(loaded, file, &error)) << error;
+  EXPECT_TRUE(prompt_.messages().empty());
+
+  ASSERT_EQ(loaded.panels.size(), 2U);
+  EXPECT_EQ(loaded.currentPanel, 0);
+  EXPECT_FALSE(loaded.modified);
+  EXPECT_EQ(loaded.path, file);
+  EXPECT_EQ(loaded.comments, "Aile épaisse\r\nseconde ligne");
+  EXPECT_TRUE(loaded.splines);
+  EXPECT_EQ(loaded.cutChoices.cutOrder, 0);
+  EXPECT_EQ(loaded.cutChoices.sectionReference, 1);
+  EXPECT_EQ(loaded.cutChoices.trimmingMode, 2);
+  EXPECT_EQ(loaded.cutChoices.referenceLowerSurface, 0);
+  expectReset(loaded);
+  EXPECT_EQ(loaded.foamName, "Dépron");
+  EXPECT_EQ(machine_.foams.CurrentFoamName(), "Dépron");
+  EXPECT_EQ(machine_.foams.cutSpeed, 1.75);
+
+  const Panel& p = loaded.panels[1];
+  EXPECT_TRUE(p.differentRootTip);
+  EXPECT_EQ(p.sweep, 35.5);
+  EXPECT_EQ(p.span, 480.0);
+  EXPECT_EQ(p.foamThickness, 42.0);
+  EXPECT_TRUE(p.skinEnabled);
+  EXPECT_TRUE(p.sectionCutEnabled);
+  EXPECT_EQ(p.sectionCutZ, 210);
+  EXPECT_EQ(p.leMode, LeXCut);
+  EXPECT_EQ(p.teMode, TeUpperSurface);
+  EXPECT_EQ(p.offsetX0, 33);
+  EXPECT_FALSE(p.blockCentredZ);
+  EXPECT_EQ(p.rootAxisOffset, 510);
+  EXPECT_TRUE(p.dihedralInDegrees);
+  EXPECT_EQ(p.dihedral, 4.5);
+  EXPECT_EQ(p.spars, tipBefore.spars);
+  EXPECT_EQ(p.spars[3].label, "Clé");
+  EXPECT_EQ(p.tip.profile.points, tipBefore.tip.profile.points);
+  EXPECT_EQ(p.tip.profile.name, "Fine");
+  // Rebuilt from the same data the same way: identical outlines.
+  for (std::size_t i = 0; i < 2; ++i) {
+    expectSameSection(loaded.panels[i].root, doc.panels[i].root);
+    expectSameSection(loaded.panels[i].tip, doc.panels[i].tip);
+  }
+
+  // Saving again keeps the previous file as .bak and writes the same stream.
+  const std::string first = readFile(file);
+  ASSERT_TRUE(SaveProjectFile(loaded, file, &error)) << error;
+  EXPECT_EQ(readFile(fs::path(file.string() + ".bak")), first);
+  EXPECT_EQ(snapshot(loaded), snapshot(doc));
+}
+
+TEST_F(ProjectFileTest, LoadingAPanelThatIsNotAWingPanelClearsOnlyItsTrailingEdgeMode) {
+  CT1Doc doc(context_);
+  std::string error;
+  ASSERT_TRUE(LoadProjectFile(doc, fs::path(ORVA_TEST_DATA_DIR) / "projects" / "v1005.cnc", &error))
+      << error;
+  ASSERT_EQ(doc.panels.size(), 2U);
+  EXPECT_TRUE(doc.panels[0].wingPanel);
+  EXPECT_EQ(doc.panels[0].teMode, TeUpperSurface);
+  EXPECT_FALSE(doc.panels[1].wingPanel);
+  EXPECT_EQ(doc.panels[1].teMode, TeHorizontal);
+  EXPECT_EQ(doc.panels[1].leMode, LeXCut);
+  EXPECT_TRUE(doc.splines);
+  EXPECT_EQ(doc.comments, "Deux panneaux");
+  EXPECT_EQ(machine_.foams.CurrentFoamName(), "Poly extrudé");
+  EXPECT_EQ(machine_.foams.cutSpeed, 2.0);
+  for (const Panel& p : doc.panels) {
+    for (std::size_t i = 6; i < 10; ++i) EXPECT_EQ(p.spars[i], SparRecord{});
+  }
+}
+
+TEST_F(ProjectFileTest, OldFilesGiveTheirStoredBlockPositionToEveryPanel) {
+  const fs::path data = fs::path(ORVA_TEST_DATA_DIR) / "projects";
+  std::string error;
+
+  CT1Doc v1003(context_);
+  ASSERT_TRUE(LoadProjectFile(v1003, data / "v1003.cnc", &error)) << error;
+  ASSERT_EQ(v1003.panels.size(), 2U);
+  for (const Panel& p : v1003.panels) {
+    EXPECT_EQ(p.offsetX0, 12);
+    EXPECT_EQ(p.rootAxisOffset, 300);
+    EXPECT_FALSE(p.blockCentredZ);
+    EXPECT_TRUE(p.wingPanel);
+    EXPECT_EQ(p.spars[0].type, 5);  // stored as 4 by the older numbering
+    EXPECT_EQ(p.spars[0].label, "Clef");
+    // Five points per surface sharing the leading edge: nine in canonical order.
+    EXPECT_EQ(p.root.profile.count(), 9);
+    EXPECT_EQ(p.root.profile.points.front(), (Point2D{1.0, 0.0}));
+    EXPECT_EQ(p.root.profile.name, "Profil 1003");
+  }
+  EXPECT_EQ(v1003.panels[0].span, 600.0);
+  EXPECT_EQ(v1003.panels[1].root.params.basicHeight, 31.0);
+  EXPECT_EQ(v1003.cutChoices.wingSide, 0);  // stored as 1, reset
+  EXPECT_EQ(machine_.foams.CurrentFoamName(), "Dépron");
+  EXPECT_EQ(machine_.foams.cutSpeed, 1.5);
+
+  CT1Doc old(context_);
+  ASSERT_TRUE(LoadProjectFile(old, data / "no_version.cnc", &error)) << error;
+  ASSERT_EQ(old.panels.size(), 1U);
+  const Panel& p = old.panels[0];
+  EXPECT_EQ(p.root.params.basicHeight, 25.0);
+  EXPECT_EQ(p.root.params.chord, 180.0);
+  EXPECT_EQ(p.span, 800.0);
+  EXPECT_EQ(p.offsetX0, 25);
+  EXPECT_EQ(p.rootAxisOffset, 350);
+  EXPECT_TRUE(p.blockCentredZ);
+  EXPECT_FALSE(p.differentRootTip);
+  // The tip copies the root at the rebuild when root and tip are the same.
+  EXPECT_EQ(p.tip.params.basicHeight, 25.0);
+  for (const SparRecord& s : p.spars) EXPECT_EQ(s, SparRecord{});
+  EXPECT_EQ(old.comments, "Projet sans version");
+  EXPECT_EQ(machine_.foams.CurrentFoamName(), "Poly expansé");
+  EXPECT_EQ(machine_.foams.cutSpeed, 3.25);
+}
+
+TEST_F(ProjectFileTest, AFileThatIsNotAProjectLeavesTheOpenProjectUntouched) {
+  ASSERT_FALSE(dir_.empty());
+  CT1Doc doc(context_);
+  makeRichProject(doc);
+  const fs::path saved = dir_ / "saved.cnc";
+  ASSERT_TRUE(SaveProjectFile(doc, saved));
+  const std::string container = readFile(saved);
+  const std::string stream = *encodeContents(CaptureProject(doc));
+
+  doc.modified = true;
+  doc.display.fullWing = true;
+  doc.path = "/somewhere/else.cnc";
+  const std::string before = snapshot(doc);
+  const std::string foamBefore = machine_.foams.CurrentFoamName();
+
+  struct Case {
+    std::string name;
+    std::string bytes;
+  };
+  std::vector<Case> cases = {
+      {"airfoil.dat", "NACA 0012\n1.0 0.0013\n0.5 0.0529\n0.0 0.0\n0.5 -0.0529\n1.0 -0.0013\n"},
+      {"empty.cnc", ""},
+      {"embedded.cnc", "\x01" + stream.substr(1)},
+      {"trailing.cnc", stream + "x"},
+  };
+  // The compound file with its stream renamed: no "Contents" stream.
+  std::string renamed = container;
+  const std::string name16("C\0o\0n\0t\0e\0n\0t\0s\0", 16);
+  const std::size_t at = renamed.find(name16);
+  ASSERT_NE(at, std::string::npos);
+  renamed[at + 14] = 'z';
+  cases.push_back({"renamed.cnc", renamed});
+  // A compound file holding a stream that is cut short.
+  cases.push_back({"short.cnc", *buildCompoundFile(stream.substr(0, stream.size() / 2))});
+  // The compound file itself cut short at several places.
+  for (std::size_t n = 0; n < container.size(); n += 509) {
+    cases.push_back({"cut" + std::to_string(n) + ".cnc", container.substr(0, n)});
+  }
+
+  for (const Case& c : cases) {
+    const fs::path file = dir_ / c.name;
+    writeFile(file, c.bytes);
+    prompt_.clear();
+    std::string error;
+    EXPECT_FALSE(LoadProjectFile(doc, file, &error)) << c.name;
+    EXPECT_EQ(error, messageText(Msg::InvalidProjectFormat)) << c.name;
+    EXPECT_EQ(prompt_.messages(),
+              std::vector<std::string>{std::string(messageText(Msg::InvalidProjectFormat))})
+        << c.name;
+    EXPECT_EQ(snapshot(doc), before) << c.name;
+    EXPECT_TRUE(doc.modified);
+    EXPECT_TRUE(doc.display.fullWing);
+    EXPECT_EQ(doc.path, "/somewhere/else.cnc");
+    EXPECT_EQ(machine_.foams.CurrentFoamName(), foamBefore);
+  }
+
+  // A file that cannot be opened says so instead.
+  prompt_.clear();
+  EXPECT_FALSE(LoadProjectFile(doc, dir_ / "missing.cnc"));
+  EXPECT_EQ(prompt_.messages(),
+            std::vector<std::string>{std::string(messageText(Msg::UnableToOpenFileForReading))});
+  EXPECT_EQ(snapshot(doc), before);
+
+  // The bare stream, without the container, is a project.
+  const fs::path bare = dir_ / "bare.cnc";
+  writeFile(bare, stream);
+  EXPECT_TRUE(LoadProjectFile(doc, bare));
+  EXPECT_EQ(doc.panels.size(), 2U);
+}
+
+TEST_F(ProjectFileTest, ASurfaceTooLargeForTheFileIsNotSavedAndTheFileStaysAsItWas) {
+  ASSERT_FALSE(dir_.empty());
+  CT1Doc doc(context_);
+  const fs::path file = dir_ / "big.cnc";
+  ASSERT_TRUE(SaveProjectFile(doc, file));
+  const std::string onDisk = readFile(file);
+
+  // 65536 upper points (the leading edge included) and a 3-point lower surface.
+  PointList raw;
+  for (int i = 65535; i >= 1; --i) raw.push_back({i / 65535.0, 0.05});
+  raw.push_back({0.0, 0.0});
+  raw.push_back({0.5, -0.02});
+  raw.push_back({1.0, 0.0});
+  Profile big;
+  ASSERT_TRUE(big.BuildFromPoints(raw));
+  ASSERT_EQ(big.ExtractUpper().size(), 65536U);
+  doc.panels[0].root.profile = big;
+  doc.modified = true;
+  doc.display.fullWing = true;
+  prompt_.clear();
+
+  std::string error;
+  EXPECT_FALSE(SaveProjectFile(doc, file, &error));
+  EXPECT_NE(error.find(file.string()), std::string::npos) << error;
+  EXPECT_NE(error.find("65535"), std::string::npos) << error;
+  EXPECT_EQ(prompt_.messages(), std::vector<std::string>{error});
+  EXPECT_EQ(readFile(file), onDisk);
+  EXPECT_FALSE(fs::exists(fs::path(file.string() + ".bak")));
+  EXPECT_TRUE(doc.modified);
+  EXPECT_TRUE(doc.display.fullWing);
+  EXPECT_EQ(doc.panels[0].root.profile.count(), big.count());
+}
+
+TEST_F(ProjectFileTest, AProjectWhoseOutlinesWouldBeHugeIsNeitherLoadedNorSaved) {
+  ASSERT_FALSE(dir_.empty());
+  // A chord of 1e9 mm makes every cut outline as long as resampling allows
+  // (a million points); five such panels hold more than the limit.
+  CT1Doc doc(context_);
+  ProjectData data = CaptureProject(doc);
+  for (StoredSection* s : {&data.panels[0].root, &data.panels[0].tip}) s->params.chord = 1e9;
+  data.panels[0].differentRootTip = true;
+  data.panels.resize(5, data.panels[0]);
+  data.splines = false;
+  const fs::path hostile = dir_ / "hostile.cnc";
+  ASSERT_TRUE(WriteProjectFile(data, hostile));
+
+  const std::string before = snapshot(doc);
+  prompt_.clear();
+  EXPECT_FALSE(LoadProjectFile(doc, hostile));
+  EXPECT_EQ(prompt_.messages(),
+            std::vector<std::string>{std::string(messageText(Msg::InvalidProjectFormat))});
+  EXPECT_EQ(snapshot(doc), before);
+  ASSERT_EQ(doc.panels.size(), 1U);
+
+  // The same panels in an open project (not built yet) are not saved either.
+  Panel wide = doc.panels[0];
+  wide.differentRootTip = true;
+  wide.root.params.chord = 1e9;
+  wide.tip.params.chord = 1e9;
+  doc.panels.assign(5, wide);
+  doc.splines = false;
+  doc.modified = true;
+  prompt_.clear();
+  std::string error;
+  EXPECT_FALSE(SaveProjectFile(doc, dir_ / "never.cnc", &error));
+  EXPECT_NE(error.find(std::to_string(kMaxProjectOutlinePoints)), std::string::npos) << error;
+  EXPECT_EQ(prompt_.messages(), std::vector<std::string>{error});
+  EXPECT_FALSE(fs::exists(dir_ / "never.cnc"));
+  EXPECT_TRUE(doc.modified);
+  EXPECT_EQ(doc.panels[0].root.cutUpper.size(), wide.root.cutUpper.size());  // not rebuilt
+}
+
+// Runs `script` with a Python that has olefile; false when there is none.
+bool runWithOlefile(const std::string& script, std::string& output) {
+  for (const char* python : {"python3", "/usr/bin/python3"}) {
+    const std::string probe = std::string(python) + " -c \"import olefile\" >/dev/null 2>&1";
+    if (std::system(probe.c_str()) != 0) continue;
+    const std::string command = std::string(python) + " -c '" + script + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return false;
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
+    return ::pclose(pipe) == 0;
+  }
+  return false;
+}
+
+TEST_F(ProjectFileTest, SavedFileIsACompoundFileWithTheContentsStream) {
+  ASSERT_FALSE(dir_.empty());
+  CT1Doc doc(context_);
+  makeRichProject(doc);
+  const fs::path file = dir_ / "ole.cnc";
+  // Captured before the save, which resets the wing side.
+  const std::string expected = *encodeContents(CaptureProject(doc));
+  ASSERT_TRUE(SaveProjectFile(doc, file));
+
+  const std::string script =
+      "import olefile, sys\n"
+      "f = \"" +
+      file.string() +
+      "\"\n"
+      "assert olefile.isOleFile(f)\n"
+      "o = olefile.OleFileIO(f)\n"
+      "print(o.listdir())\n"
+      "sys.stdout.write(o.openstream(\"Contents\").read().hex())\n";
+  std::string output;
+  if (!runWithOlefile(script, output)) GTEST_SKIP() << "no Python with olefile";
+  const std::size_t lineEnd = output.find('\n');
+  ASSERT_NE(lineEnd, std::string::npos) << output;
+  EXPECT_EQ(output.substr(0, lineEnd), "[['Contents']]");
+  std::string hex;
+  for (unsigned char c : expected) {
+    static const char* digits = "0123456789abcdef";
+    hex += digits[c >> 4];
+    hex += digits[c & 15];
+  }
+  EXPECT_EQ(output.substr(lineEnd + 1), hex);
+}
+
+}  // namespace
+}  // namespace orva
