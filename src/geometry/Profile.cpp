@@ -144,6 +144,10 @@ bool Profile::BuildFromPoints(const PointList& raw) {
 
   PointList pts;
   if (!canonicalise(raw, pts) || pts.empty()) return false;
+  // A profile is stored as its canonical points and read back through this
+  // function: a first point at x >= 2 would then be taken for a count header.
+  // Such coordinates (percent of chord) are refused whatever layout they came in.
+  if (!(pts.front().x < 2.0)) return false;
   const int le = findLeadingEdge(pts);
   if (le < 0) return false;
   const auto leIdx = static_cast<std::size_t>(le);

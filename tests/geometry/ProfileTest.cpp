@@ -85,6 +85,10 @@ TEST(ProfileBuild, BadInputIsRefusedAndLeavesTheProfileUnchanged) {
       withHeader(2.0, nan),
       // Header fits, but every canonical point has x >= 100: no leading edge.
       {{2.0, 1.0}, {100.0, 0.0}, {200.0, 0.0}, {300.0, 0.0}},
+      // Percent coordinates behind a fitting header or in two surfaces: the
+      // canonical list would start at x = 100 and could not be read back.
+      {{3.0, 3.0}, {0.0, 0.0}, {50.0, 6.0}, {100.0, 0.0}, {0.0, 0.0}, {50.0, -3.0}, {100.0, 0.0}},
+      {{0.0, 0.0}, {50.0, 6.0}, {100.0, 0.0}, {0.0, 0.0}, {50.0, -3.0}, {100.0, 0.0}},
       // Non-finite coordinates.
       {{1.0, 0.0}, {0.0, nan}, {1.0, 0.0}},
       {{1.0, 0.0}, {-inf, 0.0}, {1.0, 0.0}},
