@@ -6,6 +6,7 @@
 
 #include "cli/AirfoilCommand.h"
 #include "cli/CliSupport.h"
+#include "cli/ProjectCommands.h"
 #include "cli/SectionCommand.h"
 
 namespace {
@@ -21,6 +22,9 @@ constexpr Command kCommands[] = {
      orva::cli::runAirfoilCommand},
     {"section", "Build a panel's root (and tip) cut outlines and print them as JSON",
      orva::cli::runSectionCommand},
+    {"info", "Print a project file (.cnc) as JSON", orva::cli::runInfoCommand},
+    {"build", "Create a project file from its JSON form", orva::cli::runBuildCommand},
+    {"export", "Write the text export of a project's panel", orva::cli::runExportCommand},
 };
 
 void printUsage(std::ostream& out) {

@@ -157,6 +157,89 @@ TEST_F(CliTest, SectionWithoutTipHasNoTipAndKeepsOptionsInRange) {
   EXPECT_EQ(twoRoots.exitCode, 2);
 }
 
+TEST_F(CliTest, BuildInfoAndBuildAgainReproduceTheProject) {
+  const fs::path wing = writeFile("wing.json", R"({
+    "comments": "Aile \u00e9paisse\nsecond line", "foamName": "Poly extrud\u00e9", "cutSpeed": 3.5,
+    "panels": [
+      {"span": 400, "differentRootTip": true, "sweep": 20,
+       "root": {"chord": 220, "naca": "2412"},
+       "tip": {"chord": 160, "washout": 2, "default": true},
+       "spars": [{"active": true, "label": "Main", "type": 1, "distance": 30}]},
+      {"span": 300, "root": {"chord": 160, "airfoil": "diamond.dat"}}]})");
+  writeFile("diamond.dat", "Diamond\n1 0\n0.5 0.05\n0 0\n0.5 -0.05\n1 0\n");
+  const fs::path first = dir_ / "wing.cnc";
+  const CliRun build = run("build '" + wing.string() + "' -o '" + first.string() + "'");
+  ASSERT_EQ(build.exitCode, 0) << build.err;
+
+  const CliRun info = run("info --compact '" + first.string() + "'");
+  ASSERT_EQ(info.exitCode, 0) << info.err;
+  const auto json = info.json();
+  EXPECT_EQ(json["version"], 1007.0);
+  EXPECT_EQ(json["comments"], "Aile \u00e9paisse\nsecond line");
+  EXPECT_EQ(json["foamName"], "Poly extrud\u00e9");
+  ASSERT_EQ(json["panels"].size(), 2u);
+  const auto& p0 = json["panels"][0];
+  EXPECT_EQ(p0["span"], 400.0);
+  EXPECT_EQ(p0["root"]["profile"]["name"], "NACA 2412");
+  EXPECT_EQ(p0["tip"]["profile"]["name"], "NoName");
+  EXPECT_EQ(p0["tip"]["washout"], 2.0);
+  EXPECT_EQ(p0["spars"].size(), 10u);
+  EXPECT_EQ(p0["spars"][0]["label"], "Main");
+  EXPECT_EQ(p0["spars"][1]["label"], "Inactive");
+  // Fields not given take the values of a new panel on the built-in table.
+  EXPECT_EQ(p0["rootAxisOffset"], 375);
+  const auto& p1 = json["panels"][1];
+  EXPECT_EQ(p1["root"]["profile"]["name"], "Diamond");
+  EXPECT_EQ(p1["root"]["profile"]["count"], 5);
+  // Without a tip of its own the tip is the root's.
+  EXPECT_EQ(p1["tip"]["profile"], p1["root"]["profile"]);
+
+  // Building from info's output writes the same file again.
+  const fs::path infoFile = writeFile("info.json", info.out);
+  const fs::path second = dir_ / "again.cnc";
+  ASSERT_EQ(run("build '" + infoFile.string() + "' -o '" + second.string() + "'").exitCode, 0);
+  EXPECT_EQ(readAll(first), readAll(second));
+}
+
+TEST_F(CliTest, ProjectCommandsRefuseBadInputWithTheProgramsMessages) {
+  const fs::path notProject = writeFile("naca.dat", "NACA\n1 0\n0 0\n1 0\n");
+  const CliRun info = run("info '" + notProject.string() + "'");
+  EXPECT_EQ(info.exitCode, 1);
+  EXPECT_EQ(info.err.rfind("Invalid project format. Do not mix up profil files (.dat) with "
+                           "project files (.cnc).\n", 0),
+            0u)
+      << info.err;
+
+  const fs::path typo = writeFile("typo.json", R"({"panels": [{"spann": 300}]})");
+  const CliRun build = run("build '" + typo.string() + "' -o '" + (dir_ / "x.cnc").string() + "'");
+  EXPECT_EQ(build.exitCode, 1);
+  EXPECT_NE(build.err.find("unknown field \"spann\""), std::string::npos) << build.err;
+  EXPECT_FALSE(fs::exists(dir_ / "x.cnc"));
+
+  EXPECT_EQ(run("build '" + typo.string() + "'").exitCode, 2);  // no -o
+}
+
+TEST_F(CliTest, ExportWritesTheChosenPanelWithCrLf) {
+  const fs::path wing = writeFile(
+      "two.json", R"({"panels": [{"span": 111, "root": {"default": true}},
+                                 {"span": 222, "root": {"naca": "0012"}}]})");
+  const fs::path project = dir_ / "two.cnc";
+  ASSERT_EQ(run("build '" + wing.string() + "' -o '" + project.string() + "'").exitCode, 0);
+  const fs::path out = dir_ / "two.txt";
+  const CliRun exported =
+      run("export '" + project.string() + "' --panel 2 -o '" + out.string() + "'");
+  ASSERT_EQ(exported.exitCode, 0) << exported.err;
+  const std::string text = readAll(out);
+  EXPECT_EQ(text.rfind("Configuration de la table:\r\nEntre-axe XGXD: 1500 mm\r\n", 0), 0u);
+  EXPECT_NE(text.find("NACA 0012"), std::string::npos);
+  EXPECT_EQ(text.find("NoName"), std::string::npos);  // panel 1 is not exported
+  for (std::size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 1)) {
+    ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare line feed at byte " << i;
+  }
+  EXPECT_EQ(run("export '" + project.string() + "' --panel 3 -o '" + out.string() + "'").exitCode,
+            2);
+}
+
 TEST_F(CliTest, UnknownCommandsAndHelp) {
   EXPECT_EQ(run("frobnicate").exitCode, 2);
   const CliRun help = run("--help");
