@@ -1,0 +1,591 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/ScriptedPrompt.h"
+#include "common/SoundPort.h"
+#include "common/StatusPort.h"
+#include "config/FoamDatabase.h"
+#include "config/MachineConfig.h"
+#include "config/TableConfig.h"
+#include "driver/InterfaceDriver.h"
+#include "driver/SimulatedMachine.h"
+#include "motion/CutEnvironment.h"
+#include "motion/CutExecution.h"
+#include "motion/CutMove.h"
+#include "motion/CutScript.h"
+#include "motion/MovePlanner.h"
+
+namespace orva {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RecordingSound : public SoundPort {
+ public:
+  bool playAndWait(const std::string& path) override {
+    played.push_back(path);
+    return true;
+  }
+  std::vector<std::string> played;
+};
+
+class RecordingStatus : public StatusPort {
+ public:
+  void setStatusText(std::string_view text) override { texts.emplace_back(text); }
+  void setWaitCursor(bool) override {}
+  std::vector<std::string> texts;
+};
+
+// 32 steps per mm on every axis (1/32 mm is exact in binary and in six
+// decimals), a 0.5 ms timer, motors fast enough for every move used here and
+// a machine zero away from the table origin.
+TableConfig testTable() {
+  TableConfig t;
+  t.Tempo = 0.5;
+  t.XNtour = 32;
+  t.XPas = 1.0;
+  t.YNtour = 32;
+  t.YPas = 1.0;
+  t.XVmax = 1.0;
+  t.YVmax = 1.0;
+  t.XPasInvSens = 0;
+  t.YPasInvSens = 0;
+  t.Entraxe = 1000;
+  t.AxesX = 1000;
+  t.AxesY = 500;
+  t.ZeroX = 12.5;
+  t.ZeroY = 7.25;
+  return t;
+}
+
+FoamType foam(std::string name, int mode, double maxSpeed, int heat) {
+  return FoamType{name, mode, 1.0, maxSpeed, 1.0, 1.0, heat, heat};
+}
+
+fs::path freshDirectory() {
+  static int counter = 0;
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  fs::path dir = fs::temp_directory_path() /
+                 ("orva_cut_script_" + std::string(info->name()) + "_" + std::to_string(++counter));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const fs::path& path, std::string_view text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+// The references; every other member keeps its default.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+CutEnvironment makeEnvironment(MovePlanner& planner, InterfaceDriver& driver, MachineConfig& config,
+                               UserPrompt& prompt, SoundPort& sound, StatusPort& status) {
+  return CutEnvironment{planner, driver, config, prompt, sound, status};
+}
+#pragma GCC diagnostic pop
+
+// A program context around a simulated machine: table "Default" (testTable,
+// foams "Blue foam" and "Poly expansé") current, driver open.
+struct Bench {
+  explicit Bench(TableConfig table = testTable(), SimulatedMachineParams params = machineParams())
+      : dir(freshDirectory()),
+        machine(new SimulatedMachine(params)),
+        driver(std::unique_ptr<DriverDevice>(machine), prompt),
+        config(driver, prompt),
+        planner(config.table, config.foams, prompt),
+        env(makeEnvironment(planner, driver, config, prompt, sound, status)),
+        executor(env) {
+    env.projectDirectory = dir.string();
+    config.dataDirectory = dir;
+    addTable("Default", table,
+             {foam("Blue foam", FixedHeat, 5.0, 30), foam("Poly expansé", ComputedHeat, 4.0, 50)});
+    config.currentTable = "Default";
+    config.savedFoamName = "Blue foam";
+    config.LoadCurrentTable();
+    planner.ResetPlanner();
+    driver.OpenDriver();
+    executor.setPollInterval(std::chrono::milliseconds(1));
+  }
+  ~Bench() {
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+  }
+
+  static SimulatedMachineParams machineParams() {
+    SimulatedMachineParams p;
+    p.tempoMs = 0.5;
+    p.xStepsPerMm = 32.0;
+    p.yStepsPerMm = 32.0;
+    return p;
+  }
+
+  void addTable(const std::string& name, TableConfig table, const std::vector<FoamType>& foams) {
+    table.tableModified = true;
+    ASSERT_TRUE(SaveTableConfig(table, dir, TableFileName(name)));
+    FoamDatabase db(driver, prompt);
+    for (const FoamType& f : foams) db.records[f.name] = f;
+    db.foamModified = true;
+    ASSERT_TRUE(db.SaveFoams(dir, FoamFileName(name)));
+  }
+
+  std::optional<MoveList> parse(std::string_view text, CutScriptLimits limits = {}) {
+    return parseCutScript(env, text, "s.cut", limits);
+  }
+
+  int confirmations() const {
+    int n = 0;
+    for (const auto& call : prompt.calls()) n += call.kind == ScriptedPrompt::Kind::OkCancel;
+    return n;
+  }
+
+  fs::path dir;
+  ScriptedPrompt prompt;
+  SimulatedMachine* machine;  // owned by the driver
+  InterfaceDriver driver;
+  MachineConfig config;
+  MovePlanner planner;
+  RecordingSound sound;
+  RecordingStatus status;
+  CutEnvironment env;
+  CutExecutor executor;
+};
+
+// The planned move; a refused one fails the test (and stands as an empty move).
+CutMove planned(std::optional<CutMove> move) {
+  EXPECT_TRUE(move.has_value()) << "the planner refused a move of the test";
+  return move ? std::move(*move) : CutMove{};
+}
+
+std::int64_t ticksOf(const CutMove& move) {
+  std::int64_t ticks = 0;
+  for (std::size_t i = 0; i < move.entries.size(); i += 2) ticks += move.entries[i] - 0x80;
+  return ticks;
+}
+
+// ---------------------------------------------------------------------------
+// Writing
+
+TEST(CutScriptWriter, WritesHeaderMoveLinesAndStepDumpExactlyUnderTheCutExtension) {
+  Bench b;
+  b.config.foams.SelectFoam("Poly expansé");
+  b.config.foams.currentHeat = 45;
+  b.env.output.stepDetails = true;
+
+  CutMove a;
+  a.label = "Move to block start";
+  a.duration = 2.5;
+  a.XG = 12.5 + 20.0;
+  a.YG = 7.25 + 35.0;
+  a.XD = 12.5 + 20.0;
+  a.YD = 7.25 + 35.0;
+  // -YG +XG after 3 periods; a wait entry; +YD +XD after 5; -YG -YD -XD at once.
+  a.entries = {0x83, 0x0E, 0xFF, 0x00, 0x85, 0xF0, 0x80, 0xA2};
+  CutMove c;
+  c.label = "two\nlines";
+  c.duration = 1.0 / 3.0;
+  c.XG = 12.5 + 2.0 / 3.0;
+  c.YG = 7.25 - 0.0000004;
+  c.XD = 12.5 + 1000.0;
+  c.YD = 7.25 + 123.4567896;
+  const MoveList moves{a, c};
+
+  b.prompt.queueFile((b.dir / "mine.txt").string());
+  ASSERT_TRUE(WriteCutScript(b.env, moves, true));
+
+  ASSERT_EQ(b.prompt.calls().size(), 1u);
+  const FileDialogRequest& request = b.prompt.calls()[0].request;
+  EXPECT_EQ(b.prompt.calls()[0].kind, ScriptedPrompt::Kind::SaveFile);
+  EXPECT_EQ(request.defaultName, "out.cut");
+  EXPECT_EQ(request.maxPathLength, 128u);
+  EXPECT_EQ(request.initialDirectory, b.dir.string());
+  ASSERT_EQ(request.filters.size(), 1u);
+  EXPECT_EQ(request.filters[0].description, " (*.cut)");
+  EXPECT_EQ(request.filters[0].patterns, "*.cut");
+
+  EXPECT_FALSE(fs::exists(b.dir / "mine.txt"));
+  EXPECT_EQ(readFile(b.dir / "mine.cut"),
+            "F:Poly expans\xE9\n"
+            "N:Default\n"
+            "Hw:45\n"
+            "// Move to block start\n"
+            "T:2.500000 XG:20.000000 YG:35.000000 XD:20.000000 YD:35.000000\n"
+            "3 -YG +XG\n"
+            "127\n"
+            "5 +YD +XD\n"
+            "0 -YG -YD -XD\n"
+            "// two lines\n"
+            "T:0.333333 XG:0.666667 YG:-0.000000 XD:1000.000000 YD:123.456790\n");
+}
+
+TEST(CutScriptWriter, LeavesTheHeatOutWhenSetByHandAndWritesNoMovesWithoutTheLongFlag) {
+  SimulatedMachineParams params = Bench::machineParams();
+  params.heatSetByHand = true;
+  Bench b(testTable(), params);
+  CutMove a;
+  a.label = "x";
+  a.XG = 12.5;
+  a.YG = 7.25;
+  a.XD = 12.5;
+  a.YD = 7.25;
+
+  b.prompt.queueFile((b.dir / "hand").string());
+  ASSERT_TRUE(WriteCutScript(b.env, MoveList{a}, true));
+  EXPECT_EQ(readFile(b.dir / "hand.cut"),
+            "F:Blue foam\nN:Default\n// x\n"
+            "T:0.000000 XG:0.000000 YG:0.000000 XD:0.000000 YD:0.000000\n");
+
+  b.prompt.queueFile((b.dir / "header.cut").string());
+  ASSERT_TRUE(WriteCutScript(b.env, MoveList{a}, false));
+  EXPECT_EQ(readFile(b.dir / "header.cut"), "F:Blue foam\nN:Default\n");
+}
+
+TEST(CutScriptWriter, CancelAndUncreatableFilesFail) {
+  Bench b;
+  b.prompt.queueFile(std::nullopt);
+  EXPECT_FALSE(WriteCutScript(b.env, MoveList{}, true));
+  EXPECT_TRUE(b.prompt.messages().empty());
+
+  b.prompt.queueFile((b.dir / "missing" / "out.cut").string());
+  EXPECT_FALSE(WriteCutScript(b.env, MoveList{}, true));
+  ASSERT_EQ(b.prompt.messages().size(), 1u);
+  EXPECT_EQ(b.prompt.messages()[0].rfind("Unable to save " + (b.dir / "missing").string(), 0), 0u);
+  EXPECT_FALSE(fs::exists(b.dir / "missing"));
+}
+
+// ---------------------------------------------------------------------------
+// Writing, then reading and running
+
+TEST(CutScriptRoundTrip, ReplaysTheTargetsAndDurationsRelativeToTheZeroOfAnotherTable) {
+  Bench a;
+  MovePlanner& p = a.planner;
+  a.config.foams.cutSpeed = 5.0;
+  p.SetPlannerPosition(10.0, 20.0, 10.0, 20.0);
+  MoveList list;
+  // The first move's target declares the start of the replay.
+  list.push_back(planned(p.PlanScriptMove(10.0, 20.0, 10.0, 20.0, 0.25, "pause")));
+  list.push_back(planned(p.PlanScriptMove(40.5, 20.0, 60.25, 30.0, 3.2345678, "towers")));
+  // A block cut: tower targets projected from the faces, a duration from the speed.
+  list.push_back(
+      planned(p.PlanMove(250.0, 400.0, SpeedMode::Face1, 60.0, 40.0, 70.3, 45.0, "cut")));
+  list.push_back(planned(p.PlanScriptMove(30.25, 25.5, 45.75, 35.125, 2.0, "back")));
+  list.push_back(planned(p.PlanScriptMove(30.25, 25.5, 45.75, 35.125, 1.5, "wait")));
+  ASSERT_EQ(list.size(), 5u);
+  ASSERT_TRUE(a.prompt.messages().empty()) << a.prompt.messages()[0];
+  const MoveList original = list;
+
+  a.prompt.queueFile((a.dir / "round").string());
+  ASSERT_TRUE(WriteCutScript(a.env, list, true));
+  const fs::path script = a.dir / "round.cut";
+
+  // Another table: same drives, another machine zero.
+  TableConfig other = testTable();
+  other.ZeroX = 30.0;
+  other.ZeroY = 15.0;
+  Bench b(other);
+  const double shiftX = other.ZeroX - 12.5;
+  const double shiftY = other.ZeroY - 7.25;
+
+  std::optional<MoveList> replay = parseCutScript(b.env, readFile(script), "round.cut");
+  ASSERT_TRUE(replay);
+  ASSERT_EQ(replay->size(), original.size() - 1);
+  for (std::size_t i = 0; i < replay->size(); ++i) {
+    const CutMove& r = (*replay)[i];
+    const CutMove& o = original[i + 1];
+    SCOPED_TRACE(o.label);
+    EXPECT_NEAR(r.XG, o.XG + shiftX, 1e-6);
+    EXPECT_NEAR(r.YG, o.YG + shiftY, 1e-6);
+    EXPECT_NEAR(r.XD, o.XD + shiftX, 1e-6);
+    EXPECT_NEAR(r.YD, o.YD + shiftY, 1e-6);
+    EXPECT_NEAR(r.duration, o.duration, 5e-7);
+  }
+  EXPECT_EQ((*replay)[0].label, "Script file round.cut, line 7");
+  EXPECT_EQ((*replay)[3].label, "Tempo");
+
+  // On the machine: every axis ends its net travel in whole steps, and the
+  // time is that of the moves after the start declaration.
+  b.planner.ResetPlanner();
+  b.prompt.queueAnswer(Answer::Ok);
+  ASSERT_TRUE(RunCutScriptFile(b.env, b.executor, script));
+  const MachineSnapshot s = b.machine->snapshot();
+  EXPECT_EQ(s[Axis::XG].commandedSteps, (30.25 - 10.0) * 32);
+  EXPECT_EQ(s[Axis::YG].commandedSteps, (25.5 - 20.0) * 32);
+  EXPECT_EQ(s[Axis::XD].commandedSteps, (45.75 - 10.0) * 32);
+  EXPECT_EQ(s[Axis::YD].commandedSteps, (35.125 - 20.0) * 32);
+  double seconds = 0.0;
+  for (std::size_t i = 1; i < original.size(); ++i) seconds += original[i].duration;
+  EXPECT_NEAR(s.elapsedMs, seconds * 1000.0, 4 * 0.5);
+  // The planner ends where the script ended, on the other table's zero.
+  EXPECT_NEAR(b.planner.towers().XD, 45.75 + other.ZeroX, 1e-9);
+  EXPECT_EQ(b.sound.played.size(), 1u);
+}
+
+TEST(CutScriptRun, HeaderAndOneMoveLineRunAnEmptyCutOnTheMachine) {
+  Bench b;
+  b.env.output.cutToFile = true;
+  const fs::path script = b.dir / "empty.cut";
+  writeFile(script,
+            "F:Blue foam\nN:Default\nHw:30\n// Tempo\n"
+            "T:0.000000 XG:5.000000 YG:5.000000 XD:5.000000 YD:5.000000\n");
+  b.prompt.queueAnswer(Answer::Ok);
+  EXPECT_TRUE(RunCutScriptFile(b.env, b.executor, script));
+
+  EXPECT_FALSE(b.env.output.cutToFile);
+  ASSERT_EQ(b.confirmations(), 1);
+  EXPECT_EQ(b.prompt.calls().back().text, "Start cut ?\nTotal time 0 sec\nHeat fixed 30%");
+  EXPECT_EQ(b.machine->counters().starts, 1u);
+  EXPECT_EQ(b.machine->counters().stepsRequests, 0u);
+  EXPECT_EQ(b.machine->heatPercent(), 30);
+  EXPECT_EQ(b.sound.played.size(), 1u);
+}
+
+TEST(CutScriptRun, AScriptWrittenWithStepDetailsStopsAtItsFirstDumpLine) {
+  Bench b;
+  b.env.output.stepDetails = true;
+  b.env.output.cutToFile = true;
+  MoveList list;
+  list.push_back(planned(b.planner.PlanScriptMove(5.0, 0.0, 5.0, 0.0, 1.0, "first")));
+  list.push_back(planned(b.planner.PlanScriptMove(6.0, 0.0, 6.0, 0.0, 1.0, "second")));
+  b.prompt.queueFile((b.dir / "steps.cut").string());
+  ASSERT_TRUE(WriteCutScript(b.env, list, true));
+
+  const fs::path script = b.dir / "steps.cut";
+  EXPECT_FALSE(RunCutScriptFile(b.env, b.executor, script));
+  EXPECT_EQ(b.prompt.messages(),
+            std::vector<std::string>{"Read error\nScript file " + script.string() + ", line 6"});
+  EXPECT_EQ(b.confirmations(), 0);
+  EXPECT_EQ(b.machine->counters().stepsRequests, 0u);
+}
+
+TEST(CutScriptRun, OpenDialogAndItsCancel) {
+  Bench b;
+  b.env.output.cutToFile = true;
+  b.prompt.queueFile(std::nullopt);
+  EXPECT_FALSE(RunCutScript(b.env, b.executor));
+  ASSERT_EQ(b.prompt.calls().size(), 1u);
+  const FileDialogRequest& request = b.prompt.calls()[0].request;
+  ASSERT_EQ(request.filters.size(), 2u);
+  EXPECT_EQ(request.filters[0].description, "Scripts cut (*.cut)");
+  EXPECT_EQ(request.filters[0].patterns, "*.cut");
+  EXPECT_EQ(request.filters[1].description, "All Files");
+  EXPECT_EQ(request.filters[1].patterns, "*.*");
+  EXPECT_EQ(request.initialDirectory, b.dir.string());
+  EXPECT_TRUE(b.env.output.cutToFile);  // nothing happened
+
+  EXPECT_FALSE(RunCutScriptFile(b.env, b.executor, b.dir / "absent.cut"));
+  EXPECT_TRUE(b.env.output.cutToFile);
+}
+
+// ---------------------------------------------------------------------------
+// Reading
+
+TEST(CutScriptReader, AMoveLineAtThePreviousPositionIsAPauseLabelledTempo) {
+  Bench b;
+  std::optional<MoveList> moves = b.parse(
+      "T:0 XG:10 YG:20 XD:10 YD:20\n"
+      "T:1.5 XG:10.000 YG:20 XD:10 YD:20\n"
+      "T:0.5 XG:11 YG:20 XD:10 YD:20\n");
+  ASSERT_TRUE(moves);
+  ASSERT_EQ(moves->size(), 2u);
+  const CutMove& pause = (*moves)[0];
+  EXPECT_EQ(pause.label, "Tempo");
+  EXPECT_DOUBLE_EQ(pause.duration, 1.5);
+  EXPECT_FALSE(pause.hasSteps());
+  EXPECT_EQ(ticksOf(pause), 3000);  // 1.5 s of 0.5 ms periods
+  EXPECT_DOUBLE_EQ(pause.XG, 10.0 + 12.5);
+  const CutMove& move = (*moves)[1];
+  EXPECT_EQ(move.label, "Script file s.cut, line 3");
+  EXPECT_DOUBLE_EQ(move.XG, 11.0 + 12.5);
+  EXPECT_DOUBLE_EQ(move.YD, 20.0 + 7.25);
+}
+
+TEST(CutScriptReader, HeatLinesAcceptUpTo99) {
+  {
+    Bench b;
+    const fs::path script = b.dir / "hot.cut";
+    writeFile(script, "Hw:99\nT:0 XG:1 YG:1 XD:1 YD:1\n");
+    b.prompt.queueAnswer(Answer::Cancel);
+    RunCutScriptFile(b.env, b.executor, script);
+    EXPECT_EQ(b.config.foams.currentHeat, 99);
+    EXPECT_EQ(b.machine->heatPercent(), 99);
+    EXPECT_EQ(b.confirmations(), 1);
+  }
+  {
+    Bench b;
+    b.config.foams.ApplyHeat(40);
+    const fs::path script = b.dir / "hotter.cut";
+    writeFile(script, "Hw:100\nT:0 XG:1 YG:1 XD:1 YD:1\n");
+    EXPECT_FALSE(RunCutScriptFile(b.env, b.executor, script));
+    EXPECT_EQ(b.prompt.messages(), std::vector<std::string>{"Invalid power coefficient 100%"});
+    EXPECT_EQ(b.confirmations(), 0);
+    EXPECT_EQ(b.config.foams.currentHeat, 40);
+    EXPECT_EQ(b.machine->heatPercent(), 40);
+  }
+}
+
+TEST(CutScriptReader, AFoamLineBeforeTheTableLineSelectsThatFoamOfTheTable) {
+  TableConfig wide = testTable();
+  wide.AxesX = 1200;
+  const std::vector<FoamType> foams{foam("Café", FixedHeat, 3.25, 20),
+                                    foam("Blue foam", FixedHeat, 7.5, 35)};
+  {
+    Bench b;
+    b.addTable("Other", wide, foams);
+    ASSERT_TRUE(b.parse("F:Caf\xE9\nN:Other\n"));
+    EXPECT_EQ(b.config.currentTable, "Other");
+    EXPECT_EQ(b.config.table.AxesX, 1200);
+    EXPECT_EQ(b.config.foams.currentFoam, "Café");
+    EXPECT_DOUBLE_EQ(b.config.foams.cutSpeed, 3.25);
+    EXPECT_EQ(b.config.savedFoamName, "Blue foam");
+    ASSERT_FALSE(b.status.texts.empty());
+    EXPECT_EQ(b.status.texts.back(), "Other");
+  }
+  {
+    Bench b;
+    b.addTable("Other", wide, foams);
+    ASSERT_TRUE(b.parse("N:Other\nF:Caf\xE9\n"));
+    EXPECT_EQ(b.config.currentTable, "Other");
+    EXPECT_EQ(b.config.foams.currentFoam, "Blue foam");
+    EXPECT_DOUBLE_EQ(b.config.foams.cutSpeed, 7.5);
+  }
+}
+
+TEST(CutScriptReader, RefusesMissingTablesAndNamesThatLeaveTheDataDirectory) {
+  Bench b;
+  // A table file that a path in the name would reach.
+  TableConfig t = testTable();
+  t.tableModified = true;
+  ASSERT_TRUE(SaveTableConfig(t, b.dir.parent_path(), "x_table.bd"));
+  for (const std::string name : {"Nope", "../x"}) {
+    SCOPED_TRACE(name);
+    b.prompt.clear();
+    const fs::path script = b.dir / "table.cut";
+    writeFile(script, "N:" + name + "\nT:0 XG:1 YG:1 XD:1 YD:1\nT:1 XG:2 YG:1 XD:1 YD:1\n");
+    EXPECT_FALSE(RunCutScriptFile(b.env, b.executor, script));
+    EXPECT_EQ(b.prompt.messages(),
+              std::vector<std::string>{"Table \"" + name + "\" does not exist"});
+    EXPECT_EQ(b.confirmations(), 0);
+    EXPECT_EQ(b.config.currentTable, "Default");
+  }
+  EXPECT_EQ(b.machine->counters().stepsRequests, 0u);
+  fs::remove(b.dir.parent_path() / "x_table.bd");
+}
+
+TEST(CutScriptReader, ReadErrorsNameTheLineAndPutThePlannerBack) {
+  struct Case {
+    std::string text;
+    int line;
+  };
+  const std::string start = "T:0 XG:10 YG:20 XD:10 YD:20\nT:1 XG:11 YG:20 XD:10 YD:20\n";
+  const std::vector<Case> cases{
+      {start + "T:1 XG:2 YG:3 XD:4\n", 3},           // four numbers
+      {start + "\n", 3},                             // empty line
+      {"F:x\r\n\r\n", 2},                            // empty line after CR LF
+      {start + "T:nan XG:1 YG:1 XD:1 YD:1\n", 3},    // not a number
+      {start + "T:1 XG:1 YG:inf XD:1 YD:1\n", 3},    // infinite
+      {start + "T:1 XG:1e999 YG:1 XD:1 YD:1\n", 3},  // beyond the double range
+      {start + "t:1 XG:1 YG:1 XD:1 YD:1\n", 3},      // kinds are case-sensitive
+      {start + " T:1 XG:1 YG:1 XD:1 YD:1\n", 3},     // and at the very start
+      {"Hw:warm\n", 1},                              // heat without a number
+      {"//" + std::string(5000, 'x') + "\n", 1},     // longer than a line may be
+      {start + "N:Default\n", 3},                    // table change after the start
+      {start + "12 +XG\n", 3},                       // a step dump line
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 80));
+    Bench b;
+    b.planner.SetPlannerPosition(1.0, 2.0, 3.0, 4.0);
+    EXPECT_FALSE(b.parse(c.text));
+    EXPECT_EQ(b.prompt.messages(), std::vector<std::string>{"Read error\nScript file s.cut, line " +
+                                                            std::to_string(c.line)});
+    EXPECT_DOUBLE_EQ(b.planner.towers().XG, 1.0 + 12.5);
+    EXPECT_DOUBLE_EQ(b.planner.towers().YD, 4.0 + 7.25);
+  }
+}
+
+TEST(CutScriptReader, ReadsNumbersLikeScanfAcrossEveryLineEnd) {
+  Bench b;
+  CutScriptReader reader(b.env, "s.cut");
+  // Pieces cut inside lines and between CR and LF; numbers in every form scanf
+  // takes (2 as "+.2e1", 3.5 in hexadecimal), blanks of any width, also none.
+  for (std::string_view piece :
+       {"// a\r", "\nT:0 XG:1 YG:1 XD:1 YD:1\rT:  +.2e1 XG:", "0x3.8p0 YG:1 XD:",
+        "1  YD:\t1 ignored\r", "\nT:1XG:4YG:1XD:1YD:1"}) {
+    EXPECT_TRUE(reader.feed(piece));
+  }
+  std::optional<MoveList> moves = reader.finish();
+  ASSERT_TRUE(moves);
+  ASSERT_EQ(moves->size(), 2u);
+  EXPECT_EQ((*moves)[0].label, "Script file s.cut, line 3");
+  EXPECT_DOUBLE_EQ((*moves)[0].XG, 3.5 + 12.5);
+  EXPECT_DOUBLE_EQ((*moves)[0].duration, 2.0);
+  EXPECT_EQ((*moves)[1].label, "Script file s.cut, line 4");
+  EXPECT_DOUBLE_EQ((*moves)[1].XG, 4.0 + 12.5);
+  EXPECT_EQ(reader.lineCount(), 4u);
+  EXPECT_TRUE(b.prompt.messages().empty());
+}
+
+TEST(CutScriptReader, PlanningErrorsEndWithTheLineLabelAndStopTheScript) {
+  Bench b;
+  const fs::path script = b.dir / "far.cut";
+  writeFile(script, "T:0 XG:10 YG:10 XD:10 YD:10\nT:1 XG:2000 YG:10 XD:10 YD:10\n");
+  EXPECT_FALSE(RunCutScriptFile(b.env, b.executor, script));
+  EXPECT_EQ(b.prompt.messages(),
+            std::vector<std::string>{"left X axis limit overflow : 2012 mm, Script file " +
+                                     script.string() + ", line 2"});
+  EXPECT_EQ(b.confirmations(), 0);
+}
+
+TEST(CutScriptReader, ScriptsBeyondTheLimitsAreRefusedBeforeTheyRun) {
+  const std::string start = "T:0 XG:10 YG:20 XD:10 YD:20\n";
+  {
+    Bench b;
+    CutScriptLimits limits;
+    limits.maxMoves = 2;
+    EXPECT_TRUE(
+        b.parse(start + "T:1 XG:11 YG:20 XD:10 YD:20\nT:1 XG:12 YG:20 XD:10 YD:20\n", limits));
+    EXPECT_FALSE(b.parse(start + "T:1 XG:11 YG:20 XD:10 YD:20\nT:1 XG:12 YG:20 XD:10 YD:20\n"
+                                 "T:1 XG:13 YG:20 XD:10 YD:20\n",
+                         limits));
+    EXPECT_EQ(b.prompt.messages(),
+              std::vector<std::string>{"Cut script too long: at most 2 moves and 33554432 step "
+                                       "entries can be run, Script file s.cut, line 4"});
+  }
+  CutScriptLimits limits;
+  limits.maxEntries = 100;
+  for (const std::string& line : {
+           std::string("T:100 XG:10 YG:20 XD:10 YD:20\n"),  // a pause of 200000 periods
+           std::string("T:0 XG:20 YG:20 XD:10 YD:20\n"),    // 320 steps
+       }) {
+    SCOPED_TRACE(line);
+    Bench b;
+    EXPECT_FALSE(b.parse(start + line, limits));
+    ASSERT_EQ(b.prompt.messages().size(), 1u);
+    EXPECT_EQ(
+        b.prompt.messages()[0].rfind("Cut script too long: at most 1000000 moves and 100 ", 0), 0u);
+  }
+  Bench b;
+  EXPECT_TRUE(b.parse(start + "T:0 XG:12 YG:20 XD:10 YD:20\n", limits));  // 64 steps fit
+}
+
+}  // namespace
+}  // namespace orva
