@@ -69,9 +69,16 @@ CliContext::CliContext(const std::optional<std::filesystem::path>& dataDirectory
       project{prompt, machine, {}, {}} {
   prompt.interactive = ::isatty(STDIN_FILENO) != 0 && ::isatty(STDERR_FILENO) != 0;
   if (dataDirectory) {
+    // The program's start-up sequence on that directory, then the files are
+    // written as the program's exit would, so a table or foam file that was
+    // missing exists from now on (a script naming the table finds it).
     machine.dataDirectory = *dataDirectory;
     machine.tables.ReadTableNames(*dataDirectory);
-    machine.LoadCurrentTable();
+    std::string foam = machine.savedFoamName;
+    machine.foams.LoadFoams(*dataDirectory, FoamFileName(machine.currentTable), foam);
+    OpenTableConfig(machine.table, *dataDirectory, TableFileName(machine.currentTable), true);
+    machine.saveCurrentTable();
+    machine.tables.SaveTableNames(*dataDirectory, "TableNames.bd");
   } else {
     std::string current = machine.savedFoamName;
     machine.foams.LoadFoamsFromText("", current);  // the built-in foams

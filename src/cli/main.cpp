@@ -7,6 +7,7 @@
 #include "cli/AirfoilCommand.h"
 #include "cli/CliSupport.h"
 #include "cli/ProjectCommands.h"
+#include "cli/ReplayCommand.h"
 #include "cli/SectionCommand.h"
 
 namespace {
@@ -25,6 +26,7 @@ constexpr Command kCommands[] = {
     {"info", "Print a project file (.cnc) as JSON", orva::cli::runInfoCommand},
     {"build", "Create a project file from its JSON form", orva::cli::runBuildCommand},
     {"export", "Write the text export of a project's panel", orva::cli::runExportCommand},
+    {"replay", "Run a cut script on the simulated machine", orva::cli::runReplayCommand},
 };
 
 void printUsage(std::ostream& out) {

@@ -240,6 +240,48 @@ TEST_F(CliTest, ExportWritesTheChosenPanelWithCrLf) {
             2);
 }
 
+TEST_F(CliTest, ReplayRunsAScriptOnTheSimulatedMachine) {
+  const fs::path data = dir_ / "data";
+  fs::create_directories(data);
+  // Starts at (10, 5) on both towers, pauses, moves 20 mm in X and 10 mm up on
+  // the left tower only (in 10 s: within the built-in table's 4.17 mm/s).
+  const fs::path script = writeFile("move.cut",
+                                    "F:Poly expans\xe9\nN:Default\nHw:45\n"
+                                    "// start\n"
+                                    "T:0.000000 XG:10.000000 YG:5.000000 XD:10.000000 YD:5.000000\n"
+                                    "// Tempo\n"
+                                    "T:2.000000 XG:10.000000 YG:5.000000 XD:10.000000 YD:5.000000\n"
+                                    "// move\n"
+                                    "T:10.000000 XG:30.000000 YG:15.000000 XD:10.000000 YD:5.000000\n");
+  const std::string options = " --data-dir '" + data.string() + "'";
+  const CliRun result = run("replay --yes --json '" + script.string() + "'" + options);
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const auto json = result.json();
+  EXPECT_EQ(json["moves"], 2);
+  EXPECT_DOUBLE_EQ(json["plannedTime"].get<double>(), 12.0);
+  EXPECT_NEAR(json["machineTime"].get<double>(), 12.0, 0.0005);
+  EXPECT_DOUBLE_EQ(json["final"]["XG"].get<double>(), 30.0);
+  EXPECT_DOUBLE_EQ(json["final"]["YG"].get<double>(), 15.0);
+  EXPECT_DOUBLE_EQ(json["final"]["XD"].get<double>(), 10.0);
+  EXPECT_EQ(json["steps"]["XG"], (30 - 10) * 48);  // 48 steps per mm on the built-in table
+  EXPECT_EQ(json["steps"]["YG"], (15 - 5) * 48);
+  EXPECT_EQ(json["steps"]["XD"], 0);
+  // The start-up on an empty data directory created the table's files.
+  EXPECT_TRUE(fs::exists(data / "Default_table.bd"));
+  EXPECT_TRUE(fs::exists(data / "TableNames.bd"));
+
+  // Without --yes (and no terminal) the cut is not confirmed.
+  const CliRun unconfirmed = run("replay '" + script.string() + "'" + options + " </dev/null");
+  EXPECT_EQ(unconfirmed.exitCode, 1);
+  EXPECT_NE(unconfirmed.err.find("Start cut ?\nTotal time 12 sec\n"), std::string::npos)
+      << unconfirmed.err;
+
+  const fs::path missing = writeFile("missing.cut", "N:Elsewhere\n");
+  const CliRun refused = run("replay --yes '" + missing.string() + "'" + options);
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(refused.err, "Table \"Elsewhere\" does not exist\n");
+}
+
 TEST_F(CliTest, UnknownCommandsAndHelp) {
   EXPECT_EQ(run("frobnicate").exitCode, 2);
   const CliRun help = run("--help");
