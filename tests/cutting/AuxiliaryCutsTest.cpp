@@ -1,0 +1,531 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "common/ScriptedPrompt.h"
+#include "common/SoundPort.h"
+#include "common/StatusPort.h"
+#include "config/MachineConfig.h"
+#include "cutting/AuxiliaryCuts.h"
+#include "driver/InterfaceDriver.h"
+#include "driver/SimulatedMachine.h"
+#include "model/CT1Doc.h"
+#include "motion/CutEnvironment.h"
+#include "motion/CutExecution.h"
+#include "motion/MovePlanner.h"
+
+namespace orva {
+namespace {
+
+using namespace std::chrono_literals;
+
+class NoSound : public SoundPort {
+ public:
+  bool playAndWait(const std::string& path) override {
+    played.push_back(path);
+    return true;
+  }
+  std::vector<std::string> played;
+};
+
+class NoStatus : public StatusPort {
+ public:
+  void setStatusText(std::string_view) override {}
+  void setWaitCursor(bool) override {}
+};
+
+// A program context around the simulated machine: a 1000 mm table with fast
+// motors (48 steps/mm, 0.5 ms per step: 41.67 mm/s), a fixed-heat foam cut at
+// 8 mm/s, and a project whose panel is 500 mm long.
+struct Rig {
+  Rig() {
+    auto device = std::make_unique<SimulatedMachine>();
+    machine = device.get();
+    driver = std::make_unique<InterfaceDriver>(std::move(device), prompt);
+    config = std::make_unique<MachineConfig>(*driver, prompt);
+    config->table.Entraxe = 1000;
+    config->table.XVmax = 0.5;
+    config->table.YVmax = 0.5;
+    planner = std::make_unique<MovePlanner>(config->table, config->foams, prompt);
+    env = std::make_unique<CutEnvironment>(CutEnvironment{
+        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}, {}});
+    executor = std::make_unique<CutExecutor>(*env);
+    executor->setPollInterval(1ms);
+    driver->OpenDriver();
+
+    FoamType blue;
+    blue.name = "Blue";
+    blue.maxSpeed = 8.0;
+    blue.maxSpeedHeat = 40;
+    FoamType grey = blue;
+    grey.name = "Grey";
+    grey.maxSpeed = 6.5;
+    config->foams.records = {{"Blue", blue}, {"Grey", grey}};
+    config->foams.SelectFoam("Blue");
+    config->foams.cutSpeed = 8.0;
+    config->foams.currentHeat = 40;
+
+    context = std::make_unique<ProjectContext>(ProjectContext{prompt, *config, "", ""});
+    doc = std::make_unique<CT1Doc>(*context);
+    Panel& p = doc->current();
+    p.root.params.chord = 200.0;
+    p.root.params.teMargin = 10.0;
+    p.root.params.leMargin = 5.0;
+    p.tip.params.chord = 120.0;
+    p.tip.params.teMargin = 8.0;
+    p.tip.params.leMargin = 2.0;
+    p.sweep = 30.0;
+    p.span = 500.0;
+    p.foamThickness = 50.0;
+    doc->modified = false;
+  }
+
+  std::int64_t steps(Axis axis) const { return machine->snapshot()[axis].commandedSteps; }
+
+  ScriptedPrompt prompt;
+  NoSound sound;
+  NoStatus status;
+  SimulatedMachine* machine = nullptr;
+  std::unique_ptr<InterfaceDriver> driver;
+  std::unique_ptr<MachineConfig> config;
+  std::unique_ptr<MovePlanner> planner;
+  std::unique_ptr<CutEnvironment> env;
+  std::unique_ptr<CutExecutor> executor;
+  std::unique_ptr<ProjectContext> context;
+  std::unique_ptr<CT1Doc> doc;
+  AuxiliaryCutValues values;
+  AuxiliaryCutSession session;
+};
+
+std::vector<std::string> labelsOf(const MoveList& moves) {
+  std::vector<std::string> out;
+  for (const CutMove& m : moves) out.push_back(m.label);
+  return out;
+}
+
+void expectTowers(const CutMove& m, double xg, double xd, double y) {
+  EXPECT_NEAR(m.XG, xg, 1e-9) << m.label;
+  EXPECT_NEAR(m.XD, xd, 1e-9) << m.label;
+  EXPECT_NEAR(m.YG, y, 1e-9) << m.label;
+  EXPECT_NEAR(m.YD, y, 1e-9) << m.label;
+}
+
+// The block of the examples: widths 200 and 150, taper 30, X0 = 20, so e = 20.
+// Placed 250 mm from the left support, 500 mm long, on the 1000 mm table, a
+// face pair (L, R) projects to the towers XG = (3L - R)/2 and XD = (3R - L)/2.
+double towerLeft(double l, double r) { return (3.0 * l - r) / 2.0; }
+double towerRight(double l, double r) { return (3.0 * r - l) / 2.0; }
+
+TEST(BlockGeometry, FacesKeepTheTaperAndTheNearerRearFaceAtX0) {
+  const BlockFaces f = ComputeBlockFaces(20.0, 200.0, 150.0, 30.0);
+  EXPECT_DOUBLE_EQ(f.leftRear, 20.0);
+  EXPECT_DOUBLE_EQ(f.rightRear, 40.0);
+  EXPECT_DOUBLE_EQ(f.leftFront, 220.0);
+  EXPECT_DOUBLE_EQ(f.rightFront, 190.0);
+  // Whatever the sign of e: left front - right front = taper, and the rear
+  // face that stands further back is at X0.
+  for (const auto& [lw, rw, t] : {std::tuple{150.0, 200.0, 0.0}, std::tuple{100.0, 100.0, -40.0},
+                                  std::tuple{300.0, 120.0, 200.0}}) {
+    const BlockFaces g = ComputeBlockFaces(10.0, lw, rw, t);
+    EXPECT_DOUBLE_EQ(g.leftFront - g.rightFront, t);
+    EXPECT_DOUBLE_EQ(std::min(g.leftRear, g.rightRear), 10.0);
+    EXPECT_DOUBLE_EQ(g.leftFront - g.leftRear, lw);
+  }
+  EXPECT_EQ(CentredAxisOffset(1000, 599.5), 200);  // integer part of 400.5, halved
+  EXPECT_EQ(CentredAxisOffset(1000, 601.0), 199);  // 399 / 2
+  EXPECT_EQ(CentredAxisOffset(1000, 1100.0), -50);
+}
+
+TEST(BlockShaping, TrimsRearThenFrontFacesAtTheirHandComputedTargets) {
+  Rig rig;
+  const BlockShapingParams p{20.0, 200.0, 150.0, 30.0, 500.0, 250.0, 70.0};
+  const std::optional<MoveList> moves = BuildBlockShapingMoves(*rig.planner, p);
+  ASSERT_TRUE(moves.has_value());
+  EXPECT_EQ(
+      labelsOf(*moves),
+      (std::vector<std::string>{
+          "Tempo", "Move to block start", "Move to block start", "Down vertical cut", "Tempo",
+          "Up vertical cut", "Move to leading edge margin", "Down vertical cut", "Tempo",
+          "Up vertical cut", "Return to the initial position", "Return to the initial position"}));
+  const MoveList& m = *moves;
+  EXPECT_DOUBLE_EQ(m[0].duration, 10.0);
+  expectTowers(m[1], 0.0, 0.0, 70.0);
+  EXPECT_DOUBLE_EQ(m[1].duration, 70.0 * 48 * 0.5 * 0.001);  // rapid: 3360 steps at 0.5 ms
+  expectTowers(m[2], 10.0, 50.0, 70.0);                      // rear faces 20 and 40
+  expectTowers(m[3], 10.0, 50.0, 0.0);
+  EXPECT_DOUBLE_EQ(m[3].duration, 70.0 / 8.0);  // vertical cut: 70 mm at 8 mm/s
+  EXPECT_DOUBLE_EQ(m[4].duration, 4.0);
+  expectTowers(m[5], 10.0, 50.0, 70.0);
+  expectTowers(m[6], towerLeft(220, 190), towerRight(220, 190), 70.0);  // front faces
+  expectTowers(m[7], 235.0, 175.0, 0.0);
+  expectTowers(m[10], 0.0, 0.0, 70.0);
+  expectTowers(m[11], 0.0, 0.0, 0.0);
+}
+
+// The passes of a test cut: for each move labelled "Slice cut k", k, the
+// height and whether the wire is behind the block ('b') or beyond it ('f').
+struct Pass {
+  std::string label;
+  double y;
+  char side;
+  bool operator==(const Pass&) const = default;
+};
+std::vector<Pass> passesOf(const MoveList& moves) {
+  std::vector<Pass> out;
+  for (const CutMove& m : moves) {
+    if (m.label.rfind("Slice cut ", 0) == 0)
+      out.push_back({m.label, m.YG, m.XG < 100.0 ? 'b' : 'f'});
+  }
+  return out;
+}
+
+TestCutParams exampleTestCut(int height, bool fromTop) {
+  TestCutParams p;
+  p.x0 = 20.0;
+  p.leftWidth = 200;
+  p.rightWidth = 150;
+  p.taper = 30;
+  p.length = 500.0;
+  p.leftAxisOffset = 250.0;
+  p.clearance = 70.0;
+  p.height = height;
+  p.spacing = 10;
+  p.startWithTop = fromTop;
+  return p;
+}
+
+TEST(TestCut, SlicesFromTheBottomAtEverySpacingWithOvershootAndCutSpeed) {
+  Rig rig;
+  const std::optional<MoveList> moves =
+      BuildTestCutMoves(*rig.planner, rig.config->table, exampleTestCut(50, false));
+  ASSERT_TRUE(moves.has_value());
+  const MoveList& m = *moves;
+  ASSERT_EQ(m.size(), 11u);
+  EXPECT_EQ(m[0].label, "Tempo");
+  EXPECT_DOUBLE_EQ(m[0].duration, 10.0);  // Chauffe
+  // Overshoot: the wider left side 5 x 200/150, the right 5. Behind: 13.333
+  // and 35; beyond: 226.667 and 195.
+  const double bl = 20.0 - 5.0 * 200.0 / 150.0, br = 35.0;
+  const double fl = 220.0 + 5.0 * 200.0 / 150.0, fr = 195.0;
+  EXPECT_EQ(m[1].label, "Move to block start");
+  expectTowers(m[1], towerLeft(bl, br), towerRight(bl, br), 10.0);
+  expectTowers(m[3], towerLeft(fl, fr), towerRight(fl, fr), 10.0);
+  // A slice across: the longer face path (left, 213.33 mm) at 8 mm/s.
+  EXPECT_NEAR(m[3].duration, (fl - bl) / 8.0, 1e-9);
+  EXPECT_NEAR(m[4].duration, 10.0 / 8.0, 1e-9);  // up one spacing at the front
+  const std::vector<Pass> expected{{"Slice cut 0", 10, 'b'}, {"Slice cut 0", 10, 'f'},
+                                   {"Slice cut 1", 20, 'f'}, {"Slice cut 1", 20, 'b'},
+                                   {"Slice cut 2", 30, 'b'}, {"Slice cut 2", 30, 'f'},
+                                   {"Slice cut 3", 40, 'f'}, {"Slice cut 3", 40, 'b'}};
+  EXPECT_EQ(passesOf(m), expected);
+  EXPECT_EQ(m.back().label, "Return to the initial position");
+  expectTowers(m.back(), 0.0, 0.0, 0.0);
+}
+
+TEST(TestCut, FromTheTopStartsAtTheHighestSliceOrAtTheClearanceForAnOddCount) {
+  Rig rig;
+  std::optional<MoveList> even =
+      BuildTestCutMoves(*rig.planner, rig.config->table, exampleTestCut(50, true));
+  ASSERT_TRUE(even.has_value());
+  EXPECT_EQ(passesOf(*even), (std::vector<Pass>{{"Slice cut 0", 40, 'b'},
+                                                {"Slice cut 0", 40, 'f'},
+                                                {"Slice cut 1", 30, 'f'},
+                                                {"Slice cut 1", 30, 'b'},
+                                                {"Slice cut 2", 20, 'b'},
+                                                {"Slice cut 2", 20, 'f'},
+                                                {"Slice cut 3", 10, 'f'},
+                                                {"Slice cut 3", 10, 'b'}}));
+  // Height 40: N = 39 / 10 = 3 slices at 30, 20, 10; the first pass crosses
+  // at the clearance (70) so that the last one ends behind the block.
+  std::optional<MoveList> odd =
+      BuildTestCutMoves(*rig.planner, rig.config->table, exampleTestCut(40, true));
+  ASSERT_TRUE(odd.has_value());
+  EXPECT_EQ(passesOf(*odd), (std::vector<Pass>{{"Slice cut 0", 70, 'b'},
+                                               {"Slice cut 0", 70, 'f'},
+                                               {"Slice cut 1", 30, 'f'},
+                                               {"Slice cut 1", 30, 'b'},
+                                               {"Slice cut 2", 20, 'b'},
+                                               {"Slice cut 2", 20, 'f'},
+                                               {"Slice cut 3", 10, 'f'},
+                                               {"Slice cut 3", 10, 'b'}}));
+  // From the bottom an odd count ends with the pass back at the clearance.
+  std::optional<MoveList> oddUp =
+      BuildTestCutMoves(*rig.planner, rig.config->table, exampleTestCut(40, false));
+  ASSERT_TRUE(oddUp.has_value());
+  const std::vector<Pass> up = passesOf(*oddUp);
+  ASSERT_EQ(up.size(), 8u);
+  EXPECT_EQ(up[5], (Pass{"Slice cut 2", 30, 'f'}));
+  EXPECT_EQ(up[6], (Pass{"Slice cut 3", 70, 'f'}));
+  EXPECT_EQ(up[7], (Pass{"Slice cut 3", 70, 'b'}));
+}
+
+TEST(TestCut, ValuesThatGiveNoFiniteSeriesAreRefused) {
+  EXPECT_EQ(TestCutCount(50, 10), 4);
+  EXPECT_EQ(TestCutCount(50, 0), std::nullopt);
+  const TestCutOvershoot wideRight = ComputeTestCutOvershoot(100, 250);
+  EXPECT_DOUBLE_EQ(wideRight.left, 5.0);
+  EXPECT_DOUBLE_EQ(wideRight.right, 12.5);
+
+  Rig rig;
+  TestCutParams p = exampleTestCut(50, true);
+  p.spacing = 0;
+  EXPECT_FALSE(BuildTestCutMoves(*rig.planner, rig.config->table, p).has_value());
+  EXPECT_EQ(rig.prompt.messages(),
+            std::vector<std::string>{"Invalid test cut spacing: 0 mm, it must be at least 1 mm"});
+  p.spacing = 10;
+  p.height = 10;  // (10 - 1) / 10 = 0 slices: from the top it would run below the table
+  EXPECT_EQ(CheckTestCut(p),
+            "No test cut: the height (10 mm) must be greater than the spacing (10 mm)");
+  p.height = 20000;
+  EXPECT_EQ(CheckTestCut(p), "Too many test cuts: 1999, at most 1000");
+  p.height = 50;
+  p.rightWidth = 0;  // the overshoot divides by the narrower width
+  EXPECT_EQ(CheckTestCut(p), "Invalid block widths: 200 mm and 0 mm, both must be greater than 0");
+}
+
+TEST(TestCutForm, OpensFromTheProjectFollowsTheCountAndStoresOnOk) {
+  Rig rig;
+  rig.values.testCutSpacing = 10;
+  rig.session.startWithTop = true;
+  TestCutForm form(*rig.doc, rig.values, rig.session);
+  using F = TestCutField;
+  EXPECT_EQ(form.text(F::Height), "50");
+  EXPECT_EQ(form.text(F::NumberOfCuts), "4");
+  EXPECT_EQ(form.text(F::YDimension), "70");       // clearance 0: H + 20
+  EXPECT_EQ(form.text(F::Length), "480");          // no block length yet: span - 20
+  EXPECT_EQ(form.text(F::LeftWidth), "215");       // root chord and margins
+  EXPECT_EQ(form.text(F::RightWidth), "215");      // no right width yet: the left one
+  EXPECT_EQ(form.text(F::LeftAxisOffset), "260");  // centred: (1000 - 480) / 2
+  EXPECT_TRUE(form.checked(F::StartWithTop));
+  EXPECT_FALSE(form.editable(F::NumberOfCuts));
+
+  EXPECT_TRUE(form.editText(F::Spacing, "7"));
+  EXPECT_EQ(form.text(F::NumberOfCuts), "7");  // 49 / 7
+  EXPECT_TRUE(form.editText(F::Spacing, "0"));
+  EXPECT_EQ(form.text(F::NumberOfCuts), "7");  // not recomputed for 0
+  EXPECT_FALSE(form.ok());
+  EXPECT_EQ(rig.prompt.messages().back(),
+            "Invalid test cut spacing: 0 mm, it must be at least 1 mm");
+  EXPECT_EQ(form.focus(), F::Spacing);
+  EXPECT_EQ(rig.values.testCutSpacing, 10);  // nothing stored
+
+  form.editText(F::Spacing, "12");
+  form.editText(F::Heat, "100");
+  EXPECT_FALSE(form.ok());
+  EXPECT_EQ(rig.prompt.messages().back(), "Please enter an integer between 1 and 99.");
+  form.editText(F::Heat, "35");
+  form.editText(F::RightWidth, "180");
+  form.editText(F::Height, "60");
+  form.setChecked(F::StartWithTop, false);
+  ASSERT_TRUE(form.ok());
+  EXPECT_EQ(rig.machine->heatPercent(), 35);
+  EXPECT_EQ(rig.values.testCutSpacing, 12);
+  EXPECT_EQ(rig.values.rightWidth, 180);
+  EXPECT_EQ(rig.values.leftWidth, 215);
+  EXPECT_DOUBLE_EQ(rig.values.blockLength, 480.0);
+  EXPECT_DOUBLE_EQ(rig.doc->cutChoices.clearance, 70.0);
+  EXPECT_DOUBLE_EQ(rig.doc->current().foamThickness, 60.0);
+  EXPECT_EQ(rig.doc->current().rootAxisOffset, 260);
+  EXPECT_FALSE(rig.session.startWithTop);
+  EXPECT_TRUE(rig.doc->modified);
+  EXPECT_EQ(form.params().spacing, 12);
+}
+
+TEST(BlockShapingForm, DefaultsFollowTheWingSideAndOkStoresTheBlock) {
+  Rig rig;
+  using F = BlockShapingField;
+  {
+    BlockShapingForm form(*rig.doc, rig.values, rig.session);
+    EXPECT_EQ(form.text(F::LeftWidth), "215");
+    EXPECT_EQ(form.text(F::RightWidth), "130");
+    EXPECT_EQ(form.text(F::Taper), "30");
+    EXPECT_EQ(form.text(F::Length), "500");
+    EXPECT_EQ(form.text(F::YDimension), "70");
+    EXPECT_EQ(form.text(F::CutSpeed), "8");
+    EXPECT_EQ(form.selectedFoam(), "Blue");
+  }
+  rig.doc->cutChoices.wingSide = 1;  // left wing: widths exchanged, taper negated
+  rig.doc->cutChoices.clearance = 90.0;
+  BlockShapingForm form(*rig.doc, rig.values, rig.session);
+  EXPECT_EQ(form.text(F::LeftWidth), "130");
+  EXPECT_EQ(form.text(F::RightWidth), "215");
+  EXPECT_EQ(form.text(F::Taper), "-30");
+  EXPECT_EQ(form.text(F::YDimension), "90");
+  EXPECT_EQ(form.text(F::LeftAxisOffset), "250");
+  EXPECT_FALSE(form.editable(F::LeftAxisOffset));
+  form.editText(F::Length, "600");
+  EXPECT_EQ(form.text(F::LeftAxisOffset), "200");
+
+  // Checks in field order; a speed of 0 would cut at rapid speed.
+  form.editText(F::X0, "2.5");
+  form.editText(F::Length, "long");
+  EXPECT_FALSE(form.ok());
+  EXPECT_EQ(rig.prompt.messages().back(), "Please enter an integer.");
+  EXPECT_EQ(form.focus(), F::X0);
+  form.editText(F::X0, "15");
+  form.editText(F::Length, "600");
+  form.editText(F::CutSpeed, "0");
+  EXPECT_FALSE(form.ok());
+  EXPECT_EQ(rig.prompt.messages().back(), "Invalid cut speed: 0 mm/s, it must be greater than 0");
+
+  EXPECT_TRUE(form.chooseFoam("Grey"));
+  EXPECT_EQ(rig.config->foams.currentFoam, "Grey");
+  EXPECT_EQ(form.text(F::CutSpeed), "6.5");
+  form.setChecked(F::BlockCentred, false);
+  EXPECT_TRUE(form.editText(F::LeftAxisOffset, "123"));
+  ASSERT_TRUE(form.ok());
+  const Panel& p = rig.doc->current();
+  EXPECT_EQ(p.offsetX0, 15);
+  EXPECT_FALSE(p.blockCentredZ);
+  EXPECT_FALSE(rig.session.blockCentred);
+  EXPECT_EQ(p.rootAxisOffset, 123);
+  EXPECT_DOUBLE_EQ(rig.values.blockLength, 600.0);
+  EXPECT_DOUBLE_EQ(rig.config->foams.cutSpeed, 6.5);
+  EXPECT_TRUE(rig.doc->modified);
+  EXPECT_DOUBLE_EQ(form.params().leftAxisOffset, 123.0);
+  EXPECT_DOUBLE_EQ(form.params().taper, -30.0);
+}
+
+TEST(BlockShaping, RunsConfirmedOnTheMachineAndEndsAtTheLastTarget) {
+  Rig rig;
+  rig.prompt.queueAnswer(Answer::Ok);
+  const BlockShapingParams p{20.0, 200.0, 150.0, 30.0, 500.0, 250.0, 70.0};
+  ASSERT_TRUE(RunBlockShaping(*rig.executor, p));
+  int confirmations = 0;
+  for (const auto& call : rig.prompt.calls())
+    confirmations += call.kind == ScriptedPrompt::Kind::OkCancel;
+  EXPECT_EQ(confirmations, 1);
+  EXPECT_EQ(rig.sound.played.size(), 1u);
+  // Back at (0, 0), having been out to the front faces.
+  for (Axis a : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) EXPECT_EQ(rig.steps(a), 0);
+  EXPECT_GT(rig.machine->snapshot().entriesOutput, 2u * 235u * 48u);
+}
+
+TEST(FoamCut, GeometryOfVerticalInclinedAndHorizontalCuts) {
+  const FoamCutGeometry inclined = ComputeFoamCutGeometry(false, 60.0, 45.0, 300, 25.0);
+  // The angle is converted with 0.017453292519444445, 4.9885e-13 below pi/180:
+  // at 45 degrees tan' = 2, so dx falls short of 60 by 60 x 2 x 45 x 4.9885e-13.
+  EXPECT_NEAR(60.0 - inclined.dx, 60.0 * 2.0 * 45.0 * 4.9885e-13, 1e-12);
+  EXPECT_DOUBLE_EQ(inclined.dy, 60.0);
+  EXPECT_DOUBLE_EQ(inclined.y0, 0.0);  // the offset is for horizontal cuts only
+  const FoamCutGeometry back = ComputeFoamCutGeometry(false, 100.0, -30.0, 0, 0.0);
+  EXPECT_NEAR(back.dx, -100.0 / std::sqrt(3.0), 1e-8);
+  const FoamCutGeometry horizontal = ComputeFoamCutGeometry(true, 60.0, 45.0, 300, 25.0);
+  EXPECT_DOUBLE_EQ(horizontal.dx, 300.0);
+  EXPECT_DOUBLE_EQ(horizontal.dy, 0.0);
+  EXPECT_DOUBLE_EQ(horizontal.y0, 25.0);
+}
+
+TEST(FoamCut, RaiseAtMaximumSpeedOrAtCutSpeedAndCutBackDown) {
+  Rig rig;
+  const FoamCutGeometry g{0.0, 60.0, 0.0};  // a vertical cut 60 mm high
+  std::optional<MoveList> rapid = BuildFoamCutRaiseMoves(*rig.planner, rig.config->table, g, true);
+  ASSERT_TRUE(rapid.has_value());
+  ASSERT_EQ(rapid->size(), 3u);
+  EXPECT_DOUBLE_EQ((*rapid)[0].duration, 10.0);
+  expectTowers((*rapid)[2], 0.0, 0.0, 60.0);  // the bare wire: towers = face points
+  EXPECT_DOUBLE_EQ((*rapid)[2].duration, 60.0 * 48 * 0.5 * 0.001);
+
+  rig.planner->ResetPlanner();
+  const FoamCutGeometry h{300.0, 0.0, 25.0};
+  std::optional<MoveList> paced = BuildFoamCutRaiseMoves(*rig.planner, rig.config->table, h, false);
+  ASSERT_TRUE(paced.has_value());
+  expectTowers((*paced)[1], 0.0, 0.0, 25.0);
+  EXPECT_DOUBLE_EQ((*paced)[1].duration, 25.0 / 8.0);
+  expectTowers((*paced)[2], 300.0, 300.0, 25.0);
+  EXPECT_DOUBLE_EQ((*paced)[2].duration, 300.0 / 8.0);
+
+  std::optional<MoveList> down = BuildFoamCutReturnMoves(*rig.planner, rig.config->table, h);
+  ASSERT_TRUE(down.has_value());
+  EXPECT_EQ(labelsOf(*down), (std::vector<std::string>{"Tempo", "Coupe",
+                                                       "Return to the initial position", "Tempo"}));
+  expectTowers((*down)[1], 0.0, 0.0, 25.0);
+  EXPECT_DOUBLE_EQ((*down)[1].duration, 300.0 / 8.0);
+  expectTowers((*down)[2], 0.0, 0.0, 0.0);
+  EXPECT_DOUBLE_EQ((*down)[3].duration, 3.0);
+}
+
+TEST(FoamCutForm, FieldsFollowTheCutKindAndDoneRemembersTheRaiseChoice) {
+  Rig rig;
+  using F = FoamCutField;
+  FoamCutForm form(*rig.doc);
+  EXPECT_EQ(form.text(F::HeightOfCut), "55");
+  EXPECT_TRUE(form.checked(F::RaiseAtMaxSpeed));  // ArmVMax = 1
+  EXPECT_EQ(form.actionCaption(), "Raise Wire");
+  EXPECT_TRUE(form.editable(F::Alpha));
+  EXPECT_FALSE(form.editable(F::CutWidth));
+  EXPECT_FALSE(form.editText(F::CutWidth, "10"));
+  form.editText(F::Alpha, "89.5");
+  EXPECT_FALSE(form.validate());
+  EXPECT_EQ(rig.prompt.messages().back(), "Please enter a number between -89 and 89.");
+  EXPECT_EQ(form.focus(), F::Alpha);
+
+  form.setChecked(F::Horizontal, true);  // the bad angle no longer matters
+  EXPECT_FALSE(form.editable(F::Alpha));
+  form.editText(F::CutWidth, "12.5");
+  EXPECT_FALSE(form.validate());
+  EXPECT_EQ(rig.prompt.messages().back(), "Please enter an integer.");
+  form.editText(F::CutWidth, "250");
+  form.editText(F::OffsetY, "30");
+  ASSERT_TRUE(form.validate());
+  EXPECT_DOUBLE_EQ(form.geometry().dx, 250.0);
+  EXPECT_DOUBLE_EQ(form.geometry().y0, 30.0);
+
+  form.setChecked(F::RaiseAtMaxSpeed, false);
+  form.editText(F::CutSpeed, "5");
+  ASSERT_TRUE(form.done());
+  EXPECT_EQ(rig.config->table.ArmVMax, 0);
+  EXPECT_FALSE(rig.config->table.tableModified);
+  EXPECT_DOUBLE_EQ(rig.config->foams.cutSpeed, 5.0);
+}
+
+TEST(FoamCutForm, TwoActionsRaiseThenCutOnTheMachineWithoutConfirmation) {
+  Rig rig;
+  using F = FoamCutField;
+  FoamCutForm form(*rig.doc);
+  form.editText(F::HeightOfCut, "60");
+  form.editText(F::Alpha, "45");
+  EXPECT_EQ(form.nextFlags(), 0x17);
+  ASSERT_TRUE(form.pressAction(*rig.executor));
+
+  // The wire stands where the raise's last target says (60 mm up, 60 mm on
+  // in X, less than a step of rounding), the interface is started again.
+  const double top = form.geometry().dx;
+  EXPECT_LE(std::abs(rig.steps(Axis::XG) / 48.0 - top), 1.0 / 48.0);
+  EXPECT_EQ(rig.steps(Axis::XD), rig.steps(Axis::XG));
+  EXPECT_EQ(rig.steps(Axis::YG), 60 * 48);
+  EXPECT_EQ(rig.steps(Axis::YD), 60 * 48);
+  EXPECT_TRUE(rig.machine->isStarted());
+  EXPECT_TRUE(form.raised());
+  EXPECT_EQ(form.actionCaption(), "Coupe");
+  EXPECT_EQ(form.nextFlags(), 0x15);
+  EXPECT_FALSE(form.editable(F::CutSpeed));
+  EXPECT_FALSE(form.chooseFoam("Grey"));
+  EXPECT_FALSE(form.done());  // not while the wire is up
+  EXPECT_TRUE(form.editable(F::Action));
+
+  ASSERT_TRUE(form.pressAction(*rig.executor));
+  for (Axis a : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) EXPECT_EQ(rig.steps(a), 0);
+  EXPECT_FALSE(form.raised());
+  EXPECT_EQ(form.actionCaption(), "Armement");
+  EXPECT_TRUE(form.editable(F::HeightOfCut));
+  for (const auto& call : rig.prompt.calls()) EXPECT_NE(call.kind, ScriptedPrompt::Kind::OkCancel);
+
+  // A run that fails (no interface: the heat check finds no heat and is
+  // aborted) leaves the wire down and makes the next run a first one again.
+  rig.driver->CloseDriver();
+  EXPECT_FALSE(form.pressAction(*rig.executor));
+  EXPECT_FALSE(form.raised());
+  EXPECT_EQ(form.nextFlags(), 0x17);
+}
+
+}  // namespace
+}  // namespace orva
