@@ -11,6 +11,8 @@ packages=(
   nlohmann-json3-dev
   qt6-base-dev
   libgsf-1-dev
+  python3-olefile
+  linuxcnc-uspace
 )
 
 missing=()

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "motion/GcodeWriter.h"
+
 namespace orva {
 
 class MovePlanner;
@@ -21,10 +23,22 @@ enum CutFlags : int {
   kCutCheckHeat = 0x10,  // check the wire heat before the first move
 };
 
+// What "Cut to File" writes.
+enum class OutputFormat {
+  CutScript,  // a cut script, to be replayed on this program's machine
+  Gcode,      // "Cut to G-code": a program for a four-axis G-code controller
+};
+
 // Where a cut goes besides the machine. Global options set by the cutting dialogs.
 struct CutOutputOptions {
-  bool cutToFile = false;    // "Cut to File": write a cut script instead of running the machine
+  bool cutToFile = false;    // "Cut to File": write the cut instead of running the machine
   bool stepDetails = false;  // "Step Details": dump every step entry into the script
+  OutputFormat format = OutputFormat::CutScript;
+  GcodeOptions gcode;  // dialect, axis letters, spindle range, heat control
+  // Named in the header of a G-code file: the project file and the panel the
+  // cut comes from (UTF-8; empty: not named).
+  std::string sourceFile;
+  std::string panelName;
 };
 
 // Everything cut execution and cut scripts use. The program context owns the

@@ -24,6 +24,7 @@
 #include "config/TableConfig.h"
 #include "driver/InterfaceDriver.h"
 #include "motion/CutScript.h"
+#include "motion/GcodeWriter.h"
 #include "motion/MovePlanner.h"
 
 namespace orva {
@@ -180,6 +181,10 @@ bool CutExecutor::ExecuteCut(MoveList moves, int flags, double speed) {
   }
 
   if (toFile) {
+    // G-code is written for every cut, whatever its flags: a controller can
+    // only run a whole program, and cuts that start without confirmation (the
+    // foam cut) are to be written too.
+    if (env_.output.format == OutputFormat::Gcode) return WriteGcodeFile(env_, moves, speed);
     // The script is only written when the caller asked for the file dialog.
     if ((flags & kCutConfirm) == 0) return true;
     return WriteCutScript(env_, moves, (flags & kCutLong) != 0);

@@ -42,6 +42,10 @@ struct CutMove {
   std::vector<std::uint8_t> entries;  // the stream; entries.size() is the used length in bytes
   double scheduledTime = 0.0;         // ms covered by the entries (a multiple of the timer period)
   double exactTime = 0.0;             // ms, the sum of the requested intervals
+  // Planned with SpeedMode::Rapid: travel through the air, as fast as the
+  // motors allow. Its duration is what this table's motors need; a controller
+  // fed with G-code runs it at its own rapid rate instead.
+  bool rapid = false;
 
   std::size_t entryCount() const { return entries.size() / 2; }
   bool hasSteps() const;  // true when any entry steps an axis

@@ -397,7 +397,7 @@ bool RunCutScriptFile(CutEnvironment& env, CutExecutor& executor, const fs::path
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
   // A script always runs on the machine.
-  env.output.cutToFile = false;
+  if (env.output.format != OutputFormat::Gcode) env.output.cutToFile = false;
 
   CutScriptReader reader(env, utf8FromPath(path));
   std::array<char, 65536> chunk{};

@@ -696,6 +696,7 @@ std::optional<CutMove> MovePlanner::PlanMove(double blockOffset, double blockWid
   move->YG = YG;
   move->XD = XD;
   move->YD = YD;
+  move->rapid = speedMode == SpeedMode::Rapid;
   towers_ = {XG, YG, XD, YD};
   faces_ = {X1, Y1, X2, Y2};
   return move;

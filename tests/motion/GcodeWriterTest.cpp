@@ -1,0 +1,483 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "common/ScriptedPrompt.h"
+#include "common/SoundPort.h"
+#include "common/StatusPort.h"
+#include "config/FoamDatabase.h"
+#include "config/MachineConfig.h"
+#include "config/TableConfig.h"
+#include "driver/InterfaceDriver.h"
+#include "driver/SimulatedMachine.h"
+#include "motion/CutEnvironment.h"
+#include "motion/CutExecution.h"
+#include "motion/GcodeWriter.h"
+#include "motion/MovePlanner.h"
+
+namespace orva {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kZeroX = 12.5;
+constexpr double kZeroY = 7.25;
+
+// A move given relative to the machine zero.
+CutMove move(std::string label, double duration, double xg, double yg, double xd, double yd,
+             bool rapid = false) {
+  CutMove m;
+  m.label = std::move(label);
+  m.duration = duration;
+  m.XG = xg + kZeroX;
+  m.YG = yg + kZeroY;
+  m.XD = xd + kZeroX;
+  m.YD = yd + kZeroY;
+  m.rapid = rapid;
+  return m;
+}
+
+GcodeJob job(int heat = 45) {
+  GcodeJob j;
+  j.programVersion = "1.2.3";
+  j.sourceFile = "wing (v2).orv";
+  j.panel = "Panel 1";
+  j.foam = "Poly expansé";
+  j.cutSpeed = 4.0;
+  j.heatPercent = heat;
+  j.heatMode = FixedHeat;
+  j.zeroX = kZeroX;
+  j.zeroY = kZeroY;
+  return j;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The lines after the modal line "G21 G90 G93".
+std::vector<std::string> body(const std::string& text) {
+  std::vector<std::string> lines = linesOf(text);
+  const auto modal = std::find(lines.begin(), lines.end(), "G21 G90 G93");
+  EXPECT_NE(modal, lines.end());
+  return modal == lines.end() ? lines : std::vector<std::string>(modal + 1, lines.end());
+}
+
+std::string gcodeOf(const CutMove& m, GcodeOptions options = {}) {
+  return WriteGcode(MoveList{move("Tempo", 1.0, 0, 0, 0, 0), m}, job(), options);
+}
+
+// The line written for `m` after a pause, and the line before it.
+std::string lineOf(const CutMove& m, GcodeOptions options = {}, std::size_t before = 0) {
+  const std::vector<std::string> lines = body(gcodeOf(m, options));
+  return lines.size() < 5 + before ? std::string() : lines[lines.size() - 4 - before];
+}
+
+TEST(GcodeWriter, WritesPausesRapidsAndTimedMovesRelativeToTheMachineZero) {
+  MoveList moves;
+  moves.push_back(move("Tempo", 10.0, 0, 0, 0, 0));
+  moves.push_back(move("Move to block start", 3.2, 20, 35, 20, 35, true));
+  moves.push_back(move("Lower surface cut, point 1", 2.5, 30, 34.5, 26, 34.75));
+  moves.push_back(move("Tempo", 4.0, 30, 34.5, 26, 34.75));
+  moves.push_back(move("", 0.0, 30, 34.5, 26, 34.75));  // neither moves nor lasts
+  moves.push_back(move("Up vertical cut", 7.0, 30, 60.123456, 26, 34.75));
+  moves.push_back(move("Return to the initial position", 0.0, 0, 0, 0, 0));
+  // 10 nm away: no motion at four decimals, so its time is spent as a pause.
+  moves.push_back(move("Settle", 1.5, -0.00001, 0, 0, 0));
+
+  const std::string text = WriteGcode(moves, job(), {});
+  const std::size_t modal = text.find("G21 G90 G93\n");
+  ASSERT_NE(modal, std::string::npos);
+  EXPECT_EQ(text.substr(modal), R"gc(G21 G90 G93
+M3 S450
+(- Tempo)
+G4 P10
+(- Move to block start)
+G0 X20.0000 Y35.0000 Z20.0000 A35.0000
+(- Lower surface cut, point 1)
+G1 X30.0000 Y34.5000 Z26.0000 A34.7500 F24
+(- Tempo)
+G4 P4
+(- Up vertical cut)
+G1 X30.0000 Y60.1235 Z26.0000 A34.7500 F8.5714286
+(- Return to the initial position)
+G0 X0.0000 Y0.0000 Z0.0000 A0.0000
+(- Settle)
+G4 P1.5
+M5
+G94
+M2
+)gc");
+
+  // The header: comments only, with the facts of the cut.
+  const std::string header = text.substr(0, modal);
+  for (const std::string& line : linesOf(header)) {
+    EXPECT_TRUE(line.front() == '(' && line.back() == ')') << line;
+  }
+  for (const char* fact :
+       {"(ORVA 1.2.3, four-axis hot-wire cut)\n", "(Source: wing [v2].orv)", "(Panel: Panel 1)",
+        "(Foam: Poly expanse)", "(Cut speed: 4.00 mm/s)",
+        "(Heat: fixed 45 %, M3 S450 of S1000 for full heat)", "(Total time: 28.2 s as planned)",
+        "(Dialect: grbl", "(Axes: left tower X on X, Y on Y, right tower X on Z, Y on A)"}) {
+    EXPECT_NE(header.find(fact), std::string::npos) << fact;
+  }
+}
+
+TEST(GcodeWriter, MapsTheTowerAxesPerDialectOrCustomLettersAndRefusesBadLetters) {
+  const CutMove m = move("m", 2.5, 1, 2, 3, 4);
+  EXPECT_EQ(lineOf(m), "G1 X1.0000 Y2.0000 Z3.0000 A4.0000 F24");
+  GcodeOptions options;
+  options.dialect = GcodeDialect::LinuxCnc;
+  EXPECT_EQ(lineOf(m, options), "G1 X1.0000 Y2.0000 U3.0000 V4.0000 F24");
+  options.axisLetters = "xyab";
+  EXPECT_EQ(lineOf(m, options), "G1 X1.0000 Y2.0000 A3.0000 B4.0000 F24");
+
+  for (const char* bad : {"XYZ", "XYZAB", "XYZX", "XYZQ", "XYZ\xc3\x84"}) {
+    options.axisLetters = bad;
+    EXPECT_FALSE(CheckGcodeOptions(options).empty()) << bad;
+    EXPECT_THROW(gcodeOf(m, options), std::invalid_argument) << bad;
+  }
+  EXPECT_EQ(ParseGcodeDialect("FluidNC"), GcodeDialect::Grbl);
+  EXPECT_EQ(ParseGcodeDialect("marlin"), std::nullopt);
+}
+
+TEST(GcodeWriter, InverseTimeFeedsKeepTheDurationAndPausesTheirSeconds) {
+  // F = 60 / duration with eight significant digits (hand-computed).
+  const std::vector<std::pair<double, std::string>> feeds{
+      {2.5, "F24"},      {7.0, "F8.5714286"},      {0.7, "F85.714286"},        {0.003, "F20000"},
+      {1000.0, "F0.06"}, {123.456, "F0.48600311"}, {86400.0, "F0.00069444444"}};
+  for (const auto& [duration, word] : feeds) {
+    const std::string line = lineOf(move("m", duration, 1, 2, 3, 4));
+    EXPECT_EQ(line.substr(line.rfind(' ') + 1), word) << duration;
+  }
+  // Over a wide range every F gives back its duration to 1 part in 10^6.
+  for (double duration = 1.0e-3; duration < 1.0e5; duration *= 1.37) {
+    const std::string line = lineOf(move("m", duration, 1, 2, 3, 4));
+    const double f = std::stod(line.substr(line.rfind('F') + 1));
+    EXPECT_NEAR(60.0 / f, duration, duration * 1.0e-6) << line;
+  }
+  for (const auto& [seconds, word] :
+       std::vector<std::pair<double, std::string>>{{0.5, "G4 P0.5"}, {2.345678, "G4 P2.345678"}}) {
+    EXPECT_EQ(lineOf(move("Tempo", seconds, 0, 0, 0, 0)), word);
+  }
+  // Values that cannot be written stop the whole program.
+  for (double bad : {std::nan(""), -1.0, HUGE_VAL}) {
+    EXPECT_THROW(gcodeOf(move("m", bad, 1, 2, 3, 4)), std::invalid_argument) << bad;
+  }
+  EXPECT_THROW(gcodeOf(move("m", 1.0, std::nan(""), 2, 3, 4)), std::invalid_argument);
+}
+
+TEST(GcodeWriter, ScalesTheHeatToTheSpindleRangeOrLeavesSpindleCommandsOut) {
+  const MoveList moves{move("Tempo", 1.0, 0, 0, 0, 0), move("m", 2.5, 1, 2, 3, 4)};
+  GcodeOptions options;
+  EXPECT_EQ(body(WriteGcode(moves, job(45), options)).front(), "M3 S450");
+  options.sMax = 255.0;
+  EXPECT_EQ(body(WriteGcode(moves, job(45), options)).front(), "M3 S114.75");
+  options.sMax.reset();
+  options.dialect = GcodeDialect::LinuxCnc;
+  EXPECT_EQ(body(WriteGcode(moves, job(45), options)).front(), "M3 S45");
+  // M5 ends the cut before the end of program.
+  const std::vector<std::string> lines = body(WriteGcode(moves, job(45), options));
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
+            (std::vector<std::string>{"M5", "G94", "M2"}));
+
+  options.heatControl = false;
+  const std::string text = WriteGcode(moves, job(45), options);
+  EXPECT_EQ(body(text).back(), "M2");
+  EXPECT_EQ(text.find("M3"), std::string::npos);
+  EXPECT_EQ(text.find("M5"), std::string::npos);
+  EXPECT_EQ(text.find(" S"), std::string::npos);
+  EXPECT_NE(text.find("set by hand"), std::string::npos);
+
+  for (double bad : {0.0, -1.0, std::nan("")}) {
+    options.sMax = bad;
+    EXPECT_FALSE(CheckGcodeOptions(options).empty()) << bad;
+  }
+}
+
+TEST(GcodeWriter, CommentsCannotBreakOutOrTriggerControllerActions) {
+  EXPECT_EQ(GcodeCommentText("Cut (upper); point 3\r\nnext"), "Cut [upper], point 3  next");
+  EXPECT_EQ(GcodeCommentText("Poly expansé, cœur 45°"), "Poly expanse, coeur 45deg");
+  EXPECT_EQ(GcodeCommentText("\xe6\x97\xa5\xe6\x9c\xac \xff\xc3"), "?? ??");
+  EXPECT_EQ(GcodeCommentText(std::string(300, 'a')).size(), kGcodeCommentMaxChars);
+
+  // A label that LinuxCNC would take as a message or a log command stays a comment.
+  const std::string line = lineOf(move("msg, (LOGOPEN,/tmp/x)", 2.5, 1, 2, 3, 4), {}, 1);
+  EXPECT_EQ(line, "(- msg, [LOGOPEN,/tmp/x])");
+  // Every comment line of a program holds one balanced comment and stays short.
+  GcodeJob long_job = job();
+  long_job.sourceFile = std::string(400, '(');
+  for (const std::string& l :
+       linesOf(WriteGcode({move(std::string(400, ')'), 1.0, 1, 2, 3, 4)}, long_job, {}))) {
+    EXPECT_LT(l.size(), 255u);
+    if (l.front() != '(') continue;
+    EXPECT_EQ(std::count(l.begin(), l.end(), '('), 1) << l;
+    EXPECT_EQ(std::count(l.begin(), l.end(), ')'), 1) << l;
+    EXPECT_EQ(l.back(), ')');
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The file branch of ExecuteCut
+
+struct SilentSound : SoundPort {
+  bool playAndWait(const std::string&) override { return true; }
+};
+struct SilentStatus : StatusPort {
+  void setStatusText(std::string_view) override {}
+  void setWaitCursor(bool) override {}
+};
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+CutEnvironment makeEnvironment(MovePlanner& planner, InterfaceDriver& driver, MachineConfig& config,
+                               UserPrompt& prompt, SoundPort& sound, StatusPort& status) {
+  return CutEnvironment{planner, driver, config, prompt, sound, status};
+}
+#pragma GCC diagnostic pop
+
+// A program context on a simulated machine: 32 steps per mm, 0.5 ms timer,
+// the machine zero at 12.5, 7.25.
+struct Bench {
+  Bench()
+      : dir(fs::temp_directory_path() /
+            ("orva_gcode_" +
+             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))),
+        driver(std::make_unique<SimulatedMachine>(), prompt),
+        config(driver, prompt),
+        planner(config.table, config.foams, prompt),
+        env(makeEnvironment(planner, driver, config, prompt, sound, status)),
+        executor(env) {
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    TableConfig& t = config.table;
+    t.Tempo = 0.5;
+    t.XNtour = t.YNtour = 32;
+    t.XPas = t.YPas = 1.0;
+    t.XVmax = t.YVmax = 1.0;
+    t.XPasInvSens = t.YPasInvSens = 0;
+    t.Entraxe = 1000;
+    t.AxesX = 1000;
+    t.AxesY = 500;
+    t.ZeroX = kZeroX;
+    t.ZeroY = kZeroY;
+    config.foams.records["Blue foam"] =
+        FoamType{"Blue foam", FixedHeat, 1.0, 5.0, 1.0, 1.0, 30, 30};
+    config.foams.SelectFoam("Blue foam");
+    config.foams.cutSpeed = 5.0;
+    config.foams.currentHeat = 30;
+    planner.ResetPlanner();
+    env.projectDirectory = dir.string();
+    env.output.cutToFile = true;
+    env.output.format = OutputFormat::Gcode;
+  }
+  ~Bench() {
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+  }
+
+  CutMove plan(std::optional<CutMove> m) {
+    const std::vector<std::string> said = prompt.messages();
+    EXPECT_TRUE(m.has_value()) << (said.empty() ? std::string() : said.back());
+    return m ? std::move(*m) : CutMove{};
+  }
+
+  fs::path dir;
+  ScriptedPrompt prompt;
+  InterfaceDriver driver;
+  MachineConfig config;
+  MovePlanner planner;
+  SilentSound sound;
+  SilentStatus status;
+  CutEnvironment env;
+  CutExecutor executor;
+};
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(GcodeFileBranch, WritesEveryCutAskedForAndCancelWritesNothing) {
+  Bench b;
+  // The foam cut's flags: no confirmation, yet the program is asked for and written whole.
+  b.prompt.queueFile((b.dir / "raise").string());
+  MoveList moves;
+  moves.push_back(b.plan(b.planner.PlanDwell(2000.0)));
+  moves.push_back(b.plan(b.planner.PlanMove(0.0, 1000.0, SpeedMode::FaceMax, 0, 10, 0, 10, "Up")));
+  EXPECT_TRUE(b.executor.ExecuteCut(std::move(moves), 0x15, 5.0));
+
+  ASSERT_EQ(b.prompt.calls().size(), 1u);
+  const FileDialogRequest& request = b.prompt.calls()[0].request;
+  EXPECT_EQ(request.defaultName, "out.ngc");
+  EXPECT_EQ(request.initialDirectory, b.dir.string());
+  ASSERT_EQ(request.filters.size(), 2u);
+  EXPECT_EQ(request.filters[0].description, "G-code (*.ngc;*.nc;*.gcode)");
+  EXPECT_EQ(request.filters[1].description, "All Files");
+
+  const std::string text = readFile(b.dir / "raise.ngc");
+  EXPECT_NE(text.find("(Foam: Blue foam)"), std::string::npos);
+  EXPECT_NE(text.find("(Cut speed: 5.00 mm/s)"), std::string::npos);
+  // 10 mm up at 5 mm/s from the zero: 2 s.
+  EXPECT_NE(text.find(R"gc(G21 G90 G93
+M3 S300
+(- Tempo)
+G4 P2
+(- Up)
+G1 X0.0000 Y10.0000 Z0.0000 A10.0000 F30
+M5
+G94
+M2
+)gc"),
+            std::string::npos);
+
+  // Cancelled dialog: failure, no file.
+  b.prompt.clear();
+  MoveList again;
+  again.push_back(b.plan(b.planner.PlanDwell(1000.0)));
+  EXPECT_FALSE(b.executor.ExecuteCut(std::move(again), 0x1F, 5.0));
+  EXPECT_EQ(std::distance(fs::directory_iterator(b.dir), fs::directory_iterator()), 1);
+}
+
+// ---------------------------------------------------------------------------
+// A real cut through LinuxCNC's standalone interpreter
+
+struct CanonCall {
+  std::string name;
+  std::vector<double> values;
+};
+
+std::vector<CanonCall> readCanon(const fs::path& path) {
+  static const std::regex kLine(R"(^\s*\d+\s+N\.+\s+([A-Z_]+)\((.*)\)\s*$)");
+  std::vector<CanonCall> calls;
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) {
+    std::smatch match;
+    if (!std::regex_match(line, match, kLine)) continue;
+    CanonCall call{match[1], {}};
+    std::string args = match[2];
+    std::replace(args.begin(), args.end(), ',', ' ');
+    std::istringstream values(args);
+    for (double v; values >> v;) call.values.push_back(v);
+    calls.push_back(call);
+  }
+  return calls;
+}
+
+TEST(GcodeWithRs274, EveryMotionEndsAtThePlannedTowerTargetsWithThePlannedDuration) {
+  if (std::system("command -v rs274 >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "rs274 (Debian package linuxcnc-uspace) is not installed: the written "
+                    "program cannot be run through LinuxCNC's interpreter here";
+  }
+  Bench b;
+  // A tapered cut: root on face 1 at 200 mm from the left tower, tip on face 2 at 700 mm.
+  enum Kind { Dwell, Traverse, Feed };
+  std::vector<Kind> kinds;
+  MoveList moves;
+  const auto add = [&](std::optional<CutMove> m, Kind kind) {
+    moves.push_back(b.plan(std::move(m)));
+    kinds.push_back(kind);
+  };
+  const auto block = [&](SpeedMode mode, double x1, double y1, double x2, double y2,
+                         const char* label) {
+    return b.planner.PlanMove(200.0, 500.0, mode, x1, y1, x2, y2, label);
+  };
+  add(b.planner.PlanDwell(3000.0), Dwell);
+  add(block(SpeedMode::Rapid, 0, 40, 0, 40, "Move to block start"), Traverse);
+  add(block(SpeedMode::Rapid, 60, 40, 80, 40, "Move to block start"), Traverse);
+  add(block(SpeedMode::TowerMax, 60, 20, 80, 25, "Paced (msg, entry); 1"), Feed);
+  for (int i = 1; i <= 12; ++i) {
+    const double s = std::sin(i * 0.25);
+    add(block(SpeedMode::Face1, 60 + 9.3 * i, 20 + 7.1 * s, 80 + 5.7 * i, 25 + 4.3 * s,
+              "Lower surface cut"),
+        Feed);
+  }
+  add(b.planner.PlanDwell(4000.0), Dwell);
+  add(block(SpeedMode::FaceMax, 171.6, 60, 148.4, 60, "Up vertical cut"), Feed);
+  add(block(SpeedMode::Rapid, 0, 60, 0, 60, "Return to the initial position"), Traverse);
+  add(block(SpeedMode::Rapid, 0, 0, 0, 0, "Return to the initial position"), Traverse);
+  ASSERT_EQ(moves.size(), kinds.size());
+
+  const fs::path program = b.dir / "cut.ngc";
+  const fs::path canon = b.dir / "canon.txt";
+  GcodeJob j = job(30);
+  j.zeroX = b.config.table.ZeroX;
+  j.zeroY = b.config.table.ZeroY;
+  {
+    std::ofstream out(program, std::ios::binary);
+    out << WriteGcode(moves, j, {});
+  }
+  std::ofstream(b.dir / "tool.tbl") << "T1 P1 Z0 D0 ;wire\n";
+  const std::string command = "cd '" + b.dir.string() + "' && rs274 -g -t tool.tbl cut.ngc " +
+                              "canon.txt </dev/null >out.txt 2>err.txt";
+  ASSERT_EQ(std::system(command.c_str()), 0) << readFile(b.dir / "err.txt");
+
+  const std::vector<CanonCall> calls = readCanon(canon);
+  std::size_t next = 0;  // the move the next motion or dwell belongs to
+  double rate = 0.0;
+  std::array<double, 4> at{};
+  bool spindleOn = false;
+  bool spindleStopped = false;  // by M5, before G94 (M2 stops it again)
+  bool feedModeReset = false;
+  for (const CanonCall& call : calls) {
+    EXPECT_NE(call.name, "MESSAGE") << "a comment became a message";
+    if (call.name == "SET_SPINDLE_SPEED") {
+      EXPECT_DOUBLE_EQ(call.values.at(1), 300.0);
+    }
+    if (call.name == "START_SPINDLE_CLOCKWISE") spindleOn = next == 0;
+    if (call.name == "STOP_SPINDLE_TURNING") {
+      EXPECT_EQ(next, moves.size()) << "the wire went off before the end of the cut";
+      spindleStopped = spindleStopped || !feedModeReset;
+    }
+    if (call.name == "SET_FEED_MODE" && next == moves.size()) feedModeReset = true;
+    if (call.name == "SET_FEED_RATE") rate = call.values.at(0);
+    const bool motion = call.name == "STRAIGHT_TRAVERSE" || call.name == "STRAIGHT_FEED";
+    if (!motion && call.name != "DWELL") continue;
+    ASSERT_LT(next, moves.size()) << call.name;
+    const CutMove& m = moves[next];
+    const Kind kind = kinds[next++];
+    if (call.name == "DWELL") {
+      EXPECT_EQ(kind, Dwell);
+      EXPECT_NEAR(call.values.at(0), m.duration, 5.0e-5);
+      continue;
+    }
+    EXPECT_EQ(kind, call.name == "STRAIGHT_FEED" ? Feed : Traverse) << m.label;
+    const std::array<double, 4> target{m.XG - kZeroX, m.YG - kZeroY, m.XD - kZeroX, m.YD - kZeroY};
+    std::array<double, 4> end{};
+    for (int axis = 0; axis < 4; ++axis) {
+      end[axis] = call.values.at(axis);
+      EXPECT_NEAR(end[axis], target[axis], 1.0e-4) << m.label << " axis " << axis;
+    }
+    if (kind == Feed) {
+      // Inverse time: the rate is the move's length as LinuxCNC measures it
+      // (X Y Z; A alone when they stay) per 1/F minutes.
+      const double dxyz = std::hypot(end[0] - at[0], end[1] - at[1], end[2] - at[2]);
+      const double length = dxyz > 0.0 ? dxyz : std::fabs(end[3] - at[3]);
+      ASSERT_GT(rate, 0.1);
+      EXPECT_NEAR(60.0 * length / rate, m.duration, m.duration * (1.0e-6 + 1.0e-4 / rate));
+    }
+    at = end;
+  }
+  EXPECT_EQ(next, moves.size());
+  EXPECT_TRUE(spindleOn) << "the wire must be on before the heating pause";
+  EXPECT_TRUE(spindleStopped) << "the wire must be switched off after the last move";
+}
+
+}  // namespace
+}  // namespace orva
