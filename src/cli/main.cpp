@@ -6,6 +6,7 @@
 
 #include "cli/AirfoilCommand.h"
 #include "cli/CliSupport.h"
+#include "cli/GcodeCommand.h"
 #include "cli/ProjectCommands.h"
 #include "cli/ReplayCommand.h"
 #include "cli/SectionCommand.h"
@@ -27,6 +28,8 @@ constexpr Command kCommands[] = {
     {"build", "Create a project file from its JSON form", orva::cli::runBuildCommand},
     {"export", "Write the text export of a project's panel", orva::cli::runExportCommand},
     {"replay", "Run a cut script on the simulated machine", orva::cli::runReplayCommand},
+    {"gcode", "Write a cut script as G-code for a four-axis controller",
+     orva::cli::runGcodeCommand},
 };
 
 void printUsage(std::ostream& out) {

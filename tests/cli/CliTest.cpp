@@ -282,6 +282,33 @@ TEST_F(CliTest, ReplayRunsAScriptOnTheSimulatedMachine) {
   EXPECT_EQ(refused.err, "Table \"Elsewhere\" does not exist\n");
 }
 
+TEST_F(CliTest, GcodeWritesAScriptForAController) {
+  const fs::path data = dir_ / "data";
+  fs::create_directories(data);
+  const fs::path script = writeFile("move.cut",
+                                    "N:Default\nHw:45\n"
+                                    "T:0.000000 XG:10.000000 YG:5.000000 XD:10.000000 YD:5.000000\n"
+                                    "T:10.000000 XG:30.000000 YG:15.000000 XD:10.000000 YD:5.000000\n");
+  const fs::path out = dir_ / "move.ngc";
+  const std::string common =
+      " '" + script.string() + "' --data-dir '" + data.string() + "' -o '" + out.string() + "'";
+  ASSERT_EQ(run("gcode" + common).exitCode, 0);
+  std::string text = readAll(out);
+  EXPECT_NE(text.find("G21 G90 G93\n"), std::string::npos);
+  EXPECT_NE(text.find("M3 S450\n"), std::string::npos);  // 45 % of S1000
+  // 10 s per move: F = 60 / 10.
+  EXPECT_NE(text.find("G1 X30.0000 Y15.0000 Z10.0000 A5.0000 F6\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("M5\nG94\nM2\n"), std::string::npos);
+
+  ASSERT_EQ(run("gcode --dialect linuxcnc --no-heat" + common).exitCode, 0);
+  text = readAll(out);
+  EXPECT_NE(text.find("G1 X30.0000 Y15.0000 U10.0000 V5.0000 F6\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("M3"), std::string::npos);
+
+  EXPECT_EQ(run("gcode --axes XYXY" + common).exitCode, 2);
+  EXPECT_EQ(run("gcode --dialect mach3" + common).exitCode, 2);
+}
+
 TEST_F(CliTest, UnknownCommandsAndHelp) {
   EXPECT_EQ(run("frobnicate").exitCode, 2);
   const CliRun help = run("--help");

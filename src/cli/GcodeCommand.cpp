@@ -1,0 +1,136 @@
+#include "cli/GcodeCommand.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "cli/CliContext.h"
+#include "common/Messages.h"
+#include "common/SafeFile.h"
+#include "common/SoundPort.h"
+#include "common/StatusPort.h"
+#include "motion/CutEnvironment.h"
+#include "motion/CutScript.h"
+#include "motion/MovePlanner.h"
+
+namespace orva::cli {
+
+namespace {
+
+class SilentSound : public SoundPort {
+ public:
+  bool playAndWait(const std::string&) override { return true; }
+};
+
+}  // namespace
+
+void addGcodeOptions(QCommandLineParser& parser) {
+  parser.addOptions({
+      {QStringLiteral("dialect"),
+       QStringLiteral("G-code dialect: grbl (X Y Z A; also FluidNC) or linuxcnc (X Y U V)."),
+       QStringLiteral("NAME")},
+      {QStringLiteral("axes"),
+       QStringLiteral("Axis letters of XG, YG, XD, YD in this order (e.g. XYUV)."),
+       QStringLiteral("LLLL")},
+      {QStringLiteral("s-max"),
+       QStringLiteral("Spindle value of full heat (default 1000 grbl, 100 linuxcnc)."),
+       QStringLiteral("N")},
+      {QStringLiteral("no-heat"),
+       QStringLiteral("The controller does not switch the wire: no M3/S/M5.")},
+  });
+}
+
+bool readGcodeOptions(const QCommandLineParser& parser, GcodeOptions& options) {
+  if (parser.isSet(QStringLiteral("dialect"))) {
+    const auto dialect = ParseGcodeDialect(parser.value(QStringLiteral("dialect")).toStdString());
+    if (!dialect) {
+      printError("--dialect: expected grbl, fluidnc or linuxcnc");
+      return false;
+    }
+    options.dialect = *dialect;
+  }
+  options.axisLetters = parser.value(QStringLiteral("axes")).toStdString();
+  if (parser.isSet(QStringLiteral("s-max"))) {
+    double sMax = 0.0;
+    if (!readNumberOption(parser, QStringLiteral("s-max"), 0.000001, 1e9, sMax)) return false;
+    options.sMax = sMax;
+  }
+  options.heatControl = !parser.isSet(QStringLiteral("no-heat"));
+  if (const std::string problem = CheckGcodeOptions(options); !problem.empty()) {
+    printError(problem);
+    return false;
+  }
+  return true;
+}
+
+int runGcodeCommand(const CommandArgs& args) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral(
+      "Plans a cut script again for the current table and writes it as G-code with\n"
+      "inverse-time feed (G93): every move keeps its planned duration exactly.\n"
+      "Positions are relative to the machine zero; the controller applies its own\n"
+      "work offsets."));
+  parser.addHelpOption();
+  parser.addPositionalArgument(QStringLiteral("FILE.cut"), QStringLiteral("Cut script."));
+  parser.addOptions({
+      {QStringLiteral("data-dir"),
+       QStringLiteral("Data directory holding the table list, table and foam files."),
+       QStringLiteral("DIR")},
+      {{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("G-code file to write."),
+       QStringLiteral("OUT.ngc")},
+  });
+  addGcodeOptions(parser);
+  if (!parseOrReport(parser, args)) return kExitUsage;
+  const QStringList positional = parser.positionalArguments();
+  if (positional.size() != 1) {
+    printError("gcode: give exactly one cut script");
+    return kExitUsage;
+  }
+  if (!parser.isSet(QStringLiteral("output"))) {
+    printError("gcode: give the G-code file to write with -o OUT.ngc");
+    return kExitUsage;
+  }
+  GcodeOptions options;
+  if (!readGcodeOptions(parser, options)) return kExitUsage;
+
+  const std::filesystem::path path = positional.first().toStdString();
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    printError(path.string() + ": " + std::string(messageText(Msg::UnableToOpenFileForReading)));
+    return kExitFailure;
+  }
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+
+  std::optional<std::filesystem::path> dataDir;
+  if (parser.isSet(QStringLiteral("data-dir"))) {
+    dataDir = parser.value(QStringLiteral("data-dir")).toStdString();
+  }
+  CliContext context(dataDir);
+  MovePlanner planner(context.machine.table, context.machine.foams, context.prompt);
+  SilentSound sound;
+  NullStatusPort status;
+  CutEnvironment env{planner, context.driver, context.machine, context.prompt, sound, status,
+                     {},      "",             "",              {},             {}};
+  CutScriptReader reader(env, path.string());
+  reader.feed(bytes.str());
+  const auto moves = reader.finish();
+  if (!moves) return kExitFailure;  // the reason has been shown
+
+  GcodeJob job;
+  job.programVersion = ORVA_VERSION;
+  job.sourceFile = path.filename().string();
+  job.foam = context.machine.foams.CurrentFoamName();
+  context.machine.foams.GetHeatState(job.heatMode, job.heatPercent);
+  job.zeroX = context.machine.table.ZeroX;
+  job.zeroY = context.machine.table.ZeroY;
+  const std::string text = WriteGcode(*moves, job, options);
+  std::string error;
+  const std::string output = parser.value(QStringLiteral("output")).toStdString();
+  if (!writeFileSafely(output, text, &error)) {
+    printError(formatMessage(Msg::FileNotSaved, {output, error}));
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+}  // namespace orva::cli
