@@ -669,6 +669,30 @@ constexpr std::optional<std::string_view> findText(Msg id) {
       return "Invalid move: a value is not a finite number, ";
     case Msg::MoveTooLong:
       return "Move too long: more than %1 step entries needed, ";
+    case Msg::PleaseEnterAnInteger:
+      return "Please enter an integer.";
+    case Msg::InvalidTestCutSpacing:
+      return "Invalid test cut spacing: %1 mm, it must be at least 1 mm";
+    case Msg::NoTestCut:
+      return "No test cut: the height (%1 mm) must be greater than the spacing (%2 mm)";
+    case Msg::TooManyTestCuts:
+      return "Too many test cuts: %1, at most %2";
+    case Msg::InvalidTestCutWidths:
+      return "Invalid block widths: %1 mm and %2 mm, both must be greater than 0";
+    case Msg::InvalidCutSpeed:
+      return "Invalid cut speed: %1 mm/s, it must be greater than 0";
+    case Msg::CutScriptTooLong:
+      return "Cut script too long: at most %1 moves and %2 step entries can be run, ";
+    case Msg::FilterGcodeFiles:
+      return "G-code (*.ngc;*.nc;*.gcode)";
+    case Msg::GcodeCannotWrite:
+      return "G-code cannot be written: %1";
+    case Msg::GcodeBadAxisLetters:
+      return "the axis letters \"%1\" are not four distinct letters of X Y Z A B C U V W";
+    case Msg::GcodeBadSpindleMax:
+      return "the spindle value of full heat must be a positive number";
+    case Msg::GcodeBadMove:
+      return "move %1 (%2) has a duration or position that is not a valid number";
 
     // Views: profile view and wing view legends
     case Msg::UnitMm:

@@ -507,6 +507,18 @@ enum class Msg : int {
   InvalidBlockWidth = 3910,
   InvalidMoveValue = 3911,
   MoveTooLong = 3912,
+  PleaseEnterAnInteger = 3913,
+  InvalidTestCutSpacing = 3914,
+  NoTestCut = 3915,
+  TooManyTestCuts = 3916,
+  InvalidTestCutWidths = 3917,
+  InvalidCutSpeed = 3918,
+  CutScriptTooLong = 3919,
+  FilterGcodeFiles = 3920,
+  GcodeCannotWrite = 3921,
+  GcodeBadAxisLetters = 3922,
+  GcodeBadSpindleMax = 3923,
+  GcodeBadMove = 3924,
 };
 
 // The text of `id`; an empty view for a value that names no text. One text is empty

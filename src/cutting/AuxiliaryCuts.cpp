@@ -147,13 +147,13 @@ std::optional<int> TestCutCount(int height, int spacing) {
 }
 
 std::optional<std::string> CheckTestCut(const TestCutParams& p) {
-  if (p.spacing < 1) return fillInserts(aux_text::kInvalidTestCutSpacing, {intText(p.spacing)});
+  if (p.spacing < 1) return fillInserts(messageText(Msg::InvalidTestCutSpacing), {intText(p.spacing)});
   const int n = *TestCutCount(p.height, p.spacing);
-  if (n < 1) return fillInserts(aux_text::kNoTestCut, {intText(p.height), intText(p.spacing)});
+  if (n < 1) return fillInserts(messageText(Msg::NoTestCut), {intText(p.height), intText(p.spacing)});
   if (n > kMaxTestCuts)
-    return fillInserts(aux_text::kTooManyTestCuts, {intText(n), intText(kMaxTestCuts)});
+    return fillInserts(messageText(Msg::TooManyTestCuts), {intText(n), intText(kMaxTestCuts)});
   if (p.leftWidth <= 0 || p.rightWidth <= 0) {
-    return fillInserts(aux_text::kInvalidTestCutWidths,
+    return fillInserts(messageText(Msg::InvalidTestCutWidths),
                        {intText(p.leftWidth), intText(p.rightWidth)});
   }
   return std::nullopt;
@@ -329,7 +329,7 @@ std::optional<int> AuxiliaryFormBase::readInt(int field, std::optional<int> min,
                                               std::optional<int> max) {
   const std::optional<int> v = parseInt(texts_.at(static_cast<std::size_t>(field)));
   if (!v) {
-    fail(field, std::string(aux_text::kPleaseEnterAnInteger));
+    fail(field, std::string(messageText(Msg::PleaseEnterAnInteger)));
     return std::nullopt;
   }
   if ((min && *v < *min) || (max && *v > *max)) {
@@ -363,7 +363,7 @@ std::optional<double> AuxiliaryFormBase::readSpeed() {
   if (!v) return std::nullopt;
   // A speed of 0 would make every cut move run as fast as the motors allow.
   if (!(*v > 0.0)) {
-    fail(speedField_, fillInserts(aux_text::kInvalidCutSpeed, {numberText(*v)}));
+    fail(speedField_, fillInserts(messageText(Msg::InvalidCutSpeed), {numberText(*v)}));
     return std::nullopt;
   }
   return v;

@@ -29,20 +29,6 @@ struct TableConfig;
 
 // Refusals of values that would make a cut loop forever, divide by zero or
 // cut at the speed of a rapid move. "%1"/"%2" are filled with the values.
-namespace aux_text {
-// An integer field that does not hold an integer.
-inline constexpr std::string_view kPleaseEnterAnInteger = "Please enter an integer.";
-inline constexpr std::string_view kInvalidTestCutSpacing =
-    "Invalid test cut spacing: %1 mm, it must be at least 1 mm";
-inline constexpr std::string_view kNoTestCut =
-    "No test cut: the height (%1 mm) must be greater than the spacing (%2 mm)";
-inline constexpr std::string_view kTooManyTestCuts = "Too many test cuts: %1, at most %2";
-inline constexpr std::string_view kInvalidTestCutWidths =
-    "Invalid block widths: %1 mm and %2 mm, both must be greater than 0";
-inline constexpr std::string_view kInvalidCutSpeed =
-    "Invalid cut speed: %1 mm/s, it must be greater than 0";
-}  // namespace aux_text
-
 // Values of the auxiliary cut dialogs kept with the project between uses (the
 // clearance height is the project's cutChoices.clearance).
 struct AuxiliaryCutValues {

@@ -370,7 +370,7 @@ void CutScriptReader::readError(const std::string& label) {
 
 void CutScriptReader::tooLong(const std::string& label) {
   std::string text = fillInserts(
-      kCutScriptTooLong, {std::to_string(limits_.maxMoves), std::to_string(limits_.maxEntries)});
+      messageText(Msg::CutScriptTooLong), {std::to_string(limits_.maxMoves), std::to_string(limits_.maxEntries)});
   text += label;
   env_.prompt.showMessage(text, MessageIcon::Warning);
   stop();

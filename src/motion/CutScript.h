@@ -36,6 +36,7 @@
 #include <string_view>
 
 #include "motion/CutMove.h"
+#include "common/Messages.h"
 #include "motion/MovePlanner.h"
 
 namespace orva {
@@ -50,7 +51,7 @@ inline constexpr std::string_view kCutScriptDefaultName = "out.cut";
 inline constexpr std::size_t kCutScriptMaxPathChars = 128;
 
 // What a script may make the program hold in memory. Beyond these the script
-// is refused with kCutScriptTooLong before anything runs.
+// is refused with Msg::CutScriptTooLong before anything runs.
 struct CutScriptLimits {
   // A longer line (without its line end) is a read error for that line; lines
   // the program writes stay far below it.
@@ -63,10 +64,6 @@ struct CutScriptLimits {
   std::size_t maxEntries = std::size_t{1} << 25;
 };
 
-// "%1" = the largest number of moves, "%2" = the largest number of step
-// entries; followed by the line label ("Script file ..., line ...").
-inline constexpr std::string_view kCutScriptTooLong =
-    "Cut script too long: at most %1 moves and %2 step entries can be run, ";
 
 // ---------------------------------------------------------------------------
 // Writing

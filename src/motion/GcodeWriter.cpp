@@ -205,10 +205,10 @@ std::string CheckGcodeOptions(const GcodeOptions& options) {
         kAxisAlphabet.find(letters[i]) != std::string_view::npos && letters.find(letters[i]) == i;
   }
   if (!lettersOk) {
-    return fillInserts(kGcodeBadAxisLetters, {GcodeCommentText(options.axisLetters)});
+    return fillInserts(messageText(Msg::GcodeBadAxisLetters), {GcodeCommentText(options.axisLetters)});
   }
   if (options.sMax && !(std::isfinite(*options.sMax) && *options.sMax > 0.0)) {
-    return std::string(kGcodeBadSpindleMax);
+    return std::string(messageText(Msg::GcodeBadSpindleMax));
   }
   return {};
 }
@@ -261,7 +261,7 @@ std::string WriteGcode(const MoveList& moves, const GcodeJob& job, const GcodeOp
     const CutMove& move = moves[i];
     if (!finite(move) || move.duration < 0.0) {
       throw std::invalid_argument(
-          fillInserts(kGcodeBadMove, {std::to_string(i + 1), GcodeCommentText(move.label)}));
+          fillInserts(messageText(Msg::GcodeBadMove), {std::to_string(i + 1), GcodeCommentText(move.label)}));
     }
     total += move.duration;
   }
@@ -359,13 +359,13 @@ std::string GcodeFilePath(std::string_view chosenUtf8) {
 bool WriteGcodeFile(CutEnvironment& env, const MoveList& moves, double speed) {
   const std::string problem = CheckGcodeOptions(env.output.gcode);
   if (!problem.empty()) {
-    env.prompt.showMessage(fillInserts(kGcodeCannotWrite, {problem}), MessageIcon::Warning);
+    env.prompt.showMessage(fillInserts(messageText(Msg::GcodeCannotWrite), {problem}), MessageIcon::Warning);
     return false;
   }
 
   FileDialogRequest request;
   request.filters.push_back(
-      FileFilter{std::string(kGcodeFilterDescription), std::string(kGcodeFilterPatterns)});
+      FileFilter{std::string(messageText(Msg::FilterGcodeFiles)), std::string(kGcodeFilterPatterns)});
   request.filters.push_back(FileFilter{std::string(messageText(Msg::FilterAllFiles)), "*.*"});
   request.initialDirectory = env.projectDirectory;
   request.defaultName = std::string(kGcodeDefaultName);
@@ -391,7 +391,7 @@ bool WriteGcodeFile(CutEnvironment& env, const MoveList& moves, double speed) {
   try {
     text = WriteGcode(moves, job, env.output.gcode);
   } catch (const std::invalid_argument& error) {
-    env.prompt.showMessage(fillInserts(kGcodeCannotWrite, {error.what()}), MessageIcon::Warning);
+    env.prompt.showMessage(fillInserts(messageText(Msg::GcodeCannotWrite), {error.what()}), MessageIcon::Warning);
     return false;
   } catch (const std::bad_alloc&) {
     env.prompt.showMessage(messageText(Msg::NoMemory), MessageIcon::Warning);

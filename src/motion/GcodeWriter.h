@@ -130,17 +130,7 @@ std::string GcodeFilePath(std::string_view chosenUtf8);
 // a word when the user cancels.
 bool WriteGcodeFile(CutEnvironment& env, const MoveList& moves, double speed);
 
-// Texts of the G-code output; "%1" filled with the reason, the move number
-// and label, or the letters given.
-inline constexpr std::string_view kGcodeFilterDescription = "G-code (*.ngc;*.nc;*.gcode)";
 inline constexpr std::string_view kGcodeFilterPatterns = "*.ngc;*.nc;*.gcode";
 inline constexpr std::string_view kGcodeDefaultName = "out.ngc";
-inline constexpr std::string_view kGcodeCannotWrite = "G-code cannot be written: %1";
-inline constexpr std::string_view kGcodeBadAxisLetters =
-    "the axis letters \"%1\" are not four distinct letters of X Y Z A B C U V W";
-inline constexpr std::string_view kGcodeBadSpindleMax =
-    "the spindle value of full heat must be a positive number";
-inline constexpr std::string_view kGcodeBadMove =
-    "move %1 (%2) has a duration or position that is not a valid number";
 
 }  // namespace orva

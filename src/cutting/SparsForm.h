@@ -1,0 +1,132 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "model/Panel.h"
+
+namespace orva {
+
+class CT1Doc;
+class UserPrompt;
+
+// The controls of the Spars dialog, in the order of the record's fields.
+enum class SparField : int {
+  None = -1,
+  Active = 0,         // check box
+  DistanceInPercent,  // check box
+  Label,
+  Type,           // seven radio buttons, types 1..7
+  WidthMode,      // three-state check box "Proportional width", modes 0..2
+  ThicknessMode,  // three-state check box "Proportional thickness"
+  TipWidth,
+  RootWidth,
+  RootThickness,
+  TipThickness,
+  Distance,
+  Count
+};
+
+// The Spars dialog without its widgets: a list of the ten spar records of the
+// current panel (icon by type, label) and the controls of the record being
+// edited (the first one at opening).
+//
+// Live rules:
+// - width mode 0 shows tip width = root width, mode 1 root width x tip chord /
+//   root chord (root width when the root chord is not positive); in both the
+//   tip width box is read-only; mode 2 makes it editable. The same for the
+//   thickness. The derived box follows every edit of the root box.
+// - Every control but "Active Spar" is enabled only when the record is active.
+//   Type 7 (hinge) disables the distance and its percent box; types 3 and 4
+//   (soles) disable both mode boxes and the tip thickness, and choosing one of
+//   them sets width mode 1 and thickness mode 0.
+//
+// Storing the edited record (on selecting another row and on OK) reads the
+// enabled number boxes in field order: "Please enter a number." for a text
+// that is not a number, the distance "Please enter a number between 1 and
+// 99."; the first refusal is shown as a warning, the focus goes to that box,
+// and the record being edited stays selected. A disabled box is not checked
+// and keeps its record value (so a hinge from an old file with a distance out
+// of range can still be edited). A box whose text was not changed keeps its
+// value exactly.
+class SparsForm {
+ public:
+  // Copies the current panel's ten records and its root and tip chords.
+  explicit SparsForm(CT1Doc& doc);
+
+  static std::string_view title();
+  static std::string_view label(SparField field);
+  // The caption of a type's radio button (two lines); empty outside 1..7.
+  static std::string_view typeCaption(int type);
+
+  // The list: one row per record, as last stored.
+  static constexpr int rowCount() { return kSparCount; }
+  const std::string& rowLabel(int row) const;
+  int rowType(int row) const;
+  // The record being edited.
+  int row() const { return row_; }
+
+  bool checked(SparField field) const;  // Active, DistanceInPercent
+  int type() const { return type_; }
+  int widthMode() const { return widthMode_; }
+  int thicknessMode() const { return thicknessMode_; }
+  const std::string& text(SparField field) const;  // Label and the number boxes
+  bool enabled(SparField field) const;
+  SparField focus() const { return focus_; }
+
+  // User edits. Each returns false (and changes nothing) when the control is
+  // disabled or the value is not one the control can take.
+  bool setChecked(SparField field, bool value);
+  bool setType(int type);
+  bool setWidthMode(int mode);
+  bool setThicknessMode(int mode);
+  bool editText(SparField field, std::string_view text);
+
+  // Selecting a row: stores the edited record, then loads the selected one.
+  // False (the edited record stays selected) when a box was refused.
+  bool selectRow(int row);
+
+  // The ten records as stored so far.
+  const std::array<SparRecord, kSparCount>& records() const { return records_; }
+
+  // "OK": stores the edited record, copies the ten records back into the
+  // panel, marks the project modified when they changed and redraws. False
+  // (the dialog stays open, the panel unchanged) when a box was refused.
+  bool ok();
+  // "Cancel": nothing changes.
+  void cancel() {}
+
+ private:
+  static constexpr std::size_t kNumbers = 5;  // TipWidth .. Distance
+  static std::size_t numberIndex(SparField field);
+
+  void load(int row);
+  bool store();
+  bool readNumber(SparField field, double& value);
+  void updateDerived();
+  double liveNumber(SparField field) const;
+  void setNumber(SparField field, double value);
+
+  CT1Doc& doc_;
+  UserPrompt& prompt_;
+  int panelIndex_ = 0;
+  double rootChord_ = 0.0;
+  double tipChord_ = 0.0;
+  std::array<SparRecord, kSparCount> records_{};
+  int row_ = 0;
+
+  bool active_ = false;
+  bool distanceInPercent_ = false;
+  std::string label_;
+  int type_ = 1;
+  int widthMode_ = 0;
+  int thicknessMode_ = 0;
+  std::array<std::string, kNumbers> texts_;
+  std::array<std::string, kNumbers> shownTexts_;  // as loaded or derived
+  std::array<double, kNumbers> shownValues_{};    // the values those texts stand for
+  SparField focus_ = SparField::None;
+};
+
+}  // namespace orva
