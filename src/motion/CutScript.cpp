@@ -329,7 +329,11 @@ void CutScriptReader::handleMove(const CutScriptMoveLine& values, const std::str
                                     before.XD - table.ZeroX, before.YD - table.ZeroY};
     start_ = values;
     env_.planner.SetPlannerPosition(values.XG, values.YG, values.XD, values.YD);
-    return;
+    // The first move line declares where the wire is. Written by this program
+    // it is the heating pause of the cut: a duration on it is kept as a pause
+    // at the start position, so a replayed cut does not enter the foam with a
+    // cold wire.
+    if (!(values.T > 0.0)) return;
   }
   if (moves_.size() >= limits_.maxMoves) {
     tooLong(label);

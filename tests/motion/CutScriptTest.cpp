@@ -281,7 +281,8 @@ TEST(CutScriptRoundTrip, ReplaysTheTargetsAndDurationsRelativeToTheZeroOfAnother
   a.config.foams.cutSpeed = 5.0;
   p.SetPlannerPosition(10.0, 20.0, 10.0, 20.0);
   MoveList list;
-  // The first move's target declares the start of the replay.
+  // The first move's target declares the start of the replay; its duration
+  // (the heating pause of a written cut) stays a pause there.
   list.push_back(planned(p.PlanScriptMove(10.0, 20.0, 10.0, 20.0, 0.25, "pause")));
   list.push_back(planned(p.PlanScriptMove(40.5, 20.0, 60.25, 30.0, 3.2345678, "towers")));
   // A block cut: tower targets projected from the faces, a duration from the speed.
@@ -307,10 +308,10 @@ TEST(CutScriptRoundTrip, ReplaysTheTargetsAndDurationsRelativeToTheZeroOfAnother
 
   std::optional<MoveList> replay = parseCutScript(b.env, readFile(script), "round.cut");
   ASSERT_TRUE(replay);
-  ASSERT_EQ(replay->size(), original.size() - 1);
+  ASSERT_EQ(replay->size(), original.size());
   for (std::size_t i = 0; i < replay->size(); ++i) {
     const CutMove& r = (*replay)[i];
-    const CutMove& o = original[i + 1];
+    const CutMove& o = original[i];
     SCOPED_TRACE(o.label);
     EXPECT_NEAR(r.XG, o.XG + shiftX, 1e-6);
     EXPECT_NEAR(r.YG, o.YG + shiftY, 1e-6);
@@ -318,11 +319,12 @@ TEST(CutScriptRoundTrip, ReplaysTheTargetsAndDurationsRelativeToTheZeroOfAnother
     EXPECT_NEAR(r.YD, o.YD + shiftY, 1e-6);
     EXPECT_NEAR(r.duration, o.duration, 5e-7);
   }
-  EXPECT_EQ((*replay)[0].label, "Script file round.cut, line 7");
-  EXPECT_EQ((*replay)[3].label, "Tempo");
+  EXPECT_EQ((*replay)[0].label, "Tempo");
+  EXPECT_EQ((*replay)[1].label, "Script file round.cut, line 7");
+  EXPECT_EQ((*replay)[4].label, "Tempo");
 
   // On the machine: every axis ends its net travel in whole steps, and the
-  // time is that of the moves after the start declaration.
+  // time is that of every move, the start pause included.
   b.planner.ResetPlanner();
   b.prompt.queueAnswer(Answer::Ok);
   ASSERT_TRUE(RunCutScriptFile(b.env, b.executor, script));
@@ -332,7 +334,7 @@ TEST(CutScriptRoundTrip, ReplaysTheTargetsAndDurationsRelativeToTheZeroOfAnother
   EXPECT_EQ(s[Axis::XD].commandedSteps, (45.75 - 10.0) * 32);
   EXPECT_EQ(s[Axis::YD].commandedSteps, (35.125 - 20.0) * 32);
   double seconds = 0.0;
-  for (std::size_t i = 1; i < original.size(); ++i) seconds += original[i].duration;
+  for (const CutMove& move : original) seconds += move.duration;
   EXPECT_NEAR(s.elapsedMs, seconds * 1000.0, 4 * 0.5);
   // The planner ends where the script ended, on the other table's zero.
   EXPECT_NEAR(b.planner.towers().XD, 45.75 + other.ZeroX, 1e-9);
