@@ -6,6 +6,7 @@
 
 #include "cli/AirfoilCommand.h"
 #include "cli/CliSupport.h"
+#include "cli/CutCommands.h"
 #include "cli/GcodeCommand.h"
 #include "cli/ProjectCommands.h"
 #include "cli/ReplayCommand.h"
@@ -27,6 +28,8 @@ constexpr Command kCommands[] = {
     {"info", "Print a project file (.cnc) as JSON", orva::cli::runInfoCommand},
     {"build", "Create a project file from its JSON form", orva::cli::runBuildCommand},
     {"export", "Write the text export of a project's panel", orva::cli::runExportCommand},
+    {"survey", "Estimate the cut of a panel: top speed, time, heat", orva::cli::runSurveyCommand},
+    {"cut", "Write the cut of a panel as a cut script or G-code", orva::cli::runCutCommand},
     {"replay", "Run a cut script on the simulated machine", orva::cli::runReplayCommand},
     {"gcode", "Write a cut script as G-code for a four-axis controller",
      orva::cli::runGcodeCommand},

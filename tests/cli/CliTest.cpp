@@ -309,6 +309,60 @@ TEST_F(CliTest, GcodeWritesAScriptForAController) {
   EXPECT_EQ(run("gcode --dialect mach3" + common).exitCode, 2);
 }
 
+TEST_F(CliTest, SurveyCutAndReplayAPanelEndToEnd) {
+  const fs::path data = dir_ / "data";
+  fs::create_directories(data);
+  const fs::path wing = writeFile("wing.json", R"({"foamName": "Poly expans\u00e9",
+    "panels": [{"span": 400, "offsetX0": 40, "differentRootTip": true, "sweep": 20,
+      "root": {"chord": 220, "naca": "2412"},
+      "tip": {"chord": 160, "washout": 2, "naca": "2410"}}]})");
+  const fs::path project = dir_ / "wing.cnc";
+  ASSERT_EQ(run("build '" + wing.string() + "' -o '" + project.string() + "'").exitCode, 0);
+  const std::string common = " '" + project.string() + "' --data-dir '" + data.string() + "'";
+
+  const CliRun survey = run("survey" + common);
+  ASSERT_EQ(survey.exitCode, 0) << survey.err;
+  const auto found = survey.json();
+  EXPECT_EQ(found["error"], "");
+  // The built-in table's motors allow at most 1000 / (48 x 5) = 4.1667 mm/s on
+  // an axis; the surveyed speed is below it and truncated to two decimals.
+  const double maxSpeed = found["maxSpeed"].get<double>();
+  EXPECT_GT(maxSpeed, 0.5);
+  EXPECT_LT(maxSpeed, 4.17);
+  EXPECT_DOUBLE_EQ(maxSpeed * 100.0, std::trunc(maxSpeed * 100.0 + 1e-9));
+  EXPECT_FALSE(found["limitingMove"].get<std::string>().empty());
+  EXPECT_EQ(found["entraxe"], 1500);
+  EXPECT_EQ(found["leftDistance"], 375.0);  // right wing: the root axis offset
+  EXPECT_EQ(found["span"], 400.0);
+  EXPECT_GT(found["moves"].get<int>(), 100);
+
+  const fs::path script = dir_ / "wing.cut";
+  const CliRun cut = run("cut --speed max" + common + " -o '" + script.string() + "'");
+  ASSERT_EQ(cut.exitCode, 0) << cut.err;
+  const CliRun replay =
+      run("replay --yes --json '" + script.string() + "' --data-dir '" + data.string() + "'");
+  ASSERT_EQ(replay.exitCode, 0) << replay.err;
+  const auto ran = replay.json();
+  // The cut ends where it started: back at the machine zero on every axis.
+  for (const char* axis : {"XG", "YG", "XD", "YD"}) {
+    EXPECT_NEAR(ran["final"][axis].get<double>(), 0.0, 1.0 / 48) << axis;
+  }
+  EXPECT_NEAR(ran["plannedTime"].get<double>(), found["totalTime"].get<double>(), 1e-3);
+  EXPECT_NEAR(ran["machineTime"].get<double>(), ran["plannedTime"].get<double>(), 0.01);
+
+  // Faster than the motors allow: refused with the planner's message.
+  const CliRun tooFast = run("cut --speed 50" + common + " -o '" + script.string() + "'");
+  EXPECT_EQ(tooFast.exitCode, 1);
+  EXPECT_NE(tooFast.err.find("Speed above step motor limit"), std::string::npos) << tooFast.err;
+
+  const fs::path gcode = dir_ / "wing.ngc";
+  ASSERT_EQ(run("cut --speed max --format gcode --dialect linuxcnc" + common + " -o '" +
+                gcode.string() + "'")
+                .exitCode,
+            0);
+  EXPECT_NE(readAll(gcode).find("G21 G90 G93"), std::string::npos);
+}
+
 TEST_F(CliTest, UnknownCommandsAndHelp) {
   EXPECT_EQ(run("frobnicate").exitCode, 2);
   const CliRun help = run("--help");
