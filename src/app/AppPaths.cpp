@@ -1,0 +1,64 @@
+#include "app/AppPaths.h"
+
+#include <QCoreApplication>
+#include <QStandardPaths>
+#include <QString>
+#include <system_error>
+
+#include "app/AppSettings.h"
+
+namespace orva {
+
+namespace fs = std::filesystem;
+
+fs::path defaultDataDirectory() {
+  fs::path base =
+      QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString();
+  // Without any home directory Qt gives nothing; the root directory is then
+  // the only place left (the files cannot be written there, as before).
+  if (base.empty()) base = "/";
+  return base / std::string(kSettingsOrganization) / std::string(kSettingsApplication);
+}
+
+std::vector<fs::path> installedSoundDirectories() {
+  std::vector<fs::path> directories;
+  if (QCoreApplication::instance() != nullptr) {
+    const fs::path bin = QCoreApplication::applicationDirPath().toStdString();
+    directories.push_back((bin.parent_path() / "share" / "orva" / "sounds").lexically_normal());
+  }
+  directories.emplace_back(ORVA_INSTALL_SOUND_DIR);
+  directories.emplace_back(ORVA_SOURCE_SOUND_DIR);
+  return directories;
+}
+
+std::string resolveSoundFile(std::string_view name, const fs::path& dataDirectory,
+                             const std::vector<fs::path>& soundDirectories) {
+  const fs::path file{std::string(name)};
+  if (name.empty() || file.is_absolute()) return std::string(name);
+  std::error_code error;
+  const fs::path inData = dataDirectory / file;
+  if (fs::is_regular_file(inData, error)) return inData.string();
+  for (const fs::path& directory : soundDirectories) {
+    const fs::path candidate = directory / file;
+    if (fs::is_regular_file(candidate, error)) return candidate.string();
+  }
+  return inData.string();
+}
+
+std::string withoutTrailingSeparator(std::string_view directory) {
+  std::string text(directory);
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
+}
+
+std::string directoryOfChosenFile(std::string_view chosenPath) {
+  // A path ending with a separator already names a directory.
+  if (!chosenPath.empty() && chosenPath.back() == '/') return withoutTrailingSeparator(chosenPath);
+  const std::string path(chosenPath);
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return {};  // a bare file name: no directory part
+  if (slash == 0) return "/";
+  return withoutTrailingSeparator(std::string_view(path).substr(0, slash));
+}
+
+}  // namespace orva

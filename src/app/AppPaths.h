@@ -1,0 +1,39 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orva {
+
+// The per-user application data directory: the generic data location of the
+// user (~/.local/share on Linux) followed by the organisation and application
+// of the settings store. Used as the data directory when the settings name
+// none; not created here.
+std::filesystem::path defaultDataDirectory();
+
+// The directories holding the sounds shipped with the program, in search
+// order: the share directory beside the running program (<prefix>/bin/.. when
+// a QCoreApplication exists), the installed share directory, then the source
+// tree's share/sounds (running from a build directory).
+std::vector<std::filesystem::path> installedSoundDirectories();
+
+// The file to play for a sound setting. An absolute path, or an empty name,
+// is taken as it stands. A relative name is looked up in the data directory,
+// then in each of `soundDirectories`; the first regular file found is
+// returned. When none holds it, the data directory's path is returned (the
+// place the user is told to put it), so the failure names a sensible file.
+std::string resolveSoundFile(std::string_view name, const std::filesystem::path& dataDirectory,
+                             const std::vector<std::filesystem::path>& soundDirectories);
+
+// A directory as it is stored in the settings: without trailing separators,
+// except for the root directory itself ("/").
+std::string withoutTrailingSeparator(std::string_view directory);
+
+// The directory of a file chosen in a file dialog, stored as above:
+// "/data/wings/w.cnc" gives "/data/wings", "/w.cnc" gives "/". A path ending
+// with a separator (what a directory chooser may return) is that directory.
+std::string directoryOfChosenFile(std::string_view chosenPath);
+
+}  // namespace orva

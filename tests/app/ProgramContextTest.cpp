@@ -1,0 +1,375 @@
+#include <gtest/gtest.h>
+
+#include <QSettings>
+
+#include "AppTestSupport.h"
+#include "app/DirectoriesForm.h"
+#include "app/ProgramContext.h"
+#include "common/ScriptedPrompt.h"
+#include "driver/SimulatedMachine.h"
+
+namespace orva {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::fileNames;
+using testing::lines;
+using testing::readFile;
+using testing::RecordingSound;
+using testing::RecordingStatus;
+using testing::TempDir;
+using testing::writeFile;
+
+const std::set<std::string> kDefaultTableFiles = {"TableNames.bd", "Default_table.bd",
+                                                  "Default_foam.bd"};
+
+// One run of the program against a settings file and a per-user data
+// directory inside a temporary directory.
+struct Session {
+  explicit Session(const TempDir& dir, ProgramOptions options = {})
+      : context(prompt, sound, status, withTestPaths(dir, std::move(options))) {}
+
+  static ProgramOptions withTestPaths(const TempDir& dir, ProgramOptions options) {
+    options.settingsFile = dir / "settings.ini";
+    options.defaultDataDirectory = dir / "userdata";
+    options.soundDirectories = std::vector<fs::path>{dir / "shipped"};
+    return options;
+  }
+
+  ScriptedPrompt prompt;
+  RecordingSound sound;
+  RecordingStatus status;
+  ProgramContext context;
+};
+
+// The values of the settings group as stored, key by key.
+std::map<std::string, std::string> storedValues(const fs::path& ini) {
+  QSettings store(QString::fromStdString(ini.string()), QSettings::IniFormat);
+  store.beginGroup("CncConfig");
+  std::map<std::string, std::string> values;
+  for (const QString& key : store.childKeys()) {
+    values[key.toStdString()] = store.value(key).toString().toStdString();
+  }
+  return values;
+}
+
+void firstRun(const TempDir& dir) {
+  Session run(dir);
+  run.context.start();
+  ASSERT_TRUE(run.context.shutdown().ok());
+}
+
+TEST(ProgramContext, FirstRunWithEmptySettingsUsesDefaultsAndCreatesTheDataFilesAtExit) {
+  TempDir dir;
+  const fs::path data = dir / "userdata";
+  Session run(dir);
+  ProgramContext& context = run.context;
+  context.start();
+
+  EXPECT_EQ(context.settings.SonFinDec, "Bravo.wav");
+  EXPECT_EQ(context.settings.RepProfil, "");
+  EXPECT_EQ(context.settings.RepProjet, "");
+  EXPECT_EQ(context.settings.RepIns, data.string());  // not "/": the per-user data directory
+  EXPECT_EQ(context.settings.Port, 0);
+  EXPECT_EQ(context.machine.dataDirectory, data);
+  EXPECT_EQ(context.machine.currentTable, "Default");
+  EXPECT_EQ(context.machine.foams.CurrentFoamName(), "Poly expansé");
+  EXPECT_EQ(context.machine.table.Entraxe, 1500);  // built-in table
+  EXPECT_EQ(context.machine.tables.listedNames(), std::vector<std::string>{"Default"});
+  EXPECT_EQ(run.status.texts, std::vector<std::string>{"Default"});
+  EXPECT_TRUE(context.driver.isOpen());
+  EXPECT_TRUE(run.prompt.messages().empty());
+  ASSERT_NE(context.document, nullptr);
+  EXPECT_EQ(context.document->panels.size(), 1U);
+  // The directory is there for every save point, but nothing is written before exit.
+  EXPECT_TRUE(fs::is_directory(data));
+  EXPECT_TRUE(fileNames(data).empty());
+  EXPECT_FALSE(fs::exists(dir / "settings.ini"));
+
+  const SaveReport report = context.shutdown();
+  EXPECT_TRUE(report.ok());
+  EXPECT_FALSE(context.driver.isOpen());
+  EXPECT_EQ(fileNames(data), kDefaultTableFiles);
+
+  const std::vector<std::string> list = lines(readFile(data / "TableNames.bd"));
+  ASSERT_EQ(list.size(), 20U);
+  EXPECT_EQ(list[0], "Default");
+  for (std::size_t i = 1; i < list.size(); ++i) EXPECT_EQ(list[i], "") << i;
+  const std::vector<std::string> table = lines(readFile(data / "Default_table.bd"));
+  ASSERT_EQ(table.size(), 22U);
+  EXPECT_EQ(table[0], "TableInv 0");
+  EXPECT_EQ(table[2], "Tempo 0.500000");
+  // "Poly expansé" in Windows-1252: é is the single byte 0xE9.
+  EXPECT_NE(readFile(data / "Default_foam.bd").find("Poly expans\xE9"), std::string::npos);
+
+  const auto stored = storedValues(dir / "settings.ini");
+  const std::map<std::string, std::string> expected = {{"SonFinDec", "Bravo.wav"},
+                                                       {"RepProfil", ""},
+                                                       {"RepProjet", ""},
+                                                       {"RepIns", data.string()},
+                                                       {"TypeBloc", "Poly expansé"},
+                                                       {"CurrentTable", "Default"},
+                                                       {"Backend", "simulated"}};
+  EXPECT_EQ(stored, expected);  // every value but Port
+}
+
+TEST(ProgramContext, SecondRunReadsTheFilesAndRewritesOnlyWhatChanged) {
+  TempDir dir;
+  firstRun(dir);
+  const fs::path data = dir / "userdata";
+
+  {
+    Session run(dir);
+    run.context.start();
+    // Choosing another foam changes the setting, not the foam file.
+    ASSERT_TRUE(run.context.machine.foams.SelectFoam("Dépron"));
+    EXPECT_TRUE(run.context.shutdown().ok());
+  }
+  EXPECT_EQ(fileNames(data), kDefaultTableFiles);  // no rewrite, so no .bak
+  EXPECT_EQ(storedValues(dir / "settings.ini")["TypeBloc"], "Dépron");
+
+  {
+    Session run(dir);
+    run.context.start();
+    EXPECT_EQ(run.context.machine.foams.CurrentFoamName(), "Dépron");
+    run.context.machine.table.Entraxe = 800;
+    run.context.machine.table.tableModified = true;
+    EXPECT_TRUE(run.context.shutdown().ok());
+  }
+  std::set<std::string> withBackup = kDefaultTableFiles;
+  withBackup.insert("Default_table.bd.bak");
+  EXPECT_EQ(fileNames(data), withBackup);
+  EXPECT_NE(readFile(data / "Default_table.bd").find("Entraxe 800\n"), std::string::npos);
+}
+
+TEST(ProgramContext, TypeBlocNamingNoFoamLeavesNoCurrentFoam) {
+  TempDir dir;
+  firstRun(dir);
+  writeFile(dir / "settings.ini", "[CncConfig]\nTypeBloc=Styrodur 3035\n");
+
+  Session run(dir);
+  run.context.start();
+  EXPECT_EQ(run.context.machine.foams.CurrentFoamName(), "");
+  EXPECT_EQ(run.context.machine.foams.currentRecord(), nullptr);
+  EXPECT_EQ(run.context.machine.foams.records.size(), 3U);  // the file's foams are there
+  EXPECT_EQ(run.context.machine.foams.cutSpeed, 0.0);
+}
+
+TEST(ProgramContext, ChangedPortIsLostAtTheNextStart) {
+  TempDir dir;
+  writeFile(dir / "settings.ini", "[CncConfig]\nPort=2\n");
+  {
+    Session run(dir);
+    run.context.start();
+    EXPECT_EQ(run.context.settings.Port, 2);
+    run.context.settings.Port = 3;  // chosen in the table configuration dialog
+    EXPECT_TRUE(run.context.shutdown().ok());
+  }
+  EXPECT_EQ(storedValues(dir / "settings.ini")["Port"], "2");
+  Session next(dir);
+  next.context.start();
+  EXPECT_EQ(next.context.settings.Port, 2);
+}
+
+TEST(ProgramContext, ExplicitRootDataDirectoryIsKept) {
+  TempDir dir;
+  writeFile(dir / "settings.ini", "[CncConfig]\nRepIns=/\n");
+  Session run(dir);
+  run.context.LoadSettings();  // reading only: nothing is written to "/"
+  EXPECT_EQ(run.context.settings.RepIns, "/");
+  EXPECT_EQ(run.context.machine.dataDirectory, fs::path("/"));
+  EXPECT_FALSE(fs::exists(dir / "userdata"));
+}
+
+SaveReport editFiles(ProgramContext& context, const std::function<void(DirectoriesForm&)>& edit) {
+  return context.EditFileSettings([&](DirectoriesForm& form) {
+    edit(form);
+    form.done();
+  });
+}
+
+TEST(ProgramContext, ChangingOnlyTheSoundOrADialogDirectoryTouchesNoDataFile) {
+  TempDir dir;
+  firstRun(dir);
+  const fs::path data = dir / "userdata";
+  const std::string tableBefore = readFile(data / "Default_table.bd");
+  writeFile(dir / "shipped" / "Gong.wav", "RIFF");
+
+  Session run(dir);
+  ProgramContext& context = run.context;
+  context.start();
+  context.machine.table.Entraxe = 900;  // pending changes stay pending
+  context.machine.table.tableModified = true;
+  context.machine.foams.SetFoamModified(true);
+  context.machine.tables.namesModified = true;
+
+  const SaveReport report = editFiles(context, [](DirectoriesForm& form) {
+    form.editText(DirectoriesField::FinishedCuttingSound, "Gong.wav");
+    form.editText(DirectoriesField::ProfileDirectory, "/data/profils/");
+    form.editText(DirectoriesField::ProjectDirectory, "/data/projets");
+  });
+  EXPECT_TRUE(report.ok());
+  EXPECT_EQ(fileNames(data), kDefaultTableFiles);
+  EXPECT_EQ(readFile(data / "Default_table.bd"), tableBefore);
+  EXPECT_EQ(context.machine.table.Entraxe, 900);
+  EXPECT_TRUE(context.machine.table.tableModified);
+
+  // The parts that copy settings follow at once.
+  EXPECT_EQ(context.settings.SonFinDec, "Gong.wav");
+  EXPECT_EQ(context.cut.endOfCutSound, (dir / "shipped" / "Gong.wav").string());
+  EXPECT_EQ(context.project.profileDirectory, "/data/profils");
+  EXPECT_EQ(context.project.projectDirectory, "/data/projets");
+  EXPECT_EQ(context.cut.projectDirectory, "/data/projets");
+}
+
+TEST(ProgramContext, ChangingTheDataDirectoryToAnEmptyOneSavesToTheOldAndUsesBuiltIns) {
+  TempDir dir;
+  firstRun(dir);
+  const fs::path oldData = dir / "userdata";
+  const fs::path newData = dir / "atelier";
+  fs::create_directories(newData);
+
+  Session run(dir);
+  ProgramContext& context = run.context;
+  context.start();
+  context.machine.table.Entraxe = 800;
+  context.machine.table.tableModified = true;
+  context.machine.tables.tableNames[1] = "Petite";
+  context.machine.tables.namesModified = true;
+
+  ASSERT_TRUE(editFiles(context, [&](DirectoriesForm& form) {
+                form.editText(DirectoriesField::InstallationDirectory, newData.string() + "/");
+              }).ok());
+
+  // Pending changes went to the old directory.
+  EXPECT_NE(readFile(oldData / "Default_table.bd").find("Entraxe 800\n"), std::string::npos);
+  EXPECT_EQ(lines(readFile(oldData / "TableNames.bd"))[1], "Petite");
+  // The new directory is used, with built-in values, and stays empty until exit.
+  EXPECT_EQ(context.settings.RepIns, newData.string());
+  EXPECT_EQ(context.machine.dataDirectory, newData);
+  EXPECT_EQ(context.machine.table.Entraxe, 1500);
+  EXPECT_EQ(context.machine.foams.CurrentFoamName(), "Poly expansé");
+  EXPECT_EQ(context.machine.tables.tableNames[0], "Default");
+  EXPECT_EQ(context.machine.tables.tableNames[1], "Petite");  // other slots are kept
+  EXPECT_TRUE(fileNames(newData).empty());
+
+  ASSERT_TRUE(context.shutdown().ok());
+  EXPECT_EQ(fileNames(newData), kDefaultTableFiles);
+  EXPECT_NE(readFile(newData / "Default_table.bd").find("Entraxe 1500\n"), std::string::npos);
+  EXPECT_EQ(storedValues(dir / "settings.ini")["RepIns"], newData.string());
+
+  // Back to the old directory: its files are read.
+  Session next(dir);
+  next.context.start();
+  ASSERT_TRUE(editFiles(next.context, [&](DirectoriesForm& form) {
+                form.editText(DirectoriesField::InstallationDirectory, oldData.string());
+              }).ok());
+  EXPECT_EQ(next.context.machine.table.Entraxe, 800);
+  EXPECT_FALSE(next.context.machine.table.tableModified);
+  EXPECT_EQ(next.context.machine.tables.listedNames(),
+            (std::vector<std::string>{"Default", "Petite"}));
+}
+
+TEST(ProgramContext, RunOnlyDataDirectoryAndTableAreNotWrittenBack) {
+  TempDir dir;
+  const fs::path scratch = dir / "scratch";
+  fs::create_directories(scratch);
+  writeFile(dir / "settings.ini", "[CncConfig]\nRepIns=" + (dir / "userdata").string() +
+                                      "\nCurrentTable=Default\nTypeBloc=Dépron\n");
+  {
+    ProgramOptions options;
+    options.dataDirectory = scratch;
+    options.tableName = "Essai";
+    Session run(dir, options);
+    run.context.start();
+    EXPECT_EQ(run.context.machine.dataDirectory, scratch);
+    EXPECT_EQ(run.context.machine.currentTable, "Essai");
+    EXPECT_EQ(run.status.texts, std::vector<std::string>{"Essai"});
+    EXPECT_TRUE(run.context.shutdown().ok());
+  }
+  // The data went to the directory in use, the settings kept their values.
+  EXPECT_TRUE(fs::exists(scratch / "Essai_table.bd"));
+  EXPECT_TRUE(fs::exists(scratch / "Essai_foam.bd"));
+  auto stored = storedValues(dir / "settings.ini");
+  EXPECT_EQ(stored["RepIns"], (dir / "userdata").string());
+  EXPECT_EQ(stored["CurrentTable"], "Default");
+  EXPECT_EQ(stored["TypeBloc"], "Dépron");
+
+  // A table made current during a run with only the table given is kept.
+  {
+    ProgramOptions options;
+    options.tableName = "Essai";
+    Session run(dir, options);
+    run.context.start();
+    EXPECT_TRUE(run.context.makeTableCurrent("Atelier"));
+    EXPECT_EQ(run.status.texts.back(), "Atelier");
+    EXPECT_TRUE(run.context.shutdown().ok());
+  }
+  stored = storedValues(dir / "settings.ini");
+  EXPECT_EQ(stored["CurrentTable"], "Atelier");
+  EXPECT_EQ(stored["RepIns"], (dir / "userdata").string());
+}
+
+TEST(ProgramContext, SimulatedMachineFollowsTheCurrentTable) {
+  TempDir dir;
+  const fs::path data = dir / "userdata";
+  // 96 steps per revolution on a 0.5 mm screw: 192 steps per mm.
+  writeFile(data / "Rapide_table.bd",
+            "Tempo 0.25\nXNtour 96\nXPas 0.5\nXPasInvSens 4\nYNtour 200\nYPas 2.0\n");
+  // A hand-edited table the machine cannot run with.
+  writeFile(data / "Cassee_table.bd", "Tempo 0\nXNtour 0\nXPas 1.0\nYPasInvSens -3\n");
+
+  Session run(dir);
+  ProgramContext& context = run.context;
+  context.start();
+  auto* machine = dynamic_cast<SimulatedMachine*>(&context.driver.device());
+  ASSERT_NE(machine, nullptr);
+  EXPECT_DOUBLE_EQ(machine->params().xStepsPerMm, 48.0);  // built-in table: 48 / 1.0
+
+  ASSERT_TRUE(context.makeTableCurrent("Rapide"));
+  SimulatedMachineParams params = machine->params();
+  EXPECT_DOUBLE_EQ(params.tempoMs, 0.25);
+  EXPECT_DOUBLE_EQ(params.xStepsPerMm, 192.0);
+  EXPECT_DOUBLE_EQ(params.yStepsPerMm, 100.0);
+  EXPECT_EQ(params.xBacklashSteps, 4);
+
+  ASSERT_TRUE(context.makeTableCurrent("Cassee"));
+  params = machine->params();
+  EXPECT_DOUBLE_EQ(params.tempoMs, 0.25);       // unusable: kept
+  EXPECT_DOUBLE_EQ(params.xStepsPerMm, 192.0);  // unusable: kept
+  EXPECT_DOUBLE_EQ(params.yStepsPerMm, 100.0);  // Y untouched by the file
+  EXPECT_EQ(params.yBacklashSteps, 0);          // negative backlash counts as none
+}
+
+TEST(ProgramContext, BackendComesFromTheSettingsAndAnUnknownOneCannotBeOpened) {
+  TempDir dir;
+  writeFile(dir / "settings.ini", "[CncConfig]\nBackend=parport\n");
+  {
+    Session run(dir);
+    run.context.start();
+    EXPECT_FALSE(run.context.driver.isOpen());
+    EXPECT_EQ(dynamic_cast<SimulatedMachine*>(&run.context.driver.device()), nullptr);
+    EXPECT_EQ(run.prompt.messages(), std::vector<std::string>{"Error in loading driver"});
+    EXPECT_TRUE(run.context.shutdown().ok());  // start-up and exit go on
+  }
+  EXPECT_EQ(storedValues(dir / "settings.ini")["Backend"], "parport");
+}
+
+TEST(ProgramContext, FailedWritesAreReported) {
+  TempDir dir;
+  // The data directory is a file: no data file can be written in it.
+  writeFile(dir / "blocked", "");
+  writeFile(dir / "settings.ini", "[CncConfig]\nRepIns=" + (dir / "blocked").string() + "\n");
+  Session run(dir);
+  run.context.start();
+  const SaveReport report = run.context.shutdown();
+  EXPECT_TRUE(report.settingsWritten);
+  EXPECT_FALSE(report.ok());
+  const std::vector<fs::path> expected = {dir / "blocked" / "Default_foam.bd",
+                                          dir / "blocked" / "Default_table.bd",
+                                          dir / "blocked" / "TableNames.bd"};
+  EXPECT_EQ(report.unsavedFiles, expected);
+}
+
+}  // namespace
+}  // namespace orva
