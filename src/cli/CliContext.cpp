@@ -2,10 +2,9 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <iostream>
 
-#include "driver/SimulatedMachine.h"
+#include "common/Messages.h"
 
 namespace orva::cli {
 
@@ -47,48 +46,72 @@ std::optional<std::string> CliPrompt::chooseSaveFile(const FileDialogRequest&) {
   return file;
 }
 
-namespace {
+TerminalStatus::TerminalStatus() : enabled_(::isatty(STDERR_FILENO) != 0) {}
 
-SimulatedMachineParams machineParamsFor(const TableConfig& table) {
-  SimulatedMachineParams params;
-  // The simulated machine refuses values it cannot run with; a hand-edited
-  // table keeps the defaults here and the planner reports the bad values.
-  if (table.Tempo > 0) params.tempoMs = table.Tempo;
-  if (table.XNtour > 0 && table.XPas > 0) params.xStepsPerMm = table.XNtour / table.XPas;
-  if (table.YNtour > 0 && table.YPas > 0) params.yStepsPerMm = table.YNtour / table.YPas;
-  params.xBacklashSteps = std::max(0, table.XPasInvSens);
-  params.yBacklashSteps = std::max(0, table.YPasInvSens);
-  return params;
+TerminalStatus::~TerminalStatus() {
+  if (enabled_ && shown_) std::cerr << '\n';
 }
 
-}  // namespace
+void TerminalStatus::setStatusText(std::string_view text) {
+  if (!enabled_) return;
+  std::cerr << "\r\033[K" << text << std::flush;
+  shown_ = true;
+}
 
-CliContext::CliContext(const std::optional<std::filesystem::path>& dataDirectory)
-    : driver(std::make_unique<SimulatedMachine>(), prompt),
-      machine(driver, prompt),
-      project{prompt, machine, {}, {}} {
+void addSettingsOptions(QCommandLineParser& parser) {
+  parser.addOptions({
+      {QStringLiteral("settings"),
+       QStringLiteral("Settings file (INI) to use instead of the user's settings."),
+       QStringLiteral("FILE")},
+      {QStringLiteral("data-dir"),
+       QStringLiteral("Data directory (table list, table and foam files) for this run."),
+       QStringLiteral("DIR")},
+      {QStringLiteral("table"), QStringLiteral("Cutting table to use for this run."),
+       QStringLiteral("NAME")},
+  });
+}
+
+ProgramOptions settingsOptions(const QCommandLineParser& parser) {
+  ProgramOptions options;
+  if (parser.isSet(QStringLiteral("settings"))) {
+    options.settingsFile = parser.value(QStringLiteral("settings")).toStdString();
+  }
+  if (parser.isSet(QStringLiteral("data-dir"))) {
+    options.dataDirectory = parser.value(QStringLiteral("data-dir")).toStdString();
+  }
+  if (parser.isSet(QStringLiteral("table"))) {
+    options.tableName = parser.value(QStringLiteral("table")).toStdString();
+  }
+  return options;
+}
+
+CliContext::CliContext(ProgramOptions options)
+    : program(prompt, sound, status, std::move(options)),
+      machine(program.machine),
+      driver(program.driver) {
   prompt.interactive = ::isatty(STDIN_FILENO) != 0 && ::isatty(STDERR_FILENO) != 0;
-  if (dataDirectory) {
-    // The program's start-up sequence on that directory, then the files are
-    // written as the program's exit would, so a table or foam file that was
-    // missing exists from now on (a script naming the table finds it).
-    machine.dataDirectory = *dataDirectory;
-    machine.tables.ReadTableNames(*dataDirectory);
-    std::string foam = machine.savedFoamName;
-    machine.foams.LoadFoams(*dataDirectory, FoamFileName(machine.currentTable), foam);
-    OpenTableConfig(machine.table, *dataDirectory, TableFileName(machine.currentTable), true);
-    machine.saveCurrentTable();
-    machine.tables.SaveTableNames(*dataDirectory, "TableNames.bd");
-  } else {
-    std::string current = machine.savedFoamName;
-    machine.foams.LoadFoamsFromText("", current);  // the built-in foams
-  }
-  if (auto* simulated = dynamic_cast<SimulatedMachine*>(&driver.device())) {
-    simulated->setParams(machineParamsFor(machine.table));
-  }
-  driver.OpenDriver();
+  program.start();
+  // A table whose files are missing gets them now rather than at exit, so a
+  // script naming it in this run finds it; a data directory named by the
+  // settings or the options is created when it does not exist yet.
+  std::error_code error;
+  if (!machine.dataDirectory.empty())
+    std::filesystem::create_directories(machine.dataDirectory, error);
+  machine.saveCurrentTable();
 }
 
-CliContext::~CliContext() { driver.CloseDriver(); }
+CliContext::~CliContext() {
+  if (!finished_) program.driver.CloseDriver();
+}
+
+bool CliContext::finish() {
+  finished_ = true;
+  const SaveReport report = program.shutdown();
+  for (const auto& file : report.unsavedFiles) {
+    std::cerr << formatMessage(Msg::FileNotSaved, {file.string(), "write failed"}) << '\n';
+  }
+  if (!report.settingsWritten) std::cerr << "The settings could not be written.\n";
+  return report.ok();
+}
 
 }  // namespace orva::cli

@@ -1,14 +1,14 @@
 #pragma once
 
+#include <QCommandLineParser>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 
+#include "app/ProgramContext.h"
+#include "common/SoundPort.h"
+#include "common/StatusPort.h"
 #include "common/UserPrompt.h"
-#include "config/MachineConfig.h"
-#include "driver/InterfaceDriver.h"
-#include "model/CT1Doc.h"
 
 namespace orva::cli {
 
@@ -17,8 +17,8 @@ namespace orva::cli {
 // made by the command's options and never asked.
 class CliPrompt : public UserPrompt {
  public:
-  bool assumeYes = false;      // --yes: every OK/Cancel question is answered OK
-  bool interactive = false;    // ask on the terminal when not assumed
+  bool assumeYes = false;    // --yes: every OK/Cancel question is answered OK
+  bool interactive = false;  // ask on the terminal when not assumed
 
   void showMessage(std::string_view text, MessageIcon icon) override;
   Answer askOkCancel(std::string_view text, MessageIcon icon) override;
@@ -30,19 +30,55 @@ class CliPrompt : public UserPrompt {
   std::optional<std::string> nextFile;
 };
 
-// The pieces of the program a command works with: the user, the machine (the
-// simulated machine), the table and foam configuration, a project context.
-// With a data directory the current table's files are read from it; without
-// one the built-in table and foams are used and nothing is written.
+// No sound on the command line.
+class SilentSound : public SoundPort {
+ public:
+  bool playAndWait(const std::string&) override { return true; }
+};
+
+// The status bar of a running cut as one line on a terminal.
+class TerminalStatus : public StatusPort {
+ public:
+  TerminalStatus();
+  ~TerminalStatus() override;
+  void setStatusText(std::string_view text) override;
+  void setWaitCursor(bool) override {}
+
+ private:
+  bool enabled_;
+  bool shown_ = false;
+};
+
+// The options every command that needs the user's tables and foams takes.
+void addSettingsOptions(QCommandLineParser& parser);
+// Reads them (after parsing).
+ProgramOptions settingsOptions(const QCommandLineParser& parser);
+
+// The program as a command runs it: the user's settings (or --settings FILE),
+// the data directory and current table they name (or --data-dir / --table for
+// this run), the driver (the simulated machine by default), the planner, the
+// cut environment. Started on construction. The current table's table and
+// foam files that are missing are written at once, so a script or a later run
+// finds them; the settings themselves are written only by finish().
 class CliContext {
  public:
-  explicit CliContext(const std::optional<std::filesystem::path>& dataDirectory = std::nullopt);
+  explicit CliContext(ProgramOptions options = {});
   ~CliContext();
 
+  // The program's exit sequence: settings, then the data files that changed.
+  // For commands that change data (a script's table selection). False when a
+  // write failed (reported on stderr).
+  bool finish();
+
   CliPrompt prompt;
-  InterfaceDriver driver;
-  MachineConfig machine;
-  ProjectContext project;
+  SilentSound sound;
+  TerminalStatus status;
+  ProgramContext program;
+  MachineConfig& machine;
+  InterfaceDriver& driver;
+
+ private:
+  bool finished_ = false;
 };
 
 }  // namespace orva::cli

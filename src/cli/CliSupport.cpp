@@ -83,7 +83,8 @@ std::optional<Profile> loadAirfoil(const AirfoilSource& source) {
   }
   if (!source.naca.isEmpty()) {
     auto profile = MakeNaca4(source.naca.toStdString());
-    if (!profile) printError("'" + source.naca.toStdString() + "' is not a NACA four-digit airfoil");
+    if (!profile)
+      printError("'" + source.naca.toStdString() + "' is not a NACA four-digit airfoil");
     return profile;
   }
   Profile profile;
@@ -108,7 +109,8 @@ nlohmann::ordered_json pointsToJson(const PointList& points) {
 
 void printJson(const nlohmann::ordered_json& document, bool compact) {
   // Texts are UTF-8 already; a stray invalid byte must not abort the report.
-  std::cout << document.dump(compact ? -1 : 2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+  std::cout << document.dump(compact ? -1 : 2, ' ', false,
+                             nlohmann::ordered_json::error_handler_t::replace)
             << '\n';
 }
 

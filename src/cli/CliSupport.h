@@ -47,7 +47,9 @@ struct AirfoilSource {
   bool builtIn = false;
   QString naca;
 
-  int given() const { return (file.isEmpty() ? 0 : 1) + (builtIn ? 1 : 0) + (naca.isEmpty() ? 0 : 1); }
+  int given() const {
+    return (file.isEmpty() ? 0 : 1) + (builtIn ? 1 : 0) + (naca.isEmpty() ? 0 : 1);
+  }
 };
 
 // Builds the airfoil, or prints the program's messages for a refused source

@@ -19,21 +19,12 @@ namespace orva::cli {
 
 namespace {
 
-class SilentSound : public SoundPort {
- public:
-  bool playAndWait(const std::string&) override { return true; }
-};
-
 void addPanelCutOptions(QCommandLineParser& parser) {
   parser.addPositionalArgument(QStringLiteral("FILE.cnc"), QStringLiteral("Project file."));
+  addSettingsOptions(parser);
   parser.addOptions({
       {QStringLiteral("panel"), QStringLiteral("Panel to cut, from 1 (default 1)."),
        QStringLiteral("N")},
-      {QStringLiteral("data-dir"),
-       QStringLiteral("Data directory holding the table list, table and foam files."),
-       QStringLiteral("DIR")},
-      {QStringLiteral("table"), QStringLiteral("Table to use (needs --data-dir)."),
-       QStringLiteral("NAME")},
       {QStringLiteral("side"), QStringLiteral("Wing side: right or left."),
        QStringLiteral("right|left")},
       {QStringLiteral("order"), QStringLiteral("Surface cut first: bottom or top."),
@@ -48,8 +39,7 @@ void addPanelCutOptions(QCommandLineParser& parser) {
       {QStringLiteral("ref-lower"), QStringLiteral("Reference lower surface."),
        QStringLiteral("0|1")},
       {QStringLiteral("section-cut"),
-       QStringLiteral("Cut an intermediate section at Z mm from the root."),
-       QStringLiteral("Z")},
+       QStringLiteral("Cut an intermediate section at Z mm from the root."), QStringLiteral("Z")},
       {QStringLiteral("section-ref"),
        QStringLiteral("Section kept by the intermediate cut: root or tip."),
        QStringLiteral("root|tip")},
@@ -78,18 +68,15 @@ int choice(const QCommandLineParser& parser, const char* option,
 
 // The project, panel and machine of one cut, with the options applied.
 struct CutSetup {
-  explicit CutSetup(const std::optional<std::filesystem::path>& dataDir)
-      : context(dataDir),
-        planner(context.machine.table, context.machine.foams, context.prompt),
-        env{planner, context.driver, context.machine, context.prompt, sound, status,
-            {},      "",             "",              {},             {}},
-        doc(context.project) {}
+  explicit CutSetup(ProgramOptions options)
+      : context(std::move(options)),
+        planner(context.program.planner),
+        env(context.program.cut),
+        doc(context.program.project) {}
 
   CliContext context;
-  MovePlanner planner;
-  SilentSound sound;
-  NullStatusPort status;
-  CutEnvironment env;
+  MovePlanner& planner;
+  CutEnvironment& env;
   CT1Doc doc;
   bool speedMax = false;
 };
@@ -102,19 +89,6 @@ std::optional<int> prepare(const QCommandLineParser& parser, CutSetup& setup) {
     return kExitUsage;
   }
   MachineConfig& machine = setup.context.machine;
-  if (parser.isSet(QStringLiteral("table"))) {
-    if (machine.dataDirectory.empty()) {
-      printError("--table needs --data-dir");
-      return kExitUsage;
-    }
-    const std::string name = parser.value(QStringLiteral("table")).toStdString();
-    if (!isSafeTableName(name) || !machine.tableFilePath(name) ||
-        !std::filesystem::exists(*machine.tableFilePath(name))) {
-      printError(formatMessage(Msg::TableDoesNotExist, {name}));
-      return kExitFailure;
-    }
-    machine.switchTable(name);
-  }
   if (!LoadProjectFile(setup.doc, positional.first().toStdString())) return kExitFailure;
 
   CT1Doc& doc = setup.doc;
@@ -172,8 +146,7 @@ std::optional<int> prepare(const QCommandLineParser& parser, CutSetup& setup) {
   if (parser.isSet(QStringLiteral("speed"))) {
     if (parser.value(QStringLiteral("speed")) == QLatin1String("max")) {
       setup.speedMax = true;
-    } else if (!readNumberOption(parser, QStringLiteral("speed"), 0.01, 10000.0,
-                                 foams.cutSpeed)) {
+    } else if (!readNumberOption(parser, QStringLiteral("speed"), 0.01, 10000.0, foams.cutSpeed)) {
       return kExitUsage;
     }
   }
@@ -211,11 +184,7 @@ int runSurveyCommand(const CommandArgs& args) {
   parser.addHelpOption();
   addPanelCutOptions(parser);
   if (!parseOrReport(parser, args)) return kExitUsage;
-  std::optional<std::filesystem::path> dataDir;
-  if (parser.isSet(QStringLiteral("data-dir"))) {
-    dataDir = parser.value(QStringLiteral("data-dir")).toStdString();
-  }
-  CutSetup setup(dataDir);
+  CutSetup setup(settingsOptions(parser));
   if (auto code = prepare(parser, setup)) return *code;
 
   const SurveyOutcome found = survey(setup);
@@ -258,10 +227,10 @@ int runSurveyCommand(const CommandArgs& args) {
 
 int runCutCommand(const CommandArgs& args) {
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral(
-      "Plans the cut of a project's panel and writes it as a cut script (replay it\n"
-      "with 'orva-cli replay') or, with --format gcode, as G-code for a four-axis\n"
-      "controller. The panel's stored cutting choices are the defaults."));
+  parser.setApplicationDescription(
+      QStringLiteral("Plans the cut of a project's panel and writes it as a cut script (replay it\n"
+                     "with 'orva-cli replay') or, with --format gcode, as G-code for a four-axis\n"
+                     "controller. The panel's stored cutting choices are the defaults."));
   parser.addHelpOption();
   addPanelCutOptions(parser);
   parser.addOptions({
@@ -269,7 +238,8 @@ int runCutCommand(const CommandArgs& args) {
       {QStringLiteral("format"), QStringLiteral("Output format: cut (default) or gcode."),
        QStringLiteral("cut|gcode")},
       {QStringLiteral("yes"), QStringLiteral("Answer every question with OK.")},
-      {{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("File to write."),
+      {{QStringLiteral("o"), QStringLiteral("output")},
+       QStringLiteral("File to write."),
        QStringLiteral("OUT")},
   });
   addGcodeOptions(parser);
@@ -278,11 +248,7 @@ int runCutCommand(const CommandArgs& args) {
     printError("cut: give the file to write with -o OUT.cut (or OUT.ngc)");
     return kExitUsage;
   }
-  std::optional<std::filesystem::path> dataDir;
-  if (parser.isSet(QStringLiteral("data-dir"))) {
-    dataDir = parser.value(QStringLiteral("data-dir")).toStdString();
-  }
-  CutSetup setup(dataDir);
+  CutSetup setup(settingsOptions(parser));
   setup.context.prompt.assumeYes = parser.isSet(QStringLiteral("yes"));
   CutOutputOptions& output = setup.env.output;
   output.cutToFile = true;

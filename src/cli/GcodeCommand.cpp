@@ -14,15 +14,6 @@
 
 namespace orva::cli {
 
-namespace {
-
-class SilentSound : public SoundPort {
- public:
-  bool playAndWait(const std::string&) override { return true; }
-};
-
-}  // namespace
-
 void addGcodeOptions(QCommandLineParser& parser) {
   parser.addOptions({
       {QStringLiteral("dialect"),
@@ -64,20 +55,17 @@ bool readGcodeOptions(const QCommandLineParser& parser, GcodeOptions& options) {
 
 int runGcodeCommand(const CommandArgs& args) {
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral(
-      "Plans a cut script again for the current table and writes it as G-code with\n"
-      "inverse-time feed (G93): every move keeps its planned duration exactly.\n"
-      "Positions are relative to the machine zero; the controller applies its own\n"
-      "work offsets."));
+  parser.setApplicationDescription(
+      QStringLiteral("Plans a cut script again for the current table and writes it as G-code with\n"
+                     "inverse-time feed (G93): every move keeps its planned duration exactly.\n"
+                     "Positions are relative to the machine zero; the controller applies its own\n"
+                     "work offsets."));
   parser.addHelpOption();
   parser.addPositionalArgument(QStringLiteral("FILE.cut"), QStringLiteral("Cut script."));
-  parser.addOptions({
-      {QStringLiteral("data-dir"),
-       QStringLiteral("Data directory holding the table list, table and foam files."),
-       QStringLiteral("DIR")},
-      {{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("G-code file to write."),
-       QStringLiteral("OUT.ngc")},
-  });
+  addSettingsOptions(parser);
+  parser.addOption({{QStringLiteral("o"), QStringLiteral("output")},
+                    QStringLiteral("G-code file to write."),
+                    QStringLiteral("OUT.ngc")});
   addGcodeOptions(parser);
   if (!parseOrReport(parser, args)) return kExitUsage;
   const QStringList positional = parser.positionalArguments();
@@ -101,17 +89,8 @@ int runGcodeCommand(const CommandArgs& args) {
   std::ostringstream bytes;
   bytes << in.rdbuf();
 
-  std::optional<std::filesystem::path> dataDir;
-  if (parser.isSet(QStringLiteral("data-dir"))) {
-    dataDir = parser.value(QStringLiteral("data-dir")).toStdString();
-  }
-  CliContext context(dataDir);
-  MovePlanner planner(context.machine.table, context.machine.foams, context.prompt);
-  SilentSound sound;
-  NullStatusPort status;
-  CutEnvironment env{planner, context.driver, context.machine, context.prompt, sound, status,
-                     {},      "",             "",              {},             {}};
-  CutScriptReader reader(env, path.string());
+  CliContext context(settingsOptions(parser));
+  CutScriptReader reader(context.program.cut, path.string());
   reader.feed(bytes.str());
   const auto moves = reader.finish();
   if (!moves) return kExitFailure;  // the reason has been shown

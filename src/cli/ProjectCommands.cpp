@@ -70,6 +70,7 @@ int runBuildCommand(const CommandArgs& args) {
   parser.addOption({{QStringLiteral("o"), kOutput},
                     QStringLiteral("Project file to write."),
                     QStringLiteral("FILE.cnc")});
+  addSettingsOptions(parser);
   if (!parseOrReport(parser, args)) return kExitUsage;
   QString file;
   if (!oneFile(parser, "build", file)) return kExitUsage;
@@ -86,7 +87,7 @@ int runBuildCommand(const CommandArgs& args) {
   }
   try {
     const nlohmann::json json = nlohmann::json::parse(in);
-    CliContext context;
+    CliContext context(settingsOptions(parser));
     const ProjectData data =
         projectFromJson(json, input.parent_path(), context.machine.table.Entraxe);
     std::string error;
@@ -103,17 +104,19 @@ int runBuildCommand(const CommandArgs& args) {
 
 int runExportCommand(const CommandArgs& args) {
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral(
-      "Writes the text export of a project's panel (table configuration, foam,\n"
-      "cut options, root and tip sections with their points, comments)."));
+  parser.setApplicationDescription(
+      QStringLiteral("Writes the text export of a project's panel (table configuration, foam,\n"
+                     "cut options, root and tip sections with their points, comments)."));
   parser.addHelpOption();
   parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Project file (.cnc)."));
   parser.addOptions({
       {QStringLiteral("panel"), QStringLiteral("Panel to export, from 1 (default 1)."),
        QStringLiteral("N")},
-      {{QStringLiteral("o"), kOutput}, QStringLiteral("Text file to write."),
+      {{QStringLiteral("o"), kOutput},
+       QStringLiteral("Text file to write."),
        QStringLiteral("OUT.txt")},
   });
+  addSettingsOptions(parser);
   if (!parseOrReport(parser, args)) return kExitUsage;
   QString file;
   if (!oneFile(parser, "export", file)) return kExitUsage;
@@ -122,8 +125,8 @@ int runExportCommand(const CommandArgs& args) {
     return kExitUsage;
   }
 
-  CliContext context;
-  CT1Doc doc(context.project);
+  CliContext context(settingsOptions(parser));
+  CT1Doc doc(context.program.project);
   std::string error;
   if (!LoadProjectFile(doc, file.toStdString(), &error)) return kExitFailure;  // already shown
 

@@ -25,10 +25,17 @@ ojson pointsJson(const PointList& points) {
 ojson sectionJson(const StoredSection& s) {
   const SectionParams& p = s.params;
   ojson out = {
-      {"basicHeight", p.basicHeight}, {"chord", p.chord},   {"leMargin", p.leMargin},
-      {"teMargin", p.teMargin},       {"skin", p.skin},     {"washout", p.washout},
-      {"xleH1", p.xleH1},             {"xleH2", p.xleH2},   {"xleLength", p.xleLength},
-      {"xleBeta", p.xleBeta},         {"xleAlpha", p.xleAlpha},
+      {"basicHeight", p.basicHeight},
+      {"chord", p.chord},
+      {"leMargin", p.leMargin},
+      {"teMargin", p.teMargin},
+      {"skin", p.skin},
+      {"washout", p.washout},
+      {"xleH1", p.xleH1},
+      {"xleH2", p.xleH2},
+      {"xleLength", p.xleLength},
+      {"xleBeta", p.xleBeta},
+      {"xleAlpha", p.xleAlpha},
   };
   ojson profile = {{"name", s.profileName}};
   Profile built;
@@ -280,7 +287,8 @@ void readPanel(const json& object, const std::string& where,
   r.integer("offsetX0", panel.offsetX0);
   r.flag("blockCentredZ", panel.blockCentredZ);
   r.integer("rootAxisOffset", panel.rootAxisOffset);
-  if (const json* root = r.find("root")) readSection(*root, where + ".root", baseDirectory, panel.root);
+  if (const json* root = r.find("root"))
+    readSection(*root, where + ".root", baseDirectory, panel.root);
   if (const json* tip = r.find("tip")) {
     readSection(*tip, where + ".tip", baseDirectory, panel.tip);
   } else if (!panel.differentRootTip) {

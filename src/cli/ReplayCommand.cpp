@@ -21,31 +21,6 @@ namespace orva::cli {
 
 namespace {
 
-// No sound on the command line.
-class SilentSound : public SoundPort {
- public:
-  bool playAndWait(const std::string&) override { return true; }
-};
-
-// The status bar of a cut as a one-line progress display on a terminal.
-class TerminalStatus : public StatusPort {
- public:
-  explicit TerminalStatus(bool enabled) : enabled_(enabled) {}
-  ~TerminalStatus() override {
-    if (enabled_ && shown_) std::cerr << '\n';
-  }
-  void setStatusText(std::string_view text) override {
-    if (!enabled_) return;
-    std::cerr << "\r\033[K" << text << std::flush;
-    shown_ = true;
-  }
-  void setWaitCursor(bool) override {}
-
- private:
-  bool enabled_;
-  bool shown_ = false;
-};
-
 // The position the script declares with its first move line, relative to the
 // machine zero; nothing when it has no move line.
 std::optional<CutScriptMoveLine> declaredStart(const std::string& text) {
@@ -68,10 +43,8 @@ int runReplayCommand(const CommandArgs& args) {
       "positions relative to the machine zero and the step counts of the four axes."));
   parser.addHelpOption();
   parser.addPositionalArgument(QStringLiteral("FILE.cut"), QStringLiteral("Cut script."));
+  addSettingsOptions(parser);
   parser.addOptions({
-      {QStringLiteral("data-dir"),
-       QStringLiteral("Data directory holding the table list, table and foam files."),
-       QStringLiteral("DIR")},
       {QStringLiteral("yes"), QStringLiteral("Confirm the cut without asking.")},
       {QStringLiteral("json"), QStringLiteral("Print the result as JSON.")},
   });
@@ -91,19 +64,10 @@ int runReplayCommand(const CommandArgs& args) {
   bytes << in.rdbuf();
   const std::string text = bytes.str();
 
-  std::optional<std::filesystem::path> dataDir;
-  if (parser.isSet(QStringLiteral("data-dir"))) {
-    dataDir = parser.value(QStringLiteral("data-dir")).toStdString();
-  }
-  CliContext context(dataDir);
+  CliContext context(settingsOptions(parser));
   context.prompt.assumeYes = parser.isSet(QStringLiteral("yes"));
-
-  MovePlanner planner(context.machine.table, context.machine.foams, context.prompt);
-  SilentSound sound;
-  TerminalStatus status(::isatty(STDERR_FILENO) != 0);
-  CutEnvironment env{planner,  context.driver, context.machine, context.prompt, sound, status,
-                     {},       "",             "",              {},             {}};
-  CutExecutor executor(env);
+  CutEnvironment& env = context.program.cut;
+  CutExecutor& executor = context.program.executor;
 
   auto* machine = dynamic_cast<SimulatedMachine*>(&context.driver.device());
   const TableConfig& table = context.machine.table;
@@ -115,10 +79,9 @@ int runReplayCommand(const CommandArgs& args) {
       return static_cast<std::int64_t>(std::llround(mm * perRev / pitch));
     };
     if (table.XNtour > 0 && table.XPas > 0 && table.YNtour > 0 && table.YPas > 0) {
-      machine->setPositionSteps({steps(start->XG, table.XNtour, table.XPas),
-                                 steps(start->YG, table.YNtour, table.YPas),
-                                 steps(start->XD, table.XNtour, table.XPas),
-                                 steps(start->YD, table.YNtour, table.YPas)});
+      machine->setPositionSteps(
+          {steps(start->XG, table.XNtour, table.XPas), steps(start->YG, table.YNtour, table.YPas),
+           steps(start->XD, table.XNtour, table.XPas), steps(start->YD, table.YNtour, table.YPas)});
     }
   }
 
@@ -132,7 +95,9 @@ int runReplayCommand(const CommandArgs& args) {
 
   const MachineSnapshot before = machine ? machine->snapshot() : MachineSnapshot{};
   const bool ran = executor.ExecuteCut(std::move(*moves), kCutConfirm | kCutLong, -1.0);
-  if (!ran) return kExitFailure;
+  // A script may have made another table current: written back as at exit.
+  const bool saved = context.finish();
+  if (!ran || !saved) return kExitFailure;
 
   if (parser.isSet(QStringLiteral("json"))) {
     nlohmann::ordered_json out = {{"moves", moveCount}, {"plannedTime", plannedTime}};

@@ -21,8 +21,7 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"airfoil", "Report an airfoil (file, built-in or NACA) as JSON",
-     orva::cli::runAirfoilCommand},
+    {"airfoil", "Report an airfoil (file, built-in or NACA) as JSON", orva::cli::runAirfoilCommand},
     {"section", "Build a panel's root (and tip) cut outlines and print them as JSON",
      orva::cli::runSectionCommand},
     {"info", "Print a project file (.cnc) as JSON", orva::cli::runInfoCommand},

@@ -1,5 +1,6 @@
 // Runs orva-cli as a separate process, as a user or a script does.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -8,7 +9,6 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 
@@ -47,7 +47,12 @@ class CliTest : public ::testing::Test {
   CliRun run(const std::string& arguments) {
     const fs::path out = dir_ / "stdout.txt";
     const fs::path err = dir_ / "stderr.txt";
-    const std::string command = std::string("'") + ORVA_CLI_PATH + "' " + arguments + " >'" +
+    // The user's settings and data directory live in the test's own home.
+    const fs::path home = dir_ / "home";
+    const std::string environment = "HOME='" + home.string() + "' XDG_CONFIG_HOME='" +
+                                    (home / ".config").string() + "' XDG_DATA_HOME='" +
+                                    (home / ".local/share").string() + "' ";
+    const std::string command = environment + "'" + ORVA_CLI_PATH + "' " + arguments + " >'" +
                                 out.string() + "' 2>'" + err.string() + "'";
     const int status = std::system(command.c_str());
     CliRun result;
@@ -102,8 +107,8 @@ TEST_F(CliTest, RefusedFilesPrintTheProgramsMessagesInOrder) {
 }
 
 TEST_F(CliTest, ReadsAFileAndNamesItFromItsTextLine) {
-  const fs::path file =
-      writeFile("diamond.dat", "Diamond 5\r\n1.0 0.0\r\n0.5 0.05\r\n0.0 0.0\r\n0.5 -0.05\r\n1.0 0.0\r\n");
+  const fs::path file = writeFile(
+      "diamond.dat", "Diamond 5\r\n1.0 0.0\r\n0.5 0.05\r\n0.0 0.0\r\n0.5 -0.05\r\n1.0 0.0\r\n");
   const CliRun result = run("airfoil --compact '" + file.string() + "'");
   ASSERT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out.find('\n'), result.out.size() - 1);  // one line
@@ -206,7 +211,8 @@ TEST_F(CliTest, ProjectCommandsRefuseBadInputWithTheProgramsMessages) {
   const CliRun info = run("info '" + notProject.string() + "'");
   EXPECT_EQ(info.exitCode, 1);
   EXPECT_EQ(info.err.rfind("Invalid project format. Do not mix up profil files (.dat) with "
-                           "project files (.cnc).\n", 0),
+                           "project files (.cnc).\n",
+                           0),
             0u)
       << info.err;
 
@@ -220,8 +226,8 @@ TEST_F(CliTest, ProjectCommandsRefuseBadInputWithTheProgramsMessages) {
 }
 
 TEST_F(CliTest, ExportWritesTheChosenPanelWithCrLf) {
-  const fs::path wing = writeFile(
-      "two.json", R"({"panels": [{"span": 111, "root": {"default": true}},
+  const fs::path wing =
+      writeFile("two.json", R"({"panels": [{"span": 111, "root": {"default": true}},
                                  {"span": 222, "root": {"naca": "0012"}}]})");
   const fs::path project = dir_ / "two.cnc";
   ASSERT_EQ(run("build '" + wing.string() + "' -o '" + project.string() + "'").exitCode, 0);
@@ -245,14 +251,15 @@ TEST_F(CliTest, ReplayRunsAScriptOnTheSimulatedMachine) {
   fs::create_directories(data);
   // Starts at (10, 5) on both towers, pauses, moves 20 mm in X and 10 mm up on
   // the left tower only (in 10 s: within the built-in table's 4.17 mm/s).
-  const fs::path script = writeFile("move.cut",
-                                    "F:Poly expans\xe9\nN:Default\nHw:45\n"
-                                    "// start\n"
-                                    "T:0.000000 XG:10.000000 YG:5.000000 XD:10.000000 YD:5.000000\n"
-                                    "// Tempo\n"
-                                    "T:2.000000 XG:10.000000 YG:5.000000 XD:10.000000 YD:5.000000\n"
-                                    "// move\n"
-                                    "T:10.000000 XG:30.000000 YG:15.000000 XD:10.000000 YD:5.000000\n");
+  const fs::path script =
+      writeFile("move.cut",
+                "F:Poly expans\xe9\nN:Default\nHw:45\n"
+                "// start\n"
+                "T:0.000000 XG:10.000000 YG:5.000000 XD:10.000000 YD:5.000000\n"
+                "// Tempo\n"
+                "T:2.000000 XG:10.000000 YG:5.000000 XD:10.000000 YD:5.000000\n"
+                "// move\n"
+                "T:10.000000 XG:30.000000 YG:15.000000 XD:10.000000 YD:5.000000\n");
   const std::string options = " --data-dir '" + data.string() + "'";
   const CliRun result = run("replay --yes --json '" + script.string() + "'" + options);
   ASSERT_EQ(result.exitCode, 0) << result.err;
@@ -285,10 +292,11 @@ TEST_F(CliTest, ReplayRunsAScriptOnTheSimulatedMachine) {
 TEST_F(CliTest, GcodeWritesAScriptForAController) {
   const fs::path data = dir_ / "data";
   fs::create_directories(data);
-  const fs::path script = writeFile("move.cut",
-                                    "N:Default\nHw:45\n"
-                                    "T:0.000000 XG:10.000000 YG:5.000000 XD:10.000000 YD:5.000000\n"
-                                    "T:10.000000 XG:30.000000 YG:15.000000 XD:10.000000 YD:5.000000\n");
+  const fs::path script =
+      writeFile("move.cut",
+                "N:Default\nHw:45\n"
+                "T:0.000000 XG:10.000000 YG:5.000000 XD:10.000000 YD:5.000000\n"
+                "T:10.000000 XG:30.000000 YG:15.000000 XD:10.000000 YD:5.000000\n");
   const fs::path out = dir_ / "move.ngc";
   const std::string common =
       " '" + script.string() + "' --data-dir '" + data.string() + "' -o '" + out.string() + "'";
@@ -361,6 +369,35 @@ TEST_F(CliTest, SurveyCutAndReplayAPanelEndToEnd) {
                 .exitCode,
             0);
   EXPECT_NE(readAll(gcode).find("G21 G90 G93"), std::string::npos);
+}
+
+TEST_F(CliTest, CommandsWorkOnTheUsersSettingsAndDataDirectory) {
+  const fs::path script = writeFile("pause.cut",
+                                    "N:Default\n"
+                                    "T:0.000000 XG:0.000000 YG:0.000000 XD:0.000000 YD:0.000000\n"
+                                    "T:1.000000 XG:0.000000 YG:0.000000 XD:0.000000 YD:0.000000\n");
+  const CliRun first = run("replay --yes '" + script.string() + "'");
+  ASSERT_EQ(first.exitCode, 0) << first.err;
+  // First run: the per-user data directory got the default table's files, and
+  // the settings were written as at the program's exit, without the port.
+  const fs::path data = dir_ / "home/.local/share/Local AppWizard-Generated Applications/CNC";
+  EXPECT_TRUE(fs::exists(data / "Default_table.bd"));
+  EXPECT_TRUE(fs::exists(data / "Default_foam.bd"));
+  EXPECT_TRUE(fs::exists(data / "TableNames.bd"));
+  const std::string ini =
+      readAll(dir_ / "home/.config/Local AppWizard-Generated Applications/CNC.ini");
+  EXPECT_NE(ini.find("[CncConfig]"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("CurrentTable=Default"), std::string::npos) << ini;
+  EXPECT_EQ(ini.find("Port="), std::string::npos) << ini;
+
+  // --settings names another store; its data directory is used.
+  const fs::path other = dir_ / "other-data";
+  const fs::path settings =
+      writeFile("orva.ini", "[CncConfig]\nRepIns=" + other.string() + "\nCurrentTable=Default\n");
+  ASSERT_EQ(
+      run("replay --yes --settings '" + settings.string() + "' '" + script.string() + "'").exitCode,
+      0);
+  EXPECT_TRUE(fs::exists(other / "Default_table.bd"));
 }
 
 TEST_F(CliTest, UnknownCommandsAndHelp) {
