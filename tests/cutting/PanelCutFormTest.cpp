@@ -1,0 +1,732 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/ScriptedPrompt.h"
+#include "common/SoundPort.h"
+#include "common/StatusPort.h"
+#include "config/MachineConfig.h"
+#include "cutting/PanelCutForm.h"
+#include "driver/InterfaceDriver.h"
+#include "driver/SimulatedMachine.h"
+#include "model/CT1Doc.h"
+#include "motion/CutEnvironment.h"
+#include "motion/CutExecution.h"
+#include "motion/MovePlanner.h"
+
+namespace orva {
+namespace {
+
+using namespace std::chrono_literals;
+using F = PanelCutField;
+
+class NoSound : public SoundPort {
+ public:
+  bool playAndWait(const std::string&) override { return true; }
+};
+
+class NoStatus : public StatusPort {
+ public:
+  void setStatusText(std::string_view) override {}
+  void setWaitCursor(bool) override {}
+};
+
+// A program context around the simulated machine: the built-in table drive
+// (48 steps/mm on every axis, 5 ms between two steps: 1000 / (48 x 5) =
+// 4.1667 mm/s along one axis) on a 1000 mm table, four foams, and a project
+// whose 500 mm panel is placed 250 mm from the root tower.
+struct Rig {
+  Rig() {
+    auto device = std::make_unique<SimulatedMachine>();
+    machine = device.get();
+    driver = std::make_unique<InterfaceDriver>(std::move(device), prompt);
+    config = std::make_unique<MachineConfig>(*driver, prompt);
+    config->table.Entraxe = 1000;
+    planner = std::make_unique<MovePlanner>(config->table, config->foams, prompt);
+    env = std::make_unique<CutEnvironment>(CutEnvironment{
+        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}, {}});
+    driver->OpenDriver();
+
+    FoamType expanded;  // heat 30 % at 1 mm/s to 70 % at 4 mm/s
+    expanded.name = "Expanded";
+    expanded.heatMode = ComputedHeat;
+    expanded.minSpeed = 1.0;
+    expanded.maxSpeed = 4.0;
+    expanded.minSpeedHeat = 30;
+    expanded.maxSpeedHeat = 70;
+    FoamType hot = expanded;  // 50 % at 1 mm/s to 90 % at 2 mm/s
+    hot.name = "Hot";
+    hot.maxSpeed = 2.0;
+    hot.minSpeedHeat = 50;
+    hot.maxSpeedHeat = 90;
+    FoamType depron;
+    depron.name = "Depron";
+    depron.heatMode = FixedHeat;
+    depron.maxSpeed = 2.0;
+    depron.maxSpeedHeat = 50;
+    FoamType fast = depron;
+    fast.name = "Fast";
+    fast.maxSpeed = 8.0;
+    fast.maxSpeedHeat = 40;
+    config->foams.records = {
+        {"Expanded", expanded}, {"Hot", hot}, {"Depron", depron}, {"Fast", fast}};
+    config->foams.SelectFoam("Depron");
+    config->foams.cutSpeed = 2.0;
+
+    context = std::make_unique<ProjectContext>(ProjectContext{prompt, *config, "", ""});
+    doc = std::make_unique<CT1Doc>(*context);
+  }
+
+  // A closed diamond outline (not a wing panel) whose every point lies on
+  // whole millimetres, cut without kerf: every move is a whole number of
+  // steps. Chord 96 mm, basic height 25 mm, margins 0, X0 20 mm: the outline
+  // runs through X 20, 68, 116 and Y 13, 25, 37.
+  void makeDiamondPanel() {
+    Panel& p = doc->current();
+    Profile diamond;
+    ASSERT_TRUE(diamond.BuildFromPoints({{1, 0}, {0.5, 0.125}, {0, 0}, {0.5, -0.125}, {1, 0}}));
+    for (Section* s : {&p.root, &p.tip}) {
+      s->profile = diamond;
+      s->params.chord = 96.0;
+      s->params.leMargin = 0.0;
+      s->params.teMargin = 0.0;
+      s->params.basicHeight = 25.0;
+    }
+    p.wingPanel = false;
+    p.sweep = 0.0;
+    p.offsetX0 = 20;
+    p.Rebuild(doc->splines, true);
+    doc->cutChoices.kerfCompensationA = 0;
+    doc->cutChoices.kerfCompensationB = 0;
+    doc->cutChoices.referenceLowerSurface = 0;
+  }
+
+  std::unique_ptr<PanelCutForm> open() { return std::make_unique<PanelCutForm>(*doc, *env); }
+
+  ScriptedPrompt prompt;
+  NoSound sound;
+  NoStatus status;
+  SimulatedMachine* machine = nullptr;
+  std::unique_ptr<InterfaceDriver> driver;
+  std::unique_ptr<MachineConfig> config;
+  std::unique_ptr<MovePlanner> planner;
+  std::unique_ptr<CutEnvironment> env;
+  std::unique_ptr<ProjectContext> context;
+  std::unique_ptr<CT1Doc> doc;
+};
+
+// --- Block position ----------------------------------------------------------
+
+TEST(PanelCutFormPosition, SideOffsetFollowsWingSideAndRootAxisOffset) {
+  Rig rig;
+  rig.doc->current().span = 600.0;
+  rig.doc->current().blockCentredZ = false;
+  rig.doc->current().rootAxisOffset = 150;
+  auto form = rig.open();
+  EXPECT_DOUBLE_EQ(form->cutLength(), 600.0);
+  EXPECT_TRUE(form->editable(F::RootAxisOffset));
+  // Right wing: the block starts R from the left tower.
+  EXPECT_DOUBLE_EQ(form->sideOffset(), 150.0);
+  // Left wing: the root is R from the right tower, 1000 - 600 - 150.
+  ASSERT_TRUE(form->selectIndex(F::WingSide, 1));
+  EXPECT_DOUBLE_EQ(form->sideOffset(), 250.0);
+  ASSERT_TRUE(form->editText(F::RootAxisOffset, "100.5"));
+  EXPECT_DOUBLE_EQ(form->sideOffset(), 299.5);
+  ASSERT_TRUE(form->selectIndex(F::WingSide, 0));
+  EXPECT_DOUBLE_EQ(form->sideOffset(), 100.5);
+  EXPECT_FALSE(form->selectIndex(F::WingSide, 2));
+}
+
+TEST(PanelCutFormPosition, ReverseLayoutKeepsTheDrawingAndMeasuresFromTheOtherEnd) {
+  for (int inv : {0, 1}) {
+    Rig rig;
+    rig.config->table.TableInv = inv;
+    rig.doc->current().span = 600.0;
+    rig.doc->current().blockCentredZ = false;
+    rig.doc->current().rootAxisOffset = 150;
+    rig.doc->cutChoices.wingSide = 1;
+    auto form = rig.open();
+    // The rule of the side offset does not depend on the layout.
+    EXPECT_DOUBLE_EQ(form->sideOffset(), 250.0);
+    const FrontPreview front = form->frontPreview();
+    EXPECT_EQ(front.title, inv ? "Back View" : "Front View");
+    EXPECT_EQ(front.block, (PreviewRect{250.0, 0.0, 850.0, 50.0}));
+    // Left wing: the root face is the one nearer the right tower.
+    EXPECT_DOUBLE_EQ(front.rootSection.a.x, 850.0);
+    EXPECT_DOUBLE_EQ(front.tipSection.a.x, 250.0);
+
+    // A click on the block's left face, 250 mm from the drawing's left tower:
+    // the machine's left tower, or its right tower with the reverse layout.
+    const TopPreview top = form->topPreview();
+    const PreviewMapping m = FitPreview(top.extent, 1080.0, 2080.0);
+    ASSERT_TRUE(m.valid());
+    const Point2D at = m.toDevice({250.0, 100.0});
+    auto left = form->clickTopView(at, false, m);
+    auto right = form->clickTopView(at, true, m);
+    ASSERT_TRUE(left && right);
+    EXPECT_EQ(left->text, inv ? "750 100" : "250 100");
+    EXPECT_EQ(right->text, inv ? "250 100" : "750 100");
+  }
+}
+
+TEST(PanelCutFormPosition, CentringUsesTheCutLength) {
+  Rig rig;
+  rig.doc->current().span = 600.0;
+  rig.doc->current().rootAxisOffset = 7;
+  auto form = rig.open();
+  // (1000 - 600) / 2.
+  EXPECT_DOUBLE_EQ(form->rootAxisOffset(), 200.0);
+  EXPECT_EQ(form->text(F::RootAxisOffset), "200");
+  EXPECT_FALSE(form->editable(F::RootAxisOffset));
+  EXPECT_FALSE(form->editText(F::RootAxisOffset, "10"));
+  EXPECT_FALSE(form->enabled(F::PositionZ));
+  EXPECT_FALSE(form->editText(F::PositionZ, "100"));
+
+  // Intermediate section at 250 from the root: L = 250, R = 375; from the
+  // tip: L = 350, R = 325; a centred block has the same side offset on both
+  // wings.
+  ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
+  ASSERT_TRUE(form->editText(F::PositionZ, "250"));
+  EXPECT_DOUBLE_EQ(form->cutLength(), 250.0);
+  EXPECT_DOUBLE_EQ(form->rootAxisOffset(), 375.0);
+  ASSERT_TRUE(form->selectIndex(F::SectionReference, 1));
+  EXPECT_DOUBLE_EQ(form->cutLength(), 350.0);
+  EXPECT_DOUBLE_EQ(form->rootAxisOffset(), 325.0);
+  ASSERT_TRUE(form->selectIndex(F::WingSide, 1));
+  EXPECT_DOUBLE_EQ(form->sideOffset(), 325.0);
+
+  // Released, the offset keeps its value and can be typed.
+  ASSERT_TRUE(form->setChecked(F::BlockCentred, false));
+  EXPECT_TRUE(form->editText(F::RootAxisOffset, "100"));
+  EXPECT_DOUBLE_EQ(form->sideOffset(), 1000.0 - 350.0 - 100.0);
+}
+
+TEST(PanelCutFormPosition, PositionZIsLimitedToTheTable) {
+  Rig rig;
+  rig.doc->current().span = 1000.0;
+  auto form = rig.open();
+  ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
+  ASSERT_TRUE(form->editText(F::PositionZ, "995"));
+  EXPECT_EQ(form->positionZ(), 990);
+  EXPECT_EQ(form->text(F::PositionZ), "990");
+  ASSERT_TRUE(form->editText(F::PositionZ, "990"));
+  EXPECT_EQ(form->positionZ(), 990);
+  // From the tip the part is 1000 - 990 long.
+  ASSERT_TRUE(form->selectIndex(F::SectionReference, 1));
+  EXPECT_DOUBLE_EQ(form->cutLength(), 10.0);
+  EXPECT_DOUBLE_EQ(form->rootAxisOffset(), 495.0);
+}
+
+TEST(PanelCutFormPosition, PanelLongerThanTheTableIsCutInTwoParts) {
+  Rig rig;
+  rig.doc->current().span = 1200.0;
+  auto form = rig.open();
+  ASSERT_EQ(rig.prompt.messages().size(), 1u);
+  EXPECT_EQ(rig.prompt.messages()[0],
+            "Half-span (1200 mm) greater than table length (1000 mm)\nCut in two panels");
+  EXPECT_TRUE(form->checked(F::IntermediateCut));
+  EXPECT_EQ(form->positionZ(), 600);
+  EXPECT_DOUBLE_EQ(form->cutLength(), 600.0);
+  EXPECT_DOUBLE_EQ(form->rootAxisOffset(), 200.0);
+  // The intermediate section stays on.
+  EXPECT_FALSE(form->enabled(F::IntermediateCut));
+  EXPECT_FALSE(form->setChecked(F::IntermediateCut, false));
+  EXPECT_TRUE(form->checked(F::IntermediateCut));
+  EXPECT_TRUE(form->enabled(F::PositionZ));
+  EXPECT_TRUE(form->enabled(F::SectionReference));
+
+  // A position already chosen is kept; a part longer than the table is
+  // limited to E - 10.
+  Rig kept;
+  kept.doc->current().span = 2400.0;
+  kept.doc->current().sectionCutZ = 1500;
+  auto second = kept.open();
+  EXPECT_EQ(second->positionZ(), 1500);
+  EXPECT_DOUBLE_EQ(second->cutLength(), 990.0);
+  ASSERT_TRUE(second->selectIndex(F::SectionReference, 1));
+  EXPECT_DOUBLE_EQ(second->cutLength(), 900.0);
+}
+
+TEST(PanelCutFormPosition, ClearanceDefault) {
+  struct Case {
+    double clearance;
+    double thickness;
+    int expected;
+  };
+  for (const Case c : {Case{50.0, 40.0, 50}, Case{9999.7, 40.0, 9999}, Case{0.0, 40.0, 60},
+                       Case{10000.0, 40.0, 60}, Case{-5.0, 42.6, 62}, Case{0.5, 40.0, 0}}) {
+    Rig rig;
+    rig.doc->cutChoices.clearance = c.clearance;
+    rig.doc->current().foamThickness = c.thickness;
+    EXPECT_EQ(PanelCutForm::DefaultClearance(*rig.doc), c.expected) << c.clearance;
+    EXPECT_EQ(rig.open()->text(F::Clearance), std::to_string(c.expected)) << c.clearance;
+  }
+}
+
+// --- Estimate -----------------------------------------------------------------
+
+TEST(PanelCutFormEstimate, SurveyFindsTheMotorLimitOfThePanel) {
+  Rig rig;
+  rig.makeDiamondPanel();
+  auto form = rig.open();
+  ASSERT_TRUE(form->chooseFoam("Expanded"));
+  // Every move is axis-parallel or steeper than 1:4 with whole step counts;
+  // the first one, straight up 25 mm to the trailing-edge height, takes 1200
+  // steps x 5 ms: 25 / 6 = 4.1667 mm/s, truncated to 4.16. No move is slower.
+  EXPECT_DOUBLE_EQ(form->speed(), 4.16);
+  EXPECT_DOUBLE_EQ(rig.config->foams.cutSpeed, 4.16);
+  EXPECT_EQ(form->text(F::CutSpeed), "4.16");
+  EXPECT_EQ(form->lastEstimate().label, "Move to block start");
+  EXPECT_EQ(form->text(F::Messages), "Speed limit: Move to block start");
+  // Heat (70 - 30) / 3 x (4.16 - 1) + 30 = 72.13.
+  EXPECT_EQ(form->text(F::HeatDisplay), "computed 72%");
+  EXPECT_EQ(rig.config->foams.currentHeat, 72);
+  EXPECT_TRUE(form->okEnabled());
+  EXPECT_EQ(form->okCaption(), "Cut");
+  EXPECT_EQ(form->index(F::SpeedChoice), 0);
+  EXPECT_EQ(form->entries(F::SpeedChoice), (std::vector<std::string>{"Maximum", "User choice"}));
+  EXPECT_FALSE(form->editable(F::CutSpeed));
+
+  // The same panel with a foam whose heat reaches 100 % first:
+  // (99.9 - 50) / 40 + 1 = 2.2475, truncated to 2.24; heat 40 x 1.24 + 50.
+  ASSERT_TRUE(form->chooseFoam("Hot"));
+  EXPECT_DOUBLE_EQ(form->speed(), 2.24);
+  EXPECT_EQ(form->text(F::Messages), "Speed limit: Speed limit due to wire heat");
+  EXPECT_EQ(form->text(F::HeatDisplay), "computed 99%");
+}
+
+TEST(PanelCutFormEstimate, FixedHeatFoamKeepsItsSpeedAndReportsMotorErrors) {
+  Rig rig;
+  rig.makeDiamondPanel();
+  auto form = rig.open();
+  EXPECT_EQ(form->selectedFoam(), "Depron");
+  EXPECT_DOUBLE_EQ(form->speed(), 2.0);
+  EXPECT_EQ(form->text(F::HeatDisplay), "fixed 50%");
+  EXPECT_EQ(form->entries(F::SpeedChoice), (std::vector<std::string>{"Measured", "User choice"}));
+  EXPECT_EQ(form->text(F::Messages), "");
+  EXPECT_TRUE(form->okEnabled());
+
+  // 8 mm/s: the 20 mm travel to the block (960 X steps in 2.5 s, 2.6 ms a
+  // step) is too fast for the 5 ms X motor.
+  ASSERT_TRUE(form->chooseFoam("Fast"));
+  EXPECT_EQ(form->text(F::HeatDisplay), "fixed 40%");
+  EXPECT_EQ(form->text(F::Messages),
+            "Speed above step motor limit on X left axis : 8.00 mm/s, Move to block start");
+  EXPECT_FALSE(form->okEnabled());
+  EXPECT_EQ(form->okCaption(), "Error");
+  EXPECT_FALSE(form->ok());
+
+  // A typed speed the motors allow runs the estimate again.
+  ASSERT_TRUE(form->selectIndex(F::SpeedChoice, 1));
+  ASSERT_TRUE(form->editable(F::CutSpeed));
+  ASSERT_TRUE(form->editText(F::CutSpeed, "3"));
+  EXPECT_DOUBLE_EQ(rig.config->foams.cutSpeed, 3.0);
+  EXPECT_TRUE(form->okEnabled());
+  EXPECT_EQ(form->okCaption(), "Cut");
+  // "Measured" brings the foam's own speed back.
+  ASSERT_TRUE(form->selectIndex(F::SpeedChoice, 0));
+  EXPECT_DOUBLE_EQ(form->speed(), 8.0);
+  EXPECT_FALSE(form->okEnabled());
+  // No message box was shown by the estimates.
+  EXPECT_TRUE(rig.prompt.messages().empty());
+}
+
+TEST(PanelCutFormEstimate, TypedSpeedOfComputedFoamSetsTheHeat) {
+  Rig rig;
+  rig.makeDiamondPanel();
+  auto form = rig.open();
+  ASSERT_TRUE(form->chooseFoam("Expanded"));
+  EXPECT_FALSE(form->editText(F::CutSpeed, "3"));  // read-only with "Maximum"
+  ASSERT_TRUE(form->selectIndex(F::SpeedChoice, 1));
+  ASSERT_TRUE(form->editText(F::CutSpeed, "3"));
+  EXPECT_DOUBLE_EQ(form->speed(), 3.0);
+  // 40 / 3 x 2 + 30 = 56.67.
+  EXPECT_EQ(form->text(F::HeatDisplay), "computed 56%");
+  // 0 and negative speeds are not taken.
+  ASSERT_TRUE(form->editText(F::CutSpeed, "0"));
+  ASSERT_TRUE(form->editText(F::CutSpeed, "-2"));
+  EXPECT_DOUBLE_EQ(rig.config->foams.cutSpeed, 3.0);
+  EXPECT_FALSE(form->validate());
+  EXPECT_EQ(form->focus(), F::CutSpeed);
+  EXPECT_EQ(rig.prompt.messages().back(), "Invalid cut speed: -2 mm/s, it must be greater than 0");
+}
+
+TEST(PanelCutFormEstimate, MissingFoamDisablesTheCut) {
+  Rig rig;
+  rig.config->foams.currentFoam = "Gone";
+  rig.config->foams.cutSpeed = 3.0;
+  auto form = rig.open();
+  EXPECT_EQ(form->text(F::Messages), "Invalid foam type, select a new foam");
+  EXPECT_FALSE(form->okEnabled());
+  EXPECT_EQ(form->okCaption(), "Error");
+  EXPECT_EQ(form->index(F::FoamType), -1);
+  EXPECT_FALSE(form->enabled(F::SpeedChoice));
+  EXPECT_EQ(form->text(F::HeatDisplay), "");
+  EXPECT_DOUBLE_EQ(form->speed(), 0.0);
+  EXPECT_DOUBLE_EQ(rig.config->foams.cutSpeed, 0.0);
+  EXPECT_FALSE(form->ok());
+  EXPECT_FALSE(form->chooseFoam("Gone"));
+
+  ASSERT_TRUE(form->selectIndex(F::FoamType, 0));  // "Depron", the first name
+  EXPECT_EQ(rig.config->foams.currentFoam, "Depron");
+  EXPECT_TRUE(form->enabled(F::SpeedChoice));
+  EXPECT_TRUE(form->okEnabled());
+}
+
+TEST(PanelCutFormEstimate, IntermediateSectionAtZeroIsRefusedWithoutPlanning) {
+  Rig rig;
+  auto form = rig.open();
+  ASSERT_TRUE(form->okEnabled());
+  ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
+  EXPECT_EQ(form->text(F::Messages), "Invalid intermediate section cut");
+  EXPECT_FALSE(form->okEnabled());
+  ASSERT_TRUE(form->editText(F::PositionZ, "200"));
+  EXPECT_TRUE(form->okEnabled());
+}
+
+TEST(PanelCutFormEstimate, DifferingRootAndTipCountsAreRefused) {
+  Rig rig;
+  rig.makeDiamondPanel();
+  Panel& p = rig.doc->current();
+  ASSERT_TRUE(p.tip.profile.BuildFromPoints(
+      {{1, 0}, {0.5, 0.125}, {0, 0}, {0.25, -0.0625}, {0.5, -0.125}, {1, 0}}));
+  p.differentRootTip = true;
+  p.Rebuild(rig.doc->splines, true);
+  auto form = rig.open();
+  EXPECT_EQ(form->text(F::Messages), "Differing number of points at root and tip.");
+  EXPECT_FALSE(form->okEnabled());
+  EXPECT_EQ(form->okCaption(), "Error");
+  EXPECT_FALSE(form->okAtMaximumSpeed());
+}
+
+TEST(PanelCutFormEstimate, NoSpanNoChordOrNoSpeedIsAnErrorNotACrash) {
+  Rig rig;
+  FoamType still;
+  still.name = "Still";
+  still.heatMode = FixedHeat;
+  still.maxSpeed = 0.0;
+  rig.config->foams.records["Still"] = still;
+  auto form = rig.open();
+  ASSERT_TRUE(form->chooseFoam("Still"));
+  EXPECT_EQ(form->text(F::Messages), "Invalid cut speed: 0 mm/s, it must be greater than 0");
+  EXPECT_FALSE(form->okEnabled());
+  EXPECT_FALSE(form->okAtMaximumSpeed());
+
+  for (int variant = 0; variant < 2; ++variant) {
+    Rig bad;
+    if (variant == 0) bad.doc->current().span = 0.0;
+    if (variant == 1) bad.doc->current().tip.params.chord = 0.0;
+    bad.doc->current().sectionCutEnabled = true;
+    bad.doc->current().sectionCutZ = 100;
+    auto f = bad.open();
+    EXPECT_FALSE(f->okEnabled()) << variant;
+    EXPECT_EQ(f->okCaption(), "Error");
+    EXPECT_FALSE(f->text(F::Messages).empty());
+    EXPECT_TRUE(std::isfinite(f->rootAxisOffset()));
+    const TopPreview top = f->topPreview();
+    for (const Point2D& q : top.snapPoints) EXPECT_TRUE(std::isfinite(q.x) && std::isfinite(q.y));
+  }
+}
+
+TEST(PanelCutFormEstimate, EstimateUsesTheDialogValuesAndRestoresEverything) {
+  Rig rig;
+  Panel& p = rig.doc->current();
+  p.root.params.chord = 180.0;
+  p.tip.params.chord = 120.0;
+  p.sweep = 25.0;
+  p.Rebuild(rig.doc->splines, true);
+  rig.doc->cutChoices.clearance = 70.0;
+  const Panel before = p;
+  const PanelCutChoices choices = rig.doc->cutChoices;
+  // The wire stands away from the machine zero.
+  rig.planner->SetPlannerPosition(10.0, 5.0, 12.0, 6.0);
+  const MovePlanner::Position towers = rig.planner->towers();
+
+  auto form = rig.open();
+  ASSERT_TRUE(form->chooseFoam("Expanded"));
+  ASSERT_TRUE(form->okEnabled()) << form->text(F::Messages);
+  ASSERT_TRUE(form->selectIndex(F::WingSide, 1));
+  ASSERT_TRUE(form->selectIndex(F::TrimmingMode, 3));
+  ASSERT_TRUE(form->selectIndex(F::CutOrder, 0));
+  ASSERT_TRUE(form->setChecked(F::ProfileKerf, false));
+  ASSERT_TRUE(form->editText(F::Clearance, "80"));
+  ASSERT_TRUE(form->editText(F::OffsetX0, "30"));
+  ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
+  ASSERT_TRUE(form->editText(F::PositionZ, "300"));
+  ASSERT_TRUE(form->okEnabled()) << form->text(F::Messages);
+  // A right wing uncentred at 900 mm: a 300 mm part reaches 1200 mm, beyond
+  // the table. Only the dialog's values can give this error (the panel's
+  // block is centred).
+  ASSERT_TRUE(form->selectIndex(F::WingSide, 0));
+  ASSERT_TRUE(form->setChecked(F::BlockCentred, false));
+  ASSERT_TRUE(form->editText(F::RootAxisOffset, "900"));
+  EXPECT_EQ(form->text(F::Messages), "Right block position greater than XD-XG size: 1200");
+  EXPECT_FALSE(form->okEnabled());
+  for (int i = 0; i < 3; ++i) {
+    form->estimate(false);
+    form->estimate(true);
+  }
+
+  const Panel& after = rig.doc->current();
+  EXPECT_TRUE(rig.doc->cutChoices == choices);
+  EXPECT_EQ(after.sectionCutEnabled, before.sectionCutEnabled);
+  EXPECT_EQ(after.sectionCutZ, before.sectionCutZ);
+  EXPECT_EQ(after.blockCentredZ, before.blockCentredZ);
+  EXPECT_EQ(after.rootAxisOffset, before.rootAxisOffset);
+  EXPECT_EQ(after.offsetX0, before.offsetX0);
+  EXPECT_EQ(after.root.cutUpper, before.root.cutUpper);
+  EXPECT_EQ(after.tip.cutLower, before.tip.cutLower);
+  EXPECT_EQ(after.root.params.chord, before.root.params.chord);
+  EXPECT_FALSE(rig.doc->modified);
+  // The planner is where the wire is, not where a planned cut would leave it.
+  const MovePlanner::Position now = rig.planner->towers();
+  EXPECT_EQ(now.XG, towers.XG);
+  EXPECT_EQ(now.YG, towers.YG);
+  EXPECT_EQ(now.XD, towers.XD);
+  EXPECT_EQ(now.YD, towers.YD);
+  EXPECT_FALSE(rig.planner->surveying());
+  EXPECT_TRUE(rig.planner->messageBoxesOn());
+}
+
+// --- Closing -------------------------------------------------------------------
+
+TEST(PanelCutFormClosing, OkStoresEveryValue) {
+  Rig rig;
+  rig.doc->current().span = 600.0;
+  int redraws = 0;
+  rig.doc->updateAllViews = [&redraws] { ++redraws; };
+  auto form = rig.open();
+  ASSERT_TRUE(form->selectIndex(F::WingSide, 1));
+  ASSERT_TRUE(form->selectIndex(F::CutOrder, 0));
+  ASSERT_TRUE(form->setChecked(F::ProfileKerf, false));
+  ASSERT_TRUE(form->setChecked(F::RefLowerSurface, false));
+  ASSERT_TRUE(form->selectIndex(F::TrimmingMode, 2));
+  ASSERT_TRUE(form->editText(F::Clearance, " 85 "));
+  ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
+  ASSERT_TRUE(form->editText(F::PositionZ, "400"));
+  ASSERT_TRUE(form->selectIndex(F::SectionReference, 1));
+  ASSERT_TRUE(form->setChecked(F::BlockCentred, false));
+  ASSERT_TRUE(form->editText(F::RootAxisOffset, "120.75"));
+  ASSERT_TRUE(form->editText(F::OffsetX0, "15"));
+  EXPECT_FALSE(form->setChecked(F::StepDetails, true));  // only with "Cut to File"
+  ASSERT_TRUE(form->setChecked(F::CutToFile, true));
+  ASSERT_TRUE(form->setChecked(F::StepDetails, true));
+  ASSERT_TRUE(form->chooseFoam("Fast"));
+  ASSERT_TRUE(form->selectIndex(F::SpeedChoice, 1));
+  ASSERT_TRUE(form->editText(F::CutSpeed, "3.5"));
+  rig.config->foams.SelectFoam("Depron");  // chosen elsewhere meanwhile
+  ASSERT_TRUE(form->okEnabled()) << form->text(F::Messages);
+  EXPECT_TRUE(form->modified());
+  ASSERT_TRUE(form->ok());
+
+  const PanelCutChoices& c = rig.doc->cutChoices;
+  EXPECT_EQ(c.wingSide, 1);
+  EXPECT_EQ(c.cutOrder, 0);
+  EXPECT_EQ(c.kerfCompensationA, 0);
+  EXPECT_EQ(c.kerfCompensationB, 0);
+  EXPECT_EQ(c.referenceLowerSurface, 0);
+  EXPECT_EQ(c.trimmingMode, 2);
+  EXPECT_EQ(c.clearance, 85.0);
+  EXPECT_EQ(c.sectionReference, 1);
+  const Panel& p = rig.doc->current();
+  EXPECT_TRUE(p.sectionCutEnabled);
+  EXPECT_EQ(p.sectionCutZ, 400);
+  EXPECT_FALSE(p.blockCentredZ);
+  EXPECT_EQ(p.rootAxisOffset, 120);
+  EXPECT_EQ(p.offsetX0, 15);
+  EXPECT_TRUE(rig.env->output.cutToFile);
+  EXPECT_TRUE(rig.env->output.stepDetails);
+  EXPECT_EQ(rig.config->foams.currentFoam, "Fast");
+  EXPECT_DOUBLE_EQ(rig.config->foams.cutSpeed, 3.5);
+  EXPECT_TRUE(rig.doc->modified);
+  EXPECT_EQ(redraws, 1);
+}
+
+TEST(PanelCutFormClosing, OkChecksTheBoxesInOrderAndStoresNothingOnFailure) {
+  Rig rig;
+  auto form = rig.open();
+  ASSERT_TRUE(form->editText(F::OffsetX0, "1.5"));
+  ASSERT_TRUE(form->editText(F::Clearance, "12x"));
+  EXPECT_FALSE(form->ok());
+  EXPECT_EQ(form->focus(), F::Clearance);
+  EXPECT_EQ(rig.prompt.messages().back(), "Please enter an integer.");
+  ASSERT_TRUE(form->editText(F::Clearance, "12"));
+  EXPECT_FALSE(form->ok());
+  EXPECT_EQ(form->focus(), F::OffsetX0);
+  EXPECT_EQ(rig.doc->cutChoices.clearance, 0.0);
+  EXPECT_EQ(rig.doc->current().offsetX0, 20);
+  EXPECT_FALSE(rig.doc->modified);
+
+  // Nothing edited and nothing changed: the project stays unmodified.
+  Rig quiet;
+  auto untouched = quiet.open();
+  ASSERT_TRUE(untouched->ok());
+  EXPECT_FALSE(untouched->modified());
+  EXPECT_FALSE(quiet.doc->modified);
+  // The default clearance is stored even so (the project file does not keep it).
+  EXPECT_EQ(quiet.doc->cutChoices.clearance, 70.0);
+}
+
+TEST(PanelCutFormClosing, ConfirmationAtMaximumSpeedTakesTheSurveySpeed) {
+  Rig rig;
+  rig.makeDiamondPanel();
+  auto form = rig.open();
+  ASSERT_TRUE(form->chooseFoam("Expanded"));
+  ASSERT_TRUE(form->selectIndex(F::SpeedChoice, 1));
+  ASSERT_TRUE(form->editText(F::CutSpeed, "1.5"));
+  ASSERT_TRUE(form->okAtMaximumSpeed());
+  EXPECT_DOUBLE_EQ(rig.config->foams.cutSpeed, 4.16);
+
+  Rig fixed;
+  fixed.makeDiamondPanel();
+  auto second = fixed.open();
+  ASSERT_TRUE(second->selectIndex(F::SpeedChoice, 1));
+  ASSERT_TRUE(second->editText(F::CutSpeed, "1.5"));
+  ASSERT_TRUE(second->okAtMaximumSpeed());
+  EXPECT_DOUBLE_EQ(fixed.config->foams.cutSpeed, 2.0);  // the foam's speed
+}
+
+TEST(PanelCutFormClosing, RunCutCutsThePanelOnTheMachine) {
+  Rig rig;
+  rig.makeDiamondPanel();
+  rig.config->table.Chauffe = 0.1;
+  auto form = rig.open();
+  ASSERT_TRUE(form->ok());
+  rig.prompt.queueAnswer(Answer::Ok);  // "Start cut ?"
+  CutExecutor executor(*rig.env);
+  executor.setPollInterval(1ms);
+  ASSERT_TRUE(form->runCut(executor));
+  // The wire went round the outline (20 mm out, 96 mm to the leading edge
+  // and back) and home again.
+  const MachineSnapshot s = rig.machine->snapshot();
+  EXPECT_EQ(s[Axis::XG].commandedSteps, 0);
+  EXPECT_EQ(s[Axis::YD].commandedSteps, 0);
+  EXPECT_GE(s.entriesOutput, static_cast<std::uint64_t>((20 + 96 + 96 + 20) * 48));
+}
+
+// --- Previews -------------------------------------------------------------------
+
+TEST(PanelCutFormPreview, TopViewPlacesPlanformBlockAndIntermediateSection) {
+  Rig rig;
+  Panel& p = rig.doc->current();
+  p.span = 600.0;
+  p.sweep = 30.0;
+  p.root.params.chord = 200.0;
+  p.root.params.teMargin = 10.0;
+  p.root.params.leMargin = 5.0;
+  p.tip.params.chord = 100.0;
+  p.tip.params.teMargin = 4.0;
+  p.tip.params.leMargin = 2.0;
+  auto form = rig.open();
+
+  // X0 20: root LE at max(20 + 10 + 200, 20 + 30 + 100 + 4) = 230, tip LE
+  // 200; the centred block from 200 to 800.
+  TopPreview top = form->topPreview();
+  EXPECT_EQ(top.title, "Top View");
+  EXPECT_EQ(top.extent, (PreviewRect{-40.0, -40.0, 1040.0, 1040.0}));
+  EXPECT_EQ(top.planform[0], (Point2D{200.0, 230.0}));
+  EXPECT_EQ(top.planform[1], (Point2D{800.0, 200.0}));
+  EXPECT_EQ(top.planform[2], (Point2D{800.0, 100.0}));
+  EXPECT_EQ(top.planform[3], (Point2D{200.0, 30.0}));
+  // Block faces: rear = LE - chord - TE margin, front = LE + LE margin.
+  EXPECT_EQ(top.block[0], (Point2D{200.0, 20.0}));
+  EXPECT_EQ(top.block[1], (Point2D{200.0, 235.0}));
+  EXPECT_EQ(top.block[2], (Point2D{800.0, 202.0}));
+  EXPECT_EQ(top.block[3], (Point2D{800.0, 96.0}));
+  EXPECT_FALSE(top.intermediate);
+  EXPECT_EQ(top.blockWithMargins, top.block);  // no margins on this table
+
+  // Left wing, intermediate section 150 mm from the root, kept from the root:
+  // the part is 150 long, centred at 425; the root on the right face at 575.
+  ASSERT_TRUE(form->selectIndex(F::WingSide, 1));
+  ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
+  ASSERT_TRUE(form->editText(F::PositionZ, "150"));
+  rig.config->table.MargeBlocX = 5;
+  rig.config->table.MargeBlocZ = 10;
+  top = form->topPreview();
+  // Margins outside the faces: the root face is the right one (575 + 10).
+  EXPECT_EQ(top.blockWithMargins[0], (Point2D{585.0, 15.0}));
+  // The tip-side face holds the intermediate section: LE 222.5, tip LE margin 2.
+  EXPECT_EQ(top.blockWithMargins[2], (Point2D{415.0, 229.5}));
+  EXPECT_EQ(top.planform[0], (Point2D{575.0, 230.0}));
+  EXPECT_EQ(top.planform[1], (Point2D{-25.0, 200.0}));
+  // t = 0.75: chord 175, LE 222.5, TE margin 8.5.
+  ASSERT_TRUE(top.intermediate);
+  EXPECT_EQ(top.intermediate->a, (Point2D{425.0, 222.5}));
+  EXPECT_EQ(top.intermediate->b, (Point2D{425.0, 47.5}));
+  EXPECT_EQ(top.block[3], (Point2D{425.0, 39.0}));
+
+  // Kept from the tip: the intermediate section becomes the root of a 450 mm
+  // part, placed again from X0: LE max(20 + 8.5 + 175, 20 + 4 + 100 + 22.5) =
+  // 203.5, 19 mm further back than before; the whole panel moves with it.
+  ASSERT_TRUE(form->selectIndex(F::SectionReference, 1));
+  top = form->topPreview();
+  EXPECT_DOUBLE_EQ(form->cutLength(), 450.0);
+  EXPECT_EQ(top.intermediate->a, (Point2D{725.0, 203.5}));
+  EXPECT_EQ(top.planform[0], (Point2D{875.0, 211.0}));
+  EXPECT_EQ(top.planform[1], (Point2D{275.0, 181.0}));
+  EXPECT_EQ(top.block[0], (Point2D{725.0, 20.0}));
+}
+
+TEST(PanelCutFormPreview, FrontViewGraduationsAndSections) {
+  Rig rig;
+  rig.config->table.AxesY = 120;
+  Panel& p = rig.doc->current();
+  p.root.params.basicHeight = 30.0;
+  p.tip.params.basicHeight = 30.0;
+  p.foamThickness = 60.0;
+  auto form = rig.open();
+  const FrontPreview front = form->frontPreview();
+  EXPECT_EQ(front.table, (PreviewRect{0.0, 0.0, 1000.0, 120.0}));
+  ASSERT_EQ(front.widthTicks.size(), 21u);
+  EXPECT_EQ(front.widthTicks[1], (PreviewTick{50.0, false}));
+  EXPECT_EQ(front.widthTicks[20], (PreviewTick{1000.0, true}));
+  EXPECT_EQ(front.heightTicks,
+            (std::vector<PreviewTick>{{0.0, true}, {50.0, false}, {100.0, true}}));
+  EXPECT_EQ(front.block, (PreviewRect{250.0, 0.0, 750.0, 60.0}));
+  // The section's outline spans its height around the basic height.
+  const Section& root = p.root;
+  double lo = 1.0;
+  double hi = -1.0;
+  for (const Point2D& q : root.upper) hi = std::max(hi, q.y);
+  for (const Point2D& q : root.lower) lo = std::min(lo, q.y);
+  EXPECT_DOUBLE_EQ(front.rootSection.a.y, 30.0 + 150.0 * lo);
+  EXPECT_DOUBLE_EQ(front.rootSection.b.y, 30.0 + 150.0 * hi);
+  EXPECT_GT(front.rootSection.b.y, front.rootSection.a.y);
+}
+
+TEST(PanelCutFormPreview, ClicksSnapWithinTwoPixels) {
+  // A 1080 x 1080 mm extent in 540 x 740 pixels: 0.5 pixel per mm, centred
+  // vertically 100 pixels down.
+  const PreviewMapping m = FitPreview({-40.0, -40.0, 1040.0, 1040.0}, 540.0, 740.0);
+  ASSERT_TRUE(m.valid());
+  EXPECT_DOUBLE_EQ(m.scale, 0.5);
+  EXPECT_EQ(m.toDevice({-40.0, 1040.0}), (Point2D{0.0, 100.0}));
+  EXPECT_EQ(m.toDevice({0.0, 0.0}), (Point2D{20.0, 620.0}));
+  EXPECT_FALSE(FitPreview({0.0, 0.0, 0.0, 10.0}, 100.0, 100.0).valid());
+  EXPECT_FALSE(FitPreview({0.0, 0.0, 10.0, 10.0}, 0.0, 100.0).valid());
+  EXPECT_FALSE(m.toLogical({1.0, 1.0}) == std::nullopt);
+
+  Rig rig;
+  auto form = rig.open();
+  // The default panel: block from 250 to 750, root rear at X0 = 20.
+  const Point2D corner = m.toDevice({250.0, 20.0});
+  auto near = form->clickTopView({corner.x + 1.2, corner.y - 1.5}, false, m);
+  ASSERT_TRUE(near);
+  EXPECT_TRUE(near->snapped);
+  EXPECT_EQ(near->point, (Point2D{250.0, 20.0}));
+  EXPECT_EQ(near->text, "250 20");
+  // 2.5 pixels away: the click itself, 5 mm off.
+  auto far = form->clickTopView({corner.x + 2.5, corner.y}, false, m);
+  ASSERT_TRUE(far);
+  EXPECT_FALSE(far->snapped);
+  EXPECT_EQ(far->text, "255 20");
+  EXPECT_FALSE(form->clickTopView({1.0, 1.0}, false, PreviewMapping{}));
+}
+
+}  // namespace
+}  // namespace orva
