@@ -18,7 +18,7 @@ namespace {
 // Shortest text that reads back as the same double ("0.1", "10000").
 std::string shortNumber(double value) {
   char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
   return std::string(buffer, result.ptr);
 }
 

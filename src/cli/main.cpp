@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/AirfoilCommand.h"
+#include "cli/AuxCommands.h"
 #include "cli/CliSupport.h"
 #include "cli/CutCommands.h"
 #include "cli/GcodeCommand.h"
@@ -29,6 +30,8 @@ constexpr Command kCommands[] = {
     {"export", "Write the text export of a project's panel", orva::cli::runExportCommand},
     {"survey", "Estimate the cut of a panel: top speed, time, heat", orva::cli::runSurveyCommand},
     {"cut", "Write the cut of a panel as a cut script or G-code", orva::cli::runCutCommand},
+    {"block-shaping", "Write the block shaping cut", orva::cli::runBlockShapingCommand},
+    {"test-cut", "Write the test cut series for kerf calibration", orva::cli::runTestCutCommand},
     {"replay", "Run a cut script on the simulated machine", orva::cli::runReplayCommand},
     {"gcode", "Write a cut script as G-code for a four-axis controller",
      orva::cli::runGcodeCommand},

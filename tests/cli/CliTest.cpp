@@ -400,6 +400,32 @@ TEST_F(CliTest, CommandsWorkOnTheUsersSettingsAndDataDirectory) {
   EXPECT_TRUE(fs::exists(other / "Default_table.bd"));
 }
 
+TEST_F(CliTest, AuxiliaryCutsAreWrittenAsScriptsOrGcode) {
+  const fs::path script = dir_ / "block.cut";
+  const CliRun block = run("block-shaping --left-width 200 --length 400 --clearance 70 -o '" +
+                           script.string() + "'");
+  ASSERT_EQ(block.exitCode, 0) << block.err;
+  const std::string text = readAll(script);
+  // A centred 400 mm block on the 1500 mm table; its rear faces at X0 = 20,
+  // trimmed from the clearance height down.
+  EXPECT_NE(text.find("// Move to block start\nT:"), std::string::npos) << text;
+  EXPECT_NE(text.find("XG:20.000000 YG:70.000000 XD:20.000000 YD:70.000000"), std::string::npos);
+  EXPECT_NE(text.find("XG:20.000000 YG:0.000000 XD:20.000000 YD:0.000000"), std::string::npos);
+
+  const fs::path gcode = dir_ / "test.ngc";
+  const std::string testCut = "test-cut --left-width 100 --length 300 --clearance 70 --height 40";
+  const CliRun slices = run(testCut + " --format gcode -o '" + gcode.string() + "'");
+  ASSERT_EQ(slices.exitCode, 0) << slices.err;
+  const std::string program = readAll(gcode);
+  EXPECT_NE(program.find("G21 G90 G93"), std::string::npos);
+  EXPECT_NE(program.find("M2\n"), std::string::npos);
+  EXPECT_NE(program.find("(- Slice cut 0)"), std::string::npos) << program;
+
+  const CliRun noSpacing = run(testCut + " --spacing 0 -o '" + gcode.string() + "'");
+  EXPECT_EQ(noSpacing.exitCode, 2);
+  EXPECT_EQ(noSpacing.err, "--spacing: Please enter a number between 1 and 100000.\n");
+}
+
 TEST_F(CliTest, UnknownCommandsAndHelp) {
   EXPECT_EQ(run("frobnicate").exitCode, 2);
   const CliRun help = run("--help");
