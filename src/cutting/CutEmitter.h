@@ -1,0 +1,56 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "geometry/Point2D.h"
+#include "motion/CutMove.h"
+
+namespace orva {
+
+class MovePlanner;
+
+// Appends the moves of one cut to a move list through the planner. Every move
+// is given by its target in the root section plane and in the tip section plane
+// (cut coordinates, mm); the block placement (the left distance D from the left
+// tower to the nearer section plane, the span S between the planes) and the
+// swap rule are fixed for the whole cut. When the sides are swapped (exactly
+// one of: reverse table layout, left wing) the tip target goes to face 1 and
+// cut moves are paced by face 2.
+class CutEmitter {
+ public:
+  CutEmitter(MovePlanner& planner, MoveList& moves, double leftDistance, double span, bool swapped);
+
+  // A cut move: the root face advances at the cut speed (Face1, or Face2 when swapped).
+  bool cut(Point2D root, Point2D tip, std::string_view label);
+  // Paced travel: the longer tower path advances at the cut speed (TowerMax).
+  bool paced(Point2D root, Point2D tip, std::string_view label);
+  // Rapid travel: as fast as the motors allow.
+  bool rapid(Point2D root, Point2D tip, std::string_view label);
+  // Any mode (FaceMax for vertical cuts).
+  bool general(Point2D root, Point2D tip, SpeedMode mode, std::string_view label);
+  // A pause at the current position, labelled "Tempo".
+  bool dwell(double milliseconds);
+
+  // The targets of the last move emitted (the start of the next one).
+  Point2D lastRoot() const { return lastRoot_; }
+  Point2D lastTip() const { return lastTip_; }
+  void setLast(Point2D root, Point2D tip) { lastRoot_ = root; lastTip_ = tip; }
+
+  bool swapped() const { return swapped_; }
+  double leftDistance() const { return leftDistance_; }
+  double span() const { return span_; }
+  MovePlanner& planner() { return planner_; }
+  MoveList& moves() { return moves_; }
+
+ private:
+  MovePlanner& planner_;
+  MoveList& moves_;
+  double leftDistance_;
+  double span_;
+  bool swapped_;
+  Point2D lastRoot_{};
+  Point2D lastTip_{};
+};
+
+}  // namespace orva
