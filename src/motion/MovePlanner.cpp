@@ -520,6 +520,16 @@ std::optional<CutMove> MovePlanner::planTowers(double dXG, double dYG, double dX
     } else {
       generateTower(*right, residual_.XD, residual_.YD, right_);
     }
+    CutMove move;
+    move.label = std::string(label);
+    move.duration = durationS;
+    const bool rightLonger = right_.scheduledMs > left_.scheduledMs;
+    move.scheduledTime = rightLonger ? right_.scheduledMs : left_.scheduledMs;
+    move.exactTime = rightLonger ? right_.exactMs : left_.exactMs;
+    // While message boxes are off (a speed survey or an error check) the list
+    // is only totalled, never sent or written: its merged stream is not needed.
+    // The towers were generated all the same, for their residuals and checks.
+    if (!messageBoxes_) return move;
     // Merged into scratch memory first, so that the move's stream is
     // allocated once at its exact length.
     const std::size_t room = left_.size + right_.size;
@@ -529,13 +539,7 @@ std::optional<CutMove> MovePlanner::planTowers(double dXG, double dYG, double dX
     }
     merged_.size = MergeTowerStreams(left_.data.get(), left_.size, right_.data.get(), right_.size,
                                      merged_.data.get());
-    CutMove move;
-    move.label = std::string(label);
-    move.duration = durationS;
     move.entries.assign(merged_.data.get(), merged_.data.get() + merged_.size);
-    const bool rightLonger = right_.scheduledMs > left_.scheduledMs;
-    move.scheduledTime = rightLonger ? right_.scheduledMs : left_.scheduledMs;
-    move.exactTime = rightLonger ? right_.exactMs : left_.exactMs;
     return move;
   } catch (const std::bad_alloc&) {
     left_ = {};
