@@ -22,7 +22,10 @@ namespace orva {
 
 namespace {
 
+using form_text::intText;
 using form_text::numberText;
+using form_text::parseInt;
+using form_text::truncToInt;
 
 constexpr int kTrimmingModes = 5;
 // Distance kept between the block and the far tower when only a part is cut.
@@ -35,41 +38,6 @@ constexpr double kTickStep = 50.0;
 constexpr int kMaxTicks = 10000;
 // Width of a tower drawn beside the table in the top view.
 constexpr double kTowerWidth = 20.0;
-
-// The integer part of a double, saturated to the int range (0 for NaN).
-int truncToInt(double value) {
-  if (std::isnan(value)) return 0;
-  const double t = std::trunc(value);
-  if (t <= static_cast<double>(std::numeric_limits<int>::min())) {
-    return std::numeric_limits<int>::min();
-  }
-  if (t >= static_cast<double>(std::numeric_limits<int>::max())) {
-    return std::numeric_limits<int>::max();
-  }
-  return static_cast<int>(t);
-}
-
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// The whole text as an int (blanks around and a sign allowed); nothing otherwise.
-std::optional<int> parseInt(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty() || text.front() == '+') return std::nullopt;
-  int value = 0;
-  const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (r.ec != std::errc{} || r.ptr != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-std::string intText(long long value) {
-  std::array<char, 24> buf{};
-  const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value);
-  return std::string(buf.data(), r.ptr);
-}
 
 // A printf pattern whose fields are "%d" (filled in order) and "%%".
 std::string formatInts(std::string_view pattern, std::initializer_list<long long> values) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <system_error>
 #include <utility>
 
@@ -42,6 +43,31 @@ double leadingNumber(std::string_view text) {
   double value = 0.0;
   return scanDouble(text, value) != 0 ? value : 0.0;
 }
+
+std::optional<int> parseInt(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty() || text.front() == '+') return std::nullopt;
+  int value = 0;
+  const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (r.ec != std::errc{} || r.ptr != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+int truncToInt(double value) {
+  if (std::isnan(value)) return 0;
+  const double t = std::trunc(value);
+  if (t <= static_cast<double>(std::numeric_limits<int>::min())) {
+    return std::numeric_limits<int>::min();
+  }
+  if (t >= static_cast<double>(std::numeric_limits<int>::max())) {
+    return std::numeric_limits<int>::max();
+  }
+  return static_cast<int>(t);
+}
+
+std::string intText(long long value) { return std::to_string(value); }
 
 }  // namespace form_text
 

@@ -22,6 +22,12 @@ std::string fixedText(double value);
 std::optional<double> parseNumber(std::string_view text);
 // The leading number of a text, as the live rules read it; 0 when there is none.
 double leadingNumber(std::string_view text);
+// The whole text as an int (blanks around and a sign allowed); nothing otherwise.
+std::optional<int> parseInt(std::string_view text);
+// The integer part of a double, saturated to the int range (0 for NaN).
+int truncToInt(double value);
+// "%d".
+std::string intText(long long value);
 }  // namespace form_text
 
 // The controls of the Panel Parameters dialog. Check boxes and edit boxes of
