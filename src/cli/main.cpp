@@ -48,7 +48,24 @@ void printUsage(std::ostream& out) {
   }
   out << "\nOptions:\n"
          "  -h, --help     Show this help.\n"
-         "  -v, --version  Show the version.\n";
+         "  -v, --version  Show the version.\n"
+         "\nExamples:\n"
+         "  orva-cli airfoil --naca 2412 --points\n"
+         "  orva-cli section clarky.dat --chord 400 --skin 1 --tip-naca 0012 --tip-chord 250\n"
+         "  orva-cli build examples/wing.json -o wing.cnc\n"
+         "  orva-cli info wing.cnc\n"
+         "  orva-cli export wing.cnc --panel 2 -o wing.txt\n"
+         "  orva-cli survey wing.cnc --panel 1\n"
+         "  orva-cli cut wing.cnc --panel 1 --speed max -o panel1.cut\n"
+         "  orva-cli cut wing.cnc --speed max --format gcode --dialect linuxcnc -o panel1.ngc\n"
+         "  orva-cli block-shaping --left-width 200 --length 400 --clearance 70 -o block.cut\n"
+         "  orva-cli test-cut --left-width 100 --length 300 --clearance 70 --height 40 -o test.cut\n"
+         "  orva-cli replay panel1.cut --yes --json\n"
+         "  orva-cli gcode panel1.cut --dialect grbl -o panel1.ngc\n"
+         "\nCommands that use tables and foams read the user's settings and data\n"
+         "directory; --settings FILE, --data-dir DIR and --table NAME override them for\n"
+         "one run. Errors go to stderr; exit code 1 for refused input, 2 for a wrong\n"
+         "command line.\n";
 }
 
 }  // namespace
