@@ -43,7 +43,7 @@ void printUsage(std::ostream& out) {
          "Commands:\n";
   for (const Command& command : kCommands) {
     std::string name = command.name;
-    name.resize(10, ' ');
+    name.resize(15, ' ');
     out << "  " << name << command.summary << '\n';
   }
   out << "\nOptions:\n"
