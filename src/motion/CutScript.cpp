@@ -1,8 +1,10 @@
 #include "motion/CutScript.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <system_error>
@@ -327,6 +329,16 @@ void CutScriptReader::handleMove(const CutScriptMoveLine& values, const std::str
     const TableConfig& table = env_.machine.table;
     before_ = MovePlanner::Position{before.XG - table.ZeroX, before.YG - table.ZeroY,
                                     before.XD - table.ZeroX, before.YD - table.ZeroY};
+    // The declared start must lie on the table: a position beyond the travel
+    // would make the first real move an enormous one.
+    const double zeroX = table.ZeroX;
+    const double zeroY = table.ZeroY;
+    if (!env_.planner.CheckAxisLimits(values.XG + zeroX, values.XD + zeroX, values.YG + zeroY,
+                                      values.YD + zeroY, label)) {
+      stopped_ = true;
+      moves_.clear();
+      return;
+    }
     start_ = values;
     env_.planner.SetPlannerPosition(values.XG, values.YG, values.XD, values.YD);
     // The first move line declares where the wire is. Written by this program
@@ -345,6 +357,20 @@ void CutScriptReader::handleMove(const CutScriptMoveLine& values, const std::str
   if (tempo > 0.0 && values.T > 0.0) {
     const double fewest = values.T * 1000.0 / (tempo * kMaxDelayTicks) - 1.0;
     if (fewest > static_cast<double>(limits_.maxEntries - entries_)) {
+      tooLong(label);
+      return;
+    }
+  }
+  // Likewise a move needs at least one entry per step of its longest axis.
+  const TableConfig& t = env_.machine.table;
+  if (t.XPas > 0.0 && t.YPas > 0.0) {
+    const MovePlanner::Position at = env_.planner.towers();
+    const double steps =
+        std::max(std::fabs(values.XG + t.ZeroX - at.XG), std::fabs(values.XD + t.ZeroX - at.XD)) *
+            t.XNtour / t.XPas +
+        std::max(std::fabs(values.YG + t.ZeroY - at.YG), std::fabs(values.YD + t.ZeroY - at.YD)) *
+            t.YNtour / t.YPas;
+    if (!(steps <= static_cast<double>(limits_.maxEntries - entries_))) {
       tooLong(label);
       return;
     }
@@ -373,8 +399,9 @@ void CutScriptReader::readError(const std::string& label) {
 }
 
 void CutScriptReader::tooLong(const std::string& label) {
-  std::string text = fillInserts(
-      messageText(Msg::CutScriptTooLong), {std::to_string(limits_.maxMoves), std::to_string(limits_.maxEntries)});
+  std::string text =
+      fillInserts(messageText(Msg::CutScriptTooLong),
+                  {std::to_string(limits_.maxMoves), std::to_string(limits_.maxEntries)});
   text += label;
   env_.prompt.showMessage(text, MessageIcon::Warning);
   stop();

@@ -47,6 +47,10 @@ class MovePlanner {
   std::optional<CutMove> PlanDwell(double milliseconds);
 
   void SetPlannerPosition(double XG, double YG, double XD, double YD);
+  // Absolute tower targets within the table's travel (X in [-0.00001, AxesX],
+  // Y in [-0.00001, AxesY]); otherwise "axis limit overflow" is reported and
+  // the planner reset.
+  bool CheckAxisLimits(double XG, double XD, double YG, double YD, std::string_view label);
   void ResetPlanner();
   void clearResiduals();
 
@@ -107,7 +111,6 @@ class MovePlanner {
 
   bool checkTable(bool forDwell);
   bool checkFinite(std::initializer_list<double> values, std::string_view label);
-  bool CheckAxisLimits(double XG, double XD, double YG, double YD, std::string_view label);
   std::optional<TowerPlan> prepareTower(double dX, double dY, double residualX, double residualY,
                                         double durationS, std::string_view towerName,
                                         std::string_view label, TowerDirections& directions);

@@ -555,6 +555,16 @@ TEST(CutScriptReader, PlanningErrorsEndWithTheLineLabelAndStopTheScript) {
             std::vector<std::string>{"left X axis limit overflow : 2012 mm, Script file " +
                                      script.string() + ", line 2"});
   EXPECT_EQ(b.confirmations(), 0);
+
+  // The declared start is checked too: from 10 km away the first move would
+  // need hundreds of millions of steps.
+  Bench c;
+  writeFile(script, "T:0 XG:10000000 YG:10 XD:10 YD:10\nT:1 XG:5 YG:10 XD:10 YD:10\n");
+  EXPECT_FALSE(RunCutScriptFile(c.env, c.executor, script));
+  ASSERT_EQ(c.prompt.messages().size(), 1u);
+  EXPECT_EQ(c.prompt.messages()[0].rfind("left X axis limit overflow : 10000012 mm, ", 0), 0u)
+      << c.prompt.messages()[0];
+  EXPECT_EQ(c.confirmations(), 0);
 }
 
 TEST(CutScriptReader, ScriptsBeyondTheLimitsAreRefusedBeforeTheyRun) {
