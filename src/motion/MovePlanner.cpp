@@ -130,7 +130,8 @@ bool MovePlanner::checkTable(bool forDwell) {
   }
   for (const AxisDrive& axis : axes) {
     if (!(axis.minStepTime >= 0.0) || !std::isfinite(axis.minStepTime)) {
-      fail(fillInserts(messageText(Msg::InvalidMinimumStepTime), {axis.name, formatPlain(axis.minStepTime)}));
+      fail(fillInserts(messageText(Msg::InvalidMinimumStepTime),
+                       {axis.name, formatPlain(axis.minStepTime)}));
       return false;
     }
   }
@@ -138,11 +139,13 @@ bool MovePlanner::checkTable(bool forDwell) {
   // percentages can be used as soon as either axis has backlash.
   if (t.XPasInvSens > 0 || t.YPasInvSens > 0) {
     if (t.VitesseInvSensX <= 0) {
-      fail(fillInserts(messageText(Msg::InvalidBacklashSpeed), {"X", std::to_string(t.VitesseInvSensX)}));
+      fail(fillInserts(messageText(Msg::InvalidBacklashSpeed),
+                       {"X", std::to_string(t.VitesseInvSensX)}));
       return false;
     }
     if (t.VitesseInvSensY <= 0) {
-      fail(fillInserts(messageText(Msg::InvalidBacklashSpeed), {"Y", std::to_string(t.VitesseInvSensY)}));
+      fail(fillInserts(messageText(Msg::InvalidBacklashSpeed),
+                       {"Y", std::to_string(t.VitesseInvSensY)}));
       return false;
     }
   }
@@ -202,7 +205,8 @@ std::optional<MovePlanner::TowerPlan> MovePlanner::prepareTower(
     return std::nullopt;
   }
   if (stepsX > kMaxMoveEntries || stepsY > kMaxMoveEntries) {
-    ReportPlanError(withLabel(fillInserts(messageText(Msg::MoveTooLong), {formatPlain(kMaxMoveEntries)}), label));
+    ReportPlanError(withLabel(
+        fillInserts(messageText(Msg::MoveTooLong), {formatPlain(kMaxMoveEntries)}), label));
     return std::nullopt;
   }
   plan.nx = static_cast<std::int64_t>(stepsX);
@@ -283,7 +287,8 @@ std::optional<MovePlanner::TowerPlan> MovePlanner::prepareTower(
     plan.capacity = static_cast<double>(plan.nx + plan.ny + plan.bx + plan.by) * f;
   }
   if (!(plan.entryBound <= kMaxMoveEntries)) {
-    ReportPlanError(withLabel(fillInserts(messageText(Msg::MoveTooLong), {formatPlain(kMaxMoveEntries)}), label));
+    ReportPlanError(withLabel(
+        fillInserts(messageText(Msg::MoveTooLong), {formatPlain(kMaxMoveEntries)}), label));
     return std::nullopt;
   }
   return plan;
@@ -390,6 +395,14 @@ class StepWriter {
   std::int64_t ticks_ = 0;  // periods written so far
 };
 
+// Stands in for StepWriter when only the steps made matter: writes nothing.
+class CountingWriter {
+ public:
+  void append(std::uint8_t, double) {}
+  double exact() const { return 0.0; }
+  double scheduled() const { return 0.0; }
+};
+
 // Scratch memory above this is given back after the move.
 constexpr std::size_t kKeptScratchBytes = std::size_t{1} << 24;
 
@@ -409,84 +422,95 @@ void MovePlanner::copyStream(const TowerStream& from, TowerStream& to) {
 void MovePlanner::generateTower(const TowerPlan& plan, double& residualX, double& residualY,
                                 TowerStream& stream) const {
   const TableConfig& t = table_;
+  stream.size = 0;
+  // The same walk over the steps writes the entries, or, while message boxes
+  // are off (a survey, whose list is only totalled), only counts the steps
+  // made, for the residuals.
+  auto generate = [&](auto& writer) {
+    const std::uint8_t both = StepCommand(plan.dirX, plan.dirY);
+    const std::uint8_t xOnly = StepCommand(plan.dirX, 0);
+    const std::uint8_t yOnly = StepCommand(0, plan.dirY);
+
+    // Backlash: the extra steps in the new direction, before the move's own.
+    if (plan.bx > 0 || plan.by > 0) {
+      const double slow = std::max(t.XVmax, t.YVmax);
+      const int percent = t.XVmax < t.YVmax    ? t.VitesseInvSensY
+                          : t.XVmax == t.YVmax ? std::min(t.VitesseInvSensX, t.VitesseInvSensY)
+                                               : t.VitesseInvSensX;
+      const double pBoth = slow * 100.0 / percent;
+      if (plan.bx < plan.by) {
+        const double pY = t.YVmax * 100.0 / t.VitesseInvSensY;
+        for (int i = 0; i < plan.by; ++i) {
+          writer.append(i < plan.bx ? both : yOnly, i < plan.bx ? pBoth : pY);
+        }
+      } else {
+        const double pX = t.XVmax * 100.0 / t.VitesseInvSensX;
+        for (int i = 0; i < plan.bx; ++i) {
+          writer.append(i < plan.by ? both : xOnly, i < plan.by ? pBoth : pX);
+        }
+      }
+    }
+
+    std::int64_t nx = plan.nx;
+    std::int64_t ny = plan.ny;
+    const double p = plan.period;
+    const double signs = static_cast<double>(plan.dirX * plan.dirY);
+    if (nx == 0 && ny == 0) {
+      writer.append(0, p);
+    } else if (nx < ny) {
+      // Y leads: X steps where the ideal line has gone past the X steps made.
+      const double k = plan.x / plan.y;
+      std::int64_t xs = 0;
+      double done = 0.0;  // xs * XPas / XNtour
+      std::int64_t i = 1;
+      for (; i <= ny && xs < nx; ++i) {
+        const double ideal = static_cast<double>(i) * k * signs * t.YPas / t.YNtour;
+        if (ideal > done) {
+          writer.append(both, p);
+          ++xs;
+          done = static_cast<double>(xs) * t.XPas / t.XNtour;
+        } else {
+          writer.append(yOnly, p);
+        }
+      }
+      for (; i <= ny; ++i) writer.append(yOnly, p);
+      nx = xs;
+    } else {
+      // X leads (also for as many Y steps as X steps).
+      const double k = plan.y / plan.x;
+      std::int64_t ys = 0;
+      double done = 0.0;  // ys * YPas / YNtour
+      std::int64_t i = 1;
+      for (; i <= nx && ys < ny; ++i) {
+        const double ideal = static_cast<double>(i) * signs * k * t.XPas / t.XNtour;
+        if (ideal > done) {
+          writer.append(both, p);
+          ++ys;
+          done = static_cast<double>(ys) * t.YPas / t.YNtour;
+        } else {
+          writer.append(xOnly, p);
+        }
+      }
+      for (; i <= nx; ++i) writer.append(xOnly, p);
+      ny = ys;
+    }
+    stream.exactMs = writer.exact();
+    stream.scheduledMs = writer.scheduled();
+    residualX = plan.x - plan.dirX * static_cast<double>(nx) * t.XPas / t.XNtour;
+    residualY = plan.y - plan.dirY * static_cast<double>(ny) * t.YPas / t.YNtour;
+  };
+  if (!messageBoxes_) {
+    CountingWriter counter;
+    generate(counter);
+    return;
+  }
   const auto wanted = 2 * static_cast<std::size_t>(std::min(plan.capacity, plan.entryBound));
   if (stream.capacity < wanted || stream.capacity > std::max(wanted, kKeptScratchBytes)) {
     stream.data = std::make_unique_for_overwrite<std::uint8_t[]>(wanted);
     stream.capacity = wanted;
   }
-  stream.size = 0;
   StepWriter writer(stream.data, stream.capacity, stream.size, t.Tempo);
-  const std::uint8_t both = StepCommand(plan.dirX, plan.dirY);
-  const std::uint8_t xOnly = StepCommand(plan.dirX, 0);
-  const std::uint8_t yOnly = StepCommand(0, plan.dirY);
-
-  // Backlash: the extra steps in the new direction, before the move's own.
-  if (plan.bx > 0 || plan.by > 0) {
-    const double slow = std::max(t.XVmax, t.YVmax);
-    const int percent = t.XVmax < t.YVmax    ? t.VitesseInvSensY
-                        : t.XVmax == t.YVmax ? std::min(t.VitesseInvSensX, t.VitesseInvSensY)
-                                             : t.VitesseInvSensX;
-    const double pBoth = slow * 100.0 / percent;
-    if (plan.bx < plan.by) {
-      const double pY = t.YVmax * 100.0 / t.VitesseInvSensY;
-      for (int i = 0; i < plan.by; ++i) {
-        writer.append(i < plan.bx ? both : yOnly, i < plan.bx ? pBoth : pY);
-      }
-    } else {
-      const double pX = t.XVmax * 100.0 / t.VitesseInvSensX;
-      for (int i = 0; i < plan.bx; ++i) {
-        writer.append(i < plan.by ? both : xOnly, i < plan.by ? pBoth : pX);
-      }
-    }
-  }
-
-  std::int64_t nx = plan.nx;
-  std::int64_t ny = plan.ny;
-  const double p = plan.period;
-  const double signs = static_cast<double>(plan.dirX * plan.dirY);
-  if (nx == 0 && ny == 0) {
-    writer.append(0, p);
-  } else if (nx < ny) {
-    // Y leads: X steps where the ideal line has gone past the X steps made.
-    const double k = plan.x / plan.y;
-    std::int64_t xs = 0;
-    double done = 0.0;  // xs * XPas / XNtour
-    std::int64_t i = 1;
-    for (; i <= ny && xs < nx; ++i) {
-      const double ideal = static_cast<double>(i) * k * signs * t.YPas / t.YNtour;
-      if (ideal > done) {
-        writer.append(both, p);
-        ++xs;
-        done = static_cast<double>(xs) * t.XPas / t.XNtour;
-      } else {
-        writer.append(yOnly, p);
-      }
-    }
-    for (; i <= ny; ++i) writer.append(yOnly, p);
-    nx = xs;
-  } else {
-    // X leads (also for as many Y steps as X steps).
-    const double k = plan.y / plan.x;
-    std::int64_t ys = 0;
-    double done = 0.0;  // ys * YPas / YNtour
-    std::int64_t i = 1;
-    for (; i <= nx && ys < ny; ++i) {
-      const double ideal = static_cast<double>(i) * signs * k * t.XPas / t.XNtour;
-      if (ideal > done) {
-        writer.append(both, p);
-        ++ys;
-        done = static_cast<double>(ys) * t.YPas / t.YNtour;
-      } else {
-        writer.append(xOnly, p);
-      }
-    }
-    for (; i <= nx; ++i) writer.append(xOnly, p);
-    ny = ys;
-  }
-  stream.exactMs = writer.exact();
-  stream.scheduledMs = writer.scheduled();
-  residualX = plan.x - plan.dirX * static_cast<double>(nx) * t.XPas / t.XNtour;
-  residualY = plan.y - plan.dirY * static_cast<double>(ny) * t.YPas / t.YNtour;
+  generate(writer);
 }
 
 std::optional<CutMove> MovePlanner::planTowers(double dXG, double dYG, double dXD, double dYD,
@@ -506,7 +530,8 @@ std::optional<CutMove> MovePlanner::planTowers(double dXG, double dYG, double dX
     return std::nullopt;
   }
   if (!(left->entryBound + right->entryBound <= kMaxMoveEntries)) {
-    fail(withLabel(fillInserts(messageText(Msg::MoveTooLong), {formatPlain(kMaxMoveEntries)}), label));
+    fail(withLabel(fillInserts(messageText(Msg::MoveTooLong), {formatPlain(kMaxMoveEntries)}),
+                   label));
     return std::nullopt;
   }
   try {
@@ -752,7 +777,8 @@ std::optional<CutMove> MovePlanner::PlanDwell(double milliseconds) {
   const double chunk = std::trunc(126.0 * tempo);
   const double capacity = std::trunc(remaining / chunk) + 1.0;
   if (!(capacity <= kMaxMoveEntries)) {
-    fail(withLabel(fillInserts(messageText(Msg::MoveTooLong), {formatPlain(kMaxMoveEntries)}), label));
+    fail(withLabel(fillInserts(messageText(Msg::MoveTooLong), {formatPlain(kMaxMoveEntries)}),
+                   label));
     return std::nullopt;
   }
   try {
