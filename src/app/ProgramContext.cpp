@@ -105,9 +105,8 @@ ProgramContext::ProgramContext(UserPrompt& prompt, SoundPort& sound, StatusPort&
           CutOutputOptions{},
           std::string(kDefaultEndOfCutSound),
           std::string(),
-          std::function<bool()>(),
           std::nullopt},
-      executor(cut) {}
+      job(cut) {}
 
 ProgramContext::~ProgramContext() = default;
 

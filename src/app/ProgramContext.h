@@ -15,7 +15,7 @@
 #include "driver/InterfaceDriver.h"
 #include "model/CT1Doc.h"
 #include "motion/CutEnvironment.h"
-#include "motion/CutExecution.h"
+#include "motion/CutJob.h"
 #include "motion/MovePlanner.h"
 
 namespace orva {
@@ -56,7 +56,7 @@ struct SaveReport {
 
 // The program's single pieces in one object: the settings, the interface
 // driver, the machine configuration (table list, table, foams), the move
-// planner, the project context, the cut environment and executor, and the
+// planner, the project context, the cut environment and its job, and the
 // current project. Owned by the application and passed by reference; two
 // contexts can live side by side (nothing here is global).
 //
@@ -168,7 +168,7 @@ class ProgramContext {
   MovePlanner planner;
   ProjectContext project;
   CutEnvironment cut;
-  CutExecutor executor;
+  CutJob job;  // the one cut of the program: every cut path starts it here
   AuxiliaryCutSession auxiliaryCuts;  // choices remembered while the program runs
   std::unique_ptr<CT1Doc> document;   // the current project, once start() has run
 

@@ -5,7 +5,7 @@
 #include "common/Messages.h"
 #include "cutting/AuxiliaryCuts.h"
 #include "motion/CutEnvironment.h"
-#include "motion/CutExecution.h"
+#include "motion/CutJob.h"
 
 namespace orva::cli {
 
@@ -132,7 +132,7 @@ int runBlockShapingCommand(const CommandArgs& args) {
   p.length = b.length;
   p.leftAxisOffset = b.axisOffset;
   p.clearance = b.clearance;
-  return RunBlockShaping(context.program.executor, p) ? kExitOk : kExitFailure;
+  return RunBlockShaping(context.program.job, p) ? kExitOk : kExitFailure;
 }
 
 int runTestCutCommand(const CommandArgs& args) {
@@ -181,7 +181,7 @@ int runTestCutCommand(const CommandArgs& args) {
   // The heat the test cut's form would set for the cut speed.
   FoamDatabase& foams = context.machine.foams;
   if (!foams.ApplyHeatForSpeed(foams.cutSpeed)) return kExitFailure;
-  return RunTestCut(context.program.executor, p) ? kExitOk : kExitFailure;
+  return RunTestCut(context.program.job, p) ? kExitOk : kExitFailure;
 }
 
 }  // namespace orva::cli

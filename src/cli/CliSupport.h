@@ -17,6 +17,7 @@ enum ExitCode : int {
   kExitOk = 0,
   kExitFailure = 1,  // the input was refused or the work failed
   kExitUsage = 2,    // the command line itself is wrong
+  kExitInterrupted = 130,  // cancelled by Ctrl+C (SIGINT)
 };
 
 // The arguments of one subcommand: the program name followed by the

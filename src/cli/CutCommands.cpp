@@ -12,7 +12,7 @@
 #include "model/CT1Doc.h"
 #include "model/ProjectFile.h"
 #include "motion/CutEnvironment.h"
-#include "motion/CutExecution.h"
+#include "motion/CutJob.h"
 #include "motion/MovePlanner.h"
 
 namespace orva::cli {
@@ -166,7 +166,7 @@ SurveyOutcome survey(CutSetup& setup) {
   SurveyOutcome out;
   setup.planner.BeginSpeedSurvey(false);
   PanelCutPlanner cut(setup.doc, setup.env);
-  cut.Run();
+  cut.Run(setup.context.program.job);
   out.placement = cut.lastResult();
   setup.planner.EndSpeedSurvey(false, out.speed, out.label, out.error);
   return out;
@@ -271,7 +271,7 @@ int runCutCommand(const CommandArgs& args) {
   }
   setup.context.prompt.nextFile = parser.value(QStringLiteral("output")).toStdString();
   PanelCutPlanner cut(setup.doc, setup.env);
-  return cut.Run() ? kExitOk : kExitFailure;
+  return cut.Run(setup.context.program.job) ? kExitOk : kExitFailure;
 }
 
 }  // namespace orva::cli

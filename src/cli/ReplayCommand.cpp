@@ -2,7 +2,12 @@
 
 #include <unistd.h>
 
+#include <array>
+#include <atomic>
 #include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <string>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -13,7 +18,7 @@
 #include "common/StatusPort.h"
 #include "driver/SimulatedMachine.h"
 #include "motion/CutEnvironment.h"
-#include "motion/CutExecution.h"
+#include "motion/CutJob.h"
 #include "motion/CutScript.h"
 #include "motion/MovePlanner.h"
 
@@ -32,6 +37,49 @@ std::optional<CutScriptMoveLine> declaredStart(const std::string& text) {
   return std::nullopt;
 }
 
+// Set by SIGINT, polled by the loop that drives the cut: the handler does
+// nothing else. A signal handler can only reach a variable of static storage.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void onInterrupt(int /*signal*/) { interrupted.store(true); }
+
+// Installs the handler for the life of the object, restoring the previous one.
+class InterruptGuard {
+ public:
+  InterruptGuard() {
+    interrupted.store(false);
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, &previous_);
+  }
+  ~InterruptGuard() { ::sigaction(SIGINT, &previous_, nullptr); }
+  InterruptGuard(const InterruptGuard&) = delete;
+  InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+ private:
+  struct sigaction previous_ {};
+};
+
+std::string fixed(double value, int decimals) {
+  std::array<char, 64> text{};
+  std::snprintf(text.data(), text.size(), "%.*f", decimals, value);
+  return text.data();
+}
+
+// One line on the terminal: a bar of the moves output, the move, the time left.
+void drawProgress(const CutJobProgress& progress) {
+  constexpr std::size_t kWidth = 30;
+  const std::size_t done =
+      progress.moveCount == 0 ? kWidth : kWidth * progress.moveIndex / progress.moveCount;
+  std::string line = "\r\033[K[" + std::string(done, '#') + std::string(kWidth - done, '-') + "] " +
+                     std::to_string(progress.moveIndex) + "/" +
+                     std::to_string(progress.moveCount) + " " + progress.label + ", " +
+                     fixed(progress.remainingSeconds, 0) + " s left";
+  std::cerr << line << std::flush;
+}
+
 }  // namespace
 
 int runReplayCommand(const CommandArgs& args) {
@@ -47,6 +95,9 @@ int runReplayCommand(const CommandArgs& args) {
   parser.addOptions({
       {QStringLiteral("yes"), QStringLiteral("Confirm the cut without asking.")},
       {QStringLiteral("json"), QStringLiteral("Print the result as JSON.")},
+      {QStringLiteral("speed-up"),
+       QStringLiteral("Run the simulated machine in real time, N times faster (0: at once)."),
+       QStringLiteral("N")},
   });
   if (!parseOrReport(parser, args)) return kExitUsage;
   const QStringList positional = parser.positionalArguments();
@@ -67,9 +118,22 @@ int runReplayCommand(const CommandArgs& args) {
   CliContext context(settingsOptions(parser));
   context.prompt.assumeYes = parser.isSet(QStringLiteral("yes"));
   CutEnvironment& env = context.program.cut;
-  CutExecutor& executor = context.program.executor;
+  CutJob& job = context.program.job;
 
   auto* machine = dynamic_cast<SimulatedMachine*>(&context.driver.device());
+  if (parser.isSet(QStringLiteral("speed-up"))) {
+    bool ok = false;
+    const double speedUp = parser.value(QStringLiteral("speed-up")).toDouble(&ok);
+    if (!ok || !std::isfinite(speedUp) || speedUp < 0.0) {
+      printError("replay: --speed-up takes a number of at least 0");
+      return kExitUsage;
+    }
+    if (machine) {
+      SimulatedMachineParams params = machine->params();
+      params.realTimeSpeedup = speedUp;
+      machine->setParams(params);
+    }
+  }
   const TableConfig& table = context.machine.table;
 
   // The machine starts where the script says the wire is.
@@ -94,9 +158,34 @@ int runReplayCommand(const CommandArgs& args) {
   for (const CutMove& move : *moves) plannedTime += move.duration;
 
   const MachineSnapshot before = machine ? machine->snapshot() : MachineSnapshot{};
-  const bool ran = executor.ExecuteCut(std::move(*moves), kCutConfirm | kCutLong, -1.0);
+  // Ctrl+C cancels the cut: the wire retreats, then the command ends with 130.
+  bool cancelled = false;
+  {
+    const InterruptGuard guard;
+    const bool bar = ::isatty(STDERR_FILENO) != 0;
+    job.setPollInterval(std::chrono::milliseconds(100));
+    if (job.start(std::move(*moves), kCutConfirm | kCutLong, -1.0)) {
+      job.runToEnd([&] {
+        if (bar) drawProgress(job.progress());
+        if (interrupted.load()) cancelled = true;
+        return cancelled;
+      });
+      if (bar) std::cerr << '\n';
+    }
+  }
+  const bool ran = job.result() == CutJobResult::Done;
   // A script may have made another table current: written back as at exit.
   const bool saved = context.finish();
+  if (cancelled && job.result() == CutJobResult::Cancelled) {
+    std::string where = std::string(messageText(Msg::AbortCut)) + ":";
+    const std::optional<WirePosition> at = job.progress().position;
+    if (at) {
+      where += " XG " + fixed(at->XG, 3) + " YG " + fixed(at->YG, 3) + " XD " + fixed(at->XD, 3) +
+               " YD " + fixed(at->YD, 3);
+    }
+    printError(where);
+    return kExitInterrupted;
+  }
   if (!ran || !saved) return kExitFailure;
 
   if (parser.isSet(QStringLiteral("json"))) {

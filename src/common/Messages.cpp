@@ -411,6 +411,8 @@ constexpr std::optional<std::string_view> findText(Msg id) {
       return "Cancel cut ?";
     case Msg::AbortCut:
       return "Abort cut";
+    case Msg::CutRunning:
+      return "A cut is running: wait for its end or cancel it";
     case Msg::NoMemory:
       return "No memory";
     case Msg::AxisLimitOverflow:

@@ -234,6 +234,7 @@ enum class Msg : int {
   CutProgress = 1803,  // status bar during a cut
   CancelCut = 1804,
   AbortCut = 1805,
+  CutRunning = 1806,  // a cut or planning asked for while a cut runs
   NoMemory = 10002,
   AxisLimitOverflow = 10003,
   BlockSizeGreaterThanTable = 10007,

@@ -17,7 +17,7 @@
 #include "model/CT1Doc.h"
 #include "model/PanelParamsForm.h"
 #include "motion/CutEnvironment.h"
-#include "motion/CutExecution.h"
+#include "motion/CutJob.h"
 #include "motion/MovePlanner.h"
 
 namespace orva {
@@ -53,10 +53,16 @@ bool emitVerticalTrim(CutEmitter& e, double left, double right, double leftTop, 
 
 std::string sliceLabel(int pass) { return formatMessage(Msg::SliceCut, {intText(pass)}); }
 
-// The execution of a built list at the current cut speed.
-bool execute(CutExecutor& executor, MoveList moves, int flags) {
-  const double speed = executor.environment().machine.foams.cutSpeed;
-  return executor.ExecuteCut(std::move(moves), flags, speed);
+// The execution of a built list at the current cut speed, to its end.
+bool execute(CutJob& job, MoveList moves, int flags) {
+  const double speed = job.environment().machine.foams.cutSpeed;
+  return job.ExecuteCut(std::move(moves), flags, speed);
+}
+
+// A started cut runs to its end; true when it was done.
+bool runStarted(CutJob& job, bool started) {
+  if (started) job.runToEnd();
+  return job.result() == CutJobResult::Done;
 }
 
 }  // namespace
@@ -99,13 +105,18 @@ std::optional<MoveList> BuildBlockShapingMoves(MovePlanner& planner, const Block
   return moves;
 }
 
-bool RunBlockShaping(CutExecutor& executor, const BlockShapingParams& p) {
-  CutEnvironment& env = executor.environment();
+std::optional<bool> StartBlockShaping(CutJob& job, const BlockShapingParams& p) {
+  CutEnvironment& env = job.environment();
   std::optional<MoveList> moves = BuildBlockShapingMoves(env.planner, p);
-  if (!moves) return false;
-  if (!env.machine.foams.ApplyHeatForSpeed(env.machine.foams.cutSpeed)) return false;
+  if (!moves) return std::nullopt;
+  if (!env.machine.foams.ApplyHeatForSpeed(env.machine.foams.cutSpeed)) return std::nullopt;
   env.abortClearanceHeight = p.clearance;
-  return execute(executor, std::move(*moves), kConfirmedCutFlags);
+  return job.start(std::move(*moves), kConfirmedCutFlags, env.machine.foams.cutSpeed);
+}
+
+bool RunBlockShaping(CutJob& job, const BlockShapingParams& p) {
+  const std::optional<bool> started = StartBlockShaping(job, p);
+  return started && runStarted(job, *started);
 }
 
 // ---------------------------------------------------------------------------
@@ -211,12 +222,17 @@ std::optional<MoveList> BuildTestCutMoves(MovePlanner& planner, const TableConfi
   return moves;
 }
 
-bool RunTestCut(CutExecutor& executor, const TestCutParams& p) {
-  CutEnvironment& env = executor.environment();
+std::optional<bool> StartTestCut(CutJob& job, const TestCutParams& p) {
+  CutEnvironment& env = job.environment();
   std::optional<MoveList> moves = BuildTestCutMoves(env.planner, env.machine.table, p);
-  if (!moves) return false;
+  if (!moves) return std::nullopt;
   env.abortClearanceHeight = p.clearance;
-  return execute(executor, std::move(*moves), kConfirmedCutFlags);
+  return job.start(std::move(*moves), kConfirmedCutFlags, env.machine.foams.cutSpeed);
+}
+
+bool RunTestCut(CutJob& job, const TestCutParams& p) {
+  const std::optional<bool> started = StartTestCut(job, p);
+  return started && runStarted(job, *started);
 }
 
 // ---------------------------------------------------------------------------
@@ -807,20 +823,18 @@ bool FoamCutForm::validate() {
   return true;
 }
 
-bool FoamCutForm::pressAction(CutExecutor& executor) {
-  return raised_ ? cutDown(executor) : raise(executor);
-}
+bool FoamCutForm::pressAction(CutJob& job) { return raised_ ? cutDown(job) : raise(job); }
 
-bool FoamCutForm::raise(CutExecutor& executor) {
+bool FoamCutForm::raise(CutJob& job) {
   if (!validate()) return false;
-  CutEnvironment& env = executor.environment();
+  CutEnvironment& env = job.environment();
   FoamDatabase& foams = env.machine.foams;
   foams.cutSpeed = speed_;
   if (!foams.ApplyHeatForSpeed(foams.cutSpeed)) return false;
   std::optional<MoveList> moves = BuildFoamCutRaiseMoves(env.planner, env.machine.table, geometry_,
                                                          checks_[idx(Field::RaiseAtMaxSpeed)]);
   if (!moves) return false;
-  const bool ran = execute(executor, std::move(*moves), nextFlags());
+  const bool ran = execute(job, std::move(*moves), nextFlags());
   lastRunFailed_ = !ran;
   if (!ran) return false;
   raised_ = true;
@@ -829,14 +843,14 @@ bool FoamCutForm::raise(CutExecutor& executor) {
   return true;
 }
 
-bool FoamCutForm::cutDown(CutExecutor& executor) {
-  CutEnvironment& env = executor.environment();
+bool FoamCutForm::cutDown(CutJob& job) {
+  CutEnvironment& env = job.environment();
   FoamDatabase& foams = env.machine.foams;
   if (!foams.ApplyHeatForSpeed(foams.cutSpeed)) return false;
   std::optional<MoveList> moves =
       BuildFoamCutReturnMoves(env.planner, env.machine.table, geometry_);
   if (!moves) return false;
-  const bool ran = execute(executor, std::move(*moves), nextFlags());
+  const bool ran = execute(job, std::move(*moves), nextFlags());
   lastRunFailed_ = !ran;
   if (!ran) return false;
   raised_ = false;

@@ -11,7 +11,7 @@
 namespace orva {
 
 class CT1Doc;
-class CutExecutor;
+class CutJob;
 class MachineConfig;
 class MovePlanner;
 class UserPrompt;
@@ -105,9 +105,13 @@ struct BlockShapingParams {
 // (it has reported why).
 std::optional<MoveList> BuildBlockShapingMoves(MovePlanner& planner, const BlockShapingParams& p);
 
-// Builds the moves, sets the heat for the current cut speed and executes them
-// with confirmation (0x1F). False when a step failed or the cut did not run.
-bool RunBlockShaping(CutExecutor& executor, const BlockShapingParams& p);
+// Builds the moves, sets the heat for the current cut speed and starts them on
+// the job with confirmation (0x1F). Nothing when the moves or the heat were
+// refused; otherwise whether the job runs (see CutJob::start).
+std::optional<bool> StartBlockShaping(CutJob& job, const BlockShapingParams& p);
+// StartBlockShaping and the job run to its end. False when a step failed or
+// the cut did not run completely.
+bool RunBlockShaping(CutJob& job, const BlockShapingParams& p);
 
 // --- Test cut --------------------------------------------------------------
 
@@ -148,9 +152,12 @@ TestCutOvershoot ComputeTestCutOvershoot(int leftWidth, int rightWidth);
 std::optional<MoveList> BuildTestCutMoves(MovePlanner& planner, const TableConfig& table,
                                           const TestCutParams& p);
 
-// Builds the moves and executes them with confirmation (0x1F) at the current
-// cut speed; the heat was set by the form.
-bool RunTestCut(CutExecutor& executor, const TestCutParams& p);
+// Builds the moves and starts them on the job with confirmation (0x1F) at the
+// current cut speed; the heat was set by the form. Nothing when the moves were
+// refused; otherwise whether the job runs.
+std::optional<bool> StartTestCut(CutJob& job, const TestCutParams& p);
+// StartTestCut and the job run to its end.
+bool RunTestCut(CutJob& job, const TestCutParams& p);
 
 // --- Foam cut --------------------------------------------------------------
 
@@ -407,7 +414,7 @@ class FoamCutForm : public AuxiliaryFormBase {
   const FoamCutGeometry& geometry() const { return geometry_; }
 
   // The action button. Returns whether the action ran to its end.
-  bool pressAction(CutExecutor& executor);
+  bool pressAction(CutJob& job);
   // "Done": checks and stores the cut speed, the foam and ArmVMax. False when
   // the speed is refused or the wire is raised (the dialog stays open).
   bool done();
@@ -416,8 +423,8 @@ class FoamCutForm : public AuxiliaryFormBase {
   bool fieldEditable(int field) const override;
 
  private:
-  bool raise(CutExecutor& executor);
-  bool cutDown(CutExecutor& executor);
+  bool raise(CutJob& job);
+  bool cutDown(CutJob& job);
 
   CT1Doc& doc_;
   FoamCutGeometry geometry_;

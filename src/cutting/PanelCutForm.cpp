@@ -15,7 +15,7 @@
 #include "model/Panel.h"
 #include "model/PanelParamsForm.h"
 #include "motion/CutEnvironment.h"
-#include "motion/CutExecution.h"
+#include "motion/CutJob.h"
 #include "motion/MovePlanner.h"
 
 namespace orva {
@@ -626,8 +626,9 @@ PanelCutEstimate PanelCutForm::estimate(bool errorsOnly) {
   planner.BeginSpeedSurvey(errorsOnly);
   restore.surveying = true;
   {
+    // Surveying: the list is only totalled, nothing runs.
     PanelCutPlanner cut(doc_, env_);
-    cut.Run();
+    cut.Plan();
   }
   restore.surveying = false;
   planner.EndSpeedSurvey(errorsOnly, result.speed, result.label, result.error);
@@ -782,14 +783,14 @@ bool PanelCutForm::okAtMaximumSpeed() {
   return ok();
 }
 
-bool PanelCutForm::runCut() {
+bool PanelCutForm::runCut(CutJob& job) {
   PanelCutPlanner cut(doc_, env_);
-  return cut.Run();
+  return cut.Run(job);
 }
 
-bool PanelCutForm::runCut(CutExecutor& executor) {
+bool PanelCutForm::startCut(CutJob& job) {
   PanelCutPlanner cut(doc_, env_);
-  return cut.Run(executor);
+  return cut.Start(job);
 }
 
 // ---------------------------------------------------------------------------

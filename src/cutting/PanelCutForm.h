@@ -12,7 +12,7 @@
 namespace orva {
 
 class CT1Doc;
-class CutExecutor;
+class CutJob;
 struct CutEnvironment;
 struct FoamType;
 struct Panel;
@@ -256,10 +256,12 @@ class PanelCutForm {
   // "Cancel": nothing is stored (a foam or speed chosen meanwhile stays).
   void cancel() {}
 
-  // Runs the panel cut for real with the stored values (after ok()).
-  // Returns whether the cut was executed (or written) completely.
-  bool runCut();
-  bool runCut(CutExecutor& executor);
+  // Runs the panel cut for real with the stored values (after ok()) on the
+  // program's job, to its end. Returns whether the cut was executed (or
+  // written) completely.
+  bool runCut(CutJob& job);
+  // The same, returning once the cut runs (see PanelCutPlanner::Start).
+  bool startCut(CutJob& job);
 
   // --- Previews ------------------------------------------------------------
 

@@ -21,7 +21,7 @@
 #include "model/CT1Doc.h"
 #include "model/Panel.h"
 #include "motion/CutEnvironment.h"
-#include "motion/CutExecution.h"
+#include "motion/CutJob.h"
 #include "motion/MovePlanner.h"
 
 namespace orva {
@@ -723,12 +723,15 @@ std::optional<MoveList> PanelCutPlanner::BuildMoves() {
   return std::move(result.moves);
 }
 
-bool PanelCutPlanner::Run() {
-  CutExecutor executor(env_);
-  return Run(executor);
+bool PanelCutPlanner::Run(CutJob& job) {
+  const bool started = Start(job);
+  // Not planned, heat refused, or already ended without success.
+  if (!result_.ok()) return false;
+  if (started) job.runToEnd();
+  return job.result() == CutJobResult::Done;
 }
 
-bool PanelCutPlanner::Run(CutExecutor& executor) {
+bool PanelCutPlanner::Start(CutJob& job) {
   MovePlanner& planner = env_.planner;
   const MovePlanner::Position before = planner.towers();
   PanelCutResult result = Plan();
@@ -753,9 +756,9 @@ bool PanelCutPlanner::Run(CutExecutor& executor) {
       env_.abortClearanceHeight = doc_.current().foamThickness + kShapingAllowance;
     }
   }
-  const bool done = executor.ExecuteCut(std::move(result.moves), 0x1F, speed);
-  if (!done) result_.status = PanelCutStatus::ExecutionFailed;
-  return done;
+  return job.start(std::move(result.moves), 0x1F, speed, [this](CutJobResult ended) {
+    if (ended != CutJobResult::Done) result_.status = PanelCutStatus::ExecutionFailed;
+  });
 }
 
 bool PanelOutlineCountsDiffer(const Panel& panel) {

@@ -11,7 +11,7 @@
 namespace orva {
 
 class CT1Doc;
-class CutExecutor;
+class CutJob;
 struct CutEnvironment;
 struct Panel;
 
@@ -101,12 +101,15 @@ class PanelCutPlanner {
   // Plan() reduced to the list: nothing when the run did not build one.
   std::optional<MoveList> BuildMoves();
   // Plan(); then, unless surveying (or message boxes are off), the wire heat for the cut speed
-  // (ApplyHeatForSpeed; refused: nothing executed); then ExecuteCut(list,
-  // 0x1F, cut speed). True when the list was executed completely (or totalled
-  // in survey mode). The outcome stays available in lastResult() (without moves).
-  bool Run();
-  // The same with the program's executor (its poll interval, abort requests).
-  bool Run(CutExecutor& executor);
+  // (ApplyHeatForSpeed; refused: nothing executed); then the program's job
+  // starts the list with flags 0x1F at the cut speed and Start returns at
+  // once: true when the job runs (its owner services it), false when the cut
+  // is already over (job.result() tells how) or nothing was started. The
+  // planning outcome stays available in lastResult() (without moves).
+  bool Start(CutJob& job);
+  // Start() and the job run to its end. True when the list was executed
+  // completely (or totalled in survey mode).
+  bool Run(CutJob& job);
 
   const PanelCutResult& lastResult() const { return result_; }
 

@@ -16,6 +16,15 @@ struct DriverStatus {
   std::uint8_t controlFlag = 1;
 };
 
+// Where the wire is on the four axes, mm from where the machine started (the
+// table's zero position), as the interface reports it.
+struct WirePosition {
+  double XG = 0.0;
+  double YG = 0.0;
+  double XD = 0.0;
+  double YD = 0.0;
+};
+
 // Request codes of the interface-driver protocol.
 enum class DriverRequest : int {
   Steps = 1,
@@ -75,6 +84,13 @@ class DriverDevice {
   // Status now (Status) or after the next heat sample period (StatusWait).
   // Fields the device does not report keep the values passed in.
   virtual void readStatus(DriverStatus& status, bool wait) = 0;
+
+  // The wire position, when the device can tell it (it may overlap a
+  // sendSteps() like readStatus()). False: the device does not know.
+  virtual bool readPosition(WirePosition& position) {
+    (void)position;
+    return false;
+  }
 };
 
 }  // namespace orva

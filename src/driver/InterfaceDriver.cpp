@@ -77,16 +77,22 @@ void InterfaceDriver::CloseDriver() {
 }
 
 bool InterfaceDriver::SendSteps(const std::uint8_t* bytes, std::size_t length) {
+  std::vector<std::string> messages;
+  const bool sent = SendSteps(bytes, length, messages);
+  for (const std::string& message : messages) prompt_.showMessage(message, MessageIcon::Information);
+  return sent;
+}
+
+bool InterfaceDriver::SendSteps(const std::uint8_t* bytes, std::size_t length,
+                                std::vector<std::string>& messages) {
   if (!isOpen()) return false;
   const StepsCompletion done = device_->sendSteps(bytes, length);
   if (!done.refusal.empty()) {
     // Refused when issued: reported, then the completion decides all the same.
-    prompt_.showMessage(std::string(messageText(Msg::DeviceIoControlFailed)) + done.refusal,
-                        MessageIcon::Information);
+    messages.push_back(std::string(messageText(Msg::DeviceIoControlFailed)) + done.refusal);
   }
   if (!done.completed) {
-    prompt_.showMessage(std::string(messageText(Msg::GetOverlappedResultFailed)) + done.error,
-                        MessageIcon::Information);
+    messages.push_back(std::string(messageText(Msg::GetOverlappedResultFailed)) + done.error);
     return false;
   }
   return done.bytesReturned == 0;
@@ -141,6 +147,10 @@ void InterfaceDriver::ReadStatusWait(DriverStatus& status) {
   status.heatOnCount = 0;
   status.heatOffCount = 100;
   if (isOpen()) device_->readStatus(status, true);
+}
+
+bool InterfaceDriver::ReadPosition(WirePosition& position) {
+  return isOpen() && device_->readPosition(position);
 }
 
 }  // namespace orva

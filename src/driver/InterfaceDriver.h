@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "driver/DriverDevice.h"
 
@@ -23,7 +24,8 @@ class UserPrompt;
 // allow it, see DriverDevice). Everything else (OpenDriver, CloseDriver, Init,
 // Start, Stop, SetHeatOutput, the timer count) is called from the window thread
 // while no cut worker runs. A failed Steps request shows its message from the
-// thread that sent it, so the prompt must accept calls from the worker thread.
+// thread that sent it; the cut worker uses the form that hands the messages
+// back instead, so that only the window thread shows them.
 class InterfaceDriver {
  public:
   // Oldest driver version the program works with: 1.2.
@@ -47,6 +49,9 @@ class InterfaceDriver {
 
   // Sends one move's step entries and waits; true when every entry was output.
   bool SendSteps(const std::uint8_t* bytes, std::size_t length);
+  // The same without showing anything: the messages a failure gives are
+  // appended to `messages` (shown with the information icon by the caller).
+  bool SendSteps(const std::uint8_t* bytes, std::size_t length, std::vector<std::string>& messages);
 
   void StartTimerCount();
   // (done, interrupts per second); done is false while the second runs.
@@ -65,6 +70,9 @@ class InterfaceDriver {
   // Presets the two counts to 0 and 100 (the control flag is left as passed),
   // then waits for a status.
   void ReadStatusWait(DriverStatus& status);
+  // The wire position as the device reports it; false when the device is not
+  // open or cannot tell.
+  bool ReadPosition(WirePosition& position);
 
   DriverDevice& device() { return *device_; }
 

@@ -174,6 +174,14 @@ void SimulatedMachine::readStatus(DriverStatus& status, bool /*wait*/) {
   status.controlFlag = params_.heatSetByHand ? 0 : 1;
 }
 
+bool SimulatedMachine::readPosition(WirePosition& position) {
+  std::lock_guard lock(mutex_);
+  const MachineSnapshot snap = snapshotLocked();
+  position = {snap[Axis::XG].actualMm, snap[Axis::YG].actualMm, snap[Axis::XD].actualMm,
+              snap[Axis::YD].actualMm};
+  return true;
+}
+
 std::uint32_t SimulatedMachine::interruptsPerSecond(double tempoMs) {
   if (!std::isfinite(tempoMs) || tempoMs <= 0.0) return 0;
   const double rate = std::round(1000.0 / tempoMs);

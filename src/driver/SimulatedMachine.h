@@ -143,6 +143,9 @@ class SimulatedMachine : public DriverDevice {
   // Heat on = the heat percent, heat off = 100 - percent; control flag 1, or 0
   // with the heat set by hand. The status is the same with or without wait.
   void readStatus(DriverStatus& status, bool wait) override;
+  // Where the carriages are (backlash taken into account), from the step
+  // counters and the steps per mm of the parameters.
+  bool readPosition(WirePosition& position) override;
 
   // Checks a step stream without running it.
   static StepStreamCheck checkStepStream(const std::uint8_t* entries, std::size_t length);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -15,7 +14,7 @@ class UserPrompt;
 class SoundPort;
 class StatusPort;
 
-// Execution flags of ExecuteCut.
+// Execution flags of a cut (CutJob::start).
 enum CutFlags : int {
   kCutPlaySound = 0x01,  // play the end-of-cut sound when the cut has run
   kCutLong = 0x04,       // wait cursor; moves sent by the worker thread (machine) or written (file)
@@ -53,12 +52,9 @@ struct CutEnvironment {
   CutOutputOptions output;
   std::string endOfCutSound = "Bravo.wav";  // resolved path of the end-of-cut sound
   std::string projectDirectory;             // initial directory of cut-script file choices
-  // Called every 500 ms while a cut runs on the machine (after the status text
-  // is set); returning true asks the worker to abort after the move it is sending.
-  std::function<bool()> poll;
   // Height (mm, relative to the machine zero) the wire rises to when the next
   // cut is aborted while it runs, before it travels to X = 0 and then to 0, 0:
-  // that cut's clearance height. ExecuteCut takes it for the cut it runs and
+  // that cut's clearance height. CutJob::start takes it for the cut it runs and
   // clears it, so a value never outlives its cut. When not given, the highest
   // tower height of the cut's list is taken: the cut goes there, so it is
   // within the travel and, for every cut that enters and leaves the block from

@@ -26,6 +26,16 @@ inline constexpr std::uint8_t kDelayMarker = 0x80;
 inline constexpr int kMaxDelayTicks = 127;
 inline constexpr std::uint8_t kWaitDelay = 0xFF;  // with command 0: waits 127 periods
 
+// The last step direction of each axis (-1 or +1; 0 while the axis has not
+// moved yet): the side its backlash was taken up on.
+struct AxisDirections {
+  int XG = 0;
+  int YG = 0;
+  int XD = 0;
+  int YD = 0;
+  bool operator==(const AxisDirections&) const = default;
+};
+
 // One planned four-axis move: its label, duration, absolute tower targets and
 // step stream.
 //
@@ -46,6 +56,9 @@ struct CutMove {
   // motors allow. Its duration is what this table's motors need; a controller
   // fed with G-code runs it at its own rapid rate instead.
   bool rapid = false;
+  // The planner's axis directions once this move has run: restored with the
+  // position when a cut stops after this move.
+  AxisDirections directions;
 
   std::size_t entryCount() const { return entries.size() / 2; }
   bool hasSteps() const;  // true when any entry steps an axis

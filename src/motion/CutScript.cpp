@@ -19,7 +19,7 @@
 #include "config/TableList.h"
 #include "driver/InterfaceDriver.h"
 #include "motion/CutEnvironment.h"
-#include "motion/CutExecution.h"
+#include "motion/CutJob.h"
 #include "motion/MovePlanner.h"
 
 namespace orva {
@@ -422,11 +422,11 @@ std::optional<MoveList> parseCutScript(CutEnvironment& env, std::string_view tex
   return reader.finish();
 }
 
-bool RunCutScriptFile(CutEnvironment& env, CutExecutor& executor, const fs::path& path) {
+std::optional<bool> StartCutScriptFile(CutEnvironment& env, CutJob& job, const fs::path& path) {
   std::error_code error;
-  if (!fs::is_regular_file(path, error)) return false;
+  if (!fs::is_regular_file(path, error)) return std::nullopt;
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
+  if (file == nullptr) return std::nullopt;
   // A script always runs on the machine.
   if (env.output.format != OutputFormat::Gcode) env.output.cutToFile = false;
 
@@ -445,11 +445,18 @@ bool RunCutScriptFile(CutEnvironment& env, CutExecutor& executor, const fs::path
   // A script read only in part must not run as if it were the whole cut.
   if (!readOk) reader.readFailed();
   std::optional<MoveList> moves = reader.finish();
-  if (!moves) return false;
-  return executor.ExecuteCut(std::move(*moves), kScriptCutFlags, -1.0);
+  if (!moves) return std::nullopt;
+  return job.start(std::move(*moves), kScriptCutFlags, -1.0);
 }
 
-bool RunCutScript(CutEnvironment& env, CutExecutor& executor) {
+bool RunCutScriptFile(CutEnvironment& env, CutJob& job, const fs::path& path) {
+  const std::optional<bool> started = StartCutScriptFile(env, job, path);
+  if (!started) return false;
+  if (*started) job.runToEnd();
+  return job.result() == CutJobResult::Done;
+}
+
+bool RunCutScript(CutEnvironment& env, CutJob& job) {
   FileDialogRequest request;
   request.filters.push_back(FileFilter{"Scripts cut (*.cut)", "*.cut"});
   request.filters.push_back(FileFilter{"All Files", "*.*"});
@@ -457,7 +464,7 @@ bool RunCutScript(CutEnvironment& env, CutExecutor& executor) {
   request.mustExist = true;
   const std::optional<std::string> chosen = env.prompt.chooseOpenFile(request);
   if (!chosen) return false;
-  return RunCutScriptFile(env, executor, pathFromUtf8(*chosen));
+  return RunCutScriptFile(env, job, pathFromUtf8(*chosen));
 }
 
 }  // namespace orva

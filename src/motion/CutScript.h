@@ -42,7 +42,7 @@
 namespace orva {
 
 struct CutEnvironment;
-class CutExecutor;
+class CutJob;
 
 // The one extension of cut scripts, without the dot.
 inline constexpr std::string_view kCutScriptExtension = "cut";
@@ -176,14 +176,17 @@ std::optional<MoveList> parseCutScript(CutEnvironment& env, std::string_view tex
                                        std::string_view fileName, CutScriptLimits limits = {});
 
 // Switches "Cut to File" off (a script always runs on the machine), reads the
-// file and hands its moves to ExecuteCut (flags 0x0F, no speed line). Returns
-// false when the file cannot be opened (nothing is said or changed), when the
-// script stopped, and when the cut did not run to its end.
-bool RunCutScriptFile(CutEnvironment& env, CutExecutor& executor,
-                      const std::filesystem::path& path);
+// file and starts its moves on the job (flags 0x0F, no speed line). Nothing
+// when the file cannot be opened (nothing is said or changed) or the script
+// stopped; otherwise whether the job runs (see CutJob::start).
+std::optional<bool> StartCutScriptFile(CutEnvironment& env, CutJob& job,
+                                       const std::filesystem::path& path);
+// StartCutScriptFile and the job run to its end. False when the file cannot
+// be opened, when the script stopped, and when the cut did not run to its end.
+bool RunCutScriptFile(CutEnvironment& env, CutJob& job, const std::filesystem::path& path);
 
 // The "Script Execution" command: the open dialog ("Scripts cut (*.cut)", "All
 // Files") in the project directory, then RunCutScriptFile. Cancel does nothing.
-bool RunCutScript(CutEnvironment& env, CutExecutor& executor);
+bool RunCutScript(CutEnvironment& env, CutJob& job);
 
 }  // namespace orva

@@ -69,6 +69,23 @@ void MovePlanner::SetPlannerPosition(double XG, double YG, double XD, double YD)
   residual_ = {};
 }
 
+void MovePlanner::SetPlannerToEndOf(const CutMove& move) {
+  towers_ = {move.XG, move.YG, move.XD, move.YD};
+  faces_ = towers_;
+  residual_ = {};
+  leftDirections_ = {move.directions.XG, move.directions.YG};
+  rightDirections_ = {move.directions.XD, move.directions.YD};
+}
+
+AxisDirections MovePlanner::directions() const {
+  return {leftDirections_.x, leftDirections_.y, rightDirections_.x, rightDirections_.y};
+}
+
+bool MovePlanner::refuseWhileBusy() {
+  if (busy_) ReportPlanError(messageText(Msg::CutRunning));
+  return busy_;
+}
+
 void MovePlanner::ResetPlanner() {
   towers_ = {table_.ZeroX, table_.ZeroY, table_.ZeroX, table_.ZeroY};
   faces_ = towers_;
@@ -548,6 +565,7 @@ std::optional<CutMove> MovePlanner::planTowers(double dXG, double dYG, double dX
     CutMove move;
     move.label = std::string(label);
     move.duration = durationS;
+    move.directions = directions();
     const bool rightLonger = right_.scheduledMs > left_.scheduledMs;
     move.scheduledTime = rightLonger ? right_.scheduledMs : left_.scheduledMs;
     move.exactTime = rightLonger ? right_.exactMs : left_.exactMs;
@@ -638,6 +656,7 @@ void MovePlanner::EndSpeedSurvey(bool errorsOnly, double& speed, std::string& la
 std::optional<CutMove> MovePlanner::PlanMove(double blockOffset, double blockWidth,
                                              SpeedMode speedMode, double X1, double Y1, double X2,
                                              double Y2, std::string_view label) {
+  if (refuseWhileBusy()) return std::nullopt;
   if (!checkTable(false)) return std::nullopt;
   if (!checkFinite({blockOffset, blockWidth, X1, Y1, X2, Y2}, label)) return std::nullopt;
   const TableConfig& t = table_;
@@ -733,6 +752,7 @@ std::optional<CutMove> MovePlanner::PlanMove(double blockOffset, double blockWid
 
 std::optional<CutMove> MovePlanner::PlanScriptMove(double XG, double YG, double XD, double YD,
                                                    double duration, std::string_view label) {
+  if (refuseWhileBusy()) return std::nullopt;
   if (!checkTable(false)) return std::nullopt;
   if (!checkFinite({XG, YG, XD, YD, duration}, label)) return std::nullopt;
   const TableConfig& t = table_;
@@ -769,6 +789,7 @@ std::optional<CutMove> MovePlanner::PlanScriptMove(double XG, double YG, double 
 
 std::optional<CutMove> MovePlanner::PlanDwell(double milliseconds) {
   const std::string label(messageText(Msg::Tempo));
+  if (refuseWhileBusy()) return std::nullopt;
   if (!checkTable(true)) return std::nullopt;
   if (!checkFinite({milliseconds}, label)) return std::nullopt;
   const double tempo = table_.Tempo;
@@ -785,6 +806,7 @@ std::optional<CutMove> MovePlanner::PlanDwell(double milliseconds) {
     CutMove move;
     move.label = label;
     move.duration = remaining * 0.001;
+    move.directions = directions();
     move.XG = towers_.XG;
     move.YG = towers_.YG;
     move.XD = towers_.XD;

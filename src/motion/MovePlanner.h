@@ -47,6 +47,14 @@ class MovePlanner {
   std::optional<CutMove> PlanDwell(double milliseconds);
 
   void SetPlannerPosition(double XG, double YG, double XD, double YD);
+  // The state once `move` has run: its tower targets, the axis directions it
+  // left, no residual. For a cut that stopped after this move.
+  void SetPlannerToEndOf(const CutMove& move);
+  AxisDirections directions() const;
+  // While a cut runs the planner is busy: every planning request is refused
+  // with "A cut is running" (the planner keeps its state).
+  void setBusy(bool busy) { busy_ = busy; }
+  bool busy() const { return busy_; }
   // Absolute tower targets within the table's travel (X in [-0.00001, AxesX],
   // Y in [-0.00001, AxesY]); otherwise "axis limit overflow" is reported and
   // the planner reset.
@@ -122,6 +130,7 @@ class MovePlanner {
   void recordSurveySpeed(SpeedMode mode, double dXG, double dYG, double dXD, double dYD, double dX1,
                          double dY1, double dX2, double dY2, double& speed, std::string_view label);
   void fail(std::string_view text);
+  bool refuseWhileBusy();
 
   const TableConfig& table_;
   FoamDatabase& foams_;
@@ -134,6 +143,7 @@ class MovePlanner {
   TowerDirections rightDirections_;
   bool surveyMode_ = false;
   bool messageBoxes_ = true;
+  bool busy_ = false;
   double surveySpeed_ = 100.0;
   std::string surveyLabel_;
   std::string lastError_;

@@ -14,7 +14,7 @@
 #include "config/TableConfig.h"
 #include "driver/InterfaceDriver.h"
 #include "motion/CutEnvironment.h"
-#include "motion/CutExecution.h"
+#include "motion/CutJob.h"
 #include "motion/MovePlanner.h"
 
 namespace orva {
@@ -46,8 +46,8 @@ void splitDistance(double d, double& start, double& target) {
 
 }  // namespace
 
-ZeroAxisForm::ZeroAxisForm(CutExecutor& executor) : executor_(executor) {
-  CutEnvironment& env = executor_.environment();
+ZeroAxisForm::ZeroAxisForm(CutJob& job) : job_(job) {
+  CutEnvironment& env = job_.environment();
   const TableConfig& table = env.machine.table;
   xStepTime = table.XVmax;
   yStepTime = table.YVmax;
@@ -59,17 +59,17 @@ ZeroAxisForm::ZeroAxisForm(CutExecutor& executor) : executor_(executor) {
 std::string ZeroAxisForm::title() { return std::string(messageText(Msg::ZeroAxisTitle)); }
 
 double ZeroAxisForm::maxSpeed(Axis axis) const {
-  const TableConfig& table = executor_.environment().machine.table;
+  const TableConfig& table = job_.environment().machine.table;
   return axis == Axis::X ? MaxAxisSpeed(table.XPas, table.XNtour, xStepTime)
                          : MaxAxisSpeed(table.YPas, table.YNtour, yStepTime);
 }
 
 std::string ZeroAxisForm::maxSpeedText(Axis axis) const { return fixedText(maxSpeed(axis), 4); }
 
-void ZeroAxisForm::open() { executor_.environment().driver.Start(); }
+void ZeroAxisForm::open() { job_.environment().driver.Start(); }
 
 void ZeroAxisForm::spinStepTime(Axis axis, int delta) {
-  const double tempo = executor_.environment().machine.table.Tempo;
+  const double tempo = job_.environment().machine.table.Tempo;
   if (!(tempo > 0.0) || !std::isfinite(tempo)) return;  // no period to count in
   double& time = axis == Axis::X ? xStepTime : yStepTime;
   // Whole periods first; the small allowance keeps a time typed as an exact
@@ -90,7 +90,7 @@ bool ZeroAxisForm::pressArrow(Tower tower, int dX, int dY) {
   dY = sign(dY);
   if (dX == 0 && dY == 0) return false;
   if (tower == Tower::Right && !rightArrowsEnabled()) return false;
-  executor_.environment().driver.SetHeatOutput(0);
+  job_.environment().driver.SetHeatOutput(0);
   held_ = HeldArrow{tower, dX, dY};
   repeatMs_ = kFirstRepeatMs;
   singleStep(*held_);
@@ -138,16 +138,16 @@ std::optional<CutMove> ZeroAxisForm::SingleStepMove(Tower tower, int dX, int dY,
 }
 
 void ZeroAxisForm::singleStep(const HeldArrow& arrow) {
-  const TableConfig& table = executor_.environment().machine.table;
+  const TableConfig& table = job_.environment().machine.table;
   const std::optional<CutMove> step =
       SingleStepMove(arrow.tower, arrow.dX, arrow.dY, synchronized_, table.YVmax, table.Tempo);
   // Straight to the driver: no Start, Stop or confirmation, and the planner
   // position stays as it is.
-  if (step) executor_.SendMove(*step);
+  if (step) job_.SendMove(*step);
 }
 
 bool ZeroAxisForm::validate() {
-  CutEnvironment& env = executor_.environment();
+  CutEnvironment& env = job_.environment();
   const double tempo = env.machine.table.Tempo;
   const auto check = [&](double time, const char* axis) {
     if (std::isfinite(time) && time >= tempo) return true;
@@ -161,7 +161,7 @@ bool ZeroAxisForm::validate() {
 
 bool ZeroAxisForm::move() {
   if (!validate()) return false;
-  CutEnvironment& env = executor_.environment();
+  CutEnvironment& env = job_.environment();
   TableConfig& table = env.machine.table;
   table.XVmax = xStepTime;
   table.YVmax = yStepTime;
@@ -185,7 +185,7 @@ bool ZeroAxisForm::move() {
     MoveList moves;
     moves.push_back(std::move(*planned));
     runOnMachine(std::move(moves));
-    moved = executor_.lastCutMovesSent() > 0;
+    moved = job_.lastCutMovesSent() > 0;
   }
   // The planner goes on from where the wire really is in its own frame: where
   // it believed the wire before, plus the distances when the move ran.
@@ -199,7 +199,7 @@ bool ZeroAxisForm::move() {
 
 bool ZeroAxisForm::test() {
   if (!validate()) return false;
-  CutEnvironment& env = executor_.environment();
+  CutEnvironment& env = job_.environment();
   const TableConfig& table = env.machine.table;
   env.driver.SetHeatOutput(heat);
   MovePlanner& planner = env.planner;
@@ -219,7 +219,7 @@ bool ZeroAxisForm::test() {
 
 bool ZeroAxisForm::setZero() {
   if (!validate()) return false;
-  CutEnvironment& env = executor_.environment();
+  CutEnvironment& env = job_.environment();
   env.machine.table.XVmax = xStepTime;
   env.machine.table.YVmax = yStepTime;
   releaseArrow();
@@ -230,11 +230,11 @@ bool ZeroAxisForm::setZero() {
 
 void ZeroAxisForm::cancel() {
   releaseArrow();
-  executor_.environment().driver.Stop();
+  job_.environment().driver.Stop();
 }
 
 void ZeroAxisForm::runOnMachine(MoveList moves) {
-  CutEnvironment& env = executor_.environment();
+  CutEnvironment& env = job_.environment();
   const int flags = firstRun_ ? kFirstRunFlags : kRunFlags;
   firstRun_ = false;
   struct MachineOutput {
@@ -243,7 +243,7 @@ void ZeroAxisForm::runOnMachine(MoveList moves) {
     ~MachineOutput() { output.cutToFile = cutToFile; }
   } restore{env.output, env.output.cutToFile};
   env.output.cutToFile = false;
-  executor_.ExecuteCut(std::move(moves), flags, env.machine.foams.cutSpeed);
+  job_.ExecuteCut(std::move(moves), flags, env.machine.foams.cutSpeed);
 }
 
 }  // namespace orva

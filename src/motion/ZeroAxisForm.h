@@ -7,7 +7,7 @@
 
 namespace orva {
 
-class CutExecutor;
+class CutJob;
 
 // The "Zero axis" dialog without its widgets: jogs each tower step by step,
 // moves the towers by given distances, tests the wire heat, edits the motor
@@ -32,12 +32,12 @@ class ZeroAxisForm {
   // The repeat period shrinks by this factor (1 / 1.3) on every repeat.
   static constexpr double kRepeatFactor = 0.7692307692307692;
   // Flags of the cuts the dialog runs: worker thread and heat check; the
-  // first one of the dialog also carries bit 0x02 (no meaning to ExecuteCut).
+  // first one of the dialog also carries bit 0x02 (no meaning to CutJob).
   static constexpr int kFirstRunFlags = 0x16;
   static constexpr int kRunFlags = 0x14;
   static constexpr int kDefaultTestSeconds = 30;
 
-  explicit ZeroAxisForm(CutExecutor& executor);
+  explicit ZeroAxisForm(CutJob& job);
 
   static std::string title();
 
@@ -111,7 +111,7 @@ class ZeroAxisForm {
   void singleStep(const HeldArrow& arrow);
   void runOnMachine(MoveList moves);
 
-  CutExecutor& executor_;
+  CutJob& job_;
   bool synchronized_ = true;
   std::optional<HeldArrow> held_;
   int repeatMs_ = kFirstRepeatMs;
