@@ -19,7 +19,7 @@
 #include "driver/SimulatedMachine.h"
 #include "model/CT1Doc.h"
 #include "motion/CutEnvironment.h"
-#include "motion/CutExecution.h"
+#include "motion/CutJob.h"
 #include "motion/MovePlanner.h"
 
 namespace orva {
@@ -56,8 +56,8 @@ struct Rig {
     config->table.YVmax = 0.5;
     planner = std::make_unique<MovePlanner>(config->table, config->foams, prompt);
     env = std::make_unique<CutEnvironment>(CutEnvironment{
-        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}, {}});
-    executor = std::make_unique<CutExecutor>(*env);
+        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}});
+    executor = std::make_unique<CutJob>(*env);
     executor->setPollInterval(1ms);
     driver->OpenDriver();
 
@@ -98,7 +98,7 @@ struct Rig {
   std::unique_ptr<MachineConfig> config;
   std::unique_ptr<MovePlanner> planner;
   std::unique_ptr<CutEnvironment> env;
-  std::unique_ptr<CutExecutor> executor;
+  std::unique_ptr<CutJob> executor;
   std::unique_ptr<ProjectContext> context;
   std::unique_ptr<CT1Doc> doc;
   AuxiliaryCutValues values;

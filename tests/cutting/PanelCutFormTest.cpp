@@ -15,7 +15,7 @@
 #include "driver/SimulatedMachine.h"
 #include "model/CT1Doc.h"
 #include "motion/CutEnvironment.h"
-#include "motion/CutExecution.h"
+#include "motion/CutJob.h"
 #include "motion/MovePlanner.h"
 
 namespace orva {
@@ -48,7 +48,9 @@ struct Rig {
     config->table.Entraxe = 1000;
     planner = std::make_unique<MovePlanner>(config->table, config->foams, prompt);
     env = std::make_unique<CutEnvironment>(CutEnvironment{
-        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}, {}});
+        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}});
+    job = std::make_unique<CutJob>(*env);
+    job->setPollInterval(std::chrono::milliseconds(1));
     driver->OpenDriver();
 
     FoamType expanded;  // heat 30 % at 1 mm/s to 70 % at 4 mm/s
@@ -115,6 +117,7 @@ struct Rig {
   std::unique_ptr<MachineConfig> config;
   std::unique_ptr<MovePlanner> planner;
   std::unique_ptr<CutEnvironment> env;
+  std::unique_ptr<CutJob> job;
   std::unique_ptr<ProjectContext> context;
   std::unique_ptr<CT1Doc> doc;
 };
@@ -597,7 +600,7 @@ TEST(PanelCutFormClosing, RunCutCutsThePanelOnTheMachine) {
   auto form = rig.open();
   ASSERT_TRUE(form->ok());
   rig.prompt.queueAnswer(Answer::Ok);  // "Start cut ?"
-  CutExecutor executor(*rig.env);
+  CutJob executor(*rig.env);
   executor.setPollInterval(1ms);
   ASSERT_TRUE(form->runCut(executor));
   // The wire went round the outline (20 mm out, 96 mm to the leading edge

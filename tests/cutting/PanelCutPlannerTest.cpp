@@ -25,7 +25,7 @@
 #include "geometry/Resample.h"
 #include "model/CT1Doc.h"
 #include "motion/CutEnvironment.h"
-#include "motion/CutExecution.h"
+#include "motion/CutJob.h"
 #include "motion/MovePlanner.h"
 
 namespace orva {
@@ -55,7 +55,9 @@ struct Rig {
     t.Chauffe = 2.0;
     planner = std::make_unique<MovePlanner>(config->table, config->foams, prompt);
     env = std::make_unique<CutEnvironment>(CutEnvironment{
-        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}, {}});
+        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}});
+    job = std::make_unique<CutJob>(*env);
+    job->setPollInterval(std::chrono::milliseconds(1));
     driver->OpenDriver();
 
     // Kerf law: half of 0.8 mm at 4 mm/s, half of 1.5 mm at 2 mm/s.
@@ -147,6 +149,7 @@ struct Rig {
   std::unique_ptr<MachineConfig> config;
   std::unique_ptr<MovePlanner> planner;
   std::unique_ptr<CutEnvironment> env;
+  std::unique_ptr<CutJob> job;
   std::unique_ptr<ProjectContext> context;
   std::unique_ptr<CT1Doc> doc;
 };
@@ -628,7 +631,7 @@ TEST(PanelCutClosedOutline, DifferentPointCountsAreRefusedWhoeverStartsTheCut) {
   // The dialog's estimate gets it as the survey's error.
   rig.prompt.clear();
   rig.planner->BeginSpeedSurvey(true);
-  EXPECT_FALSE(PanelCutPlanner(*rig.doc, *rig.env).Run());
+  EXPECT_FALSE(PanelCutPlanner(*rig.doc, *rig.env).Run(*rig.job));
   double speed = 4.0;
   std::string label, error;
   rig.planner->EndSpeedSurvey(true, speed, label, error);
@@ -661,7 +664,7 @@ TEST(PanelCutRefusals, ZeroChordSpanOrSpeedIsRefusedBeforeAnyMove) {
     EXPECT_NE(r.message.find("speed"), std::string::npos);
     // A survey looks for the speed itself: no refusal there.
     rig.planner->BeginSpeedSurvey(false);
-    EXPECT_TRUE(PanelCutPlanner(*rig.doc, *rig.env).Run());
+    EXPECT_TRUE(PanelCutPlanner(*rig.doc, *rig.env).Run(*rig.job));
     double speed = 0.0;
     std::string label, error;
     rig.planner->EndSpeedSurvey(false, speed, label, error);
@@ -710,7 +713,7 @@ TEST(PanelCutProject, NeitherACutNorASurveyChangesThePanelsSections) {
   const PanelCutResult r = rig.Plan();
   ASSERT_TRUE(r.ok());
   rig.planner->BeginSpeedSurvey(false);
-  EXPECT_TRUE(PanelCutPlanner(*rig.doc, *rig.env).Run());
+  EXPECT_TRUE(PanelCutPlanner(*rig.doc, *rig.env).Run(*rig.job));
   double speed = 0.0;
   std::string label, error;
   rig.planner->EndSpeedSurvey(false, speed, label, error);
@@ -893,7 +896,7 @@ TEST(PanelCutGeometry, WireFollowsTheKerfCorrectedOutlines) {
 TEST(PanelCutRun, RunsOnTheMachineAndComesBackHome) {
   Rig rig;
   rig.prompt.queueAnswer(Answer::Ok);  // "Start cut ?"
-  CutExecutor executor(*rig.env);
+  CutJob executor(*rig.env);
   executor.setPollInterval(5ms);
   PanelCutPlanner planner(*rig.doc, *rig.env);
   ASSERT_TRUE(planner.Run(executor)) << rig.planner->lastError();
@@ -919,7 +922,7 @@ TEST(PanelCutRun, RefusedHeatExecutesNothing) {
   rig.config->foams.cutSpeed = 5.0;  // needs 101 %
   const MovePlanner::Position start = rig.planner->towers();
   PanelCutPlanner planner(*rig.doc, *rig.env);
-  EXPECT_FALSE(planner.Run());
+  EXPECT_FALSE(planner.Run(*rig.job));
   EXPECT_EQ(planner.lastResult().status, PanelCutStatus::HeatRefused);
   EXPECT_EQ(rig.machine->counters().stepsRequests, 0u);
   const MovePlanner::Position now = rig.planner->towers();
@@ -932,7 +935,7 @@ TEST(PanelCutRun, SurveyTotalsWithoutMovingOrAsking) {
   rig.doc->cutChoices.trimmingMode = 1;
   rig.doc->cutChoices.clearance = 20.0;  // below the block: a real cut would ask
   rig.planner->BeginSpeedSurvey(false);
-  EXPECT_TRUE(PanelCutPlanner(*rig.doc, *rig.env).Run());
+  EXPECT_TRUE(PanelCutPlanner(*rig.doc, *rig.env).Run(*rig.job));
   double speed = 0.0;
   std::string label, error;
   rig.planner->EndSpeedSurvey(false, speed, label, error);

@@ -23,7 +23,7 @@
 #include "driver/InterfaceDriver.h"
 #include "driver/SimulatedMachine.h"
 #include "motion/CutEnvironment.h"
-#include "motion/CutExecution.h"
+#include "motion/CutJob.h"
 #include "motion/CutMove.h"
 #include "motion/CutScript.h"
 #include "motion/MovePlanner.h"
@@ -167,7 +167,7 @@ struct Bench {
   RecordingSound sound;
   RecordingStatus status;
   CutEnvironment env;
-  CutExecutor executor;
+  CutJob executor;
 };
 
 // The planned move; a refused one fails the test (and stands as an empty move).

@@ -24,7 +24,7 @@
 #include "driver/InterfaceDriver.h"
 #include "driver/SimulatedMachine.h"
 #include "motion/CutEnvironment.h"
-#include "motion/CutExecution.h"
+#include "motion/CutJob.h"
 #include "motion/GcodeWriter.h"
 #include "motion/MovePlanner.h"
 
@@ -306,7 +306,7 @@ struct Bench {
   SilentSound sound;
   SilentStatus status;
   CutEnvironment env;
-  CutExecutor executor;
+  CutJob executor;
 };
 
 std::string readFile(const fs::path& path) {

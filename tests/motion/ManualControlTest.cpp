@@ -16,7 +16,7 @@
 #include "driver/InterfaceDriver.h"
 #include "driver/SimulatedMachine.h"
 #include "motion/CutEnvironment.h"
-#include "motion/CutExecution.h"
+#include "motion/CutJob.h"
 #include "motion/MovePlanner.h"
 #include "motion/TimerCalibrationForm.h"
 #include "motion/ZeroAxisForm.h"
@@ -41,8 +41,8 @@ struct Rig {
     config = std::make_unique<MachineConfig>(*driver, prompt);
     planner = std::make_unique<MovePlanner>(config->table, config->foams, prompt);
     env = std::make_unique<CutEnvironment>(CutEnvironment{
-        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}, {}});
-    executor = std::make_unique<CutExecutor>(*env);
+        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}});
+    executor = std::make_unique<CutJob>(*env);
     executor->setPollInterval(5ms);
     driver->OpenDriver();
     FoamType foam;
@@ -67,7 +67,7 @@ struct Rig {
   std::unique_ptr<MachineConfig> config;
   std::unique_ptr<MovePlanner> planner;
   std::unique_ptr<CutEnvironment> env;
-  std::unique_ptr<CutExecutor> executor;
+  std::unique_ptr<CutJob> executor;
 };
 
 using Steps = std::array<std::int64_t, 4>;  // XG, YG, XD, YD

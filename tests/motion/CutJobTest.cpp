@@ -8,7 +8,9 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <condition_variable>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/ScriptedPrompt.h"
@@ -18,7 +20,7 @@
 #include "driver/InterfaceDriver.h"
 #include "driver/SimulatedMachine.h"
 #include "motion/CutEnvironment.h"
-#include "motion/CutExecution.h"
+#include "motion/CutJob.h"
 #include "motion/MovePlanner.h"
 
 namespace orva {
@@ -26,44 +28,158 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Every port fake records a call made from a thread other than the one that
+// created it: the cut worker must never reach a port.
+struct OwnerThread {
+  std::thread::id id = std::this_thread::get_id();
+  std::atomic<int> strayCalls{0};
+  void check() {
+    if (std::this_thread::get_id() != id) {
+      ++strayCalls;
+      ADD_FAILURE() << "a port was called from another thread";
+    }
+  }
+};
+
+class OwnerPrompt : public ScriptedPrompt {
+ public:
+  explicit OwnerPrompt(OwnerThread& owner) : owner_(owner) {}
+  void showMessage(std::string_view text, MessageIcon icon) override {
+    owner_.check();
+    ScriptedPrompt::showMessage(text, icon);
+  }
+  Answer askOkCancel(std::string_view text, MessageIcon icon) override {
+    owner_.check();
+    return ScriptedPrompt::askOkCancel(text, icon);
+  }
+  Answer askAbortRetryIgnore(std::string_view text, MessageIcon icon) override {
+    owner_.check();
+    return ScriptedPrompt::askAbortRetryIgnore(text, icon);
+  }
+  std::optional<std::string> chooseOpenFile(const FileDialogRequest& request) override {
+    owner_.check();
+    return ScriptedPrompt::chooseOpenFile(request);
+  }
+  std::optional<std::string> chooseSaveFile(const FileDialogRequest& request) override {
+    owner_.check();
+    return ScriptedPrompt::chooseSaveFile(request);
+  }
+
+ private:
+  OwnerThread& owner_;
+};
+
 class RecordingSound : public SoundPort {
  public:
+  explicit RecordingSound(OwnerThread& owner) : owner_(owner) {}
   bool playAndWait(const std::string& path) override {
+    owner_.check();
     played.push_back(path);
     return true;
   }
   std::vector<std::string> played;
+
+ private:
+  OwnerThread& owner_;
 };
 
-// The window thread is the only caller; the mutex guards reads from the test.
 class RecordingStatus : public StatusPort {
  public:
+  explicit RecordingStatus(OwnerThread& owner) : owner_(owner) {}
   void setStatusText(std::string_view text) override {
-    std::lock_guard lock(mutex);
+    owner_.check();
     texts.emplace_back(text);
   }
   void setWaitCursor(bool on) override {
-    std::lock_guard lock(mutex);
+    owner_.check();
     cursor.push_back(on);
   }
-  std::mutex mutex;
   std::vector<std::string> texts;
   std::vector<bool> cursor;
+
+ private:
+  OwnerThread& owner_;
+};
+
+// The simulated machine behind a gate: each Steps request runs on the machine,
+// then waits for a permit before it returns, so a test can hold the worker
+// right after a given move. Request `refuseAt` (1-based) is refused by the
+// system with a text instead of running.
+class GatedDevice : public DriverDevice {
+ public:
+  explicit GatedDevice(SimulatedMachine& machine) : machine_(machine) {}
+  bool open() override { return machine_.open(); }
+  void close() override { machine_.close(); }
+  std::uint16_t version() override { return machine_.version(); }
+  void init() override { machine_.init(); }
+  void start() override { machine_.start(); }
+  void stop() override { machine_.stop(); }
+  void setHeat(int percent) override { machine_.setHeat(percent); }
+  void startTimerCount() override { machine_.startTimerCount(); }
+  std::optional<std::uint32_t> pollTimerCount() override { return machine_.pollTimerCount(); }
+  std::uint32_t waitTimerCount() override { return machine_.waitTimerCount(); }
+  void readStatus(DriverStatus& status, bool wait) override { machine_.readStatus(status, wait); }
+  bool readPosition(WirePosition& position) override { return machine_.readPosition(position); }
+
+  StepsCompletion sendSteps(const std::uint8_t* entries, std::size_t length) override {
+    StepsCompletion done;
+    std::unique_lock lock(mutex_);
+    if (++requests_ == refuseAt) {
+      done.refusal = "the device is busy";
+      done.bytesReturned = static_cast<std::uint32_t>(length);
+    } else {
+      lock.unlock();
+      done = machine_.sendSteps(entries, length);
+      lock.lock();
+    }
+    ++sent_;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return permits_ > 0; });
+    --permits_;
+    return done;
+  }
+
+  void allow(int permits) {
+    const std::lock_guard lock(mutex_);
+    permits_ += permits;
+    changed_.notify_all();
+  }
+  void waitSent(int requests) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return sent_ >= requests; });
+  }
+
+  int refuseAt = 0;
+
+ private:
+  SimulatedMachine& machine_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int permits_ = 0;
+  int requests_ = 0;
+  int sent_ = 0;
 };
 
 constexpr double kStepsPerMm = 48.0;  // the default table: 48 steps per turn, 1 mm pitch
 
 // A program context around the simulated machine.
 struct Rig {
-  explicit Rig(SimulatedMachineParams params = {}) {
+  explicit Rig(SimulatedMachineParams params = {}, bool gated = false) {
     auto device = std::make_unique<SimulatedMachine>(params);
     machine = device.get();
-    driver = std::make_unique<InterfaceDriver>(std::move(device), prompt);
+    if (gated) {
+      auto gate = std::make_unique<GatedDevice>(*machine);
+      gated_ = gate.get();
+      ownedMachine = std::move(device);
+      driver = std::make_unique<InterfaceDriver>(std::move(gate), prompt);
+    } else {
+      driver = std::make_unique<InterfaceDriver>(std::move(device), prompt);
+    }
     config = std::make_unique<MachineConfig>(*driver, prompt);
     planner = std::make_unique<MovePlanner>(config->table, config->foams, prompt);
     env = std::make_unique<CutEnvironment>(CutEnvironment{
-        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}, {}});
-    executor = std::make_unique<CutExecutor>(*env);
+        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}});
+    executor = std::make_unique<CutJob>(*env);
     executor->setPollInterval(5ms);
     driver->OpenDriver();
 
@@ -101,15 +217,23 @@ struct Rig {
     return out;
   }
 
-  ScriptedPrompt prompt;
-  RecordingSound sound;
-  RecordingStatus status;
+  ~Rig() {
+    if (gated_ != nullptr) gated_->allow(1 << 20);  // never leave the worker waiting
+    EXPECT_EQ(owner.strayCalls.load(), 0);
+  }
+
+  OwnerThread owner;
+  OwnerPrompt prompt{owner};
+  RecordingSound sound{owner};
+  RecordingStatus status{owner};
+  std::unique_ptr<SimulatedMachine> ownedMachine;  // behind the gate
+  GatedDevice* gated_ = nullptr;
   SimulatedMachine* machine = nullptr;
   std::unique_ptr<InterfaceDriver> driver;
   std::unique_ptr<MachineConfig> config;
   std::unique_ptr<MovePlanner> planner;
   std::unique_ptr<CutEnvironment> env;
-  std::unique_ptr<CutExecutor> executor;
+  std::unique_ptr<CutJob> executor;
 };
 
 CutMove timedMove(double seconds) {
@@ -123,24 +247,24 @@ CutMove timedMove(double seconds) {
 // Texts
 
 TEST(CutExecutionTexts, TimeIsTruncatedToWholeSecondsAndSplitAtAMinute) {
-  EXPECT_EQ(CutExecutor::TimeText(59.9), "59 sec");
-  EXPECT_EQ(CutExecutor::TimeText(60.0), "1 min 0 sec");
-  EXPECT_EQ(CutExecutor::TimeText(61.0), "1 min 1 sec");
-  EXPECT_EQ(CutExecutor::TimeText(3725.5), "62 min 5 sec");
-  EXPECT_EQ(CutExecutor::TimeText(0.0), "0 sec");
-  EXPECT_EQ(CutExecutor::TimeText(std::nan("")), "0 sec");
+  EXPECT_EQ(CutJob::TimeText(59.9), "59 sec");
+  EXPECT_EQ(CutJob::TimeText(60.0), "1 min 0 sec");
+  EXPECT_EQ(CutJob::TimeText(61.0), "1 min 1 sec");
+  EXPECT_EQ(CutJob::TimeText(3725.5), "62 min 5 sec");
+  EXPECT_EQ(CutJob::TimeText(0.0), "0 sec");
+  EXPECT_EQ(CutJob::TimeText(std::nan("")), "0 sec");
 }
 
 TEST(CutExecutionTexts, MeasuredHeatUsesIntegerDivisionAndShowsZeroWithoutSamples) {
-  EXPECT_EQ(CutExecutor::MeasuredHeat({1, 2, 1}), 33);
-  EXPECT_EQ(CutExecutor::MeasuredHeat({100, 0, 1}), 100);
-  EXPECT_EQ(CutExecutor::MeasuredHeat({0, 0, 1}), 0);
+  EXPECT_EQ(CutJob::MeasuredHeat({1, 2, 1}), 33);
+  EXPECT_EQ(CutJob::MeasuredHeat({100, 0, 1}), 100);
+  EXPECT_EQ(CutJob::MeasuredHeat({0, 0, 1}), 0);
 }
 
 TEST(CutExecutionTexts, ProgressShowsSpeedHeatAndManualWhenSetByHand) {
-  EXPECT_EQ(CutExecutor::ProgressText(12.5, {45, 55, 1}, "fixed 40%"),
+  EXPECT_EQ(CutJob::ProgressText(12.5, {45, 55, 1}, "fixed 40%"),
             "12.50 mm/s Power 45 %, fixed 40%");
-  EXPECT_EQ(CutExecutor::ProgressText(1.005, {0, 0, 0}, "fixed 40%"),
+  EXPECT_EQ(CutJob::ProgressText(1.005, {0, 0, 0}, "fixed 40%"),
             "1.00 mm/s Power 0 %, manual");
 }
 
@@ -387,8 +511,7 @@ struct AbortRun {
   bool result = true;
 };
 
-// A cut whose moves take real time, aborted by the progress callback at its
-// first call: up to Y 30, then passes along X at that height, then one move up
+// A cut whose moves take real time, cancelled once its first move has run: up to Y 30, then passes along X at that height, then one move up
 // to Y 45 that is never reached.
 AbortRun runAbortedCut(Rig& rig) {
   AbortRun run;
@@ -400,13 +523,12 @@ AbortRun runAbortedCut(Rig& rig) {
   }
   moves.push_back(rig.plan(20, 45, 20, 45, 1.0));
   run.planned = moves;
-  std::atomic<int> polls{0};
-  rig.env->poll = [&] { return ++polls >= 1; };
   rig.prompt.queueAnswer(Answer::Ok);
   rig.machine->clearTrace();
-  run.result = rig.executor->ExecuteCut(std::move(moves), 0x1F, 40.0);
+  EXPECT_TRUE(rig.executor->start(std::move(moves), 0x1F, 40.0));
+  // Cancelled as soon as a move of the cut has run (the heat check is over).
+  run.result = rig.executor->runToEnd([&] { return rig.executor->progress().moveIndex >= 1; });
   run.trace = rig.machine->trace();
-  rig.env->poll = nullptr;
   return run;
 }
 
@@ -418,7 +540,7 @@ SimulatedMachineParams pacedMachine() {
 
 void expectCompleteMovesThenRetreat(const Rig& rig, const AbortRun& run, double clearance) {
   const std::size_t sent = rig.executor->lastCutMovesSent();
-  EXPECT_TRUE(rig.executor->lastCutAborted());
+  EXPECT_EQ(rig.executor->result(), CutJobResult::Cancelled);
   EXPECT_FALSE(run.result);
   ASSERT_GE(sent, 1u);
   ASSERT_LT(sent, run.planned.size());
@@ -461,7 +583,6 @@ TEST(CutExecutionAbort, StopsAfterACompleteMoveAndRetreatsToTheGivenClearance) {
   const AbortRun run = runAbortedCut(rig);
   expectCompleteMovesThenRetreat(rig, run, 40.0);
   // The progress text was shown while the cut ran.
-  std::lock_guard lock(rig.status.mutex);
   ASSERT_FALSE(rig.status.texts.empty());
   EXPECT_EQ(rig.status.texts.front(), "40.00 mm/s Power 40 %, fixed 40%");
 }
