@@ -595,3 +595,115 @@ TEST(CutExecutionAbort, WithoutAClearanceTheHighestPointOfTheCutIsUsed) {
 
 }  // namespace
 }  // namespace orva
+namespace orva {
+namespace {
+
+// Both towers: X up to 20 (and Y to 30), back to X 10, then X 50 (never run).
+// With backlash on the table and the machine, the retreat after a cancel
+// following the second move must start from the directions of that move, not
+// of the list's end, or the machine loses the play.
+TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
+  SimulatedMachineParams params;
+  params.xBacklashSteps = 5;
+  params.yBacklashSteps = 5;
+  Rig rig(params, true);
+  rig.config->table.XPasInvSens = 5;
+  rig.config->table.YPasInvSens = 5;
+  MoveList moves;
+  moves.push_back(rig.plan(20, 30, 20, 30, 1.0));
+  moves.push_back(rig.plan(10, 30, 10, 30, 1.0));
+  moves.push_back(rig.plan(50, 30, 50, 30, 1.0));
+  const AxisDirections afterSecond = moves[1].directions;
+  ASSERT_NE(afterSecond, rig.planner->directions());  // the list ends the other way
+
+  rig.prompt.queueAnswer(Answer::Ok);
+  ASSERT_TRUE(rig.executor->start(std::move(moves), 0x0D, 8.0));
+  rig.gated_->waitSent(1);
+  rig.gated_->allow(1);
+  rig.gated_->waitSent(2);  // the second move ran; the worker is held after it
+
+  rig.executor->service();
+  const CutJobProgress progress = rig.executor->progress();
+  EXPECT_EQ(progress.moveIndex, 1u);
+  EXPECT_EQ(progress.moveCount, 3u);
+  EXPECT_EQ(progress.label, "test");
+  EXPECT_DOUBLE_EQ(progress.remainingSeconds, 2.0);
+  ASSERT_TRUE(progress.position.has_value());
+  const MachineSnapshot held = rig.machine->snapshot();
+  EXPECT_DOUBLE_EQ(progress.position->XG, held[Axis::XG].actualMm);
+  EXPECT_DOUBLE_EQ(progress.position->YD, held[Axis::YD].actualMm);
+  EXPECT_DOUBLE_EQ(progress.position->XG, 10.0);
+  EXPECT_DOUBLE_EQ(progress.position->YG, 30.0);
+  EXPECT_TRUE(rig.planner->busy());
+
+  rig.executor->cancel();
+  rig.gated_->allow(1 << 20);
+  EXPECT_FALSE(rig.executor->runToEnd());
+  EXPECT_EQ(rig.executor->result(), CutJobResult::Cancelled);
+  EXPECT_EQ(rig.executor->lastCutMovesSent(), 2u);
+  EXPECT_FALSE(rig.planner->busy());
+  // Home, every carriage exactly where the planner believes it.
+  for (Axis axis : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) {
+    EXPECT_EQ(rig.machine->snapshot()[axis].actualSteps, 0);
+  }
+  EXPECT_DOUBLE_EQ(rig.planner->towers().XG, 0.0);
+  EXPECT_DOUBLE_EQ(rig.planner->towers().YG, 0.0);
+  EXPECT_EQ(rig.executor->progress().position->XG, 0.0);
+  // The retreat ended going down (a still axis counts as positive).
+  EXPECT_EQ(rig.planner->directions(), (AxisDirections{1, -1, 1, -1}));
+
+  // The next cut takes up the play on the right side and gets where planned.
+  MoveList next;
+  next.push_back(rig.plan(10, 10, 10, 10, 1.0));
+  rig.prompt.queueAnswer(Answer::Ok);
+  EXPECT_TRUE(rig.executor->ExecuteCut(std::move(next), 0x0D, 8.0));
+  EXPECT_EQ(rig.machine->snapshot()[Axis::XG].actualSteps, 480);
+  EXPECT_EQ(rig.machine->snapshot()[Axis::YD].actualSteps, 480);
+}
+
+// The heat question, a refusal text from the driver and the end messages all
+// come to the owner's thread (the port fakes fail otherwise).
+TEST(CutJobThreads, HeatQuestionAndDriverMessagesAreShownByTheOwner) {
+  SimulatedMachineParams params;
+  params.heatSetByHand = true;
+  params.handHeatPercent = 1;
+  Rig rig(params, true);
+  rig.gated_->allow(1 << 20);
+  rig.gated_->refuseAt = 4;  // the second move: two pauses of the heat check first
+  MoveList moves;
+  moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
+  moves.push_back(rig.plan(20, 0, 20, 0, 0.5));
+  rig.prompt.queueAnswer(Answer::Ok);
+  rig.prompt.queueAnswer(Answer::Retry);
+  rig.prompt.queueAnswer(Answer::Ignore);
+  EXPECT_FALSE(rig.executor->ExecuteCut(std::move(moves), 0x1F, 5.0));
+  EXPECT_EQ(rig.executor->result(), CutJobResult::Failed);
+  EXPECT_EQ(rig.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).size(), 2u);
+  EXPECT_EQ(rig.prompt.messages(),
+            (std::vector<std::string>{"VARN::Decoupe, DeviceIOC: the device is busy",
+                                      "No interrupts during cutting"}));
+  EXPECT_EQ(rig.steps(Axis::XG), 480);
+  EXPECT_DOUBLE_EQ(rig.planner->towers().XG, 10.0);
+  EXPECT_EQ(rig.sound.played.size(), 1u);
+  EXPECT_FALSE(rig.status.texts.empty());
+}
+
+TEST(CutJobThreads, ACutAskedForWhileOneRunsIsRefusedAndPlanningToo) {
+  Rig rig({}, true);
+  MoveList moves;
+  moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
+  ASSERT_TRUE(rig.executor->start(std::move(moves), 0x04, 5.0));
+  MoveList other;
+  other.push_back(timedMove(1.0));
+  EXPECT_FALSE(rig.executor->start(std::move(other), 0x04, 5.0));
+  EXPECT_FALSE(rig.planner->PlanDwell(100.0).has_value());
+  EXPECT_EQ(rig.prompt.messages(),
+            (std::vector<std::string>{"A cut is running: wait for its end or cancel it",
+                                      "A cut is running: wait for its end or cancel it"}));
+  rig.gated_->allow(1 << 20);
+  EXPECT_TRUE(rig.executor->runToEnd());
+  EXPECT_EQ(rig.steps(Axis::XG), 480);
+}
+
+}  // namespace
+}  // namespace orva
