@@ -53,12 +53,6 @@ bool emitVerticalTrim(CutEmitter& e, double left, double right, double leftTop, 
 
 std::string sliceLabel(int pass) { return formatMessage(Msg::SliceCut, {intText(pass)}); }
 
-// The execution of a built list at the current cut speed, to its end.
-bool execute(CutJob& job, MoveList moves, int flags) {
-  const double speed = job.environment().machine.foams.cutSpeed;
-  return job.ExecuteCut(std::move(moves), flags, speed);
-}
-
 // A started cut runs to its end; true when it was done.
 bool runStarted(CutJob& job, bool started) {
   if (started) job.runToEnd();
@@ -823,39 +817,58 @@ bool FoamCutForm::validate() {
   return true;
 }
 
-bool FoamCutForm::pressAction(CutJob& job) { return raised_ ? cutDown(job) : raise(job); }
+FoamCutForm::~FoamCutForm() {
+  if (running_ != nullptr) running_->runToEnd();
+}
 
-bool FoamCutForm::raise(CutJob& job) {
-  if (!validate()) return false;
+std::optional<bool> FoamCutForm::startAction(CutJob& job) {
+  if (job.running()) {
+    job.environment().prompt.showMessage(messageText(Msg::CutRunning), MessageIcon::Warning);
+    return std::nullopt;
+  }
+  return raised_ ? cutDown(job) : raise(job);
+}
+
+bool FoamCutForm::pressAction(CutJob& job) {
+  const std::optional<bool> started = startAction(job);
+  return started && runStarted(job, *started);
+}
+
+std::optional<bool> FoamCutForm::raise(CutJob& job) {
+  if (!validate()) return std::nullopt;
   CutEnvironment& env = job.environment();
   FoamDatabase& foams = env.machine.foams;
   foams.cutSpeed = speed_;
-  if (!foams.ApplyHeatForSpeed(foams.cutSpeed)) return false;
+  if (!foams.ApplyHeatForSpeed(foams.cutSpeed)) return std::nullopt;
   std::optional<MoveList> moves = BuildFoamCutRaiseMoves(env.planner, env.machine.table, geometry_,
                                                          checks_[idx(Field::RaiseAtMaxSpeed)]);
-  if (!moves) return false;
-  const bool ran = execute(job, std::move(*moves), nextFlags());
-  lastRunFailed_ = !ran;
-  if (!ran) return false;
-  raised_ = true;
-  // The interface stays started (the wire heats) until the cut down.
-  env.driver.Start();
-  return true;
+  if (!moves) return std::nullopt;
+  running_ = &job;
+  return job.start(std::move(*moves), nextFlags(), foams.cutSpeed, [this, &env](CutJobResult end) {
+    running_ = nullptr;
+    lastRunFailed_ = end != CutJobResult::Done;
+    if (lastRunFailed_) return;
+    raised_ = true;
+    // The interface stays started (the wire heats) until the cut down.
+    env.driver.Start();
+  });
 }
 
-bool FoamCutForm::cutDown(CutJob& job) {
+std::optional<bool> FoamCutForm::cutDown(CutJob& job) {
   CutEnvironment& env = job.environment();
   FoamDatabase& foams = env.machine.foams;
-  if (!foams.ApplyHeatForSpeed(foams.cutSpeed)) return false;
+  if (!foams.ApplyHeatForSpeed(foams.cutSpeed)) return std::nullopt;
   std::optional<MoveList> moves =
       BuildFoamCutReturnMoves(env.planner, env.machine.table, geometry_);
-  if (!moves) return false;
-  const bool ran = execute(job, std::move(*moves), nextFlags());
-  lastRunFailed_ = !ran;
-  if (!ran) return false;
-  raised_ = false;
-  completedOnce_ = true;
-  return true;
+  if (!moves) return std::nullopt;
+  running_ = &job;
+  return job.start(std::move(*moves), nextFlags(), foams.cutSpeed, [this](CutJobResult end) {
+    running_ = nullptr;
+    lastRunFailed_ = end != CutJobResult::Done;
+    if (lastRunFailed_) return;
+    raised_ = false;
+    completedOnce_ = true;
+  });
 }
 
 bool FoamCutForm::done() {

@@ -390,6 +390,10 @@ class FoamCutForm : public AuxiliaryFormBase {
  public:
   using Field = FoamCutField;
   explicit FoamCutForm(CT1Doc& doc);
+  // A cut of the form still running is waited for (it reports to the form).
+  ~FoamCutForm() override;
+  FoamCutForm(const FoamCutForm&) = delete;
+  FoamCutForm& operator=(const FoamCutForm&) = delete;
 
   static std::string_view title();
   static std::string_view label(Field field);
@@ -413,7 +417,11 @@ class FoamCutForm : public AuxiliaryFormBase {
   bool validate();
   const FoamCutGeometry& geometry() const { return geometry_; }
 
-  // The action button. Returns whether the action ran to its end.
+  // The action button, returning once the cut runs on the job: nothing when
+  // nothing was handed to the job (refused checks, heat or moves), otherwise
+  // whether the job runs (the form follows its end). pressAction() waits for
+  // the end and returns whether the action ran to its end.
+  std::optional<bool> startAction(CutJob& job);
   bool pressAction(CutJob& job);
   // "Done": checks and stores the cut speed, the foam and ArmVMax. False when
   // the speed is refused or the wire is raised (the dialog stays open).
@@ -423,8 +431,8 @@ class FoamCutForm : public AuxiliaryFormBase {
   bool fieldEditable(int field) const override;
 
  private:
-  bool raise(CutJob& job);
-  bool cutDown(CutJob& job);
+  std::optional<bool> raise(CutJob& job);
+  std::optional<bool> cutDown(CutJob& job);
 
   CT1Doc& doc_;
   FoamCutGeometry geometry_;
@@ -432,6 +440,7 @@ class FoamCutForm : public AuxiliaryFormBase {
   bool raised_ = false;
   bool completedOnce_ = false;  // a cut down ran: the caption is "Armement"
   bool lastRunFailed_ = true;   // also before the first run
+  CutJob* running_ = nullptr;   // the job while it runs a cut of the form
 };
 
 }  // namespace orva

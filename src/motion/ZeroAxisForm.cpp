@@ -90,6 +90,7 @@ bool ZeroAxisForm::pressArrow(Tower tower, int dX, int dY) {
   dY = sign(dY);
   if (dX == 0 && dY == 0) return false;
   if (tower == Tower::Right && !rightArrowsEnabled()) return false;
+  if (cutRunning_) return false;  // the driver streams the move under way
   job_.environment().driver.SetHeatOutput(0);
   held_ = HeldArrow{tower, dX, dY};
   repeatMs_ = kFirstRepeatMs;
@@ -143,7 +144,7 @@ void ZeroAxisForm::singleStep(const HeldArrow& arrow) {
       SingleStepMove(arrow.tower, arrow.dX, arrow.dY, synchronized_, table.YVmax, table.Tempo);
   // Straight to the driver: no Start, Stop or confirmation, and the planner
   // position stays as it is.
-  if (step) job_.SendMove(*step);
+  if (step && !cutRunning_) job_.SendMove(*step);
 }
 
 bool ZeroAxisForm::validate() {
@@ -159,13 +160,30 @@ bool ZeroAxisForm::validate() {
   return check(xStepTime, "X") && check(yStepTime, "Y");
 }
 
+ZeroAxisForm::~ZeroAxisForm() {
+  if (cutRunning_) job_.runToEnd();
+}
+
+bool ZeroAxisForm::refuseWhileRunning() {
+  if (!job_.running()) return false;
+  job_.environment().prompt.showMessage(messageText(Msg::CutRunning), MessageIcon::Warning);
+  return true;
+}
+
 bool ZeroAxisForm::move() {
-  if (!validate()) return false;
+  const std::optional<bool> started = startMove();
+  if (!started) return false;
+  if (*started) job_.runToEnd();
+  return true;
+}
+
+std::optional<bool> ZeroAxisForm::startMove() {
+  if (refuseWhileRunning() || !validate()) return std::nullopt;
   CutEnvironment& env = job_.environment();
   TableConfig& table = env.machine.table;
   table.XVmax = xStepTime;
   table.YVmax = yStepTime;
-  if (leftX == 0.0 && leftY == 0.0 && rightX == 0.0 && rightY == 0.0) return true;
+  if (leftX == 0.0 && leftY == 0.0 && rightX == 0.0 && rightY == 0.0) return false;
 
   double sXG = 0.0, tXG = 0.0, sYG = 0.0, tYG = 0.0;
   double sXD = 0.0, tXD = 0.0, sYD = 0.0, tYD = 0.0;
@@ -180,45 +198,59 @@ bool ZeroAxisForm::move() {
   planner.SetPlannerPosition(sXG, sYG, sXD, sYD);
   std::optional<CutMove> planned =
       planner.PlanMove(0.0, table.Entraxe, SpeedMode::Rapid, tXG, tYG, tXD, tYD, "");
-  bool moved = false;
-  if (planned) {
-    MoveList moves;
-    moves.push_back(std::move(*planned));
-    runOnMachine(std::move(moves));
-    moved = job_.lastCutMovesSent() > 0;
-  }
   // The planner goes on from where the wire really is in its own frame: where
   // it believed the wire before, plus the distances when the move ran.
-  const double k = moved ? 1.0 : 0.0;
-  planner.SetPlannerPosition(
-      before.XG - table.ZeroX + k * leftX, before.YG - table.ZeroY + k * leftY,
-      before.XD - table.ZeroX + k * rightX, before.YD - table.ZeroY + k * rightY);
-  env.driver.Start();
-  return true;
+  const auto after = [&env, before, dXG = leftX, dYG = leftY, dXD = rightX,
+                      dYD = rightY](bool moved) {
+    const TableConfig& t = env.machine.table;
+    const double k = moved ? 1.0 : 0.0;
+    env.planner.SetPlannerPosition(
+        before.XG - t.ZeroX + k * dXG, before.YG - t.ZeroY + k * dYG, before.XD - t.ZeroX + k * dXD,
+        before.YD - t.ZeroY + k * dYD);
+    env.driver.Start();
+  };
+  if (!planned) {
+    after(false);
+    return false;
+  }
+  MoveList moves;
+  moves.push_back(std::move(*planned));
+  return runOnMachine(std::move(moves),
+                      [this, after](CutJobResult) { after(job_.lastCutMovesSent() > 0); });
 }
 
 bool ZeroAxisForm::test() {
-  if (!validate()) return false;
-  CutEnvironment& env = job_.environment();
-  const TableConfig& table = env.machine.table;
-  env.driver.SetHeatOutput(heat);
-  MovePlanner& planner = env.planner;
-  const MovePlanner::Position before = planner.towers();
-  std::optional<CutMove> dwell = planner.PlanDwell(static_cast<double>(testDuration) * 1000.0);
-  if (dwell) {
-    MoveList moves;
-    moves.push_back(std::move(*dwell));
-    runOnMachine(std::move(moves));
-  }
-  // A pause moves nothing (a refused one has reset the planner).
-  planner.SetPlannerPosition(before.XG - table.ZeroX, before.YG - table.ZeroY,
-                             before.XD - table.ZeroX, before.YD - table.ZeroY);
-  env.driver.Start();
+  const std::optional<bool> started = startTest();
+  if (!started) return false;
+  if (*started) job_.runToEnd();
   return true;
 }
 
+std::optional<bool> ZeroAxisForm::startTest() {
+  if (refuseWhileRunning() || !validate()) return std::nullopt;
+  CutEnvironment& env = job_.environment();
+  env.driver.SetHeatOutput(heat);
+  MovePlanner& planner = env.planner;
+  const MovePlanner::Position before = planner.towers();
+  // A pause moves nothing (a refused one has reset the planner).
+  const auto after = [&env, before] {
+    const TableConfig& t = env.machine.table;
+    env.planner.SetPlannerPosition(before.XG - t.ZeroX, before.YG - t.ZeroY, before.XD - t.ZeroX,
+                                   before.YD - t.ZeroY);
+    env.driver.Start();
+  };
+  std::optional<CutMove> dwell = planner.PlanDwell(static_cast<double>(testDuration) * 1000.0);
+  if (!dwell) {
+    after();
+    return false;
+  }
+  MoveList moves;
+  moves.push_back(std::move(*dwell));
+  return runOnMachine(std::move(moves), [after](CutJobResult) { after(); });
+}
+
 bool ZeroAxisForm::setZero() {
-  if (!validate()) return false;
+  if (refuseWhileRunning() || !validate()) return false;
   CutEnvironment& env = job_.environment();
   env.machine.table.XVmax = xStepTime;
   env.machine.table.YVmax = yStepTime;
@@ -230,10 +262,12 @@ bool ZeroAxisForm::setZero() {
 
 void ZeroAxisForm::cancel() {
   releaseArrow();
+  // The move under way ends before the interface is stopped.
+  if (cutRunning_) job_.runToEnd();
   job_.environment().driver.Stop();
 }
 
-void ZeroAxisForm::runOnMachine(MoveList moves) {
+bool ZeroAxisForm::runOnMachine(MoveList moves, CutJob::Finished after) {
   CutEnvironment& env = job_.environment();
   const int flags = firstRun_ ? kFirstRunFlags : kRunFlags;
   firstRun_ = false;
@@ -243,7 +277,12 @@ void ZeroAxisForm::runOnMachine(MoveList moves) {
     ~MachineOutput() { output.cutToFile = cutToFile; }
   } restore{env.output, env.output.cutToFile};
   env.output.cutToFile = false;
-  job_.ExecuteCut(std::move(moves), flags, env.machine.foams.cutSpeed);
+  cutRunning_ = true;
+  return job_.start(std::move(moves), flags, env.machine.foams.cutSpeed,
+                    [this, after = std::move(after)](CutJobResult end) {
+                      cutRunning_ = false;
+                      after(end);
+                    });
 }
 
 }  // namespace orva

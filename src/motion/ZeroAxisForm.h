@@ -3,11 +3,10 @@
 #include <optional>
 #include <string>
 
+#include "motion/CutJob.h"
 #include "motion/CutMove.h"
 
 namespace orva {
-
-class CutJob;
 
 // The "Zero axis" dialog without its widgets: jogs each tower step by step,
 // moves the towers by given distances, tests the wire heat, edits the motor
@@ -38,6 +37,10 @@ class ZeroAxisForm {
   static constexpr int kDefaultTestSeconds = 30;
 
   explicit ZeroAxisForm(CutJob& job);
+  // A move or test of the dialog still running is waited for.
+  ~ZeroAxisForm();
+  ZeroAxisForm(const ZeroAxisForm&) = delete;
+  ZeroAxisForm& operator=(const ZeroAxisForm&) = delete;
 
   static std::string title();
 
@@ -91,10 +94,16 @@ class ZeroAxisForm {
   // Checks the step times (each at least the timer period), with the message.
   bool validate();
   // "Move": the towers move by the four distances (rapid), whatever position
-  // the planner holds. Returns false when the validation failed.
+  // the planner holds; returns when the move has ended. Returns false when
+  // the validation failed or a cut is running ("A cut is running").
   bool move();
-  // "Test": heats the wire at the dialog's heat for the test duration.
+  // "Test": heats the wire at the dialog's heat for the test duration, to its end.
   bool test();
+  // The same, returning once the job runs: nothing when refused, otherwise
+  // whether the job runs (the form finishes its work when the cut ends).
+  // While it runs the arrows do nothing and "Set Zero" is refused.
+  std::optional<bool> startMove();
+  std::optional<bool> startTest();
   // "Set Zero": the wire is now at the machine zero. Returns true when the
   // dialog is to close.
   bool setZero();
@@ -109,13 +118,15 @@ class ZeroAxisForm {
   };
 
   void singleStep(const HeldArrow& arrow);
-  void runOnMachine(MoveList moves);
+  bool refuseWhileRunning();
+  bool runOnMachine(MoveList moves, CutJob::Finished after);
 
   CutJob& job_;
   bool synchronized_ = true;
   std::optional<HeldArrow> held_;
   int repeatMs_ = kFirstRepeatMs;
   bool firstRun_ = true;
+  bool cutRunning_ = false;  // a move or test of the dialog runs on the job
 };
 
 }  // namespace orva

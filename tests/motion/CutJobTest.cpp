@@ -179,8 +179,8 @@ struct Rig {
     planner = std::make_unique<MovePlanner>(config->table, config->foams, prompt);
     env = std::make_unique<CutEnvironment>(CutEnvironment{
         *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}});
-    executor = std::make_unique<CutJob>(*env);
-    executor->setPollInterval(5ms);
+    job = std::make_unique<CutJob>(*env);
+    job->setPollInterval(5ms);
     driver->OpenDriver();
 
     FoamType blue;
@@ -233,7 +233,7 @@ struct Rig {
   std::unique_ptr<MachineConfig> config;
   std::unique_ptr<MovePlanner> planner;
   std::unique_ptr<CutEnvironment> env;
-  std::unique_ptr<CutJob> executor;
+  std::unique_ptr<CutJob> job;
 };
 
 CutMove timedMove(double seconds) {
@@ -246,7 +246,7 @@ CutMove timedMove(double seconds) {
 // ---------------------------------------------------------------------------
 // Texts
 
-TEST(CutExecutionTexts, TimeIsTruncatedToWholeSecondsAndSplitAtAMinute) {
+TEST(CutJobTexts, TimeIsTruncatedToWholeSecondsAndSplitAtAMinute) {
   EXPECT_EQ(CutJob::TimeText(59.9), "59 sec");
   EXPECT_EQ(CutJob::TimeText(60.0), "1 min 0 sec");
   EXPECT_EQ(CutJob::TimeText(61.0), "1 min 1 sec");
@@ -255,26 +255,26 @@ TEST(CutExecutionTexts, TimeIsTruncatedToWholeSecondsAndSplitAtAMinute) {
   EXPECT_EQ(CutJob::TimeText(std::nan("")), "0 sec");
 }
 
-TEST(CutExecutionTexts, MeasuredHeatUsesIntegerDivisionAndShowsZeroWithoutSamples) {
+TEST(CutJobTexts, MeasuredHeatUsesIntegerDivisionAndShowsZeroWithoutSamples) {
   EXPECT_EQ(CutJob::MeasuredHeat({1, 2, 1}), 33);
   EXPECT_EQ(CutJob::MeasuredHeat({100, 0, 1}), 100);
   EXPECT_EQ(CutJob::MeasuredHeat({0, 0, 1}), 0);
 }
 
-TEST(CutExecutionTexts, ProgressShowsSpeedHeatAndManualWhenSetByHand) {
+TEST(CutJobTexts, ProgressShowsSpeedHeatAndManualWhenSetByHand) {
   EXPECT_EQ(CutJob::ProgressText(12.5, {45, 55, 1}, "fixed 40%"),
             "12.50 mm/s Power 45 %, fixed 40%");
   EXPECT_EQ(CutJob::ProgressText(1.005, {0, 0, 0}, "fixed 40%"),
             "1.00 mm/s Power 0 %, manual");
 }
 
-TEST(CutExecution, ConfirmationShowsSpeedTimeAndHeatAndCancelRunsNothing) {
+TEST(CutJob, ConfirmationShowsSpeedTimeAndHeatAndCancelRunsNothing) {
   Rig rig;
   MoveList moves;
   moves.push_back(timedMove(30.0));
   moves.push_back(timedMove(29.9));
   rig.prompt.queueAnswer(Answer::Cancel);
-  EXPECT_FALSE(rig.executor->ExecuteCut(std::move(moves), 0x1F, 12.345));
+  EXPECT_FALSE(rig.job->ExecuteCut(std::move(moves), 0x1F, 12.345));
 
   const auto asked = rig.callsOf(ScriptedPrompt::Kind::OkCancel);
   ASSERT_EQ(asked.size(), 1u);
@@ -286,14 +286,14 @@ TEST(CutExecution, ConfirmationShowsSpeedTimeAndHeatAndCancelRunsNothing) {
   EXPECT_TRUE(rig.sound.played.empty());
 }
 
-TEST(CutExecution, ConfirmationWithoutSpeedLineAndComputedOrManualHeat) {
+TEST(CutJob, ConfirmationWithoutSpeedLineAndComputedOrManualHeat) {
   {
     Rig rig;
     rig.config->foams.SelectFoam("Grey");
     rig.config->foams.currentHeat = 73;
     MoveList moves;
     moves.push_back(timedMove(61.0));
-    rig.executor->ExecuteCut(std::move(moves), 0x0F, -1.0);
+    rig.job->ExecuteCut(std::move(moves), 0x0F, -1.0);
     const auto asked = rig.callsOf(ScriptedPrompt::Kind::OkCancel);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].text, "Start cut ?\nTotal time 1 min 1 sec\nHeat computed 73%");
@@ -303,17 +303,17 @@ TEST(CutExecution, ConfirmationWithoutSpeedLineAndComputedOrManualHeat) {
     params.heatSetByHand = true;
     params.handHeatPercent = 30;
     Rig rig(params);
-    rig.executor->ExecuteCut({}, 0x0F, 0.0);
+    rig.job->ExecuteCut({}, 0x0F, 0.0);
     const auto asked = rig.callsOf(ScriptedPrompt::Kind::OkCancel);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].text, "Start cut ?\nTotal time 0 sec\nHeat manual");
   }
 }
 
-TEST(CutExecution, EmptyListStartsStopsAndPlaysTheSound) {
+TEST(CutJob, EmptyListStartsStopsAndPlaysTheSound) {
   Rig rig;
   rig.prompt.queueAnswer(Answer::Ok);
-  EXPECT_TRUE(rig.executor->ExecuteCut({}, 0x1F, 5.0));
+  EXPECT_TRUE(rig.job->ExecuteCut({}, 0x1F, 5.0));
   const SimulatedMachineCounters counters = rig.machine->counters();
   EXPECT_EQ(counters.starts, 1u);
   EXPECT_EQ(counters.stepsRequests, 1u);  // the heat check's pause, nothing else
@@ -323,12 +323,12 @@ TEST(CutExecution, EmptyListStartsStopsAndPlaysTheSound) {
   EXPECT_EQ(rig.status.cursor, (std::vector<bool>{true, false}));
 }
 
-TEST(CutExecution, SurveyingPlannerExecutesNothingAndSucceeds) {
+TEST(CutJob, SurveyingPlannerExecutesNothingAndSucceeds) {
   Rig rig;
   rig.planner->BeginSpeedSurvey(false);
   MoveList moves;
   moves.push_back(rig.plan(10, 0, 10, 0, 1.0));
-  EXPECT_TRUE(rig.executor->ExecuteCut(std::move(moves), 0x1F, 5.0));
+  EXPECT_TRUE(rig.job->ExecuteCut(std::move(moves), 0x1F, 5.0));
   EXPECT_TRUE(rig.prompt.calls().empty());
   const SimulatedMachineCounters counters = rig.machine->counters();
   EXPECT_EQ(counters.starts, 0u);
@@ -337,7 +337,7 @@ TEST(CutExecution, SurveyingPlannerExecutesNothingAndSucceeds) {
   EXPECT_TRUE(rig.sound.played.empty());
 }
 
-TEST(CutExecution, CutToFileSendsNothingToTheMachine) {
+TEST(CutJob, CutToFileSendsNothingToTheMachine) {
   Rig rig;
   rig.env->output.cutToFile = true;
   const std::filesystem::path dir =
@@ -350,12 +350,12 @@ TEST(CutExecution, CutToFileSendsNothingToTheMachine) {
   moves.push_back(rig.plan(10, 0, 10, 0, 1.0));
   moves.push_back(rig.plan(10, 20, 10, 20, 2.0));
   rig.prompt.queueFile(file.string());
-  EXPECT_TRUE(rig.executor->ExecuteCut(std::move(moves), 0x1F, 5.0));
+  EXPECT_TRUE(rig.job->ExecuteCut(std::move(moves), 0x1F, 5.0));
 
   // Cancelling the file dialog is a failure.
   MoveList more;
   more.push_back(rig.plan(0, 0, 0, 0, 1.0));
-  EXPECT_FALSE(rig.executor->ExecuteCut(std::move(more), 0x1F, 5.0));
+  EXPECT_FALSE(rig.job->ExecuteCut(std::move(more), 0x1F, 5.0));
 
   const SimulatedMachineCounters counters = rig.machine->counters();
   EXPECT_EQ(counters.starts, 0u);
@@ -370,18 +370,18 @@ TEST(CutExecution, CutToFileSendsNothingToTheMachine) {
 // ---------------------------------------------------------------------------
 // Heat check
 
-TEST(CutExecutionHeatCheck, NeverAsksWithoutHeatAcquisitionEvenAtZeroHeat) {
+TEST(CutJobHeatCheck, NeverAsksWithoutHeatAcquisitionEvenAtZeroHeat) {
   Rig rig;
   rig.config->table.InterfChauf = 0;
   rig.driver->SetHeatOutput(0);
   MoveList moves;
   moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
-  EXPECT_TRUE(rig.executor->ExecuteCut(std::move(moves), 0x15, 5.0));
+  EXPECT_TRUE(rig.job->ExecuteCut(std::move(moves), 0x15, 5.0));
   EXPECT_TRUE(rig.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).empty());
   EXPECT_EQ(rig.steps(Axis::XG), 480);
 }
 
-TEST(CutExecutionHeatCheck, AbortRetryIgnoreBelowTwoPercent) {
+TEST(CutJobHeatCheck, AbortRetryIgnoreBelowTwoPercent) {
   SimulatedMachineParams params;
   params.heatSetByHand = true;
   params.handHeatPercent = 1;
@@ -391,7 +391,7 @@ TEST(CutExecutionHeatCheck, AbortRetryIgnoreBelowTwoPercent) {
     MoveList moves;
     moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
     rig.prompt.queueAnswer(Answer::Abort);
-    EXPECT_FALSE(rig.executor->ExecuteCut(std::move(moves), 0x15, 5.0));
+    EXPECT_FALSE(rig.job->ExecuteCut(std::move(moves), 0x15, 5.0));
     const auto asked = rig.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].text, "Wire heat lower than 2%");
@@ -409,7 +409,7 @@ TEST(CutExecutionHeatCheck, AbortRetryIgnoreBelowTwoPercent) {
     rig.prompt.queueAnswer(Answer::Retry);
     rig.prompt.queueAnswer(Answer::Ignore);
     const double before = rig.machine->snapshot().elapsedMs;
-    EXPECT_TRUE(rig.executor->ExecuteCut(std::move(moves), 0x15, 5.0));
+    EXPECT_TRUE(rig.job->ExecuteCut(std::move(moves), 0x15, 5.0));
     EXPECT_EQ(rig.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).size(), 2u);
     EXPECT_EQ(rig.machine->counters().stepsRequests, 3u);  // two pauses, one move
     EXPECT_EQ(rig.steps(Axis::XG), 480);
@@ -422,7 +422,7 @@ TEST(CutExecutionHeatCheck, AbortRetryIgnoreBelowTwoPercent) {
     Rig rig(warm);
     MoveList moves;
     moves.push_back(rig.plan(0, 10, 0, 10, 0.5));
-    EXPECT_TRUE(rig.executor->ExecuteCut(std::move(moves), 0x15, 5.0));
+    EXPECT_TRUE(rig.job->ExecuteCut(std::move(moves), 0x15, 5.0));
     EXPECT_EQ(rig.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).size(), 0u);
     EXPECT_EQ(rig.steps(Axis::YD), 480);
   }
@@ -431,7 +431,7 @@ TEST(CutExecutionHeatCheck, AbortRetryIgnoreBelowTwoPercent) {
 // ---------------------------------------------------------------------------
 // Sending moves
 
-TEST(CutExecutionSend, MoveOfDurationZeroWithStepsReachesTheMachineAndEmptyMovesAreSkipped) {
+TEST(CutJobSend, MoveOfDurationZeroWithStepsReachesTheMachineAndEmptyMovesAreSkipped) {
   Rig rig;
   CutMove rapid = timedMove(0.0);
   for (int i = 0; i < 3; ++i) ASSERT_TRUE(AppendStep(rapid, 1, -1, 5.0, 0.5));
@@ -440,7 +440,7 @@ TEST(CutExecutionSend, MoveOfDurationZeroWithStepsReachesTheMachineAndEmptyMoves
   ASSERT_TRUE(AppendStep(pause, 0, 0, 250.0, 0.5));
 
   MoveList moves{rapid, nothing, pause};
-  EXPECT_TRUE(rig.executor->ExecuteCut(std::move(moves), 0x04, 5.0));
+  EXPECT_TRUE(rig.job->ExecuteCut(std::move(moves), 0x04, 5.0));
   EXPECT_EQ(rig.steps(Axis::XG), 3);
   EXPECT_EQ(rig.steps(Axis::YG), -3);
   EXPECT_EQ(rig.steps(Axis::XD), 0);
@@ -449,7 +449,7 @@ TEST(CutExecutionSend, MoveOfDurationZeroWithStepsReachesTheMachineAndEmptyMoves
   EXPECT_NEAR(rig.machine->snapshot().elapsedMs, 15.0 + 250.0, 1e-9);
 }
 
-TEST(CutExecutionSend, RefusedStreamEndsTheCutWithNoInterruptsAndKeepsWhatRan) {
+TEST(CutJobSend, RefusedStreamEndsTheCutWithNoInterruptsAndKeepsWhatRan) {
   SimulatedMachineParams params;
   Rig rig(params);
   rig.config->table.ZeroX = 5.0;
@@ -462,7 +462,7 @@ TEST(CutExecutionSend, RefusedStreamEndsTheCutWithNoInterruptsAndKeepsWhatRan) {
   moves.push_back(rig.plan(20, 0, 20, 0, 0.5));
   rig.prompt.queueAnswer(Answer::Ok);
 
-  EXPECT_FALSE(rig.executor->ExecuteCut(std::move(moves), 0x1F, 5.0));
+  EXPECT_FALSE(rig.job->ExecuteCut(std::move(moves), 0x1F, 5.0));
   const auto shown = rig.callsOf(ScriptedPrompt::Kind::Message);
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].text, "No interrupts during cutting");
@@ -476,28 +476,28 @@ TEST(CutExecutionSend, RefusedStreamEndsTheCutWithNoInterruptsAndKeepsWhatRan) {
   EXPECT_EQ(rig.sound.played.size(), 1u);
 }
 
-TEST(CutExecutionSend, WithoutTheWorkerARefusedMoveIsReportedAlike) {
+TEST(CutJobSend, WithoutTheWorkerARefusedMoveIsReportedAlike) {
   Rig rig;
   MoveList moves;
   moves.push_back(rig.plan(0, 10, 0, 10, 0.5));
   CutMove broken = timedMove(1.0);
   broken.entries = {0x80, 0x01};  // a direction bit without its step bit
   moves.push_back(broken);
-  EXPECT_FALSE(rig.executor->ExecuteCut(std::move(moves), 0x00, 5.0));
+  EXPECT_FALSE(rig.job->ExecuteCut(std::move(moves), 0x00, 5.0));
   EXPECT_EQ(rig.prompt.messages(), std::vector<std::string>{"No interrupts during cutting"});
   EXPECT_EQ(rig.steps(Axis::YG), 480);
   EXPECT_DOUBLE_EQ(rig.planner->towers().YD, 10.0);
   EXPECT_TRUE(rig.sound.played.empty());
 }
 
-TEST(CutExecutionSend, WithoutADeviceTheHeatCheckReportsTheMachineNotTheHeat) {
+TEST(CutJobSend, WithoutADeviceTheHeatCheckReportsTheMachineNotTheHeat) {
   SimulatedMachineParams params;
   params.deviceAbsent = true;
   Rig rig(params);
   rig.prompt.clear();  // "Error in loading driver"
   MoveList moves;
   moves.push_back(rig.plan(0, 10, 0, 10, 0.5));
-  EXPECT_FALSE(rig.executor->ExecuteCut(std::move(moves), 0x15, 5.0));
+  EXPECT_FALSE(rig.job->ExecuteCut(std::move(moves), 0x15, 5.0));
   EXPECT_TRUE(rig.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).empty());
   EXPECT_EQ(rig.prompt.messages(), std::vector<std::string>{"No interrupts during cutting"});
 }
@@ -525,9 +525,9 @@ AbortRun runAbortedCut(Rig& rig) {
   run.planned = moves;
   rig.prompt.queueAnswer(Answer::Ok);
   rig.machine->clearTrace();
-  EXPECT_TRUE(rig.executor->start(std::move(moves), 0x1F, 40.0));
+  EXPECT_TRUE(rig.job->start(std::move(moves), 0x1F, 40.0));
   // Cancelled as soon as a move of the cut has run (the heat check is over).
-  run.result = rig.executor->runToEnd([&] { return rig.executor->progress().moveIndex >= 1; });
+  run.result = rig.job->runToEnd([&] { return rig.job->progress().moveIndex >= 1; });
   run.trace = rig.machine->trace();
   return run;
 }
@@ -539,8 +539,8 @@ SimulatedMachineParams pacedMachine() {
 }
 
 void expectCompleteMovesThenRetreat(const Rig& rig, const AbortRun& run, double clearance) {
-  const std::size_t sent = rig.executor->lastCutMovesSent();
-  EXPECT_EQ(rig.executor->result(), CutJobResult::Cancelled);
+  const std::size_t sent = rig.job->lastCutMovesSent();
+  EXPECT_EQ(rig.job->result(), CutJobResult::Cancelled);
   EXPECT_FALSE(run.result);
   ASSERT_GE(sent, 1u);
   ASSERT_LT(sent, run.planned.size());
@@ -577,7 +577,7 @@ void expectCompleteMovesThenRetreat(const Rig& rig, const AbortRun& run, double 
   EXPECT_TRUE(rig.prompt.messages().empty());
 }
 
-TEST(CutExecutionAbort, StopsAfterACompleteMoveAndRetreatsToTheGivenClearance) {
+TEST(CutJobAbort, StopsAfterACompleteMoveAndRetreatsToTheGivenClearance) {
   Rig rig(pacedMachine());
   rig.env->abortClearanceHeight = 40.0;
   const AbortRun run = runAbortedCut(rig);
@@ -587,7 +587,7 @@ TEST(CutExecutionAbort, StopsAfterACompleteMoveAndRetreatsToTheGivenClearance) {
   EXPECT_EQ(rig.status.texts.front(), "40.00 mm/s Power 40 %, fixed 40%");
 }
 
-TEST(CutExecutionAbort, WithoutAClearanceTheHighestPointOfTheCutIsUsed) {
+TEST(CutJobAbort, WithoutAClearanceTheHighestPointOfTheCutIsUsed) {
   Rig rig(pacedMachine());
   const AbortRun run = runAbortedCut(rig);
   expectCompleteMovesThenRetreat(rig, run, 45.0);
@@ -617,13 +617,13 @@ TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
   ASSERT_NE(afterSecond, rig.planner->directions());  // the list ends the other way
 
   rig.prompt.queueAnswer(Answer::Ok);
-  ASSERT_TRUE(rig.executor->start(std::move(moves), 0x0D, 8.0));
+  ASSERT_TRUE(rig.job->start(std::move(moves), 0x0D, 8.0));
   rig.gated_->waitSent(1);
   rig.gated_->allow(1);
   rig.gated_->waitSent(2);  // the second move ran; the worker is held after it
 
-  rig.executor->service();
-  const CutJobProgress progress = rig.executor->progress();
+  rig.job->service();
+  const CutJobProgress progress = rig.job->progress();
   EXPECT_EQ(progress.moveIndex, 1u);
   EXPECT_EQ(progress.moveCount, 3u);
   EXPECT_EQ(progress.label, "test");
@@ -636,11 +636,11 @@ TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
   EXPECT_DOUBLE_EQ(progress.position->YG, 30.0);
   EXPECT_TRUE(rig.planner->busy());
 
-  rig.executor->cancel();
+  rig.job->cancel();
   rig.gated_->allow(1 << 20);
-  EXPECT_FALSE(rig.executor->runToEnd());
-  EXPECT_EQ(rig.executor->result(), CutJobResult::Cancelled);
-  EXPECT_EQ(rig.executor->lastCutMovesSent(), 2u);
+  EXPECT_FALSE(rig.job->runToEnd());
+  EXPECT_EQ(rig.job->result(), CutJobResult::Cancelled);
+  EXPECT_EQ(rig.job->lastCutMovesSent(), 2u);
   EXPECT_FALSE(rig.planner->busy());
   // Home, every carriage exactly where the planner believes it.
   for (Axis axis : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) {
@@ -648,7 +648,7 @@ TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
   }
   EXPECT_DOUBLE_EQ(rig.planner->towers().XG, 0.0);
   EXPECT_DOUBLE_EQ(rig.planner->towers().YG, 0.0);
-  EXPECT_EQ(rig.executor->progress().position->XG, 0.0);
+  EXPECT_EQ(rig.job->progress().position->XG, 0.0);
   // The retreat ended going down (a still axis counts as positive).
   EXPECT_EQ(rig.planner->directions(), (AxisDirections{1, -1, 1, -1}));
 
@@ -656,7 +656,7 @@ TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
   MoveList next;
   next.push_back(rig.plan(10, 10, 10, 10, 1.0));
   rig.prompt.queueAnswer(Answer::Ok);
-  EXPECT_TRUE(rig.executor->ExecuteCut(std::move(next), 0x0D, 8.0));
+  EXPECT_TRUE(rig.job->ExecuteCut(std::move(next), 0x0D, 8.0));
   EXPECT_EQ(rig.machine->snapshot()[Axis::XG].actualSteps, 480);
   EXPECT_EQ(rig.machine->snapshot()[Axis::YD].actualSteps, 480);
 }
@@ -676,8 +676,8 @@ TEST(CutJobThreads, HeatQuestionAndDriverMessagesAreShownByTheOwner) {
   rig.prompt.queueAnswer(Answer::Ok);
   rig.prompt.queueAnswer(Answer::Retry);
   rig.prompt.queueAnswer(Answer::Ignore);
-  EXPECT_FALSE(rig.executor->ExecuteCut(std::move(moves), 0x1F, 5.0));
-  EXPECT_EQ(rig.executor->result(), CutJobResult::Failed);
+  EXPECT_FALSE(rig.job->ExecuteCut(std::move(moves), 0x1F, 5.0));
+  EXPECT_EQ(rig.job->result(), CutJobResult::Failed);
   EXPECT_EQ(rig.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).size(), 2u);
   EXPECT_EQ(rig.prompt.messages(),
             (std::vector<std::string>{"VARN::Decoupe, DeviceIOC: the device is busy",
@@ -692,16 +692,16 @@ TEST(CutJobThreads, ACutAskedForWhileOneRunsIsRefusedAndPlanningToo) {
   Rig rig({}, true);
   MoveList moves;
   moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
-  ASSERT_TRUE(rig.executor->start(std::move(moves), 0x04, 5.0));
+  ASSERT_TRUE(rig.job->start(std::move(moves), 0x04, 5.0));
   MoveList other;
   other.push_back(timedMove(1.0));
-  EXPECT_FALSE(rig.executor->start(std::move(other), 0x04, 5.0));
+  EXPECT_FALSE(rig.job->start(std::move(other), 0x04, 5.0));
   EXPECT_FALSE(rig.planner->PlanDwell(100.0).has_value());
   EXPECT_EQ(rig.prompt.messages(),
             (std::vector<std::string>{"A cut is running: wait for its end or cancel it",
                                       "A cut is running: wait for its end or cancel it"}));
   rig.gated_->allow(1 << 20);
-  EXPECT_TRUE(rig.executor->runToEnd());
+  EXPECT_TRUE(rig.job->runToEnd());
   EXPECT_EQ(rig.steps(Axis::XG), 480);
 }
 
