@@ -5,6 +5,7 @@
 #include "AppTestSupport.h"
 #include "app/DirectoriesForm.h"
 #include "app/ProgramContext.h"
+#include "cutting/PanelCutPlanner.h"
 #include "common/ScriptedPrompt.h"
 #include "driver/SimulatedMachine.h"
 
@@ -369,6 +370,44 @@ TEST(ProgramContext, FailedWritesAreReported) {
                                           dir / "blocked" / "Default_table.bd",
                                           dir / "blocked" / "TableNames.bd"};
   EXPECT_EQ(report.unsavedFiles, expected);
+}
+
+}  // namespace
+}  // namespace orva
+
+namespace orva {
+namespace {
+
+// The cut started from the program context is the context's job: its Cancel
+// reaches it while it runs, and the wire comes home.
+TEST(ProgramContext, CancelReachesAPanelCutStartedThroughTheContext) {
+  TempDir dir;
+  Session run(dir);
+  run.context.start();
+  auto* machine = dynamic_cast<SimulatedMachine*>(&run.context.driver.device());
+  ASSERT_NE(machine, nullptr);
+  SimulatedMachineParams params = machine->params();
+  params.realTimeSpeedup = 100.0;  // long enough to be cancelled while it runs
+  machine->setParams(params);
+  run.context.job.setPollInterval(std::chrono::milliseconds(2));
+  run.context.machine.foams.cutSpeed = 4.0;
+
+  run.prompt.queueAnswer(Answer::Ok);
+  PanelCutPlanner cut(*run.context.document, run.context.cut);
+  ASSERT_TRUE(cut.Start(run.context.job)) << run.context.planner.lastError();
+  EXPECT_TRUE(run.context.job.running());
+  EXPECT_TRUE(run.context.planner.busy());
+  run.context.job.cancel();
+  EXPECT_FALSE(run.context.job.runToEnd());
+
+  EXPECT_EQ(run.context.job.result(), CutJobResult::Cancelled);
+  EXPECT_EQ(cut.lastResult().status, PanelCutStatus::ExecutionFailed);
+  EXPECT_GE(run.context.job.lastCutMovesSent(), 1u);
+  for (Axis axis : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) {
+    EXPECT_EQ(machine->snapshot()[axis].actualSteps, 0);
+  }
+  EXPECT_FALSE(machine->isStarted());
+  EXPECT_TRUE(run.prompt.messages().empty());
 }
 
 }  // namespace
