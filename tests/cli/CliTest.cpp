@@ -289,6 +289,37 @@ TEST_F(CliTest, ReplayRunsAScriptOnTheSimulatedMachine) {
   EXPECT_EQ(refused.err, "Table \"Elsewhere\" does not exist\n");
 }
 
+TEST_F(CliTest, ReplayInterruptedByCtrlCRetreatsAndExits130) {
+  const fs::path data = dir_ / "data";
+  fs::create_directories(data);
+  // 70 s of cutting, paced 20 times faster than real time: the second move
+  // still runs when the interrupt comes.
+  const fs::path script =
+      writeFile("long.cut",
+                "N:Default\nHw:45\n"
+                "T:0.000000 XG:10.000000 YG:5.000000 XD:10.000000 YD:5.000000\n"
+                "T:10.000000 XG:30.000000 YG:15.000000 XD:10.000000 YD:5.000000\n"
+                "T:60.000000 XG:10.000000 YG:5.000000 XD:10.000000 YD:5.000000\n");
+  const fs::path home = dir_ / "home";
+  const fs::path err = dir_ / "stderr.txt";
+  // SIGINT until the command has ended (one sent before its handler is
+  // installed is ignored, as for every command started in the background).
+  const std::string command =
+      "HOME='" + home.string() + "' XDG_CONFIG_HOME='" + (home / ".config").string() +
+      "' XDG_DATA_HOME='" + (home / ".local/share").string() + "' '" + ORVA_CLI_PATH +
+      "' replay --yes --speed-up 20 '" + script.string() + "' --data-dir '" + data.string() +
+      "' >/dev/null 2>'" + err.string() +
+      "' & p=$!; i=0; while kill -0 $p 2>/dev/null && [ $i -lt 300 ]; do sleep 0.05; "
+      "kill -INT $p 2>/dev/null; i=$((i+1)); done; wait $p";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  // The wire went back to the machine zero.
+  const std::string text = readAll(err);
+  EXPECT_NE(text.find("Abort cut: XG 0.000 YG 0.000 XD 0.000 YD 0.000\n"), std::string::npos)
+      << text;
+}
+
 TEST_F(CliTest, GcodeWritesAScriptForAController) {
   const fs::path data = dir_ / "data";
   fs::create_directories(data);
