@@ -68,7 +68,8 @@ std::string fixed(double value, int decimals) {
   return text.data();
 }
 
-// One line on the terminal: a bar of the moves output, the move, the time left.
+// One line on the terminal, drawn over the status text: a bar of the moves
+// output, the move, the time left and the measured heat.
 void drawProgress(const CutJobProgress& progress) {
   constexpr std::size_t kWidth = 30;
   const std::size_t done =
@@ -76,7 +77,8 @@ void drawProgress(const CutJobProgress& progress) {
   std::string line = "\r\033[K[" + std::string(done, '#') + std::string(kWidth - done, '-') + "] " +
                      std::to_string(progress.moveIndex) + "/" +
                      std::to_string(progress.moveCount) + " " + progress.label + ", " +
-                     fixed(progress.remainingSeconds, 0) + " s left";
+                     fixed(progress.remainingSeconds, 0) + " s left, heat " +
+                     std::to_string(progress.heatPercent) + " %";
   std::cerr << line << std::flush;
 }
 

@@ -727,7 +727,7 @@ bool PanelCutPlanner::Run(CutJob& job) {
   const bool started = Start(job);
   // Not planned, heat refused, or already ended without success.
   if (!result_.ok()) return false;
-  if (started) job.runToEnd();
+  if (started && !job.runToEnd()) result_.status = PanelCutStatus::ExecutionFailed;
   return job.result() == CutJobResult::Done;
 }
 
@@ -756,9 +756,12 @@ bool PanelCutPlanner::Start(CutJob& job) {
       env_.abortClearanceHeight = doc_.current().foamThickness + kShapingAllowance;
     }
   }
-  return job.start(std::move(result.moves), 0x1F, speed, [this](CutJobResult ended) {
-    if (ended != CutJobResult::Done) result_.status = PanelCutStatus::ExecutionFailed;
-  });
+  // The job outlives this planner: it is asked for the outcome, it does not report here.
+  const bool started = job.start(std::move(result.moves), 0x1F, speed);
+  if (!started && job.result() != CutJobResult::Done) {
+    result_.status = PanelCutStatus::ExecutionFailed;
+  }
+  return started;
 }
 
 bool PanelOutlineCountsDiffer(const Panel& panel) {

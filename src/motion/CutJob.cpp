@@ -311,8 +311,8 @@ bool CutJob::runToEnd(const std::function<bool()>& cancelRequested) {
         return shared_.ended || (shared_.waitingForVerdict && !shared_.verdict);
       });
     }
-    if (cancelRequested && cancelRequested()) cancel();
     service();
+    if (running_ && cancelRequested && cancelRequested()) cancel();
   }
   return result_ == CutJobResult::Done;
 }

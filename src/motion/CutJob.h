@@ -108,8 +108,9 @@ class CutJob {
   CutJobResult result() const { return result_; }
   CutJobProgress progress() const;
 
-  // Calls service() every pollInterval() until the cut is over; cancels the
-  // cut when `cancelRequested` returns true. True when the cut is Done.
+  // Calls service() every pollInterval() until the cut is over; after each
+  // service() of a running cut, `cancelRequested` (when given) is asked and
+  // cancels the cut when it returns true. True when the cut is Done.
   bool runToEnd(const std::function<bool()>& cancelRequested = {});
   // start() then runToEnd(): the blocking form for the command-line tool and tests.
   bool ExecuteCut(MoveList moves, int flags, double speed);
