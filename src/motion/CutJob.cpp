@@ -154,7 +154,9 @@ CutJob::~CutJob() {
 
 bool CutJob::start(MoveList moves, int flags, double speed, Finished finished) {
   if (running_) {
-    // One cut at a time: this list is released, the running cut goes on.
+    // One cut at a time: this list is released, the running cut goes on. A
+    // clearance given for the refused cut must not reach the next one.
+    env_.abortClearanceHeight.reset();
     env_.prompt.showMessage(messageText(Msg::CutRunning), MessageIcon::Warning);
     return false;
   }

@@ -423,6 +423,11 @@ std::optional<MoveList> parseCutScript(CutEnvironment& env, std::string_view tex
 }
 
 std::optional<bool> StartCutScriptFile(CutEnvironment& env, CutJob& job, const fs::path& path) {
+  // A script may select another table: not while a cut runs.
+  if (job.running()) {
+    env.prompt.showMessage(messageText(Msg::CutRunning), MessageIcon::Warning);
+    return std::nullopt;
+  }
   std::error_code error;
   if (!fs::is_regular_file(path, error)) return std::nullopt;
   std::FILE* file = std::fopen(path.c_str(), "rb");

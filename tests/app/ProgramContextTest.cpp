@@ -372,11 +372,6 @@ TEST(ProgramContext, FailedWritesAreReported) {
   EXPECT_EQ(report.unsavedFiles, expected);
 }
 
-}  // namespace
-}  // namespace orva
-
-namespace orva {
-namespace {
 
 // The cut started from the program context is the context's job: its Cancel
 // reaches it while it runs, and the wire comes home.
