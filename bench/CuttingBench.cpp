@@ -55,7 +55,7 @@ struct CuttingRig {
     config->foams.cutSpeed = 4.0;
     planner = std::make_unique<orva::MovePlanner>(config->table, config->foams, prompt);
     env = std::make_unique<orva::CutEnvironment>(orva::CutEnvironment{
-        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}, {}});
+        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}});
     driver->OpenDriver();
     context = std::make_unique<orva::ProjectContext>(orva::ProjectContext{prompt, *config, "", ""});
     doc = std::make_unique<orva::CT1Doc>(*context);
@@ -159,7 +159,7 @@ void BM_PanelCutSurveyAlone(benchmark::State& state) {
     planner.BeginSpeedSurvey(false);
     {
       orva::PanelCutPlanner cut(*rig.doc, *rig.env);
-      cut.Run();
+      cut.Plan();  // surveying: the list is only totalled
     }
     std::string label;
     std::string error;

@@ -90,7 +90,9 @@ int runReplayCommand(const CommandArgs& args) {
       "Runs a cut script on the simulated machine: the moves are planned again for\n"
       "the current table, confirmed (the total time and heat are shown) and executed.\n"
       "With --json prints the moves, the planned and machine times, the final tower\n"
-      "positions relative to the machine zero and the step counts of the four axes."));
+      "positions relative to the machine zero and the step counts of the four axes.\n"
+      "On a terminal a progress bar is shown. Ctrl+C cancels the cut: the wire rises,\n"
+      "goes home, and the command exits with 130."));
   parser.addHelpOption();
   parser.addPositionalArgument(QStringLiteral("FILE.cut"), QStringLiteral("Cut script."));
   addSettingsOptions(parser);
