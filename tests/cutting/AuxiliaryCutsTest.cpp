@@ -57,8 +57,8 @@ struct Rig {
     planner = std::make_unique<MovePlanner>(config->table, config->foams, prompt);
     env = std::make_unique<CutEnvironment>(CutEnvironment{
         *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}});
-    executor = std::make_unique<CutJob>(*env);
-    executor->setPollInterval(1ms);
+    job = std::make_unique<CutJob>(*env);
+    job->setPollInterval(1ms);
     driver->OpenDriver();
 
     FoamType blue;
@@ -98,7 +98,7 @@ struct Rig {
   std::unique_ptr<MachineConfig> config;
   std::unique_ptr<MovePlanner> planner;
   std::unique_ptr<CutEnvironment> env;
-  std::unique_ptr<CutJob> executor;
+  std::unique_ptr<CutJob> job;
   std::unique_ptr<ProjectContext> context;
   std::unique_ptr<CT1Doc> doc;
   AuxiliaryCutValues values;
@@ -398,7 +398,7 @@ TEST(BlockShaping, RunsConfirmedOnTheMachineAndEndsAtTheLastTarget) {
   Rig rig;
   rig.prompt.queueAnswer(Answer::Ok);
   const BlockShapingParams p{20.0, 200.0, 150.0, 30.0, 500.0, 250.0, 70.0};
-  ASSERT_TRUE(RunBlockShaping(*rig.executor, p));
+  ASSERT_TRUE(RunBlockShaping(*rig.job, p));
   int confirmations = 0;
   for (const auto& call : rig.prompt.calls())
     confirmations += call.kind == ScriptedPrompt::Kind::OkCancel;
@@ -494,7 +494,7 @@ TEST(FoamCutForm, TwoActionsRaiseThenCutOnTheMachineWithoutConfirmation) {
   form.editText(F::HeightOfCut, "60");
   form.editText(F::Alpha, "45");
   EXPECT_EQ(form.nextFlags(), 0x17);
-  ASSERT_TRUE(form.pressAction(*rig.executor));
+  ASSERT_TRUE(form.pressAction(*rig.job));
 
   // The wire stands where the raise's last target says (60 mm up, 60 mm on
   // in X, less than a step of rounding), the interface is started again.
@@ -512,7 +512,7 @@ TEST(FoamCutForm, TwoActionsRaiseThenCutOnTheMachineWithoutConfirmation) {
   EXPECT_FALSE(form.done());  // not while the wire is up
   EXPECT_TRUE(form.editable(F::Action));
 
-  ASSERT_TRUE(form.pressAction(*rig.executor));
+  ASSERT_TRUE(form.pressAction(*rig.job));
   for (Axis a : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) EXPECT_EQ(rig.steps(a), 0);
   EXPECT_FALSE(form.raised());
   EXPECT_EQ(form.actionCaption(), "Armement");
@@ -522,7 +522,7 @@ TEST(FoamCutForm, TwoActionsRaiseThenCutOnTheMachineWithoutConfirmation) {
   // A run that fails (no interface: the heat check finds no heat and is
   // aborted) leaves the wire down and makes the next run a first one again.
   rig.driver->CloseDriver();
-  EXPECT_FALSE(form.pressAction(*rig.executor));
+  EXPECT_FALSE(form.pressAction(*rig.job));
   EXPECT_FALSE(form.raised());
   EXPECT_EQ(form.nextFlags(), 0x17);
 }

@@ -600,9 +600,7 @@ TEST(PanelCutFormClosing, RunCutCutsThePanelOnTheMachine) {
   auto form = rig.open();
   ASSERT_TRUE(form->ok());
   rig.prompt.queueAnswer(Answer::Ok);  // "Start cut ?"
-  CutJob executor(*rig.env);
-  executor.setPollInterval(1ms);
-  ASSERT_TRUE(form->runCut(executor));
+  ASSERT_TRUE(form->runCut(*rig.job));
   // The wire went round the outline (20 mm out, 96 mm to the leading edge
   // and back) and home again.
   const MachineSnapshot s = rig.machine->snapshot();

@@ -896,10 +896,8 @@ TEST(PanelCutGeometry, WireFollowsTheKerfCorrectedOutlines) {
 TEST(PanelCutRun, RunsOnTheMachineAndComesBackHome) {
   Rig rig;
   rig.prompt.queueAnswer(Answer::Ok);  // "Start cut ?"
-  CutJob executor(*rig.env);
-  executor.setPollInterval(5ms);
   PanelCutPlanner planner(*rig.doc, *rig.env);
-  ASSERT_TRUE(planner.Run(executor)) << rig.planner->lastError();
+  ASSERT_TRUE(planner.Run(*rig.job)) << rig.planner->lastError();
   EXPECT_EQ(planner.lastResult().status, PanelCutStatus::Ok);
   EXPECT_TRUE(planner.lastResult().moves.empty());
   EXPECT_EQ(rig.config->foams.currentHeat, 40);

@@ -114,7 +114,7 @@ struct Bench {
         config(driver, prompt),
         planner(config.table, config.foams, prompt),
         env(makeEnvironment(planner, driver, config, prompt, sound, status)),
-        executor(env) {
+        job(env) {
     env.projectDirectory = dir.string();
     config.dataDirectory = dir;
     addTable("Default", table,
@@ -124,7 +124,7 @@ struct Bench {
     config.LoadCurrentTable();
     planner.ResetPlanner();
     driver.OpenDriver();
-    executor.setPollInterval(std::chrono::milliseconds(1));
+    job.setPollInterval(std::chrono::milliseconds(1));
   }
   ~Bench() {
     std::error_code ignored;
@@ -167,7 +167,7 @@ struct Bench {
   RecordingSound sound;
   RecordingStatus status;
   CutEnvironment env;
-  CutJob executor;
+  CutJob job;
 };
 
 // The planned move; a refused one fails the test (and stands as an empty move).
@@ -327,7 +327,7 @@ TEST(CutScriptRoundTrip, ReplaysTheTargetsAndDurationsRelativeToTheZeroOfAnother
   // time is that of every move, the start pause included.
   b.planner.ResetPlanner();
   b.prompt.queueAnswer(Answer::Ok);
-  ASSERT_TRUE(RunCutScriptFile(b.env, b.executor, script));
+  ASSERT_TRUE(RunCutScriptFile(b.env, b.job, script));
   const MachineSnapshot s = b.machine->snapshot();
   EXPECT_EQ(s[Axis::XG].commandedSteps, (30.25 - 10.0) * 32);
   EXPECT_EQ(s[Axis::YG].commandedSteps, (25.5 - 20.0) * 32);
@@ -349,7 +349,7 @@ TEST(CutScriptRun, HeaderAndOneMoveLineRunAnEmptyCutOnTheMachine) {
             "F:Blue foam\nN:Default\nHw:30\n// Tempo\n"
             "T:0.000000 XG:5.000000 YG:5.000000 XD:5.000000 YD:5.000000\n");
   b.prompt.queueAnswer(Answer::Ok);
-  EXPECT_TRUE(RunCutScriptFile(b.env, b.executor, script));
+  EXPECT_TRUE(RunCutScriptFile(b.env, b.job, script));
 
   EXPECT_FALSE(b.env.output.cutToFile);
   ASSERT_EQ(b.confirmations(), 1);
@@ -371,7 +371,7 @@ TEST(CutScriptRun, AScriptWrittenWithStepDetailsStopsAtItsFirstDumpLine) {
   ASSERT_TRUE(WriteCutScript(b.env, list, true));
 
   const fs::path script = b.dir / "steps.cut";
-  EXPECT_FALSE(RunCutScriptFile(b.env, b.executor, script));
+  EXPECT_FALSE(RunCutScriptFile(b.env, b.job, script));
   EXPECT_EQ(b.prompt.messages(),
             std::vector<std::string>{"Read error\nScript file " + script.string() + ", line 6"});
   EXPECT_EQ(b.confirmations(), 0);
@@ -382,7 +382,7 @@ TEST(CutScriptRun, OpenDialogAndItsCancel) {
   Bench b;
   b.env.output.cutToFile = true;
   b.prompt.queueFile(std::nullopt);
-  EXPECT_FALSE(RunCutScript(b.env, b.executor));
+  EXPECT_FALSE(RunCutScript(b.env, b.job));
   ASSERT_EQ(b.prompt.calls().size(), 1u);
   const FileDialogRequest& request = b.prompt.calls()[0].request;
   ASSERT_EQ(request.filters.size(), 2u);
@@ -393,7 +393,7 @@ TEST(CutScriptRun, OpenDialogAndItsCancel) {
   EXPECT_EQ(request.initialDirectory, b.dir.string());
   EXPECT_TRUE(b.env.output.cutToFile);  // nothing happened
 
-  EXPECT_FALSE(RunCutScriptFile(b.env, b.executor, b.dir / "absent.cut"));
+  EXPECT_FALSE(RunCutScriptFile(b.env, b.job, b.dir / "absent.cut"));
   EXPECT_TRUE(b.env.output.cutToFile);
 }
 
@@ -426,7 +426,7 @@ TEST(CutScriptReader, HeatLinesAcceptUpTo99) {
     const fs::path script = b.dir / "hot.cut";
     writeFile(script, "Hw:99\nT:0 XG:1 YG:1 XD:1 YD:1\n");
     b.prompt.queueAnswer(Answer::Cancel);
-    RunCutScriptFile(b.env, b.executor, script);
+    RunCutScriptFile(b.env, b.job, script);
     EXPECT_EQ(b.config.foams.currentHeat, 99);
     EXPECT_EQ(b.machine->heatPercent(), 99);
     EXPECT_EQ(b.confirmations(), 1);
@@ -436,7 +436,7 @@ TEST(CutScriptReader, HeatLinesAcceptUpTo99) {
     b.config.foams.ApplyHeat(40);
     const fs::path script = b.dir / "hotter.cut";
     writeFile(script, "Hw:100\nT:0 XG:1 YG:1 XD:1 YD:1\n");
-    EXPECT_FALSE(RunCutScriptFile(b.env, b.executor, script));
+    EXPECT_FALSE(RunCutScriptFile(b.env, b.job, script));
     EXPECT_EQ(b.prompt.messages(), std::vector<std::string>{"Invalid power coefficient 100%"});
     EXPECT_EQ(b.confirmations(), 0);
     EXPECT_EQ(b.config.foams.currentHeat, 40);
@@ -482,7 +482,7 @@ TEST(CutScriptReader, RefusesMissingTablesAndNamesThatLeaveTheDataDirectory) {
     b.prompt.clear();
     const fs::path script = b.dir / "table.cut";
     writeFile(script, "N:" + name + "\nT:0 XG:1 YG:1 XD:1 YD:1\nT:1 XG:2 YG:1 XD:1 YD:1\n");
-    EXPECT_FALSE(RunCutScriptFile(b.env, b.executor, script));
+    EXPECT_FALSE(RunCutScriptFile(b.env, b.job, script));
     EXPECT_EQ(b.prompt.messages(),
               std::vector<std::string>{"Table \"" + name + "\" does not exist"});
     EXPECT_EQ(b.confirmations(), 0);
@@ -550,7 +550,7 @@ TEST(CutScriptReader, PlanningErrorsEndWithTheLineLabelAndStopTheScript) {
   Bench b;
   const fs::path script = b.dir / "far.cut";
   writeFile(script, "T:0 XG:10 YG:10 XD:10 YD:10\nT:1 XG:2000 YG:10 XD:10 YD:10\n");
-  EXPECT_FALSE(RunCutScriptFile(b.env, b.executor, script));
+  EXPECT_FALSE(RunCutScriptFile(b.env, b.job, script));
   EXPECT_EQ(b.prompt.messages(),
             std::vector<std::string>{"left X axis limit overflow : 2012 mm, Script file " +
                                      script.string() + ", line 2"});
@@ -560,7 +560,7 @@ TEST(CutScriptReader, PlanningErrorsEndWithTheLineLabelAndStopTheScript) {
   // need hundreds of millions of steps.
   Bench c;
   writeFile(script, "T:0 XG:10000000 YG:10 XD:10 YD:10\nT:1 XG:5 YG:10 XD:10 YD:10\n");
-  EXPECT_FALSE(RunCutScriptFile(c.env, c.executor, script));
+  EXPECT_FALSE(RunCutScriptFile(c.env, c.job, script));
   ASSERT_EQ(c.prompt.messages().size(), 1u);
   EXPECT_EQ(c.prompt.messages()[0].rfind("left X axis limit overflow : 10000012 mm, ", 0), 0u)
       << c.prompt.messages()[0];

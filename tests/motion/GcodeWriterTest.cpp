@@ -263,7 +263,7 @@ struct Bench {
         config(driver, prompt),
         planner(config.table, config.foams, prompt),
         env(makeEnvironment(planner, driver, config, prompt, sound, status)),
-        executor(env) {
+        cutJob(env) {
     fs::remove_all(dir);
     fs::create_directories(dir);
     TableConfig& t = config.table;
@@ -306,7 +306,7 @@ struct Bench {
   SilentSound sound;
   SilentStatus status;
   CutEnvironment env;
-  CutJob executor;
+  CutJob cutJob;
 };
 
 std::string readFile(const fs::path& path) {
@@ -321,7 +321,7 @@ TEST(GcodeFileBranch, WritesEveryCutAskedForAndCancelWritesNothing) {
   MoveList moves;
   moves.push_back(b.plan(b.planner.PlanDwell(2000.0)));
   moves.push_back(b.plan(b.planner.PlanMove(0.0, 1000.0, SpeedMode::FaceMax, 0, 10, 0, 10, "Up")));
-  EXPECT_TRUE(b.executor.ExecuteCut(std::move(moves), 0x15, 5.0));
+  EXPECT_TRUE(b.cutJob.ExecuteCut(std::move(moves), 0x15, 5.0));
 
   ASSERT_EQ(b.prompt.calls().size(), 1u);
   const FileDialogRequest& request = b.prompt.calls()[0].request;
@@ -351,7 +351,7 @@ M2
   b.prompt.clear();
   MoveList again;
   again.push_back(b.plan(b.planner.PlanDwell(1000.0)));
-  EXPECT_FALSE(b.executor.ExecuteCut(std::move(again), 0x1F, 5.0));
+  EXPECT_FALSE(b.cutJob.ExecuteCut(std::move(again), 0x1F, 5.0));
   EXPECT_EQ(std::distance(fs::directory_iterator(b.dir), fs::directory_iterator()), 1);
 }
 

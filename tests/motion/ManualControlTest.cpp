@@ -42,8 +42,8 @@ struct Rig {
     planner = std::make_unique<MovePlanner>(config->table, config->foams, prompt);
     env = std::make_unique<CutEnvironment>(CutEnvironment{
         *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}});
-    executor = std::make_unique<CutJob>(*env);
-    executor->setPollInterval(5ms);
+    job = std::make_unique<CutJob>(*env);
+    job->setPollInterval(5ms);
     driver->OpenDriver();
     FoamType foam;
     foam.name = "Blue";
@@ -67,7 +67,7 @@ struct Rig {
   std::unique_ptr<MachineConfig> config;
   std::unique_ptr<MovePlanner> planner;
   std::unique_ptr<CutEnvironment> env;
-  std::unique_ptr<CutJob> executor;
+  std::unique_ptr<CutJob> job;
 };
 
 using Steps = std::array<std::int64_t, 4>;  // XG, YG, XD, YD
@@ -139,7 +139,7 @@ TEST(ZeroAxis, FieldsStartFromTheTableAndTheFoam) {
   Rig rig;
   rig.config->table.XVmax = 5.0;
   rig.config->table.YVmax = 2.0;
-  ZeroAxisForm form(*rig.executor);
+  ZeroAxisForm form(*rig.job);
   EXPECT_EQ(form.heat, 35);
   EXPECT_EQ(form.testDuration, 30);
   EXPECT_DOUBLE_EQ(form.xStepTime, 5.0);
@@ -152,7 +152,7 @@ TEST(ZeroAxis, FieldsStartFromTheTableAndTheFoam) {
 
 TEST(ZeroAxis, StepTimeSpinsInWholeTimerPeriodsNeverBelowOne) {
   Rig rig;  // timer 0.5 ms
-  ZeroAxisForm form(*rig.executor);
+  ZeroAxisForm form(*rig.job);
   form.xStepTime = 1.26;
   form.spinStepTime(ZeroAxisForm::Axis::X, -1);
   EXPECT_DOUBLE_EQ(form.xStepTime, 1.5);
@@ -171,7 +171,7 @@ TEST(ZeroAxis, StepTimeSpinsInWholeTimerPeriodsNeverBelowOne) {
 
 TEST(ZeroAxis, HeatSpinsWithinOneToHundred) {
   Rig rig;
-  ZeroAxisForm form(*rig.executor);
+  ZeroAxisForm form(*rig.job);
   form.heat = 99;
   form.spinHeat(-1);
   EXPECT_EQ(form.heat, 100);
@@ -186,7 +186,7 @@ TEST(ZeroAxis, HeatSpinsWithinOneToHundred) {
 
 TEST(ZeroAxis, StepTimeBelowTheTimerBlocksMoveTestAndSetZero) {
   Rig rig;
-  ZeroAxisForm form(*rig.executor);
+  ZeroAxisForm form(*rig.job);
   form.open();
   form.leftX = 10.0;
   form.yStepTime = 0.4;
@@ -212,7 +212,7 @@ TEST(ZeroAxis, StepTimeBelowTheTimerBlocksMoveTestAndSetZero) {
 
 TEST(ZeroAxis, MoveGoesByTheDistancesWhereverThePlannerBelievesTheWire) {
   Rig rig;
-  ZeroAxisForm form(*rig.executor);
+  ZeroAxisForm form(*rig.job);
   form.open();
   form.heat = 40;
   form.leftX = -20.0;
@@ -241,7 +241,7 @@ TEST(ZeroAxis, MoveGoesByTheDistancesWhereverThePlannerBelievesTheWire) {
 TEST(ZeroAxis, MoveAndTestRunOnTheMachineEvenWithCutToFile) {
   Rig rig;
   rig.env->output.cutToFile = true;
-  ZeroAxisForm form(*rig.executor);
+  ZeroAxisForm form(*rig.job);
   form.heat = 20;
   form.testDuration = 2;
   form.rightY = 3.0;
@@ -259,7 +259,7 @@ TEST(ZeroAxis, MoveAndTestRunOnTheMachineEvenWithCutToFile) {
 TEST(ZeroAxis, SetZeroKeepsTheStepTimesStopsAndResetsThePlanner) {
   Rig rig;
   rig.config->table.ZeroX = 7.0;
-  ZeroAxisForm form(*rig.executor);
+  ZeroAxisForm form(*rig.job);
   form.open();
   form.leftX = 5.0;
   EXPECT_TRUE(form.move());
@@ -278,7 +278,7 @@ TEST(ZeroAxis, SetZeroKeepsTheStepTimesStopsAndResetsThePlanner) {
 
 TEST(ZeroAxisArrows, SynchronizedArrowsStepBothTowersTogether) {
   Rig rig;
-  ZeroAxisForm form(*rig.executor);
+  ZeroAxisForm form(*rig.job);
   rig.driver->SetHeatOutput(50);
   EXPECT_TRUE(form.pressArrow(Tower::Left, -1, +1));
   EXPECT_EQ(rig.machine->heatPercent(), 0);
@@ -297,7 +297,7 @@ TEST(ZeroAxisArrows, SynchronizedArrowsStepBothTowersTogether) {
 
 TEST(ZeroAxisArrows, UnsynchronizedArrowsStepOneTower) {
   Rig rig;
-  ZeroAxisForm form(*rig.executor);
+  ZeroAxisForm form(*rig.job);
   form.toggleSynchronized();
   form.pressArrow(Tower::Left, 0, -1);
   form.releaseArrow();
@@ -325,7 +325,7 @@ TEST(ZeroAxisArrows, SingleStepWaitsTheYStepTimeOnce) {
 
 TEST(ZeroAxisArrows, HeldArrowRepeatsFasterUntilTheStepTimes) {
   Rig rig;
-  ZeroAxisForm form(*rig.executor);
+  ZeroAxisForm form(*rig.job);
   form.xStepTime = 10.0;
   form.yStepTime = 10.0;
   ASSERT_TRUE(form.pressArrow(Tower::Left, 1, 0));
