@@ -23,7 +23,7 @@ std::string_view Form::fieldName(int field) const {
   return f ? f->name : std::string_view{};
 }
 
-bool Form::editable(int field, FieldKind kind) const {
+bool Form::accepts(int field, FieldKind kind) const {
   const FieldInfo* f = info(field);
   return f && f->kind == kind && fieldEnabled(field) && !fieldReadOnly(field);
 }
@@ -35,7 +35,7 @@ std::string Form::text(int field) const {
 }
 
 bool Form::setText(int field, std::string_view text) {
-  if (!editable(field, FieldKind::Text)) return false;
+  if (!accepts(field, FieldKind::Text)) return false;
   return notifying([&] { return takeText(field, text); });
 }
 
@@ -45,7 +45,7 @@ bool Form::checked(int field) const {
 }
 
 bool Form::setChecked(int field, bool value) {
-  if (!editable(field, FieldKind::Check)) return false;
+  if (!accepts(field, FieldKind::Check)) return false;
   return notifying([&] { return takeChecked(field, value); });
 }
 
@@ -62,7 +62,7 @@ int Form::currentIndex(int field) const {
 }
 
 bool Form::setCurrentIndex(int field, int index) {
-  if (!editable(field, FieldKind::List)) return false;
+  if (!accepts(field, FieldKind::List)) return false;
   if (index < 0 || static_cast<std::size_t>(index) >= fieldOptions(field).size()) return false;
   return notifying([&] { return takeIndex(field, index); });
 }

@@ -69,6 +69,8 @@ class Form {
   bool enabled(int field) const;
   // Whether the user cannot change the control's value (displays always).
   bool readOnly(int field) const;
+  // Enabled and not read-only: an edit can be taken.
+  bool editable(int field) const { return enabled(field) && !readOnly(field); }
 
   // The field that took the focus after the last refusal; -1 for none.
   int focus() const { return focus_; }
@@ -111,40 +113,44 @@ class Form {
   int focus_ = -1;
 
  private:
-  bool editable(int field, FieldKind kind) const;
+  bool accepts(int field, FieldKind kind) const;
 
   std::string message_;
   std::function<void()> onChanged_;
 };
 
 // A Form whose fields are named by the enum `F`: the same calls with the enum.
-template <typename F>
-class FormOf : public Form {
+// `Base` is Form or a class derived from it that shares more between forms.
+template <typename F, typename Base = Form>
+class FormOf : public Base {
  public:
   using Field = F;
-  using Form::checked;
-  using Form::currentIndex;
-  using Form::enabled;
-  using Form::options;
-  using Form::readOnly;
-  using Form::setChecked;
-  using Form::setCurrentIndex;
-  using Form::setText;
-  using Form::text;
+  using Base::Base;
+  using Base::checked;
+  using Base::currentIndex;
+  using Base::editable;
+  using Base::enabled;
+  using Base::options;
+  using Base::readOnly;
+  using Base::setChecked;
+  using Base::setCurrentIndex;
+  using Base::setText;
+  using Base::text;
 
   static constexpr int id(F field) { return static_cast<int>(field); }
 
-  std::string text(F field) const { return Form::text(id(field)); }
-  bool setText(F field, std::string_view text) { return Form::setText(id(field), text); }
-  bool checked(F field) const { return Form::checked(id(field)); }
-  bool setChecked(F field, bool value) { return Form::setChecked(id(field), value); }
-  std::vector<std::string> options(F field) const { return Form::options(id(field)); }
-  int currentIndex(F field) const { return Form::currentIndex(id(field)); }
-  bool setCurrentIndex(F field, int index) { return Form::setCurrentIndex(id(field), index); }
-  bool enabled(F field) const { return Form::enabled(id(field)); }
-  bool readOnly(F field) const { return Form::readOnly(id(field)); }
+  std::string text(F field) const { return Base::text(id(field)); }
+  bool setText(F field, std::string_view text) { return Base::setText(id(field), text); }
+  bool checked(F field) const { return Base::checked(id(field)); }
+  bool setChecked(F field, bool value) { return Base::setChecked(id(field), value); }
+  std::vector<std::string> options(F field) const { return Base::options(id(field)); }
+  int currentIndex(F field) const { return Base::currentIndex(id(field)); }
+  bool setCurrentIndex(F field, int index) { return Base::setCurrentIndex(id(field), index); }
+  bool enabled(F field) const { return Base::enabled(id(field)); }
+  bool readOnly(F field) const { return Base::readOnly(id(field)); }
+  bool editable(F field) const { return Base::editable(id(field)); }
   // The focus as the form's enum (-1 converted when there is none).
-  F focus() const { return static_cast<F>(Form::focus()); }
+  F focus() const { return static_cast<F>(Base::focus()); }
 };
 
 }  // namespace orva
