@@ -1,7 +1,11 @@
 #pragma once
 
 #include <optional>
+#include <array>
 #include <string>
+#include <string_view>
+
+#include "common/Form.h"
 
 #include "motion/CutMove.h"
 
@@ -23,7 +27,27 @@ class CutExecutor;
 // runs a timer of repeatIntervalMs() and calls repeatTick() on every timeout
 // (restarting the timer with repeatIntervalMs() when it returns true), and
 // releaseArrow() when the button goes up.
-class ZeroAxisForm {
+enum class ZeroAxisField : int {
+  None = -1,
+  LeftX = 0,  // "Distance" boxes of the two towers
+  LeftY,
+  RightX,
+  RightY,
+  Heat,
+  TestDuration,
+  XStepTime,
+  YStepTime,
+  XMaxSpeed,  // displays
+  YMaxSpeed,
+  Synchronized,  // check box "Synchronized Axes"
+  Move,          // buttons: move(), test(); OK is "Set Zero"
+  Test,
+  SetZero,
+};
+
+// The boxes show the values below; an edit takes the text's leading number
+// (0 when none; the integer part for heat and test duration) as the value.
+class ZeroAxisForm : public FormOf<ZeroAxisField> {
  public:
   enum class Tower { Left, Right };
   enum class Axis { X, Y };
@@ -40,6 +64,7 @@ class ZeroAxisForm {
   explicit ZeroAxisForm(CutExecutor& executor);
 
   static std::string title();
+  std::span<const FieldInfo> fieldTable() const override;
 
   // Fields, as the user sees them; the dialog writes them directly.
   double leftX = 0.0;  // "Distance", mm, any sign
@@ -57,7 +82,7 @@ class ZeroAxisForm {
 
   bool synchronized() const { return synchronized_; }
   // "Synchronized Axes" toggled.
-  void toggleSynchronized() { synchronized_ = !synchronized_; }
+  void toggleSynchronized() { setChecked(Field::Synchronized, !synchronized_); }
   bool rightArrowsEnabled() const { return !synchronized_; }
 
   // Sends Start.
@@ -95,13 +120,27 @@ class ZeroAxisForm {
   bool move();
   // "Test": heats the wire at the dialog's heat for the test duration.
   bool test();
-  // "Set Zero": the wire is now at the machine zero. Returns true when the
-  // dialog is to close.
+  // "Set Zero" (also OK): the wire is now at the machine zero. Returns true
+  // when the dialog is to close.
   bool setZero();
   // The dialog is closed without "Set Zero": the interface is stopped.
   void cancel();
 
+ protected:
+  std::string fieldText(int field) const override;
+  bool takeText(int field, std::string_view text) override;
+  bool fieldChecked(int) const override { return synchronized_; }
+  bool takeChecked(int, bool value) override {
+    synchronized_ = value;
+    return true;
+  }
+  bool accept() override { return setZero(); }
+
  private:
+  static constexpr std::size_t kBoxes = 8;  // LeftX .. YStepTime
+  // The value shown in a box as its text.
+  std::string valueText(int field) const;
+
   struct HeldArrow {
     Tower tower;
     int dX;
@@ -116,6 +155,7 @@ class ZeroAxisForm {
   std::optional<HeldArrow> held_;
   int repeatMs_ = kFirstRepeatMs;
   bool firstRun_ = true;
+  std::array<std::string, kBoxes> typed_;  // the texts as typed
 };
 
 }  // namespace orva
