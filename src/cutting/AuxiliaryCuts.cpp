@@ -757,6 +757,8 @@ std::string_view FoamCutForm::label(Field field) {
       return messageText(Msg::FoamType);
     case Field::CutSpeed:
       return messageText(Msg::CutSpeed);
+    case Field::Action:
+      return messageText(Msg::RaiseWire);  // actionCaption() says what it shows now
     case Field::Done:
       return messageText(Msg::Done);
     default:

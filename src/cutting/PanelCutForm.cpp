@@ -254,6 +254,8 @@ std::string_view PanelCutForm::label(Field field) {
       return messageText(Msg::ValueMmPerS);
     case Field::HeatDisplay:
       return messageText(Msg::HeatMode);
+    case Field::Ok:
+      return messageText(Msg::Cut);  // okCaption() says what it shows now
     default:
       return {};
   }
