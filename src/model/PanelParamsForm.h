@@ -71,7 +71,7 @@ enum class PanelField : int {
 // current panel.
 //
 // Texts are what the boxes show; check boxes are read with checked(). The
-// live rules run on each edit (see editText and setChecked). OK checks the
+// live rules run on each edit (setText and setChecked). OK checks the
 // editable boxes in field order, each as a number ("Please enter a number.")
 // within its range ("Please enter a number between %1 and %2."), stops at the
 // first failure with the focus on that box, then commits the values in the

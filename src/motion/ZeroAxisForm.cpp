@@ -151,7 +151,9 @@ bool ZeroAxisForm::takeText(int field, std::string_view text) {
       rightY = value;
       break;
     case Field::Heat:
-      heat = truncatedInt(value);
+      // The heat output takes a percentage: a typed value outside 1..100
+      // becomes the nearest end, as the spin button keeps it.
+      heat = std::clamp(truncatedInt(value), 1, 100);
       break;
     case Field::TestDuration:
       testDuration = truncatedInt(value);

@@ -46,7 +46,8 @@ enum class ZeroAxisField : int {
 };
 
 // The boxes show the values below; an edit takes the text's leading number
-// (0 when none; the integer part for heat and test duration) as the value.
+// (0 when none; the integer part for heat and test duration, the heat kept
+// within 1..100) as the value.
 class ZeroAxisForm : public FormOf<ZeroAxisField> {
  public:
   enum class Tower { Left, Right };

@@ -176,6 +176,10 @@ TEST(ZeroAxis, StepTimeSpinsInWholeTimerPeriodsNeverBelowOne) {
 TEST(ZeroAxis, HeatSpinsWithinOneToHundred) {
   Rig rig;
   ZeroAxisForm form(*rig.executor);
+  EXPECT_TRUE(form.setText(ZeroAxisField::Heat, "250"));  // typed: kept within range too
+  EXPECT_EQ(form.text(ZeroAxisField::Heat), "100");
+  form.setText(ZeroAxisField::Heat, "-3");
+  EXPECT_EQ(form.heat, 1);
   form.heat = 99;
   form.spinHeat(-1);
   EXPECT_EQ(form.heat, 100);
