@@ -13,6 +13,15 @@ class MachineConfig;
 class TableNameForm;
 class UserPrompt;
 
+enum class CurrentTableField : int {
+  None = -1,
+  Tables = 0,  // list "Table's name"
+  Duplicate,
+  EditTableName,
+  DeleteTable,
+  ValidateSelection,
+};
+
 // The "Current table" dialog: the list of table names (label "Table's name")
 // and the buttons "Duplicate", "Edit table name", "Delete table" and
 // "Validate selection". It selects, duplicates, renames and deletes tables of
@@ -30,15 +39,6 @@ class UserPrompt;
 // Before the current table changes, the pending (modified, not yet written)
 // configuration and foams of the table being left are written to its own
 // files; "Delete table" writes nothing of the table it deletes.
-enum class CurrentTableField : int {
-  None = -1,
-  Tables = 0,  // list "Table's name"
-  Duplicate,
-  EditTableName,
-  DeleteTable,
-  ValidateSelection,
-};
-
 // OK is "Validate selection"; the other buttons are the methods below.
 class CurrentTableForm : public FormOf<CurrentTableField> {
  public:

@@ -14,6 +14,26 @@ class InterfaceDriver;
 class MaterialNameForm;
 class UserPrompt;
 
+// The edit boxes come first, in validation order.
+enum class FoamManagementField : int {
+  None = -1,
+  MaxSpeed = 0,
+  KerfAtMaxSpeed,
+  KerfAtHalfSpeed,
+  MaxSpeedHeat,
+  MinSpeed,
+  MinSpeedHeat,
+  ComputedHeat,  // check box: clickComputedHeat
+  FoamTypes,     // list: selectFoam
+  CurrentTable,  // list: chooseTable
+  ApplyChanges,  // buttons: the methods of the same names
+  CancelChanges,
+  CreateMaterial,
+  RenameMaterial,
+  DeleteMaterial,
+  HeatAcquisition,
+};
+
 // The "Foam management" dialog: the list of materials of the current table,
 // the fields of the selected one, and the choice of the current table.
 //
@@ -35,30 +55,9 @@ class UserPrompt;
 // the fields are empty, the check box is cleared, "Apply changes", "Cancel
 // changes", "Rename" and "Delete" do nothing, "Apply and exit" only closes,
 // and "Create new material" makes a material with the values of a new one.
-// The edit boxes come first, in validation order.
-enum class FoamManagementField : int {
-  None = -1,
-  MaxSpeed = 0,
-  KerfAtMaxSpeed,
-  KerfAtHalfSpeed,
-  MaxSpeedHeat,
-  MinSpeed,
-  MinSpeedHeat,
-  ComputedHeat,  // check box: clickComputedHeat
-  FoamTypes,     // list: selectFoam
-  CurrentTable,  // list: chooseTable
-  ApplyChanges,  // buttons: the methods of the same names
-  CancelChanges,
-  CreateMaterial,
-  RenameMaterial,
-  DeleteMaterial,
-  HeatAcquisition,
-};
-
 // OK is "Apply and exit".
 class FoamManagementForm : public FormOf<FoamManagementField> {
  public:
-
   struct Fields {
     std::string maxSpeed;         // "Speed (mm/s)" / "Max speed (mm/s)"
     std::string kerfAtMaxSpeed;   // "Kerf for speed S (mm)"

@@ -24,6 +24,8 @@ bool sameMaterialNameIgnoringCase(std::string_view a, std::string_view b);
 // before "Poly"); names that differ only in case or accents follow byte order.
 bool materialNameLess(std::string_view a, std::string_view b);
 
+enum class MaterialNameField : int { None = -1, Name = 0 };
+
 // The name dialog "Enter a new name for this material...": one text field,
 // preset with the current foam's name, and an OK button only (closing the
 // window dismisses it without change).
@@ -40,8 +42,6 @@ bool materialNameLess(std::string_view a, std::string_view b);
 // Otherwise a new material (FoamType's default values) is stored under the
 // name, the name becomes the current foam, the foam list is marked modified
 // and the dialog closes accepted.
-enum class MaterialNameField : int { None = -1, Name = 0 };
-
 class MaterialNameForm : public FormOf<MaterialNameField> {
  public:
   MaterialNameForm(FoamDatabase& foams, UserPrompt& prompt);

@@ -12,6 +12,8 @@ namespace orva {
 class MachineConfig;
 class UserPrompt;
 
+enum class TableNameField : int { None = -1, Name = 0 };
+
 // The "Table name" dialog: one field, preset with the current table's name,
 // and the buttons OK and Cancel. Used by the "Current table" dialog to name a
 // duplicate or a renamed table.
@@ -23,8 +25,6 @@ class UserPrompt;
 // When all pass, the name becomes the current table and the list and the table
 // configuration are marked modified; the dialog closes with OK. Cancel closes
 // it without change.
-enum class TableNameField : int { None = -1, Name = 0 };
-
 class TableNameForm : public FormOf<TableNameField> {
  public:
   enum class Result { Open, Ok, Cancelled };

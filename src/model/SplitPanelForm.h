@@ -9,6 +9,8 @@ namespace orva {
 
 class CT1Doc;
 
+enum class SplitPanelField : int { None = -1, Position = 0 };
+
 // The "Panel split" dialog without its widgets: one field, "Position of the
 // split in %", measured from the root, preset to 50.
 //
@@ -16,8 +18,6 @@ class CT1Doc;
 // 0 to 100 ("Please enter a number between 0 and 100."), each refusal shown as
 // a warning with the dialog staying open; an accepted value splits the
 // project's current panel (SplitCurrentPanel). Cancel changes nothing.
-enum class SplitPanelField : int { None = -1, Position = 0 };
-
 // OK validates, then splits the current panel; accepted when the dialog closes.
 class SplitPanelForm : public FormOf<SplitPanelField> {
  public:

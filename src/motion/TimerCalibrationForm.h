@@ -10,6 +10,13 @@ namespace orva {
 class InterfaceDriver;
 struct TableConfig;
 
+enum class TimerCalibrationField : int {
+  None = -1,
+  SetTimer = 0,  // display: setTimerText()
+  CurrentValue,  // display: currentValueUs()
+  FinishedAdjustment,  // the button; OK is finish()
+};
+
 // The "Timer Calibration" dialog without its widgets: shows the timer period
 // the interface driver really runs at, measured by counting its interrupts
 // during one second, next to the period the table is set to, so that the
@@ -18,13 +25,6 @@ struct TableConfig;
 // The dialog calls open() when it is shown, starts a window timer of
 // kTickIntervalMs and calls tick() on every timeout; "Finished Adjustment"
 // stops that timer and calls finish() before closing.
-enum class TimerCalibrationField : int {
-  None = -1,
-  SetTimer = 0,  // display: setTimerText()
-  CurrentValue,  // display: currentValueUs()
-  FinishedAdjustment,  // the button; OK is finish()
-};
-
 class TimerCalibrationForm : public FormOf<TimerCalibrationField> {
  public:
   static constexpr int kTickIntervalMs = 200;

@@ -13,20 +13,6 @@ namespace orva {
 
 class CutExecutor;
 
-// The "Zero axis" dialog without its widgets: jogs each tower step by step,
-// moves the towers by given distances, tests the wire heat, edits the motor
-// step times, and finally declares the reached position as the machine zero.
-//
-// The interface is started when the dialog opens (open()) and after every
-// "Move" and "Test" (which stop it at their end); "Set Zero" and "Cancel" stop it.
-//
-// Moves of this dialog always go to the machine, also while "Cut to File" is
-// set: the dialog exists to move the wire.
-//
-// A held arrow: pressArrow() makes the first single step; the dialog then
-// runs a timer of repeatIntervalMs() and calls repeatTick() on every timeout
-// (restarting the timer with repeatIntervalMs() when it returns true), and
-// releaseArrow() when the button goes up.
 enum class ZeroAxisField : int {
   None = -1,
   LeftX = 0,  // "Distance" boxes of the two towers
@@ -45,6 +31,20 @@ enum class ZeroAxisField : int {
   SetZero,
 };
 
+// The "Zero axis" dialog without its widgets: jogs each tower step by step,
+// moves the towers by given distances, tests the wire heat, edits the motor
+// step times, and finally declares the reached position as the machine zero.
+//
+// The interface is started when the dialog opens (open()) and after every
+// "Move" and "Test" (which stop it at their end); "Set Zero" and "Cancel" stop it.
+//
+// Moves of this dialog always go to the machine, also while "Cut to File" is
+// set: the dialog exists to move the wire.
+//
+// A held arrow: pressArrow() makes the first single step; the dialog then
+// runs a timer of repeatIntervalMs() and calls repeatTick() on every timeout
+// (restarting the timer with repeatIntervalMs() when it returns true), and
+// releaseArrow() when the button goes up.
 // The boxes show the values below; an edit takes the text's leading number
 // (0 when none; the integer part for heat and test duration, the heat kept
 // within 1..100) as the value.
