@@ -41,15 +41,42 @@ std::string_view DirectoriesForm::label(Field field) {
       return messageText(Msg::ProfileDirectory);
     case Field::ProjectDirectory:
       return messageText(Msg::ProjectDirectory);
+    case Field::BrowseInstallationDirectory:
+    case Field::BrowseFinishedCuttingSound:
+    case Field::BrowseProfileDirectory:
+    case Field::BrowseProjectDirectory:
+      return messageText(Msg::Browse);
+    case Field::Test:
+      return messageText(Msg::Test);
+    case Field::Default:
+      return messageText(Msg::Default);
+    case Field::Done:
+      return messageText(Msg::Done);
     case Field::Count:
       break;
   }
   return {};
 }
 
-void DirectoriesForm::editText(Field field, std::string_view text) {
-  if (field == Field::Count) return;
-  texts_[index(field)] = std::string(text);
+std::span<const FieldInfo> DirectoriesForm::fieldTable() const {
+  static const auto kTable = [] {
+    constexpr std::string_view kNames[] = {
+        "installationDirectory", "finishedCuttingSound", "profileDirectory", "projectDirectory",
+        "browseInstallationDirectory", "browseFinishedCuttingSound", "browseProfileDirectory",
+        "browseProjectDirectory", "test", "default", "done"};
+    std::array<FieldInfo, std::size(kNames)> table{};
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      table[i] = {static_cast<int>(i), kNames[i], i < kTexts ? FieldKind::Text : FieldKind::Button,
+                  label(static_cast<Field>(i))};
+    }
+    return table;
+  }();
+  return kTable;
+}
+
+bool DirectoriesForm::takeText(int field, std::string_view text) {
+  texts_[static_cast<std::size_t>(field)] = std::string(text);
+  return true;
 }
 
 FileDialogRequest DirectoriesForm::browseRequest(Field field, std::string_view currentText) {
@@ -73,7 +100,7 @@ FileDialogRequest DirectoriesForm::browseRequest(Field field, std::string_view c
       request.filters.push_back(filter(Msg::FilterExecutableFiles, "*.exe;*.vxd"));
       request.initialDirectory = std::string(currentText);
       break;
-    case Field::Count:
+    default:
       return request;
   }
   request.filters.push_back(filter(Msg::FilterAllFiles, "*.*"));
@@ -81,12 +108,13 @@ FileDialogRequest DirectoriesForm::browseRequest(Field field, std::string_view c
 }
 
 bool DirectoriesForm::browse(Field field) {
-  if (field == Field::Count) return false;
+  if (index(field) >= kTexts) return false;
   const std::optional<std::string> chosen =
       prompt_.chooseOpenFile(browseRequest(field, texts_[index(field)]));
   if (!chosen) return false;
   texts_[index(field)] =
       field == Field::FinishedCuttingSound ? *chosen : directoryOfChosenFile(*chosen);
+  notifyChanged();
   return true;
 }
 
@@ -100,15 +128,17 @@ bool DirectoriesForm::test() {
 
 void DirectoriesForm::pressDefault() {
   texts_[index(Field::FinishedCuttingSound)] = std::string(kDefaultEndOfCutSound);
+  notifyChanged();
 }
 
-void DirectoriesForm::done() {
+bool DirectoriesForm::accept() {
   settings_.RepIns = withoutTrailingSeparator(texts_[index(Field::InstallationDirectory)]);
   settings_.SonFinDec = texts_[index(Field::FinishedCuttingSound)];
   settings_.RepProfil = withoutTrailingSeparator(texts_[index(Field::ProfileDirectory)]);
   settings_.RepProjet = withoutTrailingSeparator(texts_[index(Field::ProjectDirectory)]);
   done_ = true;
   closed_ = true;
+  return true;
 }
 
 }  // namespace orva

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Form.h"
 #include "common/UserPrompt.h"
 
 namespace orva {
@@ -20,6 +21,13 @@ enum class DirectoriesField : int {
   FinishedCuttingSound,   // SonFinDec
   ProfileDirectory,       // RepProfil
   ProjectDirectory,       // RepProjet
+  BrowseInstallationDirectory,  // the "Browse" buttons of the four fields
+  BrowseFinishedCuttingSound,
+  BrowseProfileDirectory,
+  BrowseProjectDirectory,
+  Test,
+  Default,
+  Done,  // OK
   Count
 };
 
@@ -30,10 +38,8 @@ enum class DirectoriesField : int {
 // Directories are stored without a trailing separator, however they were
 // entered: a picked file gives its directory, and "Done" strips trailing
 // separators from what was typed.
-class DirectoriesForm {
+class DirectoriesForm : public FormOf<DirectoriesField> {
  public:
-  using Field = DirectoriesField;
-
   // `soundDirectories`: where a relative sound name is looked up after the
   // data directory (see resolveSoundFile), so "Test" plays what a cut would.
   DirectoriesForm(AppSettings& settings, UserPrompt& prompt, SoundPort& sound,
@@ -42,9 +48,7 @@ class DirectoriesForm {
   static std::string_view title();
   // The caption of a field's group ("Installation Directory", ...).
   static std::string_view label(Field field);
-
-  const std::string& text(Field field) const { return texts_[index(field)]; }
-  void editText(Field field, std::string_view text);
+  std::span<const FieldInfo> fieldTable() const override;
 
   // The file dialog "Browse" shows for `field`, given the field's text.
   static FileDialogRequest browseRequest(Field field, std::string_view currentText);
@@ -61,22 +65,28 @@ class DirectoriesForm {
   // "Default": the sound field takes "Bravo.wav".
   void pressDefault();
 
-  // "Done": copies the four fields into the settings and closes.
-  void done();
+  // "Done" (OK): copies the four fields into the settings and closes.
+  void done() { ok(); }
   // Any other way of closing: the settings stay as they were.
   void close() { closed_ = true; }
 
   bool isClosed() const { return closed_; }
   bool isDone() const { return done_; }
 
+ protected:
+  std::string fieldText(int field) const override { return texts_[static_cast<std::size_t>(field)]; }
+  bool takeText(int field, std::string_view text) override;
+  bool accept() override;
+
  private:
+  static constexpr std::size_t kTexts = 4;  // InstallationDirectory .. ProjectDirectory
   static std::size_t index(Field field) { return static_cast<std::size_t>(field); }
 
   AppSettings& settings_;
   UserPrompt& prompt_;
   SoundPort& sound_;
   std::vector<std::filesystem::path> soundDirectories_;
-  std::array<std::string, static_cast<std::size_t>(Field::Count)> texts_;
+  std::array<std::string, kTexts> texts_;
   bool closed_ = false;
   bool done_ = false;
 };

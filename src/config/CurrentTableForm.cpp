@@ -64,17 +64,30 @@ bool CurrentTableForm::runNameDialog() {
   return form.result() == TableNameForm::Result::Ok;
 }
 
-void CurrentTableForm::selectEntry(int index) {
-  if (closed_ || index < 0 || index >= static_cast<int>(entries_.size())) return;
-  selected_ = index;
-  const std::string& name = entries_[static_cast<std::size_t>(index)];
-  if (name == config_.currentTable) return;
-  filesOk_ = config_.switchTable(name) && filesOk_;
-  noteCurrentChanged();
+std::span<const FieldInfo> CurrentTableForm::fieldTable() const {
+  static const FieldInfo kTable[] = {
+      {id(Field::Tables), "tables", FieldKind::List, messageText(Msg::TablesName)},
+      {id(Field::Duplicate), "duplicate", FieldKind::Button, messageText(Msg::Duplicate)},
+      {id(Field::EditTableName), "editTableName", FieldKind::Button,
+       messageText(Msg::EditTableName)},
+      {id(Field::DeleteTable), "deleteTable", FieldKind::Button, messageText(Msg::DeleteTable)},
+      {id(Field::ValidateSelection), "validateSelection", FieldKind::Button,
+       messageText(Msg::ValidateSelection)},
+  };
+  return kTable;
 }
 
-void CurrentTableForm::validateSelection() {
-  if (closed_) return;
+bool CurrentTableForm::takeIndex(int, int index) {
+  selected_ = index;
+  const std::string& name = entries_[static_cast<std::size_t>(index)];
+  if (name == config_.currentTable) return true;
+  filesOk_ = config_.switchTable(name) && filesOk_;
+  noteCurrentChanged();
+  return true;
+}
+
+bool CurrentTableForm::accept() {
+  if (closed_) return false;
   bool switched = false;
   if (selected_ >= 0) {
     const std::string& name = entries_[static_cast<std::size_t>(selected_)];
@@ -96,9 +109,10 @@ void CurrentTableForm::validateSelection() {
   filesOk_ = config_.tables.SaveTableNames(config_.dataDirectory, kListCopyName) && filesOk_;
   noteCurrentChanged();
   closed_ = true;
+  return true;
 }
 
-void CurrentTableForm::duplicate() {
+void CurrentTableForm::doDuplicate() {
   if (closed_) return;
   // The copy gets the built-in foams; the table being left keeps its own.
   filesOk_ = config_.saveCurrentTable() && filesOk_;
@@ -125,7 +139,7 @@ void CurrentTableForm::moveFile(const std::string& oldName, const std::string& n
   fs::rename(*from, *to, ec);
 }
 
-void CurrentTableForm::editTableName() {
+void CurrentTableForm::doEditTableName() {
   if (closed_) return;
   const std::string oldName = config_.currentTable;
   // Pending changes go into the files that are about to be moved.
@@ -145,7 +159,7 @@ void CurrentTableForm::editTableName() {
   noteCurrentChanged();
 }
 
-void CurrentTableForm::deleteTable() {
+void CurrentTableForm::doDeleteTable() {
   if (closed_) return;
   TableList& list = config_.tables;
   const std::string doomed = config_.currentTable;

@@ -118,8 +118,95 @@ void FoamManagementForm::open() {
   selectedTable_ = table == tableNames_.end() ? -1 : static_cast<int>(table - tableNames_.begin());
 }
 
+std::span<const FieldInfo> FoamManagementForm::fieldTable() const {
+  static const FieldInfo kTable[] = {
+      {id(Field::MaxSpeed), "maxSpeed", FieldKind::Text, messageText(Msg::SpeedMmPerS)},
+      {id(Field::KerfAtMaxSpeed), "kerfAtMaxSpeed", FieldKind::Text,
+       messageText(Msg::KerfForSpeedSMm)},
+      {id(Field::KerfAtHalfSpeed), "kerfAtHalfSpeed", FieldKind::Text,
+       messageText(Msg::KerfForHalfSpeedMm)},
+      {id(Field::MaxSpeedHeat), "maxSpeedHeat", FieldKind::Text, messageText(Msg::Heat0To100)},
+      {id(Field::MinSpeed), "minSpeed", FieldKind::Text, messageText(Msg::SpeedMinMmPerS)},
+      {id(Field::MinSpeedHeat), "minSpeedHeat", FieldKind::Text, messageText(Msg::HeatMin0To100)},
+      {id(Field::ComputedHeat), "computedHeat", FieldKind::Check,
+       messageText(Msg::ComputerControlledHeat)},
+      {id(Field::FoamTypes), "foamTypes", FieldKind::List, messageText(Msg::FoamTypes)},
+      {id(Field::CurrentTable), "currentTable", FieldKind::List,
+       messageText(Msg::CurrentTableColon)},
+      {id(Field::ApplyChanges), "applyChanges", FieldKind::Button, messageText(Msg::ApplyChanges)},
+      {id(Field::CancelChanges), "cancelChanges", FieldKind::Button,
+       messageText(Msg::CancelChanges)},
+      {id(Field::CreateMaterial), "createMaterial", FieldKind::Button,
+       messageText(Msg::CreateNewMaterial)},
+      {id(Field::RenameMaterial), "renameMaterial", FieldKind::Button,
+       messageText(Msg::RenameThisMaterial)},
+      {id(Field::DeleteMaterial), "deleteMaterial", FieldKind::Button,
+       messageText(Msg::DeleteThisMaterial)},
+      {id(Field::HeatAcquisition), "heatAcquisition", FieldKind::Button,
+       messageText(Msg::HeatAcquisition)},
+  };
+  return kTable;
+}
+
+std::string* FoamManagementForm::fieldString(int field) {
+  switch (static_cast<Field>(field)) {
+    case Field::MaxSpeed:
+      return &fields_.maxSpeed;
+    case Field::KerfAtMaxSpeed:
+      return &fields_.kerfAtMaxSpeed;
+    case Field::KerfAtHalfSpeed:
+      return &fields_.kerfAtHalfSpeed;
+    case Field::MaxSpeedHeat:
+      return &fields_.maxSpeedHeat;
+    case Field::MinSpeed:
+      return &fields_.minSpeed;
+    case Field::MinSpeedHeat:
+      return &fields_.minSpeedHeat;
+    default:
+      return nullptr;
+  }
+}
+
+std::string FoamManagementForm::fieldText(int field) const {
+  const std::string* text = const_cast<FoamManagementForm*>(this)->fieldString(field);
+  return text ? *text : std::string();
+}
+
+bool FoamManagementForm::takeText(int field, std::string_view text) {
+  std::string* target = fieldString(field);
+  if (!target) return false;
+  *target = std::string(text);
+  return true;
+}
+
+std::vector<std::string> FoamManagementForm::fieldOptions(int field) const {
+  return field == id(Field::FoamTypes) ? foamNames_ : tableNames_;
+}
+
+int FoamManagementForm::fieldIndex(int field) const {
+  return field == id(Field::FoamTypes) ? selectedFoam_ : selectedTable_;
+}
+
+bool FoamManagementForm::takeIndex(int field, int index) {
+  if (field == id(Field::CurrentTable)) {
+    if (index == selectedTable_) return true;
+    if (!applyChanges()) return false;
+    const std::string table = tableNames_[static_cast<std::size_t>(index)];
+    if (switchTable_) switchTable_(table);
+    currentTable_ = table;
+    open();
+    return true;
+  }
+  selectedFoam_ = index;
+  FoamType foam;
+  if (!foams_.SelectFoam(foamNames_[static_cast<std::size_t>(index)], &foam)) return true;
+  show(foam);
+  foams_.cutSpeed = foam.maxSpeed;
+  return true;
+}
+
 std::string FoamManagementForm::speedLabel() const {
-  return std::string(messageText(fields.computedHeat ? Msg::MaxSpeedMmPerS : Msg::SpeedMmPerS));
+  return std::string(messageText(fields_.computedHeat ? Msg::MaxSpeedMmPerS : Msg::SpeedMmPerS));
 }
 
 void FoamManagementForm::listFoams() {
@@ -147,24 +234,24 @@ void FoamManagementForm::show(const FoamType& foam) {
   // A fixed-heat foam has one operating point: the hidden minimum fields hold it.
   values_.minSpeed = values_.computedHeat ? foam.minSpeed : foam.maxSpeed;
   values_.minSpeedHeat = values_.computedHeat ? foam.minSpeedHeat : foam.maxSpeedHeat;
-  focus_.reset();
+  focus_ = -1;
   putValues();
 }
 
 void FoamManagementForm::showNothing() {
   values_ = Values{};
-  fields = Fields{};
-  focus_.reset();
+  fields_ = Fields{};
+  focus_ = -1;
 }
 
 void FoamManagementForm::putValues() {
-  fields.maxSpeed = numberText(values_.maxSpeed);
-  fields.kerfAtMaxSpeed = numberText(values_.kerfAtMaxSpeed);
-  fields.kerfAtHalfSpeed = numberText(values_.kerfAtHalfSpeed);
-  fields.maxSpeedHeat = std::to_string(values_.maxSpeedHeat);
-  fields.minSpeed = numberText(values_.minSpeed);
-  fields.minSpeedHeat = std::to_string(values_.minSpeedHeat);
-  fields.computedHeat = values_.computedHeat;
+  fields_.maxSpeed = numberText(values_.maxSpeed);
+  fields_.kerfAtMaxSpeed = numberText(values_.kerfAtMaxSpeed);
+  fields_.kerfAtHalfSpeed = numberText(values_.kerfAtHalfSpeed);
+  fields_.maxSpeedHeat = std::to_string(values_.maxSpeedHeat);
+  fields_.minSpeed = numberText(values_.minSpeed);
+  fields_.minSpeedHeat = std::to_string(values_.minSpeedHeat);
+  fields_.computedHeat = values_.computedHeat;
 }
 
 bool FoamManagementForm::takeFields() {
@@ -173,8 +260,7 @@ bool FoamManagementForm::takeFields() {
     const std::optional<double> value = parseNumber(text);
     if (!value) {
       prompt_.showMessage(messageText(Msg::PleaseEnterANumber), MessageIcon::Warning);
-      focus_ = field;
-      return false;
+      return refuse(id(field), std::string(messageText(Msg::PleaseEnterANumber)));
     }
     out = *value;
     return true;
@@ -182,26 +268,25 @@ bool FoamManagementForm::takeFields() {
   const auto heat = [this](Field field, const std::string& text, int& out) {
     const std::optional<int> value = parseInteger(text);
     if (!value || *value < kMinHeat || *value > kMaxHeat) {
-      prompt_.showMessage(formatMessage(Msg::PleaseEnterAnIntegerBetween,
-                                        {std::to_string(kMinHeat), std::to_string(kMaxHeat)}),
-                          MessageIcon::Warning);
-      focus_ = field;
-      return false;
+      const std::string message = formatMessage(
+          Msg::PleaseEnterAnIntegerBetween, {std::to_string(kMinHeat), std::to_string(kMaxHeat)});
+      prompt_.showMessage(message, MessageIcon::Warning);
+      return refuse(id(field), message);
     }
     out = *value;
     return true;
   };
-  if (!number(Field::MaxSpeed, fields.maxSpeed, taken.maxSpeed) ||
-      !number(Field::KerfAtMaxSpeed, fields.kerfAtMaxSpeed, taken.kerfAtMaxSpeed) ||
-      !number(Field::KerfAtHalfSpeed, fields.kerfAtHalfSpeed, taken.kerfAtHalfSpeed) ||
-      !heat(Field::MaxSpeedHeat, fields.maxSpeedHeat, taken.maxSpeedHeat) ||
-      !number(Field::MinSpeed, fields.minSpeed, taken.minSpeed) ||
-      !heat(Field::MinSpeedHeat, fields.minSpeedHeat, taken.minSpeedHeat)) {
+  if (!number(Field::MaxSpeed, fields_.maxSpeed, taken.maxSpeed) ||
+      !number(Field::KerfAtMaxSpeed, fields_.kerfAtMaxSpeed, taken.kerfAtMaxSpeed) ||
+      !number(Field::KerfAtHalfSpeed, fields_.kerfAtHalfSpeed, taken.kerfAtHalfSpeed) ||
+      !heat(Field::MaxSpeedHeat, fields_.maxSpeedHeat, taken.maxSpeedHeat) ||
+      !number(Field::MinSpeed, fields_.minSpeed, taken.minSpeed) ||
+      !heat(Field::MinSpeedHeat, fields_.minSpeedHeat, taken.minSpeedHeat)) {
     return false;
   }
-  taken.computedHeat = fields.computedHeat;
+  taken.computedHeat = fields_.computedHeat;
   values_ = taken;
-  focus_.reset();
+  focus_ = -1;
   return true;
 }
 
@@ -218,39 +303,33 @@ FoamType FoamManagementForm::buildRecord(const std::string& name) const {
   return foam;
 }
 
-void FoamManagementForm::selectFoam(int index) {
-  if (index < 0 || index >= static_cast<int>(foamNames_.size())) return;
-  selectedFoam_ = index;
-  FoamType foam;
-  if (!foams_.SelectFoam(foamNames_[static_cast<std::size_t>(index)], &foam)) return;
-  show(foam);
-  foams_.cutSpeed = foam.maxSpeed;
-}
-
-void FoamManagementForm::clickComputedHeat(bool checked) {
-  fields.computedHeat = checked;
+bool FoamManagementForm::takeChecked(int, bool checked) {
+  fields_.computedHeat = checked;
   foams_.foamModified = true;
   // The label and the minimum-speed group follow the check box; a refused
   // field only keeps the values last taken.
   if (selectedName()) takeFields();
+  return true;
 }
 
 bool FoamManagementForm::applyChanges() {
   const std::string* name = selectedName();
   if (!name) return true;  // no material to apply the fields to
   foams_.foamModified = true;
-  if (!takeFields()) return false;
-  foams_.records[*name] = buildRecord(*name);
-  return true;
+  const bool taken = takeFields();
+  if (taken) foams_.records[*name] = buildRecord(*name);
+  notifyChanged();
+  return taken;
 }
 
 void FoamManagementForm::cancelChanges() {
   if (!selectedName()) return;
-  focus_.reset();
+  focus_ = -1;
   putValues();
+  notifyChanged();
 }
 
-bool FoamManagementForm::applyAndExit() {
+bool FoamManagementForm::accept() {
   if (!applyChanges()) return false;
   if (const std::string* name = selectedName()) {
     foams_.SelectFoam(*name);
@@ -264,7 +343,7 @@ void FoamManagementForm::createMaterial() {
   foams_.foamModified = true;
   MaterialNameForm nameForm(foams_, prompt_);
   if (runNameDialog_) runNameDialog_(nameForm);
-  if (!nameForm.accepted()) return;
+  if (!nameForm.accepted()) return notifyChanged();
   const std::string name = nameForm.acceptedName();
   // The new material starts as a copy of the values held for the one shown.
   const FoamType foam = buildRecord(name);
@@ -272,6 +351,7 @@ void FoamManagementForm::createMaterial() {
   listFoams();
   selectName(name);
   show(foam);
+  notifyChanged();
 }
 
 void FoamManagementForm::renameMaterial() {
@@ -292,6 +372,7 @@ void FoamManagementForm::renameMaterial() {
     foams_.records[oldName] = removed;
     listFoams();
     selectName(oldName);
+    notifyChanged();
     return;
   }
   const std::string name = nameForm.acceptedName();
@@ -300,6 +381,7 @@ void FoamManagementForm::renameMaterial() {
   listFoams();
   selectName(name);
   show(foam);
+  notifyChanged();
 }
 
 void FoamManagementForm::deleteMaterial() {
@@ -312,10 +394,12 @@ void FoamManagementForm::deleteMaterial() {
   if (foamNames_.empty()) {
     selectedFoam_ = -1;
     showNothing();
+    notifyChanged();
     return;
   }
   selectedFoam_ = std::min(index, static_cast<int>(foamNames_.size()) - 1);
   show(foams_.records.at(foamNames_[static_cast<std::size_t>(selectedFoam_)]));
+  notifyChanged();
 }
 
 void FoamManagementForm::heatAcquisition() {
@@ -329,15 +413,5 @@ void FoamManagementForm::heatAcquisition() {
                       MessageIcon::Warning);
 }
 
-bool FoamManagementForm::chooseTable(int index) {
-  if (index < 0 || index >= static_cast<int>(tableNames_.size())) return false;
-  if (index == selectedTable_) return true;
-  if (!applyChanges()) return false;
-  const std::string table = tableNames_[static_cast<std::size_t>(index)];
-  if (switchTable_) switchTable_(table);
-  currentTable_ = table;
-  open();
-  return true;
-}
 
 }  // namespace orva

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Form.h"
 #include "config/FoamDatabase.h"
 
 namespace orva {
@@ -12,6 +13,26 @@ namespace orva {
 class InterfaceDriver;
 class MaterialNameForm;
 class UserPrompt;
+
+// The edit boxes come first, in validation order.
+enum class FoamManagementField : int {
+  None = -1,
+  MaxSpeed = 0,
+  KerfAtMaxSpeed,
+  KerfAtHalfSpeed,
+  MaxSpeedHeat,
+  MinSpeed,
+  MinSpeedHeat,
+  ComputedHeat,  // check box: clickComputedHeat
+  FoamTypes,     // list: selectFoam
+  CurrentTable,  // list: chooseTable
+  ApplyChanges,  // buttons: the methods of the same names
+  CancelChanges,
+  CreateMaterial,
+  RenameMaterial,
+  DeleteMaterial,
+  HeatAcquisition,
+};
 
 // The "Foam management" dialog: the list of materials of the current table,
 // the fields of the selected one, and the choice of the current table.
@@ -34,18 +55,9 @@ class UserPrompt;
 // the fields are empty, the check box is cleared, "Apply changes", "Cancel
 // changes", "Rename" and "Delete" do nothing, "Apply and exit" only closes,
 // and "Create new material" makes a material with the values of a new one.
-class FoamManagementForm {
+// OK is "Apply and exit".
+class FoamManagementForm : public FormOf<FoamManagementField> {
  public:
-  // Validation order.
-  enum class Field {
-    MaxSpeed,
-    KerfAtMaxSpeed,
-    KerfAtHalfSpeed,
-    MaxSpeedHeat,
-    MinSpeed,
-    MinSpeedHeat
-  };
-
   struct Fields {
     std::string maxSpeed;         // "Speed (mm/s)" / "Max speed (mm/s)"
     std::string kerfAtMaxSpeed;   // "Kerf for speed S (mm)"
@@ -70,7 +82,9 @@ class FoamManagementForm {
                      std::vector<std::string> tableNames, std::string currentTable,
                      NameDialogRunner runNameDialog = {}, TableSwitcher switchTable = {});
 
-  Fields fields;
+  std::span<const FieldInfo> fieldTable() const override;
+  // The texts of the edit boxes and the check box, all at once.
+  const Fields& fields() const { return fields_; }
 
   // Fills "Foam types:" with the sorted names and selects the current foam, or
   // the first entry when it is not listed, and shows it (without making it
@@ -79,10 +93,10 @@ class FoamManagementForm {
 
   // "Foam types:": the entry becomes the current foam, is shown, and the
   // cutting speed becomes its maxSpeed.
-  void selectFoam(int index);
+  void selectFoam(int index) { setCurrentIndex(Field::FoamTypes, index); }
   // "Computer controlled heat" clicked to `checked`: takes the field values,
   // shows or hides the minimum-speed controls and switches the speed label.
-  void clickComputedHeat(bool checked);
+  void clickComputedHeat(bool checked) { setChecked(Field::ComputedHeat, checked); }
   // "Apply changes": takes the field values and stores them in the selected
   // material. False when a field was refused.
   bool applyChanges();
@@ -91,7 +105,7 @@ class FoamManagementForm {
   // "Apply and exit": as applyChanges, then the selected material becomes the
   // current foam, the cutting speed takes the speed field, and the dialog
   // closes. False (and still open) when a field was refused.
-  bool applyAndExit();
+  bool applyAndExit() { return static_cast<bool>(ok()); }
   // "Create new material": after the name dialog accepted a name, a copy of
   // the values held for the material shown before is stored under it,
   // listed, selected and shown.
@@ -110,28 +124,33 @@ class FoamManagementForm {
   // "Current table:": applies the shown values to the selected material,
   // switches to the chosen table and opens again. False when a field was
   // refused (the table stays as it was).
-  bool chooseTable(int index);
+  bool chooseTable(int index) { return setCurrentIndex(Field::CurrentTable, index); }
 
-  // "Foam types:" entries, sorted, and the selection (-1: none).
-  const std::vector<std::string>& foamNames() const { return foamNames_; }
-  int selectedFoam() const { return selectedFoam_; }
-  // "Current table:" entries and the selection (-1: none).
-  const std::vector<std::string>& tableNames() const { return tableNames_; }
-  int selectedTable() const { return selectedTable_; }
+  // "Foam types:" (sorted) and "Current table:" are the lists FoamTypes and
+  // CurrentTable; their selection is -1 for none.
   const std::string& currentTable() const { return currentTable_; }
 
   // "Speed (mm/s)" or "Max speed (mm/s)".
   std::string speedLabel() const;
   // The frame of the group "Maximum speed" (its fields are always visible).
-  bool maxSpeedFrameVisible() const { return fields.computedHeat; }
+  bool maxSpeedFrameVisible() const { return fields_.computedHeat; }
   // The whole group "Minimum speed": frame, labels and fields.
-  bool minSpeedGroupVisible() const { return fields.computedHeat; }
+  bool minSpeedGroupVisible() const { return fields_.computedHeat; }
 
-  // The field that got the focus after the last refused validation.
-  std::optional<Field> focusField() const { return focus_; }
   bool closed() const { return closed_; }
 
+ protected:
+  std::string fieldText(int field) const override;
+  bool takeText(int field, std::string_view text) override;
+  bool fieldChecked(int) const override { return fields_.computedHeat; }
+  bool takeChecked(int field, bool checked) override;
+  std::vector<std::string> fieldOptions(int field) const override;
+  int fieldIndex(int field) const override;
+  bool takeIndex(int field, int index) override;
+  bool accept() override;
+
  private:
+  std::string* fieldString(int field);
   // The values behind the fields, as last taken or shown.
   struct Values {
     double maxSpeed = 1.0;
@@ -164,8 +183,8 @@ class FoamManagementForm {
   std::vector<std::string> tableNames_;
   int selectedTable_ = -1;
   std::string currentTable_;
+  Fields fields_;
   Values values_;
-  std::optional<Field> focus_;
   bool closed_ = false;
 };
 

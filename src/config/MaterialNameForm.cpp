@@ -115,34 +115,46 @@ bool materialNameLess(std::string_view a, std::string_view b) {
 }
 
 MaterialNameForm::MaterialNameForm(FoamDatabase& foams, UserPrompt& prompt)
-    : name(foams.CurrentFoamName()), foams_(foams), prompt_(prompt) {}
+    : foams_(foams), prompt_(prompt), name_(foams.CurrentFoamName()) {}
 
-bool MaterialNameForm::ok() {
+std::span<const FieldInfo> MaterialNameForm::fieldTable() const {
+  static const FieldInfo kTable[] = {
+      {id(Field::Name), "materialName", FieldKind::Text, messageText(Msg::EnterNewMaterialName)}};
+  return kTable;
+}
+
+bool MaterialNameForm::takeText(int, std::string_view text) {
+  name_ = std::string(text);
+  return true;
+}
+
+bool MaterialNameForm::fail(Msg message) {
+  prompt_.showMessage(messageText(message), MessageIcon::Warning);
+  return refuse(id(Field::Name), std::string(messageText(message)));
+}
+
+bool MaterialNameForm::accept() {
   for (const auto& entry : foams_.records) {
-    if (sameMaterialNameIgnoringCase(entry.first, name)) {
-      prompt_.showMessage(messageText(Msg::MaterialNameUsedAlready), MessageIcon::Warning);
-      return false;
+    if (sameMaterialNameIgnoringCase(entry.first, name_)) {
+      return fail(Msg::MaterialNameUsedAlready);
     }
   }
-  if (name.empty()) {
-    prompt_.showMessage(messageText(Msg::MaterialNameMandatory), MessageIcon::Warning);
-    return false;
+  if (name_.empty()) {
+    return fail(Msg::MaterialNameMandatory);
   }
-  if (hasUnstorableCharacter(name)) {
-    prompt_.showMessage(messageText(Msg::MaterialNameInvalidCharacters), MessageIcon::Warning);
-    return false;
+  if (hasUnstorableCharacter(name_)) {
+    return fail(Msg::MaterialNameInvalidCharacters);
   }
-  if (utf8ToCp1252(name).size() > FoamDatabase::kMaxNameBytes) {
-    prompt_.showMessage(messageText(Msg::MaterialNameTooLong), MessageIcon::Warning);
-    return false;
+  if (utf8ToCp1252(name_).size() > FoamDatabase::kMaxNameBytes) {
+    return fail(Msg::MaterialNameTooLong);
   }
   FoamType material;
-  material.name = name;
-  foams_.records[name] = material;
-  foams_.currentFoam = name;
+  material.name = name_;
+  foams_.records[name_] = material;
+  foams_.currentFoam = name_;
   foams_.foamModified = true;
   accepted_ = true;
-  acceptedName_ = name;
+  acceptedName_ = name_;
   return true;
 }
 

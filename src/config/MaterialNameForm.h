@@ -4,9 +4,12 @@
 #include <string_view>
 #include <utility>
 
+#include "common/Form.h"
+
 namespace orva {
 
 class FoamDatabase;
+enum class Msg : int;
 class UserPrompt;
 
 
@@ -20,6 +23,8 @@ bool sameMaterialNameIgnoringCase(std::string_view a, std::string_view b);
 // accents of the Windows-1252 letters ignored ("dépron" sorts with "depron",
 // before "Poly"); names that differ only in case or accents follow byte order.
 bool materialNameLess(std::string_view a, std::string_view b);
+
+enum class MaterialNameField : int { None = -1, Name = 0 };
 
 // The name dialog "Enter a new name for this material...": one text field,
 // preset with the current foam's name, and an OK button only (closing the
@@ -37,24 +42,30 @@ bool materialNameLess(std::string_view a, std::string_view b);
 // Otherwise a new material (FoamType's default values) is stored under the
 // name, the name becomes the current foam, the foam list is marked modified
 // and the dialog closes accepted.
-class MaterialNameForm {
+class MaterialNameForm : public FormOf<MaterialNameField> {
  public:
   MaterialNameForm(FoamDatabase& foams, UserPrompt& prompt);
 
-  // The text field as the user sees it (UTF-8).
-  std::string name;
-  void editName(std::string text) { name = std::move(text); }
-
-  // The OK button; true when the name was accepted and the dialog closes.
-  bool ok();
+  std::span<const FieldInfo> fieldTable() const override;
+  // The text field as the user sees it (UTF-8); the OK button is ok(),
+  // accepted when the name was stored and the dialog closes.
+  const std::string& name() const { return name_; }
 
   bool accepted() const { return accepted_; }
   // The name stored by an accepted OK.
   const std::string& acceptedName() const { return acceptedName_; }
 
+ protected:
+  std::string fieldText(int) const override { return name_; }
+  bool takeText(int field, std::string_view text) override;
+  bool accept() override;
+
  private:
+  bool fail(Msg message);
+
   FoamDatabase& foams_;
   UserPrompt& prompt_;
+  std::string name_;
   bool accepted_ = false;
   std::string acceptedName_;
 };

@@ -186,16 +186,61 @@ TableConfigForm::TableConfigForm(TableConfig& config, int& port,
 
 std::string_view TableConfigForm::title() { return messageText(Msg::CncTableConfigurationTitle); }
 
-const std::string& TableConfigForm::text(Field field) const {
-  static const std::string kEmpty;
-  const std::size_t i = index(field);
-  return i < kFields ? texts_[i] : kEmpty;
+std::span<const FieldInfo> TableConfigForm::fieldTable() const {
+  static const FieldInfo kTable[] = {
+      {id(Field::CurrentTable), "currentTable", FieldKind::List, messageText(Msg::CurrentTableColon)},
+      {id(Field::XNtour), "xNtour", FieldKind::Text, messageText(Msg::StepsPerRevolution)},
+      {id(Field::XPas), "xPas", FieldKind::Text, messageText(Msg::ScrewThreadMm)},
+      {id(Field::XPasInvSens), "xPasInvSens", FieldKind::Text,
+       messageText(Msg::XStepLostInverseDirection)},
+      {id(Field::VitesseInvSensX), "vitesseInvSensX", FieldKind::Text,
+       messageText(Msg::BacklashCompSpeed)},
+      {id(Field::XVmax), "xVmax", FieldKind::Text, messageText(Msg::MinimumTimeBetweenStepsMs)},
+      {id(Field::YNtour), "yNtour", FieldKind::Text, messageText(Msg::StepsPerRevolution)},
+      {id(Field::YPas), "yPas", FieldKind::Text, messageText(Msg::ScrewThreadMm)},
+      {id(Field::YPasInvSens), "yPasInvSens", FieldKind::Text,
+       messageText(Msg::YStepsLostInverseDirection)},
+      {id(Field::VitesseInvSensY), "vitesseInvSensY", FieldKind::Text,
+       messageText(Msg::BacklashCompSpeed)},
+      {id(Field::YVmax), "yVmax", FieldKind::Text, messageText(Msg::MinimumTimeBetweenStepsMs)},
+      {id(Field::Entraxe), "entraxe", FieldKind::Text, messageText(Msg::DistanceBetWireSupportMm)},
+      {id(Field::AxesX), "axesX", FieldKind::Text, messageText(Msg::XAxisTravelMm)},
+      {id(Field::AxesY), "axesY", FieldKind::Text, messageText(Msg::YAxisTravelMm)},
+      {id(Field::ZeroX), "zeroX", FieldKind::Text, messageText(Msg::ZeroPositionInX)},
+      {id(Field::ZeroY), "zeroY", FieldKind::Text, messageText(Msg::ZeroPositionInY)},
+      {id(Field::TableInv), "tableInv", FieldKind::Check, messageText(Msg::ReverseTableLayout)},
+      {id(Field::Port), "port", FieldKind::List, messageText(Msg::ParallelPort)},
+      {id(Field::Timer), "timer", FieldKind::Text, messageText(Msg::TimerValueUs)},
+      {id(Field::Chauffe), "chauffe", FieldKind::Text, messageText(Msg::TimeForWireHeatingS)},
+      {id(Field::InterfChauf), "interfChauf", FieldKind::Check,
+       messageText(Msg::HardwareInterfaceWithHeatAcquisition)},
+      {id(Field::XMaxSpeed), "xMaxSpeed", FieldKind::Display,
+       messageText(Msg::MaximumSpeedInXMmPerS)},
+      {id(Field::YMaxSpeed), "yMaxSpeed", FieldKind::Display,
+       messageText(Msg::MaximumSpeedInYMmPerS)},
+  };
+  return kTable;
 }
 
-bool TableConfigForm::checked(Field field) const {
-  if (field == Field::TableInv) return tableInv_;
-  if (field == Field::InterfChauf) return interfChauf_;
-  return false;
+std::string TableConfigForm::fieldText(int field) const {
+  if (field == id(Field::XMaxSpeed)) return maxSpeed_[0];
+  if (field == id(Field::YMaxSpeed)) return maxSpeed_[1];
+  return texts_[static_cast<std::size_t>(field)];
+}
+
+bool TableConfigForm::fieldChecked(int field) const {
+  if (field == id(Field::TableInv)) return tableInv_;
+  return field == id(Field::InterfChauf) && interfChauf_;
+}
+
+std::vector<std::string> TableConfigForm::fieldOptions(int field) const {
+  if (field == id(Field::CurrentTable)) return tableNames_;
+  return {std::string(messageText(Msg::Lpt1)), std::string(messageText(Msg::Lpt2)),
+          std::string(messageText(Msg::Lpt3)), std::string(messageText(Msg::Lpt4))};
+}
+
+int TableConfigForm::fieldIndex(int field) const {
+  return field == id(Field::CurrentTable) ? selectedTable_ : port_;
 }
 
 void TableConfigForm::load() {
@@ -235,11 +280,9 @@ void TableConfigForm::showMaxSpeed(Axis axis, double speed) {
   maxSpeed_[index(axis)] = fixed(speed, 4);
 }
 
-void TableConfigForm::editText(Field field, std::string_view text) {
-  const std::size_t i = index(field);
-  if (i >= kFields) return;
-  if (findEditBox(field) == nullptr) return;
-  texts_[i] = std::string(text);
+bool TableConfigForm::takeText(int id, std::string_view text) {
+  const auto field = static_cast<Field>(id);
+  texts_[index(field)] = std::string(text);
 
   const Axis axis =
       (field == Field::YNtour || field == Field::YPas || field == Field::YVmax) ? Axis::Y : Axis::X;
@@ -271,23 +314,24 @@ void TableConfigForm::editText(Field field, std::string_view text) {
     default:
       break;
   }
+  return true;
 }
 
-void TableConfigForm::setChecked(Field field, bool checked) {
-  if (field == Field::TableInv) tableInv_ = checked;
-  if (field == Field::InterfChauf) interfChauf_ = checked;
+bool TableConfigForm::takeChecked(int field, bool checked) {
+  (field == id(Field::TableInv) ? tableInv_ : interfChauf_) = checked;
+  return true;
 }
 
-void TableConfigForm::selectPort(int index) {
-  if (index >= 0 && index < kPortCount) port_ = index;
-}
-
-void TableConfigForm::chooseTable(int index) {
-  if (index < 0 || static_cast<std::size_t>(index) >= tableNames_.size()) return;
+bool TableConfigForm::takeIndex(int field, int index) {
+  if (field == id(Field::Port)) {
+    port_ = index;
+    return true;
+  }
   selectedTable_ = index;
   currentTable_ = tableNames_[static_cast<std::size_t>(index)];
   if (hooks_.makeTableCurrent) hooks_.makeTableCurrent(currentTable_);
   load();
+  return true;
 }
 
 void TableConfigForm::spinMinimumStepTime(Axis axis, int delta) {
@@ -300,6 +344,7 @@ void TableConfigForm::spinMinimumStepTime(Axis axis, int delta) {
   if (next <= 0.0) next = period;
   minTime = next;
   show(values);
+  notifyChanged();
 }
 
 void TableConfigForm::pressDefault() {
@@ -307,12 +352,12 @@ void TableConfigForm::pressDefault() {
   values.record = defaultButtonValues();
   values.timer = 500.0;
   show(values);
+  notifyChanged();
 }
 
 bool TableConfigForm::fail(Field field, const std::string& message) {
-  focus_ = field;
   prompt_.showMessage(message, MessageIcon::Warning);
-  return false;
+  return refuse(id(field), message);
 }
 
 // Reads every edit box into `values` and checks the ranges.
@@ -376,12 +421,12 @@ bool TableConfigForm::validate() {
   if (values.record.YVmax < period) {
     return fail(Field::YVmax, formatMessage(Msg::MotorSpeedLowerThanTimer, {periodText, "Y"}));
   }
-  focus_ = Field::None;
+  focus_ = -1;
   return true;
 }
 
-TableConfigForm::OkResult TableConfigForm::ok() {
-  if (!validate()) return OkResult::Invalid;
+bool TableConfigForm::accept() {
+  if (!validate()) return false;
   Values values;
   exchange(values);  // cannot fail: validate() made the same checks
 
@@ -392,9 +437,9 @@ TableConfigForm::OkResult TableConfigForm::ok() {
   config_.Tempo = values.timer / 1000.0;
   portSetting_ = port_;
   config_.tableModified = true;
-  const bool saved = SaveTableConfig(config_, dataDirectory_, TableFileName(currentTable_));
+  saved_ = SaveTableConfig(config_, dataDirectory_, TableFileName(currentTable_));
   if (hooks_.resetPlanner) hooks_.resetPlanner();
-  return saved ? OkResult::Saved : OkResult::SaveFailed;
+  return true;
 }
 
 void TableConfigForm::cancel() {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Form.h"
 #include "config/TableConfig.h"
 
 namespace orva {
@@ -18,8 +19,8 @@ class UserPrompt;
 // them (the order in which their texts are read when the dialog is confirmed).
 // Fields of the record carry its key names; Timer is the timer period in µs.
 enum class TableConfigField : int {
-  None,
-  CurrentTable,  // drop-down list of the tables
+  None = -1,
+  CurrentTable = 0,  // drop-down list of the tables
   XNtour,
   XPas,
   XPasInvSens,
@@ -40,6 +41,8 @@ enum class TableConfigField : int {
   Timer,     // "Timer value (us)": Tempo × 1000
   Chauffe,
   InterfChauf,  // check box "Hardware interface with heat acquisition"
+  XMaxSpeed,    // read-only maximum speed of an axis, mm/s with four decimals
+  YMaxSpeed,
   Count
 };
 
@@ -68,15 +71,14 @@ struct TableConfigFormHooks {
 //      0-200, VitesseInvSensX 1-150, VitesseInvSensY 1-150;
 //   3. XVmax, then YVmax, not below the timer period.
 // Steps 1 and 2 are also what the spin buttons do to take the field values.
-class TableConfigForm {
+//
+// OK ("ok()") validates, then copies the fields into the record and the port
+// setting, marks the record modified, writes the current table's file and
+// resets the move planner; an accepted OK whose file write failed leaves the
+// record committed in memory (still marked modified) and saved() false.
+class TableConfigForm : public FormOf<TableConfigField> {
  public:
-  using Field = TableConfigField;
   enum class Axis { X, Y };
-  enum class OkResult {
-    Invalid,     // a check failed: the dialog stays open
-    Saved,       // committed and written
-    SaveFailed,  // committed in memory (still marked modified), the file write failed
-  };
 
   // `port` is the Port setting (0..3 for LPT1..LPT4; another value is shown
   // as LPT1). `tableNames` are the listed tables in list order (empty slots
@@ -86,28 +88,12 @@ class TableConfigForm {
                   TableConfigFormHooks hooks);
 
   static std::string_view title();
+  std::span<const FieldInfo> fieldTable() const override;
 
-  // The text of an edit box (empty for the other controls).
-  const std::string& text(Field field) const;
-  // The state of a check box (false for the other controls).
-  bool checked(Field field) const;
-  int port() const { return port_; }
-  const std::vector<std::string>& tableNames() const { return tableNames_; }
-  int selectedTable() const { return selectedTable_; }  // -1 when the list is empty
+  // Editing steps per revolution, screw thread or minimum step time updates
+  // the maximum speed display at once. Choosing an entry of CurrentTable
+  // makes it the current table and reloads every field from its configuration.
   const std::string& currentTable() const { return currentTable_; }
-  // The read-only maximum speed display of an axis, mm/s with four decimals.
-  const std::string& maxSpeedText(Axis axis) const { return maxSpeed_[index(axis)]; }
-  // The field given the focus by the last failed validation.
-  Field focus() const { return focus_; }
-
-  // The user typed in an edit box; steps per revolution, screw thread and
-  // minimum step time update the maximum speed display at once.
-  void editText(Field field, std::string_view text);
-  void setChecked(Field field, bool checked);
-  void selectPort(int index);
-  // The user chose entry `index` of the table list: it becomes the current
-  // table and every field is reloaded from its configuration.
-  void chooseTable(int index);
   // A click on the spin button of an axis' minimum step time; delta is the
   // proposed change of position (+1 or -1 per click). The time changes by
   // one timer period, never to 0 or below.
@@ -116,12 +102,20 @@ class TableConfigForm {
 
   // The checks of "OK", with their messages. Changes nothing else.
   bool validate();
-  // "OK": validates, then copies the fields into the record and the port
-  // setting, marks the record modified, writes the current table's file and
-  // resets the move planner.
-  OkResult ok();
+  // Whether the last accepted OK wrote the table's file.
+  bool saved() const { return saved_; }
   // "Cancel": the table current at opening becomes current again and is reloaded.
   void cancel();
+
+ protected:
+  std::string fieldText(int field) const override;
+  bool takeText(int field, std::string_view text) override;
+  bool fieldChecked(int field) const override;
+  bool takeChecked(int field, bool value) override;
+  std::vector<std::string> fieldOptions(int field) const override;
+  int fieldIndex(int field) const override;
+  bool takeIndex(int field, int index) override;
+  bool accept() override;
 
  private:
   static constexpr std::size_t kFields = static_cast<std::size_t>(Field::Count);
@@ -165,7 +159,7 @@ class TableConfigForm {
   // is taken from its edit box only when all field values are read.
   std::array<AxisValues, 2> axes_;
   std::array<std::string, 2> maxSpeed_;
-  Field focus_ = Field::None;
+  bool saved_ = false;
 };
 
 }  // namespace orva

@@ -13,25 +13,40 @@ TableNameForm::TableNameForm(MachineConfig& config, UserPrompt& prompt)
 
 std::string TableNameForm::title() const { return std::string(messageText(Msg::TableNameTitle)); }
 
-bool TableNameForm::ok() {
+std::span<const FieldInfo> TableNameForm::fieldTable() const {
+  static const FieldInfo kTable[] = {
+      {id(Field::Name), "tableName", FieldKind::Text, messageText(Msg::TablesName)}};
+  return kTable;
+}
+
+std::string TableNameForm::fieldText(int) const { return name_; }
+
+bool TableNameForm::takeText(int, std::string_view text) {
+  name_ = std::string(text);
+  return true;
+}
+
+// A closed dialog takes no more edits.
+bool TableNameForm::fieldEnabled(int) const { return result_ == Result::Open; }
+
+bool TableNameForm::fail(std::string message) {
+  prompt_.showMessage(message, MessageIcon::Warning);
+  return refuse(id(Field::Name), std::move(message));
+}
+
+bool TableNameForm::accept() {
   if (result_ != Result::Open) return result_ == Result::Ok;
   if (utf8CharacterCount(name_) > kMaxLength) {
-    prompt_.showMessage(
-        formatMessage(Msg::PleaseEnterNoMoreThanCharacters, {std::to_string(kMaxLength)}),
-        MessageIcon::Warning);
-    return false;
+    return fail(formatMessage(Msg::PleaseEnterNoMoreThanCharacters, {std::to_string(kMaxLength)}));
   }
   if (config_.tables.contains(name_)) {
-    prompt_.showMessage(messageText(Msg::TableNameUsedAlready), MessageIcon::Warning);
-    return false;
+    return fail(std::string(messageText(Msg::TableNameUsedAlready)));
   }
   if (name_.empty()) {
-    prompt_.showMessage(messageText(Msg::MaterialNameMandatory), MessageIcon::Warning);
-    return false;
+    return fail(std::string(messageText(Msg::MaterialNameMandatory)));
   }
   if (!isSafeTableName(name_)) {
-    prompt_.showMessage(messageText(Msg::UnsafeTableName), MessageIcon::Warning);
-    return false;
+    return fail(std::string(messageText(Msg::UnsafeTableName)));
   }
   config_.currentTable = name_;
   config_.tables.namesModified = true;

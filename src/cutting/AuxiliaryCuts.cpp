@@ -291,20 +291,50 @@ AuxiliaryFormBase::AuxiliaryFormBase(MachineConfig& machine, UserPrompt& prompt,
       foamField_(foamField) {
   for (const auto& [name, record] : machine_.foams.records) foamNames_.push_back(name);
   if (machine_.foams.currentRecord() != nullptr) selectedFoam_ = machine_.foams.currentFoam;
-  setText(speedField_, numberText(machine_.foams.cutSpeed));
+  put(speedField_, numberText(machine_.foams.cutSpeed));
 }
 
 bool AuxiliaryFormBase::chooseFoam(std::string_view name) {
-  if (!fieldEditable(foamField_)) return false;
+  if (!editable(foamField_)) return false;
   FoamType record;
   if (!machine_.foams.SelectFoam(name, &record)) return false;
   selectedFoam_ = machine_.foams.currentFoam;
-  setText(speedField_, numberText(record.maxSpeed));
+  put(speedField_, numberText(record.maxSpeed));
+  notifyChanged();
   return true;
 }
 
-void AuxiliaryFormBase::setText(int field, std::string text) {
+void AuxiliaryFormBase::put(int field, std::string text) {
   texts_.at(static_cast<std::size_t>(field)) = std::move(text);
+}
+
+std::string AuxiliaryFormBase::fieldText(int field) const {
+  return texts_.at(static_cast<std::size_t>(field));
+}
+
+bool AuxiliaryFormBase::takeText(int field, std::string_view text) {
+  put(field, std::string(text));
+  edited(field);
+  return true;
+}
+
+bool AuxiliaryFormBase::fieldChecked(int field) const {
+  return checks_.at(static_cast<std::size_t>(field));
+}
+
+bool AuxiliaryFormBase::takeChecked(int field, bool value) {
+  checks_.at(static_cast<std::size_t>(field)) = value;
+  edited(field);
+  return true;
+}
+
+int AuxiliaryFormBase::fieldIndex(int) const {
+  const auto it = std::find(foamNames_.begin(), foamNames_.end(), selectedFoam_);
+  return it == foamNames_.end() ? -1 : static_cast<int>(it - foamNames_.begin());
+}
+
+bool AuxiliaryFormBase::takeIndex(int, int index) {
+  return chooseFoam(foamNames_[static_cast<std::size_t>(index)]);
 }
 
 std::optional<int> AuxiliaryFormBase::readInt(int field, std::optional<int> min,
@@ -352,9 +382,8 @@ std::optional<double> AuxiliaryFormBase::readSpeed() {
 }
 
 bool AuxiliaryFormBase::fail(int field, const std::string& message) {
-  focus_ = field;
   prompt_.showMessage(message, MessageIcon::Warning);
-  return false;
+  return refuse(field, message);
 }
 
 void AuxiliaryFormBase::storeFoamAndSpeed(double speed) {
@@ -373,7 +402,7 @@ constexpr int idx(FoamCutField f) { return static_cast<int>(f); }
 
 BlockShapingForm::BlockShapingForm(CT1Doc& doc, AuxiliaryCutValues& values,
                                    AuxiliaryCutSession& session)
-    : AuxiliaryFormBase(doc.context().machine, doc.context().prompt,
+    : FormOf(doc.context().machine, doc.context().prompt,
                         static_cast<std::size_t>(Field::Count), idx(Field::CutSpeed),
                         idx(Field::FoamType)),
       doc_(doc),
@@ -382,15 +411,15 @@ BlockShapingForm::BlockShapingForm(CT1Doc& doc, AuxiliaryCutValues& values,
   const Panel& p = doc_.current();
   const bool leftWing = doc_.cutChoices.wingSide == 1;
   checks_[idx(Field::BlockCentred)] = p.blockCentredZ;
-  setText(idx(Field::X0), intText(p.offsetX0));
-  setText(idx(Field::LeftAxisOffset), intText(p.rootAxisOffset));
+  put(idx(Field::X0), intText(p.offsetX0));
+  put(idx(Field::LeftAxisOffset), intText(p.rootAxisOffset));
   const double root = blockWidthOf(p.root);
   const double tip = blockWidthOf(p.tip);
-  setText(idx(Field::LeftWidth), numberText(leftWing ? tip : root));
-  setText(idx(Field::RightWidth), numberText(leftWing ? root : tip));
-  setText(idx(Field::Taper), numberText(leftWing ? -p.sweep : p.sweep));
-  setText(idx(Field::Length), numberText(p.span));
-  setText(idx(Field::YDimension), numberText(defaultClearance(doc_)));
+  put(idx(Field::LeftWidth), numberText(leftWing ? tip : root));
+  put(idx(Field::RightWidth), numberText(leftWing ? root : tip));
+  put(idx(Field::Taper), numberText(leftWing ? -p.sweep : p.sweep));
+  put(idx(Field::Length), numberText(p.span));
+  put(idx(Field::YDimension), numberText(defaultClearance(doc_)));
   followLength();
 }
 
@@ -423,41 +452,38 @@ std::string_view BlockShapingForm::label(Field field) {
   }
 }
 
-const std::string& BlockShapingForm::text(Field field) const {
-  return texts_.at(static_cast<std::size_t>(field));
+std::span<const FieldInfo> BlockShapingForm::fieldTable() const {
+  static const auto kTable = [] {
+    constexpr std::string_view kNames[] = {"x0",    "blockCentred", "leftAxisOffset", "leftWidth",
+                                           "rightWidth", "taper",   "length",         "yDimension",
+                                           "foamType",   "cutSpeed"};
+    std::array<FieldInfo, std::size(kNames)> table{};
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      const auto field = static_cast<Field>(i);
+      const FieldKind kind = field == Field::BlockCentred ? FieldKind::Check
+                             : field == Field::FoamType   ? FieldKind::List
+                                                          : FieldKind::Text;
+      table[i] = {static_cast<int>(i), kNames[i], kind, label(field)};
+    }
+    return table;
+  }();
+  return kTable;
 }
 
-bool BlockShapingForm::checked(Field field) const {
-  return field == Field::BlockCentred && checks_[idx(field)];
+// While the block is centred its left axis offset follows the length.
+bool BlockShapingForm::fieldReadOnly(int field) const {
+  return field == idx(Field::LeftAxisOffset) && checks_[idx(Field::BlockCentred)];
 }
 
-bool BlockShapingForm::fieldEditable(int field) const {
-  if (field == idx(Field::LeftAxisOffset)) return !checks_[idx(Field::BlockCentred)];
-  return field >= 0 && field < idx(Field::Count);
+void BlockShapingForm::edited(int field) {
+  if (field == idx(Field::Length) || field == idx(Field::BlockCentred)) followLength();
 }
 
 // While the block is centred, its left axis offset follows its length.
 void BlockShapingForm::followLength() {
   if (!checks_[idx(Field::BlockCentred)]) return;
   const double length = form_text::leadingNumber(text(Field::Length));
-  setText(idx(Field::LeftAxisOffset), intText(CentredAxisOffset(machine_.table.Entraxe, length)));
-}
-
-bool BlockShapingForm::editText(Field field, std::string_view text) {
-  if (field == Field::BlockCentred || field == Field::FoamType || !editable(field) ||
-      field >= Field::Count) {
-    return false;
-  }
-  setText(idx(field), std::string(text));
-  if (field == Field::Length) followLength();
-  return true;
-}
-
-bool BlockShapingForm::setChecked(Field field, bool value) {
-  if (field != Field::BlockCentred) return false;
-  checks_[idx(field)] = value;
-  followLength();
-  return true;
+  put(idx(Field::LeftAxisOffset), intText(CentredAxisOffset(machine_.table.Entraxe, length)));
 }
 
 bool BlockShapingForm::validate() {
@@ -491,7 +517,7 @@ bool BlockShapingForm::validate() {
   return true;
 }
 
-bool BlockShapingForm::ok() {
+bool BlockShapingForm::accept() {
   if (!validate()) return false;
   Panel& p = doc_.current();
   const bool centred = checks_[idx(Field::BlockCentred)];
@@ -515,7 +541,7 @@ bool BlockShapingForm::ok() {
 // Test cut form
 
 TestCutForm::TestCutForm(CT1Doc& doc, AuxiliaryCutValues& values, AuxiliaryCutSession& session)
-    : AuxiliaryFormBase(doc.context().machine, doc.context().prompt,
+    : FormOf(doc.context().machine, doc.context().prompt,
                         static_cast<std::size_t>(Field::Count), idx(Field::CutSpeed),
                         idx(Field::FoamType)),
       doc_(doc),
@@ -524,19 +550,19 @@ TestCutForm::TestCutForm(CT1Doc& doc, AuxiliaryCutValues& values, AuxiliaryCutSe
   const Panel& p = doc_.current();
   checks_[idx(Field::StartWithTop)] = session_.startWithTop;
   checks_[idx(Field::BlockCentred)] = p.blockCentredZ;
-  setText(idx(Field::X0), intText(p.offsetX0));
-  setText(idx(Field::LeftAxisOffset), intText(p.rootAxisOffset));
-  setText(idx(Field::Height), intText(truncToInt(p.foamThickness)));
-  setText(idx(Field::Spacing), intText(values_.testCutSpacing));
-  setText(idx(Field::YDimension), numberText(defaultClearance(doc_)));
+  put(idx(Field::X0), intText(p.offsetX0));
+  put(idx(Field::LeftAxisOffset), intText(p.rootAxisOffset));
+  put(idx(Field::Height), intText(truncToInt(p.foamThickness)));
+  put(idx(Field::Spacing), intText(values_.testCutSpacing));
+  put(idx(Field::YDimension), numberText(defaultClearance(doc_)));
   const double length =
       values_.blockLength != 0.0 ? values_.blockLength : truncToInt(p.span - 20.0);
-  setText(idx(Field::Length), numberText(length));
+  put(idx(Field::Length), numberText(length));
   const int left = values_.leftWidth != 0 ? values_.leftWidth : truncToInt(blockWidthOf(p.root));
-  setText(idx(Field::LeftWidth), intText(left));
-  setText(idx(Field::RightWidth), intText(values_.rightWidth != 0 ? values_.rightWidth : left));
-  setText(idx(Field::Taper), intText(values_.blockTaper));
-  setText(idx(Field::Heat), intText(machine_.foams.currentHeat));
+  put(idx(Field::LeftWidth), intText(left));
+  put(idx(Field::RightWidth), intText(values_.rightWidth != 0 ? values_.rightWidth : left));
+  put(idx(Field::Taper), intText(values_.blockTaper));
+  put(idx(Field::Heat), intText(machine_.foams.currentHeat));
   followLength();
   updateCount();
 }
@@ -580,24 +606,42 @@ std::string_view TestCutForm::label(Field field) {
   }
 }
 
-const std::string& TestCutForm::text(Field field) const {
-  return texts_.at(static_cast<std::size_t>(field));
+std::span<const FieldInfo> TestCutForm::fieldTable() const {
+  static const auto kTable = [] {
+    constexpr std::string_view kNames[] = {
+        "startWithTop", "x0",        "blockCentred", "leftAxisOffset", "spacing",
+        "numberOfCuts", "yDimension", "leftWidth",   "rightWidth",     "taper",
+        "length",       "height",    "foamType",     "cutSpeed",       "heat"};
+    std::array<FieldInfo, std::size(kNames)> table{};
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      const auto field = static_cast<Field>(i);
+      FieldKind kind = FieldKind::Text;
+      if (field == Field::StartWithTop || field == Field::BlockCentred) kind = FieldKind::Check;
+      if (field == Field::FoamType) kind = FieldKind::List;
+      if (field == Field::NumberOfCuts) kind = FieldKind::Display;
+      table[i] = {static_cast<int>(i), kNames[i], kind, label(field)};
+    }
+    return table;
+  }();
+  return kTable;
 }
 
-bool TestCutForm::checked(Field field) const {
-  return (field == Field::StartWithTop || field == Field::BlockCentred) && checks_[idx(field)];
+bool TestCutForm::fieldReadOnly(int field) const {
+  return field == idx(Field::LeftAxisOffset) && checks_[idx(Field::BlockCentred)];
 }
 
-bool TestCutForm::fieldEditable(int field) const {
-  if (field == idx(Field::NumberOfCuts)) return false;
-  if (field == idx(Field::LeftAxisOffset)) return !checks_[idx(Field::BlockCentred)];
-  return field >= 0 && field < idx(Field::Count);
+void TestCutForm::edited(int field) {
+  if (field == idx(Field::Length) || field == idx(Field::StartWithTop) ||
+      field == idx(Field::BlockCentred)) {
+    followLength();
+  }
+  if (field == idx(Field::Height) || field == idx(Field::Spacing)) updateCount();
 }
 
 void TestCutForm::followLength() {
   if (!checks_[idx(Field::BlockCentred)]) return;
   const double length = form_text::leadingNumber(text(Field::Length));
-  setText(idx(Field::LeftAxisOffset), intText(CentredAxisOffset(machine_.table.Entraxe, length)));
+  put(idx(Field::LeftAxisOffset), intText(CentredAxisOffset(machine_.table.Entraxe, length)));
 }
 
 // The number of cuts follows height and spacing; a spacing of 0 (or a box
@@ -607,26 +651,8 @@ void TestCutForm::updateCount() {
   const std::optional<int> spacing = parseInt(text(Field::Spacing));
   if (!height || !spacing) return;
   if (const std::optional<int> n = TestCutCount(*height, *spacing)) {
-    setText(idx(Field::NumberOfCuts), intText(*n));
+    put(idx(Field::NumberOfCuts), intText(*n));
   }
-}
-
-bool TestCutForm::editText(Field field, std::string_view text) {
-  if (field == Field::StartWithTop || field == Field::BlockCentred || field == Field::FoamType ||
-      field >= Field::Count || !editable(field)) {
-    return false;
-  }
-  setText(idx(field), std::string(text));
-  if (field == Field::Length) followLength();
-  if (field == Field::Height || field == Field::Spacing) updateCount();
-  return true;
-}
-
-bool TestCutForm::setChecked(Field field, bool value) {
-  if (field != Field::StartWithTop && field != Field::BlockCentred) return false;
-  checks_[idx(field)] = value;
-  followLength();
-  return true;
 }
 
 bool TestCutForm::validate() {
@@ -679,7 +705,7 @@ bool TestCutForm::validate() {
   return true;
 }
 
-bool TestCutForm::ok() {
+bool TestCutForm::accept() {
   if (!validate()) return false;
   if (!machine_.foams.ApplyHeat(heat_)) return false;  // it has said why
   storeFoamAndSpeed(speed_);
@@ -710,14 +736,14 @@ bool TestCutForm::ok() {
 // Foam cut form
 
 FoamCutForm::FoamCutForm(CT1Doc& doc)
-    : AuxiliaryFormBase(doc.context().machine, doc.context().prompt,
+    : FormOf(doc.context().machine, doc.context().prompt,
                         static_cast<std::size_t>(Field::Count), idx(Field::CutSpeed),
                         idx(Field::FoamType)),
       doc_(doc) {
-  setText(idx(Field::HeightOfCut), intText(truncToInt(doc_.current().foamThickness + 5.0)));
-  setText(idx(Field::Alpha), "0");
-  setText(idx(Field::OffsetY), "0");
-  setText(idx(Field::CutWidth), "0");
+  put(idx(Field::HeightOfCut), intText(truncToInt(doc_.current().foamThickness + 5.0)));
+  put(idx(Field::Alpha), "0");
+  put(idx(Field::OffsetY), "0");
+  put(idx(Field::CutWidth), "0");
   checks_[idx(Field::RaiseAtMaxSpeed)] = machine_.table.ArmVMax != 0;
 }
 
@@ -741,6 +767,8 @@ std::string_view FoamCutForm::label(Field field) {
       return messageText(Msg::FoamType);
     case Field::CutSpeed:
       return messageText(Msg::CutSpeed);
+    case Field::Action:
+      return messageText(Msg::RaiseWire);  // actionCaption() says what it shows now
     case Field::Done:
       return messageText(Msg::Done);
     default:
@@ -748,12 +776,23 @@ std::string_view FoamCutForm::label(Field field) {
   }
 }
 
-const std::string& FoamCutForm::text(Field field) const {
-  return texts_.at(static_cast<std::size_t>(field));
-}
-
-bool FoamCutForm::checked(Field field) const {
-  return (field == Field::Horizontal || field == Field::RaiseAtMaxSpeed) && checks_[idx(field)];
+std::span<const FieldInfo> FoamCutForm::fieldTable() const {
+  static const auto kTable = [] {
+    constexpr std::string_view kNames[] = {"heightOfCut", "alpha",    "horizontal", "offsetY",
+                                           "cutWidth",    "raiseAtMaxSpeed", "foamType", "cutSpeed",
+                                           "action",      "done"};
+    std::array<FieldInfo, std::size(kNames)> table{};
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      const auto field = static_cast<Field>(i);
+      FieldKind kind = FieldKind::Text;
+      if (field == Field::Horizontal || field == Field::RaiseAtMaxSpeed) kind = FieldKind::Check;
+      if (field == Field::FoamType) kind = FieldKind::List;
+      if (field == Field::Action || field == Field::Done) kind = FieldKind::Button;
+      table[i] = {static_cast<int>(i), kNames[i], kind, label(field)};
+    }
+    return table;
+  }();
+  return kTable;
 }
 
 std::string_view FoamCutForm::actionCaption() const {
@@ -761,29 +800,12 @@ std::string_view FoamCutForm::actionCaption() const {
   return messageText(completedOnce_ ? Msg::Armement : Msg::RaiseWire);
 }
 
-bool FoamCutForm::fieldEditable(int field) const {
+bool FoamCutForm::fieldEnabled(int field) const {
   if (field == idx(Field::Action)) return true;
   if (raised_ || field < 0 || field >= idx(Field::Count)) return false;
   const bool horizontal = checks_[idx(Field::Horizontal)];
   if (field == idx(Field::HeightOfCut) || field == idx(Field::Alpha)) return !horizontal;
   if (field == idx(Field::OffsetY) || field == idx(Field::CutWidth)) return horizontal;
-  return true;
-}
-
-bool FoamCutForm::editText(Field field, std::string_view text) {
-  if (field == Field::Horizontal || field == Field::RaiseAtMaxSpeed || field == Field::FoamType ||
-      field == Field::Action || field == Field::Done || field >= Field::Count || !editable(field)) {
-    return false;
-  }
-  setText(idx(field), std::string(text));
-  return true;
-}
-
-bool FoamCutForm::setChecked(Field field, bool value) {
-  if ((field != Field::Horizontal && field != Field::RaiseAtMaxSpeed) || !editable(field)) {
-    return false;
-  }
-  checks_[idx(field)] = value;
   return true;
 }
 
@@ -811,7 +833,7 @@ bool FoamCutForm::validate() {
   const auto speed = readSpeed();
   if (!speed) return false;
   geometry_ = ComputeFoamCutGeometry(horizontal, height, alpha, width, offsetY);
-  if (!horizontal) setText(idx(Field::OffsetY), "0");  // an inclined cut starts at the table
+  if (!horizontal) put(idx(Field::OffsetY), "0");  // an inclined cut starts at the table
   speed_ = *speed;
   focus_ = -1;
   return true;
@@ -871,7 +893,7 @@ std::optional<bool> FoamCutForm::cutDown(CutJob& job) {
   });
 }
 
-bool FoamCutForm::done() {
+bool FoamCutForm::accept() {
   if (raised_) return false;
   const auto speed = readSpeed();
   if (!speed) return false;

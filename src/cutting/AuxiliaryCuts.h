@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Form.h"
 #include "motion/CutMove.h"
 
 namespace orva {
@@ -186,13 +187,10 @@ std::optional<MoveList> BuildFoamCutReturnMoves(MovePlanner& planner, const Tabl
 // --- Forms -----------------------------------------------------------------
 
 // What the three forms share: the field texts and check boxes, the focus
-// after a refusal, the foam list with its cut speed, and the field checks.
-class AuxiliaryFormBase {
+// after a refusal, the foam list (the one list of each form) with its cut
+// speed, and the field checks.
+class AuxiliaryFormBase : public Form {
  public:
-  virtual ~AuxiliaryFormBase() = default;
-  AuxiliaryFormBase(const AuxiliaryFormBase&) = delete;
-  AuxiliaryFormBase& operator=(const AuxiliaryFormBase&) = delete;
-
   // The names of every foam of the database, and the one selected (the
   // current foam at opening; empty when it names no foam).
   const std::vector<std::string>& foamNames() const { return foamNames_; }
@@ -206,9 +204,17 @@ class AuxiliaryFormBase {
   AuxiliaryFormBase(MachineConfig& machine, UserPrompt& prompt, std::size_t fields, int speedField,
                     int foamField);
 
-  virtual bool fieldEditable(int field) const = 0;
+  std::string fieldText(int field) const override;
+  bool takeText(int field, std::string_view text) override;
+  bool fieldChecked(int field) const override;
+  bool takeChecked(int field, bool value) override;
+  std::vector<std::string> fieldOptions(int) const override { return foamNames_; }
+  int fieldIndex(int field) const override;
+  bool takeIndex(int field, int index) override;
+  // The live rules after an edit the form took.
+  virtual void edited(int field) { (void)field; }
 
-  void setText(int field, std::string text);
+  void put(int field, std::string text);
   // An integer box: "Please enter an integer." when it holds none, "Please
   // enter an integer between %1 and %2." outside [min, max] when given.
   std::optional<int> readInt(int field, std::optional<int> min = {}, std::optional<int> max = {});
@@ -225,7 +231,6 @@ class AuxiliaryFormBase {
   UserPrompt& prompt_;
   std::vector<std::string> texts_;
   std::vector<bool> checks_;
-  int focus_ = -1;
 
  private:
   int speedField_;
@@ -257,31 +262,24 @@ enum class BlockShapingField : int {
 // be edited. OK checks the boxes in order, then stores X0, the centred flag
 // (also as the remembered choice) and the root axis offset into the panel,
 // the length and the clearance into the project, the foam and the cut speed.
-class BlockShapingForm : public AuxiliaryFormBase {
+// OK validates and stores; refused when a check failed (nothing stored).
+class BlockShapingForm : public FormOf<BlockShapingField, AuxiliaryFormBase> {
  public:
-  using Field = BlockShapingField;
   BlockShapingForm(CT1Doc& doc, AuxiliaryCutValues& values, AuxiliaryCutSession& session);
 
   static std::string_view title();
   static std::string_view label(Field field);
-
-  const std::string& text(Field field) const;
-  bool checked(Field field) const;
-  bool editable(Field field) const { return fieldEditable(static_cast<int>(field)); }
-  Field focus() const { return static_cast<Field>(focus_); }
-
-  bool editText(Field field, std::string_view text);
-  bool setChecked(Field field, bool value);
+  std::span<const FieldInfo> fieldTable() const override;
 
   // The checks of OK, with their messages; fills params() on success.
   bool validate();
-  // "OK": validates and stores. False when a check failed (nothing stored).
-  bool ok();
   // The block of the last successful validate()/ok(), for RunBlockShaping.
   const BlockShapingParams& params() const { return params_; }
 
  protected:
-  bool fieldEditable(int field) const override;
+  bool fieldReadOnly(int field) const override;
+  void edited(int field) override;
+  bool accept() override;
 
  private:
   void followLength();
@@ -299,7 +297,7 @@ enum class TestCutField : int {
   BlockCentred,  // check box
   LeftAxisOffset,
   Spacing,
-  NumberOfCuts,  // read-only
+  NumberOfCuts,  // display
   YDimension,
   LeftWidth,
   RightWidth,
@@ -325,28 +323,21 @@ enum class TestCutField : int {
 // speed, and stores X0, centring, root axis offset and H = height into the
 // panel, length, clearance, taper, widths and spacing into the project, and
 // the "Start with the top" choice.
-class TestCutForm : public AuxiliaryFormBase {
+class TestCutForm : public FormOf<TestCutField, AuxiliaryFormBase> {
  public:
-  using Field = TestCutField;
   TestCutForm(CT1Doc& doc, AuxiliaryCutValues& values, AuxiliaryCutSession& session);
 
   static std::string_view title();
   static std::string_view label(Field field);
-
-  const std::string& text(Field field) const;
-  bool checked(Field field) const;
-  bool editable(Field field) const { return fieldEditable(static_cast<int>(field)); }
-  Field focus() const { return static_cast<Field>(focus_); }
-
-  bool editText(Field field, std::string_view text);
-  bool setChecked(Field field, bool value);
+  std::span<const FieldInfo> fieldTable() const override;
 
   bool validate();
-  bool ok();
   const TestCutParams& params() const { return params_; }
 
  protected:
-  bool fieldEditable(int field) const override;
+  bool fieldReadOnly(int field) const override;
+  void edited(int field) override;
+  bool accept() override;
 
  private:
   void followLength();
@@ -383,12 +374,11 @@ enum class FoamCutField : int {
 // to the top of the cut; once that ran, every other control is disabled, the
 // caption becomes "Coupe", the interface is started, and the next press cuts
 // back down to (0, y0) and returns to (0, 0), after which the controls are
-// enabled again and the caption becomes "Armement". "Done" (not while the
-// wire is raised) stores the cut speed, the foam and ArmVMax (the table is
-// not marked modified).
-class FoamCutForm : public AuxiliaryFormBase {
+// enabled again and the caption becomes "Armement". "Done" (OK; not while
+// the wire is raised) stores the cut speed, the foam and ArmVMax (the table
+// is not marked modified).
+class FoamCutForm : public FormOf<FoamCutField, AuxiliaryFormBase> {
  public:
-  using Field = FoamCutField;
   explicit FoamCutForm(CT1Doc& doc);
   // A cut of the form still running is waited for (it reports to the form).
   ~FoamCutForm() override;
@@ -397,11 +387,7 @@ class FoamCutForm : public AuxiliaryFormBase {
 
   static std::string_view title();
   static std::string_view label(Field field);
-
-  const std::string& text(Field field) const;
-  bool checked(Field field) const;
-  bool editable(Field field) const { return fieldEditable(static_cast<int>(field)); }
-  Field focus() const { return static_cast<Field>(focus_); }
+  std::span<const FieldInfo> fieldTable() const override;
   // "Raise Wire", "Coupe" or "Armement".
   std::string_view actionCaption() const;
   // Whether the next press of the action button cuts (the wire is raised).
@@ -409,9 +395,6 @@ class FoamCutForm : public AuxiliaryFormBase {
   // The execution flags of the next run: 0x17 for the first run after
   // opening or after a failed run, 0x15 otherwise.
   int nextFlags() const { return lastRunFailed_ ? kFoamCutFirstFlags : kFoamCutFlags; }
-
-  bool editText(Field field, std::string_view text);
-  bool setChecked(Field field, bool value);
 
   // The boxes in use now, checked in order; fills geometry() on success.
   bool validate();
@@ -425,10 +408,11 @@ class FoamCutForm : public AuxiliaryFormBase {
   bool pressAction(CutJob& job);
   // "Done": checks and stores the cut speed, the foam and ArmVMax. False when
   // the speed is refused or the wire is raised (the dialog stays open).
-  bool done();
+  bool done() { return static_cast<bool>(ok()); }
 
  protected:
-  bool fieldEditable(int field) const override;
+  bool fieldEnabled(int field) const override;
+  bool accept() override;
 
  private:
   std::optional<bool> raise(CutJob& job);

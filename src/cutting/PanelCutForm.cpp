@@ -254,12 +254,60 @@ std::string_view PanelCutForm::label(Field field) {
       return messageText(Msg::ValueMmPerS);
     case Field::HeatDisplay:
       return messageText(Msg::HeatMode);
+    case Field::Ok:
+      return messageText(Msg::Cut);  // okCaption() says what it shows now
     default:
       return {};
   }
 }
 
-std::vector<std::string> PanelCutForm::entries(Field field) const {
+std::span<const FieldInfo> PanelCutForm::fieldTable() const {
+  static const auto kTable = [] {
+    constexpr std::string_view kNames[kFields] = {
+        "wingSide",     "cutOrder",     "profileKerf", "refLowerSurface", "trimmingMode",
+        "clearance",    "intermediateCut", "positionZ", "sectionReference", "blockCentred",
+        "rootAxisOffset", "offsetX0",   "cutToFile",   "stepDetails",     "foamType",
+        "speedChoice",  "cutSpeed",     "heatDisplay", "messages",        "ok"};
+    std::array<FieldInfo, kFields> table{};
+    for (std::size_t i = 0; i < kFields; ++i) {
+      const auto field = static_cast<Field>(i);
+      FieldKind kind = FieldKind::Text;
+      switch (field) {
+        case Field::WingSide:
+        case Field::CutOrder:
+        case Field::TrimmingMode:
+        case Field::SectionReference:
+        case Field::FoamType:
+        case Field::SpeedChoice:
+          kind = FieldKind::List;
+          break;
+        case Field::ProfileKerf:
+        case Field::RefLowerSurface:
+        case Field::IntermediateCut:
+        case Field::BlockCentred:
+        case Field::CutToFile:
+        case Field::StepDetails:
+          kind = FieldKind::Check;
+          break;
+        case Field::HeatDisplay:
+        case Field::Messages:
+          kind = FieldKind::Display;
+          break;
+        case Field::Ok:
+          kind = FieldKind::Button;
+          break;
+        default:
+          break;
+      }
+      table[i] = {static_cast<int>(i), kNames[i], kind, label(field)};
+    }
+    return table;
+  }();
+  return kTable;
+}
+
+std::vector<std::string> PanelCutForm::fieldOptions(int id) const {
+  const auto field = static_cast<Field>(id);
   auto texts = [](std::initializer_list<Msg> ids) {
     std::vector<std::string> out;
     for (Msg id : ids) out.emplace_back(messageText(id));
@@ -284,8 +332,8 @@ std::vector<std::string> PanelCutForm::entries(Field field) const {
   }
 }
 
-int PanelCutForm::index(Field field) const {
-  switch (field) {
+int PanelCutForm::fieldIndex(int id) const {
+  switch (static_cast<Field>(id)) {
     case Field::WingSide:
       return wingSide_;
     case Field::CutOrder:
@@ -305,8 +353,8 @@ int PanelCutForm::index(Field field) const {
   }
 }
 
-bool PanelCutForm::checked(Field field) const {
-  switch (field) {
+bool PanelCutForm::fieldChecked(int id) const {
+  switch (static_cast<Field>(id)) {
     case Field::ProfileKerf:
       return profileKerf_;
     case Field::RefLowerSurface:
@@ -324,12 +372,12 @@ bool PanelCutForm::checked(Field field) const {
   }
 }
 
-const std::string& PanelCutForm::text(Field field) const {
-  static const std::string kNone;
-  return field >= Field::WingSide && field < Field::Count ? texts_[at(field)] : kNone;
+std::string PanelCutForm::fieldText(int field) const {
+  return texts_[static_cast<std::size_t>(field)];
 }
 
-bool PanelCutForm::enabled(Field field) const {
+bool PanelCutForm::fieldEnabled(int id) const {
+  const auto field = static_cast<Field>(id);
   switch (field) {
     case Field::IntermediateCut:
       // A panel longer than the table keeps its intermediate section.
@@ -341,23 +389,24 @@ bool PanelCutForm::enabled(Field field) const {
       return cutToFile_;
     case Field::SpeedChoice:
       return foamRecord() != nullptr && !speedEntries_.empty();
+    case Field::Ok:
+      return okEnabled_;
     default:
-      return field >= Field::WingSide && field < Field::Count;
+      return true;
   }
 }
 
-bool PanelCutForm::editable(Field field) const {
-  if (!enabled(field)) return false;
-  switch (field) {
+bool PanelCutForm::fieldReadOnly(int id) const {
+  switch (static_cast<Field>(id)) {
     case Field::RootAxisOffset:
-      return !blockCentred_;
+      return blockCentred_;
     case Field::CutSpeed:
-      return speedChoice_ == 1 && foamRecord() != nullptr;
+      return !(speedChoice_ == 1 && foamRecord() != nullptr);
     case Field::HeatDisplay:
     case Field::Messages:
-      return false;
-    default:
       return true;
+    default:
+      return false;
   }
 }
 
@@ -406,7 +455,8 @@ void PanelCutForm::applyFoam(const FoamType& foam) {
   }
 }
 
-bool PanelCutForm::selectIndex(Field field, int value) {
+bool PanelCutForm::takeIndex(int id, int value) {
+  const auto field = static_cast<Field>(id);
   auto inRange = [value](int count) { return value >= 0 && value < count; };
   switch (field) {
     case Field::WingSide:
@@ -445,7 +495,8 @@ bool PanelCutForm::selectIndex(Field field, int value) {
   return true;
 }
 
-bool PanelCutForm::setChecked(Field field, bool value) {
+bool PanelCutForm::takeChecked(int id, bool value) {
+  const auto field = static_cast<Field>(id);
   switch (field) {
     case Field::ProfileKerf:
       profileKerf_ = value;
@@ -487,8 +538,8 @@ bool PanelCutForm::typeInteger(Field field, std::string_view text, int& value) {
   return true;
 }
 
-bool PanelCutForm::editText(Field field, std::string_view text) {
-  if (field < Field::WingSide || field >= Field::Count || !editable(field)) return false;
+bool PanelCutForm::takeText(int id, std::string_view text) {
+  const auto field = static_cast<Field>(id);
   switch (field) {
     case Field::Clearance:
       typeInteger(field, text, clearance_);
@@ -548,6 +599,7 @@ bool PanelCutForm::chooseFoam(std::string_view name) {
   applyFoam(record);
   modified_ = true;
   refresh();
+  notifyChanged();
   return true;
 }
 
@@ -694,9 +746,8 @@ void PanelCutForm::refresh() {
 // Closing
 
 bool PanelCutForm::fail(Field field, const std::string& message) {
-  focus_ = field;
   env_.prompt.showMessage(message, MessageIcon::Warning);
-  return false;
+  return refuse(id(field), message);
 }
 
 bool PanelCutForm::validate() {
@@ -729,11 +780,11 @@ bool PanelCutForm::validate() {
     return fail(Field::CutSpeed,
                 fillInserts(messageText(Msg::InvalidCutSpeed), {numberText(speed_)}));
   }
-  focus_ = Field::Count;
+  focus_ = -1;
   return true;
 }
 
-bool PanelCutForm::ok() {
+bool PanelCutForm::accept() {
   if (!okEnabled_ || !validate()) return false;
   // The box holds the speed the cut runs at (typed, or found by the estimate).
   if (editable(Field::CutSpeed)) speed_ = *form_text::parseNumber(texts_[at(Field::CutSpeed)]);
@@ -780,7 +831,7 @@ bool PanelCutForm::okAtMaximumSpeed() {
   }
   setSpeed(v);
   speedChoice_ = 0;
-  return ok();
+  return static_cast<bool>(ok());
 }
 
 bool PanelCutForm::runCut(CutJob& job) {

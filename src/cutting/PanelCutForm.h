@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Form.h"
 #include "geometry/Point2D.h"
 
 namespace orva {
@@ -19,7 +20,8 @@ struct Panel;
 
 // The controls of the Panel Cutting dialog, in exchange order.
 enum class PanelCutField : int {
-  WingSide = 0,      // list: "Right Wing", "Left Wing"
+  None = -1,
+  WingSide = 0,     // list: "Right Wing", "Left Wing"
   CutOrder,          // list: "Bottom First", "Top First"
   ProfileKerf,       // check box "Profile" (group "Wire Kerf Compensation")
   RefLowerSurface,   // check box "Ref. Lower Surface"
@@ -38,6 +40,7 @@ enum class PanelCutField : int {
   CutSpeed,          // number box "Value (mm/s)"
   HeatDisplay,       // read-only text next to "Heat mode"
   Messages,          // read-only multi-line text
+  Ok,                // the OK button: okCaption(), enabled while a cut can run
   Count
 };
 
@@ -170,40 +173,23 @@ inline constexpr double kPreviewMargin = 40.0;
 // Foam and speed changes take effect at once (the foam becomes current and
 // the cut speed changes while the dialog is open), as the other cutting
 // dialogs do; every other value reaches the project only through ok().
-class PanelCutForm {
+class PanelCutForm : public FormOf<PanelCutField> {
  public:
-  using Field = PanelCutField;
-
   PanelCutForm(CT1Doc& doc, CutEnvironment& env);
-  PanelCutForm(const PanelCutForm&) = delete;
-  PanelCutForm& operator=(const PanelCutForm&) = delete;
 
-  // The caption of a control or group ("Right Wing"... are entries()).
+  // The caption of a control or group ("Right Wing"... are options()).
   static std::string_view label(Field field);
+  std::span<const FieldInfo> fieldTable() const override;
   // The clearance a dialog opens with for this panel (whole mm).
   static int DefaultClearance(const CT1Doc& doc);
 
   // --- What the dialog shows ----------------------------------------------
-
-  // List entries (lists only; empty otherwise).
-  std::vector<std::string> entries(Field field) const;
-  // The selected entry of a list, -1 for none.
-  int index(Field field) const;
-  bool checked(Field field) const;
-  // The text of a box, the heat display or the messages.
-  const std::string& text(Field field) const;
-  // Whether the control is enabled (not greyed out).
-  bool enabled(Field field) const;
-  // Whether the user can change the control now (enabled and not read-only).
-  bool editable(Field field) const;
 
   bool okEnabled() const { return okEnabled_; }
   // "Cut", or "Error" after an estimate that found an error.
   std::string_view okCaption() const;
   // Set by any edit: the views are refreshed after OK.
   bool modified() const { return modified_; }
-  // The control to focus after a refused OK.
-  Field focus() const { return focus_; }
 
   // The live values behind the controls.
   double span() const { return span_; }
@@ -218,9 +204,6 @@ class PanelCutForm {
 
   // --- Edits (return false when the control cannot take the change) -------
 
-  bool selectIndex(Field field, int index);
-  bool setChecked(Field field, bool value);
-  bool editText(Field field, std::string_view text);
   // Chooses a foam of the list by name (the same as selecting its entry).
   bool chooseFoam(std::string_view name);
 
@@ -241,13 +224,12 @@ class PanelCutForm {
   // enter an integer.") or a number ("Please enter a number."), then the cut
   // speed (greater than 0). The first failure is shown and gets the focus.
   bool validate();
-  // "Cut": refused while the OK button is disabled or a check fails.
+  // OK ("Cut"): refused while the OK button is disabled or a check fails.
   // Otherwise stores every value (the cut speed, the current foam, the
   // project's cut choices, the panel's intermediate-section and block fields,
   // the output options), marks the project modified when a saved value
-  // changed, refreshes the views when anything was edited, and returns true.
+  // changed, refreshes the views when anything was edited, and is accepted.
   // The caller then runs the cut (runCut).
-  bool ok();
   // The confirmation that cuts at the highest speed: validates, runs the
   // estimate with the speed search and takes its speed (the foam's speed for
   // a fixed-heat foam), then closes as ok(). Refused (the dialog stays open)
@@ -271,6 +253,18 @@ class PanelCutForm {
   // the mapping is not valid.
   std::optional<PreviewClick> clickTopView(Point2D pixel, bool rightButton,
                                            const PreviewMapping& mapping) const;
+
+ protected:
+  std::string fieldText(int field) const override;
+  bool takeText(int field, std::string_view text) override;
+  bool fieldChecked(int field) const override;
+  bool takeChecked(int field, bool value) override;
+  std::vector<std::string> fieldOptions(int field) const override;
+  int fieldIndex(int field) const override;
+  bool takeIndex(int field, int index) override;
+  bool fieldEnabled(int field) const override;
+  bool fieldReadOnly(int field) const override;
+  bool accept() override;
 
  private:
   static constexpr std::size_t kFields = static_cast<std::size_t>(Field::Count);
@@ -327,7 +321,6 @@ class PanelCutForm {
   bool okEnabled_ = false;
   bool okError_ = false;
   bool modified_ = false;
-  Field focus_ = Field::Count;
 };
 
 }  // namespace orva

@@ -91,23 +91,105 @@ std::size_t SparsForm::numberIndex(SparField field) {
   return static_cast<std::size_t>(field) - static_cast<std::size_t>(SparField::TipWidth);
 }
 
-bool SparsForm::checked(SparField field) const {
-  if (field == SparField::Active) return active_;
-  if (field == SparField::DistanceInPercent) return distanceInPercent_;
-  return false;
+std::span<const FieldInfo> SparsForm::fieldTable() const {
+  static const auto kTable = [] {
+    struct Row {
+      SparField field;
+      std::string_view name;
+      FieldKind kind;
+    };
+    constexpr Row kRows[] = {
+        {SparField::Active, "active", FieldKind::Check},
+        {SparField::DistanceInPercent, "distanceInPercent", FieldKind::Check},
+        {SparField::Label, "label", FieldKind::Text},
+        {SparField::Type, "type", FieldKind::List},
+        {SparField::WidthMode, "widthMode", FieldKind::List},
+        {SparField::ThicknessMode, "thicknessMode", FieldKind::List},
+        {SparField::TipWidth, "tipWidth", FieldKind::Text},
+        {SparField::RootWidth, "rootWidth", FieldKind::Text},
+        {SparField::RootThickness, "rootThickness", FieldKind::Text},
+        {SparField::TipThickness, "tipThickness", FieldKind::Text},
+        {SparField::Distance, "distance", FieldKind::Text},
+        {SparField::Rows, "rows", FieldKind::List},
+    };
+    std::array<FieldInfo, std::size(kRows)> table{};
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      table[i] = {id(kRows[i].field), kRows[i].name, kRows[i].kind, label(kRows[i].field)};
+    }
+    return table;
+  }();
+  return kTable;
 }
 
-const std::string& SparsForm::text(SparField field) const {
-  static const std::string empty;
-  if (field == SparField::Label) return label_;
-  if (field >= SparField::TipWidth && field <= SparField::Distance) {
-    return texts_[numberIndex(field)];
+bool SparsForm::fieldChecked(int field) const {
+  return field == id(SparField::Active) ? active_ : distanceInPercent_;
+}
+
+std::string SparsForm::fieldText(int id) const {
+  const auto field = static_cast<SparField>(id);
+  return field == SparField::Label ? label_ : texts_[numberIndex(field)];
+}
+
+std::vector<std::string> SparsForm::fieldOptions(int id) const {
+  std::vector<std::string> options;
+  switch (static_cast<SparField>(id)) {
+    case SparField::Type:
+      for (int type = SparLowerNotch; type <= SparHinge; ++type) {
+        options.emplace_back(typeCaption(type));
+      }
+      break;
+    case SparField::Rows:
+      for (const SparRecord& r : records_) options.push_back(r.label);
+      break;
+    default:  // the three states of a mode box, by number
+      for (int mode = SizeTipEqualsRoot; mode <= SizeEntered; ++mode) {
+        options.push_back(std::to_string(mode));
+      }
+      break;
   }
-  return empty;
+  return options;
 }
 
-bool SparsForm::enabled(SparField field) const {
-  if (field == SparField::Active) return true;
+int SparsForm::fieldIndex(int id) const {
+  switch (static_cast<SparField>(id)) {
+    case SparField::Type:
+      return type_ >= SparLowerNotch && type_ <= SparHinge ? type_ - SparLowerNotch : -1;
+    case SparField::WidthMode:
+      return widthMode_;
+    case SparField::ThicknessMode:
+      return thicknessMode_;
+    default:
+      return row_;
+  }
+}
+
+bool SparsForm::takeIndex(int id, int index) {
+  switch (static_cast<SparField>(id)) {
+    case SparField::Type:
+      type_ = SparLowerNotch + index;
+      if (isSole(type_)) {
+        widthMode_ = SizeProportional;
+        thicknessMode_ = SizeTipEqualsRoot;
+      }
+      break;
+    case SparField::WidthMode:
+      widthMode_ = index;
+      break;
+    case SparField::ThicknessMode:
+      thicknessMode_ = index;
+      break;
+    default:
+      if (!store()) return false;
+      load(index);
+      return true;
+  }
+  updateDerived();
+  return true;
+}
+
+bool SparsForm::fieldEnabled(int id) const {
+  const auto field = static_cast<SparField>(id);
+  if (field == SparField::Active || field == SparField::Rows) return true;
   if (!active_) return false;
   switch (field) {
     case SparField::DistanceInPercent:
@@ -130,58 +212,23 @@ bool SparsForm::enabled(SparField field) const {
   }
 }
 
-bool SparsForm::setChecked(SparField field, bool value) {
-  if (field != SparField::Active && field != SparField::DistanceInPercent) return false;
-  if (!enabled(field)) return false;
-  (field == SparField::Active ? active_ : distanceInPercent_) = value;
+bool SparsForm::takeChecked(int field, bool value) {
+  (field == id(SparField::Active) ? active_ : distanceInPercent_) = value;
   return true;
 }
 
-bool SparsForm::setType(int type) {
-  if (!enabled(SparField::Type) || type < SparLowerNotch || type > SparHinge) return false;
-  type_ = type;
-  if (isSole(type)) {
-    widthMode_ = SizeProportional;
-    thicknessMode_ = SizeTipEqualsRoot;
-  }
-  updateDerived();
-  return true;
-}
-
-bool SparsForm::setWidthMode(int mode) {
-  if (!enabled(SparField::WidthMode) || knownMode(mode) != mode) return false;
-  widthMode_ = mode;
-  updateDerived();
-  return true;
-}
-
-bool SparsForm::setThicknessMode(int mode) {
-  if (!enabled(SparField::ThicknessMode) || knownMode(mode) != mode) return false;
-  thicknessMode_ = mode;
-  updateDerived();
-  return true;
-}
-
-bool SparsForm::editText(SparField field, std::string_view text) {
-  if (!enabled(field)) return false;
+bool SparsForm::takeText(int id, std::string_view text) {
+  const auto field = static_cast<SparField>(id);
   if (field == SparField::Label) {
     label_ = std::string(text);
     return true;
   }
-  if (field < SparField::TipWidth || field > SparField::Distance) return false;
   texts_[numberIndex(field)] = std::string(text);
   if (field == SparField::RootWidth || field == SparField::RootThickness) updateDerived();
   return true;
 }
 
-bool SparsForm::selectRow(int row) {
-  if (row < 0 || row >= kSparCount) return false;
-  if (!store()) return false;
-  load(row);
-  return true;
-}
-
-bool SparsForm::ok() {
+bool SparsForm::accept() {
   if (!store()) return false;
   Panel& panel = doc_.panels.at(static_cast<std::size_t>(panelIndex_));
   if (panel.spars != records_) {
@@ -231,7 +278,7 @@ void SparsForm::load(int row) {
   setNumber(SparField::TipThickness, r.tipThickness);
   setNumber(SparField::Distance, r.distance);
   updateDerived();
-  focus_ = SparField::None;
+  focus_ = -1;
 }
 
 bool SparsForm::readNumber(SparField field, double& value) {
@@ -251,16 +298,12 @@ bool SparsForm::readNumber(SparField field, double& value) {
     value = *parsed;
     return true;
   }
-  focus_ = field;
-  if (!parsed) {
-    prompt_.showMessage(messageText(Msg::PleaseEnterANumber), MessageIcon::Warning);
-  } else {
-    prompt_.showMessage(
-        formatMessage(Msg::PleaseEnterANumberBetween,
-                      {form_text::numberText(kMinDistance), form_text::numberText(kMaxDistance)}),
-        MessageIcon::Warning);
-  }
-  return false;
+  const std::string message =
+      parsed ? formatMessage(Msg::PleaseEnterANumberBetween, {form_text::numberText(kMinDistance),
+                                                             form_text::numberText(kMaxDistance)})
+             : std::string(messageText(Msg::PleaseEnterANumber));
+  prompt_.showMessage(message, MessageIcon::Warning);
+  return refuse(id(field), message);
 }
 
 bool SparsForm::store() {
@@ -279,7 +322,7 @@ bool SparsForm::store() {
   r.widthMode = widthMode_;
   r.thicknessMode = thicknessMode_;
   records_[static_cast<std::size_t>(row_)] = r;
-  focus_ = SparField::None;
+  focus_ = -1;
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/Form.h"
 #include "model/Panel.h"
 
 namespace orva {
@@ -18,14 +19,15 @@ enum class SparField : int {
   Active = 0,         // check box
   DistanceInPercent,  // check box
   Label,
-  Type,           // seven radio buttons, types 1..7
-  WidthMode,      // three-state check box "Proportional width", modes 0..2
+  Type,           // seven radio buttons: entry i is type i + 1
+  WidthMode,      // three-state check box "Proportional width": entry i is mode i
   ThicknessMode,  // three-state check box "Proportional thickness"
   TipWidth,
   RootWidth,
   RootThickness,
   TipThickness,
   Distance,
+  Rows,  // the list of the ten records: selecting a row
   Count
 };
 
@@ -51,7 +53,9 @@ enum class SparField : int {
 // and keeps its record value (so a hinge from an old file with a distance out
 // of range can still be edited). A box whose text was not changed keeps its
 // value exactly.
-class SparsForm {
+// Selecting a row (Rows) first stores the edited record; OK stores it and
+// commits the ten records.
+class SparsForm : public FormOf<SparField> {
  public:
   // Copies the current panel's ten records and its root and tip chords.
   explicit SparsForm(CT1Doc& doc);
@@ -60,6 +64,7 @@ class SparsForm {
   static std::string_view label(SparField field);
   // The caption of a type's radio button (two lines); empty outside 1..7.
   static std::string_view typeCaption(int type);
+  std::span<const FieldInfo> fieldTable() const override;
 
   // The list: one row per record, as last stored.
   static constexpr int rowCount() { return kSparCount; }
@@ -68,35 +73,35 @@ class SparsForm {
   // The record being edited.
   int row() const { return row_; }
 
-  bool checked(SparField field) const;  // Active, DistanceInPercent
+  // The type as stored (a type from a file outside 1..7 selects no entry).
   int type() const { return type_; }
   int widthMode() const { return widthMode_; }
   int thicknessMode() const { return thicknessMode_; }
-  const std::string& text(SparField field) const;  // Label and the number boxes
-  bool enabled(SparField field) const;
-  SparField focus() const { return focus_; }
 
-  // User edits. Each returns false (and changes nothing) when the control is
-  // disabled or the value is not one the control can take.
-  bool setChecked(SparField field, bool value);
-  bool setType(int type);
-  bool setWidthMode(int mode);
-  bool setThicknessMode(int mode);
-  bool editText(SparField field, std::string_view text);
-
-  // Selecting a row: stores the edited record, then loads the selected one.
-  // False (the edited record stays selected) when a box was refused.
-  bool selectRow(int row);
+  // User edits return false (and change nothing) when the control is
+  // disabled or the value is not one the control can take. Selecting a row
+  // stores the edited record, then loads the selected one; refused (the edited
+  // record stays selected) when a box was refused.
 
   // The ten records as stored so far.
   const std::array<SparRecord, kSparCount>& records() const { return records_; }
 
-  // "OK": stores the edited record, copies the ten records back into the
-  // panel, marks the project modified when they changed and redraws. False
+  // "OK" stores the edited record, copies the ten records back into the
+  // panel, marks the project modified when they changed and redraws; refused
   // (the dialog stays open, the panel unchanged) when a box was refused.
-  bool ok();
   // "Cancel": nothing changes.
   void cancel() {}
+
+ protected:
+  std::string fieldText(int field) const override;
+  bool takeText(int field, std::string_view text) override;
+  bool fieldChecked(int field) const override;
+  bool takeChecked(int field, bool value) override;
+  std::vector<std::string> fieldOptions(int field) const override;
+  int fieldIndex(int field) const override;
+  bool takeIndex(int field, int index) override;
+  bool fieldEnabled(int field) const override;
+  bool accept() override;
 
  private:
   static constexpr std::size_t kNumbers = 5;  // TipWidth .. Distance
@@ -126,7 +131,6 @@ class SparsForm {
   std::array<std::string, kNumbers> texts_;
   std::array<std::string, kNumbers> shownTexts_;  // as loaded or derived
   std::array<double, kNumbers> shownValues_{};    // the values those texts stand for
-  SparField focus_ = SparField::None;
 };
 
 }  // namespace orva

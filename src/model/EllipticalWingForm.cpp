@@ -210,16 +210,40 @@ std::string_view EllipticalWingForm::title() {
   return messageText(Msg::EllipsoidalWingDesignTitle);
 }
 
-const std::string& EllipticalWingForm::text(Field field) const {
-  static const std::string kEmpty;
-  const std::size_t i = index(field);
-  return i > 0 && i < kFields ? texts_[i] : kEmpty;
+std::span<const FieldInfo> EllipticalWingForm::fieldTable() const {
+  static const FieldInfo kTable[] = {
+      {id(Field::HalfSpan), "halfSpan", FieldKind::Text, messageText(Msg::HalfSpanMm)},
+      {id(Field::RootChord), "rootChord", FieldKind::Text, messageText(Msg::RootCordMm)},
+      {id(Field::TipChord), "tipChord", FieldKind::Text, messageText(Msg::TipCordMm)},
+      {id(Field::Symmetry), "symmetry", FieldKind::Text, messageText(Msg::SymetryPercent)},
+      {id(Field::LeftHalfEllipse), "leftHalfEllipse", FieldKind::Check,
+       messageText(Msg::DisplayLeftHalfEllipse)},
+      {id(Field::RightHalfEllipse), "rightHalfEllipse", FieldKind::Check,
+       messageText(Msg::DisplayRightHalfEllipse)},
+      {id(Field::LeftPanels), "leftPanels", FieldKind::Check, messageText(Msg::DisplayLeftPanels)},
+      {id(Field::RightPanels), "rightPanels", FieldKind::Check,
+       messageText(Msg::DisplayRightPanels)},
+  };
+  return kTable;
 }
 
-void EllipticalWingForm::editText(Field field, std::string_view text) {
-  const std::size_t i = index(field);
-  if (i == 0 || i >= kFields) return;
-  texts_[i] = text;
+std::string EllipticalWingForm::fieldText(int field) const {
+  return texts_[static_cast<std::size_t>(field)];
+}
+
+bool EllipticalWingForm::fieldChecked(int field) const {
+  return options_[static_cast<std::size_t>(field - id(Field::LeftHalfEllipse))];
+}
+
+bool EllipticalWingForm::takeChecked(int field, bool on) {
+  options_[static_cast<std::size_t>(field - id(Field::LeftHalfEllipse))] = on;
+  recompute();
+  return true;
+}
+
+bool EllipticalWingForm::takeText(int id, std::string_view text) {
+  const auto field = static_cast<Field>(id);
+  texts_[index(field)] = text;
   const double value = leadingNumber(text);
   switch (field) {
     case Field::HalfSpan:
@@ -234,19 +258,15 @@ void EllipticalWingForm::editText(Field field, std::string_view text) {
     case Field::Symmetry:
       model_.symmetry = wholeNumber(value);
       break;
-    case Field::None:
+    default:
       break;
   }
   recompute();
+  return true;
 }
 
 bool EllipticalWingForm::option(EllipseDisplayOption option) const {
   return options_.at(static_cast<std::size_t>(option));
-}
-
-void EllipticalWingForm::setOption(EllipseDisplayOption option, bool on) {
-  options_.at(static_cast<std::size_t>(option)) = on;
-  recompute();
 }
 
 void EllipticalWingForm::recompute() { ComputeEllipse(model_, tangencies_, computation_); }
@@ -254,17 +274,13 @@ void EllipticalWingForm::recompute() { ComputeEllipse(model_, tangencies_, compu
 bool EllipticalWingForm::readField(Field field, double min, double max, double& value) {
   UserPrompt& prompt = doc_.context().prompt;
   const std::optional<double> v = parseNonNegativeInt(texts_[index(field)]);
-  if (!v) {
-    focus_ = field;
-    prompt.showMessage(formatMessage(Msg::PleaseEnterAPositiveInteger), MessageIcon::Warning);
-    return false;
-  }
+  const auto fail = [&](const std::string& message) {
+    prompt.showMessage(message, MessageIcon::Warning);
+    return refuse(id(field), message);
+  };
+  if (!v) return fail(formatMessage(Msg::PleaseEnterAPositiveInteger));
   if (*v < min || *v > max) {
-    focus_ = field;
-    prompt.showMessage(
-        formatMessage(Msg::PleaseEnterAnIntegerBetween, {wholeText(min), wholeText(max)}),
-        MessageIcon::Warning);
-    return false;
+    return fail(formatMessage(Msg::PleaseEnterAnIntegerBetween, {wholeText(min), wholeText(max)}));
   }
   value = *v;
   return true;
@@ -278,22 +294,24 @@ bool EllipticalWingForm::validate() {
       !readField(Field::Symmetry, kMinSymmetry, kMaxSymmetry, v.symmetry)) {
     return false;
   }
-  focus_ = Field::None;
+  focus_ = -1;
   validated_ = v;
   return true;
 }
 
-EllipticalWingForm::OkResult EllipticalWingForm::ok() {
-  if (!validate()) return OkResult::Invalid;
+bool EllipticalWingForm::accept() {
+  built_ = false;
+  if (!validate()) return false;
   // The panels are built from the values just checked, whatever was shown.
   model_ = validated_;
   recompute();
   if (computation_.count == 0 || doc_.panels.empty() || doc_.currentPanel < 0 ||
       static_cast<std::size_t>(doc_.currentPanel) >= doc_.panels.size()) {
-    return OkResult::NothingToBuild;
+    return true;
   }
   build(computation_);
-  return OkResult::Built;
+  built_ = true;
+  return true;
 }
 
 void EllipticalWingForm::build(const EllipseComputation& result) {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Form.h"
+
 namespace orva {
 
 class CT1Doc;
@@ -82,7 +84,18 @@ bool ComputeEllipse(const EllipseModel& model, EllipseTangencies& carried, Ellip
 double EllipseLeadingEdgeX(const EllipseModel& model, const EllipsePanel& panel, double y);
 double EllipseTrailingEdgeX(const EllipseModel& model, const EllipsePanel& panel, double y);
 
-enum class EllipticalWingField : int { None, HalfSpan, RootChord, TipChord, Symmetry };
+// The inputs, then the display options' check boxes.
+enum class EllipticalWingField : int {
+  None = -1,
+  HalfSpan = 0,
+  RootChord,
+  TipChord,
+  Symmetry,
+  LeftHalfEllipse,
+  RightHalfEllipse,
+  LeftPanels,
+  RightPanels,
+};
 
 enum class EllipseDisplayOption : int {
   LeftHalfEllipse,
@@ -117,39 +130,37 @@ enum class EllipseDisplayOption : int {
 // sweep is not 0 or the chords differ, and built; then P is deleted, the
 // panel-and-margins alignment runs and the project is marked modified.
 // Closing the dialog otherwise (Cancel) changes nothing.
-class EllipticalWingForm {
+// OK is accepted once the checks pass; built() then tells whether the panels
+// replace the current panel (false: no panel could be computed, the project is
+// unchanged).
+class EllipticalWingForm : public FormOf<EllipticalWingField> {
  public:
-  using Field = EllipticalWingField;
-  enum class OkResult {
-    Invalid,         // a check failed: the dialog stays open
-    NothingToBuild,  // no panel could be computed: the project is unchanged
-    Built,           // the panels replace the current panel
-  };
-
   explicit EllipticalWingForm(CT1Doc& doc);
 
   static std::string_view title();
+  std::span<const FieldInfo> fieldTable() const override;
 
-  const std::string& text(Field field) const;
-  void editText(Field field, std::string_view text);
-
+  // The display options are the check boxes LeftHalfEllipse..RightPanels: the
+  // drawing shows what they select; the values are computed again.
   bool option(EllipseDisplayOption option) const;
-  // The drawing shows what the options select; the values are computed again.
-  void setOption(EllipseDisplayOption option, bool on);
 
   // The model values in use and the values computed from them.
   const EllipseModel& model() const { return model_; }
   const EllipseComputation& computation() const { return computation_; }
   int panelCount() const { return computation_.count; }
 
-  // The field given the focus by the last failed check.
-  Field focus() const { return focus_; }
-
   bool validate();
-  OkResult ok();
+  bool built() const { return built_; }
+
+ protected:
+  std::string fieldText(int field) const override;
+  bool takeText(int field, std::string_view text) override;
+  bool fieldChecked(int field) const override;
+  bool takeChecked(int field, bool on) override;
+  bool accept() override;
 
  private:
-  static constexpr std::size_t kFields = 5;
+  static constexpr std::size_t kFields = 4;
   static std::size_t index(Field field) { return static_cast<std::size_t>(field); }
 
   bool readField(Field field, double min, double max, double& value);
@@ -163,7 +174,7 @@ class EllipticalWingForm {
   EllipseTangencies tangencies_;
   EllipseComputation computation_;
   EllipseModel validated_;
-  Field focus_ = Field::None;
+  bool built_ = false;
 };
 
 }  // namespace orva

@@ -215,17 +215,31 @@ bool PanelParamsForm::isCheckBox(Field field) {
          field == Field::DihedralInDegrees;
 }
 
-const std::string& PanelParamsForm::text(Field field) const {
-  static const std::string kEmpty;
-  const auto i = static_cast<std::size_t>(field);
-  return i < kFields ? texts_[i] : kEmpty;
+std::span<const FieldInfo> PanelParamsForm::fieldTable() const {
+  static const auto kTable = [] {
+    constexpr std::string_view kNames[kFields] = {
+        "foamThickness", "span", "sweep", "wingPanel", "differentRootTip", "skin",
+        "dihedralInDegrees", "dihedral", "rootAirfoil", "rootChord", "rootLeMargin",
+        "rootTeMargin", "rootWashout", "rootBasicHeight", "rootCamber", "rootThickness",
+        "rootSkin", "tipAirfoil", "tipChord", "tipLeMargin", "tipTeMargin", "tipWashout",
+        "tipBasicHeight", "tipCamber", "tipThickness", "tipSkin", "rootBrowse", "tipBrowse"};
+    std::array<FieldInfo, kFields> table{};
+    for (std::size_t i = 0; i < kFields; ++i) {
+      const auto field = static_cast<Field>(i);
+      FieldKind kind = FieldKind::Text;
+      if (isCheckBox(field)) kind = FieldKind::Check;
+      if (isAirfoil(field)) kind = FieldKind::Display;
+      if (field == Field::RootBrowse || field == Field::TipBrowse) kind = FieldKind::Button;
+      table[i] = {static_cast<int>(i), kNames[i], kind,
+                  kind == FieldKind::Button ? messageText(Msg::BrowseEllipsis) : label(field)};
+    }
+    return table;
+  }();
+  return kTable;
 }
 
-bool PanelParamsForm::checked(Field field) const {
-  return isCheckBox(field) && checks_[index(field)];
-}
-
-bool PanelParamsForm::editable(Field field) const {
+bool PanelParamsForm::fieldEnabled(int id) const {
+  const auto field = static_cast<Field>(id);
   const bool different = checks_[index(Field::DifferentRootTip)];
   const bool inDegrees = checks_[index(Field::DihedralInDegrees)];
   const bool skin = checks_[index(Field::Skin)];
@@ -236,6 +250,7 @@ bool PanelParamsForm::editable(Field field) const {
     case Field::DifferentRootTip:
     case Field::Skin:
     case Field::RootAirfoil:
+    case Field::RootBrowse:
     case Field::RootChord:
     case Field::RootLeMargin:
     case Field::RootTeMargin:
@@ -247,6 +262,7 @@ bool PanelParamsForm::editable(Field field) const {
     case Field::Sweep:
     case Field::DihedralInDegrees:
     case Field::TipAirfoil:
+    case Field::TipBrowse:
     case Field::TipChord:
     case Field::TipWashout:
     case Field::TipCamber:
@@ -267,11 +283,7 @@ bool PanelParamsForm::editable(Field field) const {
   }
 }
 
-bool PanelParamsForm::browseEnabled(bool tip) const {
-  return editable(tip ? Field::TipAirfoil : Field::RootAirfoil);
-}
-
-void PanelParamsForm::setText(Field field, std::string text) {
+void PanelParamsForm::show(Field field, std::string text) {
   texts_[index(field)] = std::move(text);
 }
 
@@ -290,7 +302,7 @@ void PanelParamsForm::showProfileFigures(bool tip) {
   const Field name = tip ? Field::TipAirfoil : Field::RootAirfoil;
   const Field camber = tip ? Field::TipCamber : Field::RootCamber;
   const Field thickness = tip ? Field::TipThickness : Field::RootThickness;
-  setText(name, profile.name);
+  show(name, profile.name);
   setNumber(camber, profile.maxCamber * 100.0);
   setNumber(thickness, profile.maxThickness * 100.0);
   for (const Field f : {name, camber, thickness}) shownTexts_[index(f)] = texts_[index(f)];
@@ -326,13 +338,13 @@ void PanelParamsForm::updateTipMargins(Field changedMargin) {
 void PanelParamsForm::updateTipBasicHeightFromDihedral() {
   const double height = live(Field::RootBasicHeight) +
                         live(Field::Span) * std::sin(live(Field::Dihedral) * kPi / 180.0);
-  if (std::isfinite(height)) setText(Field::TipBasicHeight, form_text::numberText(height));
+  if (std::isfinite(height)) show(Field::TipBasicHeight, form_text::numberText(height));
 }
 
 void PanelParamsForm::updateDihedralFromHeights() {
   const auto d = dihedralFromHeights(live(Field::TipBasicHeight) - live(Field::RootBasicHeight),
                                      live(Field::Span));
-  if (d) setText(Field::Dihedral, form_text::numberText(*d));
+  if (d) show(Field::Dihedral, form_text::numberText(*d));
 }
 
 void PanelParamsForm::copyRootToTip() {
@@ -358,10 +370,10 @@ void PanelParamsForm::copyRootToTip() {
   }
 }
 
-bool PanelParamsForm::editText(Field field, std::string_view text) {
-  if (isCheckBox(field) || !editable(field)) return false;
+bool PanelParamsForm::takeText(int id, std::string_view text) {
+  const auto field = static_cast<Field>(id);
   const double before = live(field);
-  setText(field, std::string(text));
+  show(field, std::string(text));
   if (text.empty() || text == "-" || text == ".") return true;
   if (live(field) == before) return true;
 
@@ -395,8 +407,8 @@ bool PanelParamsForm::editText(Field field, std::string_view text) {
   return true;
 }
 
-bool PanelParamsForm::setChecked(Field field, bool value) {
-  if (!isCheckBox(field) || !editable(field)) return false;
+bool PanelParamsForm::takeChecked(int id, bool value) {
+  const auto field = static_cast<Field>(id);
   const bool before = checks_[index(field)];
   checks_[index(field)] = value;
   if (field == Field::DifferentRootTip && value && !before) copyRootToTip();
@@ -409,13 +421,13 @@ bool PanelParamsForm::browseProfile(bool tip) {
   showProfileFigures(tip);
   // With the tip still following the root, its boxes show the root's profile.
   if (!tip && !checks_[index(Field::DifferentRootTip)]) showProfileFigures(true);
+  notifyChanged();
   return true;
 }
 
 bool PanelParamsForm::fail(Field field, const std::string& message) {
-  focus_ = field;
   doc_.context().prompt.showMessage(message, MessageIcon::Warning);
-  return false;
+  return refuse(id(field), message);
 }
 
 bool PanelParamsForm::readValue(Field field, double& value) {
@@ -424,13 +436,13 @@ bool PanelParamsForm::readValue(Field field, double& value) {
     value = shownValues_[i];
   } else if (const auto parsed = form_text::parseNumber(texts_[i])) {
     value = *parsed;
-  } else if (editable(field)) {
+  } else if (enabled(field)) {
     return fail(field, std::string(messageText(Msg::PleaseEnterANumber)));
   } else {
     // A derived box the user cannot edit: its leading number.
     value = live(field);
   }
-  if (!editable(field)) return true;
+  if (!enabled(field)) return true;
   if (const auto range = rangeOf(field); range && (value < range->min || value > range->max)) {
     return fail(field,
                 formatMessage(Msg::PleaseEnterANumberBetween, {form_text::numberText(range->min),
@@ -442,15 +454,18 @@ bool PanelParamsForm::readValue(Field field, double& value) {
 bool PanelParamsForm::validate() {
   for (std::size_t i = 0; i < kFields; ++i) {
     const auto field = static_cast<Field>(i);
-    if (isCheckBox(field) || isAirfoil(field) || !editable(field)) continue;
+    if (isCheckBox(field) || isAirfoil(field) || field == Field::RootBrowse ||
+        field == Field::TipBrowse || !enabled(field)) {
+      continue;
+    }
     double value = 0.0;
     if (!readValue(field, value)) return false;
   }
-  focus_ = Field::None;
+  focus_ = -1;
   return true;
 }
 
-bool PanelParamsForm::ok() {
+bool PanelParamsForm::accept() {
   if (!validate()) return false;
   const auto v = [this](Field field) {
     double value = 0.0;

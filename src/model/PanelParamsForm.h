@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/Form.h"
+
 namespace orva {
 
 class CT1Doc;
@@ -60,6 +62,8 @@ enum class PanelField : int {
   TipCamber,
   TipThickness,
   TipSkin,
+  RootBrowse,  // the "..." button of the root airfoil
+  TipBrowse,
   Count
 };
 
@@ -67,35 +71,29 @@ enum class PanelField : int {
 // current panel.
 //
 // Texts are what the boxes show; check boxes are read with checked(). The
-// live rules run on each edit (see editText and setChecked). OK checks the
+// live rules run on each edit (setText and setChecked). OK checks the
 // editable boxes in field order, each as a number ("Please enter a number.")
 // within its range ("Please enter a number between %1 and %2."), stops at the
 // first failure with the focus on that box, then commits the values in the
 // dialog's fixed order, rebuilds the panel and marks the project modified.
 // A box the user cannot edit is never the cause of a refusal.
-class PanelParamsForm {
+class PanelParamsForm : public FormOf<PanelField> {
  public:
   explicit PanelParamsForm(CT1Doc& doc);
 
   static std::string_view title();
+  std::span<const FieldInfo> fieldTable() const override;
   // The label of a control ("Foam Thickness (mm)", "Cord (mm)", ...).
   static std::string_view label(PanelField field);
   static bool isCheckBox(PanelField field);
 
-  const std::string& text(PanelField field) const;
-  bool checked(PanelField field) const;
-  // Whether the user can change the control now.
-  bool editable(PanelField field) const;
   // Whether the "..." button of the root (tip) airfoil can be pressed.
-  bool browseEnabled(bool tip) const;
-  PanelField focus() const { return focus_; }
+  bool browseEnabled(bool tip) const { return enabled(tip ? Field::TipBrowse : Field::RootBrowse); }
 
-  // The user typed in an edit box. Returns false when the box is not
-  // editable (the text is refused). The texts "", "-" and "." and a text with
-  // the same value as before are taken without running any live rule.
-  bool editText(PanelField field, std::string_view text);
-  // The user clicked a check box. Returns false when it is not editable.
-  bool setChecked(PanelField field, bool value);
+  // A control is enabled when the user can change it now; an edit of a
+  // disabled one is refused. The texts "", "-" and "." and a text with the
+  // same value as before are taken without running any live rule. The airfoil
+  // names are displays.
 
   // The "..." button of the root (tip) airfoil: runs the document's profile
   // selection. A profile chosen here stays chosen even if the dialog is
@@ -105,16 +103,22 @@ class PanelParamsForm {
 
   // The checks of OK, with their messages. Changes nothing else.
   bool validate();
-  // "OK": validates, commits, rebuilds, marks modified. False when a check failed.
-  bool ok();
-  // "Cancel": nothing changes.
+  // OK validates, commits, rebuilds, marks modified. "Cancel": nothing changes.
   void cancel() {}
+
+ protected:
+  std::string fieldText(int field) const override { return texts_[static_cast<std::size_t>(field)]; }
+  bool takeText(int field, std::string_view text) override;
+  bool fieldChecked(int field) const override { return checks_[static_cast<std::size_t>(field)]; }
+  bool takeChecked(int field, bool value) override;
+  bool fieldEnabled(int field) const override;
+  bool accept() override;
 
  private:
   static constexpr std::size_t kFields = static_cast<std::size_t>(PanelField::Count);
   static std::size_t index(PanelField field) { return static_cast<std::size_t>(field); }
 
-  void setText(PanelField field, std::string text);
+  void show(PanelField field, std::string text);
   void setNumber(PanelField field, double value);
   double live(PanelField field) const;
   void showProfileFigures(bool tip);
@@ -131,7 +135,6 @@ class PanelParamsForm {
   std::array<std::string, kFields> shownTexts_;  // as at opening (or after "...")
   std::array<double, kFields> shownValues_{};    // the values those texts stand for
   std::array<bool, kFields> checks_{};
-  PanelField focus_ = PanelField::None;
 };
 
 }  // namespace orva

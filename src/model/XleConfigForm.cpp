@@ -50,24 +50,30 @@ std::string_view XleConfigForm::label(XleField field) {
   return messageText(kLabels[static_cast<std::size_t>(field) % kRows]);
 }
 
-const std::string& XleConfigForm::text(XleField field) const {
-  static const std::string kEmpty;
-  const auto i = static_cast<std::size_t>(field);
-  return i < kFields ? texts_[i] : kEmpty;
+std::span<const FieldInfo> XleConfigForm::fieldTable() const {
+  static const auto kTable = [] {
+    constexpr std::string_view kNames[kFields] = {
+        "rootAlpha", "rootBeta", "rootLength", "rootH1", "rootH2",
+        "tipAlpha",  "tipBeta",  "tipLength",  "tipH1",  "tipH2"};
+    std::array<FieldInfo, kFields> table{};
+    for (std::size_t i = 0; i < kFields; ++i) {
+      table[i] = {static_cast<int>(i), kNames[i], FieldKind::Text, label(static_cast<XleField>(i))};
+    }
+    return table;
+  }();
+  return kTable;
 }
 
-bool XleConfigForm::editable(XleField field) const {
-  const auto i = static_cast<std::size_t>(field);
-  return i < kFields && !isAngleRow(i % kRows);
+bool XleConfigForm::fieldEnabled(int field) const {
+  return !isAngleRow(static_cast<std::size_t>(field) % kRows);
 }
 
-bool XleConfigForm::editText(XleField field, std::string_view text) {
-  if (!editable(field)) return false;
+bool XleConfigForm::takeText(int field, std::string_view text) {
   texts_[static_cast<std::size_t>(field)] = std::string(text);
   return true;
 }
 
-bool XleConfigForm::ok() {
+bool XleConfigForm::accept() {
   std::array<double, kFields> values{};
   for (std::size_t i = 0; i < kFields; ++i) {
     if (texts_[i] == shownTexts_[i]) {
@@ -77,17 +83,16 @@ bool XleConfigForm::ok() {
     const auto field = static_cast<XleField>(i);
     const std::optional<double> v = form_text::parseNumber(texts_[i]);
     if (!v) {
-      focus_ = field;
-      doc_.context().prompt.showMessage(messageText(Msg::PleaseEnterANumber), MessageIcon::Warning);
-      return false;
+      const std::string message(messageText(Msg::PleaseEnterANumber));
+      doc_.context().prompt.showMessage(message, MessageIcon::Warning);
+      return refuse(id(field), message);
     }
     if (isAngleRow(i % kRows) && (*v < -kAngleLimit || *v > kAngleLimit)) {
-      focus_ = field;
-      doc_.context().prompt.showMessage(
+      const std::string message =
           formatMessage(Msg::PleaseEnterANumberBetween,
-                        {form_text::numberText(-kAngleLimit), form_text::numberText(kAngleLimit)}),
-          MessageIcon::Warning);
-      return false;
+                        {form_text::numberText(-kAngleLimit), form_text::numberText(kAngleLimit)});
+      doc_.context().prompt.showMessage(message, MessageIcon::Warning);
+      return refuse(id(field), message);
     }
     values[i] = *v;
   }
@@ -96,7 +101,7 @@ bool XleConfigForm::ok() {
     SectionParams& params = i < kRows ? panel.root.params : panel.tip.params;
     params.*rowField(i % kRows) = values[i];
   }
-  focus_ = XleField::None;
+  focus_ = -1;
   doc_.SetModifiedFlag();
   if (doc_.updateAllViews) doc_.updateAllViews();
   return true;

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/Form.h"
+
 namespace orva {
 
 class CT1Doc;
@@ -29,32 +31,30 @@ enum class XleField : int {
 // The "X leading-edge configuration" dialog without its widgets, bound to the
 // current panel's root and tip X leading-edge values.
 //
-// The two angle boxes of each column are shown disabled: their edits are
+// The two angle boxes of each column are disabled: their edits are
 // refused and their values are kept as they are. OK reads the boxes in field
 // order ("Please enter a number." for a text that is not a number; an angle
 // outside -89..89 "Please enter a number between -89 and 89.") and stores the
 // ten values; a box whose text was not changed keeps its value exactly.
-class XleConfigForm {
+class XleConfigForm : public FormOf<XleField> {
  public:
   explicit XleConfigForm(CT1Doc& doc);
 
   static std::string_view title();
   // The label of a row ("Alpha angle (degree)", ...), the same for both columns.
   static std::string_view label(XleField field);
+  std::span<const FieldInfo> fieldTable() const override;
 
-  const std::string& text(XleField field) const;
-  bool editable(XleField field) const;
-  // The user typed in a box. Returns false for a box that is not editable.
-  bool editText(XleField field, std::string_view text);
-  // The box given the focus by the last failed check.
-  XleField focus() const { return focus_; }
-
-  // "OK": checks the boxes, stores the ten values, redraws and marks the
-  // project modified. Returns false (a message was shown, nothing changed)
-  // when a check failed.
-  bool ok();
-  // "Cancel": nothing changes.
+  // OK checks the boxes, stores the ten values, redraws and marks the project
+  // modified; refused (a message was shown, nothing changed) when a check
+  // failed. "Cancel": nothing changes.
   void cancel() {}
+
+ protected:
+  std::string fieldText(int field) const override { return texts_[static_cast<std::size_t>(field)]; }
+  bool takeText(int field, std::string_view text) override;
+  bool fieldEnabled(int field) const override;
+  bool accept() override;
 
  private:
   static constexpr std::size_t kFields = static_cast<std::size_t>(XleField::Count);
@@ -64,7 +64,6 @@ class XleConfigForm {
   std::array<double, kFields> shown_{};
   std::array<std::string, kFields> texts_;
   std::array<std::string, kFields> shownTexts_;
-  XleField focus_ = XleField::None;
 };
 
 }  // namespace orva

@@ -37,6 +37,26 @@ std::string TimerCalibrationForm::setTimerText() const {
   return text;
 }
 
+std::span<const FieldInfo> TimerCalibrationForm::fieldTable() const {
+  static const FieldInfo kTable[] = {
+      {id(Field::SetTimer), "setTimer", FieldKind::Display, {}},
+      {id(Field::CurrentValue), "currentValue", FieldKind::Display,
+       messageText(Msg::CurrentValueUs)},
+      {id(Field::FinishedAdjustment), "finishedAdjustment", FieldKind::Button,
+       messageText(Msg::FinishedAdjustment)},
+  };
+  return kTable;
+}
+
+std::string TimerCalibrationForm::fieldText(int field) const {
+  return field == id(Field::SetTimer) ? setTimerText() : std::to_string(currentValueUs_);
+}
+
+bool TimerCalibrationForm::accept() {
+  finish();
+  return true;
+}
+
 unsigned TimerCalibrationForm::PeriodForCount(unsigned count) {
   return count <= kMinimumCount ? 0u : 1000000u / count;
 }
@@ -52,6 +72,7 @@ bool TimerCalibrationForm::tick() {
   if (!done) return false;
   currentValueUs_ = PeriodForCount(count);
   driver_.StartTimerCount();
+  notifyChanged();
   return true;
 }
 

@@ -3,10 +3,19 @@
 #include <chrono>
 #include <string>
 
+#include "common/Form.h"
+
 namespace orva {
 
 class InterfaceDriver;
 struct TableConfig;
+
+enum class TimerCalibrationField : int {
+  None = -1,
+  SetTimer = 0,  // display: setTimerText()
+  CurrentValue,  // display: currentValueUs()
+  FinishedAdjustment,  // the button; OK is finish()
+};
 
 // The "Timer Calibration" dialog without its widgets: shows the timer period
 // the interface driver really runs at, measured by counting its interrupts
@@ -16,7 +25,7 @@ struct TableConfig;
 // The dialog calls open() when it is shown, starts a window timer of
 // kTickIntervalMs and calls tick() on every timeout; "Finished Adjustment"
 // stops that timer and calls finish() before closing.
-class TimerCalibrationForm {
+class TimerCalibrationForm : public FormOf<TimerCalibrationField> {
  public:
   static constexpr int kTickIntervalMs = 200;
   static constexpr std::chrono::milliseconds kDefaultFinishDelay{200};
@@ -26,6 +35,7 @@ class TimerCalibrationForm {
   TimerCalibrationForm(InterfaceDriver& driver, const TableConfig& table);
 
   static std::string title();
+  std::span<const FieldInfo> fieldTable() const override;
 
   // "Set timer on %3.0f us" with the table's timer period in µs.
   std::string setTimerText() const;
@@ -47,6 +57,10 @@ class TimerCalibrationForm {
 
   std::chrono::milliseconds finishDelay() const { return finishDelay_; }
   void setFinishDelay(std::chrono::milliseconds delay) { finishDelay_ = delay; }
+
+ protected:
+  std::string fieldText(int field) const override;
+  bool accept() override;
 
  private:
   InterfaceDriver& driver_;

@@ -31,6 +31,23 @@ std::string fixedText(double value, int precision) {
 
 int sign(int value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
 
+// The shortest text that reads back as the value.
+std::string shortestText(double value) {
+  std::array<char, 64> buffer{};
+  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+  return std::string(buffer.data(), result.ptr);
+}
+
+// The leading number of a text, as a box's live value; 0 when there is none.
+double leadingValue(std::string_view text) {
+  double value = 0.0;
+  return scanDouble(text, value) != 0 && std::isfinite(value) ? value : 0.0;
+}
+
+int truncatedInt(double value) {
+  return static_cast<int>(std::clamp(std::trunc(value), -2147483648.0, 2147483647.0));
+}
+
 // A distance d as a move between two non-negative coordinates: from -d to 0
 // when d < 0, else from 0 to d, so that the travel check accepts it wherever
 // the wire really is.
@@ -58,6 +75,99 @@ ZeroAxisForm::ZeroAxisForm(CutJob& job) : job_(job) {
 
 std::string ZeroAxisForm::title() { return std::string(messageText(Msg::ZeroAxisTitle)); }
 
+std::span<const FieldInfo> ZeroAxisForm::fieldTable() const {
+  static const FieldInfo kTable[] = {
+      {id(Field::LeftX), "leftX", FieldKind::Text, messageText(Msg::Distance)},
+      {id(Field::LeftY), "leftY", FieldKind::Text, messageText(Msg::Distance)},
+      {id(Field::RightX), "rightX", FieldKind::Text, messageText(Msg::Distance)},
+      {id(Field::RightY), "rightY", FieldKind::Text, messageText(Msg::Distance)},
+      {id(Field::Heat), "heat", FieldKind::Text, messageText(Msg::HeatPercent)},
+      {id(Field::TestDuration), "testDuration", FieldKind::Text,
+       messageText(Msg::TestDurationSec)},
+      {id(Field::XStepTime), "xStepTime", FieldKind::Text, messageText(Msg::XTimeBetweenStepsMs)},
+      {id(Field::YStepTime), "yStepTime", FieldKind::Text, messageText(Msg::YTimeBetweenStepsMs)},
+      {id(Field::XMaxSpeed), "xMaxSpeed", FieldKind::Display,
+       messageText(Msg::XMaximumSpeedMmPerS)},
+      {id(Field::YMaxSpeed), "yMaxSpeed", FieldKind::Display,
+       messageText(Msg::YMaximumSpeedMmPerS)},
+      {id(Field::Synchronized), "synchronized", FieldKind::Check,
+       messageText(Msg::SynchronizedAxes)},
+      {id(Field::Move), "move", FieldKind::Button, messageText(Msg::Move)},
+      {id(Field::Test), "test", FieldKind::Button, messageText(Msg::Test)},
+      {id(Field::SetZero), "setZero", FieldKind::Button, messageText(Msg::SetZero)},
+  };
+  return kTable;
+}
+
+std::string ZeroAxisForm::valueText(int field) const {
+  switch (static_cast<Field>(field)) {
+    case Field::LeftX:
+      return shortestText(leftX);
+    case Field::LeftY:
+      return shortestText(leftY);
+    case Field::RightX:
+      return shortestText(rightX);
+    case Field::RightY:
+      return shortestText(rightY);
+    case Field::Heat:
+      return std::to_string(heat);
+    case Field::TestDuration:
+      return std::to_string(testDuration);
+    case Field::XStepTime:
+      return shortestText(xStepTime);
+    default:
+      return shortestText(yStepTime);
+  }
+}
+
+std::string ZeroAxisForm::fieldText(int field) const {
+  if (field == id(Field::XMaxSpeed)) return maxSpeedText(Axis::X);
+  if (field == id(Field::YMaxSpeed)) return maxSpeedText(Axis::Y);
+  // The typed text while it still stands for the value (a spin button or the
+  // program may have changed the value since).
+  const std::string shown = valueText(field);
+  const std::string& typed = typed_[static_cast<std::size_t>(field)];
+  double typedValue = leadingValue(typed);
+  if (field == id(Field::Heat) || field == id(Field::TestDuration)) {
+    typedValue = truncatedInt(typedValue);
+  }
+  return !typed.empty() && typedValue == leadingValue(shown) ? typed : shown;
+}
+
+bool ZeroAxisForm::takeText(int field, std::string_view text) {
+  typed_[static_cast<std::size_t>(field)] = std::string(text);
+  const double value = leadingValue(text);
+  switch (static_cast<Field>(field)) {
+    case Field::LeftX:
+      leftX = value;
+      break;
+    case Field::LeftY:
+      leftY = value;
+      break;
+    case Field::RightX:
+      rightX = value;
+      break;
+    case Field::RightY:
+      rightY = value;
+      break;
+    case Field::Heat:
+      // The heat output takes a percentage: a typed value outside 1..100
+      // becomes the nearest end, as the spin button keeps it.
+      heat = std::clamp(truncatedInt(value), 1, 100);
+      break;
+    case Field::TestDuration:
+      testDuration = truncatedInt(value);
+      break;
+    case Field::XStepTime:
+      xStepTime = value;
+      break;
+    default:
+      yStepTime = value;
+      break;
+  }
+  return true;
+}
+
 double ZeroAxisForm::maxSpeed(Axis axis) const {
   const TableConfig& table = job_.environment().machine.table;
   return axis == Axis::X ? MaxAxisSpeed(table.XPas, table.XNtour, xStepTime)
@@ -78,11 +188,13 @@ void ZeroAxisForm::spinStepTime(Axis axis, int delta) {
   double next = (periods - static_cast<double>(delta)) * tempo;
   if (!(next > 0.0)) next = tempo;
   time = next;
+  notifyChanged();
 }
 
 void ZeroAxisForm::spinHeat(int delta) {
   const long long next = static_cast<long long>(heat) - delta;
   heat = static_cast<int>(std::clamp(next, 1LL, 100LL));
+  notifyChanged();
 }
 
 bool ZeroAxisForm::pressArrow(Tower tower, int dX, int dY) {
@@ -150,14 +262,18 @@ void ZeroAxisForm::singleStep(const HeldArrow& arrow) {
 bool ZeroAxisForm::validate() {
   CutEnvironment& env = job_.environment();
   const double tempo = env.machine.table.Tempo;
-  const auto check = [&](double time, const char* axis) {
+  const auto check = [&](double time, const char* axis, Field field) {
     if (std::isfinite(time) && time >= tempo) return true;
-    env.prompt.showMessage(
-        formatMessage(Msg::MotorSpeedLowerThanTimer, {fixedText(tempo, 1), axis}),
-        MessageIcon::Warning);
-    return false;
+    const std::string message =
+        formatMessage(Msg::MotorSpeedLowerThanTimer, {fixedText(tempo, 1), axis});
+    env.prompt.showMessage(message, MessageIcon::Warning);
+    return refuse(id(field), message);
   };
-  return check(xStepTime, "X") && check(yStepTime, "Y");
+  if (!check(xStepTime, "X", Field::XStepTime) || !check(yStepTime, "Y", Field::YStepTime)) {
+    return false;
+  }
+  focus_ = -1;
+  return true;
 }
 
 ZeroAxisForm::~ZeroAxisForm() {

@@ -1,12 +1,34 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
+#include <string_view>
+
+#include "common/Form.h"
 
 #include "motion/CutJob.h"
 #include "motion/CutMove.h"
 
 namespace orva {
+
+enum class ZeroAxisField : int {
+  None = -1,
+  LeftX = 0,  // "Distance" boxes of the two towers
+  LeftY,
+  RightX,
+  RightY,
+  Heat,
+  TestDuration,
+  XStepTime,
+  YStepTime,
+  XMaxSpeed,  // displays
+  YMaxSpeed,
+  Synchronized,  // check box "Synchronized Axes"
+  Move,          // buttons: move(), test(); OK is "Set Zero"
+  Test,
+  SetZero,
+};
 
 // The "Zero axis" dialog without its widgets: jogs each tower step by step,
 // moves the towers by given distances, tests the wire heat, edits the motor
@@ -22,7 +44,10 @@ namespace orva {
 // runs a timer of repeatIntervalMs() and calls repeatTick() on every timeout
 // (restarting the timer with repeatIntervalMs() when it returns true), and
 // releaseArrow() when the button goes up.
-class ZeroAxisForm {
+// The boxes show the values below; an edit takes the text's leading number
+// (0 when none; the integer part for heat and test duration, the heat kept
+// within 1..100) as the value.
+class ZeroAxisForm : public FormOf<ZeroAxisField> {
  public:
   enum class Tower { Left, Right };
   enum class Axis { X, Y };
@@ -43,6 +68,7 @@ class ZeroAxisForm {
   ZeroAxisForm& operator=(const ZeroAxisForm&) = delete;
 
   static std::string title();
+  std::span<const FieldInfo> fieldTable() const override;
 
   // Fields, as the user sees them; the dialog writes them directly.
   double leftX = 0.0;  // "Distance", mm, any sign
@@ -60,7 +86,7 @@ class ZeroAxisForm {
 
   bool synchronized() const { return synchronized_; }
   // "Synchronized Axes" toggled.
-  void toggleSynchronized() { synchronized_ = !synchronized_; }
+  void toggleSynchronized() { setChecked(Field::Synchronized, !synchronized_); }
   bool rightArrowsEnabled() const { return !synchronized_; }
 
   // Sends Start.
@@ -104,13 +130,27 @@ class ZeroAxisForm {
   // While it runs the arrows do nothing and "Set Zero" is refused.
   std::optional<bool> startMove();
   std::optional<bool> startTest();
-  // "Set Zero": the wire is now at the machine zero. Returns true when the
-  // dialog is to close.
+  // "Set Zero" (also OK): the wire is now at the machine zero. Returns true
+  // when the dialog is to close.
   bool setZero();
   // The dialog is closed without "Set Zero": the interface is stopped.
   void cancel();
 
+ protected:
+  std::string fieldText(int field) const override;
+  bool takeText(int field, std::string_view text) override;
+  bool fieldChecked(int) const override { return synchronized_; }
+  bool takeChecked(int, bool value) override {
+    synchronized_ = value;
+    return true;
+  }
+  bool accept() override { return setZero(); }
+
  private:
+  static constexpr std::size_t kBoxes = 8;  // LeftX .. YStepTime
+  // The value shown in a box as its text.
+  std::string valueText(int field) const;
+
   struct HeldArrow {
     Tower tower;
     int dX;
@@ -127,6 +167,7 @@ class ZeroAxisForm {
   int repeatMs_ = kFirstRepeatMs;
   bool firstRun_ = true;
   bool cutRunning_ = false;  // a move or test of the dialog runs on the job
+  std::array<std::string, kBoxes> typed_;  // the texts as typed
 };
 
 }  // namespace orva

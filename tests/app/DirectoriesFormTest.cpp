@@ -32,10 +32,10 @@ TEST(DirectoriesForm, DoneCopiesTheFourFieldsWithoutTrailingSeparators) {
   EXPECT_EQ(form.text(Field::ProfileDirectory), "/home/pilot/profils");
   EXPECT_EQ(form.text(Field::ProjectDirectory), "/home/pilot/projets");
 
-  form.editText(Field::InstallationDirectory, "/data/orva/");
-  form.editText(Field::FinishedCuttingSound, "/sons/fin.wav");
-  form.editText(Field::ProfileDirectory, "/data/profils//");
-  form.editText(Field::ProjectDirectory, "/");
+  form.setText(Field::InstallationDirectory, "/data/orva/");
+  form.setText(Field::FinishedCuttingSound, "/sons/fin.wav");
+  form.setText(Field::ProfileDirectory, "/data/profils//");
+  form.setText(Field::ProjectDirectory, "/");
   EXPECT_EQ(settings, someSettings());  // nothing reaches the settings before "Done"
   form.done();
 
@@ -53,7 +53,7 @@ TEST(DirectoriesForm, ClosingAnyOtherWayChangesNothing) {
   ScriptedPrompt prompt;
   RecordingSound sound;
   DirectoriesForm form(settings, prompt, sound, {});
-  form.editText(Field::InstallationDirectory, "/elsewhere");
+  form.setText(Field::InstallationDirectory, "/elsewhere");
   form.pressDefault();
   form.close();
   EXPECT_TRUE(form.isClosed());
@@ -116,16 +116,16 @@ TEST(DirectoriesForm, TestPlaysTheSoundACutWouldPlayAndReportsOneThatCannotBePla
   DirectoriesForm form(settings, prompt, sound, {dir / "shipped"});
 
   // A relative name is looked up in the data directory the form shows.
-  form.editText(Field::InstallationDirectory, (dir / "data").string());
+  form.setText(Field::InstallationDirectory, (dir / "data").string());
   EXPECT_TRUE(form.test());
-  form.editText(Field::FinishedCuttingSound, "Gong.wav");
+  form.setText(Field::FinishedCuttingSound, "Gong.wav");
   EXPECT_TRUE(form.test());
   ASSERT_EQ(sound.played.size(), 2U);
   EXPECT_EQ(sound.played[0], (dir / "data" / "Bravo.wav").string());
   EXPECT_EQ(sound.played[1], (dir / "shipped" / "Gong.wav").string());
   EXPECT_TRUE(prompt.messages().empty());
 
-  form.editText(Field::FinishedCuttingSound, "Fanfare.wav");
+  form.setText(Field::FinishedCuttingSound, "Fanfare.wav");
   EXPECT_FALSE(form.test());
   ASSERT_EQ(prompt.messages().size(), 1U);
   EXPECT_EQ(prompt.messages()[0], "Can't play Fanfare.wav");  // the field's text as typed

@@ -205,9 +205,9 @@ TEST(ProgramContext, ChangingOnlyTheSoundOrADialogDirectoryTouchesNoDataFile) {
   context.machine.tables.namesModified = true;
 
   const SaveReport report = editFiles(context, [](DirectoriesForm& form) {
-    form.editText(DirectoriesField::FinishedCuttingSound, "Gong.wav");
-    form.editText(DirectoriesField::ProfileDirectory, "/data/profils/");
-    form.editText(DirectoriesField::ProjectDirectory, "/data/projets");
+    form.setText(DirectoriesField::FinishedCuttingSound, "Gong.wav");
+    form.setText(DirectoriesField::ProfileDirectory, "/data/profils/");
+    form.setText(DirectoriesField::ProjectDirectory, "/data/projets");
   });
   EXPECT_TRUE(report.ok());
   EXPECT_EQ(fileNames(data), kDefaultTableFiles);
@@ -239,7 +239,7 @@ TEST(ProgramContext, ChangingTheDataDirectoryToAnEmptyOneSavesToTheOldAndUsesBui
   context.machine.tables.namesModified = true;
 
   ASSERT_TRUE(editFiles(context, [&](DirectoriesForm& form) {
-                form.editText(DirectoriesField::InstallationDirectory, newData.string() + "/");
+                form.setText(DirectoriesField::InstallationDirectory, newData.string() + "/");
               }).ok());
 
   // Pending changes went to the old directory.
@@ -263,7 +263,7 @@ TEST(ProgramContext, ChangingTheDataDirectoryToAnEmptyOneSavesToTheOldAndUsesBui
   Session next(dir);
   next.context.start();
   ASSERT_TRUE(editFiles(next.context, [&](DirectoriesForm& form) {
-                form.editText(DirectoriesField::InstallationDirectory, oldData.string());
+                form.setText(DirectoriesField::InstallationDirectory, oldData.string());
               }).ok());
   EXPECT_EQ(next.context.machine.table.Entraxe, 800);
   EXPECT_FALSE(next.context.machine.table.tableModified);

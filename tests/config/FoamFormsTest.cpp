@@ -68,9 +68,9 @@ class FoamFormsTest : public testing::Test {
   // Plays the name dialog: types each queued name and presses OK until one is
   // accepted; an empty queue closes the window.
   void runNameDialog(MaterialNameForm& form) {
-    presets_.push_back(form.name);
+    presets_.push_back(form.name());
     while (!typedNames_.empty()) {
-      form.editName(typedNames_.front());
+      form.setText(MaterialNameField::Name, typedNames_.front());
       typedNames_.erase(typedNames_.begin());
       if (form.ok()) return;
     }
@@ -99,11 +99,11 @@ TEST(MaterialNameTest, LetterCaseIsIgnoredForTheWindows1252Letters) {
 
 TEST_F(FoamFormsTest, NameDialogRefusesNamesItCannotStoreAndStaysOpen) {
   MaterialNameForm form(*db_, prompt_);
-  EXPECT_EQ(form.name, "Poly expansé");
+  EXPECT_EQ(form.name(), "Poly expansé");
   for (const std::string& name :
        {std::string("poly EXPANSÉ"), std::string(), std::string(52, 'a'), repeat("é", 52),
         std::string("a:b"), std::string("two\nlines"), std::string("日本")}) {
-    form.editName(name);
+    form.setText(MaterialNameField::Name, name);
     EXPECT_FALSE(form.ok()) << name;
   }
   EXPECT_FALSE(form.accepted());
@@ -118,7 +118,7 @@ TEST_F(FoamFormsTest, NameDialogRefusesNamesItCannotStoreAndStaysOpen) {
 
   // 51 bytes in the file is the most accepted; each é is one byte there.
   const std::string longest = repeat("é", 51);
-  form.editName(longest);
+  form.setText(MaterialNameField::Name, longest);
   EXPECT_TRUE(form.ok());
   EXPECT_TRUE(form.accepted());
   FoamType fresh;
@@ -130,29 +130,29 @@ TEST_F(FoamFormsTest, NameDialogRefusesNamesItCannotStoreAndStaysOpen) {
 
 TEST_F(FoamFormsTest, OpeningShowsTheCurrentFoamOrTheFirst) {
   auto form = openForm();
-  EXPECT_EQ(form->foamNames(), (Strings{"Dépron", "Poly expansé", "Poly extrudé"}));
-  EXPECT_EQ(form->selectedFoam(), 1);
-  EXPECT_EQ(form->fields, (FoamManagementForm::Fields{"4", "0.8", "1.5", "70", "1", "30", true}));
+  EXPECT_EQ(form->options(Field::FoamTypes), (Strings{"Dépron", "Poly expansé", "Poly extrudé"}));
+  EXPECT_EQ(form->currentIndex(Field::FoamTypes), 1);
+  EXPECT_EQ(form->fields(), (FoamManagementForm::Fields{"4", "0.8", "1.5", "70", "1", "30", true}));
   EXPECT_EQ(form->speedLabel(), "Max speed (mm/s)");
   EXPECT_TRUE(form->maxSpeedFrameVisible());
   EXPECT_TRUE(form->minSpeedGroupVisible());
-  EXPECT_EQ(form->selectedTable(), 0);
+  EXPECT_EQ(form->currentIndex(Field::CurrentTable), 0);
 
   db_->currentFoam = "gone";
   form = openForm({"Other"});
-  EXPECT_EQ(form->selectedFoam(), 0);
+  EXPECT_EQ(form->currentIndex(Field::FoamTypes), 0);
   // A fixed-heat foam: the minimum fields hold its one speed and heat, hidden.
-  EXPECT_EQ(form->fields, (FoamManagementForm::Fields{"2", "0.8", "1.5", "50", "2", "50", false}));
+  EXPECT_EQ(form->fields(), (FoamManagementForm::Fields{"2", "0.8", "1.5", "50", "2", "50", false}));
   EXPECT_EQ(form->speedLabel(), "Speed (mm/s)");
   EXPECT_FALSE(form->maxSpeedFrameVisible());
   EXPECT_FALSE(form->minSpeedGroupVisible());
-  EXPECT_EQ(form->selectedTable(), -1);
+  EXPECT_EQ(form->currentIndex(Field::CurrentTable), -1);
   EXPECT_EQ(db_->CurrentFoamName(), "gone");  // showing is not choosing
 
   form->selectFoam(2);
   EXPECT_EQ(db_->CurrentFoamName(), "Poly extrudé");
   EXPECT_EQ(db_->cutSpeed, 3.5);
-  EXPECT_EQ(form->fields.maxSpeedHeat, "80");
+  EXPECT_EQ(form->fields().maxSpeedHeat, "80");
 }
 
 TEST_F(FoamFormsTest, CheckBoxSwitchesTheControlsAndApplyStoresTheFields) {
@@ -162,39 +162,39 @@ TEST_F(FoamFormsTest, CheckBoxSwitchesTheControlsAndApplyStoresTheFields) {
   EXPECT_TRUE(db_->foamModified);
   EXPECT_EQ(form->speedLabel(), "Max speed (mm/s)");
   EXPECT_TRUE(form->minSpeedGroupVisible());
-  form->fields.maxSpeed = " 3.25 ";
-  form->fields.minSpeed = "1";
-  form->fields.minSpeedHeat = "20";
+  form->setText(Field::MaxSpeed, " 3.25 ");
+  form->setText(Field::MinSpeed, "1");
+  form->setText(Field::MinSpeedHeat, "20");
   ASSERT_TRUE(form->applyChanges());
   EXPECT_EQ(record("Dépron"), (FoamType{"Dépron", ComputedHeat, 1.0, 3.25, 0.8, 1.5, 20, 50}));
 
   // Refused fields: the first failing one speaks and keeps the focus; nothing is stored.
-  form->fields.maxSpeedHeat = "101";
-  form->fields.minSpeed = "fast";
+  form->setText(Field::MaxSpeedHeat, "101");
+  form->setText(Field::MinSpeed, "fast");
   EXPECT_FALSE(form->applyChanges());
-  EXPECT_EQ(form->focusField(), Field::MaxSpeedHeat);
-  form->fields.maxSpeedHeat = "100";
-  form->fields.kerfAtMaxSpeed = "inf";
+  EXPECT_EQ(form->focus(), Field::MaxSpeedHeat);
+  form->setText(Field::MaxSpeedHeat, "100");
+  form->setText(Field::KerfAtMaxSpeed, "inf");
   EXPECT_FALSE(form->applyAndExit());
   EXPECT_FALSE(form->closed());
-  EXPECT_EQ(form->focusField(), Field::KerfAtMaxSpeed);
+  EXPECT_EQ(form->focus(), Field::KerfAtMaxSpeed);
   EXPECT_EQ(prompt_.messages(),
             (Strings{"Please enter an integer between 0 and 100.", "Please enter a number."}));
   EXPECT_EQ(record("Dépron").maxSpeed, 3.25);
 
   // Cancel brings back what was last taken, check box and controls included.
-  form->fields.computedHeat = false;
+  form->setChecked(Field::ComputedHeat, false);
   form->cancelChanges();
-  EXPECT_EQ(form->fields,
+  EXPECT_EQ(form->fields(),
             (FoamManagementForm::Fields{"3.25", "0.8", "1.5", "50", "1", "20", true}));
   EXPECT_TRUE(form->minSpeedGroupVisible());
 
   // Unchecking with a refused field still hides the minimum-speed controls.
-  form->fields.minSpeedHeat = "x";
+  form->setText(Field::MinSpeedHeat, "x");
   form->clickComputedHeat(false);
   EXPECT_FALSE(form->minSpeedGroupVisible());
   EXPECT_EQ(form->speedLabel(), "Speed (mm/s)");
-  EXPECT_EQ(form->focusField(), Field::MinSpeedHeat);
+  EXPECT_EQ(form->focus(), Field::MinSpeedHeat);
 }
 
 TEST_F(FoamFormsTest, ApplyAndExitMakesTheSelectionCurrentAtTheFieldSpeed) {
@@ -202,7 +202,7 @@ TEST_F(FoamFormsTest, ApplyAndExitMakesTheSelectionCurrentAtTheFieldSpeed) {
   form->selectFoam(2);
   form->selectFoam(0);  // Dépron shown; Dépron is current
   db_->currentFoam = "Poly extrudé";
-  form->fields.maxSpeed = "2.5";
+  form->setText(Field::MaxSpeed, "2.5");
   ASSERT_TRUE(form->applyAndExit());
   EXPECT_TRUE(form->closed());
   EXPECT_EQ(db_->CurrentFoamName(), "Dépron");
@@ -213,34 +213,34 @@ TEST_F(FoamFormsTest, ApplyAndExitMakesTheSelectionCurrentAtTheFieldSpeed) {
 TEST_F(FoamFormsTest, CreateCopiesTheShownMaterialUnderTheAcceptedName) {
   auto form = openForm();
   form->selectFoam(2);          // Poly extrudé becomes current, preset of the name dialog
-  form->fields.maxSpeed = "9";  // typed but not applied: not part of the copy
+  form->setText(Field::MaxSpeed, "9");  // typed but not applied: not part of the copy
   typedNames_ = {"POLY EXTRUDÉ", "Blue foam"};
   form->createMaterial();
   EXPECT_EQ(presets_, Strings{"Poly extrudé"});
   EXPECT_EQ(prompt_.messages(), Strings{"This name is used already. Thanks to create a new one"});
-  EXPECT_EQ(form->foamNames(), (Strings{"Blue foam", "Dépron", "Poly expansé", "Poly extrudé"}));
-  EXPECT_EQ(form->selectedFoam(), 0);
+  EXPECT_EQ(form->options(Field::FoamTypes), (Strings{"Blue foam", "Dépron", "Poly expansé", "Poly extrudé"}));
+  EXPECT_EQ(form->currentIndex(Field::FoamTypes), 0);
   EXPECT_EQ(db_->CurrentFoamName(), "Blue foam");
   EXPECT_EQ(record("Blue foam"), (FoamType{"Blue foam", ComputedHeat, 1.0, 3.5, 0.8, 1.5, 45, 80}));
-  EXPECT_EQ(form->fields.maxSpeed, "3.5");
+  EXPECT_EQ(form->fields().maxSpeed, "3.5");
 
   // Closing the name dialog changes no material.
   const auto before = db_->records;
   form->createMaterial();
   EXPECT_EQ(db_->records, before);
-  EXPECT_EQ(form->foamNames().size(), 4u);
+  EXPECT_EQ(form->options(Field::FoamTypes).size(), 4u);
 }
 
 TEST_F(FoamFormsTest, RenameMovesTheMaterialOrPutsItBack) {
   auto form = openForm();
   form->selectFoam(0);  // Dépron
   const FoamType depron = record("Dépron");
-  form->fields.maxSpeed = "7";  // not applied
+  form->setText(Field::MaxSpeed, "7");  // not applied
   form->renameMaterial();       // dismissed
   EXPECT_EQ(record("Dépron"), depron);
-  EXPECT_EQ(form->foamNames(), (Strings{"Dépron", "Poly expansé", "Poly extrudé"}));
-  EXPECT_EQ(form->selectedFoam(), 0);
-  EXPECT_EQ(form->fields.maxSpeed, "7");
+  EXPECT_EQ(form->options(Field::FoamTypes), (Strings{"Dépron", "Poly expansé", "Poly extrudé"}));
+  EXPECT_EQ(form->currentIndex(Field::FoamTypes), 0);
+  EXPECT_EQ(form->fields().maxSpeed, "7");
 
   typedNames_ = {"dépron"};  // its own name in other letter case is free now
   form->renameMaterial();
@@ -249,8 +249,8 @@ TEST_F(FoamFormsTest, RenameMovesTheMaterialOrPutsItBack) {
   FoamType renamed = depron;
   renamed.name = "dépron";
   EXPECT_EQ(record("dépron"), renamed);
-  EXPECT_EQ(form->foamNames(), (Strings{"dépron", "Poly expansé", "Poly extrudé"}));
-  EXPECT_EQ(form->selectedFoam(), 0);
+  EXPECT_EQ(form->options(Field::FoamTypes), (Strings{"dépron", "Poly expansé", "Poly extrudé"}));
+  EXPECT_EQ(form->currentIndex(Field::FoamTypes), 0);
   EXPECT_EQ(db_->CurrentFoamName(), "dépron");
 }
 
@@ -258,21 +258,21 @@ TEST_F(FoamFormsTest, DeleteSelectsTheNextEntryOrTheOneBefore) {
   auto form = openForm();  // Poly expansé selected and current
   form->deleteMaterial();
   EXPECT_TRUE(db_->foamModified);
-  EXPECT_EQ(form->foamNames(), (Strings{"Dépron", "Poly extrudé"}));
-  EXPECT_EQ(form->selectedFoam(), 1);
-  EXPECT_EQ(form->fields.maxSpeed, "3.5");
+  EXPECT_EQ(form->options(Field::FoamTypes), (Strings{"Dépron", "Poly extrudé"}));
+  EXPECT_EQ(form->currentIndex(Field::FoamTypes), 1);
+  EXPECT_EQ(form->fields().maxSpeed, "3.5");
   EXPECT_EQ(db_->CurrentFoamName(), "Poly expansé");
   EXPECT_EQ(db_->KerfOffset(4.0, 1.0), 0.0);  // no current foam any more
 
   form->deleteMaterial();  // the last entry: the one before is selected
-  EXPECT_EQ(form->foamNames(), Strings{"Dépron"});
-  EXPECT_EQ(form->selectedFoam(), 0);
-  EXPECT_EQ(form->fields.maxSpeed, "2");
+  EXPECT_EQ(form->options(Field::FoamTypes), Strings{"Dépron"});
+  EXPECT_EQ(form->currentIndex(Field::FoamTypes), 0);
+  EXPECT_EQ(form->fields().maxSpeed, "2");
 
   form->deleteMaterial();
   EXPECT_TRUE(db_->records.empty());
-  EXPECT_EQ(form->selectedFoam(), -1);
-  EXPECT_EQ(form->fields, FoamManagementForm::Fields{});
+  EXPECT_EQ(form->currentIndex(Field::FoamTypes), -1);
+  EXPECT_EQ(form->fields(), FoamManagementForm::Fields{});
   EXPECT_FALSE(form->minSpeedGroupVisible());
   form->deleteMaterial();
   form->renameMaterial();
@@ -284,7 +284,7 @@ TEST_F(FoamFormsTest, DeleteSelectsTheNextEntryOrTheOneBefore) {
   typedNames_ = {"Fresh"};
   form->createMaterial();
   EXPECT_EQ(record("Fresh"), (FoamType{"Fresh", FixedHeat, 1.0, 1.0, 1.0, 1.0, 1, 1}));
-  EXPECT_EQ(form->fields.maxSpeed, "1");
+  EXPECT_EQ(form->fields().maxSpeed, "1");
 }
 
 TEST_F(FoamFormsTest, HeatAcquisitionShowsTheShareOfHeatOnSamples) {
@@ -312,19 +312,19 @@ TEST_F(FoamFormsTest, ChoosingATableAppliesTheFieldsThenSwitchesAndReopens) {
         std::string name = "Poly expansé";
         db_->LoadFoamsFromText("V3\nA: 1 5 5 1 1 10 10\nB: 1 6 6 1 1 10 10\n", name);
       });
-  form->fields.maxSpeedHeat = "abc";
+  form->setText(Field::MaxSpeedHeat, "abc");
   EXPECT_FALSE(form->chooseTable(1));
   EXPECT_TRUE(switched_.empty());
-  EXPECT_EQ(form->selectedTable(), 0);
+  EXPECT_EQ(form->currentIndex(Field::CurrentTable), 0);
 
-  form->fields.maxSpeedHeat = "66";
+  form->setText(Field::MaxSpeedHeat, "66");
   ASSERT_TRUE(form->chooseTable(1));
   EXPECT_EQ(switched_, Strings{"Big table"});
   EXPECT_EQ(form->currentTable(), "Big table");
-  EXPECT_EQ(form->selectedTable(), 1);
-  EXPECT_EQ(form->foamNames(), (Strings{"A", "B"}));
-  EXPECT_EQ(form->selectedFoam(), 0);
-  EXPECT_EQ(form->fields.maxSpeed, "5");
+  EXPECT_EQ(form->currentIndex(Field::CurrentTable), 1);
+  EXPECT_EQ(form->options(Field::FoamTypes), (Strings{"A", "B"}));
+  EXPECT_EQ(form->currentIndex(Field::FoamTypes), 0);
+  EXPECT_EQ(form->fields().maxSpeed, "5");
 }
 
 }  // namespace

@@ -76,49 +76,49 @@ TEST_F(TableConfigFormTest, OpensWithTheRecordThePortAndTheCurrentTable) {
   EXPECT_EQ(form.text(Field::Timer), "500");
   EXPECT_EQ(form.text(Field::XPas), "1");
   EXPECT_TRUE(form.checked(Field::InterfChauf));
-  EXPECT_EQ(form.port(), 2);
-  EXPECT_EQ(form.tableNames(), (std::vector<std::string>{"Default", "Big"}));
-  EXPECT_EQ(form.selectedTable(), 1);
-  EXPECT_EQ(form.maxSpeedText(Axis::X), "4.1667");  // 1 × 1000 / (48 × 5)
+  EXPECT_EQ(form.currentIndex(Field::Port), 2);
+  EXPECT_EQ(form.options(Field::CurrentTable), (std::vector<std::string>{"Default", "Big"}));
+  EXPECT_EQ(form.currentIndex(Field::CurrentTable), 1);
+  EXPECT_EQ(form.text(Field::XMaxSpeed), "4.1667");  // 1 × 1000 / (48 × 5)
 
   port_ = 7;
-  EXPECT_EQ(open("Elsewhere").selectedTable(), 0);
-  EXPECT_EQ(form_->port(), 0);
+  EXPECT_EQ(open("Elsewhere").currentIndex(Field::CurrentTable), 0);
+  EXPECT_EQ(form_->currentIndex(Field::Port), 0);
 }
 
 TEST_F(TableConfigFormTest, LiveMaximumSpeed) {
   TableConfigForm& form = open();
-  form.editText(Field::XNtour, "96");
-  EXPECT_EQ(form.maxSpeedText(Axis::X), "2.0833");  // 1000 / 480
-  form.editText(Field::XNtour, "0");
-  EXPECT_EQ(form.maxSpeedText(Axis::X), "0.0000");
-  form.editText(Field::XPas, "2");  // steps stay 96: 2000 / 480
-  EXPECT_EQ(form.maxSpeedText(Axis::X), "4.1667");
-  form.editText(Field::XVmax, "2.5");  // 2000 / (96 × 2.5)
-  EXPECT_EQ(form.maxSpeedText(Axis::X), "8.3333");
-  form.editText(Field::XPas, "1");  // the typed time is not taken yet: 1000 / (96 × 5)
-  EXPECT_EQ(form.maxSpeedText(Axis::X), "2.0833");
-  EXPECT_EQ(form.maxSpeedText(Axis::Y), "4.1667");
+  form.setText(Field::XNtour, "96");
+  EXPECT_EQ(form.text(Field::XMaxSpeed), "2.0833");  // 1000 / 480
+  form.setText(Field::XNtour, "0");
+  EXPECT_EQ(form.text(Field::XMaxSpeed), "0.0000");
+  form.setText(Field::XPas, "2");  // steps stay 96: 2000 / 480
+  EXPECT_EQ(form.text(Field::XMaxSpeed), "4.1667");
+  form.setText(Field::XVmax, "2.5");  // 2000 / (96 × 2.5)
+  EXPECT_EQ(form.text(Field::XMaxSpeed), "8.3333");
+  form.setText(Field::XPas, "1");  // the typed time is not taken yet: 1000 / (96 × 5)
+  EXPECT_EQ(form.text(Field::XMaxSpeed), "2.0833");
+  EXPECT_EQ(form.text(Field::YMaxSpeed), "4.1667");
 }
 
 TEST_F(TableConfigFormTest, SpinStepsByOneTimerPeriodAndStopsAtOnePeriod) {
   TableConfigForm& form = open();
-  form.editText(Field::YVmax, "0.8");
+  form.setText(Field::YVmax, "0.8");
   form.spinMinimumStepTime(Axis::Y, +1);
   EXPECT_EQ(form.text(Field::YVmax), "0.3");
   form.spinMinimumStepTime(Axis::Y, +1);
   EXPECT_EQ(form.text(Field::YVmax), "0.5");
   form.spinMinimumStepTime(Axis::Y, -1);
   EXPECT_EQ(form.text(Field::YVmax), "1");
-  EXPECT_EQ(form.maxSpeedText(Axis::Y), "20.8333");  // 1000 / 48
+  EXPECT_EQ(form.text(Field::YMaxSpeed), "20.8333");  // 1000 / 48
 
-  form.editText(Field::Timer, "300");
-  form.editText(Field::XVmax, "0.9");
+  form.setText(Field::Timer, "300");
+  form.setText(Field::XVmax, "0.9");
   for (int i = 0; i < 3; ++i) form.spinMinimumStepTime(Axis::X, +1);  // 0.6, 0.3, then 0
   EXPECT_EQ(form.text(Field::XVmax), "0.3");
   EXPECT_TRUE(prompt_.calls().empty());
 
-  form.editText(Field::Entraxe, "abc");  // the values cannot be taken: nothing moves
+  form.setText(Field::Entraxe, "abc");  // the values cannot be taken: nothing moves
   form.spinMinimumStepTime(Axis::X, -1);
   EXPECT_EQ(form.text(Field::XVmax), "0.3");
   EXPECT_EQ(prompt_.messages(), std::vector<std::string>{"Please enter a positive integer."});
@@ -128,10 +128,10 @@ TEST_F(TableConfigFormTest, DefaultLeavesLayoutPortAndTableAlone) {
   TableConfigForm& form = open("Big");
   form.setChecked(Field::TableInv, true);
   form.setChecked(Field::InterfChauf, false);
-  form.selectPort(3);
-  form.editText(Field::Entraxe, "1234");
-  form.editText(Field::XNtour, "96");
-  form.editText(Field::Timer, "900");
+  form.setCurrentIndex(Field::Port, 3);
+  form.setText(Field::Entraxe, "1234");
+  form.setText(Field::XNtour, "96");
+  form.setText(Field::Timer, "900");
   form.pressDefault();
   EXPECT_EQ(form.text(Field::Entraxe), "1000");
   EXPECT_EQ(form.text(Field::AxesX), "600");
@@ -140,10 +140,10 @@ TEST_F(TableConfigFormTest, DefaultLeavesLayoutPortAndTableAlone) {
   EXPECT_EQ(form.text(Field::Timer), "500");
   EXPECT_EQ(form.text(Field::Chauffe), "10");
   EXPECT_TRUE(form.checked(Field::InterfChauf));
-  EXPECT_EQ(form.maxSpeedText(Axis::X), "4.1667");
+  EXPECT_EQ(form.text(Field::XMaxSpeed), "4.1667");
   EXPECT_TRUE(form.checked(Field::TableInv));
-  EXPECT_EQ(form.port(), 3);
-  EXPECT_EQ(form.selectedTable(), 1);
+  EXPECT_EQ(form.currentIndex(Field::Port), 3);
+  EXPECT_EQ(form.currentIndex(Field::CurrentTable), 1);
   EXPECT_TRUE(madeCurrent_.empty());
 }
 
@@ -151,50 +151,51 @@ TEST_F(TableConfigFormTest, ValidationOrderAndMessages) {
   TableConfigForm& form = open();
   EXPECT_TRUE(form.validate());
 
-  form.editText(Field::YNtour, "4000");
+  form.setText(Field::YNtour, "4000");
   EXPECT_TRUE(form.validate());
-  form.editText(Field::XNtour, "4000");
+  form.setText(Field::XNtour, "4000");
   expectRefused(form, "Please enter an integer between 40 and 500.", Field::XNtour);
-  form.editText(Field::Entraxe, "20");  // checked before the steps
+  form.setText(Field::Entraxe, "20");  // checked before the steps
   expectRefused(form, "Please enter an integer between 50 and 2000.", Field::Entraxe);
-  form.editText(Field::AxesX, "12a");  // every text is read before any range
+  form.setText(Field::AxesX, "12a");  // every text is read before any range
   expectRefused(form, "Please enter a positive integer.", Field::AxesX);
-  form.editText(Field::AxesX, "99999999999");
+  form.setText(Field::AxesX, "99999999999");
   expectRefused(form, "Please enter a positive integer.", Field::AxesX);
 
   form.pressDefault();
-  form.editText(Field::XPasInvSens, "-5");
+  form.setText(Field::XPasInvSens, "-5");
   expectRefused(form, "Please enter a positive integer.", Field::XPasInvSens);
-  form.editText(Field::XPasInvSens, "0");
-  form.editText(Field::ZeroY, "north");
+  form.setText(Field::XPasInvSens, "0");
+  form.setText(Field::ZeroY, "north");
   expectRefused(form, "Please enter a number.", Field::ZeroY);
-  form.editText(Field::ZeroY, " -12.5 ");
-  form.editText(Field::YPas, "100.5");
-  form.editText(Field::VitesseInvSensX, "0");
+  form.setText(Field::ZeroY, " -12.5 ");
+  form.setText(Field::YPas, "100.5");
+  form.setText(Field::VitesseInvSensX, "0");
   expectRefused(form, "Please enter a number between 0.5 and 100.", Field::YPas);
-  form.editText(Field::YPas, "100");
+  form.setText(Field::YPas, "100");
   expectRefused(form, "Please enter an integer between 1 and 150.", Field::VitesseInvSensX);
-  form.editText(Field::VitesseInvSensX, "150");
+  form.setText(Field::VitesseInvSensX, "150");
 
-  form.editText(Field::Timer, "2000");
-  form.editText(Field::XVmax, "1.5");
-  form.editText(Field::YVmax, "1.5");
+  form.setText(Field::Timer, "2000");
+  form.setText(Field::XVmax, "1.5");
+  form.setText(Field::YVmax, "1.5");
   expectRefused(form, "Motor speed on  X axis lower than 2.0 ms", Field::XVmax);
-  form.editText(Field::XVmax, "2");
+  form.setText(Field::XVmax, "2");
   expectRefused(form, "Motor speed on  Y axis lower than 2.0 ms", Field::YVmax);
-  form.editText(Field::YVmax, "2.0");
+  form.setText(Field::YVmax, "2.0");
   EXPECT_TRUE(form.validate());
 }
 
 TEST_F(TableConfigFormTest, OkCommitsSavesAndResetsThePlanner) {
   config_.ArmVMax = 0;  // not in the dialog: kept
   TableConfigForm& form = open();
-  form.editText(Field::Entraxe, "800");
-  form.editText(Field::Timer, "250");
-  form.editText(Field::ZeroX, "12.5");
+  form.setText(Field::Entraxe, "800");
+  form.setText(Field::Timer, "250");
+  form.setText(Field::ZeroX, "12.5");
   form.setChecked(Field::TableInv, true);
-  form.selectPort(1);
-  EXPECT_EQ(form.ok(), TableConfigForm::OkResult::Saved);
+  form.setCurrentIndex(Field::Port, 1);
+  EXPECT_TRUE(form.ok());
+  EXPECT_TRUE(form.saved());
   EXPECT_EQ(config_.Entraxe, 800);
   EXPECT_EQ(config_.Tempo, 0.25);
   EXPECT_EQ(config_.ZeroX, 12.5);
@@ -208,8 +209,11 @@ TEST_F(TableConfigFormTest, OkCommitsSavesAndResetsThePlanner) {
   EXPECT_EQ(written.Entraxe, 800);
   EXPECT_EQ(written.Tempo, 0.25);
 
-  form.editText(Field::Entraxe, "5");
-  EXPECT_EQ(form.ok(), TableConfigForm::OkResult::Invalid);
+  form.setText(Field::Entraxe, "5");
+  const FormResult refused = form.ok();
+  EXPECT_FALSE(refused.accepted);
+  EXPECT_EQ(refused.field, static_cast<int>(Field::Entraxe));
+  EXPECT_EQ(refused.message, "Please enter an integer between 50 and 2000.");
   EXPECT_EQ(resets_, 1);
   EXPECT_EQ(config_.Entraxe, 800);
 }
@@ -217,10 +221,11 @@ TEST_F(TableConfigFormTest, OkCommitsSavesAndResetsThePlanner) {
 TEST_F(TableConfigFormTest, StoredTimerPeriodIsTheOneTheStepTimesWereCheckedAgainst) {
   // 9 × 0.001 is one unit above the double nearest 0.009; 9 / 1000 is that double.
   TableConfigForm& form = open();
-  form.editText(Field::Timer, "9");
-  form.editText(Field::XVmax, "0.009");
-  form.editText(Field::YVmax, "0.009");
-  ASSERT_EQ(form.ok(), TableConfigForm::OkResult::Saved);
+  form.setText(Field::Timer, "9");
+  form.setText(Field::XVmax, "0.009");
+  form.setText(Field::YVmax, "0.009");
+  ASSERT_TRUE(form.ok());
+  EXPECT_TRUE(form.saved());
   EXPECT_EQ(config_.Tempo, 0.009);
   EXPECT_FALSE(config_.XVmax < config_.Tempo);
 }
@@ -228,8 +233,9 @@ TEST_F(TableConfigFormTest, StoredTimerPeriodIsTheOneTheStepTimesWereCheckedAgai
 TEST_F(TableConfigFormTest, FailedSaveStillCommits) {
   dataDir_ = dir_ / "missing";
   TableConfigForm& form = open();
-  form.editText(Field::AxesY, "444");
-  EXPECT_EQ(form.ok(), TableConfigForm::OkResult::SaveFailed);
+  form.setText(Field::AxesY, "444");
+  EXPECT_TRUE(form.ok());
+  EXPECT_FALSE(form.saved());
   EXPECT_EQ(config_.AxesY, 444);
   EXPECT_TRUE(config_.tableModified);
   EXPECT_EQ(resets_, 1);
@@ -237,22 +243,23 @@ TEST_F(TableConfigFormTest, FailedSaveStillCommits) {
 
 TEST_F(TableConfigFormTest, ChoosingATableReloadsAndCancelRestoresTheFirst) {
   TableConfigForm& form = open();
-  form.editText(Field::AxesX, "123");
-  form.selectPort(3);
-  form.chooseTable(1);
+  form.setText(Field::AxesX, "123");
+  form.setCurrentIndex(Field::Port, 3);
+  form.setCurrentIndex(Field::CurrentTable, 1);
   EXPECT_EQ(madeCurrent_, std::vector<std::string>{"Big"});
   EXPECT_EQ(form.currentTable(), "Big");
   EXPECT_EQ(form.text(Field::Entraxe), "700");
   EXPECT_EQ(form.text(Field::AxesX), "1000");
-  EXPECT_EQ(form.port(), 2);
-  EXPECT_EQ(form.maxSpeedText(Axis::X), "10.0000");  // 2 × 1000 / (200 × 1)
+  EXPECT_EQ(form.currentIndex(Field::Port), 2);
+  EXPECT_EQ(form.text(Field::XMaxSpeed), "10.0000");  // 2 × 1000 / (200 × 1)
 
   form.cancel();
   EXPECT_EQ(madeCurrent_, (std::vector<std::string>{"Big", "Default"}));
 
   TableConfigForm& again = open();
-  again.chooseTable(1);
-  ASSERT_EQ(again.ok(), TableConfigForm::OkResult::Saved);
+  again.setCurrentIndex(Field::CurrentTable, 1);
+  ASSERT_TRUE(again.ok());
+  EXPECT_TRUE(again.saved());
   TableConfig written;
   EXPECT_TRUE(ReadTableConfig(written, dir_, "Big_table.bd"));
   EXPECT_EQ(written.Entraxe, 700);

@@ -77,15 +77,16 @@ class TableFormsTest : public testing::Test {
     config_.savedFoamName = "Own foam";
     ASSERT_TRUE(config_.LoadCurrentTable());
   }
-  CurrentTableForm openForm(CurrentTableForm::NameDialogRunner runner = {}) {
-    CurrentTableForm form(config_, prompt_, std::move(runner),
-                          [this](std::string_view name) { statuses_.emplace_back(name); });
-    form.open();
+  std::unique_ptr<CurrentTableForm> openForm(CurrentTableForm::NameDialogRunner runner = {}) {
+    auto form = std::make_unique<CurrentTableForm>(
+        config_, prompt_, std::move(runner),
+        [this](std::string_view name) { statuses_.emplace_back(name); });
+    form->open();
     return form;
   }
   static CurrentTableForm::NameDialogRunner answer(std::string name) {
     return [name](TableNameForm& form) {
-      form.editName(name);
+      form.setText(TableNameField::Name, name);
       if (!form.ok()) form.cancel();
     };
   }
@@ -116,7 +117,7 @@ TEST_F(TableFormsTest, NameFormRefusesListedEmptyTooLongAndUnsafeNamesAndStaysOp
   };
   for (const auto& [name, message] : refused) {
     prompt_.clear();
-    form.editName(name);
+    form.setText(TableNameField::Name, name);
     EXPECT_FALSE(form.ok()) << name;
     EXPECT_EQ(prompt_.messages(), Names{message}) << name;
     ASSERT_EQ(prompt_.calls().size(), 1u);
@@ -128,7 +129,7 @@ TEST_F(TableFormsTest, NameFormRefusesListedEmptyTooLongAndUnsafeNamesAndStaysOp
   EXPECT_FALSE(config_.table.tableModified);
 
   // The same name in other letter case is another table.
-  form.editName("second");
+  form.setText(TableNameField::Name, "second");
   EXPECT_TRUE(form.ok());
   EXPECT_EQ(form.result(), TableNameForm::Result::Ok);
   EXPECT_EQ(config_.currentTable, "second");
@@ -136,7 +137,7 @@ TEST_F(TableFormsTest, NameFormRefusesListedEmptyTooLongAndUnsafeNamesAndStaysOp
   EXPECT_TRUE(config_.table.tableModified);
 
   TableNameForm cancelled(config_, prompt_);
-  cancelled.editName("Other");
+  cancelled.setText(TableNameField::Name, "Other");
   cancelled.cancel();
   EXPECT_EQ(cancelled.result(), TableNameForm::Result::Cancelled);
   EXPECT_EQ(config_.currentTable, "second");
@@ -164,7 +165,8 @@ TEST_F(TableFormsTest, UnsafeCurrentTableNeverReachesTheFiles) {
   put("TableNames.bd", "A\nB\n");
   config_.tables.ReadTableNames(data_);
   config_.currentTable = "../x";
-  CurrentTableForm form = openForm(answer("Fine"));
+  const auto formOwner = openForm(answer("Fine"));
+  CurrentTableForm& form = *formOwner;
   form.deleteTable();
   EXPECT_EQ(config_.currentTable, "../x");
   form.editTableName();
@@ -201,16 +203,17 @@ TEST_F(TableFormsTest, SelectingAnotherTableFirstWritesThePendingChangesOfTheTab
   makeTable("Default", 900);
   makeTable("Second", 800);
   start({"Default", "Second"}, "Default");
-  CurrentTableForm form = openForm();
+  const auto formOwner = openForm();
+  CurrentTableForm& form = *formOwner;
   EXPECT_EQ(form.title(), "Current table");
-  EXPECT_EQ(form.entries(), (Names{"Default", "Second"}));
-  EXPECT_EQ(form.selectedIndex(), 0);
+  EXPECT_EQ(form.options(CurrentTableField::Tables), (Names{"Default", "Second"}));
+  EXPECT_EQ(form.currentIndex(CurrentTableField::Tables), 0);
 
   config_.foams.records["Mine"] = FoamType{"Mine", FixedHeat, 3.0, 3.0, 0.5, 1.0, 40, 40};
   config_.foams.foamModified = true;
   config_.table.Entraxe = 1200;
   config_.table.tableModified = true;
-  form.selectEntry(1);
+  form.setCurrentIndex(CurrentTableField::Tables, 1);
   EXPECT_EQ(config_.currentTable, "Second");
   EXPECT_EQ(config_.table.Entraxe, 800);
   EXPECT_EQ(config_.foams.records.count("Mine"), 0u);
@@ -218,7 +221,7 @@ TEST_F(TableFormsTest, SelectingAnotherTableFirstWritesThePendingChangesOfTheTab
   EXPECT_NE(read(data_ / "Default_foam.bd").find("\nMine: 1 3.000000"), std::string::npos);
   EXPECT_NE(read(data_ / "Default_table.bd").find("Entraxe 1200\n"), std::string::npos);
 
-  form.selectEntry(0);
+  form.setCurrentIndex(CurrentTableField::Tables, 0);
   EXPECT_EQ(config_.table.Entraxe, 1200);
   EXPECT_EQ(config_.foams.records.count("Mine"), 1u);
   EXPECT_EQ(statuses_, (Names{"Second", "Default"}));
@@ -238,7 +241,8 @@ TEST_F(TableFormsTest, ValidatingWithoutChangeNeitherReloadsNorWrites) {
   start({"Default", "Second"}, "Default");
   const auto before = snapshot();
   config_.table.Entraxe = 1234;  // edited in memory, not marked: a reload would undo it
-  CurrentTableForm form = openForm();
+  const auto formOwner = openForm();
+  CurrentTableForm& form = *formOwner;
   form.validateSelection();
   EXPECT_TRUE(form.isClosed());
   EXPECT_EQ(config_.table.Entraxe, 1234);
@@ -248,8 +252,9 @@ TEST_F(TableFormsTest, ValidatingWithoutChangeNeitherReloadsNorWrites) {
   // Validating another table loads it and gives it a table file if it has none.
   put("Third_foam.bd", kOwnFoams);
   config_.tables.tableNames[2] = "Third";
-  CurrentTableForm second = openForm();
-  second.selectEntry(2);
+  const auto secondOwner = openForm();
+  CurrentTableForm& second = *secondOwner;
+  second.setCurrentIndex(CurrentTableField::Tables, 2);
   EXPECT_FALSE(fs::exists(data_ / "Third_table.bd"));
   second.validateSelection();
   EXPECT_EQ(config_.currentTable, "Third");
@@ -262,19 +267,21 @@ TEST_F(TableFormsTest, DuplicateCopiesTheConfigurationWithBuiltInFoams) {
   makeTable("Default", 900);
   makeTable("Second", 800);
   start({"Default", "Second"}, "Default");
-  CurrentTableForm form = openForm([](TableNameForm& f) { f.cancel(); });
+  const auto formOwner = openForm([](TableNameForm& f) { f.cancel(); });
+  CurrentTableForm& form = *formOwner;
   form.duplicate();
   EXPECT_EQ(config_.currentTable, "Default");
-  EXPECT_EQ(form.entries(), (Names{"Default", "Second"}));
+  EXPECT_EQ(form.options(CurrentTableField::Tables), (Names{"Default", "Second"}));
 
   const auto defaultFiles =
       std::make_pair(read(data_ / "Default_table.bd"), read(data_ / "Default_foam.bd"));
-  CurrentTableForm copying = openForm(answer("Copy"));
+  const auto copyingOwner = openForm(answer("Copy"));
+  CurrentTableForm& copying = *copyingOwner;
   copying.duplicate();
   EXPECT_EQ(config_.currentTable, "Copy");
   EXPECT_EQ(config_.tables.tableNames[2], "Copy");
-  EXPECT_EQ(copying.entries(), (Names{"Default", "Second", "Copy"}));
-  EXPECT_EQ(copying.selectedIndex(), 2);
+  EXPECT_EQ(copying.options(CurrentTableField::Tables), (Names{"Default", "Second", "Copy"}));
+  EXPECT_EQ(copying.currentIndex(CurrentTableField::Tables), 2);
   EXPECT_NE(read(data_ / "Copy_table.bd").find("Entraxe 900\n"), std::string::npos);
   EXPECT_EQ(config_.foams.records.size(), 3u);
   EXPECT_NE(read(data_ / "Copy_foam.bd").find("D\xE9pron: 1 2.000000"), std::string::npos);
@@ -288,15 +295,16 @@ TEST_F(TableFormsTest, DuplicateWithTwentyTablesMakesTheCopyCurrentWithoutListin
   for (int i = 1; i <= 20; ++i) names.push_back("T" + std::to_string(i));
   makeTable("T1", 900);
   start(names, "T1");
-  CurrentTableForm form = openForm(answer("Extra"));
+  const auto formOwner = openForm(answer("Extra"));
+  CurrentTableForm& form = *formOwner;
   form.duplicate();
   EXPECT_EQ(config_.currentTable, "Extra");
   EXPECT_FALSE(config_.tables.contains("Extra"));
   EXPECT_EQ(config_.tables.countNames(), 20);
   EXPECT_TRUE(fs::exists(data_ / "Extra_table.bd"));
   EXPECT_TRUE(fs::exists(data_ / "Extra_foam.bd"));
-  EXPECT_EQ(form.entries(), names);
-  EXPECT_EQ(form.selectedIndex(), 0);
+  EXPECT_EQ(form.options(CurrentTableField::Tables), names);
+  EXPECT_EQ(form.currentIndex(CurrentTableField::Tables), 0);
 
   // The unlisted table cannot be deleted (the entry shown selected is T1).
   form.deleteTable();
@@ -317,11 +325,12 @@ TEST_F(TableFormsTest, RenameMovesBothFilesAfterDeletingTheirBackups) {
   put("Default_foam.bd.bak", "V3\n");
   start({"Default", "Second"}, "Default");
   const std::string tableFile = read(data_ / "Default_table.bd");
-  CurrentTableForm form = openForm(answer("Big"));
+  const auto formOwner = openForm(answer("Big"));
+  CurrentTableForm& form = *formOwner;
   form.editTableName();
   EXPECT_EQ(config_.currentTable, "Big");
   EXPECT_EQ(config_.tables.tableNames[0], "Big");
-  EXPECT_EQ(form.entries(), (Names{"Big", "Second"}));
+  EXPECT_EQ(form.options(CurrentTableField::Tables), (Names{"Big", "Second"}));
   EXPECT_EQ(files(data_), (Files{"TableNames.bd", "Big_table.bd", "Big_foam.bd", "Second_table.bd",
                                  "Second_foam.bd"}));
   EXPECT_EQ(read(data_ / "Big_table.bd"), tableFile);
@@ -336,7 +345,8 @@ TEST_F(TableFormsTest, RenameNeverReplacesAFileOfAnotherTable) {
   put("Default_foam.bd.bak", "V3\n");
   put("Other_table.bd", "Entraxe 555\n");  // an unlisted table's file
   start({"Default", "Second"}, "Default");
-  CurrentTableForm form = openForm(answer("Other"));
+  const auto formOwner = openForm(answer("Other"));
+  CurrentTableForm& form = *formOwner;
   form.editTableName();
   EXPECT_EQ(config_.currentTable, "Other");
   EXPECT_EQ(read(data_ / "Other_table.bd"), "Entraxe 555\n");
@@ -354,7 +364,8 @@ TEST_F(TableFormsTest, DeleteRemovesTheTableAndMakesItsNeighbourCurrent) {
   makeTable("C", 300);
   put("C_table.bd.bak", "Entraxe 1\n");
   start({"A", "B", "C"}, "C");
-  CurrentTableForm form = openForm();
+  const auto formOwner = openForm();
+  CurrentTableForm& form = *formOwner;
   form.deleteTable();  // the last listed: the one before it becomes current
   EXPECT_EQ(config_.currentTable, "B");
   EXPECT_EQ(config_.table.Entraxe, 200);
@@ -363,10 +374,10 @@ TEST_F(TableFormsTest, DeleteRemovesTheTableAndMakesItsNeighbourCurrent) {
   EXPECT_FALSE(fs::exists(data_ / "C_foam.bd"));
   EXPECT_TRUE(fs::exists(data_ / "C_table.bd.bak"));
   EXPECT_TRUE(config_.tables.namesModified);
-  EXPECT_EQ(form.entries(), (Names{"A", "B"}));
-  EXPECT_EQ(form.selectedIndex(), 1);
+  EXPECT_EQ(form.options(CurrentTableField::Tables), (Names{"A", "B"}));
+  EXPECT_EQ(form.currentIndex(CurrentTableField::Tables), 1);
 
-  form.selectEntry(0);
+  form.setCurrentIndex(CurrentTableField::Tables, 0);
   form.deleteTable();  // the first: the name moved up into its slot becomes current
   EXPECT_EQ(config_.currentTable, "B");
   EXPECT_EQ(config_.tables.tableNames[0], "B");
@@ -384,7 +395,8 @@ TEST_F(TableFormsTest, DeleteFindsTheNextTableAcrossEmptySlots) {
   makeTable("A", 100);
   makeTable("B", 200);
   start({"A", "", "B"}, "A");
-  CurrentTableForm form = openForm();
+  const auto formOwner = openForm();
+  CurrentTableForm& form = *formOwner;
   form.deleteTable();
   EXPECT_EQ(config_.currentTable, "B");
   EXPECT_EQ(config_.table.Entraxe, 200);

@@ -307,9 +307,9 @@ TEST(TestCutForm, OpensFromTheProjectFollowsTheCountAndStoresOnOk) {
   EXPECT_TRUE(form.checked(F::StartWithTop));
   EXPECT_FALSE(form.editable(F::NumberOfCuts));
 
-  EXPECT_TRUE(form.editText(F::Spacing, "7"));
+  EXPECT_TRUE(form.setText(F::Spacing, "7"));
   EXPECT_EQ(form.text(F::NumberOfCuts), "7");  // 49 / 7
-  EXPECT_TRUE(form.editText(F::Spacing, "0"));
+  EXPECT_TRUE(form.setText(F::Spacing, "0"));
   EXPECT_EQ(form.text(F::NumberOfCuts), "7");  // not recomputed for 0
   EXPECT_FALSE(form.ok());
   EXPECT_EQ(rig.prompt.messages().back(),
@@ -317,13 +317,13 @@ TEST(TestCutForm, OpensFromTheProjectFollowsTheCountAndStoresOnOk) {
   EXPECT_EQ(form.focus(), F::Spacing);
   EXPECT_EQ(rig.values.testCutSpacing, 10);  // nothing stored
 
-  form.editText(F::Spacing, "12");
-  form.editText(F::Heat, "100");
+  form.setText(F::Spacing, "12");
+  form.setText(F::Heat, "100");
   EXPECT_FALSE(form.ok());
   EXPECT_EQ(rig.prompt.messages().back(), "Please enter an integer between 1 and 99.");
-  form.editText(F::Heat, "35");
-  form.editText(F::RightWidth, "180");
-  form.editText(F::Height, "60");
+  form.setText(F::Heat, "35");
+  form.setText(F::RightWidth, "180");
+  form.setText(F::Height, "60");
   form.setChecked(F::StartWithTop, false);
   ASSERT_TRUE(form.ok());
   EXPECT_EQ(rig.machine->heatPercent(), 35);
@@ -361,18 +361,18 @@ TEST(BlockShapingForm, DefaultsFollowTheWingSideAndOkStoresTheBlock) {
   EXPECT_EQ(form.text(F::YDimension), "90");
   EXPECT_EQ(form.text(F::LeftAxisOffset), "250");
   EXPECT_FALSE(form.editable(F::LeftAxisOffset));
-  form.editText(F::Length, "600");
+  form.setText(F::Length, "600");
   EXPECT_EQ(form.text(F::LeftAxisOffset), "200");
 
   // Checks in field order; a speed of 0 would cut at rapid speed.
-  form.editText(F::X0, "2.5");
-  form.editText(F::Length, "long");
+  form.setText(F::X0, "2.5");
+  form.setText(F::Length, "long");
   EXPECT_FALSE(form.ok());
   EXPECT_EQ(rig.prompt.messages().back(), "Please enter an integer.");
   EXPECT_EQ(form.focus(), F::X0);
-  form.editText(F::X0, "15");
-  form.editText(F::Length, "600");
-  form.editText(F::CutSpeed, "0");
+  form.setText(F::X0, "15");
+  form.setText(F::Length, "600");
+  form.setText(F::CutSpeed, "0");
   EXPECT_FALSE(form.ok());
   EXPECT_EQ(rig.prompt.messages().back(), "Invalid cut speed: 0 mm/s, it must be greater than 0");
 
@@ -380,7 +380,7 @@ TEST(BlockShapingForm, DefaultsFollowTheWingSideAndOkStoresTheBlock) {
   EXPECT_EQ(rig.config->foams.currentFoam, "Grey");
   EXPECT_EQ(form.text(F::CutSpeed), "6.5");
   form.setChecked(F::BlockCentred, false);
-  EXPECT_TRUE(form.editText(F::LeftAxisOffset, "123"));
+  EXPECT_TRUE(form.setText(F::LeftAxisOffset, "123"));
   ASSERT_TRUE(form.ok());
   const Panel& p = rig.doc->current();
   EXPECT_EQ(p.offsetX0, 15);
@@ -462,25 +462,25 @@ TEST(FoamCutForm, FieldsFollowTheCutKindAndDoneRemembersTheRaiseChoice) {
   EXPECT_EQ(form.actionCaption(), "Raise Wire");
   EXPECT_TRUE(form.editable(F::Alpha));
   EXPECT_FALSE(form.editable(F::CutWidth));
-  EXPECT_FALSE(form.editText(F::CutWidth, "10"));
-  form.editText(F::Alpha, "89.5");
+  EXPECT_FALSE(form.setText(F::CutWidth, "10"));
+  form.setText(F::Alpha, "89.5");
   EXPECT_FALSE(form.validate());
   EXPECT_EQ(rig.prompt.messages().back(), "Please enter a number between -89 and 89.");
   EXPECT_EQ(form.focus(), F::Alpha);
 
   form.setChecked(F::Horizontal, true);  // the bad angle no longer matters
   EXPECT_FALSE(form.editable(F::Alpha));
-  form.editText(F::CutWidth, "12.5");
+  form.setText(F::CutWidth, "12.5");
   EXPECT_FALSE(form.validate());
   EXPECT_EQ(rig.prompt.messages().back(), "Please enter an integer.");
-  form.editText(F::CutWidth, "250");
-  form.editText(F::OffsetY, "30");
+  form.setText(F::CutWidth, "250");
+  form.setText(F::OffsetY, "30");
   ASSERT_TRUE(form.validate());
   EXPECT_DOUBLE_EQ(form.geometry().dx, 250.0);
   EXPECT_DOUBLE_EQ(form.geometry().y0, 30.0);
 
   form.setChecked(F::RaiseAtMaxSpeed, false);
-  form.editText(F::CutSpeed, "5");
+  form.setText(F::CutSpeed, "5");
   ASSERT_TRUE(form.done());
   EXPECT_EQ(rig.config->table.ArmVMax, 0);
   EXPECT_FALSE(rig.config->table.tableModified);
@@ -491,8 +491,8 @@ TEST(FoamCutForm, TwoActionsRaiseThenCutOnTheMachineWithoutConfirmation) {
   Rig rig;
   using F = FoamCutField;
   FoamCutForm form(*rig.doc);
-  form.editText(F::HeightOfCut, "60");
-  form.editText(F::Alpha, "45");
+  form.setText(F::HeightOfCut, "60");
+  form.setText(F::Alpha, "45");
   EXPECT_EQ(form.nextFlags(), 0x17);
   ASSERT_TRUE(form.pressAction(*rig.job));
 

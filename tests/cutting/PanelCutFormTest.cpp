@@ -135,13 +135,13 @@ TEST(PanelCutFormPosition, SideOffsetFollowsWingSideAndRootAxisOffset) {
   // Right wing: the block starts R from the left tower.
   EXPECT_DOUBLE_EQ(form->sideOffset(), 150.0);
   // Left wing: the root is R from the right tower, 1000 - 600 - 150.
-  ASSERT_TRUE(form->selectIndex(F::WingSide, 1));
+  ASSERT_TRUE(form->setCurrentIndex(F::WingSide, 1));
   EXPECT_DOUBLE_EQ(form->sideOffset(), 250.0);
-  ASSERT_TRUE(form->editText(F::RootAxisOffset, "100.5"));
+  ASSERT_TRUE(form->setText(F::RootAxisOffset, "100.5"));
   EXPECT_DOUBLE_EQ(form->sideOffset(), 299.5);
-  ASSERT_TRUE(form->selectIndex(F::WingSide, 0));
+  ASSERT_TRUE(form->setCurrentIndex(F::WingSide, 0));
   EXPECT_DOUBLE_EQ(form->sideOffset(), 100.5);
-  EXPECT_FALSE(form->selectIndex(F::WingSide, 2));
+  EXPECT_FALSE(form->setCurrentIndex(F::WingSide, 2));
 }
 
 TEST(PanelCutFormPosition, ReverseLayoutKeepsTheDrawingAndMeasuresFromTheOtherEnd) {
@@ -185,26 +185,26 @@ TEST(PanelCutFormPosition, CentringUsesTheCutLength) {
   EXPECT_DOUBLE_EQ(form->rootAxisOffset(), 200.0);
   EXPECT_EQ(form->text(F::RootAxisOffset), "200");
   EXPECT_FALSE(form->editable(F::RootAxisOffset));
-  EXPECT_FALSE(form->editText(F::RootAxisOffset, "10"));
+  EXPECT_FALSE(form->setText(F::RootAxisOffset, "10"));
   EXPECT_FALSE(form->enabled(F::PositionZ));
-  EXPECT_FALSE(form->editText(F::PositionZ, "100"));
+  EXPECT_FALSE(form->setText(F::PositionZ, "100"));
 
   // Intermediate section at 250 from the root: L = 250, R = 375; from the
   // tip: L = 350, R = 325; a centred block has the same side offset on both
   // wings.
   ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
-  ASSERT_TRUE(form->editText(F::PositionZ, "250"));
+  ASSERT_TRUE(form->setText(F::PositionZ, "250"));
   EXPECT_DOUBLE_EQ(form->cutLength(), 250.0);
   EXPECT_DOUBLE_EQ(form->rootAxisOffset(), 375.0);
-  ASSERT_TRUE(form->selectIndex(F::SectionReference, 1));
+  ASSERT_TRUE(form->setCurrentIndex(F::SectionReference, 1));
   EXPECT_DOUBLE_EQ(form->cutLength(), 350.0);
   EXPECT_DOUBLE_EQ(form->rootAxisOffset(), 325.0);
-  ASSERT_TRUE(form->selectIndex(F::WingSide, 1));
+  ASSERT_TRUE(form->setCurrentIndex(F::WingSide, 1));
   EXPECT_DOUBLE_EQ(form->sideOffset(), 325.0);
 
   // Released, the offset keeps its value and can be typed.
   ASSERT_TRUE(form->setChecked(F::BlockCentred, false));
-  EXPECT_TRUE(form->editText(F::RootAxisOffset, "100"));
+  EXPECT_TRUE(form->setText(F::RootAxisOffset, "100"));
   EXPECT_DOUBLE_EQ(form->sideOffset(), 1000.0 - 350.0 - 100.0);
 }
 
@@ -213,13 +213,13 @@ TEST(PanelCutFormPosition, PositionZIsLimitedToTheTable) {
   rig.doc->current().span = 1000.0;
   auto form = rig.open();
   ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
-  ASSERT_TRUE(form->editText(F::PositionZ, "995"));
+  ASSERT_TRUE(form->setText(F::PositionZ, "995"));
   EXPECT_EQ(form->positionZ(), 990);
   EXPECT_EQ(form->text(F::PositionZ), "990");
-  ASSERT_TRUE(form->editText(F::PositionZ, "990"));
+  ASSERT_TRUE(form->setText(F::PositionZ, "990"));
   EXPECT_EQ(form->positionZ(), 990);
   // From the tip the part is 1000 - 990 long.
-  ASSERT_TRUE(form->selectIndex(F::SectionReference, 1));
+  ASSERT_TRUE(form->setCurrentIndex(F::SectionReference, 1));
   EXPECT_DOUBLE_EQ(form->cutLength(), 10.0);
   EXPECT_DOUBLE_EQ(form->rootAxisOffset(), 495.0);
 }
@@ -250,7 +250,7 @@ TEST(PanelCutFormPosition, PanelLongerThanTheTableIsCutInTwoParts) {
   auto second = kept.open();
   EXPECT_EQ(second->positionZ(), 1500);
   EXPECT_DOUBLE_EQ(second->cutLength(), 990.0);
-  ASSERT_TRUE(second->selectIndex(F::SectionReference, 1));
+  ASSERT_TRUE(second->setCurrentIndex(F::SectionReference, 1));
   EXPECT_DOUBLE_EQ(second->cutLength(), 900.0);
 }
 
@@ -290,8 +290,8 @@ TEST(PanelCutFormEstimate, SurveyFindsTheMotorLimitOfThePanel) {
   EXPECT_EQ(rig.config->foams.currentHeat, 72);
   EXPECT_TRUE(form->okEnabled());
   EXPECT_EQ(form->okCaption(), "Cut");
-  EXPECT_EQ(form->index(F::SpeedChoice), 0);
-  EXPECT_EQ(form->entries(F::SpeedChoice), (std::vector<std::string>{"Maximum", "User choice"}));
+  EXPECT_EQ(form->currentIndex(F::SpeedChoice), 0);
+  EXPECT_EQ(form->options(F::SpeedChoice), (std::vector<std::string>{"Maximum", "User choice"}));
   EXPECT_FALSE(form->editable(F::CutSpeed));
 
   // The same panel with a foam whose heat reaches 100 % first:
@@ -309,7 +309,7 @@ TEST(PanelCutFormEstimate, FixedHeatFoamKeepsItsSpeedAndReportsMotorErrors) {
   EXPECT_EQ(form->selectedFoam(), "Depron");
   EXPECT_DOUBLE_EQ(form->speed(), 2.0);
   EXPECT_EQ(form->text(F::HeatDisplay), "fixed 50%");
-  EXPECT_EQ(form->entries(F::SpeedChoice), (std::vector<std::string>{"Measured", "User choice"}));
+  EXPECT_EQ(form->options(F::SpeedChoice), (std::vector<std::string>{"Measured", "User choice"}));
   EXPECT_EQ(form->text(F::Messages), "");
   EXPECT_TRUE(form->okEnabled());
 
@@ -324,14 +324,14 @@ TEST(PanelCutFormEstimate, FixedHeatFoamKeepsItsSpeedAndReportsMotorErrors) {
   EXPECT_FALSE(form->ok());
 
   // A typed speed the motors allow runs the estimate again.
-  ASSERT_TRUE(form->selectIndex(F::SpeedChoice, 1));
+  ASSERT_TRUE(form->setCurrentIndex(F::SpeedChoice, 1));
   ASSERT_TRUE(form->editable(F::CutSpeed));
-  ASSERT_TRUE(form->editText(F::CutSpeed, "3"));
+  ASSERT_TRUE(form->setText(F::CutSpeed, "3"));
   EXPECT_DOUBLE_EQ(rig.config->foams.cutSpeed, 3.0);
   EXPECT_TRUE(form->okEnabled());
   EXPECT_EQ(form->okCaption(), "Cut");
   // "Measured" brings the foam's own speed back.
-  ASSERT_TRUE(form->selectIndex(F::SpeedChoice, 0));
+  ASSERT_TRUE(form->setCurrentIndex(F::SpeedChoice, 0));
   EXPECT_DOUBLE_EQ(form->speed(), 8.0);
   EXPECT_FALSE(form->okEnabled());
   // No message box was shown by the estimates.
@@ -343,15 +343,15 @@ TEST(PanelCutFormEstimate, TypedSpeedOfComputedFoamSetsTheHeat) {
   rig.makeDiamondPanel();
   auto form = rig.open();
   ASSERT_TRUE(form->chooseFoam("Expanded"));
-  EXPECT_FALSE(form->editText(F::CutSpeed, "3"));  // read-only with "Maximum"
-  ASSERT_TRUE(form->selectIndex(F::SpeedChoice, 1));
-  ASSERT_TRUE(form->editText(F::CutSpeed, "3"));
+  EXPECT_FALSE(form->setText(F::CutSpeed, "3"));  // read-only with "Maximum"
+  ASSERT_TRUE(form->setCurrentIndex(F::SpeedChoice, 1));
+  ASSERT_TRUE(form->setText(F::CutSpeed, "3"));
   EXPECT_DOUBLE_EQ(form->speed(), 3.0);
   // 40 / 3 x 2 + 30 = 56.67.
   EXPECT_EQ(form->text(F::HeatDisplay), "computed 56%");
   // 0 and negative speeds are not taken.
-  ASSERT_TRUE(form->editText(F::CutSpeed, "0"));
-  ASSERT_TRUE(form->editText(F::CutSpeed, "-2"));
+  ASSERT_TRUE(form->setText(F::CutSpeed, "0"));
+  ASSERT_TRUE(form->setText(F::CutSpeed, "-2"));
   EXPECT_DOUBLE_EQ(rig.config->foams.cutSpeed, 3.0);
   EXPECT_FALSE(form->validate());
   EXPECT_EQ(form->focus(), F::CutSpeed);
@@ -366,7 +366,7 @@ TEST(PanelCutFormEstimate, MissingFoamDisablesTheCut) {
   EXPECT_EQ(form->text(F::Messages), "Invalid foam type, select a new foam");
   EXPECT_FALSE(form->okEnabled());
   EXPECT_EQ(form->okCaption(), "Error");
-  EXPECT_EQ(form->index(F::FoamType), -1);
+  EXPECT_EQ(form->currentIndex(F::FoamType), -1);
   EXPECT_FALSE(form->enabled(F::SpeedChoice));
   EXPECT_EQ(form->text(F::HeatDisplay), "");
   EXPECT_DOUBLE_EQ(form->speed(), 0.0);
@@ -374,7 +374,7 @@ TEST(PanelCutFormEstimate, MissingFoamDisablesTheCut) {
   EXPECT_FALSE(form->ok());
   EXPECT_FALSE(form->chooseFoam("Gone"));
 
-  ASSERT_TRUE(form->selectIndex(F::FoamType, 0));  // "Depron", the first name
+  ASSERT_TRUE(form->setCurrentIndex(F::FoamType, 0));  // "Depron", the first name
   EXPECT_EQ(rig.config->foams.currentFoam, "Depron");
   EXPECT_TRUE(form->enabled(F::SpeedChoice));
   EXPECT_TRUE(form->okEnabled());
@@ -387,7 +387,7 @@ TEST(PanelCutFormEstimate, IntermediateSectionAtZeroIsRefusedWithoutPlanning) {
   ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
   EXPECT_EQ(form->text(F::Messages), "Invalid intermediate section cut");
   EXPECT_FALSE(form->okEnabled());
-  ASSERT_TRUE(form->editText(F::PositionZ, "200"));
+  ASSERT_TRUE(form->setText(F::PositionZ, "200"));
   EXPECT_TRUE(form->okEnabled());
 }
 
@@ -452,21 +452,21 @@ TEST(PanelCutFormEstimate, EstimateUsesTheDialogValuesAndRestoresEverything) {
   auto form = rig.open();
   ASSERT_TRUE(form->chooseFoam("Expanded"));
   ASSERT_TRUE(form->okEnabled()) << form->text(F::Messages);
-  ASSERT_TRUE(form->selectIndex(F::WingSide, 1));
-  ASSERT_TRUE(form->selectIndex(F::TrimmingMode, 3));
-  ASSERT_TRUE(form->selectIndex(F::CutOrder, 0));
+  ASSERT_TRUE(form->setCurrentIndex(F::WingSide, 1));
+  ASSERT_TRUE(form->setCurrentIndex(F::TrimmingMode, 3));
+  ASSERT_TRUE(form->setCurrentIndex(F::CutOrder, 0));
   ASSERT_TRUE(form->setChecked(F::ProfileKerf, false));
-  ASSERT_TRUE(form->editText(F::Clearance, "80"));
-  ASSERT_TRUE(form->editText(F::OffsetX0, "30"));
+  ASSERT_TRUE(form->setText(F::Clearance, "80"));
+  ASSERT_TRUE(form->setText(F::OffsetX0, "30"));
   ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
-  ASSERT_TRUE(form->editText(F::PositionZ, "300"));
+  ASSERT_TRUE(form->setText(F::PositionZ, "300"));
   ASSERT_TRUE(form->okEnabled()) << form->text(F::Messages);
   // A right wing uncentred at 900 mm: a 300 mm part reaches 1200 mm, beyond
   // the table. Only the dialog's values can give this error (the panel's
   // block is centred).
-  ASSERT_TRUE(form->selectIndex(F::WingSide, 0));
+  ASSERT_TRUE(form->setCurrentIndex(F::WingSide, 0));
   ASSERT_TRUE(form->setChecked(F::BlockCentred, false));
-  ASSERT_TRUE(form->editText(F::RootAxisOffset, "900"));
+  ASSERT_TRUE(form->setText(F::RootAxisOffset, "900"));
   EXPECT_EQ(form->text(F::Messages), "Right block position greater than XD-XG size: 1200");
   EXPECT_FALSE(form->okEnabled());
   for (int i = 0; i < 3; ++i) {
@@ -503,24 +503,24 @@ TEST(PanelCutFormClosing, OkStoresEveryValue) {
   int redraws = 0;
   rig.doc->updateAllViews = [&redraws] { ++redraws; };
   auto form = rig.open();
-  ASSERT_TRUE(form->selectIndex(F::WingSide, 1));
-  ASSERT_TRUE(form->selectIndex(F::CutOrder, 0));
+  ASSERT_TRUE(form->setCurrentIndex(F::WingSide, 1));
+  ASSERT_TRUE(form->setCurrentIndex(F::CutOrder, 0));
   ASSERT_TRUE(form->setChecked(F::ProfileKerf, false));
   ASSERT_TRUE(form->setChecked(F::RefLowerSurface, false));
-  ASSERT_TRUE(form->selectIndex(F::TrimmingMode, 2));
-  ASSERT_TRUE(form->editText(F::Clearance, " 85 "));
+  ASSERT_TRUE(form->setCurrentIndex(F::TrimmingMode, 2));
+  ASSERT_TRUE(form->setText(F::Clearance, " 85 "));
   ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
-  ASSERT_TRUE(form->editText(F::PositionZ, "400"));
-  ASSERT_TRUE(form->selectIndex(F::SectionReference, 1));
+  ASSERT_TRUE(form->setText(F::PositionZ, "400"));
+  ASSERT_TRUE(form->setCurrentIndex(F::SectionReference, 1));
   ASSERT_TRUE(form->setChecked(F::BlockCentred, false));
-  ASSERT_TRUE(form->editText(F::RootAxisOffset, "120.75"));
-  ASSERT_TRUE(form->editText(F::OffsetX0, "15"));
+  ASSERT_TRUE(form->setText(F::RootAxisOffset, "120.75"));
+  ASSERT_TRUE(form->setText(F::OffsetX0, "15"));
   EXPECT_FALSE(form->setChecked(F::StepDetails, true));  // only with "Cut to File"
   ASSERT_TRUE(form->setChecked(F::CutToFile, true));
   ASSERT_TRUE(form->setChecked(F::StepDetails, true));
   ASSERT_TRUE(form->chooseFoam("Fast"));
-  ASSERT_TRUE(form->selectIndex(F::SpeedChoice, 1));
-  ASSERT_TRUE(form->editText(F::CutSpeed, "3.5"));
+  ASSERT_TRUE(form->setCurrentIndex(F::SpeedChoice, 1));
+  ASSERT_TRUE(form->setText(F::CutSpeed, "3.5"));
   rig.config->foams.SelectFoam("Depron");  // chosen elsewhere meanwhile
   ASSERT_TRUE(form->okEnabled()) << form->text(F::Messages);
   EXPECT_TRUE(form->modified());
@@ -552,12 +552,12 @@ TEST(PanelCutFormClosing, OkStoresEveryValue) {
 TEST(PanelCutFormClosing, OkChecksTheBoxesInOrderAndStoresNothingOnFailure) {
   Rig rig;
   auto form = rig.open();
-  ASSERT_TRUE(form->editText(F::OffsetX0, "1.5"));
-  ASSERT_TRUE(form->editText(F::Clearance, "12x"));
+  ASSERT_TRUE(form->setText(F::OffsetX0, "1.5"));
+  ASSERT_TRUE(form->setText(F::Clearance, "12x"));
   EXPECT_FALSE(form->ok());
   EXPECT_EQ(form->focus(), F::Clearance);
   EXPECT_EQ(rig.prompt.messages().back(), "Please enter an integer.");
-  ASSERT_TRUE(form->editText(F::Clearance, "12"));
+  ASSERT_TRUE(form->setText(F::Clearance, "12"));
   EXPECT_FALSE(form->ok());
   EXPECT_EQ(form->focus(), F::OffsetX0);
   EXPECT_EQ(rig.doc->cutChoices.clearance, 0.0);
@@ -579,16 +579,16 @@ TEST(PanelCutFormClosing, ConfirmationAtMaximumSpeedTakesTheSurveySpeed) {
   rig.makeDiamondPanel();
   auto form = rig.open();
   ASSERT_TRUE(form->chooseFoam("Expanded"));
-  ASSERT_TRUE(form->selectIndex(F::SpeedChoice, 1));
-  ASSERT_TRUE(form->editText(F::CutSpeed, "1.5"));
+  ASSERT_TRUE(form->setCurrentIndex(F::SpeedChoice, 1));
+  ASSERT_TRUE(form->setText(F::CutSpeed, "1.5"));
   ASSERT_TRUE(form->okAtMaximumSpeed());
   EXPECT_DOUBLE_EQ(rig.config->foams.cutSpeed, 4.16);
 
   Rig fixed;
   fixed.makeDiamondPanel();
   auto second = fixed.open();
-  ASSERT_TRUE(second->selectIndex(F::SpeedChoice, 1));
-  ASSERT_TRUE(second->editText(F::CutSpeed, "1.5"));
+  ASSERT_TRUE(second->setCurrentIndex(F::SpeedChoice, 1));
+  ASSERT_TRUE(second->setText(F::CutSpeed, "1.5"));
   ASSERT_TRUE(second->okAtMaximumSpeed());
   EXPECT_DOUBLE_EQ(fixed.config->foams.cutSpeed, 2.0);  // the foam's speed
 }
@@ -643,9 +643,9 @@ TEST(PanelCutFormPreview, TopViewPlacesPlanformBlockAndIntermediateSection) {
 
   // Left wing, intermediate section 150 mm from the root, kept from the root:
   // the part is 150 long, centred at 425; the root on the right face at 575.
-  ASSERT_TRUE(form->selectIndex(F::WingSide, 1));
+  ASSERT_TRUE(form->setCurrentIndex(F::WingSide, 1));
   ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
-  ASSERT_TRUE(form->editText(F::PositionZ, "150"));
+  ASSERT_TRUE(form->setText(F::PositionZ, "150"));
   rig.config->table.MargeBlocX = 5;
   rig.config->table.MargeBlocZ = 10;
   top = form->topPreview();
@@ -664,7 +664,7 @@ TEST(PanelCutFormPreview, TopViewPlacesPlanformBlockAndIntermediateSection) {
   // Kept from the tip: the intermediate section becomes the root of a 450 mm
   // part, placed again from X0: LE max(20 + 8.5 + 175, 20 + 4 + 100 + 22.5) =
   // 203.5, 19 mm further back than before; the whole panel moves with it.
-  ASSERT_TRUE(form->selectIndex(F::SectionReference, 1));
+  ASSERT_TRUE(form->setCurrentIndex(F::SectionReference, 1));
   top = form->topPreview();
   EXPECT_DOUBLE_EQ(form->cutLength(), 450.0);
   EXPECT_EQ(top.intermediate->a, (Point2D{725.0, 203.5}));

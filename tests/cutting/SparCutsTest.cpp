@@ -456,8 +456,8 @@ TEST_F(SparsFormTest, EverythingButActiveIsDisabledUntilTheRecordIsActive) {
   for (F f : {F::DistanceInPercent, F::Label, F::Type, F::WidthMode, F::RootWidth, F::Distance}) {
     EXPECT_FALSE(form.enabled(f));
   }
-  EXPECT_FALSE(form.editText(F::RootWidth, "8"));
-  EXPECT_FALSE(form.setType(SparHinge));
+  EXPECT_FALSE(form.setText(F::RootWidth, "8"));
+  EXPECT_FALSE(form.setCurrentIndex(F::Type, SparHinge - 1));
   EXPECT_TRUE(form.setChecked(F::Active, true));
   EXPECT_TRUE(form.enabled(F::Distance));
   EXPECT_TRUE(form.enabled(F::WidthMode));
@@ -467,21 +467,21 @@ TEST_F(SparsFormTest, EverythingButActiveIsDisabledUntilTheRecordIsActive) {
 TEST_F(SparsFormTest, WidthAndThicknessModesDeriveTheTipBoxes) {
   SparsForm form(doc_);
   form.setChecked(F::Active, true);
-  ASSERT_TRUE(form.editText(F::RootWidth, "12"));
+  ASSERT_TRUE(form.setText(F::RootWidth, "12"));
   EXPECT_EQ(form.text(F::TipWidth), "12");  // mode 0
-  ASSERT_TRUE(form.setWidthMode(SizeProportional));
+  ASSERT_TRUE(form.setCurrentIndex(F::WidthMode, SizeProportional));
   EXPECT_EQ(form.text(F::TipWidth), "6");  // 12 x 100 / 200
-  EXPECT_FALSE(form.editText(F::TipWidth, "9"));
-  ASSERT_TRUE(form.editText(F::RootWidth, "9"));
+  EXPECT_FALSE(form.setText(F::TipWidth, "9"));
+  ASSERT_TRUE(form.setText(F::RootWidth, "9"));
   EXPECT_EQ(form.text(F::TipWidth), "4.5");
-  ASSERT_TRUE(form.setWidthMode(SizeEntered));
-  EXPECT_TRUE(form.editText(F::TipWidth, "7"));
-  ASSERT_TRUE(form.editText(F::RootThickness, "5"));
+  ASSERT_TRUE(form.setCurrentIndex(F::WidthMode, SizeEntered));
+  EXPECT_TRUE(form.setText(F::TipWidth, "7"));
+  ASSERT_TRUE(form.setText(F::RootThickness, "5"));
   EXPECT_EQ(form.text(F::TipThickness), "5");
-  ASSERT_TRUE(form.setThicknessMode(SizeProportional));
+  ASSERT_TRUE(form.setCurrentIndex(F::ThicknessMode, SizeProportional));
   EXPECT_EQ(form.text(F::TipThickness), "2.5");
-  EXPECT_FALSE(form.setThicknessMode(3));
-  ASSERT_TRUE(form.selectRow(1));
+  EXPECT_FALSE(form.setCurrentIndex(F::ThicknessMode, 3));
+  ASSERT_TRUE(form.setCurrentIndex(F::Rows, 1));
   const SparRecord& r = form.records()[0];
   EXPECT_EQ(r.rootWidth, 9.0);
   EXPECT_EQ(r.tipWidth, 7.0);
@@ -493,14 +493,14 @@ TEST_F(SparsFormTest, WidthAndThicknessModesDeriveTheTipBoxes) {
 TEST_F(SparsFormTest, HingeAndSoleTypesDisableTheirControls) {
   SparsForm form(doc_);
   form.setChecked(F::Active, true);
-  form.editText(F::RootThickness, "2");
-  form.setThicknessMode(SizeEntered);
-  form.editText(F::TipThickness, "1");
-  ASSERT_TRUE(form.setType(SparHinge));
+  form.setText(F::RootThickness, "2");
+  form.setCurrentIndex(F::ThicknessMode, SizeEntered);
+  form.setText(F::TipThickness, "1");
+  ASSERT_TRUE(form.setCurrentIndex(F::Type, SparHinge - 1));
   EXPECT_FALSE(form.enabled(F::Distance));
   EXPECT_FALSE(form.enabled(F::DistanceInPercent));
   EXPECT_TRUE(form.enabled(F::TipThickness));
-  ASSERT_TRUE(form.setType(SparUpperSole));
+  ASSERT_TRUE(form.setCurrentIndex(F::Type, SparUpperSole - 1));
   EXPECT_TRUE(form.enabled(F::Distance));
   EXPECT_EQ(form.widthMode(), SizeProportional);
   EXPECT_EQ(form.thicknessMode(), SizeTipEqualsRoot);
@@ -508,35 +508,35 @@ TEST_F(SparsFormTest, HingeAndSoleTypesDisableTheirControls) {
   for (F f : {F::WidthMode, F::ThicknessMode, F::TipThickness, F::TipWidth}) {
     EXPECT_FALSE(form.enabled(f));
   }
-  EXPECT_FALSE(form.setType(0));
-  EXPECT_FALSE(form.setType(8));
+  EXPECT_FALSE(form.setCurrentIndex(F::Type, 0 - 1));
+  EXPECT_FALSE(form.setCurrentIndex(F::Type, 8 - 1));
   EXPECT_EQ(form.type(), SparUpperSole);
 }
 
 TEST_F(SparsFormTest, DistanceMustLieBetween1And99) {
   SparsForm form(doc_);
   form.setChecked(F::Active, true);
-  form.editText(F::Distance, "0.5");
-  EXPECT_FALSE(form.selectRow(2));
+  form.setText(F::Distance, "0.5");
+  EXPECT_FALSE(form.setCurrentIndex(F::Rows, 2));
   EXPECT_EQ(form.row(), 0);
   EXPECT_EQ(form.focus(), F::Distance);
-  form.editText(F::Distance, "99.5");
+  form.setText(F::Distance, "99.5");
   EXPECT_FALSE(form.ok());
-  form.editText(F::Distance, "abc");
+  form.setText(F::Distance, "abc");
   EXPECT_FALSE(form.ok());
   EXPECT_EQ(prompt_.messages(), (std::vector<std::string>{"Please enter a number between 1 and 99.",
                                                           "Please enter a number between 1 and 99.",
                                                           "Please enter a number."}));
   EXPECT_FALSE(doc_.current().spars[0].active);  // nothing reached the panel
-  form.editText(F::Distance, "99");
-  EXPECT_TRUE(form.selectRow(2));
+  form.setText(F::Distance, "99");
+  EXPECT_TRUE(form.setCurrentIndex(F::Rows, 2));
   EXPECT_EQ(form.records()[0].distance, 99.0);
 }
 
 TEST_F(SparsFormTest, AHingeFromAnOldFileWithAnOutOfRangeDistanceCanStillBeEdited) {
   doc_.current().spars[0] = spar(SparHinge, 150);
   SparsForm form(doc_);
-  ASSERT_TRUE(form.editText(F::Label, "Rudder"));
+  ASSERT_TRUE(form.setText(F::Label, "Rudder"));
   EXPECT_TRUE(form.ok());
   EXPECT_TRUE(prompt_.messages().empty());
   EXPECT_EQ(doc_.current().spars[0].distance, 150.0);
@@ -548,16 +548,16 @@ TEST_F(SparsFormTest, RowSwitchingStoresAndLoadsAndOkCommits) {
   doc_.current().spars[3].label = "Tube";
   SparsForm form(doc_);
   form.setChecked(F::Active, true);
-  form.setType(SparUpperNotch);
-  form.editText(F::Label, "Main");
-  form.editText(F::Distance, "25");
+  form.setCurrentIndex(F::Type, SparUpperNotch - 1);
+  form.setText(F::Label, "Main");
+  form.setText(F::Distance, "25");
   form.setChecked(F::DistanceInPercent, false);
-  ASSERT_TRUE(form.selectRow(3));
+  ASSERT_TRUE(form.setCurrentIndex(F::Rows, 3));
   EXPECT_EQ(form.rowLabel(0), "Main");
   EXPECT_EQ(form.text(F::Label), "Tube");
   EXPECT_EQ(form.text(F::Distance), "42");
   EXPECT_EQ(form.type(), SparLowerRound);
-  ASSERT_TRUE(form.selectRow(0));
+  ASSERT_TRUE(form.setCurrentIndex(F::Rows, 0));
   EXPECT_EQ(form.text(F::Label), "Main");
   EXPECT_EQ(form.type(), SparUpperNotch);
   EXPECT_FALSE(form.checked(F::DistanceInPercent));
@@ -577,7 +577,7 @@ TEST_F(SparsFormTest, CancelAndAnUnchangedOkLeaveTheProjectAlone) {
   {
     SparsForm form(doc_);
     form.setChecked(F::Active, true);
-    form.editText(F::Label, "Lost");
+    form.setText(F::Label, "Lost");
     form.cancel();
   }
   EXPECT_EQ(doc_.current().spars, before);

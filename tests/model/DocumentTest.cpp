@@ -266,33 +266,33 @@ TEST_F(DocumentTest, XLeadingEdgeFormStoresTheTenValuesOnOk) {
   doc.modified = false;
   EXPECT_EQ(form->text(XleField::RootAlpha), "45");
   EXPECT_EQ(form->text(XleField::TipLength), "10");
-  EXPECT_FALSE(form->editable(XleField::RootAlpha));
-  EXPECT_FALSE(form->editable(XleField::TipBeta));
-  EXPECT_FALSE(form->editText(XleField::TipBeta, "12"));
+  EXPECT_FALSE(form->enabled(XleField::RootAlpha));
+  EXPECT_FALSE(form->enabled(XleField::TipBeta));
+  EXPECT_FALSE(form->setText(XleField::TipBeta, "12"));
   EXPECT_EQ(form->text(XleField::TipBeta), "45");
 
   // Cancel: nothing but the X cut already chosen.
   const SectionParams root = doc.current().root.params;
-  ASSERT_TRUE(form->editText(XleField::RootH1, "7"));
+  ASSERT_TRUE(form->setText(XleField::RootH1, "7"));
   form->cancel();
   EXPECT_EQ(doc.current().root.params.xleH1, root.xleH1);
   EXPECT_FALSE(doc.modified);
 
   form = doc.XLeadingEdge();
   doc.modified = false;
-  ASSERT_TRUE(form->editText(XleField::RootLength, "12.5"));
-  ASSERT_TRUE(form->editText(XleField::RootH1, "abc"));
+  ASSERT_TRUE(form->setText(XleField::RootLength, "12.5"));
+  ASSERT_TRUE(form->setText(XleField::RootH1, "abc"));
   EXPECT_FALSE(form->ok());
   EXPECT_EQ(prompt_.messages(), Strings{"Please enter a number."});
   EXPECT_EQ(form->focus(), XleField::RootH1);
   EXPECT_EQ(doc.current().root.params.xleLength, 10.0);
   EXPECT_FALSE(doc.modified);
 
-  ASSERT_TRUE(form->editText(XleField::RootH1, "3"));
-  ASSERT_TRUE(form->editText(XleField::RootH2, "-1.5"));
-  ASSERT_TRUE(form->editText(XleField::TipLength, "8"));
-  ASSERT_TRUE(form->editText(XleField::TipH1, "2"));
-  ASSERT_TRUE(form->editText(XleField::TipH2, " 4 "));
+  ASSERT_TRUE(form->setText(XleField::RootH1, "3"));
+  ASSERT_TRUE(form->setText(XleField::RootH2, "-1.5"));
+  ASSERT_TRUE(form->setText(XleField::TipLength, "8"));
+  ASSERT_TRUE(form->setText(XleField::TipH1, "2"));
+  ASSERT_TRUE(form->setText(XleField::TipH2, " 4 "));
   ASSERT_TRUE(form->ok());
   const SectionParams& r = doc.current().root.params;
   const SectionParams& t = doc.current().tip.params;

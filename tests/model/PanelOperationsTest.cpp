@@ -320,11 +320,11 @@ TEST_F(PanelOperationsTest, SplitFormChecksThePosition) {
   SplitPanelForm form(doc);
   EXPECT_EQ(SplitPanelForm::title(), "Panel split");
   EXPECT_EQ(SplitPanelForm::label(), "Position of the split in %");
-  EXPECT_EQ(form.text(), "50");
+  EXPECT_EQ(form.text(SplitPanelField::Position), "50");
 
-  form.editText("abc");
+  form.setText(SplitPanelField::Position, "abc");
   EXPECT_FALSE(form.ok());
-  form.editText("100.5");
+  form.setText(SplitPanelField::Position, "100.5");
   EXPECT_FALSE(form.ok());
   EXPECT_EQ(prompt_.messages(),
             (std::vector<std::string>{"Please enter a number.",
@@ -332,7 +332,7 @@ TEST_F(PanelOperationsTest, SplitFormChecksThePosition) {
   EXPECT_EQ(doc.panels.size(), 1u);
   EXPECT_FALSE(doc.modified);
 
-  form.editText(" 25 ");
+  form.setText(SplitPanelField::Position, " 25 ");
   ASSERT_TRUE(form.ok());
   EXPECT_EQ(form.percent(), 25.0);
   ASSERT_EQ(doc.panels.size(), 2u);

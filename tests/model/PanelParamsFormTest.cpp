@@ -71,25 +71,25 @@ TEST_F(PanelParamsFormTest, OpeningShowsThePanelAndWhatCanBeEdited) {
   // Root and tip the same: only the root column and the global boxes.
   for (const F f : {F::FoamThickness, F::Span, F::WingPanel, F::DifferentRootTip, F::Skin,
                     F::RootChord, F::RootLeMargin, F::RootWashout, F::RootCamber}) {
-    EXPECT_TRUE(form.editable(f)) << static_cast<int>(f);
+    EXPECT_TRUE(form.enabled(f)) << static_cast<int>(f);
   }
   for (const F f : {F::Sweep, F::DihedralInDegrees, F::Dihedral, F::TipChord, F::TipWashout,
                     F::TipBasicHeight, F::TipLeMargin, F::TipTeMargin, F::RootSkin, F::TipSkin}) {
-    EXPECT_FALSE(form.editable(f)) << static_cast<int>(f);
+    EXPECT_FALSE(form.enabled(f)) << static_cast<int>(f);
   }
   EXPECT_FALSE(form.browseEnabled(true));
   EXPECT_TRUE(form.browseEnabled(false));
-  EXPECT_FALSE(form.editText(F::TipChord, "80"));
+  EXPECT_FALSE(form.setText(F::TipChord, "80"));
   EXPECT_EQ(form.text(F::TipChord), "150");
   EXPECT_FALSE(form.setChecked(F::DihedralInDegrees, true));
 
   ASSERT_TRUE(form.setChecked(F::DifferentRootTip, true));
   ASSERT_TRUE(form.setChecked(F::Skin, true));
   ASSERT_TRUE(form.setChecked(F::DihedralInDegrees, true));
-  EXPECT_TRUE(form.editable(F::TipSkin));
-  EXPECT_TRUE(form.editable(F::Dihedral));
-  EXPECT_FALSE(form.editable(F::TipBasicHeight));  // derived from the dihedral
-  EXPECT_FALSE(form.editable(F::TipLeMargin));     // always derived
+  EXPECT_TRUE(form.enabled(F::TipSkin));
+  EXPECT_TRUE(form.enabled(F::Dihedral));
+  EXPECT_FALSE(form.enabled(F::TipBasicHeight));  // derived from the dihedral
+  EXPECT_FALSE(form.enabled(F::TipLeMargin));     // always derived
 }
 
 TEST_F(PanelParamsFormTest, DihedralShownAtOpeningIsTruncatedToFourDecimals) {
@@ -140,7 +140,7 @@ TEST_F(PanelParamsFormTest, OutOfRangeOrNonNumericValuesKeepTheDialogOpen) {
     SCOPED_TRACE(c.text);
     prompt_.clear();
     PanelParamsForm form(doc_);
-    ASSERT_TRUE(form.editText(c.field, c.text));
+    ASSERT_TRUE(form.setText(c.field, c.text));
     EXPECT_FALSE(form.ok());
     EXPECT_EQ(prompt_.messages(), Strings{c.message});
     EXPECT_EQ(form.focus(), c.field);
@@ -152,19 +152,19 @@ TEST_F(PanelParamsFormTest, OutOfRangeOrNonNumericValuesKeepTheDialogOpen) {
   // The first failure in dialog order is the one reported.
   prompt_.clear();
   PanelParamsForm form(doc_);
-  form.editText(F::TipChord, "0");
-  form.editText(F::FoamThickness, "x");
+  form.setText(F::TipChord, "0");
+  form.setText(F::FoamThickness, "x");
   EXPECT_FALSE(form.ok());
   EXPECT_EQ(prompt_.messages(), Strings{"Please enter a number."});
   EXPECT_EQ(form.focus(), F::FoamThickness);
 
   // The bounds themselves are accepted.
   PanelParamsForm bounds(doc_);
-  bounds.editText(F::FoamThickness, "500000");
-  bounds.editText(F::RootChord, "0.1");
-  bounds.editText(F::TipChord, "10000");
-  bounds.editText(F::RootWashout, "-90");
-  bounds.editText(F::RootSkin, "-10");
+  bounds.setText(F::FoamThickness, "500000");
+  bounds.setText(F::RootChord, "0.1");
+  bounds.setText(F::TipChord, "10000");
+  bounds.setText(F::RootWashout, "-90");
+  bounds.setText(F::RootSkin, "-10");
   EXPECT_TRUE(bounds.ok());
   EXPECT_EQ(panel().foamThickness, 500000.0);
   EXPECT_EQ(panel().root.params.chord, 0.1);
@@ -185,9 +185,9 @@ TEST_F(PanelParamsFormTest, BoxesThatCannotBeEditedAreNotChecked) {
 TEST_F(PanelParamsFormTest, TurningDifferentRootTipOffMakesTheTipACopyOfTheRoot) {
   makeTapered();
   PanelParamsForm form(doc_);
-  form.editText(F::TipChord, "60");
-  form.editText(F::TipThickness, "5");
-  form.editText(F::Sweep, "120");
+  form.setText(F::TipChord, "60");
+  form.setText(F::TipThickness, "5");
+  form.setText(F::Sweep, "120");
   ASSERT_TRUE(form.setChecked(F::DifferentRootTip, false));
   ASSERT_TRUE(form.ok());
 
@@ -211,17 +211,17 @@ TEST_F(PanelParamsFormTest, OkCommitsTheValuesAndRebuilds) {
   int redraws = 0;
   doc_.updateAllViews = [&] { ++redraws; };
   PanelParamsForm form(doc_);
-  form.editText(F::FoamThickness, "60");
-  form.editText(F::Span, "400");
-  form.editText(F::RootThickness, "9");
-  form.editText(F::RootCamber, "0");  // flattened mean line
-  form.editText(F::RootWashout, "1.5");
-  form.editText(F::RootBasicHeight, "30");
-  form.editText(F::TipThickness, "6");
-  form.editText(F::TipChord, "120");
-  form.editText(F::TipWashout, "-2");
-  form.editText(F::TipBasicHeight, "35");
-  form.editText(F::Sweep, "25");
+  form.setText(F::FoamThickness, "60");
+  form.setText(F::Span, "400");
+  form.setText(F::RootThickness, "9");
+  form.setText(F::RootCamber, "0");  // flattened mean line
+  form.setText(F::RootWashout, "1.5");
+  form.setText(F::RootBasicHeight, "30");
+  form.setText(F::TipThickness, "6");
+  form.setText(F::TipChord, "120");
+  form.setText(F::TipWashout, "-2");
+  form.setText(F::TipBasicHeight, "35");
+  form.setText(F::Sweep, "25");
   ASSERT_TRUE(form.ok());
 
   const Panel& p = panel();
@@ -274,21 +274,21 @@ TEST_F(PanelParamsFormTest, TipMarginsFollowTheRoot) {
 
   // Chord change: a positive root margin is scaled (30 x 100 / 200); the root
   // margin of 0 is not the one that changed, so its tip margin stays.
-  form.editText(F::RootChord, "200");
+  form.setText(F::RootChord, "200");
   EXPECT_EQ(form.text(F::TipTeMargin), "15.000000");
   EXPECT_EQ(form.text(F::TipLeMargin), "7.000000");
-  form.editText(F::TipChord, "50");
+  form.setText(F::TipChord, "50");
   EXPECT_EQ(form.text(F::TipTeMargin), "7.500000");
 
   // A root margin of 0 or less is taken over as it is, whatever the chords.
-  form.editText(F::RootLeMargin, "-2");
+  form.setText(F::RootLeMargin, "-2");
   EXPECT_EQ(form.text(F::TipLeMargin), "-2.000000");
-  form.editText(F::RootLeMargin, "0");
+  form.setText(F::RootLeMargin, "0");
   EXPECT_EQ(form.text(F::TipLeMargin), "0.000000");
   // A root chord of 0 gives no ratio: the tip margins stay.
-  form.editText(F::RootChord, "0");
+  form.setText(F::RootChord, "0");
   EXPECT_EQ(form.text(F::TipTeMargin), "7.500000");
-  form.editText(F::RootChord, "150");
+  form.setText(F::RootChord, "150");
   EXPECT_EQ(form.text(F::TipTeMargin), "10.000000");
 
   ASSERT_TRUE(form.ok());
@@ -299,7 +299,7 @@ TEST_F(PanelParamsFormTest, TipMarginsFollowTheRoot) {
   // With root and tip the same the margins do not follow while editing.
   doc_.NewProject();
   PanelParamsForm same(doc_);
-  same.editText(F::RootLeMargin, "12");
+  same.setText(F::RootLeMargin, "12");
   EXPECT_EQ(same.text(F::TipLeMargin), "0");
 }
 
@@ -308,30 +308,30 @@ TEST_F(PanelParamsFormTest, DihedralAndTipBasicHeightFollowEachOther) {
   panel().dihedralInDegrees = true;
   PanelParamsForm form(doc_);
   // 25 + 500 sin 30° = 275; then a root at 35 gives 285.
-  form.editText(F::Dihedral, "30");
+  form.setText(F::Dihedral, "30");
   EXPECT_NEAR(num(form.text(F::TipBasicHeight)), 275.0, 1e-6);
-  form.editText(F::RootBasicHeight, "35");
+  form.setText(F::RootBasicHeight, "35");
   EXPECT_NEAR(num(form.text(F::TipBasicHeight)), 285.0, 1e-6);
   // Half-typed texts run no rule.
   for (const char* partial : {"", "-", "."}) {
-    form.editText(F::Dihedral, partial);
+    form.setText(F::Dihedral, partial);
     EXPECT_NEAR(num(form.text(F::TipBasicHeight)), 285.0, 1e-6);
   }
 
   // Not in degrees: the basic heights give the angle shown.
   panel().dihedralInDegrees = false;
   PanelParamsForm heights(doc_);
-  heights.editText(F::TipBasicHeight, "75");  // atan(50 / 500)
+  heights.setText(F::TipBasicHeight, "75");  // atan(50 / 500)
   EXPECT_EQ(heights.text(F::Dihedral), "5.7105");
   // The span has no rule of its own, and a root basic height typed with the
   // same value runs none either: the angle still uses the old span.
-  heights.editText(F::Span, "250");
-  heights.editText(F::RootBasicHeight, "25.0");
+  heights.setText(F::Span, "250");
+  heights.setText(F::RootBasicHeight, "25.0");
   EXPECT_EQ(heights.text(F::Dihedral), "5.7105");
-  heights.editText(F::RootBasicHeight, "25.5");  // atan(49.5 / 250) = 11.19970...°
+  heights.setText(F::RootBasicHeight, "25.5");  // atan(49.5 / 250) = 11.19970...°
   EXPECT_EQ(heights.text(F::Dihedral), "11.1997");
-  heights.editText(F::Span, "0");
-  heights.editText(F::RootBasicHeight, "20");
+  heights.setText(F::Span, "0");
+  heights.setText(F::RootBasicHeight, "20");
   EXPECT_EQ(heights.text(F::Dihedral), "11.1997");
 }
 
@@ -340,12 +340,12 @@ TEST_F(PanelParamsFormTest, SwitchingDifferentRootTipOnCopiesTheRootBoxes) {
   panel().dihedralInDegrees = true;
   panel().dihedral = 10.0;
   PanelParamsForm form(doc_);
-  form.editText(F::RootChord, "300");
-  form.editText(F::RootSkin, "1.5");
-  form.editText(F::RootCamber, "2");
-  form.editText(F::RootThickness, "9");
-  form.editText(F::RootLeMargin, "15");
-  form.editText(F::RootBasicHeight, "40");
+  form.setText(F::RootChord, "300");
+  form.setText(F::RootSkin, "1.5");
+  form.setText(F::RootCamber, "2");
+  form.setText(F::RootThickness, "9");
+  form.setText(F::RootLeMargin, "15");
+  form.setText(F::RootBasicHeight, "40");
   EXPECT_EQ(form.text(F::TipLeMargin), "0");  // not following yet
   ASSERT_TRUE(form.setChecked(F::DifferentRootTip, true));
 
@@ -361,7 +361,7 @@ TEST_F(PanelParamsFormTest, SwitchingDifferentRootTipOnCopiesTheRootBoxes) {
   // Not in degrees: the root's basic height.
   doc_.NewProject();
   PanelParamsForm plain(doc_);
-  plain.editText(F::RootBasicHeight, "40");
+  plain.setText(F::RootBasicHeight, "40");
   plain.setChecked(F::DifferentRootTip, true);
   EXPECT_EQ(plain.text(F::TipBasicHeight), "40");
 }
@@ -373,8 +373,8 @@ TEST_F(PanelParamsFormTest, CancelChangesNothingButAChosenProfileStays) {
   const Panel before = panel();
 
   PanelParamsForm form(doc_);
-  form.editText(F::Span, "300");
-  form.editText(F::RootChord, "80");
+  form.setText(F::Span, "300");
+  form.setText(F::RootChord, "80");
   prompt_.queueFile(std::nullopt);
   EXPECT_FALSE(form.browseProfile(false));
   EXPECT_EQ(prompt_.messages(), Strings{"Invalid .dat file"});

@@ -140,22 +140,26 @@ TEST(ZeroAxis, FieldsStartFromTheTableAndTheFoam) {
   rig.config->table.XVmax = 5.0;
   rig.config->table.YVmax = 2.0;
   ZeroAxisForm form(*rig.job);
-  EXPECT_EQ(form.heat, 35);
-  EXPECT_EQ(form.testDuration, 30);
-  EXPECT_DOUBLE_EQ(form.xStepTime, 5.0);
+  using F = ZeroAxisField;
+  EXPECT_EQ(form.text(F::Heat), "35");
+  EXPECT_EQ(form.text(F::TestDuration), "30");
+  EXPECT_EQ(form.text(F::XStepTime), "5");
   // 1 mm pitch, 48 steps: 1000 / (48 * 5) and 1000 / (48 * 2) mm/s.
-  EXPECT_EQ(form.maxSpeedText(ZeroAxisForm::Axis::X), "4.1667");
-  EXPECT_EQ(form.maxSpeedText(ZeroAxisForm::Axis::Y), "10.4167");
-  form.xStepTime = 0.0;
-  EXPECT_EQ(form.maxSpeedText(ZeroAxisForm::Axis::X), "0.0000");
+  EXPECT_EQ(form.text(F::XMaxSpeed), "4.1667");
+  EXPECT_EQ(form.text(F::YMaxSpeed), "10.4167");
+  ASSERT_TRUE(form.setText(F::XStepTime, "0"));
+  EXPECT_EQ(form.text(F::XMaxSpeed), "0.0000");
+  EXPECT_FALSE(form.setText(F::XMaxSpeed, "9"));
 }
 
 TEST(ZeroAxis, StepTimeSpinsInWholeTimerPeriodsNeverBelowOne) {
   Rig rig;  // timer 0.5 ms
   ZeroAxisForm form(*rig.job);
-  form.xStepTime = 1.26;
+  form.setText(ZeroAxisField::XStepTime, "1.26 ms");
+  EXPECT_EQ(form.text(ZeroAxisField::XStepTime), "1.26 ms");  // as typed while it stands
   form.spinStepTime(ZeroAxisForm::Axis::X, -1);
   EXPECT_DOUBLE_EQ(form.xStepTime, 1.5);
+  EXPECT_EQ(form.text(ZeroAxisField::XStepTime), "1.5");
   form.spinStepTime(ZeroAxisForm::Axis::X, +1);
   EXPECT_DOUBLE_EQ(form.xStepTime, 1.0);
   form.spinStepTime(ZeroAxisForm::Axis::X, +1);
@@ -172,6 +176,10 @@ TEST(ZeroAxis, StepTimeSpinsInWholeTimerPeriodsNeverBelowOne) {
 TEST(ZeroAxis, HeatSpinsWithinOneToHundred) {
   Rig rig;
   ZeroAxisForm form(*rig.job);
+  EXPECT_TRUE(form.setText(ZeroAxisField::Heat, "250"));  // typed: kept within range too
+  EXPECT_EQ(form.text(ZeroAxisField::Heat), "100");
+  form.setText(ZeroAxisField::Heat, "-3");
+  EXPECT_EQ(form.heat, 1);
   form.heat = 99;
   form.spinHeat(-1);
   EXPECT_EQ(form.heat, 100);
