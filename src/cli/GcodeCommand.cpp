@@ -90,10 +90,14 @@ int runGcodeCommand(const CommandArgs& args) {
   bytes << in.rdbuf();
 
   CliContext context(settingsOptions(parser));
+  if (!context.usable()) return kExitFailure;
   CutScriptReader reader(context.program.cut, path.string());
   reader.feed(bytes.str());
   const auto moves = reader.finish();
-  if (!moves) return kExitFailure;  // the reason has been shown
+  if (!moves) {  // the reason has been shown
+    printKindHint(path.string(), ".cut");
+    return kExitFailure;
+  }
 
   GcodeJob job;
   job.programVersion = ORVA_VERSION;

@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "cli/CliContext.h"
-#include "cli/ProjectJson.h"
+#include "model/ProjectJson.h"
 #include "common/Messages.h"
 #include "model/CT1Doc.h"
 #include "model/ProjectFile.h"
@@ -51,6 +51,7 @@ int runInfoCommand(const CommandArgs& args) {
     } else {
       printError(std::string(messageText(Msg::InvalidProjectFormat)));
       printError(file.toStdString() + ": " + error);
+      printKindHint(file.toStdString(), ".cnc");
     }
     return kExitFailure;
   }
@@ -88,8 +89,12 @@ int runBuildCommand(const CommandArgs& args) {
   try {
     const nlohmann::json json = nlohmann::json::parse(in);
     CliContext context(settingsOptions(parser));
-    const ProjectData data =
-        projectFromJson(json, input.parent_path(), context.machine.table.Entraxe);
+    if (!context.usable()) return kExitFailure;
+    std::vector<std::string> warnings;
+    const ProjectData data = projectFromJson(
+        json, ProjectJsonSource{input.parent_path(), context.machine.table.Entraxe, true},
+        &warnings);
+    for (const std::string& warning : warnings) printError("warning: " + warning);
     std::string error;
     if (!WriteProjectFile(data, parser.value(kOutput).toStdString(), &error)) {
       printError(error);
@@ -126,9 +131,16 @@ int runExportCommand(const CommandArgs& args) {
   }
 
   CliContext context(settingsOptions(parser));
+  if (!context.usable()) return kExitFailure;
   CT1Doc doc(context.program.project);
   std::string error;
-  if (!LoadProjectFile(doc, file.toStdString(), &error)) return kExitFailure;  // already shown
+  context.prompt.subject = file.toStdString();
+  const bool loaded = LoadProjectFile(doc, file.toStdString(), &error);
+  context.prompt.subject.clear();
+  if (!loaded) {
+    printKindHint(file.toStdString(), ".cnc");
+    return kExitFailure;
+  }
 
   int panel = 1;
   if (parser.isSet(QStringLiteral("panel"))) {

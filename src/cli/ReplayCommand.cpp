@@ -65,6 +65,7 @@ int runReplayCommand(const CommandArgs& args) {
   const std::string text = bytes.str();
 
   CliContext context(settingsOptions(parser));
+  if (!context.usable()) return kExitFailure;
   context.prompt.assumeYes = parser.isSet(QStringLiteral("yes"));
   CutEnvironment& env = context.program.cut;
   CutExecutor& executor = context.program.executor;
@@ -88,7 +89,10 @@ int runReplayCommand(const CommandArgs& args) {
   CutScriptReader reader(env, path.string());
   reader.feed(text);
   auto moves = reader.finish();
-  if (!moves) return kExitFailure;  // the reason has been shown
+  if (!moves) {  // the reason has been shown
+    printKindHint(path.string(), ".cut");
+    return kExitFailure;
+  }
   const std::size_t moveCount = moves->size();
   double plannedTime = 0.0;
   for (const CutMove& move : *moves) plannedTime += move.duration;

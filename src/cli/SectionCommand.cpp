@@ -119,11 +119,11 @@ int runSectionCommand(const CommandArgs& args) {
   }
   options.differentRootTip = hasTip;
 
-  auto rootProfile = loadAirfoil(rootSource);
+  auto rootProfile = loadAirfoil(rootSource, hasTip ? "root" : "");
   if (!rootProfile) return kExitFailure;
   root.profile = std::move(*rootProfile);
   if (hasTip) {
-    auto tipProfile = loadAirfoil(tipSource);
+    auto tipProfile = loadAirfoil(tipSource, "tip");
     if (!tipProfile) return kExitFailure;
     tip.profile = std::move(*tipProfile);
   } else {

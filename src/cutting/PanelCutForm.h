@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cutting/PanelCutEstimate.h"
 #include "geometry/Point2D.h"
 
 namespace orva {
@@ -39,16 +40,6 @@ enum class PanelCutField : int {
   HeatDisplay,       // read-only text next to "Heat mode"
   Messages,          // read-only multi-line text
   Count
-};
-
-// What one speed estimate found: the highest speed the motors and the wire
-// heat allow (mm/s, truncated to 0.01; the speed it was given when only errors
-// were collected), the label of the move (or heat rule) that limits it, and
-// the last planning error (empty when none).
-struct PanelCutEstimate {
-  double speed = 0.0;
-  std::string label;
-  std::string error;
 };
 
 // --- Preview data ----------------------------------------------------------
