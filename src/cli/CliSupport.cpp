@@ -161,7 +161,7 @@ bool isGcodeExtension(const std::string& ext) {
 }  // namespace
 
 std::optional<int> readOutputOptions(const QCommandLineParser& parser, OutputFormat& format,
-                                     std::string& written) {
+                                     std::string& written, bool formatOption) {
   if (!parser.isSet(QStringLiteral("output"))) {
     printError("give the file to write with -o OUT.cut (or OUT.ngc)");
     return kExitUsage;
@@ -175,7 +175,7 @@ std::optional<int> readOutputOptions(const QCommandLineParser& parser, OutputFor
   }
   const std::string ext = lowerExtension(out);
   const bool gcodeExt = isGcodeExtension(ext);
-  if (parser.isSet(QStringLiteral("format"))) {
+  if (formatOption && parser.isSet(QStringLiteral("format"))) {
     const QString text = parser.value(QStringLiteral("format"));
     if (text != QLatin1String("cut") && text != QLatin1String("gcode")) {
       printError("--format: expected cut or gcode");
@@ -191,7 +191,7 @@ std::optional<int> readOutputOptions(const QCommandLineParser& parser, OutputFor
   } else if (gcodeExt) {
     format = OutputFormat::Gcode;
   } else if (ext.empty() || ext == ".cut") {
-    format = OutputFormat::CutScript;
+    format = ext.empty() && !formatOption ? format : OutputFormat::CutScript;
   } else {
     printError("-o " + out + ": cannot tell the format from " + ext +
                "; use .cut, .ngc, .nc, .gcode or .tap, or give --format");

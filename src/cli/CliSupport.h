@@ -75,9 +75,10 @@ std::string foamList(const FoamDatabase& foams);
 // (.cut: a cut script; .ngc, .nc, .gcode, .tap: G-code; none: a cut script).
 // Refuses (an exit code) a directory, an extension that contradicts
 // --format, and an unknown extension without --format. `written` receives
-// the path the writer will use.
+// the path the writer will use. Without `formatOption` (a command that has no
+// --format) a name without extension keeps the `format` given.
 std::optional<int> readOutputOptions(const QCommandLineParser& parser, OutputFormat& format,
-                                     std::string& written);
+                                     std::string& written, bool formatOption = true);
 
 // After a file could not be read: a hint on stderr when FILE has the
 // extension of another kind of file (.dat, .cor, .cnc, .cut, .json, G-code)

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -19,28 +20,17 @@
 
 namespace orva::cli {
 
-namespace {
-
-// The position the script declares with its first move line, relative to the
-// machine zero; nothing when it has no move line.
-std::optional<CutScriptMoveLine> declaredStart(const std::string& text) {
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.rfind("T:", 0) == 0) return ParseMoveLine(line);
-  }
-  return std::nullopt;
-}
-
-}  // namespace
-
 int runReplayCommand(const CommandArgs& args) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
       "Runs a cut script on the simulated machine: the moves are planned again for\n"
       "the current table, confirmed (the total time and heat are shown) and executed.\n"
       "With --json prints the moves, the planned and machine times, the final tower\n"
-      "positions relative to the machine zero and the step counts of the four axes."));
+      "positions relative to the machine zero and the step counts of the four axes;\n"
+      "otherwise one line: the number of moves and the planned time.\n"
+      "\nExamples:\n"
+      "  orva-cli replay panel1.cut --yes\n"
+      "  orva-cli replay panel1.cut --yes --json --data-dir ~/cnc-data"));
   parser.addHelpOption();
   parser.addPositionalArgument(QStringLiteral("FILE.cut"), QStringLiteral("Cut script."));
   addSettingsOptions(parser);
@@ -73,8 +63,15 @@ int runReplayCommand(const CommandArgs& args) {
   auto* machine = dynamic_cast<SimulatedMachine*>(&context.driver.device());
   const TableConfig& table = context.machine.table;
 
+  CutScriptReader reader(env, path.string());
+  reader.feed(text);
+  auto moves = reader.finish();
+  if (!moves) {  // the reason has been shown
+    printKindHint(path.string(), ".cut");
+    return kExitFailure;
+  }
   // The machine starts where the script says the wire is.
-  const auto start = declaredStart(text);
+  const auto& start = reader.declaredStart();
   if (machine && start) {
     const auto steps = [](double mm, int perRev, double pitch) {
       return static_cast<std::int64_t>(std::llround(mm * perRev / pitch));
@@ -86,13 +83,6 @@ int runReplayCommand(const CommandArgs& args) {
     }
   }
 
-  CutScriptReader reader(env, path.string());
-  reader.feed(text);
-  auto moves = reader.finish();
-  if (!moves) {  // the reason has been shown
-    printKindHint(path.string(), ".cut");
-    return kExitFailure;
-  }
   const std::size_t moveCount = moves->size();
   double plannedTime = 0.0;
   for (const CutMove& move : *moves) plannedTime += move.duration;
@@ -122,6 +112,8 @@ int runReplayCommand(const CommandArgs& args) {
                       {"YD", made(Axis::YD)}};
     }
     printJson(out, false);
+  } else {
+    std::printf("%zu moves, %.1f s planned\n", moveCount, plannedTime);
   }
   return kExitOk;
 }

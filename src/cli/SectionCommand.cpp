@@ -45,7 +45,11 @@ int runSectionCommand(const CommandArgs& args) {
   parser.setApplicationDescription(QStringLiteral(
       "Builds the cut outlines of a panel's root section (and of its tip when a tip\n"
       "airfoil is given): surfaces, skin offset, resampling, tip matched to the root,\n"
-      "washout. Prints upper, lower, cutUpper and cutLower in chord fractions as JSON."));
+      "washout. Prints upper, lower, cutUpper and cutLower in chord fractions as JSON.\n"
+      "\nExamples:\n"
+      "  orva-cli section clarky.dat --chord 400 --skin 1\n"
+      "  orva-cli section --naca 2412 --chord 250 --tip-naca 0012 --tip-chord 180 \\\n"
+      "          --tip-washout 2 --compact"));
   parser.addHelpOption();
   parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Root airfoil file."));
   const QString mm = QStringLiteral("MM");

@@ -718,6 +718,8 @@ constexpr std::optional<std::string_view> findText(Msg id) {
       return "too few points";
     case Msg::DatCountHeader:
       return "the header announces more points than follow";
+    case Msg::GcodeStartPosition:
+      return "Start position, wire cold";
 
     // Views: profile view and wing view legends
     case Msg::UnitMm:

@@ -531,6 +531,7 @@ enum class Msg : int {
   DatPercentCoordinates = 3934,
   DatTooFewPoints = 3935,
   DatCountHeader = 3936,
+  GcodeStartPosition = 3937,
 };
 
 // The text of `id`; an empty view for a value that names no text. One text is empty
