@@ -136,6 +136,7 @@ bool selectFoamOption(FoamDatabase& foams, const std::string& name) {
     std::string names;
     for (const std::string& c : candidates) names += (names.empty() ? "\"" : ", \"") + c + "\"";
     printError(formatMessage(Msg::AmbiguousFoam, {name, names}));
+    printError(formatMessage(Msg::KnownFoams, {foamList(foams)}));
   }
   return false;
 }

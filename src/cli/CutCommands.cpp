@@ -161,6 +161,11 @@ std::optional<int> prepare(const QCommandLineParser& parser, CutSetup& setup) {
     if (!selectFoamOption(foams, parser.value(QStringLiteral("foam")).toStdString())) {
       return kExitFailure;
     }
+  } else if (!doc.foamName.empty() && !foams.records.count(doc.foamName) &&
+             foams.currentRecord()) {
+    printError("warning: the project's foam \"" + doc.foamName + "\" is not a foam of table \"" +
+               machine.currentTable + "\"; the current foam \"" + foams.CurrentFoamName() +
+               "\" is used (see 'orva-cli foams', --foam)");
   } else if (!foams.currentRecord()) {
     printError(std::string(messageText(Msg::InvalidFoamType)));
     printError(formatMessage(Msg::KnownFoams, {foamList(foams)}));

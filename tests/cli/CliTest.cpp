@@ -488,6 +488,18 @@ TEST_F(CliTest, FoamIsTheProjectsWhenTheTableHasItOtherwiseTheCurrentOne) {
   EXPECT_EQ(fixed.json()["cutSpeed"], 2.0);
   EXPECT_EQ(fixed.json()["heat"], 50);
 
+  // A project foam the table does not have leaves the current foam, with a warning.
+  const fs::path balsa = writeFile("balsa.json", R"({"foamName": "Balsa", "panels": [{"span": 300,
+      "offsetX0": 40, "root": {"chord": 200, "naca": "0012"}}]})");
+  const fs::path other = dir_ / "balsa.cnc";
+  ASSERT_EQ(run("build '" + balsa.string() + "' -o '" + other.string() + "'").exitCode, 0);
+  const CliRun kept = run("survey '" + other.string() + "' --data-dir '" + data.string() + "'");
+  ASSERT_EQ(kept.exitCode, 0) << kept.err;
+  EXPECT_EQ(kept.json()["foam"], "Poly expans\u00e9");
+  EXPECT_NE(kept.err.find("the project's foam \"Balsa\" is not a foam of table \"Default\""),
+            std::string::npos)
+      << kept.err;
+
   const CliRun unknown = run(common + " --foam balsa");
   EXPECT_EQ(unknown.exitCode, 1);
   EXPECT_EQ(unknown.err, "Invalid foam type, select a new foam: \"balsa\"\n"
@@ -499,7 +511,8 @@ TEST_F(CliTest, FoamIsTheProjectsWhenTheTableHasItOtherwiseTheCurrentOne) {
   EXPECT_EQ(exact.json()["cutSpeed"], 3.0);
   const CliRun ambiguous = run(common + " --foam BLUE");
   EXPECT_EQ(ambiguous.exitCode, 1);
-  EXPECT_EQ(ambiguous.err, "Foam \"BLUE\" matches several foams: \"Blue\", \"blue\"\n");
+  EXPECT_EQ(ambiguous.err,
+            "Foam \"BLUE\" matches several foams: \"Blue\", \"blue\"\nFoams: Blue, blue\n");
 }
 
 TEST_F(CliTest, APanelOutOfTravelFailsWithNullsAndTheLeastOffsetThatFits) {
