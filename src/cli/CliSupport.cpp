@@ -3,18 +3,18 @@
 #include <QCoreApplication>
 #include <cctype>
 #include <charconv>
-#include <filesystem>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 
 #include "common/Messages.h"
 #include "config/FoamDatabase.h"
-#include "motion/CutScript.h"
-#include "motion/GcodeWriter.h"
 #include "geometry/CoordinateFile.h"
 #include "geometry/Naca.h"
+#include "motion/CutScript.h"
+#include "motion/GcodeWriter.h"
 
 namespace orva::cli {
 
@@ -30,8 +30,6 @@ std::string shortNumber(double value) {
 }  // namespace
 
 void printError(const std::string& text) { std::cerr << text << '\n'; }
-
-
 
 bool parseOrReport(QCommandLineParser& parser, const CommandArgs& args) {
   if (!parser.parse(args.arguments)) {

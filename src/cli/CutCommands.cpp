@@ -161,8 +161,7 @@ std::optional<int> prepare(const QCommandLineParser& parser, CutSetup& setup) {
     if (!selectFoamOption(foams, parser.value(QStringLiteral("foam")).toStdString())) {
       return kExitFailure;
     }
-  } else if (!doc.foamName.empty() && !foams.records.count(doc.foamName) &&
-             foams.currentRecord()) {
+  } else if (!doc.foamName.empty() && !foams.records.count(doc.foamName) && foams.currentRecord()) {
     printError("warning: the project's foam \"" + doc.foamName + "\" is not a foam of table \"" +
                machine.currentTable + "\"; the current foam \"" + foams.CurrentFoamName() +
                "\" is used (see 'orva-cli foams', --foam)");
@@ -194,13 +193,12 @@ void printPlacementHint(CutSetup& setup) {
   const PanelPlacement fix = SuggestPanelPlacement(setup.doc, setup.env);
   const Panel& panel = setup.doc.current();
   if (fix.offsetX0) {
-    printError(formatMessage(Msg::PlacementOffsetX0, {std::to_string(*fix.offsetX0),
-                                                      std::to_string(panel.offsetX0)}));
+    printError(formatMessage(Msg::PlacementOffsetX0,
+                             {std::to_string(*fix.offsetX0), std::to_string(panel.offsetX0)}));
   }
   if (fix.rootAxisOffset) {
-    printError(formatMessage(Msg::PlacementRootAxisOffset,
-                             {std::to_string(*fix.rootAxisOffset),
-                              std::to_string(panel.rootAxisOffset)}));
+    printError(formatMessage(Msg::PlacementRootAxisOffset, {std::to_string(*fix.rootAxisOffset),
+                                                            std::to_string(panel.rootAxisOffset)}));
   }
   if (fix.offsetX0 || fix.rootAxisOffset) printError("(or run with --place auto)");
 }

@@ -2,8 +2,8 @@
 
 #include <array>
 #include <fstream>
-#include <stdexcept>
 #include <sstream>
+#include <stdexcept>
 
 #include "cli/CliContext.h"
 #include "common/Messages.h"

@@ -59,8 +59,8 @@ int runTablesCommand(const CommandArgs& args) {
   for (const std::string& name : machine.tables.listedNames()) {
     std::cout << (name == machine.currentTable ? "* " : "  ") << name;
     if (name == machine.currentTable) {
-      std::cout << "  (entraxe " << table.Entraxe << " mm, travel X " << table.AxesX
-                << " mm, Y " << table.AxesY << " mm)";
+      std::cout << "  (entraxe " << table.Entraxe << " mm, travel X " << table.AxesX << " mm, Y "
+                << table.AxesY << " mm)";
     }
     std::cout << '\n';
   }
@@ -103,11 +103,11 @@ int runFoamsCommand(const CommandArgs& args) {
     if (f.heatMode == FixedHeat) {
       std::cout << number(f.maxSpeed) << " mm/s at " << f.maxSpeedHeat << " %";
     } else {
-      std::cout << number(f.minSpeed) << ".." << number(f.maxSpeed) << " mm/s at "
-                << f.minSpeedHeat << ".." << f.maxSpeedHeat << " %";
+      std::cout << number(f.minSpeed) << ".." << number(f.maxSpeed) << " mm/s at " << f.minSpeedHeat
+                << ".." << f.maxSpeedHeat << " %";
     }
-    std::cout << ", kerf " << number(f.kerfAtMaxSpeed) << " mm at S, "
-              << number(f.kerfAtHalfSpeed) << " mm at S/2)\n";
+    std::cout << ", kerf " << number(f.kerfAtMaxSpeed) << " mm at S, " << number(f.kerfAtHalfSpeed)
+              << " mm at S/2)\n";
   }
   if (json) {
     printJson({{"table", context.machine.currentTable}, {"foams", std::move(list)}}, false);

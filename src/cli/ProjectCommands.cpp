@@ -4,10 +4,10 @@
 #include <sstream>
 
 #include "cli/CliContext.h"
-#include "model/ProjectJson.h"
 #include "common/Messages.h"
 #include "model/CT1Doc.h"
 #include "model/ProjectFile.h"
+#include "model/ProjectJson.h"
 #include "model/TextExport.h"
 
 namespace orva::cli {

@@ -584,7 +584,7 @@ namespace {
 std::string foldName(std::string_view text) {
   // Base letters of U+00C0..U+00FF; '\0' where there is none (kept as is).
   static constexpr char kBase[] =
-      "aaaaaaaceeeeiiiidnooooo\0ouuuuyts"  // U+00C0..U+00DF
+      "aaaaaaaceeeeiiiidnooooo\0ouuuuyts"   // U+00C0..U+00DF
       "aaaaaaaceeeeiiiidnooooo\0ouuuuyty";  // U+00E0..U+00FF
   std::string out;
   out.reserve(text.size());

@@ -96,7 +96,8 @@ PanelCutSurvey SurveyPanelCut(CT1Doc& doc, CutEnvironment& env, std::optional<do
   out.maxSpeed = out.estimate.speed;
   out.cutSpeed = speed ? *speed : foam->heatMode == FixedHeat ? foam->maxSpeed : *out.maxSpeed;
   if (!(*out.cutSpeed > 0.0 && std::isfinite(*out.cutSpeed))) {
-    out.errors.push_back(fillInserts(messageText(Msg::InvalidCutSpeed), {std::to_string(*out.cutSpeed)}));
+    out.errors.push_back(
+        fillInserts(messageText(Msg::InvalidCutSpeed), {std::to_string(*out.cutSpeed)}));
     return out;
   }
 

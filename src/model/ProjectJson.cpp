@@ -303,9 +303,9 @@ std::vector<std::string> sectionsOutsideBlock(const StoredPanel& stored, bool sp
     low = s.params.basicHeight + s.params.chord * low;
     high = s.params.basicHeight + s.params.chord * high;
     if (low < 0.0 || high > panel.foamThickness) {
-      found.push_back(formatMessage(Msg::SectionOutsideBlock,
-                                    {name, oneDecimal(low), oneDecimal(high),
-                                     oneDecimal(panel.foamThickness)}));
+      found.push_back(formatMessage(
+          Msg::SectionOutsideBlock,
+          {name, oneDecimal(low), oneDecimal(high), oneDecimal(panel.foamThickness)}));
     }
   };
   check(panel.root, "root");
@@ -336,8 +336,7 @@ void readPanel(const json& object, const std::string& where, const ProjectJsonSo
   r.integer("offsetX0", panel.offsetX0);
   r.flag("blockCentredZ", panel.blockCentredZ);
   r.integer("rootAxisOffset", panel.rootAxisOffset);
-  if (const json* root = r.find("root"))
-    readSection(*root, where + ".root", source, panel.root);
+  if (const json* root = r.find("root")) readSection(*root, where + ".root", source, panel.root);
   if (const json* tip = r.find("tip")) {
     readSection(*tip, where + ".tip", source, panel.tip);
   } else if (!panel.differentRootTip) {

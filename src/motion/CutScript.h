@@ -36,8 +36,8 @@
 #include <string_view>
 #include <vector>
 
-#include "motion/CutMove.h"
 #include "common/Messages.h"
+#include "motion/CutMove.h"
 #include "motion/MovePlanner.h"
 
 namespace orva {

@@ -364,8 +364,8 @@ std::string WriteGcode(const MoveList& moves, const GcodeJob& job, const GcodeOp
     const double seconds = move.duration > 0.0 ? move.duration : move.scheduledTime / 1000.0;
     const double feed = 60.0 / seconds;
     if (!(seconds > 0.0) || !std::isfinite(feed)) {
-      throw std::invalid_argument(fillInserts(messageText(Msg::GcodeBadMove),
-                                              {std::to_string(i + 1), GcodeCommentText(move.label)}));
+      throw std::invalid_argument(fillInserts(
+          messageText(Msg::GcodeBadMove), {std::to_string(i + 1), GcodeCommentText(move.label)}));
     }
     out += "G1" + axesText(position) + " F" + feedText(feed) + "\n";
   }

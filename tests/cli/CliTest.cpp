@@ -126,7 +126,7 @@ TEST_F(CliTest, RefusedFilesAreNamedWithTheProgramsMessagesAndTheReason) {
   const CliRun info = run("info '" + dat.string() + "'");
   EXPECT_EQ(info.exitCode, 1);
   EXPECT_NE(info.err.find(dat.string() + ": this is an airfoil coordinate file: use 'orva-cli "
-                          "airfoil'\n"),
+                                         "airfoil'\n"),
             std::string::npos)
       << info.err;
   const fs::path cnc = writeFile("wing.cnc", "not a script");
@@ -260,7 +260,8 @@ TEST_F(CliTest, ProjectCommandsRefuseBadInputWithTheProgramsMessages) {
            {R"({"foamThickness": -5})", "project.panels[0].foamThickness"},
            {R"({"root": {"chord": 0, "default": true}})", "project.panels[0].root.chord"}}) {
     const fs::path bad = writeFile("bad.json", R"({"panels": [)" + panel + "]}");
-    const CliRun refused = run("build '" + bad.string() + "' -o '" + (dir_ / "x.cnc").string() + "'");
+    const CliRun refused =
+        run("build '" + bad.string() + "' -o '" + (dir_ / "x.cnc").string() + "'");
     EXPECT_EQ(refused.exitCode, 1) << panel;
     EXPECT_NE(refused.err.find(path + ": must be greater than 0 mm"), std::string::npos)
         << refused.err;
@@ -433,8 +434,7 @@ TEST_F(CliTest, SurveyCutAndReplayAPanelEndToEnd) {
 
   // The format follows the extension; with the wire hot every move is a timed G1.
   const fs::path gcode = dir_ / "wing.ngc";
-  const CliRun program =
-      run("cut --dialect linuxcnc" + common + " -o '" + gcode.string() + "'");
+  const CliRun program = run("cut --dialect linuxcnc" + common + " -o '" + gcode.string() + "'");
   ASSERT_EQ(program.exitCode, 0) << program.err;
   EXPECT_NE(program.err.find("wrote " + gcode.string() + "\n"), std::string::npos);
   const std::string text = readAll(gcode);
@@ -502,10 +502,12 @@ TEST_F(CliTest, FoamIsTheProjectsWhenTheTableHasItOtherwiseTheCurrentOne) {
 
   const CliRun unknown = run(common + " --foam balsa");
   EXPECT_EQ(unknown.exitCode, 1);
-  EXPECT_EQ(unknown.err, "Invalid foam type, select a new foam: \"balsa\"\n"
-                         "Foams: D\u00e9pron, Poly expans\u00e9, Poly extrud\u00e9\n");
+  EXPECT_EQ(unknown.err,
+            "Invalid foam type, select a new foam: \"balsa\"\n"
+            "Foams: D\u00e9pron, Poly expans\u00e9, Poly extrud\u00e9\n");
 
-  writeFile("data/Default_foam.bd", "V3\nBlue: 1 2.0 2.0 0.8 1.5 40 40\nblue: 1 3.0 3.0 0.8 1.5 40 40\n");
+  writeFile("data/Default_foam.bd",
+            "V3\nBlue: 1 2.0 2.0 0.8 1.5 40 40\nblue: 1 3.0 3.0 0.8 1.5 40 40\n");
   const CliRun exact = run(common + " --foam blue");
   ASSERT_EQ(exact.exitCode, 0) << exact.err;
   EXPECT_EQ(exact.json()["cutSpeed"], 3.0);
@@ -595,8 +597,9 @@ TEST_F(CliTest, TablesFoamsAndAReplaySummaryTellWhatThereIs) {
   EXPECT_EQ(list[0]["heatMode"], "fixed");
   EXPECT_EQ(list[1]["current"], true);
   EXPECT_EQ(list[1]["maxSpeed"], 4.0);
-  EXPECT_NE(run("foams" + options).out.find("* Poly expans\u00e9  (computed heat, 1..4 mm/s at "
-                                            "30..70 %"),
+  EXPECT_NE(run("foams" + options)
+                .out.find("* Poly expans\u00e9  (computed heat, 1..4 mm/s at "
+                          "30..70 %"),
             std::string::npos);
 
   const fs::path script = writeFile("pause.cut",

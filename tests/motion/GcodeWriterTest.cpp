@@ -502,8 +502,8 @@ TEST(GcodeWithRs274, EveryMotionEndsAtThePlannedTowerTargetsWithThePlannedDurati
     // Inverse time: the rate is the move's length as LinuxCNC measures it
     // (X Y Z; A alone when they stay) per 1/F minutes; a traverse takes the
     // time its steps take on the table.
-    const double seconds = kind == Traverse && m.duration == 0.0 ? m.scheduledTime / 1000.0
-                                                                 : m.duration;
+    const double seconds =
+        kind == Traverse && m.duration == 0.0 ? m.scheduledTime / 1000.0 : m.duration;
     const double dxyz = std::hypot(end[0] - at[0], end[1] - at[1], end[2] - at[2]);
     const double length = dxyz > 0.0 ? dxyz : std::fabs(end[3] - at[3]);
     ASSERT_GT(rate, 0.1);
