@@ -113,7 +113,7 @@ int runReplayCommand(const CommandArgs& args) {
     }
     printJson(out, false);
   } else {
-    std::printf("%zu moves, %.1f s planned\n", moveCount, plannedTime);
+    std::printf("%zu move%s, %.1f s planned\n", moveCount, moveCount == 1 ? "" : "s", plannedTime);
   }
   return kExitOk;
 }

@@ -305,7 +305,7 @@ std::string WriteGcode(const MoveList& moves, const GcodeJob& job, const GcodeOp
       "Positions: mm from the machine zero of the table, the controller adds its active work "
       "offset");
   out += comment(
-      "Feed: inverse time, each G1 takes 1/F minutes; only the cold move to the start is G0");
+      "Feed: inverse time, each G1 takes 1/F minutes, only the cold move to the start is G0");
   out += "G21 G90 G93\n";
 
   // Moves.

@@ -608,7 +608,7 @@ TEST_F(CliTest, TablesFoamsAndAReplaySummaryTellWhatThereIs) {
                                     "T:1.500000 XG:0.000000 YG:0.000000 XD:0.000000 YD:0.000000\n");
   const CliRun replay = run("replay --yes '" + script.string() + "'" + options);
   ASSERT_EQ(replay.exitCode, 0) << replay.err;
-  EXPECT_EQ(replay.out, "1 moves, 1.5 s planned\n");
+  EXPECT_EQ(replay.out, "1 move, 1.5 s planned\n");
 }
 
 TEST_F(CliTest, CommandsWorkOnTheUsersSettingsAndDataDirectory) {
