@@ -48,16 +48,16 @@ void addPanelCutOptions(QCommandLineParser& parser) {
        QStringLiteral("Section kept by the intermediate cut: root or tip."),
        QStringLiteral("root|tip")},
       {QStringLiteral("foam"),
-       QStringLiteral("Foam to cut: its name, exact or ignoring case and accents\n"
-                      "(default: the project's foam when the table has it, else the\n"
+       QStringLiteral("Foam to cut: its name, exact or ignoring case and accents "
+                      "(default: the project's foam when the table has it, else the "
                       "current foam; see 'orva-cli foams')."),
        QStringLiteral("NAME")},
       {QStringLiteral("speed"),
-       QStringLiteral("Cut speed in mm/s. Default (or max): the surveyed maximum for a\n"
+       QStringLiteral("Cut speed in mm/s. Default (or max): the surveyed maximum for a "
                       "computed-heat foam, the foam's measured speed for a fixed-heat one."),
        QStringLiteral("MM_S|max")},
       {QStringLiteral("place"),
-       QStringLiteral("auto: move the block (offsetX0, else rootAxisOffset) so that every\n"
+       QStringLiteral("auto: move the block (offsetX0, else rootAxisOffset) so that every "
                       "tower target stays in the table's travel."),
        QStringLiteral("auto")},
   });
@@ -229,8 +229,9 @@ int runSurveyCommand(const CommandArgs& args) {
       "Plans the cut of a project's panel in survey mode (nothing is executed, no heat\n"
       "is sent) and prints, as JSON, the highest speed the motors and the wire heat\n"
       "allow (maxSpeed) with the move that limits it, every error of the run\n"
-      "(errors), and at the cut speed (--speed, or the cutting dialog's default) the\n"
-      "number of moves, the total time, the heat and the block placement; values\n"
+      "(errors), and at the cut speed (--speed; by default the surveyed maximum for a\n"
+      "computed-heat foam, the measured speed for a fixed-heat one) the number of\n"
+      "moves, the total time, the heat and the block placement; values\n"
       "that could not be computed are null. Exit code 1 when there is an error; for a\n"
       "block out of the table's travel the placement that fits is printed on stderr.\n"
       "\nExamples:\n"
@@ -294,7 +295,7 @@ int runCutCommand(const CommandArgs& args) {
   parser.addOptions({
       {QStringLiteral("step-details"), QStringLiteral("Dump every step entry into the script.")},
       {QStringLiteral("format"),
-       QStringLiteral("Output format: cut or gcode (default: from the extension of OUT,\n"
+       QStringLiteral("Output format: cut or gcode (default: from the extension of OUT, "
                       ".cut or .ngc/.nc/.gcode/.tap)."),
        QStringLiteral("cut|gcode")},
       {QStringLiteral("yes"), QStringLiteral("Answer every question with OK.")},
