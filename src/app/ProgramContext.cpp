@@ -6,6 +6,7 @@
 #include "app/AppPaths.h"
 #include "app/DirectoriesForm.h"
 #include "app/DriverBackend.h"
+#include "common/Messages.h"
 #include "common/SoundPort.h"
 #include "common/StatusPort.h"
 #include "common/UserPrompt.h"
@@ -121,6 +122,25 @@ SaveReport ProgramContext::shutdown() {
   SaveReport report = SaveSettings();
   driver.CloseDriver();
   return report;
+}
+
+std::optional<std::string> ProgramContext::checkOptions() const {
+  std::error_code error;
+  if (options_.settingsFile && !fs::is_regular_file(*options_.settingsFile, error)) {
+    return formatMessage(Msg::SettingsFileNotFound, {options_.settingsFile->string()});
+  }
+  if (options_.dataDirectory && !fs::is_directory(*options_.dataDirectory, error)) {
+    return formatMessage(Msg::DataDirectoryNotFound, {options_.dataDirectory->string()});
+  }
+  if (options_.tableName && !machine.tables.contains(*options_.tableName)) {
+    std::string names;
+    for (const std::string& name : machine.tables.listedNames()) {
+      names += (names.empty() ? "" : ", ") + name;
+    }
+    return formatMessage(Msg::TableDoesNotExist, {*options_.tableName}) + "\n" +
+           formatMessage(Msg::KnownTables, {names});
+  }
+  return std::nullopt;
 }
 
 void ProgramContext::LoadSettings() {

@@ -84,6 +84,13 @@ class ProgramContext {
   // Exit: SaveSettings, then the driver is closed.
   SaveReport shutdown();
 
+  // After start(): why the run-only options cannot be used, or nothing. A
+  // settings file or data directory that does not exist, or a table that the
+  // table list does not hold, is refused rather than replaced by defaults
+  // (the message names it; for a table it lists the tables there are). Nothing
+  // has been written when it fails, so the caller can stop cleanly.
+  std::optional<std::string> checkOptions() const;
+
   // Reads the settings and the data of the current table:
   //   1. run-time values: "Cut to File" and "Step Details" off, "Block
   //      centered" on, cutSpeed 0 and no current foam;

@@ -26,7 +26,11 @@ int runAirfoilCommand(const CommandArgs& args) {
   QCommandLineParser parser;
   parser.setApplicationDescription(
       QStringLiteral("Reads an airfoil and prints its canonical point order and figures as JSON\n"
-                     "(thickness and camber in chord fractions)."));
+                     "(thickness and camber in chord fractions).\n"
+                     "\nExamples:\n"
+                     "  orva-cli airfoil clarky.dat --points\n"
+                     "  orva-cli airfoil --naca 2412 --compact\n"
+                     "  orva-cli airfoil --default"));
   parser.addHelpOption();
   parser.addPositionalArgument(QStringLiteral("FILE"),
                                QStringLiteral("Airfoil coordinate file (.dat or .cor)."));

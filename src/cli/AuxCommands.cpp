@@ -34,11 +34,12 @@ void addBlockOptions(QCommandLineParser& parser) {
        QStringLiteral("NAME")},
       {QStringLiteral("speed"), QStringLiteral("Cut speed, mm/s (default: the foam's)."),
        QStringLiteral("MM_S")},
-      {QStringLiteral("format"), QStringLiteral("Output format: cut (default) or gcode."),
+      {QStringLiteral("format"),
+       QStringLiteral("Output format: cut or gcode (default: from the extension of OUT)."),
        QStringLiteral("cut|gcode")},
       {QStringLiteral("step-details"), QStringLiteral("Dump every step entry into the script.")},
       {{QStringLiteral("o"), QStringLiteral("output")},
-       QStringLiteral("File to write."),
+       QStringLiteral("File to write (.cut, or .ngc/.nc/.gcode/.tap); printed on stderr."),
        QStringLiteral("OUT")},
   });
   addGcodeOptions(parser);
@@ -50,11 +51,10 @@ struct Block {
 };
 
 // Reads the block and output options into the context; an exit code on failure.
-std::optional<int> readBlock(const QCommandLineParser& parser, CliContext& context, Block& b) {
-  if (!parser.isSet(QStringLiteral("output"))) {
-    printError("give the file to write with -o OUT.cut (or OUT.ngc)");
-    return kExitUsage;
-  }
+std::optional<int> readBlock(const QCommandLineParser& parser, CliContext& context, Block& b,
+                             std::string& written) {
+  CutOutputOptions& output = context.program.cut.output;
+  if (auto code = readOutputOptions(parser, output.format, written)) return code;
   for (const char* required : {"left-width", "length", "clearance"}) {
     if (!parser.isSet(QString::fromLatin1(required))) {
       printError(std::string("--") + required + " is required");
@@ -78,32 +78,16 @@ std::optional<int> readBlock(const QCommandLineParser& parser, CliContext& conte
   }
 
   FoamDatabase& foams = context.machine.foams;
-  if (parser.isSet(QStringLiteral("foam"))) {
-    const std::string foam = parser.value(QStringLiteral("foam")).toStdString();
-    if (!foams.SelectFoam(foam)) {
-      printError(std::string(messageText(Msg::InvalidFoamType)) + ": \"" + foam + "\"");
-      return kExitFailure;
-    }
-    FoamType record;
-    foams.SelectFoam(foam, &record);
-    foams.cutSpeed = record.maxSpeed;
+  if (parser.isSet(QStringLiteral("foam")) &&
+      !selectFoamOption(foams, parser.value(QStringLiteral("foam")).toStdString())) {
+    return kExitFailure;
   }
   if (!readNumberOption(parser, QStringLiteral("speed"), 0.01, 10000.0, foams.cutSpeed)) {
     return kExitUsage;
   }
 
-  CutOutputOptions& output = context.program.cut.output;
   output.cutToFile = true;
   output.stepDetails = parser.isSet(QStringLiteral("step-details"));
-  if (parser.isSet(QStringLiteral("format"))) {
-    const QString format = parser.value(QStringLiteral("format"));
-    if (format != QLatin1String("cut") && format != QLatin1String("gcode")) {
-      printError("--format: expected cut or gcode");
-      return kExitUsage;
-    }
-    output.format =
-        format == QLatin1String("gcode") ? OutputFormat::Gcode : OutputFormat::CutScript;
-  }
   if (!readGcodeOptions(parser, output.gcode)) return kExitUsage;
   context.prompt.assumeYes = true;
   context.prompt.nextFile = parser.value(QStringLiteral("output")).toStdString();
@@ -116,13 +100,19 @@ int runBlockShapingCommand(const CommandArgs& args) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
       "Writes the block shaping cut (rear and front faces trimmed vertically, the wire\n"
-      "travelling at the clearance height) as a cut script or G-code."));
+      "travelling at the clearance height) as a cut script or G-code.\n"
+      "\nExamples:\n"
+      "  orva-cli block-shaping --left-width 200 --length 400 --clearance 70 -o block.cut\n"
+      "  orva-cli block-shaping --left-width 200 --right-width 150 --length 400 \\\n"
+      "          --clearance 70 --dialect grbl -o block.ngc"));
   parser.addHelpOption();
   addBlockOptions(parser);
   if (!parseOrReport(parser, args)) return kExitUsage;
   CliContext context(settingsOptions(parser));
+  if (!context.usable()) return kExitFailure;
   Block b;
-  if (auto code = readBlock(parser, context, b)) return *code;
+  std::string written;
+  if (auto code = readBlock(parser, context, b, written)) return *code;
   context.program.cut.output.sourceFile = "block shaping";
   BlockShapingParams p;
   p.x0 = b.x0;
@@ -132,14 +122,20 @@ int runBlockShapingCommand(const CommandArgs& args) {
   p.length = b.length;
   p.leftAxisOffset = b.axisOffset;
   p.clearance = b.clearance;
-  return RunBlockShaping(context.program.job, p) ? kExitOk : kExitFailure;
+  if (!RunBlockShaping(context.program.job, p)) return kExitFailure;
+  printError("wrote " + written);
+  return kExitOk;
 }
 
 int runTestCutCommand(const CommandArgs& args) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
       "Writes the test cut series for kerf calibration (horizontal slices through a\n"
-      "block, every spacing mm) as a cut script or G-code."));
+      "block, every spacing mm) as a cut script or G-code.\n"
+      "\nExamples:\n"
+      "  orva-cli test-cut --left-width 100 --length 300 --clearance 70 --height 40 -o test.cut\n"
+      "  orva-cli test-cut --left-width 100 --length 300 --clearance 70 --height 40 \\\n"
+      "          --spacing 5 --foam depron -o test.ngc"));
   parser.addHelpOption();
   addBlockOptions(parser);
   parser.addOptions({
@@ -154,8 +150,10 @@ int runTestCutCommand(const CommandArgs& args) {
     return kExitUsage;
   }
   CliContext context(settingsOptions(parser));
+  if (!context.usable()) return kExitFailure;
   Block b;
-  if (auto code = readBlock(parser, context, b)) return *code;
+  std::string written;
+  if (auto code = readBlock(parser, context, b, written)) return *code;
   double height = 0.0;
   double spacing = 10.0;
   if (!readNumberOption(parser, QStringLiteral("height"), 1.0, 100000.0, height) ||
@@ -181,7 +179,9 @@ int runTestCutCommand(const CommandArgs& args) {
   // The heat the test cut's form would set for the cut speed.
   FoamDatabase& foams = context.machine.foams;
   if (!foams.ApplyHeatForSpeed(foams.cutSpeed)) return kExitFailure;
-  return RunTestCut(context.program.job, p) ? kExitOk : kExitFailure;
+  if (!RunTestCut(context.program.job, p)) return kExitFailure;
+  printError("wrote " + written);
+  return kExitOk;
 }
 
 }  // namespace orva::cli

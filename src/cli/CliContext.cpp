@@ -4,11 +4,15 @@
 
 #include <iostream>
 
+#include "cli/CliSupport.h"
 #include "common/Messages.h"
 
 namespace orva::cli {
 
-void CliPrompt::showMessage(std::string_view text, MessageIcon) { std::cerr << text << '\n'; }
+void CliPrompt::showMessage(std::string_view text, MessageIcon) {
+  if (!subject.empty()) std::cerr << subject << ": ";
+  std::cerr << text << '\n';
+}
 
 Answer CliPrompt::askOkCancel(std::string_view text, MessageIcon) {
   std::cerr << text << '\n';
@@ -91,6 +95,8 @@ CliContext::CliContext(ProgramOptions options)
       driver(program.driver) {
   prompt.interactive = ::isatty(STDIN_FILENO) != 0 && ::isatty(STDERR_FILENO) != 0;
   program.start();
+  problem_ = program.checkOptions();
+  if (problem_) return;
   // A table whose files are missing gets them now rather than at exit, so a
   // script naming it in this run finds it; a data directory named by the
   // settings or the options is created when it does not exist yet.
@@ -98,6 +104,11 @@ CliContext::CliContext(ProgramOptions options)
   if (!machine.dataDirectory.empty())
     std::filesystem::create_directories(machine.dataDirectory, error);
   machine.saveCurrentTable();
+}
+
+bool CliContext::usable() const {
+  if (problem_) printError(*problem_);
+  return !problem_;
 }
 
 CliContext::~CliContext() {

@@ -28,6 +28,8 @@ class CliPrompt : public UserPrompt {
 
   // The path the next file choice returns (set by a command from its options).
   std::optional<std::string> nextFile;
+  // When set, messages are printed as "SUBJECT: message" (the file being read).
+  std::string subject;
 };
 
 // No sound on the command line.
@@ -65,6 +67,11 @@ class CliContext {
   explicit CliContext(ProgramOptions options = {});
   ~CliContext();
 
+  // False (the reason printed on stderr) when the run-only options name a
+  // settings file, data directory or table that does not exist; then nothing
+  // has been written and the command must stop.
+  bool usable() const;
+
   // The program's exit sequence: settings, then the data files that changed.
   // For commands that change data (a script's table selection). False when a
   // write failed (reported on stderr).
@@ -79,6 +86,7 @@ class CliContext {
 
  private:
   bool finished_ = false;
+  std::optional<std::string> problem_;
 };
 
 }  // namespace orva::cli

@@ -1,15 +1,20 @@
 #include "cli/CliSupport.h"
 
 #include <QCoreApplication>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 
 #include "common/Messages.h"
+#include "config/FoamDatabase.h"
 #include "geometry/CoordinateFile.h"
 #include "geometry/Naca.h"
+#include "motion/CutScript.h"
+#include "motion/GcodeWriter.h"
 
 namespace orva::cli {
 
@@ -75,7 +80,8 @@ bool readFlagOption(const QCommandLineParser& parser, const QString& option, boo
   return false;
 }
 
-std::optional<Profile> loadAirfoil(const AirfoilSource& source) {
+std::optional<Profile> loadAirfoil(const AirfoilSource& source, const std::string& role) {
+  const std::string lead = role.empty() ? std::string() : role + " airfoil: ";
   if (source.builtIn) {
     Profile profile;
     profile.MakeDefault();
@@ -84,20 +90,25 @@ std::optional<Profile> loadAirfoil(const AirfoilSource& source) {
   if (!source.naca.isEmpty()) {
     auto profile = MakeNaca4(source.naca.toStdString());
     if (!profile)
-      printError("'" + source.naca.toStdString() + "' is not a NACA four-digit airfoil");
+      printError(lead + "'" + source.naca.toStdString() + "' is not a NACA four-digit airfoil");
     return profile;
   }
   Profile profile;
-  switch (ReadCoordinateFile(source.file.toStdString(), profile)) {
+  const std::string file = source.file.toStdString();
+  CoordinateFileProblem problem = CoordinateFileProblem::Other;
+  switch (ReadCoordinateFile(file, profile, &problem)) {
     case CoordinateFileStatus::Ok:
       return profile;
     case CoordinateFileStatus::CannotOpen:
-      printError(std::string(messageText(Msg::UnableToOpenFileForReading)));
-      [[fallthrough]];
+      // The program's two messages, in the order its dialogs show them.
+      printError(lead + file + ": " + std::string(messageText(Msg::UnableToOpenFileForReading)));
+      printError(lead + std::string(messageText(Msg::InvalidDatFile)));
+      break;
     case CoordinateFileStatus::Invalid:
-      printError(std::string(messageText(Msg::InvalidDatFile)));
+      printError(lead + file + ": " + InvalidDatFileText(problem));
       break;
   }
+  printKindHint(file, ".dat");
   return std::nullopt;
 }
 
@@ -105,6 +116,100 @@ nlohmann::ordered_json pointsToJson(const PointList& points) {
   nlohmann::ordered_json list = nlohmann::ordered_json::array();
   for (const Point2D& p : points) list.push_back({p.x, p.y});
   return list;
+}
+
+bool selectFoamOption(FoamDatabase& foams, const std::string& name) {
+  std::vector<std::string> candidates;
+  const std::optional<std::string> found = foams.MatchFoamName(name, &candidates);
+  if (found) {
+    FoamType record;
+    foams.SelectFoam(*found, &record);
+    foams.cutSpeed = record.maxSpeed;
+    return true;
+  }
+  if (candidates.empty()) {
+    printError(std::string(messageText(Msg::InvalidFoamType)) + ": \"" + name + "\"");
+    printError(formatMessage(Msg::KnownFoams, {foamList(foams)}));
+  } else {
+    std::string names;
+    for (const std::string& c : candidates) names += (names.empty() ? "\"" : ", \"") + c + "\"";
+    printError(formatMessage(Msg::AmbiguousFoam, {name, names}));
+    printError(formatMessage(Msg::KnownFoams, {foamList(foams)}));
+  }
+  return false;
+}
+
+std::string foamList(const FoamDatabase& foams) {
+  std::string names;
+  for (const auto& [name, record] : foams.records) names += (names.empty() ? "" : ", ") + name;
+  return names;
+}
+
+namespace {
+
+std::string lowerExtension(const std::filesystem::path& path) {
+  std::string ext = path.extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+bool isGcodeExtension(const std::string& ext) {
+  return ext == ".ngc" || ext == ".nc" || ext == ".gcode" || ext == ".tap";
+}
+
+}  // namespace
+
+std::optional<int> readOutputOptions(const QCommandLineParser& parser, OutputFormat& format,
+                                     std::string& written, bool formatOption) {
+  if (!parser.isSet(QStringLiteral("output"))) {
+    printError("give the file to write with -o OUT.cut (or OUT.ngc)");
+    return kExitUsage;
+  }
+  const std::string out = parser.value(QStringLiteral("output")).toStdString();
+  std::error_code error;
+  if (out.empty() || std::filesystem::is_directory(out, error) || out.back() == '/') {
+    printError("-o " + out + ": is a directory; give a file name such as " +
+               (std::filesystem::path(out) / "panel1.cut").string());
+    return kExitUsage;
+  }
+  const std::string ext = lowerExtension(out);
+  const bool gcodeExt = isGcodeExtension(ext);
+  if (formatOption && parser.isSet(QStringLiteral("format"))) {
+    const QString text = parser.value(QStringLiteral("format"));
+    if (text != QLatin1String("cut") && text != QLatin1String("gcode")) {
+      printError("--format: expected cut or gcode");
+      return kExitUsage;
+    }
+    format = text == QLatin1String("gcode") ? OutputFormat::Gcode : OutputFormat::CutScript;
+    if ((format == OutputFormat::CutScript && gcodeExt) ||
+        (format == OutputFormat::Gcode && ext == ".cut")) {
+      printError("-o " + out + ": the extension " + ext + " contradicts --format " +
+                 text.toStdString());
+      return kExitUsage;
+    }
+  } else if (gcodeExt) {
+    format = OutputFormat::Gcode;
+  } else if (ext.empty() || ext == ".cut") {
+    format = ext.empty() && !formatOption ? format : OutputFormat::CutScript;
+  } else {
+    printError("-o " + out + ": cannot tell the format from " + ext +
+               "; use .cut, .ngc, .nc, .gcode or .tap, or give --format");
+    return kExitUsage;
+  }
+  written = format == OutputFormat::Gcode ? GcodeFilePath(out) : CutScriptPath(out).string();
+  return std::nullopt;
+}
+
+void printKindHint(const std::string& file, std::string_view expected) {
+  const std::string ext = lowerExtension(file);
+  std::string kind;
+  if (ext == ".dat" || ext == ".cor") kind = "an airfoil coordinate file: use 'orva-cli airfoil'";
+  if (ext == ".cnc") kind = "a project file: use 'orva-cli info', 'survey' or 'cut'";
+  if (ext == ".cut") kind = "a cut script: use 'orva-cli replay' or 'gcode'";
+  if (ext == ".json") kind = "a project in JSON: build it with 'orva-cli build' first";
+  if (isGcodeExtension(ext)) kind = "G-code, which this program does not read";
+  if (kind.empty() || ext == expected || (expected == ".dat" && ext == ".cor")) return;
+  printError(file + ": this is " + kind);
 }
 
 void printJson(const nlohmann::ordered_json& document, bool compact) {

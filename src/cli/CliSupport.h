@@ -7,8 +7,14 @@
 #include <optional>
 #include <string>
 
+#include "geometry/CoordinateFile.h"
 #include "geometry/Point2D.h"
 #include "geometry/Profile.h"
+#include "motion/CutEnvironment.h"
+
+namespace orva {
+class FoamDatabase;
+}
 
 namespace orva::cli {
 
@@ -55,9 +61,30 @@ struct AirfoilSource {
 
 // Builds the airfoil, or prints the program's messages for a refused source
 // and returns nothing.
-std::optional<Profile> loadAirfoil(const AirfoilSource& source);
+// `role` ("root", "tip") starts every message when given.
+std::optional<Profile> loadAirfoil(const AirfoilSource& source, const std::string& role = {});
 
 nlohmann::ordered_json pointsToJson(const PointList& points);
+
+// Makes the foam the user named current (exact name, else the one match
+// ignoring case and accents). False, with the foams listed, otherwise.
+bool selectFoamOption(FoamDatabase& foams, const std::string& name);
+// The foam names, comma-separated.
+std::string foamList(const FoamDatabase& foams);
+
+// The output format of -o OUT: --format when given, else from the extension
+// (.cut: a cut script; .ngc, .nc, .gcode, .tap: G-code; none: a cut script).
+// Refuses (an exit code) a directory, an extension that contradicts
+// --format, and an unknown extension without --format. `written` receives
+// the path the writer will use. Without `formatOption` (a command that has no
+// --format) a name without extension keeps the `format` given.
+std::optional<int> readOutputOptions(const QCommandLineParser& parser, OutputFormat& format,
+                                     std::string& written, bool formatOption = true);
+
+// After a file could not be read: a hint on stderr when FILE has the
+// extension of another kind of file (.dat, .cor, .cnc, .cut, .json, G-code)
+// than `expected` (".cnc", ".cut"), naming the command that reads it.
+void printKindHint(const std::string& file, std::string_view expected);
 
 // Writes the document on stdout, indented unless `compact`.
 void printJson(const nlohmann::ordered_json& document, bool compact);

@@ -8,8 +8,12 @@
 #include "common/Messages.h"
 #include "common/SoundPort.h"
 #include "common/StatusPort.h"
+#include "cutting/PanelCutEstimate.h"
+#include "cutting/PanelCutForm.h"
 #include "cutting/PanelCutPlanner.h"
+#include "cutting/PanelPlacement.h"
 #include "model/CT1Doc.h"
+#include "model/Panel.h"
 #include "model/ProjectFile.h"
 #include "motion/CutEnvironment.h"
 #include "motion/CutJob.h"
@@ -43,11 +47,19 @@ void addPanelCutOptions(QCommandLineParser& parser) {
       {QStringLiteral("section-ref"),
        QStringLiteral("Section kept by the intermediate cut: root or tip."),
        QStringLiteral("root|tip")},
-      {QStringLiteral("foam"), QStringLiteral("Foam to cut (default: the project's)."),
+      {QStringLiteral("foam"),
+       QStringLiteral("Foam to cut: its name, exact or ignoring case and accents "
+                      "(default: the project's foam when the table has it, else the "
+                      "current foam; see 'orva-cli foams')."),
        QStringLiteral("NAME")},
       {QStringLiteral("speed"),
-       QStringLiteral("Cut speed in mm/s, or max for the surveyed maximum."),
+       QStringLiteral("Cut speed in mm/s. Default (or max): the surveyed maximum for a "
+                      "computed-heat foam, the foam's measured speed for a fixed-heat one."),
        QStringLiteral("MM_S|max")},
+      {QStringLiteral("place"),
+       QStringLiteral("auto: move the block (offsetX0, else rootAxisOffset) so that every "
+                      "tower target stays in the table's travel."),
+       QStringLiteral("auto")},
   });
 }
 
@@ -78,7 +90,7 @@ struct CutSetup {
   MovePlanner& planner;
   CutEnvironment& env;
   CT1Doc doc;
-  bool speedMax = false;
+  std::optional<double> speed;  // --speed; none: the cutting dialog's default
 };
 
 // Returns an exit code, or nothing when everything is set up.
@@ -88,8 +100,16 @@ std::optional<int> prepare(const QCommandLineParser& parser, CutSetup& setup) {
     printError("give exactly one project file");
     return kExitUsage;
   }
+  if (!setup.context.usable()) return kExitFailure;
   MachineConfig& machine = setup.context.machine;
-  if (!LoadProjectFile(setup.doc, positional.first().toStdString())) return kExitFailure;
+  const std::string file = positional.first().toStdString();
+  setup.context.prompt.subject = file;
+  const bool loaded = LoadProjectFile(setup.doc, file);
+  setup.context.prompt.subject.clear();
+  if (!loaded) {
+    printKindHint(file, ".cnc");
+    return kExitFailure;
+  }
 
   CT1Doc& doc = setup.doc;
   if (parser.isSet(QStringLiteral("panel"))) {
@@ -115,8 +135,8 @@ std::optional<int> prepare(const QCommandLineParser& parser, CutSetup& setup) {
   if (!readNumberOption(parser, QStringLiteral("clearance"), 0.0, 10000.0, c.clearance)) {
     return kExitUsage;
   }
-  if (!parser.isSet(QStringLiteral("clearance")) && !(c.clearance > 0 && c.clearance < 10000)) {
-    c.clearance = doc.current().foamThickness + 20.0;  // the cutting dialog's default
+  if (!parser.isSet(QStringLiteral("clearance"))) {
+    c.clearance = PanelCutForm::DefaultClearance(doc);  // what the cutting dialog opens with
   }
   bool flag = c.kerfCompensationA != 0;
   if (!readFlagOption(parser, QStringLiteral("profile-kerf"), flag)) return kExitUsage;
@@ -136,40 +156,69 @@ std::optional<int> prepare(const QCommandLineParser& parser, CutSetup& setup) {
     }
   }
   FoamDatabase& foams = machine.foams;
-  const std::string foam = parser.isSet(QStringLiteral("foam"))
-                               ? parser.value(QStringLiteral("foam")).toStdString()
-                               : doc.foamName;
-  if (!foams.SelectFoam(foam)) {
-    printError(std::string(messageText(Msg::InvalidFoamType)) + ": \"" + foam + "\"");
+  // Loading the project has made its foam current when the table has it.
+  if (parser.isSet(QStringLiteral("foam"))) {
+    if (!selectFoamOption(foams, parser.value(QStringLiteral("foam")).toStdString())) {
+      return kExitFailure;
+    }
+  } else if (!doc.foamName.empty() && !foams.records.count(doc.foamName) && foams.currentRecord()) {
+    printError("warning: the project's foam \"" + doc.foamName + "\" is not a foam of table \"" +
+               machine.currentTable + "\"; the current foam \"" + foams.CurrentFoamName() +
+               "\" is used (see 'orva-cli foams', --foam)");
+  } else if (!foams.currentRecord()) {
+    printError(std::string(messageText(Msg::InvalidFoamType)));
+    printError(formatMessage(Msg::KnownFoams, {foamList(foams)}));
     return kExitFailure;
   }
-  if (parser.isSet(QStringLiteral("speed"))) {
-    if (parser.value(QStringLiteral("speed")) == QLatin1String("max")) {
-      setup.speedMax = true;
-    } else if (!readNumberOption(parser, QStringLiteral("speed"), 0.01, 10000.0, foams.cutSpeed)) {
+  if (parser.isSet(QStringLiteral("speed")) &&
+      parser.value(QStringLiteral("speed")) != QLatin1String("max")) {
+    double speed = 0.0;
+    if (!readNumberOption(parser, QStringLiteral("speed"), 0.01, 10000.0, speed)) {
       return kExitUsage;
     }
+    setup.speed = speed;
+  }
+  if (parser.isSet(QStringLiteral("place")) &&
+      parser.value(QStringLiteral("place")) != QLatin1String("auto")) {
+    printError("--place: expected auto");
+    return kExitUsage;
   }
   setup.env.output.sourceFile = positional.first().toStdString();
   setup.env.output.panelName = "Panel " + std::to_string(doc.currentPanel + 1);
   return std::nullopt;
 }
 
-struct SurveyOutcome {
-  double speed = 0.0;
-  std::string label;
-  std::string error;
-  PanelCutResult placement;
-};
+// The fixes of the block placement, when planning found a tower out of travel.
+void printPlacementHint(CutSetup& setup) {
+  const PanelPlacement fix = SuggestPanelPlacement(setup.doc, setup.env);
+  const Panel& panel = setup.doc.current();
+  if (fix.offsetX0) {
+    printError(formatMessage(Msg::PlacementOffsetX0,
+                             {std::to_string(*fix.offsetX0), std::to_string(panel.offsetX0)}));
+  }
+  if (fix.rootAxisOffset) {
+    printError(formatMessage(Msg::PlacementRootAxisOffset, {std::to_string(*fix.rootAxisOffset),
+                                                            std::to_string(panel.rootAxisOffset)}));
+  }
+  if (fix.offsetX0 || fix.rootAxisOffset) printError("(or run with --place auto)");
+}
 
-SurveyOutcome survey(CutSetup& setup) {
-  SurveyOutcome out;
-  setup.planner.BeginSpeedSurvey(false);
-  PanelCutPlanner cut(setup.doc, setup.env);
-  cut.Run(setup.context.program.job);
-  out.placement = cut.lastResult();
-  setup.planner.EndSpeedSurvey(false, out.speed, out.label, out.error);
-  return out;
+// --place auto: applies the placement fix (offsetX0 first). False when the
+// cut needs one and none exists.
+bool placeAutomatically(CutSetup& setup) {
+  const PanelPlacement fix = SuggestPanelPlacement(setup.doc, setup.env);
+  Panel& panel = setup.doc.current();
+  if (fix.offsetX0) {
+    panel.offsetX0 = *fix.offsetX0;
+  } else if (fix.rootAxisOffset) {
+    panel.rootAxisOffset = *fix.rootAxisOffset;
+    panel.blockCentredZ = false;
+  }
+  return true;
+}
+
+nlohmann::ordered_json orNull(const std::optional<double>& value) {
+  return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
 }
 
 }  // namespace
@@ -177,51 +226,54 @@ SurveyOutcome survey(CutSetup& setup) {
 int runSurveyCommand(const CommandArgs& args) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
-      "Plans the cut of a project's panel in survey mode and prints, as JSON, the\n"
-      "highest speed the motors and the wire heat allow (maxSpeed) with the move that\n"
-      "limits it, any planning error, and at the cut speed (--speed, or maxSpeed) the\n"
-      "number of moves, the total time, the heat and the block placement."));
+      "Plans the cut of a project's panel in survey mode (nothing is executed, no heat\n"
+      "is sent) and prints, as JSON, the highest speed the motors and the wire heat\n"
+      "allow (maxSpeed) with the move that limits it, every error of the run\n"
+      "(errors), and at the cut speed (--speed; by default the surveyed maximum for a\n"
+      "computed-heat foam, the measured speed for a fixed-heat one) the number of\n"
+      "moves, the total time, the heat and the block placement; values\n"
+      "that could not be computed are null. Exit code 1 when there is an error; for a\n"
+      "block out of the table's travel the placement that fits is printed on stderr.\n"
+      "\nExamples:\n"
+      "  orva-cli survey wing.cnc --panel 2\n"
+      "  orva-cli survey wing.cnc --foam 'poly expanse' --speed 2.5\n"
+      "  orva-cli survey wing.cnc --side left --place auto"));
   parser.addHelpOption();
   addPanelCutOptions(parser);
   if (!parseOrReport(parser, args)) return kExitUsage;
   CutSetup setup(settingsOptions(parser));
   if (auto code = prepare(parser, setup)) return *code;
 
-  const SurveyOutcome found = survey(setup);
-  FoamDatabase& foams = setup.context.machine.foams;
-  if (setup.speedMax || !parser.isSet(QStringLiteral("speed"))) {
-    if (found.speed > 0) foams.cutSpeed = found.speed;
-  }
+  if (parser.isSet(QStringLiteral("place"))) placeAutomatically(setup);
 
-  // The list at the cut speed, for its moves and time (nothing is executed).
-  std::size_t moves = 0;
-  double totalTime = 0.0;
-  if (found.error.empty()) {
-    PanelCutPlanner cut(setup.doc, setup.env);
-    if (auto list = cut.BuildMoves()) {
-      moves = list->size();
-      for (const CutMove& move : *list) totalTime += move.duration;
-    }
-  }
-  int heatMode = 0;
-  int heat = 0;
-  if (foams.ApplyHeatForSpeed(foams.cutSpeed)) foams.GetHeatState(heatMode, heat);
-
-  const PanelCutResult& p = found.placement;
+  const PanelCutSurvey found = SurveyPanelCut(setup.doc, setup.env, setup.speed);
+  nlohmann::ordered_json errors = nlohmann::ordered_json::array();
+  for (const std::string& error : found.errors) errors.push_back(error);
+  const PanelCutResult* p = found.placement ? &*found.placement : nullptr;
+  const Panel& panel = setup.doc.current();
   nlohmann::ordered_json out = {
-      {"maxSpeed", found.speed},
-      {"limitingMove", found.label},
-      {"error", found.error},
-      {"cutSpeed", foams.cutSpeed},
-      {"moves", moves},
-      {"totalTime", totalTime},
-      {"heat", heat},
-      {"entraxe", p.entraxe},
-      {"leftDistance", p.leftDistance},
-      {"span", p.span},
-      {"swapped", p.swapped},
+      {"foam", setup.context.machine.foams.CurrentFoamName()},
+      {"maxSpeed", orNull(found.maxSpeed)},
+      {"limitingMove", found.maxSpeed ? nlohmann::ordered_json(found.estimate.label)
+                                      : nlohmann::ordered_json(nullptr)},
+      {"errors", std::move(errors)},
+      {"cutSpeed", orNull(found.cutSpeed)},
+      {"moves", found.moves ? nlohmann::ordered_json(*found.moves) : nullptr},
+      {"totalTime", orNull(found.totalTime)},
+      {"heat", found.heat ? nlohmann::ordered_json(*found.heat) : nullptr},
+      {"offsetX0", panel.offsetX0},
+      {"rootAxisOffset", panel.rootAxisOffset},
+      {"entraxe", p ? nlohmann::ordered_json(p->entraxe) : nullptr},
+      {"leftDistance", p ? nlohmann::ordered_json(p->leftDistance) : nullptr},
+      {"span", p ? nlohmann::ordered_json(p->span) : nullptr},
+      {"swapped", p ? nlohmann::ordered_json(p->swapped) : nullptr},
   };
   printJson(out, false);
+  for (const std::string& error : found.errors) printError(error);
+  if (!found.ok()) {
+    printPlacementHint(setup);
+    return kExitFailure;
+  }
   return kExitOk;
 }
 
@@ -229,49 +281,53 @@ int runCutCommand(const CommandArgs& args) {
   QCommandLineParser parser;
   parser.setApplicationDescription(
       QStringLiteral("Plans the cut of a project's panel and writes it as a cut script (replay it\n"
-                     "with 'orva-cli replay') or, with --format gcode, as G-code for a four-axis\n"
-                     "controller. The panel's stored cutting choices are the defaults."));
+                     "with 'orva-cli replay') or as G-code for a four-axis controller (an OUT\n"
+                     "ending in .ngc, .nc, .gcode or .tap, or --format gcode). The panel's stored\n"
+                     "cutting choices are the defaults; the clearance defaults to the project's,\n"
+                     "or the block thickness + 20 mm.\n"
+                     "\nExamples:\n"
+                     "  orva-cli cut wing.cnc --panel 1 -o panel1.cut\n"
+                     "  orva-cli cut wing.cnc --panel 2 --speed 2 --side left -o panel2.cut\n"
+                     "  orva-cli cut wing.cnc --dialect linuxcnc -o panel1.ngc\n"
+                     "  orva-cli cut wing.cnc --place auto --table Big -o panel1.cut"));
   parser.addHelpOption();
   addPanelCutOptions(parser);
   parser.addOptions({
       {QStringLiteral("step-details"), QStringLiteral("Dump every step entry into the script.")},
-      {QStringLiteral("format"), QStringLiteral("Output format: cut (default) or gcode."),
+      {QStringLiteral("format"),
+       QStringLiteral("Output format: cut or gcode (default: from the extension of OUT, "
+                      ".cut or .ngc/.nc/.gcode/.tap)."),
        QStringLiteral("cut|gcode")},
       {QStringLiteral("yes"), QStringLiteral("Answer every question with OK.")},
       {{QStringLiteral("o"), QStringLiteral("output")},
-       QStringLiteral("File to write."),
+       QStringLiteral("File to write; its path is printed on stderr."),
        QStringLiteral("OUT")},
   });
   addGcodeOptions(parser);
   if (!parseOrReport(parser, args)) return kExitUsage;
-  if (!parser.isSet(QStringLiteral("output"))) {
-    printError("cut: give the file to write with -o OUT.cut (or OUT.ngc)");
-    return kExitUsage;
-  }
   CutSetup setup(settingsOptions(parser));
   setup.context.prompt.assumeYes = parser.isSet(QStringLiteral("yes"));
   CutOutputOptions& output = setup.env.output;
   output.cutToFile = true;
   output.stepDetails = parser.isSet(QStringLiteral("step-details"));
-  if (parser.isSet(QStringLiteral("format"))) {
-    const int format = choice(parser, "format", {"cut", "gcode"});
-    if (format < 0) return kExitUsage;
-    output.format = format == 1 ? OutputFormat::Gcode : OutputFormat::CutScript;
-  }
+  std::string written;
+  if (auto code = readOutputOptions(parser, output.format, written)) return *code;
   if (!readGcodeOptions(parser, output.gcode)) return kExitUsage;
   if (auto code = prepare(parser, setup)) return *code;
+  if (parser.isSet(QStringLiteral("place"))) placeAutomatically(setup);
 
-  if (setup.speedMax) {
-    const SurveyOutcome found = survey(setup);
-    if (!found.error.empty()) {
-      printError(found.error);
-      return kExitFailure;
-    }
-    setup.context.machine.foams.cutSpeed = found.speed;
+  const PanelCutSurvey found = SurveyPanelCut(setup.doc, setup.env, setup.speed);
+  if (!found.ok()) {
+    for (const std::string& error : found.errors) printError(error);
+    printPlacementHint(setup);
+    return kExitFailure;
   }
+  setup.context.machine.foams.cutSpeed = *found.cutSpeed;
   setup.context.prompt.nextFile = parser.value(QStringLiteral("output")).toStdString();
   PanelCutPlanner cut(setup.doc, setup.env);
-  return cut.Run(setup.context.program.job) ? kExitOk : kExitFailure;
+  if (!cut.Run(setup.context.program.job)) return kExitFailure;
+  printError("wrote " + written);
+  return kExitOk;
 }
 
 }  // namespace orva::cli

@@ -1,7 +1,9 @@
 #include "cli/GcodeCommand.h"
 
+#include <array>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "cli/CliContext.h"
 #include "common/Messages.h"
@@ -59,7 +61,12 @@ int runGcodeCommand(const CommandArgs& args) {
       QStringLiteral("Plans a cut script again for the current table and writes it as G-code with\n"
                      "inverse-time feed (G93): every move keeps its planned duration exactly.\n"
                      "Positions are relative to the machine zero; the controller applies its own\n"
-                     "work offsets."));
+                     "work offsets. The wire first goes cold to the script's start position;\n"
+                     "the comments carry the script's move labels.\n"
+                     "\nExamples:\n"
+                     "  orva-cli gcode panel1.cut -o panel1.ngc\n"
+                     "  orva-cli gcode panel1.cut --dialect linuxcnc -o panel1.ngc\n"
+                     "  orva-cli gcode panel1.cut --axes XYAB --s-max 255 -o panel1.gcode"));
   parser.addHelpOption();
   parser.addPositionalArgument(QStringLiteral("FILE.cut"), QStringLiteral("Cut script."));
   addSettingsOptions(parser);
@@ -79,6 +86,13 @@ int runGcodeCommand(const CommandArgs& args) {
   }
   GcodeOptions options;
   if (!readGcodeOptions(parser, options)) return kExitUsage;
+  OutputFormat format = OutputFormat::Gcode;
+  std::string output;
+  if (auto code = readOutputOptions(parser, format, output, false)) return *code;
+  if (format != OutputFormat::Gcode) {
+    printError("gcode: -o must name a G-code file (.ngc, .nc, .gcode or .tap)");
+    return kExitUsage;
+  }
 
   const std::filesystem::path path = positional.first().toStdString();
   std::ifstream in(path, std::ios::binary);
@@ -90,11 +104,20 @@ int runGcodeCommand(const CommandArgs& args) {
   bytes << in.rdbuf();
 
   CliContext context(settingsOptions(parser));
+  if (!context.usable()) return kExitFailure;
   CutScriptReader reader(context.program.cut, path.string());
   reader.feed(bytes.str());
-  const auto moves = reader.finish();
-  if (!moves) return kExitFailure;  // the reason has been shown
+  auto moves = reader.finish();
+  if (!moves) {  // the reason has been shown
+    printKindHint(path.string(), ".cut");
+    return kExitFailure;
+  }
 
+  // The labels the script carries, in place of the line labels of its reading.
+  const std::vector<std::string>& comments = reader.moveComments();
+  for (std::size_t i = 0; i < moves->size() && i < comments.size(); ++i) {
+    if (!comments[i].empty()) (*moves)[i].label = comments[i];
+  }
   GcodeJob job;
   job.programVersion = ORVA_VERSION;
   job.sourceFile = path.filename().string();
@@ -102,13 +125,23 @@ int runGcodeCommand(const CommandArgs& args) {
   context.machine.foams.GetHeatState(job.heatMode, job.heatPercent);
   job.zeroX = context.machine.table.ZeroX;
   job.zeroY = context.machine.table.ZeroY;
-  const std::string text = WriteGcode(*moves, job, options);
+  if (const auto& start = reader.declaredStart()) {
+    job.start = std::array<double, 4>{start->XG + job.zeroX, start->YG + job.zeroY,
+                                      start->XD + job.zeroX, start->YD + job.zeroY};
+  }
+  std::string text;
+  try {
+    text = WriteGcode(*moves, job, options);
+  } catch (const std::invalid_argument& e) {
+    printError(fillInserts(messageText(Msg::GcodeCannotWrite), {e.what()}));
+    return kExitFailure;
+  }
   std::string error;
-  const std::string output = parser.value(QStringLiteral("output")).toStdString();
   if (!writeFileSafely(output, text, &error)) {
     printError(formatMessage(Msg::FileNotSaved, {output, error}));
     return kExitFailure;
   }
+  printError("wrote " + output);
   return kExitOk;
 }
 

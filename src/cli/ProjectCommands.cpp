@@ -4,10 +4,10 @@
 #include <sstream>
 
 #include "cli/CliContext.h"
-#include "cli/ProjectJson.h"
 #include "common/Messages.h"
 #include "model/CT1Doc.h"
 #include "model/ProjectFile.h"
+#include "model/ProjectJson.h"
 #include "model/TextExport.h"
 
 namespace orva::cli {
@@ -33,7 +33,10 @@ int runInfoCommand(const CommandArgs& args) {
   parser.setApplicationDescription(QStringLiteral(
       "Prints a project file (.cnc) as JSON: the project fields and every panel with\n"
       "its fields, spar records and root and tip sections (parameters, profile name,\n"
-      "the stored surfaces and the profile's figures)."));
+      "the stored surfaces and the profile's figures).\n"
+      "\nExamples:\n"
+      "  orva-cli info wing.cnc\n"
+      "  orva-cli info wing.cnc --compact > wing.json"));
   parser.addHelpOption();
   parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Project file (.cnc)."));
   parser.addOption({QStringLiteral("compact"), QStringLiteral("Print the JSON on one line.")});
@@ -51,6 +54,7 @@ int runInfoCommand(const CommandArgs& args) {
     } else {
       printError(std::string(messageText(Msg::InvalidProjectFormat)));
       printError(file.toStdString() + ": " + error);
+      printKindHint(file.toStdString(), ".cnc");
     }
     return kExitFailure;
   }
@@ -64,7 +68,12 @@ int runBuildCommand(const CommandArgs& args) {
       "Creates a project file from its JSON form (as printed by info). Missing fields\n"
       "take the values of a new project; a section's airfoil may be given as\n"
       "\"profile\" (name, upper, lower), \"airfoil\" (a .dat file, relative to the JSON\n"
-      "file), \"naca\" (\"2412\") or \"default\": true."));
+      "file), \"naca\" (\"2412\") or \"default\": true. A chord, span or block thickness\n"
+      "must be greater than 0; a section outside its block gets a warning. Every\n"
+      "field, its unit and default: docs/files.md.\n"
+      "\nExamples:\n"
+      "  orva-cli build examples/wing.json -o wing.cnc\n"
+      "  orva-cli build wing.json -o wing.cnc --data-dir ~/cnc-data --table Big"));
   parser.addHelpOption();
   parser.addPositionalArgument(QStringLiteral("WING.json"), QStringLiteral("Project as JSON."));
   parser.addOption({{QStringLiteral("o"), kOutput},
@@ -88,8 +97,12 @@ int runBuildCommand(const CommandArgs& args) {
   try {
     const nlohmann::json json = nlohmann::json::parse(in);
     CliContext context(settingsOptions(parser));
-    const ProjectData data =
-        projectFromJson(json, input.parent_path(), context.machine.table.Entraxe);
+    if (!context.usable()) return kExitFailure;
+    std::vector<std::string> warnings;
+    const ProjectData data = projectFromJson(
+        json, ProjectJsonSource{input.parent_path(), context.machine.table.Entraxe, true},
+        &warnings);
+    for (const std::string& warning : warnings) printError("warning: " + warning);
     std::string error;
     if (!WriteProjectFile(data, parser.value(kOutput).toStdString(), &error)) {
       printError(error);
@@ -106,7 +119,10 @@ int runExportCommand(const CommandArgs& args) {
   QCommandLineParser parser;
   parser.setApplicationDescription(
       QStringLiteral("Writes the text export of a project's panel (table configuration, foam,\n"
-                     "cut options, root and tip sections with their points, comments)."));
+                     "cut options, root and tip sections with their points, comments).\n"
+                     "\nExamples:\n"
+                     "  orva-cli export wing.cnc -o wing.txt\n"
+                     "  orva-cli export wing.cnc --panel 2 -o panel2.txt"));
   parser.addHelpOption();
   parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Project file (.cnc)."));
   parser.addOptions({
@@ -126,9 +142,16 @@ int runExportCommand(const CommandArgs& args) {
   }
 
   CliContext context(settingsOptions(parser));
+  if (!context.usable()) return kExitFailure;
   CT1Doc doc(context.program.project);
   std::string error;
-  if (!LoadProjectFile(doc, file.toStdString(), &error)) return kExitFailure;  // already shown
+  context.prompt.subject = file.toStdString();
+  const bool loaded = LoadProjectFile(doc, file.toStdString(), &error);
+  context.prompt.subject.clear();
+  if (!loaded) {
+    printKindHint(file.toStdString(), ".cnc");
+    return kExitFailure;
+  }
 
   int panel = 1;
   if (parser.isSet(QStringLiteral("panel"))) {

@@ -26,17 +26,6 @@ namespace orva::cli {
 
 namespace {
 
-// The position the script declares with its first move line, relative to the
-// machine zero; nothing when it has no move line.
-std::optional<CutScriptMoveLine> declaredStart(const std::string& text) {
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.rfind("T:", 0) == 0) return ParseMoveLine(line);
-  }
-  return std::nullopt;
-}
-
 // Set by SIGINT, polled by the loop that drives the cut: the handler does
 // nothing else. A signal handler can only reach a variable of static storage.
 std::atomic<bool> interrupted{false};
@@ -90,9 +79,14 @@ int runReplayCommand(const CommandArgs& args) {
       "Runs a cut script on the simulated machine: the moves are planned again for\n"
       "the current table, confirmed (the total time and heat are shown) and executed.\n"
       "With --json prints the moves, the planned and machine times, the final tower\n"
-      "positions relative to the machine zero and the step counts of the four axes.\n"
+      "positions relative to the machine zero and the step counts of the four axes;\n"
+      "otherwise one line: the number of moves and the planned time.\n"
       "On a terminal a progress bar is shown. Ctrl+C cancels the cut: the wire rises,\n"
-      "goes home, and the command exits with 130."));
+      "goes home, and the command exits with 130.\n"
+      "\nExamples:\n"
+      "  orva-cli replay panel1.cut --yes\n"
+      "  orva-cli replay panel1.cut --yes --speed-up 10\n"
+      "  orva-cli replay panel1.cut --yes --json --data-dir ~/cnc-data"));
   parser.addHelpOption();
   parser.addPositionalArgument(QStringLiteral("FILE.cut"), QStringLiteral("Cut script."));
   addSettingsOptions(parser);
@@ -120,6 +114,7 @@ int runReplayCommand(const CommandArgs& args) {
   const std::string text = bytes.str();
 
   CliContext context(settingsOptions(parser));
+  if (!context.usable()) return kExitFailure;
   context.prompt.assumeYes = parser.isSet(QStringLiteral("yes"));
   CutEnvironment& env = context.program.cut;
   CutJob& job = context.program.job;
@@ -140,8 +135,15 @@ int runReplayCommand(const CommandArgs& args) {
   }
   const TableConfig& table = context.machine.table;
 
+  CutScriptReader reader(env, path.string());
+  reader.feed(text);
+  auto moves = reader.finish();
+  if (!moves) {  // the reason has been shown
+    printKindHint(path.string(), ".cut");
+    return kExitFailure;
+  }
   // The machine starts where the script says the wire is.
-  const auto start = declaredStart(text);
+  const auto& start = reader.declaredStart();
   if (machine && start) {
     const auto steps = [](double mm, int perRev, double pitch) {
       return static_cast<std::int64_t>(std::llround(mm * perRev / pitch));
@@ -153,10 +155,6 @@ int runReplayCommand(const CommandArgs& args) {
     }
   }
 
-  CutScriptReader reader(env, path.string());
-  reader.feed(text);
-  auto moves = reader.finish();
-  if (!moves) return kExitFailure;  // the reason has been shown
   const std::size_t moveCount = moves->size();
   double plannedTime = 0.0;
   for (const CutMove& move : *moves) plannedTime += move.duration;
@@ -211,6 +209,8 @@ int runReplayCommand(const CommandArgs& args) {
                       {"YD", made(Axis::YD)}};
     }
     printJson(out, false);
+  } else {
+    std::printf("%zu move%s, %.1f s planned\n", moveCount, moveCount == 1 ? "" : "s", plannedTime);
   }
   return kExitOk;
 }

@@ -45,7 +45,11 @@ int runSectionCommand(const CommandArgs& args) {
   parser.setApplicationDescription(QStringLiteral(
       "Builds the cut outlines of a panel's root section (and of its tip when a tip\n"
       "airfoil is given): surfaces, skin offset, resampling, tip matched to the root,\n"
-      "washout. Prints upper, lower, cutUpper and cutLower in chord fractions as JSON."));
+      "washout. Prints upper, lower, cutUpper and cutLower in chord fractions as JSON.\n"
+      "\nExamples:\n"
+      "  orva-cli section clarky.dat --chord 400 --skin 1\n"
+      "  orva-cli section --naca 2412 --chord 250 --tip-naca 0012 --tip-chord 180 \\\n"
+      "          --tip-washout 2 --compact"));
   parser.addHelpOption();
   parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Root airfoil file."));
   const QString mm = QStringLiteral("MM");
@@ -119,11 +123,11 @@ int runSectionCommand(const CommandArgs& args) {
   }
   options.differentRootTip = hasTip;
 
-  auto rootProfile = loadAirfoil(rootSource);
+  auto rootProfile = loadAirfoil(rootSource, hasTip ? "root" : "");
   if (!rootProfile) return kExitFailure;
   root.profile = std::move(*rootProfile);
   if (hasTip) {
-    auto tipProfile = loadAirfoil(tipSource);
+    auto tipProfile = loadAirfoil(tipSource, "tip");
     if (!tipProfile) return kExitFailure;
     tip.profile = std::move(*tipProfile);
   } else {

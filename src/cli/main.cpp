@@ -9,6 +9,7 @@
 #include "cli/CliSupport.h"
 #include "cli/CutCommands.h"
 #include "cli/GcodeCommand.h"
+#include "cli/ListCommands.h"
 #include "cli/ProjectCommands.h"
 #include "cli/ReplayCommand.h"
 #include "cli/SectionCommand.h"
@@ -35,6 +36,8 @@ constexpr Command kCommands[] = {
     {"replay", "Run a cut script on the simulated machine", orva::cli::runReplayCommand},
     {"gcode", "Write a cut script as G-code for a four-axis controller",
      orva::cli::runGcodeCommand},
+    {"tables", "List the cutting tables", orva::cli::runTablesCommand},
+    {"foams", "List the foams of the current table", orva::cli::runFoamsCommand},
 };
 
 void printUsage(std::ostream& out) {
@@ -56,16 +59,20 @@ void printUsage(std::ostream& out) {
          "  orva-cli info wing.cnc\n"
          "  orva-cli export wing.cnc --panel 2 -o wing.txt\n"
          "  orva-cli survey wing.cnc --panel 1\n"
-         "  orva-cli cut wing.cnc --panel 1 --speed max -o panel1.cut\n"
-         "  orva-cli cut wing.cnc --speed max --format gcode --dialect linuxcnc -o panel1.ngc\n"
+         "  orva-cli cut wing.cnc --panel 1 -o panel1.cut\n"
+         "  orva-cli cut wing.cnc --speed 2.5 --dialect linuxcnc -o panel1.ngc\n"
          "  orva-cli block-shaping --left-width 200 --length 400 --clearance 70 -o block.cut\n"
-         "  orva-cli test-cut --left-width 100 --length 300 --clearance 70 --height 40 -o test.cut\n"
+         "  orva-cli test-cut --left-width 100 --length 300 --clearance 70 --height 40 -o "
+         "test.cut\n"
          "  orva-cli replay panel1.cut --yes --json\n"
          "  orva-cli gcode panel1.cut --dialect grbl -o panel1.ngc\n"
+         "  orva-cli tables\n"
+         "  orva-cli foams --json\n"
          "\nCommands that use tables and foams read the user's settings and data\n"
          "directory; --settings FILE, --data-dir DIR and --table NAME override them for\n"
-         "one run. Errors go to stderr; exit code 1 for refused input, 2 for a wrong\n"
-         "command line.\n";
+         "one run (each must exist). Errors go to stderr; exit code 1 for refused input,\n"
+         "2 for a wrong command line. The project JSON and the data files are described\n"
+         "in docs/files.md.\n";
 }
 
 }  // namespace

@@ -695,6 +695,33 @@ constexpr std::optional<std::string_view> findText(Msg id) {
       return "the spindle value of full heat must be a positive number";
     case Msg::GcodeBadMove:
       return "move %1 (%2) has a duration or position that is not a valid number";
+    case Msg::SettingsFileNotFound:
+      return "Settings file not found: %1";
+    case Msg::DataDirectoryNotFound:
+      return "Data directory not found: %1";
+    case Msg::KnownTables:
+      return "Tables: %1";
+    case Msg::KnownFoams:
+      return "Foams: %1";
+    case Msg::AmbiguousFoam:
+      return "Foam \"%1\" matches several foams: %2";
+    case Msg::MustBeGreaterThanZero:
+      return "%1: must be greater than 0 mm";
+    case Msg::SectionOutsideBlock:
+      return "%1: the section reaches from %2 to %3 mm, outside its block (0 to foamThickness "
+             "%4 mm); change basicHeight or foamThickness";
+    case Msg::PlacementOffsetX0:
+      return "Every tower target stays in travel with offsetX0 = %1 mm (now %2 mm)";
+    case Msg::PlacementRootAxisOffset:
+      return "or with rootAxisOffset = %1 mm (now %2 mm)";
+    case Msg::DatPercentCoordinates:
+      return "the coordinates are in percent of the chord, not fractions";
+    case Msg::DatTooFewPoints:
+      return "too few points";
+    case Msg::DatCountHeader:
+      return "the header announces more points than follow";
+    case Msg::GcodeStartPosition:
+      return "Start position, wire cold";
 
     // Views: profile view and wing view legends
     case Msg::UnitMm:

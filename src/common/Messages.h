@@ -520,6 +520,19 @@ enum class Msg : int {
   GcodeBadAxisLetters = 3922,
   GcodeBadSpindleMax = 3923,
   GcodeBadMove = 3924,
+  SettingsFileNotFound = 3925,
+  DataDirectoryNotFound = 3926,
+  KnownTables = 3927,
+  KnownFoams = 3928,
+  AmbiguousFoam = 3929,
+  MustBeGreaterThanZero = 3930,
+  SectionOutsideBlock = 3931,
+  PlacementOffsetX0 = 3932,
+  PlacementRootAxisOffset = 3933,
+  DatPercentCoordinates = 3934,
+  DatTooFewPoints = 3935,
+  DatCountHeader = 3936,
+  GcodeStartPosition = 3937,
 };
 
 // The text of `id`; an empty view for a value that names no text. One text is empty

@@ -1,6 +1,7 @@
 #include "config/FoamDatabase.h"
 
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -567,6 +568,60 @@ void FoamDatabase::LimitSpeedForHeat(double& v, std::string& label) const {
   if (!std::isfinite(limited)) return;
   v = limited;
   label = std::string(messageText(Msg::SpeedLimitDueToWireHeat));
+}
+
+std::optional<int> FoamDatabase::HeatForSpeed(double v) const {
+  const FoamType* foam = currentRecord();
+  if (!foam) return std::nullopt;
+  if (foam->heatMode == FixedHeat || foam->maxSpeed == foam->minSpeed) return foam->maxSpeedHeat;
+  return computedHeat(*foam, v);
+}
+
+namespace {
+
+// `text` (UTF-8) in lower case without the accents of Latin-1 letters, for
+// comparing names the way a user types them. Other bytes are kept.
+std::string foldName(std::string_view text) {
+  // Base letters of U+00C0..U+00FF; '\0' where there is none (kept as is).
+  static constexpr char kBase[] =
+      "aaaaaaaceeeeiiiidnooooo\0ouuuuyts"   // U+00C0..U+00DF
+      "aaaaaaaceeeeiiiidnooooo\0ouuuuyty";  // U+00E0..U+00FF
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      out += static_cast<char>(std::tolower(c));
+    } else if ((c == 0xC3) && i + 1 < text.size()) {
+      const auto next = static_cast<unsigned char>(text[i + 1]);
+      const unsigned code = 0xC0u + (next & 0x3Fu);
+      if ((next & 0xC0u) == 0x80u && kBase[code - 0xC0u] != '\0') {
+        out += kBase[code - 0xC0u];
+        ++i;
+      } else {
+        out += text[i];
+      }
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::optional<std::string> FoamDatabase::MatchFoamName(std::string_view name,
+                                                       std::vector<std::string>* candidates) const {
+  if (candidates) candidates->clear();
+  if (records.count(std::string(name))) return std::string(name);
+  const std::string wanted = foldName(name);
+  std::vector<std::string> found;
+  for (const auto& [key, record] : records) {
+    if (foldName(key) == wanted) found.push_back(key);
+  }
+  if (found.size() == 1) return found.front();
+  if (candidates) *candidates = std::move(found);
+  return std::nullopt;
 }
 
 void FoamDatabase::GetHeatState(int& mode, int& heat) const {

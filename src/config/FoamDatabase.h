@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orva {
 
@@ -98,6 +99,21 @@ class FoamDatabase {
   bool IsFoamModified() const { return foamModified; }
   // The record of currentFoam, or nullptr when it names no record.
   const FoamType* currentRecord() const;
+
+  // The foam a user means by `name` (typed on a command line, say): the
+  // record of that exact name, else the only one whose name equals it when
+  // letter case and the accents of Latin letters are ignored ("poly expanse"
+  // finds "Poly expansé"). Nothing when no record or several match; then
+  // `candidates` (when given) receives the names that matched ignoring case
+  // and accents (empty when none did).
+  std::optional<std::string> MatchFoamName(std::string_view name,
+                                           std::vector<std::string>* candidates = nullptr) const;
+
+  // The heat (%) the current foam needs at speed v, as ApplyHeatForSpeed would
+  // request it, without requesting it: the fixed heat of a FixedHeat foam, the
+  // heat law's value (truncated) of a ComputedHeat foam. Nothing without a
+  // current foam or when the law gives no number.
+  std::optional<int> HeatForSpeed(double v) const;
 
   // Half the slot width, mm, for speed v and side speed ratio r; never
   // negative, never infinite or NaN.

@@ -624,67 +624,23 @@ void PanelCutForm::storeInto(CT1Doc& doc, Panel& p) const {
 }
 
 PanelCutEstimate PanelCutForm::estimate(bool errorsOnly) {
-  // Everything the run may touch is put back when it ends, however it ends.
+  // The project and the panel are put back when the run ends, however it ends.
   struct Restore {
     CT1Doc& doc;
     Panel& panel;
-    MovePlanner& planner;
-    const TableConfig& table;
     Panel savedPanel;
     PanelCutChoices savedChoices;
     bool savedModified;
-    MovePlanner::Position towers;
-    MovePlanner::Position faces;
-    bool surveying = false;
     ~Restore() {
-      if (surveying) {
-        double speed = 0.0;
-        std::string label;
-        std::string error;
-        planner.EndSpeedSurvey(true, speed, label, error);
-      }
       panel = std::move(savedPanel);
       doc.cutChoices = savedChoices;
       doc.modified = savedModified;
-      // The run leaves the planner where the planned cut ends (or at the
-      // machine zero after a refusal); the wire has not moved.
-      const MovePlanner::Position nowTowers = planner.towers();
-      const MovePlanner::Position nowFaces = planner.facePoints();
-      auto same = [](const MovePlanner::Position& a, const MovePlanner::Position& b) {
-        return a.XG == b.XG && a.YG == b.YG && a.XD == b.XD && a.YD == b.YD;
-      };
-      if (!same(nowTowers, towers) || !same(nowFaces, faces)) {
-        planner.SetPlannerPosition(towers.XG - table.ZeroX, towers.YG - table.ZeroY,
-                                   towers.XD - table.ZeroX, towers.YD - table.ZeroY);
-      }
     }
   };
-
   Panel& p = panel();
-  MovePlanner& planner = env_.planner;
-  Restore restore{doc_,
-                  p,
-                  planner,
-                  env_.machine.table,
-                  p,
-                  doc_.cutChoices,
-                  doc_.modified,
-                  planner.towers(),
-                  planner.facePoints()};
+  Restore restore{doc_, p, p, doc_.cutChoices, doc_.modified};
   storeInto(doc_, p);
-
-  PanelCutEstimate result;
-  result.speed = speed_;
-  planner.BeginSpeedSurvey(errorsOnly);
-  restore.surveying = true;
-  {
-    // Surveying: the list is only totalled, nothing runs.
-    PanelCutPlanner cut(doc_, env_);
-    cut.Plan();
-  }
-  restore.surveying = false;
-  planner.EndSpeedSurvey(errorsOnly, result.speed, result.label, result.error);
-  return result;
+  return EstimatePanelCut(doc_, env_, errorsOnly, speed_);
 }
 
 void PanelCutForm::refresh() {

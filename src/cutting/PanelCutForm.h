@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/Form.h"
+#include "cutting/PanelCutEstimate.h"
 #include "geometry/Point2D.h"
 
 namespace orva {
@@ -42,16 +43,6 @@ enum class PanelCutField : int {
   Messages,          // read-only multi-line text
   Ok,                // the OK button: okCaption(), enabled while a cut can run
   Count
-};
-
-// What one speed estimate found: the highest speed the motors and the wire
-// heat allow (mm/s, truncated to 0.01; the speed it was given when only errors
-// were collected), the label of the move (or heat rule) that limits it, and
-// the last planning error (empty when none).
-struct PanelCutEstimate {
-  double speed = 0.0;
-  std::string label;
-  std::string error;
 };
 
 // --- Preview data ----------------------------------------------------------

@@ -216,8 +216,28 @@ std::size_t utf8Length(std::string_view s) {
 
 }  // namespace
 
+namespace {
+
+// Why points that the profile builder refused make no airfoil.
+CoordinateFileProblem diagnose(const PointList& raw) {
+  if (raw.size() < 3) return CoordinateFileProblem::TooFewPoints;
+  const Point2D first = raw.front();
+  const bool wholeCounts = first.x >= 1.0 && first.y >= 1.0 && first.x == std::trunc(first.x) &&
+                           first.y == std::trunc(first.y);
+  if (wholeCounts && first.x + first.y > static_cast<double>(raw.size() - 1)) {
+    return CoordinateFileProblem::CountHeader;
+  }
+  double highest = 0.0;
+  for (const Point2D& p : raw) highest = std::max(highest, p.x);
+  if (highest >= 2.0) return CoordinateFileProblem::PercentCoordinates;
+  return CoordinateFileProblem::Other;
+}
+
+}  // namespace
+
 CoordinateFileStatus ParseCoordinateText(std::string_view bytes, std::string_view fallbackName,
-                                         Profile& profile) {
+                                         Profile& profile, CoordinateFileProblem* problem) {
+  if (problem) *problem = CoordinateFileProblem::Other;
   // A byte-order mark is not part of the first line.
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
 
@@ -264,9 +284,11 @@ CoordinateFileStatus ParseCoordinateText(std::string_view bytes, std::string_vie
     nameLine = line;
   }
 
-  if (raw.size() < 3) return CoordinateFileStatus::Invalid;
   Profile built;
-  if (!built.BuildFromPoints(raw)) return CoordinateFileStatus::Invalid;
+  if (raw.size() < 3 || !built.BuildFromPoints(raw)) {
+    if (problem) *problem = diagnose(raw);
+    return CoordinateFileStatus::Invalid;
+  }
   const auto le = static_cast<std::size_t>(built.leadingEdgeIndex);
   if (le + 1 > kMaxSurfacePoints || built.points.size() - le > kMaxSurfacePoints) {
     return CoordinateFileStatus::Invalid;
@@ -282,10 +304,13 @@ CoordinateFileStatus ParseCoordinateText(std::string_view bytes, std::string_vie
   if (built.name.empty()) built.name = "NoName";
 
   profile = std::move(built);
+  if (problem) *problem = CoordinateFileProblem::None;
   return CoordinateFileStatus::Ok;
 }
 
-CoordinateFileStatus ReadCoordinateFile(const std::filesystem::path& path, Profile& profile) {
+CoordinateFileStatus ReadCoordinateFile(const std::filesystem::path& path, Profile& profile,
+                                        CoordinateFileProblem* problem) {
+  if (problem) *problem = CoordinateFileProblem::Other;
   std::error_code ec;
   const auto status = std::filesystem::status(path, ec);
   // Only regular files: a directory cannot be read, and a device or pipe could
@@ -312,7 +337,7 @@ CoordinateFileStatus ReadCoordinateFile(const std::filesystem::path& path, Profi
 
   const std::u8string stem = path.stem().u8string();
   const std::string fallback(stem.begin(), stem.end());
-  return ParseCoordinateText(bytes, fallback, profile);
+  return ParseCoordinateText(bytes, fallback, profile, problem);
 }
 
 bool Profile::LoadCoordinateFile(UserPrompt& prompt, std::string_view title,
@@ -339,6 +364,22 @@ bool Profile::LoadCoordinateFile(UserPrompt& prompt, std::string_view title,
       return false;
   }
   return false;
+}
+
+std::string InvalidDatFileText(CoordinateFileProblem problem) {
+  std::string text(messageText(Msg::InvalidDatFile));
+  switch (problem) {
+    case CoordinateFileProblem::TooFewPoints:
+      return text + ": " + std::string(messageText(Msg::DatTooFewPoints));
+    case CoordinateFileProblem::PercentCoordinates:
+      return text + ": " + std::string(messageText(Msg::DatPercentCoordinates));
+    case CoordinateFileProblem::CountHeader:
+      return text + ": " + std::string(messageText(Msg::DatCountHeader));
+    case CoordinateFileProblem::None:
+    case CoordinateFileProblem::Other:
+      break;
+  }
+  return text;
 }
 
 }  // namespace orva

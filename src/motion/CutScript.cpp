@@ -268,7 +268,12 @@ std::string CutScriptReader::lineLabel() const {
 }
 
 void CutScriptReader::handleLine(std::string_view line) {
-  if (line.starts_with("//")) return;
+  if (line.starts_with("//")) {
+    std::string_view text = line.substr(2);
+    if (text.starts_with(' ')) text.remove_prefix(1);
+    comment_ = cp1252ToUtf8(text);
+    return;
+  }
   const std::string label = lineLabel();
   if (line.starts_with("Hw:")) {
     handleHeat(line.substr(3), label);
@@ -278,6 +283,7 @@ void CutScriptReader::handleLine(std::string_view line) {
     handleTable(cp1252ToUtf8(line.substr(2)), label);
   } else if (const std::optional<CutScriptMoveLine> values = ParseMoveLine(line)) {
     handleMove(*values, label);
+    comment_.clear();
   } else {
     readError(label);
   }
@@ -389,6 +395,7 @@ void CutScriptReader::handleMove(const CutScriptMoveLine& values, const std::str
   }
   entries_ += move->entryCount();
   moves_.push_back(std::move(*move));
+  comments_.push_back(comment_);
 }
 
 void CutScriptReader::readError(const std::string& label) {

@@ -34,9 +34,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "motion/CutMove.h"
 #include "common/Messages.h"
+#include "motion/CutMove.h"
 #include "motion/MovePlanner.h"
 
 namespace orva {
@@ -141,6 +142,12 @@ class CutScriptReader {
   bool stopped() const { return stopped_; }
   // Lines handled so far.
   std::size_t lineCount() const { return lineNumber_ - 1; }
+  // Where the script says the wire is (its first move line, relative to the
+  // machine zero); nothing before that line.
+  const std::optional<CutScriptMoveLine>& declaredStart() const { return start_; }
+  // For each planned move, the text of the comment line ("// label") just
+  // before its move line; empty when there was none.
+  const std::vector<std::string>& moveComments() const { return comments_; }
 
  private:
   void endLine();
@@ -167,6 +174,8 @@ class CutScriptReader {
   std::optional<CutScriptMoveLine> start_;  // the first move line
   MovePlanner::Position before_;            // planner towers before it, relative to the zero
   MoveList moves_;
+  std::vector<std::string> comments_;
+  std::string comment_;  // of the last comment line since the last move line
   std::size_t entries_ = 0;
 };
 

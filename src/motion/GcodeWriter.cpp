@@ -305,19 +305,48 @@ std::string WriteGcode(const MoveList& moves, const GcodeJob& job, const GcodeOp
       "Positions: mm from the machine zero of the table, the controller adds its active work "
       "offset");
   out += comment(
-      "Feed: inverse time, each G1 takes 1/F minutes, G0 runs at the controller's rapid rate");
+      "Feed: inverse time, each G1 takes 1/F minutes, only the cold move to the start is G0");
   out += "G21 G90 G93\n";
-  if (options.heatControl) out += "M3 S" + spindle + "\n";
 
   // Moves.
   const std::string_view pauseLabel = messageText(Msg::Tempo);
+  const auto positionOf = [&](double xg, double yg, double xd, double yd) {
+    return std::array<std::string, 4>{fixedText(xg - job.zeroX, kCoordinateDecimals),
+                                      fixedText(yg - job.zeroY, kCoordinateDecimals),
+                                      fixedText(xd - job.zeroX, kCoordinateDecimals),
+                                      fixedText(yd - job.zeroY, kCoordinateDecimals)};
+  };
+  const auto axesText = [&](const std::array<std::string, 4>& position) {
+    std::string words;
+    for (std::size_t axis = 0; axis < 4; ++axis) {
+      words += ' ';
+      words += letters[axis];
+      words += position[axis];
+    }
+    return words;
+  };
   std::array<std::string, 4> previous;
   bool positionKnown = false;
-  for (const CutMove& move : moves) {
-    const std::array<std::string, 4> position{fixedText(move.XG - job.zeroX, kCoordinateDecimals),
-                                              fixedText(move.YG - job.zeroY, kCoordinateDecimals),
-                                              fixedText(move.XD - job.zeroX, kCoordinateDecimals),
-                                              fixedText(move.YD - job.zeroY, kCoordinateDecimals)};
+
+  // Where the wire stands when the cut starts: given, or the place of the
+  // heating pause that opens it. The wire goes there cold.
+  std::optional<std::array<double, 4>> start = job.start;
+  if (!start && !moves.empty() && moves.front().duration > 0.0 &&
+      std::string_view(moves.front().label) == pauseLabel) {
+    const CutMove& first = moves.front();
+    start = std::array<double, 4>{first.XG, first.YG, first.XD, first.YD};
+  }
+  if (start) {
+    previous = positionOf((*start)[0], (*start)[1], (*start)[2], (*start)[3]);
+    positionKnown = true;
+    out += comment("- " + std::string(messageText(Msg::GcodeStartPosition)));
+    out += "G0" + axesText(previous) + "\n";
+  }
+  if (options.heatControl) out += "M3 S" + spindle + "\n";
+
+  for (std::size_t i = 0; i < moves.size(); ++i) {
+    const CutMove& move = moves[i];
+    const std::array<std::string, 4> position = positionOf(move.XG, move.YG, move.XD, move.YD);
     const bool moving = !positionKnown || position != previous;
     const bool pause = move.duration > 0.0 &&
                        (positionKnown ? !moving : std::string_view(move.label) == pauseLabel);
@@ -330,19 +359,15 @@ std::string WriteGcode(const MoveList& moves, const GcodeJob& job, const GcodeOp
       out += "G4 P" + trimmedText(move.duration, kDwellDecimals) + "\n";
       continue;
     }
-    const double feed = 60.0 / move.duration;
-    const bool rapid = move.rapid || move.duration == 0.0 || !std::isfinite(feed);
-    out += rapid ? "G0" : "G1";
-    for (std::size_t axis = 0; axis < 4; ++axis) {
-      out += ' ';
-      out += letters[axis];
-      out += position[axis];
+    // The wire may be hot: every move runs at its planned pace, a move as
+    // fast as the motors allow in the time its steps take on this table.
+    const double seconds = move.duration > 0.0 ? move.duration : move.scheduledTime / 1000.0;
+    const double feed = 60.0 / seconds;
+    if (!(seconds > 0.0) || !std::isfinite(feed)) {
+      throw std::invalid_argument(fillInserts(
+          messageText(Msg::GcodeBadMove), {std::to_string(i + 1), GcodeCommentText(move.label)}));
     }
-    if (!rapid) {
-      out += " F";
-      out += feedText(feed);
-    }
-    out += '\n';
+    out += "G1" + axesText(position) + " F" + feedText(feed) + "\n";
   }
 
   if (options.heatControl) out += "M5\n";

@@ -9,11 +9,12 @@
 //   (comment block: program, source, panel, foam, cut speed, heat, total
 //    time, dialect, axis mapping, where the positions are measured from)
 //   G21 G90 G93                    mm, absolute positions, inverse-time feed
+//   (- Start position, wire cold)
+//   G0 X.. Y.. Z.. A..             the cold move to where the cut starts (when known)
 //   M3 S<heat>                     wire on, before the first move (heat control only)
 //   (- <label>)                    the label of the move that follows
 //   G4 P<seconds>                  a pause: positive duration, no motion
 //   G1 X.. Y.. Z.. A.. F<1/min>    a timed move: F = 60 / duration, on every G1
-//   G0 X.. Y.. Z.. A..             rapid travel, or a move of duration 0
 //   ...
 //   M5                             wire off (heat control only)
 //   G94                            feed back to units per minute
@@ -27,27 +28,33 @@
 // kept to better than 1 part in 10^6. Every number is written with a point,
 // whatever the process locale.
 //
+// Start: the program first sends the wire, cold, to where the cut starts
+// (GcodeJob::start, or the place of the heating pause that opens a cut), so
+// that the controller starts from a known position; only then is the heat
+// switched on.
+//
 // Which command a move becomes:
 // - a pause: duration > 0 and the four written coordinates equal those of the
-//   previous move. Where the wire is before the first move is not known; the
-//   first move is a pause when it carries the label of the planner's pauses
-//   ("Tempo"): a cut starts with its heating pause where the wire stands;
-// - rapid travel (planned with SpeedMode::Rapid) and moves of duration 0 that
-//   move: G0. These happen through the air (moves to the block, clearance
-//   moves, returns home), where the controller's own rapid rate is what the
-//   motors of that machine allow, as the planned duration is for this table;
-// - every other move that moves: G1 with its F;
+//   previous move (or, when the start is not known, a first move labelled
+//   "Tempo", the planner's pauses);
+// - every other move that moves: G1 with its F. The wire may be hot on any
+//   move, through foam as much as through air, so nothing runs at the
+//   controller's rapid rate: a move planned as fast as the motors allow
+//   (duration 0, rapid travel) takes the time its steps take on this table
+//   (its scheduled time);
 // - a move that neither moves nor lasts is left out, with its label.
 //
-// Heat: with heat control, M3 comes right after the modal line, before the
-// first move, so the wire heats during the heating pause that opens a cut,
-// and M5 before the end. Without heat control the program switches nothing:
-// no M3, no S word and no M5 (the wire is switched and set by hand).
+// Heat: with heat control, M3 comes after the move to the start, before the
+// first move of the cut, so the wire heats during the heating pause that
+// opens a cut, and M5 before the end. Without heat control the program
+// switches nothing: no M3, no S word and no M5 (the wire is switched and set
+// by hand).
 //
 // Comments: a label or header text goes through GcodeCommentText, and label
 // comments start with "- ", so that no text can open a comment the
 // controller acts on ("(MSG,", "(DEBUG,", "(LOGOPEN," ... on LinuxCNC).
 
+#include <array>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -88,6 +95,10 @@ struct GcodeJob {
   int heatMode = 0;            // FixedHeat, ComputedHeat (config/FoamDatabase.h), or 0
   double zeroX = 0.0;          // the table's ZeroX and ZeroY, mm
   double zeroY = 0.0;
+  // Where the wire stands before the first move (XG, YG, XD, YD, table
+  // coordinates, the zero offsets included). Nothing: the place of the
+  // heating pause ("Tempo") that opens the cut, when it does.
+  std::optional<std::array<double, 4>> start;
 };
 
 // "grbl" or "linuxcnc".
@@ -113,8 +124,9 @@ inline constexpr std::size_t kGcodeCommentMaxChars = 200;
 
 // The whole program for `moves`. Pure: only text out. Throws
 // std::invalid_argument when the options are unusable (CheckGcodeOptions) or a
-// move has a duration or target that is not a finite number, or a negative
-// duration: nothing of such a cut can be written safely.
+// move has a duration or target that is not a finite number, a negative
+// duration, or moves with neither a duration nor a scheduled time: nothing of
+// such a cut can be written safely.
 std::string WriteGcode(const MoveList& moves, const GcodeJob& job, const GcodeOptions& options);
 
 // The file a chosen name stands for: as chosen, with ".ngc" added when the

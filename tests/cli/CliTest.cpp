@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -9,6 +10,8 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -94,16 +97,43 @@ TEST_F(CliTest, ReportsNacaAirfoilsAndRefusesBadDesignations) {
   EXPECT_NE(bad.err.find("NACA"), std::string::npos);
 }
 
-TEST_F(CliTest, RefusedFilesPrintTheProgramsMessagesInOrder) {
-  const CliRun missing = run("airfoil '" + (dir_ / "absent.dat").string() + "'");
-  EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_EQ(missing.err, "Unable to Open file for Reading\nInvalid .dat file\n");
-  EXPECT_TRUE(missing.out.empty());
+TEST_F(CliTest, RefusedFilesAreNamedWithTheProgramsMessagesAndTheReason) {
+  const std::string missing = (dir_ / "absent.dat").string();
+  const CliRun absent = run("airfoil '" + missing + "'");
+  EXPECT_EQ(absent.exitCode, 1);
+  EXPECT_EQ(absent.err, missing + ": Unable to Open file for Reading\nInvalid .dat file\n");
+  EXPECT_TRUE(absent.out.empty());
 
-  const fs::path twoPoints = writeFile("two.dat", "flat\n1.0 0.0\n0.0 0.0\n");
-  const CliRun invalid = run("airfoil '" + twoPoints.string() + "'");
-  EXPECT_EQ(invalid.exitCode, 1);
-  EXPECT_EQ(invalid.err, "Invalid .dat file\n");
+  const std::vector<std::pair<std::string, std::string>> invalid{
+      {"flat\n1.0 0.0\n0.0 0.0\n", "too few points"},
+      {"pct\n100 0\n50 5\n0 0\n50 -5\n100 0\n",
+       "the coordinates are in percent of the chord, not fractions"},
+      {"hdr\n5. 5.\n\n0 0\n0.5 0.05\n1 0\n\n0 0\n0.5 -0.05\n1 0\n",
+       "the header announces more points than follow"}};
+  for (const auto& [content, reason] : invalid) {
+    const std::string file = writeFile("bad.dat", content).string();
+    const CliRun refused = run("airfoil '" + file + "'");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, file + ": Invalid .dat file: " + reason + "\n");
+  }
+  // A section names the end whose airfoil failed.
+  const CliRun tip = run("section --default --tip '" + missing + "'");
+  EXPECT_EQ(tip.exitCode, 1);
+  EXPECT_EQ(tip.err.rfind("tip airfoil: " + missing + ": Unable to Open", 0), 0u) << tip.err;
+
+  // A file of another kind gets a hint after the program's message.
+  const fs::path dat = writeFile("wing.dat", "NACA\n1 0\n0 0\n1 0\n");
+  const CliRun info = run("info '" + dat.string() + "'");
+  EXPECT_EQ(info.exitCode, 1);
+  EXPECT_NE(info.err.find(dat.string() + ": this is an airfoil coordinate file: use 'orva-cli "
+                                         "airfoil'\n"),
+            std::string::npos)
+      << info.err;
+  const fs::path cnc = writeFile("wing.cnc", "not a script");
+  const CliRun gcode = run("gcode '" + cnc.string() + "' -o '" + (dir_ / "x.ngc").string() + "'");
+  EXPECT_EQ(gcode.exitCode, 1);
+  EXPECT_NE(gcode.err.find(cnc.string() + ": this is a project file"), std::string::npos)
+      << gcode.err;
 }
 
 TEST_F(CliTest, ReadsAFileAndNamesItFromItsTextLine) {
@@ -223,6 +253,33 @@ TEST_F(CliTest, ProjectCommandsRefuseBadInputWithTheProgramsMessages) {
   EXPECT_FALSE(fs::exists(dir_ / "x.cnc"));
 
   EXPECT_EQ(run("build '" + typo.string() + "'").exitCode, 2);  // no -o
+
+  // Lengths that must be positive are refused with the field's JSON path.
+  for (const auto& [panel, path] : std::vector<std::pair<std::string, std::string>>{
+           {R"({"span": 0})", "project.panels[0].span"},
+           {R"({"foamThickness": -5})", "project.panels[0].foamThickness"},
+           {R"({"root": {"chord": 0, "default": true}})", "project.panels[0].root.chord"}}) {
+    const fs::path bad = writeFile("bad.json", R"({"panels": [)" + panel + "]}");
+    const CliRun refused =
+        run("build '" + bad.string() + "' -o '" + (dir_ / "x.cnc").string() + "'");
+    EXPECT_EQ(refused.exitCode, 1) << panel;
+    EXPECT_NE(refused.err.find(path + ": must be greater than 0 mm"), std::string::npos)
+        << refused.err;
+  }
+  EXPECT_FALSE(fs::exists(dir_ / "x.cnc"));
+
+  // A section outside its block is built, with a warning naming it: NACA 2412
+  // at 200 mm reaches about 7 mm below its chord line, 2 mm above the bottom.
+  const fs::path low = writeFile("low.json", R"({"panels": [{"foamThickness": 40,
+      "root": {"chord": 200, "basicHeight": 2, "naca": "2412"},
+      "tip": {"chord": 200, "basicHeight": 15, "naca": "2412"}, "differentRootTip": true}]})");
+  const CliRun warned = run("build '" + low.string() + "' -o '" + (dir_ / "x.cnc").string() + "'");
+  EXPECT_EQ(warned.exitCode, 0) << warned.err;
+  EXPECT_NE(warned.err.find("warning: project.panels[0].root: the section reaches from -"),
+            std::string::npos)
+      << warned.err;
+  EXPECT_EQ(warned.err.find("panels[0].tip"), std::string::npos) << warned.err;
+  EXPECT_TRUE(fs::exists(dir_ / "x.cnc"));
 }
 
 TEST_F(CliTest, ExportWritesTheChosenPanelWithCrLf) {
@@ -320,28 +377,36 @@ TEST_F(CliTest, ReplayInterruptedByCtrlCRetreatsAndExits130) {
       << text;
 }
 
-TEST_F(CliTest, GcodeWritesAScriptForAController) {
+TEST_F(CliTest, GcodeStartsColdAtTheScriptsStartAndCarriesItsLabels) {
   const fs::path data = dir_ / "data";
   fs::create_directories(data);
   const fs::path script =
       writeFile("move.cut",
                 "N:Default\nHw:45\n"
                 "T:0.000000 XG:10.000000 YG:5.000000 XD:10.000000 YD:5.000000\n"
+                "// Lift (left)\n"
                 "T:10.000000 XG:30.000000 YG:15.000000 XD:10.000000 YD:5.000000\n");
   const fs::path out = dir_ / "move.ngc";
   const std::string common =
       " '" + script.string() + "' --data-dir '" + data.string() + "' -o '" + out.string() + "'";
-  ASSERT_EQ(run("gcode" + common).exitCode, 0);
+  const CliRun grbl = run("gcode" + common);
+  ASSERT_EQ(grbl.exitCode, 0) << grbl.err;
+  EXPECT_EQ(grbl.err, "wrote " + out.string() + "\n");
   std::string text = readAll(out);
-  EXPECT_NE(text.find("G21 G90 G93\n"), std::string::npos);
-  EXPECT_NE(text.find("M3 S450\n"), std::string::npos);  // 45 % of S1000
-  // 10 s per move: F = 60 / 10.
-  EXPECT_NE(text.find("G1 X30.0000 Y15.0000 Z10.0000 A5.0000 F6\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("M5\nG94\nM2\n"), std::string::npos);
+  // 10 s per move: F = 60 / 10; the script's start is reached before the heat.
+  EXPECT_NE(text.find("G21 G90 G93\n(- Start position, wire cold)\n"
+                      "G0 X10.0000 Y5.0000 Z10.0000 A5.0000\nM3 S450\n"
+                      "(- Lift [left])\nG1 X30.0000 Y15.0000 Z10.0000 A5.0000 F6\n"
+                      "M5\nG94\nM2\n"),
+            std::string::npos)
+      << text;
 
   ASSERT_EQ(run("gcode --dialect linuxcnc --no-heat" + common).exitCode, 0);
   text = readAll(out);
-  EXPECT_NE(text.find("G1 X30.0000 Y15.0000 U10.0000 V5.0000 F6\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("G0 X10.0000 Y5.0000 U10.0000 V5.0000\n(- Lift [left])\n"
+                      "G1 X30.0000 Y15.0000 U10.0000 V5.0000 F6\n"),
+            std::string::npos)
+      << text;
   EXPECT_EQ(text.find("M3"), std::string::npos);
 
   EXPECT_EQ(run("gcode --axes XYXY" + common).exitCode, 2);
@@ -362,7 +427,9 @@ TEST_F(CliTest, SurveyCutAndReplayAPanelEndToEnd) {
   const CliRun survey = run("survey" + common);
   ASSERT_EQ(survey.exitCode, 0) << survey.err;
   const auto found = survey.json();
-  EXPECT_EQ(found["error"], "");
+  EXPECT_EQ(found["errors"], nlohmann::json::array());
+  // A computed-heat foam cuts by default at the surveyed maximum.
+  EXPECT_EQ(found["cutSpeed"], found["maxSpeed"]);
   // The built-in table's motors allow at most 1000 / (48 x 5) = 4.1667 mm/s on
   // an axis; the surveyed speed is below it and truncated to two decimals.
   const double maxSpeed = found["maxSpeed"].get<double>();
@@ -376,8 +443,10 @@ TEST_F(CliTest, SurveyCutAndReplayAPanelEndToEnd) {
   EXPECT_GT(found["moves"].get<int>(), 100);
 
   const fs::path script = dir_ / "wing.cut";
-  const CliRun cut = run("cut --speed max" + common + " -o '" + script.string() + "'");
+  // No --speed: the cut runs at the speed the survey reported.
+  const CliRun cut = run("cut" + common + " -o '" + script.string() + "'");
   ASSERT_EQ(cut.exitCode, 0) << cut.err;
+  EXPECT_NE(cut.err.find("wrote " + script.string() + "\n"), std::string::npos) << cut.err;
   const CliRun replay =
       run("replay --yes --json '" + script.string() + "' --data-dir '" + data.string() + "'");
   ASSERT_EQ(replay.exitCode, 0) << replay.err;
@@ -394,12 +463,183 @@ TEST_F(CliTest, SurveyCutAndReplayAPanelEndToEnd) {
   EXPECT_EQ(tooFast.exitCode, 1);
   EXPECT_NE(tooFast.err.find("Speed above step motor limit"), std::string::npos) << tooFast.err;
 
+  // The format follows the extension; with the wire hot every move is a timed G1.
   const fs::path gcode = dir_ / "wing.ngc";
-  ASSERT_EQ(run("cut --speed max --format gcode --dialect linuxcnc" + common + " -o '" +
-                gcode.string() + "'")
-                .exitCode,
-            0);
-  EXPECT_NE(readAll(gcode).find("G21 G90 G93"), std::string::npos);
+  const CliRun program = run("cut --dialect linuxcnc" + common + " -o '" + gcode.string() + "'");
+  ASSERT_EQ(program.exitCode, 0) << program.err;
+  EXPECT_NE(program.err.find("wrote " + gcode.string() + "\n"), std::string::npos);
+  const std::string text = readAll(gcode);
+  const std::size_t heatOn = text.find("\nM3 S");
+  ASSERT_NE(heatOn, std::string::npos) << text;
+  EXPECT_NE(text.rfind("\nG0 X0.0000 Y0.0000 U0.0000 V0.0000\n", heatOn), std::string::npos);
+  EXPECT_EQ(text.find("\nG0", heatOn), std::string::npos);
+  EXPECT_GT(std::count(text.begin(), text.end(), '\n'), found["moves"].get<long>());
+}
+
+TEST_F(CliTest, OutputFormatFollowsTheExtensionAndContradictionsAreRefused) {
+  const std::string block = "block-shaping --left-width 200 --length 400 --clearance 70";
+  const CliRun gcode = run(block + " -o '" + (dir_ / "block.tap").string() + "'");
+  ASSERT_EQ(gcode.exitCode, 0) << gcode.err;
+  EXPECT_EQ(gcode.err, "wrote " + (dir_ / "block.tap").string() + "\n");
+  EXPECT_NE(readAll(dir_ / "block.tap").find("G21 G90 G93"), std::string::npos);
+  const CliRun script = run(block + " -o '" + (dir_ / "block").string() + "'");
+  ASSERT_EQ(script.exitCode, 0) << script.err;
+  EXPECT_EQ(script.err, "wrote " + (dir_ / "block.cut").string() + "\n");
+  EXPECT_EQ(readAll(dir_ / "block.cut").rfind("F:", 0), 0u);
+
+  const CliRun contradiction = run(block + " --format cut -o '" + (dir_ / "b.ngc").string() + "'");
+  EXPECT_EQ(contradiction.exitCode, 2);
+  EXPECT_NE(contradiction.err.find("contradicts --format cut"), std::string::npos);
+  const CliRun directory = run(block + " -o '" + dir_.string() + "'");
+  EXPECT_EQ(directory.exitCode, 2);
+  EXPECT_NE(directory.err.find("is a directory"), std::string::npos);
+  EXPECT_EQ(run(block + " -o '" + (dir_ / "b.txt").string() + "'").exitCode, 2);
+  EXPECT_FALSE(fs::exists(dir_ / "b.ngc") || fs::exists(dir_ / "b.cut") ||
+               fs::exists(dir_.string() + ".cut"));
+}
+
+TEST_F(CliTest, FoamIsTheProjectsWhenTheTableHasItOtherwiseTheCurrentOne) {
+  const fs::path data = dir_ / "data";
+  fs::create_directories(data);
+  // A project without a foam name, on a table whose foams differ in case only.
+  const fs::path wing = writeFile("wing.json", R"({"panels": [{"span": 300, "offsetX0": 40,
+      "root": {"chord": 200, "naca": "0012"}}]})");
+  const fs::path project = dir_ / "wing.cnc";
+  ASSERT_EQ(run("build '" + wing.string() + "' -o '" + project.string() + "'").exitCode, 0);
+  const std::string common = "survey '" + project.string() + "' --data-dir '" + data.string() + "'";
+  const CliRun current = run(common);
+  ASSERT_EQ(current.exitCode, 0) << current.err;
+  EXPECT_EQ(current.json()["foam"], "Poly expans\u00e9");  // the built-in current foam
+  const CliRun matched = run(common + " --foam 'POLY extrude'");
+  ASSERT_EQ(matched.exitCode, 0) << matched.err;
+  EXPECT_EQ(matched.json()["foam"], "Poly extrud\u00e9");
+  // A fixed-heat foam cuts by default at its measured speed.
+  const CliRun fixed = run(common + " --foam depron");
+  ASSERT_EQ(fixed.exitCode, 0) << fixed.err;
+  EXPECT_EQ(fixed.json()["cutSpeed"], 2.0);
+  EXPECT_EQ(fixed.json()["heat"], 50);
+
+  // A project foam the table does not have leaves the current foam, with a warning.
+  const fs::path balsa = writeFile("balsa.json", R"({"foamName": "Balsa", "panels": [{"span": 300,
+      "offsetX0": 40, "root": {"chord": 200, "naca": "0012"}}]})");
+  const fs::path other = dir_ / "balsa.cnc";
+  ASSERT_EQ(run("build '" + balsa.string() + "' -o '" + other.string() + "'").exitCode, 0);
+  const CliRun kept = run("survey '" + other.string() + "' --data-dir '" + data.string() + "'");
+  ASSERT_EQ(kept.exitCode, 0) << kept.err;
+  EXPECT_EQ(kept.json()["foam"], "Poly expans\u00e9");
+  EXPECT_NE(kept.err.find("the project's foam \"Balsa\" is not a foam of table \"Default\""),
+            std::string::npos)
+      << kept.err;
+
+  const CliRun unknown = run(common + " --foam balsa");
+  EXPECT_EQ(unknown.exitCode, 1);
+  EXPECT_EQ(unknown.err,
+            "Invalid foam type, select a new foam: \"balsa\"\n"
+            "Foams: D\u00e9pron, Poly expans\u00e9, Poly extrud\u00e9\n");
+
+  writeFile("data/Default_foam.bd",
+            "V3\nBlue: 1 2.0 2.0 0.8 1.5 40 40\nblue: 1 3.0 3.0 0.8 1.5 40 40\n");
+  const CliRun exact = run(common + " --foam blue");
+  ASSERT_EQ(exact.exitCode, 0) << exact.err;
+  EXPECT_EQ(exact.json()["cutSpeed"], 3.0);
+  const CliRun ambiguous = run(common + " --foam BLUE");
+  EXPECT_EQ(ambiguous.exitCode, 1);
+  EXPECT_EQ(ambiguous.err,
+            "Foam \"BLUE\" matches several foams: \"Blue\", \"blue\"\nFoams: Blue, blue\n");
+}
+
+TEST_F(CliTest, APanelOutOfTravelFailsWithNullsAndTheLeastOffsetThatFits) {
+  const fs::path data = dir_ / "data";
+  fs::create_directories(data);
+  const auto build = [&](int offsetX0) {
+    const fs::path wing = writeFile("wing.json", R"({"panels": [{"span": 500, "sweep": 30,
+        "offsetX0": )" + std::to_string(offsetX0) + R"(, "differentRootTip": true,
+        "root": {"chord": 180, "naca": "2410"}, "tip": {"chord": 120, "washout": 2,
+        "naca": "2410"}}]})");
+    const fs::path project = dir_ / "wing.cnc";
+    EXPECT_EQ(run("build '" + wing.string() + "' -o '" + project.string() + "'").exitCode, 0);
+    return "survey '" + project.string() + "' --data-dir '" + data.string() + "'";
+  };
+  const CliRun refused = run(build(10));
+  EXPECT_EQ(refused.exitCode, 1);
+  const auto json = refused.json();
+  ASSERT_EQ(json["errors"].size(), 1u);
+  EXPECT_NE(json["errors"][0].get<std::string>().find("left X axis limit overflow : -"),
+            std::string::npos);
+  for (const char* uncomputed : {"maxSpeed", "cutSpeed", "moves", "totalTime", "heat"}) {
+    EXPECT_TRUE(json[uncomputed].is_null()) << uncomputed;
+  }
+  const std::string hint = "Every tower target stays in travel with offsetX0 = ";
+  const std::size_t at = refused.err.find(hint);
+  ASSERT_NE(at, std::string::npos) << refused.err;
+  const int least = std::stoi(refused.err.substr(at + hint.size()));
+  EXPECT_GT(least, 10);
+
+  // It is the least: one millimetre less still overflows.
+  EXPECT_EQ(run(build(least - 1)).exitCode, 1);
+  EXPECT_EQ(run(build(least)).exitCode, 0);
+  // --place auto applies it.
+  const CliRun placed = run(build(10) + " --place auto");
+  ASSERT_EQ(placed.exitCode, 0) << placed.err;
+  EXPECT_EQ(placed.json()["offsetX0"], least);
+  EXPECT_EQ(placed.json()["errors"], nlohmann::json::array());
+}
+
+TEST_F(CliTest, RunOnlyOptionsNamingNothingAreRefusedAndNothingIsCreated) {
+  const fs::path data = dir_ / "data";
+  fs::create_directories(data);
+  const std::string block = "block-shaping --left-width 200 --length 400 --clearance 70 -o '" +
+                            (dir_ / "b.cut").string() + "'";
+  const CliRun table = run(block + " --data-dir '" + data.string() + "' --table Big");
+  EXPECT_EQ(table.exitCode, 1);
+  EXPECT_EQ(table.err, "Table \"Big\" does not exist\nTables: Default\n");
+  EXPECT_FALSE(fs::exists(data / "Big_table.bd"));
+
+  const fs::path typo = dir_ / "dta";
+  const CliRun directory = run("tables --data-dir '" + typo.string() + "'");
+  EXPECT_EQ(directory.exitCode, 1);
+  EXPECT_EQ(directory.err, "Data directory not found: " + typo.string() + "\n");
+  EXPECT_FALSE(fs::exists(typo));
+
+  const fs::path settings = dir_ / "orva.ini";
+  const CliRun ini = run("foams --settings '" + settings.string() + "'");
+  EXPECT_EQ(ini.exitCode, 1);
+  EXPECT_EQ(ini.err, "Settings file not found: " + settings.string() + "\n");
+  EXPECT_FALSE(fs::exists(dir_ / "b.cut"));
+}
+
+TEST_F(CliTest, TablesFoamsAndAReplaySummaryTellWhatThereIs) {
+  const fs::path data = dir_ / "data";
+  fs::create_directories(data);
+  const std::string options = " --data-dir '" + data.string() + "'";
+  const CliRun tables = run("tables --json" + options);
+  ASSERT_EQ(tables.exitCode, 0) << tables.err;
+  EXPECT_EQ(tables.json()["tables"][0]["name"], "Default");
+  EXPECT_EQ(tables.json()["tables"][0]["entraxe"], 1500);
+  EXPECT_EQ(run("tables" + options).out,
+            "* Default  (entraxe 1500 mm, travel X 1000 mm, Y 500 mm)\n");
+
+  const CliRun foams = run("foams --json" + options);
+  ASSERT_EQ(foams.exitCode, 0) << foams.err;
+  const nlohmann::json listed = foams.json();
+  const auto& list = listed["foams"];
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[0]["name"], "D\u00e9pron");
+  EXPECT_EQ(list[0]["heatMode"], "fixed");
+  EXPECT_EQ(list[1]["current"], true);
+  EXPECT_EQ(list[1]["maxSpeed"], 4.0);
+  EXPECT_NE(run("foams" + options)
+                .out.find("* Poly expans\u00e9  (computed heat, 1..4 mm/s at "
+                          "30..70 %"),
+            std::string::npos);
+
+  const fs::path script = writeFile("pause.cut",
+                                    "N:Default\n"
+                                    "T:0.000000 XG:0.000000 YG:0.000000 XD:0.000000 YD:0.000000\n"
+                                    "T:1.500000 XG:0.000000 YG:0.000000 XD:0.000000 YD:0.000000\n");
+  const CliRun replay = run("replay --yes '" + script.string() + "'" + options);
+  ASSERT_EQ(replay.exitCode, 0) << replay.err;
+  EXPECT_EQ(replay.out, "1 move, 1.5 s planned\n");
 }
 
 TEST_F(CliTest, CommandsWorkOnTheUsersSettingsAndDataDirectory) {
@@ -466,6 +706,14 @@ TEST_F(CliTest, UnknownCommandsAndHelp) {
   const CliRun sectionHelp = run("section --help");
   EXPECT_EQ(sectionHelp.exitCode, 0);
   EXPECT_NE(sectionHelp.out.find("--tip-chord"), std::string::npos);
+  // Every command's help shows examples of it.
+  for (const char* command : {"airfoil", "section", "info", "build", "export", "survey", "cut",
+                              "block-shaping", "test-cut", "replay", "gcode", "tables", "foams"}) {
+    const CliRun help = run(std::string(command) + " --help");
+    EXPECT_EQ(help.exitCode, 0) << command;
+    EXPECT_NE(help.out.find("Examples:\n  orva-cli " + std::string(command)), std::string::npos)
+        << command;
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "common/SoundPort.h"
 #include "common/StatusPort.h"
 #include "config/MachineConfig.h"
+#include "cutting/PanelCutEstimate.h"
 #include "cutting/PanelCutForm.h"
 #include "driver/InterfaceDriver.h"
 #include "driver/SimulatedMachine.h"
@@ -300,6 +301,39 @@ TEST(PanelCutFormEstimate, SurveyFindsTheMotorLimitOfThePanel) {
   EXPECT_DOUBLE_EQ(form->speed(), 2.24);
   EXPECT_EQ(form->text(F::Messages), "Speed limit: Speed limit due to wire heat");
   EXPECT_EQ(form->text(F::HeatDisplay), "computed 99%");
+}
+
+TEST(PanelCutSurvey, ReportsTheDialogsSpeedAndTheListWithoutSendingHeat) {
+  Rig rig;
+  rig.makeDiamondPanel();
+  FoamDatabase& foams = rig.config->foams;
+  foams.SelectFoam("Expanded");
+  foams.cutSpeed = 1.5;
+  foams.currentHeat = 12;
+  const std::uint64_t sends = rig.machine->counters().heatSends;
+  const PanelCutSurvey found = SurveyPanelCut(*rig.doc, *rig.env);
+  EXPECT_TRUE(found.ok());
+  // The same figures as the dialog's estimate, at the surveyed maximum.
+  EXPECT_EQ(found.maxSpeed, 4.16);
+  EXPECT_EQ(found.cutSpeed, 4.16);
+  EXPECT_EQ(found.estimate.label, "Move to block start");
+  EXPECT_EQ(found.heat, 72);
+  ASSERT_TRUE(found.moves && found.totalTime);
+  EXPECT_GT(*found.moves, 4u);
+  EXPECT_GT(*found.totalTime, 0.0);
+  EXPECT_EQ(rig.machine->counters().heatSends, sends);
+  EXPECT_EQ(foams.currentHeat, 12);
+  EXPECT_EQ(foams.cutSpeed, 1.5);
+
+  // A fixed-heat foam cuts at its measured speed; a speed the motors refuse
+  // is an error, and what it prevented is not reported.
+  foams.SelectFoam("Depron");
+  EXPECT_EQ(SurveyPanelCut(*rig.doc, *rig.env).cutSpeed, 2.0);
+  const PanelCutSurvey tooFast = SurveyPanelCut(*rig.doc, *rig.env, 8.0);
+  ASSERT_EQ(tooFast.errors.size(), 1u);
+  EXPECT_EQ(tooFast.errors[0].rfind("Speed above step motor limit on X left axis", 0), 0u);
+  EXPECT_FALSE(tooFast.moves || tooFast.totalTime);
+  EXPECT_EQ(rig.machine->counters().heatSends, sends);
 }
 
 TEST(PanelCutFormEstimate, FixedHeatFoamKeepsItsSpeedAndReportsMotorErrors) {

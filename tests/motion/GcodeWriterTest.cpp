@@ -89,7 +89,7 @@ std::string lineOf(const CutMove& m, GcodeOptions options = {}, std::size_t befo
   return lines.size() < 5 + before ? std::string() : lines[lines.size() - 4 - before];
 }
 
-TEST(GcodeWriter, WritesPausesRapidsAndTimedMovesRelativeToTheMachineZero) {
+TEST(GcodeWriter, GoesColdToTheStartThenTimesEveryMoveRelativeToTheMachineZero) {
   MoveList moves;
   moves.push_back(move("Tempo", 10.0, 0, 0, 0, 0));
   moves.push_back(move("Move to block start", 3.2, 20, 35, 20, 35, true));
@@ -97,7 +97,9 @@ TEST(GcodeWriter, WritesPausesRapidsAndTimedMovesRelativeToTheMachineZero) {
   moves.push_back(move("Tempo", 4.0, 30, 34.5, 26, 34.75));
   moves.push_back(move("", 0.0, 30, 34.5, 26, 34.75));  // neither moves nor lasts
   moves.push_back(move("Up vertical cut", 7.0, 30, 60.123456, 26, 34.75));
+  // As fast as the motors allow: its steps take 5 s on the table.
   moves.push_back(move("Return to the initial position", 0.0, 0, 0, 0, 0));
+  moves.back().scheduledTime = 5000.0;
   // 10 nm away: no motion at four decimals, so its time is spent as a pause.
   moves.push_back(move("Settle", 1.5, -0.00001, 0, 0, 0));
 
@@ -105,11 +107,13 @@ TEST(GcodeWriter, WritesPausesRapidsAndTimedMovesRelativeToTheMachineZero) {
   const std::size_t modal = text.find("G21 G90 G93\n");
   ASSERT_NE(modal, std::string::npos);
   EXPECT_EQ(text.substr(modal), R"gc(G21 G90 G93
+(- Start position, wire cold)
+G0 X0.0000 Y0.0000 Z0.0000 A0.0000
 M3 S450
 (- Tempo)
 G4 P10
 (- Move to block start)
-G0 X20.0000 Y35.0000 Z20.0000 A35.0000
+G1 X20.0000 Y35.0000 Z20.0000 A35.0000 F18.75
 (- Lower surface cut, point 1)
 G1 X30.0000 Y34.5000 Z26.0000 A34.7500 F24
 (- Tempo)
@@ -117,13 +121,26 @@ G4 P4
 (- Up vertical cut)
 G1 X30.0000 Y60.1235 Z26.0000 A34.7500 F8.5714286
 (- Return to the initial position)
-G0 X0.0000 Y0.0000 Z0.0000 A0.0000
+G1 X0.0000 Y0.0000 Z0.0000 A0.0000 F12
 (- Settle)
 G4 P1.5
 M5
 G94
 M2
 )gc");
+
+  // A start given by the caller is where the wire goes cold; a move that
+  // moves with no time at all cannot be run hot safely.
+  GcodeJob fromStart = job();
+  fromStart.start = std::array<double, 4>{5 + kZeroX, 6 + kZeroY, 7 + kZeroX, 8 + kZeroY};
+  const std::vector<std::string> started =
+      body(WriteGcode({move("m", 2.5, 1, 2, 3, 4)}, fromStart, {}));
+  EXPECT_EQ(std::vector<std::string>(started.begin(), started.begin() + 5),
+            (std::vector<std::string>{"(- Start position, wire cold)",
+                                      "G0 X5.0000 Y6.0000 Z7.0000 A8.0000", "M3 S450", "(- m)",
+                                      "G1 X1.0000 Y2.0000 Z3.0000 A4.0000 F24"}));
+  EXPECT_THROW(WriteGcode({move("instant", 0.0, 1, 2, 3, 4)}, fromStart, {}),
+               std::invalid_argument);
 
   // The header: comments only, with the facts of the cut.
   const std::string header = text.substr(0, modal);
@@ -186,12 +203,13 @@ TEST(GcodeWriter, InverseTimeFeedsKeepTheDurationAndPausesTheirSeconds) {
 TEST(GcodeWriter, ScalesTheHeatToTheSpindleRangeOrLeavesSpindleCommandsOut) {
   const MoveList moves{move("Tempo", 1.0, 0, 0, 0, 0), move("m", 2.5, 1, 2, 3, 4)};
   GcodeOptions options;
-  EXPECT_EQ(body(WriteGcode(moves, job(45), options)).front(), "M3 S450");
+  // M3 follows the cold move to the start.
+  EXPECT_EQ(body(WriteGcode(moves, job(45), options))[2], "M3 S450");
   options.sMax = 255.0;
-  EXPECT_EQ(body(WriteGcode(moves, job(45), options)).front(), "M3 S114.75");
+  EXPECT_EQ(body(WriteGcode(moves, job(45), options))[2], "M3 S114.75");
   options.sMax.reset();
   options.dialect = GcodeDialect::LinuxCnc;
-  EXPECT_EQ(body(WriteGcode(moves, job(45), options)).front(), "M3 S45");
+  EXPECT_EQ(body(WriteGcode(moves, job(45), options))[2], "M3 S45");
   // M5 ends the cut before the end of program.
   const std::vector<std::string> lines = body(WriteGcode(moves, job(45), options));
   EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
@@ -202,7 +220,9 @@ TEST(GcodeWriter, ScalesTheHeatToTheSpindleRangeOrLeavesSpindleCommandsOut) {
   EXPECT_EQ(body(text).back(), "M2");
   EXPECT_EQ(text.find("M3"), std::string::npos);
   EXPECT_EQ(text.find("M5"), std::string::npos);
-  EXPECT_EQ(text.find(" S"), std::string::npos);
+  for (const std::string& line : body(text)) {
+    if (line.front() != '(') EXPECT_EQ(line.find(" S"), std::string::npos) << line;
+  }
   EXPECT_NE(text.find("set by hand"), std::string::npos);
 
   for (double bad : {0.0, -1.0, std::nan("")}) {
@@ -336,6 +356,8 @@ TEST(GcodeFileBranch, WritesEveryCutAskedForAndCancelWritesNothing) {
   EXPECT_NE(text.find("(Cut speed: 5.00 mm/s)"), std::string::npos);
   // 10 mm up at 5 mm/s from the zero: 2 s.
   EXPECT_NE(text.find(R"gc(G21 G90 G93
+(- Start position, wire cold)
+G0 X0.0000 Y0.0000 Z0.0000 A0.0000
 M3 S300
 (- Tempo)
 G4 P2
@@ -435,20 +457,33 @@ TEST(GcodeWithRs274, EveryMotionEndsAtThePlannedTowerTargetsWithThePlannedDurati
   bool spindleOn = false;
   bool spindleStopped = false;  // by M5, before G94 (M2 stops it again)
   bool feedModeReset = false;
+  bool started = false;  // the cold move to the start
   for (const CanonCall& call : calls) {
     EXPECT_NE(call.name, "MESSAGE") << "a comment became a message";
     if (call.name == "SET_SPINDLE_SPEED") {
       EXPECT_DOUBLE_EQ(call.values.at(1), 300.0);
     }
-    if (call.name == "START_SPINDLE_CLOCKWISE") spindleOn = next == 0;
+    if (call.name == "START_SPINDLE_CLOCKWISE") spindleOn = next == 0 && started;
+    if (call.name == "STRAIGHT_TRAVERSE") {
+      // Only the move to where the cut starts runs at the rapid rate, cold.
+      EXPECT_TRUE(next == 0 && !started && !spindleOn) << "a rapid move with the wire hot";
+      started = true;
+      const CutMove& first = moves.front();
+      const std::array<double, 4> target{first.XG - kZeroX, first.YG - kZeroY, first.XD - kZeroX,
+                                         first.YD - kZeroY};
+      for (int axis = 0; axis < 4; ++axis) {
+        at[axis] = call.values.at(axis);
+        EXPECT_NEAR(at[axis], target[axis], 1.0e-4) << "start axis " << axis;
+      }
+      continue;
+    }
     if (call.name == "STOP_SPINDLE_TURNING") {
       EXPECT_EQ(next, moves.size()) << "the wire went off before the end of the cut";
       spindleStopped = spindleStopped || !feedModeReset;
     }
     if (call.name == "SET_FEED_MODE" && next == moves.size()) feedModeReset = true;
     if (call.name == "SET_FEED_RATE") rate = call.values.at(0);
-    const bool motion = call.name == "STRAIGHT_TRAVERSE" || call.name == "STRAIGHT_FEED";
-    if (!motion && call.name != "DWELL") continue;
+    if (call.name != "STRAIGHT_FEED" && call.name != "DWELL") continue;
     ASSERT_LT(next, moves.size()) << call.name;
     const CutMove& m = moves[next];
     const Kind kind = kinds[next++];
@@ -457,24 +492,26 @@ TEST(GcodeWithRs274, EveryMotionEndsAtThePlannedTowerTargetsWithThePlannedDurati
       EXPECT_NEAR(call.values.at(0), m.duration, 5.0e-5);
       continue;
     }
-    EXPECT_EQ(kind, call.name == "STRAIGHT_FEED" ? Feed : Traverse) << m.label;
+    EXPECT_NE(kind, Dwell) << m.label;
     const std::array<double, 4> target{m.XG - kZeroX, m.YG - kZeroY, m.XD - kZeroX, m.YD - kZeroY};
     std::array<double, 4> end{};
     for (int axis = 0; axis < 4; ++axis) {
       end[axis] = call.values.at(axis);
       EXPECT_NEAR(end[axis], target[axis], 1.0e-4) << m.label << " axis " << axis;
     }
-    if (kind == Feed) {
-      // Inverse time: the rate is the move's length as LinuxCNC measures it
-      // (X Y Z; A alone when they stay) per 1/F minutes.
-      const double dxyz = std::hypot(end[0] - at[0], end[1] - at[1], end[2] - at[2]);
-      const double length = dxyz > 0.0 ? dxyz : std::fabs(end[3] - at[3]);
-      ASSERT_GT(rate, 0.1);
-      EXPECT_NEAR(60.0 * length / rate, m.duration, m.duration * (1.0e-6 + 1.0e-4 / rate));
-    }
+    // Inverse time: the rate is the move's length as LinuxCNC measures it
+    // (X Y Z; A alone when they stay) per 1/F minutes; a traverse takes the
+    // time its steps take on the table.
+    const double seconds =
+        kind == Traverse && m.duration == 0.0 ? m.scheduledTime / 1000.0 : m.duration;
+    const double dxyz = std::hypot(end[0] - at[0], end[1] - at[1], end[2] - at[2]);
+    const double length = dxyz > 0.0 ? dxyz : std::fabs(end[3] - at[3]);
+    ASSERT_GT(rate, 0.1);
+    EXPECT_NEAR(60.0 * length / rate, seconds, seconds * (1.0e-6 + 1.0e-4 / rate)) << m.label;
     at = end;
   }
   EXPECT_EQ(next, moves.size());
+  EXPECT_TRUE(started) << "the program must start from a known position";
   EXPECT_TRUE(spindleOn) << "the wire must be on before the heating pause";
   EXPECT_TRUE(spindleStopped) << "the wire must be switched off after the last move";
 }

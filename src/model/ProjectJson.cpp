@@ -1,5 +1,8 @@
-#include "cli/ProjectJson.h"
+#include "model/ProjectJson.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <limits>
 #include <set>
 #include <stdexcept>
 
@@ -9,7 +12,7 @@
 #include "geometry/Profile.h"
 #include "model/Panel.h"
 
-namespace orva::cli {
+namespace orva {
 
 using ojson = nlohmann::ordered_json;
 using json = nlohmann::json;
@@ -120,6 +123,13 @@ class Reader {
       value = v->get<double>();
     }
   }
+  // A length that must be greater than 0 (a chord, a span, a block thickness).
+  void positive(const char* key, double& value) {
+    number(key, value);
+    if (!(value > 0.0)) {
+      throw std::runtime_error(formatMessage(Msg::MustBeGreaterThanZero, {where_ + "." + key}));
+    }
+  }
   void integer(const char* key, int& value) {
     if (const json* v = find(key)) {
       if (!v->is_number_integer()) fail(std::string(key) + " must be a whole number");
@@ -180,12 +190,12 @@ void storeProfile(const Profile& profile, StoredSection& section) {
   section.profileName = profile.name;
 }
 
-void readSection(const json& object, const std::string& where,
-                 const std::filesystem::path& baseDirectory, StoredSection& section) {
+void readSection(const json& object, const std::string& where, const ProjectJsonSource& source,
+                 StoredSection& section) {
   Reader r(object, where);
   SectionParams& p = section.params;
   r.number("basicHeight", p.basicHeight);
-  r.number("chord", p.chord);
+  r.positive("chord", p.chord);
   r.number("leMargin", p.leMargin);
   r.number("teMargin", p.teMargin);
   r.number("skin", p.skin);
@@ -218,15 +228,17 @@ void readSection(const json& object, const std::string& where,
   if (const json* file = r.find("airfoil")) {
     ++sources;
     if (!file->is_string()) r.fail("airfoil must be a file name");
+    if (!source.readFiles) r.fail("airfoil files are not read here");
     std::filesystem::path path = file->get<std::string>();
-    if (path.is_relative()) path = baseDirectory / path;
+    if (path.is_relative()) path = source.baseDirectory / path;
     Profile profile;
-    const CoordinateFileStatus status = ReadCoordinateFile(path, profile);
+    CoordinateFileProblem problem = CoordinateFileProblem::Other;
+    const CoordinateFileStatus status = ReadCoordinateFile(path, profile, &problem);
     if (status == CoordinateFileStatus::CannotOpen) {
       r.fail(path.string() + ": " + std::string(messageText(Msg::UnableToOpenFileForReading)));
     }
     if (status != CoordinateFileStatus::Ok) {
-      r.fail(path.string() + ": " + std::string(messageText(Msg::InvalidDatFile)));
+      r.fail(path.string() + ": " + InvalidDatFileText(problem));
     }
     storeProfile(profile, section);
   }
@@ -264,19 +276,56 @@ void readSpar(const json& object, const std::string& where, SparRecord& spar) {
   r.finish();
 }
 
+std::string oneDecimal(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.1f", value);
+  return text;
+}
+
+// The sections of a panel whose outline, as built for the cut, leaves the
+// block: below its bottom face or above its top face (foamThickness).
+std::vector<std::string> sectionsOutsideBlock(const StoredPanel& stored, bool splines) {
+  std::vector<std::string> found;
+  Panel panel;
+  if (!restorePanel(stored, panel)) return found;
+  panel.Rebuild(splines, false);
+  const auto check = [&](const Section& s, const char* name) {
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (const PointList* list : {&s.upper, &s.lower}) {
+      for (const Point2D& p : *list) {
+        low = std::min(low, p.y);
+        high = std::max(high, p.y);
+      }
+    }
+    if (!(low <= high)) return;
+    // Chord fractions to millimetres above the block's bottom face.
+    low = s.params.basicHeight + s.params.chord * low;
+    high = s.params.basicHeight + s.params.chord * high;
+    if (low < 0.0 || high > panel.foamThickness) {
+      found.push_back(formatMessage(
+          Msg::SectionOutsideBlock,
+          {name, oneDecimal(low), oneDecimal(high), oneDecimal(panel.foamThickness)}));
+    }
+  };
+  check(panel.root, "root");
+  check(panel.tip, "tip");
+  return found;
+}
+
 StoredPanel defaultPanel(int entraxe) {
   // A new panel of this table, stored: its fields and the built-in airfoil.
   return storePanel(Panel::makeDefault(entraxe, true));
 }
 
-void readPanel(const json& object, const std::string& where,
-               const std::filesystem::path& baseDirectory, StoredPanel& panel) {
+void readPanel(const json& object, const std::string& where, const ProjectJsonSource& source,
+               StoredPanel& panel) {
   Reader r(object, where);
   r.flag("differentRootTip", panel.differentRootTip);
   r.flag("wingPanel", panel.wingPanel);
-  r.number("span", panel.span);
+  r.positive("span", panel.span);
   r.number("sweep", panel.sweep);
-  r.number("foamThickness", panel.foamThickness);
+  r.positive("foamThickness", panel.foamThickness);
   r.flag("skinEnabled", panel.skinEnabled);
   r.flag("dihedralInDegrees", panel.dihedralInDegrees);
   r.number("dihedral", panel.dihedral);
@@ -287,10 +336,9 @@ void readPanel(const json& object, const std::string& where,
   r.integer("offsetX0", panel.offsetX0);
   r.flag("blockCentredZ", panel.blockCentredZ);
   r.integer("rootAxisOffset", panel.rootAxisOffset);
-  if (const json* root = r.find("root"))
-    readSection(*root, where + ".root", baseDirectory, panel.root);
+  if (const json* root = r.find("root")) readSection(*root, where + ".root", source, panel.root);
   if (const json* tip = r.find("tip")) {
-    readSection(*tip, where + ".tip", baseDirectory, panel.tip);
+    readSection(*tip, where + ".tip", source, panel.tip);
   } else if (!panel.differentRootTip) {
     panel.tip = panel.root;  // the tip is a copy of the root anyway
   }
@@ -329,8 +377,8 @@ ojson projectToJson(const ProjectData& data) {
   };
 }
 
-ProjectData projectFromJson(const json& object, const std::filesystem::path& baseDirectory,
-                            int entraxe) {
+ProjectData projectFromJson(const json& object, const ProjectJsonSource& source,
+                            std::vector<std::string>* warnings) {
   ProjectData data;
   Reader r(object, "project");
   r.find("version");  // printed by info; a new file is always written in the current version
@@ -356,12 +404,18 @@ ProjectData projectFromJson(const json& object, const std::filesystem::path& bas
     r.fail("panels must be a list of at least one panel");
   }
   for (std::size_t i = 0; i < panels->size(); ++i) {
-    StoredPanel panel = defaultPanel(entraxe);
-    readPanel((*panels)[i], "project.panels[" + std::to_string(i) + "]", baseDirectory, panel);
+    StoredPanel panel = defaultPanel(source.entraxe);
+    const std::string where = "project.panels[" + std::to_string(i) + "]";
+    readPanel((*panels)[i], where, source, panel);
+    if (warnings) {
+      for (const std::string& w : sectionsOutsideBlock(panel, data.splines)) {
+        warnings->push_back(where + "." + w);
+      }
+    }
     data.panels.push_back(std::move(panel));
   }
   if (auto problem = checkProjectData(data)) throw std::runtime_error(*problem);
   return data;
 }
 
-}  // namespace orva::cli
+}  // namespace orva
