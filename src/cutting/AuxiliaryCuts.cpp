@@ -497,7 +497,7 @@ bool BlockShapingForm::ok() {
   p.rootAxisOffset = axis;
   storeFoamAndSpeed(speed_);
   // The panel's block position is saved with the project.
-  if (panelChanged) doc_.SetModifiedFlag(true);
+  if (panelChanged) doc_.markModified(DocChange::PanelGeometry);
   return true;
 }
 
@@ -692,7 +692,7 @@ bool TestCutForm::ok() {
   values_.testCutSpacing = params_.spacing;
   p.foamThickness = height;
   session_.startWithTop = params_.startWithTop;
-  if (panelChanged) doc_.SetModifiedFlag(true);
+  if (panelChanged) doc_.markModified(DocChange::PanelGeometry);
   return true;
 }
 

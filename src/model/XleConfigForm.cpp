@@ -97,8 +97,7 @@ bool XleConfigForm::ok() {
     params.*rowField(i % kRows) = values[i];
   }
   focus_ = XleField::None;
-  doc_.SetModifiedFlag();
-  if (doc_.updateAllViews) doc_.updateAllViews();
+  doc_.markModified(DocChange::PanelGeometry);
   return true;
 }
 
