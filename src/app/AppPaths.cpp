@@ -1,8 +1,9 @@
 #include "app/AppPaths.h"
 
 #include <QCoreApplication>
-#include <QStandardPaths>
 #include <QString>
+#include <cstdlib>
+#include <optional>
 #include <system_error>
 
 #include "app/AppSettings.h"
@@ -11,14 +12,36 @@ namespace orva {
 
 namespace fs = std::filesystem;
 
-fs::path defaultDataDirectory() {
-  fs::path base =
-      QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString();
-  // Without any home directory Qt gives nothing; the root directory is then
-  // the only place left (the files cannot be written there, as before).
-  if (base.empty()) base = "/";
-  return base / std::string(kSettingsOrganization) / std::string(kSettingsApplication);
+namespace {
+
+// An environment variable's directory, when it is set to an absolute path (a
+// relative one is to be ignored, as the desktop's rules say).
+std::optional<fs::path> absoluteFromEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || *value == '\0') return std::nullopt;
+  fs::path path(value);
+  if (!path.is_absolute()) return std::nullopt;
+  return path;
 }
+
+fs::path baseDirectory(const char* variable, const fs::path& underHome) {
+  if (auto path = absoluteFromEnvironment(variable)) return *path;
+  if (auto home = absoluteFromEnvironment("HOME")) return *home / underHome;
+  return underHome;
+}
+
+}  // namespace
+
+fs::path userConfigDirectory() { return baseDirectory("XDG_CONFIG_HOME", ".config"); }
+
+fs::path userDataDirectory() { return baseDirectory("XDG_DATA_HOME", fs::path(".local") / "share"); }
+
+fs::path userSettingsFile() {
+  return userConfigDirectory() / std::string(kProgramDirectoryName) /
+         std::string(kSettingsFileName);
+}
+
+fs::path defaultDataDirectory() { return userDataDirectory() / std::string(kProgramDirectoryName); }
 
 std::vector<fs::path> installedSoundDirectories() {
   std::vector<fs::path> directories;

@@ -7,10 +7,18 @@
 
 namespace orva {
 
-// The per-user application data directory: the generic data location of the
-// user (~/.local/share on Linux) followed by the organisation and application
-// of the settings store. Used as the data directory when the settings name
-// none; not created here.
+// The user's base directories as the desktop defines them: $XDG_CONFIG_HOME
+// (resp. $XDG_DATA_HOME) when it holds an absolute path, else ~/.config
+// (resp. ~/.local/share) under $HOME. Without a home directory either, the
+// current directory's ".config" (".local/share"). Not created here.
+std::filesystem::path userConfigDirectory();
+std::filesystem::path userDataDirectory();
+
+// The per-user settings file: userConfigDirectory()/orva/orva.ini.
+std::filesystem::path userSettingsFile();
+
+// The per-user application data directory, userDataDirectory()/orva. Used as
+// the data directory when the settings name none; not created here.
 std::filesystem::path defaultDataDirectory();
 
 // The directories holding the sounds shipped with the program, in search

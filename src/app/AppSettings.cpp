@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include "app/AppPaths.h"
 #include "config/TableList.h"
 
 namespace orva {
@@ -39,18 +40,13 @@ std::optional<std::string> readText(const QSettings& store, std::string_view key
 
 }  // namespace
 
-std::unique_ptr<QSettings> SettingsStore::open() const {
-  if (iniFile_) {
-    return std::make_unique<QSettings>(QString::fromStdString(iniFile_->string()),
-                                       QSettings::IniFormat);
-  }
-  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                     qs(kSettingsOrganization), qs(kSettingsApplication));
-}
+SettingsStore::SettingsStore() : file_(userSettingsFile()), userStore_(true) {}
 
-std::filesystem::path SettingsStore::fileName() const {
-  if (iniFile_) return *iniFile_;
-  return std::filesystem::path(open()->fileName().toStdString());
+SettingsStore::SettingsStore(std::filesystem::path iniFile) : file_(std::move(iniFile)) {}
+
+std::unique_ptr<QSettings> SettingsStore::open() const {
+  return std::make_unique<QSettings>(QString::fromStdString(file_.string()),
+                                     QSettings::IniFormat);
 }
 
 AppSettings SettingsStore::read() const {

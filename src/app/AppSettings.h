@@ -10,11 +10,13 @@ class QSettings;
 
 namespace orva {
 
-// Where the settings live: organisation and application of the per-user
-// store, and the group holding the program's values. The desktop program keeps
-// its recent-file list and tool-bar state in the same store, beside the group.
-inline constexpr std::string_view kSettingsOrganization = "Local AppWizard-Generated Applications";
-inline constexpr std::string_view kSettingsApplication = "CNC";
+// Where the settings live: the program's directory under the user's config
+// directory (userConfigDirectory()/orva/orva.ini), and the group holding the
+// program's values. The recent-file list ("Recent File List") and the
+// desktop program's tool-bar state are kept in the same file, beside the
+// group.
+inline constexpr std::string_view kProgramDirectoryName = "orva";
+inline constexpr std::string_view kSettingsFileName = "orva.ini";
 inline constexpr std::string_view kSettingsGroup = "CncConfig";
 
 inline constexpr std::string_view kDefaultEndOfCutSound = "Bravo.wav";
@@ -48,21 +50,22 @@ struct AppSettings {
   friend bool operator==(const AppSettings&, const AppSettings&) = default;
 };
 
-// The settings store: the per-user store in INI format (user scope,
-// organisation kSettingsOrganization, application kSettingsApplication), or an
-// explicit INI file (tests, the command-line tool's --settings option).
+// The settings store: the per-user INI file (userSettingsFile()), or an
+// explicit INI file (tests, the command-line tool's --settings option). The
+// per-user file's location is taken from the environment when the store is
+// made.
 class SettingsStore {
  public:
   // The per-user store.
-  SettingsStore() = default;
+  SettingsStore();
   // An explicit INI file instead of the per-user store.
-  explicit SettingsStore(std::filesystem::path iniFile) : iniFile_(std::move(iniFile)) {}
+  explicit SettingsStore(std::filesystem::path iniFile);
 
   // The store as a QSettings object, positioned at the root (not in the group).
   std::unique_ptr<QSettings> open() const;
   // The file the store is kept in.
-  std::filesystem::path fileName() const;
-  bool isUserStore() const { return !iniFile_.has_value(); }
+  const std::filesystem::path& fileName() const { return file_; }
+  bool isUserStore() const { return userStore_; }
 
   // Reads every value of the group. A value that is absent, or that cannot be
   // used, takes its default: `Port` must be an integer, `CurrentTable` must be
@@ -74,7 +77,8 @@ class SettingsStore {
   bool write(const AppSettings& settings) const;
 
  private:
-  std::optional<std::filesystem::path> iniFile_;
+  std::filesystem::path file_;
+  bool userStore_ = false;
 };
 
 }  // namespace orva

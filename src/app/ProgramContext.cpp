@@ -151,6 +151,7 @@ void ProgramContext::LoadSettings() {
   machine.foams.currentFoam.clear();
 
   settings = store_.read();
+  recentFiles.load(store_);
   useDataDirectorySetting();
   readAtStart_ = settings;
   machine.dataDirectory =
@@ -238,9 +239,15 @@ void ProgramContext::resetPlanner() {
 }
 
 CT1Doc& ProgramContext::newProject() {
-  document = std::make_unique<CT1Doc>(project);
+  document = opener_.makeDocument();
   return *document;
 }
+
+OpenProjectResult ProgramContext::OpenProject(const std::optional<std::filesystem::path>& path) {
+  return opener_.OpenProject(path);
+}
+
+bool ProgramContext::CloseProject() { return opener_.CloseProject(); }
 
 void ProgramContext::useDataDirectorySetting() {
   // The root directory, the historical default, cannot be written by a user

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "app/AppSettings.h"
+#include "app/ProjectOpener.h"
+#include "app/RecentFileList.h"
 #include "config/MachineConfig.h"
 #include "cutting/AuxiliaryCuts.h"
 #include "driver/DriverDevice.h"
@@ -96,6 +98,7 @@ class ProgramContext {
   //      centered" on, cutSpeed 0 and no current foam;
   //   2. every settings value with its default; an absent or empty data
   //      directory is the per-user data directory, created when missing;
+  //      the recent-file list;
   //   3. the current table's name to the status bar;
   //   4. ReadTableNames, LoadFoams (the table's foam file, looking for
   //      TypeBloc), OpenTableConfig with the built-in defaults.
@@ -142,8 +145,16 @@ class ProgramContext {
   bool makeTableCurrent(const std::string& name);
   void resetPlanner();
 
-  // A fresh new project replaces the current one.
+  // A fresh new project replaces the current one, without a question.
   CT1Doc& newProject();
+
+  // The opening rule (New, Open, the recent-file list, the command line):
+  // see ProjectOpener::OpenProject. The previous project is offered for
+  // saving, and kept when the new one cannot be had.
+  OpenProjectResult OpenProject(const std::optional<std::filesystem::path>& path);
+  // Closes the current project after offering to save it; false when it
+  // stays open.
+  bool CloseProject();
 
   // The directories where relative sound names are looked up after the data
   // directory.
@@ -177,9 +188,12 @@ class ProgramContext {
   CutEnvironment cut;
   CutJob job;  // the one cut of the program: every cut path starts it here
   AuxiliaryCutSession auxiliaryCuts;  // choices remembered while the program runs
-  std::unique_ptr<CT1Doc> document;   // the current project, once start() has run
+  std::unique_ptr<CT1Doc> document;   // the current project; none while no project is open
+  RecentFileList recentFiles;         // kept in the settings store, written on every change
 
  private:
+  ProjectOpener opener_{document, project, recentFiles, store_};
+
   void useDataDirectorySetting();
   void ensureDefaultDataDirectory() const;
 };

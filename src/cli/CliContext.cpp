@@ -38,6 +38,21 @@ Answer CliPrompt::askAbortRetryIgnore(std::string_view text, MessageIcon) {
   return Answer::Abort;
 }
 
+Answer CliPrompt::askYesNoCancel(std::string_view text, MessageIcon) {
+  std::cerr << text << '\n';
+  if (assumeYes) return Answer::Yes;
+  if (!interactive) {
+    std::cerr << "(not confirmed: run with --yes to accept)\n";
+    return Answer::Cancel;
+  }
+  std::cerr << "[y]es, [n]o, [C]ancel? " << std::flush;
+  std::string line;
+  if (!std::getline(std::cin, line) || line.empty()) return Answer::Cancel;
+  if (line[0] == 'y' || line[0] == 'Y') return Answer::Yes;
+  if (line[0] == 'n' || line[0] == 'N') return Answer::No;
+  return Answer::Cancel;
+}
+
 std::optional<std::string> CliPrompt::chooseOpenFile(const FileDialogRequest&) {
   auto file = std::move(nextFile);
   nextFile.reset();

@@ -17,12 +17,14 @@ namespace orva::cli {
 // made by the command's options and never asked.
 class CliPrompt : public UserPrompt {
  public:
-  bool assumeYes = false;    // --yes: every OK/Cancel question is answered OK
+  bool assumeYes = false;    // --yes: every OK/Cancel question is answered OK, Yes/No/Cancel Yes
   bool interactive = false;  // ask on the terminal when not assumed
 
   void showMessage(std::string_view text, MessageIcon icon) override;
   Answer askOkCancel(std::string_view text, MessageIcon icon) override;
   Answer askAbortRetryIgnore(std::string_view text, MessageIcon icon) override;
+  // --yes answers Yes; without a terminal the question is cancelled.
+  Answer askYesNoCancel(std::string_view text, MessageIcon icon) override;
   std::optional<std::string> chooseOpenFile(const FileDialogRequest& request) override;
   std::optional<std::string> chooseSaveFile(const FileDialogRequest& request) override;
 

@@ -928,6 +928,10 @@ constexpr std::optional<std::string_view> findText(Msg id) {
       return "Panel Configuration...";
     case Msg::MenuPanelCutPopup:
       return "Panel Cut...";
+    case Msg::MenuFile:
+      return "&File";
+    case Msg::MenuWindow:
+      return "&Window";
 
     // Command texts: options, edge treatments, alignments, buttons, descriptions
     case Msg::HorizontalTeProlongation:

@@ -459,6 +459,8 @@ enum class Msg : int {
   MenuInsertNewAfterCurrent = 3055,      // 32889, wing view pop-up
   MenuPanelConfiguration = 3056,         // view pop-ups (32890, 32906)
   MenuPanelCutPopup = 3057,              // view pop-ups (32899, 32900)
+  MenuFile = 3058,
+  MenuWindow = 3059,
 
   // Command texts: options, edge treatments, alignments, buttons, descriptions; block 3200.
   HorizontalTeProlongation = 3200,         // 32834

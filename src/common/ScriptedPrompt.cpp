@@ -7,9 +7,10 @@
 //   - answers and files are two separate queues; messages consume nothing;
 //     open and save dialogs share the file queue;
 //   - a queued answer that the question cannot return (Retry to an OK/Cancel
-//     question, Ok to an Abort/Retry/Ignore one) is a mistake in the test
-//     script: the call is still recorded, the answer is dropped and
-//     std::logic_error is thrown so the test fails where the script went wrong;
+//     question, Ok to an Abort/Retry/Ignore or a Yes/No/Cancel one) is a
+//     mistake in the test script: the call is still recorded, the answer is
+//     dropped and std::logic_error is thrown so the test fails where the
+//     script went wrong;
 //   - clear() forgets the recorded calls only; answers and files still queued
 //     stay for the calls to come.
 
@@ -29,6 +30,10 @@ const char* answerName(Answer answer) {
       return "Retry";
     case Answer::Ignore:
       return "Ignore";
+    case Answer::Yes:
+      return "Yes";
+    case Answer::No:
+      return "No";
   }
   return "?";
 }
@@ -53,29 +58,32 @@ void ScriptedPrompt::showMessage(std::string_view text, MessageIcon icon) {
   calls_.push_back({Kind::Message, std::string(text), icon, {}});
 }
 
-Answer ScriptedPrompt::askOkCancel(std::string_view text, MessageIcon icon) {
-  calls_.push_back({Kind::OkCancel, std::string(text), icon, {}});
-  if (answers_.empty()) return Answer::Cancel;
+Answer ScriptedPrompt::ask(Kind kind, std::string_view text, MessageIcon icon,
+                           std::initializer_list<Answer> fitting, const char* question) {
+  calls_.push_back({kind, std::string(text), icon, {}});
+  if (answers_.empty()) return *fitting.begin();
   const Answer answer = answers_.front();
   answers_.pop_front();
-  if (answer != Answer::Ok && answer != Answer::Cancel) {
-    throw std::logic_error(std::string("ScriptedPrompt: queued answer ") + answerName(answer) +
-                           " does not fit the OK/Cancel question \"" + std::string(text) + "\"");
+  for (Answer candidate : fitting) {
+    if (candidate == answer) return answer;
   }
-  return answer;
+  throw std::logic_error(std::string("ScriptedPrompt: queued answer ") + answerName(answer) +
+                         " does not fit the " + question + " question \"" + std::string(text) +
+                         "\"");
+}
+
+Answer ScriptedPrompt::askOkCancel(std::string_view text, MessageIcon icon) {
+  return ask(Kind::OkCancel, text, icon, {Answer::Cancel, Answer::Ok}, "OK/Cancel");
 }
 
 Answer ScriptedPrompt::askAbortRetryIgnore(std::string_view text, MessageIcon icon) {
-  calls_.push_back({Kind::AbortRetryIgnore, std::string(text), icon, {}});
-  if (answers_.empty()) return Answer::Abort;
-  const Answer answer = answers_.front();
-  answers_.pop_front();
-  if (answer != Answer::Abort && answer != Answer::Retry && answer != Answer::Ignore) {
-    throw std::logic_error(std::string("ScriptedPrompt: queued answer ") + answerName(answer) +
-                           " does not fit the Abort/Retry/Ignore question \"" + std::string(text) +
-                           "\"");
-  }
-  return answer;
+  return ask(Kind::AbortRetryIgnore, text, icon, {Answer::Abort, Answer::Retry, Answer::Ignore},
+             "Abort/Retry/Ignore");
+}
+
+Answer ScriptedPrompt::askYesNoCancel(std::string_view text, MessageIcon icon) {
+  return ask(Kind::YesNoCancel, text, icon, {Answer::Cancel, Answer::Yes, Answer::No},
+             "Yes/No/Cancel");
 }
 
 std::optional<std::string> ScriptedPrompt::chooseOpenFile(const FileDialogRequest& request) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,13 +12,13 @@
 namespace orva {
 
 // A UserPrompt for tests: records every call and plays back queued answers.
-// Questions with no queued answer get Cancel (OK/Cancel) or Abort
-// (Abort/Retry/Ignore); file choices with no queued answer are cancelled.
+// Questions with no queued answer get Cancel (OK/Cancel, Yes/No/Cancel) or
+// Abort (Abort/Retry/Ignore); file choices with no queued answer are cancelled.
 // A queued answer the question cannot return (e.g. Retry to an OK/Cancel
 // question) throws std::logic_error, so a wrong test script fails loudly.
 class ScriptedPrompt : public UserPrompt {
  public:
-  enum class Kind { Message, OkCancel, AbortRetryIgnore, OpenFile, SaveFile };
+  enum class Kind { Message, OkCancel, AbortRetryIgnore, YesNoCancel, OpenFile, SaveFile };
 
   struct Call {
     Kind kind;
@@ -32,6 +33,7 @@ class ScriptedPrompt : public UserPrompt {
   void showMessage(std::string_view text, MessageIcon icon) override;
   Answer askOkCancel(std::string_view text, MessageIcon icon) override;
   Answer askAbortRetryIgnore(std::string_view text, MessageIcon icon) override;
+  Answer askYesNoCancel(std::string_view text, MessageIcon icon) override;
   std::optional<std::string> chooseOpenFile(const FileDialogRequest& request) override;
   std::optional<std::string> chooseSaveFile(const FileDialogRequest& request) override;
 
@@ -44,6 +46,11 @@ class ScriptedPrompt : public UserPrompt {
   std::size_t pendingFiles() const { return files_.size(); }
 
  private:
+  // Records the question and returns the next queued answer, the first of
+  // `fitting` when none is queued; throws when the answer does not fit.
+  Answer ask(Kind kind, std::string_view text, MessageIcon icon,
+             std::initializer_list<Answer> fitting, const char* question);
+
   std::vector<Call> calls_;
   std::deque<Answer> answers_;
   std::deque<std::optional<std::string>> files_;

@@ -12,7 +12,7 @@ namespace orva {
 enum class MessageIcon { None, Information, Warning, Question, Stop };
 
 // The answer of a question box.
-enum class Answer { Ok, Cancel, Abort, Retry, Ignore };
+enum class Answer { Ok, Cancel, Abort, Retry, Ignore, Yes, No };
 
 // One entry of a file dialog's type list: "Co-ordinate Files (*.cor,*.dat)" with "*.cor;*.dat".
 struct FileFilter {
@@ -44,6 +44,8 @@ class UserPrompt {
   virtual Answer askOkCancel(std::string_view text, MessageIcon icon) = 0;
   // Returns Answer::Abort, Answer::Retry or Answer::Ignore.
   virtual Answer askAbortRetryIgnore(std::string_view text, MessageIcon icon) = 0;
+  // Returns Answer::Yes, Answer::No or Answer::Cancel.
+  virtual Answer askYesNoCancel(std::string_view text, MessageIcon icon) = 0;
   // The chosen path (UTF-8), or nothing when the user cancelled.
   virtual std::optional<std::string> chooseOpenFile(const FileDialogRequest& request) = 0;
   virtual std::optional<std::string> chooseSaveFile(const FileDialogRequest& request) = 0;

@@ -533,7 +533,7 @@ bool BlockShapingForm::accept() {
   p.rootAxisOffset = axis;
   storeFoamAndSpeed(speed_);
   // The panel's block position is saved with the project.
-  if (panelChanged) doc_.SetModifiedFlag(true);
+  if (panelChanged) doc_.markModified(DocChange::PanelGeometry);
   return true;
 }
 
@@ -728,7 +728,7 @@ bool TestCutForm::accept() {
   values_.testCutSpacing = params_.spacing;
   p.foamThickness = height;
   session_.startWithTop = params_.startWithTop;
-  if (panelChanged) doc_.SetModifiedFlag(true);
+  if (panelChanged) doc_.markModified(DocChange::PanelGeometry);
   return true;
 }
 

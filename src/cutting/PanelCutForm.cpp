@@ -766,8 +766,15 @@ bool PanelCutForm::accept() {
   const bool changed = after != before || p.sectionCutEnabled != savedEnabled ||
                        p.sectionCutZ != savedZ || p.blockCentredZ != savedCentred ||
                        p.rootAxisOffset != savedOffset || p.offsetX0 != savedX0;
-  if (changed) doc_.SetModifiedFlag(true);
-  if (modified_ && doc_.updateAllViews) doc_.updateAllViews();
+  // The wing side chosen here is drawn by the wing view.
+  DocChanges changes;
+  if (changed) changes |= DocChange::PanelGeometry;
+  if (after.wingSide != before.wingSide) changes |= DocChange::DisplayOptions;
+  if (changed) {
+    doc_.markModified(changes);
+  } else {
+    doc_.notifyChanged(changes);
+  }
   return true;
 }
 

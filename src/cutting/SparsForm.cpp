@@ -233,9 +233,8 @@ bool SparsForm::accept() {
   Panel& panel = doc_.panels.at(static_cast<std::size_t>(panelIndex_));
   if (panel.spars != records_) {
     panel.spars = records_;
-    doc_.SetModifiedFlag();
+    doc_.markModified(DocChange::PanelGeometry);
   }
-  if (doc_.updateAllViews) doc_.updateAllViews();
   return true;
 }
 

@@ -1,5 +1,6 @@
 #include "model/CT1Doc.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "common/Messages.h"
@@ -80,10 +81,60 @@ void CT1Doc::NewProject() {
   display = DisplayOptions{};
   path.clear();
   modified = false;
+  notifyChanged(DocChanges::all());
 }
 
-void CT1Doc::notifyViews() {
-  if (updateAllViews) updateAllViews();
+CT1Doc::ObserverToken CT1Doc::subscribe(Observer observer) {
+  const ObserverToken token = nextToken_++;
+  observers_.push_back({token, std::make_shared<Observer>(std::move(observer))});
+  return token;
+}
+
+bool CT1Doc::unsubscribe(ObserverToken token) {
+  const auto found = std::find_if(observers_.begin(), observers_.end(),
+                                  [token](const Subscription& s) { return s.token == token; });
+  if (found == observers_.end()) return false;
+  observers_.erase(found);
+  return true;
+}
+
+CT1Doc::ChangeBatch::~ChangeBatch() {
+  if (--doc_.batchDepth_ > 0) return;
+  const DocChanges changes = doc_.pending_;
+  doc_.pending_ = {};
+  doc_.notifyChanged(changes);
+}
+
+void CT1Doc::notifyChanged(DocChanges changes) {
+  if (changes.empty()) return;
+  if (batchDepth_ > 0) {
+    pending_ |= changes;
+    return;
+  }
+  // The list as it is now: observers may change it while they are told. The
+  // shared pointers keep a function alive while it runs, even when it
+  // unsubscribes itself.
+  const std::vector<Subscription> snapshot = observers_;
+  for (const Subscription& subscription : snapshot) {
+    const bool stillSubscribed =
+        std::any_of(observers_.begin(), observers_.end(),
+                    [&](const Subscription& s) { return s.token == subscription.token; });
+    if (stillSubscribed && *subscription.observer) (*subscription.observer)(changes);
+  }
+}
+
+void CT1Doc::SetModifiedFlag(bool value) {
+  if (modified == value) return;
+  modified = value;
+  notifyChanged(DocChange::ModifiedFlag);
+}
+
+void CT1Doc::markModified(DocChanges changes) {
+  if (!modified) {
+    modified = true;
+    changes |= DocChange::ModifiedFlag;
+  }
+  notifyChanged(changes);
 }
 
 bool CT1Doc::SelectRootProfile() { return SelectProfile(false); }
@@ -99,8 +150,7 @@ bool CT1Doc::SelectProfile(bool tip) {
     return false;
   }
   panel.RebuildAfterNewProfile(splines, tip);
-  SetModifiedFlag();
-  notifyViews();
+  markModified(DocChange::PanelGeometry);
   return true;
 }
 
@@ -111,14 +161,13 @@ bool CT1Doc::ToggleOption(int commandId) {
     // Only the current panel is rebuilt now; the others take the new setting
     // at their next rebuild (edit or load).
     current().Rebuild(splines, false);
-    SetModifiedFlag();
-    notifyViews();
+    markModified(DocChange::PanelGeometry);
     return true;
   }
   bool* field = displayToggle(*this, commandId);
   if (field == nullptr) return false;
   *field = !*field;
-  notifyViews();
+  notifyChanged(DocChange::DisplayOptions);
   return true;
 }
 
@@ -128,8 +177,7 @@ bool CT1Doc::SetEdgeTreatment(int commandId) {
   Panel& panel = current();
   if (!panel.wingPanel) return false;
   (command->leadingEdge ? panel.leMode : panel.teMode) = command->mode;
-  SetModifiedFlag();
-  notifyViews();
+  markModified(DocChange::PanelGeometry);
   return true;
 }
 
@@ -139,14 +187,16 @@ std::unique_ptr<XleConfigForm> CT1Doc::XLeadingEdge() {
 }
 
 void CT1Doc::EditComments(const std::optional<std::string>& doneText) {
+  // The comment is shown nowhere: only the modified flag can be news.
   if (doneText) comments = *doneText;
   SetModifiedFlag();
 }
 
 bool CT1Doc::SelectPanel(int index) {
   if (index < 0 || static_cast<std::size_t>(index) >= panels.size()) return false;
+  if (index == currentPanel) return true;
   currentPanel = index;
-  notifyViews();
+  notifyChanged(DocChange::CurrentPanel);
   return true;
 }
 
@@ -178,7 +228,6 @@ bool CT1Doc::SaveTo(const std::filesystem::path& target) {
   // clears the modified mark and resets the display as after loading.
   if (!SaveProjectFile(*this, target)) return false;
   if (addToRecentFiles) addToRecentFiles(path);
-  notifyViews();
   return true;
 }
 

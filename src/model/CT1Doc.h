@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -51,6 +52,43 @@ struct DisplayOptions {
 
   friend bool operator==(const DisplayOptions&, const DisplayOptions&) = default;
 };
+
+// What a change of the project touched; observers redraw only that. Kinds
+// combine as flags (DocChanges).
+enum class DocChange : unsigned {
+  PanelList = 1U << 0,       // panels added, removed or replaced
+  CurrentPanel = 1U << 1,    // another panel is current
+  PanelGeometry = 1U << 2,   // a panel's sections, outlines, edges, spars or cut settings
+  DisplayOptions = 1U << 3,  // display flags, zooms, superposed profiles
+  ModifiedFlag = 1U << 4,    // the modified flag went on or off
+  Path = 1U << 5,            // the project's file (and so its title)
+};
+
+class DocChanges {
+ public:
+  constexpr DocChanges() = default;
+  constexpr DocChanges(DocChange kind) : bits_(static_cast<unsigned>(kind)) {}  // NOLINT
+  static constexpr DocChanges all() { return fromBits((1U << 6) - 1); }
+  constexpr bool has(DocChange kind) const { return (bits_ & static_cast<unsigned>(kind)) != 0; }
+  constexpr bool empty() const { return bits_ == 0; }
+  constexpr unsigned bits() const { return bits_; }
+  constexpr DocChanges& operator|=(DocChanges other) {
+    bits_ |= other.bits_;
+    return *this;
+  }
+  friend constexpr DocChanges operator|(DocChanges a, DocChanges b) { return a |= b; }
+  friend constexpr bool operator==(DocChanges, DocChanges) = default;
+
+ private:
+  static constexpr DocChanges fromBits(unsigned bits) {
+    DocChanges changes;
+    changes.bits_ = bits;
+    return changes;
+  }
+  unsigned bits_ = 0;
+};
+
+constexpr DocChanges operator|(DocChange a, DocChange b) { return DocChanges(a) | b; }
 
 // How a menu entry or tool bar button of a document command is shown.
 struct CommandState {
@@ -108,17 +146,47 @@ class CT1Doc {
 
   // Called with the path of every successful save (the recent-file list).
   std::function<void(const std::filesystem::path&)> addToRecentFiles;
-  // Called whenever the views must be redrawn after a command.
-  std::function<void()> updateAllViews;
+
+  // --- Observers --------------------------------------------------------
+  //
+  // Any number of observers are told, once per command, what it changed.
+  // An observer may subscribe or unsubscribe observers (itself included)
+  // while it is being told: one removed is not called any more, one added is
+  // called from the next change on.
+  using Observer = std::function<void(DocChanges)>;
+  using ObserverToken = std::uint64_t;
+  ObserverToken subscribe(Observer observer);
+  // Returns false for a token that is not (or no longer) subscribed.
+  bool unsubscribe(ObserverToken token);
+  // Tells every observer; nothing happens for an empty set of changes.
+  void notifyChanged(DocChanges changes);
+  // Marks the project modified and tells the observers `changes` (with
+  // ModifiedFlag when the flag was off) in one notification.
+  void markModified(DocChanges changes = {});
+
+  // While a batch lives, changes are gathered and told once when the
+  // outermost batch ends: a command made of several others notifies once.
+  class ChangeBatch {
+   public:
+    explicit ChangeBatch(CT1Doc& doc) : doc_(doc) { ++doc_.batchDepth_; }
+    ~ChangeBatch();
+    ChangeBatch(const ChangeBatch&) = delete;
+    ChangeBatch& operator=(const ChangeBatch&) = delete;
+
+   private:
+    CT1Doc& doc_;
+  };
 
   // One default panel with the built-in airfoil, built with splines on; the
   // intermediate-section fields 0; no comments; the options and display
-  // settings at their defaults; no path; not modified.
+  // settings at their defaults; no path; not modified. Observers are told
+  // that everything changed.
   void NewProject();
 
   Panel& current() { return panels.at(static_cast<std::size_t>(currentPanel)); }
   const Panel& current() const { return panels.at(static_cast<std::size_t>(currentPanel)); }
-  void SetModifiedFlag(bool value = true) { modified = value; }
+  // Sets the modified flag; tells the observers when it changed.
+  void SetModifiedFlag(bool value = true);
 
   ProjectContext& context() { return context_; }
 
@@ -179,9 +247,15 @@ class CT1Doc {
   bool SelectProfile(bool tip);
   bool SaveTo(const std::filesystem::path& target);
   std::optional<std::filesystem::path> askSavePath();
-  void notifyViews();
-
   ProjectContext& context_;
+  struct Subscription {
+    ObserverToken token;
+    std::shared_ptr<Observer> observer;
+  };
+  std::vector<Subscription> observers_;
+  ObserverToken nextToken_ = 1;
+  int batchDepth_ = 0;
+  DocChanges pending_;
 };
 
 }  // namespace orva

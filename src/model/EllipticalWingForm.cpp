@@ -315,6 +315,7 @@ bool EllipticalWingForm::accept() {
 }
 
 void EllipticalWingForm::build(const EllipseComputation& result) {
+  CT1Doc::ChangeBatch batch(doc_);
   const int original = doc_.currentPanel;
   // Root side first: each new panel goes after the one made before it.
   for (const EllipsePanel& e : result.rootFirst()) {
@@ -330,7 +331,7 @@ void EllipticalWingForm::build(const EllipseComputation& result) {
   doc_.currentPanel = original;
   DeleteCurrentPanel(doc_);
   AlignPanelsAndMargins(doc_);
-  doc_.SetModifiedFlag();
+  doc_.markModified(DocChange::PanelGeometry);
 }
 
 }  // namespace orva

@@ -19,11 +19,12 @@ bool hasValidCurrent(const CT1Doc& doc) {
          static_cast<std::size_t>(doc.currentPanel) < doc.panels.size();
 }
 
-// Marks the project modified and has the views redrawn.
-void changed(CT1Doc& doc) {
-  doc.SetModifiedFlag();
-  if (doc.updateAllViews) doc.updateAllViews();
-}
+// Marks the project modified and tells the observers what changed.
+void changed(CT1Doc& doc, DocChanges changes) { doc.markModified(changes); }
+
+// A list operation: the list changed and so did the current panel (another
+// panel object even where the index stays).
+constexpr DocChanges kListChange = DocChange::PanelList | DocChange::CurrentPanel;
 
 std::size_t currentIndex(const CT1Doc& doc) { return static_cast<std::size_t>(doc.currentPanel); }
 
@@ -231,7 +232,7 @@ bool NewPanelAtEnd(CT1Doc& doc) {
   Panel panel = MakePanelFromSection(last, last.tip, doc.splines);
   doc.panels.push_back(std::move(panel));
   doc.currentPanel = static_cast<int>(doc.panels.size() - 1);
-  changed(doc);
+  changed(doc, kListChange);
   return true;
 }
 
@@ -243,7 +244,7 @@ bool NewPanelBeforeCurrent(CT1Doc& doc) {
               : MakePanelFromSection(doc.panels[cur], doc.panels[cur].root, doc.splines);
   doc.panels.insert(at(doc, cur), std::move(panel));
   // The new panel takes the current index.
-  changed(doc);
+  changed(doc, kListChange);
   return true;
 }
 
@@ -254,7 +255,7 @@ bool NewPanelAfterCurrent(CT1Doc& doc) {
   Panel panel = MakePanelFromSection(doc.panels[cur], doc.panels[cur].tip, doc.splines);
   doc.panels.insert(at(doc, cur + 1), std::move(panel));
   doc.currentPanel = static_cast<int>(cur + 1);
-  changed(doc);
+  changed(doc, kListChange);
   return true;
 }
 
@@ -263,7 +264,7 @@ bool DeleteCurrentPanel(CT1Doc& doc) {
   const std::size_t cur = currentIndex(doc);
   doc.panels.erase(at(doc, cur));
   doc.currentPanel = cur > 0 ? static_cast<int>(cur - 1) : 0;
-  changed(doc);
+  changed(doc, kListChange);
   return true;
 }
 
@@ -323,7 +324,7 @@ bool SplitCurrentPanel(CT1Doc& doc, double percent) {
 
   doc.panels.insert(at(doc, cur), std::move(n));
   // N is current, at P's former index.
-  changed(doc);
+  changed(doc, kListChange | DocChange::PanelGeometry);
   return true;
 }
 
@@ -336,7 +337,7 @@ void AlignSections(CT1Doc& doc, SectionAlignment alignment) {
     if (i > 0) p.root.params.basicHeight = reference - sectionHeight(p.root, alignment);
     p.tip.params.basicHeight = reference - sectionHeight(p.tip, alignment);
   }
-  changed(doc);
+  changed(doc, DocChange::PanelGeometry);
 }
 
 void AlignPanelsAndMargins(CT1Doc& doc) {
@@ -365,7 +366,7 @@ void AlignPanelsAndMargins(CT1Doc& doc) {
       p.Rebuild(doc.splines, false);
     }
   }
-  changed(doc);
+  changed(doc, DocChange::PanelGeometry);
 }
 
 std::vector<MenuEntry> PanelMenuEntries(const CT1Doc& doc) {

@@ -13,7 +13,8 @@ namespace orva {
 // panel menu. They are free functions on the project: each acts on the
 // current panel (CT1Doc::currentPanel) and marks the project modified when it
 // changes something, and then asks for the views to be redrawn
-// (CT1Doc::updateAllViews). A list operation that returns true has changed
+// (CT1Doc observers: a list operation tells PanelList and CurrentPanel, a
+// split also PanelGeometry, an alignment PanelGeometry). A list operation that returns true has changed
 // the panel list: the panel menu must be rebuilt (RebuildProjectMenu).
 //
 // Every operation leaves a project that has no panels, or whose current index

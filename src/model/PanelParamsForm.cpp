@@ -510,8 +510,7 @@ bool PanelParamsForm::accept() {
     p.sweep = 0.0;
   }
   p.Rebuild(doc_.splines, /*afterDialog=*/true);
-  doc_.SetModifiedFlag();
-  if (doc_.updateAllViews) doc_.updateAllViews();
+  doc_.markModified(DocChange::PanelGeometry);
   return true;
 }
 

@@ -121,6 +121,7 @@ bool LoadProjectFile(CT1Doc& doc, const std::filesystem::path& path, std::string
   resetAfterLoad(doc);
   doc.path = path;
   doc.modified = false;
+  doc.notifyChanged(DocChanges::all());
   return true;
 }
 
@@ -143,11 +144,20 @@ bool SaveProjectFile(CT1Doc& doc, const std::filesystem::path& path, std::string
     show(doc, text);
     return false;
   }
+  const DisplayOptions displayBefore = doc.display;
+  const bool superposedBefore = doc.superposed;
+  DocChanges changes = DocChange::PanelGeometry;  // the outlines are built again
+  if (doc.modified) changes |= DocChange::ModifiedFlag;
+  if (doc.path != path) changes |= DocChange::Path;
   doc.panels = std::move(rebuilt);
   doc.foamName = data.foamName;
   resetAfterLoad(doc);
+  if (doc.display != displayBefore || doc.superposed != superposedBefore) {
+    changes |= DocChange::DisplayOptions;
+  }
   doc.path = path;
   doc.modified = false;
+  doc.notifyChanged(changes);
   return true;
 }
 

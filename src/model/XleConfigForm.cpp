@@ -102,8 +102,7 @@ bool XleConfigForm::accept() {
     params.*rowField(i % kRows) = values[i];
   }
   focus_ = -1;
-  doc_.SetModifiedFlag();
-  if (doc_.updateAllViews) doc_.updateAllViews();
+  doc_.markModified(DocChange::PanelGeometry);
   return true;
 }
 

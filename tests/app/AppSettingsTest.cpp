@@ -1,18 +1,24 @@
 #include <gtest/gtest.h>
 
 #include <QSettings>
-#include <QStandardPaths>
 #include <cstdint>
 #include <cstdlib>
+#include <set>
+#include <utility>
 
 #include "AppTestSupport.h"
 #include "app/AppPaths.h"
 #include "app/AppSettings.h"
+#include "app/ProgramContext.h"
+#include "common/ScriptedPrompt.h"
 
 namespace orva {
 namespace {
 
+using testing::fileNames;
 using testing::readFile;
+using testing::RecordingSound;
+using testing::RecordingStatus;
 using testing::TempDir;
 using testing::writeFile;
 
@@ -66,48 +72,59 @@ TEST(AppSettingsStore, WriteToAnUnwritableStoreIsReported) {
   EXPECT_FALSE(SettingsStore(dir / "store.ini").write(AppSettings{}));
 }
 
-// Points HOME at a temporary directory and puts Qt's standard paths into test
-// mode, so the per-user locations land inside the test's directory.
+// Points HOME, XDG_CONFIG_HOME and XDG_DATA_HOME into a temporary directory
+// so the per-user locations land inside the test's directory; restores them
+// afterwards.
 class UserLocations : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (const char* home = std::getenv("HOME")) savedHome_ = home;
-    ::setenv("HOME", home_.path().c_str(), 1);
-    QStandardPaths::setTestModeEnabled(true);
+    for (const char* name : kVariables) {
+      if (const char* value = std::getenv(name)) saved_.emplace_back(name, value);
+    }
+    ::setenv("HOME", (root_ / "home").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
   }
   void TearDown() override {
-    QStandardPaths::setTestModeEnabled(false);
-    if (savedHome_) {
-      ::setenv("HOME", savedHome_->c_str(), 1);
-    } else {
-      ::unsetenv("HOME");
-    }
+    for (const char* name : kVariables) ::unsetenv(name);
+    for (const auto& [name, value] : saved_) ::setenv(name.c_str(), value.c_str(), 1);
   }
-  TempDir home_;
-  std::optional<std::string> savedHome_;
+  static constexpr const char* kVariables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"};
+  TempDir root_;
+  std::vector<std::pair<std::string, std::string>> saved_;
 };
 
-TEST_F(UserLocations, StoreAndDataDirectoryAreNamedAfterOrganisationAndApplication) {
-  const std::filesystem::path data = defaultDataDirectory();
-  EXPECT_EQ(data.string().rfind(home_.path().string(), 0), 0U) << data;
-  EXPECT_EQ(data.filename(), "CNC");
-  EXPECT_EQ(data.parent_path().filename(), "Local AppWizard-Generated Applications");
-
+TEST_F(UserLocations, SettingsAndDataLandInTheProgramsDirectoryOfTheXdgLocations) {
+  EXPECT_EQ(defaultDataDirectory(), root_ / "data" / "orva");
   const SettingsStore store;
   ASSERT_TRUE(store.isUserStore());
-  const std::filesystem::path file = store.fileName();
-  // Never touch a real user's store: only go on inside the temporary home.
-  ASSERT_EQ(file.string().rfind(home_.path().string(), 0), 0U) << file;
-  EXPECT_EQ(file.filename(), "CNC.ini");
-  EXPECT_EQ(file.parent_path().filename(), "Local AppWizard-Generated Applications");
+  // Never touch a real user's store: only go on inside the temporary tree.
+  ASSERT_EQ(store.fileName(), root_ / "config" / "orva" / "orva.ini");
 
-  AppSettings settings;
-  settings.CurrentTable = "Atelier";
-  ASSERT_TRUE(store.write(settings));
-  const std::string text = readFile(file);
+  // A whole run with the per-user store and data directory.
+  {
+    ScriptedPrompt prompt;
+    RecordingSound sound;
+    RecordingStatus status;
+    ProgramOptions options;
+    options.soundDirectories = std::vector<std::filesystem::path>{};
+    ProgramContext context(prompt, sound, status, options);
+    context.start();
+    ASSERT_TRUE(context.shutdown().ok());
+  }
+  const std::string text = readFile(store.fileName());
   EXPECT_NE(text.find("[CncConfig]"), std::string::npos);
-  EXPECT_NE(text.find("CurrentTable=Atelier"), std::string::npos);
-  EXPECT_EQ(store.read().CurrentTable, "Atelier");
+  EXPECT_NE(text.find("RepIns=" + (root_ / "data" / "orva").string()), std::string::npos) << text;
+  EXPECT_EQ(fileNames(root_ / "data" / "orva"),
+            (std::set<std::string>{"TableNames.bd", "Default_table.bd", "Default_foam.bd"}));
+  // Nothing went anywhere else: the home directory stays empty.
+  EXPECT_FALSE(std::filesystem::exists(root_ / "home"));
+
+  // Unset or relative XDG variables: the desktop's defaults under HOME.
+  ::unsetenv("XDG_CONFIG_HOME");
+  ::setenv("XDG_DATA_HOME", "relative/data", 1);
+  EXPECT_EQ(SettingsStore().fileName(), root_ / "home" / ".config" / "orva" / "orva.ini");
+  EXPECT_EQ(defaultDataDirectory(), root_ / "home" / ".local" / "share" / "orva");
 }
 
 TEST(AppPaths, DirectoriesAreStoredWithoutTrailingSeparator) {

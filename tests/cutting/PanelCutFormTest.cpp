@@ -535,7 +535,7 @@ TEST(PanelCutFormClosing, OkStoresEveryValue) {
   Rig rig;
   rig.doc->current().span = 600.0;
   int redraws = 0;
-  rig.doc->updateAllViews = [&redraws] { ++redraws; };
+  rig.doc->subscribe([&redraws](DocChanges) { ++redraws; });
   auto form = rig.open();
   ASSERT_TRUE(form->setCurrentIndex(F::WingSide, 1));
   ASSERT_TRUE(form->setCurrentIndex(F::CutOrder, 0));

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <memory>
 #include <random>
 #include <string>
@@ -13,6 +15,7 @@
 #include "driver/InterfaceDriver.h"
 #include "driver/SimulatedMachine.h"
 #include "model/CT1Doc.h"
+#include "model/PanelOperations.h"
 #include "model/XleConfigForm.h"
 
 namespace orva {
@@ -49,7 +52,7 @@ class DocumentTest : public testing::Test {
 
   CT1Doc& newDoc() {
     doc_ = std::make_unique<CT1Doc>(*context_);
-    doc_->updateAllViews = [this] { ++redraws_; };
+    doc_->subscribe([this](DocChanges) { ++redraws_; });
     return *doc_;
   }
 
@@ -61,6 +64,75 @@ class DocumentTest : public testing::Test {
   std::unique_ptr<CT1Doc> doc_;
   int redraws_ = 0;
 };
+
+TEST_F(DocumentTest, ObserversAreToldOnceExactlyWhatACommandChanged) {
+  using C = DocChange;
+  CT1Doc& doc = newDoc();
+  std::vector<DocChanges> first, second;
+  const CT1Doc::ObserverToken a = doc.subscribe([&](DocChanges c) { first.push_back(c); });
+  doc.subscribe([&](DocChanges c) { second.push_back(c); });
+  const std::string saved = (dir_ / "observed.cnc").string();
+
+  struct Step {
+    const char* what;
+    std::function<void()> run;
+    std::optional<DocChanges> told;  // nothing: no notification at all
+  };
+  const std::vector<Step> steps = {
+      {"new at end, unmodified", [&] { NewPanelAtEnd(doc); },
+       C::PanelList | C::CurrentPanel | C::ModifiedFlag},
+      {"new at end, modified", [&] { NewPanelAtEnd(doc); }, C::PanelList | C::CurrentPanel},
+      {"select another panel", [&] { doc.SelectPanel(0); }, C::CurrentPanel},
+      {"select the current panel", [&] { doc.SelectPanel(0); }, std::nullopt},
+      {"legends", [&] { doc.ToggleOption(CT1Doc::kCmdLegends); }, C::DisplayOptions},
+      {"edge treatment", [&] { doc.SetEdgeTreatment(CT1Doc::kCmdTeMeanChord); }, C::PanelGeometry},
+      {"alignment", [&] { AlignSections(doc, SectionAlignment::UpperSide); }, C::PanelGeometry},
+      {"split", [&] { SplitCurrentPanel(doc, 50.0); },
+       C::PanelList | C::CurrentPanel | C::PanelGeometry},
+      {"flag off", [&] { doc.SetModifiedFlag(false); }, C::ModifiedFlag},
+      {"flag off again", [&] { doc.SetModifiedFlag(false); }, std::nullopt},
+      {"comments", [&] { doc.EditComments(std::string("note")); }, C::ModifiedFlag},
+      {"comments again", [&] { doc.EditComments(std::nullopt); }, std::nullopt},
+      {"delete", [&] { DeleteCurrentPanel(doc); }, C::PanelList | C::CurrentPanel},
+      {"save as", [&] { prompt_.queueFile(saved); ASSERT_TRUE(doc.SaveAs()); },
+       C::PanelGeometry | C::DisplayOptions | C::ModifiedFlag | C::Path},
+      {"new project", [&] { doc.NewProject(); }, DocChanges::all()},
+  };
+  for (const Step& step : steps) {
+    first.clear();
+    second.clear();
+    step.run();
+    const std::vector<DocChanges> expected =
+        step.told ? std::vector<DocChanges>{*step.told} : std::vector<DocChanges>{};
+    EXPECT_EQ(first, expected) << step.what;
+    EXPECT_EQ(second, expected) << step.what;
+  }
+
+  // Unsubscribed, the first observer hears nothing more; the second still does.
+  EXPECT_TRUE(doc.unsubscribe(a));
+  EXPECT_FALSE(doc.unsubscribe(a));
+  first.clear();
+  second.clear();
+  NewPanelAtEnd(doc);
+  EXPECT_TRUE(first.empty());
+  EXPECT_EQ(second.size(), 1u);
+
+  // Changing the observers while they are told: one removed is not called
+  // any more, one added is called from the next change on.
+  CT1Doc other(*context_);
+  int removedCalls = 0, addedCalls = 0;
+  CT1Doc::ObserverToken removed = 0;
+  other.subscribe([&](DocChanges) {
+    other.unsubscribe(removed);
+    other.subscribe([&](DocChanges) { ++addedCalls; });
+  });
+  removed = other.subscribe([&](DocChanges) { ++removedCalls; });
+  other.SetModifiedFlag(true);
+  EXPECT_EQ(removedCalls, 0);
+  EXPECT_EQ(addedCalls, 0);
+  other.SetModifiedFlag(false);
+  EXPECT_EQ(addedCalls, 1);
+}
 
 TEST_F(DocumentTest, NewProjectHoldsOneDefaultPanel) {
   machine_.table.Entraxe = 1501;

@@ -30,7 +30,7 @@ class PanelOperationsTest : public testing::Test {
     machine_.foams.LoadFoamsFromText("V3\n", foam);
     context_ = std::make_unique<ProjectContext>(ProjectContext{prompt_, machine_, "", ""});
     doc_ = std::make_unique<CT1Doc>(*context_);
-    doc_->updateAllViews = [this] { ++redraws_; };
+    doc_->subscribe([this](DocChanges) { ++redraws_; });
   }
 
   // A project of `count` panels told apart by their chords: panel i has root

@@ -209,7 +209,7 @@ TEST_F(PanelParamsFormTest, OkCommitsTheValuesAndRebuilds) {
   panel().root.params.skin = 2.0;  // dropped: the skin flag stays off
   panel().teMode = TeUpperSurface;
   int redraws = 0;
-  doc_.updateAllViews = [&] { ++redraws; };
+  doc_.subscribe([&](DocChanges) { ++redraws; });
   PanelParamsForm form(doc_);
   form.setText(F::FoamThickness, "60");
   form.setText(F::Span, "400");
