@@ -5,6 +5,8 @@
 #include "AppTestSupport.h"
 #include "app/DirectoriesForm.h"
 #include "app/ProgramContext.h"
+#include "app/RecentFileList.h"
+#include "model/PanelOperations.h"
 #include "cutting/PanelCutPlanner.h"
 #include "common/ScriptedPrompt.h"
 #include "driver/SimulatedMachine.h"
@@ -402,6 +404,76 @@ TEST(ProgramContext, CancelReachesAPanelCutStartedThroughTheContext) {
   }
   EXPECT_FALSE(machine->isStarted());
   EXPECT_TRUE(run.prompt.messages().empty());
+}
+
+}  // namespace
+}  // namespace orva
+
+namespace orva {
+namespace {
+
+TEST(ProgramContext, OpeningAProjectAsksToSaveTheOpenOneAndNeverLosesIt) {
+  TempDir dir;
+  Session run(dir);
+  ProgramContext& context = run.context;
+  context.start();
+  // A two-panel project on disk.
+  NewPanelAtEnd(*context.document);
+  const fs::path two = dir / "two.cnc";
+  run.prompt.queueFile(two.string());
+  ASSERT_TRUE(context.document->SaveAs());
+
+  // New: one panel, its profile window alone.
+  OpenProjectResult result = context.OpenProject(std::nullopt);
+  ASSERT_TRUE(result.opened());
+  EXPECT_EQ(result.windows, ProjectWindows::ProfileMaximised);
+  EXPECT_EQ(context.document->panels.size(), 1u);
+
+  context.document->SetModifiedFlag(true);
+  const CT1Doc* open = context.document.get();
+  run.prompt.queueAnswer(Answer::Cancel);
+  EXPECT_EQ(context.OpenProject(two).outcome, OpenOutcome::Cancelled);
+  EXPECT_EQ(context.document.get(), open);
+
+  // "No", then a file that will not load: the modified project stays.
+  run.prompt.queueAnswer(Answer::No);
+  EXPECT_EQ(context.OpenProject(dir / "missing.cnc").outcome, OpenOutcome::LoadFailed);
+  EXPECT_EQ(context.document.get(), open);
+  EXPECT_TRUE(open->modified);
+
+  // "No" discards it; two panels open with a wing window, tiled.
+  run.prompt.queueAnswer(Answer::No);
+  result = context.OpenProject(two);
+  ASSERT_TRUE(result.opened());
+  EXPECT_TRUE(result.previousClosed);
+  EXPECT_EQ(result.windows, ProjectWindows::ProfileAndWingTiled);
+  EXPECT_EQ(context.document->panels.size(), 2u);
+  ASSERT_FALSE(context.recentFiles.files().empty());
+  EXPECT_EQ(context.recentFiles.files().front(), two.string());
+
+  // "Yes" saves the open project before the new one replaces it.
+  NewPanelAtEnd(*context.document);
+  run.prompt.queueAnswer(Answer::Yes);
+  ASSERT_TRUE(context.OpenProject(std::nullopt).opened());
+  EXPECT_EQ(run.prompt.pendingAnswers(), 0u);
+  run.prompt.queueAnswer(Answer::No);
+  ASSERT_TRUE(context.OpenProject(two).opened());
+  EXPECT_EQ(context.document->panels.size(), 3u);
+}
+
+TEST(RecentFileList, KeepsTheFourMostRecentOnceEachThroughTheStore) {
+  TempDir dir;
+  const SettingsStore store(dir / "settings.ini");
+  RecentFileList list;
+  for (const char* name : {"a.cnc", "b.cnc", "c.cnc", "d.cnc", "e.cnc"}) list.add(dir / name);
+  list.add(dir / "." / "c.cnc");
+  const std::vector<std::string> expected = {(dir / "c.cnc").string(), (dir / "e.cnc").string(),
+                                             (dir / "d.cnc").string(), (dir / "b.cnc").string()};
+  EXPECT_EQ(list.files(), expected);
+  ASSERT_TRUE(list.save(store));
+  RecentFileList again;
+  again.load(store);
+  EXPECT_EQ(again.files(), expected);
 }
 
 }  // namespace

@@ -651,12 +651,12 @@ TEST_F(CliTest, CommandsWorkOnTheUsersSettingsAndDataDirectory) {
   ASSERT_EQ(first.exitCode, 0) << first.err;
   // First run: the per-user data directory got the default table's files, and
   // the settings were written as at the program's exit, without the port.
-  const fs::path data = dir_ / "home/.local/share/Local AppWizard-Generated Applications/CNC";
+  const fs::path data = dir_ / "home/.local/share/orva";
   EXPECT_TRUE(fs::exists(data / "Default_table.bd"));
   EXPECT_TRUE(fs::exists(data / "Default_foam.bd"));
   EXPECT_TRUE(fs::exists(data / "TableNames.bd"));
   const std::string ini =
-      readAll(dir_ / "home/.config/Local AppWizard-Generated Applications/CNC.ini");
+      readAll(dir_ / "home/.config/orva/orva.ini");
   EXPECT_NE(ini.find("[CncConfig]"), std::string::npos) << ini;
   EXPECT_NE(ini.find("CurrentTable=Default"), std::string::npos) << ini;
   EXPECT_EQ(ini.find("Port="), std::string::npos) << ini;
