@@ -10,6 +10,7 @@
 #include "cli/CutCommands.h"
 #include "cli/GcodeCommand.h"
 #include "cli/ProjectCommands.h"
+#include "cli/RenderCommand.h"
 #include "cli/ReplayCommand.h"
 #include "cli/SectionCommand.h"
 
@@ -35,6 +36,7 @@ constexpr Command kCommands[] = {
     {"replay", "Run a cut script on the simulated machine", orva::cli::runReplayCommand},
     {"gcode", "Write a cut script as G-code for a four-axis controller",
      orva::cli::runGcodeCommand},
+    {"render", "Draw a view of a project as PNG, SVG or PDF", orva::cli::runRenderCommand},
 };
 
 void printUsage(std::ostream& out) {
@@ -71,7 +73,7 @@ void printUsage(std::ostream& out) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  QCoreApplication app(argc, argv);
+  const auto app = orva::cli::createApplication(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("orva-cli"));
   QCoreApplication::setApplicationVersion(QStringLiteral(ORVA_VERSION));
   // Numbers are read and written in the C locale whatever the user's locale says.

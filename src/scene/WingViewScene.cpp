@@ -88,6 +88,11 @@ class Builder {
     const double right = root + totalSpan(panels) + 20.0;
     const double bottom = legendTop - (doc_.display.legends ? 9.0 * textSize_ / z_ : 0.0);
     scene_.frame = SceneRect{0.0, std::trunc(bottom * z_), std::trunc(right * z_), 0.0};
+    // Texts wider than the room left of the drawing widen the frame to the left.
+    if (const auto box = scene_.extent()) {
+      scene_.frame.left = std::min(scene_.frame.left, std::floor(box->left));
+      scene_.frame.right = std::max(scene_.frame.right, std::ceil(box->right));
+    }
     return std::move(scene_);
   }
 
@@ -135,8 +140,8 @@ class Builder {
                      blockPen);
       if (i == 0 && dir > 0.0) {
         const Color c = textColor(current);
-        scene_.text(at(x0 - 15.0 / z_ * 10.0, chordY(t)), msg(Msg::Le), kFont, textSize_, c, TextAlign::Right);
-        scene_.text(at(x0 - 15.0 / z_ * 10.0, chordY(t + cr)), msg(Msg::Te), kFont, textSize_, c, TextAlign::Right);
+        scene_.text(Point2D{u(x0) - 10.0, u(chordY(t))}, msg(Msg::Le), kFont, textSize_, c, TextAlign::Right);
+        scene_.text(Point2D{u(x0) - 10.0, u(chordY(t + cr))}, msg(Msg::Te), kFont, textSize_, c, TextAlign::Right);
       }
       for (const SparRecord& s : p.spars) {
         if (!s.active) continue;
@@ -168,7 +173,9 @@ class Builder {
                                     msg(Msg::AvC) + " " + msg(Msg::ParenthesisedMm),
                                     msg(Msg::DdDegPerMm)};
     const Color headColor = opt_.printing ? kBlack : kDarkGrey;
-    for (int i = 0; i < 7; ++i) scene_.text(at(1.0, y(i)), headers[i], kFont, textSize_, headColor);
+    // The header column ends just left of the drawing, whose left edge is at 200 units.
+    for (int i = 0; i < 7; ++i)
+      scene_.text(Point2D{190.0, u(y(i))}, headers[i], kFont, textSize_, headColor, TextAlign::Right);
     double x = 0.0;
     for (std::size_t i = 0; i < doc_.panels.size(); ++i) {
       const Panel& p = doc_.panels[i];
@@ -196,7 +203,7 @@ class Builder {
         printfText("%s%s%s%6.1f%s%s%6.1f%s %s%6.2f%s", msg(Msg::WingSummaryLead).c_str(), msg(Msg::AvC).c_str(), "=",
                    f.meanChord, msg(Msg::MmBlank).c_str(), msg(Msg::DistRootAvC).c_str(), f.rootDistance, "mm",
                    msg(Msg::SurfEquals).c_str(), f.area, msg(Msg::Dm2).c_str());
-    scene_.text(at(1.0, y(8)), summary, kFont, textSize_, headColor);
+    scene_.text(Point2D{190.0, u(y(8))}, summary, kFont, textSize_, headColor);
   }
 
   const CT1Doc& doc_;
