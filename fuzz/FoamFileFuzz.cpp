@@ -23,6 +23,7 @@ class SilentPrompt : public UserPrompt {
   void showMessage(std::string_view, MessageIcon) override {}
   Answer askOkCancel(std::string_view, MessageIcon) override { return Answer::Cancel; }
   Answer askAbortRetryIgnore(std::string_view, MessageIcon) override { return Answer::Abort; }
+  Answer askYesNoCancel(std::string_view, MessageIcon) override { return Answer::Cancel; }
   std::optional<std::string> chooseOpenFile(const FileDialogRequest&) override { return {}; }
   std::optional<std::string> chooseSaveFile(const FileDialogRequest&) override { return {}; }
 };
