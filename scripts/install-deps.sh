@@ -9,7 +9,8 @@ packages=(
   clang llvm libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
-  qt6-base-dev
+  qt6-base-dev qt6-svg-dev
+  fontconfig fonts-dejavu-core
   libgsf-1-dev
   python3-olefile
   linuxcnc-uspace

@@ -11,6 +11,7 @@
 #include "cli/GcodeCommand.h"
 #include "cli/ListCommands.h"
 #include "cli/ProjectCommands.h"
+#include "cli/RenderCommand.h"
 #include "cli/ReplayCommand.h"
 #include "cli/SectionCommand.h"
 
@@ -38,6 +39,7 @@ constexpr Command kCommands[] = {
      orva::cli::runGcodeCommand},
     {"tables", "List the cutting tables", orva::cli::runTablesCommand},
     {"foams", "List the foams of the current table", orva::cli::runFoamsCommand},
+    {"render", "Draw a view of a project as PNG, SVG or PDF", orva::cli::runRenderCommand},
 };
 
 void printUsage(std::ostream& out) {
@@ -78,7 +80,7 @@ void printUsage(std::ostream& out) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  QCoreApplication app(argc, argv);
+  const auto app = orva::cli::createApplication(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("orva-cli"));
   QCoreApplication::setApplicationVersion(QStringLiteral(ORVA_VERSION));
   // Numbers are read and written in the C locale whatever the user's locale says.
