@@ -4,12 +4,6 @@ namespace orva {
 
 namespace {
 
-constexpr Color kBlack{0, 0, 0};
-constexpr Color kBlue{0, 0, 255};
-constexpr Color kRed{255, 0, 0};
-constexpr Color kGreen{0, 255, 0};
-constexpr Color kGrey{150, 150, 150};
-constexpr Color kMagenta{255, 0, 255};
 constexpr const char* kFont = "Arial";
 constexpr double kTextMm = 12.0;
 constexpr double kMajorTick = 15.0;

@@ -10,13 +10,6 @@ namespace orva {
 
 namespace {
 
-constexpr Color kNavy{0, 0, 128};
-constexpr Color kBlack{0, 0, 0};
-constexpr Color kBlue{0, 0, 255};
-constexpr Color kRed{255, 0, 0};
-constexpr Color kGreen{0, 255, 0};
-constexpr Color kGrey{150, 150, 150};
-constexpr Color kMagenta{255, 0, 255};
 constexpr double kCoordinateRadius = 6.0;  // logical units, whatever the zoom
 constexpr const char* kFont = "Times New Roman";
 constexpr double kTextMm = 4.0;

@@ -15,6 +15,16 @@ struct Color {
   friend bool operator==(const Color&, const Color&) = default;
 };
 
+// The colours the views and previews draw with.
+inline constexpr Color kBlack{0, 0, 0};
+inline constexpr Color kNavy{0, 0, 128};
+inline constexpr Color kBlue{0, 0, 255};
+inline constexpr Color kRed{255, 0, 0};
+inline constexpr Color kGreen{0, 255, 0};
+inline constexpr Color kGrey{150, 150, 150};
+inline constexpr Color kDarkGrey{100, 100, 100};
+inline constexpr Color kMagenta{255, 0, 255};
+
 enum class PenStyle { Solid, Dashed, Dotted, DashDot };
 
 struct Pen {

@@ -10,13 +10,6 @@ namespace orva {
 
 namespace {
 
-constexpr Color kBlack{0, 0, 0};
-constexpr Color kBlue{0, 0, 255};
-constexpr Color kRed{255, 0, 0};
-constexpr Color kGreen{0, 255, 0};
-constexpr Color kGrey{150, 150, 150};
-constexpr Color kDarkGrey{100, 100, 100};
-constexpr Color kMagenta{255, 0, 255};
 constexpr const char* kFont = "Times New Roman";
 
 std::string printfText(const char* format, auto... args) {
