@@ -1,14 +1,23 @@
 #include "cli/RenderCommand.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCommandLineParser>
 #include <QGuiApplication>
+#include <QPageSize>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "cli/CliContext.h"
+#include "cli/PanelCutSetup.h"
+#include "cutting/PanelCutForm.h"
 #include "model/CT1Doc.h"
 #include "model/ProjectFile.h"
 #include "render/SceneFiles.h"
+#include "scene/PreviewScenes.h"
 #include "scene/ProfileViewScene.h"
 #include "scene/WingViewScene.h"
 
@@ -16,40 +25,118 @@ namespace orva::cli {
 
 std::unique_ptr<QCoreApplication> createApplication(int& argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], "render") == 0) {
-    if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+    if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") &&
+        !std::getenv("WAYLAND_DISPLAY")) {
       setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    }
+    // Without a session (a cron job, a container, ssh) Qt falls back to a
+    // private directory of its own and warns about it on stderr; make that
+    // directory here so a picture written from a script prints nothing.
+    if (!std::getenv("XDG_RUNTIME_DIR")) {
+      const std::string dir = "/tmp/runtime-" + std::to_string(::getuid());
+      if ((::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST) &&
+          ::access(dir.c_str(), W_OK) == 0) {
+        setenv("XDG_RUNTIME_DIR", dir.c_str(), 0);
+      }
     }
     return std::make_unique<QGuiApplication>(argc, argv);
   }
   return std::make_unique<QCoreApplication>(argc, argv);
 }
 
+namespace {
+
+// --paper: the page size of a tiled PDF; nothing when the option is absent.
+std::optional<QPageSize> paperOption(const QCommandLineParser& parser, bool& bad) {
+  bad = false;
+  if (!parser.isSet(QStringLiteral("paper"))) return std::nullopt;
+  const QString name = parser.value(QStringLiteral("paper")).toLower();
+  const std::pair<const char*, QPageSize::PageSizeId> sizes[] = {{"a4", QPageSize::A4},
+                                                                 {"a3", QPageSize::A3},
+                                                                 {"letter", QPageSize::Letter},
+                                                                 {"legal", QPageSize::Legal}};
+  for (const auto& [word, id] : sizes) {
+    if (name == QLatin1String(word)) return QPageSize(id);
+  }
+  printError("--paper: expected one of A4, A3, Letter, Legal");
+  bad = true;
+  return std::nullopt;
+}
+
+int writeScene(const Scene& scene, const std::string& out, double dpi,
+               const std::optional<QPageSize>& paper) {
+  const std::string error =
+      paper ? SceneFiles::writeTiledPdf(scene, out, *paper) : SceneFiles::write(scene, out, dpi);
+  if (!error.empty()) {
+    printError("render: " + error);
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+// One of the Panel Cutting dialog's pictures, with the dialog opened on the
+// project and the cutting options applied as 'orva-cli survey' applies them.
+int renderPreview(const QCommandLineParser& parser, bool front, double dpi, const std::string& out,
+                  const std::optional<QPageSize>& paper) {
+  double zoom = 0.25;
+  if (parser.isSet(QStringLiteral("zoom")) &&
+      !readNumberOption(parser, QStringLiteral("zoom"), 0.005, 20.0, zoom)) {
+    return kExitUsage;
+  }
+  CutSetup setup(settingsOptions(parser));
+  if (auto code = preparePanelCut(parser, setup)) return *code;
+  if (parser.isSet(QStringLiteral("place"))) placeAutomatically(setup);
+  const PanelCutForm form(setup.doc, setup.env);
+  Scene scene =
+      front ? PreviewScenes::front(form.frontPreview()) : PreviewScenes::top(form.topPreview());
+  scene.unitsPerMm = 1.0 / zoom;  // the previews are drawn in millimetres of the table
+  return writeScene(scene, out, dpi, paper);
+}
+
+}  // namespace
+
 int runRenderCommand(const CommandArgs& args) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
       "Draws a view of a project as a picture: PNG at --dpi, SVG or PDF in true\n"
-      "millimetres (at zoom 1 a printed section is a 1:1 template)."));
+      "millimetres (at zoom 1 a printed section is a 1:1 template). The views:\n"
+      "  profile        the sections of the current panel (zoom 1 by default)\n"
+      "  wing           the wing seen from the front and from above (zoom 0.1)\n"
+      "  front-preview  the Panel Cutting dialog's front (or back) view of the block\n"
+      "  top-preview    its top view of the table and the panel (both at zoom 0.25);\n"
+      "                 the cutting options are those of 'orva-cli survey'.\n"
+      "\nExamples:\n"
+      "  orva-cli render wing.cnc --view profile --panel 2 -o rib.pdf\n"
+      "  orva-cli render wing.cnc --view profile --print --paper A4 -o ribs-on-a4.pdf\n"
+      "  orva-cli render wing.cnc --view wing --full-wing -o wing.png\n"
+      "  orva-cli render wing.cnc --view top-preview --side left -o table.svg"));
   parser.addHelpOption();
-  parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("Project file (.cnc)."));
+  addPanelCutOptions(parser);  // the project file, --panel, the settings and the cutting choices
   const QString kView = QStringLiteral("view");
   parser.addOptions({
-      {kView, QStringLiteral("profile or wing."), QStringLiteral("VIEW")},
-      {QStringLiteral("panel"), QStringLiteral("Current panel, from 1 (default 1)."), QStringLiteral("N")},
-      {QStringLiteral("zoom"), QStringLiteral("Zoom factor (profile 1.0, wing 0.1 by default)."), QStringLiteral("Z")},
-      {QStringLiteral("legends"), QStringLiteral("Legends 0|1 (default 1)."), QStringLiteral("0|1")},
-      {QStringLiteral("print"), QStringLiteral("Printed look: black texts, the narrower left frame.")},
+      {kView, QStringLiteral("profile, wing, front-preview or top-preview."),
+       QStringLiteral("VIEW")},
+      {QStringLiteral("zoom"),
+       QStringLiteral("Zoom factor (profile 1.0, wing 0.1, previews 0.25 by default)."),
+       QStringLiteral("Z")},
+      {QStringLiteral("legends"), QStringLiteral("Legends 0|1 (default 1)."),
+       QStringLiteral("0|1")},
+      {QStringLiteral("print"),
+       QStringLiteral("Printed look: black texts, the narrower left frame.")},
       {QStringLiteral("dpi"), QStringLiteral("PNG resolution (default 96)."), QStringLiteral("N")},
       {QStringLiteral("superposed"), QStringLiteral("Superposed profiles.")},
       {QStringLiteral("without-sweep"), QStringLiteral("Profiles without sweep-back.")},
       {QStringLiteral("cut-coordinates"), QStringLiteral("Circles at the cut outline's points.")},
       {QStringLiteral("profile-coordinates"), QStringLiteral("Circles at the profile's points.")},
-      {QStringLiteral("le-on-top"), QStringLiteral("Leading edge on top 0|1 (default 1)."), QStringLiteral("0|1")},
-      {QStringLiteral("full-wing"), QStringLiteral("Both halves of the wing.")},
-      {QStringLiteral("wing-side"), QStringLiteral("Half selected in full-wing mode: 0 right, 1 left."),
+      {QStringLiteral("le-on-top"), QStringLiteral("Leading edge on top 0|1 (default 1)."),
        QStringLiteral("0|1")},
+      {QStringLiteral("full-wing"), QStringLiteral("Both halves of the wing.")},
+      {QStringLiteral("paper"),
+       QStringLiteral("PDF on pages of A4, A3, Letter or Legal at true scale, tiled with 10 mm "
+                      "overlap and alignment marks when the drawing is larger than a page."),
+       QStringLiteral("SIZE")},
       {QStringLiteral("o"), QStringLiteral("Picture to write."), QStringLiteral("OUT")},
   });
-  addSettingsOptions(parser);
   if (!parseOrReport(parser, args)) return kExitUsage;
   const QStringList positional = parser.positionalArguments();
   if (positional.size() != 1 || !parser.isSet(QStringLiteral("o")) || !parser.isSet(kView)) {
@@ -57,10 +144,27 @@ int runRenderCommand(const CommandArgs& args) {
     return kExitUsage;
   }
   const QString view = parser.value(kView);
-  if (view != QStringLiteral("profile") && view != QStringLiteral("wing")) {
-    printError("render: --view must be profile or wing");
+  const bool preview =
+      view == QStringLiteral("front-preview") || view == QStringLiteral("top-preview");
+  if (view != QStringLiteral("profile") && view != QStringLiteral("wing") && !preview) {
+    printError("render: --view must be profile, wing, front-preview or top-preview");
     return kExitUsage;
   }
+  double dpi = 96.0;
+  if (parser.isSet(QStringLiteral("dpi")) &&
+      !readNumberOption(parser, QStringLiteral("dpi"), 10, 2400, dpi)) {
+    return kExitUsage;
+  }
+  const std::string out = parser.value(QStringLiteral("o")).toStdString();
+  bool badPaper = false;
+  const std::optional<QPageSize> paper = paperOption(parser, badPaper);
+  if (badPaper) return kExitUsage;
+  if (paper && !QString::fromStdString(out).endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+    printError("render: --paper writes a PDF: give -o OUT.pdf");
+    return kExitUsage;
+  }
+  if (preview)
+    return renderPreview(parser, view == QStringLiteral("front-preview"), dpi, out, paper);
 
   CliContext context(settingsOptions(parser));
   CT1Doc doc(context.program.project);
@@ -68,13 +172,15 @@ int runRenderCommand(const CommandArgs& args) {
 
   double panel = 1.0;
   if (parser.isSet(QStringLiteral("panel")) &&
-      !readNumberOption(parser, QStringLiteral("panel"), 1, static_cast<double>(doc.panels.size()), panel)) {
+      !readNumberOption(parser, QStringLiteral("panel"), 1, static_cast<double>(doc.panels.size()),
+                        panel)) {
     return kExitUsage;
   }
   doc.currentPanel = static_cast<int>(panel) - 1;
   const bool profile = view == QStringLiteral("profile");
   double zoom = profile ? 1.0 : 0.1;
-  if (parser.isSet(QStringLiteral("zoom")) && !readNumberOption(parser, QStringLiteral("zoom"), 0.005, 20.0, zoom)) {
+  if (parser.isSet(QStringLiteral("zoom")) &&
+      !readNumberOption(parser, QStringLiteral("zoom"), 0.005, 20.0, zoom)) {
     return kExitUsage;
   }
   (profile ? doc.display.profileViewScale : doc.display.wingViewScale) = zoom;
@@ -86,30 +192,25 @@ int runRenderCommand(const CommandArgs& args) {
       !readFlagOption(parser, QStringLiteral("le-on-top"), doc.display.leOnTop)) {
     return kExitUsage;
   }
-  bool left = false;
-  if (parser.isSet(QStringLiteral("wing-side")) && !readFlagOption(parser, QStringLiteral("wing-side"), left)) {
-    return kExitUsage;
+  // --side: the half selected in full-wing mode, as the cutting choice it is.
+  if (parser.isSet(QStringLiteral("side"))) {
+    const QString side = parser.value(QStringLiteral("side"));
+    if (side != QStringLiteral("right") && side != QStringLiteral("left")) {
+      printError("--side: expected one of right, left");
+      return kExitUsage;
+    }
+    doc.cutChoices.wingSide = side == QStringLiteral("left") ? 1 : 0;
   }
-  doc.cutChoices.wingSide = left ? 1 : 0;
   doc.superposed = parser.isSet(QStringLiteral("superposed"));
   doc.display.profilesWithoutSweep = parser.isSet(QStringLiteral("without-sweep"));
   doc.display.cutCoordinates = parser.isSet(QStringLiteral("cut-coordinates"));
   doc.display.profileCoordinates = parser.isSet(QStringLiteral("profile-coordinates"));
   doc.display.fullWing = parser.isSet(QStringLiteral("full-wing"));
-  double dpi = 96.0;
-  if (parser.isSet(QStringLiteral("dpi")) && !readNumberOption(parser, QStringLiteral("dpi"), 10, 2400, dpi)) {
-    return kExitUsage;
-  }
   const bool printing = parser.isSet(QStringLiteral("print"));
 
   const Scene scene = profile ? ProfileViewScene::build(doc, {.printing = printing})
                               : WingViewScene::build(doc, {.printing = printing});
-  const std::string error = SceneFiles::write(scene, parser.value(QStringLiteral("o")).toStdString(), dpi);
-  if (!error.empty()) {
-    printError("render: " + error);
-    return kExitFailure;
-  }
-  return kExitOk;
+  return writeScene(scene, out, dpi, paper);
 }
 
 }  // namespace orva::cli

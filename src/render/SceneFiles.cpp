@@ -17,10 +17,13 @@ namespace {
 
 constexpr double kMmPerInch = 25.4;
 
-QSizeF frameMm(const Scene& s) { return {s.frame.width() / s.unitsPerMm, s.frame.height() / s.unitsPerMm}; }
+QSizeF frameMm(const Scene& s) {
+  return {s.frame.width() / s.unitsPerMm, s.frame.height() / s.unitsPerMm};
+}
 
 std::string lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return s;
 }
 
@@ -52,7 +55,8 @@ std::string SceneFiles::write(const Scene& scene, const std::filesystem::path& p
     QSvgGenerator svg;
     svg.setFileName(file);
     svg.setResolution(90);
-    svg.setSize(QSize(static_cast<int>(std::ceil(mm.width() * dpmm)), static_cast<int>(std::ceil(mm.height() * dpmm))));
+    svg.setSize(QSize(static_cast<int>(std::ceil(mm.width() * dpmm)),
+                      static_cast<int>(std::ceil(mm.height() * dpmm))));
     svg.setViewBox(QRectF(0, 0, mm.width() * dpmm, mm.height() * dpmm));
     QPainter painter;
     if (!painter.begin(&svg)) return "cannot write " + path.string();
@@ -63,7 +67,8 @@ std::string SceneFiles::write(const Scene& scene, const std::filesystem::path& p
   if (ext == ".pdf") {
     QPdfWriter pdf(file);
     pdf.setResolution(1200);
-    pdf.setPageLayout(QPageLayout(QPageSize(mm, QPageSize::Millimeter), QPageLayout::Portrait, QMarginsF()));
+    pdf.setPageLayout(
+        QPageLayout(QPageSize(mm, QPageSize::Millimeter), QPageLayout::Portrait, QMarginsF()));
     QPainter painter;
     if (!painter.begin(&pdf)) return "cannot write " + path.string();
     ScenePainter::paint(scene, painter, ScenePainter::fileTransform(scene, 1200.0 / kMmPerInch));
@@ -73,37 +78,47 @@ std::string SceneFiles::write(const Scene& scene, const std::filesystem::path& p
   return "unknown picture type " + ext;
 }
 
-std::string SceneFiles::writeTiledPdf(const Scene& scene, const std::filesystem::path& path) {
-  const QSizeF mm = frameMm(scene);
-  if (mm.width() <= 0.0 || mm.height() <= 0.0) return "empty picture";
+std::string SceneFiles::writeTiledPdf(const Scene& scene, const std::filesystem::path& path,
+                                      const QPageSize& paper) {
+  if (scene.frame.width() <= 0.0 || scene.frame.height() <= 0.0) return "empty picture";
   QPdfWriter pdf(QString::fromStdString(path.string()));
   pdf.setResolution(600);
-  const QMarginsF margins(10, 10, 10, 10);
-  pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, margins, QPageLayout::Millimeter));
-  const double dpmm = 600.0 / kMmPerInch;
-  const QRectF area = pdf.pageLayout().paintRect(QPageLayout::Millimeter);
+  pdf.setPageLayout(QPageLayout(paper, QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+                                QPageLayout::Millimeter));
+  const std::string error = printTiled(scene, pdf);
+  return error == "cannot paint" ? "cannot write " + path.string() : error;
+}
+
+std::string SceneFiles::printTiled(const Scene& scene, QPagedPaintDevice& device) {
+  const QSizeF mm = frameMm(scene);
+  if (mm.width() <= 0.0 || mm.height() <= 0.0) return "empty picture";
+  const double dpmm = device.logicalDpiX() / kMmPerInch;
+  const QRectF area = device.pageLayout().paintRect(QPageLayout::Millimeter);
   constexpr double kOverlap = 10.0;
+  if (area.width() <= 2 * kOverlap || area.height() <= 2 * kOverlap) return "page too small";
   const double stepX = area.width() - kOverlap;
   const double stepY = area.height() - kOverlap;
   const int cols = std::max(1, static_cast<int>(std::ceil((mm.width() - kOverlap) / stepX)));
   const int rows = std::max(1, static_cast<int>(std::ceil((mm.height() - kOverlap) / stepY)));
   if (cols * rows > 400) return "picture too large";
   QPainter painter;
-  if (!painter.begin(&pdf)) return "cannot write " + path.string();
+  if (!painter.begin(&device)) return "cannot paint";
   const QTransform base = ScenePainter::fileTransform(scene, dpmm);
   for (int r = 0; r < rows; ++r) {
     for (int c = 0; c < cols; ++c) {
-      if (r || c) pdf.newPage();
-      const QTransform tile = base * QTransform::fromTranslate(-c * stepX * dpmm, -r * stepY * dpmm);
+      if ((r || c) && !device.newPage()) return "cannot start a new page";
+      const QTransform tile =
+          base * QTransform::fromTranslate(-c * stepX * dpmm, -r * stepY * dpmm);
       painter.save();
       painter.setClipRect(QRectF(0, 0, area.width() * dpmm, area.height() * dpmm));
       ScenePainter::paint(scene, painter, tile);
       painter.restore();
+      if (cols * rows == 1) continue;  // one page needs nothing to line up
       // Alignment marks: crosses at the corners of the overlap, where the next tile starts.
       painter.setPen(QPen(Qt::black, 0.2 * dpmm));
       const double m = 3.0 * dpmm;
-      for (QPointF q : {QPointF(stepX * dpmm, 0), QPointF(stepX * dpmm, stepY * dpmm), QPointF(0, stepY * dpmm),
-                        QPointF(kOverlap * dpmm, kOverlap * dpmm)}) {
+      for (QPointF q : {QPointF(stepX * dpmm, 0), QPointF(stepX * dpmm, stepY * dpmm),
+                        QPointF(0, stepY * dpmm), QPointF(kOverlap * dpmm, kOverlap * dpmm)}) {
         painter.drawLine(q - QPointF(m, 0), q + QPointF(m, 0));
         painter.drawLine(q - QPointF(0, m), q + QPointF(0, m));
       }

@@ -655,8 +655,7 @@ TEST_F(CliTest, CommandsWorkOnTheUsersSettingsAndDataDirectory) {
   EXPECT_TRUE(fs::exists(data / "Default_table.bd"));
   EXPECT_TRUE(fs::exists(data / "Default_foam.bd"));
   EXPECT_TRUE(fs::exists(data / "TableNames.bd"));
-  const std::string ini =
-      readAll(dir_ / "home/.config/orva/orva.ini");
+  const std::string ini = readAll(dir_ / "home/.config/orva/orva.ini");
   EXPECT_NE(ini.find("[CncConfig]"), std::string::npos) << ini;
   EXPECT_NE(ini.find("CurrentTable=Default"), std::string::npos) << ini;
   EXPECT_EQ(ini.find("Port="), std::string::npos) << ini;
@@ -707,13 +706,75 @@ TEST_F(CliTest, UnknownCommandsAndHelp) {
   EXPECT_EQ(sectionHelp.exitCode, 0);
   EXPECT_NE(sectionHelp.out.find("--tip-chord"), std::string::npos);
   // Every command's help shows examples of it.
-  for (const char* command : {"airfoil", "section", "info", "build", "export", "survey", "cut",
-                              "block-shaping", "test-cut", "replay", "gcode", "tables", "foams"}) {
+  for (const char* command :
+       {"airfoil", "section", "info", "build", "export", "survey", "cut", "block-shaping",
+        "test-cut", "replay", "gcode", "tables", "foams", "render"}) {
     const CliRun help = run(std::string(command) + " --help");
     EXPECT_EQ(help.exitCode, 0) << command;
     EXPECT_NE(help.out.find("Examples:\n  orva-cli " + std::string(command)), std::string::npos)
         << command;
   }
+}
+
+// The width (or height) in pixels of a PNG file from its IHDR record, 0 when it is none.
+unsigned pngSize(const std::string& png, bool height = false) {
+  if (png.size() < 24 || png.compare(1, 3, "PNG") != 0) return 0;
+  unsigned size = 0;
+  for (std::size_t i = height ? 20 : 16; i < (height ? 24u : 20u); ++i) {
+    size = size << 8 | static_cast<unsigned char>(png[i]);
+  }
+  return size;
+}
+
+TEST_F(CliTest, RenderDrawsEveryViewAndTilesLargeDrawingsOnPaper) {
+  const fs::path wing = writeFile("wing.json", R"({"panels": [{"span": 400, "sweep": 20,
+      "root": {"chord": 240, "naca": "2412"}, "tip": {"chord": 200, "naca": "2411"}}]})");
+  const fs::path project = dir_ / "wing.cnc";
+  ASSERT_EQ(run("build '" + wing.string() + "' -o '" + project.string() + "'").exitCode, 0);
+  const std::string render = "render '" + project.string() + "'";
+  std::vector<unsigned> widths;
+  unsigned profileHeight = 0;
+  for (const char* view : {"profile", "wing", "front-preview", "top-preview"}) {
+    const fs::path png = dir_ / (std::string(view) + ".png");
+    const CliRun drawn = run(render + " --view " + view + " -o '" + png.string() + "'");
+    ASSERT_EQ(drawn.exitCode, 0) << view << drawn.err;
+    EXPECT_EQ(drawn.err, "") << view;
+    widths.push_back(pngSize(readAll(png)));
+    if (widths.size() == 1) profileHeight = pngSize(readAll(png), true);
+    EXPECT_GT(widths.back(), 100u) << view;
+  }
+  // The previews follow --zoom and the wing side like the others.
+  const fs::path left = dir_ / "left.png";
+  ASSERT_EQ(run(render + " --view top-preview --side left --zoom 0.5 -o '" + left.string() + "'")
+                .exitCode,
+            0);
+  EXPECT_NEAR(pngSize(readAll(left)), 2.0 * widths[3], 2.0);
+  // At zoom 2 the sections do not fit an A4 page: they are tiled over pages of
+  // 190 x 277 mm that overlap by 10 mm (the PNG at 96 dpi gives the size).
+  const auto pagesFor = [](double mm, double page) {
+    return static_cast<std::size_t>(std::ceil((mm - 10) / (page - 10)));
+  };
+  const std::size_t expected =
+      pagesFor(2 * widths[0] * 25.4 / 96, 190) * pagesFor(2 * profileHeight * 25.4 / 96, 277);
+  EXPECT_GT(expected, 1u);
+  const fs::path pdf = dir_ / "ribs.pdf";
+  const CliRun tiled =
+      run(render + " --view profile --print --zoom 2 --paper a4 -o '" + pdf.string() + "'");
+  ASSERT_EQ(tiled.exitCode, 0) << tiled.err;
+  const std::string pages = readAll(pdf);
+  std::size_t count = 0;
+  for (std::size_t at = pages.find("/Type /Page\n"); at != std::string::npos;
+       at = pages.find("/Type /Page\n", at + 1)) {
+    ++count;
+  }
+  EXPECT_EQ(count, expected);
+  EXPECT_EQ(
+      run(render + " --view profile --paper a4 -o '" + (dir_ / "x.png").string() + "'").exitCode,
+      2);
+  EXPECT_EQ(run(render + " --view profile --paper b5 -o '" + pdf.string() + "'").exitCode, 2);
+  const CliRun badView = run(render + " --view side -o '" + pdf.string() + "'");
+  EXPECT_EQ(badView.exitCode, 2);
+  EXPECT_EQ(badView.err, "render: --view must be profile, wing, front-preview or top-preview\n");
 }
 
 }  // namespace
