@@ -10,6 +10,7 @@
 #include <iostream>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "config/FoamDatabase.h"
 #include "geometry/CoordinateFile.h"
 #include "geometry/Naca.h"
@@ -17,17 +18,6 @@
 #include "motion/GcodeWriter.h"
 
 namespace orva::cli {
-
-namespace {
-
-// Shortest text that reads back as the same double ("0.1", "10000").
-std::string shortNumber(double value) {
-  char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-  return std::string(buffer, result.ptr);
-}
-
-}  // namespace
 
 void printError(const std::string& text) { std::cerr << text << '\n'; }
 
@@ -62,7 +52,7 @@ bool readNumberOption(const QCommandLineParser& parser, const QString& option, d
   }
   if (parsed < min || parsed > max) {
     printError("--" + option.toStdString() + ": " +
-               formatMessage(Msg::PleaseEnterANumberBetween, {shortNumber(min), shortNumber(max)}));
+               formatMessage(Msg::PleaseEnterANumberBetween, {numberText(min), numberText(max)}));
     return false;
   }
   value = parsed;
