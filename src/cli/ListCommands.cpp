@@ -97,11 +97,11 @@ int runFoamsCommand(const CommandArgs& args) {
     if (f.heatMode == FixedHeat) {
       std::cout << formatField("%g", f.maxSpeed) << " mm/s at " << f.maxSpeedHeat << " %";
     } else {
-      std::cout << formatField("%g", f.minSpeed) << ".." << formatField("%g", f.maxSpeed) << " mm/s at " << f.minSpeedHeat
-                << ".." << f.maxSpeedHeat << " %";
+      std::cout << formatField("%g", f.minSpeed) << ".." << formatField("%g", f.maxSpeed)
+                << " mm/s at " << f.minSpeedHeat << ".." << f.maxSpeedHeat << " %";
     }
-    std::cout << ", kerf " << formatField("%g", f.kerfAtMaxSpeed) << " mm at S, " << formatField("%g", f.kerfAtHalfSpeed)
-              << " mm at S/2)\n";
+    std::cout << ", kerf " << formatField("%g", f.kerfAtMaxSpeed) << " mm at S, "
+              << formatField("%g", f.kerfAtHalfSpeed) << " mm at S/2)\n";
   }
   if (json) {
     printJson({{"table", context.machine.currentTable}, {"foams", std::move(list)}}, false);

@@ -7,10 +7,10 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
-#include <string>
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <string>
 
 #include "cli/CliContext.h"
 #include "common/Messages.h"
@@ -59,10 +59,9 @@ void drawProgress(const CutJobProgress& progress) {
   const std::size_t done =
       progress.moveCount == 0 ? kWidth : kWidth * progress.moveIndex / progress.moveCount;
   std::string line = "\r\033[K[" + std::string(done, '#') + std::string(kWidth - done, '-') + "] " +
-                     std::to_string(progress.moveIndex) + "/" +
-                     std::to_string(progress.moveCount) + " " + progress.label + ", " +
-                     fixedText(progress.remainingSeconds, 0) + " s left, heat " +
-                     std::to_string(progress.heatPercent) + " %";
+                     std::to_string(progress.moveIndex) + "/" + std::to_string(progress.moveCount) +
+                     " " + progress.label + ", " + fixedText(progress.remainingSeconds, 0) +
+                     " s left, heat " + std::to_string(progress.heatPercent) + " %";
   std::cerr << line << std::flush;
 }
 
@@ -177,8 +176,8 @@ int runReplayCommand(const CommandArgs& args) {
     std::string where = std::string(messageText(Msg::AbortCut)) + ":";
     const std::optional<WirePosition> at = job.progress().position;
     if (at) {
-      where += " XG " + fixedText(at->XG, 3) + " YG " + fixedText(at->YG, 3) + " XD " + fixedText(at->XD, 3) +
-               " YD " + fixedText(at->YD, 3);
+      where += " XG " + fixedText(at->XG, 3) + " YG " + fixedText(at->YG, 3) + " XD " +
+               fixedText(at->XD, 3) + " YD " + fixedText(at->YD, 3);
     }
     printError(where);
     return kExitInterrupted;

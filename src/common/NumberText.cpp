@@ -149,8 +149,8 @@ std::string formatInteger(long long value, const Spec& spec) {
   if (spec.conversion == 'd' || spec.conversion == 'i') {
     negative = value < 0;
     // The magnitude of LLONG_MIN does not fit a long long.
-    const unsigned long long magnitude =
-        negative ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(value)
+                                                  : static_cast<unsigned long long>(value);
     digits = std::to_string(magnitude);
   } else {
     // Unsigned conversions of an int argument show its 32-bit pattern.
@@ -281,8 +281,8 @@ long long readExponent(std::string_view s, std::size_t& pos, bool& complete) {
 template <typename Real>
 std::from_chars_result readReal(const char* first, const char* last, double& out, bool hex) {
   Real value{};
-  const auto r =
-      std::from_chars(first, last, value, hex ? std::chars_format::hex : std::chars_format::general);
+  const auto r = std::from_chars(first, last, value,
+                                 hex ? std::chars_format::hex : std::chars_format::general);
   if (r.ec == std::errc{}) out = static_cast<double>(value);
   return r;
 }
@@ -353,7 +353,8 @@ std::size_t nonFiniteWord(std::string_view s, std::size_t pos) {
   std::size_t q = pos + 3;
   if (q < s.size() && s[q] == '(') {
     std::size_t p = q + 1;
-    while (p < s.size() && (isDigit(s[p]) || (lower(s[p]) >= 'a' && lower(s[p]) <= 'z') || s[p] == '_')) {
+    while (p < s.size() &&
+           (isDigit(s[p]) || (lower(s[p]) >= 'a' && lower(s[p]) <= 'z') || s[p] == '_')) {
       ++p;
     }
     if (p < s.size() && s[p] == ')') q = p + 1;

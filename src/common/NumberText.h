@@ -39,8 +39,8 @@ class FieldValue {
   FieldValue(const char* text) : FieldValue(std::string_view(text)) {}
   FieldValue(const std::string& text) : FieldValue(std::string_view(text)) {}
   template <std::integral T>
-    requires(!std::is_same_v<T, bool>)
-  FieldValue(T value) : kind_(Kind::Integer), integer_(static_cast<long long>(value)) {}
+  requires(!std::is_same_v<T, bool>) FieldValue(T value)
+      : kind_(Kind::Integer), integer_(static_cast<long long>(value)) {}
   template <std::floating_point T>
   FieldValue(T value) : kind_(Kind::Real), real_(static_cast<double>(value)) {}
 
@@ -96,8 +96,8 @@ struct ScanOptions {
 
 struct NumberScan {
   ScanStatus status = ScanStatus::NoNumber;
-  double value = 0.0;    // set when status is Ok
-  std::size_t end = 0;   // position after what was read (Ok, NotFinite, OutOfRange)
+  double value = 0.0;   // set when status is Ok
+  std::size_t end = 0;  // position after what was read (Ok, NotFinite, OutOfRange)
   bool ok() const { return status == ScanStatus::Ok; }
 };
 

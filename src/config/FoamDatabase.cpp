@@ -153,9 +153,9 @@ bool scanValues(std::string_view text, Version version, FoamType& working) {
   std::size_t assigned = 0;
   bool endBeforeFirst = false;
   for (const Slot& slot : slotsOf(version)) {
-    const Conversion c =
-        slot.kind == Slot::Int ? scanSlot(text, pos, &(scanned.*slot.intField), nullptr)
-                               : scanSlot(text, pos, nullptr, &(scanned.*slot.doubleField));
+    const Conversion c = slot.kind == Slot::Int
+                             ? scanSlot(text, pos, &(scanned.*slot.intField), nullptr)
+                             : scanSlot(text, pos, nullptr, &(scanned.*slot.doubleField));
     if (c == Conversion::Unusable) return false;
     if (c == Conversion::Ok) {
       ++assigned;

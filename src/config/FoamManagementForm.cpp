@@ -337,8 +337,7 @@ void FoamManagementForm::heatAcquisition() {
   const int total = on + status.heatOffCount;
   // No sample at all: no heat was seen.
   const int percent = total == 0 ? 0 : on * 100 / total;
-  prompt_.askOkCancel(fillFields(messageText(Msg::PowerSampling), {percent}),
-                      MessageIcon::Warning);
+  prompt_.askOkCancel(fillFields(messageText(Msg::PowerSampling), {percent}), MessageIcon::Warning);
 }
 
 

@@ -349,8 +349,7 @@ std::optional<int> AuxiliaryFormBase::readInt(int field, std::optional<int> min,
 
 std::optional<double> AuxiliaryFormBase::readNumber(int field, std::optional<double> min,
                                                     std::optional<double> max) {
-  const std::optional<double> v =
-      parseNumber(texts_.at(static_cast<std::size_t>(field)));
+  const std::optional<double> v = parseNumber(texts_.at(static_cast<std::size_t>(field)));
   if (!v) {
     fail(field, formatMessage(Msg::PleaseEnterANumber));
     return std::nullopt;

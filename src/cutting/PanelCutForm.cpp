@@ -21,7 +21,6 @@ namespace orva {
 
 namespace {
 
-
 constexpr int kTrimmingModes = 5;
 // Distance kept between the block and the far tower when only a part is cut.
 constexpr double kTableReserve = 10.0;
@@ -691,8 +690,7 @@ bool PanelCutForm::validate() {
     const std::optional<int> v = parseInt(texts_[at(box.field)]);
     if (!v) return fail(box.field, std::string(messageText(Msg::PleaseEnterAnInteger)));
   }
-  if (editable(Field::RootAxisOffset) &&
-      !parseNumber(texts_[at(Field::RootAxisOffset)])) {
+  if (editable(Field::RootAxisOffset) && !parseNumber(texts_[at(Field::RootAxisOffset)])) {
     return fail(Field::RootAxisOffset, formatMessage(Msg::PleaseEnterANumber));
   }
   if (!parseInt(texts_[at(Field::OffsetX0)])) {

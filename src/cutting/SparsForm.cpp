@@ -283,9 +283,8 @@ void SparsForm::load(int row) {
 
 bool SparsForm::readNumber(SparField field, double& value) {
   const std::size_t i = numberIndex(field);
-  const std::optional<double> parsed = texts_[i] == shownTexts_[i]
-                                           ? std::optional<double>(shownValues_[i])
-                                           : parseNumber(texts_[i]);
+  const std::optional<double> parsed =
+      texts_[i] == shownTexts_[i] ? std::optional<double>(shownValues_[i]) : parseNumber(texts_[i]);
   const bool inRange = parsed && (field != SparField::Distance ||
                                   (*parsed >= kMinDistance && *parsed <= kMaxDistance));
   if (!enabled(field)) {
@@ -299,8 +298,8 @@ bool SparsForm::readNumber(SparField field, double& value) {
     return true;
   }
   const std::string message =
-      parsed ? formatMessage(Msg::PleaseEnterANumberBetween, {numberText(kMinDistance),
-                                                             numberText(kMaxDistance)})
+      parsed ? formatMessage(Msg::PleaseEnterANumberBetween,
+                             {numberText(kMinDistance), numberText(kMaxDistance)})
              : std::string(messageText(Msg::PleaseEnterANumber));
   prompt_.showMessage(message, MessageIcon::Warning);
   return refuse(id(field), message);

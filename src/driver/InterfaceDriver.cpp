@@ -32,7 +32,7 @@ bool InterfaceDriver::OpenDriver() {
   if (version_ < kRequiredVersion) {
     // An old driver stays in use for every request except Init.
     prompt_.showMessage(fillFields(messageText(Msg::DriverVersionTooOld),
-                                         {versionText(version_), versionText(kRequiredVersion)}),
+                                   {versionText(version_), versionText(kRequiredVersion)}),
                         MessageIcon::Warning);
     return true;
   }

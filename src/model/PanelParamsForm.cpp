@@ -234,9 +234,7 @@ void PanelParamsForm::setNumber(Field field, double value) {
   shownValues_[index(field)] = value;
 }
 
-double PanelParamsForm::live(Field field) const {
-  return leadingNumber(texts_[index(field)]);
-}
+double PanelParamsForm::live(Field field) const { return leadingNumber(texts_[index(field)]); }
 
 void PanelParamsForm::showProfileFigures(bool tip) {
   const Panel& p = doc_.panels.at(static_cast<std::size_t>(panelIndex_));
@@ -386,9 +384,8 @@ bool PanelParamsForm::readValue(Field field, double& value) {
   }
   if (!enabled(field)) return true;
   if (const auto range = rangeOf(field); range && (value < range->min || value > range->max)) {
-    return fail(field,
-                formatMessage(Msg::PleaseEnterANumberBetween, {numberText(range->min),
-                                                               numberText(range->max)}));
+    return fail(field, formatMessage(Msg::PleaseEnterANumberBetween,
+                                     {numberText(range->min), numberText(range->max)}));
   }
   return true;
 }

@@ -95,9 +95,9 @@ std::string ExportDocumentText(const CT1Doc& doc, const TableConfig& table,
   foam.maxSpeed = foam.kerfAtMaxSpeed = foam.kerfAtHalfSpeed = 0.0;
   foam.maxSpeedHeat = 0;
   if (const FoamType* current = foams.currentRecord()) foam = *current;
-  w.line("Rayonnement: V " + fixedText(foam.maxSpeed) + " ms, Rv " + fixedText(foam.kerfAtMaxSpeed) +
-         " mm, Rv1/2 " + fixedText(foam.kerfAtHalfSpeed) + " mm, Chauffe " +
-         std::to_string(foam.maxSpeedHeat) + " m");
+  w.line("Rayonnement: V " + fixedText(foam.maxSpeed) + " ms, Rv " +
+         fixedText(foam.kerfAtMaxSpeed) + " mm, Rv1/2 " + fixedText(foam.kerfAtHalfSpeed) +
+         " mm, Chauffe " + std::to_string(foam.maxSpeedHeat) + " m");
   w.blank();
   // The cut starts with the lower surface ("intrados") with "Bottom First".
   w.line(std::string("Début découpe par l'intrados: ") + yesNo(doc.cutChoices.cutOrder == 0));

@@ -89,9 +89,8 @@ bool XleConfigForm::accept() {
       return refuse(id(field), message);
     }
     if (isAngleRow(i % kRows) && (*v < -kAngleLimit || *v > kAngleLimit)) {
-      const std::string message =
-          formatMessage(Msg::PleaseEnterANumberBetween,
-                        {numberText(-kAngleLimit), numberText(kAngleLimit)});
+      const std::string message = formatMessage(
+          Msg::PleaseEnterANumberBetween, {numberText(-kAngleLimit), numberText(kAngleLimit)});
       doc_.context().prompt.showMessage(message, MessageIcon::Warning);
       return refuse(id(field), message);
     }

@@ -112,7 +112,8 @@ bool MovePlanner::checkTable(bool forDwell) {
       {{"X", t.XPas, t.XNtour, t.XVmax}, {"Y", t.YPas, t.YNtour, t.YVmax}}};
   for (const AxisDrive& axis : axes) {
     if (!(axis.pitch > 0.0) || !std::isfinite(axis.pitch)) {
-      fail(fillInserts(messageText(Msg::InvalidScrewThread), {axis.name, shortestText(axis.pitch)}));
+      fail(
+          fillInserts(messageText(Msg::InvalidScrewThread), {axis.name, shortestText(axis.pitch)}));
       return false;
     }
   }
@@ -219,7 +220,8 @@ std::optional<MovePlanner::TowerPlan> MovePlanner::prepareTower(
     const std::string axisName = std::string(axis) + std::string(towerName);
     const double speed = pitch * 1000.0 / (period * steps);
     ReportPlanError(withLabel(
-        formatMessage(Msg::SpeedAboveStepMotorLimit, {axisName, formatField("%2.2f", speed)}), label));
+        formatMessage(Msg::SpeedAboveStepMotorLimit, {axisName, formatField("%2.2f", speed)}),
+        label));
   };
 
   const bool still = plan.nx == 0 && plan.ny == 0;

@@ -22,7 +22,6 @@ namespace {
 
 int sign(int value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
 
-
 // A distance d as a move between two non-negative coordinates: from -d to 0
 // when d < 0, else from 0 to d, so that the travel check accepts it wherever
 // the wire really is.

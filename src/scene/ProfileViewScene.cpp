@@ -113,18 +113,17 @@ class Builder {
       if (isTip) {
         title = std::string(messageText(Msg::Tip));
       } else {
-        title = fillFields("%s %d - %s", {messageText(Msg::Panel), doc_.currentPanel + 1,
-                           messageText(Msg::Root)});
+        title = fillFields(
+            "%s %d - %s", {messageText(Msg::Panel), doc_.currentPanel + 1, messageText(Msg::Root)});
       }
       std::string desc;
       const std::string name = sec.profile.name;
       if (panel_.wingPanel) {
-        desc = fillFields(messageText(Msg::SectionLegendWing), {name, sp.chord,
-                          unit, sp.skin, unit, sec.profile.maxCamber * 100.0,
-                          sec.profile.maxThickness * 100.0});
+        desc = fillFields(messageText(Msg::SectionLegendWing),
+                          {name, sp.chord, unit, sp.skin, unit, sec.profile.maxCamber * 100.0,
+                           sec.profile.maxThickness * 100.0});
       } else {
-        desc = fillFields(messageText(Msg::SectionLegendOutline), {name, sp.chord,
-                          unit});
+        desc = fillFields(messageText(Msg::SectionLegendOutline), {name, sp.chord, unit});
       }
       scene_.text(at(p, -sp.leMargin, foam + 2.0), title + ": " + desc, kFont, kTextMm * s_, textColor);
     }

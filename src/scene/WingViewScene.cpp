@@ -187,9 +187,10 @@ class Builder {
     }
     const WingViewScene::Figures f = WingViewScene::figures(doc_.panels);
     const std::string summary =
-        fillFields("%s%s%s%6.1f%s%s%6.1f%s %s%6.2f%s", {messageText(Msg::WingSummaryLead), messageText(Msg::AvC), "=",
-                   f.meanChord, messageText(Msg::MmBlank), messageText(Msg::DistRootAvC), f.rootDistance, "mm",
-                   messageText(Msg::SurfEquals), f.area, messageText(Msg::Dm2)});
+        fillFields("%s%s%s%6.1f%s%s%6.1f%s %s%6.2f%s",
+                   {messageText(Msg::WingSummaryLead), messageText(Msg::AvC), "=", f.meanChord,
+                    messageText(Msg::MmBlank), messageText(Msg::DistRootAvC), f.rootDistance, "mm",
+                    messageText(Msg::SurfEquals), f.area, messageText(Msg::Dm2)});
     scene_.text(Point2D{190.0, u(y(8))}, summary, kFont, textSize_, headColor);
   }
 

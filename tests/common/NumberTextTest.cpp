@@ -21,10 +21,10 @@ std::string printed(const char* spec, T value) {
 }
 
 TEST(FormatField, WritesEveryConversionAsPrintfDoes) {
-  const std::vector<const char*> realSpecs = {"%f",   "%.0f", "%.1f", "%5.3f", "%-7.2f", "%6.1f",
-                                              "%2.2f", "%3.0f", "%+.2f", "% .1f", "%08.2f", "%-8.1f|",
-                                              "%e",   "%.3E", "%g",   "%.15g", "%G",    "%#.0f"};
-  const std::vector<double> reals = {0.0,   -0.0,  1.0,     -1.5,    0.125,  2.5,   3.5,
+  const std::vector<const char*> realSpecs = {
+      "%f",    "%.0f",   "%.1f",    "%5.3f", "%-7.2f", "%6.1f", "%2.2f", "%3.0f", "%+.2f",
+      "% .1f", "%08.2f", "%-8.1f|", "%e",    "%.3E",   "%g",    "%.15g", "%G",    "%#.0f"};
+  const std::vector<double> reals = {0.0,     -0.0, 1.0,         -1.5,    0.125, 2.5, 3.5,
                                      999.995, 1e-7, 123456789.0, -0.0004, 1e300, 0.1};
   for (const char* spec : realSpecs) {
     for (double v : reals) {
@@ -33,8 +33,8 @@ TEST(FormatField, WritesEveryConversionAsPrintfDoes) {
       EXPECT_EQ(formatField(s, v), printed(s.c_str(), v)) << spec << " " << v;
     }
   }
-  for (const char* spec : {"%d", "%5d", "%-5d|", "%05d", "%+d", "%.3d", "%02x", "%X", "%#x", "%o",
-                           "%u"}) {
+  for (const char* spec :
+       {"%d", "%5d", "%-5d|", "%05d", "%+d", "%.3d", "%02x", "%X", "%#x", "%o", "%u"}) {
     for (int v : {0, 7, -42, 255, 65535, std::numeric_limits<int>::min()}) {
       std::string s = spec;
       if (s.back() == '|') s.pop_back();
@@ -133,32 +133,21 @@ void expectScans(const std::vector<ScanCase>& cases, const ScanOptions& options)
 
 TEST(ScanNumber, ReadsWhatPercentLfReads) {
   using S = ScanStatus;
-  expectScans({{"  .25", S::Ok, 0.25, 5},
-               {"5.", S::Ok, 5.0, 2},
-               {"+1.5e-1ms", S::Ok, 0.15, 7},
-               {"\t-7 8", S::Ok, -7.0, 3},
-               {"0.5-0.01", S::Ok, 0.5, 3},  // no blank needed before a sign
-               {"1E0 x", S::Ok, 1.0, 3},
-               {"0x1p-2", S::Ok, 0.25, 6},
-               {"-0X1.8P1", S::Ok, -3.0, 8},
-               {"1e-400", S::Ok, 0.0, 6},  // below the range: zero
-               {"-1e-400", S::Ok, -0.0, 7},
-               {"0.000e999999999999", S::Ok, 0.0, 18},
-               {"1e999", S::NotFinite, 0, 5},
-               {"-123e400", S::NotFinite, 0, 8},
-               {"nan", S::NotFinite, 0, 3},
-               {"-Infinity 0", S::NotFinite, 0, 9},
-               {"INF", S::NotFinite, 0, 3},
-               {"NAN(1) 2", S::NotFinite, 0, 6},
-               {"nan(x", S::NotFinite, 0, 3},
-               {"Nanofoil", S::NotFinite, 0, 3},  // a word starting like one
-               {".", S::NoNumber, 0, 0},
-               {"-", S::NoNumber, 0, 0},
-               {"x1", S::NoNumber, 0, 0},
-               {"1,5", S::Ok, 1.0, 1},
-               {"", S::EndOfText, 0, 0},
-               {" \t\r\n", S::EndOfText, 0, 0}},
-              {});
+  expectScans(
+      {{"  .25", S::Ok, 0.25, 5},     {"5.", S::Ok, 5.0, 2},
+       {"+1.5e-1ms", S::Ok, 0.15, 7}, {"\t-7 8", S::Ok, -7.0, 3},
+       {"0.5-0.01", S::Ok, 0.5, 3},  // no blank needed before a sign
+       {"1E0 x", S::Ok, 1.0, 3},      {"0x1p-2", S::Ok, 0.25, 6},
+       {"-0X1.8P1", S::Ok, -3.0, 8},  {"1e-400", S::Ok, 0.0, 6},  // below the range: zero
+       {"-1e-400", S::Ok, -0.0, 7},   {"0.000e999999999999", S::Ok, 0.0, 18},
+       {"1e999", S::NotFinite, 0, 5}, {"-123e400", S::NotFinite, 0, 8},
+       {"nan", S::NotFinite, 0, 3},   {"-Infinity 0", S::NotFinite, 0, 9},
+       {"INF", S::NotFinite, 0, 3},   {"NAN(1) 2", S::NotFinite, 0, 6},
+       {"nan(x", S::NotFinite, 0, 3}, {"Nanofoil", S::NotFinite, 0, 3},  // a word starting like one
+       {".", S::NoNumber, 0, 0},      {"-", S::NoNumber, 0, 0},
+       {"x1", S::NoNumber, 0, 0},     {"1,5", S::Ok, 1.0, 1},
+       {"", S::EndOfText, 0, 0},      {" \t\r\n", S::EndOfText, 0, 0}},
+      {});
 }
 
 TEST(ScanNumber, IncompleteExponentsAndPrefixesFollowTheOption) {
