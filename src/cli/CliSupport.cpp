@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 #include <cctype>
-#include <charconv>
+#include <optional>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -40,16 +40,12 @@ bool parseOrReport(QCommandLineParser& parser, const CommandArgs& args) {
 bool readNumberOption(const QCommandLineParser& parser, const QString& option, double min,
                       double max, double& value) {
   if (!parser.isSet(option)) return true;
-  const std::string text = parser.value(option).trimmed().toStdString();
-  double parsed = 0.0;
-  const char* first = text.data();
-  const char* last = text.data() + text.size();
-  if (first != last && *first == '+') ++first;
-  auto result = std::from_chars(first, last, parsed);
-  if (text.empty() || result.ec != std::errc() || result.ptr != last || !std::isfinite(parsed)) {
+  const std::optional<double> number = parseNumber(parser.value(option).toStdString());
+  if (!number) {
     printError("--" + option.toStdString() + ": " + formatMessage(Msg::PleaseEnterANumber));
     return false;
   }
+  const double parsed = *number;
   if (parsed < min || parsed > max) {
     printError("--" + option.toStdString() + ": " +
                formatMessage(Msg::PleaseEnterANumberBetween, {numberText(min), numberText(max)}));

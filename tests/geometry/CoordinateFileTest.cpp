@@ -98,8 +98,8 @@ TEST(CoordinateText, NumbersAreReadLikeScanfIntoFloats) {
   EXPECT_EQ(p.name, "fallback");
 
   // Lines that are not two numbers are text: decimal commas, a single number,
-  // a number glued to letters.
-  p = parseOk("1,0 0,5\n12\n64A010\n1 0\n0 0\n1 0\n");
+  // hexadecimal numbers, a number glued to letters.
+  p = parseOk("1,0 0,5\n12\n0x1 0x0\n64A010\n1 0\n0 0\n1 0\n");
   EXPECT_EQ(p.name, "64A010");
   EXPECT_EQ(p.count(), 3);
 }
