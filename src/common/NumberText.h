@@ -31,6 +31,8 @@ std::string shortestText(double value);
 int truncToInt(double value);
 
 // The value of one printf field: a text, an integer or a floating-point number.
+// A text is held as a view: a FieldValue lives only as long as the call it is
+// made for (an argument list of fillFields or formatField).
 class FieldValue {
  public:
   enum class Kind { Text, Integer, Real };
