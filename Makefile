@@ -2,7 +2,8 @@
 #
 #   make run     build (release) and run the program's main job
 #   make test    build under AddressSanitizer + UndefinedBehaviorSanitizer (clang),
-#                run the whole test suite, then run every fuzz target briefly
+#                run the whole test suite, clang-tidy on the changed layers
+#                (TIDY_ALL=1: on all), then run every fuzz target briefly
 #   make bench   build (release) and run the benchmarks
 #   make format  reformat the sources with clang-format
 
@@ -10,8 +11,9 @@ BUILD_DIR     ?= build/release
 TEST_DIR      ?= build/sanitize
 FUZZ_SECONDS  ?= 30
 JOBS          ?= $(shell nproc)
+TIDY_ALL      ?= 0
 
-.PHONY: all deps build run test test-build fuzz bench format clean
+.PHONY: all deps build run test test-build tidy fuzz bench format clean
 
 all: build
 
@@ -37,7 +39,11 @@ test-build: deps $(TEST_DIR)/build.ninja
 
 test: test-build
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
+	@ORVA_TIDY_ALL=$(TIDY_ALL) ORVA_TIDY_JOBS=$(JOBS) bash scripts/run-clang-tidy.sh $(TEST_DIR)
 	@bash scripts/run-fuzzers.sh $(TEST_DIR) $(FUZZ_SECONDS)
+
+tidy: $(TEST_DIR)/build.ninja
+	@ORVA_TIDY_ALL=$(TIDY_ALL) ORVA_TIDY_JOBS=$(JOBS) bash scripts/run-clang-tidy.sh $(TEST_DIR)
 
 fuzz: test-build
 	@bash scripts/run-fuzzers.sh $(TEST_DIR) $(FUZZ_SECONDS)

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 #include <cctype>
-#include <charconv>
+#include <optional>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +10,7 @@
 #include <iostream>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "config/FoamDatabase.h"
 #include "geometry/CoordinateFile.h"
 #include "geometry/Naca.h"
@@ -17,17 +18,6 @@
 #include "motion/GcodeWriter.h"
 
 namespace orva::cli {
-
-namespace {
-
-// Shortest text that reads back as the same double ("0.1", "10000").
-std::string shortNumber(double value) {
-  char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-  return std::string(buffer, result.ptr);
-}
-
-}  // namespace
 
 void printError(const std::string& text) { std::cerr << text << '\n'; }
 
@@ -50,19 +40,15 @@ bool parseOrReport(QCommandLineParser& parser, const CommandArgs& args) {
 bool readNumberOption(const QCommandLineParser& parser, const QString& option, double min,
                       double max, double& value) {
   if (!parser.isSet(option)) return true;
-  const std::string text = parser.value(option).trimmed().toStdString();
-  double parsed = 0.0;
-  const char* first = text.data();
-  const char* last = text.data() + text.size();
-  if (first != last && *first == '+') ++first;
-  auto result = std::from_chars(first, last, parsed);
-  if (text.empty() || result.ec != std::errc() || result.ptr != last || !std::isfinite(parsed)) {
+  const std::optional<double> number = parseNumber(parser.value(option).toStdString());
+  if (!number) {
     printError("--" + option.toStdString() + ": " + formatMessage(Msg::PleaseEnterANumber));
     return false;
   }
+  const double parsed = *number;
   if (parsed < min || parsed > max) {
     printError("--" + option.toStdString() + ": " +
-               formatMessage(Msg::PleaseEnterANumberBetween, {shortNumber(min), shortNumber(max)}));
+               formatMessage(Msg::PleaseEnterANumberBetween, {numberText(min), numberText(max)}));
     return false;
   }
   value = parsed;

@@ -1,9 +1,9 @@
 #include "cli/ListCommands.h"
 
-#include <cstdio>
 #include <iostream>
 
 #include "cli/CliContext.h"
+#include "common/NumberText.h"
 #include "config/FoamDatabase.h"
 #include "config/MachineConfig.h"
 #include "config/TableConfig.h"
@@ -16,12 +16,6 @@ void addListOptions(QCommandLineParser& parser) {
   parser.addHelpOption();
   addSettingsOptions(parser);
   parser.addOption({QStringLiteral("json"), QStringLiteral("Print the list as JSON.")});
-}
-
-std::string number(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%g", value);
-  return text;
 }
 
 }  // namespace
@@ -101,13 +95,13 @@ int runFoamsCommand(const CommandArgs& args) {
     }
     std::cout << (current ? "* " : "  ") << name << "  (" << mode << " heat, ";
     if (f.heatMode == FixedHeat) {
-      std::cout << number(f.maxSpeed) << " mm/s at " << f.maxSpeedHeat << " %";
+      std::cout << formatField("%g", f.maxSpeed) << " mm/s at " << f.maxSpeedHeat << " %";
     } else {
-      std::cout << number(f.minSpeed) << ".." << number(f.maxSpeed) << " mm/s at " << f.minSpeedHeat
-                << ".." << f.maxSpeedHeat << " %";
+      std::cout << formatField("%g", f.minSpeed) << ".." << formatField("%g", f.maxSpeed)
+                << " mm/s at " << f.minSpeedHeat << ".." << f.maxSpeedHeat << " %";
     }
-    std::cout << ", kerf " << number(f.kerfAtMaxSpeed) << " mm at S, " << number(f.kerfAtHalfSpeed)
-              << " mm at S/2)\n";
+    std::cout << ", kerf " << formatField("%g", f.kerfAtMaxSpeed) << " mm at S, "
+              << formatField("%g", f.kerfAtHalfSpeed) << " mm at S/2)\n";
   }
   if (json) {
     printJson({{"table", context.machine.currentTable}, {"foams", std::move(list)}}, false);

@@ -7,13 +7,14 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
-#include <string>
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <string>
 
 #include "cli/CliContext.h"
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/SoundPort.h"
 #include "common/StatusPort.h"
 #include "driver/SimulatedMachine.h"
@@ -51,12 +52,6 @@ class InterruptGuard {
   struct sigaction previous_ {};
 };
 
-std::string fixed(double value, int decimals) {
-  std::array<char, 64> text{};
-  std::snprintf(text.data(), text.size(), "%.*f", decimals, value);
-  return text.data();
-}
-
 // One line on the terminal, drawn over the status text: a bar of the moves
 // output, the move, the time left and the measured heat.
 void drawProgress(const CutJobProgress& progress) {
@@ -64,10 +59,9 @@ void drawProgress(const CutJobProgress& progress) {
   const std::size_t done =
       progress.moveCount == 0 ? kWidth : kWidth * progress.moveIndex / progress.moveCount;
   std::string line = "\r\033[K[" + std::string(done, '#') + std::string(kWidth - done, '-') + "] " +
-                     std::to_string(progress.moveIndex) + "/" +
-                     std::to_string(progress.moveCount) + " " + progress.label + ", " +
-                     fixed(progress.remainingSeconds, 0) + " s left, heat " +
-                     std::to_string(progress.heatPercent) + " %";
+                     std::to_string(progress.moveIndex) + "/" + std::to_string(progress.moveCount) +
+                     " " + progress.label + ", " + fixedText(progress.remainingSeconds, 0) +
+                     " s left, heat " + std::to_string(progress.heatPercent) + " %";
   std::cerr << line << std::flush;
 }
 
@@ -182,8 +176,8 @@ int runReplayCommand(const CommandArgs& args) {
     std::string where = std::string(messageText(Msg::AbortCut)) + ":";
     const std::optional<WirePosition> at = job.progress().position;
     if (at) {
-      where += " XG " + fixed(at->XG, 3) + " YG " + fixed(at->YG, 3) + " XD " + fixed(at->XD, 3) +
-               " YD " + fixed(at->YD, 3);
+      where += " XG " + fixedText(at->XG, 3) + " YG " + fixedText(at->YG, 3) + " XD " +
+               fixedText(at->XD, 3) + " YD " + fixedText(at->YD, 3);
     }
     printError(where);
     return kExitInterrupted;
@@ -210,7 +204,8 @@ int runReplayCommand(const CommandArgs& args) {
     }
     printJson(out, false);
   } else {
-    std::printf("%zu move%s, %.1f s planned\n", moveCount, moveCount == 1 ? "" : "s", plannedTime);
+    std::cout << moveCount << (moveCount == 1 ? " move, " : " moves, ") << fixedText(plannedTime, 1)
+              << " s planned\n";
   }
   return kExitOk;
 }

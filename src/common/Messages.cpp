@@ -1,1010 +1,584 @@
 #include "common/Messages.h"
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
-#include <vector>
+#include <iterator>
 
 namespace orva {
 namespace {
 
-// String-table numbers are 16-bit resource ids; every value of Msg lies below this.
-constexpr int kValueLimit = 65536;
+struct Entry {
+  Msg id;
+  std::string_view text;
+};
 
-// The catalogue. The switch has no default, so a warning (an error in CI) names any
-// enumerator that has no text.
-constexpr std::optional<std::string_view> findText(Msg id) {
-  switch (id) {
+// The catalogue: every identifier with its text, grouped by area.
+constexpr Entry kCatalogue[] = {
+
     // Framework: standard validation messages, buttons, file-dialog filters
-    case Msg::SaveChangesTo:
-      return "Save changes to %1?";
-    case Msg::PleaseEnterANumber:
-      return "Please enter a number.";
-    case Msg::PleaseEnterANumberBetween:
-      return "Please enter a number between %1 and %2.";
-    case Msg::PleaseEnterAPositiveInteger:
-      return "Please enter a positive integer.";
-    case Msg::PleaseEnterAnIntegerBetween:
-      return "Please enter an integer between %1 and %2.";
-    case Msg::PleaseEnterNoMoreThanCharacters:
-      return "Please enter no more than %1 characters.";
-    case Msg::Ok:
-      return "OK";
-    case Msg::Cancel:
-      return "Cancel";
-    case Msg::Done:
-      return "Done";
-    case Msg::Default:
-      return "Default";
-    case Msg::Browse:
-      return "Browse";
-    case Msg::BrowseEllipsis:
-      return "...";
-    case Msg::Test:
-      return "Test";
-    case Msg::FilterProjectFiles:
-      return "Fichiers projet (*.cnc)";
-    case Msg::FilterAllFiles:
-      return "All Files";
-    case Msg::FilterCoordinateFiles:
-      return "Co-ordinate Files (*.cor,*.dat)";
-    case Msg::FilterExecutableFiles:
-      return "Executable Files (*.exe,*.vxd)";
-    case Msg::FilterSoundFiles:
-      return " (*.wav)";
-    case Msg::FilterTextFiles:
-      return " (*.txt)";
-    case Msg::FilterCutFiles:
-      return " (*.cut)";
-    case Msg::FilterCutScripts:
-      return "Scripts cut (*.cut)";
+    {Msg::SaveChangesTo, "Save changes to %1?"},
+    {Msg::PleaseEnterANumber, "Please enter a number."},
+    {Msg::PleaseEnterANumberBetween, "Please enter a number between %1 and %2."},
+    {Msg::PleaseEnterAPositiveInteger, "Please enter a positive integer."},
+    {Msg::PleaseEnterAnIntegerBetween, "Please enter an integer between %1 and %2."},
+    {Msg::PleaseEnterNoMoreThanCharacters, "Please enter no more than %1 characters."},
+    {Msg::Ok, "OK"},
+    {Msg::Cancel, "Cancel"},
+    {Msg::Done, "Done"},
+    {Msg::Default, "Default"},
+    {Msg::Browse, "Browse"},
+    {Msg::BrowseEllipsis, "..."},
+    {Msg::Test, "Test"},
+    {Msg::FilterProjectFiles, "Fichiers projet (*.cnc)"},
+    {Msg::FilterAllFiles, "All Files"},
+    {Msg::FilterCoordinateFiles, "Co-ordinate Files (*.cor,*.dat)"},
+    {Msg::FilterExecutableFiles, "Executable Files (*.exe,*.vxd)"},
+    {Msg::FilterSoundFiles, " (*.wav)"},
+    {Msg::FilterTextFiles, " (*.txt)"},
+    {Msg::FilterCutFiles, " (*.cut)"},
+    {Msg::FilterCutScripts, "Scripts cut (*.cut)"},
 
     // Start-up, application, directories and sound
-    case Msg::ApplicationTitle:
-      return "ORVA Application";
-    case Msg::DocumentStringsProfile:
-      return "Profile\nCutting\nORVA\nWing Cutting project(*.cnc)\n.cnc\nORVADocument\nORVA wing "
-             "project";
-    case Msg::DocumentStringsWing:
-      return "Wing\nCutting\nORVA\nWing Cutting project(*.cnc)\n.cnc\nORVADocument\nORVA wing "
-             "project";
-    case Msg::DirectoriesAndSoundTitle:
-      return "Directories and sound";
-    case Msg::InstallationDirectory:
-      return "Installation Directory";
-    case Msg::FinishedCuttingSound:
-      return "Finished Cutting Sound";
-    case Msg::ProfileDirectory:
-      return "Profile Directory";
-    case Msg::ProjectDirectory:
-      return "Project Directory";
-    case Msg::OleInitFailed:
-      return "Echec de l'initialisation OLE. Vérifiez que les bibliothèques OLE sont de la bonne "
-             "version.";
-    case Msg::CantPlay:
-      return "Can't play %1";
+    {Msg::ApplicationTitle, "ORVA Application"},
+    {Msg::DocumentStringsProfile,
+     "Profile\nCutting\nORVA\nWing Cutting project(*.cnc)\n.cnc\nORVADocument\nORVA wing "
+     "project"},
+    {Msg::DocumentStringsWing,
+     "Wing\nCutting\nORVA\nWing Cutting project(*.cnc)\n.cnc\nORVADocument\nORVA wing "
+     "project"},
+    {Msg::DirectoriesAndSoundTitle, "Directories and sound"},
+    {Msg::InstallationDirectory, "Installation Directory"},
+    {Msg::FinishedCuttingSound, "Finished Cutting Sound"},
+    {Msg::ProfileDirectory, "Profile Directory"},
+    {Msg::ProjectDirectory, "Project Directory"},
+    {Msg::OleInitFailed,
+     "Echec de l'initialisation OLE. Vérifiez que les bibliothèques OLE sont de la bonne "
+     "version."},
+    {Msg::CantPlay, "Can't play %1"},
 
     // Profiles (airfoil coordinate files)
-    case Msg::InvalidDatFile:
-      return "Invalid .dat file";
-    case Msg::UnableToOpenFileForReading:
-      return "Unable to Open file for Reading";
-    case Msg::RootProfileSelection:
-      return "Root profile selection";
-    case Msg::TipProfileSelection:
-      return "Tip profile selection";
-    case Msg::NoName:
-      return "NoName";
+    {Msg::InvalidDatFile, "Invalid .dat file"},
+    {Msg::UnableToOpenFileForReading, "Unable to Open file for Reading"},
+    {Msg::RootProfileSelection, "Root profile selection"},
+    {Msg::TipProfileSelection, "Tip profile selection"},
+    {Msg::NoName, "NoName"},
 
     // Project and panel parameters
-    case Msg::InvalidProjectFormat:
-      return "Invalid project format. Do not mix up profil files (.dat) with project files (.cnc).";
-    case Msg::PanelParametersTitle:
-      return "Panel Parameters";
-    case Msg::FoamThicknessMm:
-      return "Foam Thickness (mm)";
-    case Msg::PanelSpanMm:
-      return "Panel span (mm)";
-    case Msg::SweepBackMm:
-      return "Sweep Back (mm)";
-    case Msg::WingPanel:
-      return "Wing panel";
-    case Msg::DifferentRootTip:
-      return "Different Root/Tip";
-    case Msg::Skin:
-      return "Skin";
-    case Msg::DihedralInDegree:
-      return "Dihedral in degree";
-    case Msg::DihedralDeg:
-      return "Dihedral (deg)";
-    case Msg::AirfoilFile:
-      return "Airfoil file";
-    case Msg::CordMm:
-      return "Cord (mm)";
-    case Msg::RootLeadingEdgeMarginMm:
-      return "Leading-Edge Margin (mm)";
-    case Msg::TipLeadingEdgeMarginMm:
-      return "Leading-edge margin (mm)";
-    case Msg::RootTrailingEdgeMarginMm:
-      return "Trailing-Edge Margin (mm)";
-    case Msg::TipTrailingEdgeMarginMm:
-      return "Trailing-edge margin (mm)";
-    case Msg::WashoutDeg:
-      return "Washout (deg)";
-    case Msg::BasicHeightMm:
-      return "Basic Height (mm)";
-    case Msg::CamberPercent:
-      return "Camber (%)";
-    case Msg::ThicknessPercent:
-      return "Thickness (%)";
-    case Msg::SkinMm:
-      return "Skin (mm)";
-    case Msg::XLeadingEdgeConfigurationTitle:
-      return "X leading-edge configuration";
-    case Msg::AlphaAngleDegree:
-      return "Alpha angle (degree)";
-    case Msg::BetaAngleDegree:
-      return "Beta angle (degree)";
-    case Msg::LengthLMm:
-      return "Length l (mm)";
-    case Msg::UpperHeightH1Mm:
-      return "Upper height h1 (mm)";
-    case Msg::LowerHeightH2Mm:
-      return "Lower height h2 (mm)";
-    case Msg::CommentsTitle:
-      return "Comments";
+    {Msg::InvalidProjectFormat,
+     "Invalid project format. Do not mix up profil files (.dat) with project files (.cnc)."},
+    {Msg::PanelParametersTitle, "Panel Parameters"},
+    {Msg::FoamThicknessMm, "Foam Thickness (mm)"},
+    {Msg::PanelSpanMm, "Panel span (mm)"},
+    {Msg::SweepBackMm, "Sweep Back (mm)"},
+    {Msg::WingPanel, "Wing panel"},
+    {Msg::DifferentRootTip, "Different Root/Tip"},
+    {Msg::Skin, "Skin"},
+    {Msg::DihedralInDegree, "Dihedral in degree"},
+    {Msg::DihedralDeg, "Dihedral (deg)"},
+    {Msg::AirfoilFile, "Airfoil file"},
+    {Msg::CordMm, "Cord (mm)"},
+    {Msg::RootLeadingEdgeMarginMm, "Leading-Edge Margin (mm)"},
+    {Msg::TipLeadingEdgeMarginMm, "Leading-edge margin (mm)"},
+    {Msg::RootTrailingEdgeMarginMm, "Trailing-Edge Margin (mm)"},
+    {Msg::TipTrailingEdgeMarginMm, "Trailing-edge margin (mm)"},
+    {Msg::WashoutDeg, "Washout (deg)"},
+    {Msg::BasicHeightMm, "Basic Height (mm)"},
+    {Msg::CamberPercent, "Camber (%)"},
+    {Msg::ThicknessPercent, "Thickness (%)"},
+    {Msg::SkinMm, "Skin (mm)"},
+    {Msg::XLeadingEdgeConfigurationTitle, "X leading-edge configuration"},
+    {Msg::AlphaAngleDegree, "Alpha angle (degree)"},
+    {Msg::BetaAngleDegree, "Beta angle (degree)"},
+    {Msg::LengthLMm, "Length l (mm)"},
+    {Msg::UpperHeightH1Mm, "Upper height h1 (mm)"},
+    {Msg::LowerHeightH2Mm, "Lower height h2 (mm)"},
+    {Msg::CommentsTitle, "Comments"},
 
     // Panel operations and elliptical wing design
-    case Msg::PanelSplitTitle:
-      return "Panel split";
-    case Msg::PositionOfSplitPercent:
-      return "Position of the split in %";
-    case Msg::EllipsoidalWingDesignTitle:
-      return "Ellipsoidal wing design";
-    case Msg::HalfSpanMm:
-      return "Half-span (mm)";
-    case Msg::RootCordMm:
-      return "Root cord (mm)";
-    case Msg::TipCordMm:
-      return "Tip cord (mm)";
-    case Msg::SymetryPercent:
-      return "Symetry (0 - 100 %)";
-    case Msg::LengthAvCordMm:
-      return "Length/Av. cord (mm)";
-    case Msg::HalfWingSurfaceDm2:
-      return "Half wing surface (dm2)";
-    case Msg::NumberOfPanels:
-      return "Number of panels";
-    case Msg::LengthMm:
-      return "Length (mm)";
-    case Msg::EllipseSweepBackMm:
-      return "Sweep back (mm)";
-    case Msg::HalfWing:
-      return "Half-wing";
-    case Msg::DisplayLeftHalfEllipse:
-      return "Display left 1/2 ellipse";
-    case Msg::DisplayRightHalfEllipse:
-      return "Display right 1/2 ellipse";
-    case Msg::DisplayLeftPanels:
-      return "Display left panels";
-    case Msg::DisplayRightPanels:
-      return "Display right panels";
-    case Msg::CentralSweepBackMm:
-      return "Central sweep back (mm)";
-    case Msg::JoinedCentralPanels:
-      return "Joined central panels";
+    {Msg::PanelSplitTitle, "Panel split"},
+    {Msg::PositionOfSplitPercent, "Position of the split in %"},
+    {Msg::EllipsoidalWingDesignTitle, "Ellipsoidal wing design"},
+    {Msg::HalfSpanMm, "Half-span (mm)"},
+    {Msg::RootCordMm, "Root cord (mm)"},
+    {Msg::TipCordMm, "Tip cord (mm)"},
+    {Msg::SymetryPercent, "Symetry (0 - 100 %)"},
+    {Msg::LengthAvCordMm, "Length/Av. cord (mm)"},
+    {Msg::HalfWingSurfaceDm2, "Half wing surface (dm2)"},
+    {Msg::NumberOfPanels, "Number of panels"},
+    {Msg::LengthMm, "Length (mm)"},
+    {Msg::EllipseSweepBackMm, "Sweep back (mm)"},
+    {Msg::HalfWing, "Half-wing"},
+    {Msg::DisplayLeftHalfEllipse, "Display left 1/2 ellipse"},
+    {Msg::DisplayRightHalfEllipse, "Display right 1/2 ellipse"},
+    {Msg::DisplayLeftPanels, "Display left panels"},
+    {Msg::DisplayRightPanels, "Display right panels"},
+    {Msg::CentralSweepBackMm, "Central sweep back (mm)"},
+    {Msg::JoinedCentralPanels, "Joined central panels"},
 
     // Panel cut: move labels and the Panel Cutting dialog
-    case Msg::MoveToBlockStart:
-      return "Move to block start";
-    case Msg::LowerSurfaceCutPoint:
-      return "Lower surface cut, point %1";
-    case Msg::UpperSurfaceCutPoint:
-      return "Upper surface cut, point %1";
-    case Msg::TrailingEdgeProlongationOutput:
-      return "Cut of trailing edge prolongation (output)";
-    case Msg::TrailingEdgeProlongationInput:
-      return "Cut of trailing edge prolongation (input)";
-    case Msg::ReturnToInitialPosition:
-      return "Return to the initial position";
-    case Msg::DownVerticalCut:
-      return "Down vertical cut";
-    case Msg::MoveToLeadingEdgeMargin:
-      return "Move to leading edge margin";
-    case Msg::LeadingEdgeCut:
-      return "Leading edge cut";
-    case Msg::BlockShapingAtLeadingEdge:
-      return "Block shaping at leading edge";
-    case Msg::UpVerticalCut:
-      return "Up vertical cut";
-    case Msg::CutComplexShapePoint:
-      return "Cut complex shape, point %1";
-    case Msg::ClearanceLowerThanFoam:
-      return "Warning: clearance height lower than foam";
-    case Msg::RightWing:
-      return "Right Wing";
-    case Msg::LeftWing:
-      return "Left Wing";
-    case Msg::BottomFirst:
-      return "Bottom First";
-    case Msg::TopFirst:
-      return "Top First";
-    case Msg::WireKerfCompensation:
-      return "Wire Kerf Compensation";
-    case Msg::Profile:
-      return "Profile";
-    case Msg::RefLowerSurface:
-      return "Ref. Lower Surface";
-    case Msg::BockTriming:
-      return "Bock Triming";
-    case Msg::NoTriming:
-      return "No triming";
-    case Msg::BeforeCutting:
-      return "Before cutting";
-    case Msg::WhileCutting:
-      return "While cutting";
-    case Msg::AfterCutting:
-      return "After cutting";
-    case Msg::TrimingOnly:
-      return "triming only";
-    case Msg::ClearanceMm:
-      return "Clearance (mm)";
-    case Msg::Cut:
-      return "Cut";
-    case Msg::IntermediateSection:
-      return "Intermediate Section";
-    case Msg::PositionZMm:
-      return "Position Z (mm)";
-    case Msg::Section:
-      return "Section";
-    case Msg::BlockCenteredInZ:
-      return "Block Centered in Z";
-    case Msg::RootAxisOffsetMm:
-      return "Root Axis Offfset (mm)";
-    case Msg::OffsetX0Mm:
-      return "Offset X0 (mm)";
-    case Msg::CutToFile:
-      return "Cut to File";
-    case Msg::StepDetails:
-      return "Step Details";
-    case Msg::FoamType:
-      return "Foam Type";
-    case Msg::CutSpeed:
-      return "Cut speed";
-    case Msg::ValueMmPerS:
-      return "Value (mm/s)";
-    case Msg::HeatMode:
-      return "Heat mode";
-    case Msg::Maximum:
-      return "Maximum";
-    case Msg::UserChoice:
-      return "User choice";
-    case Msg::Measured:
-      return "Measured";
-    case Msg::HalfSpanGreaterThanTable:
-      return "Half-span (%d mm) greater than table length (%d mm)\nCut in two panels";
-    case Msg::InvalidIntermediateSectionCut:
-      return "Invalid intermediate section cut";
-    case Msg::DifferingNumberOfPoints:
-      return "Differing number of points at root and tip.";
-    case Msg::Error:
-      return "Error";
-    case Msg::SpeedLimitPrefix:
-      return "Speed limit: ";
-    case Msg::FrontView:
-      return "Front View";
-    case Msg::BackView:
-      return "Back View";
-    case Msg::TopView:
-      return "Top View";
-    case Msg::InvalidFoamType:
-      return "Invalid foam type, select a new foam";
+    {Msg::MoveToBlockStart, "Move to block start"},
+    {Msg::LowerSurfaceCutPoint, "Lower surface cut, point %1"},
+    {Msg::UpperSurfaceCutPoint, "Upper surface cut, point %1"},
+    {Msg::TrailingEdgeProlongationOutput, "Cut of trailing edge prolongation (output)"},
+    {Msg::TrailingEdgeProlongationInput, "Cut of trailing edge prolongation (input)"},
+    {Msg::ReturnToInitialPosition, "Return to the initial position"},
+    {Msg::DownVerticalCut, "Down vertical cut"},
+    {Msg::MoveToLeadingEdgeMargin, "Move to leading edge margin"},
+    {Msg::LeadingEdgeCut, "Leading edge cut"},
+    {Msg::BlockShapingAtLeadingEdge, "Block shaping at leading edge"},
+    {Msg::UpVerticalCut, "Up vertical cut"},
+    {Msg::CutComplexShapePoint, "Cut complex shape, point %1"},
+    {Msg::ClearanceLowerThanFoam, "Warning: clearance height lower than foam"},
+    {Msg::RightWing, "Right Wing"},
+    {Msg::LeftWing, "Left Wing"},
+    {Msg::BottomFirst, "Bottom First"},
+    {Msg::TopFirst, "Top First"},
+    {Msg::WireKerfCompensation, "Wire Kerf Compensation"},
+    {Msg::Profile, "Profile"},
+    {Msg::RefLowerSurface, "Ref. Lower Surface"},
+    {Msg::BockTriming, "Bock Triming"},
+    {Msg::NoTriming, "No triming"},
+    {Msg::BeforeCutting, "Before cutting"},
+    {Msg::WhileCutting, "While cutting"},
+    {Msg::AfterCutting, "After cutting"},
+    {Msg::TrimingOnly, "triming only"},
+    {Msg::ClearanceMm, "Clearance (mm)"},
+    {Msg::Cut, "Cut"},
+    {Msg::IntermediateSection, "Intermediate Section"},
+    {Msg::PositionZMm, "Position Z (mm)"},
+    {Msg::Section, "Section"},
+    {Msg::BlockCenteredInZ, "Block Centered in Z"},
+    {Msg::RootAxisOffsetMm, "Root Axis Offfset (mm)"},
+    {Msg::OffsetX0Mm, "Offset X0 (mm)"},
+    {Msg::CutToFile, "Cut to File"},
+    {Msg::StepDetails, "Step Details"},
+    {Msg::FoamType, "Foam Type"},
+    {Msg::CutSpeed, "Cut speed"},
+    {Msg::ValueMmPerS, "Value (mm/s)"},
+    {Msg::HeatMode, "Heat mode"},
+    {Msg::Maximum, "Maximum"},
+    {Msg::UserChoice, "User choice"},
+    {Msg::Measured, "Measured"},
+    {Msg::HalfSpanGreaterThanTable,
+     "Half-span (%d mm) greater than table length (%d mm)\nCut in two panels"},
+    {Msg::InvalidIntermediateSectionCut, "Invalid intermediate section cut"},
+    {Msg::DifferingNumberOfPoints, "Differing number of points at root and tip."},
+    {Msg::Error, "Error"},
+    {Msg::SpeedLimitPrefix, "Speed limit: "},
+    {Msg::FrontView, "Front View"},
+    {Msg::BackView, "Back View"},
+    {Msg::TopView, "Top View"},
+    {Msg::InvalidFoamType, "Invalid foam type, select a new foam"},
 
     // Spars, slots and hinge rounds
-    case Msg::ActiveSpar:
-      return "Active Spar";
-    case Msg::DistanceInPercent:
-      return "Distance LE-midle spar in %";
-    case Msg::Label:
-      return "Label";
-    case Msg::ProportionalWidth:
-      return "Proportional width";
-    case Msg::ProportionalThickness:
-      return "Proportional thickness";
-    case Msg::TipWidthMm:
-      return "Tip width (mm)";
-    case Msg::RootWidthMm:
-      return "Root width (mm)";
-    case Msg::RootThicknessMm:
-      return "Root thickness (mm)";
-    case Msg::TipThicknessMm:
-      return "Tip thickness (mm)";
-    case Msg::DistancePLeMiddleSpar:
-      return "Distance p  LE-midle spar";
-    case Msg::LowerSurfaceSpar:
-      return "Lower\nsurface spar";
-    case Msg::UpperSurfaceSpar:
-      return "Upper\nsurface spar";
-    case Msg::LowerSurfaceSole:
-      return "Lower\nsurface sole";
-    case Msg::UpperSurfaceSole:
-      return "Upper\nsurface sole";
-    case Msg::LowerRoundSpar:
-      return "Lower\nround spar";
-    case Msg::UpperRoundSpar:
-      return "Upper\nround spar";
-    case Msg::RudderArticulation:
-      return "Rudder\narticulation";
-    case Msg::Inactive:
-      return "Inactive";
-    case Msg::LongeronPrefix:
-      return "Longeron ";
-    case Msg::EntreeSaigneePrefix:
-      return "Entree saignee ";
-    case Msg::RondSaigneePrefix:
-      return "Rond saignee ";
-    case Msg::SortieSaigneePrefix:
-      return "Sortie saignee ";
-    case Msg::RondArticulationPrefix:
-      return "Rond articulation ";
+    {Msg::ActiveSpar, "Active Spar"},
+    {Msg::DistanceInPercent, "Distance LE-midle spar in %"},
+    {Msg::Label, "Label"},
+    {Msg::ProportionalWidth, "Proportional width"},
+    {Msg::ProportionalThickness, "Proportional thickness"},
+    {Msg::TipWidthMm, "Tip width (mm)"},
+    {Msg::RootWidthMm, "Root width (mm)"},
+    {Msg::RootThicknessMm, "Root thickness (mm)"},
+    {Msg::TipThicknessMm, "Tip thickness (mm)"},
+    {Msg::DistancePLeMiddleSpar, "Distance p  LE-midle spar"},
+    {Msg::LowerSurfaceSpar, "Lower\nsurface spar"},
+    {Msg::UpperSurfaceSpar, "Upper\nsurface spar"},
+    {Msg::LowerSurfaceSole, "Lower\nsurface sole"},
+    {Msg::UpperSurfaceSole, "Upper\nsurface sole"},
+    {Msg::LowerRoundSpar, "Lower\nround spar"},
+    {Msg::UpperRoundSpar, "Upper\nround spar"},
+    {Msg::RudderArticulation, "Rudder\narticulation"},
+    {Msg::Inactive, "Inactive"},
+    {Msg::LongeronPrefix, "Longeron "},
+    {Msg::EntreeSaigneePrefix, "Entree saignee "},
+    {Msg::RondSaigneePrefix, "Rond saignee "},
+    {Msg::SortieSaigneePrefix, "Sortie saignee "},
+    {Msg::RondArticulationPrefix, "Rond articulation "},
 
     // Auxiliary cuts: block shaping, test cut, foam cut
-    case Msg::BlockShapingTitle:
-      return "Block shaping";
-    case Msg::X0OffsetMm:
-      return "X0 offset (mm)";
-    case Msg::BlockCentered:
-      return "Block centered";
-    case Msg::LeftAxisOffsetMm:
-      return "Left axis offset (mm)";
-    case Msg::LeftWidthMm:
-      return "Left width (mm)";
-    case Msg::RightWidthMm:
-      return "Right width (mm)";
-    case Msg::LRTaperMm:
-      return "L-R taper (mm)";
-    case Msg::YDimensionMm:
-      return "Y dimension (mm)";
-    case Msg::TestCutTitle:
-      return "Test Cut";
-    case Msg::StartWithTheTop:
-      return "Start with the top";
-    case Msg::SpacingMm:
-      return "Spacing (mm)";
-    case Msg::NumberOfCuts:
-      return "Number of cuts";
-    case Msg::TaperLRMm:
-      return "Taper L-R (mm)";
-    case Msg::HeightMm:
-      return "Height (mm)";
-    case Msg::HeatPercent:
-      return "Heat (%)";
-    case Msg::SliceCut:
-      return "Slice cut %1";
-    case Msg::FoamCutTitle:
-      return "Foam Cut";
-    case Msg::HeightOfCutMm:
-      return "Height of cut (mm)";
-    case Msg::HorizontalCut:
-      return "Horizontal cut";
-    case Msg::OffsetEnYMm:
-      return "Offset en Y  (mm)";
-    case Msg::CutWidthMm:
-      return "Cut width (mm)";
-    case Msg::RaiseWireAtMaximumSpeed:
-      return "Raise Wire at maximum speed";
-    case Msg::RaiseWire:
-      return "Raise Wire";
-    case Msg::Coupe:
-      return "Coupe";
-    case Msg::Armement:
-      return "Armement";
+    {Msg::BlockShapingTitle, "Block shaping"},
+    {Msg::X0OffsetMm, "X0 offset (mm)"},
+    {Msg::BlockCentered, "Block centered"},
+    {Msg::LeftAxisOffsetMm, "Left axis offset (mm)"},
+    {Msg::LeftWidthMm, "Left width (mm)"},
+    {Msg::RightWidthMm, "Right width (mm)"},
+    {Msg::LRTaperMm, "L-R taper (mm)"},
+    {Msg::YDimensionMm, "Y dimension (mm)"},
+    {Msg::TestCutTitle, "Test Cut"},
+    {Msg::StartWithTheTop, "Start with the top"},
+    {Msg::SpacingMm, "Spacing (mm)"},
+    {Msg::NumberOfCuts, "Number of cuts"},
+    {Msg::TaperLRMm, "Taper L-R (mm)"},
+    {Msg::HeightMm, "Height (mm)"},
+    {Msg::HeatPercent, "Heat (%)"},
+    {Msg::SliceCut, "Slice cut %1"},
+    {Msg::FoamCutTitle, "Foam Cut"},
+    {Msg::HeightOfCutMm, "Height of cut (mm)"},
+    {Msg::HorizontalCut, "Horizontal cut"},
+    {Msg::OffsetEnYMm, "Offset en Y  (mm)"},
+    {Msg::CutWidthMm, "Cut width (mm)"},
+    {Msg::RaiseWireAtMaximumSpeed, "Raise Wire at maximum speed"},
+    {Msg::RaiseWire, "Raise Wire"},
+    {Msg::Coupe, "Coupe"},
+    {Msg::Armement, "Armement"},
 
     // Move planner, cut execution and cut scripts
-    case Msg::Tempo:
-      return "Tempo";
-    case Msg::TimeSeconds:
-      return "%d sec";
-    case Msg::TimeMinutesSeconds:
-      return "%d min %d sec";
-    case Msg::CutProgress:
-      return "%2.2f mm/s %s %d %%, %s";
-    case Msg::CancelCut:
-      return "Cancel cut ?";
-    case Msg::AbortCut:
-      return "Abort cut";
-    case Msg::CutRunning:
-      return "A cut is running: wait for its end or cancel it";
-    case Msg::NoMemory:
-      return "No memory";
-    case Msg::AxisLimitOverflow:
-      return "%1 axis limit overflow : %2 mm, ";
-    case Msg::BlockSizeGreaterThanTable:
-      return "Block size greater than  XD-XG size: %1";
-    case Msg::RightBlockPositionGreaterThanTable:
-      return "Right block position greater than XD-XG size: %1";
-    case Msg::SpeedAboveStepMotorLimit:
-      return "Speed above step motor limit on %1 axis : %2 mm/s, ";
-    case Msg::Right:
-      return "right";
-    case Msg::Left:
-      return "left";
-    case Msg::StartCutWithSpeed:
-      return "Start cut ?\nCut speed %.2f\nTotal time %s\nHeat %s";
-    case Msg::StartCut:
-      return "Start cut ?\nTotal time %s\nHeat %s";
-    case Msg::Power:
-      return "Power";
-    case Msg::Computed:
-      return "computed";
-    case Msg::Manual:
-      return "manual";
-    case Msg::Fixed:
-      return "fixed";
-    case Msg::WireHeatLowerThan2Percent:
-      return "Wire heat lower than 2%";
-    case Msg::NoInterruptsDuringCutting:
-      return "No interrupts during cutting";
-    case Msg::ScriptFileLine:
-      return "Script file %1, line %2";
-    case Msg::ReadError:
-      return "Read error\n";
-    case Msg::InvalidPowerCoefficient:
-      return "Invalid power coefficient %1";
-    case Msg::TableDoesNotExist:
-      return "Table \"%1\" does not exist";
+    {Msg::Tempo, "Tempo"},
+    {Msg::TimeSeconds, "%d sec"},
+    {Msg::TimeMinutesSeconds, "%d min %d sec"},
+    {Msg::CutProgress, "%2.2f mm/s %s %d %%, %s"},
+    {Msg::CancelCut, "Cancel cut ?"},
+    {Msg::AbortCut, "Abort cut"},
+    {Msg::CutRunning, "A cut is running: wait for its end or cancel it"},
+    {Msg::NoMemory, "No memory"},
+    {Msg::AxisLimitOverflow, "%1 axis limit overflow : %2 mm, "},
+    {Msg::BlockSizeGreaterThanTable, "Block size greater than  XD-XG size: %1"},
+    {Msg::RightBlockPositionGreaterThanTable, "Right block position greater than XD-XG size: %1"},
+    {Msg::SpeedAboveStepMotorLimit, "Speed above step motor limit on %1 axis : %2 mm/s, "},
+    {Msg::Right, "right"},
+    {Msg::Left, "left"},
+    {Msg::StartCutWithSpeed, "Start cut ?\nCut speed %.2f\nTotal time %s\nHeat %s"},
+    {Msg::StartCut, "Start cut ?\nTotal time %s\nHeat %s"},
+    {Msg::Power, "Power"},
+    {Msg::Computed, "computed"},
+    {Msg::Manual, "manual"},
+    {Msg::Fixed, "fixed"},
+    {Msg::WireHeatLowerThan2Percent, "Wire heat lower than 2%"},
+    {Msg::NoInterruptsDuringCutting, "No interrupts during cutting"},
+    {Msg::ScriptFileLine, "Script file %1, line %2"},
+    {Msg::ReadError, "Read error\n"},
+    {Msg::InvalidPowerCoefficient, "Invalid power coefficient %1"},
+    {Msg::TableDoesNotExist, "Table \"%1\" does not exist"},
 
     // Interface driver, timer calibration and manual axis control
-    case Msg::DeviceIoControlFailed:
-      return "VARN::Decoupe, DeviceIOC: ";
-    case Msg::GetOverlappedResultFailed:
-      return "VARN::Decoupe, GetOverlappedResult: ";
-    case Msg::TimerCalibrationTitle:
-      return "Timer Calibration";
-    case Msg::CurrentValueUs:
-      return "Current Value (us)";
-    case Msg::FinishedAdjustment:
-      return "Finished Adjustment";
-    case Msg::ZeroAxisTitle:
-      return "Zero axis";
-    case Msg::Distance:
-      return "Distance";
-    case Msg::LeftAxis:
-      return "Left Axis";
-    case Msg::RightAxis:
-      return "Right Axis";
-    case Msg::XMm:
-      return "X (mm)";
-    case Msg::YMm:
-      return "Y (mm)";
-    case Msg::TestDurationSec:
-      return "Test duration (sec)";
-    case Msg::XTimeBetweenStepsMs:
-      return "X time between steps (ms)";
-    case Msg::YTimeBetweenStepsMs:
-      return "Y time between steps (ms)";
-    case Msg::XMaximumSpeedMmPerS:
-      return "X maximum speed (mm/s)";
-    case Msg::YMaximumSpeedMmPerS:
-      return "Y maximum speed (mm/s)";
-    case Msg::SynchronizedAxes:
-      return "Synchronized Axes";
-    case Msg::SingleStepMoves:
-      return "Single step moves";
-    case Msg::Move:
-      return "Move";
-    case Msg::SetZero:
-      return "Set Zero";
-    case Msg::SingleStepLabel:
-      return " ";
-    case Msg::CuttingNotPossibleUnderNt:
-      return "Cutting not yet possible under Windows NT and later";
-    case Msg::ErrorInLoadingDriver:
-      return "Error in loading driver";
-    case Msg::DriverVersionTooOld:
-      return "Driver version %s too old\nPlease install version  %s or above.";
-    case Msg::SetTimerOn:
-      return "Set timer on %3.0f us";
-    case Msg::MotorSpeedLowerThanTimer:
-      return "Motor speed on  %2 axis lower than %1 ms";
+    {Msg::DeviceIoControlFailed, "VARN::Decoupe, DeviceIOC: "},
+    {Msg::GetOverlappedResultFailed, "VARN::Decoupe, GetOverlappedResult: "},
+    {Msg::TimerCalibrationTitle, "Timer Calibration"},
+    {Msg::CurrentValueUs, "Current Value (us)"},
+    {Msg::FinishedAdjustment, "Finished Adjustment"},
+    {Msg::ZeroAxisTitle, "Zero axis"},
+    {Msg::Distance, "Distance"},
+    {Msg::LeftAxis, "Left Axis"},
+    {Msg::RightAxis, "Right Axis"},
+    {Msg::XMm, "X (mm)"},
+    {Msg::YMm, "Y (mm)"},
+    {Msg::TestDurationSec, "Test duration (sec)"},
+    {Msg::XTimeBetweenStepsMs, "X time between steps (ms)"},
+    {Msg::YTimeBetweenStepsMs, "Y time between steps (ms)"},
+    {Msg::XMaximumSpeedMmPerS, "X maximum speed (mm/s)"},
+    {Msg::YMaximumSpeedMmPerS, "Y maximum speed (mm/s)"},
+    {Msg::SynchronizedAxes, "Synchronized Axes"},
+    {Msg::SingleStepMoves, "Single step moves"},
+    {Msg::Move, "Move"},
+    {Msg::SetZero, "Set Zero"},
+    {Msg::SingleStepLabel, " "},
+    {Msg::CuttingNotPossibleUnderNt, "Cutting not yet possible under Windows NT and later"},
+    {Msg::ErrorInLoadingDriver, "Error in loading driver"},
+    {Msg::DriverVersionTooOld, "Driver version %s too old\nPlease install version  %s or above."},
+    {Msg::SetTimerOn, "Set timer on %3.0f us"},
+    {Msg::MotorSpeedLowerThanTimer, "Motor speed on  %2 axis lower than %1 ms"},
 
     // Cutting table configuration
-    case Msg::CncTableConfigurationTitle:
-      return "CNC Table Configuration";
-    case Msg::CurrentTableColon:
-      return "Current table:";
-    case Msg::XAxisConfiguration:
-      return "X Axis Configuration";
-    case Msg::YAxisConfiguration:
-      return "Y Axis Configuration";
-    case Msg::StepsPerRevolution:
-      return "Steps per revolution";
-    case Msg::ScrewThreadMm:
-      return "Screw thread (mm)";
-    case Msg::XStepLostInverseDirection:
-      return "Step lost/inverse direction ";
-    case Msg::YStepsLostInverseDirection:
-      return "Steps lost/inverse direction";
-    case Msg::BacklashCompSpeed:
-      return "Backlash comp. speed (%VMax)";
-    case Msg::MinimumTimeBetweenStepsMs:
-      return "Minimum time between steps (ms)";
-    case Msg::MaximumSpeedInXMmPerS:
-      return "Maximum speed in X (mm/s)";
-    case Msg::MaximumSpeedInYMmPerS:
-      return "Maximum speed in Y (mm/s)";
-    case Msg::Dimensions:
-      return "Dimensions";
-    case Msg::DistanceBetWireSupportMm:
-      return "Distance bet. wire support (mm)";
-    case Msg::XAxisTravelMm:
-      return "X Axis travel (mm)";
-    case Msg::YAxisTravelMm:
-      return "Y Axis travel (mm)";
-    case Msg::Miscellaneous:
-      return "Miscellaneous";
-    case Msg::ZeroPositionInX:
-      return "Zero position in X";
-    case Msg::ZeroPositionInY:
-      return "Zero position in Y";
-    case Msg::ReverseTableLayout:
-      return "Reverse table layout";
-    case Msg::DriverAndHardwareInterface:
-      return "Driver and Hardware Interface";
-    case Msg::ParallelPort:
-      return "Parallel Port";
-    case Msg::Lpt1:
-      return "LPT1";
-    case Msg::Lpt2:
-      return "LPT2";
-    case Msg::Lpt3:
-      return "LPT3";
-    case Msg::Lpt4:
-      return "LPT4";
-    case Msg::TimerValueUs:
-      return "Timer value (us)";
-    case Msg::TimeForWireHeatingS:
-      return "Time for wire heating (s)";
-    case Msg::HardwareInterfaceWithHeatAcquisition:
-      return "Hardware interface with heat acquisition";
+    {Msg::CncTableConfigurationTitle, "CNC Table Configuration"},
+    {Msg::CurrentTableColon, "Current table:"},
+    {Msg::XAxisConfiguration, "X Axis Configuration"},
+    {Msg::YAxisConfiguration, "Y Axis Configuration"},
+    {Msg::StepsPerRevolution, "Steps per revolution"},
+    {Msg::ScrewThreadMm, "Screw thread (mm)"},
+    {Msg::XStepLostInverseDirection, "Step lost/inverse direction "},
+    {Msg::YStepsLostInverseDirection, "Steps lost/inverse direction"},
+    {Msg::BacklashCompSpeed, "Backlash comp. speed (%VMax)"},
+    {Msg::MinimumTimeBetweenStepsMs, "Minimum time between steps (ms)"},
+    {Msg::MaximumSpeedInXMmPerS, "Maximum speed in X (mm/s)"},
+    {Msg::MaximumSpeedInYMmPerS, "Maximum speed in Y (mm/s)"},
+    {Msg::Dimensions, "Dimensions"},
+    {Msg::DistanceBetWireSupportMm, "Distance bet. wire support (mm)"},
+    {Msg::XAxisTravelMm, "X Axis travel (mm)"},
+    {Msg::YAxisTravelMm, "Y Axis travel (mm)"},
+    {Msg::Miscellaneous, "Miscellaneous"},
+    {Msg::ZeroPositionInX, "Zero position in X"},
+    {Msg::ZeroPositionInY, "Zero position in Y"},
+    {Msg::ReverseTableLayout, "Reverse table layout"},
+    {Msg::DriverAndHardwareInterface, "Driver and Hardware Interface"},
+    {Msg::ParallelPort, "Parallel Port"},
+    {Msg::Lpt1, "LPT1"},
+    {Msg::Lpt2, "LPT2"},
+    {Msg::Lpt3, "LPT3"},
+    {Msg::Lpt4, "LPT4"},
+    {Msg::TimerValueUs, "Timer value (us)"},
+    {Msg::TimeForWireHeatingS, "Time for wire heating (s)"},
+    {Msg::HardwareInterfaceWithHeatAcquisition, "Hardware interface with heat acquisition"},
 
     // Foam database and Foam management
-    case Msg::FoamManagementTitle:
-      return "Foam management";
-    case Msg::FoamTypes:
-      return "Foam types:";
-    case Msg::CreateNewMaterial:
-      return "Create new material";
-    case Msg::RenameThisMaterial:
-      return "Rename this material";
-    case Msg::DeleteThisMaterial:
-      return "Delete this material";
-    case Msg::HeatAcquisition:
-      return "Heat acquisition";
-    case Msg::ComputerControlledHeat:
-      return "Computer controlled heat";
-    case Msg::Caracteristics:
-      return "Caracteristics";
-    case Msg::MaximumSpeed:
-      return "Maximum speed";
-    case Msg::MinimumSpeed:
-      return "Minimum speed";
-    case Msg::Heat0To100:
-      return "Heat (0-100)";
-    case Msg::KerfForSpeedSMm:
-      return "Kerf for speed S (mm)";
-    case Msg::KerfForHalfSpeedMm:
-      return "Kerf for speed S/2 (mm)";
-    case Msg::SpeedMinMmPerS:
-      return "Speed min (mm/s)";
-    case Msg::HeatMin0To100:
-      return "Heat Min (0-100)";
-    case Msg::ApplyChanges:
-      return "Apply changes";
-    case Msg::CancelChanges:
-      return "Cancel changes";
-    case Msg::ApplyAndExit:
-      return "Apply and exit";
-    case Msg::EnterNewMaterialName:
-      return "Enter a new name for this material...";
-    case Msg::PolyExtrude:
-      return "Poly extrudé";
-    case Msg::PolyExpanse:
-      return "Poly expansé";
-    case Msg::Depron:
-      return "Dépron";
-    case Msg::PowerSampling:
-      return "Power sampling %d %%";
-    case Msg::SpeedMmPerS:
-      return "Speed (mm/s)";
-    case Msg::MaxSpeedMmPerS:
-      return "Max speed (mm/s)";
-    case Msg::MaterialNameUsedAlready:
-      return "This name is used already. Thanks to create a new one";
-    case Msg::MaterialNameMandatory:
-      return "A material name is mandatory, please enter a name";
-    case Msg::SpeedLimitDueToWireHeat:
-      return "Speed limit due to wire heat";
+    {Msg::FoamManagementTitle, "Foam management"},
+    {Msg::FoamTypes, "Foam types:"},
+    {Msg::CreateNewMaterial, "Create new material"},
+    {Msg::RenameThisMaterial, "Rename this material"},
+    {Msg::DeleteThisMaterial, "Delete this material"},
+    {Msg::HeatAcquisition, "Heat acquisition"},
+    {Msg::ComputerControlledHeat, "Computer controlled heat"},
+    {Msg::Caracteristics, "Caracteristics"},
+    {Msg::MaximumSpeed, "Maximum speed"},
+    {Msg::MinimumSpeed, "Minimum speed"},
+    {Msg::Heat0To100, "Heat (0-100)"},
+    {Msg::KerfForSpeedSMm, "Kerf for speed S (mm)"},
+    {Msg::KerfForHalfSpeedMm, "Kerf for speed S/2 (mm)"},
+    {Msg::SpeedMinMmPerS, "Speed min (mm/s)"},
+    {Msg::HeatMin0To100, "Heat Min (0-100)"},
+    {Msg::ApplyChanges, "Apply changes"},
+    {Msg::CancelChanges, "Cancel changes"},
+    {Msg::ApplyAndExit, "Apply and exit"},
+    {Msg::EnterNewMaterialName, "Enter a new name for this material..."},
+    {Msg::PolyExtrude, "Poly extrudé"},
+    {Msg::PolyExpanse, "Poly expansé"},
+    {Msg::Depron, "Dépron"},
+    {Msg::PowerSampling, "Power sampling %d %%"},
+    {Msg::SpeedMmPerS, "Speed (mm/s)"},
+    {Msg::MaxSpeedMmPerS, "Max speed (mm/s)"},
+    {Msg::MaterialNameUsedAlready, "This name is used already. Thanks to create a new one"},
+    {Msg::MaterialNameMandatory, "A material name is mandatory, please enter a name"},
+    {Msg::SpeedLimitDueToWireHeat, "Speed limit due to wire heat"},
 
     // Table management
-    case Msg::CurrentTableTitle:
-      return "Current table";
-    case Msg::TablesName:
-      return "Table's name";
-    case Msg::Duplicate:
-      return "Duplicate";
-    case Msg::EditTableName:
-      return "Edit table name";
-    case Msg::DeleteTable:
-      return "Delete table";
-    case Msg::ValidateSelection:
-      return "Validate selection";
-    case Msg::TableNameTitle:
-      return "Table name";
-    case Msg::TableNameUsedAlready:
-      return "This name is used already. Thanks to create a new one";
+    {Msg::CurrentTableTitle, "Current table"},
+    {Msg::TablesName, "Table's name"},
+    {Msg::Duplicate, "Duplicate"},
+    {Msg::EditTableName, "Edit table name"},
+    {Msg::DeleteTable, "Delete table"},
+    {Msg::ValidateSelection, "Validate selection"},
+    {Msg::TableNameTitle, "Table name"},
+    {Msg::TableNameUsedAlready, "This name is used already. Thanks to create a new one"},
 
     // The program's own messages
-    case Msg::UnsafeTableName:
-      return "A table name cannot be \".\" or \"..\", nor contain slashes, the characters "
-             "< > : \" | ? *, control characters or characters outside Windows-1252";
-    case Msg::MaterialNameTooLong:
-      return "A material name can hold at most 51 characters, please enter a shorter name";
-    case Msg::MaterialNameInvalidCharacters:
-      return "A material name cannot hold a colon, a line break or characters outside the "
-             "Western European character set, please enter another name";
-    case Msg::FileNotSaved:
-      return "Unable to save %1:\n%2";
-    case Msg::InvalidTimerPeriod:
-      return "Invalid timer period %1 ms: it must be greater than 0";
-    case Msg::TimerPeriodTooShortForPause:
-      return "Timer period %1 ms too short for a pause: it must be at least 1/126 ms";
-    case Msg::InvalidScrewThread:
-      return "Invalid screw thread on %1 axis: %2 mm, it must be greater than 0";
-    case Msg::InvalidStepsPerRevolution:
-      return "Invalid steps per revolution on %1 axis: %2, it must be greater than 0";
-    case Msg::InvalidMinimumStepTime:
-      return "Invalid minimum time between steps on %1 axis: %2 ms, it must not be negative";
-    case Msg::InvalidBacklashSpeed:
-      return "Invalid backlash compensation speed on %1 axis: %2 percent, it must be greater than 0";
-    case Msg::InvalidBlockWidth:
-      return "Invalid block width: %1 mm, it must be greater than 0, ";
-    case Msg::InvalidMoveValue:
-      return "Invalid move: a value is not a finite number, ";
-    case Msg::MoveTooLong:
-      return "Move too long: more than %1 step entries needed, ";
-    case Msg::PleaseEnterAnInteger:
-      return "Please enter an integer.";
-    case Msg::InvalidTestCutSpacing:
-      return "Invalid test cut spacing: %1 mm, it must be at least 1 mm";
-    case Msg::NoTestCut:
-      return "No test cut: the height (%1 mm) must be greater than the spacing (%2 mm)";
-    case Msg::TooManyTestCuts:
-      return "Too many test cuts: %1, at most %2";
-    case Msg::InvalidTestCutWidths:
-      return "Invalid block widths: %1 mm and %2 mm, both must be greater than 0";
-    case Msg::InvalidCutSpeed:
-      return "Invalid cut speed: %1 mm/s, it must be greater than 0";
-    case Msg::CutScriptTooLong:
-      return "Cut script too long: at most %1 moves and %2 step entries can be run, ";
-    case Msg::FilterGcodeFiles:
-      return "G-code (*.ngc;*.nc;*.gcode)";
-    case Msg::GcodeCannotWrite:
-      return "G-code cannot be written: %1";
-    case Msg::GcodeBadAxisLetters:
-      return "the axis letters \"%1\" are not four distinct letters of X Y Z A B C U V W";
-    case Msg::GcodeBadSpindleMax:
-      return "the spindle value of full heat must be a positive number";
-    case Msg::GcodeBadMove:
-      return "move %1 (%2) has a duration or position that is not a valid number";
-    case Msg::SettingsFileNotFound:
-      return "Settings file not found: %1";
-    case Msg::DataDirectoryNotFound:
-      return "Data directory not found: %1";
-    case Msg::KnownTables:
-      return "Tables: %1";
-    case Msg::KnownFoams:
-      return "Foams: %1";
-    case Msg::AmbiguousFoam:
-      return "Foam \"%1\" matches several foams: %2";
-    case Msg::MustBeGreaterThanZero:
-      return "%1: must be greater than 0 mm";
-    case Msg::SectionOutsideBlock:
-      return "%1: the section reaches from %2 to %3 mm, outside its block (0 to foamThickness "
-             "%4 mm); change basicHeight or foamThickness";
-    case Msg::PlacementOffsetX0:
-      return "Every tower target stays in travel with offsetX0 = %1 mm (now %2 mm)";
-    case Msg::PlacementRootAxisOffset:
-      return "or with rootAxisOffset = %1 mm (now %2 mm)";
-    case Msg::DatPercentCoordinates:
-      return "the coordinates are in percent of the chord, not fractions";
-    case Msg::DatTooFewPoints:
-      return "too few points";
-    case Msg::DatCountHeader:
-      return "the header announces more points than follow";
-    case Msg::GcodeStartPosition:
-      return "Start position, wire cold";
+    {Msg::UnsafeTableName,
+     "A table name cannot be \".\" or \"..\", nor contain slashes, the characters "
+     "< > : \" | ? *, control characters or characters outside Windows-1252"},
+    {Msg::MaterialNameTooLong,
+     "A material name can hold at most 51 characters, please enter a shorter name"},
+    {Msg::MaterialNameInvalidCharacters,
+     "A material name cannot hold a colon, a line break or characters outside the "
+     "Western European character set, please enter another name"},
+    {Msg::FileNotSaved, "Unable to save %1:\n%2"},
+    {Msg::InvalidTimerPeriod, "Invalid timer period %1 ms: it must be greater than 0"},
+    {Msg::TimerPeriodTooShortForPause,
+     "Timer period %1 ms too short for a pause: it must be at least 1/126 ms"},
+    {Msg::InvalidScrewThread, "Invalid screw thread on %1 axis: %2 mm, it must be greater than 0"},
+    {Msg::InvalidStepsPerRevolution,
+     "Invalid steps per revolution on %1 axis: %2, it must be greater than 0"},
+    {Msg::InvalidMinimumStepTime,
+     "Invalid minimum time between steps on %1 axis: %2 ms, it must not be negative"},
+    {Msg::InvalidBacklashSpeed,
+     "Invalid backlash compensation speed on %1 axis: %2 percent, it must be greater than 0"},
+    {Msg::InvalidBlockWidth, "Invalid block width: %1 mm, it must be greater than 0, "},
+    {Msg::InvalidMoveValue, "Invalid move: a value is not a finite number, "},
+    {Msg::MoveTooLong, "Move too long: more than %1 step entries needed, "},
+    {Msg::PleaseEnterAnInteger, "Please enter an integer."},
+    {Msg::InvalidTestCutSpacing, "Invalid test cut spacing: %1 mm, it must be at least 1 mm"},
+    {Msg::NoTestCut, "No test cut: the height (%1 mm) must be greater than the spacing (%2 mm)"},
+    {Msg::TooManyTestCuts, "Too many test cuts: %1, at most %2"},
+    {Msg::InvalidTestCutWidths,
+     "Invalid block widths: %1 mm and %2 mm, both must be greater than 0"},
+    {Msg::InvalidCutSpeed, "Invalid cut speed: %1 mm/s, it must be greater than 0"},
+    {Msg::CutScriptTooLong,
+     "Cut script too long: at most %1 moves and %2 step entries can be run, "},
+    {Msg::FilterGcodeFiles, "G-code (*.ngc;*.nc;*.gcode)"},
+    {Msg::GcodeCannotWrite, "G-code cannot be written: %1"},
+    {Msg::GcodeBadAxisLetters,
+     "the axis letters \"%1\" are not four distinct letters of X Y Z A B C U V W"},
+    {Msg::GcodeBadSpindleMax, "the spindle value of full heat must be a positive number"},
+    {Msg::GcodeBadMove, "move %1 (%2) has a duration or position that is not a valid number"},
+    {Msg::SettingsFileNotFound, "Settings file not found: %1"},
+    {Msg::DataDirectoryNotFound, "Data directory not found: %1"},
+    {Msg::KnownTables, "Tables: %1"},
+    {Msg::KnownFoams, "Foams: %1"},
+    {Msg::AmbiguousFoam, "Foam \"%1\" matches several foams: %2"},
+    {Msg::MustBeGreaterThanZero, "%1: must be greater than 0 mm"},
+    {Msg::SectionOutsideBlock,
+     "%1: the section reaches from %2 to %3 mm, outside its block (0 to foamThickness "
+     "%4 mm); change basicHeight or foamThickness"},
+    {Msg::PlacementOffsetX0,
+     "Every tower target stays in travel with offsetX0 = %1 mm (now %2 mm)"},
+    {Msg::PlacementRootAxisOffset, "or with rootAxisOffset = %1 mm (now %2 mm)"},
+    {Msg::DatPercentCoordinates, "the coordinates are in percent of the chord, not fractions"},
+    {Msg::DatTooFewPoints, "too few points"},
+    {Msg::DatCountHeader, "the header announces more points than follow"},
+    {Msg::GcodeStartPosition, "Start position, wire cold"},
 
     // Views: profile view and wing view legends
-    case Msg::UnitMm:
-      return "mm";
-    case Msg::SectionLegendWing:
-      return "%s, %5.3f %s c, %5.3f %s s, %5.3f%%cmb, %5.3f%%thk";
-    case Msg::SectionLegendOutline:
-      return "%s, %5.3f %s c";
-    case Msg::LgMm:
-      return "Lg (mm)";
-    case Msg::SurfDm2:
-      return "Surf.(dm2)";
-    case Msg::ParenthesisedMm:
-      return "(mm)";
-    case Msg::DdDegPerMm:
-      return "Dd (°/mm)";
-    case Msg::MmBlank:
-      return "mm ";
-    case Msg::SurfEquals:
-      return "Surf=";
-    case Msg::Dm2:
-      return "dm2";
-    case Msg::Root:
-      return "Root";
-    case Msg::Tip:
-      return "Tip";
-    case Msg::Panel:
-      return "Panel";
-    case Msg::AvC:
-      return "Av.C";
-    case Msg::DistRootAvC:
-      return "Dist root-Av.C=";
-    case Msg::WingSummaryLead:
-      return "";
-    case Msg::CrMm:
-      return "Cr (mm)";
-    case Msg::CtMm:
-      return "Ct (mm)";
-    case Msg::Le:
-      return "LE";
-    case Msg::Te:
-      return "TE";
+    {Msg::UnitMm, "mm"},
+    {Msg::SectionLegendWing, "%s, %5.3f %s c, %5.3f %s s, %5.3f%%cmb, %5.3f%%thk"},
+    {Msg::SectionLegendOutline, "%s, %5.3f %s c"},
+    {Msg::LgMm, "Lg (mm)"},
+    {Msg::SurfDm2, "Surf.(dm2)"},
+    {Msg::ParenthesisedMm, "(mm)"},
+    {Msg::DdDegPerMm, "Dd (°/mm)"},
+    {Msg::MmBlank, "mm "},
+    {Msg::SurfEquals, "Surf="},
+    {Msg::Dm2, "dm2"},
+    {Msg::Root, "Root"},
+    {Msg::Tip, "Tip"},
+    {Msg::Panel, "Panel"},
+    {Msg::AvC, "Av.C"},
+    {Msg::DistRootAvC, "Dist root-Av.C="},
+    {Msg::WingSummaryLead, ""},
+    {Msg::CrMm, "Cr (mm)"},
+    {Msg::CtMm, "Ct (mm)"},
+    {Msg::Le, "LE"},
+    {Msg::Te, "TE"},
 
     // Frames, tool bars and zoom lists
-    case Msg::ProfilToolBarTitle:
-      return "Profil";
-    case Msg::AileToolBarTitle:
-      return "Aile";
-    case Msg::Zoom0p5Percent:
-      return "0.5%";
-    case Msg::Zoom1Percent:
-      return "1%";
-    case Msg::Zoom2p5Percent:
-      return "2.5%";
-    case Msg::Zoom5Percent:
-      return "5%";
-    case Msg::Zoom7p5Percent:
-      return "7.5%";
-    case Msg::Zoom10Percent:
-      return "10%";
-    case Msg::Zoom12Percent:
-      return "12%";
-    case Msg::Zoom15Percent:
-      return "15%";
-    case Msg::Zoom25Percent:
-      return "25%";
-    case Msg::Zoom50Percent:
-      return "50%";
-    case Msg::Zoom75Percent:
-      return "75%";
-    case Msg::Zoom100Percent:
-      return "100%";
-    case Msg::Zoom120Percent:
-      return "120%";
-    case Msg::Zoom150Percent:
-      return "150%";
-    case Msg::Zoom200Percent:
-      return "200%";
-    case Msg::Zoom500Percent:
-      return "500%";
-    case Msg::Zoom1000Percent:
-      return "1000%";
-    case Msg::Zoom2000Percent:
-      return "2000%";
-    case Msg::ProfileWindowSuffix:
-      return " - Profile";
-    case Msg::WingWindowSuffix:
-      return " - Wing";
+    {Msg::ProfilToolBarTitle, "Profil"},
+    {Msg::AileToolBarTitle, "Aile"},
+    {Msg::Zoom0p5Percent, "0.5%"},
+    {Msg::Zoom1Percent, "1%"},
+    {Msg::Zoom2p5Percent, "2.5%"},
+    {Msg::Zoom5Percent, "5%"},
+    {Msg::Zoom7p5Percent, "7.5%"},
+    {Msg::Zoom10Percent, "10%"},
+    {Msg::Zoom12Percent, "12%"},
+    {Msg::Zoom15Percent, "15%"},
+    {Msg::Zoom25Percent, "25%"},
+    {Msg::Zoom50Percent, "50%"},
+    {Msg::Zoom75Percent, "75%"},
+    {Msg::Zoom100Percent, "100%"},
+    {Msg::Zoom120Percent, "120%"},
+    {Msg::Zoom150Percent, "150%"},
+    {Msg::Zoom200Percent, "200%"},
+    {Msg::Zoom500Percent, "500%"},
+    {Msg::Zoom1000Percent, "1000%"},
+    {Msg::Zoom2000Percent, "2000%"},
+    {Msg::ProfileWindowSuffix, " - Profile"},
+    {Msg::WingWindowSuffix, " - Wing"},
 
     // Menus: titles and entries (command ids in the comments)
-    case Msg::MenuView:
-      return "&View";
-    case Msg::MenuProject:
-      return "Project";
-    case Msg::MenuPanelManagement:
-      return "Panel management";
-    case Msg::MenuOrva:
-      return "ORVA";
-    case Msg::MenuHelp:
-      return "&Help";
-    case Msg::MenuNew:
-      return "&New";
-    case Msg::MenuOpen:
-      return "&Open...";
-    case Msg::MenuSave:
-      return "&Save";
-    case Msg::MenuSaveAs:
-      return "Save as...";
-    case Msg::MenuExport:
-      return "&Export";
-    case Msg::MenuScriptExecution:
-      return "Script Execution";
-    case Msg::MenuPrint:
-      return "&Print...";
-    case Msg::MenuPrintingPreview:
-      return "Printing Preview";
-    case Msg::MenuPrintingConfiguration:
-      return "Printing &Configuration";
-    case Msg::MenuRecentFile:
-      return "Recent file";
-    case Msg::MenuQuit:
-      return "&Quit";
-    case Msg::MenuProfiles:
-      return "Profiles";
-    case Msg::MenuWing:
-      return "Wing";
-    case Msg::MenuToolBar:
-      return "&Tool bar";
-    case Msg::MenuProfilBar:
-      return "&Profil bar";
-    case Msg::MenuProfileBar:
-      return "&Profile bar";
-    case Msg::MenuWingBar:
-      return "&Wing bar";
-    case Msg::MenuPanelBar:
-      return "&Panel bar";
-    case Msg::MenuStatusBar:
-      return "&Status bar";
-    case Msg::MenuCascade:
-      return "&Cascade";
-    case Msg::MenuTile:
-      return "&Tile";
-    case Msg::MenuArrangeIcons:
-      return "&Arrange Icons";
-    case Msg::MenuTableManagement:
-      return "Table management...";
-    case Msg::MenuTablesManagement:
-      return "Tables management...";
-    case Msg::MenuTableConfiguration:
-      return "Table configuration...";
-    case Msg::MenuFoamManagement:
-      return "Foam management...";
-    case Msg::MenuTimerTuningEllipsis:
-      return "Timer tuning...";
-    case Msg::MenuTimerTuning:
-      return "Timer tuning";
-    case Msg::MenuZeroAxis:
-      return "Zero Axis...";
-    case Msg::MenuFiles:
-      return "Files...";
-    case Msg::MenuNewAtEnd:
-      return "New at end";
-    case Msg::MenuNewBeforeCurrent:
-      return "New before current";
-    case Msg::MenuNewAfterCurrent:
-      return "New after current";
-    case Msg::MenuDeleteCurrent:
-      return "Delete current";
-    case Msg::MenuSplitCurrent:
-      return "Split current";
-    case Msg::MenuEllipticalWing:
-      return "Elliptical wing";
-    case Msg::MenuCurrentPanelConfiguration:
-      return "Current &Panel Configuration...";
-    case Msg::MenuRootProfile:
-      return "Root profile...";
-    case Msg::MenuTipProfile:
-      return "Tip Profile...";
-    case Msg::MenuSpars:
-      return "Spars...";
-    case Msg::MenuXLeadingEdge:
-      return "X leading edge...";
-    case Msg::MenuComments:
-      return "Comments...";
-    case Msg::MenuPanelCut:
-      return "Panel cut...";
-    case Msg::MenuFoamCut:
-      return "Foam Cut...";
-    case Msg::MenuBlockShaping:
-      return "Block shaping...";
-    case Msg::MenuTestCut:
-      return "Test cut...";
-    case Msg::MenuOnlineHelp:
-      return "Online Help";
-    case Msg::MenuAbout:
-      return "&About...";
-    case Msg::MenuDelete:
-      return "Delete";
-    case Msg::MenuInsertNewBeforeCurrent:
-      return "Insert new before current";
-    case Msg::MenuInsertNewAfterCurrent:
-      return "Insert new after current";
-    case Msg::MenuPanelConfiguration:
-      return "Panel Configuration...";
-    case Msg::MenuPanelCutPopup:
-      return "Panel Cut...";
-    case Msg::MenuFile:
-      return "&File";
-    case Msg::MenuWindow:
-      return "&Window";
+    {Msg::MenuView, "&View"},
+    {Msg::MenuProject, "Project"},
+    {Msg::MenuPanelManagement, "Panel management"},
+    {Msg::MenuOrva, "ORVA"},
+    {Msg::MenuHelp, "&Help"},
+    {Msg::MenuNew, "&New"},
+    {Msg::MenuOpen, "&Open..."},
+    {Msg::MenuSave, "&Save"},
+    {Msg::MenuSaveAs, "Save as..."},
+    {Msg::MenuExport, "&Export"},
+    {Msg::MenuScriptExecution, "Script Execution"},
+    {Msg::MenuPrint, "&Print..."},
+    {Msg::MenuPrintingPreview, "Printing Preview"},
+    {Msg::MenuPrintingConfiguration, "Printing &Configuration"},
+    {Msg::MenuRecentFile, "Recent file"},
+    {Msg::MenuQuit, "&Quit"},
+    {Msg::MenuProfiles, "Profiles"},
+    {Msg::MenuWing, "Wing"},
+    {Msg::MenuToolBar, "&Tool bar"},
+    {Msg::MenuProfilBar, "&Profil bar"},
+    {Msg::MenuProfileBar, "&Profile bar"},
+    {Msg::MenuWingBar, "&Wing bar"},
+    {Msg::MenuPanelBar, "&Panel bar"},
+    {Msg::MenuStatusBar, "&Status bar"},
+    {Msg::MenuCascade, "&Cascade"},
+    {Msg::MenuTile, "&Tile"},
+    {Msg::MenuArrangeIcons, "&Arrange Icons"},
+    {Msg::MenuTableManagement, "Table management..."},
+    {Msg::MenuTablesManagement, "Tables management..."},
+    {Msg::MenuTableConfiguration, "Table configuration..."},
+    {Msg::MenuFoamManagement, "Foam management..."},
+    {Msg::MenuTimerTuningEllipsis, "Timer tuning..."},
+    {Msg::MenuTimerTuning, "Timer tuning"},
+    {Msg::MenuZeroAxis, "Zero Axis..."},
+    {Msg::MenuFiles, "Files..."},
+    {Msg::MenuNewAtEnd, "New at end"},
+    {Msg::MenuNewBeforeCurrent, "New before current"},
+    {Msg::MenuNewAfterCurrent, "New after current"},
+    {Msg::MenuDeleteCurrent, "Delete current"},
+    {Msg::MenuSplitCurrent, "Split current"},
+    {Msg::MenuEllipticalWing, "Elliptical wing"},
+    {Msg::MenuCurrentPanelConfiguration, "Current &Panel Configuration..."},
+    {Msg::MenuRootProfile, "Root profile..."},
+    {Msg::MenuTipProfile, "Tip Profile..."},
+    {Msg::MenuSpars, "Spars..."},
+    {Msg::MenuXLeadingEdge, "X leading edge..."},
+    {Msg::MenuComments, "Comments..."},
+    {Msg::MenuPanelCut, "Panel cut..."},
+    {Msg::MenuFoamCut, "Foam Cut..."},
+    {Msg::MenuBlockShaping, "Block shaping..."},
+    {Msg::MenuTestCut, "Test cut..."},
+    {Msg::MenuOnlineHelp, "Online Help"},
+    {Msg::MenuAbout, "&About..."},
+    {Msg::MenuDelete, "Delete"},
+    {Msg::MenuInsertNewBeforeCurrent, "Insert new before current"},
+    {Msg::MenuInsertNewAfterCurrent, "Insert new after current"},
+    {Msg::MenuPanelConfiguration, "Panel Configuration..."},
+    {Msg::MenuPanelCutPopup, "Panel Cut..."},
+    {Msg::MenuFile, "&File"},
+    {Msg::MenuWindow, "&Window"},
 
     // Command texts: options, edge treatments, alignments, buttons, descriptions
-    case Msg::HorizontalTeProlongation:
-      return "Horizontal TE prolongation ";
-    case Msg::TeProlongationMeanCord:
-      return "TE prolongation mean cord";
-    case Msg::SymmetricTeProlongation:
-      return "Upper and lower surface TE prolongation for symetric profile";
-    case Msg::TeProlongationUpperSurface:
-      return "TE prolongation upper surface";
-    case Msg::NoCutAtLe:
-      return "No cut at LE";
-    case Msg::HorizontalCutAtLe:
-      return "Horizontal cut at LE";
-    case Msg::XCutAtLe:
-      return "X cut at LE";
-    case Msg::XLeadingEdgeProlongation:
-      return "X leading edge prolongation";
-    case Msg::ComputeWithSplines:
-      return "Compute intermediate coordinates using splines";
-    case Msg::SuperposedProfiles:
-      return "Superposed profiles";
-    case Msg::DisplayLegends:
-      return "Display legends";
-    case Msg::DisplayProfilesWithoutSweepBack:
-      return "Display profiles without sweep-back";
-    case Msg::DisplayLeOnTop:
-      return "Display LE on top";
-    case Msg::DisplayFullWing:
-      return "Display full wing";
-    case Msg::DisplayCutCoordinates:
-      return "Display of cut coordinates";
-    case Msg::DisplayProfileCoordinates:
-      return "Display of profile coordinatesl";
-    case Msg::PanelAlignmentUpperSide:
-      return "Panel alignement on upper side";
-    case Msg::PanelAlignmentLowerSide:
-      return "Panel alignement on lower side";
-    case Msg::PanelAlignmentMiddle:
-      return "Panel alignement on middle";
-    case Msg::PanelAndMarginsAlignment:
-      return "Panel and margins alignement";
-    case Msg::StartFerolo:
-      return "Start Ferolo";
-    case Msg::DisplayProfileView:
-      return "Display profile view";
-    case Msg::DisplayWingView:
-      return "Display wing view";
-    case Msg::ExportDocumentToText:
-      return "Export document to text";
-    case Msg::StartOfWingCut:
-      return "Start of wing cut";
-    case Msg::StartOfBlockShaping:
-      return "Start of block shaping";
-    case Msg::TestCutForWireKerfCalibration:
-      return "Test cut for wire kerf calibration";
-    case Msg::VerticalCut:
-      return "Vertical cut";
-    case Msg::CuttingFromCutFile:
-      return "Cutting from a cut file";
-    case Msg::ManualWireMoveToZero:
-      return "Manual wire move to zero";
-    case Msg::SparConfiguration:
-      return "Spar configuration";
-    case Msg::PrintProject:
-      return "Print project";
+    {Msg::HorizontalTeProlongation, "Horizontal TE prolongation "},
+    {Msg::TeProlongationMeanCord, "TE prolongation mean cord"},
+    {Msg::SymmetricTeProlongation, "Upper and lower surface TE prolongation for symetric profile"},
+    {Msg::TeProlongationUpperSurface, "TE prolongation upper surface"},
+    {Msg::NoCutAtLe, "No cut at LE"},
+    {Msg::HorizontalCutAtLe, "Horizontal cut at LE"},
+    {Msg::XCutAtLe, "X cut at LE"},
+    {Msg::XLeadingEdgeProlongation, "X leading edge prolongation"},
+    {Msg::ComputeWithSplines, "Compute intermediate coordinates using splines"},
+    {Msg::SuperposedProfiles, "Superposed profiles"},
+    {Msg::DisplayLegends, "Display legends"},
+    {Msg::DisplayProfilesWithoutSweepBack, "Display profiles without sweep-back"},
+    {Msg::DisplayLeOnTop, "Display LE on top"},
+    {Msg::DisplayFullWing, "Display full wing"},
+    {Msg::DisplayCutCoordinates, "Display of cut coordinates"},
+    {Msg::DisplayProfileCoordinates, "Display of profile coordinatesl"},
+    {Msg::PanelAlignmentUpperSide, "Panel alignement on upper side"},
+    {Msg::PanelAlignmentLowerSide, "Panel alignement on lower side"},
+    {Msg::PanelAlignmentMiddle, "Panel alignement on middle"},
+    {Msg::PanelAndMarginsAlignment, "Panel and margins alignement"},
+    {Msg::StartFerolo, "Start Ferolo"},
+    {Msg::DisplayProfileView, "Display profile view"},
+    {Msg::DisplayWingView, "Display wing view"},
+    {Msg::ExportDocumentToText, "Export document to text"},
+    {Msg::StartOfWingCut, "Start of wing cut"},
+    {Msg::StartOfBlockShaping, "Start of block shaping"},
+    {Msg::TestCutForWireKerfCalibration, "Test cut for wire kerf calibration"},
+    {Msg::VerticalCut, "Vertical cut"},
+    {Msg::CuttingFromCutFile, "Cutting from a cut file"},
+    {Msg::ManualWireMoveToZero, "Manual wire move to zero"},
+    {Msg::SparConfiguration, "Spar configuration"},
+    {Msg::PrintProject, "Print project"},
+};
+
+// The catalogue ordered by identifier, for lookup by binary search and for listing.
+constexpr auto kById = [] {
+  std::array<Entry, std::size(kCatalogue)> sorted{};
+  std::copy(std::begin(kCatalogue), std::end(kCatalogue), sorted.begin());
+  std::sort(sorted.begin(), sorted.end(),
+            [](const Entry& a, const Entry& b) { return a.id < b.id; });
+  return sorted;
+}();
+
+constexpr bool eachIdOnce() {
+  for (std::size_t i = 1; i < kById.size(); ++i) {
+    if (kById[i - 1].id == kById[i].id) return false;
   }
-  return std::nullopt;
+  return true;
+}
+static_assert(eachIdOnce(), "an identifier appears twice in the message catalogue");
+
+constexpr auto kIds = [] {
+  std::array<Msg, kById.size()> ids{};
+  for (std::size_t i = 0; i < kById.size(); ++i) ids[i] = kById[i].id;
+  return ids;
+}();
+
+constexpr std::optional<std::string_view> findText(Msg id) {
+  const auto* const it = std::lower_bound(kById.begin(), kById.end(), id,
+                                          [](const Entry& e, Msg key) { return e.id < key; });
+  if (it == kById.end() || it->id != id) return std::nullopt;
+  return it->text;
 }
 
-bool isStringTableNumber(int value) {
-  return value == 100 || (value >= 10000 && value < kValueLimit);
-}
+bool isStringTableNumber(int value) { return value == 100 || (value >= 10000 && value < 65536); }
 
 }  // namespace
 
@@ -1049,15 +623,6 @@ std::optional<Msg> messageFromNumber(int number) {
   return id;
 }
 
-std::span<const Msg> allMessageIds() {
-  static const std::vector<Msg> ids = [] {
-    std::vector<Msg> found;
-    for (int value = 0; value < kValueLimit; ++value) {
-      if (findText(static_cast<Msg>(value))) found.push_back(static_cast<Msg>(value));
-    }
-    return found;
-  }();
-  return ids;
-}
+std::span<const Msg> allMessageIds() { return kIds; }
 
 }  // namespace orva

@@ -2,17 +2,16 @@
 
 #include <array>
 #include <cctype>
-#include <charconv>
 #include <climits>
 #include <cmath>
 #include <fstream>
 #include <string>
-#include <system_error>
 #include <utility>
 #include <vector>
 
 #include "common/CodePage.h"
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/SafeFile.h"
 #include "common/UserPrompt.h"
 #include "driver/InterfaceDriver.h"
@@ -72,180 +71,43 @@ class LineSplitter {
 };
 
 // ---------------------------------------------------------------------------
-// scanf-style conversions ("%d", "%lf") in the C locale, whatever the process
-// locale is. A conversion that finds a number it must not use (an int out of
-// range, an infinity or NaN) makes the whole line unusable: such a value must
-// never reach the laws.
+// A conversion that finds a number it must not use (an int out of range, an
+// infinity or NaN) makes the whole line unusable: such a value must never reach
+// the laws.
 enum class Conversion { Ok, Mismatch, EndOfInput, Unusable };
 
-bool isScanSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+Conversion conversionOf(ScanStatus status) {
+  switch (status) {
+    case ScanStatus::Ok:
+      return Conversion::Ok;
+    case ScanStatus::NoNumber:
+      return Conversion::Mismatch;
+    case ScanStatus::EndOfText:
+      return Conversion::EndOfInput;
+    case ScanStatus::NotFinite:
+    case ScanStatus::OutOfRange:
+      break;
+  }
+  return Conversion::Unusable;
 }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool startsWithNoCase(std::string_view s, std::size_t pos, std::string_view word) {
-  if (s.size() - pos < word.size()) return false;
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    if (lower(s[pos + i]) != word[i]) return false;
+// Reads one slot's "%d" or "%lf" at `pos` into `record` and moves `pos` past it.
+Conversion scanSlot(std::string_view text, std::size_t& pos, int* intField, double* doubleField) {
+  if (intField != nullptr) {
+    const IntegerScan scan = scanInteger(text, pos);
+    if (scan.ok()) {
+      *intField = scan.value;
+      pos = scan.end;
+    }
+    return conversionOf(scan.status);
   }
-  return true;
+  const NumberScan scan = scanNumber(text, pos);
+  if (scan.ok()) {
+    *doubleField = scan.value;
+    pos = scan.end;
+  }
+  return conversionOf(scan.status);
 }
-
-class Scanner {
- public:
-  explicit Scanner(std::string_view text) : s_(text) {}
-
-  Conversion scanInt(int& out) {
-    if (!skipSpace()) return Conversion::EndOfInput;
-    std::size_t p = pos_;
-    bool negative = false;
-    if (s_[p] == '+' || s_[p] == '-') {
-      negative = s_[p] == '-';
-      ++p;
-    }
-    if (p >= s_.size() || !isDigit(s_[p])) return Conversion::Mismatch;
-    long long value = 0;
-    bool tooLarge = false;
-    while (p < s_.size() && isDigit(s_[p])) {
-      if (!tooLarge) {
-        value = value * 10 + (s_[p] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) tooLarge = true;
-      }
-      ++p;
-    }
-    pos_ = p;
-    if (negative) value = -value;
-    if (tooLarge || value > INT_MAX || value < INT_MIN) return Conversion::Unusable;
-    out = static_cast<int>(value);
-    return Conversion::Ok;
-  }
-
-  Conversion scanDouble(double& out) {
-    if (!skipSpace()) return Conversion::EndOfInput;
-    std::size_t p = pos_;
-    bool negative = false;
-    if (s_[p] == '+' || s_[p] == '-') {
-      negative = s_[p] == '-';
-      ++p;
-    }
-    if (startsWithNoCase(s_, p, "inf") || startsWithNoCase(s_, p, "nan")) {
-      return Conversion::Unusable;
-    }
-    if (p + 1 < s_.size() && s_[p] == '0' && lower(s_[p + 1]) == 'x') {
-      const Conversion hex = scanHex(p + 2, negative, out);
-      if (hex != Conversion::Mismatch) return hex;
-      // "0x" without hexadecimal digits: the "0" alone is the number.
-    }
-    return scanDecimal(p, negative, out);
-  }
-
-  // Skips white space; false at the end of the input.
-  bool skipSpace() {
-    while (pos_ < s_.size() && isScanSpace(s_[pos_])) ++pos_;
-    return pos_ < s_.size();
-  }
-
- private:
-  Conversion scanDecimal(std::size_t p, bool negative, double& out) {
-    const std::size_t mantissaStart = p;
-    std::size_t intDigits = 0;
-    while (p < s_.size() && isDigit(s_[p])) {
-      ++p;
-      ++intDigits;
-    }
-    std::size_t fracDigits = 0;
-    if (p < s_.size() && s_[p] == '.') {
-      ++p;
-      while (p < s_.size() && isDigit(s_[p])) {
-        ++p;
-        ++fracDigits;
-      }
-    }
-    if (intDigits + fracDigits == 0) return Conversion::Mismatch;
-    const std::size_t mantissaEnd = p;
-    long long exponent = 0;  // saturated: only its size matters when out of range
-    if (p < s_.size() && lower(s_[p]) == 'e') {
-      std::size_t q = p + 1;
-      bool expNegative = false;
-      if (q < s_.size() && (s_[q] == '+' || s_[q] == '-')) {
-        expNegative = s_[q] == '-';
-        ++q;
-      }
-      if (q < s_.size() && isDigit(s_[q])) {
-        while (q < s_.size() && isDigit(s_[q])) {
-          if (exponent < 1000000000) exponent = exponent * 10 + (s_[q] - '0');
-          ++q;
-        }
-        if (expNegative) exponent = -exponent;
-        p = q;
-      }
-    }
-    pos_ = p;
-    double value = 0.0;
-    const auto res = std::from_chars(s_.data() + mantissaStart, s_.data() + p, value,
-                                     std::chars_format::general);
-    if (res.ec == std::errc() && res.ptr == s_.data() + p) {
-      out = negative ? -value : value;
-      return std::isfinite(out) ? Conversion::Ok : Conversion::Unusable;
-    }
-    // Out of range: an overflow would be an infinity (unusable), an underflow
-    // reads as zero, as with strtod. Decide from the decimal magnitude of the
-    // first significant digit.
-    long long magnitude = exponent;
-    std::size_t seen = 0;
-    for (std::size_t i = mantissaStart; i < mantissaEnd; ++i) {
-      if (s_[i] == '.') continue;
-      if (s_[i] != '0') {
-        magnitude += static_cast<long long>(intDigits) - static_cast<long long>(seen);
-        if (magnitude > 0) return Conversion::Unusable;
-        break;
-      }
-      ++seen;
-    }
-    out = negative ? -0.0 : 0.0;
-    return Conversion::Ok;
-  }
-
-  // Hexadecimal floating point after "0x": digits, optional '.', optional
-  // binary exponent "p[+-]digits".
-  Conversion scanHex(std::size_t p, bool negative, double& out) {
-    const std::size_t start = p;
-    std::size_t digits = 0;
-    while (p < s_.size() && isHexDigit(s_[p])) {
-      ++p;
-      ++digits;
-    }
-    if (p < s_.size() && s_[p] == '.') {
-      ++p;
-      while (p < s_.size() && isHexDigit(s_[p])) {
-        ++p;
-        ++digits;
-      }
-    }
-    if (digits == 0) return Conversion::Mismatch;
-    if (p < s_.size() && lower(s_[p]) == 'p') {
-      std::size_t q = p + 1;
-      if (q < s_.size() && (s_[q] == '+' || s_[q] == '-')) ++q;
-      if (q < s_.size() && isDigit(s_[q])) {
-        while (q < s_.size() && isDigit(s_[q])) ++q;
-        p = q;
-      }
-    }
-    pos_ = p;
-    double value = 0.0;
-    const auto res =
-        std::from_chars(s_.data() + start, s_.data() + p, value, std::chars_format::hex);
-    // Out of range either way: such a value is no use as a speed or a kerf.
-    if (res.ec != std::errc() || res.ptr != s_.data() + p) return Conversion::Unusable;
-    out = negative ? -value : value;
-    return std::isfinite(out) ? Conversion::Ok : Conversion::Unusable;
-  }
-
-  std::string_view s_;
-  std::size_t pos_ = 0;
-};
 
 // The fields a version's line holds, in order.
 enum class Version { V1, V2, V3 };
@@ -287,12 +149,13 @@ const std::vector<Slot>& slotsOf(Version version) {
 // A line holding a value that must not be used leaves `working` unchanged.
 bool scanValues(std::string_view text, Version version, FoamType& working) {
   FoamType scanned = working;
-  Scanner scanner(text);
+  std::size_t pos = 0;
   std::size_t assigned = 0;
   bool endBeforeFirst = false;
   for (const Slot& slot : slotsOf(version)) {
-    Conversion c = slot.kind == Slot::Int ? scanner.scanInt(scanned.*slot.intField)
-                                          : scanner.scanDouble(scanned.*slot.doubleField);
+    const Conversion c = slot.kind == Slot::Int
+                             ? scanSlot(text, pos, &(scanned.*slot.intField), nullptr)
+                             : scanSlot(text, pos, nullptr, &(scanned.*slot.doubleField));
     if (c == Conversion::Unusable) return false;
     if (c == Conversion::Ok) {
       ++assigned;
@@ -365,14 +228,6 @@ class FoamFileReader {
   bool first_ = true;
   std::size_t count_ = 0;
 };
-
-// "%f": six decimals, C locale.
-void appendFixed(std::string& out, double value) {
-  std::array<char, 400> buffer{};
-  const auto res = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                 std::chars_format::fixed, 6);
-  out.append(buffer.data(), res.ptr);
-}
 
 std::string percentText(int percent) { return std::to_string(percent) + "%"; }
 
@@ -453,7 +308,7 @@ std::string FoamDatabase::SaveFoamsToText() const {
     out += std::to_string(foam.heatMode);
     for (double value : {foam.minSpeed, foam.maxSpeed, foam.kerfAtMaxSpeed, foam.kerfAtHalfSpeed}) {
       out += ' ';
-      appendFixed(out, value);
+      out += fixedText(value);
     }
     out += ' ';
     out += std::to_string(foam.minSpeedHeat);

@@ -1,15 +1,11 @@
 #include "config/FoamManagementForm.h"
 
 #include <algorithm>
-#include <array>
-#include <cctype>
-#include <charconv>
-#include <climits>
 #include <cmath>
-#include <system_error>
 #include <utility>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/UserPrompt.h"
 #include "config/MaterialNameForm.h"
 #include "driver/InterfaceDriver.h"
@@ -20,74 +16,6 @@ namespace {
 
 constexpr int kMinHeat = 0;
 constexpr int kMaxHeat = 100;
-
-std::string_view trimBlanks(std::string_view s) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-// A number as an edit box takes it: blanks around it, an optional sign,
-// decimal digits with an optional point and exponent; finite.
-std::optional<double> parseNumber(std::string_view text) {
-  text = trimBlanks(text);
-  bool negative = false;
-  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
-  // from_chars would also take "inf" and "nan"; a field wants digits.
-  if (text.empty() ||
-      !(std::isdigit(static_cast<unsigned char>(text.front())) || text.front() == '.')) {
-    return std::nullopt;
-  }
-  double value = 0.0;
-  const auto res =
-      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
-  if (res.ec != std::errc() || res.ptr != text.data() + text.size() || !std::isfinite(value)) {
-    return std::nullopt;
-  }
-  return negative ? -value : value;
-}
-
-std::optional<int> parseInteger(std::string_view text) {
-  text = trimBlanks(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty() || text.front() == '+') return std::nullopt;
-  int value = 0;
-  const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-// The shortest text that reads back as the same number.
-std::string numberText(double value) {
-  std::array<char, 64> buffer{};
-  const auto res = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-  return std::string(buffer.data(), res.ptr);
-}
-
-// "Power sampling %d %%" with its number.
-std::string fillPercentPattern(std::string_view pattern, int value) {
-  std::string out;
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    if (pattern[i] == '%' && i + 1 < pattern.size()) {
-      if (pattern[i + 1] == 'd') {
-        out += std::to_string(value);
-        ++i;
-        continue;
-      }
-      if (pattern[i + 1] == '%') {
-        out += '%';
-        ++i;
-        continue;
-      }
-    }
-    out += pattern[i];
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -245,11 +173,11 @@ void FoamManagementForm::showNothing() {
 }
 
 void FoamManagementForm::putValues() {
-  fields_.maxSpeed = numberText(values_.maxSpeed);
-  fields_.kerfAtMaxSpeed = numberText(values_.kerfAtMaxSpeed);
-  fields_.kerfAtHalfSpeed = numberText(values_.kerfAtHalfSpeed);
+  fields_.maxSpeed = shortestText(values_.maxSpeed);
+  fields_.kerfAtMaxSpeed = shortestText(values_.kerfAtMaxSpeed);
+  fields_.kerfAtHalfSpeed = shortestText(values_.kerfAtHalfSpeed);
   fields_.maxSpeedHeat = std::to_string(values_.maxSpeedHeat);
-  fields_.minSpeed = numberText(values_.minSpeed);
+  fields_.minSpeed = shortestText(values_.minSpeed);
   fields_.minSpeedHeat = std::to_string(values_.minSpeedHeat);
   fields_.computedHeat = values_.computedHeat;
 }
@@ -266,7 +194,7 @@ bool FoamManagementForm::takeFields() {
     return true;
   };
   const auto heat = [this](Field field, const std::string& text, int& out) {
-    const std::optional<int> value = parseInteger(text);
+    const std::optional<int> value = parseInt(text);
     if (!value || *value < kMinHeat || *value > kMaxHeat) {
       const std::string message = formatMessage(
           Msg::PleaseEnterAnIntegerBetween, {std::to_string(kMinHeat), std::to_string(kMaxHeat)});
@@ -409,8 +337,7 @@ void FoamManagementForm::heatAcquisition() {
   const int total = on + status.heatOffCount;
   // No sample at all: no heat was seen.
   const int percent = total == 0 ? 0 : on * 100 / total;
-  prompt_.askOkCancel(fillPercentPattern(messageText(Msg::PowerSampling), percent),
-                      MessageIcon::Warning);
+  prompt_.askOkCancel(fillFields(messageText(Msg::PowerSampling), {percent}), MessageIcon::Warning);
 }
 
 

@@ -1,7 +1,6 @@
 #include "config/TableConfig.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +8,7 @@
 #include <string>
 #include <system_error>
 
+#include "common/NumberText.h"
 #include "common/SafeFile.h"
 
 namespace orva {
@@ -49,58 +49,20 @@ constexpr std::array<TableKey, 22> kKeys = {{
     {"ZeroY", nullptr, &TableConfig::ZeroY},
 }};
 
-// White space as the C locale's isspace() sees it.
-bool isCSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::size_t skipSpace(std::string_view s, std::size_t pos) {
-  while (pos < s.size() && isCSpace(s[pos])) ++pos;
-  return pos;
-}
-
-// Skips an exponent part ("e-12", "p+3") when s[pos] is `marker`. Returns
-// false when the marker is there but no digit follows: scanf has then taken
-// the marker (and sign) into the number, which makes the conversion fail.
-bool skipExponent(std::string_view s, std::size_t& pos, char marker) {
-  if (pos >= s.size() || lower(s[pos]) != marker) return true;
-  ++pos;
-  if (pos < s.size() && (s[pos] == '+' || s[pos] == '-')) ++pos;
-  if (pos >= s.size() || !isDigit(s[pos])) return false;
-  while (pos < s.size() && isDigit(s[pos])) ++pos;
-  return true;
-}
-
-// "%d" / "%f" text of a field, independent of the process locale ("%f" and
-// to_chars(fixed, 6) give the same text).
-void appendInt(std::string& out, int value) {
-  std::array<char, 16> buf{};
-  const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value);
-  out.append(buf.data(), r.ptr);
-}
-void appendFixed6(std::string& out, double value) {
-  // The largest double takes 309 digits before the point.
-  std::array<char, 400> buf{};
-  const auto r =
-      std::to_chars(buf.data(), buf.data() + buf.size(), value, std::chars_format::fixed, 6);
-  if (r.ec == std::errc{}) out.append(buf.data(), r.ptr);
-}
-
 // Matches one line against every key; every key that matches stores its field.
 void parseLine(std::string_view line, TableConfig& config) {
   for (const TableKey& k : kKeys) {
     if (line.substr(0, k.key.size()) != k.key) continue;
     // The blank of the format matches any amount of white space, also none.
-    const std::string_view rest = line.substr(skipSpace(line, k.key.size()));
+    const std::string_view rest = line.substr(k.key.size());
     if (k.intField != nullptr) {
-      int value = 0;
-      if (scanInt(rest, value) != 0) config.*k.intField = value;
+      const IntegerScan scan = scanInteger(rest);
+      if (scan.ok()) config.*k.intField = scan.value;
     } else {
-      double value = 0.0;
-      if (scanDouble(rest, value) != 0) config.*k.doubleField = value;
+      ScanOptions scanf;
+      scanf.incompleteFails = true;
+      const NumberScan scan = scanNumber(rest, 0, scanf);
+      if (scan.ok()) config.*k.doubleField = scan.value;
     }
   }
 }
@@ -126,64 +88,6 @@ std::string TableFileName(std::string_view tableName) {
   std::string name(tableName);
   name += "_table.bd";
   return name;
-}
-
-std::size_t scanInt(std::string_view s, int& value) {
-  std::size_t pos = skipSpace(s, 0);
-  bool negative = false;
-  if (pos < s.size() && (s[pos] == '+' || s[pos] == '-')) {
-    negative = s[pos] == '-';
-    ++pos;
-  }
-  if (pos >= s.size() || !isDigit(s[pos])) return 0;
-  // Accumulate the magnitude; anything beyond 2^31 is out of range either way.
-  constexpr std::int64_t kLimit = std::int64_t{1} << 31;
-  std::int64_t magnitude = 0;
-  while (pos < s.size() && isDigit(s[pos])) {
-    if (magnitude <= kLimit) magnitude = magnitude * 10 + (s[pos] - '0');
-    ++pos;
-  }
-  const std::int64_t signedValue = negative ? -magnitude : magnitude;
-  if (signedValue < -kLimit || signedValue > kLimit - 1) return 0;
-  value = static_cast<int>(signedValue);
-  return pos;
-}
-
-std::size_t scanDouble(std::string_view s, double& value) {
-  std::size_t pos = skipSpace(s, 0);
-  bool negative = false;
-  if (pos < s.size() && (s[pos] == '+' || s[pos] == '-')) {
-    negative = s[pos] == '-';
-    ++pos;
-  }
-  // "inf", "infinity" and "nan" are numbers to scanf, but never finite.
-  if (pos < s.size() && (lower(s[pos]) == 'i' || lower(s[pos]) == 'n')) return 0;
-
-  const bool hex = pos + 1 < s.size() && s[pos] == '0' && lower(s[pos + 1]) == 'x';
-  if (hex) pos += 2;
-  const std::size_t start = pos;
-  const auto isMantissaDigit = [hex](char c) { return hex ? isHexDigit(c) : isDigit(c); };
-  std::size_t digits = 0;
-  const auto skipDigits = [&] {
-    while (pos < s.size() && isMantissaDigit(s[pos])) {
-      ++pos;
-      ++digits;
-    }
-  };
-  skipDigits();
-  if (pos < s.size() && s[pos] == '.') {
-    ++pos;
-    skipDigits();
-  }
-  if (digits == 0) return 0;
-  if (!skipExponent(s, pos, hex ? 'p' : 'e')) return 0;
-
-  double magnitude = 0.0;
-  const auto r = std::from_chars(s.data() + start, s.data() + pos, magnitude,
-                                 hex ? std::chars_format::hex : std::chars_format::general);
-  if (r.ec != std::errc{} || r.ptr != s.data() + pos || !std::isfinite(magnitude)) return 0;
-  value = negative ? -magnitude : magnitude;
-  return pos;
 }
 
 void TableConfigParser::feed(std::string_view bytes) {
@@ -231,9 +135,9 @@ std::string FormatTableConfig(const TableConfig& config) {
     out += k.key;
     out += ' ';
     if (k.intField != nullptr) {
-      appendInt(out, config.*k.intField);
+      out += intText(config.*k.intField);
     } else {
-      appendFixed6(out, config.*k.doubleField);
+      out += fixedText(config.*k.doubleField);
     }
     out += '\n';
   }

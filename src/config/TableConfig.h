@@ -100,15 +100,4 @@ bool SaveTableConfig(const TableConfig& config, const std::filesystem::path& dir
 // 0 when the divisor is 0 or the result is not a finite number.
 double MaxAxisSpeed(double pitch, int stepsPerRevolution, double minStepTimeMs);
 
-// Locale-independent scanf conversions at the start of `text`, leading white
-// space skipped. Each returns the number of bytes consumed, or 0 when the
-// conversion fails; `value` is set only on success.
-// "%d": optional sign and decimal digits; a value beyond 32 bits fails.
-std::size_t scanInt(std::string_view text, int& value);
-// "%lf": optional sign, then decimal digits with an optional point and
-// exponent, or a hexadecimal number ("0x1.8p3"). As in scanf, the longest text
-// that can begin a number is taken, and "1e" or "0x" alone fail. inf, nan and
-// values beyond the double range fail.
-std::size_t scanDouble(std::string_view text, double& value);
-
 }  // namespace orva

@@ -2,15 +2,14 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <optional>
-#include <system_error>
 #include <utility>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/UserPrompt.h"
 
 namespace orva {
@@ -20,26 +19,6 @@ namespace {
 using Field = TableConfigField;
 
 constexpr int kPortCount = 4;  // LPT1..LPT4
-
-// A number as text, independent of the process locale. Buffers hold the
-// largest double written in fixed notation.
-std::string formatChars(double value, std::chars_format format, int precision) {
-  std::array<char, 400> buf{};
-  const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value, format, precision);
-  return r.ec == std::errc{} ? std::string(buf.data(), r.ptr) : std::string();
-}
-std::string fixed(double value, int decimals) {
-  return formatChars(value, std::chars_format::fixed, decimals);
-}
-// An edit box shows a double with 15 significant digits ("%.15g").
-std::string numberText(double value) { return formatChars(value, std::chars_format::general, 15); }
-std::string intText(long long value) { return std::to_string(value); }
-// A range bound in a message: the shortest text that reads back ("0.5", "100").
-std::string boundText(double value) {
-  std::array<char, 64> buf{};
-  const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value);
-  return std::string(buf.data(), r.ptr);
-}
 
 bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -65,22 +44,10 @@ std::optional<std::int64_t> parseNonNegativeInt(std::string_view text) {
   return value;
 }
 
-// The whole text as a finite number (blanks around).
-std::optional<double> parseNumber(std::string_view text) {
-  const std::string_view s = trim(text);
-  double value = 0.0;
-  if (s.empty() || scanDouble(s, value) != s.size()) return std::nullopt;
-  return value;
-}
-
-// The live rules read a text the way atoi / atof do: the leading number, 0 when none.
+// The live rules read a text the way atoi does: the leading number, 0 when none.
 int leadingInt(std::string_view text) {
-  int value = 0;
-  return scanInt(text, value) != 0 ? value : 0;
-}
-double leadingNumber(std::string_view text) {
-  double value = 0.0;
-  return scanDouble(text, value) != 0 ? value : 0.0;
+  const IntegerScan scan = scanInteger(text);
+  return scan.ok() ? scan.value : 0;
 }
 
 // The edit boxes and the record fields they show, in dialog order.
@@ -277,7 +244,7 @@ void TableConfigForm::show(const Values& values) {
 }
 
 void TableConfigForm::showMaxSpeed(Axis axis, double speed) {
-  maxSpeed_[index(axis)] = fixed(speed, 4);
+  maxSpeed_[index(axis)] = fixedText(speed, 4);
 }
 
 bool TableConfigForm::takeText(int id, std::string_view text) {
@@ -403,7 +370,7 @@ bool TableConfigForm::exchange(Values& values) {
       const double v = values.record.*box.doubleField;
       if (v < c.min || v > c.max) {
         return fail(c.field, formatMessage(Msg::PleaseEnterANumberBetween,
-                                           {boundText(c.min), boundText(c.max)}));
+                                           {shortestText(c.min), shortestText(c.max)}));
       }
     }
   }
@@ -414,7 +381,7 @@ bool TableConfigForm::validate() {
   Values values;
   if (!exchange(values)) return false;
   const double period = values.timer / 1000.0;
-  const std::string periodText = fixed(period, 1);
+  const std::string periodText = fixedText(period, 1);
   if (values.record.XVmax < period) {
     return fail(Field::XVmax, formatMessage(Msg::MotorSpeedLowerThanTimer, {periodText, "X"}));
   }

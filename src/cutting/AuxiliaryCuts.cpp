@@ -1,14 +1,13 @@
 #include "cutting/AuxiliaryCuts.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <system_error>
 #include <utility>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/UserPrompt.h"
 #include "config/MachineConfig.h"
 #include "config/TableConfig.h"
@@ -23,11 +22,6 @@
 namespace orva {
 
 namespace {
-
-using form_text::intText;
-using form_text::numberText;
-using form_text::parseInt;
-using form_text::truncToInt;
 
 // The width of the block at one face: chord plus both margins.
 double blockWidthOf(const Section& s) {
@@ -355,8 +349,7 @@ std::optional<int> AuxiliaryFormBase::readInt(int field, std::optional<int> min,
 
 std::optional<double> AuxiliaryFormBase::readNumber(int field, std::optional<double> min,
                                                     std::optional<double> max) {
-  const std::optional<double> v =
-      form_text::parseNumber(texts_.at(static_cast<std::size_t>(field)));
+  const std::optional<double> v = parseNumber(texts_.at(static_cast<std::size_t>(field)));
   if (!v) {
     fail(field, formatMessage(Msg::PleaseEnterANumber));
     return std::nullopt;
@@ -482,7 +475,7 @@ void BlockShapingForm::edited(int field) {
 // While the block is centred, its left axis offset follows its length.
 void BlockShapingForm::followLength() {
   if (!checks_[idx(Field::BlockCentred)]) return;
-  const double length = form_text::leadingNumber(text(Field::Length));
+  const double length = leadingNumber(text(Field::Length));
   put(idx(Field::LeftAxisOffset), intText(CentredAxisOffset(machine_.table.Entraxe, length)));
 }
 
@@ -640,7 +633,7 @@ void TestCutForm::edited(int field) {
 
 void TestCutForm::followLength() {
   if (!checks_[idx(Field::BlockCentred)]) return;
-  const double length = form_text::leadingNumber(text(Field::Length));
+  const double length = leadingNumber(text(Field::Length));
   put(idx(Field::LeftAxisOffset), intText(CentredAxisOffset(machine_.table.Entraxe, length)));
 }
 

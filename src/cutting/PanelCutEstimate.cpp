@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "config/FoamDatabase.h"
 #include "config/MachineConfig.h"
 #include "model/CT1Doc.h"
@@ -97,7 +98,7 @@ PanelCutSurvey SurveyPanelCut(CT1Doc& doc, CutEnvironment& env, std::optional<do
   out.cutSpeed = speed ? *speed : foam->heatMode == FixedHeat ? foam->maxSpeed : *out.maxSpeed;
   if (!(*out.cutSpeed > 0.0 && std::isfinite(*out.cutSpeed))) {
     out.errors.push_back(
-        fillInserts(messageText(Msg::InvalidCutSpeed), {std::to_string(*out.cutSpeed)}));
+        fillInserts(messageText(Msg::InvalidCutSpeed), {numberText(*out.cutSpeed)}));
     return out;
   }
 

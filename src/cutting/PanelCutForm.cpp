@@ -1,13 +1,12 @@
 #include "cutting/PanelCutForm.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
-#include <system_error>
 #include <utility>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/UserPrompt.h"
 #include "config/MachineConfig.h"
 #include "cutting/PanelCutPlanner.h"
@@ -22,11 +21,6 @@ namespace orva {
 
 namespace {
 
-using form_text::intText;
-using form_text::numberText;
-using form_text::parseInt;
-using form_text::truncToInt;
-
 constexpr int kTrimmingModes = 5;
 // Distance kept between the block and the far tower when only a part is cut.
 constexpr double kTableReserve = 10.0;
@@ -38,28 +32,6 @@ constexpr double kTickStep = 50.0;
 constexpr int kMaxTicks = 10000;
 // Width of a tower drawn beside the table in the top view.
 constexpr double kTowerWidth = 20.0;
-
-// A printf pattern whose fields are "%d" (filled in order) and "%%".
-std::string formatInts(std::string_view pattern, std::initializer_list<long long> values) {
-  std::string out;
-  auto next = values.begin();
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    if (pattern[i] == '%' && i + 1 < pattern.size()) {
-      if (pattern[i + 1] == 'd' && next != values.end()) {
-        out += intText(*next++);
-        ++i;
-        continue;
-      }
-      if (pattern[i + 1] == '%') {
-        out += '%';
-        ++i;
-        continue;
-      }
-    }
-    out += pattern[i];
-  }
-  return out;
-}
 
 bool isFixedHeat(const FoamType& foam) { return foam.heatMode == FixedHeat; }
 
@@ -179,7 +151,7 @@ PanelCutForm::PanelCutForm(CT1Doc& doc, CutEnvironment& env)
   spanExceedsTable_ = span_ > static_cast<double>(table.Entraxe);
   if (spanExceedsTable_) {
     env_.prompt.showMessage(
-        formatInts(messageText(Msg::HalfSpanGreaterThanTable), {truncToInt(span_), table.Entraxe}),
+        fillFields(messageText(Msg::HalfSpanGreaterThanTable), {truncToInt(span_), table.Entraxe}),
         MessageIcon::Warning);
     intermediate_ = true;
     if (z_ == 0) z_ = truncToInt(span_ * 0.5);
@@ -532,7 +504,7 @@ bool PanelCutForm::takeChecked(int id, bool value) {
 
 bool PanelCutForm::typeInteger(Field field, std::string_view text, int& value) {
   texts_[at(field)] = std::string(text);
-  const int typed = truncToInt(form_text::leadingNumber(text));
+  const int typed = truncToInt(leadingNumber(text));
   if (typed == value) return false;
   value = typed;
   return true;
@@ -555,7 +527,7 @@ bool PanelCutForm::takeText(int id, std::string_view text) {
     }
     case Field::RootAxisOffset:
       texts_[at(field)] = std::string(text);
-      rootAxisOffset_ = form_text::leadingNumber(text);
+      rootAxisOffset_ = leadingNumber(text);
       break;
     case Field::OffsetX0:
       typeInteger(field, text, offsetX0_);
@@ -563,7 +535,7 @@ bool PanelCutForm::takeText(int id, std::string_view text) {
     case Field::CutSpeed: {
       texts_[at(field)] = std::string(text);
       modified_ = true;
-      const double v = form_text::leadingNumber(text);
+      const double v = leadingNumber(text);
       // Nothing is taken until a speed is there: an empty box, "0" or a
       // negative number (no cut can run at it) leave the speed as it was.
       if (!(v > 0.0) || !std::isfinite(v)) return true;
@@ -718,15 +690,14 @@ bool PanelCutForm::validate() {
     const std::optional<int> v = parseInt(texts_[at(box.field)]);
     if (!v) return fail(box.field, std::string(messageText(Msg::PleaseEnterAnInteger)));
   }
-  if (editable(Field::RootAxisOffset) &&
-      !form_text::parseNumber(texts_[at(Field::RootAxisOffset)])) {
+  if (editable(Field::RootAxisOffset) && !parseNumber(texts_[at(Field::RootAxisOffset)])) {
     return fail(Field::RootAxisOffset, formatMessage(Msg::PleaseEnterANumber));
   }
   if (!parseInt(texts_[at(Field::OffsetX0)])) {
     return fail(Field::OffsetX0, std::string(messageText(Msg::PleaseEnterAnInteger)));
   }
   if (editable(Field::CutSpeed)) {
-    const std::optional<double> v = form_text::parseNumber(texts_[at(Field::CutSpeed)]);
+    const std::optional<double> v = parseNumber(texts_[at(Field::CutSpeed)]);
     if (!v) return fail(Field::CutSpeed, formatMessage(Msg::PleaseEnterANumber));
     if (!(*v > 0.0))
       return fail(Field::CutSpeed,
@@ -743,7 +714,7 @@ bool PanelCutForm::validate() {
 bool PanelCutForm::accept() {
   if (!okEnabled_ || !validate()) return false;
   // The box holds the speed the cut runs at (typed, or found by the estimate).
-  if (editable(Field::CutSpeed)) speed_ = *form_text::parseNumber(texts_[at(Field::CutSpeed)]);
+  if (editable(Field::CutSpeed)) speed_ = *parseNumber(texts_[at(Field::CutSpeed)]);
 
   FoamDatabase& foams = env_.machine.foams;
   foams.SelectFoam(foam_);

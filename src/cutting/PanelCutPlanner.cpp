@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <optional>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/UserPrompt.h"
 #include "config/MachineConfig.h"
 #include "cutting/CutEmitter.h"
@@ -53,24 +53,8 @@ constexpr double kMeanLineProbe = 0.1;
 // Degrees to radians as the program converts every angle of the X leading edge.
 constexpr double kDegree = 3.1415926535 * 0.005555555555555556;
 
-std::string FormatNumber(double value) {
-  std::array<char, 64> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-  return std::string(buffer.data(), result.ptr);
-}
-
-// A value truncated toward zero, written as an integer.
-std::string FormatInteger(double value) {
-  std::array<char, 32> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                                    static_cast<long long>(std::trunc(value)));
-  return std::string(buffer.data(), result.ptr);
-}
-
 std::string IndexLabel(Msg id, std::size_t index) {
-  std::array<char, 32> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), index);
-  return formatMessage(id, {std::string_view(buffer.data(), result.ptr)});
+  return formatMessage(id, {intText(static_cast<long long>(index))});
 }
 
 // Point (x, y) of a section in chord fractions placed in cut coordinates.
@@ -245,18 +229,18 @@ bool PanelCutRun::prepare() {
   const double tipChord = panel.tip.params.chord;
   for (double chord : {rootChord, tipChord}) {
     if (!(chord > 0.0) || !std::isfinite(chord)) {
-      return refuse(fillInserts(kInvalidChordText, {FormatNumber(chord)}));
+      return refuse(fillInserts(kInvalidChordText, {shortestText(chord)}));
     }
   }
   double span = panel.span;
   if (!(span > 0.0) || !std::isfinite(span)) {
-    return refuse(formatMessage(Msg::InvalidBlockWidth, {FormatNumber(span)}) +
+    return refuse(formatMessage(Msg::InvalidBlockWidth, {shortestText(span)}) +
                   std::string(messageText(Msg::MoveToBlockStart)));
   }
   // A real cut at speed 0 would run every cut move as fast as the motors go;
   // a survey finds the speed itself.
   if (planner.messageBoxesOn() && !(speed_ > 0.0 && std::isfinite(speed_))) {
-    return refuse(fillInserts(kInvalidCutSpeedText, {FormatNumber(speed_)}));
+    return refuse(fillInserts(kInvalidCutSpeedText, {shortestText(speed_)}));
   }
 
   // The sections as they are cut, prepared on copies: the project keeps its own.
@@ -378,7 +362,7 @@ bool PanelCutRun::prepare() {
   // this one as a right end beyond the table: the same message).
   if (result_.leftDistance < 0.0 && span <= e) {
     return refuse(formatMessage(Msg::RightBlockPositionGreaterThanTable,
-                                {FormatInteger(e - result_.leftDistance)}));
+                                {intText(truncToInt(e - result_.leftDistance))}));
   }
   result_.swapped = (table.TableInv != 0) != leftWing;
   result_.entraxe = table.Entraxe;

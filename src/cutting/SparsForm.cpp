@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/UserPrompt.h"
 #include "cutting/SparCuts.h"
 #include "model/CT1Doc.h"
@@ -240,14 +241,14 @@ bool SparsForm::accept() {
 
 void SparsForm::setNumber(SparField field, double value) {
   const std::size_t i = numberIndex(field);
-  texts_[i] = form_text::numberText(value);
+  texts_[i] = numberText(value);
   shownTexts_[i] = texts_[i];
   shownValues_[i] = value;
 }
 
 double SparsForm::liveNumber(SparField field) const {
   const std::size_t i = numberIndex(field);
-  return texts_[i] == shownTexts_[i] ? shownValues_[i] : form_text::leadingNumber(texts_[i]);
+  return texts_[i] == shownTexts_[i] ? shownValues_[i] : leadingNumber(texts_[i]);
 }
 
 void SparsForm::updateDerived() {
@@ -282,9 +283,8 @@ void SparsForm::load(int row) {
 
 bool SparsForm::readNumber(SparField field, double& value) {
   const std::size_t i = numberIndex(field);
-  const std::optional<double> parsed = texts_[i] == shownTexts_[i]
-                                           ? std::optional<double>(shownValues_[i])
-                                           : form_text::parseNumber(texts_[i]);
+  const std::optional<double> parsed =
+      texts_[i] == shownTexts_[i] ? std::optional<double>(shownValues_[i]) : parseNumber(texts_[i]);
   const bool inRange = parsed && (field != SparField::Distance ||
                                   (*parsed >= kMinDistance && *parsed <= kMaxDistance));
   if (!enabled(field)) {
@@ -298,8 +298,8 @@ bool SparsForm::readNumber(SparField field, double& value) {
     return true;
   }
   const std::string message =
-      parsed ? formatMessage(Msg::PleaseEnterANumberBetween, {form_text::numberText(kMinDistance),
-                                                             form_text::numberText(kMaxDistance)})
+      parsed ? formatMessage(Msg::PleaseEnterANumberBetween,
+                             {numberText(kMinDistance), numberText(kMaxDistance)})
              : std::string(messageText(Msg::PleaseEnterANumber));
   prompt_.showMessage(message, MessageIcon::Warning);
   return refuse(id(field), message);

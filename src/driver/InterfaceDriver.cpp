@@ -5,40 +5,10 @@
 #include <string_view>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/UserPrompt.h"
 
 namespace orva {
-
-namespace {
-
-// Fills the printf-style "%s" fields of a catalogue text with the inserts, in
-// order; "%%" becomes "%". Every other sequence is copied as it stands, and a
-// field without an insert stays "%s".
-std::string fillStringFields(std::string_view pattern,
-                             std::initializer_list<std::string_view> inserts) {
-  std::string out;
-  out.reserve(pattern.size() + 16);
-  auto next = inserts.begin();
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    if (pattern[i] == '%' && i + 1 < pattern.size()) {
-      const char field = pattern[i + 1];
-      if (field == '%') {
-        out += '%';
-        ++i;
-        continue;
-      }
-      if (field == 's' && next != inserts.end()) {
-        out += *next++;
-        ++i;
-        continue;
-      }
-    }
-    out += pattern[i];
-  }
-  return out;
-}
-
-}  // namespace
 
 InterfaceDriver::InterfaceDriver(std::unique_ptr<DriverDevice> device, UserPrompt& prompt)
     : device_(std::move(device)), prompt_(prompt) {
@@ -61,8 +31,8 @@ bool InterfaceDriver::OpenDriver() {
   version_ = device_->version();
   if (version_ < kRequiredVersion) {
     // An old driver stays in use for every request except Init.
-    prompt_.showMessage(fillStringFields(messageText(Msg::DriverVersionTooOld),
-                                         {versionText(version_), versionText(kRequiredVersion)}),
+    prompt_.showMessage(fillFields(messageText(Msg::DriverVersionTooOld),
+                                   {versionText(version_), versionText(kRequiredVersion)}),
                         MessageIcon::Warning);
     return true;
   }

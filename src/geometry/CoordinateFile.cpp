@@ -1,7 +1,6 @@
 #include "geometry/CoordinateFile.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +12,7 @@
 
 #include "common/CodePage.h"
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/UserPrompt.h"
 
 namespace orva {
@@ -35,134 +35,17 @@ constexpr std::size_t kNamePrefixBytes = 4 * kMaxNameChars;
 // The longest path the file dialog may return, in characters.
 constexpr std::size_t kMaxPathChars = 127;
 
-bool isCSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool startsWithNoCase(std::string_view s, std::size_t pos, std::string_view word) {
-  if (s.size() - pos < word.size()) return false;
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    if (lower(s[pos + i]) != word[i]) return false;
-  }
-  return true;
+// A coordinate is read as C's "%f" reads it into a float: decimal only, rounded
+// to 32 bits; inf, nan and values beyond the float range are read but refused.
+ScanOptions coordinateScan() {
+  ScanOptions options;
+  options.hexadecimal = false;
+  options.singlePrecision = true;
+  return options;
 }
 
-struct ScannedNumber {
-  bool found = false;  // a number was read
-  bool finite = true;  // false for nan, inf and values beyond the float range
-  float value = 0.0f;
-  std::size_t end = 0;  // position after the number
-};
-
-// Reads one number the way a C "%f" conversion does: leading white space,
-// optional sign, then digits with an optional decimal point (".5" and "5."
-// included) and an optional exponent, or one of the words inf, infinity, nan.
-// The value is rounded to a 32-bit float independently of the current locale.
-ScannedNumber scanFloat(std::string_view s, std::size_t pos) {
-  ScannedNumber r;
-  while (pos < s.size() && isCSpace(s[pos])) ++pos;
-  const std::size_t start = pos;
-  bool negative = false;
-  if (pos < s.size() && (s[pos] == '+' || s[pos] == '-')) {
-    negative = s[pos] == '-';
-    ++pos;
-  }
-
-  if (startsWithNoCase(s, pos, "inf")) {
-    pos += 3;
-    if (startsWithNoCase(s, pos, "inity")) pos += 5;
-    r.found = true;
-    r.finite = false;
-    r.end = pos;
-    return r;
-  }
-  if (startsWithNoCase(s, pos, "nan")) {
-    pos += 3;
-    if (pos < s.size() && s[pos] == '(') {
-      std::size_t q = pos + 1;
-      while (q < s.size() &&
-             (isDigit(s[q]) || (lower(s[q]) >= 'a' && lower(s[q]) <= 'z') || s[q] == '_')) {
-        ++q;
-      }
-      if (q < s.size() && s[q] == ')') pos = q + 1;
-    }
-    r.found = true;
-    r.finite = false;
-    r.end = pos;
-    return r;
-  }
-
-  const std::size_t mantissaStart = pos;
-  std::size_t intDigits = 0;
-  while (pos < s.size() && isDigit(s[pos])) {
-    ++pos;
-    ++intDigits;
-  }
-  std::size_t fracDigits = 0;
-  if (pos < s.size() && s[pos] == '.') {
-    ++pos;
-    while (pos < s.size() && isDigit(s[pos])) {
-      ++pos;
-      ++fracDigits;
-    }
-  }
-  if (intDigits + fracDigits == 0) return r;
-  const std::size_t mantissaEnd = pos;
-
-  long long exponent = 0;  // saturated; only its size class matters below
-  if (pos < s.size() && (s[pos] == 'e' || s[pos] == 'E')) {
-    std::size_t q = pos + 1;
-    bool expNegative = false;
-    if (q < s.size() && (s[q] == '+' || s[q] == '-')) {
-      expNegative = s[q] == '-';
-      ++q;
-    }
-    if (q < s.size() && isDigit(s[q])) {
-      while (q < s.size() && isDigit(s[q])) {
-        if (exponent < 1000000000) exponent = exponent * 10 + (s[q] - '0');
-        ++q;
-      }
-      if (expNegative) exponent = -exponent;
-      pos = q;
-    }
-  }
-
-  // std::from_chars takes no '+' sign.
-  std::size_t tokenStart = start;
-  if (s[tokenStart] == '+') ++tokenStart;
-  const char* first = s.data() + tokenStart;
-  const char* last = s.data() + pos;
-  float value = 0.0f;
-  const auto res = std::from_chars(first, last, value, std::chars_format::general);
-  r.found = true;
-  r.end = pos;
-  if (res.ec == std::errc() && res.ptr == last) {
-    r.value = value;
-    r.finite = std::isfinite(value);
-    return r;
-  }
-  // Out of the float range: decide between overflow and underflow from the
-  // decimal magnitude (position of the first significant digit plus exponent).
-  long long magnitude = exponent;
-  bool significant = false;
-  std::size_t seen = 0;
-  for (std::size_t i = mantissaStart; i < mantissaEnd; ++i) {
-    if (s[i] == '.') continue;
-    if (s[i] != '0') {
-      significant = true;
-      magnitude += static_cast<long long>(intDigits) - static_cast<long long>(seen);
-      break;
-    }
-    ++seen;
-  }
-  if (significant && magnitude > 0) {
-    r.finite = false;  // overflow: a C reader would give infinity
-  } else {
-    r.value = negative ? -0.0f : 0.0f;  // underflow to zero
-  }
-  return r;
+bool isNumber(const NumberScan& scan) {
+  return scan.status == ScanStatus::Ok || scan.status == ScanStatus::NotFinite;
 }
 
 // True when a line holds nothing but white space and control characters.
@@ -265,13 +148,13 @@ CoordinateFileStatus ParseCoordinateText(std::string_view bytes, std::string_vie
     if (isBlank(line)) continue;
 
     if (line.size() <= kMaxPointLineBytes) {
-      const ScannedNumber x = scanFloat(line, 0);
-      if (x.found) {
-        const ScannedNumber y = scanFloat(line, x.end);
-        if (y.found) {
-          if (!x.finite || !y.finite) return CoordinateFileStatus::Invalid;
+      const NumberScan x = scanNumber(line, 0, coordinateScan());
+      if (isNumber(x)) {
+        const NumberScan y = scanNumber(line, x.end, coordinateScan());
+        if (isNumber(y)) {
+          if (!x.ok() || !y.ok()) return CoordinateFileStatus::Invalid;
           if (raw.size() == kMaxRawPoints) return CoordinateFileStatus::Invalid;
-          raw.push_back({static_cast<double>(x.value), static_cast<double>(y.value)});
+          raw.push_back({x.value, y.value});
           continue;
         }
       }

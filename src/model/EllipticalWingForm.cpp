@@ -8,8 +8,8 @@
 #include <string>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/UserPrompt.h"
-#include "config/TableConfig.h"
 #include "model/CT1Doc.h"
 #include "model/PanelOperations.h"
 
@@ -58,12 +58,6 @@ std::optional<double> parseNonNegativeInt(std::string_view s) {
     value = std::min<std::int64_t>(std::int64_t{1} << 40, value * 10 + (c - '0'));
   }
   return static_cast<double>(value);
-}
-
-// The leading number of a text, as atof reads it; 0 when there is none.
-double leadingNumber(std::string_view text) {
-  double value = 0.0;
-  return scanDouble(text, value) != 0 ? value : 0.0;
 }
 
 // The tangency from the outer point (x, y) to the half-ellipse of semi-axes

@@ -8,7 +8,8 @@ Panel Panel::makeDefault(int entraxe, bool splines) {
   Panel panel;
   // Both the halving and the offset use integer arithmetic on purpose: a table
   // of 1501 mm gives a 750 mm panel placed 375 mm from the root support.
-  panel.span = static_cast<double>(entraxe / 2);
+  const int halfTable = entraxe / 2;
+  panel.span = halfTable;
   panel.rootAxisOffset = static_cast<int>(static_cast<double>(entraxe) - panel.span) / 2;
   panel.root.params = SectionParams{};
   panel.tip.params = SectionParams{};

@@ -1,75 +1,17 @@
 #include "model/PanelParamsForm.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <limits>
-#include <system_error>
 #include <utility>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/UserPrompt.h"
-#include "config/TableConfig.h"
 #include "geometry/Point2D.h"
 #include "model/CT1Doc.h"
 
 namespace orva {
-
-namespace form_text {
-
-namespace {
-std::string formatChars(double value, std::chars_format format, int precision) {
-  std::array<char, 400> buf{};
-  const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value, format, precision);
-  return r.ec == std::errc{} ? std::string(buf.data(), r.ptr) : std::string();
-}
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-}  // namespace
-
-std::string numberText(double value) { return formatChars(value, std::chars_format::general, 15); }
-std::string fixedText(double value) { return formatChars(value, std::chars_format::fixed, 6); }
-
-std::optional<double> parseNumber(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  double value = 0.0;
-  if (text.empty() || scanDouble(text, value) != text.size()) return std::nullopt;
-  return value;
-}
-
-double leadingNumber(std::string_view text) {
-  double value = 0.0;
-  return scanDouble(text, value) != 0 ? value : 0.0;
-}
-
-std::optional<int> parseInt(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty() || text.front() == '+') return std::nullopt;
-  int value = 0;
-  const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (r.ec != std::errc{} || r.ptr != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-int truncToInt(double value) {
-  if (std::isnan(value)) return 0;
-  const double t = std::trunc(value);
-  if (t <= static_cast<double>(std::numeric_limits<int>::min())) {
-    return std::numeric_limits<int>::min();
-  }
-  if (t >= static_cast<double>(std::numeric_limits<int>::max())) {
-    return std::numeric_limits<int>::max();
-  }
-  return static_cast<int>(t);
-}
-
-std::string intText(long long value) { return std::to_string(value); }
-
-}  // namespace form_text
 
 namespace {
 
@@ -288,13 +230,11 @@ void PanelParamsForm::show(Field field, std::string text) {
 }
 
 void PanelParamsForm::setNumber(Field field, double value) {
-  texts_[index(field)] = form_text::numberText(value);
+  texts_[index(field)] = numberText(value);
   shownValues_[index(field)] = value;
 }
 
-double PanelParamsForm::live(Field field) const {
-  return form_text::leadingNumber(texts_[index(field)]);
-}
+double PanelParamsForm::live(Field field) const { return leadingNumber(texts_[index(field)]); }
 
 void PanelParamsForm::showProfileFigures(bool tip) {
   const Panel& p = doc_.panels.at(static_cast<std::size_t>(panelIndex_));
@@ -320,31 +260,31 @@ void PanelParamsForm::updateTipMargins(Field changedMargin) {
       // No tip margin can be derived from a root chord of 0.
       if (rootChord == 0.0) continue;
       const double derived = m * tipChord / rootChord;
-      if (std::isfinite(derived)) texts_[index(tipField)] = form_text::fixedText(derived);
+      if (std::isfinite(derived)) texts_[index(tipField)] = fixedText(derived);
       ran = true;
     } else if (rootField == changedMargin) {
       // A root margin of 0 or less is taken over as it is (no division).
-      texts_[index(tipField)] = form_text::fixedText(m);
+      texts_[index(tipField)] = fixedText(m);
       ran = true;
     }
   }
   if (!ran) return;
   // Both tip boxes are shown in the same format once the rule has run.
   for (const Field f : {Field::TipLeMargin, Field::TipTeMargin}) {
-    texts_[index(f)] = form_text::fixedText(live(f));
+    texts_[index(f)] = fixedText(live(f));
   }
 }
 
 void PanelParamsForm::updateTipBasicHeightFromDihedral() {
   const double height = live(Field::RootBasicHeight) +
                         live(Field::Span) * std::sin(live(Field::Dihedral) * kPi / 180.0);
-  if (std::isfinite(height)) show(Field::TipBasicHeight, form_text::numberText(height));
+  if (std::isfinite(height)) show(Field::TipBasicHeight, numberText(height));
 }
 
 void PanelParamsForm::updateDihedralFromHeights() {
   const auto d = dihedralFromHeights(live(Field::TipBasicHeight) - live(Field::RootBasicHeight),
                                      live(Field::Span));
-  if (d) show(Field::Dihedral, form_text::numberText(*d));
+  if (d) show(Field::Dihedral, numberText(*d));
 }
 
 void PanelParamsForm::copyRootToTip() {
@@ -360,7 +300,7 @@ void PanelParamsForm::copyRootToTip() {
     for (const auto& [from, to] : {std::pair{Field::RootLeMargin, Field::TipLeMargin},
                                    std::pair{Field::RootTeMargin, Field::TipTeMargin}}) {
       const double derived = live(from) * ratio;
-      if (std::isfinite(derived)) texts_[index(to)] = form_text::fixedText(derived);
+      if (std::isfinite(derived)) texts_[index(to)] = fixedText(derived);
     }
   }
   if (checks_[index(Field::DihedralInDegrees)]) {
@@ -434,7 +374,7 @@ bool PanelParamsForm::readValue(Field field, double& value) {
   const std::size_t i = index(field);
   if (texts_[i] == shownTexts_[i]) {
     value = shownValues_[i];
-  } else if (const auto parsed = form_text::parseNumber(texts_[i])) {
+  } else if (const auto parsed = parseNumber(texts_[i])) {
     value = *parsed;
   } else if (enabled(field)) {
     return fail(field, std::string(messageText(Msg::PleaseEnterANumber)));
@@ -444,9 +384,8 @@ bool PanelParamsForm::readValue(Field field, double& value) {
   }
   if (!enabled(field)) return true;
   if (const auto range = rangeOf(field); range && (value < range->min || value > range->max)) {
-    return fail(field,
-                formatMessage(Msg::PleaseEnterANumberBetween, {form_text::numberText(range->min),
-                                                               form_text::numberText(range->max)}));
+    return fail(field, formatMessage(Msg::PleaseEnterANumberBetween,
+                                     {numberText(range->min), numberText(range->max)}));
   }
   return true;
 }

@@ -13,25 +13,6 @@ namespace orva {
 class CT1Doc;
 struct Panel;
 
-// Number texts of the model's dialog forms.
-namespace form_text {
-// A double as an edit box or a range message shows it: 15 significant
-// digits ("%.15g"), so 500000 reads "500000" and 0.1 reads "0.1".
-std::string numberText(double value);
-// "%f": six decimals.
-std::string fixedText(double value);
-// The whole text as a finite number, blanks around allowed; nothing otherwise.
-std::optional<double> parseNumber(std::string_view text);
-// The leading number of a text, as the live rules read it; 0 when there is none.
-double leadingNumber(std::string_view text);
-// The whole text as an int (blanks around and a sign allowed); nothing otherwise.
-std::optional<int> parseInt(std::string_view text);
-// The integer part of a double, saturated to the int range (0 for NaN).
-int truncToInt(double value);
-// "%d".
-std::string intText(long long value);
-}  // namespace form_text
-
 // The controls of the Panel Parameters dialog. Check boxes and edit boxes of
 // the "Global" group first, then the root column, then the tip column.
 enum class PanelField : int {

@@ -1,12 +1,12 @@
 #include "model/ProjectJson.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <limits>
 #include <set>
 #include <stdexcept>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "geometry/CoordinateFile.h"
 #include "geometry/Naca.h"
 #include "geometry/Profile.h"
@@ -276,12 +276,6 @@ void readSpar(const json& object, const std::string& where, SparRecord& spar) {
   r.finish();
 }
 
-std::string oneDecimal(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.1f", value);
-  return text;
-}
-
 // The sections of a panel whose outline, as built for the cut, leaves the
 // block: below its bottom face or above its top face (foamThickness).
 std::vector<std::string> sectionsOutsideBlock(const StoredPanel& stored, bool splines) {
@@ -305,7 +299,7 @@ std::vector<std::string> sectionsOutsideBlock(const StoredPanel& stored, bool sp
     if (low < 0.0 || high > panel.foamThickness) {
       found.push_back(formatMessage(
           Msg::SectionOutsideBlock,
-          {name, oneDecimal(low), oneDecimal(high), oneDecimal(panel.foamThickness)}));
+          {name, fixedText(low, 1), fixedText(high, 1), fixedText(panel.foamThickness, 1)}));
     }
   };
   check(panel.root, "root");

@@ -3,8 +3,8 @@
 #include <optional>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/UserPrompt.h"
-#include "config/TableConfig.h"
 #include "model/CT1Doc.h"
 #include "model/PanelOperations.h"
 
@@ -14,19 +14,6 @@ namespace {
 
 constexpr double kMinPercent = 0.0;
 constexpr double kMaxPercent = 100.0;
-
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// The whole text as a finite number, blanks around allowed.
-std::optional<double> parseNumber(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  double value = 0.0;
-  if (text.empty() || scanDouble(text, value) != text.size()) return std::nullopt;
-  return value;
-}
 
 }  // namespace
 

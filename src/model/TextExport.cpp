@@ -1,15 +1,14 @@
 #include "model/TextExport.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <limits>
 #include <optional>
 #include <string>
-#include <system_error>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/SafeFile.h"
 #include "common/UserPrompt.h"
 #include "config/FoamDatabase.h"
@@ -25,28 +24,6 @@ namespace {
 constexpr std::size_t kMaxPathChars = 127;
 
 constexpr std::string_view kEol = "\r\n";
-
-// "%f": fixed notation with six decimals, independent of the locale.
-std::string fixed6(double value) {
-  if (std::isnan(value)) return std::signbit(value) ? "-nan" : "nan";
-  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
-  std::array<char, 400> buf{};
-  const auto r =
-      std::to_chars(buf.data(), buf.data() + buf.size(), value, std::chars_format::fixed, 6);
-  return r.ec == std::errc{} ? std::string(buf.data(), r.ptr) : std::string("0.000000");
-}
-
-// "%d" of a double truncated towards zero, saturated to the 32-bit range.
-std::string truncatedInt(double value) {
-  if (std::isnan(value)) return "0";
-  constexpr double kMax = std::numeric_limits<int>::max();
-  constexpr double kMin = std::numeric_limits<int>::min();
-  const double t = std::trunc(value);
-  const int v = t >= kMax   ? std::numeric_limits<int>::max()
-                : t <= kMin ? std::numeric_limits<int>::min()
-                            : static_cast<int>(t);
-  return std::to_string(v);
-}
 
 char yesNo(bool value) { return value ? 'O' : 'N'; }
 
@@ -80,18 +57,18 @@ class Writer {
 void writePoints(Writer& w, const char* heading, const PointList& points) {
   w.blank();
   w.line(std::string(heading) + std::to_string(points.size()) + " points");
-  for (const Point2D& p : points) w.line(fixed6(p.x) + " " + fixed6(p.y));
+  for (const Point2D& p : points) w.line(fixedText(p.x) + " " + fixedText(p.y));
 }
 
 void writeSection(Writer& w, const Section& s) {
   const SectionParams& p = s.params;
   w.line("Nom: " + s.profile.name);
-  w.line("Corde: " + fixed6(p.chord) + " mm");
-  w.line("Hauteur de base: " + truncatedInt(p.basicHeight) + " mm");
-  w.line("Peau: " + fixed6(p.skin) + " mm");
-  w.line("Marge BA: " + fixed6(p.leMargin) + " mm");
-  w.line("Marge BF: " + fixed6(p.teMargin) + " mm");
-  w.line("Vrillage: " + fixed6(p.washout) + " mm");
+  w.line("Corde: " + fixedText(p.chord) + " mm");
+  w.line("Hauteur de base: " + intText(truncToInt(p.basicHeight)) + " mm");
+  w.line("Peau: " + fixedText(p.skin) + " mm");
+  w.line("Marge BA: " + fixedText(p.leMargin) + " mm");
+  w.line("Marge BF: " + fixedText(p.teMargin) + " mm");
+  w.line("Vrillage: " + fixedText(p.washout) + " mm");
   writePoints(w, "Extrados: ", s.upper);
   writePoints(w, "Intrados: ", s.lower);
 }
@@ -105,22 +82,22 @@ std::string ExportDocumentText(const CT1Doc& doc, const TableConfig& table,
   w.line("Entre-axe XGXD: " + std::to_string(table.Entraxe) + " mm");
   w.line("Axe X:");
   w.line("Nombre de pas par tour: " + std::to_string(table.XNtour) + " mm");
-  w.line("Pas de vis: " + fixed6(table.XPas) + " mm");
-  w.line("Temps minimum entre deux pas: " + fixed6(table.XVmax) + " ms");
+  w.line("Pas de vis: " + fixedText(table.XPas) + " mm");
+  w.line("Temps minimum entre deux pas: " + fixedText(table.XVmax) + " ms");
   w.blank();
   w.line("Axe Y:");
   w.line("Nombre de pas par tour: " + std::to_string(table.YNtour) + " mm");
-  w.line("Pas de vis: " + fixed6(table.YPas) + " mm");
-  w.line("Temps minimum entre deux pas: " + fixed6(table.YVmax) + " ms");
-  w.line("Vitesse de découpe: " + fixed6(foams.cutSpeed) + " ms");
+  w.line("Pas de vis: " + fixedText(table.YPas) + " mm");
+  w.line("Temps minimum entre deux pas: " + fixedText(table.YVmax) + " ms");
+  w.line("Vitesse de découpe: " + fixedText(foams.cutSpeed) + " ms");
   // The current foam's values; a name that names no record shows zeros.
   FoamType foam{};
   foam.maxSpeed = foam.kerfAtMaxSpeed = foam.kerfAtHalfSpeed = 0.0;
   foam.maxSpeedHeat = 0;
   if (const FoamType* current = foams.currentRecord()) foam = *current;
-  w.line("Rayonnement: V " + fixed6(foam.maxSpeed) + " ms, Rv " + fixed6(foam.kerfAtMaxSpeed) +
-         " mm, Rv1/2 " + fixed6(foam.kerfAtHalfSpeed) + " mm, Chauffe " +
-         std::to_string(foam.maxSpeedHeat) + " m");
+  w.line("Rayonnement: V " + fixedText(foam.maxSpeed) + " ms, Rv " +
+         fixedText(foam.kerfAtMaxSpeed) + " mm, Rv1/2 " + fixedText(foam.kerfAtHalfSpeed) +
+         " mm, Chauffe " + std::to_string(foam.maxSpeedHeat) + " m");
   w.blank();
   // The cut starts with the lower surface ("intrados") with "Bottom First".
   w.line(std::string("Début découpe par l'intrados: ") + yesNo(doc.cutChoices.cutOrder == 0));
@@ -136,14 +113,14 @@ std::string ExportDocumentText(const CT1Doc& doc, const TableConfig& table,
     w.line("Caractéristiques du troncon:");
     w.line(std::string("Emplanture/Saumon identiques: ") + yesNo(!panel.differentRootTip));
     w.line(std::string("Coffrage: ") + yesNo(panel.skinEnabled));
-    w.line("Fleche: " + fixed6(panel.sweep) + " mm");
-    w.line("Demi envergure: " + fixed6(panel.span) + " mm");
+    w.line("Fleche: " + fixedText(panel.sweep) + " mm");
+    w.line("Demi envergure: " + fixedText(panel.span) + " mm");
     w.line(std::string("Coupe intermédiaire: ") + yesNo(panel.sectionCutEnabled));
     if (panel.sectionCutEnabled) {
-      w.line("Position Coupe: " + fixed6(static_cast<double>(panel.sectionCutZ)) + " mm");
+      w.line("Position Coupe: " + fixedText(static_cast<double>(panel.sectionCutZ)) + " mm");
     }
     w.line(std::string("Spline: ") + yesNo(doc.splines));
-    w.line("Epaisseur du bloc: " + truncatedInt(panel.foamThickness) + " mm");
+    w.line("Epaisseur du bloc: " + intText(truncToInt(panel.foamThickness)) + " mm");
     w.blank();
     w.line("Emplanture:");
     writeSection(w, panel.root);

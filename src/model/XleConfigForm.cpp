@@ -1,6 +1,7 @@
 #include "model/XleConfigForm.h"
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/UserPrompt.h"
 #include "model/CT1Doc.h"
 #include "model/PanelParamsForm.h"
@@ -36,7 +37,7 @@ XleConfigForm::XleConfigForm(CT1Doc& doc) : doc_(doc), panelIndex_(doc.currentPa
   for (std::size_t i = 0; i < kFields; ++i) {
     const SectionParams& params = i < kRows ? panel.root.params : panel.tip.params;
     shown_[i] = params.*rowField(i % kRows);
-    texts_[i] = form_text::numberText(shown_[i]);
+    texts_[i] = numberText(shown_[i]);
     shownTexts_[i] = texts_[i];
   }
 }
@@ -81,16 +82,15 @@ bool XleConfigForm::accept() {
       continue;
     }
     const auto field = static_cast<XleField>(i);
-    const std::optional<double> v = form_text::parseNumber(texts_[i]);
+    const std::optional<double> v = parseNumber(texts_[i]);
     if (!v) {
       const std::string message(messageText(Msg::PleaseEnterANumber));
       doc_.context().prompt.showMessage(message, MessageIcon::Warning);
       return refuse(id(field), message);
     }
     if (isAngleRow(i % kRows) && (*v < -kAngleLimit || *v > kAngleLimit)) {
-      const std::string message =
-          formatMessage(Msg::PleaseEnterANumberBetween,
-                        {form_text::numberText(-kAngleLimit), form_text::numberText(kAngleLimit)});
+      const std::string message = formatMessage(
+          Msg::PleaseEnterANumberBetween, {numberText(-kAngleLimit), numberText(kAngleLimit)});
       doc_.context().prompt.showMessage(message, MessageIcon::Warning);
       return refuse(id(field), message);
     }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <condition_variable>
 #include <exception>
@@ -10,12 +9,12 @@
 #include <mutex>
 #include <optional>
 #include <string_view>
-#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/SoundPort.h"
 #include "common/StatusPort.h"
 #include "common/UserPrompt.h"
@@ -31,59 +30,6 @@ namespace orva {
 
 namespace {
 
-// A number with `precision` decimals and a point, whatever the process locale.
-std::string fixedText(double value, int precision) {
-  std::array<char, 400> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                    std::chars_format::fixed, precision);
-  if (result.ec != std::errc()) return "0";
-  return std::string(buffer.data(), result.ptr);
-}
-
-std::string integerText(long long value) {
-  std::array<char, 32> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-  return std::string(buffer.data(), result.ptr);
-}
-
-std::string padLeft(std::string text, std::size_t width) {
-  if (text.size() < width) text.insert(0, width - text.size(), ' ');
-  return text;
-}
-
-// Replaces the printf fields of a catalogue text ("%s", "%d", "%.2f", ...) in
-// order by already formatted values; "%%" becomes "%". A field without a value
-// is dropped.
-std::string fillFields(std::string_view pattern, std::initializer_list<std::string_view> values) {
-  std::string out;
-  out.reserve(pattern.size() + 32);
-  auto value = values.begin();
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    const char c = pattern[i];
-    if (c != '%' || i + 1 >= pattern.size()) {
-      out.push_back(c);
-      continue;
-    }
-    if (pattern[i + 1] == '%') {
-      out.push_back('%');
-      ++i;
-      continue;
-    }
-    // Flags, width, precision and length, then the conversion letter.
-    std::size_t j = i + 1;
-    while (j < pattern.size() &&
-           std::string_view("-+ #0123456789.hlLqjzt").find(pattern[j]) != std::string_view::npos) {
-      ++j;
-    }
-    if (value != values.end()) {
-      out.append(*value);
-      ++value;
-    }
-    i = j;  // the conversion letter
-  }
-  return out;
-}
-
 // Seconds in a whole number that "%d" can show: negative and non-numbers are 0.
 long long wholeSeconds(double seconds) {
   if (!(seconds > 0.0)) return 0;
@@ -98,9 +44,8 @@ long long wholeSeconds(double seconds) {
 
 std::string CutJob::TimeText(double totalSeconds) {
   const long long t = wholeSeconds(totalSeconds);
-  if (t < 60) return fillFields(messageText(Msg::TimeSeconds), {integerText(t)});
-  return fillFields(messageText(Msg::TimeMinutesSeconds),
-                    {integerText(t / 60), integerText(t % 60)});
+  if (t < 60) return fillFields(messageText(Msg::TimeSeconds), {t});
+  return fillFields(messageText(Msg::TimeMinutesSeconds), {t / 60, t % 60});
 }
 
 int CutJob::MeasuredHeat(const DriverStatus& status) {
@@ -119,14 +64,13 @@ std::string CutJob::HeatText() {
   int heat = 0;
   env_.machine.foams.GetHeatState(mode, heat);
   const Msg word = mode == FixedHeat ? Msg::Fixed : Msg::Computed;
-  return fillFields("%s %d%%", {messageText(word), integerText(heat)});
+  return fillFields("%s %d%%", {messageText(word), heat});
 }
 
 std::string CutJob::ConfirmationText(double speed, const std::string& timeText,
                                           const std::string& heatText) {
   if (speed > 0.0) {
-    return fillFields(messageText(Msg::StartCutWithSpeed),
-                      {fixedText(speed, 2), timeText, heatText});
+    return fillFields(messageText(Msg::StartCutWithSpeed), {speed, timeText, heatText});
   }
   return fillFields(messageText(Msg::StartCut), {timeText, heatText});
 }
@@ -136,8 +80,7 @@ std::string CutJob::ProgressText(double speed, const DriverStatus& status,
   const std::string heat =
       status.controlFlag == 0 ? std::string(messageText(Msg::Manual)) : heatText;
   return fillFields(messageText(Msg::CutProgress),
-                    {padLeft(fixedText(speed, 2), 2), messageText(Msg::Power),
-                     integerText(MeasuredHeat(status)), heat});
+                    {speed, messageText(Msg::Power), MeasuredHeat(status), heat});
 }
 
 // ---------------------------------------------------------------------------

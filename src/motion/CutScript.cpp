@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -12,6 +11,7 @@
 
 #include "common/CodePage.h"
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/StatusPort.h"
 #include "common/UserPrompt.h"
 #include "config/MachineConfig.h"
@@ -31,15 +31,6 @@ namespace {
 // Flags ExecuteCut gets for a script: end-of-cut sound, long operation and
 // confirmation (bit 1 is carried along, as the command always did; it means nothing).
 constexpr int kScriptCutFlags = 0x0F;
-
-// "%f": six decimals, '.' whatever the locale. The buffer holds the longest
-// finite double (309 integer digits) with its sign and decimals.
-void appendFixed(std::string& out, double value) {
-  std::array<char, 400> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                    std::chars_format::fixed, 6);
-  out.append(buffer.data(), result.ptr);
-}
 
 // A label as one comment line: line ends inside it become spaces.
 std::string commentText(std::string_view label) {
@@ -81,15 +72,15 @@ void WriteMoveLines(std::string& out, const CutMove& move, bool stepDetails, dou
   out += '\n';
 
   out += "T:";
-  appendFixed(out, move.duration);
+  out += fixedText(move.duration);
   out += " XG:";
-  appendFixed(out, move.XG - zeroX);
+  out += fixedText(move.XG - zeroX);
   out += " YG:";
-  appendFixed(out, move.YG - zeroY);
+  out += fixedText(move.YG - zeroY);
   out += " XD:";
-  appendFixed(out, move.XD - zeroX);
+  out += fixedText(move.XD - zeroX);
   out += " YD:";
-  appendFixed(out, move.YD - zeroY);
+  out += fixedText(move.YD - zeroY);
   out += '\n';
 
   if (!stepDetails) return;
@@ -202,9 +193,13 @@ std::optional<CutScriptMoveLine> ParseMoveLine(std::string_view line) {
     }
     if (!line.substr(pos).starts_with(kKeys[i])) return std::nullopt;
     pos += kKeys[i].size();
-    const std::size_t used = scanDouble(line.substr(pos), values[i]);
-    if (used == 0) return std::nullopt;
-    pos += used;
+    // "%lf" as scanf reads it: "1e" or "0x" alone is no number.
+    ScanOptions scanf;
+    scanf.incompleteFails = true;
+    const NumberScan scan = scanNumber(line, pos, scanf);
+    if (!scan.ok()) return std::nullopt;
+    values[i] = scan.value;
+    pos = scan.end;
   }
   return CutScriptMoveLine{values[0], values[1], values[2], values[3], values[4]};
 }
@@ -290,11 +285,12 @@ void CutScriptReader::handleLine(std::string_view line) {
 }
 
 void CutScriptReader::handleHeat(std::string_view value, const std::string& label) {
-  int percent = 0;
-  if (scanInt(value, percent) == 0) {
+  const IntegerScan scan = scanInteger(value);
+  if (!scan.ok()) {
     readError(label);
     return;
   }
+  const int percent = scan.value;
   FoamDatabase& foams = env_.machine.foams;
   const int previous = foams.currentHeat;
   if (!foams.ApplyHeat(percent)) {

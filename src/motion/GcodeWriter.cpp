@@ -2,15 +2,14 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <new>
 #include <string>
-#include <system_error>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/SafeFile.h"
 #include "common/UserPrompt.h"
 #include "config/FoamDatabase.h"
@@ -30,14 +29,10 @@ constexpr int kFeedSignificantDigits = 8;
 constexpr int kDwellDecimals = 6;
 constexpr int kSpindleDecimals = 3;
 
-// `value` with `decimals` decimals and a point, whatever the locale. A value
-// that rounds to zero is written without a sign.
-std::string fixedText(double value, int decimals) {
-  std::array<char, 400> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                    std::chars_format::fixed, decimals);
-  if (result.ec != std::errc()) return "0";
-  std::string text(buffer.data(), result.ptr);
+// `value` with `decimals` decimals; a value that rounds to zero is written
+// without a sign.
+std::string gcodeFixed(double value, int decimals) {
+  std::string text = fixedText(value, decimals);
   if (!text.empty() && text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) {
     text.erase(0, 1);
   }
@@ -46,7 +41,7 @@ std::string fixedText(double value, int decimals) {
 
 // Without trailing zeros after the point (and without the point they leave alone).
 std::string trimmedText(double value, int decimals) {
-  std::string text = fixedText(value, decimals);
+  std::string text = gcodeFixed(value, decimals);
   if (text.find('.') == std::string::npos) return text;
   while (!text.empty() && text.back() == '0') text.pop_back();
   if (!text.empty() && text.back() == '.') text.pop_back();
@@ -288,7 +283,7 @@ std::string WriteGcode(const MoveList& moves, const GcodeJob& job, const GcodeOp
   if (!job.panel.empty()) out += comment("Panel: " + job.panel);
   if (!job.foam.empty()) out += comment("Foam: " + job.foam);
   if (job.cutSpeed > 0.0 && std::isfinite(job.cutSpeed)) {
-    out += comment("Cut speed: " + fixedText(job.cutSpeed, 2) + " mm/s");
+    out += comment("Cut speed: " + gcodeFixed(job.cutSpeed, 2) + " mm/s");
   }
   if (options.heatControl) {
     out += comment("Heat: " + heatWord + std::to_string(heat) + " %, M3 S" + spindle + " of S" +
@@ -311,10 +306,10 @@ std::string WriteGcode(const MoveList& moves, const GcodeJob& job, const GcodeOp
   // Moves.
   const std::string_view pauseLabel = messageText(Msg::Tempo);
   const auto positionOf = [&](double xg, double yg, double xd, double yd) {
-    return std::array<std::string, 4>{fixedText(xg - job.zeroX, kCoordinateDecimals),
-                                      fixedText(yg - job.zeroY, kCoordinateDecimals),
-                                      fixedText(xd - job.zeroX, kCoordinateDecimals),
-                                      fixedText(yd - job.zeroY, kCoordinateDecimals)};
+    return std::array<std::string, 4>{gcodeFixed(xg - job.zeroX, kCoordinateDecimals),
+                                      gcodeFixed(yg - job.zeroY, kCoordinateDecimals),
+                                      gcodeFixed(xd - job.zeroX, kCoordinateDecimals),
+                                      gcodeFixed(yd - job.zeroY, kCoordinateDecimals)};
   };
   const auto axesText = [&](const std::array<std::string, 4>& position) {
     std::string words;

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <new>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/UserPrompt.h"
 #include "config/FoamDatabase.h"
 #include "config/TableConfig.h"
@@ -23,32 +23,10 @@ constexpr double kLowestCoordinate = -0.00001;
 // Tolerance of the step period checks, ms.
 constexpr double kPeriodTolerance = 0.001;
 
-// Locale-independent number texts (the process may run under any LC_NUMERIC).
-std::string formatFixed(double value, int decimals) {
-  std::array<char, 400> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                    std::chars_format::fixed, decimals);
-  return std::string(buffer.data(), result.ptr);
-}
-
-// "%2.2f": at least two characters, two decimals.
-std::string formatSpeed(double value) {
-  std::string text = formatFixed(value, 2);
-  if (text.size() < 2) text.insert(0, 2 - text.size(), ' ');
-  return text;
-}
-
 // A value truncated toward zero, printed as an integer: "-0.5" gives "0", not "-0".
 std::string formatTruncated(double value) {
-  if (!std::isfinite(value)) return formatFixed(value, 0);
-  return formatFixed(std::trunc(value) + 0.0, 0);
-}
-
-// A value as the user typed it: the shortest text that reads back the same.
-std::string formatPlain(double value) {
-  std::array<char, 64> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-  return std::string(buffer.data(), result.ptr);
+  if (!std::isfinite(value)) return fixedText(value, 0);
+  return fixedText(std::trunc(value) + 0.0, 0);
 }
 
 std::string withLabel(std::string text, std::string_view label) {
@@ -113,13 +91,13 @@ void MovePlanner::fail(std::string_view text) {
 bool MovePlanner::checkTable(bool forDwell) {
   const TableConfig& t = table_;
   if (!(t.Tempo > 0.0) || !std::isfinite(t.Tempo)) {
-    fail(fillInserts(messageText(Msg::InvalidTimerPeriod), {formatPlain(t.Tempo)}));
+    fail(fillInserts(messageText(Msg::InvalidTimerPeriod), {shortestText(t.Tempo)}));
     return false;
   }
   if (forDwell) {
     // A pause is cut into chunks of whole milliseconds of at most 126 periods.
     if (std::trunc(126.0 * t.Tempo) < 1.0) {
-      fail(fillInserts(messageText(Msg::TimerPeriodTooShortForPause), {formatPlain(t.Tempo)}));
+      fail(fillInserts(messageText(Msg::TimerPeriodTooShortForPause), {shortestText(t.Tempo)}));
       return false;
     }
     return true;
@@ -134,7 +112,8 @@ bool MovePlanner::checkTable(bool forDwell) {
       {{"X", t.XPas, t.XNtour, t.XVmax}, {"Y", t.YPas, t.YNtour, t.YVmax}}};
   for (const AxisDrive& axis : axes) {
     if (!(axis.pitch > 0.0) || !std::isfinite(axis.pitch)) {
-      fail(fillInserts(messageText(Msg::InvalidScrewThread), {axis.name, formatPlain(axis.pitch)}));
+      fail(
+          fillInserts(messageText(Msg::InvalidScrewThread), {axis.name, shortestText(axis.pitch)}));
       return false;
     }
   }
@@ -148,7 +127,7 @@ bool MovePlanner::checkTable(bool forDwell) {
   for (const AxisDrive& axis : axes) {
     if (!(axis.minStepTime >= 0.0) || !std::isfinite(axis.minStepTime)) {
       fail(fillInserts(messageText(Msg::InvalidMinimumStepTime),
-                       {axis.name, formatPlain(axis.minStepTime)}));
+                       {axis.name, shortestText(axis.minStepTime)}));
       return false;
     }
   }
@@ -223,7 +202,7 @@ std::optional<MovePlanner::TowerPlan> MovePlanner::prepareTower(
   }
   if (stepsX > kMaxMoveEntries || stepsY > kMaxMoveEntries) {
     ReportPlanError(withLabel(
-        fillInserts(messageText(Msg::MoveTooLong), {formatPlain(kMaxMoveEntries)}), label));
+        fillInserts(messageText(Msg::MoveTooLong), {shortestText(kMaxMoveEntries)}), label));
     return std::nullopt;
   }
   plan.nx = static_cast<std::int64_t>(stepsX);
@@ -241,7 +220,8 @@ std::optional<MovePlanner::TowerPlan> MovePlanner::prepareTower(
     const std::string axisName = std::string(axis) + std::string(towerName);
     const double speed = pitch * 1000.0 / (period * steps);
     ReportPlanError(withLabel(
-        formatMessage(Msg::SpeedAboveStepMotorLimit, {axisName, formatSpeed(speed)}), label));
+        formatMessage(Msg::SpeedAboveStepMotorLimit, {axisName, formatField("%2.2f", speed)}),
+        label));
   };
 
   const bool still = plan.nx == 0 && plan.ny == 0;
@@ -305,7 +285,7 @@ std::optional<MovePlanner::TowerPlan> MovePlanner::prepareTower(
   }
   if (!(plan.entryBound <= kMaxMoveEntries)) {
     ReportPlanError(withLabel(
-        fillInserts(messageText(Msg::MoveTooLong), {formatPlain(kMaxMoveEntries)}), label));
+        fillInserts(messageText(Msg::MoveTooLong), {shortestText(kMaxMoveEntries)}), label));
     return std::nullopt;
   }
   return plan;
@@ -547,7 +527,7 @@ std::optional<CutMove> MovePlanner::planTowers(double dXG, double dYG, double dX
     return std::nullopt;
   }
   if (!(left->entryBound + right->entryBound <= kMaxMoveEntries)) {
-    fail(withLabel(fillInserts(messageText(Msg::MoveTooLong), {formatPlain(kMaxMoveEntries)}),
+    fail(withLabel(fillInserts(messageText(Msg::MoveTooLong), {shortestText(kMaxMoveEntries)}),
                    label));
     return std::nullopt;
   }
@@ -669,7 +649,7 @@ std::optional<CutMove> MovePlanner::PlanMove(double blockOffset, double blockWid
   double A = blockOffset;
   const double B = blockWidth;
   if (!(B > 0.0)) {
-    fail(withLabel(fillInserts(messageText(Msg::InvalidBlockWidth), {formatPlain(B)}), label));
+    fail(withLabel(fillInserts(messageText(Msg::InvalidBlockWidth), {shortestText(B)}), label));
     return std::nullopt;
   }
   if (t.TableInv != 0) A = E - A - B;
@@ -798,7 +778,7 @@ std::optional<CutMove> MovePlanner::PlanDwell(double milliseconds) {
   const double chunk = std::trunc(126.0 * tempo);
   const double capacity = std::trunc(remaining / chunk) + 1.0;
   if (!(capacity <= kMaxMoveEntries)) {
-    fail(withLabel(fillInserts(messageText(Msg::MoveTooLong), {formatPlain(kMaxMoveEntries)}),
+    fail(withLabel(fillInserts(messageText(Msg::MoveTooLong), {shortestText(kMaxMoveEntries)}),
                    label));
     return std::nullopt;
   }

@@ -1,13 +1,12 @@
 #include "motion/TimerCalibrationForm.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <string_view>
-#include <system_error>
 #include <thread>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "config/TableConfig.h"
 #include "driver/InterfaceDriver.h"
 
@@ -21,20 +20,7 @@ std::string TimerCalibrationForm::title() {
 }
 
 std::string TimerCalibrationForm::setTimerText() const {
-  // "%3.0f": no decimals, at least three characters, whatever the process locale.
-  std::array<char, 400> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                                    table_.Tempo * 1000.0, std::chars_format::fixed, 0);
-  std::string number = result.ec == std::errc() ? std::string(buffer.data(), result.ptr) : "0";
-  if (number.size() < 3) number.insert(0, 3 - number.size(), ' ');
-
-  const std::string_view pattern = messageText(Msg::SetTimerOn);
-  const std::size_t field = pattern.find("%3.0f");
-  if (field == std::string_view::npos) return std::string(pattern);
-  std::string text(pattern.substr(0, field));
-  text += number;
-  text += pattern.substr(field + 5);
-  return text;
+  return fillFields(messageText(Msg::SetTimerOn), {table_.Tempo * 1000.0});
 }
 
 std::span<const FieldInfo> TimerCalibrationForm::fieldTable() const {

@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
-#include <system_error>
 #include <utility>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 #include "common/UserPrompt.h"
 #include "config/FoamDatabase.h"
 #include "config/MachineConfig.h"
@@ -21,32 +20,7 @@ namespace orva {
 
 namespace {
 
-std::string fixedText(double value, int precision) {
-  std::array<char, 400> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                    std::chars_format::fixed, precision);
-  if (result.ec != std::errc()) return "0";
-  return std::string(buffer.data(), result.ptr);
-}
-
 int sign(int value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
-
-// The shortest text that reads back as the value.
-std::string shortestText(double value) {
-  std::array<char, 64> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-  return std::string(buffer.data(), result.ptr);
-}
-
-// The leading number of a text, as a box's live value; 0 when there is none.
-double leadingValue(std::string_view text) {
-  double value = 0.0;
-  return scanDouble(text, value) != 0 && std::isfinite(value) ? value : 0.0;
-}
-
-int truncatedInt(double value) {
-  return static_cast<int>(std::clamp(std::trunc(value), -2147483648.0, 2147483647.0));
-}
 
 // A distance d as a move between two non-negative coordinates: from -d to 0
 // when d < 0, else from 0 to d, so that the travel check accepts it wherever
@@ -127,16 +101,16 @@ std::string ZeroAxisForm::fieldText(int field) const {
   // program may have changed the value since).
   const std::string shown = valueText(field);
   const std::string& typed = typed_[static_cast<std::size_t>(field)];
-  double typedValue = leadingValue(typed);
+  double typedValue = leadingNumber(typed);
   if (field == id(Field::Heat) || field == id(Field::TestDuration)) {
-    typedValue = truncatedInt(typedValue);
+    typedValue = truncToInt(typedValue);
   }
-  return !typed.empty() && typedValue == leadingValue(shown) ? typed : shown;
+  return !typed.empty() && typedValue == leadingNumber(shown) ? typed : shown;
 }
 
 bool ZeroAxisForm::takeText(int field, std::string_view text) {
   typed_[static_cast<std::size_t>(field)] = std::string(text);
-  const double value = leadingValue(text);
+  const double value = leadingNumber(text);
   switch (static_cast<Field>(field)) {
     case Field::LeftX:
       leftX = value;
@@ -153,10 +127,10 @@ bool ZeroAxisForm::takeText(int field, std::string_view text) {
     case Field::Heat:
       // The heat output takes a percentage: a typed value outside 1..100
       // becomes the nearest end, as the spin button keeps it.
-      heat = std::clamp(truncatedInt(value), 1, 100);
+      heat = std::clamp(truncToInt(value), 1, 100);
       break;
     case Field::TestDuration:
-      testDuration = truncatedInt(value);
+      testDuration = truncToInt(value);
       break;
     case Field::XStepTime:
       xStepTime = value;

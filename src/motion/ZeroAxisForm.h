@@ -63,7 +63,7 @@ class ZeroAxisForm : public FormOf<ZeroAxisField> {
 
   explicit ZeroAxisForm(CutJob& job);
   // A move or test of the dialog still running is waited for.
-  ~ZeroAxisForm();
+  ~ZeroAxisForm() override;
   ZeroAxisForm(const ZeroAxisForm&) = delete;
   ZeroAxisForm& operator=(const ZeroAxisForm&) = delete;
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 
 namespace orva {
 
@@ -13,12 +13,6 @@ namespace {
 constexpr double kCoordinateRadius = 6.0;  // logical units, whatever the zoom
 constexpr const char* kFont = "Times New Roman";
 constexpr double kTextMm = 4.0;
-
-std::string printfText(const char* format, auto... args) {
-  char buf[512];
-  std::snprintf(buf, sizeof buf, format, args...);
-  return buf;
-}
 
 // Height of a surface (points ordered by x) at `x`; the nearest end outside it.
 double heightAt(const PointList& pts, double x) {
@@ -119,18 +113,17 @@ class Builder {
       if (isTip) {
         title = std::string(messageText(Msg::Tip));
       } else {
-        title = printfText("%s %d - %s", std::string(messageText(Msg::Panel)).c_str(), doc_.currentPanel + 1,
-                           std::string(messageText(Msg::Root)).c_str());
+        title = fillFields(
+            "%s %d - %s", {messageText(Msg::Panel), doc_.currentPanel + 1, messageText(Msg::Root)});
       }
       std::string desc;
       const std::string name = sec.profile.name;
       if (panel_.wingPanel) {
-        desc = printfText(std::string(messageText(Msg::SectionLegendWing)).c_str(), name.c_str(), sp.chord,
-                          unit.c_str(), sp.skin, unit.c_str(), sec.profile.maxCamber * 100.0,
-                          sec.profile.maxThickness * 100.0);
+        desc = fillFields(messageText(Msg::SectionLegendWing),
+                          {name, sp.chord, unit, sp.skin, unit, sec.profile.maxCamber * 100.0,
+                           sec.profile.maxThickness * 100.0});
       } else {
-        desc = printfText(std::string(messageText(Msg::SectionLegendOutline)).c_str(), name.c_str(), sp.chord,
-                          unit.c_str());
+        desc = fillFields(messageText(Msg::SectionLegendOutline), {name, sp.chord, unit});
       }
       scene_.text(at(p, -sp.leMargin, foam + 2.0), title + ": " + desc, kFont, kTextMm * s_, textColor);
     }

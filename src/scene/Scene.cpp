@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+
+#include "common/NumberText.h"
 
 namespace orva {
 
@@ -10,18 +11,14 @@ namespace {
 
 std::string num(double v) {
   if (std::abs(v) < 0.0005) v = 0.0;
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.3f", v);
-  std::string s = buf;
+  std::string s = fixedText(v, 3);
   while (!s.empty() && s.back() == '0') s.pop_back();
   if (!s.empty() && s.back() == '.') s.pop_back();
   return s;
 }
 
 std::string colour(const Color& c) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "#%02x%02x%02x", c.r & 0xff, c.g & 0xff, c.b & 0xff);
-  return buf;
+  return fillFields("#%02x%02x%02x", {c.r & 0xff, c.g & 0xff, c.b & 0xff});
 }
 
 const char* styleName(PenStyle s) {

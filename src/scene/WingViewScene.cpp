@@ -2,21 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 
 namespace orva {
 
 namespace {
 
 constexpr const char* kFont = "Times New Roman";
-
-std::string printfText(const char* format, auto... args) {
-  char buf[512];
-  std::snprintf(buf, sizeof buf, format, args...);
-  return buf;
-}
 
 std::string msg(Msg id) { return std::string(messageText(id)); }
 
@@ -180,22 +174,23 @@ class Builder {
       const double dh = p.tip.params.basicHeight - p.root.params.basicHeight;
       const double angle = std::atan(dh / p.span) * 57.29582790879778;
       const int dhT = static_cast<int>(p.tip.params.basicHeight) - static_cast<int>(p.root.params.basicHeight);
-      const std::string values[7] = {printfText("%d", static_cast<int>(i) + 1),
-                                     printfText("%5.0f", p.span),
-                                     printfText("%d", ctT),
-                                     printfText("%d", crT),
-                                     printfText("%-7.2f", (ctT + crT) * p.span * 0.5 * 0.0001),
-                                     printfText("%-6.1f", mac),
-                                     printfText("%-6.1f%s%d", angle, "/", dhT)};
+      const std::string values[7] = {intText(static_cast<int>(i) + 1),
+                                     formatField("%5.0f", p.span),
+                                     intText(ctT),
+                                     intText(crT),
+                                     formatField("%-7.2f", (ctT + crT) * p.span * 0.5 * 0.0001),
+                                     formatField("%-6.1f", mac),
+                                     fillFields("%-6.1f%s%d", {angle, "/", dhT})};
       const Color c = textColor(static_cast<int>(i) == doc_.currentPanel);
       for (int r = 0; r < 7; ++r) scene_.text(at(root + x, y(r)), values[r], kFont, textSize_, c);
       x += p.span;
     }
     const WingViewScene::Figures f = WingViewScene::figures(doc_.panels);
     const std::string summary =
-        printfText("%s%s%s%6.1f%s%s%6.1f%s %s%6.2f%s", msg(Msg::WingSummaryLead).c_str(), msg(Msg::AvC).c_str(), "=",
-                   f.meanChord, msg(Msg::MmBlank).c_str(), msg(Msg::DistRootAvC).c_str(), f.rootDistance, "mm",
-                   msg(Msg::SurfEquals).c_str(), f.area, msg(Msg::Dm2).c_str());
+        fillFields("%s%s%s%6.1f%s%s%6.1f%s %s%6.2f%s",
+                   {messageText(Msg::WingSummaryLead), messageText(Msg::AvC), "=", f.meanChord,
+                    messageText(Msg::MmBlank), messageText(Msg::DistRootAvC), f.rootDistance, "mm",
+                    messageText(Msg::SurfEquals), f.area, messageText(Msg::Dm2)});
     scene_.text(Point2D{190.0, u(y(8))}, summary, kFont, textSize_, headColor);
   }
 

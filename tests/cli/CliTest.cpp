@@ -275,7 +275,8 @@ TEST_F(CliTest, ProjectCommandsRefuseBadInputWithTheProgramsMessages) {
       "tip": {"chord": 200, "basicHeight": 15, "naca": "2412"}, "differentRootTip": true}]})");
   const CliRun warned = run("build '" + low.string() + "' -o '" + (dir_ / "x.cnc").string() + "'");
   EXPECT_EQ(warned.exitCode, 0) << warned.err;
-  EXPECT_NE(warned.err.find("warning: project.panels[0].root: the section reaches from -"),
+  EXPECT_NE(warned.err.find("warning: project.panels[0].root: the section reaches from -6.5 to "
+                            "17.8 mm, outside its block (0 to foamThickness 40.0 mm)"),
             std::string::npos)
       << warned.err;
   EXPECT_EQ(warned.err.find("panels[0].tip"), std::string::npos) << warned.err;

@@ -83,20 +83,15 @@ TEST(TableConfigParse, KeysThatArePrefixesOfOtherKeys) {
 }
 
 TEST(TableConfigParse, NumbersAreReadAsScanfReadsThem) {
+  // The conversions themselves are tested with NumberText; here the keys and the
+  // scanf options the file is read with.
   EXPECT_EQ(parsed("Entraxe 12.7").Entraxe, 12);  // %d stops at the point
   EXPECT_EQ(parsed("Entraxe900").Entraxe, 900);   // the blank matches no white space too
-  EXPECT_EQ(parsed("Entraxe \t 901 mm").Entraxe, 901);
   EXPECT_EQ(parsed(" Entraxe 902").Entraxe, 1500);  // the key must start the line
   EXPECT_EQ(parsed("entraxe 903").Entraxe, 1500);
-  EXPECT_EQ(parsed("Entraxe -2147483648").Entraxe, -2147483647 - 1);
   EXPECT_EQ(parsed("Entraxe 2147483648").Entraxe, 1500);  // beyond int: no match
-  EXPECT_EQ(parsed("Entraxe x").Entraxe, 1500);
-  EXPECT_EQ(parsed("Tempo .25").Tempo, 0.25);
-  EXPECT_EQ(parsed("Tempo 5.").Tempo, 5.0);
-  EXPECT_EQ(parsed("Tempo +1.5e-1ms").Tempo, 0.15);
   EXPECT_EQ(parsed("Tempo 0x1p-2").Tempo, 0.25);
-  for (const char* bad : {"Tempo 1e", "Tempo 2e+x", "Tempo 0x", "Tempo nan", "Tempo -inf",
-                          "Tempo infinity", "Tempo 1e999", "Tempo .", "Tempo -"}) {
+  for (const char* bad : {"Tempo 1e", "Tempo 0x", "Tempo nan", "Tempo 1e999"}) {
     EXPECT_EQ(parsed(bad).Tempo, 0.5) << bad;
   }
 }

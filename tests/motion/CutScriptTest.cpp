@@ -505,6 +505,7 @@ TEST(CutScriptReader, ReadErrorsNameTheLineAndPutThePlannerBack) {
       {start + "T:nan XG:1 YG:1 XD:1 YD:1\n", 3},    // not a number
       {start + "T:1 XG:1 YG:inf XD:1 YD:1\n", 3},    // infinite
       {start + "T:1 XG:1e999 YG:1 XD:1 YD:1\n", 3},  // beyond the double range
+      {start + "T:1 XG:1 YG:1 XD:1 YD:1e\n", 3},    // exponent without digits, as scanf
       {start + "t:1 XG:1 YG:1 XD:1 YD:1\n", 3},      // kinds are case-sensitive
       {start + " T:1 XG:1 YG:1 XD:1 YD:1\n", 3},     // and at the very start
       {"Hw:warm\n", 1},                              // heat without a number
