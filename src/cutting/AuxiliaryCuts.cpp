@@ -41,16 +41,6 @@ double defaultClearance(const CT1Doc& doc) {
   return c != 0.0 ? c : static_cast<double>(truncToInt(doc.current().foamThickness + 20.0));
 }
 
-// The vertical trim pattern at left X `left` and right X `right`, from the
-// wire's height down to the table and back up to the given heights.
-bool emitVerticalTrim(CutEmitter& e, double left, double right, double leftTop, double rightTop) {
-  return e.general({left, 0.0}, {right, 0.0}, SpeedMode::FaceMax,
-                   messageText(Msg::DownVerticalCut)) &&
-         e.dwell(kTrimPauseMs) &&
-         e.general({left, leftTop}, {right, rightTop}, SpeedMode::FaceMax,
-                   messageText(Msg::UpVerticalCut));
-}
-
 std::string sliceLabel(int pass) { return formatMessage(Msg::SliceCut, {intText(pass)}); }
 
 // A started cut runs to its end; true when it was done.
@@ -91,9 +81,9 @@ std::optional<MoveList> BuildBlockShapingMoves(MovePlanner& planner, const Block
   const std::string_view back = messageText(Msg::ReturnToInitialPosition);
   const bool planned = e.dwell(kBlockShapingHeatMs) && e.rapid({0.0, yc}, {0.0, yc}, start) &&
                        e.rapid({f.leftRear, yc}, {f.rightRear, yc}, start) &&
-                       emitVerticalTrim(e, f.leftRear, f.rightRear, yc, yc) &&
+                       e.verticalTrim(f.leftRear, f.rightRear, yc, yc) &&
                        e.rapid({f.leftFront, yc}, {f.rightFront, yc}, margin) &&
-                       emitVerticalTrim(e, f.leftFront, f.rightFront, yc, yc) &&
+                       e.verticalTrim(f.leftFront, f.rightFront, yc, yc) &&
                        e.rapid({0.0, yc}, {0.0, yc}, back) && e.rapid({0.0, 0.0}, {0.0, 0.0}, back);
   if (!planned) return std::nullopt;
   return moves;

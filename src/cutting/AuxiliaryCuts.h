@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/Form.h"
+#include "motion/CutEnvironment.h"
 #include "motion/CutMove.h"
 
 namespace orva {
@@ -48,14 +49,8 @@ struct AuxiliaryCutSession {
   bool startWithTop = false;  // "Start with the top" of the test cut
 };
 
-// Execution flags of the auxiliary cuts.
-inline constexpr int kConfirmedCutFlags = 0x1F;  // block shaping, test cut
-inline constexpr int kFoamCutFirstFlags = 0x17;  // foam cut: first run, or after a failure
-inline constexpr int kFoamCutFlags = 0x15;       // foam cut: otherwise
-
 // Pauses, ms.
 inline constexpr double kBlockShapingHeatMs = 10000.0;
-inline constexpr double kTrimPauseMs = 4000.0;        // at the bottom of a vertical trim
 inline constexpr double kFoamCutEndPauseMs = 3000.0;  // after the foam cut's return
 
 // Degrees to radians as the foam cut converts its angle.
@@ -107,7 +102,7 @@ struct BlockShapingParams {
 std::optional<MoveList> BuildBlockShapingMoves(MovePlanner& planner, const BlockShapingParams& p);
 
 // Builds the moves, sets the heat for the current cut speed and starts them on
-// the job with confirmation (0x1F). Nothing when the moves or the heat were
+// the job with confirmation (kConfirmedCutFlags). Nothing when the moves or the heat were
 // refused; otherwise whether the job runs (see CutJob::start).
 std::optional<bool> StartBlockShaping(CutJob& job, const BlockShapingParams& p);
 // StartBlockShaping and the job run to its end. False when a step failed or
@@ -153,7 +148,7 @@ TestCutOvershoot ComputeTestCutOvershoot(int leftWidth, int rightWidth);
 std::optional<MoveList> BuildTestCutMoves(MovePlanner& planner, const TableConfig& table,
                                           const TestCutParams& p);
 
-// Builds the moves and starts them on the job with confirmation (0x1F) at the
+// Builds the moves and starts them on the job with confirmation (kConfirmedCutFlags) at the
 // current cut speed; the heat was set by the form. Nothing when the moves were
 // refused; otherwise whether the job runs.
 std::optional<bool> StartTestCut(CutJob& job, const TestCutParams& p);
@@ -392,8 +387,8 @@ class FoamCutForm : public FormOf<FoamCutField, AuxiliaryFormBase> {
   std::string_view actionCaption() const;
   // Whether the next press of the action button cuts (the wire is raised).
   bool raised() const { return raised_; }
-  // The execution flags of the next run: 0x17 for the first run after
-  // opening or after a failed run, 0x15 otherwise.
+  // The execution flags of the next run: kFoamCutFirstFlags for the first run
+  // after opening or after a failed run, kFoamCutFlags otherwise.
   int nextFlags() const { return lastRunFailed_ ? kFoamCutFirstFlags : kFoamCutFlags; }
 
   // The boxes in use now, checked in order; fills geometry() on success.

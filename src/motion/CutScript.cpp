@@ -30,7 +30,6 @@ namespace {
 
 // Flags ExecuteCut gets for a script: end-of-cut sound, long operation and
 // confirmation (bit 1 is carried along, as the command always did; it means nothing).
-constexpr int kScriptCutFlags = 0x0F;
 
 // "%f": six decimals, '.' whatever the locale. The buffer holds the longest
 // finite double (309 integer digits) with its sign and decimals.
