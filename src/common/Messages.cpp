@@ -722,6 +722,14 @@ constexpr std::optional<std::string_view> findText(Msg id) {
       return "the header announces more points than follow";
     case Msg::GcodeStartPosition:
       return "Start position, wire cold";
+    case Msg::FileNotDeleted:
+      return "Could not delete %1: %2";
+    case Msg::FileNotRenamed:
+      return "Could not rename %1 to %2: %3";
+    case Msg::DirectoryNotCreated:
+      return "Could not create the directory %1: %2";
+    case Msg::MoveNotSent:
+      return "The interface driver failed while sending a move";
 
     // Views: profile view and wing view legends
     case Msg::UnitMm:

@@ -177,9 +177,13 @@ bool WriteCutScript(CutEnvironment& env, const MoveList& moves, bool writeMoves)
   }
   if (!ok) {
     // Half a script could later be run as if it were the whole cut.
-    std::error_code ignored;
-    fs::remove(path, ignored);
     showFileNotSaved(env.prompt, path, error);
+    std::error_code removeError;
+    if (!fs::remove(path, removeError) && removeError) {
+      env.prompt.showMessage(
+          formatMessage(Msg::FileNotDeleted, {path.string(), removeError.message()}),
+          MessageIcon::Warning);
+    }
     return false;
   }
   return true;

@@ -80,7 +80,6 @@ class ZeroAxisForm : public FormOf<ZeroAxisField> {
   double maxSpeed(Axis axis) const;
   std::string maxSpeedText(Axis axis) const;  // "%.4f"
 
-  bool synchronized() const { return synchronized_; }
   // "Synchronized Axes" toggled.
   void toggleSynchronized() { setChecked(Field::Synchronized, !synchronized_); }
   bool rightArrowsEnabled() const { return !synchronized_; }

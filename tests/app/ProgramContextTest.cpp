@@ -203,7 +203,7 @@ TEST(ProgramContext, ChangingOnlyTheSoundOrADialogDirectoryTouchesNoDataFile) {
   context.start();
   context.machine.table.Entraxe = 900;  // pending changes stay pending
   context.machine.table.tableModified = true;
-  context.machine.foams.SetFoamModified(true);
+  context.machine.foams.foamModified = true;
   context.machine.tables.namesModified = true;
 
   const SaveReport report = editFiles(context, [](DirectoriesForm& form) {
