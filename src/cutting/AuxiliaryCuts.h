@@ -1,21 +1,14 @@
 #pragma once
 
-#include <cstddef>
 #include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
 
-#include "motion/CutEnvironment.h"
 #include "motion/CutMove.h"
 
 namespace orva {
 
-class CT1Doc;
 class CutJob;
-class MachineConfig;
 class MovePlanner;
-class UserPrompt;
 struct TableConfig;
 
 // The auxiliary cuts: block shaping (vertical trims of the rear and front

@@ -6,6 +6,7 @@
 
 #include "cutting/AuxiliaryCuts.h"
 #include "cutting/AuxiliaryFormBase.h"
+#include "motion/CutEnvironment.h"
 
 namespace orva {
 
