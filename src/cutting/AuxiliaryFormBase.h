@@ -20,9 +20,9 @@ class UserPrompt;
 // speed, and the field checks.
 class AuxiliaryFormBase : public Form {
  public:
-  // The names of every foam of the database, and the one selected (the
-  // current foam at opening; empty when it names no foam).
-  const std::vector<std::string>& foamNames() const { return foamNames_; }
+  // The foam selected in the list (options() of the foam field holds every
+  // foam of the database): the current foam at opening, empty when it names
+  // no foam.
   const std::string& selectedFoam() const { return selectedFoam_; }
   // Choosing a foam makes it the current foam at once and shows its maximum
   // speed as the cut speed. False (nothing changes) for a name not in the list
