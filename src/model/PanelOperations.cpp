@@ -131,19 +131,10 @@ bool outlineCountsDiffer(const Panel& p) {
 }  // namespace
 
 Panel MakePanelFromSection(const Panel& neighbour, const Section& section, bool splines) {
+  // The neighbour's panel-wide values and spars, but no sweep and one profile
+  // on a wing panel.
   Panel panel;
-  panel.span = neighbour.span;
-  panel.leMode = neighbour.leMode;
-  panel.teMode = neighbour.teMode;
-  panel.sectionCutEnabled = neighbour.sectionCutEnabled;
-  panel.sectionCutZ = neighbour.sectionCutZ;
-  panel.skinEnabled = neighbour.skinEnabled;
-  panel.foamThickness = neighbour.foamThickness;
-  panel.offsetX0 = neighbour.offsetX0;
-  panel.blockCentredZ = neighbour.blockCentredZ;
-  panel.rootAxisOffset = neighbour.rootAxisOffset;
-  panel.dihedralInDegrees = neighbour.dihedralInDegrees;
-  panel.dihedral = neighbour.dihedral;
+  static_cast<PanelFields&>(panel) = neighbour;
   panel.spars = neighbour.spars;
   panel.sweep = 0.0;
   panel.differentRootTip = false;
