@@ -259,7 +259,12 @@ void ProgramContext::useDataDirectorySetting() {
 void ProgramContext::ensureDefaultDataDirectory() const {
   if (machine.dataDirectory != fallbackDataDirectory_) return;
   std::error_code error;
-  fs::create_directories(fallbackDataDirectory_, error);  // a failure shows when writing
+  fs::create_directories(fallbackDataDirectory_, error);
+  if (error) {
+    prompt.showMessage(formatMessage(Msg::DirectoryNotCreated,
+                                     {fallbackDataDirectory_.string(), error.message()}),
+                       MessageIcon::Warning);
+  }
 }
 
 }  // namespace orva

@@ -162,8 +162,6 @@ class ProgramContext {
   // The store behind `settings`; the desktop program keeps its recent-file
   // list and tool-bar state there too.
   const SettingsStore& settingsStore() const { return store_; }
-  // The data directory used when the settings name none.
-  const std::filesystem::path& fallbackDataDirectory() const { return fallbackDataDirectory_; }
 
   UserPrompt& prompt;
   SoundPort& sound;

@@ -118,6 +118,11 @@ CliContext::CliContext(ProgramOptions options)
   std::error_code error;
   if (!machine.dataDirectory.empty())
     std::filesystem::create_directories(machine.dataDirectory, error);
+  if (error) {
+    prompt.showMessage(formatMessage(Msg::DirectoryNotCreated,
+                                     {machine.dataDirectory.string(), error.message()}),
+                       MessageIcon::Warning);
+  }
   machine.saveCurrentTable();
 }
 

@@ -404,6 +404,10 @@ constexpr Entry kCatalogue[] = {
     {Msg::DatTooFewPoints, "too few points"},
     {Msg::DatCountHeader, "the header announces more points than follow"},
     {Msg::GcodeStartPosition, "Start position, wire cold"},
+    {Msg::FileNotDeleted, "Could not delete %1: %2"},
+    {Msg::FileNotRenamed, "Could not rename %1 to %2: %3"},
+    {Msg::DirectoryNotCreated, "Could not create the directory %1: %2"},
+    {Msg::MoveNotSent, "The interface driver failed while sending a move"},
 
     // Views: profile view and wing view legends
     {Msg::UnitMm, "mm"},

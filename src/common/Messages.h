@@ -535,6 +535,10 @@ enum class Msg : int {
   DatTooFewPoints = 3935,
   DatCountHeader = 3936,
   GcodeStartPosition = 3937,
+  FileNotDeleted = 3938,       // %1 the file, %2 the system's error text
+  FileNotRenamed = 3939,       // %1 from, %2 to, %3 the system's error text
+  DirectoryNotCreated = 3940,  // %1 the directory, %2 the system's error text
+  MoveNotSent = 3941,          // the driver failed while sending a move
 };
 
 // The text of `id`; an empty view for a value that names no text. One text is empty

@@ -5,12 +5,14 @@
 #include <utility>
 
 #include "common/Messages.h"
+#include "common/UserPrompt.h"
 #include "config/MachineConfig.h"
 #include "config/TableNameForm.h"
 
-// File operations of the dialog report nothing (a failed move leaves the old
-// files in place and the renamed table starts from the configuration in
-// memory). Two rules keep other data safe:
+// A file operation of the dialog that fails is reported as a warning and the
+// dialog goes on (a failed move leaves the old files in place and the renamed
+// table starts from the configuration in memory). Two rules keep other data
+// safe:
 // - "Edit table name" never replaces a file: when a file of the new name
 //   already exists (an unlisted table, files left behind), that file is kept
 //   and the old file keeps its old name and its backup; the renamed table then
@@ -23,7 +25,16 @@ namespace fs = std::filesystem;
 
 namespace {
 constexpr std::string_view kListCopyName = "CChoixTables.bd";
+
+// Deletes `path`, reporting a file that is there and cannot be deleted.
+void removeFile(UserPrompt& prompt, const fs::path& path) {
+  std::error_code ec;
+  if (!fs::remove(path, ec) && ec) {
+    prompt.showMessage(formatMessage(Msg::FileNotDeleted, {path.string(), ec.message()}),
+                       MessageIcon::Warning);
+  }
 }
+}  // namespace
 
 CurrentTableForm::CurrentTableForm(MachineConfig& config, UserPrompt& prompt,
                                    NameDialogRunner runNameDialog, StatusHook showStatus)
@@ -135,8 +146,15 @@ void CurrentTableForm::moveFile(const std::string& oldName, const std::string& n
   if (fs::symlink_status(*to, ec).type() != fs::file_type::not_found) return;
   fs::path backup = *from;
   backup += ".bak";
-  fs::remove(backup, ec);
+  removeFile(prompt_, backup);
+  // A table without a file yet (never saved) has nothing to move.
+  if (fs::symlink_status(*from, ec).type() == fs::file_type::not_found) return;
   fs::rename(*from, *to, ec);
+  if (ec) {
+    prompt_.showMessage(
+        formatMessage(Msg::FileNotRenamed, {from->string(), to->string(), ec.message()}),
+        MessageIcon::Warning);
+  }
 }
 
 void CurrentTableForm::doEditTableName() {
@@ -173,9 +191,8 @@ void CurrentTableForm::doDeleteTable() {
   }
   if (list.countNames() < 2 || !otherName) return;  // the last table stays
 
-  std::error_code ec;
-  if (const auto path = config_.tableFilePath(doomed)) fs::remove(*path, ec);
-  if (const auto path = config_.foamFilePath(doomed)) fs::remove(*path, ec);
+  if (const auto path = config_.tableFilePath(doomed)) removeFile(prompt_, *path);
+  if (const auto path = config_.foamFilePath(doomed)) removeFile(prompt_, *path);
 
   // Remove the name (every slot holding it) moving the following slots up.
   std::vector<std::string> kept;

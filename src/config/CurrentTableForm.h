@@ -54,7 +54,6 @@ class CurrentTableForm : public FormOf<CurrentTableField> {
   void open();
 
   std::span<const FieldInfo> fieldTable() const override;
-  const std::string& previousTable() const { return previousTable_; }
   bool isClosed() const { return closed_; }
   // False once a file of a table could not be written (or the current name
   // could not be used for files) since open(); the front end may warn.

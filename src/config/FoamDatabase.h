@@ -95,8 +95,6 @@ class FoamDatabase {
 
   bool SelectFoam(std::string_view name, FoamType* record = nullptr);
   std::string CurrentFoamName() const { return currentFoam; }
-  void SetFoamModified(bool modified) { foamModified = modified; }
-  bool IsFoamModified() const { return foamModified; }
   // The record of currentFoam, or nullptr when it names no record.
   const FoamType* currentRecord() const;
 

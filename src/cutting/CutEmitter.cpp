@@ -1,5 +1,6 @@
 #include "cutting/CutEmitter.h"
 
+#include "common/Messages.h"
 #include "motion/MovePlanner.h"
 
 namespace orva {
@@ -31,8 +32,6 @@ bool CutEmitter::general(Point2D root, Point2D tip, SpeedMode mode, std::string_
                                 label);
   if (!move) return false;
   moves_.push_back(std::move(*move));
-  lastRoot_ = root;
-  lastTip_ = tip;
   return true;
 }
 
@@ -41,6 +40,14 @@ bool CutEmitter::dwell(double milliseconds) {
   if (!move) return false;
   moves_.push_back(std::move(*move));
   return true;
+}
+
+bool CutEmitter::verticalTrim(double rootX, double tipX, double rootTop, double tipTop) {
+  return general({rootX, 0.0}, {tipX, 0.0}, SpeedMode::FaceMax,
+                 messageText(Msg::DownVerticalCut)) &&
+         dwell(kTrimPauseMs) &&
+         general({rootX, rootTop}, {tipX, tipTop}, SpeedMode::FaceMax,
+                 messageText(Msg::UpVerticalCut));
 }
 
 }  // namespace orva

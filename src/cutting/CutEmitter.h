@@ -10,6 +10,9 @@ namespace orva {
 
 class MovePlanner;
 
+// The pause at the bottom of a vertical trim, ms.
+inline constexpr double kTrimPauseMs = 4000.0;
+
 // Appends the moves of one cut to a move list through the planner. Every move
 // is given by its target in the root section plane and in the tip section plane
 // (cut coordinates, mm); the block placement (the left distance D from the left
@@ -32,16 +35,10 @@ class CutEmitter {
   // A pause at the current position, labelled "Tempo".
   bool dwell(double milliseconds);
 
-  // The targets of the last move emitted (the start of the next one).
-  Point2D lastRoot() const { return lastRoot_; }
-  Point2D lastTip() const { return lastTip_; }
-  void setLast(Point2D root, Point2D tip) { lastRoot_ = root; lastTip_ = tip; }
-
-  bool swapped() const { return swapped_; }
-  double leftDistance() const { return leftDistance_; }
-  double span() const { return span_; }
-  MovePlanner& planner() { return planner_; }
-  MoveList& moves() { return moves_; }
+  // The vertical trim of one pair of block faces at X `rootX` (root) and
+  // `tipX` (tip): "Down vertical cut" to the table (FaceMax), a pause of
+  // kTrimPauseMs, "Up vertical cut" back up to the given heights.
+  bool verticalTrim(double rootX, double tipX, double rootTop, double tipTop);
 
  private:
   MovePlanner& planner_;
@@ -49,8 +46,6 @@ class CutEmitter {
   double leftDistance_;
   double span_;
   bool swapped_;
-  Point2D lastRoot_{};
-  Point2D lastTip_{};
 };
 
 }  // namespace orva

@@ -44,8 +44,6 @@ enum Trimming : int {
   kTrimOnly = 4,
 };
 
-// Pause at the bottom of a vertical trim and of the leading-edge block shaping.
-constexpr double kTrimPauseMs = 4000.0;
 // How far the wire goes above the block (and in front of it) when shaping.
 constexpr double kShapingAllowance = 5.0;
 // Distance in front of the trailing edge at which the mean line is probed.
@@ -164,13 +162,21 @@ class PanelCutRun {
     return false;
   }
   bool prepare();
+  bool readChoices();
+  bool checkValues();
+  bool prepareSections(Section& root, Section& tip);
+  void placeOutlines(const Section& root, const Section& tip);
+  bool cutIntermediateSection(double& span);
+  bool placeBlock(double span);
+  bool compensateKerf();
+  void keepOutlinesAsCut(Section root, Section tip);
+  void findEndsAndFaces();
   bool emitAll(CutEmitter& out);
   bool emitWingProfile(CutEmitter& out);
   bool emitFirstSurface(CutEmitter& out);
   bool emitSecondSurface(CutEmitter& out);
   bool emitLeadingEdge(CutEmitter& out);
   bool emitExit(CutEmitter& out);
-  bool verticalTrim(CutEmitter& out, double xr, double xt, double yr, double yt);
   KerfAtRatio kerfLaw() const {
     const FoamDatabase& foams = env_.machine.foams;
     const double v = speed_;
@@ -205,7 +211,24 @@ class PanelCutRun {
   std::string label_;
 };
 
+// The steps of preparing a cut, in the order prepare() takes them. A step
+// that refuses has reported why; nothing has been emitted.
 bool PanelCutRun::prepare() {
+  if (!readChoices() || !checkValues()) return false;
+  // The sections as they are cut, prepared on copies: the project keeps its own.
+  Section root = panel_->root;
+  Section tip = panel_->tip;
+  if (!prepareSections(root, tip)) return false;
+  placeOutlines(root, tip);
+  double span = panel_->span;
+  if (!cutIntermediateSection(span) || !placeBlock(span) || !compensateKerf()) return false;
+  keepOutlinesAsCut(std::move(root), std::move(tip));
+  findEndsAndFaces();
+  return true;
+}
+
+// The current panel and the project's choices for this cut.
+bool PanelCutRun::readChoices() {
   if (doc_.currentPanel < 0 || static_cast<std::size_t>(doc_.currentPanel) >= doc_.panels.size()) {
     result_.status = PanelCutStatus::Refused;
     return false;
@@ -220,32 +243,34 @@ bool PanelCutRun::prepare() {
                   : kNoTrimming;
   clearance_ = choices_.clearance;
   foamHeight_ = panel.foamThickness;
-  const TableConfig& table = env_.machine.table;
   speed_ = env_.machine.foams.cutSpeed;
-  MovePlanner& planner = env_.planner;
+  return true;
+}
 
-  // Values nothing could be cut with, refused before anything is emitted.
-  const double rootChord = panel.root.params.chord;
-  const double tipChord = panel.tip.params.chord;
-  for (double chord : {rootChord, tipChord}) {
+// Values nothing could be cut with, refused before anything is emitted.
+bool PanelCutRun::checkValues() {
+  const Panel& panel = *panel_;
+  for (double chord : {panel.root.params.chord, panel.tip.params.chord}) {
     if (!(chord > 0.0) || !std::isfinite(chord)) {
       return refuse(fillInserts(kInvalidChordText, {shortestText(chord)}));
     }
   }
-  double span = panel.span;
+  const double span = panel.span;
   if (!(span > 0.0) || !std::isfinite(span)) {
     return refuse(formatMessage(Msg::InvalidBlockWidth, {shortestText(span)}) +
                   std::string(messageText(Msg::MoveToBlockStart)));
   }
   // A real cut at speed 0 would run every cut move as fast as the motors go;
   // a survey finds the speed itself.
-  if (planner.messageBoxesOn() && !(speed_ > 0.0 && std::isfinite(speed_))) {
+  if (env_.planner.messageBoxesOn() && !(speed_ > 0.0 && std::isfinite(speed_))) {
     return refuse(fillInserts(kInvalidCutSpeedText, {shortestText(speed_)}));
   }
+  return true;
+}
 
-  // The sections as they are cut, prepared on copies: the project keeps its own.
-  Section root = panel.root;
-  Section tip = panel.tip;
+// The cut outlines of both sections: resampled, the tip matched to the root,
+// the washout applied; refused when there is nothing to walk.
+bool PanelCutRun::prepareSections(Section& root, Section& tip) {
   root.ExtractSurfaces(wing_);
   tip.ExtractSurfaces(wing_);
   if (wing_) {
@@ -253,7 +278,7 @@ bool PanelCutRun::prepare() {
     Resample(tip, doc_.splines);
     // The tip is cut point for point with the root: matched when the profiles
     // differ, and also when a tip profile of its own gives other counts.
-    if (panel.differentRootTip || tip.cutUpper.size() != root.cutUpper.size() ||
+    if (panel_->differentRootTip || tip.cutUpper.size() != root.cutUpper.size() ||
         tip.cutLower.size() != root.cutLower.size()) {
       MatchToRoot(tip, root);
     }
@@ -269,8 +294,12 @@ bool PanelCutRun::prepare() {
   if (!wing_ && root.cutUpper.size() != tip.cutUpper.size()) {
     return refuse(std::string(messageText(Msg::DifferingNumberOfPoints)));
   }
+  return true;
+}
 
-  // Placement in X: both trailing edges at least their margin in front of X0.
+// Placement in X: both trailing edges at least their margin in front of X0;
+// the outlines in cut coordinates.
+void PanelCutRun::placeOutlines(const Section& root, const Section& tip) {
   auto sideOf = [](const Section& s) {
     SideGeometry g;
     g.chord = s.params.chord;
@@ -282,8 +311,8 @@ bool PanelCutRun::prepare() {
   };
   root_ = sideOf(root);
   tip_ = sideOf(tip);
-  const double x0 = panel.offsetX0;
-  const double sweep = panel.sweep;
+  const double x0 = panel_->offsetX0;
+  const double sweep = panel_->sweep;
   root_.xle = std::max(x0 + root_.teMargin + root_.chord, x0 + sweep + tip_.chord + tip_.teMargin);
   tip_.xle = root_.xle - sweep;
 
@@ -293,68 +322,76 @@ bool PanelCutRun::prepare() {
     lists_.root2 = ToCut(root.cutLower, root_.xle, root_.chord, root_.height);
     lists_.tip2 = ToCut(tip.cutLower, tip_.xle, tip_.chord, tip_.height);
   }
+}
 
-  // Intermediate section: a part of the panel between the root (or tip) and Z.
-  if (wing_ && panel.sectionCutEnabled) {
-    const double z = panel.sectionCutZ;
-    const bool keepRoot = choices_.sectionReference == 0;
-    if (!(z > 0.0) || z > span || (!keepRoot && z >= span)) {
-      return refuse(std::string(messageText(Msg::InvalidIntermediateSectionCut)));
-    }
-    const double t = 1.0 - z / span;
-    auto mix = [t](double r, double tp) { return (r - tp) * t + tp; };
-    auto mixLists = [t](const PointList& r, const PointList& tp) {
-      PointList out(std::min(r.size(), tp.size()));
-      for (std::size_t i = 0; i < out.size(); ++i) {
-        out[i] = {(r[i].x - tp[i].x) * t + tp[i].x, (r[i].y - tp[i].y) * t + tp[i].y};
-      }
-      return out;
-    };
-    PointList mid1 = mixLists(lists_.root1, lists_.tip1);
-    PointList mid2 = mixLists(lists_.root2, lists_.tip2);
-    const double midChord = mix(root_.chord, tip_.chord);
-    const double midMargin = mix(root_.teMargin, tip_.teMargin);
-    const double midXle = mix(root_.xle, tip_.xle);
-    // The section's own height, so that its outline as cut reads back right.
-    const double midHeight = mix(root_.height, tip_.height);
-    if (keepRoot) {
-      lists_.tip1 = std::move(mid1);
-      lists_.tip2 = std::move(mid2);
-      tip_.chord = midChord;
-      tip_.teMargin = midMargin;
-      tip_.xle = midXle;
-      tip_.height = midHeight;
-      span = z;
-    } else {
-      const double subSweep = t * sweep;
-      root_.chord = midChord;
-      root_.teMargin = midMargin;
-      root_.height = midHeight;
-      root_.xle = std::max(x0 + midMargin + midChord, x0 + tip_.teMargin + tip_.chord + subSweep);
-      // Both lists move by the distance that puts the intermediate leading
-      // edge at the new root leading edge, so the tip keeps the sweep t W
-      // behind it. (This equals (cr - ct - W)(1 - t) + mTEr - mTE' whenever
-      // the root's margin sets the leading edge before and after.)
-      const double shift = midXle - root_.xle;
-      tip_.xle = root_.xle - subSweep;
-      span -= z;
-      auto moveX = [shift](PointList& list) {
-        for (Point2D& p : list) p.x -= shift;
-      };
-      lists_.root1 = std::move(mid1);
-      lists_.root2 = std::move(mid2);
-      moveX(lists_.root1);
-      moveX(lists_.root2);
-      moveX(lists_.tip1);
-      moveX(lists_.tip2);
-    }
+// Intermediate section: a part of the panel between the root (or tip) and Z
+// replaces the whole panel; `span` becomes the span of that part.
+bool PanelCutRun::cutIntermediateSection(double& span) {
+  const Panel& panel = *panel_;
+  if (!wing_ || !panel.sectionCutEnabled) return true;
+  const double z = panel.sectionCutZ;
+  const bool keepRoot = choices_.sectionReference == 0;
+  if (!(z > 0.0) || z > span || (!keepRoot && z >= span)) {
+    return refuse(std::string(messageText(Msg::InvalidIntermediateSectionCut)));
   }
+  const double t = 1.0 - z / span;
+  auto mix = [t](double r, double tp) { return (r - tp) * t + tp; };
+  auto mixLists = [t](const PointList& r, const PointList& tp) {
+    PointList out(std::min(r.size(), tp.size()));
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      out[i] = {(r[i].x - tp[i].x) * t + tp[i].x, (r[i].y - tp[i].y) * t + tp[i].y};
+    }
+    return out;
+  };
+  PointList mid1 = mixLists(lists_.root1, lists_.tip1);
+  PointList mid2 = mixLists(lists_.root2, lists_.tip2);
+  const double midChord = mix(root_.chord, tip_.chord);
+  const double midMargin = mix(root_.teMargin, tip_.teMargin);
+  const double midXle = mix(root_.xle, tip_.xle);
+  // The section's own height, so that its outline as cut reads back right.
+  const double midHeight = mix(root_.height, tip_.height);
+  if (keepRoot) {
+    lists_.tip1 = std::move(mid1);
+    lists_.tip2 = std::move(mid2);
+    tip_.chord = midChord;
+    tip_.teMargin = midMargin;
+    tip_.xle = midXle;
+    tip_.height = midHeight;
+    span = z;
+    return true;
+  }
+  const double x0 = panel.offsetX0;
+  const double subSweep = t * panel.sweep;
+  root_.chord = midChord;
+  root_.teMargin = midMargin;
+  root_.height = midHeight;
+  root_.xle = std::max(x0 + midMargin + midChord, x0 + tip_.teMargin + tip_.chord + subSweep);
+  // Both lists move by the distance that puts the intermediate leading
+  // edge at the new root leading edge, so the tip keeps the sweep t W
+  // behind it. (This equals (cr - ct - W)(1 - t) + mTEr - mTE' whenever
+  // the root's margin sets the leading edge before and after.)
+  const double shift = midXle - root_.xle;
+  tip_.xle = root_.xle - subSweep;
+  span -= z;
+  auto moveX = [shift](PointList& list) {
+    for (Point2D& p : list) p.x -= shift;
+  };
+  lists_.root1 = std::move(mid1);
+  lists_.root2 = std::move(mid2);
+  moveX(lists_.root1);
+  moveX(lists_.root2);
+  moveX(lists_.tip1);
+  moveX(lists_.tip2);
+  return true;
+}
 
-  // Block placement along the wire, with the span actually cut: R is the
-  // distance from the root-side tower to the root section plane.
+// Block placement along the wire, with the span actually cut: R is the
+// distance from the root-side tower to the root section plane.
+bool PanelCutRun::placeBlock(double span) {
+  const TableConfig& table = env_.machine.table;
   const bool leftWing = choices_.wingSide == 1;
   const double e = table.Entraxe;
-  const double r = panel.rootAxisOffset;
+  const double r = panel_->rootAxisOffset;
   result_.span = span;
   result_.leftDistance = leftWing ? e - span - r : r;
   // A block reaching beyond the left tower is not spanned by the wire; the
@@ -370,14 +407,17 @@ bool PanelCutRun::prepare() {
   result_.xleTip = tip_.xle;
   result_.rootChord = root_.chord;
   result_.tipChord = tip_.chord;
+  return true;
+}
 
-  // Kerf, lift, skin and the junction of the surfaces.
+// Kerf, lift, skin and the junction of the surfaces.
+bool PanelCutRun::compensateKerf() {
   const SideKerfs kerfs = KerfForChords(env_.machine.foams, speed_, root_.chord, tip_.chord);
   KerfOptions options;
   options.profileCompensation = choices_.kerfCompensationA != 0;
   options.referenceLowerSurface = choices_.referenceLowerSurface != 0;
   options.wingPanel = wing_;
-  options.matchTip = panel.differentRootTip;
+  options.matchTip = panel_->differentRootTip;
   kerf_ = CompensateKerf(lists_, kerfs, root_.skin, tip_.skin, options);
   result_.rootKerf = kerf_.root.kerf;
   result_.tipKerf = kerf_.tip.kerf;
@@ -385,8 +425,11 @@ bool PanelCutRun::prepare() {
       (wing_ && (lists_.root2.empty() || lists_.tip2.empty()))) {
     return refuse(std::string(kNoOutlineText));
   }
+  return true;
+}
 
-  // The outline as cut, in chord fractions, for the views.
+// The outline as cut, in chord fractions, for the views.
+void PanelCutRun::keepOutlinesAsCut(Section root, Section tip) {
   root.params.chord = root_.chord;
   root.params.teMargin = root_.teMargin;
   tip.params.chord = tip_.chord;
@@ -401,8 +444,11 @@ bool PanelCutRun::prepare() {
   }
   result_.cutRoot = std::move(root);
   result_.cutTip = std::move(tip);
+}
 
-  // Trailing-edge prolongations, exit points and front faces.
+// Trailing-edge prolongations, exit points, front faces and the spar order.
+void PanelCutRun::findEndsAndFaces() {
+  const Panel& panel = *panel_;
   endsRoot_ = TrailingEdgeEnds(lists_.root1, lists_.root2, root_, wing_, topFirst_, panel.teMode);
   endsTip_ = TrailingEdgeEnds(lists_.tip1, lists_.tip2, tip_, wing_, topFirst_, panel.teMode);
   if (wing_ && root_.teMargin <= 0.0 && kerf_.root.offset > 0.0 && kerf_.tip.offset > 0.0) {
@@ -423,13 +469,6 @@ bool PanelCutRun::prepare() {
 
   spars_ = panel.spars;
   UpdatePositionKeys(spars_, root_.chord);
-  return true;
-}
-
-bool PanelCutRun::verticalTrim(CutEmitter& out, double xr, double xt, double yr, double yt) {
-  return out.general({xr, 0.0}, {xt, 0.0}, SpeedMode::FaceMax, messageText(Msg::DownVerticalCut)) &&
-         out.dwell(kTrimPauseMs) &&
-         out.general({xr, yr}, {xt, yt}, SpeedMode::FaceMax, messageText(Msg::UpVerticalCut));
 }
 
 bool PanelCutRun::emitAll(CutEmitter& out) {
@@ -443,9 +482,9 @@ bool PanelCutRun::emitAll(CutEmitter& out) {
     const double cl = clearance_;
     if (!out.rapid({0.0, cl}, {0.0, cl}, label_) ||
         !out.rapid({frontRoot_, cl}, {frontTip_, cl}, label_) ||
-        !verticalTrim(out, frontRoot_, frontTip_, cl, cl) ||
+        !out.verticalTrim(frontRoot_, frontTip_, cl, cl) ||
         !out.rapid({exitRoot_.x, cl}, {exitTip_.x, cl}, label_) ||
-        !verticalTrim(out, exitRoot_.x, exitTip_.x, exitRoot_.y, exitTip_.y)) {
+        !out.verticalTrim(exitRoot_.x, exitTip_.x, exitRoot_.y, exitTip_.y)) {
       return false;
     }
     if (trimming_ == kTrimOnly) return emitExit(out);
@@ -624,7 +663,7 @@ bool PanelCutRun::emitExit(CutEmitter& out) {
       case kTrimWhile: {
         const double top = foamHeight_ + kShapingAllowance;
         if (!out.cut(exitRoot_, exitTip_, label_) ||
-            !verticalTrim(out, exitRoot_.x, exitTip_.x, top, top) ||
+            !out.verticalTrim(exitRoot_.x, exitTip_.x, top, top) ||
             !out.rapid({0.0, top}, {0.0, top}, label_)) {
           return false;
         }
@@ -632,12 +671,12 @@ bool PanelCutRun::emitExit(CutEmitter& out) {
       }
       case kTrimAfter:
         if (!out.cut(exitRoot_, exitTip_, label_) ||
-            !verticalTrim(out, exitRoot_.x, exitTip_.x, cl, cl)) {
+            !out.verticalTrim(exitRoot_.x, exitTip_.x, cl, cl)) {
           return false;
         }
         label_ = std::string(messageText(Msg::MoveToLeadingEdgeMargin));
         if (!out.rapid({frontRoot_, cl}, {frontTip_, cl}, label_) ||
-            !verticalTrim(out, frontRoot_, frontTip_, cl, cl)) {
+            !out.verticalTrim(frontRoot_, frontTip_, cl, cl)) {
           return false;
         }
         label_ = home;
@@ -741,7 +780,7 @@ bool PanelCutPlanner::Start(CutJob& job) {
     }
   }
   // The job outlives this planner: it is asked for the outcome, it does not report here.
-  const bool started = job.start(std::move(result.moves), 0x1F, speed);
+  const bool started = job.start(std::move(result.moves), kConfirmedCutFlags, speed);
   if (!started && job.result() != CutJobResult::Done) {
     result_.status = PanelCutStatus::ExecutionFailed;
   }

@@ -102,7 +102,7 @@ class PanelCutPlanner {
   std::optional<MoveList> BuildMoves();
   // Plan(); then, unless surveying (or message boxes are off), the wire heat for the cut speed
   // (ApplyHeatForSpeed; refused: nothing executed); then the program's job
-  // starts the list with flags 0x1F at the cut speed and Start returns at
+  // starts the list with kConfirmedCutFlags at the cut speed and Start returns at
   // once: true when the job runs (its owner services it), false when the cut
   // is already over (job.result() tells how) or nothing was started. The
   // planning outcome stays available in lastResult() (without moves).

@@ -67,7 +67,6 @@ class SparsForm : public FormOf<SparField> {
   std::span<const FieldInfo> fieldTable() const override;
 
   // The list: one row per record, as last stored.
-  static constexpr int rowCount() { return kSparCount; }
   const std::string& rowLabel(int row) const;
   int rowType(int row) const;
   // The record being edited.

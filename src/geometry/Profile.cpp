@@ -150,7 +150,17 @@ bool Profile::BuildFromPoints(const PointList& raw) {
   if (!(pts.front().x < 2.0)) return false;
   const int le = findLeadingEdge(pts);
   if (le < 0) return false;
-  const auto leIdx = static_cast<std::size_t>(le);
+
+  points = std::move(pts);
+  leadingEdgeIndex = le;
+  ComputeFigures();
+  return true;
+}
+
+void Profile::ComputeFigures() {
+  if (points.empty() || leadingEdgeIndex < 0 || leadingEdgeIndex >= count()) return;
+  const PointList& pts = points;
+  const auto leIdx = static_cast<std::size_t>(leadingEdgeIndex);
 
   std::vector<double> opp;
   fillOppositeY(pts, leIdx, opp);
@@ -181,8 +191,6 @@ bool Profile::BuildFromPoints(const PointList& raw) {
     }
   }
 
-  points = std::move(pts);
-  leadingEdgeIndex = le;
   oppositeY = std::move(opp);
   maxThickness = truncateTo5Decimals(thick);
   maxThicknessX = thickX;
@@ -190,7 +198,6 @@ bool Profile::BuildFromPoints(const PointList& raw) {
   maxCamberX = camberX;
   minY = lowY;
   maxY = highY;
-  return true;
 }
 
 PointList Profile::ExtractUpper() const {

@@ -37,6 +37,11 @@ class Profile {
   // with x < 100). The name is not touched.
   bool BuildFromPoints(const PointList& raw);
 
+  // Fills oppositeY and the derived figures from `points` and
+  // `leadingEdgeIndex` as they stand (BuildFromPoints ends with it). Nothing
+  // changes when the leading-edge index is not a point of the list.
+  void ComputeFigures();
+
   // Upper surface from the leading edge to the trailing edge.
   PointList ExtractUpper() const;
   // Lower surface from the leading edge to the trailing edge.

@@ -19,6 +19,8 @@ struct SectionParams {
   double basicHeight = 25.0;
   double chord = 150.0;
   double skin = 0.0;
+
+  friend bool operator==(const SectionParams&, const SectionParams&) = default;
 };
 
 // One end of a panel: its profile and parameters, and the outlines built from them.

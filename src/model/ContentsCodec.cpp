@@ -5,10 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <utility>
+#include <variant>
 
 #include "common/CodePage.h"
 #include "geometry/Profile.h"
+#include "model/PanelFieldTable.h"
 
 namespace orva {
 
@@ -23,7 +26,6 @@ constexpr double kVersionWithBasicHeight = 1000.0;  // basic height stored above
 constexpr double kVersionWithSparThickness = 1002.0;
 constexpr double kVersionMultiPanel = 1003.0;
 constexpr double kVersionPanelBlockPosition = 1004.0;
-constexpr double kVersionWingPanel = 1005.0;
 constexpr double kVersionTenSpars = 1005.0;  // more than this: ten records
 constexpr double kVersionDihedral = 1007.0;
 
@@ -121,31 +123,58 @@ class Reader {
   std::size_t pos_ = 0;
 };
 
+// Reads the fields of `table` that version `v` stores, in stream order.
+template <class Record>
+void readFields(Reader& r, double v, std::span<const Field<Record>> table, Record& record,
+                const std::string& prefix) {
+  for (const Field<Record>& f : table) {
+    if (v < f.since) continue;
+    const std::string what = prefix + f.what;
+    std::visit(FieldVisitor{[&](bool Record::*m) { record.*m = r.flag(what.c_str()); },
+                          [&](int Record::*m) { record.*m = r.i32(what.c_str()); },
+                          [&](double Record::*m) {
+                            record.*m = v < f.wholeBefore
+                                            ? static_cast<double>(r.i32(what.c_str()))
+                                            : r.f64(what.c_str());
+                          },
+                          [&](std::string Record::*m) { record.*m = r.text(what.c_str()); }},
+               f.member);
+  }
+}
+
+// The bytes the fields of `table` take at least in version `v` (texts empty).
+template <class Record>
+std::size_t minFieldBytes(std::span<const Field<Record>> table, double v) {
+  std::size_t n = 0;
+  for (const Field<Record>& f : table) {
+    if (v < f.since) continue;
+    n += std::visit(FieldVisitor{[](bool Record::*) -> std::size_t { return 4; },
+                               [](int Record::*) -> std::size_t { return 4; },
+                               [&](double Record::*) -> std::size_t {
+                                 return v < f.wholeBefore ? 4 : 8;
+                               },
+                               [](std::string Record::*) -> std::size_t { return 1; }},
+                    f.member);
+  }
+  return n;
+}
+
 // The panel defaults, taken from a new Panel so that both agree.
 StoredPanel defaultStoredPanel() { return storePanel(Panel{}); }
 
 // The number of bytes a section block occupies at least (no points, empty name).
 std::size_t minSectionBytes(double v) {
-  return (v > kVersionWithBasicHeight ? 12 : 11) * 8 + 2 + 2 + 1;
+  const auto fields = PanelFieldTable::section();
+  return minFieldBytes(fields.subspan(v > kVersionWithBasicHeight ? 0 : 1), v) + 2 + 2 + 1;
 }
 
-std::size_t minSparBytes(double v) {
-  std::size_t n = 4 + 1 + 4 + 4 * 8 + 4;
-  if (v >= kVersionWithSparThickness) n += 4 + 8;
-  if (v >= kVersionDihedral) n += 4;
-  return n;
-}
+std::size_t minSparBytes(double v) { return minFieldBytes(PanelFieldTable::spar(), v); }
 
 int sparCountFor(double v) { return v > kVersionTenSpars ? kSparCount : kOldSparCount; }
 
 // The smallest panel block of the multi-panel layout (V >= 1003).
 std::size_t minPanelBytes(double v) {
-  std::size_t n = 4 + 8 + 4 + 4 + 4 + 4;  // fields 1 to 6
-  n += v < kVersionWingPanel ? 4 : 8;     // span
-  n += 8 + 4;                             // foam thickness, skin
-  if (v >= kVersionPanelBlockPosition) n += 12;
-  if (v >= kVersionWingPanel) n += 4;
-  if (v >= kVersionDihedral) n += 4 + 8;
+  std::size_t n = minFieldBytes(PanelFieldTable::panel(), v);
   n += 2 * minSectionBytes(v);
   n += static_cast<std::size_t>(sparCountFor(v)) * minSparBytes(v);
   return n;
@@ -154,20 +183,13 @@ std::size_t minPanelBytes(double v) {
 StoredSection readSection(Reader& r, double v) {
   StoredSection s;
   SectionParams& p = s.params;
-  p.basicHeight = v > kVersionWithBasicHeight ? r.f64("section basic height") : v;
-  p.chord = r.f64("section chord");
-  p.leMargin = r.f64("section leading-edge margin");
-  p.teMargin = r.f64("section trailing-edge margin");
-  p.skin = r.f64("section skin");
-  p.washout = r.f64("section washout");
-  p.xleH1 = r.f64("section X leading edge h1");
-  p.xleH2 = r.f64("section X leading edge h2");
-  p.xleLength = r.f64("section X leading edge length");
-  p.xleBeta = r.f64("section X leading edge beta");
-  p.xleAlpha = r.f64("section X leading edge alpha");
+  // Files of version 1000 and older start with the basic height where the
+  // version would be; the section block then begins with the chord.
+  const auto fields = PanelFieldTable::section();
+  if (v <= kVersionWithBasicHeight) p.basicHeight = v;
+  readFields(r, v, fields.subspan(v > kVersionWithBasicHeight ? 0 : 1), p, "section ");
   // The reserved value has no meaning; one that is not a number is dropped.
-  const double reserved = r.f64("section reserved value");
-  p.reserved = std::isfinite(reserved) ? reserved : 0.0;
+  if (!std::isfinite(p.reserved)) p.reserved = 0.0;
   s.upper = r.points("upper surface");
   s.lower = r.points("lower surface");
   s.profileName = r.text("profile name");
@@ -176,29 +198,14 @@ StoredSection readSection(Reader& r, double v) {
 
 SparRecord readSpar(Reader& r, double v) {
   SparRecord s;
-  s.active = r.flag("spar active flag");
-  s.label = r.text("spar label");
-  s.widthMode = r.i32("spar width mode");
-  s.tipWidth = r.f64("spar tip width");
-  s.rootWidth = r.f64("spar root width");
-  s.rootThickness = r.f64("spar root thickness");
-  s.distance = r.f64("spar distance");
-  const int type = r.i32("spar type");
+  readFields(r, v, PanelFieldTable::spar(), s, "spar ");
   if (v < kVersionDihedral) {
     // Older files number the types one lower, with the last one wrapping to 0.
-    if (type < 0) r.fail("negative spar type");
-    s.type = static_cast<int>((static_cast<std::int64_t>(type) + 1) % 7);
-  } else {
-    s.type = type;
+    if (s.type < 0) r.fail("negative spar type");
+    s.type = static_cast<int>((static_cast<std::int64_t>(s.type) + 1) % 7);
   }
-  if (v >= kVersionWithSparThickness) {
-    s.thicknessMode = r.i32("spar thickness mode");
-    s.tipThickness = r.f64("spar tip thickness");
-  } else {
-    s.thicknessMode = 0;
-    s.tipThickness = s.rootThickness;
-  }
-  s.distanceInPercent = v >= kVersionDihedral ? r.flag("spar percent flag") : true;
+  // Files without a tip thickness have spars of one thickness.
+  if (v < kVersionWithSparThickness) s.tipThickness = s.rootThickness;
   return s;
 }
 
@@ -256,29 +263,9 @@ void readSinglePanel(Reader& r, double v, ProjectData& d) {
 }
 
 StoredPanel readPanel(Reader& r, double v, const StoredPanel& defaults) {
+  // Fields older versions do not store keep the values of a new panel.
   StoredPanel p = defaults;
-  p.differentRootTip = r.flag("different root/tip flag");
-  p.sweep = r.f64("sweep");
-  p.sectionCutEnabled = r.flag("intermediate section flag");
-  p.sectionCutZ = r.i32("intermediate section position");
-  p.leMode = r.i32("leading-edge mode");
-  p.teMode = r.i32("trailing-edge mode");
-  p.span = v < kVersionWingPanel ? static_cast<double>(r.i32("span")) : r.f64("span");
-  p.foamThickness = r.f64("foam thickness");
-  p.skinEnabled = r.flag("skin flag");
-  if (v >= kVersionPanelBlockPosition) {
-    p.offsetX0 = r.i32("offset X0");
-    p.blockCentredZ = r.flag("block centred flag");
-    p.rootAxisOffset = r.i32("root axis offset");
-  }
-  p.wingPanel = v >= kVersionWingPanel ? r.flag("wing panel flag") : true;
-  if (v >= kVersionDihedral) {
-    p.dihedralInDegrees = r.flag("dihedral in degrees flag");
-    p.dihedral = r.f64("dihedral");
-  } else {
-    p.dihedralInDegrees = false;
-    p.dihedral = 0.0;
-  }
+  readFields<PanelFields>(r, v, PanelFieldTable::panel(), p, "");
   p.root = readSection(r, v);
   p.tip = readSection(r, v);
   readSpars(r, v, sparCountFor(v), p);
@@ -346,23 +333,32 @@ std::optional<std::string> checkTextLength(const std::string& text, const std::s
   return where + ": text too long";
 }
 
-std::optional<std::string> checkSection(const StoredSection& s, const std::string& where) {
-  const SectionParams& p = s.params;
-  const std::pair<double, const char*> values[] = {{p.basicHeight, "basic height"},
-                                                   {p.chord, "chord"},
-                                                   {p.leMargin, "leading-edge margin"},
-                                                   {p.teMargin, "trailing-edge margin"},
-                                                   {p.skin, "skin"},
-                                                   {p.washout, "washout"},
-                                                   {p.xleH1, "X leading edge h1"},
-                                                   {p.xleH2, "X leading edge h2"},
-                                                   {p.xleLength, "X leading edge length"},
-                                                   {p.xleBeta, "X leading edge beta"},
-                                                   {p.xleAlpha, "X leading edge alpha"},
-                                                   {p.reserved, "reserved value"}};
-  for (const auto& [value, what] : values) {
-    if (auto e = checkFinite(value, where, what)) return e;
+// The checks of the table: every number finite, then every mode in its
+// range, then every text storable.
+template <class Record>
+std::optional<std::string> checkFields(std::span<const Field<Record>> table, const Record& record,
+                                       const std::string& where) {
+  for (const Field<Record>& f : table) {
+    if (auto m = std::get_if<double Record::*>(&f.member)) {
+      if (auto e = checkFinite(record.**m, where, f.what)) return e;
+    }
   }
+  for (const Field<Record>& f : table) {
+    const auto m = std::get_if<int Record::*>(&f.member);
+    if (m && f.low <= f.high) {
+      if (auto e = checkRange(record.**m, f.low, f.high, where, f.what)) return e;
+    }
+  }
+  for (const Field<Record>& f : table) {
+    if (auto m = std::get_if<std::string Record::*>(&f.member)) {
+      if (auto e = checkTextLength(record.**m, where + " " + f.what)) return e;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> checkSection(const StoredSection& s, const std::string& where) {
+  if (auto e = checkFields(PanelFieldTable::section(), s.params, where)) return e;
   const std::pair<const PointList*, const char*> surfaces[] = {{&s.upper, "upper surface"},
                                                                {&s.lower, "lower surface"}};
   for (const auto& [list, what] : surfaces) {
@@ -384,37 +380,13 @@ std::optional<std::string> checkSection(const StoredSection& s, const std::strin
   return checkTextLength(s.profileName, where + " profile name");
 }
 
-std::optional<std::string> checkSpar(const SparRecord& s, const std::string& where) {
-  const std::pair<double, const char*> values[] = {{s.tipWidth, "tip width"},
-                                                   {s.rootWidth, "root width"},
-                                                   {s.rootThickness, "root thickness"},
-                                                   {s.distance, "distance"},
-                                                   {s.tipThickness, "tip thickness"}};
-  for (const auto& [value, what] : values) {
-    if (auto e = checkFinite(value, where, what)) return e;
-  }
-  if (auto e = checkRange(s.widthMode, 0, 2, where, "width mode")) return e;
-  if (auto e = checkRange(s.thicknessMode, 0, 2, where, "thickness mode")) return e;
-  if (auto e = checkRange(s.type, 0, 7, where, "type")) return e;
-  return checkTextLength(s.label, where + " label");
-}
-
 std::optional<std::string> checkPanel(const StoredPanel& p, const std::string& where) {
-  const std::pair<double, const char*> values[] = {{p.sweep, "sweep"},
-                                                   {p.span, "span"},
-                                                   {p.foamThickness, "foam thickness"},
-                                                   {p.dihedral, "dihedral"}};
-  for (const auto& [value, what] : values) {
-    if (auto e = checkFinite(value, where, what)) return e;
-  }
-  if (auto e = checkRange(p.leMode, LeNone, LeXCut, where, "leading-edge mode")) return e;
-  if (auto e = checkRange(p.teMode, TeHorizontal, TeUpperSurface, where, "trailing-edge mode")) {
-    return e;
-  }
+  if (auto e = checkFields<PanelFields>(PanelFieldTable::panel(), p, where)) return e;
   if (auto e = checkSection(p.root, where + ", root")) return e;
   if (auto e = checkSection(p.tip, where + ", tip")) return e;
   for (std::size_t i = 0; i < p.spars.size(); ++i) {
-    if (auto e = checkSpar(p.spars[i], where + ", spar " + std::to_string(i + 1))) return e;
+    const std::string place = where + ", spar " + std::to_string(i + 1);
+    if (auto e = checkFields(PanelFieldTable::spar(), p.spars[i], place)) return e;
   }
   return std::nullopt;
 }
@@ -466,81 +438,37 @@ class Writer {
   std::string out_;
 };
 
-void writeSection(Writer& w, const StoredSection& s) {
-  const SectionParams& p = s.params;
-  for (double v : {p.basicHeight, p.chord, p.leMargin, p.teMargin, p.skin, p.washout, p.xleH1,
-                   p.xleH2, p.xleLength, p.xleBeta, p.xleAlpha, p.reserved}) {
-    w.f64(v);
+// Writes every field of `table` in the layout of the current version.
+template <class Record>
+void writeFields(Writer& w, std::span<const Field<Record>> table, const Record& record) {
+  for (const Field<Record>& f : table) {
+    std::visit(FieldVisitor{[&](bool Record::*m) { w.flag(record.*m); },
+                          [&](int Record::*m) { w.i32(record.*m); },
+                          [&](double Record::*m) { w.f64(record.*m); },
+                          [&](std::string Record::*m) { w.text(record.*m); }},
+               f.member);
   }
+}
+
+void writeSection(Writer& w, const StoredSection& s) {
+  writeFields(w, PanelFieldTable::section(), s.params);
   w.points(s.upper);
   w.points(s.lower);
   w.text(s.profileName);
 }
 
-void writeSpar(Writer& w, const SparRecord& s) {
-  w.flag(s.active);
-  w.text(s.label);
-  w.i32(s.widthMode);
-  w.f64(s.tipWidth);
-  w.f64(s.rootWidth);
-  w.f64(s.rootThickness);
-  w.f64(s.distance);
-  w.i32(s.type);
-  w.i32(s.thicknessMode);
-  w.f64(s.tipThickness);
-  w.flag(s.distanceInPercent);
-}
-
 void writePanel(Writer& w, const StoredPanel& p) {
-  w.flag(p.differentRootTip);
-  w.f64(p.sweep);
-  w.flag(p.sectionCutEnabled);
-  w.i32(p.sectionCutZ);
-  w.i32(p.leMode);
-  w.i32(p.teMode);
-  w.f64(p.span);
-  w.f64(p.foamThickness);
-  w.flag(p.skinEnabled);
-  w.i32(p.offsetX0);
-  w.flag(p.blockCentredZ);
-  w.i32(p.rootAxisOffset);
-  w.flag(p.wingPanel);
-  w.flag(p.dihedralInDegrees);
-  w.f64(p.dihedral);
+  writeFields<PanelFields>(w, PanelFieldTable::panel(), p);
   writeSection(w, p.root);
   writeSection(w, p.tip);
-  for (const SparRecord& s : p.spars) writeSpar(w, s);
+  for (const SparRecord& s : p.spars) writeFields(w, PanelFieldTable::spar(), s);
 }
 
 }  // namespace
 
-bool operator==(const StoredSection& a, const StoredSection& b) {
-  const SectionParams& p = a.params;
-  const SectionParams& q = b.params;
-  return p.xleH1 == q.xleH1 && p.xleH2 == q.xleH2 && p.xleLength == q.xleLength &&
-         p.xleBeta == q.xleBeta && p.xleAlpha == q.xleAlpha && p.reserved == q.reserved &&
-         p.washout == q.washout && p.leMargin == q.leMargin && p.teMargin == q.teMargin &&
-         p.basicHeight == q.basicHeight && p.chord == q.chord && p.skin == q.skin &&
-         a.upper == b.upper && a.lower == b.lower && a.profileName == b.profileName;
-}
-
 StoredPanel storePanel(const Panel& panel) {
   StoredPanel p;
-  p.differentRootTip = panel.differentRootTip;
-  p.sweep = panel.sweep;
-  p.sectionCutEnabled = panel.sectionCutEnabled;
-  p.sectionCutZ = panel.sectionCutZ;
-  p.leMode = panel.leMode;
-  p.teMode = panel.teMode;
-  p.span = panel.span;
-  p.foamThickness = panel.foamThickness;
-  p.skinEnabled = panel.skinEnabled;
-  p.offsetX0 = panel.offsetX0;
-  p.blockCentredZ = panel.blockCentredZ;
-  p.rootAxisOffset = panel.rootAxisOffset;
-  p.wingPanel = panel.wingPanel;
-  p.dihedralInDegrees = panel.dihedralInDegrees;
-  p.dihedral = panel.dihedral;
+  static_cast<PanelFields&>(p) = panel;
   const std::pair<const Section*, StoredSection*> ends[] = {{&panel.root, &p.root},
                                                             {&panel.tip, &p.tip}};
   for (const auto& [section, stored] : ends) {
@@ -566,21 +494,7 @@ PointList mergeSurfaces(const StoredSection& section) {
 
 bool restorePanel(const StoredPanel& stored, Panel& panel) {
   Panel p;
-  p.differentRootTip = stored.differentRootTip;
-  p.sweep = stored.sweep;
-  p.sectionCutEnabled = stored.sectionCutEnabled;
-  p.sectionCutZ = stored.sectionCutZ;
-  p.leMode = stored.leMode;
-  p.teMode = stored.teMode;
-  p.span = stored.span;
-  p.foamThickness = stored.foamThickness;
-  p.skinEnabled = stored.skinEnabled;
-  p.offsetX0 = stored.offsetX0;
-  p.blockCentredZ = stored.blockCentredZ;
-  p.rootAxisOffset = stored.rootAxisOffset;
-  p.wingPanel = stored.wingPanel;
-  p.dihedralInDegrees = stored.dihedralInDegrees;
-  p.dihedral = stored.dihedral;
+  static_cast<PanelFields&>(p) = stored;
   const std::pair<const StoredSection*, Section*> ends[] = {{&stored.root, &p.root},
                                                             {&stored.tip, &p.tip}};
   for (const auto& [from, to] : ends) {

@@ -56,27 +56,13 @@ struct StoredSection {
   PointList upper;
   PointList lower;
   std::string profileName;  // UTF-8
+
+  friend bool operator==(const StoredSection&, const StoredSection&) = default;
 };
 
-bool operator==(const StoredSection& a, const StoredSection& b);
-
-// The saved fields of a Panel; the outlines are rebuilt after loading.
-struct StoredPanel {
-  bool differentRootTip = false;
-  double sweep = 0.0;
-  bool sectionCutEnabled = false;
-  int sectionCutZ = 0;
-  int leMode = LeNone;
-  int teMode = TeMeanChord;
-  double span = 750.0;
-  double foamThickness = 50.0;
-  bool skinEnabled = false;
-  int offsetX0 = 20;
-  bool blockCentredZ = true;
-  int rootAxisOffset = 375;
-  bool wingPanel = true;
-  bool dihedralInDegrees = false;
-  double dihedral = 0.0;
+// The saved fields of a Panel (PanelFieldTable lists them in stream order);
+// the outlines are rebuilt after loading.
+struct StoredPanel : PanelFields {
   StoredSection root;
   StoredSection tip;
   std::array<SparRecord, kSparCount> spars{};

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "geometry/Section.h"
+#include "model/PanelFields.h"
 
 namespace orva {
 
@@ -27,30 +28,11 @@ struct SparRecord {
 
 inline constexpr int kSparCount = 10;
 
-// Trailing-edge treatments (teMode) and leading-edge treatments (leMode).
-enum TeMode : int { TeHorizontal = 0, TeMeanChord = 1, TeUpperAndLower = 2, TeUpperSurface = 3 };
-enum LeMode : int { LeNone = 0, LeHorizontal = 1, LeXCut = 2 };
-
-// One panel of a wing: a root and a tip section, panel-wide dimensions, edge
-// treatments, the intermediate-section and block-position settings, ten spars.
-struct Panel {
+// One panel of a wing: a root and a tip section, the panel-wide values
+// (PanelFields), ten spars.
+struct Panel : PanelFields {
   Section root;
   Section tip;
-  bool differentRootTip = false;
-  int teMode = TeMeanChord;
-  int leMode = LeNone;
-  double span = 750.0;  // mm; a new panel takes half the table's Entraxe
-  double sweep = 0.0;   // mm
-  bool skinEnabled = false;
-  double foamThickness = 50.0;  // mm
-  int sectionCutZ = 0;          // mm
-  bool sectionCutEnabled = false;
-  bool wingPanel = true;
-  bool dihedralInDegrees = false;
-  double dihedral = 0.0;  // degrees
-  int offsetX0 = 20;      // mm
-  bool blockCentredZ = true;
-  int rootAxisOffset = 375;  // mm; (Entraxe - span) / 2 for a new panel
   std::array<SparRecord, kSparCount> spars{};
 
   // A new panel for a table whose wire supports are `entraxe` mm apart: span

@@ -35,76 +35,6 @@ std::vector<Panel>::iterator at(CT1Doc& doc, std::size_t index) {
 // ---------------------------------------------------------------------------
 // The split section's profile.
 
-double truncateTo5Decimals(double v) { return std::trunc(v * 100000.0) * 0.00001; }
-
-// y of the other surface at x, from point `at` (x at most x) and its neighbour
-// towards that surface's trailing edge (none when `at` is that trailing edge).
-double oppositeAt(const PointList& pts, double x, std::size_t at, std::size_t towardsTe) {
-  const Point2D& a = pts[at];
-  if (a.x == x || towardsTe == static_cast<std::size_t>(-1)) return a.y;
-  const Point2D& b = pts[towardsTe];
-  if (a.x == b.x) return (a.y + b.y) / 2.0;
-  return a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x);
-}
-
-// Fills the profile's opposite surface and derived figures for its points and
-// leading-edge index, as a profile read from a file gets them.
-void computeProfileFigures(Profile& profile) {
-  const PointList& pts = profile.points;
-  const std::size_t n = pts.size();
-  const auto le = static_cast<std::size_t>(profile.leadingEdgeIndex);
-  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-  std::vector<double> opp(n, 0.0);
-
-  // Upper points walk the lower surface backwards from its trailing edge, lower
-  // points the upper surface forwards; both walks resume where they stopped.
-  std::size_t j = n - 1;
-  for (std::size_t i = 1; i <= le && i < n; ++i) {
-    while (j > le && pts[j].x > pts[i].x) --j;
-    opp[i] = oppositeAt(pts, pts[i].x, j, j + 1 < n ? j + 1 : kNone);
-  }
-  std::size_t k = 0;
-  for (std::size_t i = n - 1; i-- > le + 1;) {
-    while (k < le && pts[k].x > pts[i].x) ++k;
-    opp[i] = oppositeAt(pts, pts[i].x, k, k > 0 ? k - 1 : kNone);
-  }
-  opp.front() = pts.front().y;
-  opp.back() = pts.back().y;
-
-  double thick = 0.0;
-  double thickX = 0.0;
-  double lowY = 100.0;
-  double highY = -100.0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double d = std::fabs(pts[i].y - opp[i]);
-    if (d > thick) {
-      thick = d;
-      thickX = pts[i].x;
-    }
-    lowY = std::min(lowY, pts[i].y);
-    highY = std::max(highY, pts[i].y);
-  }
-  const Point2D first = pts.front();
-  const Point2D lead = pts[le];
-  const double slope = first.x == lead.x ? 0.0 : (first.y - lead.y) / (first.x - lead.x);
-  double camber = 0.0;
-  double camberX = 0.0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double c = (pts[i].y + opp[i]) / 2.0 - ((pts[i].x - lead.x) * slope + lead.y);
-    if (c > camber) {
-      camber = c;
-      camberX = pts[i].x;
-    }
-  }
-  profile.oppositeY = std::move(opp);
-  profile.maxThickness = truncateTo5Decimals(thick);
-  profile.maxThicknessX = thickX;
-  profile.maxCamber = truncateTo5Decimals(camber);
-  profile.maxCamberX = camberX;
-  profile.minY = lowY;
-  profile.maxY = highY;
-}
-
 // The profile of a section whose cut outlines are `upper` and `lower`: the
 // upper outline from the trailing edge to the leading edge, then the lower
 // outline (its leading-edge point repeated), the leading edge at the end of
@@ -128,7 +58,7 @@ bool formSplitProfile(const PointList& upper, const PointList& lower, std::strin
   } else {
     profile.leadingEdgeIndex = upper.empty() ? 0 : static_cast<int>(upper.size() - 1);
   }
-  computeProfileFigures(profile);
+  profile.ComputeFigures();
   out = std::move(profile);
   return true;
 }
@@ -201,19 +131,10 @@ bool outlineCountsDiffer(const Panel& p) {
 }  // namespace
 
 Panel MakePanelFromSection(const Panel& neighbour, const Section& section, bool splines) {
+  // The neighbour's panel-wide values and spars, but no sweep and one profile
+  // on a wing panel.
   Panel panel;
-  panel.span = neighbour.span;
-  panel.leMode = neighbour.leMode;
-  panel.teMode = neighbour.teMode;
-  panel.sectionCutEnabled = neighbour.sectionCutEnabled;
-  panel.sectionCutZ = neighbour.sectionCutZ;
-  panel.skinEnabled = neighbour.skinEnabled;
-  panel.foamThickness = neighbour.foamThickness;
-  panel.offsetX0 = neighbour.offsetX0;
-  panel.blockCentredZ = neighbour.blockCentredZ;
-  panel.rootAxisOffset = neighbour.rootAxisOffset;
-  panel.dihedralInDegrees = neighbour.dihedralInDegrees;
-  panel.dihedral = neighbour.dihedral;
+  static_cast<PanelFields&>(panel) = neighbour;
   panel.spars = neighbour.spars;
   panel.sweep = 0.0;
   panel.differentRootTip = false;

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <limits>
 #include <set>
+#include <span>
 #include <stdexcept>
+#include <variant>
 
 #include "common/Messages.h"
 #include "common/NumberText.h"
@@ -11,6 +13,7 @@
 #include "geometry/Naca.h"
 #include "geometry/Profile.h"
 #include "model/Panel.h"
+#include "model/PanelFieldTable.h"
 
 namespace orva {
 
@@ -19,6 +22,16 @@ using json = nlohmann::json;
 
 namespace {
 
+// The JSON fields of `record`, in the form's key order.
+template <class Record>
+ojson fieldsJson(std::span<const Field<Record>> table, const Record& record) {
+  ojson out = ojson::object();
+  for (const Field<Record>* f : PanelFieldTable::inJsonOrder(table)) {
+    std::visit([&](auto member) { out[f->key] = record.*member; }, f->member);
+  }
+  return out;
+}
+
 ojson pointsJson(const PointList& points) {
   ojson list = ojson::array();
   for (const Point2D& p : points) list.push_back({p.x, p.y});
@@ -26,20 +39,7 @@ ojson pointsJson(const PointList& points) {
 }
 
 ojson sectionJson(const StoredSection& s) {
-  const SectionParams& p = s.params;
-  ojson out = {
-      {"basicHeight", p.basicHeight},
-      {"chord", p.chord},
-      {"leMargin", p.leMargin},
-      {"teMargin", p.teMargin},
-      {"skin", p.skin},
-      {"washout", p.washout},
-      {"xleH1", p.xleH1},
-      {"xleH2", p.xleH2},
-      {"xleLength", p.xleLength},
-      {"xleBeta", p.xleBeta},
-      {"xleAlpha", p.xleAlpha},
-  };
+  ojson out = fieldsJson(PanelFieldTable::section(), s.params);
   ojson profile = {{"name", s.profileName}};
   Profile built;
   if (built.BuildFromPoints(mergeSurfaces(s))) {
@@ -58,45 +58,14 @@ ojson sectionJson(const StoredSection& s) {
   return out;
 }
 
-ojson sparJson(const SparRecord& r) {
-  return {
-      {"active", r.active},
-      {"label", r.label},
-      {"type", r.type},
-      {"distance", r.distance},
-      {"distanceInPercent", r.distanceInPercent},
-      {"widthMode", r.widthMode},
-      {"rootWidth", r.rootWidth},
-      {"tipWidth", r.tipWidth},
-      {"thicknessMode", r.thicknessMode},
-      {"rootThickness", r.rootThickness},
-      {"tipThickness", r.tipThickness},
-  };
-}
-
 ojson panelJson(const StoredPanel& p) {
   ojson spars = ojson::array();
-  for (const SparRecord& r : p.spars) spars.push_back(sparJson(r));
-  return {
-      {"differentRootTip", p.differentRootTip},
-      {"wingPanel", p.wingPanel},
-      {"span", p.span},
-      {"sweep", p.sweep},
-      {"foamThickness", p.foamThickness},
-      {"skinEnabled", p.skinEnabled},
-      {"dihedralInDegrees", p.dihedralInDegrees},
-      {"dihedral", p.dihedral},
-      {"teMode", p.teMode},
-      {"leMode", p.leMode},
-      {"sectionCutEnabled", p.sectionCutEnabled},
-      {"sectionCutZ", p.sectionCutZ},
-      {"offsetX0", p.offsetX0},
-      {"blockCentredZ", p.blockCentredZ},
-      {"rootAxisOffset", p.rootAxisOffset},
-      {"root", sectionJson(p.root)},
-      {"tip", sectionJson(p.tip)},
-      {"spars", std::move(spars)},
-  };
+  for (const SparRecord& r : p.spars) spars.push_back(fieldsJson(PanelFieldTable::spar(), r));
+  ojson out = fieldsJson<PanelFields>(PanelFieldTable::panel(), p);
+  out["root"] = sectionJson(p.root);
+  out["tip"] = sectionJson(p.tip);
+  out["spars"] = std::move(spars);
+  return out;
 }
 
 // Reading: every object is checked for unknown keys, so a misspelt field is an
@@ -165,6 +134,24 @@ class Reader {
 
   const std::string& where() const { return where_; }
 
+  // Every JSON field of `table` that the object holds, in the form's key order.
+  template <class Record>
+  void fields(std::span<const Field<Record>> table, Record& record) {
+    for (const Field<Record>* f : PanelFieldTable::inJsonOrder(table)) {
+      std::visit(FieldVisitor{[&](bool Record::*m) { flag(f->key, record.*m); },
+                            [&](int Record::*m) { integer(f->key, record.*m); },
+                            [&](double Record::*m) {
+                              if (f->positive) {
+                                positive(f->key, record.*m);
+                              } else {
+                                number(f->key, record.*m);
+                              }
+                            },
+                            [&](std::string Record::*m) { text(f->key, record.*m); }},
+                 f->member);
+    }
+  }
+
  private:
   const json& object_;
   std::string where_;
@@ -193,18 +180,7 @@ void storeProfile(const Profile& profile, StoredSection& section) {
 void readSection(const json& object, const std::string& where, const ProjectJsonSource& source,
                  StoredSection& section) {
   Reader r(object, where);
-  SectionParams& p = section.params;
-  r.number("basicHeight", p.basicHeight);
-  r.positive("chord", p.chord);
-  r.number("leMargin", p.leMargin);
-  r.number("teMargin", p.teMargin);
-  r.number("skin", p.skin);
-  r.number("washout", p.washout);
-  r.number("xleH1", p.xleH1);
-  r.number("xleH2", p.xleH2);
-  r.number("xleLength", p.xleLength);
-  r.number("xleBeta", p.xleBeta);
-  r.number("xleAlpha", p.xleAlpha);
+  r.fields(PanelFieldTable::section(), section.params);
 
   int sources = 0;
   if (const json* profile = r.find("profile")) {
@@ -262,17 +238,7 @@ void readSection(const json& object, const std::string& where, const ProjectJson
 
 void readSpar(const json& object, const std::string& where, SparRecord& spar) {
   Reader r(object, where);
-  r.flag("active", spar.active);
-  r.text("label", spar.label);
-  r.integer("type", spar.type);
-  r.number("distance", spar.distance);
-  r.flag("distanceInPercent", spar.distanceInPercent);
-  r.integer("widthMode", spar.widthMode);
-  r.number("rootWidth", spar.rootWidth);
-  r.number("tipWidth", spar.tipWidth);
-  r.integer("thicknessMode", spar.thicknessMode);
-  r.number("rootThickness", spar.rootThickness);
-  r.number("tipThickness", spar.tipThickness);
+  r.fields(PanelFieldTable::spar(), spar);
   r.finish();
 }
 
@@ -315,21 +281,7 @@ StoredPanel defaultPanel(int entraxe) {
 void readPanel(const json& object, const std::string& where, const ProjectJsonSource& source,
                StoredPanel& panel) {
   Reader r(object, where);
-  r.flag("differentRootTip", panel.differentRootTip);
-  r.flag("wingPanel", panel.wingPanel);
-  r.positive("span", panel.span);
-  r.number("sweep", panel.sweep);
-  r.positive("foamThickness", panel.foamThickness);
-  r.flag("skinEnabled", panel.skinEnabled);
-  r.flag("dihedralInDegrees", panel.dihedralInDegrees);
-  r.number("dihedral", panel.dihedral);
-  r.integer("teMode", panel.teMode);
-  r.integer("leMode", panel.leMode);
-  r.flag("sectionCutEnabled", panel.sectionCutEnabled);
-  r.integer("sectionCutZ", panel.sectionCutZ);
-  r.integer("offsetX0", panel.offsetX0);
-  r.flag("blockCentredZ", panel.blockCentredZ);
-  r.integer("rootAxisOffset", panel.rootAxisOffset);
+  r.fields<PanelFields>(PanelFieldTable::panel(), panel);
   if (const json* root = r.find("root")) readSection(*root, where + ".root", source, panel.root);
   if (const json* tip = r.find("tip")) {
     readSection(*tip, where + ".tip", source, panel.tip);

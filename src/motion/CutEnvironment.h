@@ -14,12 +14,25 @@ class UserPrompt;
 class SoundPort;
 class StatusPort;
 
-// Execution flags of a cut (CutJob::start).
+// Execution flags of a cut (CutJob::start), and the combinations the cuts use.
 enum CutFlags : int {
   kCutPlaySound = 0x01,  // play the end-of-cut sound when the cut has run
+  kCutMarked = 0x02,     // carried by some of the values below; the job ignores it
   kCutLong = 0x04,       // wait cursor; moves sent by the worker thread (machine) or written (file)
   kCutConfirm = 0x08,    // "Start cut ?" (machine) or file dialog and script header (file)
   kCutCheckHeat = 0x10,  // check the wire heat before the first move
+
+  // The panel cut, block shaping and the test cut: confirmed, with everything.
+  kConfirmedCutFlags = kCutPlaySound | kCutMarked | kCutLong | kCutConfirm | kCutCheckHeat,
+  // The foam cut starts without confirmation; its first run (after opening
+  // the dialog or after a failed run) carries the mark.
+  kFoamCutFirstFlags = kCutPlaySound | kCutMarked | kCutLong | kCutCheckHeat,
+  kFoamCutFlags = kCutPlaySound | kCutLong | kCutCheckHeat,
+  // Replaying a cut script: confirmed, no heat check.
+  kScriptCutFlags = kCutPlaySound | kCutMarked | kCutLong | kCutConfirm,
+  // The manual control dialog: worker thread and heat check, its first move marked.
+  kManualFirstCutFlags = kCutMarked | kCutLong | kCutCheckHeat,
+  kManualCutFlags = kCutLong | kCutCheckHeat,
 };
 
 // What "Cut to File" writes.

@@ -298,10 +298,15 @@ void CutJob::work(const MoveList& moves, const std::optional<CutMove>& dwell, bo
   const auto send = [&](const CutMove& move) {
     if (move.entries.empty() || (move.duration <= 0.0 && !move.hasSteps())) return true;
     bool sent = false;
+    // A move that could not be sent did not run; the owner is told why.
     try {
       sent = env_.driver.SendSteps(move.entries.data(), move.entries.size(), messages);
+    } catch (const std::exception& e) {
+      messages.push_back(std::string(messageText(Msg::MoveNotSent)) + ": " + e.what());
+      sent = false;
     } catch (...) {
-      sent = false;  // a move that could not be sent did not run
+      messages.emplace_back(messageText(Msg::MoveNotSent));
+      sent = false;
     }
     if (!messages.empty()) {
       const std::lock_guard<std::mutex> lock(mutex_);

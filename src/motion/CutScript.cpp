@@ -30,7 +30,6 @@ namespace {
 
 // Flags ExecuteCut gets for a script: end-of-cut sound, long operation and
 // confirmation (bit 1 is carried along, as the command always did; it means nothing).
-constexpr int kScriptCutFlags = 0x0F;
 
 // A label as one comment line: line ends inside it become spaces.
 std::string commentText(std::string_view label) {
@@ -169,9 +168,13 @@ bool WriteCutScript(CutEnvironment& env, const MoveList& moves, bool writeMoves)
   }
   if (!ok) {
     // Half a script could later be run as if it were the whole cut.
-    std::error_code ignored;
-    fs::remove(path, ignored);
     showFileNotSaved(env.prompt, path, error);
+    std::error_code removeError;
+    if (!fs::remove(path, removeError) && removeError) {
+      env.prompt.showMessage(
+          formatMessage(Msg::FileNotDeleted, {path.string(), removeError.message()}),
+          MessageIcon::Warning);
+    }
     return false;
   }
   return true;

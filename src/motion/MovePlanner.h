@@ -82,7 +82,6 @@ class MovePlanner {
   Position residuals() const { return residual_; }
   // The lowest feasible speed found by the survey so far (mm/s) and its move.
   double surveySpeed() const { return surveySpeed_; }
-  const std::string& surveyLabel() const { return surveyLabel_; }
 
  private:
   // One tower's stream while it is generated (low-nibble commands).

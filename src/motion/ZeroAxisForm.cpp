@@ -359,7 +359,7 @@ void ZeroAxisForm::cancel() {
 
 bool ZeroAxisForm::runOnMachine(MoveList moves, CutJob::Finished after) {
   CutEnvironment& env = job_.environment();
-  const int flags = firstRun_ ? kFirstRunFlags : kRunFlags;
+  const int flags = firstRun_ ? kManualFirstCutFlags : kManualCutFlags;
   firstRun_ = false;
   struct MachineOutput {
     CutOutputOptions& output;

@@ -55,10 +55,6 @@ class ZeroAxisForm : public FormOf<ZeroAxisField> {
   static constexpr int kFirstRepeatMs = 500;
   // The repeat period shrinks by this factor (1 / 1.3) on every repeat.
   static constexpr double kRepeatFactor = 0.7692307692307692;
-  // Flags of the cuts the dialog runs: worker thread and heat check; the
-  // first one of the dialog also carries bit 0x02 (no meaning to CutJob).
-  static constexpr int kFirstRunFlags = 0x16;
-  static constexpr int kRunFlags = 0x14;
   static constexpr int kDefaultTestSeconds = 30;
 
   explicit ZeroAxisForm(CutJob& job);
@@ -84,7 +80,6 @@ class ZeroAxisForm : public FormOf<ZeroAxisField> {
   double maxSpeed(Axis axis) const;
   std::string maxSpeedText(Axis axis) const;  // "%.4f"
 
-  bool synchronized() const { return synchronized_; }
   // "Synchronized Axes" toggled.
   void toggleSynchronized() { setChecked(Field::Synchronized, !synchronized_); }
   bool rightArrowsEnabled() const { return !synchronized_; }

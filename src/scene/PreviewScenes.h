@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cutting/PanelCutForm.h"
+#include "cutting/PanelCutPreview.h"
 #include "scene/Scene.h"
 
 namespace orva {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <QSettings>
 
 #include "AppTestSupport.h"
@@ -203,7 +205,7 @@ TEST(ProgramContext, ChangingOnlyTheSoundOrADialogDirectoryTouchesNoDataFile) {
   context.start();
   context.machine.table.Entraxe = 900;  // pending changes stay pending
   context.machine.table.tableModified = true;
-  context.machine.foams.SetFoamModified(true);
+  context.machine.foams.foamModified = true;
   context.machine.tables.namesModified = true;
 
   const SaveReport report = editFiles(context, [](DirectoriesForm& form) {
@@ -474,6 +476,23 @@ TEST(RecentFileList, KeepsTheFourMostRecentOnceEachThroughTheStore) {
   RecentFileList again;
   again.load(store);
   EXPECT_EQ(again.files(), expected);
+}
+
+// A per-user data directory that cannot be created is reported at start-up.
+TEST(ProgramContext, ADataDirectoryThatCannotBeCreatedIsReported) {
+  TempDir dir;
+  std::ofstream(dir / "blocked") << "a file, not a directory";
+  ProgramOptions options = Session::withTestPaths(dir, {});
+  options.defaultDataDirectory = dir / "blocked" / "data";
+  ScriptedPrompt prompt;
+  RecordingSound sound;
+  RecordingStatus status;
+  ProgramContext context(prompt, sound, status, options);
+  context.start();
+  ASSERT_FALSE(prompt.messages().empty());
+  const std::string lead =
+      "Could not create the directory " + (dir / "blocked" / "data").string() + ": ";
+  EXPECT_EQ(prompt.messages()[0].rfind(lead, 0), 0u) << prompt.messages()[0];
 }
 
 }  // namespace

@@ -404,5 +404,25 @@ TEST_F(TableFormsTest, DeleteFindsTheNextTableAcrossEmptySlots) {
   EXPECT_EQ(config_.tables.tableNames[1], "B");
 }
 
+// A table file that cannot be deleted is reported; the table still leaves the list.
+TEST_F(TableFormsTest, DeleteReportsAFileItCannotDelete) {
+  makeTable("A", 100);
+  makeTable("B", 200);
+  start({"A", "B"}, "B");
+  const auto formOwner = openForm();
+  fs::remove(data_ / "B_foam.bd");
+  fs::create_directory(data_ / "B_foam.bd");
+  put("B_foam.bd/keep", "x");
+  ASSERT_TRUE(prompt_.messages().empty());
+  formOwner->deleteTable();
+  EXPECT_EQ(config_.currentTable, "A");
+  EXPECT_EQ(config_.tables.listedNames(), Names{"A"});
+  EXPECT_FALSE(fs::exists(data_ / "B_table.bd"));
+  ASSERT_EQ(prompt_.messages().size(), 1u);
+  const std::string lead = "Could not delete " + (data_ / "B_foam.bd").string() + ": ";
+  EXPECT_EQ(prompt_.messages()[0].rfind(lead, 0), 0u) << prompt_.messages()[0];
+  EXPECT_GT(prompt_.messages()[0].size(), lead.size());  // the system's reason follows
+}
+
 }  // namespace
 }  // namespace orva

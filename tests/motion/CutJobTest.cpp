@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <condition_variable>
 #include <string>
 #include <thread>
@@ -125,7 +126,8 @@ class GatedDevice : public DriverDevice {
   StepsCompletion sendSteps(const std::uint8_t* entries, std::size_t length) override {
     StepsCompletion done;
     std::unique_lock lock(mutex_);
-    if (++requests_ == refuseAt) {
+    if (++requests_ == throwAt) throw std::runtime_error("port lost");
+    if (requests_ == refuseAt) {
       done.refusal = "the device is busy";
       done.bytesReturned = static_cast<std::uint32_t>(length);
     } else {
@@ -151,6 +153,7 @@ class GatedDevice : public DriverDevice {
   }
 
   int refuseAt = 0;
+  int throwAt = 0;  // request (1-based) that throws instead of running
 
  private:
   SimulatedMachine& machine_;
@@ -700,6 +703,22 @@ TEST(CutJobThreads, ACutAskedForWhileOneRunsIsRefusedAndPlanningToo) {
   rig.gated_->allow(1 << 20);
   EXPECT_TRUE(rig.job->runToEnd());
   EXPECT_EQ(rig.steps(Axis::XG), 480);
+}
+
+// A driver that throws while sending fails the cut with a message saying so.
+TEST(CutJobThreads, ADriverExceptionWhileSendingIsReported) {
+  Rig rig({}, true);
+  rig.gated_->allow(1 << 20);
+  rig.gated_->throwAt = 2;
+  MoveList moves;
+  moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
+  moves.push_back(rig.plan(20, 0, 20, 0, 0.5));
+  EXPECT_FALSE(rig.job->ExecuteCut(std::move(moves), 0x04, 5.0));
+  EXPECT_EQ(rig.job->result(), CutJobResult::Failed);
+  EXPECT_EQ(rig.prompt.messages(),
+            (std::vector<std::string>{"The interface driver failed while sending a move: port lost",
+                                      "No interrupts during cutting"}));
+  EXPECT_EQ(rig.steps(Axis::XG), 480);  // the first move ran, the second did not
 }
 
 }  // namespace
