@@ -17,6 +17,7 @@
 #include "config/TableNameForm.h"
 #include "driver/InterfaceDriver.h"
 #include "driver/SimulatedMachine.h"
+#include "support/FormChecks.h"
 
 namespace orva {
 namespace {
@@ -107,23 +108,16 @@ TEST_F(TableFormsTest, NameFormRefusesListedEmptyTooLongAndUnsafeNamesAndStaysOp
   EXPECT_EQ(form.title(), "Table name");
   EXPECT_EQ(form.name(), "Default");
 
-  const std::vector<std::pair<std::string, std::string>> refused = {
-      {"Second", "This name is used already. Thanks to create a new one"},
-      {"", "A material name is mandatory, please enter a name"},
-      {std::string(26, 'z'), "Please enter no more than 25 characters."},
-      {"../x", std::string(messageText(Msg::UnsafeTableName))},
-      {"a/b", std::string(messageText(Msg::UnsafeTableName))},
-      {"x\ty", std::string(messageText(Msg::UnsafeTableName))},
-  };
-  for (const auto& [name, message] : refused) {
-    prompt_.clear();
-    form.setText(TableNameField::Name, name);
-    EXPECT_FALSE(form.ok()) << name;
-    EXPECT_EQ(prompt_.messages(), Names{message}) << name;
-    ASSERT_EQ(prompt_.calls().size(), 1u);
-    EXPECT_EQ(prompt_.calls()[0].icon, MessageIcon::Warning);
-    EXPECT_EQ(form.result(), TableNameForm::Result::Open);
-  }
+  using N = TableNameField;
+  const std::string unsafe(messageText(Msg::UnsafeTableName));
+  test::expectRefusalsInOrder(
+      form, prompt_,
+      {{N::Name, "Second", "This name is used already. Thanks to create a new one"},
+       {N::Name, "", "A material name is mandatory, please enter a name"},
+       {N::Name, std::string(26, 'z'), "Please enter no more than 25 characters."},
+       {N::Name, "../x", unsafe}, {N::Name, "a/b", unsafe}, {N::Name, "x\ty", unsafe}},
+      MessageIcon::Warning);
+  EXPECT_EQ(form.result(), TableNameForm::Result::Open);
   EXPECT_EQ(config_.currentTable, "Default");
   EXPECT_FALSE(config_.tables.namesModified);
   EXPECT_FALSE(config_.table.tableModified);

@@ -21,6 +21,7 @@
 #include "motion/CutEnvironment.h"
 #include "motion/CutJob.h"
 #include "motion/MovePlanner.h"
+#include "support/FormChecks.h"
 
 namespace orva {
 namespace {
@@ -311,16 +312,12 @@ TEST(TestCutForm, OpensFromTheProjectFollowsTheCountAndStoresOnOk) {
   EXPECT_EQ(form.text(F::NumberOfCuts), "7");  // 49 / 7
   EXPECT_TRUE(form.setText(F::Spacing, "0"));
   EXPECT_EQ(form.text(F::NumberOfCuts), "7");  // not recomputed for 0
-  EXPECT_FALSE(form.ok());
-  EXPECT_EQ(rig.prompt.messages().back(),
-            "Invalid test cut spacing: 0 mm, it must be at least 1 mm");
-  EXPECT_EQ(form.focus(), F::Spacing);
+  form.setText(F::Heat, "100");  // checked after the spacing
+  test::expectRefusalsInOrder(
+      form, rig.prompt,
+      {{F::Spacing, "0", "Invalid test cut spacing: 0 mm, it must be at least 1 mm"},
+       {F::Spacing, "12", "Please enter an integer between 1 and 99.", F::Heat}});
   EXPECT_EQ(rig.values.testCutSpacing, 10);  // nothing stored
-
-  form.setText(F::Spacing, "12");
-  form.setText(F::Heat, "100");
-  EXPECT_FALSE(form.ok());
-  EXPECT_EQ(rig.prompt.messages().back(), "Please enter an integer between 1 and 99.");
   form.setText(F::Heat, "35");
   form.setText(F::RightWidth, "180");
   form.setText(F::Height, "60");

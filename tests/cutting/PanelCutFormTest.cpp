@@ -18,6 +18,7 @@
 #include "motion/CutEnvironment.h"
 #include "motion/CutJob.h"
 #include "motion/MovePlanner.h"
+#include "support/FormChecks.h"
 
 namespace orva {
 namespace {
@@ -587,13 +588,9 @@ TEST(PanelCutFormClosing, OkChecksTheBoxesInOrderAndStoresNothingOnFailure) {
   Rig rig;
   auto form = rig.open();
   ASSERT_TRUE(form->setText(F::OffsetX0, "1.5"));
-  ASSERT_TRUE(form->setText(F::Clearance, "12x"));
-  EXPECT_FALSE(form->ok());
-  EXPECT_EQ(form->focus(), F::Clearance);
-  EXPECT_EQ(rig.prompt.messages().back(), "Please enter an integer.");
-  ASSERT_TRUE(form->setText(F::Clearance, "12"));
-  EXPECT_FALSE(form->ok());
-  EXPECT_EQ(form->focus(), F::OffsetX0);
+  test::expectRefusalsInOrder(*form, rig.prompt,
+                              {{F::Clearance, "12x", "Please enter an integer."},
+                               {F::Clearance, "12", "Please enter an integer.", F::OffsetX0}});
   EXPECT_EQ(rig.doc->cutChoices.clearance, 0.0);
   EXPECT_EQ(rig.doc->current().offsetX0, 20);
   EXPECT_FALSE(rig.doc->modified);

@@ -17,6 +17,7 @@
 #include "model/CT1Doc.h"
 #include "model/PanelOperations.h"
 #include "model/XleConfigForm.h"
+#include "support/FormChecks.h"
 
 namespace orva {
 namespace {
@@ -353,10 +354,10 @@ TEST_F(DocumentTest, XLeadingEdgeFormStoresTheTenValuesOnOk) {
   form = doc.XLeadingEdge();
   doc.modified = false;
   ASSERT_TRUE(form->setText(XleField::RootLength, "12.5"));
-  ASSERT_TRUE(form->setText(XleField::RootH1, "abc"));
-  EXPECT_FALSE(form->ok());
-  EXPECT_EQ(prompt_.messages(), Strings{"Please enter a number."});
-  EXPECT_EQ(form->focus(), XleField::RootH1);
+  test::expectRefusalsInOrder(*form, prompt_,
+                              {{XleField::TipH2, "x", "Please enter a number."},
+                               {XleField::RootH1, "abc", "Please enter a number."}});
+  ASSERT_TRUE(form->setText(XleField::TipH2, "0"));
   EXPECT_EQ(doc.current().root.params.xleLength, 10.0);
   EXPECT_FALSE(doc.modified);
 

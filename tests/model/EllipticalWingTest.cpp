@@ -12,6 +12,7 @@
 #include "driver/SimulatedMachine.h"
 #include "model/CT1Doc.h"
 #include "model/EllipticalWingForm.h"
+#include "support/FormChecks.h"
 
 namespace orva {
 namespace {
@@ -192,27 +193,18 @@ TEST_F(EllipticalWingFormTest, EditsRecomputeFromTheWholeNumberPart) {
 }
 
 TEST_F(EllipticalWingFormTest, OkRefusesTextsThatAreNotWholeNumbersInRange) {
-  const std::vector<std::pair<Field, std::string>> bad = {
-      {Field::HalfSpan, "0"},    {Field::HalfSpan, "20001"}, {Field::RootChord, "12.5"},
-      {Field::TipChord, "5001"}, {Field::Symmetry, "101"},   {Field::Symmetry, "-1"},
+  const std::string span = "Please enter an integer between 1 and 20000.";
+  const auto open = [&] {
+    auto form = std::make_unique<EllipticalWingForm>(*doc_);
+    enter(*form, kModel100);
+    return form;
   };
-  const std::vector<std::string> expected = {
-      "Please enter an integer between 1 and 20000.",
-      "Please enter an integer between 1 and 20000.",
-      "Please enter a positive integer.",
-      "Please enter an integer between 1 and 5000.",
-      "Please enter an integer between 0 and 100.",
-      "Please enter a positive integer.",
-  };
-  for (std::size_t i = 0; i < bad.size(); ++i) {
-    EllipticalWingForm f(*doc_);
-    enter(f, kModel100);
-    f.setText(bad[i].first, bad[i].second);
-    prompt_.clear();
-    EXPECT_FALSE(f.ok()) << i;
-    EXPECT_EQ(f.focus(), bad[i].first) << i;
-    EXPECT_EQ(prompt_.messages(), std::vector<std::string>{expected[i]}) << i;
-  }
+  test::expectEachRefused<Field>(open, prompt_,
+      {{Field::HalfSpan, "0", span}, {Field::HalfSpan, "20001", span},
+       {Field::RootChord, "12.5", "Please enter a positive integer."},
+       {Field::TipChord, "5001", "Please enter an integer between 1 and 5000."},
+       {Field::Symmetry, "101", "Please enter an integer between 0 and 100."},
+       {Field::Symmetry, "-1", "Please enter a positive integer."}});
   EXPECT_EQ(doc_->panels.size(), 1u);
   EXPECT_FALSE(doc_->modified);
 }

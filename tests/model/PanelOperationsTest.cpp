@@ -12,6 +12,7 @@
 #include "model/CT1Doc.h"
 #include "model/PanelOperations.h"
 #include "model/SplitPanelForm.h"
+#include "support/FormChecks.h"
 
 namespace orva {
 namespace {
@@ -322,13 +323,10 @@ TEST_F(PanelOperationsTest, SplitFormChecksThePosition) {
   EXPECT_EQ(SplitPanelForm::label(), "Position of the split in %");
   EXPECT_EQ(form.text(SplitPanelField::Position), "50");
 
-  form.setText(SplitPanelField::Position, "abc");
-  EXPECT_FALSE(form.ok());
-  form.setText(SplitPanelField::Position, "100.5");
-  EXPECT_FALSE(form.ok());
-  EXPECT_EQ(prompt_.messages(),
-            (std::vector<std::string>{"Please enter a number.",
-                                      "Please enter a number between 0 and 100."}));
+  test::expectRefusalsInOrder(
+      form, prompt_,
+      {{SplitPanelField::Position, "abc", "Please enter a number."},
+       {SplitPanelField::Position, "100.5", "Please enter a number between 0 and 100."}});
   EXPECT_EQ(doc.panels.size(), 1u);
   EXPECT_FALSE(doc.modified);
 

@@ -13,6 +13,7 @@
 #include "driver/SimulatedMachine.h"
 #include "model/CT1Doc.h"
 #include "model/PanelParamsForm.h"
+#include "support/FormChecks.h"
 
 namespace orva {
 namespace {
@@ -118,45 +119,25 @@ TEST_F(PanelParamsFormTest, OutOfRangeOrNonNumericValuesKeepTheDialogOpen) {
   makeTapered();
   panel().skinEnabled = true;
   const Panel before = panel();
-  struct Case {
-    F field;
-    const char* text;
-    const char* message;
-  };
-  const Case cases[] = {
-      {F::FoamThickness, "500001", "Please enter a number between 0 and 500000."},
-      {F::FoamThickness, "-0.5", "Please enter a number between 0 and 500000."},
-      {F::RootChord, "0.09", "Please enter a number between 0.1 and 10000."},
-      {F::TipChord, "10001", "Please enter a number between 0.1 and 10000."},
-      {F::RootWashout, "90.5", "Please enter a number between -90 and 90."},
-      {F::TipWashout, "-91", "Please enter a number between -90 and 90."},
-      {F::RootSkin, "10.01", "Please enter a number between -10 and 10."},
-      {F::TipSkin, "-11", "Please enter a number between -10 and 10."},
-      {F::Span, "12abc", "Please enter a number."},
-      {F::Sweep, "", "Please enter a number."},
-      {F::RootCamber, "-", "Please enter a number."},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    prompt_.clear();
-    PanelParamsForm form(doc_);
-    ASSERT_TRUE(form.setText(c.field, c.text));
-    EXPECT_FALSE(form.ok());
-    EXPECT_EQ(prompt_.messages(), Strings{c.message});
-    EXPECT_EQ(form.focus(), c.field);
-    EXPECT_FALSE(doc_.modified);
-    EXPECT_EQ(panel().foamThickness, before.foamThickness);
-    EXPECT_EQ(panel().root.params.chord, before.root.params.chord);
-  }
+  const std::string number = "Please enter a number.";
+  test::expectEachRefused<F>([&] { return std::make_unique<PanelParamsForm>(doc_); }, prompt_,
+      {{F::FoamThickness, "500001", "Please enter a number between 0 and 500000."},
+       {F::FoamThickness, "-0.5", "Please enter a number between 0 and 500000."},
+       {F::RootChord, "0.09", "Please enter a number between 0.1 and 10000."},
+       {F::TipChord, "10001", "Please enter a number between 0.1 and 10000."},
+       {F::RootWashout, "90.5", "Please enter a number between -90 and 90."},
+       {F::TipWashout, "-91", "Please enter a number between -90 and 90."},
+       {F::RootSkin, "10.01", "Please enter a number between -10 and 10."},
+       {F::TipSkin, "-11", "Please enter a number between -10 and 10."},
+       {F::Span, "12abc", number}, {F::Sweep, "", number}, {F::RootCamber, "-", number}});
+  EXPECT_FALSE(doc_.modified);
+  EXPECT_EQ(panel().foamThickness, before.foamThickness);
+  EXPECT_EQ(panel().root.params.chord, before.root.params.chord);
 
   // The first failure in dialog order is the one reported.
-  prompt_.clear();
   PanelParamsForm form(doc_);
   form.setText(F::TipChord, "0");
-  form.setText(F::FoamThickness, "x");
-  EXPECT_FALSE(form.ok());
-  EXPECT_EQ(prompt_.messages(), Strings{"Please enter a number."});
-  EXPECT_EQ(form.focus(), F::FoamThickness);
+  test::expectRefusalsInOrder(form, prompt_, {{F::FoamThickness, "x", number}});
 
   // The bounds themselves are accepted.
   PanelParamsForm bounds(doc_);
