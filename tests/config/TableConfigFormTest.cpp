@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <memory>
@@ -9,6 +8,7 @@
 #include "common/ScriptedPrompt.h"
 #include "config/TableConfigForm.h"
 #include "support/FormChecks.h"
+#include "support/TestFiles.h"
 
 namespace orva {
 namespace {
@@ -17,19 +17,8 @@ namespace fs = std::filesystem;
 using Field = TableConfigField;
 using Axis = TableConfigForm::Axis;
 
-class TableConfigFormTest : public testing::Test {
+class TableConfigFormTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = testing::TempDir() + "orva-tableform-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    dataDir_ = dir_;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-
   TableConfigForm& open(std::string current = "Default") {
     TableConfigFormHooks hooks;
     hooks.makeTableCurrent = [this](const std::string& name) {
@@ -42,8 +31,8 @@ class TableConfigFormTest : public testing::Test {
                                               std::move(current), dataDir_, prompt_, hooks);
     return *form_;
   }
-  fs::path dir_;
-  fs::path dataDir_;  // where the form saves
+  const test::TempDir dir_;
+  fs::path dataDir_ = dir_.path();  // where the form saves
   TableConfig config_;
   TableConfig big_ = [] {
     TableConfig c;
@@ -191,7 +180,7 @@ TEST_F(TableConfigFormTest, OkCommitsSavesAndResetsThePlanner) {
   EXPECT_EQ(port_, 1);
   EXPECT_EQ(resets_, 1);
   TableConfig written;
-  ASSERT_TRUE(ReadTableConfig(written, dir_, "Default_table.bd"));
+  ASSERT_TRUE(ReadTableConfig(written, dir_.path(), "Default_table.bd"));
   EXPECT_EQ(written.Entraxe, 800);
   EXPECT_EQ(written.Tempo, 0.25);
 
@@ -244,7 +233,7 @@ TEST_F(TableConfigFormTest, ChoosingATableReloadsAndCancelRestoresTheFirst) {
   ASSERT_TRUE(again.ok());
   EXPECT_TRUE(again.saved());
   TableConfig written;
-  EXPECT_TRUE(ReadTableConfig(written, dir_, "Big_table.bd"));
+  EXPECT_TRUE(ReadTableConfig(written, dir_.path(), "Big_table.bd"));
   EXPECT_EQ(written.Entraxe, 700);
   EXPECT_FALSE(fs::exists(dir_ / "Default_table.bd"));
 }
