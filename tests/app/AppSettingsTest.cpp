@@ -6,7 +6,8 @@
 #include <set>
 #include <utility>
 
-#include "AppTestSupport.h"
+#include "support/PortFakes.h"
+#include "support/TestFiles.h"
 #include "app/AppPaths.h"
 #include "app/AppSettings.h"
 #include "app/ProgramContext.h"
@@ -15,12 +16,12 @@
 namespace orva {
 namespace {
 
-using testing::fileNames;
-using testing::readFile;
-using testing::RecordingSound;
-using testing::RecordingStatus;
-using testing::TempDir;
-using testing::writeFile;
+using test::fileNames;
+using test::readFile;
+using test::RecordingSound;
+using test::RecordingStatus;
+using test::TempDir;
+using test::writeFile;
 
 TEST(AppSettingsStore, WritesEveryValueButPortAndReadsThemBack) {
   TempDir dir;

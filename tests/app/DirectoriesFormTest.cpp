@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "AppTestSupport.h"
+#include "support/PortFakes.h"
+#include "support/TestFiles.h"
 #include "app/AppSettings.h"
 #include "app/DirectoriesForm.h"
 #include "common/ScriptedPrompt.h"
@@ -9,9 +10,9 @@ namespace orva {
 namespace {
 
 using Field = DirectoriesField;
-using testing::RecordingSound;
-using testing::TempDir;
-using testing::writeFile;
+using test::RecordingSound;
+using test::TempDir;
+using test::writeFile;
 
 AppSettings someSettings() {
   AppSettings settings;
@@ -113,6 +114,7 @@ TEST(DirectoriesForm, TestPlaysTheSoundACutWouldPlayAndReportsOneThatCannotBePla
   AppSettings settings = someSettings();
   ScriptedPrompt prompt;
   RecordingSound sound;
+  sound.onlyExistingFiles = true;
   DirectoriesForm form(settings, prompt, sound, {dir / "shipped"});
 
   // A relative name is looked up in the data directory the form shows.

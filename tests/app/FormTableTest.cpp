@@ -7,7 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "AppTestSupport.h"
+#include "support/PortFakes.h"
+#include "support/TestFiles.h"
 #include "app/DirectoriesForm.h"
 #include "app/ProgramContext.h"
 #include "common/Form.h"
@@ -32,9 +33,9 @@ namespace orva {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::RecordingSound;
-using testing::RecordingStatus;
-using testing::TempDir;
+using test::RecordingSound;
+using test::RecordingStatus;
+using test::TempDir;
 
 // Every dialog form of the program, opened on a started program context.
 struct AllForms {

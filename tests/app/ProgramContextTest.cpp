@@ -2,7 +2,8 @@
 
 #include <QSettings>
 
-#include "AppTestSupport.h"
+#include "support/PortFakes.h"
+#include "support/TestFiles.h"
 #include "app/DirectoriesForm.h"
 #include "app/ProgramContext.h"
 #include "app/RecentFileList.h"
@@ -15,13 +16,13 @@ namespace orva {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::fileNames;
-using testing::lines;
-using testing::readFile;
-using testing::RecordingSound;
-using testing::RecordingStatus;
-using testing::TempDir;
-using testing::writeFile;
+using test::fileNames;
+using test::lines;
+using test::readFile;
+using test::RecordingSound;
+using test::RecordingStatus;
+using test::TempDir;
+using test::writeFile;
 
 const std::set<std::string> kDefaultTableFiles = {"TableNames.bd", "Default_table.bd",
                                                   "Default_foam.bd"};
@@ -30,7 +31,9 @@ const std::set<std::string> kDefaultTableFiles = {"TableNames.bd", "Default_tabl
 // directory inside a temporary directory.
 struct Session {
   explicit Session(const TempDir& dir, ProgramOptions options = {})
-      : context(prompt, sound, status, withTestPaths(dir, std::move(options))) {}
+      : context(prompt, sound, status, withTestPaths(dir, std::move(options))) {
+    sound.onlyExistingFiles = true;
+  }
 
   static ProgramOptions withTestPaths(const TempDir& dir, ProgramOptions options) {
     options.settingsFile = dir / "settings.ini";
