@@ -6,14 +6,16 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "support/Golden.h"
+#include "support/TestFiles.h"
+
 namespace fs = std::filesystem;
+namespace test = orva::test;
 
 namespace {
 
@@ -24,27 +26,11 @@ struct CliRun {
   nlohmann::json json() const { return nlohmann::json::parse(out); }
 };
 
-std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class CliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("orva-cli-test-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   fs::path writeFile(const std::string& name, const std::string& content) {
-    fs::path path = dir_ / name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
+    test::writeFile(dir_ / name, content);
+    return dir_ / name;
   }
 
   CliRun run(const std::string& arguments) {
@@ -60,29 +46,21 @@ class CliTest : public ::testing::Test {
     const int status = std::system(command.c_str());
     CliRun result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = readAll(out);
-    result.err = readAll(err);
+    result.out = test::readFile(out);
+    result.err = test::readFile(err);
     return result;
   }
 
-  fs::path dir_;
+  const test::TempDir dir_;
 };
 
+// The built-in airfoil with its points, leading edge, extremes and thickness
+// (thickest at x = 0.30866, where the two columns of its table are furthest apart).
 TEST_F(CliTest, ReportsTheBuiltInAirfoilWithItsLeadingEdge) {
   const CliRun result = run("airfoil --default --points");
   ASSERT_EQ(result.exitCode, 0) << result.err;
-  const auto json = result.json();
-  EXPECT_EQ(json["name"], "NoName");
-  EXPECT_EQ(json["count"], 69);
-  EXPECT_EQ(json["leadingEdgeIndex"], 34);
-  ASSERT_EQ(json["points"].size(), 69u);
-  EXPECT_DOUBLE_EQ(json["points"][34][0].get<double>(), 0.0);
-  EXPECT_DOUBLE_EQ(json["points"][34][1].get<double>(), 0.00047);
-  EXPECT_DOUBLE_EQ(json["minY"].get<double>(), -0.02839);
-  EXPECT_DOUBLE_EQ(json["maxY"].get<double>(), 0.09318);
-  // Thickest where the two columns of the built-in table are furthest apart: x = 0.30866.
-  EXPECT_NEAR(json["maxThickness"].get<double>(), 0.09266 + 0.02458, 1e-9);
-  EXPECT_DOUBLE_EQ(json["maxThicknessX"].get<double>(), 0.30866);
+  test::expectGolden("cli/airfoil-default.json", result.out);
+  EXPECT_EQ(result.json()["points"][result.json()["leadingEdgeIndex"].get<int>()][0], 0.0);
 }
 
 TEST_F(CliTest, ReportsNacaAirfoilsAndRefusesBadDesignations) {
@@ -233,7 +211,7 @@ TEST_F(CliTest, BuildInfoAndBuildAgainReproduceTheProject) {
   const fs::path infoFile = writeFile("info.json", info.out);
   const fs::path second = dir_ / "again.cnc";
   ASSERT_EQ(run("build '" + infoFile.string() + "' -o '" + second.string() + "'").exitCode, 0);
-  EXPECT_EQ(readAll(first), readAll(second));
+  EXPECT_EQ(test::readFile(first), test::readFile(second));
 }
 
 TEST_F(CliTest, ProjectCommandsRefuseBadInputWithTheProgramsMessages) {
@@ -292,7 +270,7 @@ TEST_F(CliTest, ExportWritesTheChosenPanelWithCrLf) {
   const CliRun exported =
       run("export '" + project.string() + "' --panel 2 -o '" + out.string() + "'");
   ASSERT_EQ(exported.exitCode, 0) << exported.err;
-  const std::string text = readAll(out);
+  const std::string text = test::readFile(out);
   EXPECT_EQ(text.rfind("Configuration de la table:\r\nEntre-axe XGXD: 1500 mm\r\n", 0), 0u);
   EXPECT_NE(text.find("NACA 0012"), std::string::npos);
   EXPECT_EQ(text.find("NoName"), std::string::npos);  // panel 1 is not exported
@@ -372,7 +350,7 @@ TEST_F(CliTest, ReplayInterruptedByCtrlCRetreatsAndExits130) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 130);
   // The wire went back to the machine zero.
-  const std::string text = readAll(err);
+  const std::string text = test::readFile(err);
   EXPECT_NE(text.find("Abort cut: XG 0.000 YG 0.000 XD 0.000 YD 0.000\n"), std::string::npos)
       << text;
 }
@@ -392,7 +370,7 @@ TEST_F(CliTest, GcodeStartsColdAtTheScriptsStartAndCarriesItsLabels) {
   const CliRun grbl = run("gcode" + common);
   ASSERT_EQ(grbl.exitCode, 0) << grbl.err;
   EXPECT_EQ(grbl.err, "wrote " + out.string() + "\n");
-  std::string text = readAll(out);
+  std::string text = test::readFile(out);
   // 10 s per move: F = 60 / 10; the script's start is reached before the heat.
   EXPECT_NE(text.find("G21 G90 G93\n(- Start position, wire cold)\n"
                       "G0 X10.0000 Y5.0000 Z10.0000 A5.0000\nM3 S450\n"
@@ -402,7 +380,7 @@ TEST_F(CliTest, GcodeStartsColdAtTheScriptsStartAndCarriesItsLabels) {
       << text;
 
   ASSERT_EQ(run("gcode --dialect linuxcnc --no-heat" + common).exitCode, 0);
-  text = readAll(out);
+  text = test::readFile(out);
   EXPECT_NE(text.find("G0 X10.0000 Y5.0000 U10.0000 V5.0000\n(- Lift [left])\n"
                       "G1 X30.0000 Y15.0000 U10.0000 V5.0000 F6\n"),
             std::string::npos)
@@ -468,7 +446,7 @@ TEST_F(CliTest, SurveyCutAndReplayAPanelEndToEnd) {
   const CliRun program = run("cut --dialect linuxcnc" + common + " -o '" + gcode.string() + "'");
   ASSERT_EQ(program.exitCode, 0) << program.err;
   EXPECT_NE(program.err.find("wrote " + gcode.string() + "\n"), std::string::npos);
-  const std::string text = readAll(gcode);
+  const std::string text = test::readFile(gcode);
   const std::size_t heatOn = text.find("\nM3 S");
   ASSERT_NE(heatOn, std::string::npos) << text;
   EXPECT_NE(text.rfind("\nG0 X0.0000 Y0.0000 U0.0000 V0.0000\n", heatOn), std::string::npos);
@@ -481,21 +459,21 @@ TEST_F(CliTest, OutputFormatFollowsTheExtensionAndContradictionsAreRefused) {
   const CliRun gcode = run(block + " -o '" + (dir_ / "block.tap").string() + "'");
   ASSERT_EQ(gcode.exitCode, 0) << gcode.err;
   EXPECT_EQ(gcode.err, "wrote " + (dir_ / "block.tap").string() + "\n");
-  EXPECT_NE(readAll(dir_ / "block.tap").find("G21 G90 G93"), std::string::npos);
+  EXPECT_NE(test::readFile(dir_ / "block.tap").find("G21 G90 G93"), std::string::npos);
   const CliRun script = run(block + " -o '" + (dir_ / "block").string() + "'");
   ASSERT_EQ(script.exitCode, 0) << script.err;
   EXPECT_EQ(script.err, "wrote " + (dir_ / "block.cut").string() + "\n");
-  EXPECT_EQ(readAll(dir_ / "block.cut").rfind("F:", 0), 0u);
+  EXPECT_EQ(test::readFile(dir_ / "block.cut").rfind("F:", 0), 0u);
 
   const CliRun contradiction = run(block + " --format cut -o '" + (dir_ / "b.ngc").string() + "'");
   EXPECT_EQ(contradiction.exitCode, 2);
   EXPECT_NE(contradiction.err.find("contradicts --format cut"), std::string::npos);
-  const CliRun directory = run(block + " -o '" + dir_.string() + "'");
+  const CliRun directory = run(block + " -o '" + dir_.path().string() + "'");
   EXPECT_EQ(directory.exitCode, 2);
   EXPECT_NE(directory.err.find("is a directory"), std::string::npos);
   EXPECT_EQ(run(block + " -o '" + (dir_ / "b.txt").string() + "'").exitCode, 2);
   EXPECT_FALSE(fs::exists(dir_ / "b.ngc") || fs::exists(dir_ / "b.cut") ||
-               fs::exists(dir_.string() + ".cut"));
+               fs::exists(dir_.path().string() + ".cut"));
 }
 
 TEST_F(CliTest, FoamIsTheProjectsWhenTheTableHasItOtherwiseTheCurrentOne) {
@@ -656,7 +634,7 @@ TEST_F(CliTest, CommandsWorkOnTheUsersSettingsAndDataDirectory) {
   EXPECT_TRUE(fs::exists(data / "Default_foam.bd"));
   EXPECT_TRUE(fs::exists(data / "TableNames.bd"));
   const std::string ini =
-      readAll(dir_ / "home/.config/orva/orva.ini");
+      test::readFile(dir_ / "home/.config/orva/orva.ini");
   EXPECT_NE(ini.find("[CncConfig]"), std::string::npos) << ini;
   EXPECT_NE(ini.find("CurrentTable=Default"), std::string::npos) << ini;
   EXPECT_EQ(ini.find("Port="), std::string::npos) << ini;
@@ -676,7 +654,7 @@ TEST_F(CliTest, AuxiliaryCutsAreWrittenAsScriptsOrGcode) {
   const CliRun block = run("block-shaping --left-width 200 --length 400 --clearance 70 -o '" +
                            script.string() + "'");
   ASSERT_EQ(block.exitCode, 0) << block.err;
-  const std::string text = readAll(script);
+  const std::string text = test::readFile(script);
   // A centred 400 mm block on the 1500 mm table; its rear faces at X0 = 20,
   // trimmed from the clearance height down.
   EXPECT_NE(text.find("// Move to block start\nT:"), std::string::npos) << text;
@@ -687,7 +665,7 @@ TEST_F(CliTest, AuxiliaryCutsAreWrittenAsScriptsOrGcode) {
   const std::string testCut = "test-cut --left-width 100 --length 300 --clearance 70 --height 40";
   const CliRun slices = run(testCut + " --format gcode -o '" + gcode.string() + "'");
   ASSERT_EQ(slices.exitCode, 0) << slices.err;
-  const std::string program = readAll(gcode);
+  const std::string program = test::readFile(gcode);
   EXPECT_NE(program.find("G21 G90 G93"), std::string::npos);
   EXPECT_NE(program.find("M2\n"), std::string::npos);
   EXPECT_NE(program.find("(- Slice cut 0)"), std::string::npos) << program;
