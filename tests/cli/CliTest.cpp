@@ -660,6 +660,15 @@ TEST_F(CliTest, AuxiliaryCutsAreWrittenAsScriptsOrGcode) {
   EXPECT_NE(text.find("// Move to block start\nT:"), std::string::npos) << text;
   EXPECT_NE(text.find("XG:20.000000 YG:70.000000 XD:20.000000 YD:70.000000"), std::string::npos);
   EXPECT_NE(text.find("XG:20.000000 YG:0.000000 XD:20.000000 YD:0.000000"), std::string::npos);
+  // --foam makes that foam current at its own speed (D\u00e9pron: 2 mm/s).
+  const std::string depron =
+      "block-shaping --left-width 200 --length 400 --clearance 70 --foam depron";
+  const auto scriptOf = [&](const std::string& options) {
+    EXPECT_EQ(run(depron + options + " -o '" + script.string() + "'").exitCode, 0) << options;
+    return test::readFile(script);
+  };
+  EXPECT_EQ(scriptOf(""), scriptOf(" --speed 2"));
+  EXPECT_NE(scriptOf(""), scriptOf(" --speed 4"));
 
   const fs::path gcode = dir_ / "test.ngc";
   const std::string testCut = "test-cut --left-width 100 --length 300 --clearance 70 --height 40";
