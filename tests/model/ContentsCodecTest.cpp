@@ -54,16 +54,13 @@ void section(Bytes& b, bool withBasicHeight, int k, std::string_view name = "NAC
 
 void expectSection(const StoredSection& s, double basicHeight, int k) {
   EXPECT_EQ(s.params.basicHeight, basicHeight);
-  EXPECT_EQ(s.params.chord, 12 + k);
-  EXPECT_EQ(s.params.leMargin, 13 + k);
-  EXPECT_EQ(s.params.teMargin, 14 + k);
-  EXPECT_EQ(s.params.skin, 15 + k);
-  EXPECT_EQ(s.params.washout, 16 + k);
-  EXPECT_EQ(s.params.xleH1, 17 + k);
-  EXPECT_EQ(s.params.xleH2, 18 + k);
-  EXPECT_EQ(s.params.xleLength, 19 + k);
-  EXPECT_EQ(s.params.xleBeta, 20 + k);
-  EXPECT_EQ(s.params.xleAlpha, 21 + k);
+  // The fields after the basic height, in file order.
+  const double SectionParams::*fields[] = {
+      &SectionParams::chord,  &SectionParams::leMargin, &SectionParams::teMargin,
+      &SectionParams::skin,   &SectionParams::washout,  &SectionParams::xleH1,
+      &SectionParams::xleH2,  &SectionParams::xleLength, &SectionParams::xleBeta,
+      &SectionParams::xleAlpha};
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(s.params.*fields[i], 12 + i + k) << "field " << i;
   EXPECT_EQ(s.upper, kUpper);
   EXPECT_EQ(s.lower, kLower);
   EXPECT_EQ(s.profileName, "NACA 2412");
@@ -216,15 +213,7 @@ TEST(ContentsCodecTest, Version1005ReadsSixSparsAndDefaultsTheOtherFour) {
   EXPECT_TRUE(p.wingPanel);
   EXPECT_EQ(p.dihedral, 0.0);
   for (int i = 0; i < 6; ++i) expectSparRead(p.spars[static_cast<std::size_t>(i)], 1005, 4);
-  for (int i = 6; i < 10; ++i) {
-    const SparRecord& s = p.spars[static_cast<std::size_t>(i)];
-    expectDefaultSpar(s);
-    EXPECT_FALSE(s.active);
-    EXPECT_EQ(s.label, "Inactive");
-    EXPECT_EQ(s.type, 1);
-    EXPECT_EQ(s.tipThickness, 3.0);
-    EXPECT_TRUE(s.distanceInPercent);
-  }
+  for (int i = 6; i < 10; ++i) expectDefaultSpar(p.spars[static_cast<std::size_t>(i)]);
   expectTrailer(d);
 }
 

@@ -396,11 +396,9 @@ TEST_F(DocumentTest, SaveAsksForAPathOnlyWhenTheProjectHasNone) {
   ASSERT_EQ(prompt.calls().size(), 1u);
   const FileDialogRequest& request = prompt.calls()[0].request;
   EXPECT_EQ(prompt.calls()[0].kind, ScriptedPrompt::Kind::SaveFile);
-  ASSERT_EQ(request.filters.size(), 2u);
-  EXPECT_EQ(request.filters[0].description, "Fichiers projet (*.cnc)");
-  EXPECT_EQ(request.filters[0].patterns, "*.cnc");
-  EXPECT_EQ(request.filters[1].description, "All Files");
-  EXPECT_EQ(request.filters[1].patterns, "*.*");
+  std::string filters;
+  for (const FileFilter& f : request.filters) filters += f.description + "|" + f.patterns + "|";
+  EXPECT_EQ(filters, "Fichiers projet (*.cnc)|*.cnc|All Files|*.*|");
   EXPECT_EQ(request.defaultExtension, "cnc");
   EXPECT_EQ(request.initialDirectory, context.projectDirectory);
   EXPECT_FALSE(request.promptOverwrite);

@@ -241,11 +241,10 @@ TEST_F(PanelOperationsTest, SplitOfAnUntaperedPanelRepeatsItsSectionValues) {
   ASSERT_TRUE(SplitCurrentPanel(doc, 40.0));
   for (const Panel& panel : doc.panels) {
     for (const Section* s : {&panel.root, &panel.tip}) {
-      EXPECT_DOUBLE_EQ(s->params.chord, before.chord);
-      EXPECT_DOUBLE_EQ(s->params.leMargin, before.leMargin);
-      EXPECT_DOUBLE_EQ(s->params.teMargin, before.teMargin);
-      EXPECT_DOUBLE_EQ(s->params.basicHeight, before.basicHeight);
-      EXPECT_DOUBLE_EQ(s->params.washout, before.washout);
+      for (auto field : {&SectionParams::chord, &SectionParams::leMargin, &SectionParams::teMargin,
+                         &SectionParams::basicHeight, &SectionParams::washout}) {
+        EXPECT_DOUBLE_EQ(s->params.*field, before.*field);
+      }
     }
     EXPECT_EQ(panel.sweep, 0.0);
   }
