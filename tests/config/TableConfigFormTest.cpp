@@ -52,9 +52,7 @@ class TableConfigFormTest : public ::testing::Test {
 TEST_F(TableConfigFormTest, OpensWithTheRecordThePortAndTheCurrentTable) {
   TableConfigForm& form = open("Big");
   EXPECT_EQ(TableConfigForm::title(), "CNC Table Configuration");
-  EXPECT_EQ(form.text(Field::Entraxe), "1500");
-  EXPECT_EQ(form.text(Field::Timer), "500");
-  EXPECT_EQ(form.text(Field::XPas), "1");
+  test::expectTexts(form, {{Field::Entraxe, "1500"}, {Field::Timer, "500"}, {Field::XPas, "1"}});
   EXPECT_TRUE(form.checked(Field::InterfChauf));
   EXPECT_EQ(form.currentIndex(Field::Port), 2);
   EXPECT_EQ(form.options(Field::CurrentTable), (std::vector<std::string>{"Default", "Big"}));
@@ -113,12 +111,8 @@ TEST_F(TableConfigFormTest, DefaultLeavesLayoutPortAndTableAlone) {
   form.setText(Field::XNtour, "96");
   form.setText(Field::Timer, "900");
   form.pressDefault();
-  EXPECT_EQ(form.text(Field::Entraxe), "1000");
-  EXPECT_EQ(form.text(Field::AxesX), "600");
-  EXPECT_EQ(form.text(Field::AxesY), "250");
-  EXPECT_EQ(form.text(Field::XNtour), "48");
-  EXPECT_EQ(form.text(Field::Timer), "500");
-  EXPECT_EQ(form.text(Field::Chauffe), "10");
+  test::expectTexts(form, {{Field::Entraxe, "1000"}, {Field::AxesX, "600"}, {Field::AxesY, "250"},
+                     {Field::XNtour, "48"}, {Field::Timer, "500"}, {Field::Chauffe, "10"}});
   EXPECT_TRUE(form.checked(Field::InterfChauf));
   EXPECT_EQ(form.text(Field::XMaxSpeed), "4.1667");
   EXPECT_TRUE(form.checked(Field::TableInv));

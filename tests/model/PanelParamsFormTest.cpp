@@ -39,14 +39,9 @@ TEST_F(PanelParamsFormTest, OpeningShowsThePanelAndWhatCanBeEdited) {
   panel().root.params.skin = 1.25;
   PanelParamsForm form(doc);
   EXPECT_EQ(PanelParamsForm::title(), "Panel Parameters");
-  EXPECT_EQ(form.text(F::FoamThickness), "50");
-  EXPECT_EQ(form.text(F::Span), "750");
-  EXPECT_EQ(form.text(F::Dihedral), "0");
-  EXPECT_EQ(form.text(F::RootChord), "150");
-  EXPECT_EQ(form.text(F::RootBasicHeight), "25");
-  EXPECT_EQ(form.text(F::RootSkin), "1.25");
-  EXPECT_EQ(form.text(F::RootAirfoil), "NoName");
-  EXPECT_EQ(form.text(F::TipAirfoil), "NoName");
+  test::expectTexts(form, {{F::FoamThickness, "50"}, {F::Span, "750"}, {F::Dihedral, "0"},
+                     {F::RootChord, "150"}, {F::RootBasicHeight, "25"}, {F::RootSkin, "1.25"},
+                     {F::RootAirfoil, "NoName"}, {F::TipAirfoil, "NoName"}});
   EXPECT_TRUE(form.checked(F::WingPanel));
   EXPECT_FALSE(form.checked(F::DifferentRootTip));
 
@@ -311,10 +306,8 @@ TEST_F(PanelParamsFormTest, SwitchingDifferentRootTipOnCopiesTheRootBoxes) {
   EXPECT_EQ(form.text(F::TipLeMargin), "0");  // not following yet
   ASSERT_TRUE(form.setChecked(F::DifferentRootTip, true));
 
-  EXPECT_EQ(form.text(F::TipSkin), "1.5");
-  EXPECT_EQ(form.text(F::TipCamber), "2");
-  EXPECT_EQ(form.text(F::TipThickness), "9");
-  EXPECT_EQ(form.text(F::TipAirfoil), "NoName");
+  test::expectTexts(form, {{F::TipSkin, "1.5"}, {F::TipCamber, "2"}, {F::TipThickness, "9"},
+                     {F::TipAirfoil, "NoName"}});
   EXPECT_EQ(form.text(F::TipLeMargin), "7.500000");  // 15 x 150 / 300
   EXPECT_EQ(form.text(F::TipTeMargin), "0.000000");
   // In degrees: 40 + 750 sin 10° = 170.2361...
@@ -347,10 +340,8 @@ TEST_F(PanelParamsFormTest, CancelChangesNothingButAChosenProfileStays) {
   // The boxes show the new profile, in both columns while the tip follows the
   // root: 0.0625 + 0.03125 = 9.375 % thick; mean line 0.015625, truncated to
   // 5 decimals, 1.562 %.
-  EXPECT_EQ(form.text(F::RootAirfoil), "FIVE");
-  EXPECT_EQ(form.text(F::RootThickness), "9.375");
-  EXPECT_EQ(form.text(F::RootCamber), "1.562");
-  EXPECT_EQ(form.text(F::TipAirfoil), "FIVE");
+  test::expectTexts(form, {{F::RootAirfoil, "FIVE"}, {F::RootThickness, "9.375"},
+                     {F::RootCamber, "1.562"}, {F::TipAirfoil, "FIVE"}});
   const PointList chosen = panel().root.profile.points;
   form.cancel();
 

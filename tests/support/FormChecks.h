@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/Form.h"
@@ -74,6 +75,15 @@ void expectEachRefused(Open open, ScriptedPrompt& prompt, std::initializer_list<
     SCOPED_TRACE("typed \"" + c.text + "\"");
     ASSERT_TRUE(form.setText(c.field, c.text)) << form.fieldName(form.id(c.field));
     expectRefused(form, prompt, c.focus.value_or(c.field), c.message);
+  }
+}
+
+// The texts the fields show, in one table: {field, text}, ...
+template <typename FormT>
+void expectTexts(const FormT& form,
+                 std::initializer_list<std::pair<typename FormT::Field, std::string_view>> texts) {
+  for (const auto& [field, text] : texts) {
+    EXPECT_EQ(form.text(field), text) << form.fieldName(FormT::id(field));
   }
 }
 
