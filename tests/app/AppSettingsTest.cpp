@@ -12,6 +12,7 @@
 #include "app/AppSettings.h"
 #include "app/ProgramContext.h"
 #include "common/ScriptedPrompt.h"
+#include "support/TextChecks.h"
 
 namespace orva {
 namespace {
@@ -114,8 +115,8 @@ TEST_F(UserLocations, SettingsAndDataLandInTheProgramsDirectoryOfTheXdgLocations
     ASSERT_TRUE(context.shutdown().ok());
   }
   const std::string text = readFile(store.fileName());
-  EXPECT_NE(text.find("[CncConfig]"), std::string::npos);
-  EXPECT_NE(text.find("RepIns=" + (root_ / "data" / "orva").string()), std::string::npos) << text;
+  EXPECT_TRUE(test::contains(text, "[CncConfig]"));
+  EXPECT_TRUE(test::contains(text, "RepIns=" + (root_ / "data" / "orva").string()));
   EXPECT_EQ(fileNames(root_ / "data" / "orva"),
             (std::set<std::string>{"TableNames.bd", "Default_table.bd", "Default_foam.bd"}));
   // Nothing went anywhere else: the home directory stays empty.

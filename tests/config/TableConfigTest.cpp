@@ -7,6 +7,7 @@
 
 #include "config/TableConfig.h"
 #include "support/TestFiles.h"
+#include "support/TextChecks.h"
 
 namespace orva {
 namespace {
@@ -130,8 +131,8 @@ TEST(TableConfigFormat, BuiltInRecordGivesTheExpectedFile) {
   c.ZeroX = -12.5;
   c.Tempo = 0.0125;
   const std::string text = FormatTableConfig(c);
-  EXPECT_NE(text.find("\nZeroX -12.500000\n"), std::string::npos);
-  EXPECT_NE(text.find("\nTempo 0.012500\n"), std::string::npos);
+  EXPECT_TRUE(test::contains(text, "\nZeroX -12.500000\n"));
+  EXPECT_TRUE(test::contains(text, "\nTempo 0.012500\n"));
 }
 
 TEST(TableConfigMaxSpeed, DerivedSpeedAndGuardedDivisors) {

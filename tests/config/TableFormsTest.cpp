@@ -13,6 +13,7 @@
 #include "support/FormChecks.h"
 #include "support/MachineRig.h"
 #include "support/TestFiles.h"
+#include "support/TextChecks.h"
 
 namespace orva {
 namespace {
@@ -142,7 +143,7 @@ TEST_F(TableFormsTest, UnsafeCurrentTableNeverReachesTheFiles) {
   EXPECT_EQ(files(root_.path()), Files{"data"});
   EXPECT_EQ(files(data_), (Files{"A_table.bd", "A_foam.bd", "B_table.bd", "B_foam.bd",
                                  "TableNames.bd", "Fine_table.bd", "Fine_foam.bd"}));
-  EXPECT_NE(read(data_ / "Fine_table.bd").find("Entraxe 777\n"), std::string::npos);
+  EXPECT_TRUE(test::contains(read(data_ / "Fine_table.bd"), "Entraxe 777\n"));
 }
 
 TEST_F(TableFormsTest, LoadingATableReadsItsFilesAndCreatesOnlyWhatIsMissingAndDue) {
@@ -186,8 +187,8 @@ TEST_F(TableFormsTest, SelectingAnotherTableFirstWritesThePendingChangesOfTheTab
   EXPECT_EQ(config.table.Entraxe, 800);
   EXPECT_EQ(config.foams.records.count("Mine"), 0u);
   EXPECT_TRUE(config.tables.namesModified);
-  EXPECT_NE(read(data_ / "Default_foam.bd").find("\nMine: 1 3.000000"), std::string::npos);
-  EXPECT_NE(read(data_ / "Default_table.bd").find("Entraxe 1200\n"), std::string::npos);
+  EXPECT_TRUE(test::contains(read(data_ / "Default_foam.bd"), "\nMine: 1 3.000000"));
+  EXPECT_TRUE(test::contains(read(data_ / "Default_table.bd"), "Entraxe 1200\n"));
 
   form.setCurrentIndex(CurrentTableField::Tables, 0);
   EXPECT_EQ(config.table.Entraxe, 1200);
@@ -226,7 +227,7 @@ TEST_F(TableFormsTest, ValidatingWithoutChangeNeitherReloadsNorWrites) {
   EXPECT_FALSE(fs::exists(data_ / "Third_table.bd"));
   second.validateSelection();
   EXPECT_EQ(config.currentTable, "Third");
-  EXPECT_NE(read(data_ / "Third_table.bd").find("Entraxe 1234\n"), std::string::npos);
+  EXPECT_TRUE(test::contains(read(data_ / "Third_table.bd"), "Entraxe 1234\n"));
   EXPECT_EQ(read(data_ / "CChoixTables.bd"), "Default\nSecond\nThird\n" + std::string(17, '\n'));
   EXPECT_EQ(statuses_.back(), "Third");
 }
@@ -250,9 +251,9 @@ TEST_F(TableFormsTest, DuplicateCopiesTheConfigurationWithBuiltInFoams) {
   EXPECT_EQ(config.tables.tableNames[2], "Copy");
   EXPECT_EQ(copying.options(CurrentTableField::Tables), (Names{"Default", "Second", "Copy"}));
   EXPECT_EQ(copying.currentIndex(CurrentTableField::Tables), 2);
-  EXPECT_NE(read(data_ / "Copy_table.bd").find("Entraxe 900\n"), std::string::npos);
+  EXPECT_TRUE(test::contains(read(data_ / "Copy_table.bd"), "Entraxe 900\n"));
   EXPECT_EQ(config.foams.records.size(), 3u);
-  EXPECT_NE(read(data_ / "Copy_foam.bd").find("D\xE9pron: 1 2.000000"), std::string::npos);
+  EXPECT_TRUE(test::contains(read(data_ / "Copy_foam.bd"), "D\xE9pron: 1 2.000000"));
   EXPECT_EQ(std::make_pair(read(data_ / "Default_table.bd"), read(data_ / "Default_foam.bd")),
             defaultFiles);
   EXPECT_EQ(statuses_.back(), "Copy");

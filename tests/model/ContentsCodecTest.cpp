@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "model/ContentsCodec.h"
+#include "support/TextChecks.h"
 
 namespace orva {
 namespace {
@@ -564,8 +565,8 @@ TEST(ContentsCodecTest, EncodingRefusesWhatCannotBeStoredFaithfully) {
   upper.front() = {0.0, 0.0};
   big.panels[0].tip.upper = upper;
   EXPECT_FALSE(encodeContents(big, &error).has_value());
-  EXPECT_NE(error.find("65535"), std::string::npos) << error;
-  EXPECT_NE(error.find("panel 1"), std::string::npos) << error;
+  EXPECT_TRUE(test::contains(error, "65535"));
+  EXPECT_TRUE(test::contains(error, "panel 1"));
 
   // One point fewer fits, and comes back whole.
   upper.pop_back();

@@ -14,6 +14,7 @@
 #include "support/Golden.h"
 #include "support/MachineRig.h"
 #include "support/TestFiles.h"
+#include "support/TextChecks.h"
 
 namespace orva {
 namespace {
@@ -312,8 +313,8 @@ TEST_F(ProjectFileTest, ASurfaceTooLargeForTheFileIsNotSavedAndTheFileStaysAsItW
 
   std::string error;
   EXPECT_FALSE(SaveProjectFile(doc, file, &error));
-  EXPECT_NE(error.find(file.string()), std::string::npos) << error;
-  EXPECT_NE(error.find("65535"), std::string::npos) << error;
+  EXPECT_TRUE(test::contains(error, file.string()));
+  EXPECT_TRUE(test::contains(error, "65535"));
   EXPECT_EQ(prompt.messages(), std::vector<std::string>{error});
   EXPECT_EQ(test::readFile(file), onDisk);
   EXPECT_FALSE(fs::exists(fs::path(file.string() + ".bak")));
@@ -353,7 +354,7 @@ TEST_F(ProjectFileTest, AProjectWhoseOutlinesWouldBeHugeIsNeitherLoadedNorSaved)
   prompt.clear();
   std::string error;
   EXPECT_FALSE(SaveProjectFile(doc, dir_ / "never.cnc", &error));
-  EXPECT_NE(error.find(std::to_string(kMaxProjectOutlinePoints)), std::string::npos) << error;
+  EXPECT_TRUE(test::contains(error, std::to_string(kMaxProjectOutlinePoints)));
   EXPECT_EQ(prompt.messages(), std::vector<std::string>{error});
   EXPECT_FALSE(fs::exists(dir_ / "never.cnc"));
   EXPECT_TRUE(doc.modified);
@@ -370,7 +371,7 @@ TEST_F(ProjectFileTest, SavedFileIsACompoundFileWithTheContentsStream) {
   const std::string bytes = test::readFile(file);
   EXPECT_EQ(bytes.substr(0, 8), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");  // the compound-file signature
   EXPECT_EQ(bytes, *buildCompoundFile(expected));
-  EXPECT_NE(bytes.find(std::string("C\0o\0n\0t\0e\0n\0t\0s\0", 16)), std::string::npos);
+  EXPECT_TRUE(test::contains(bytes, std::string("C\0o\0n\0t\0e\0n\0t\0s\0", 16)));
 }
 
 }  // namespace
