@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/TextExport.h"
+#include "support/Golden.h"
 #include "support/MachineRig.h"
 #include "support/TestFiles.h"
 
@@ -55,30 +56,15 @@ TEST_F(TextExportTest, DifferentTipSectionCutAndCommentLines) {
   doc.cutChoices.kerfCompensationB = 0;
   doc.comments = "first\r\nsecond\nthird";
 
+  // The reviewed file: "Début découpe par l'intrados: O", no kerf compensation,
+  // a different tip (chord 100, basic height truncated to 31 mm, washout
+  // -2.5 mm, its trailing edge turned to (0.999048 0.043619)), the section cut
+  // at 120 mm, the block 49 mm thick, and the comment with CR LF line ends.
   const std::string text = ExportDocumentText(doc);
-  EXPECT_TRUE(contains(text, "\r\nDébut découpe par l'intrados: O\r\n"));
-  EXPECT_TRUE(contains(text, "\r\nCompensation du rayonnement: N\r\n"));
-  EXPECT_TRUE(contains(text, "\r\nEmplanture/Saumon identiques: N\r\n"));
-  EXPECT_TRUE(contains(text, "\r\nCoupe intermédiaire: O\r\nPosition Coupe: 120.000000 mm\r\n"));
-  EXPECT_TRUE(contains(text, "\r\nEpaisseur du bloc: 49 mm\r\n"));
-  EXPECT_TRUE(contains(text,
-                       "\r\n\r\nSaumon:\r\nNom: NoName\r\nCorde: 100.000000 mm\r\n"
-                       "Hauteur de base: 31 mm\r\n"));
-  EXPECT_TRUE(contains(text, "\r\nVrillage: -2.500000 mm\r\n"));
-  // Every line end is CR LF, the comment's too.
-  EXPECT_TRUE(text.ends_with("\r\nCommentaires:\r\nfirst\r\nsecond\r\nthird"));
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n') {
-      ASSERT_GT(i, 0u);
-      EXPECT_EQ(text[i - 1], '\r') << i;
-    }
+  test::expectGolden("export/tapered-project.txt", text);
+  for (std::size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 1)) {
+    ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare line feed at byte " << i;
   }
-  // The tip block lists the tip's surfaces: as many points as the airfoil, the
-  // trailing edge (1, 0) turned by −2.5°: (cos 2.5°, sin 2.5°).
-  const std::size_t tipBlock = text.find("Saumon:");
-  ASSERT_NE(tipBlock, std::string::npos);
-  EXPECT_TRUE(contains(text.substr(tipBlock), "\r\nExtrados: 35 points\r\n"));
-  EXPECT_TRUE(contains(text.substr(tipBlock), "\r\n0.999048 0.043619\r\n"));
 }
 
 TEST_F(TextExportTest, AnUnknownCurrentFoamShowsZeros) {
