@@ -106,7 +106,8 @@ SparRecord spar(int type, double distance, double width, double thickness, const
 // A tapered, swept, washed-out right wing with kerf compensation, both faces
 // trimmed before the profile, a horizontal leading-edge cut and two spars:
 // root NACA 2412 of 200 mm, tip of 120 mm washed out by 3 degrees, 40 mm
-// sweep, 500 mm span placed 250 mm from the root tower.
+// sweep, 500 mm span placed 250 mm from the root tower; margins 10 mm (tip
+// 8 mm) behind and 5 mm (tip 3 mm) in front.
 void taperedSweptWing(CutRig& rig) {
   Panel& p = rig.panel();
   const auto naca = MakeNaca4("2412", 20);
@@ -116,8 +117,10 @@ void taperedSweptWing(CutRig& rig) {
   p.tip.params.chord = 120.0;
   p.tip.params.washout = 3.0;
   p.root.params.basicHeight = p.tip.params.basicHeight = 20.0;
-  p.root.params.teMargin = p.tip.params.teMargin = 10.0;
-  p.root.params.leMargin = p.tip.params.leMargin = 5.0;
+  p.root.params.teMargin = 10.0;
+  p.tip.params.teMargin = 8.0;
+  p.root.params.leMargin = 5.0;
+  p.tip.params.leMargin = 3.0;
   p.differentRootTip = true;
   p.sweep = 40.0;
   p.span = 500.0;
@@ -138,8 +141,9 @@ void taperedSweptWing(CutRig& rig) {
 }
 
 // A tail plane: a symmetric NACA 0012 panel of 80 mm chord, 300 mm span, with the
-// trailing-edge treatment `teMode`, trimmed while cutting, X cut at the
-// leading edge, cut bottom first.
+// trailing-edge treatment `teMode`, trimmed while cutting, an X cut at the
+// leading edge (4 mm up at 60 degrees, 3 mm down at 45 degrees, 8 mm long),
+// cut bottom first.
 SetUp symmetricPanel(int teMode) {
   return [teMode](CutRig& rig) {
     Panel& p = rig.panel();
@@ -151,6 +155,11 @@ SetUp symmetricPanel(int teMode) {
       s->params.basicHeight = 20.0;
       s->params.leMargin = 6.0;
       s->params.teMargin = 5.0;
+      s->params.xleH1 = 4.0;
+      s->params.xleH2 = 3.0;
+      s->params.xleLength = 8.0;
+      s->params.xleBeta = 45.0;
+      s->params.xleAlpha = 60.0;
     }
     p.differentRootTip = false;
     p.span = 300.0;
