@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "model/PanelParamsForm.h"
+#include "model/ProjectFile.h"
+#include "model/ProjectJson.h"
+#include "support/Golden.h"
 #include "support/FormChecks.h"
 #include "support/MachineRig.h"
 #include "support/TestFiles.h"
@@ -181,23 +184,15 @@ TEST_F(PanelParamsFormTest, OkCommitsTheValuesAndRebuilds) {
   form.setText(F::Sweep, "25");
   ASSERT_TRUE(form.ok());
 
+  // The reviewed panel: foam 60, span 400, sweep 25, the skin dropped (the
+  // skin flag stays off), root 9 % thick with a flat mean line, washout 1.5 and
+  // basic height 30, tip 6 % thick, chord 120, washout -2 and basic height 35,
+  // the edge treatments kept, and the dihedral stored as shown at OK:
+  // atan(5 / 400) = 0.7161599...° truncated to 0.7161.
+  test::expectGolden("model/panel-params-ok.json", projectToJson(CaptureProject(doc)).dump(1));
   const Panel& p = panel();
-  EXPECT_EQ(p.foamThickness, 60.0);
-  EXPECT_EQ(p.span, 400.0);
-  EXPECT_EQ(p.sweep, 25.0);
-  EXPECT_EQ(p.root.params.skin, 0.0);
   EXPECT_EQ(p.root.profile.maxThickness, 0.09);
-  EXPECT_EQ(p.root.profile.maxCamber, 0.0);
-  EXPECT_EQ(p.root.params.washout, 1.5);
-  EXPECT_EQ(p.root.params.basicHeight, 30.0);
   EXPECT_EQ(p.tip.profile.maxThickness, 0.06);
-  EXPECT_EQ(p.tip.params.chord, 120.0);
-  EXPECT_EQ(p.tip.params.washout, -2.0);
-  EXPECT_EQ(p.tip.params.basicHeight, 35.0);
-  EXPECT_EQ(p.teMode, TeUpperSurface);  // a wing panel keeps its treatments
-  // Dihedral stored as shown at OK: atan(5 / 400) = 0.7161599...° after the
-  // basic height edits.
-  EXPECT_EQ(p.dihedral, 0.7161);
   EXPECT_EQ(p.tip.cutUpper.size(), p.root.cutUpper.size());
   EXPECT_TRUE(doc.modified);
   EXPECT_EQ(redraws, 1);
