@@ -6,21 +6,23 @@
 #include <set>
 #include <utility>
 
-#include "AppTestSupport.h"
+#include "support/PortFakes.h"
+#include "support/TestFiles.h"
 #include "app/AppPaths.h"
 #include "app/AppSettings.h"
 #include "app/ProgramContext.h"
 #include "common/ScriptedPrompt.h"
+#include "support/TextChecks.h"
 
 namespace orva {
 namespace {
 
-using testing::fileNames;
-using testing::readFile;
-using testing::RecordingSound;
-using testing::RecordingStatus;
-using testing::TempDir;
-using testing::writeFile;
+using test::fileNames;
+using test::readFile;
+using test::RecordingSound;
+using test::RecordingStatus;
+using test::TempDir;
+using test::writeFile;
 
 TEST(AppSettingsStore, WritesEveryValueButPortAndReadsThemBack) {
   TempDir dir;
@@ -113,8 +115,8 @@ TEST_F(UserLocations, SettingsAndDataLandInTheProgramsDirectoryOfTheXdgLocations
     ASSERT_TRUE(context.shutdown().ok());
   }
   const std::string text = readFile(store.fileName());
-  EXPECT_NE(text.find("[CncConfig]"), std::string::npos);
-  EXPECT_NE(text.find("RepIns=" + (root_ / "data" / "orva").string()), std::string::npos) << text;
+  EXPECT_TRUE(test::contains(text, "[CncConfig]"));
+  EXPECT_TRUE(test::contains(text, "RepIns=" + (root_ / "data" / "orva").string()));
   EXPECT_EQ(fileNames(root_ / "data" / "orva"),
             (std::set<std::string>{"TableNames.bd", "Default_table.bd", "Default_foam.bd"}));
   // Nothing went anywhere else: the home directory stays empty.

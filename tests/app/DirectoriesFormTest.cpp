@@ -1,17 +1,19 @@
 #include <gtest/gtest.h>
 
-#include "AppTestSupport.h"
+#include "support/PortFakes.h"
+#include "support/TestFiles.h"
 #include "app/AppSettings.h"
 #include "app/DirectoriesForm.h"
 #include "common/ScriptedPrompt.h"
+#include "support/FormChecks.h"
 
 namespace orva {
 namespace {
 
 using Field = DirectoriesField;
-using testing::RecordingSound;
-using testing::TempDir;
-using testing::writeFile;
+using test::RecordingSound;
+using test::TempDir;
+using test::writeFile;
 
 AppSettings someSettings() {
   AppSettings settings;
@@ -27,10 +29,10 @@ TEST(DirectoriesForm, DoneCopiesTheFourFieldsWithoutTrailingSeparators) {
   ScriptedPrompt prompt;
   RecordingSound sound;
   DirectoriesForm form(settings, prompt, sound, {});
-  EXPECT_EQ(form.text(Field::InstallationDirectory), "/srv/orva");
-  EXPECT_EQ(form.text(Field::FinishedCuttingSound), "Bravo.wav");
-  EXPECT_EQ(form.text(Field::ProfileDirectory), "/home/pilot/profils");
-  EXPECT_EQ(form.text(Field::ProjectDirectory), "/home/pilot/projets");
+  test::expectTexts(form, {{Field::InstallationDirectory, "/srv/orva"},
+                     {Field::FinishedCuttingSound, "Bravo.wav"},
+                     {Field::ProfileDirectory, "/home/pilot/profils"},
+                     {Field::ProjectDirectory, "/home/pilot/projets"}});
 
   form.setText(Field::InstallationDirectory, "/data/orva/");
   form.setText(Field::FinishedCuttingSound, "/sons/fin.wav");
@@ -78,9 +80,9 @@ TEST(DirectoriesForm, BrowseShowsTheFiltersOfEachKindAndStoresTheDirectory) {
   prompt.queueFile(std::nullopt);  // cancelled: the field stays
   EXPECT_FALSE(form.browse(Field::ProjectDirectory));
 
-  EXPECT_EQ(form.text(Field::ProfileDirectory), "/data/profils/naca");
-  EXPECT_EQ(form.text(Field::ProjectDirectory), "/data/ailes");
-  EXPECT_EQ(form.text(Field::InstallationDirectory), "/opt/orva");
+  test::expectTexts(form, {{Field::ProfileDirectory, "/data/profils/naca"},
+                     {Field::ProjectDirectory, "/data/ailes"},
+                     {Field::InstallationDirectory, "/opt/orva"}});
   EXPECT_EQ(form.text(Field::FinishedCuttingSound), "/data/sons/fin.wav");  // the full path
 
   // Each dialog lists the files kept there, then all files, and opens in the
@@ -113,6 +115,7 @@ TEST(DirectoriesForm, TestPlaysTheSoundACutWouldPlayAndReportsOneThatCannotBePla
   AppSettings settings = someSettings();
   ScriptedPrompt prompt;
   RecordingSound sound;
+  sound.onlyExistingFiles = true;
   DirectoriesForm form(settings, prompt, sound, {dir / "shipped"});
 
   // A relative name is looked up in the data directory the form shows.

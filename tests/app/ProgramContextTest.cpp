@@ -4,7 +4,8 @@
 
 #include <QSettings>
 
-#include "AppTestSupport.h"
+#include "support/PortFakes.h"
+#include "support/TestFiles.h"
 #include "app/DirectoriesForm.h"
 #include "app/ProgramContext.h"
 #include "app/RecentFileList.h"
@@ -12,18 +13,19 @@
 #include "cutting/PanelCutPlanner.h"
 #include "common/ScriptedPrompt.h"
 #include "driver/SimulatedMachine.h"
+#include "support/TextChecks.h"
 
 namespace orva {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::fileNames;
-using testing::lines;
-using testing::readFile;
-using testing::RecordingSound;
-using testing::RecordingStatus;
-using testing::TempDir;
-using testing::writeFile;
+using test::fileNames;
+using test::lines;
+using test::readFile;
+using test::RecordingSound;
+using test::RecordingStatus;
+using test::TempDir;
+using test::writeFile;
 
 const std::set<std::string> kDefaultTableFiles = {"TableNames.bd", "Default_table.bd",
                                                   "Default_foam.bd"};
@@ -32,7 +34,9 @@ const std::set<std::string> kDefaultTableFiles = {"TableNames.bd", "Default_tabl
 // directory inside a temporary directory.
 struct Session {
   explicit Session(const TempDir& dir, ProgramOptions options = {})
-      : context(prompt, sound, status, withTestPaths(dir, std::move(options))) {}
+      : context(prompt, sound, status, withTestPaths(dir, std::move(options))) {
+    sound.onlyExistingFiles = true;
+  }
 
   static ProgramOptions withTestPaths(const TempDir& dir, ProgramOptions options) {
     options.settingsFile = dir / "settings.ini";
@@ -105,7 +109,7 @@ TEST(ProgramContext, FirstRunWithEmptySettingsUsesDefaultsAndCreatesTheDataFiles
   EXPECT_EQ(table[0], "TableInv 0");
   EXPECT_EQ(table[2], "Tempo 0.500000");
   // "Poly expansé" in Windows-1252: é is the single byte 0xE9.
-  EXPECT_NE(readFile(data / "Default_foam.bd").find("Poly expans\xE9"), std::string::npos);
+  EXPECT_TRUE(test::contains(readFile(data / "Default_foam.bd"), "Poly expans\xE9"));
 
   const auto stored = storedValues(dir / "settings.ini");
   const std::map<std::string, std::string> expected = {{"SonFinDec", "Bravo.wav"},
@@ -144,7 +148,7 @@ TEST(ProgramContext, SecondRunReadsTheFilesAndRewritesOnlyWhatChanged) {
   std::set<std::string> withBackup = kDefaultTableFiles;
   withBackup.insert("Default_table.bd.bak");
   EXPECT_EQ(fileNames(data), withBackup);
-  EXPECT_NE(readFile(data / "Default_table.bd").find("Entraxe 800\n"), std::string::npos);
+  EXPECT_TRUE(test::contains(readFile(data / "Default_table.bd"), "Entraxe 800\n"));
 }
 
 TEST(ProgramContext, TypeBlocNamingNoFoamLeavesNoCurrentFoam) {
@@ -247,7 +251,7 @@ TEST(ProgramContext, ChangingTheDataDirectoryToAnEmptyOneSavesToTheOldAndUsesBui
               }).ok());
 
   // Pending changes went to the old directory.
-  EXPECT_NE(readFile(oldData / "Default_table.bd").find("Entraxe 800\n"), std::string::npos);
+  EXPECT_TRUE(test::contains(readFile(oldData / "Default_table.bd"), "Entraxe 800\n"));
   EXPECT_EQ(lines(readFile(oldData / "TableNames.bd"))[1], "Petite");
   // The new directory is used, with built-in values, and stays empty until exit.
   EXPECT_EQ(context.settings.RepIns, newData.string());
@@ -260,7 +264,7 @@ TEST(ProgramContext, ChangingTheDataDirectoryToAnEmptyOneSavesToTheOldAndUsesBui
 
   ASSERT_TRUE(context.shutdown().ok());
   EXPECT_EQ(fileNames(newData), kDefaultTableFiles);
-  EXPECT_NE(readFile(newData / "Default_table.bd").find("Entraxe 1500\n"), std::string::npos);
+  EXPECT_TRUE(test::contains(readFile(newData / "Default_table.bd"), "Entraxe 1500\n"));
   EXPECT_EQ(storedValues(dir / "settings.ini")["RepIns"], newData.string());
 
   // Back to the old directory: its files are read.

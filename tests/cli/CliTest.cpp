@@ -6,14 +6,17 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "support/Golden.h"
+#include "support/TestFiles.h"
+#include "support/TextChecks.h"
+
 namespace fs = std::filesystem;
+namespace test = orva::test;
 
 namespace {
 
@@ -24,27 +27,11 @@ struct CliRun {
   nlohmann::json json() const { return nlohmann::json::parse(out); }
 };
 
-std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class CliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("orva-cli-test-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   fs::path writeFile(const std::string& name, const std::string& content) {
-    fs::path path = dir_ / name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
+    test::writeFile(dir_ / name, content);
+    return dir_ / name;
   }
 
   CliRun run(const std::string& arguments) {
@@ -60,29 +47,21 @@ class CliTest : public ::testing::Test {
     const int status = std::system(command.c_str());
     CliRun result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = readAll(out);
-    result.err = readAll(err);
+    result.out = test::readFile(out);
+    result.err = test::readFile(err);
     return result;
   }
 
-  fs::path dir_;
+  const test::TempDir dir_;
 };
 
+// The built-in airfoil with its points, leading edge, extremes and thickness
+// (thickest at x = 0.30866, where the two columns of its table are furthest apart).
 TEST_F(CliTest, ReportsTheBuiltInAirfoilWithItsLeadingEdge) {
   const CliRun result = run("airfoil --default --points");
   ASSERT_EQ(result.exitCode, 0) << result.err;
-  const auto json = result.json();
-  EXPECT_EQ(json["name"], "NoName");
-  EXPECT_EQ(json["count"], 69);
-  EXPECT_EQ(json["leadingEdgeIndex"], 34);
-  ASSERT_EQ(json["points"].size(), 69u);
-  EXPECT_DOUBLE_EQ(json["points"][34][0].get<double>(), 0.0);
-  EXPECT_DOUBLE_EQ(json["points"][34][1].get<double>(), 0.00047);
-  EXPECT_DOUBLE_EQ(json["minY"].get<double>(), -0.02839);
-  EXPECT_DOUBLE_EQ(json["maxY"].get<double>(), 0.09318);
-  // Thickest where the two columns of the built-in table are furthest apart: x = 0.30866.
-  EXPECT_NEAR(json["maxThickness"].get<double>(), 0.09266 + 0.02458, 1e-9);
-  EXPECT_DOUBLE_EQ(json["maxThicknessX"].get<double>(), 0.30866);
+  test::expectGolden("cli/airfoil-default.json", result.out);
+  EXPECT_EQ(result.json()["points"][result.json()["leadingEdgeIndex"].get<int>()][0], 0.0);
 }
 
 TEST_F(CliTest, ReportsNacaAirfoilsAndRefusesBadDesignations) {
@@ -94,7 +73,7 @@ TEST_F(CliTest, ReportsNacaAirfoilsAndRefusesBadDesignations) {
 
   const CliRun bad = run("airfoil --naca 12");
   EXPECT_EQ(bad.exitCode, 1);
-  EXPECT_NE(bad.err.find("NACA"), std::string::npos);
+  EXPECT_TRUE(test::contains(bad.err, "NACA"));
 }
 
 TEST_F(CliTest, RefusedFilesAreNamedWithTheProgramsMessagesAndTheReason) {
@@ -125,15 +104,12 @@ TEST_F(CliTest, RefusedFilesAreNamedWithTheProgramsMessagesAndTheReason) {
   const fs::path dat = writeFile("wing.dat", "NACA\n1 0\n0 0\n1 0\n");
   const CliRun info = run("info '" + dat.string() + "'");
   EXPECT_EQ(info.exitCode, 1);
-  EXPECT_NE(info.err.find(dat.string() + ": this is an airfoil coordinate file: use 'orva-cli "
-                                         "airfoil'\n"),
-            std::string::npos)
-      << info.err;
+  EXPECT_TRUE(test::contains(
+      info.err, dat.string() + ": this is an airfoil coordinate file: use 'orva-cli airfoil'\n"));
   const fs::path cnc = writeFile("wing.cnc", "not a script");
   const CliRun gcode = run("gcode '" + cnc.string() + "' -o '" + (dir_ / "x.ngc").string() + "'");
   EXPECT_EQ(gcode.exitCode, 1);
-  EXPECT_NE(gcode.err.find(cnc.string() + ": this is a project file"), std::string::npos)
-      << gcode.err;
+  EXPECT_TRUE(test::contains(gcode.err, cnc.string() + ": this is a project file"));
 }
 
 TEST_F(CliTest, ReadsAFileAndNamesItFromItsTextLine) {
@@ -206,34 +182,22 @@ TEST_F(CliTest, BuildInfoAndBuildAgainReproduceTheProject) {
   const CliRun build = run("build '" + wing.string() + "' -o '" + first.string() + "'");
   ASSERT_EQ(build.exitCode, 0) << build.err;
 
-  const CliRun info = run("info --compact '" + first.string() + "'");
+  const CliRun info = run("info '" + first.string() + "'");
   ASSERT_EQ(info.exitCode, 0) << info.err;
+  // The reviewed project: version 1007, the comments, the foam, the NACA 2412
+  // root and built-in tip (washout 2) of the first panel with its spar "Main"
+  // among ten, the fields not given at a new panel's values (root axis offset
+  // 375 on the built-in table), and the second panel's five-point "Diamond"
+  // at both ends.
+  test::expectGolden("cli/info-wing.json", info.out);
   const auto json = info.json();
-  EXPECT_EQ(json["version"], 1007.0);
-  EXPECT_EQ(json["comments"], "Aile \u00e9paisse\nsecond line");
-  EXPECT_EQ(json["foamName"], "Poly extrud\u00e9");
-  ASSERT_EQ(json["panels"].size(), 2u);
-  const auto& p0 = json["panels"][0];
-  EXPECT_EQ(p0["span"], 400.0);
-  EXPECT_EQ(p0["root"]["profile"]["name"], "NACA 2412");
-  EXPECT_EQ(p0["tip"]["profile"]["name"], "NoName");
-  EXPECT_EQ(p0["tip"]["washout"], 2.0);
-  EXPECT_EQ(p0["spars"].size(), 10u);
-  EXPECT_EQ(p0["spars"][0]["label"], "Main");
-  EXPECT_EQ(p0["spars"][1]["label"], "Inactive");
-  // Fields not given take the values of a new panel on the built-in table.
-  EXPECT_EQ(p0["rootAxisOffset"], 375);
-  const auto& p1 = json["panels"][1];
-  EXPECT_EQ(p1["root"]["profile"]["name"], "Diamond");
-  EXPECT_EQ(p1["root"]["profile"]["count"], 5);
-  // Without a tip of its own the tip is the root's.
-  EXPECT_EQ(p1["tip"]["profile"], p1["root"]["profile"]);
+  EXPECT_EQ(json["panels"][1]["tip"]["profile"], json["panels"][1]["root"]["profile"]);
 
   // Building from info's output writes the same file again.
   const fs::path infoFile = writeFile("info.json", info.out);
   const fs::path second = dir_ / "again.cnc";
   ASSERT_EQ(run("build '" + infoFile.string() + "' -o '" + second.string() + "'").exitCode, 0);
-  EXPECT_EQ(readAll(first), readAll(second));
+  EXPECT_EQ(test::readFile(first), test::readFile(second));
 }
 
 TEST_F(CliTest, ProjectCommandsRefuseBadInputWithTheProgramsMessages) {
@@ -249,7 +213,7 @@ TEST_F(CliTest, ProjectCommandsRefuseBadInputWithTheProgramsMessages) {
   const fs::path typo = writeFile("typo.json", R"({"panels": [{"spann": 300}]})");
   const CliRun build = run("build '" + typo.string() + "' -o '" + (dir_ / "x.cnc").string() + "'");
   EXPECT_EQ(build.exitCode, 1);
-  EXPECT_NE(build.err.find("unknown field \"spann\""), std::string::npos) << build.err;
+  EXPECT_TRUE(test::contains(build.err, "unknown field \"spann\""));
   EXPECT_FALSE(fs::exists(dir_ / "x.cnc"));
 
   EXPECT_EQ(run("build '" + typo.string() + "'").exitCode, 2);  // no -o
@@ -263,8 +227,7 @@ TEST_F(CliTest, ProjectCommandsRefuseBadInputWithTheProgramsMessages) {
     const CliRun refused =
         run("build '" + bad.string() + "' -o '" + (dir_ / "x.cnc").string() + "'");
     EXPECT_EQ(refused.exitCode, 1) << panel;
-    EXPECT_NE(refused.err.find(path + ": must be greater than 0 mm"), std::string::npos)
-        << refused.err;
+    EXPECT_TRUE(test::contains(refused.err, path + ": must be greater than 0 mm"));
   }
   EXPECT_FALSE(fs::exists(dir_ / "x.cnc"));
 
@@ -293,10 +256,10 @@ TEST_F(CliTest, ExportWritesTheChosenPanelWithCrLf) {
   const CliRun exported =
       run("export '" + project.string() + "' --panel 2 -o '" + out.string() + "'");
   ASSERT_EQ(exported.exitCode, 0) << exported.err;
-  const std::string text = readAll(out);
+  const std::string text = test::readFile(out);
   EXPECT_EQ(text.rfind("Configuration de la table:\r\nEntre-axe XGXD: 1500 mm\r\n", 0), 0u);
-  EXPECT_NE(text.find("NACA 0012"), std::string::npos);
-  EXPECT_EQ(text.find("NoName"), std::string::npos);  // panel 1 is not exported
+  EXPECT_TRUE(test::contains(text, "NACA 0012"));
+  EXPECT_FALSE(test::contains(text, "NoName"));  // panel 1 is not exported
   for (std::size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 1)) {
     ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare line feed at byte " << i;
   }
@@ -321,16 +284,10 @@ TEST_F(CliTest, ReplayRunsAScriptOnTheSimulatedMachine) {
   const std::string options = " --data-dir '" + data.string() + "'";
   const CliRun result = run("replay --yes --json '" + script.string() + "'" + options);
   ASSERT_EQ(result.exitCode, 0) << result.err;
-  const auto json = result.json();
-  EXPECT_EQ(json["moves"], 2);
-  EXPECT_DOUBLE_EQ(json["plannedTime"].get<double>(), 12.0);
-  EXPECT_NEAR(json["machineTime"].get<double>(), 12.0, 0.0005);
-  EXPECT_DOUBLE_EQ(json["final"]["XG"].get<double>(), 30.0);
-  EXPECT_DOUBLE_EQ(json["final"]["YG"].get<double>(), 15.0);
-  EXPECT_DOUBLE_EQ(json["final"]["XD"].get<double>(), 10.0);
-  EXPECT_EQ(json["steps"]["XG"], (30 - 10) * 48);  // 48 steps per mm on the built-in table
-  EXPECT_EQ(json["steps"]["YG"], (15 - 5) * 48);
-  EXPECT_EQ(json["steps"]["XD"], 0);
+  // The reviewed summary: 2 moves, 12 s planned and run, the end point and
+  // the steps counted (48 per mm on the built-in table: 960 XG, 480 YG, 0 XD).
+  test::expectGolden("cli/replay-move.json", result.out);
+  EXPECT_EQ(result.json()["steps"]["XG"], (30 - 10) * 48);
   // The start-up on an empty data directory created the table's files.
   EXPECT_TRUE(fs::exists(data / "Default_table.bd"));
   EXPECT_TRUE(fs::exists(data / "TableNames.bd"));
@@ -338,8 +295,7 @@ TEST_F(CliTest, ReplayRunsAScriptOnTheSimulatedMachine) {
   // Without --yes (and no terminal) the cut is not confirmed.
   const CliRun unconfirmed = run("replay '" + script.string() + "'" + options + " </dev/null");
   EXPECT_EQ(unconfirmed.exitCode, 1);
-  EXPECT_NE(unconfirmed.err.find("Start cut ?\nTotal time 12 sec\n"), std::string::npos)
-      << unconfirmed.err;
+  EXPECT_TRUE(test::contains(unconfirmed.err, "Start cut ?\nTotal time 12 sec\n"));
 
   const fs::path missing = writeFile("missing.cut", "N:Elsewhere\n");
   const CliRun refused = run("replay --yes '" + missing.string() + "'" + options);
@@ -373,9 +329,8 @@ TEST_F(CliTest, ReplayInterruptedByCtrlCRetreatsAndExits130) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 130);
   // The wire went back to the machine zero.
-  const std::string text = readAll(err);
-  EXPECT_NE(text.find("Abort cut: XG 0.000 YG 0.000 XD 0.000 YD 0.000\n"), std::string::npos)
-      << text;
+  const std::string text = test::readFile(err);
+  EXPECT_TRUE(test::contains(text, "Abort cut: XG 0.000 YG 0.000 XD 0.000 YD 0.000\n"));
 }
 
 TEST_F(CliTest, GcodeStartsColdAtTheScriptsStartAndCarriesItsLabels) {
@@ -393,22 +348,20 @@ TEST_F(CliTest, GcodeStartsColdAtTheScriptsStartAndCarriesItsLabels) {
   const CliRun grbl = run("gcode" + common);
   ASSERT_EQ(grbl.exitCode, 0) << grbl.err;
   EXPECT_EQ(grbl.err, "wrote " + out.string() + "\n");
-  std::string text = readAll(out);
+  std::string text = test::readFile(out);
   // 10 s per move: F = 60 / 10; the script's start is reached before the heat.
-  EXPECT_NE(text.find("G21 G90 G93\n(- Start position, wire cold)\n"
-                      "G0 X10.0000 Y5.0000 Z10.0000 A5.0000\nM3 S450\n"
-                      "(- Lift [left])\nG1 X30.0000 Y15.0000 Z10.0000 A5.0000 F6\n"
-                      "M5\nG94\nM2\n"),
-            std::string::npos)
-      << text;
+  EXPECT_TRUE(test::contains(text,
+                             "G21 G90 G93\n(- Start position, wire cold)\n"
+                             "G0 X10.0000 Y5.0000 Z10.0000 A5.0000\nM3 S450\n"
+                             "(- Lift [left])\nG1 X30.0000 Y15.0000 Z10.0000 A5.0000 F6\n"
+                             "M5\nG94\nM2\n"));
 
   ASSERT_EQ(run("gcode --dialect linuxcnc --no-heat" + common).exitCode, 0);
-  text = readAll(out);
-  EXPECT_NE(text.find("G0 X10.0000 Y5.0000 U10.0000 V5.0000\n(- Lift [left])\n"
-                      "G1 X30.0000 Y15.0000 U10.0000 V5.0000 F6\n"),
-            std::string::npos)
-      << text;
-  EXPECT_EQ(text.find("M3"), std::string::npos);
+  text = test::readFile(out);
+  EXPECT_TRUE(test::contains(text,
+                             "G0 X10.0000 Y5.0000 U10.0000 V5.0000\n(- Lift [left])\n"
+                             "G1 X30.0000 Y15.0000 U10.0000 V5.0000 F6\n"));
+  EXPECT_FALSE(test::contains(text, "M3"));
 
   EXPECT_EQ(run("gcode --axes XYXY" + common).exitCode, 2);
   EXPECT_EQ(run("gcode --dialect mach3" + common).exitCode, 2);
@@ -428,26 +381,19 @@ TEST_F(CliTest, SurveyCutAndReplayAPanelEndToEnd) {
   const CliRun survey = run("survey" + common);
   ASSERT_EQ(survey.exitCode, 0) << survey.err;
   const auto found = survey.json();
-  EXPECT_EQ(found["errors"], nlohmann::json::array());
+  // The reviewed survey: no errors, the speed the motors allow (below the
+  // built-in table's 1000 / (48 x 5) = 4.1667 mm/s, truncated to two
+  // decimals), the limiting move, the table, the panel's place and the moves.
+  test::expectGolden("cli/survey-wing.json", survey.out);
   // A computed-heat foam cuts by default at the surveyed maximum.
   EXPECT_EQ(found["cutSpeed"], found["maxSpeed"]);
-  // The built-in table's motors allow at most 1000 / (48 x 5) = 4.1667 mm/s on
-  // an axis; the surveyed speed is below it and truncated to two decimals.
-  const double maxSpeed = found["maxSpeed"].get<double>();
-  EXPECT_GT(maxSpeed, 0.5);
-  EXPECT_LT(maxSpeed, 4.17);
-  EXPECT_DOUBLE_EQ(maxSpeed * 100.0, std::trunc(maxSpeed * 100.0 + 1e-9));
-  EXPECT_FALSE(found["limitingMove"].get<std::string>().empty());
-  EXPECT_EQ(found["entraxe"], 1500);
   EXPECT_EQ(found["leftDistance"], 375.0);  // right wing: the root axis offset
-  EXPECT_EQ(found["span"], 400.0);
-  EXPECT_GT(found["moves"].get<int>(), 100);
 
   const fs::path script = dir_ / "wing.cut";
   // No --speed: the cut runs at the speed the survey reported.
   const CliRun cut = run("cut" + common + " -o '" + script.string() + "'");
   ASSERT_EQ(cut.exitCode, 0) << cut.err;
-  EXPECT_NE(cut.err.find("wrote " + script.string() + "\n"), std::string::npos) << cut.err;
+  EXPECT_TRUE(test::contains(cut.err, "wrote " + script.string() + "\n"));
   const CliRun replay =
       run("replay --yes --json '" + script.string() + "' --data-dir '" + data.string() + "'");
   ASSERT_EQ(replay.exitCode, 0) << replay.err;
@@ -462,14 +408,14 @@ TEST_F(CliTest, SurveyCutAndReplayAPanelEndToEnd) {
   // Faster than the motors allow: refused with the planner's message.
   const CliRun tooFast = run("cut --speed 50" + common + " -o '" + script.string() + "'");
   EXPECT_EQ(tooFast.exitCode, 1);
-  EXPECT_NE(tooFast.err.find("Speed above step motor limit"), std::string::npos) << tooFast.err;
+  EXPECT_TRUE(test::contains(tooFast.err, "Speed above step motor limit"));
 
   // The format follows the extension; with the wire hot every move is a timed G1.
   const fs::path gcode = dir_ / "wing.ngc";
   const CliRun program = run("cut --dialect linuxcnc" + common + " -o '" + gcode.string() + "'");
   ASSERT_EQ(program.exitCode, 0) << program.err;
-  EXPECT_NE(program.err.find("wrote " + gcode.string() + "\n"), std::string::npos);
-  const std::string text = readAll(gcode);
+  EXPECT_TRUE(test::contains(program.err, "wrote " + gcode.string() + "\n"));
+  const std::string text = test::readFile(gcode);
   const std::size_t heatOn = text.find("\nM3 S");
   ASSERT_NE(heatOn, std::string::npos) << text;
   EXPECT_NE(text.rfind("\nG0 X0.0000 Y0.0000 U0.0000 V0.0000\n", heatOn), std::string::npos);
@@ -482,21 +428,21 @@ TEST_F(CliTest, OutputFormatFollowsTheExtensionAndContradictionsAreRefused) {
   const CliRun gcode = run(block + " -o '" + (dir_ / "block.tap").string() + "'");
   ASSERT_EQ(gcode.exitCode, 0) << gcode.err;
   EXPECT_EQ(gcode.err, "wrote " + (dir_ / "block.tap").string() + "\n");
-  EXPECT_NE(readAll(dir_ / "block.tap").find("G21 G90 G93"), std::string::npos);
+  EXPECT_TRUE(test::contains(test::readFile(dir_ / "block.tap"), "G21 G90 G93"));
   const CliRun script = run(block + " -o '" + (dir_ / "block").string() + "'");
   ASSERT_EQ(script.exitCode, 0) << script.err;
   EXPECT_EQ(script.err, "wrote " + (dir_ / "block.cut").string() + "\n");
-  EXPECT_EQ(readAll(dir_ / "block.cut").rfind("F:", 0), 0u);
+  EXPECT_EQ(test::readFile(dir_ / "block.cut").rfind("F:", 0), 0u);
 
   const CliRun contradiction = run(block + " --format cut -o '" + (dir_ / "b.ngc").string() + "'");
   EXPECT_EQ(contradiction.exitCode, 2);
-  EXPECT_NE(contradiction.err.find("contradicts --format cut"), std::string::npos);
-  const CliRun directory = run(block + " -o '" + dir_.string() + "'");
+  EXPECT_TRUE(test::contains(contradiction.err, "contradicts --format cut"));
+  const CliRun directory = run(block + " -o '" + dir_.path().string() + "'");
   EXPECT_EQ(directory.exitCode, 2);
-  EXPECT_NE(directory.err.find("is a directory"), std::string::npos);
+  EXPECT_TRUE(test::contains(directory.err, "is a directory"));
   EXPECT_EQ(run(block + " -o '" + (dir_ / "b.txt").string() + "'").exitCode, 2);
   EXPECT_FALSE(fs::exists(dir_ / "b.ngc") || fs::exists(dir_ / "b.cut") ||
-               fs::exists(dir_.string() + ".cut"));
+               fs::exists(dir_.path().string() + ".cut"));
 }
 
 TEST_F(CliTest, FoamIsTheProjectsWhenTheTableHasItOtherwiseTheCurrentOne) {
@@ -528,9 +474,8 @@ TEST_F(CliTest, FoamIsTheProjectsWhenTheTableHasItOtherwiseTheCurrentOne) {
   const CliRun kept = run("survey '" + other.string() + "' --data-dir '" + data.string() + "'");
   ASSERT_EQ(kept.exitCode, 0) << kept.err;
   EXPECT_EQ(kept.json()["foam"], "Poly expans\u00e9");
-  EXPECT_NE(kept.err.find("the project's foam \"Balsa\" is not a foam of table \"Default\""),
-            std::string::npos)
-      << kept.err;
+  EXPECT_TRUE(
+      test::contains(kept.err, "the project's foam \"Balsa\" is not a foam of table \"Default\""));
 
   const CliRun unknown = run(common + " --foam balsa");
   EXPECT_EQ(unknown.exitCode, 1);
@@ -565,8 +510,8 @@ TEST_F(CliTest, APanelOutOfTravelFailsWithNullsAndTheLeastOffsetThatFits) {
   EXPECT_EQ(refused.exitCode, 1);
   const auto json = refused.json();
   ASSERT_EQ(json["errors"].size(), 1u);
-  EXPECT_NE(json["errors"][0].get<std::string>().find("left X axis limit overflow : -"),
-            std::string::npos);
+  EXPECT_TRUE(
+      test::contains(json["errors"][0].get<std::string>(), "left X axis limit overflow : -"));
   for (const char* uncomputed : {"maxSpeed", "cutSpeed", "moves", "totalTime", "heat"}) {
     EXPECT_TRUE(json[uncomputed].is_null()) << uncomputed;
   }
@@ -615,24 +560,16 @@ TEST_F(CliTest, TablesFoamsAndAReplaySummaryTellWhatThereIs) {
   const std::string options = " --data-dir '" + data.string() + "'";
   const CliRun tables = run("tables --json" + options);
   ASSERT_EQ(tables.exitCode, 0) << tables.err;
-  EXPECT_EQ(tables.json()["tables"][0]["name"], "Default");
-  EXPECT_EQ(tables.json()["tables"][0]["entraxe"], 1500);
   EXPECT_EQ(run("tables" + options).out,
             "* Default  (entraxe 1500 mm, travel X 1000 mm, Y 500 mm)\n");
-
   const CliRun foams = run("foams --json" + options);
   ASSERT_EQ(foams.exitCode, 0) << foams.err;
-  const nlohmann::json listed = foams.json();
-  const auto& list = listed["foams"];
-  ASSERT_EQ(list.size(), 3u);
-  EXPECT_EQ(list[0]["name"], "D\u00e9pron");
-  EXPECT_EQ(list[0]["heatMode"], "fixed");
-  EXPECT_EQ(list[1]["current"], true);
-  EXPECT_EQ(list[1]["maxSpeed"], 4.0);
-  EXPECT_NE(run("foams" + options)
-                .out.find("* Poly expans\u00e9  (computed heat, 1..4 mm/s at "
-                          "30..70 %"),
-            std::string::npos);
+  // The built-in table and its three foams, the current one marked.
+  EXPECT_EQ(tables.json()["tables"], nlohmann::json::parse(R"([{"name": "Default", "current": true,
+                                     "entraxe": 1500, "axesX": 1000, "axesY": 500}])"));
+  test::expectGolden("cli/foams.json", foams.out);
+  EXPECT_TRUE(test::contains(run("foams" + options).out,
+                             "* Poly expans\u00e9  (computed heat, 1..4 mm/s at 30..70 %"));
 
   const fs::path script = writeFile("pause.cut",
                                     "N:Default\n"
@@ -656,10 +593,11 @@ TEST_F(CliTest, CommandsWorkOnTheUsersSettingsAndDataDirectory) {
   EXPECT_TRUE(fs::exists(data / "Default_table.bd"));
   EXPECT_TRUE(fs::exists(data / "Default_foam.bd"));
   EXPECT_TRUE(fs::exists(data / "TableNames.bd"));
-  const std::string ini = readAll(dir_ / "home/.config/orva/orva.ini");
-  EXPECT_NE(ini.find("[CncConfig]"), std::string::npos) << ini;
-  EXPECT_NE(ini.find("CurrentTable=Default"), std::string::npos) << ini;
-  EXPECT_EQ(ini.find("Port="), std::string::npos) << ini;
+  const std::string ini =
+      test::readFile(dir_ / "home/.config/orva/orva.ini");
+  EXPECT_TRUE(test::contains(ini, "[CncConfig]"));
+  EXPECT_TRUE(test::contains(ini, "CurrentTable=Default"));
+  EXPECT_FALSE(test::contains(ini, "Port="));
 
   // --settings names another store; its data directory is used.
   const fs::path other = dir_ / "other-data";
@@ -676,21 +614,30 @@ TEST_F(CliTest, AuxiliaryCutsAreWrittenAsScriptsOrGcode) {
   const CliRun block = run("block-shaping --left-width 200 --length 400 --clearance 70 -o '" +
                            script.string() + "'");
   ASSERT_EQ(block.exitCode, 0) << block.err;
-  const std::string text = readAll(script);
+  const std::string text = test::readFile(script);
   // A centred 400 mm block on the 1500 mm table; its rear faces at X0 = 20,
   // trimmed from the clearance height down.
-  EXPECT_NE(text.find("// Move to block start\nT:"), std::string::npos) << text;
-  EXPECT_NE(text.find("XG:20.000000 YG:70.000000 XD:20.000000 YD:70.000000"), std::string::npos);
-  EXPECT_NE(text.find("XG:20.000000 YG:0.000000 XD:20.000000 YD:0.000000"), std::string::npos);
+  EXPECT_TRUE(test::contains(text, "// Move to block start\nT:"));
+  EXPECT_TRUE(test::contains(text, "XG:20.000000 YG:70.000000 XD:20.000000 YD:70.000000"));
+  EXPECT_TRUE(test::contains(text, "XG:20.000000 YG:0.000000 XD:20.000000 YD:0.000000"));
+  // --foam makes that foam current at its own speed (D\u00e9pron: 2 mm/s).
+  const std::string depron =
+      "block-shaping --left-width 200 --length 400 --clearance 70 --foam depron";
+  const auto scriptOf = [&](const std::string& options) {
+    EXPECT_EQ(run(depron + options + " -o '" + script.string() + "'").exitCode, 0) << options;
+    return test::readFile(script);
+  };
+  EXPECT_EQ(scriptOf(""), scriptOf(" --speed 2"));
+  EXPECT_NE(scriptOf(""), scriptOf(" --speed 4"));
 
   const fs::path gcode = dir_ / "test.ngc";
   const std::string testCut = "test-cut --left-width 100 --length 300 --clearance 70 --height 40";
   const CliRun slices = run(testCut + " --format gcode -o '" + gcode.string() + "'");
   ASSERT_EQ(slices.exitCode, 0) << slices.err;
-  const std::string program = readAll(gcode);
-  EXPECT_NE(program.find("G21 G90 G93"), std::string::npos);
-  EXPECT_NE(program.find("M2\n"), std::string::npos);
-  EXPECT_NE(program.find("(- Slice cut 0)"), std::string::npos) << program;
+  const std::string program = test::readFile(gcode);
+  EXPECT_TRUE(test::contains(program, "G21 G90 G93"));
+  EXPECT_TRUE(test::contains(program, "M2\n"));
+  EXPECT_TRUE(test::contains(program, "(- Slice cut 0)"));
 
   const CliRun noSpacing = run(testCut + " --spacing 0 -o '" + gcode.string() + "'");
   EXPECT_EQ(noSpacing.exitCode, 2);
@@ -701,19 +648,18 @@ TEST_F(CliTest, UnknownCommandsAndHelp) {
   EXPECT_EQ(run("frobnicate").exitCode, 2);
   const CliRun help = run("--help");
   EXPECT_EQ(help.exitCode, 0);
-  EXPECT_NE(help.out.find("airfoil"), std::string::npos);
-  EXPECT_NE(help.out.find("section"), std::string::npos);
+  EXPECT_TRUE(test::contains(help.out, "airfoil"));
+  EXPECT_TRUE(test::contains(help.out, "section"));
   const CliRun sectionHelp = run("section --help");
   EXPECT_EQ(sectionHelp.exitCode, 0);
-  EXPECT_NE(sectionHelp.out.find("--tip-chord"), std::string::npos);
+  EXPECT_TRUE(test::contains(sectionHelp.out, "--tip-chord"));
   // Every command's help shows examples of it.
   for (const char* command :
        {"airfoil", "section", "info", "build", "export", "survey", "cut", "block-shaping",
         "test-cut", "replay", "gcode", "tables", "foams", "render"}) {
     const CliRun help = run(std::string(command) + " --help");
     EXPECT_EQ(help.exitCode, 0) << command;
-    EXPECT_NE(help.out.find("Examples:\n  orva-cli " + std::string(command)), std::string::npos)
-        << command;
+    EXPECT_TRUE(test::contains(help.out, "Examples:\n  orva-cli " + std::string(command)));
   }
 }
 
@@ -740,8 +686,8 @@ TEST_F(CliTest, RenderDrawsEveryViewAndTilesLargeDrawingsOnPaper) {
     const CliRun drawn = run(render + " --view " + view + " -o '" + png.string() + "'");
     ASSERT_EQ(drawn.exitCode, 0) << view << drawn.err;
     EXPECT_EQ(drawn.err, "") << view;
-    widths.push_back(pngSize(readAll(png)));
-    if (widths.size() == 1) profileHeight = pngSize(readAll(png), true);
+    widths.push_back(pngSize(test::readFile(png)));
+    if (widths.size() == 1) profileHeight = pngSize(test::readFile(png), true);
     EXPECT_GT(widths.back(), 100u) << view;
   }
   // The previews follow --zoom and the wing side like the others.
@@ -749,7 +695,7 @@ TEST_F(CliTest, RenderDrawsEveryViewAndTilesLargeDrawingsOnPaper) {
   ASSERT_EQ(run(render + " --view top-preview --side left --zoom 0.5 -o '" + left.string() + "'")
                 .exitCode,
             0);
-  EXPECT_NEAR(pngSize(readAll(left)), 2.0 * widths[3], 2.0);
+  EXPECT_NEAR(pngSize(test::readFile(left)), 2.0 * widths[3], 2.0);
   // At zoom 2 the sections do not fit an A4 page: they are tiled over pages of
   // 190 x 277 mm that overlap by 10 mm (the PNG at 96 dpi gives the size).
   const auto pagesFor = [](double mm, double page) {
@@ -762,7 +708,7 @@ TEST_F(CliTest, RenderDrawsEveryViewAndTilesLargeDrawingsOnPaper) {
   const CliRun tiled =
       run(render + " --view profile --print --zoom 2 --paper a4 -o '" + pdf.string() + "'");
   ASSERT_EQ(tiled.exitCode, 0) << tiled.err;
-  const std::string pages = readAll(pdf);
+  const std::string pages = test::readFile(pdf);
   std::size_t count = 0;
   for (std::size_t at = pages.find("/Type /Page\n"); at != std::string::npos;
        at = pages.find("/Type /Page\n", at + 1)) {

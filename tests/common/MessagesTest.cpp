@@ -55,58 +55,6 @@ TEST(FormatMessage, FillsTheCatalogueText) {
   EXPECT_EQ(formatMessage(Msg::InvalidDatFile), "Invalid .dat file");
 }
 
-// Expected numbers and texts copied by hand from the system's string table.
-TEST(MessageCatalogue, NumberedTextsKeepTheirStringTableNumbers) {
-  struct Numbered {
-    Msg id;
-    int number;
-    std::string text;
-  };
-  const std::vector<Numbered> cases = {
-      {Msg::OleInitFailed, 100,
-       "Echec de l'initialisation OLE. V\xC3\xA9rifiez que les biblioth\xC3\xA8ques OLE sont de "
-       "la bonne version."},
-      {Msg::MotorSpeedLowerThanTimer, 10000, "Motor speed on  %2 axis lower than %1 ms"},
-      {Msg::NoMemory, 10002, "No memory"},
-      {Msg::AxisLimitOverflow, 10003, "%1 axis limit overflow : %2 mm, "},
-      {Msg::BlockSizeGreaterThanTable, 10007, "Block size greater than  XD-XG size: %1"},
-      {Msg::Right, 10011, "right"},
-      {Msg::Left, 10012, "left"},
-      {Msg::InvalidPowerCoefficient, 10027, "Invalid power coefficient %1"},
-      {Msg::PowerSampling, 10038, "Power sampling %d %%"},
-      {Msg::MaterialNameUsedAlready, 10049,
-       "This name is used already. Thanks to create a new one"},
-      {Msg::TableNameUsedAlready, 10069, "This name is used already. Thanks to create a new one"},
-      {Msg::WingSummaryLead, 10072, ""},
-      {Msg::TableDoesNotExist, 10082, "Table \"%1\" does not exist"},
-      {Msg::InvalidFoamType, 10085, "Invalid foam type, select a new foam"},
-  };
-  for (const Numbered& c : cases) {
-    SCOPED_TRACE(c.number);
-    EXPECT_EQ(static_cast<int>(c.id), c.number);
-    EXPECT_EQ(messageText(c.id), c.text);
-    EXPECT_EQ(messageFromNumber(c.number), c.id);
-  }
-}
-
-TEST(MessageCatalogue, OddTextsAreByteExact) {
-  EXPECT_EQ(messageText(Msg::StartCut), "Start cut ?\nTotal time %s\nHeat %s");
-  EXPECT_EQ(std::count(messageText(Msg::StartCut).begin(), messageText(Msg::StartCut).end(), '\n'),
-            2);
-  EXPECT_EQ(messageText(Msg::DriverVersionTooOld),
-            "Driver version %s too old\nPlease install version  %s or above.");
-  EXPECT_EQ(messageText(Msg::ReadError), "Read error\n");
-  EXPECT_EQ(messageText(Msg::PolyExpanse), "Poly expans\xC3\xA9");
-  EXPECT_EQ(messageText(Msg::DdDegPerMm), "Dd (\xC2\xB0/mm)");
-  EXPECT_EQ(messageText(Msg::DisplayProfileCoordinates), "Display of profile coordinatesl");
-  EXPECT_EQ(messageText(Msg::HorizontalTeProlongation), "Horizontal TE prolongation ");
-  EXPECT_EQ(messageText(Msg::DistancePLeMiddleSpar), "Distance p  LE-midle spar");
-  EXPECT_EQ(messageText(Msg::FilterSoundFiles), " (*.wav)");
-  EXPECT_EQ(messageText(Msg::SingleStepLabel), " ");
-  EXPECT_EQ(messageText(Msg::LowerSurfaceSpar), "Lower\nsurface spar");
-  EXPECT_EQ(messageText(Msg::UnableToOpenFileForReading), "Unable to Open file for Reading");
-}
-
 TEST(MessageCatalogue, ExactlyTheStringTableNumbersAreFoundByNumber) {
   // Every string-table number the program uses.
   const std::set<int> expected = {

@@ -4,44 +4,26 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 
 #include "common/SafeFile.h"
+#include "support/TestFiles.h"
 
 namespace orva {
 namespace {
 
 namespace fs = std::filesystem;
 
-class SafeFileTest : public testing::Test {
+class SafeFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = testing::TempDir() + "orva-safefile-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-
-  static std::string read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  static std::string read(const fs::path& path) { return test::readFile(path); }
   static void put(const fs::path& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
+    test::writeFile(path, content);
   }
-  std::set<std::string> entries() const {
-    std::set<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir_)) names.insert(e.path().filename().string());
-    return names;
-  }
+  std::set<std::string> entries() const { return test::fileNames(dir_.path()); }
 
-  fs::path dir_;
+  const test::TempDir dir_;
 };
 
 TEST_F(SafeFileTest, EachRewriteKeepsTheVersionBeforeItAsBackup) {

@@ -1,63 +1,32 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <string>
 
-#include "common/ScriptedPrompt.h"
 #include "config/FoamDatabase.h"
-#include "driver/InterfaceDriver.h"
-#include "driver/SimulatedMachine.h"
+#include "support/MachineRig.h"
+#include "support/TestFiles.h"
 
 namespace orva {
 namespace {
 
 namespace fs = std::filesystem;
 
-class FoamDatabaseTest : public testing::Test {
+class FoamDatabaseTest : public ::testing::Test, protected test::MachineRig {
  protected:
-  FoamDatabaseTest() {
-    auto device = std::make_unique<SimulatedMachine>();
-    machine_ = device.get();
-    driver_ = std::make_unique<InterfaceDriver>(std::move(device), prompt_);
-    driver_->OpenDriver();
-    db_ = std::make_unique<FoamDatabase>(*driver_, prompt_);
-  }
-  void TearDown() override {
-    if (!dir_.empty()) {
-      std::error_code ec;
-      fs::remove_all(dir_, ec);
-    }
-  }
-
-  const fs::path& dir() {
-    if (dir_.empty()) {
-      std::string pattern = testing::TempDir() + "orva-foam-XXXXXX";
-      if (::mkdtemp(pattern.data()) != nullptr) dir_ = pattern;
-    }
-    return dir_;
-  }
-  static std::string read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  const fs::path& dir() { return dir_.path(); }
+  static std::string read(const fs::path& path) { return test::readFile(path); }
   // Loads `text` and returns the name asked for afterwards.
   std::string load(std::string_view text, std::string name = "none") {
     db_->LoadFoamsFromText(text, name);
     return name;
   }
   const FoamType& record(const std::string& name) { return db_->records.at(name); }
-  std::uint64_t heatSends() const { return machine_->counters().heatSends; }
+  std::uint64_t heatSends() const { return machine->counters().heatSends; }
 
-  ScriptedPrompt prompt_;
-  SimulatedMachine* machine_ = nullptr;
-  std::unique_ptr<InterfaceDriver> driver_;
-  std::unique_ptr<FoamDatabase> db_;
-  fs::path dir_;
+  FoamDatabase* db_ = &config.foams;
+  const test::TempDir dir_;
 };
 
 // The three built-in foams as the file holds them, written out by hand
@@ -207,13 +176,13 @@ TEST_F(FoamDatabaseTest, KerfLawOfAComputedHeatFoamFollowsTheRatioOnly) {
 TEST_F(FoamDatabaseTest, HeatOfAComputedFoamFollowsTheSpeedUpTo99) {
   load(kBuiltInFile, "Poly extrudé");  // A 1, B 3.5, E 45, F 80: 14 % per mm/s
   EXPECT_TRUE(db_->ApplyHeatForSpeed(3.5));
-  EXPECT_EQ(machine_->heatPercent(), 80);
+  EXPECT_EQ(machine->heatPercent(), 80);
   EXPECT_TRUE(db_->ApplyHeatForSpeed(1.05));  // 45.7 truncated
-  EXPECT_EQ(machine_->heatPercent(), 45);
+  EXPECT_EQ(machine->heatPercent(), 45);
 
   const auto sends = heatSends();
   EXPECT_FALSE(db_->ApplyHeatForSpeed(5.0));  // 14 * 4 + 45
-  EXPECT_EQ(prompt_.messages(), std::vector<std::string>{"Invalid power coefficient 101%"});
+  EXPECT_EQ(prompt.messages(), std::vector<std::string>{"Invalid power coefficient 101%"});
   EXPECT_EQ(heatSends(), sends);
   int mode = 0;
   int heat = 0;
@@ -233,21 +202,21 @@ TEST_F(FoamDatabaseTest, HeatOfAComputedFoamFollowsTheSpeedUpTo99) {
   EXPECT_EQ(v, 3.0);
   EXPECT_TRUE(label.empty());
 
-  prompt_.clear();
+  prompt.clear();
   EXPECT_FALSE(db_->ApplyHeat(100));
   EXPECT_FALSE(db_->ApplyHeat(-1));
-  EXPECT_EQ(prompt_.messages(), (std::vector<std::string>{"Invalid power coefficient 100%",
+  EXPECT_EQ(prompt.messages(), (std::vector<std::string>{"Invalid power coefficient 100%",
                                                           "Invalid power coefficient -1%"}));
   EXPECT_TRUE(db_->ApplyHeat(0));
-  EXPECT_EQ(machine_->heatPercent(), 0);
+  EXPECT_EQ(machine->heatPercent(), 0);
 }
 
 TEST_F(FoamDatabaseTest, HeatOfAFixedFoamIsItsOwnWhateverTheSpeed) {
   load(kBuiltInFile, "Dépron");
   for (double v : {0.1, 2.0, 50.0}) {
-    machine_->setHeat(0);
+    machine->setHeat(0);
     EXPECT_TRUE(db_->ApplyHeatForSpeed(v));
-    EXPECT_EQ(machine_->heatPercent(), 50);
+    EXPECT_EQ(machine->heatPercent(), 50);
   }
   double v = 50.0;
   std::string label;
@@ -258,23 +227,23 @@ TEST_F(FoamDatabaseTest, HeatOfAFixedFoamIsItsOwnWhateverTheSpeed) {
   // A computed foam with one speed has one heat: no division by zero.
   load("V3\nOne: 2 3 3 1 1 20 60\n", "One");
   EXPECT_TRUE(db_->ApplyHeatForSpeed(10.0));
-  EXPECT_EQ(machine_->heatPercent(), 60);
+  EXPECT_EQ(machine->heatPercent(), 60);
   db_->LimitSpeedForHeat(v, label);
   EXPECT_EQ(v, 50.0);
-  EXPECT_TRUE(prompt_.messages().empty());
+  EXPECT_TRUE(prompt.messages().empty());
 
   // A fixed heat the interface cannot take is refused, not reported as sent.
   load("V3\nHot: 1 3 3 1 1 150 150\n", "Hot");
   EXPECT_FALSE(db_->ApplyHeatForSpeed(3.0));
-  EXPECT_EQ(prompt_.messages(), std::vector<std::string>{"Invalid power coefficient 150%"});
+  EXPECT_EQ(prompt.messages(), std::vector<std::string>{"Invalid power coefficient 150%"});
 
   // No current foam: refused with the invalid-foam message.
-  prompt_.clear();
+  prompt.clear();
   db_->currentFoam = "gone";
   const auto sends = heatSends();
   EXPECT_FALSE(db_->ApplyHeatForSpeed(3.0));
   EXPECT_EQ(heatSends(), sends);
-  EXPECT_EQ(prompt_.messages(), std::vector<std::string>{"Invalid foam type, select a new foam"});
+  EXPECT_EQ(prompt.messages(), std::vector<std::string>{"Invalid foam type, select a new foam"});
   int mode = -1;
   int heat = 0;
   db_->GetHeatState(mode, heat);

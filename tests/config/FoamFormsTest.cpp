@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "common/ScriptedPrompt.h"
 #include "common/Messages.h"
 #include "config/FoamDatabase.h"
 #include "config/FoamManagementForm.h"
 #include "config/MaterialNameForm.h"
 #include "driver/InterfaceDriver.h"
-#include "driver/SimulatedMachine.h"
+#include "support/FormChecks.h"
+#include "support/MachineRig.h"
 
 namespace orva {
 namespace {
@@ -45,14 +45,9 @@ class SilentHeatSampler : public DriverDevice {
   }
 };
 
-class FoamFormsTest : public testing::Test {
+class FoamFormsTest : public ::testing::Test, protected test::MachineRig {
  protected:
   FoamFormsTest() {
-    auto device = std::make_unique<SimulatedMachine>();
-    machine_ = device.get();
-    driver_ = std::make_unique<InterfaceDriver>(std::move(device), prompt_);
-    driver_->OpenDriver();
-    db_ = std::make_unique<FoamDatabase>(*driver_, prompt_);
     std::string name = "Poly expansé";
     db_->LoadFoamsFromText("V3", name);  // the built-in foams
     db_->foamModified = false;
@@ -60,7 +55,7 @@ class FoamFormsTest : public testing::Test {
 
   std::unique_ptr<FoamManagementForm> openForm(Strings tables = {"Default", "Big table"}) {
     return std::make_unique<FoamManagementForm>(
-        *db_, *driver_, prompt_, std::move(tables), "Default",
+        *db_, driver, prompt, std::move(tables), "Default",
         [this](MaterialNameForm& form) { runNameDialog(form); },
         [this](const std::string& table) { switched_.push_back(table); });
   }
@@ -78,10 +73,7 @@ class FoamFormsTest : public testing::Test {
 
   const FoamType& record(const std::string& name) { return db_->records.at(name); }
 
-  ScriptedPrompt prompt_;
-  SimulatedMachine* machine_ = nullptr;
-  std::unique_ptr<InterfaceDriver> driver_;
-  std::unique_ptr<FoamDatabase> db_;
+  FoamDatabase* db_ = &config.foams;
   Strings typedNames_;
   Strings presets_;
   Strings switched_;
@@ -98,23 +90,19 @@ TEST(MaterialNameTest, LetterCaseIsIgnoredForTheWindows1252Letters) {
 }
 
 TEST_F(FoamFormsTest, NameDialogRefusesNamesItCannotStoreAndStaysOpen) {
-  MaterialNameForm form(*db_, prompt_);
+  MaterialNameForm form(*db_, prompt);
   EXPECT_EQ(form.name(), "Poly expansé");
-  for (const std::string& name :
-       {std::string("poly EXPANSÉ"), std::string(), std::string(52, 'a'), repeat("é", 52),
-        std::string("a:b"), std::string("two\nlines"), std::string("日本")}) {
-    form.setText(MaterialNameField::Name, name);
-    EXPECT_FALSE(form.ok()) << name;
-  }
+  using N = MaterialNameField;
+  const std::string tooLong(messageText(Msg::MaterialNameTooLong));
+  const std::string invalid(messageText(Msg::MaterialNameInvalidCharacters));
+  test::expectRefusalsInOrder(
+      form, prompt,
+      {{N::Name, "poly EXPANSÉ", "This name is used already. Thanks to create a new one"},
+       {N::Name, "", "A material name is mandatory, please enter a name"},
+       {N::Name, std::string(52, 'a'), tooLong}, {N::Name, repeat("é", 52), tooLong},
+       {N::Name, "a:b", invalid}, {N::Name, "two\nlines", invalid}, {N::Name, "日本", invalid}});
   EXPECT_FALSE(form.accepted());
   EXPECT_EQ(db_->records.size(), 3u);
-  EXPECT_EQ(prompt_.messages(),
-            (Strings{"This name is used already. Thanks to create a new one",
-                     "A material name is mandatory, please enter a name",
-                     std::string(messageText(Msg::MaterialNameTooLong)), std::string(messageText(Msg::MaterialNameTooLong)),
-                     std::string(messageText(Msg::MaterialNameInvalidCharacters)),
-                     std::string(messageText(Msg::MaterialNameInvalidCharacters)),
-                     std::string(messageText(Msg::MaterialNameInvalidCharacters))}));
 
   // 51 bytes in the file is the most accepted; each é is one byte there.
   const std::string longest = repeat("é", 51);
@@ -178,7 +166,7 @@ TEST_F(FoamFormsTest, CheckBoxSwitchesTheControlsAndApplyStoresTheFields) {
   EXPECT_FALSE(form->applyAndExit());
   EXPECT_FALSE(form->closed());
   EXPECT_EQ(form->focus(), Field::KerfAtMaxSpeed);
-  EXPECT_EQ(prompt_.messages(),
+  EXPECT_EQ(prompt.messages(),
             (Strings{"Please enter an integer between 0 and 100.", "Please enter a number."}));
   EXPECT_EQ(record("Dépron").maxSpeed, 3.25);
 
@@ -217,7 +205,7 @@ TEST_F(FoamFormsTest, CreateCopiesTheShownMaterialUnderTheAcceptedName) {
   typedNames_ = {"POLY EXTRUDÉ", "Blue foam"};
   form->createMaterial();
   EXPECT_EQ(presets_, Strings{"Poly extrudé"});
-  EXPECT_EQ(prompt_.messages(), Strings{"This name is used already. Thanks to create a new one"});
+  EXPECT_EQ(prompt.messages(), Strings{"This name is used already. Thanks to create a new one"});
   EXPECT_EQ(form->options(Field::FoamTypes), (Strings{"Blue foam", "Dépron", "Poly expansé", "Poly extrudé"}));
   EXPECT_EQ(form->currentIndex(Field::FoamTypes), 0);
   EXPECT_EQ(db_->CurrentFoamName(), "Blue foam");
@@ -278,7 +266,7 @@ TEST_F(FoamFormsTest, DeleteSelectsTheNextEntryOrTheOneBefore) {
   form->renameMaterial();
   EXPECT_TRUE(form->applyChanges());
   EXPECT_TRUE(db_->records.empty());
-  EXPECT_TRUE(prompt_.messages().empty());
+  EXPECT_TRUE(prompt.messages().empty());
 
   // From the empty list a new material starts with the values of a new one.
   typedNames_ = {"Fresh"};
@@ -291,20 +279,20 @@ TEST_F(FoamFormsTest, HeatAcquisitionShowsTheShareOfHeatOnSamples) {
   auto form = openForm();
   ASSERT_TRUE(db_->ApplyHeat(37));
   form->heatAcquisition();
-  ASSERT_EQ(prompt_.calls().size(), 1u);
-  EXPECT_EQ(prompt_.calls()[0].kind, ScriptedPrompt::Kind::OkCancel);
-  EXPECT_EQ(prompt_.calls()[0].text, "Power sampling 37 %");
+  ASSERT_EQ(prompt.calls().size(), 1u);
+  EXPECT_EQ(prompt.calls()[0].kind, ScriptedPrompt::Kind::OkCancel);
+  EXPECT_EQ(prompt.calls()[0].text, "Power sampling 37 %");
 
-  InterfaceDriver silent(std::make_unique<SilentHeatSampler>(), prompt_);
+  InterfaceDriver silent(std::make_unique<SilentHeatSampler>(), prompt);
   ASSERT_TRUE(silent.OpenDriver());
-  FoamManagementForm silentForm(*db_, silent, prompt_, {}, "Default");
+  FoamManagementForm silentForm(*db_, silent, prompt, {}, "Default");
   silentForm.heatAcquisition();
-  EXPECT_EQ(prompt_.calls().back().text, "Power sampling 0 %");
+  EXPECT_EQ(prompt.calls().back().text, "Power sampling 0 %");
 }
 
 TEST_F(FoamFormsTest, ChoosingATableAppliesTheFieldsThenSwitchesAndReopens) {
   auto form = std::make_unique<FoamManagementForm>(
-      *db_, *driver_, prompt_, Strings{"Default", "Big table"}, "Default", nullptr,
+      *db_, driver, prompt, Strings{"Default", "Big table"}, "Default", nullptr,
       [this](const std::string& table) {
         switched_.push_back(table);
         // The applied values are in the database when the table is left.

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <memory>
@@ -8,6 +7,8 @@
 
 #include "common/ScriptedPrompt.h"
 #include "config/TableConfigForm.h"
+#include "support/FormChecks.h"
+#include "support/TestFiles.h"
 
 namespace orva {
 namespace {
@@ -16,19 +17,8 @@ namespace fs = std::filesystem;
 using Field = TableConfigField;
 using Axis = TableConfigForm::Axis;
 
-class TableConfigFormTest : public testing::Test {
+class TableConfigFormTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = testing::TempDir() + "orva-tableform-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    dataDir_ = dir_;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-
   TableConfigForm& open(std::string current = "Default") {
     TableConfigFormHooks hooks;
     hooks.makeTableCurrent = [this](const std::string& name) {
@@ -41,18 +31,8 @@ class TableConfigFormTest : public testing::Test {
                                               std::move(current), dataDir_, prompt_, hooks);
     return *form_;
   }
-  // Validates and expects exactly one warning with `message`.
-  void expectRefused(TableConfigForm& form, const std::string& message, Field focus) {
-    prompt_.clear();
-    EXPECT_FALSE(form.validate());
-    ASSERT_EQ(prompt_.calls().size(), 1u);
-    EXPECT_EQ(prompt_.calls()[0].text, message);
-    EXPECT_EQ(prompt_.calls()[0].icon, MessageIcon::Warning);
-    EXPECT_EQ(form.focus(), focus);
-  }
-
-  fs::path dir_;
-  fs::path dataDir_;  // where the form saves
+  const test::TempDir dir_;
+  fs::path dataDir_ = dir_.path();  // where the form saves
   TableConfig config_;
   TableConfig big_ = [] {
     TableConfig c;
@@ -72,9 +52,7 @@ class TableConfigFormTest : public testing::Test {
 TEST_F(TableConfigFormTest, OpensWithTheRecordThePortAndTheCurrentTable) {
   TableConfigForm& form = open("Big");
   EXPECT_EQ(TableConfigForm::title(), "CNC Table Configuration");
-  EXPECT_EQ(form.text(Field::Entraxe), "1500");
-  EXPECT_EQ(form.text(Field::Timer), "500");
-  EXPECT_EQ(form.text(Field::XPas), "1");
+  test::expectTexts(form, {{Field::Entraxe, "1500"}, {Field::Timer, "500"}, {Field::XPas, "1"}});
   EXPECT_TRUE(form.checked(Field::InterfChauf));
   EXPECT_EQ(form.currentIndex(Field::Port), 2);
   EXPECT_EQ(form.options(Field::CurrentTable), (std::vector<std::string>{"Default", "Big"}));
@@ -133,12 +111,8 @@ TEST_F(TableConfigFormTest, DefaultLeavesLayoutPortAndTableAlone) {
   form.setText(Field::XNtour, "96");
   form.setText(Field::Timer, "900");
   form.pressDefault();
-  EXPECT_EQ(form.text(Field::Entraxe), "1000");
-  EXPECT_EQ(form.text(Field::AxesX), "600");
-  EXPECT_EQ(form.text(Field::AxesY), "250");
-  EXPECT_EQ(form.text(Field::XNtour), "48");
-  EXPECT_EQ(form.text(Field::Timer), "500");
-  EXPECT_EQ(form.text(Field::Chauffe), "10");
+  test::expectTexts(form, {{Field::Entraxe, "1000"}, {Field::AxesX, "600"}, {Field::AxesY, "250"},
+                     {Field::XNtour, "48"}, {Field::Timer, "500"}, {Field::Chauffe, "10"}});
   EXPECT_TRUE(form.checked(Field::InterfChauf));
   EXPECT_EQ(form.text(Field::XMaxSpeed), "4.1667");
   EXPECT_TRUE(form.checked(Field::TableInv));
@@ -150,38 +124,33 @@ TEST_F(TableConfigFormTest, DefaultLeavesLayoutPortAndTableAlone) {
 TEST_F(TableConfigFormTest, ValidationOrderAndMessages) {
   TableConfigForm& form = open();
   EXPECT_TRUE(form.validate());
-
   form.setText(Field::YNtour, "4000");
   EXPECT_TRUE(form.validate());
-  form.setText(Field::XNtour, "4000");
-  expectRefused(form, "Please enter an integer between 40 and 500.", Field::XNtour);
-  form.setText(Field::Entraxe, "20");  // checked before the steps
-  expectRefused(form, "Please enter an integer between 50 and 2000.", Field::Entraxe);
-  form.setText(Field::AxesX, "12a");  // every text is read before any range
-  expectRefused(form, "Please enter a positive integer.", Field::AxesX);
-  form.setText(Field::AxesX, "99999999999");
-  expectRefused(form, "Please enter a positive integer.", Field::AxesX);
+  const std::string positive = "Please enter a positive integer.";
+  const auto warning = MessageIcon::Warning;
+  test::expectRefusalsInOrder(form, prompt_,
+      {{Field::XNtour, "4000", "Please enter an integer between 40 and 500."},
+       {Field::Entraxe, "20", "Please enter an integer between 50 and 2000."},  // before the steps
+       {Field::AxesX, "12a", positive},  // every text is read before any range
+       {Field::AxesX, "99999999999", positive}}, warning);
 
   form.pressDefault();
-  form.setText(Field::XPasInvSens, "-5");
-  expectRefused(form, "Please enter a positive integer.", Field::XPasInvSens);
+  test::expectRefusalsInOrder(form, prompt_, {{Field::XPasInvSens, "-5", positive}}, warning);
   form.setText(Field::XPasInvSens, "0");
-  form.setText(Field::ZeroY, "north");
-  expectRefused(form, "Please enter a number.", Field::ZeroY);
+  test::expectRefusalsInOrder(form, prompt_, {{Field::ZeroY, "north", "Please enter a number."}},
+                              warning);
   form.setText(Field::ZeroY, " -12.5 ");
   form.setText(Field::YPas, "100.5");
-  form.setText(Field::VitesseInvSensX, "0");
-  expectRefused(form, "Please enter a number between 0.5 and 100.", Field::YPas);
-  form.setText(Field::YPas, "100");
-  expectRefused(form, "Please enter an integer between 1 and 150.", Field::VitesseInvSensX);
+  test::expectRefusalsInOrder(form, prompt_,
+      {{Field::VitesseInvSensX, "0", "Please enter a number between 0.5 and 100.", Field::YPas},
+       {Field::YPas, "100", "Please enter an integer between 1 and 150.", Field::VitesseInvSensX}},
+      warning);
   form.setText(Field::VitesseInvSensX, "150");
-
   form.setText(Field::Timer, "2000");
   form.setText(Field::XVmax, "1.5");
-  form.setText(Field::YVmax, "1.5");
-  expectRefused(form, "Motor speed on  X axis lower than 2.0 ms", Field::XVmax);
-  form.setText(Field::XVmax, "2");
-  expectRefused(form, "Motor speed on  Y axis lower than 2.0 ms", Field::YVmax);
+  test::expectRefusalsInOrder(form, prompt_,
+      {{Field::YVmax, "1.5", "Motor speed on  X axis lower than 2.0 ms", Field::XVmax},
+       {Field::XVmax, "2", "Motor speed on  Y axis lower than 2.0 ms", Field::YVmax}}, warning);
   form.setText(Field::YVmax, "2.0");
   EXPECT_TRUE(form.validate());
 }
@@ -205,15 +174,12 @@ TEST_F(TableConfigFormTest, OkCommitsSavesAndResetsThePlanner) {
   EXPECT_EQ(port_, 1);
   EXPECT_EQ(resets_, 1);
   TableConfig written;
-  ASSERT_TRUE(ReadTableConfig(written, dir_, "Default_table.bd"));
+  ASSERT_TRUE(ReadTableConfig(written, dir_.path(), "Default_table.bd"));
   EXPECT_EQ(written.Entraxe, 800);
   EXPECT_EQ(written.Tempo, 0.25);
 
-  form.setText(Field::Entraxe, "5");
-  const FormResult refused = form.ok();
-  EXPECT_FALSE(refused.accepted);
-  EXPECT_EQ(refused.field, static_cast<int>(Field::Entraxe));
-  EXPECT_EQ(refused.message, "Please enter an integer between 50 and 2000.");
+  test::expectRefusalsInOrder(
+      form, prompt_, {{Field::Entraxe, "5", "Please enter an integer between 50 and 2000."}});
   EXPECT_EQ(resets_, 1);
   EXPECT_EQ(config_.Entraxe, 800);
 }
@@ -261,7 +227,7 @@ TEST_F(TableConfigFormTest, ChoosingATableReloadsAndCancelRestoresTheFirst) {
   ASSERT_TRUE(again.ok());
   EXPECT_TRUE(again.saved());
   TableConfig written;
-  EXPECT_TRUE(ReadTableConfig(written, dir_, "Big_table.bd"));
+  EXPECT_TRUE(ReadTableConfig(written, dir_.path(), "Big_table.bd"));
   EXPECT_EQ(written.Entraxe, 700);
   EXPECT_FALSE(fs::exists(dir_ / "Default_table.bd"));
 }

@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "config/TableConfig.h"
+#include "support/TestFiles.h"
+#include "support/TextChecks.h"
 
 namespace orva {
 namespace {
@@ -127,8 +126,8 @@ TEST(TableConfigFormat, BuiltInRecordGivesTheExpectedFile) {
   c.ZeroX = -12.5;
   c.Tempo = 0.0125;
   const std::string text = FormatTableConfig(c);
-  EXPECT_NE(text.find("\nZeroX -12.500000\n"), std::string::npos);
-  EXPECT_NE(text.find("\nTempo 0.012500\n"), std::string::npos);
+  EXPECT_TRUE(test::contains(text, "\nZeroX -12.500000\n"));
+  EXPECT_TRUE(test::contains(text, "\nTempo 0.012500\n"));
 }
 
 TEST(TableConfigMaxSpeed, DerivedSpeedAndGuardedDivisors) {
@@ -139,45 +138,31 @@ TEST(TableConfigMaxSpeed, DerivedSpeedAndGuardedDivisors) {
   EXPECT_EQ(MaxAxisSpeed(1e308, 1, 1e-10), 0.0);  // not finite
 }
 
-class TableConfigFiles : public testing::Test {
+class TableConfigFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = testing::TempDir() + "orva-tablecfg-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  static std::string read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  static void put(const fs::path& p, const std::string& content) {
-    std::ofstream(p, std::ios::binary) << content;
-  }
-  fs::path dir_;
+  static std::string read(const fs::path& p) { return test::readFile(p); }
+  static void put(const fs::path& p, const std::string& content) { test::writeFile(p, content); }
+  const test::TempDir dir_;
 };
 
 TEST_F(TableConfigFiles, ReadAndOpen) {
   TableConfig c;
   c.Entraxe = 700;
   c.tableModified = true;
-  EXPECT_FALSE(ReadTableConfig(c, dir_, "Missing_table.bd"));
+  EXPECT_FALSE(ReadTableConfig(c, dir_.path(), "Missing_table.bd"));
   EXPECT_EQ(c.Entraxe, 700);
   EXPECT_TRUE(c.tableModified);
   fs::create_directory(dir_ / "Dir_table.bd");
-  EXPECT_FALSE(ReadTableConfig(c, dir_, "Dir_table.bd"));
-  EXPECT_FALSE(OpenTableConfig(c, dir_, "Missing_table.bd", false));
+  EXPECT_FALSE(ReadTableConfig(c, dir_.path(), "Dir_table.bd"));
+  EXPECT_FALSE(OpenTableConfig(c, dir_.path(), "Missing_table.bd", false));
   EXPECT_EQ(c.Entraxe, 700);
 
-  EXPECT_TRUE(OpenTableConfig(c, dir_, "Missing_table.bd", true));
+  EXPECT_TRUE(OpenTableConfig(c, dir_.path(), "Missing_table.bd", true));
   EXPECT_EQ(fields(c), fields(TableConfig{}));
   EXPECT_TRUE(c.tableModified);
 
   put(dir_ / "Big_table.bd", "AxesX 1200\r\n");
-  EXPECT_TRUE(OpenTableConfig(c, dir_, "Big_table.bd", true));
+  EXPECT_TRUE(OpenTableConfig(c, dir_.path(), "Big_table.bd", true));
   EXPECT_EQ(c.AxesX, 1200);
   EXPECT_FALSE(c.tableModified);
 }
@@ -188,7 +173,7 @@ TEST_F(TableConfigFiles, HugeFileIsReadLineByLine) {
   content += "\nEntraxe 800\r\nAxesX 7";
   put(dir_ / "H_table.bd", content);
   TableConfig c;
-  ASSERT_TRUE(ReadTableConfig(c, dir_, "H_table.bd"));
+  ASSERT_TRUE(ReadTableConfig(c, dir_.path(), "H_table.bd"));
   EXPECT_EQ(c.Entraxe, 800);
   EXPECT_EQ(c.AxesX, 7);
 }
@@ -196,7 +181,7 @@ TEST_F(TableConfigFiles, HugeFileIsReadLineByLine) {
 TEST_F(TableConfigFiles, HandEditedZerosAreKeptAndHarmless) {
   put(dir_ / "Z_table.bd", "Tempo 0\nXPas 0\nXNtour 0\nYVmax -1\nYNtour -48\n");
   TableConfig c;
-  ASSERT_TRUE(ReadTableConfig(c, dir_, "Z_table.bd"));
+  ASSERT_TRUE(ReadTableConfig(c, dir_.path(), "Z_table.bd"));
   EXPECT_EQ(c.Tempo, 0.0);
   EXPECT_EQ(c.XNtour, 0);
   EXPECT_EQ(c.YVmax, -1.0);
@@ -206,18 +191,18 @@ TEST_F(TableConfigFiles, HandEditedZerosAreKeptAndHarmless) {
 
 TEST_F(TableConfigFiles, SaveWritesOnlyWhenModifiedAndKeepsTheBackup) {
   TableConfig c;
-  EXPECT_TRUE(SaveTableConfig(c, dir_, "T_table.bd"));
+  EXPECT_TRUE(SaveTableConfig(c, dir_.path(), "T_table.bd"));
   EXPECT_FALSE(fs::exists(dir_ / "T_table.bd"));
 
   c.tableModified = true;
-  ASSERT_TRUE(SaveTableConfig(c, dir_, "T_table.bd"));
+  ASSERT_TRUE(SaveTableConfig(c, dir_.path(), "T_table.bd"));
   EXPECT_EQ(read(dir_ / "T_table.bd"), kBuiltInFile);
   c.Entraxe = 800;
-  ASSERT_TRUE(SaveTableConfig(c, dir_, "T_table.bd"));
+  ASSERT_TRUE(SaveTableConfig(c, dir_.path(), "T_table.bd"));
   EXPECT_TRUE(c.tableModified);
   EXPECT_EQ(read(dir_ / "T_table.bd.bak"), kBuiltInFile);
   TableConfig back;
-  ASSERT_TRUE(ReadTableConfig(back, dir_, "T_table.bd"));
+  ASSERT_TRUE(ReadTableConfig(back, dir_.path(), "T_table.bd"));
   EXPECT_EQ(fields(back), fields(c));
 }
 
@@ -226,7 +211,7 @@ TEST_F(TableConfigFiles, FailedWriteIsReported) {
   c.tableModified = true;
   EXPECT_FALSE(SaveTableConfig(c, dir_ / "missing", "T_table.bd"));
   fs::create_directory(dir_ / "D_table.bd");
-  EXPECT_FALSE(SaveTableConfig(c, dir_, "D_table.bd"));
+  EXPECT_FALSE(SaveTableConfig(c, dir_.path(), "D_table.bd"));
   EXPECT_TRUE(fs::is_directory(dir_ / "D_table.bd"));
   EXPECT_TRUE(fs::is_empty(dir_ / "D_table.bd"));
   EXPECT_TRUE(c.tableModified);

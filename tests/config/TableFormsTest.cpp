@@ -1,22 +1,19 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "common/ScriptedPrompt.h"
 #include "common/Messages.h"
 #include "config/CurrentTableForm.h"
-#include "config/MachineConfig.h"
 #include "config/TableNameForm.h"
-#include "driver/InterfaceDriver.h"
-#include "driver/SimulatedMachine.h"
+#include "support/FormChecks.h"
+#include "support/MachineRig.h"
+#include "support/TestFiles.h"
+#include "support/TextChecks.h"
 
 namespace orva {
 namespace {
@@ -27,35 +24,14 @@ using Files = std::set<std::string>;
 
 const std::string kOwnFoams = "V3\nOwn foam: 1 2.000000 2.000000 0.700000 1.400000 50 50\n";
 
-class TableFormsTest : public testing::Test {
+class TableFormsTest : public ::testing::Test, protected test::MachineRig {
  protected:
-  TableFormsTest()
-      : driver_(std::make_unique<SimulatedMachine>(), prompt_), config_(driver_, prompt_) {}
+  TableFormsTest() { config.dataDirectory = data_; }
 
-  void SetUp() override {
-    std::string pattern = testing::TempDir() + "orva-tableforms-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    data_ = root_ / "data";
-    fs::create_directory(data_);
-    config_.dataDirectory = data_;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-  }
-
-  static std::string read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  static std::string read(const fs::path& path) { return test::readFile(path); }
+  static Files files(const fs::path& dir) { return test::fileNames(dir); }
   void put(const std::string& name, const std::string& content) {
-    std::ofstream(data_ / name, std::ios::binary) << content;
-  }
-  static Files files(const fs::path& dir) {
-    Files names;
-    for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
-    return names;
+    test::writeFile(data_ / name, content);
   }
   std::map<std::string, std::string> snapshot() {
     std::map<std::string, std::string> contents;
@@ -72,14 +48,14 @@ class TableFormsTest : public testing::Test {
     std::string text;
     for (const std::string& n : names) text += n + "\n";
     put("TableNames.bd", text);
-    config_.tables.ReadTableNames(data_);
-    config_.currentTable = current;
-    config_.savedFoamName = "Own foam";
-    ASSERT_TRUE(config_.LoadCurrentTable());
+    config.tables.ReadTableNames(data_);
+    config.currentTable = current;
+    config.savedFoamName = "Own foam";
+    ASSERT_TRUE(config.LoadCurrentTable());
   }
   std::unique_ptr<CurrentTableForm> openForm(CurrentTableForm::NameDialogRunner runner = {}) {
     auto form = std::make_unique<CurrentTableForm>(
-        config_, prompt_, std::move(runner),
+        config, prompt, std::move(runner),
         [this](std::string_view name) { statuses_.emplace_back(name); });
     form->open();
     return form;
@@ -91,11 +67,11 @@ class TableFormsTest : public testing::Test {
     };
   }
 
-  ScriptedPrompt prompt_;
-  InterfaceDriver driver_;
-  MachineConfig config_;
-  fs::path root_;
-  fs::path data_;
+  const test::TempDir root_;
+  const fs::path data_ = [this] {
+    fs::create_directory(root_ / "data");
+    return root_ / "data";
+  }();
   Names statuses_;
 };
 
@@ -103,59 +79,52 @@ TEST_F(TableFormsTest, NameFormRefusesListedEmptyTooLongAndUnsafeNamesAndStaysOp
   makeTable("Default", 900);
   makeTable("Second", 800);
   start({"Default", "Second"}, "Default");
-  TableNameForm form(config_, prompt_);
+  TableNameForm form(config, prompt);
   EXPECT_EQ(form.title(), "Table name");
   EXPECT_EQ(form.name(), "Default");
 
-  const std::vector<std::pair<std::string, std::string>> refused = {
-      {"Second", "This name is used already. Thanks to create a new one"},
-      {"", "A material name is mandatory, please enter a name"},
-      {std::string(26, 'z'), "Please enter no more than 25 characters."},
-      {"../x", std::string(messageText(Msg::UnsafeTableName))},
-      {"a/b", std::string(messageText(Msg::UnsafeTableName))},
-      {"x\ty", std::string(messageText(Msg::UnsafeTableName))},
-  };
-  for (const auto& [name, message] : refused) {
-    prompt_.clear();
-    form.setText(TableNameField::Name, name);
-    EXPECT_FALSE(form.ok()) << name;
-    EXPECT_EQ(prompt_.messages(), Names{message}) << name;
-    ASSERT_EQ(prompt_.calls().size(), 1u);
-    EXPECT_EQ(prompt_.calls()[0].icon, MessageIcon::Warning);
-    EXPECT_EQ(form.result(), TableNameForm::Result::Open);
-  }
-  EXPECT_EQ(config_.currentTable, "Default");
-  EXPECT_FALSE(config_.tables.namesModified);
-  EXPECT_FALSE(config_.table.tableModified);
+  using N = TableNameField;
+  const std::string unsafe(messageText(Msg::UnsafeTableName));
+  test::expectRefusalsInOrder(
+      form, prompt,
+      {{N::Name, "Second", "This name is used already. Thanks to create a new one"},
+       {N::Name, "", "A material name is mandatory, please enter a name"},
+       {N::Name, std::string(26, 'z'), "Please enter no more than 25 characters."},
+       {N::Name, "../x", unsafe}, {N::Name, "a/b", unsafe}, {N::Name, "x\ty", unsafe}},
+      MessageIcon::Warning);
+  EXPECT_EQ(form.result(), TableNameForm::Result::Open);
+  EXPECT_EQ(config.currentTable, "Default");
+  EXPECT_FALSE(config.tables.namesModified);
+  EXPECT_FALSE(config.table.tableModified);
 
   // The same name in other letter case is another table.
   form.setText(TableNameField::Name, "second");
   EXPECT_TRUE(form.ok());
   EXPECT_EQ(form.result(), TableNameForm::Result::Ok);
-  EXPECT_EQ(config_.currentTable, "second");
-  EXPECT_TRUE(config_.tables.namesModified);
-  EXPECT_TRUE(config_.table.tableModified);
+  EXPECT_EQ(config.currentTable, "second");
+  EXPECT_TRUE(config.tables.namesModified);
+  EXPECT_TRUE(config.table.tableModified);
 
-  TableNameForm cancelled(config_, prompt_);
+  TableNameForm cancelled(config, prompt);
   cancelled.setText(TableNameField::Name, "Other");
   cancelled.cancel();
   EXPECT_EQ(cancelled.result(), TableNameForm::Result::Cancelled);
-  EXPECT_EQ(config_.currentTable, "second");
+  EXPECT_EQ(config.currentTable, "second");
 }
 
 TEST_F(TableFormsTest, UnsafeCurrentTableNeverReachesTheFiles) {
   for (const char* name : {"../x", "a/b", "x\ty"}) {
-    config_.currentTable = name;
-    config_.table.Entraxe = 777;
-    config_.table.tableModified = true;
-    config_.foams.foamModified = true;
-    EXPECT_FALSE(config_.LoadCurrentTable()) << name;
-    EXPECT_FALSE(config_.saveCurrentTable()) << name;
-    EXPECT_EQ(config_.table.Entraxe, 777);
-    EXPECT_FALSE(config_.tableFilePath(name).has_value());
-    EXPECT_FALSE(config_.switchTable(name)) << name;
+    config.currentTable = name;
+    config.table.Entraxe = 777;
+    config.table.tableModified = true;
+    config.foams.foamModified = true;
+    EXPECT_FALSE(config.LoadCurrentTable()) << name;
+    EXPECT_FALSE(config.saveCurrentTable()) << name;
+    EXPECT_EQ(config.table.Entraxe, 777);
+    EXPECT_FALSE(config.tableFilePath(name).has_value());
+    EXPECT_FALSE(config.switchTable(name)) << name;
   }
-  EXPECT_EQ(files(root_), Files{"data"});
+  EXPECT_EQ(files(root_.path()), Files{"data"});
   EXPECT_EQ(files(data_), Files{});
 
   // An unsafe (hence unlisted) current table cannot be deleted; renamed, it
@@ -163,38 +132,38 @@ TEST_F(TableFormsTest, UnsafeCurrentTableNeverReachesTheFiles) {
   makeTable("A", 100);
   makeTable("B", 200);
   put("TableNames.bd", "A\nB\n");
-  config_.tables.ReadTableNames(data_);
-  config_.currentTable = "../x";
+  config.tables.ReadTableNames(data_);
+  config.currentTable = "../x";
   const auto formOwner = openForm(answer("Fine"));
   CurrentTableForm& form = *formOwner;
   form.deleteTable();
-  EXPECT_EQ(config_.currentTable, "../x");
+  EXPECT_EQ(config.currentTable, "../x");
   form.editTableName();
-  EXPECT_EQ(config_.currentTable, "Fine");
-  EXPECT_EQ(files(root_), Files{"data"});
+  EXPECT_EQ(config.currentTable, "Fine");
+  EXPECT_EQ(files(root_.path()), Files{"data"});
   EXPECT_EQ(files(data_), (Files{"A_table.bd", "A_foam.bd", "B_table.bd", "B_foam.bd",
                                  "TableNames.bd", "Fine_table.bd", "Fine_foam.bd"}));
-  EXPECT_NE(read(data_ / "Fine_table.bd").find("Entraxe 777\n"), std::string::npos);
+  EXPECT_TRUE(test::contains(read(data_ / "Fine_table.bd"), "Entraxe 777\n"));
 }
 
 TEST_F(TableFormsTest, LoadingATableReadsItsFilesAndCreatesOnlyWhatIsMissingAndDue) {
   makeTable("Second", 800);
   start({"Default", "Second"}, "Second");
-  EXPECT_EQ(config_.table.Entraxe, 800);
-  EXPECT_EQ(config_.foams.records.size(), 1u);
-  EXPECT_EQ(config_.foams.currentFoam, "Own foam");
-  EXPECT_DOUBLE_EQ(config_.foams.cutSpeed, 2.0);
+  EXPECT_EQ(config.table.Entraxe, 800);
+  EXPECT_EQ(config.foams.records.size(), 1u);
+  EXPECT_EQ(config.foams.currentFoam, "Own foam");
+  EXPECT_DOUBLE_EQ(config.foams.cutSpeed, 2.0);
   EXPECT_EQ(read(data_ / "Second_table.bd"), "Entraxe 800\n");  // read, not rewritten
   EXPECT_EQ(read(data_ / "Second_foam.bd"), kOwnFoams);
 
   // A table without files keeps the record in memory (not marked modified,
   // so no table file) and gets the built-in foams, which are written.
-  config_.currentTable = "New";
-  ASSERT_TRUE(config_.LoadCurrentTable());
-  EXPECT_EQ(config_.table.Entraxe, 800);
-  EXPECT_EQ(config_.foams.records.size(), 3u);
-  EXPECT_EQ(config_.foams.records.count("D\xC3\xA9pron"), 1u);
-  EXPECT_EQ(config_.savedFoamName, "Own foam");  // the setting is not changed by loading
+  config.currentTable = "New";
+  ASSERT_TRUE(config.LoadCurrentTable());
+  EXPECT_EQ(config.table.Entraxe, 800);
+  EXPECT_EQ(config.foams.records.size(), 3u);
+  EXPECT_EQ(config.foams.records.count("D\xC3\xA9pron"), 1u);
+  EXPECT_EQ(config.savedFoamName, "Own foam");  // the setting is not changed by loading
   EXPECT_EQ(files(data_),
             (Files{"TableNames.bd", "Second_table.bd", "Second_foam.bd", "New_foam.bd"}));
 }
@@ -209,21 +178,21 @@ TEST_F(TableFormsTest, SelectingAnotherTableFirstWritesThePendingChangesOfTheTab
   EXPECT_EQ(form.options(CurrentTableField::Tables), (Names{"Default", "Second"}));
   EXPECT_EQ(form.currentIndex(CurrentTableField::Tables), 0);
 
-  config_.foams.records["Mine"] = FoamType{"Mine", FixedHeat, 3.0, 3.0, 0.5, 1.0, 40, 40};
-  config_.foams.foamModified = true;
-  config_.table.Entraxe = 1200;
-  config_.table.tableModified = true;
+  config.foams.records["Mine"] = FoamType{"Mine", FixedHeat, 3.0, 3.0, 0.5, 1.0, 40, 40};
+  config.foams.foamModified = true;
+  config.table.Entraxe = 1200;
+  config.table.tableModified = true;
   form.setCurrentIndex(CurrentTableField::Tables, 1);
-  EXPECT_EQ(config_.currentTable, "Second");
-  EXPECT_EQ(config_.table.Entraxe, 800);
-  EXPECT_EQ(config_.foams.records.count("Mine"), 0u);
-  EXPECT_TRUE(config_.tables.namesModified);
-  EXPECT_NE(read(data_ / "Default_foam.bd").find("\nMine: 1 3.000000"), std::string::npos);
-  EXPECT_NE(read(data_ / "Default_table.bd").find("Entraxe 1200\n"), std::string::npos);
+  EXPECT_EQ(config.currentTable, "Second");
+  EXPECT_EQ(config.table.Entraxe, 800);
+  EXPECT_EQ(config.foams.records.count("Mine"), 0u);
+  EXPECT_TRUE(config.tables.namesModified);
+  EXPECT_TRUE(test::contains(read(data_ / "Default_foam.bd"), "\nMine: 1 3.000000"));
+  EXPECT_TRUE(test::contains(read(data_ / "Default_table.bd"), "Entraxe 1200\n"));
 
   form.setCurrentIndex(CurrentTableField::Tables, 0);
-  EXPECT_EQ(config_.table.Entraxe, 1200);
-  EXPECT_EQ(config_.foams.records.count("Mine"), 1u);
+  EXPECT_EQ(config.table.Entraxe, 1200);
+  EXPECT_EQ(config.foams.records.count("Mine"), 1u);
   EXPECT_EQ(statuses_, (Names{"Second", "Default"}));
 
   // Back on the table current at opening: validating reloads nothing but
@@ -240,25 +209,25 @@ TEST_F(TableFormsTest, ValidatingWithoutChangeNeitherReloadsNorWrites) {
   makeTable("Second", 800);
   start({"Default", "Second"}, "Default");
   const auto before = snapshot();
-  config_.table.Entraxe = 1234;  // edited in memory, not marked: a reload would undo it
+  config.table.Entraxe = 1234;  // edited in memory, not marked: a reload would undo it
   const auto formOwner = openForm();
   CurrentTableForm& form = *formOwner;
   form.validateSelection();
   EXPECT_TRUE(form.isClosed());
-  EXPECT_EQ(config_.table.Entraxe, 1234);
+  EXPECT_EQ(config.table.Entraxe, 1234);
   EXPECT_EQ(snapshot(), before);  // no CChoixTables.bd either: nothing changed
   EXPECT_EQ(statuses_, Names{"Default"});
 
   // Validating another table loads it and gives it a table file if it has none.
   put("Third_foam.bd", kOwnFoams);
-  config_.tables.tableNames[2] = "Third";
+  config.tables.tableNames[2] = "Third";
   const auto secondOwner = openForm();
   CurrentTableForm& second = *secondOwner;
   second.setCurrentIndex(CurrentTableField::Tables, 2);
   EXPECT_FALSE(fs::exists(data_ / "Third_table.bd"));
   second.validateSelection();
-  EXPECT_EQ(config_.currentTable, "Third");
-  EXPECT_NE(read(data_ / "Third_table.bd").find("Entraxe 1234\n"), std::string::npos);
+  EXPECT_EQ(config.currentTable, "Third");
+  EXPECT_TRUE(test::contains(read(data_ / "Third_table.bd"), "Entraxe 1234\n"));
   EXPECT_EQ(read(data_ / "CChoixTables.bd"), "Default\nSecond\nThird\n" + std::string(17, '\n'));
   EXPECT_EQ(statuses_.back(), "Third");
 }
@@ -270,7 +239,7 @@ TEST_F(TableFormsTest, DuplicateCopiesTheConfigurationWithBuiltInFoams) {
   const auto formOwner = openForm([](TableNameForm& f) { f.cancel(); });
   CurrentTableForm& form = *formOwner;
   form.duplicate();
-  EXPECT_EQ(config_.currentTable, "Default");
+  EXPECT_EQ(config.currentTable, "Default");
   EXPECT_EQ(form.options(CurrentTableField::Tables), (Names{"Default", "Second"}));
 
   const auto defaultFiles =
@@ -278,13 +247,13 @@ TEST_F(TableFormsTest, DuplicateCopiesTheConfigurationWithBuiltInFoams) {
   const auto copyingOwner = openForm(answer("Copy"));
   CurrentTableForm& copying = *copyingOwner;
   copying.duplicate();
-  EXPECT_EQ(config_.currentTable, "Copy");
-  EXPECT_EQ(config_.tables.tableNames[2], "Copy");
+  EXPECT_EQ(config.currentTable, "Copy");
+  EXPECT_EQ(config.tables.tableNames[2], "Copy");
   EXPECT_EQ(copying.options(CurrentTableField::Tables), (Names{"Default", "Second", "Copy"}));
   EXPECT_EQ(copying.currentIndex(CurrentTableField::Tables), 2);
-  EXPECT_NE(read(data_ / "Copy_table.bd").find("Entraxe 900\n"), std::string::npos);
-  EXPECT_EQ(config_.foams.records.size(), 3u);
-  EXPECT_NE(read(data_ / "Copy_foam.bd").find("D\xE9pron: 1 2.000000"), std::string::npos);
+  EXPECT_TRUE(test::contains(read(data_ / "Copy_table.bd"), "Entraxe 900\n"));
+  EXPECT_EQ(config.foams.records.size(), 3u);
+  EXPECT_TRUE(test::contains(read(data_ / "Copy_foam.bd"), "D\xE9pron: 1 2.000000"));
   EXPECT_EQ(std::make_pair(read(data_ / "Default_table.bd"), read(data_ / "Default_foam.bd")),
             defaultFiles);
   EXPECT_EQ(statuses_.back(), "Copy");
@@ -298,9 +267,9 @@ TEST_F(TableFormsTest, DuplicateWithTwentyTablesMakesTheCopyCurrentWithoutListin
   const auto formOwner = openForm(answer("Extra"));
   CurrentTableForm& form = *formOwner;
   form.duplicate();
-  EXPECT_EQ(config_.currentTable, "Extra");
-  EXPECT_FALSE(config_.tables.contains("Extra"));
-  EXPECT_EQ(config_.tables.countNames(), 20);
+  EXPECT_EQ(config.currentTable, "Extra");
+  EXPECT_FALSE(config.tables.contains("Extra"));
+  EXPECT_EQ(config.tables.countNames(), 20);
   EXPECT_TRUE(fs::exists(data_ / "Extra_table.bd"));
   EXPECT_TRUE(fs::exists(data_ / "Extra_foam.bd"));
   EXPECT_EQ(form.options(CurrentTableField::Tables), names);
@@ -308,14 +277,14 @@ TEST_F(TableFormsTest, DuplicateWithTwentyTablesMakesTheCopyCurrentWithoutListin
 
   // The unlisted table cannot be deleted (the entry shown selected is T1).
   form.deleteTable();
-  EXPECT_EQ(config_.currentTable, "Extra");
+  EXPECT_EQ(config.currentTable, "Extra");
   EXPECT_TRUE(fs::exists(data_ / "T1_table.bd"));
   EXPECT_TRUE(fs::exists(data_ / "Extra_table.bd"));
 
   // Validating takes the selected entry.
   form.validateSelection();
-  EXPECT_EQ(config_.currentTable, "T1");
-  EXPECT_EQ(config_.table.Entraxe, 900);
+  EXPECT_EQ(config.currentTable, "T1");
+  EXPECT_EQ(config.table.Entraxe, 900);
 }
 
 TEST_F(TableFormsTest, RenameMovesBothFilesAfterDeletingTheirBackups) {
@@ -328,14 +297,14 @@ TEST_F(TableFormsTest, RenameMovesBothFilesAfterDeletingTheirBackups) {
   const auto formOwner = openForm(answer("Big"));
   CurrentTableForm& form = *formOwner;
   form.editTableName();
-  EXPECT_EQ(config_.currentTable, "Big");
-  EXPECT_EQ(config_.tables.tableNames[0], "Big");
+  EXPECT_EQ(config.currentTable, "Big");
+  EXPECT_EQ(config.tables.tableNames[0], "Big");
   EXPECT_EQ(form.options(CurrentTableField::Tables), (Names{"Big", "Second"}));
   EXPECT_EQ(files(data_), (Files{"TableNames.bd", "Big_table.bd", "Big_foam.bd", "Second_table.bd",
                                  "Second_foam.bd"}));
   EXPECT_EQ(read(data_ / "Big_table.bd"), tableFile);
   EXPECT_EQ(read(data_ / "Big_foam.bd"), kOwnFoams);
-  EXPECT_EQ(config_.table.Entraxe, 900);
+  EXPECT_EQ(config.table.Entraxe, 900);
   EXPECT_EQ(statuses_.back(), "Big");
 }
 
@@ -348,9 +317,9 @@ TEST_F(TableFormsTest, RenameNeverReplacesAFileOfAnotherTable) {
   const auto formOwner = openForm(answer("Other"));
   CurrentTableForm& form = *formOwner;
   form.editTableName();
-  EXPECT_EQ(config_.currentTable, "Other");
+  EXPECT_EQ(config.currentTable, "Other");
   EXPECT_EQ(read(data_ / "Other_table.bd"), "Entraxe 555\n");
-  EXPECT_EQ(config_.table.Entraxe, 555);
+  EXPECT_EQ(config.table.Entraxe, 555);
   EXPECT_EQ(read(data_ / "Default_table.bd"), "Entraxe 900\n");  // kept with its backup
   EXPECT_EQ(read(data_ / "Default_table.bd.bak"), "Entraxe 100\n");
   EXPECT_EQ(read(data_ / "Other_foam.bd"), kOwnFoams);  // no foam file there: moved
@@ -367,26 +336,26 @@ TEST_F(TableFormsTest, DeleteRemovesTheTableAndMakesItsNeighbourCurrent) {
   const auto formOwner = openForm();
   CurrentTableForm& form = *formOwner;
   form.deleteTable();  // the last listed: the one before it becomes current
-  EXPECT_EQ(config_.currentTable, "B");
-  EXPECT_EQ(config_.table.Entraxe, 200);
-  EXPECT_EQ(config_.tables.listedNames(), (Names{"A", "B"}));
+  EXPECT_EQ(config.currentTable, "B");
+  EXPECT_EQ(config.table.Entraxe, 200);
+  EXPECT_EQ(config.tables.listedNames(), (Names{"A", "B"}));
   EXPECT_FALSE(fs::exists(data_ / "C_table.bd"));
   EXPECT_FALSE(fs::exists(data_ / "C_foam.bd"));
   EXPECT_TRUE(fs::exists(data_ / "C_table.bd.bak"));
-  EXPECT_TRUE(config_.tables.namesModified);
+  EXPECT_TRUE(config.tables.namesModified);
   EXPECT_EQ(form.options(CurrentTableField::Tables), (Names{"A", "B"}));
   EXPECT_EQ(form.currentIndex(CurrentTableField::Tables), 1);
 
   form.setCurrentIndex(CurrentTableField::Tables, 0);
   form.deleteTable();  // the first: the name moved up into its slot becomes current
-  EXPECT_EQ(config_.currentTable, "B");
-  EXPECT_EQ(config_.tables.tableNames[0], "B");
-  EXPECT_EQ(config_.tables.tableNames[1], "");
+  EXPECT_EQ(config.currentTable, "B");
+  EXPECT_EQ(config.tables.tableNames[0], "B");
+  EXPECT_EQ(config.tables.tableNames[1], "");
   EXPECT_FALSE(fs::exists(data_ / "A_table.bd"));
 
   form.deleteTable();  // the last table stays
-  EXPECT_EQ(config_.currentTable, "B");
-  EXPECT_EQ(config_.tables.listedNames(), Names{"B"});
+  EXPECT_EQ(config.currentTable, "B");
+  EXPECT_EQ(config.tables.listedNames(), Names{"B"});
   EXPECT_TRUE(fs::exists(data_ / "B_table.bd"));
   EXPECT_TRUE(fs::exists(data_ / "B_foam.bd"));
 }
@@ -398,10 +367,10 @@ TEST_F(TableFormsTest, DeleteFindsTheNextTableAcrossEmptySlots) {
   const auto formOwner = openForm();
   CurrentTableForm& form = *formOwner;
   form.deleteTable();
-  EXPECT_EQ(config_.currentTable, "B");
-  EXPECT_EQ(config_.table.Entraxe, 200);
-  EXPECT_EQ(config_.tables.tableNames[0], "");
-  EXPECT_EQ(config_.tables.tableNames[1], "B");
+  EXPECT_EQ(config.currentTable, "B");
+  EXPECT_EQ(config.table.Entraxe, 200);
+  EXPECT_EQ(config.tables.tableNames[0], "");
+  EXPECT_EQ(config.tables.tableNames[1], "B");
 }
 
 // A table file that cannot be deleted is reported; the table still leaves the list.

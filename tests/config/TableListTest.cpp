@@ -1,63 +1,49 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "config/TableList.h"
+#include "support/TestFiles.h"
 
 namespace orva {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TableListTest : public testing::Test {
+class TableListTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = testing::TempDir() + "orva-tablelist-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  static std::string read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  static std::string read(const fs::path& path) { return test::readFile(path); }
   static void put(const fs::path& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
+    test::writeFile(path, content);
   }
   static std::string emptyLines(int count) {
     return std::string(static_cast<std::size_t>(count), '\n');
   }
 
-  fs::path dir_;
+  const test::TempDir dir_;
 };
 
 TEST_F(TableListTest, WithoutListFileDefaultIsListedAndWrittenAsTwentyLines) {
   TableList list;
   list.tableNames[3] = "Kept";  // a list from an earlier directory keeps its other slots
-  list.ReadTableNames(dir_);
+  list.ReadTableNames(dir_.path());
   EXPECT_EQ(list.tableNames[0], "Default");
   EXPECT_EQ(list.tableNames[3], "Kept");
   EXPECT_TRUE(list.namesModified);
 
   TableList fresh;
-  fresh.ReadTableNames(dir_);
+  fresh.ReadTableNames(dir_.path());
   EXPECT_EQ(fresh.countNames(), 1);
-  ASSERT_TRUE(fresh.SaveTableNames(dir_, "TableNames.bd"));
+  ASSERT_TRUE(fresh.SaveTableNames(dir_.path(), "TableNames.bd"));
   EXPECT_EQ(read(dir_ / "TableNames.bd"), "Default\n" + emptyLines(19));
   EXPECT_FALSE(fs::exists(dir_ / "TableNames.bd.bak"));
   EXPECT_TRUE(fresh.namesModified);
 
   // Written a second time, the first version becomes the backup.
   fresh.tableNames[1] = "Second";
-  ASSERT_TRUE(fresh.SaveTableNames(dir_, "TableNames.bd"));
+  ASSERT_TRUE(fresh.SaveTableNames(dir_.path(), "TableNames.bd"));
   EXPECT_EQ(read(dir_ / "TableNames.bd"), "Default\nSecond\n" + emptyLines(18));
   EXPECT_EQ(read(dir_ / "TableNames.bd.bak"), "Default\n" + emptyLines(19));
 }
@@ -65,7 +51,7 @@ TEST_F(TableListTest, WithoutListFileDefaultIsListedAndWrittenAsTwentyLines) {
 TEST_F(TableListTest, SavesOnlyWhenModifiedAndReportsAFailedWrite) {
   TableList list;
   list.tableNames[0] = "A";
-  EXPECT_TRUE(list.SaveTableNames(dir_, "TableNames.bd"));
+  EXPECT_TRUE(list.SaveTableNames(dir_.path(), "TableNames.bd"));
   EXPECT_FALSE(fs::exists(dir_ / "TableNames.bd"));
 
   list.namesModified = true;
@@ -80,7 +66,7 @@ TEST_F(TableListTest, ReadsTwentyLinesWithAnyLineEndAndEmptiesTheSlotsAfterTheLa
   put(dir_ / "TableNames.bd", text);
   TableList list;
   list.namesModified = true;
-  list.ReadTableNames(dir_);
+  list.ReadTableNames(dir_.path());
   for (int i = 0; i < TableList::kSlots; ++i) {
     EXPECT_EQ(list.tableNames[static_cast<std::size_t>(i)], "T" + std::to_string(i + 1));
   }
@@ -90,7 +76,7 @@ TEST_F(TableListTest, ReadsTwentyLinesWithAnyLineEndAndEmptiesTheSlotsAfterTheLa
   // Three lines, the second empty, the last without line end: slots 0..2 from
   // the file, every later slot emptied (also those that held names before).
   put(dir_ / "TableNames.bd", "A\r\n\r\nC");
-  list.ReadTableNames(dir_);
+  list.ReadTableNames(dir_.path());
   EXPECT_EQ(list.tableNames[0], "A");
   EXPECT_EQ(list.tableNames[1], "");
   EXPECT_EQ(list.tableNames[2], "C");
@@ -102,7 +88,7 @@ TEST_F(TableListTest, ReadsTwentyLinesWithAnyLineEndAndEmptiesTheSlotsAfterTheLa
 
   // An empty file is an empty list.
   put(dir_ / "TableNames.bd", "");
-  list.ReadTableNames(dir_);
+  list.ReadTableNames(dir_.path());
   EXPECT_EQ(list.countNames(), 0);
   EXPECT_FALSE(list.namesModified);
 }
@@ -110,13 +96,13 @@ TEST_F(TableListTest, ReadsTwentyLinesWithAnyLineEndAndEmptiesTheSlotsAfterTheLa
 TEST_F(TableListTest, NamesAreWindows1252OnDisk) {
   put(dir_ / "TableNames.bd", "Petite \xE9tag\xE8re\n\x80uro\n");
   TableList list;
-  list.ReadTableNames(dir_);
+  list.ReadTableNames(dir_.path());
   EXPECT_EQ(list.tableNames[0], "Petite \xC3\xA9tag\xC3\xA8re");
   EXPECT_EQ(list.tableNames[1], "\xE2\x82\xACuro");
   EXPECT_FALSE(list.namesModified);
 
   list.namesModified = true;
-  ASSERT_TRUE(list.SaveTableNames(dir_, "CChoixTables.bd"));
+  ASSERT_TRUE(list.SaveTableNames(dir_.path(), "CChoixTables.bd"));
   EXPECT_EQ(read(dir_ / "CChoixTables.bd"), "Petite \xE9tag\xE8re\n\x80uro\n" + emptyLines(18));
 }
 
@@ -125,13 +111,13 @@ TEST_F(TableListTest, UnsafeLinesOfAHandEditedListAreDroppedAndTheListRewrittenC
   put(dir_ / "TableNames.bd", "../x\nGood\na/b\nx\ty\n" + std::string(26, 'n') + "\n" + longLine +
                                   "\nAfter\n..\n\x81\nC:x\n");
   TableList list;
-  list.ReadTableNames(dir_);
+  list.ReadTableNames(dir_.path());
   EXPECT_EQ(list.listedNames(), (std::vector<std::string>{"Good", "After"}));
   EXPECT_EQ(list.tableNames[1], "Good");  // slots keep their positions
   EXPECT_EQ(list.tableNames[6], "After");
   EXPECT_TRUE(list.namesModified);
 
-  ASSERT_TRUE(list.SaveTableNames(dir_, "TableNames.bd"));
+  ASSERT_TRUE(list.SaveTableNames(dir_.path(), "TableNames.bd"));
   EXPECT_EQ(read(dir_ / "TableNames.bd"), "\nGood\n\n\n\n\nAfter\n" + emptyLines(13));
 
   // A name put into memory that could not be read back is not written either.

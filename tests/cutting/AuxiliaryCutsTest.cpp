@@ -1,84 +1,32 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "common/ScriptedPrompt.h"
-#include "common/SoundPort.h"
-#include "common/StatusPort.h"
-#include "config/MachineConfig.h"
 #include "cutting/AuxiliaryCuts.h"
 #include "cutting/BlockShapingForm.h"
 #include "cutting/FoamCutForm.h"
 #include "cutting/TestCutForm.h"
-#include "driver/InterfaceDriver.h"
-#include "driver/SimulatedMachine.h"
-#include "model/CT1Doc.h"
-#include "motion/CutEnvironment.h"
-#include "motion/CutJob.h"
-#include "motion/MovePlanner.h"
+#include "support/FormChecks.h"
+#include "support/MachineRig.h"
 
 namespace orva {
 namespace {
 
-using namespace std::chrono_literals;
-
-class NoSound : public SoundPort {
- public:
-  bool playAndWait(const std::string& path) override {
-    played.push_back(path);
-    return true;
-  }
-  std::vector<std::string> played;
-};
-
-class NoStatus : public StatusPort {
- public:
-  void setStatusText(std::string_view) override {}
-  void setWaitCursor(bool) override {}
-};
-
 // A program context around the simulated machine: a 1000 mm table with fast
 // motors (48 steps/mm, 0.5 ms per step: 41.67 mm/s), a fixed-heat foam cut at
 // 8 mm/s, and a project whose panel is 500 mm long.
-struct Rig {
+struct Rig : test::ProjectRig {
   Rig() {
-    auto device = std::make_unique<SimulatedMachine>();
-    machine = device.get();
-    driver = std::make_unique<InterfaceDriver>(std::move(device), prompt);
-    config = std::make_unique<MachineConfig>(*driver, prompt);
-    config->table.Entraxe = 1000;
-    config->table.XVmax = 0.5;
-    config->table.YVmax = 0.5;
-    planner = std::make_unique<MovePlanner>(config->table, config->foams, prompt);
-    env = std::make_unique<CutEnvironment>(CutEnvironment{
-        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}});
-    job = std::make_unique<CutJob>(*env);
-    job->setPollInterval(1ms);
-    driver->OpenDriver();
-
-    FoamType blue;
-    blue.name = "Blue";
-    blue.maxSpeed = 8.0;
-    blue.maxSpeedHeat = 40;
-    FoamType grey = blue;
-    grey.name = "Grey";
-    grey.maxSpeed = 6.5;
-    config->foams.records = {{"Blue", blue}, {"Grey", grey}};
-    config->foams.SelectFoam("Blue");
-    config->foams.cutSpeed = 8.0;
-    config->foams.currentHeat = 40;
-
-    context = std::make_unique<ProjectContext>(ProjectContext{prompt, *config, "", ""});
-    doc = std::make_unique<CT1Doc>(*context);
-    Panel& p = doc->current();
+    config.table.Entraxe = 1000;
+    fastMotors();
+    useFoams({foam("Blue", 8.0, 40), foam("Grey", 6.5, 40)});
+    doc.NewProject();  // a panel for this table
+    Panel& p = panel();
     p.root.params.chord = 200.0;
     p.root.params.teMargin = 10.0;
     p.root.params.leMargin = 5.0;
@@ -88,31 +36,14 @@ struct Rig {
     p.sweep = 30.0;
     p.span = 500.0;
     p.foamThickness = 50.0;
-    doc->modified = false;
+    doc.modified = false;
   }
 
-  std::int64_t steps(Axis axis) const { return machine->snapshot()[axis].commandedSteps; }
-
-  ScriptedPrompt prompt;
-  NoSound sound;
-  NoStatus status;
-  SimulatedMachine* machine = nullptr;
-  std::unique_ptr<InterfaceDriver> driver;
-  std::unique_ptr<MachineConfig> config;
-  std::unique_ptr<MovePlanner> planner;
-  std::unique_ptr<CutEnvironment> env;
-  std::unique_ptr<CutJob> job;
-  std::unique_ptr<ProjectContext> context;
-  std::unique_ptr<CT1Doc> doc;
   AuxiliaryCutValues values;
   AuxiliaryCutSession session;
 };
 
-std::vector<std::string> labelsOf(const MoveList& moves) {
-  std::vector<std::string> out;
-  for (const CutMove& m : moves) out.push_back(m.label);
-  return out;
-}
+using test::labelsOf;
 
 void expectTowers(const CutMove& m, double xg, double xd, double y) {
   EXPECT_NEAR(m.XG, xg, 1e-9) << m.label;
@@ -150,7 +81,7 @@ TEST(BlockGeometry, FacesKeepTheTaperAndTheNearerRearFaceAtX0) {
 TEST(BlockShaping, TrimsRearThenFrontFacesAtTheirHandComputedTargets) {
   Rig rig;
   const BlockShapingParams p{20.0, 200.0, 150.0, 30.0, 500.0, 250.0, 70.0};
-  const std::optional<MoveList> moves = BuildBlockShapingMoves(*rig.planner, p);
+  const std::optional<MoveList> moves = BuildBlockShapingMoves(rig.planner, p);
   ASSERT_TRUE(moves.has_value());
   EXPECT_EQ(
       labelsOf(*moves),
@@ -208,7 +139,7 @@ TestCutParams exampleTestCut(int height, bool fromTop) {
 TEST(TestCut, SlicesFromTheBottomAtEverySpacingWithOvershootAndCutSpeed) {
   Rig rig;
   const std::optional<MoveList> moves =
-      BuildTestCutMoves(*rig.planner, rig.config->table, exampleTestCut(50, false));
+      BuildTestCutMoves(rig.planner, rig.config.table, exampleTestCut(50, false));
   ASSERT_TRUE(moves.has_value());
   const MoveList& m = *moves;
   ASSERT_EQ(m.size(), 11u);
@@ -236,7 +167,7 @@ TEST(TestCut, SlicesFromTheBottomAtEverySpacingWithOvershootAndCutSpeed) {
 TEST(TestCut, FromTheTopStartsAtTheHighestSliceOrAtTheClearanceForAnOddCount) {
   Rig rig;
   std::optional<MoveList> even =
-      BuildTestCutMoves(*rig.planner, rig.config->table, exampleTestCut(50, true));
+      BuildTestCutMoves(rig.planner, rig.config.table, exampleTestCut(50, true));
   ASSERT_TRUE(even.has_value());
   EXPECT_EQ(passesOf(*even), (std::vector<Pass>{{"Slice cut 0", 40, 'b'},
                                                 {"Slice cut 0", 40, 'f'},
@@ -249,7 +180,7 @@ TEST(TestCut, FromTheTopStartsAtTheHighestSliceOrAtTheClearanceForAnOddCount) {
   // Height 40: N = 39 / 10 = 3 slices at 30, 20, 10; the first pass crosses
   // at the clearance (70) so that the last one ends behind the block.
   std::optional<MoveList> odd =
-      BuildTestCutMoves(*rig.planner, rig.config->table, exampleTestCut(40, true));
+      BuildTestCutMoves(rig.planner, rig.config.table, exampleTestCut(40, true));
   ASSERT_TRUE(odd.has_value());
   EXPECT_EQ(passesOf(*odd), (std::vector<Pass>{{"Slice cut 0", 70, 'b'},
                                                {"Slice cut 0", 70, 'f'},
@@ -261,7 +192,7 @@ TEST(TestCut, FromTheTopStartsAtTheHighestSliceOrAtTheClearanceForAnOddCount) {
                                                {"Slice cut 3", 10, 'b'}}));
   // From the bottom an odd count ends with the pass back at the clearance.
   std::optional<MoveList> oddUp =
-      BuildTestCutMoves(*rig.planner, rig.config->table, exampleTestCut(40, false));
+      BuildTestCutMoves(rig.planner, rig.config.table, exampleTestCut(40, false));
   ASSERT_TRUE(oddUp.has_value());
   const std::vector<Pass> up = passesOf(*oddUp);
   ASSERT_EQ(up.size(), 8u);
@@ -280,7 +211,7 @@ TEST(TestCut, ValuesThatGiveNoFiniteSeriesAreRefused) {
   Rig rig;
   TestCutParams p = exampleTestCut(50, true);
   p.spacing = 0;
-  EXPECT_FALSE(BuildTestCutMoves(*rig.planner, rig.config->table, p).has_value());
+  EXPECT_FALSE(BuildTestCutMoves(rig.planner, rig.config.table, p).has_value());
   EXPECT_EQ(rig.prompt.messages(),
             std::vector<std::string>{"Invalid test cut spacing: 0 mm, it must be at least 1 mm"});
   p.spacing = 10;
@@ -298,7 +229,7 @@ TEST(TestCutForm, OpensFromTheProjectFollowsTheCountAndStoresOnOk) {
   Rig rig;
   rig.values.testCutSpacing = 10;
   rig.session.startWithTop = true;
-  TestCutForm form(*rig.doc, rig.values, rig.session);
+  TestCutForm form(rig.doc, rig.values, rig.session);
   using F = TestCutField;
   EXPECT_EQ(form.text(F::Height), "50");
   EXPECT_EQ(form.text(F::NumberOfCuts), "4");
@@ -314,16 +245,13 @@ TEST(TestCutForm, OpensFromTheProjectFollowsTheCountAndStoresOnOk) {
   EXPECT_EQ(form.text(F::NumberOfCuts), "7");  // 49 / 7
   EXPECT_TRUE(form.setText(F::Spacing, "0"));
   EXPECT_EQ(form.text(F::NumberOfCuts), "7");  // not recomputed for 0
-  EXPECT_FALSE(form.ok());
-  EXPECT_EQ(rig.prompt.messages().back(),
-            "Invalid test cut spacing: 0 mm, it must be at least 1 mm");
-  EXPECT_EQ(form.focus(), F::Spacing);
+  test::expectRefusalsInOrder(
+      form, rig.prompt,
+      {{F::Spacing, "0", "Invalid test cut spacing: 0 mm, it must be at least 1 mm"}});
   EXPECT_EQ(rig.values.testCutSpacing, 10);  // nothing stored
-
   form.setText(F::Spacing, "12");
-  form.setText(F::Heat, "100");
-  EXPECT_FALSE(form.ok());
-  EXPECT_EQ(rig.prompt.messages().back(), "Please enter an integer between 1 and 99.");
+  test::expectRefusalsInOrder(form, rig.prompt,
+                              {{F::Heat, "100", "Please enter an integer between 1 and 99."}});
   form.setText(F::Heat, "35");
   form.setText(F::RightWidth, "180");
   form.setText(F::Height, "60");
@@ -334,11 +262,11 @@ TEST(TestCutForm, OpensFromTheProjectFollowsTheCountAndStoresOnOk) {
   EXPECT_EQ(rig.values.rightWidth, 180);
   EXPECT_EQ(rig.values.leftWidth, 215);
   EXPECT_DOUBLE_EQ(rig.values.blockLength, 480.0);
-  EXPECT_DOUBLE_EQ(rig.doc->cutChoices.clearance, 70.0);
-  EXPECT_DOUBLE_EQ(rig.doc->current().foamThickness, 60.0);
-  EXPECT_EQ(rig.doc->current().rootAxisOffset, 260);
+  EXPECT_DOUBLE_EQ(rig.doc.cutChoices.clearance, 70.0);
+  EXPECT_DOUBLE_EQ(rig.panel().foamThickness, 60.0);
+  EXPECT_EQ(rig.panel().rootAxisOffset, 260);
   EXPECT_FALSE(rig.session.startWithTop);
-  EXPECT_TRUE(rig.doc->modified);
+  EXPECT_TRUE(rig.doc.modified);
   EXPECT_EQ(form.params().spacing, 12);
 }
 
@@ -346,7 +274,7 @@ TEST(BlockShapingForm, DefaultsFollowTheWingSideAndOkStoresTheBlock) {
   Rig rig;
   using F = BlockShapingField;
   {
-    BlockShapingForm form(*rig.doc, rig.values, rig.session);
+    BlockShapingForm form(rig.doc, rig.values, rig.session);
     EXPECT_EQ(form.text(F::LeftWidth), "215");
     EXPECT_EQ(form.text(F::RightWidth), "130");
     EXPECT_EQ(form.text(F::Taper), "30");
@@ -355,9 +283,9 @@ TEST(BlockShapingForm, DefaultsFollowTheWingSideAndOkStoresTheBlock) {
     EXPECT_EQ(form.text(F::CutSpeed), "8");
     EXPECT_EQ(form.selectedFoam(), "Blue");
   }
-  rig.doc->cutChoices.wingSide = 1;  // left wing: widths exchanged, taper negated
-  rig.doc->cutChoices.clearance = 90.0;
-  BlockShapingForm form(*rig.doc, rig.values, rig.session);
+  rig.doc.cutChoices.wingSide = 1;  // left wing: widths exchanged, taper negated
+  rig.doc.cutChoices.clearance = 90.0;
+  BlockShapingForm form(rig.doc, rig.values, rig.session);
   EXPECT_EQ(form.text(F::LeftWidth), "130");
   EXPECT_EQ(form.text(F::RightWidth), "215");
   EXPECT_EQ(form.text(F::Taper), "-30");
@@ -380,19 +308,19 @@ TEST(BlockShapingForm, DefaultsFollowTheWingSideAndOkStoresTheBlock) {
   EXPECT_EQ(rig.prompt.messages().back(), "Invalid cut speed: 0 mm/s, it must be greater than 0");
 
   EXPECT_TRUE(form.chooseFoam("Grey"));
-  EXPECT_EQ(rig.config->foams.currentFoam, "Grey");
+  EXPECT_EQ(rig.config.foams.currentFoam, "Grey");
   EXPECT_EQ(form.text(F::CutSpeed), "6.5");
   form.setChecked(F::BlockCentred, false);
   EXPECT_TRUE(form.setText(F::LeftAxisOffset, "123"));
   ASSERT_TRUE(form.ok());
-  const Panel& p = rig.doc->current();
+  const Panel& p = rig.panel();
   EXPECT_EQ(p.offsetX0, 15);
   EXPECT_FALSE(p.blockCentredZ);
   EXPECT_FALSE(rig.session.blockCentred);
   EXPECT_EQ(p.rootAxisOffset, 123);
   EXPECT_DOUBLE_EQ(rig.values.blockLength, 600.0);
-  EXPECT_DOUBLE_EQ(rig.config->foams.cutSpeed, 6.5);
-  EXPECT_TRUE(rig.doc->modified);
+  EXPECT_DOUBLE_EQ(rig.config.foams.cutSpeed, 6.5);
+  EXPECT_TRUE(rig.doc.modified);
   EXPECT_DOUBLE_EQ(form.params().leftAxisOffset, 123.0);
   EXPECT_DOUBLE_EQ(form.params().taper, -30.0);
 }
@@ -401,11 +329,8 @@ TEST(BlockShaping, RunsConfirmedOnTheMachineAndEndsAtTheLastTarget) {
   Rig rig;
   rig.prompt.queueAnswer(Answer::Ok);
   const BlockShapingParams p{20.0, 200.0, 150.0, 30.0, 500.0, 250.0, 70.0};
-  ASSERT_TRUE(RunBlockShaping(*rig.job, p));
-  int confirmations = 0;
-  for (const auto& call : rig.prompt.calls())
-    confirmations += call.kind == ScriptedPrompt::Kind::OkCancel;
-  EXPECT_EQ(confirmations, 1);
+  ASSERT_TRUE(RunBlockShaping(rig.job, p));
+  EXPECT_EQ(rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel).size(), 1u);
   EXPECT_EQ(rig.sound.played.size(), 1u);
   // Back at (0, 0), having been out to the front faces.
   for (Axis a : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) EXPECT_EQ(rig.steps(a), 0);
@@ -430,23 +355,23 @@ TEST(FoamCut, GeometryOfVerticalInclinedAndHorizontalCuts) {
 TEST(FoamCut, RaiseAtMaximumSpeedOrAtCutSpeedAndCutBackDown) {
   Rig rig;
   const FoamCutGeometry g{0.0, 60.0, 0.0};  // a vertical cut 60 mm high
-  std::optional<MoveList> rapid = BuildFoamCutRaiseMoves(*rig.planner, rig.config->table, g, true);
+  std::optional<MoveList> rapid = BuildFoamCutRaiseMoves(rig.planner, rig.config.table, g, true);
   ASSERT_TRUE(rapid.has_value());
   ASSERT_EQ(rapid->size(), 3u);
   EXPECT_DOUBLE_EQ((*rapid)[0].duration, 10.0);
   expectTowers((*rapid)[2], 0.0, 0.0, 60.0);  // the bare wire: towers = face points
   EXPECT_DOUBLE_EQ((*rapid)[2].duration, 60.0 * 48 * 0.5 * 0.001);
 
-  rig.planner->ResetPlanner();
+  rig.planner.ResetPlanner();
   const FoamCutGeometry h{300.0, 0.0, 25.0};
-  std::optional<MoveList> paced = BuildFoamCutRaiseMoves(*rig.planner, rig.config->table, h, false);
+  std::optional<MoveList> paced = BuildFoamCutRaiseMoves(rig.planner, rig.config.table, h, false);
   ASSERT_TRUE(paced.has_value());
   expectTowers((*paced)[1], 0.0, 0.0, 25.0);
   EXPECT_DOUBLE_EQ((*paced)[1].duration, 25.0 / 8.0);
   expectTowers((*paced)[2], 300.0, 300.0, 25.0);
   EXPECT_DOUBLE_EQ((*paced)[2].duration, 300.0 / 8.0);
 
-  std::optional<MoveList> down = BuildFoamCutReturnMoves(*rig.planner, rig.config->table, h);
+  std::optional<MoveList> down = BuildFoamCutReturnMoves(rig.planner, rig.config.table, h);
   ASSERT_TRUE(down.has_value());
   EXPECT_EQ(labelsOf(*down), (std::vector<std::string>{"Tempo", "Coupe",
                                                        "Return to the initial position", "Tempo"}));
@@ -459,7 +384,7 @@ TEST(FoamCut, RaiseAtMaximumSpeedOrAtCutSpeedAndCutBackDown) {
 TEST(FoamCutForm, FieldsFollowTheCutKindAndDoneRemembersTheRaiseChoice) {
   Rig rig;
   using F = FoamCutField;
-  FoamCutForm form(*rig.doc);
+  FoamCutForm form(rig.doc);
   EXPECT_EQ(form.text(F::HeightOfCut), "55");
   EXPECT_TRUE(form.checked(F::RaiseAtMaxSpeed));  // ArmVMax = 1
   EXPECT_EQ(form.actionCaption(), "Raise Wire");
@@ -485,19 +410,19 @@ TEST(FoamCutForm, FieldsFollowTheCutKindAndDoneRemembersTheRaiseChoice) {
   form.setChecked(F::RaiseAtMaxSpeed, false);
   form.setText(F::CutSpeed, "5");
   ASSERT_TRUE(form.done());
-  EXPECT_EQ(rig.config->table.ArmVMax, 0);
-  EXPECT_FALSE(rig.config->table.tableModified);
-  EXPECT_DOUBLE_EQ(rig.config->foams.cutSpeed, 5.0);
+  EXPECT_EQ(rig.config.table.ArmVMax, 0);
+  EXPECT_FALSE(rig.config.table.tableModified);
+  EXPECT_DOUBLE_EQ(rig.config.foams.cutSpeed, 5.0);
 }
 
 TEST(FoamCutForm, TwoActionsRaiseThenCutOnTheMachineWithoutConfirmation) {
   Rig rig;
   using F = FoamCutField;
-  FoamCutForm form(*rig.doc);
+  FoamCutForm form(rig.doc);
   form.setText(F::HeightOfCut, "60");
   form.setText(F::Alpha, "45");
   EXPECT_EQ(form.nextFlags(), 0x17);
-  ASSERT_TRUE(form.pressAction(*rig.job));
+  ASSERT_TRUE(form.pressAction(rig.job));
 
   // The wire stands where the raise's last target says (60 mm up, 60 mm on
   // in X, less than a step of rounding), the interface is started again.
@@ -515,7 +440,7 @@ TEST(FoamCutForm, TwoActionsRaiseThenCutOnTheMachineWithoutConfirmation) {
   EXPECT_FALSE(form.done());  // not while the wire is up
   EXPECT_TRUE(form.editable(F::Action));
 
-  ASSERT_TRUE(form.pressAction(*rig.job));
+  ASSERT_TRUE(form.pressAction(rig.job));
   for (Axis a : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) EXPECT_EQ(rig.steps(a), 0);
   EXPECT_FALSE(form.raised());
   EXPECT_EQ(form.actionCaption(), "Armement");
@@ -524,8 +449,8 @@ TEST(FoamCutForm, TwoActionsRaiseThenCutOnTheMachineWithoutConfirmation) {
 
   // A run that fails (no interface: the heat check finds no heat and is
   // aborted) leaves the wire down and makes the next run a first one again.
-  rig.driver->CloseDriver();
-  EXPECT_FALSE(form.pressAction(*rig.job));
+  rig.driver.CloseDriver();
+  EXPECT_FALSE(form.pressAction(rig.job));
   EXPECT_FALSE(form.raised());
   EXPECT_EQ(form.nextFlags(), 0x17);
 }

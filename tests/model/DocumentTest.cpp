@@ -10,13 +10,11 @@
 #include <vector>
 
 #include "common/Messages.h"
-#include "common/ScriptedPrompt.h"
-#include "config/MachineConfig.h"
-#include "driver/InterfaceDriver.h"
-#include "driver/SimulatedMachine.h"
-#include "model/CT1Doc.h"
 #include "model/PanelOperations.h"
 #include "model/XleConfigForm.h"
+#include "support/FormChecks.h"
+#include "support/MachineRig.h"
+#include "support/TestFiles.h"
 
 namespace orva {
 namespace {
@@ -28,40 +26,24 @@ using Strings = std::vector<std::string>;
 constexpr const char* kFivePointAirfoil =
     "FIVE\n1.0 0.0\n0.5 0.0625\n0.0 0.0\n0.5 -0.03125\n1.0 0.0\n";
 
-class DocumentTest : public testing::Test {
+class DocumentTest : public ::testing::Test, protected test::ProjectRig {
  protected:
-  DocumentTest()
-      : driver_(std::make_unique<SimulatedMachine>(), prompt_), machine_(driver_, prompt_) {
-    dir_ = fs::temp_directory_path() / ("orva_doc_test_" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir_);
-    std::string foam = "Poly expansé";
-    machine_.foams.LoadFoamsFromText("V3\n", foam);
-    context_ = std::make_unique<ProjectContext>(ProjectContext{
-        prompt_, machine_, (dir_ / "airfoils").string(), (dir_ / "projects").string()});
-  }
-  ~DocumentTest() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
+  DocumentTest() {
+    context.profileDirectory = (dir_ / "airfoils").string();
+    context.projectDirectory = (dir_ / "projects").string();
   }
 
   std::string writeFile(const std::string& name, const std::string& content) {
-    const fs::path p = dir_ / name;
-    std::ofstream(p, std::ios::binary) << content;
-    return p.string();
+    test::writeFile(dir_ / name, content);
+    return (dir_ / name).string();
   }
 
   CT1Doc& newDoc() {
-    doc_ = std::make_unique<CT1Doc>(*context_);
-    doc_->subscribe([this](DocChanges) { ++redraws_; });
-    return *doc_;
+    doc.subscribe([this](DocChanges) { ++redraws_; });
+    return doc;
   }
 
-  ScriptedPrompt prompt_;
-  InterfaceDriver driver_;
-  MachineConfig machine_;
-  fs::path dir_;
-  std::unique_ptr<ProjectContext> context_;
-  std::unique_ptr<CT1Doc> doc_;
+  const test::TempDir dir_;
   int redraws_ = 0;
 };
 
@@ -94,7 +76,7 @@ TEST_F(DocumentTest, ObserversAreToldOnceExactlyWhatACommandChanged) {
       {"comments", [&] { doc.EditComments(std::string("note")); }, C::ModifiedFlag},
       {"comments again", [&] { doc.EditComments(std::nullopt); }, std::nullopt},
       {"delete", [&] { DeleteCurrentPanel(doc); }, C::PanelList | C::CurrentPanel},
-      {"save as", [&] { prompt_.queueFile(saved); ASSERT_TRUE(doc.SaveAs()); },
+      {"save as", [&] { prompt.queueFile(saved); ASSERT_TRUE(doc.SaveAs()); },
        C::PanelGeometry | C::DisplayOptions | C::ModifiedFlag | C::Path},
       {"new project", [&] { doc.NewProject(); }, DocChanges::all()},
   };
@@ -119,7 +101,7 @@ TEST_F(DocumentTest, ObserversAreToldOnceExactlyWhatACommandChanged) {
 
   // Changing the observers while they are told: one removed is not called
   // any more, one added is called from the next change on.
-  CT1Doc other(*context_);
+  CT1Doc other(context);
   int removedCalls = 0, addedCalls = 0;
   CT1Doc::ObserverToken removed = 0;
   other.subscribe([&](DocChanges) {
@@ -135,7 +117,7 @@ TEST_F(DocumentTest, ObserversAreToldOnceExactlyWhatACommandChanged) {
 }
 
 TEST_F(DocumentTest, NewProjectHoldsOneDefaultPanel) {
-  machine_.table.Entraxe = 1501;
+  config.table.Entraxe = 1501;
   CT1Doc& doc = newDoc();
   ASSERT_EQ(doc.panels.size(), 1u);
   EXPECT_EQ(doc.currentPanel, 0);
@@ -157,7 +139,7 @@ TEST_F(DocumentTest, NewProjectHoldsOneDefaultPanel) {
   doc.cutChoices.cutOrder = 0;
   doc.path = dir_ / "x.cnc";
   doc.modified = true;
-  machine_.table.Entraxe = 1000;
+  config.table.Entraxe = 1000;
   doc.NewProject();
   ASSERT_EQ(doc.panels.size(), 1u);
   EXPECT_EQ(doc.currentPanel, 0);
@@ -177,14 +159,14 @@ TEST_F(DocumentTest, FailedProfileSelectionChangesNothing) {
   const Panel before = doc.current();
   const std::string twoPoints = writeFile("two.dat", "1.0 0.0\n0.0 0.0\n");
 
-  prompt_.queueFile(std::nullopt);                     // cancelled
-  prompt_.queueFile((dir_ / "missing.dat").string());  // cannot be opened
-  prompt_.queueFile(twoPoints);                        // too few points
+  prompt.queueFile(std::nullopt);                     // cancelled
+  prompt.queueFile((dir_ / "missing.dat").string());  // cannot be opened
+  prompt.queueFile(twoPoints);                        // too few points
   EXPECT_FALSE(doc.SelectRootProfile());
   EXPECT_FALSE(doc.SelectRootProfile());
   EXPECT_FALSE(doc.SelectTipProfile());
 
-  EXPECT_EQ(prompt_.messages(), (Strings{"Invalid .dat file", "Unable to Open file for Reading",
+  EXPECT_EQ(prompt.messages(), (Strings{"Invalid .dat file", "Unable to Open file for Reading",
                                          "Invalid .dat file", "Invalid .dat file"}));
   EXPECT_EQ(doc.current().root.profile.points, before.root.profile.points);
   EXPECT_EQ(doc.current().tip.profile.points, before.tip.profile.points);
@@ -194,10 +176,10 @@ TEST_F(DocumentTest, FailedProfileSelectionChangesNothing) {
 
   // The file dialogs asked with the titles and the airfoil directory.
   std::vector<std::string> titles;
-  for (const auto& call : prompt_.calls()) {
+  for (const auto& call : prompt.calls()) {
     if (call.kind != ScriptedPrompt::Kind::OpenFile) continue;
     titles.push_back(call.request.title);
-    EXPECT_EQ(call.request.initialDirectory, context_->profileDirectory);
+    EXPECT_EQ(call.request.initialDirectory, context.profileDirectory);
   }
   EXPECT_EQ(titles,
             (Strings{"Root profile selection", "Root profile selection", "Tip profile selection"}));
@@ -208,7 +190,7 @@ TEST_F(DocumentTest, ChosenProfileRebuildsTheCurrentPanel) {
   const std::string file = writeFile("five.dat", kFivePointAirfoil);
 
   // Root: the tip follows it.
-  prompt_.queueFile(file);
+  prompt.queueFile(file);
   ASSERT_TRUE(doc.SelectRootProfile());
   EXPECT_TRUE(doc.modified);
   EXPECT_EQ(redraws_, 1);
@@ -220,7 +202,7 @@ TEST_F(DocumentTest, ChosenProfileRebuildsTheCurrentPanel) {
 
   // Tip: the root keeps its profile, the tip is built from its own.
   doc.NewProject();
-  prompt_.queueFile(file);
+  prompt.queueFile(file);
   ASSERT_TRUE(doc.SelectTipProfile());
   const Panel& p = doc.current();
   EXPECT_EQ(p.root.profile.name, "NoName");
@@ -353,10 +335,10 @@ TEST_F(DocumentTest, XLeadingEdgeFormStoresTheTenValuesOnOk) {
   form = doc.XLeadingEdge();
   doc.modified = false;
   ASSERT_TRUE(form->setText(XleField::RootLength, "12.5"));
-  ASSERT_TRUE(form->setText(XleField::RootH1, "abc"));
-  EXPECT_FALSE(form->ok());
-  EXPECT_EQ(prompt_.messages(), Strings{"Please enter a number."});
-  EXPECT_EQ(form->focus(), XleField::RootH1);
+  test::expectRefusalsInOrder(*form, prompt,
+                              {{XleField::TipH2, "x", "Please enter a number."},
+                               {XleField::RootH1, "abc", "Please enter a number."}});
+  ASSERT_TRUE(form->setText(XleField::TipH2, "0"));
   EXPECT_EQ(doc.current().root.params.xleLength, 10.0);
   EXPECT_FALSE(doc.modified);
 
@@ -409,25 +391,23 @@ TEST_F(DocumentTest, SaveAsksForAPathOnlyWhenTheProjectHasNone) {
   doc.addToRecentFiles = [&](const fs::path& p) { recent.push_back(p); };
   doc.modified = true;
 
-  prompt_.queueFile(std::nullopt);
+  prompt.queueFile(std::nullopt);
   EXPECT_FALSE(doc.Save());
-  ASSERT_EQ(prompt_.calls().size(), 1u);
-  const FileDialogRequest& request = prompt_.calls()[0].request;
-  EXPECT_EQ(prompt_.calls()[0].kind, ScriptedPrompt::Kind::SaveFile);
-  ASSERT_EQ(request.filters.size(), 2u);
-  EXPECT_EQ(request.filters[0].description, "Fichiers projet (*.cnc)");
-  EXPECT_EQ(request.filters[0].patterns, "*.cnc");
-  EXPECT_EQ(request.filters[1].description, "All Files");
-  EXPECT_EQ(request.filters[1].patterns, "*.*");
+  ASSERT_EQ(prompt.calls().size(), 1u);
+  const FileDialogRequest& request = prompt.calls()[0].request;
+  EXPECT_EQ(prompt.calls()[0].kind, ScriptedPrompt::Kind::SaveFile);
+  std::string filters;
+  for (const FileFilter& f : request.filters) filters += f.description + "|" + f.patterns + "|";
+  EXPECT_EQ(filters, "Fichiers projet (*.cnc)|*.cnc|All Files|*.*|");
   EXPECT_EQ(request.defaultExtension, "cnc");
-  EXPECT_EQ(request.initialDirectory, context_->projectDirectory);
+  EXPECT_EQ(request.initialDirectory, context.projectDirectory);
   EXPECT_FALSE(request.promptOverwrite);
   EXPECT_TRUE(doc.modified);
   EXPECT_TRUE(doc.path.empty());
   EXPECT_TRUE(recent.empty());
 
   const fs::path target = dir_ / "wing.cnc";
-  prompt_.queueFile(target.string());
+  prompt.queueFile(target.string());
   ASSERT_TRUE(doc.Save());
   EXPECT_TRUE(fs::exists(target));
   EXPECT_EQ(doc.path, target);
@@ -435,17 +415,17 @@ TEST_F(DocumentTest, SaveAsksForAPathOnlyWhenTheProjectHasNone) {
   EXPECT_EQ(recent, std::vector<fs::path>{target});
 
   // Saved again to its own path without a question.
-  prompt_.clear();
+  prompt.clear();
   doc.modified = true;
   ASSERT_TRUE(doc.Save());
-  EXPECT_TRUE(prompt_.calls().empty());
+  EXPECT_TRUE(prompt.calls().empty());
   EXPECT_FALSE(doc.modified);
 
   // Save as always asks, and offers the current name.
-  prompt_.queueFile(std::nullopt);
+  prompt.queueFile(std::nullopt);
   EXPECT_FALSE(doc.SaveAs());
-  ASSERT_EQ(prompt_.calls().size(), 1u);
-  EXPECT_EQ(prompt_.calls()[0].request.defaultName, "wing.cnc");
+  ASSERT_EQ(prompt.calls().size(), 1u);
+  EXPECT_EQ(prompt.calls()[0].request.defaultName, "wing.cnc");
   EXPECT_EQ(doc.path, target);
 }
 
@@ -455,10 +435,10 @@ TEST_F(DocumentTest, FailedSaveKeepsTheProjectModified) {
   doc.addToRecentFiles = [&](const fs::path&) { ++recentCalls; };
   doc.modified = true;
   const fs::path target = dir_ / "no such directory" / "wing.cnc";
-  prompt_.queueFile(target.string());
+  prompt.queueFile(target.string());
   EXPECT_FALSE(doc.SaveAs());
-  ASSERT_EQ(prompt_.messages().size(), 1u);
-  EXPECT_EQ(prompt_.messages()[0].rfind("Unable to save ", 0), 0u) << prompt_.messages()[0];
+  ASSERT_EQ(prompt.messages().size(), 1u);
+  EXPECT_EQ(prompt.messages()[0].rfind("Unable to save ", 0), 0u) << prompt.messages()[0];
   EXPECT_TRUE(doc.modified);
   EXPECT_TRUE(doc.path.empty());
   EXPECT_EQ(recentCalls, 0);

@@ -6,12 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "common/ScriptedPrompt.h"
-#include "config/MachineConfig.h"
-#include "driver/InterfaceDriver.h"
-#include "driver/SimulatedMachine.h"
-#include "model/CT1Doc.h"
 #include "model/EllipticalWingForm.h"
+#include "support/FormChecks.h"
+#include "support/MachineRig.h"
 
 namespace orva {
 namespace {
@@ -120,15 +117,8 @@ TEST(EllipseComputationTest, PanelsTouchTheEllipseAndNeverPassTheRoot) {
 // ---------------------------------------------------------------------------
 // The dialog
 
-class EllipticalWingFormTest : public testing::Test {
+class EllipticalWingFormTest : public ::testing::Test, protected test::ProjectRig {
  protected:
-  EllipticalWingFormTest()
-      : driver_(std::make_unique<SimulatedMachine>(), prompt_), machine_(driver_, prompt_) {
-    std::string foam = "Poly expansé";
-    machine_.foams.LoadFoamsFromText("V3\n", foam);
-    context_ = std::make_unique<ProjectContext>(ProjectContext{prompt_, machine_, "", ""});
-    doc_ = std::make_unique<CT1Doc>(*context_);
-  }
 
   void enter(EllipticalWingForm& form, const EllipseModel& m) {
     form.setText(Field::HalfSpan, std::to_string(static_cast<int>(m.halfSpan)));
@@ -137,15 +127,10 @@ class EllipticalWingFormTest : public testing::Test {
     form.setText(Field::Symmetry, std::to_string(static_cast<int>(m.symmetry)));
   }
 
-  ScriptedPrompt prompt_;
-  InterfaceDriver driver_;
-  MachineConfig machine_;
-  std::unique_ptr<ProjectContext> context_;
-  std::unique_ptr<CT1Doc> doc_;
 };
 
 TEST_F(EllipticalWingFormTest, OpensOnTheCurrentPanel) {
-  Panel& p = doc_->current();
+  Panel& p = doc.current();
   p.span = 612.7;
   // {root chord, tip chord, sweep, symmetry shown}
   const std::vector<std::array<double, 4>> cases = {
@@ -158,7 +143,7 @@ TEST_F(EllipticalWingFormTest, OpensOnTheCurrentPanel) {
     p.root.params.chord = root;
     p.tip.params.chord = tip;
     p.sweep = sweep;
-    const EllipticalWingForm form(*doc_);
+    const EllipticalWingForm form(doc);
     EXPECT_EQ(form.text(Field::Symmetry), std::to_string(static_cast<int>(symmetry))) << sweep;
     EXPECT_EQ(form.text(Field::HalfSpan), "612");
     EXPECT_EQ(form.text(Field::TipChord), std::to_string(static_cast<int>(tip)));
@@ -167,7 +152,7 @@ TEST_F(EllipticalWingFormTest, OpensOnTheCurrentPanel) {
 }
 
 TEST_F(EllipticalWingFormTest, EditsRecomputeFromTheWholeNumberPart) {
-  EllipticalWingForm form(*doc_);
+  EllipticalWingForm form(doc);
   enter(form, kModel100);
   EXPECT_EQ(form.model(), kModel100);
   EXPECT_NEAR(form.computation().panels[0].length, kL1, 1e-9);
@@ -192,33 +177,24 @@ TEST_F(EllipticalWingFormTest, EditsRecomputeFromTheWholeNumberPart) {
 }
 
 TEST_F(EllipticalWingFormTest, OkRefusesTextsThatAreNotWholeNumbersInRange) {
-  const std::vector<std::pair<Field, std::string>> bad = {
-      {Field::HalfSpan, "0"},    {Field::HalfSpan, "20001"}, {Field::RootChord, "12.5"},
-      {Field::TipChord, "5001"}, {Field::Symmetry, "101"},   {Field::Symmetry, "-1"},
+  const std::string span = "Please enter an integer between 1 and 20000.";
+  const auto open = [&] {
+    auto form = std::make_unique<EllipticalWingForm>(doc);
+    enter(*form, kModel100);
+    return form;
   };
-  const std::vector<std::string> expected = {
-      "Please enter an integer between 1 and 20000.",
-      "Please enter an integer between 1 and 20000.",
-      "Please enter a positive integer.",
-      "Please enter an integer between 1 and 5000.",
-      "Please enter an integer between 0 and 100.",
-      "Please enter a positive integer.",
-  };
-  for (std::size_t i = 0; i < bad.size(); ++i) {
-    EllipticalWingForm f(*doc_);
-    enter(f, kModel100);
-    f.setText(bad[i].first, bad[i].second);
-    prompt_.clear();
-    EXPECT_FALSE(f.ok()) << i;
-    EXPECT_EQ(f.focus(), bad[i].first) << i;
-    EXPECT_EQ(prompt_.messages(), std::vector<std::string>{expected[i]}) << i;
-  }
-  EXPECT_EQ(doc_->panels.size(), 1u);
-  EXPECT_FALSE(doc_->modified);
+  test::expectEachRefused<Field>(open, prompt,
+      {{Field::HalfSpan, "0", span}, {Field::HalfSpan, "20001", span},
+       {Field::RootChord, "12.5", "Please enter a positive integer."},
+       {Field::TipChord, "5001", "Please enter an integer between 1 and 5000."},
+       {Field::Symmetry, "101", "Please enter an integer between 0 and 100."},
+       {Field::Symmetry, "-1", "Please enter a positive integer."}});
+  EXPECT_EQ(doc.panels.size(), 1u);
+  EXPECT_FALSE(doc.modified);
 }
 
 TEST_F(EllipticalWingFormTest, OkReplacesTheCurrentPanelByTheComputedPanels) {
-  EllipticalWingForm form(*doc_);
+  EllipticalWingForm form(doc);
   enter(form, kModel100);
   const EllipseComputation c = form.computation();
   ASSERT_GE(c.count, 2);
@@ -226,18 +202,18 @@ TEST_F(EllipticalWingFormTest, OkReplacesTheCurrentPanelByTheComputedPanels) {
   ASSERT_TRUE(form.ok());
   ASSERT_TRUE(form.built());
   const auto n = static_cast<std::size_t>(c.count);
-  ASSERT_EQ(doc_->panels.size(), n);
-  EXPECT_TRUE(doc_->modified);
-  EXPECT_EQ(doc_->currentPanel, 0);
+  ASSERT_EQ(doc.panels.size(), n);
+  EXPECT_TRUE(doc.modified);
+  EXPECT_EQ(doc.currentPanel, 0);
   // Root side first; the last panel is the tip panel computed by hand.
-  const Panel& tipPanel = doc_->panels.back();
+  const Panel& tipPanel = doc.panels.back();
   EXPECT_EQ(tipPanel.span, 235.0);  // 4000/17 truncated
   EXPECT_NEAR(tipPanel.root.params.chord, kRootChord1, 1e-9);
   EXPECT_DOUBLE_EQ(tipPanel.tip.params.chord, 50.0);
   EXPECT_NEAR(tipPanel.sweep, kSweep1, 1e-9);
   EXPECT_TRUE(tipPanel.differentRootTip);
   for (std::size_t i = 0; i < n; ++i) {
-    const Panel& p = doc_->panels[i];
+    const Panel& p = doc.panels[i];
     const EllipsePanel& e = c.panels[n - 1 - i];
     EXPECT_EQ(p.span, std::trunc(e.length)) << i;
     EXPECT_NEAR(p.root.params.chord, e.rootChord, 1e-9) << i;
@@ -251,27 +227,27 @@ TEST_F(EllipticalWingFormTest, OkReplacesTheCurrentPanelByTheComputedPanels) {
 }
 
 TEST_F(EllipticalWingFormTest, OkInTheMiddleOfTheWingKeepsTheOtherPanels) {
-  Panel& first = doc_->panels.front();
+  Panel& first = doc.panels.front();
   first.tip.params.chord = 210.0;
   first.differentRootTip = true;
-  first.Rebuild(doc_->splines, false);
-  doc_->panels.push_back(doc_->panels.front());
-  doc_->panels.push_back(doc_->panels.front());
-  doc_->panels[1].span = 999.0;  // the panel replaced
-  doc_->panels[2].span = 321.0;
-  doc_->currentPanel = 1;
+  first.Rebuild(doc.splines, false);
+  doc.panels.push_back(doc.panels.front());
+  doc.panels.push_back(doc.panels.front());
+  doc.panels[1].span = 999.0;  // the panel replaced
+  doc.panels[2].span = 321.0;
+  doc.currentPanel = 1;
 
-  EllipticalWingForm form(*doc_);
+  EllipticalWingForm form(doc);
   enter(form, kModel100);
   const int n = form.panelCount();
   ASSERT_TRUE(form.ok());
   ASSERT_TRUE(form.built());
-  ASSERT_EQ(doc_->panels.size(), static_cast<std::size_t>(2 + n));
-  EXPECT_EQ(doc_->currentPanel, 0);  // the panel before the deleted one
-  EXPECT_EQ(doc_->panels.back().span, 321.0);
-  for (const Panel& p : doc_->panels) EXPECT_NE(p.span, 999.0);
+  ASSERT_EQ(doc.panels.size(), static_cast<std::size_t>(2 + n));
+  EXPECT_EQ(doc.currentPanel, 0);  // the panel before the deleted one
+  EXPECT_EQ(doc.panels.back().span, 321.0);
+  for (const Panel& p : doc.panels) EXPECT_NE(p.span, 999.0);
   // The alignment joins the new panels to the first one's tip.
-  EXPECT_EQ(doc_->panels[1].root.params.chord, 210.0);
+  EXPECT_EQ(doc.panels[1].root.params.chord, 210.0);
 }
 
 }  // namespace

@@ -5,13 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "common/ScriptedPrompt.h"
-#include "config/MachineConfig.h"
-#include "driver/InterfaceDriver.h"
-#include "driver/SimulatedMachine.h"
-#include "model/CT1Doc.h"
 #include "model/PanelOperations.h"
 #include "model/SplitPanelForm.h"
+#include "support/FormChecks.h"
+#include "support/MachineRig.h"
 
 namespace orva {
 namespace {
@@ -22,21 +19,15 @@ constexpr double kPiDeg = 3.1415926535 / 180.0;
 constexpr double kDefaultMaxUpperY = 0.09318;
 constexpr double kDefaultMinLowerY = -0.02839;
 
-class PanelOperationsTest : public testing::Test {
+class PanelOperationsTest : public ::testing::Test, protected test::ProjectRig {
  protected:
-  PanelOperationsTest()
-      : driver_(std::make_unique<SimulatedMachine>(), prompt_), machine_(driver_, prompt_) {
-    std::string foam = "Poly expansé";
-    machine_.foams.LoadFoamsFromText("V3\n", foam);
-    context_ = std::make_unique<ProjectContext>(ProjectContext{prompt_, machine_, "", ""});
-    doc_ = std::make_unique<CT1Doc>(*context_);
-    doc_->subscribe([this](DocChanges) { ++redraws_; });
+  PanelOperationsTest() {
+    doc.subscribe([this](DocChanges) { ++redraws_; });
   }
 
   // A project of `count` panels told apart by their chords: panel i has root
   // chord 100 + 10 i and tip chord 105 + 10 i, and span 500 + i.
   CT1Doc& project(int count) {
-    CT1Doc& doc = *doc_;
     doc.panels.resize(1);
     for (int i = 1; i < count; ++i) doc.panels.push_back(doc.panels.front());
     for (int i = 0; i < count; ++i) {
@@ -51,11 +42,6 @@ class PanelOperationsTest : public testing::Test {
     return doc;
   }
 
-  ScriptedPrompt prompt_;
-  InterfaceDriver driver_;
-  MachineConfig machine_;
-  std::unique_ptr<ProjectContext> context_;
-  std::unique_ptr<CT1Doc> doc_;
   int redraws_ = 0;
 };
 
@@ -255,11 +241,10 @@ TEST_F(PanelOperationsTest, SplitOfAnUntaperedPanelRepeatsItsSectionValues) {
   ASSERT_TRUE(SplitCurrentPanel(doc, 40.0));
   for (const Panel& panel : doc.panels) {
     for (const Section* s : {&panel.root, &panel.tip}) {
-      EXPECT_DOUBLE_EQ(s->params.chord, before.chord);
-      EXPECT_DOUBLE_EQ(s->params.leMargin, before.leMargin);
-      EXPECT_DOUBLE_EQ(s->params.teMargin, before.teMargin);
-      EXPECT_DOUBLE_EQ(s->params.basicHeight, before.basicHeight);
-      EXPECT_DOUBLE_EQ(s->params.washout, before.washout);
+      for (auto field : {&SectionParams::chord, &SectionParams::leMargin, &SectionParams::teMargin,
+                         &SectionParams::basicHeight, &SectionParams::washout}) {
+        EXPECT_DOUBLE_EQ(s->params.*field, before.*field);
+      }
     }
     EXPECT_EQ(panel.sweep, 0.0);
   }
@@ -322,13 +307,10 @@ TEST_F(PanelOperationsTest, SplitFormChecksThePosition) {
   EXPECT_EQ(SplitPanelForm::label(), "Position of the split in %");
   EXPECT_EQ(form.text(SplitPanelField::Position), "50");
 
-  form.setText(SplitPanelField::Position, "abc");
-  EXPECT_FALSE(form.ok());
-  form.setText(SplitPanelField::Position, "100.5");
-  EXPECT_FALSE(form.ok());
-  EXPECT_EQ(prompt_.messages(),
-            (std::vector<std::string>{"Please enter a number.",
-                                      "Please enter a number between 0 and 100."}));
+  test::expectRefusalsInOrder(
+      form, prompt,
+      {{SplitPanelField::Position, "abc", "Please enter a number."},
+       {SplitPanelField::Position, "100.5", "Please enter a number between 0 and 100."}});
   EXPECT_EQ(doc.panels.size(), 1u);
   EXPECT_FALSE(doc.modified);
 

@@ -1,18 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
-#include "common/ScriptedPrompt.h"
-#include "config/MachineConfig.h"
-#include "driver/InterfaceDriver.h"
-#include "driver/SimulatedMachine.h"
-#include "model/CT1Doc.h"
 #include "model/PanelParamsForm.h"
+#include "model/ProjectFile.h"
+#include "model/ProjectJson.h"
+#include "support/Golden.h"
+#include "support/FormChecks.h"
+#include "support/MachineRig.h"
+#include "support/TestFiles.h"
 
 namespace orva {
 namespace {
@@ -23,16 +22,8 @@ using Strings = std::vector<std::string>;
 
 double num(const std::string& text) { return std::stod(text); }
 
-class PanelParamsFormTest : public testing::Test {
+class PanelParamsFormTest : public ::testing::Test, protected test::ProjectRig {
  protected:
-  PanelParamsFormTest()
-      : driver_(std::make_unique<SimulatedMachine>(), prompt_),
-        machine_(driver_, prompt_),
-        context_{prompt_, machine_, "", ""},
-        doc_(context_) {}
-
-  Panel& panel() { return doc_.current(); }
-
   // A panel whose root and tip differ: root chord 150, tip chord 100, span 500.
   void makeTapered() {
     Panel& p = panel();
@@ -42,29 +33,18 @@ class PanelParamsFormTest : public testing::Test {
     p.tip.params.washout = 2.0;
     p.tip.profile.SetThickness(0.08);
     p.sweep = 40.0;
-    p.Rebuild(doc_.splines, true);
-    doc_.modified = false;
+    p.Rebuild(doc.splines, true);
+    doc.modified = false;
   }
-
-  ScriptedPrompt prompt_;
-  InterfaceDriver driver_;
-  MachineConfig machine_;
-  ProjectContext context_;
-  CT1Doc doc_;
 };
 
 TEST_F(PanelParamsFormTest, OpeningShowsThePanelAndWhatCanBeEdited) {
   panel().root.params.skin = 1.25;
-  PanelParamsForm form(doc_);
+  PanelParamsForm form(doc);
   EXPECT_EQ(PanelParamsForm::title(), "Panel Parameters");
-  EXPECT_EQ(form.text(F::FoamThickness), "50");
-  EXPECT_EQ(form.text(F::Span), "750");
-  EXPECT_EQ(form.text(F::Dihedral), "0");
-  EXPECT_EQ(form.text(F::RootChord), "150");
-  EXPECT_EQ(form.text(F::RootBasicHeight), "25");
-  EXPECT_EQ(form.text(F::RootSkin), "1.25");
-  EXPECT_EQ(form.text(F::RootAirfoil), "NoName");
-  EXPECT_EQ(form.text(F::TipAirfoil), "NoName");
+  test::expectTexts(form, {{F::FoamThickness, "50"}, {F::Span, "750"}, {F::Dihedral, "0"},
+                     {F::RootChord, "150"}, {F::RootBasicHeight, "25"}, {F::RootSkin, "1.25"},
+                     {F::RootAirfoil, "NoName"}, {F::TipAirfoil, "NoName"}});
   EXPECT_TRUE(form.checked(F::WingPanel));
   EXPECT_FALSE(form.checked(F::DifferentRootTip));
 
@@ -102,64 +82,44 @@ TEST_F(PanelParamsFormTest, DihedralShownAtOpeningIsTruncatedToFourDecimals) {
   // atan(100 / 500) = 11.3099324...°: truncated, never rounded.
   for (const Case c : {Case{75.0, "5.7105"}, Case{-25.0, "-5.7105"}, Case{125.0, "11.3099"}}) {
     panel().tip.params.basicHeight = c.tipHeight;
-    EXPECT_EQ(PanelParamsForm(doc_).text(F::Dihedral), c.shown);
+    EXPECT_EQ(PanelParamsForm(doc).text(F::Dihedral), c.shown);
   }
   // Entered in degrees: the stored angle.
   panel().dihedralInDegrees = true;
   panel().dihedral = 12.5;
-  EXPECT_EQ(PanelParamsForm(doc_).text(F::Dihedral), "12.5");
+  EXPECT_EQ(PanelParamsForm(doc).text(F::Dihedral), "12.5");
   // A span of 0 gives no angle: the stored one is shown.
   panel().dihedralInDegrees = false;
   panel().span = 0.0;
-  EXPECT_EQ(PanelParamsForm(doc_).text(F::Dihedral), "12.5");
+  EXPECT_EQ(PanelParamsForm(doc).text(F::Dihedral), "12.5");
 }
 
 TEST_F(PanelParamsFormTest, OutOfRangeOrNonNumericValuesKeepTheDialogOpen) {
   makeTapered();
   panel().skinEnabled = true;
   const Panel before = panel();
-  struct Case {
-    F field;
-    const char* text;
-    const char* message;
-  };
-  const Case cases[] = {
-      {F::FoamThickness, "500001", "Please enter a number between 0 and 500000."},
-      {F::FoamThickness, "-0.5", "Please enter a number between 0 and 500000."},
-      {F::RootChord, "0.09", "Please enter a number between 0.1 and 10000."},
-      {F::TipChord, "10001", "Please enter a number between 0.1 and 10000."},
-      {F::RootWashout, "90.5", "Please enter a number between -90 and 90."},
-      {F::TipWashout, "-91", "Please enter a number between -90 and 90."},
-      {F::RootSkin, "10.01", "Please enter a number between -10 and 10."},
-      {F::TipSkin, "-11", "Please enter a number between -10 and 10."},
-      {F::Span, "12abc", "Please enter a number."},
-      {F::Sweep, "", "Please enter a number."},
-      {F::RootCamber, "-", "Please enter a number."},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    prompt_.clear();
-    PanelParamsForm form(doc_);
-    ASSERT_TRUE(form.setText(c.field, c.text));
-    EXPECT_FALSE(form.ok());
-    EXPECT_EQ(prompt_.messages(), Strings{c.message});
-    EXPECT_EQ(form.focus(), c.field);
-    EXPECT_FALSE(doc_.modified);
-    EXPECT_EQ(panel().foamThickness, before.foamThickness);
-    EXPECT_EQ(panel().root.params.chord, before.root.params.chord);
-  }
+  const std::string number = "Please enter a number.";
+  test::expectEachRefused<F>([&] { return std::make_unique<PanelParamsForm>(doc); }, prompt,
+      {{F::FoamThickness, "500001", "Please enter a number between 0 and 500000."},
+       {F::FoamThickness, "-0.5", "Please enter a number between 0 and 500000."},
+       {F::RootChord, "0.09", "Please enter a number between 0.1 and 10000."},
+       {F::TipChord, "10001", "Please enter a number between 0.1 and 10000."},
+       {F::RootWashout, "90.5", "Please enter a number between -90 and 90."},
+       {F::TipWashout, "-91", "Please enter a number between -90 and 90."},
+       {F::RootSkin, "10.01", "Please enter a number between -10 and 10."},
+       {F::TipSkin, "-11", "Please enter a number between -10 and 10."},
+       {F::Span, "12abc", number}, {F::Sweep, "", number}, {F::RootCamber, "-", number}});
+  EXPECT_FALSE(doc.modified);
+  EXPECT_EQ(panel().foamThickness, before.foamThickness);
+  EXPECT_EQ(panel().root.params.chord, before.root.params.chord);
 
   // The first failure in dialog order is the one reported.
-  prompt_.clear();
-  PanelParamsForm form(doc_);
+  PanelParamsForm form(doc);
   form.setText(F::TipChord, "0");
-  form.setText(F::FoamThickness, "x");
-  EXPECT_FALSE(form.ok());
-  EXPECT_EQ(prompt_.messages(), Strings{"Please enter a number."});
-  EXPECT_EQ(form.focus(), F::FoamThickness);
+  test::expectRefusalsInOrder(form, prompt, {{F::FoamThickness, "x", number}});
 
   // The bounds themselves are accepted.
-  PanelParamsForm bounds(doc_);
+  PanelParamsForm bounds(doc);
   bounds.setText(F::FoamThickness, "500000");
   bounds.setText(F::RootChord, "0.1");
   bounds.setText(F::TipChord, "10000");
@@ -175,16 +135,16 @@ TEST_F(PanelParamsFormTest, BoxesThatCannotBeEditedAreNotChecked) {
   // A skin beyond the range with the skin flag off: the box is disabled, the
   // dialog must not refuse OK because of it, and the skin is stored as 0.
   panel().root.params.skin = 25.0;
-  PanelParamsForm form(doc_);
+  PanelParamsForm form(doc);
   EXPECT_TRUE(form.ok());
-  EXPECT_TRUE(prompt_.messages().empty());
+  EXPECT_TRUE(prompt.messages().empty());
   EXPECT_EQ(panel().root.params.skin, 0.0);
   EXPECT_EQ(panel().tip.params.skin, 0.0);
 }
 
 TEST_F(PanelParamsFormTest, TurningDifferentRootTipOffMakesTheTipACopyOfTheRoot) {
   makeTapered();
-  PanelParamsForm form(doc_);
+  PanelParamsForm form(doc);
   form.setText(F::TipChord, "60");
   form.setText(F::TipThickness, "5");
   form.setText(F::Sweep, "120");
@@ -201,7 +161,7 @@ TEST_F(PanelParamsFormTest, TurningDifferentRootTipOffMakesTheTipACopyOfTheRoot)
   EXPECT_EQ(p.tip.profile.maxThickness, p.root.profile.maxThickness);
   EXPECT_EQ(p.tip.cutUpper, p.root.cutUpper);
   EXPECT_EQ(p.tip.cutLower, p.root.cutLower);
-  EXPECT_TRUE(doc_.modified);
+  EXPECT_TRUE(doc.modified);
 }
 
 TEST_F(PanelParamsFormTest, OkCommitsTheValuesAndRebuilds) {
@@ -209,8 +169,8 @@ TEST_F(PanelParamsFormTest, OkCommitsTheValuesAndRebuilds) {
   panel().root.params.skin = 2.0;  // dropped: the skin flag stays off
   panel().teMode = TeUpperSurface;
   int redraws = 0;
-  doc_.subscribe([&](DocChanges) { ++redraws; });
-  PanelParamsForm form(doc_);
+  doc.subscribe([&](DocChanges) { ++redraws; });
+  PanelParamsForm form(doc);
   form.setText(F::FoamThickness, "60");
   form.setText(F::Span, "400");
   form.setText(F::RootThickness, "9");
@@ -224,43 +184,35 @@ TEST_F(PanelParamsFormTest, OkCommitsTheValuesAndRebuilds) {
   form.setText(F::Sweep, "25");
   ASSERT_TRUE(form.ok());
 
+  // The reviewed panel: foam 60, span 400, sweep 25, the skin dropped (the
+  // skin flag stays off), root 9 % thick with a flat mean line, washout 1.5 and
+  // basic height 30, tip 6 % thick, chord 120, washout -2 and basic height 35,
+  // the edge treatments kept, and the dihedral stored as shown at OK:
+  // atan(5 / 400) = 0.7161599...° truncated to 0.7161.
+  test::expectGolden("model/panel-params-ok.json", projectToJson(CaptureProject(doc)).dump(1));
   const Panel& p = panel();
-  EXPECT_EQ(p.foamThickness, 60.0);
-  EXPECT_EQ(p.span, 400.0);
-  EXPECT_EQ(p.sweep, 25.0);
-  EXPECT_EQ(p.root.params.skin, 0.0);
   EXPECT_EQ(p.root.profile.maxThickness, 0.09);
-  EXPECT_EQ(p.root.profile.maxCamber, 0.0);
-  EXPECT_EQ(p.root.params.washout, 1.5);
-  EXPECT_EQ(p.root.params.basicHeight, 30.0);
   EXPECT_EQ(p.tip.profile.maxThickness, 0.06);
-  EXPECT_EQ(p.tip.params.chord, 120.0);
-  EXPECT_EQ(p.tip.params.washout, -2.0);
-  EXPECT_EQ(p.tip.params.basicHeight, 35.0);
-  EXPECT_EQ(p.teMode, TeUpperSurface);  // a wing panel keeps its treatments
-  // Dihedral stored as shown at OK: atan(5 / 400) = 0.7161599...° after the
-  // basic height edits.
-  EXPECT_EQ(p.dihedral, 0.7161);
   EXPECT_EQ(p.tip.cutUpper.size(), p.root.cutUpper.size());
-  EXPECT_TRUE(doc_.modified);
+  EXPECT_TRUE(doc.modified);
   EXPECT_EQ(redraws, 1);
 }
 
 TEST_F(PanelParamsFormTest, WingPanelOffDropsTheEdgeTreatments) {
   panel().leMode = LeXCut;
   panel().teMode = TeUpperAndLower;
-  PanelParamsForm form(doc_);
+  PanelParamsForm form(doc);
   ASSERT_TRUE(form.setChecked(F::WingPanel, false));
   ASSERT_TRUE(form.ok());
   EXPECT_EQ(panel().leMode, LeNone);
   EXPECT_EQ(panel().teMode, TeHorizontal);
   EXPECT_TRUE(panel().root.cutLower.empty());
 
-  doc_.modified = false;
-  EXPECT_FALSE(doc_.SetEdgeTreatment(CT1Doc::kCmdLeHorizontal));
+  doc.modified = false;
+  EXPECT_FALSE(doc.SetEdgeTreatment(CT1Doc::kCmdLeHorizontal));
   EXPECT_EQ(panel().leMode, LeNone);
-  EXPECT_EQ(doc_.commandState(CT1Doc::kCmdLeHorizontal), (CommandState{false, false}));
-  EXPECT_FALSE(doc_.modified);
+  EXPECT_EQ(doc.commandState(CT1Doc::kCmdLeHorizontal), (CommandState{false, false}));
+  EXPECT_FALSE(doc.modified);
 }
 
 TEST_F(PanelParamsFormTest, TipMarginsFollowTheRoot) {
@@ -269,7 +221,7 @@ TEST_F(PanelParamsFormTest, TipMarginsFollowTheRoot) {
   panel().root.params.teMargin = 30.0;
   panel().tip.params.leMargin = 7.0;
   panel().tip.params.teMargin = 4.0;
-  PanelParamsForm form(doc_);
+  PanelParamsForm form(doc);
   EXPECT_EQ(form.text(F::TipLeMargin), "7");
 
   // Chord change: a positive root margin is scaled (30 x 100 / 200); the root
@@ -297,8 +249,8 @@ TEST_F(PanelParamsFormTest, TipMarginsFollowTheRoot) {
   EXPECT_EQ(panel().tip.params.teMargin, 10.0);
 
   // With root and tip the same the margins do not follow while editing.
-  doc_.NewProject();
-  PanelParamsForm same(doc_);
+  doc.NewProject();
+  PanelParamsForm same(doc);
   same.setText(F::RootLeMargin, "12");
   EXPECT_EQ(same.text(F::TipLeMargin), "0");
 }
@@ -306,7 +258,7 @@ TEST_F(PanelParamsFormTest, TipMarginsFollowTheRoot) {
 TEST_F(PanelParamsFormTest, DihedralAndTipBasicHeightFollowEachOther) {
   makeTapered();  // span 500, both basic heights 25
   panel().dihedralInDegrees = true;
-  PanelParamsForm form(doc_);
+  PanelParamsForm form(doc);
   // 25 + 500 sin 30° = 275; then a root at 35 gives 285.
   form.setText(F::Dihedral, "30");
   EXPECT_NEAR(num(form.text(F::TipBasicHeight)), 275.0, 1e-6);
@@ -320,7 +272,7 @@ TEST_F(PanelParamsFormTest, DihedralAndTipBasicHeightFollowEachOther) {
 
   // Not in degrees: the basic heights give the angle shown.
   panel().dihedralInDegrees = false;
-  PanelParamsForm heights(doc_);
+  PanelParamsForm heights(doc);
   heights.setText(F::TipBasicHeight, "75");  // atan(50 / 500)
   EXPECT_EQ(heights.text(F::Dihedral), "5.7105");
   // The span has no rule of its own, and a root basic height typed with the
@@ -339,7 +291,7 @@ TEST_F(PanelParamsFormTest, SwitchingDifferentRootTipOnCopiesTheRootBoxes) {
   panel().skinEnabled = true;
   panel().dihedralInDegrees = true;
   panel().dihedral = 10.0;
-  PanelParamsForm form(doc_);
+  PanelParamsForm form(doc);
   form.setText(F::RootChord, "300");
   form.setText(F::RootSkin, "1.5");
   form.setText(F::RootCamber, "2");
@@ -349,57 +301,52 @@ TEST_F(PanelParamsFormTest, SwitchingDifferentRootTipOnCopiesTheRootBoxes) {
   EXPECT_EQ(form.text(F::TipLeMargin), "0");  // not following yet
   ASSERT_TRUE(form.setChecked(F::DifferentRootTip, true));
 
-  EXPECT_EQ(form.text(F::TipSkin), "1.5");
-  EXPECT_EQ(form.text(F::TipCamber), "2");
-  EXPECT_EQ(form.text(F::TipThickness), "9");
-  EXPECT_EQ(form.text(F::TipAirfoil), "NoName");
+  test::expectTexts(form, {{F::TipSkin, "1.5"}, {F::TipCamber, "2"}, {F::TipThickness, "9"},
+                     {F::TipAirfoil, "NoName"}});
   EXPECT_EQ(form.text(F::TipLeMargin), "7.500000");  // 15 x 150 / 300
   EXPECT_EQ(form.text(F::TipTeMargin), "0.000000");
   // In degrees: 40 + 750 sin 10° = 170.2361...
   EXPECT_NEAR(num(form.text(F::TipBasicHeight)), 170.2361332, 1e-6);
 
   // Not in degrees: the root's basic height.
-  doc_.NewProject();
-  PanelParamsForm plain(doc_);
+  doc.NewProject();
+  PanelParamsForm plain(doc);
   plain.setText(F::RootBasicHeight, "40");
   plain.setChecked(F::DifferentRootTip, true);
   EXPECT_EQ(plain.text(F::TipBasicHeight), "40");
 }
 
 TEST_F(PanelParamsFormTest, CancelChangesNothingButAChosenProfileStays) {
-  const fs::path file =
-      fs::temp_directory_path() / ("orva_ppf_" + std::to_string(std::random_device{}()) + ".dat");
-  std::ofstream(file) << "FIVE\n1.0 0.0\n0.5 0.0625\n0.0 0.0\n0.5 -0.03125\n1.0 0.0\n";
+  const test::TempDir dir;
+  const fs::path file = dir / "five.dat";
+  test::writeFile(file, "FIVE\n1.0 0.0\n0.5 0.0625\n0.0 0.0\n0.5 -0.03125\n1.0 0.0\n");
   const Panel before = panel();
 
-  PanelParamsForm form(doc_);
+  PanelParamsForm form(doc);
   form.setText(F::Span, "300");
   form.setText(F::RootChord, "80");
-  prompt_.queueFile(std::nullopt);
+  prompt.queueFile(std::nullopt);
   EXPECT_FALSE(form.browseProfile(false));
-  EXPECT_EQ(prompt_.messages(), Strings{"Invalid .dat file"});
-  EXPECT_FALSE(doc_.modified);
+  EXPECT_EQ(prompt.messages(), Strings{"Invalid .dat file"});
+  EXPECT_FALSE(doc.modified);
 
-  prompt_.queueFile(file.string());
+  prompt.queueFile(file.string());
   ASSERT_TRUE(form.browseProfile(false));
-  fs::remove(file);
   // The boxes show the new profile, in both columns while the tip follows the
   // root: 0.0625 + 0.03125 = 9.375 % thick; mean line 0.015625, truncated to
   // 5 decimals, 1.562 %.
-  EXPECT_EQ(form.text(F::RootAirfoil), "FIVE");
-  EXPECT_EQ(form.text(F::RootThickness), "9.375");
-  EXPECT_EQ(form.text(F::RootCamber), "1.562");
-  EXPECT_EQ(form.text(F::TipAirfoil), "FIVE");
+  test::expectTexts(form, {{F::RootAirfoil, "FIVE"}, {F::RootThickness, "9.375"},
+                     {F::RootCamber, "1.562"}, {F::TipAirfoil, "FIVE"}});
   const PointList chosen = panel().root.profile.points;
   form.cancel();
 
   EXPECT_EQ(panel().span, before.span);
   EXPECT_EQ(panel().root.params.chord, before.root.params.chord);
   EXPECT_EQ(panel().root.profile.name, "FIVE");
-  EXPECT_TRUE(doc_.modified);  // by the profile choice
+  EXPECT_TRUE(doc.modified);  // by the profile choice
 
   // OK with the figures left alone leaves the chosen profile's points exactly.
-  PanelParamsForm again(doc_);
+  PanelParamsForm again(doc);
   ASSERT_TRUE(again.ok());
   EXPECT_EQ(panel().root.profile.points, chosen);
   EXPECT_EQ(panel().tip.profile.points, chosen);

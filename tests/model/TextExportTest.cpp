@@ -8,49 +8,27 @@
 #include <string>
 #include <vector>
 
-#include "common/ScriptedPrompt.h"
-#include "config/MachineConfig.h"
-#include "driver/InterfaceDriver.h"
-#include "driver/SimulatedMachine.h"
-#include "model/CT1Doc.h"
 #include "model/TextExport.h"
+#include "support/Golden.h"
+#include "support/MachineRig.h"
+#include "support/TestFiles.h"
 
 namespace orva {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-class TextExportTest : public testing::Test {
+class TextExportTest : public ::testing::Test, protected test::ProjectRig {
  protected:
-  TextExportTest()
-      : driver_(std::make_unique<SimulatedMachine>(), prompt_), machine_(driver_, prompt_) {
+  TextExportTest() {
     std::string foam = "Poly expansé";
-    machine_.foams.LoadFoamsFromText("V3\n", foam);
-    context_ = std::make_unique<ProjectContext>(ProjectContext{prompt_, machine_, "", ""});
-    doc_ = std::make_unique<CT1Doc>(*context_);
-    dir_ = fs::temp_directory_path() / ("orva_export_" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir_);
+    config.foams.LoadFoamsFromText("V3\n", foam);
   }
-  ~TextExportTest() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-
-  ScriptedPrompt prompt_;
-  InterfaceDriver driver_;
-  MachineConfig machine_;
-  std::unique_ptr<ProjectContext> context_;
-  std::unique_ptr<CT1Doc> doc_;
-  fs::path dir_;
+  const test::TempDir dir_;
 };
 
 // The reference file was written by hand from the layout, the built-in table
@@ -59,13 +37,13 @@ class TextExportTest : public testing::Test {
 // table, with CR LF line ends.
 TEST_F(TextExportTest, NewProjectMatchesTheReferenceFile) {
   const std::string expected =
-      readFile(fs::path(ORVA_TEST_DATA_DIR) / "export" / "default-project.txt");
+      test::readFile(fs::path(ORVA_TEST_DATA_DIR) / "export" / "default-project.txt");
   ASSERT_FALSE(expected.empty());
-  EXPECT_EQ(ExportDocumentText(*doc_), expected);
+  EXPECT_EQ(ExportDocumentText(doc), expected);
 }
 
 TEST_F(TextExportTest, DifferentTipSectionCutAndCommentLines) {
-  Panel& p = doc_->current();
+  Panel& p = doc.current();
   p.differentRootTip = true;
   p.tip.params.chord = 100.0;
   p.tip.params.basicHeight = 31.9;  // whole millimetres, truncated
@@ -73,40 +51,25 @@ TEST_F(TextExportTest, DifferentTipSectionCutAndCommentLines) {
   p.sectionCutEnabled = true;
   p.sectionCutZ = 120;
   p.foamThickness = 49.99;
-  p.Rebuild(doc_->splines, false);
-  doc_->cutChoices.cutOrder = 0;
-  doc_->cutChoices.kerfCompensationB = 0;
-  doc_->comments = "first\r\nsecond\nthird";
+  p.Rebuild(doc.splines, false);
+  doc.cutChoices.cutOrder = 0;
+  doc.cutChoices.kerfCompensationB = 0;
+  doc.comments = "first\r\nsecond\nthird";
 
-  const std::string text = ExportDocumentText(*doc_);
-  EXPECT_TRUE(contains(text, "\r\nDébut découpe par l'intrados: O\r\n"));
-  EXPECT_TRUE(contains(text, "\r\nCompensation du rayonnement: N\r\n"));
-  EXPECT_TRUE(contains(text, "\r\nEmplanture/Saumon identiques: N\r\n"));
-  EXPECT_TRUE(contains(text, "\r\nCoupe intermédiaire: O\r\nPosition Coupe: 120.000000 mm\r\n"));
-  EXPECT_TRUE(contains(text, "\r\nEpaisseur du bloc: 49 mm\r\n"));
-  EXPECT_TRUE(contains(text,
-                       "\r\n\r\nSaumon:\r\nNom: NoName\r\nCorde: 100.000000 mm\r\n"
-                       "Hauteur de base: 31 mm\r\n"));
-  EXPECT_TRUE(contains(text, "\r\nVrillage: -2.500000 mm\r\n"));
-  // Every line end is CR LF, the comment's too.
-  EXPECT_TRUE(text.ends_with("\r\nCommentaires:\r\nfirst\r\nsecond\r\nthird"));
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n') {
-      ASSERT_GT(i, 0u);
-      EXPECT_EQ(text[i - 1], '\r') << i;
-    }
+  // The reviewed file: "Début découpe par l'intrados: O", no kerf compensation,
+  // a different tip (chord 100, basic height truncated to 31 mm, washout
+  // -2.5 mm, its trailing edge turned to (0.999048 0.043619)), the section cut
+  // at 120 mm, the block 49 mm thick, and the comment with CR LF line ends.
+  const std::string text = ExportDocumentText(doc);
+  test::expectGolden("export/tapered-project.txt", text);
+  for (std::size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 1)) {
+    ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare line feed at byte " << i;
   }
-  // The tip block lists the tip's surfaces: as many points as the airfoil, the
-  // trailing edge (1, 0) turned by −2.5°: (cos 2.5°, sin 2.5°).
-  const std::size_t tipBlock = text.find("Saumon:");
-  ASSERT_NE(tipBlock, std::string::npos);
-  EXPECT_TRUE(contains(text.substr(tipBlock), "\r\nExtrados: 35 points\r\n"));
-  EXPECT_TRUE(contains(text.substr(tipBlock), "\r\n0.999048 0.043619\r\n"));
 }
 
 TEST_F(TextExportTest, AnUnknownCurrentFoamShowsZeros) {
-  machine_.foams.currentFoam = "Nothing of that name";
-  const std::string text = ExportDocumentText(*doc_);
+  config.foams.currentFoam = "Nothing of that name";
+  const std::string text = ExportDocumentText(doc);
   EXPECT_TRUE(contains(
       text, "\r\nRayonnement: V 0.000000 ms, Rv 0.000000 mm, Rv1/2 0.000000 mm, Chauffe 0 m\r\n"));
 }
@@ -120,47 +83,47 @@ TEST_F(TextExportTest, ProposedNameReplacesTheLastExtension) {
 
 TEST_F(TextExportTest, ExportAsksForTheFileAndWritesIt) {
   const fs::path target = dir_ / "wing.txt";
-  prompt_.queueFile(target.string());
-  ASSERT_TRUE(ExportDocument(*doc_, "wing.cnc"));
-  ASSERT_EQ(prompt_.calls().size(), 1u);
-  const FileDialogRequest& request = prompt_.calls()[0].request;
-  EXPECT_EQ(prompt_.calls()[0].kind, ScriptedPrompt::Kind::SaveFile);
+  prompt.queueFile(target.string());
+  ASSERT_TRUE(ExportDocument(doc, "wing.cnc"));
+  ASSERT_EQ(prompt.calls().size(), 1u);
+  const FileDialogRequest& request = prompt.calls()[0].request;
+  EXPECT_EQ(prompt.calls()[0].kind, ScriptedPrompt::Kind::SaveFile);
   EXPECT_EQ(request.defaultName, "wing.txt");
   ASSERT_EQ(request.filters.size(), 1u);
   EXPECT_EQ(request.filters[0].description, " (*.txt)");
   EXPECT_EQ(request.filters[0].patterns, "*.txt");
   EXPECT_FALSE(request.promptOverwrite);
   EXPECT_EQ(request.maxPathLength, 127u);
-  EXPECT_EQ(readFile(target), ExportDocumentText(*doc_));
-  EXPECT_FALSE(doc_->modified);  // an export changes nothing in the project
+  EXPECT_EQ(test::readFile(target), ExportDocumentText(doc));
+  EXPECT_FALSE(doc.modified);  // an export changes nothing in the project
 
   // An existing file is replaced without a question.
-  doc_->comments = "again";
-  prompt_.queueFile(target.string());
-  ASSERT_TRUE(ExportDocument(*doc_, "wing.cnc"));
-  EXPECT_TRUE(readFile(target).ends_with("Commentaires:\r\nagain"));
+  doc.comments = "again";
+  prompt.queueFile(target.string());
+  ASSERT_TRUE(ExportDocument(doc, "wing.cnc"));
+  EXPECT_TRUE(test::readFile(target).ends_with("Commentaires:\r\nagain"));
 }
 
 TEST_F(TextExportTest, CancelOrAFailedWriteLeavesNoFile) {
-  EXPECT_FALSE(ExportDocument(*doc_, "wing.cnc"));  // no file queued: cancelled
-  EXPECT_TRUE(prompt_.messages().empty());
+  EXPECT_FALSE(ExportDocument(doc, "wing.cnc"));  // no file queued: cancelled
+  EXPECT_TRUE(prompt.messages().empty());
 
   const fs::path target = dir_ / "missing" / "wing.txt";
-  prompt_.queueFile(target.string());
-  EXPECT_FALSE(ExportDocument(*doc_, "wing.cnc"));
+  prompt.queueFile(target.string());
+  EXPECT_FALSE(ExportDocument(doc, "wing.cnc"));
   EXPECT_FALSE(fs::exists(target));
-  ASSERT_EQ(prompt_.messages().size(), 1u);
-  EXPECT_TRUE(prompt_.messages()[0].starts_with("Unable to save " + target.string() + ":\n"));
+  ASSERT_EQ(prompt.messages().size(), 1u);
+  EXPECT_TRUE(prompt.messages()[0].starts_with("Unable to save " + target.string() + ":\n"));
   // Nothing is left behind in the directory that exists either.
-  EXPECT_TRUE(fs::is_empty(dir_));
+  EXPECT_TRUE(fs::is_empty(dir_.path()));
 }
 
 TEST_F(TextExportTest, LongTitlesAreProposedWithinThePathLimit) {
   // "é" takes bytes 126 and 127 of the proposed name: the cut falls inside it.
   const std::string title = std::string(126, 'a') + "é.cnc";
-  prompt_.clear();
-  ExportDocument(*doc_, title);
-  const std::string& name = prompt_.calls().at(0).request.defaultName;
+  prompt.clear();
+  ExportDocument(doc, title);
+  const std::string& name = prompt.calls().at(0).request.defaultName;
   EXPECT_LE(name.size(), 127u);
   // Cut where a character ends, never inside "é".
   EXPECT_EQ(name, std::string(126, 'a'));

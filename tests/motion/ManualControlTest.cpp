@@ -9,15 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "common/ScriptedPrompt.h"
-#include "common/SoundPort.h"
-#include "common/StatusPort.h"
-#include "config/MachineConfig.h"
-#include "driver/InterfaceDriver.h"
-#include "driver/SimulatedMachine.h"
-#include "motion/CutEnvironment.h"
-#include "motion/CutJob.h"
-#include "motion/MovePlanner.h"
+#include "support/MachineRig.h"
 #include "motion/TimerCalibrationForm.h"
 #include "motion/ZeroAxisForm.h"
 
@@ -27,50 +19,14 @@ namespace {
 using namespace std::chrono_literals;
 using Tower = ZeroAxisForm::Tower;
 
-class SilentSound : public SoundPort {
- public:
-  bool playAndWait(const std::string&) override { return true; }
-};
-
-// The default table: 48 steps per mm on both axes, timer 0.5 ms.
-struct Rig {
-  explicit Rig(SimulatedMachineParams params = {}) {
-    auto device = std::make_unique<SimulatedMachine>(params);
-    machine = device.get();
-    driver = std::make_unique<InterfaceDriver>(std::move(device), prompt);
-    config = std::make_unique<MachineConfig>(*driver, prompt);
-    planner = std::make_unique<MovePlanner>(config->table, config->foams, prompt);
-    env = std::make_unique<CutEnvironment>(CutEnvironment{
-        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}});
-    job = std::make_unique<CutJob>(*env);
-    job->setPollInterval(5ms);
-    driver->OpenDriver();
-    FoamType foam;
-    foam.name = "Blue";
-    foam.maxSpeed = 8.0;
-    foam.maxSpeedHeat = 35;
-    config->foams.records = {{"Blue", foam}};
-    config->foams.SelectFoam("Blue");
-    config->foams.cutSpeed = 8.0;
+// The default table: 48 steps per mm on both axes, timer 0.5 ms; one foam
+// cut at 8 mm/s with 35 % heat.
+struct Rig : test::MachineRig {
+  explicit Rig(SimulatedMachineParams params = {}) : MachineRig(params) {
+    useFoams({foam("Blue", 8.0, 35)});
   }
-
-  std::int64_t steps(Axis axis) const { return machine->snapshot()[axis].commandedSteps; }
-  std::array<std::int64_t, 4> allSteps() const {
-    return {steps(Axis::XG), steps(Axis::YG), steps(Axis::XD), steps(Axis::YD)};
-  }
-
-  ScriptedPrompt prompt;
-  SilentSound sound;
-  NullStatusPort status;
-  SimulatedMachine* machine = nullptr;
-  std::unique_ptr<InterfaceDriver> driver;
-  std::unique_ptr<MachineConfig> config;
-  std::unique_ptr<MovePlanner> planner;
-  std::unique_ptr<CutEnvironment> env;
-  std::unique_ptr<CutJob> job;
 };
-
-using Steps = std::array<std::int64_t, 4>;  // XG, YG, XD, YD
+using test::Steps;
 
 // ---------------------------------------------------------------------------
 // Timer Calibration
@@ -85,11 +41,11 @@ TEST(TimerCalibration, PeriodIsZeroUpToTenInterruptsElseMicrosecondsPerInterrupt
 
 TEST(TimerCalibration, SetTimerLineShowsTheTablePeriodInMicroseconds) {
   Rig rig;
-  TimerCalibrationForm form(*rig.driver, rig.config->table);
+  TimerCalibrationForm form(rig.driver, rig.config.table);
   EXPECT_EQ(form.setTimerText(), "Set timer on 500 us");
-  rig.config->table.Tempo = 0.05;
+  rig.config.table.Tempo = 0.05;
   EXPECT_EQ(form.setTimerText(), "Set timer on  50 us");
-  rig.config->table.Tempo = 1.2345;
+  rig.config.table.Tempo = 1.2345;
   EXPECT_EQ(form.setTimerText(), "Set timer on 1234 us");
 }
 
@@ -97,7 +53,7 @@ TEST(TimerCalibration, EachFinishedCountIsShownAndTheNextOneStarted) {
   SimulatedMachineParams params;
   params.tempoMs = 0.3;  // 3333 interrupts per second: 300 us
   Rig rig(params);
-  TimerCalibrationForm form(*rig.driver, rig.config->table);
+  TimerCalibrationForm form(rig.driver, rig.config.table);
   form.setFinishDelay(0ms);
   form.open();
   EXPECT_EQ(rig.machine->counters().timerCounts, 1u);
@@ -120,7 +76,7 @@ TEST(TimerCalibration, ARunningCountIsNotRestarted) {
   SimulatedMachineParams params;
   params.realTimeSpeedup = 20.0;  // one machine second lasts 50 ms
   Rig rig(params);
-  TimerCalibrationForm form(*rig.driver, rig.config->table);
+  TimerCalibrationForm form(rig.driver, rig.config.table);
   form.setFinishDelay(0ms);
   form.open();
   EXPECT_FALSE(form.tick());
@@ -137,9 +93,9 @@ TEST(TimerCalibration, ARunningCountIsNotRestarted) {
 
 TEST(ZeroAxis, FieldsStartFromTheTableAndTheFoam) {
   Rig rig;
-  rig.config->table.XVmax = 5.0;
-  rig.config->table.YVmax = 2.0;
-  ZeroAxisForm form(*rig.job);
+  rig.config.table.XVmax = 5.0;
+  rig.config.table.YVmax = 2.0;
+  ZeroAxisForm form(rig.job);
   using F = ZeroAxisField;
   EXPECT_EQ(form.text(F::Heat), "35");
   EXPECT_EQ(form.text(F::TestDuration), "30");
@@ -154,7 +110,7 @@ TEST(ZeroAxis, FieldsStartFromTheTableAndTheFoam) {
 
 TEST(ZeroAxis, StepTimeSpinsInWholeTimerPeriodsNeverBelowOne) {
   Rig rig;  // timer 0.5 ms
-  ZeroAxisForm form(*rig.job);
+  ZeroAxisForm form(rig.job);
   form.setText(ZeroAxisField::XStepTime, "1.26 ms");
   EXPECT_EQ(form.text(ZeroAxisField::XStepTime), "1.26 ms");  // as typed while it stands
   form.spinStepTime(ZeroAxisForm::Axis::X, -1);
@@ -167,7 +123,7 @@ TEST(ZeroAxis, StepTimeSpinsInWholeTimerPeriodsNeverBelowOne) {
   form.spinStepTime(ZeroAxisForm::Axis::X, +1);
   EXPECT_DOUBLE_EQ(form.xStepTime, 0.5);
   // A time typed as a whole number of periods keeps them all.
-  rig.config->table.Tempo = 0.1;
+  rig.config.table.Tempo = 0.1;
   form.yStepTime = 0.3;
   form.spinStepTime(ZeroAxisForm::Axis::Y, -1);
   EXPECT_NEAR(form.yStepTime, 0.4, 1e-12);
@@ -175,7 +131,7 @@ TEST(ZeroAxis, StepTimeSpinsInWholeTimerPeriodsNeverBelowOne) {
 
 TEST(ZeroAxis, HeatSpinsWithinOneToHundred) {
   Rig rig;
-  ZeroAxisForm form(*rig.job);
+  ZeroAxisForm form(rig.job);
   EXPECT_TRUE(form.setText(ZeroAxisField::Heat, "250"));  // typed: kept within range too
   EXPECT_EQ(form.text(ZeroAxisField::Heat), "100");
   form.setText(ZeroAxisField::Heat, "-3");
@@ -194,7 +150,7 @@ TEST(ZeroAxis, HeatSpinsWithinOneToHundred) {
 
 TEST(ZeroAxis, StepTimeBelowTheTimerBlocksMoveTestAndSetZero) {
   Rig rig;
-  ZeroAxisForm form(*rig.job);
+  ZeroAxisForm form(rig.job);
   form.open();
   form.leftX = 10.0;
   form.yStepTime = 0.4;
@@ -206,7 +162,7 @@ TEST(ZeroAxis, StepTimeBelowTheTimerBlocksMoveTestAndSetZero) {
   EXPECT_EQ(rig.prompt.calls()[0].icon, MessageIcon::Warning);
   EXPECT_EQ(rig.machine->counters().stepsRequests, 0u);
   EXPECT_EQ(rig.machine->counters().stops, 0u);
-  EXPECT_DOUBLE_EQ(rig.config->table.YVmax, 5.0);
+  EXPECT_DOUBLE_EQ(rig.config.table.YVmax, 5.0);
 
   rig.prompt.clear();
   form.xStepTime = 0.2;
@@ -220,7 +176,7 @@ TEST(ZeroAxis, StepTimeBelowTheTimerBlocksMoveTestAndSetZero) {
 
 TEST(ZeroAxis, MoveGoesByTheDistancesWhereverThePlannerBelievesTheWire) {
   Rig rig;
-  ZeroAxisForm form(*rig.job);
+  ZeroAxisForm form(rig.job);
   form.open();
   form.heat = 40;
   form.leftX = -20.0;
@@ -228,8 +184,8 @@ TEST(ZeroAxis, MoveGoesByTheDistancesWhereverThePlannerBelievesTheWire) {
   form.yStepTime = 1.5;
   EXPECT_TRUE(form.move());
   EXPECT_EQ(rig.allSteps(), (Steps{-960, 0, 0, 0}));
-  EXPECT_DOUBLE_EQ(rig.config->table.XVmax, 1.0);
-  EXPECT_DOUBLE_EQ(rig.config->table.YVmax, 1.5);
+  EXPECT_DOUBLE_EQ(rig.config.table.XVmax, 1.0);
+  EXPECT_DOUBLE_EQ(rig.config.table.YVmax, 1.5);
   EXPECT_EQ(rig.machine->heatPercent(), 40);
   EXPECT_TRUE(rig.machine->isStarted());  // started again for the next action
   EXPECT_TRUE(rig.prompt.calls().empty());
@@ -241,15 +197,15 @@ TEST(ZeroAxis, MoveGoesByTheDistancesWhereverThePlannerBelievesTheWire) {
   EXPECT_TRUE(form.move());
   EXPECT_EQ(rig.allSteps(), (Steps{-960 + 480, -240, 120, 0}));
   // The planner followed the wire from where it believed it: 0 - 20 + 10.
-  EXPECT_DOUBLE_EQ(rig.planner->towers().XG, -10.0);
-  EXPECT_DOUBLE_EQ(rig.planner->towers().YG, -5.0);
-  EXPECT_DOUBLE_EQ(rig.planner->towers().XD, 2.5);
+  EXPECT_DOUBLE_EQ(rig.planner.towers().XG, -10.0);
+  EXPECT_DOUBLE_EQ(rig.planner.towers().YG, -5.0);
+  EXPECT_DOUBLE_EQ(rig.planner.towers().XD, 2.5);
 }
 
 TEST(ZeroAxis, MoveAndTestRunOnTheMachineEvenWithCutToFile) {
   Rig rig;
-  rig.env->output.cutToFile = true;
-  ZeroAxisForm form(*rig.job);
+  rig.env.output.cutToFile = true;
+  ZeroAxisForm form(rig.job);
   form.heat = 20;
   form.testDuration = 2;
   form.rightY = 3.0;
@@ -260,14 +216,14 @@ TEST(ZeroAxis, MoveAndTestRunOnTheMachineEvenWithCutToFile) {
   // The heat check's 500 ms pause, then the test's 2 s, at the dialog's heat.
   EXPECT_NEAR(rig.machine->snapshot().elapsedMs - before, 2500.0, 1.0);
   EXPECT_EQ(rig.machine->heatPercent(), 20);
-  EXPECT_TRUE(rig.env->output.cutToFile);
+  EXPECT_TRUE(rig.env.output.cutToFile);
   EXPECT_TRUE(rig.prompt.calls().empty());
 }
 
 TEST(ZeroAxis, SetZeroKeepsTheStepTimesStopsAndResetsThePlanner) {
   Rig rig;
-  rig.config->table.ZeroX = 7.0;
-  ZeroAxisForm form(*rig.job);
+  rig.config.table.ZeroX = 7.0;
+  ZeroAxisForm form(rig.job);
   form.open();
   form.leftX = 5.0;
   EXPECT_TRUE(form.move());
@@ -276,9 +232,9 @@ TEST(ZeroAxis, SetZeroKeepsTheStepTimesStopsAndResetsThePlanner) {
   EXPECT_TRUE(form.setZero());
   EXPECT_EQ(rig.machine->counters().stops, stops + 1);
   EXPECT_FALSE(rig.machine->isStarted());
-  EXPECT_DOUBLE_EQ(rig.config->table.XVmax, 2.0);
-  EXPECT_DOUBLE_EQ(rig.planner->towers().XG, 7.0);
-  EXPECT_DOUBLE_EQ(rig.planner->towers().YG, 0.0);
+  EXPECT_DOUBLE_EQ(rig.config.table.XVmax, 2.0);
+  EXPECT_DOUBLE_EQ(rig.planner.towers().XG, 7.0);
+  EXPECT_DOUBLE_EQ(rig.planner.towers().YG, 0.0);
 }
 
 // ---------------------------------------------------------------------------
@@ -286,8 +242,8 @@ TEST(ZeroAxis, SetZeroKeepsTheStepTimesStopsAndResetsThePlanner) {
 
 TEST(ZeroAxisArrows, SynchronizedArrowsStepBothTowersTogether) {
   Rig rig;
-  ZeroAxisForm form(*rig.job);
-  rig.driver->SetHeatOutput(50);
+  ZeroAxisForm form(rig.job);
+  rig.driver.SetHeatOutput(50);
   EXPECT_TRUE(form.pressArrow(Tower::Left, -1, +1));
   EXPECT_EQ(rig.machine->heatPercent(), 0);
   EXPECT_TRUE(form.arrowPressed(Tower::Left, -1, +1));
@@ -300,12 +256,12 @@ TEST(ZeroAxisArrows, SynchronizedArrowsStepBothTowersTogether) {
   // No Start, Stop or planning for a single step.
   EXPECT_EQ(rig.machine->counters().starts, 0u);
   EXPECT_EQ(rig.machine->counters().stops, 0u);
-  EXPECT_DOUBLE_EQ(rig.planner->towers().XG, 0.0);
+  EXPECT_DOUBLE_EQ(rig.planner.towers().XG, 0.0);
 }
 
 TEST(ZeroAxisArrows, UnsynchronizedArrowsStepOneTower) {
   Rig rig;
-  ZeroAxisForm form(*rig.job);
+  ZeroAxisForm form(rig.job);
   form.toggleSynchronized();
   form.pressArrow(Tower::Left, 0, -1);
   form.releaseArrow();
@@ -333,7 +289,7 @@ TEST(ZeroAxisArrows, SingleStepWaitsTheYStepTimeOnce) {
 
 TEST(ZeroAxisArrows, HeldArrowRepeatsFasterUntilTheStepTimes) {
   Rig rig;
-  ZeroAxisForm form(*rig.job);
+  ZeroAxisForm form(rig.job);
   form.xStepTime = 10.0;
   form.yStepTime = 10.0;
   ASSERT_TRUE(form.pressArrow(Tower::Left, 1, 0));

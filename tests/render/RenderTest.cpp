@@ -4,64 +4,42 @@
 #include <QImage>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <regex>
-#include <sstream>
 
-#include "common/ScriptedPrompt.h"
-#include "config/MachineConfig.h"
-#include "driver/InterfaceDriver.h"
-#include "driver/SimulatedMachine.h"
-#include "model/CT1Doc.h"
 #include "render/SceneFiles.h"
 #include "render/ScenePainter.h"
 #include "scene/ProfileViewScene.h"
+#include "support/MachineRig.h"
+#include "support/TestFiles.h"
 
 namespace orva {
 namespace {
 
-std::string readAll(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-class RenderTest : public testing::Test {
+class RenderTest : public ::testing::Test, protected test::ProjectRig {
  protected:
-  RenderTest() : driver_(std::make_unique<SimulatedMachine>(), prompt_), machine_(driver_, prompt_) {
+  RenderTest() {
     std::string foam = "Poly";
-    machine_.foams.LoadFoamsFromText("V3\n", foam);
-    context_ = std::make_unique<ProjectContext>(ProjectContext{prompt_, machine_, "", ""});
-    doc_ = std::make_unique<CT1Doc>(*context_);
-    doc_->NewProject();
-    dir_ = std::filesystem::temp_directory_path() / ("orva-render-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir_);
+    config.foams.LoadFoamsFromText("V3\n", foam);
+    doc.NewProject();
   }
-  ~RenderTest() override { std::filesystem::remove_all(dir_); }
 
   CT1Doc& rootChord(double chord) {
-    Panel& p = doc_->panels.front();
+    Panel& p = doc.panels.front();
     p.differentRootTip = true;
     p.root.params.chord = chord;
-    p.Rebuild(doc_->splines, false);
-    return *doc_;
+    p.Rebuild(doc.splines, false);
+    return doc;
   }
 
-  ScriptedPrompt prompt_;
-  InterfaceDriver driver_;
-  MachineConfig machine_;
-  std::unique_ptr<ProjectContext> context_;
-  std::unique_ptr<CT1Doc> doc_;
-  std::filesystem::path dir_;
+  const test::TempDir dir_;
 };
 
 TEST_F(RenderTest, PdfAtZoomOneCarriesTrueMillimetres) {
   const Scene scene = ProfileViewScene::build(rootChord(200.0));
   const auto path = dir_ / "profile.pdf";
   ASSERT_EQ(SceneFiles::write(scene, path), "");
-  const std::string pdf = readAll(path);
+  const std::string pdf = test::readFile(path);
   std::smatch m;
   const std::string text = pdf;
   ASSERT_TRUE(std::regex_search(text, m, std::regex(R"(/MediaBox \[0 0 ([0-9.]+) ([0-9.]+)\])")));
@@ -110,7 +88,7 @@ TEST_F(RenderTest, ALargeRibIsTiledOverSeveralA4Pages) {
   const Scene scene = ProfileViewScene::build(rootChord(400.0), {.printing = true});
   const auto path = dir_ / "rib.pdf";
   ASSERT_EQ(SceneFiles::writeTiledPdf(scene, path), "");
-  const std::string pdf = readAll(path);
+  const std::string pdf = test::readFile(path);
   std::size_t pages = 0;
   for (std::size_t at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1))
     ++pages;

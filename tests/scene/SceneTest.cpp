@@ -1,41 +1,24 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
-#include "common/ScriptedPrompt.h"
-#include "config/MachineConfig.h"
-#include "driver/InterfaceDriver.h"
-#include "driver/SimulatedMachine.h"
-#include "model/CT1Doc.h"
 #include "model/ProjectFile.h"
 #include "scene/PreviewScenes.h"
 #include "scene/ProfileViewScene.h"
 #include "scene/WingViewScene.h"
+#include "support/Golden.h"
+#include "support/MachineRig.h"
 
 namespace orva {
 namespace {
 
-const std::filesystem::path kScenes = std::filesystem::path(ORVA_TEST_DATA_DIR) / "scenes";
 const std::filesystem::path kExample = std::filesystem::path(ORVA_TEST_DATA_DIR) / ".." / ".." / "examples" / "wing.cnc";
 
-// Compares `actual` with the reviewed file; ORVA_UPDATE_GOLDEN=1 rewrites it instead.
 void expectGolden(const std::string& name, const std::string& actual) {
-  const auto path = kScenes / name;
-  if (std::getenv("ORVA_UPDATE_GOLDEN")) {
-    std::ofstream(path, std::ios::binary) << actual;
-    return;
-  }
-  std::ifstream in(path, std::ios::binary);
-  ASSERT_TRUE(in) << path;
-  std::stringstream expected;
-  expected << in.rdbuf();
-  EXPECT_EQ(expected.str(), actual) << name;
+  test::expectGolden(std::filesystem::path("scenes") / name, actual);
 }
 
 std::vector<const Primitive*> texts(const Scene& s) {
@@ -45,43 +28,36 @@ std::vector<const Primitive*> texts(const Scene& s) {
   return out;
 }
 
-class SceneTest : public testing::Test {
+class SceneTest : public ::testing::Test, protected test::ProjectRig {
  protected:
-  SceneTest() : driver_(std::make_unique<SimulatedMachine>(), prompt_), machine_(driver_, prompt_) {
+  SceneTest() {
     std::string foam = "Poly";
-    machine_.foams.LoadFoamsFromText("V3\n", foam);
-    context_ = std::make_unique<ProjectContext>(ProjectContext{prompt_, machine_, "", ""});
-    doc_ = std::make_unique<CT1Doc>(*context_);
-    doc_->NewProject();
+    config.foams.LoadFoamsFromText("V3\n", foam);
+    doc.NewProject();
   }
 
   // One panel of root chord 200, tip chord 150, span 500.
   CT1Doc& taperedPanel() {
-    Panel& p = doc_->panels.front();
+    Panel& p = doc.panels.front();
     p.differentRootTip = true;
     p.root.params.chord = 200.0;
     p.tip.params.chord = 150.0;
     p.span = 500.0;
-    p.Rebuild(doc_->splines, false);
-    return *doc_;
+    p.Rebuild(doc.splines, false);
+    return doc;
   }
 
-  ScriptedPrompt prompt_;
-  InterfaceDriver driver_;
-  MachineConfig machine_;
-  std::unique_ptr<ProjectContext> context_;
-  std::unique_ptr<CT1Doc> doc_;
 };
 
 TEST_F(SceneTest, ExampleWingViewsMatchTheirReviewedDumps) {
-  ASSERT_TRUE(LoadProjectFile(*doc_, kExample));
-  ASSERT_GE(doc_->panels.size(), 2u);
-  doc_->currentPanel = 1;
-  expectGolden("example-profile.txt", ProfileViewScene::build(*doc_).dump());
-  expectGolden("example-wing.txt", WingViewScene::build(*doc_).dump());
-  doc_->display.fullWing = true;
-  doc_->cutChoices.wingSide = 1;
-  expectGolden("example-wing-full.txt", WingViewScene::build(*doc_).dump());
+  ASSERT_TRUE(LoadProjectFile(doc, kExample));
+  ASSERT_GE(doc.panels.size(), 2u);
+  doc.currentPanel = 1;
+  expectGolden("example-profile.txt", ProfileViewScene::build(doc).dump());
+  expectGolden("example-wing.txt", WingViewScene::build(doc).dump());
+  doc.display.fullWing = true;
+  doc.cutChoices.wingSide = 1;
+  expectGolden("example-wing-full.txt", WingViewScene::build(doc).dump());
 }
 
 TEST_F(SceneTest, EdgeTreatmentsAndEverySparKindMatchTheReviewedDump) {
@@ -172,8 +148,8 @@ TEST_F(SceneTest, SuperposedProfilesShareTheBasicHeightLine) {
 }
 
 TEST_F(SceneTest, HitTestFindsThePanelAndTheWingSide) {
-  ASSERT_TRUE(LoadProjectFile(*doc_, kExample));
-  const auto& panels = doc_->panels;
+  ASSERT_TRUE(LoadProjectFile(doc, kExample));
+  const auto& panels = doc.panels;
   const double z = 1.0;  // wing zoom 0.1
   const double s0 = panels[0].span;
   EXPECT_EQ(WingViewScene::hitTest(panels, 0.1, false, 200.0 + 1.0)->panel, 0);
