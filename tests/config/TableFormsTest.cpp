@@ -382,15 +382,15 @@ TEST_F(TableFormsTest, DeleteReportsAFileItCannotDelete) {
   fs::remove(data_ / "B_foam.bd");
   fs::create_directory(data_ / "B_foam.bd");
   put("B_foam.bd/keep", "x");
-  ASSERT_TRUE(prompt_.messages().empty());
+  ASSERT_TRUE(prompt.messages().empty());
   formOwner->deleteTable();
-  EXPECT_EQ(config_.currentTable, "A");
-  EXPECT_EQ(config_.tables.listedNames(), Names{"A"});
+  EXPECT_EQ(config.currentTable, "A");
+  EXPECT_EQ(config.tables.listedNames(), Names{"A"});
   EXPECT_FALSE(fs::exists(data_ / "B_table.bd"));
-  ASSERT_EQ(prompt_.messages().size(), 1u);
+  ASSERT_EQ(prompt.messages().size(), 1u);
   const std::string lead = "Could not delete " + (data_ / "B_foam.bd").string() + ": ";
-  EXPECT_EQ(prompt_.messages()[0].rfind(lead, 0), 0u) << prompt_.messages()[0];
-  EXPECT_GT(prompt_.messages()[0].size(), lead.size());  // the system's reason follows
+  EXPECT_EQ(prompt.messages()[0].rfind(lead, 0), 0u) << prompt.messages()[0];
+  EXPECT_GT(prompt.messages()[0].size(), lead.size());  // the system's reason follows
 }
 
 }  // namespace
