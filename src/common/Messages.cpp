@@ -806,6 +806,39 @@ constexpr std::optional<std::string_view> findText(Msg id) {
       return "1000%";
     case Msg::Zoom2000Percent:
       return "2000%";
+    // The desktop program
+    case Msg::Ready:
+      return "Ready";
+    case Msg::HelpOnButtonsAndMenus:
+      return "Help on buttons and menus";
+    case Msg::ProfileZoomTip:
+      return "Profile zoom";
+    case Msg::WingZoomTip:
+      return "Wing zoom";
+    case Msg::AboutTitle:
+      return "About ORVA";
+    case Msg::AboutVersion:
+      return "ORVA Version %1";
+    case Msg::HelpWindowTitle:
+      return "ORVA Help";
+    case Msg::PrintFailed:
+      return "Unable to print: %1";
+    case Msg::NewProjectTip:
+      return "Create a new project";
+    case Msg::OpenProjectTip:
+      return "Open an existing project";
+    case Msg::SaveProjectTip:
+      return "Save the project";
+    case Msg::AboutTip:
+      return "Program information and version";
+    case Msg::NewPanelTip:
+      return "Add a new panel at the end of the wing";
+    case Msg::DeletePanelTip:
+      return "Delete the current panel";
+    case Msg::MainToolBarTitle:
+      return "Standard";
+    case Msg::ExitSaveFailed:
+      return "These files could not be saved:\n%1";
     case Msg::ProfileWindowSuffix:
       return " - Profile";
     case Msg::WingWindowSuffix:
