@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/EllipticalWingForm.h"
+#include "scene/Scene.h"
 #include "ui/FormDialog.h"
 
 class QLabel;
@@ -8,8 +9,6 @@ class QTableWidget;
 class QWidget;
 
 namespace orva {
-
-class Scene;
 
 // "Ellipsoidal wing design": the ellipse model on the left, the panels
 // computed from it in a table and a planform drawing, all brought up to date
