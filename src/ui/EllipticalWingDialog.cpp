@@ -124,9 +124,13 @@ EllipticalWingDialog::EllipticalWingDialog(EllipticalWingForm& form, QWidget* pa
   lengthOverChord_ = new QLabel(modelBox);
   modelSurface_ = new QLabel(modelBox);
   panelCount_ = new QLabel(modelBox);
-  model->addRow(uiText(messageText(Msg::LengthAvCordMm)), lengthOverChord_);
-  model->addRow(uiText(messageText(Msg::HalfWingSurfaceDm2)), modelSurface_);
-  model->addRow(uiText(messageText(Msg::NumberOfPanels)), panelCount_);
+  // Outputs: their captions are plain labels (nothing to reach with a key).
+  const auto output = [](Msg caption, QWidget* parent) {
+    return new QLabel(uiText(messageText(caption)), parent);
+  };
+  model->addRow(output(Msg::LengthAvCordMm, modelBox), lengthOverChord_);
+  model->addRow(output(Msg::HalfWingSurfaceDm2, modelBox), modelSurface_);
+  model->addRow(output(Msg::NumberOfPanels, modelBox), panelCount_);
   top->addWidget(modelBox);
 
   auto* right = new QVBoxLayout;
@@ -157,16 +161,18 @@ EllipticalWingDialog::EllipticalWingDialog(EllipticalWingForm& form, QWidget* pa
                                    uiText(messageText(Msg::LengthMm)),
                                    uiText(messageText(Msg::EllipseSweepBackMm))});
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-  table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   table_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // Exactly the four rows: no empty space below them, no scrolling.
   table_->setFixedHeight(table_->horizontalHeader()->sizeHint().height() +
-                         4 * table_->verticalHeader()->defaultSectionSize() + 4);
+                         4 * table_->verticalHeader()->defaultSectionSize() +
+                         2 * table_->frameWidth());
   layout->addWidget(table_);
 
   auto* totals = new QFormLayout;
   panelsSurface_ = new QLabel(this);
-  totals->addRow(uiText(messageText(Msg::HalfWingSurfaceDm2)), panelsSurface_);
+  totals->addRow(output(Msg::HalfWingSurfaceDm2, this), panelsSurface_);
   layout->addLayout(totals);
 
   layout->addWidget(makeOkCancel());

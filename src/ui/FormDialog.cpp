@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSet>
@@ -114,8 +113,6 @@ void assignMnemonics(QWidget& root) {
       if (label->buddy() != nullptr) candidates.push_back({w, label->text()});
     } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
       if (!button->text().isEmpty()) candidates.push_back({w, button->text()});
-    } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
-      if (!group->title().isEmpty()) candidates.push_back({w, group->title()});
     }
   }
   QSet<QChar> used;
@@ -131,8 +128,6 @@ void assignMnemonics(QWidget& root) {
       label->setText(text);
     } else if (auto* button = qobject_cast<QAbstractButton*>(c.widget)) {
       button->setText(text);
-    } else if (auto* group = qobject_cast<QGroupBox*>(c.widget)) {
-      group->setTitle(text);
     }
   }
 }

@@ -47,8 +47,7 @@ class FormDialog : public QDialog {
   std::unique_ptr<FormBinder> binder_;
 };
 
-// Gives every label with a buddy, check box, radio button, group box and push
-// button under `root` that has no mnemonic yet one: the first letter of its
+// Gives every label with a buddy, check box, radio button and push button under `root` that has no mnemonic yet one: the first letter of its
 // text not taken by another one, so that each control is reached with Alt and
 // a letter. Texts are left as they are otherwise.
 void assignMnemonics(QWidget& root);

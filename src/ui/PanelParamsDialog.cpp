@@ -58,7 +58,7 @@ PanelParamsDialog::PanelParamsDialog(PanelParamsForm& form, QWidget* parent)
   grid->addWidget(label(F::Dihedral, dihedral), 3, 0);
   grid->addWidget(dihedral, 3, 1);
   grid->setColumnMinimumWidth(2, 24);
-  grid->setColumnStretch(1, 1);
+  grid->setColumnStretch(2, 1);
   layout->addWidget(global);
 
   // Root and tip: the same rows in both columns.
@@ -72,6 +72,7 @@ PanelParamsDialog::PanelParamsDialog(PanelParamsForm& form, QWidget* parent)
     auto* airfoil = new QHBoxLayout;
     QWidget* name = make(f(F::RootAirfoil), group);
     name->setFocusPolicy(Qt::ClickFocus);
+    name->setMinimumWidth(name->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 14);
     auto* browse = qobject_cast<QPushButton*>(make(tip ? F::TipBrowse : F::RootBrowse, group));
     browse->setAutoDefault(false);
     browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);

@@ -13,6 +13,7 @@
 #include "cutting/SparsForm.h"
 #include "model/EllipticalWingForm.h"
 #include "model/PanelParamsForm.h"
+#include "model/ProjectFile.h"
 #include "model/SplitPanelForm.h"
 #include "model/XleConfigForm.h"
 #include "ui/CommentsDialog.h"
@@ -31,19 +32,24 @@ namespace {
 int showDialog(const std::string& name) {
   using namespace orva;
   uitest::ProjectRig rig;
+  // The example project when it can be read; otherwise a tapered panel.
+  if (!LoadProjectFile(rig.doc, ORVA_EXAMPLE_PROJECT)) {
+    Panel& p = rig.doc.current();
+    p.differentRootTip = true;
+    p.tip.params.chord = 90.0;
+    p.sweep = 30.0;
+    p.root.params.leMargin = 10.0;
+    p.Rebuild(rig.doc.splines, true);
+  }
   Panel& panel = rig.doc.current();
-  panel.differentRootTip = true;
-  panel.tip.params.chord = 90.0;
-  panel.sweep = 30.0;
-  panel.root.params.leMargin = 10.0;
-  panel.tip.params.leMargin = 6.0;
-  panel.Rebuild(rig.doc.splines, true);
-  panel.spars[0].active = true;
-  panel.spars[0].label = "Main spar";
-  panel.spars[1].active = true;
-  panel.spars[1].type = 7;
-  panel.spars[1].label = "Hinge";
-  rig.doc.comments = "Wing of the sample project.\r\nSecond line.";
+  if (!panel.spars[0].active) {
+    panel.spars[0].active = true;
+    panel.spars[0].label = "Main spar";
+    panel.spars[1].active = true;
+    panel.spars[1].type = 7;
+    panel.spars[1].label = "Hinge";
+  }
+  if (rig.doc.comments.empty()) rig.doc.comments = "Wing of the sample project.\r\nSecond line.";
   if (name == "panelParams") {
     PanelParamsForm form(rig.doc);
     return PanelParamsDialog(form, nullptr).exec();
