@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -64,18 +65,18 @@ Answer ask(QWidget* parent, std::string_view text, MessageIcon icon,
 }  // namespace
 
 void QtUserPrompt::showMessage(std::string_view text, MessageIcon icon) {
-  ask(parent_, text, icon, {{QMessageBox::Ok, Answer::Ok}}, Answer::Ok);
+  ask(owner(), text, icon, {{QMessageBox::Ok, Answer::Ok}}, Answer::Ok);
 }
 
 Answer QtUserPrompt::askOkCancel(std::string_view text, MessageIcon icon) {
-  return ask(parent_, text, icon,
+  return ask(owner(), text, icon,
              {{QMessageBox::Ok, Answer::Ok}, {QMessageBox::Cancel, Answer::Cancel}},
              Answer::Cancel);
 }
 
 Answer QtUserPrompt::askAbortRetryIgnore(std::string_view text, MessageIcon icon) {
   // Closing the box is not an answer of its own: it aborts, the safe choice.
-  return ask(parent_, text, icon,
+  return ask(owner(), text, icon,
              {{QMessageBox::Abort, Answer::Abort},
               {QMessageBox::Retry, Answer::Retry},
               {QMessageBox::Ignore, Answer::Ignore}},
@@ -83,7 +84,7 @@ Answer QtUserPrompt::askAbortRetryIgnore(std::string_view text, MessageIcon icon
 }
 
 Answer QtUserPrompt::askYesNoCancel(std::string_view text, MessageIcon icon) {
-  return ask(parent_, text, icon,
+  return ask(owner(), text, icon,
              {{QMessageBox::Yes, Answer::Yes},
               {QMessageBox::No, Answer::No},
               {QMessageBox::Cancel, Answer::Cancel}},
@@ -107,6 +108,13 @@ QStringList QtUserPrompt::nameFilters(const FileDialogRequest& request) {
   return filters;
 }
 
+QWidget* QtUserPrompt::owner() const {
+  // Over the dialog being shown (a refusal of its form, its "..." buttons),
+  // else over the main window.
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return parent_;
+}
+
 std::optional<std::string> QtUserPrompt::chooseOpenFile(const FileDialogRequest& request) {
   return chooseFile(request, false);
 }
@@ -116,7 +124,7 @@ std::optional<std::string> QtUserPrompt::chooseSaveFile(const FileDialogRequest&
 }
 
 std::optional<std::string> QtUserPrompt::chooseFile(const FileDialogRequest& request, bool save) {
-  QFileDialog dialog(parent_, qs(request.title));
+  QFileDialog dialog(owner(), qs(request.title));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save || !request.mustExist ? QFileDialog::AnyFile
                                                 : QFileDialog::ExistingFile);

@@ -11,7 +11,8 @@ class QWidget;
 namespace orva {
 
 // The user-prompt port of the desktop program: message boxes titled with the
-// application's name and file dialogs, each modal over the parent window.
+// application's name and file dialogs, each modal over the dialog in front
+// or, when there is none, over the parent window.
 class QtUserPrompt : public UserPrompt {
  public:
   explicit QtUserPrompt(QWidget* parent = nullptr) : parent_(parent) {}
@@ -33,6 +34,8 @@ class QtUserPrompt : public UserPrompt {
   static QStringList nameFilters(const FileDialogRequest& request);
 
  private:
+  // The window a box or dialog is shown over.
+  QWidget* owner() const;
   std::optional<std::string> chooseFile(const FileDialogRequest& request, bool save);
 
   QPointer<QWidget> parent_;
