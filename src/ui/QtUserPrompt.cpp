@@ -135,6 +135,8 @@ std::optional<std::string> QtUserPrompt::chooseFile(const FileDialogRequest& req
   const QString directory = qs(request.initialDirectory);
   if (!directory.isEmpty() && QFileInfo(directory).isDir()) dialog.setDirectory(directory);
   if (!request.defaultName.empty()) dialog.selectFile(qs(request.defaultName));
+  // Room for the file names, sizes and dates (the toolkit's own dialog).
+  dialog.resize(dialog.size().expandedTo(QSize(760, 480)));
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;

@@ -19,6 +19,7 @@
 #include "ui/CommentsDialog.h"
 #include "ui/EllipticalWingDialog.h"
 #include "ui/PanelParamsDialog.h"
+#include "ui/QtUserPrompt.h"
 #include "ui/SparsDialog.h"
 #include "ui/XleConfigDialog.h"
 
@@ -76,6 +77,18 @@ int showDialog(const std::string& name) {
   }
   if (name == "comments") {
     return CommentsDialog(rig.doc.comments, nullptr).exec();
+  }
+  // The prompt's own windows.
+  QtUserPrompt qtPrompt;
+  if (name == "question") {
+    qtPrompt.askYesNoCancel("Save changes to wing.cnc?", MessageIcon::Question);
+    return 0;
+  }
+  if (name == "rootProfile") {
+    ProjectContext context{qtPrompt, rig.machine, ORVA_AIRFOIL_DIR, ""};
+    CT1Doc doc(context);
+    doc.SelectRootProfile();
+    return 0;
   }
   std::fprintf(stderr, "unknown dialog %s\n", name.c_str());
   return 2;
