@@ -151,6 +151,8 @@ constexpr std::optional<std::string_view> findText(Msg id) {
       return "Lower height h2 (mm)";
     case Msg::CommentsTitle:
       return "Comments";
+    case Msg::Global:
+      return "Global";
 
     // Panel operations and elliptical wing design
     case Msg::PanelSplitTitle:

@@ -99,6 +99,7 @@ enum class Msg : int {
   UpperHeightH1Mm = 1325,
   LowerHeightH2Mm = 1326,
   CommentsTitle = 1327,
+  Global = 1328,  // group of the panel-wide values in Panel Parameters
 
   // Panel operations and elliptical wing design; block 1400.
   PanelSplitTitle = 1400,

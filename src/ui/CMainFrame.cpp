@@ -24,6 +24,7 @@
 #include "ui/CT1View.h"
 #include "ui/CompanionProgram.h"
 #include "ui/HelpWindow.h"
+#include "ui/ProjectDialogs.h"
 #include "ui/StatusPanes.h"
 
 namespace orva {
@@ -81,30 +82,9 @@ constexpr int kPanelCommands[] = {kCmdNewPanelAtEnd,          kCmdNewPanelBefore
                                   kCmdDeletePanel,            kCmdAlignUpperSide,        kCmdAlignLowerSide,
                                   kCmdAlignMiddle,            kCmdAlignPanelsAndMargins};
 constexpr int kSaveCommands[] = {CT1Doc::kCmdSave, CT1Doc::kCmdSaveAs};
-// The project dialogs; the views' menu entries run the dialog of the project
-// menu's entry of the same name.
-constexpr int kDialogCommands[] = {32782, 32781, 32780, 32835, 32814, 32836, 32910, 32909, 32813,
-                                   32890, 32906, 32903, 32907, 32902, 32908};
-
 template <std::size_t N>
 bool contains(const int (&ids)[N], int id) {
   return std::find(std::begin(ids), std::end(ids), id) != std::end(ids);
-}
-
-int dialogCommandOf(int id) {
-  switch (id) {
-    case 32890:
-    case 32906:
-      return CT1Doc::kCmdPanelParameters;
-    case 32903:
-    case 32907:
-      return 32836;  // spars
-    case 32902:
-    case 32908:
-      return CT1Doc::kCmdComments;
-    default:
-      return id;
-  }
 }
 
 QString withoutMnemonic(std::string_view text) {
@@ -370,7 +350,7 @@ void CMainFrame::rebuildPanelMenu() {
 bool CMainFrame::isCommandHandled(int id) const {
   return contains(kFrameCommands, id) || contains(kApplicationCommands, id) || contains(kViewCommands, id) ||
          contains(kToggleCommands, id) || contains(kEdgeCommands, id) || contains(kPanelCommands, id) ||
-         contains(kSaveCommands, id) || contains(kDialogCommands, id);
+         contains(kSaveCommands, id) || isProjectDialogCommand(id);
 }
 
 void CMainFrame::updateCommandStates() {
@@ -787,12 +767,8 @@ bool CMainFrame::runDocumentCommand(CT1Doc& doc, int id) {
 }
 
 bool CMainFrame::runDialog(CT1Doc& doc, int id) {
-  // The one place where project dialogs are run. "X cut at LE" sets the
-  // edge and opens the X leading-edge dialog.
-  if (!dialogs_) return false;
-  const int dialog = id == CT1Doc::kCmdLeXCut ? CT1Doc::kCmdXLeadingEdge : dialogCommandOf(id);
-  if (!contains(kDialogCommands, dialog) && dialog != CT1Doc::kCmdXLeadingEdge) return false;
-  return dialogs_(dialog, doc, context_, this);
+  // The one place where project dialogs are run.
+  return runProjectDialog(id, doc, context_, this);
 }
 
 void CMainFrame::openFromDialog() {

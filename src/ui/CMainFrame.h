@@ -34,8 +34,6 @@ class CMainFrame : public QMainWindow {
 
  public:
   using ViewKind = CProfileFrame::ViewKind;
-  // Runs the dialog of a project command; true when the id was one.
-  using DialogRunner = std::function<bool(int commandId, CT1Doc& doc, ProgramContext& context, QWidget* parent)>;
 
   // The settings group the tool-bar state is kept in.
   static constexpr const char* kBarStateGroup = "General";
@@ -89,8 +87,6 @@ class CMainFrame : public QMainWindow {
   // Tiles the child windows one above the other, each the whole width.
   void tileHorizontally();
 
-  void setDialogRunner(DialogRunner runner) { dialogs_ = std::move(runner); }
-
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
@@ -121,7 +117,6 @@ class CMainFrame : public QMainWindow {
   ProgramContext& context_;
   StatusPanes& status_;
   CommandCatalogue catalogue_;
-  DialogRunner dialogs_;
   QMdiArea* mdi_ = nullptr;
   std::map<int, QAction*> actions_;
   QToolBar* mainBar_ = nullptr;

@@ -24,7 +24,7 @@ DesktopProgram::~DesktopProgram() {
 
 bool DesktopProgram::start(const QStringList& arguments, bool show) {
   frame_ = std::make_unique<CMainFrame>(context_, status_);
-  prompt_.setParent(frame_.get());
+  prompt_.setParentWidget(frame_.get());
   context_.start();
   if (const auto refusal = context_.checkOptions()) {
     prompt_.showMessage(*refusal, MessageIcon::Stop);

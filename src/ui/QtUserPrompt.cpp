@@ -1,8 +1,14 @@
 #include "ui/QtUserPrompt.h"
 
+#include <algorithm>
+
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
 
 #include "common/Messages.h"
 
@@ -10,12 +16,12 @@ namespace orva {
 
 namespace {
 
-QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString qs(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-QMessageBox::Icon iconOf(MessageIcon icon) {
+QMessageBox::Icon boxIcon(MessageIcon icon) {
   switch (icon) {
-    case MessageIcon::None:
-      return QMessageBox::NoIcon;
     case MessageIcon::Information:
       return QMessageBox::Information;
     case MessageIcon::Warning:
@@ -24,102 +30,117 @@ QMessageBox::Icon iconOf(MessageIcon icon) {
       return QMessageBox::Question;
     case MessageIcon::Stop:
       return QMessageBox::Critical;
+    case MessageIcon::None:
+      break;
   }
   return QMessageBox::NoIcon;
 }
 
-QMessageBox::StandardButton ask(QWidget* parent, std::string_view text, MessageIcon icon,
-                                QMessageBox::StandardButtons buttons, QMessageBox::StandardButton fallback) {
-  QMessageBox box(iconOf(icon), QString::fromUtf8(messageText(Msg::ApplicationTitle)), qs(text), buttons, parent);
-  const int result = box.exec();
-  const auto button = static_cast<QMessageBox::StandardButton>(result);
-  return buttons.testFlag(button) ? button : fallback;
-}
-
-// The type list of a file dialog in Qt's form: "Name (*.a *.b);;...".
-QString filterText(const std::vector<FileFilter>& filters) {
-  QStringList entries;
-  for (const FileFilter& filter : filters) {
-    QString patterns = qs(filter.patterns);
-    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-    if (patterns == QStringLiteral("*.*")) patterns = QStringLiteral("*");
-    // The patterns Qt reads are the last parenthesised group: a description
-    // that already names its patterns ("Fichiers projet (*.cnc)") keeps its
-    // words and takes the patterns in Qt's form.
-    QString description = qs(filter.description).trimmed();
-    const qsizetype open = description.lastIndexOf(QLatin1Char('('));
-    if (description.endsWith(QLatin1Char(')')) && open > 0) description = description.left(open).trimmed();
-    entries << QStringLiteral("%1 (%2)").arg(description, patterns);
+// Shows a box with `buttons` (the first one the default) and returns the
+// answer of the button pressed; closing the box answers `onClose`.
+Answer ask(QWidget* parent, std::string_view text, MessageIcon icon,
+           std::initializer_list<std::pair<QMessageBox::StandardButton, Answer>> buttons,
+           Answer onClose) {
+  QMessageBox box(boxIcon(icon), qs(messageText(Msg::ApplicationTitle)), qs(text),
+                  QMessageBox::NoButton, parent);
+  bool first = true;
+  for (const auto& [button, answer] : buttons) {
+    QPushButton* b = box.addButton(button);
+    if (first) box.setDefaultButton(b);
+    first = false;
   }
-  return entries.join(QStringLiteral(";;"));
-}
-
-std::optional<std::string> result(const QString& path, std::size_t maxLength) {
-  if (path.isEmpty()) return std::nullopt;
-  std::string chosen = path.toStdString();
-  if (maxLength != 0 && chosen.size() > maxLength) return std::nullopt;
-  return chosen;
-}
-
-QString startPath(const FileDialogRequest& request) {
-  QString dir = qs(request.initialDirectory);
-  if (request.defaultName.empty()) return dir;
-  return dir.isEmpty() ? qs(request.defaultName) : dir + QLatin1Char('/') + qs(request.defaultName);
+  if (const auto escape = std::find_if(buttons.begin(), buttons.end(),
+                                       [onClose](const auto& b) { return b.second == onClose; });
+      escape != buttons.end()) {
+    box.setEscapeButton(box.button(escape->first));
+  }
+  box.exec();
+  const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
+  for (const auto& [button, answer] : buttons) {
+    if (button == pressed) return answer;
+  }
+  return onClose;
 }
 
 }  // namespace
 
 void QtUserPrompt::showMessage(std::string_view text, MessageIcon icon) {
-  ask(parent_, text, icon, QMessageBox::Ok, QMessageBox::Ok);
+  ask(owner(), text, icon, {{QMessageBox::Ok, Answer::Ok}}, Answer::Ok);
 }
 
 Answer QtUserPrompt::askOkCancel(std::string_view text, MessageIcon icon) {
-  return ask(parent_, text, icon, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel) == QMessageBox::Ok
-             ? Answer::Ok
-             : Answer::Cancel;
+  return ask(owner(), text, icon,
+             {{QMessageBox::Ok, Answer::Ok}, {QMessageBox::Cancel, Answer::Cancel}},
+             Answer::Cancel);
 }
 
 Answer QtUserPrompt::askAbortRetryIgnore(std::string_view text, MessageIcon icon) {
-  switch (ask(parent_, text, icon, QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore,
-              QMessageBox::Abort)) {
-    case QMessageBox::Retry:
-      return Answer::Retry;
-    case QMessageBox::Ignore:
-      return Answer::Ignore;
-    default:
-      return Answer::Abort;
-  }
+  // Closing the box is not an answer of its own: it aborts, the safe choice.
+  return ask(owner(), text, icon,
+             {{QMessageBox::Abort, Answer::Abort},
+              {QMessageBox::Retry, Answer::Retry},
+              {QMessageBox::Ignore, Answer::Ignore}},
+             Answer::Abort);
 }
 
 Answer QtUserPrompt::askYesNoCancel(std::string_view text, MessageIcon icon) {
-  switch (ask(parent_, text, icon, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-              QMessageBox::Cancel)) {
-    case QMessageBox::Yes:
-      return Answer::Yes;
-    case QMessageBox::No:
-      return Answer::No;
-    default:
-      return Answer::Cancel;
+  return ask(owner(), text, icon,
+             {{QMessageBox::Yes, Answer::Yes},
+              {QMessageBox::No, Answer::No},
+              {QMessageBox::Cancel, Answer::Cancel}},
+             Answer::Cancel);
+}
+
+QStringList QtUserPrompt::nameFilters(const FileDialogRequest& request) {
+  static const QRegularExpression kTrailingPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
+  QStringList filters;
+  for (const FileFilter& f : request.filters) {
+    QString description = qs(f.description);
+    description.remove(kTrailingPatterns);
+    description = description.trimmed();
+    QStringList patterns;
+    for (const QString& p : qs(f.patterns).split(';', Qt::SkipEmptyParts)) {
+      patterns << p.trimmed();
+    }
+    const QString list = QStringLiteral("(") + patterns.join(' ') + QStringLiteral(")");
+    filters << (description.isEmpty() ? list : description + ' ' + list);
   }
+  return filters;
+}
+
+QWidget* QtUserPrompt::owner() const {
+  // Over the dialog being shown (a refusal of its form, its "..." buttons),
+  // else over the main window.
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return parent_;
 }
 
 std::optional<std::string> QtUserPrompt::chooseOpenFile(const FileDialogRequest& request) {
-  QFileDialog dialog(parent_, qs(request.title), startPath(request), filterText(request.filters));
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-  dialog.setOption(QFileDialog::ReadOnly, false);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return result(dialog.selectedFiles().first(), request.maxPathLength);
+  return chooseFile(request, false);
 }
 
 std::optional<std::string> QtUserPrompt::chooseSaveFile(const FileDialogRequest& request) {
-  QFileDialog dialog(parent_, qs(request.title), startPath(request), filterText(request.filters));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
+  return chooseFile(request, true);
+}
+
+std::optional<std::string> QtUserPrompt::chooseFile(const FileDialogRequest& request, bool save) {
+  QFileDialog dialog(owner(), qs(request.title));
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save || !request.mustExist ? QFileDialog::AnyFile
+                                                : QFileDialog::ExistingFile);
+  if (save && !request.promptOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  const QStringList filters = nameFilters(request);
+  if (!filters.isEmpty()) dialog.setNameFilters(filters);
   if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(qs(request.defaultExtension));
-  if (!request.promptOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return result(dialog.selectedFiles().first(), request.maxPathLength);
+  const QString directory = qs(request.initialDirectory);
+  if (!directory.isEmpty() && QFileInfo(directory).isDir()) dialog.setDirectory(directory);
+  if (!request.defaultName.empty()) dialog.selectFile(qs(request.defaultName));
+  // Room for the file names, sizes and dates (the toolkit's own dialog).
+  dialog.resize(dialog.size().expandedTo(QSize(760, 480)));
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList chosen = dialog.selectedFiles();
+  if (chosen.isEmpty()) return std::nullopt;
+  return QDir::toNativeSeparators(chosen.front()).toUtf8().toStdString();
 }
 
 }  // namespace orva
