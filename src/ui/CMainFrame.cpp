@@ -11,6 +11,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
@@ -26,6 +27,10 @@
 #include "ui/HelpWindow.h"
 #include "ui/ProjectDialogs.h"
 #include "ui/StatusPanes.h"
+
+// The icons and the manual are compiled into the library; a static library
+// needs its resources registered by hand.
+static void initResources() { Q_INIT_RESOURCE(orva); }
 
 namespace orva {
 
@@ -98,6 +103,7 @@ QString withoutMnemonic(std::string_view text) {
 
 CMainFrame::CMainFrame(ProgramContext& context, StatusPanes& status, QWidget* parent)
     : QMainWindow(parent), context_(context), status_(status) {
+  initResources();
   // 1. The frame.
   setObjectName(QStringLiteral("mainFrame"));
   setWindowIcon(QIcon(QStringLiteral(":/icons/orva.svg")));
@@ -123,6 +129,10 @@ CMainFrame::CMainFrame(ProgramContext& context, StatusPanes& status, QWidget* pa
 }
 
 CMainFrame::~CMainFrame() {
+  // The children going away below must not call back into this window.
+  mdi_->disconnect(this);
+  for (QToolBar* bar : {mainBar_, profileBar_, wingBar_}) bar->disconnect(this);
+  for (QMenu* menu : findChildren<QMenu*>()) menu->disconnect(this);
   // The views may outlive the project slot's content during destruction.
   if (observed_ && context_.document.get() == observed_) observed_->unsubscribe(token_);
   for (CProfileFrame* frame : frames()) {
@@ -443,7 +453,7 @@ CProfileFrame* CMainFrame::createFrame(ViewKind kind, CT1Doc& doc) {
   auto* frame = new CProfileFrame(view, kind);
   frame->mayClose = [this](CProfileFrame& closing) { return mayCloseFrame(closing); };
   mdi_->addSubWindow(frame);
-  frame->resize(mdi_->size() * 0.8);
+  frame->resize(mdi_->viewport()->size().expandedTo(QSize(800, 500)) * 0.8);
   return frame;
 }
 
@@ -503,6 +513,9 @@ void CMainFrame::showProjectWindows(ProjectWindows windows) {
     mdi_->setActiveSubWindow(profile);
     mdi_->activateNextSubWindow();
     tileHorizontally();
+    // Before the window is shown the area has no size yet: tile again once
+    // it has its size.
+    if (!isVisible()) QMetaObject::invokeMethod(this, &CMainFrame::tileHorizontally, Qt::QueuedConnection);
   }
   onSubWindowActivated(mdi_->currentSubWindow());
 }

@@ -1,19 +1,15 @@
 #include "ui/DesktopProgram.h"
 
 #include <QFileInfo>
+#include <QScreen>
 
 #include "common/Messages.h"
 #include "ui/CMainFrame.h"
-
-// The icons and the manual are compiled into the library; a static library
-// needs its resources registered by hand.
-static void initResources() { Q_INIT_RESOURCE(orva); }
 
 namespace orva {
 
 DesktopProgram::DesktopProgram(ProgramOptions options)
     : context_(prompt_, sound_, status_, std::move(options)) {
-  initResources();
   status_.setCutRunning([this] { return context_.job.running(); });
 }
 
@@ -42,7 +38,12 @@ bool DesktopProgram::start(const QStringList& arguments, bool show) {
     // A new project: the one the context made at start-up.
     frame_->showProjectWindows(windowsFor(context_.document ? context_.document->panels.size() : 1));
   }
-  if (show) frame_->showMaximized();
+  if (show) {
+    // Without a window manager a maximised window keeps its own size: give
+    // it the screen's.
+    if (const QScreen* screen = frame_->screen()) frame_->setGeometry(screen->availableGeometry());
+    frame_->showMaximized();
+  }
   context_.resetPlanner();
   return true;
 }

@@ -26,6 +26,7 @@
 namespace orva {
 std::unique_ptr<QObject> makeFormBinderTest();
 std::unique_ptr<QObject> makeProjectDialogsTest();
+std::unique_ptr<QObject> makeMainWindowTest();
 }  // namespace orva
 
 namespace {
@@ -105,7 +106,7 @@ int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
   int failed = 0;
-  for (auto make : {orva::makeFormBinderTest, orva::makeProjectDialogsTest}) {
+  for (auto make : {orva::makeFormBinderTest, orva::makeProjectDialogsTest, orva::makeMainWindowTest}) {
     const std::unique_ptr<QObject> test = make();
     failed += QTest::qExec(test.get(), argc, argv);
   }
