@@ -11,6 +11,9 @@
 #include <QTest>
 #include <QToolBar>
 #include <QWidgetAction>
+#include <QPrinter>
+#include <QPageSize>
+#include <sstream>
 
 #include <filesystem>
 #include <memory>
@@ -63,6 +66,13 @@ struct WindowRig {
   ProgramContext context;
   std::unique_ptr<CMainFrame> frame;
 };
+
+std::string readAll(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
 
 QStringList titles(const QList<CProfileFrame*>& frames) {
   QStringList list;
@@ -262,6 +272,31 @@ class MainWindowTest : public QObject {
     // The recent-file list names the file once and the menu shows it.
     QCOMPARE(rig.context.recentFiles.files().size(), std::size_t{1});
     QVERIFY(frame.findChild<QAction*>(QStringLiteral("recentFile1")));
+  }
+
+  void printingTilesTheActiveViewAtTrueScale() {
+    uitest::ScratchDir dir;
+    WindowRig rig(dir / "run");
+    QVERIFY(rig.frame->openProject(std::nullopt).opened());
+    SceneView* view = rig.frame->activeFrame()->view();
+    const auto pages = [&](double zoom) {
+      rig.context.document->display.profileViewScale = zoom;
+      QPrinter printer(QPrinter::HighResolution);
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setPageSize(QPageSize(QPageSize::A4));
+      const std::string file = (dir / ("print" + std::to_string(zoom) + ".pdf")).string();
+      printer.setOutputFileName(QString::fromStdString(file));
+      const std::string error = view->print(printer);
+      if (!error.empty()) return -1;
+      const std::string pdf = readAll(file);
+      int count = 0;
+      for (std::size_t at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1)) ++count;
+      return count;
+    };
+    // One sheet at 100 %; at 500 % the section is five times larger and is
+    // spread over several overlapping sheets.
+    QCOMPARE(pages(1.0), 1);
+    QVERIFY(pages(5.0) > 2);
   }
 
   void hiddenBarStaysHiddenAfterARestart() {
