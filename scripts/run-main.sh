@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# The program's main job as it stands: a whole panel cut of the example wing on
-# the simulated machine — survey, cut script, replay — with a short summary.
+# With a display: the desktop program on the example wing. Without one: a
+# whole panel cut of the example wing on the simulated machine — survey, cut
+# script, replay — with a short summary, then the example's two views as PNG
+# and PDF pictures.
 set -euo pipefail
 build_dir=${1:-build/release}
 root=$(cd "$(dirname "$0")/.." && pwd)
 cli="$build_dir/src/cli/orva-cli"
 project="$root/examples/wing.cnc"
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$build_dir/src/ui/orva" ]; then
+  exec "$build_dir/src/ui/orva" "$project"
+fi
 data="$build_dir/run-data"   # the table and foam files of this demonstration
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -39,3 +44,14 @@ back = all(abs(final[axis]) < 0.05 for axis in final)
 print("the wire is back at the machine zero" if back else "the wire did NOT return to zero")
 sys.exit(0 if back else 1)
 PY
+echo
+echo "== The example's views"
+pictures="$build_dir/run-views"
+mkdir -p "$pictures"
+for view in profile wing; do
+  for ext in png pdf; do
+    "$cli" render "$project" --view "$view" --data-dir "$data" -o "$pictures/wing-$view.$ext" 2>/dev/null
+  done
+done
+echo "written to $(cd "$pictures" && pwd):"
+ls -1 "$pictures" | sed 's/^/  /'

@@ -550,6 +550,24 @@ constexpr Entry kCatalogue[] = {
     {Msg::ManualWireMoveToZero, "Manual wire move to zero"},
     {Msg::SparConfiguration, "Spar configuration"},
     {Msg::PrintProject, "Print project"},
+    // Desktop program: status, tool tips, about, help, printing, exit
+    {Msg::Global, "Global"},
+    {Msg::Ready, "Ready"},
+    {Msg::HelpOnButtonsAndMenus, "Help on buttons and menus"},
+    {Msg::ProfileZoomTip, "Profile zoom"},
+    {Msg::WingZoomTip, "Wing zoom"},
+    {Msg::AboutTitle, "About ORVA"},
+    {Msg::AboutVersion, "ORVA Version %1"},
+    {Msg::HelpWindowTitle, "ORVA Help"},
+    {Msg::PrintFailed, "Unable to print: %1"},
+    {Msg::NewProjectTip, "Create a new project"},
+    {Msg::OpenProjectTip, "Open an existing project"},
+    {Msg::SaveProjectTip, "Save the project"},
+    {Msg::AboutTip, "Program information and version"},
+    {Msg::NewPanelTip, "Add a new panel at the end of the wing"},
+    {Msg::DeletePanelTip, "Delete the current panel"},
+    {Msg::MainToolBarTitle, "Standard"},
+    {Msg::ExitSaveFailed, "These files could not be saved:\n%1"},
 };
 
 // The catalogue ordered by identifier, for lookup by binary search and for listing.

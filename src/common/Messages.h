@@ -99,6 +99,7 @@ enum class Msg : int {
   UpperHeightH1Mm = 1325,
   LowerHeightH2Mm = 1326,
   CommentsTitle = 1327,
+  Global = 1328,  // group of the panel-wide values in Panel Parameters
 
   // Panel operations and elliptical wing design; block 1400.
   PanelSplitTitle = 1400,
@@ -399,6 +400,24 @@ enum class Msg : int {
   Zoom2000Percent = 2419,
   ProfileWindowSuffix = 10059,
   WingWindowSuffix = 10060,
+
+  // The desktop program: status bar, tool tips, about box, help, printing; block 2500.
+  Ready = 2500,
+  HelpOnButtonsAndMenus = 2501,  // 57669
+  ProfileZoomTip = 2502,         // 32793
+  WingZoomTip = 2503,            // 32891
+  AboutTitle = 2504,
+  AboutVersion = 2505,
+  HelpWindowTitle = 2506,
+  PrintFailed = 2507,
+  NewProjectTip = 2508,   // 57600
+  OpenProjectTip = 2509,  // 57601
+  SaveProjectTip = 2510,  // 57603
+  AboutTip = 2511,        // 57664
+  NewPanelTip = 2512,     // 32869
+  DeletePanelTip = 2513,  // 32870
+  MainToolBarTitle = 2514,
+  ExitSaveFailed = 2515,
 
   // Menus: titles and entries (command ids in the comments); block 3000.
   MenuView = 3000,

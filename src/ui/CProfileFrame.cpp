@@ -1,0 +1,42 @@
+#include "ui/CProfileFrame.h"
+
+#include <QCloseEvent>
+
+#include "common/Messages.h"
+#include "ui/SceneView.h"
+
+namespace orva {
+
+CProfileFrame::CProfileFrame(SceneView* view, ViewKind kind, QWidget* parent)
+    : QMdiSubWindow(parent), view_(view), kind_(kind) {
+  setObjectName(kind == ViewKind::Profile ? QStringLiteral("profileFrame") : QStringLiteral("wingFrame"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWidget(view);
+  setWindowIcon(QIcon(QStringLiteral(":/icons/orva.svg")));
+  updateTitle();
+}
+
+CT1Doc* CProfileFrame::document() const { return view_->document(); }
+
+QString CProfileFrame::projectTitle(const CT1Doc& doc) {
+  if (!doc.path.empty()) return QString::fromStdU16String(doc.path.filename().u16string());
+  const QString strings = QString::fromUtf8(messageText(Msg::DocumentStringsProfile));
+  return strings.section(QLatin1Char('\n'), 1, 1);
+}
+
+void CProfileFrame::updateTitle() {
+  const CT1Doc* doc = document();
+  const QString title = doc ? projectTitle(*doc) : QString();
+  const Msg suffix = kind_ == ViewKind::Wing ? Msg::WingWindowSuffix : Msg::ProfileWindowSuffix;
+  setWindowTitle(title + QString::fromUtf8(messageText(suffix)));
+}
+
+void CProfileFrame::closeEvent(QCloseEvent* event) {
+  if (mayClose && !mayClose(*this)) {
+    event->ignore();
+    return;
+  }
+  QMdiSubWindow::closeEvent(event);
+}
+
+}  // namespace orva

@@ -1,0 +1,362 @@
+// The main window under Qt Test (offscreen): bars and zoom lists, the two
+// main menus, view switching and titles, the opening rule, the bar state
+// kept across runs, and the views' mouse reaching the panel dialog.
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolBar>
+#include <QWidgetAction>
+#include <QPrinter>
+#include <QPageSize>
+#include <sstream>
+
+#include <filesystem>
+#include <memory>
+
+#include "DialogTestSupport.h"
+#include "TestRegistry.h"
+#include "app/ProgramContext.h"
+#include "common/Messages.h"
+#include "common/ScriptedPrompt.h"
+#include "common/SoundPort.h"
+#include "model/ProjectFile.h"
+#include "ui/CAileView.h"
+#include "ui/CMainFrame.h"
+#include "ui/CT1View.h"
+#include "ui/StatusPanes.h"
+#include "scene/WingViewScene.h"
+#include <fstream>
+#include <cmath>
+
+namespace orva {
+
+namespace {
+
+class Silence : public SoundPort {
+ public:
+  bool playAndWait(const std::string&) override { return true; }
+};
+
+// A program context on the simulated machine with its settings and data in
+// a scratch directory, and a main window on it.
+struct WindowRig {
+  explicit WindowRig(const std::filesystem::path& dir) : context(prompt, sound, status, optionsFor(dir)) {
+    context.start();
+    frame = std::make_unique<CMainFrame>(context, status);
+    frame->resize(1200, 800);
+    frame->show();
+  }
+  static ProgramOptions optionsFor(const std::filesystem::path& dir) {
+    std::filesystem::create_directories(dir / "data");
+    if (!std::filesystem::exists(dir / "settings.ini")) std::ofstream(dir / "settings.ini") << "";
+    ProgramOptions options;
+    options.settingsFile = dir / "settings.ini";
+    options.dataDirectory = dir / "data";
+    return options;
+  }
+
+  ScriptedPrompt prompt;
+  Silence sound;
+  StatusPanes status;
+  ProgramContext context;
+  std::unique_ptr<CMainFrame> frame;
+};
+
+std::string readAll(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+QStringList titles(const QList<CProfileFrame*>& frames) {
+  QStringList list;
+  for (CProfileFrame* frame : frames) list << frame->windowTitle();
+  return list;
+}
+
+QStringList menuTitles(QMenuBar* bar) {
+  QStringList list;
+  for (QAction* entry : bar->actions()) list << entry->text();
+  return list;
+}
+
+QStringList expectedTitles(const CommandCatalogue& catalogue, MainMenu menu) {
+  QStringList list;
+  for (std::string_view title : catalogue.menuTitles(menu)) list << QString::fromUtf8(title.data(), title.size());
+  return list;
+}
+
+const std::filesystem::path kExample = ORVA_EXAMPLE_PROJECT;
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void mainBarHoldsItsButtonsAndZoomLists() {
+    uitest::ScratchDir dir;
+    WindowRig rig(dir / "run");
+    CMainFrame& frame = *rig.frame;
+    // The buttons in the catalogue's order, the zoom lists at positions 22 and 23.
+    const QList<QAction*> items = frame.toolBar(ToolBar::Main)->actions();
+    const std::vector<int> ids = frame.catalogue().toolBar(ToolBar::Main);
+    QCOMPARE(items.size(), static_cast<qsizetype>(ids.size()));
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+      QAction* item = items[static_cast<qsizetype>(i)];
+      if (ids[i] == 0) {
+        QVERIFY2(item->isSeparator(), qPrintable(QString::number(i)));
+      } else if (i == 21 || i == 22) {
+        auto* widget = qobject_cast<QWidgetAction*>(item);
+        QVERIFY(widget);
+        QCOMPARE(static_cast<ZoomList*>(widget->defaultWidget())->commandId(), ids[i]);
+      } else {
+        QCOMPARE(item->data().toInt(), ids[i]);
+        QVERIFY2(!item->icon().isNull(), qPrintable(QString::number(ids[i])));
+        QVERIFY(!item->toolTip().isEmpty());
+      }
+    }
+    QCOMPARE(frame.toolBar(ToolBar::Profile)->windowTitle(), QStringLiteral("Profil"));
+    QCOMPARE(frame.toolBar(ToolBar::Wing)->windowTitle(), QStringLiteral("Aile"));
+
+    ZoomList* profile = frame.zoomList(ZoomList::Kind::Profile);
+    ZoomList* wing = frame.zoomList(ZoomList::Kind::Wing);
+    QCOMPARE(profile->count(), 12);
+    QCOMPARE(wing->count(), 10);
+    QCOMPARE(profile->itemText(0), QStringLiteral("5%"));
+    QCOMPARE(profile->itemText(11), QStringLiteral("2000%"));
+    QCOMPARE(wing->itemText(0), QStringLiteral("0.5%"));
+    QCOMPARE(wing->itemText(9), QStringLiteral("100%"));
+    QCOMPARE(profile->currentText(), QStringLiteral("100%"));
+    QCOMPARE(wing->currentText(), QStringLiteral("10%"));
+    // No selection: the factors of entry 5.
+    profile->setCurrentIndex(-1);
+    wing->setCurrentIndex(-1);
+    QCOMPARE(frame.ProfileZoomFactor(), 1.0);
+    QCOMPARE(frame.WingZoomFactor(), 0.1);
+    profile->setCurrentIndex(8);
+    wing->setCurrentIndex(0);
+    QCOMPARE(frame.ProfileZoomFactor(), 2.0);
+    QCOMPARE(frame.WingZoomFactor(), 0.005);
+
+    // Picking an entry zooms the project, and the profile view redraws larger.
+    frame.showProjectWindows(ProjectWindows::ProfileMaximised);
+    auto* view = qobject_cast<CT1View*>(frame.activeFrame()->view());
+    QVERIFY(view);
+    const double before = view->scene().frame.width();
+    profile->setCurrentIndex(8);
+    emit profile->activated(8);
+    QCOMPARE(rig.context.document->display.profileViewScale, 2.0);
+    QCOMPARE(view->scene().frame.width(), std::trunc(before * 2.0));
+    frame.ResetZoomLists();
+    QCOMPARE(profile->currentIndex(), 5);
+    QCOMPARE(wing->currentIndex(), 5);
+  }
+
+  void menusFollowTheProjectWindow() {
+    uitest::ScratchDir dir;
+    WindowRig rig(dir / "run");
+    CMainFrame& frame = *rig.frame;
+    QCOMPARE(frame.shownMenu(), MainMenu::NoProject);
+    QCOMPARE(menuTitles(frame.menuBar()), expectedTitles(frame.catalogue(), MainMenu::NoProject));
+    QVERIFY(!frame.action(CT1Doc::kCmdSave)->isEnabled());  // needs a project
+
+    QVERIFY(frame.openProject(kExample).opened());
+    QCOMPARE(frame.shownMenu(), MainMenu::Project);
+    QCOMPARE(menuTitles(frame.menuBar()), expectedTitles(frame.catalogue(), MainMenu::Project));
+    // The texts as stored, with their mnemonics and keys.
+    QCOMPARE(frame.action(32858)->text(), QStringLiteral("&Profile bar"));
+    QCOMPARE(frame.action(32782)->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
+    QVERIFY(frame.action(CT1Doc::kCmdSave)->isEnabled());
+    // The project menu ends with its panels, the current one checked.
+    QMenu* project = frame.topMenu(messageText(Msg::MenuProject));
+    QVERIFY(project);
+    const QList<QAction*> entries = project->actions();
+    QCOMPARE(entries[entries.size() - 2]->text(), QStringLiteral("Panel 1"));
+    QCOMPARE(entries.last()->text(), QStringLiteral("Panel 2"));
+    QVERIFY(entries[entries.size() - 2]->isChecked());
+    entries.last()->trigger();
+    QCOMPARE(rig.context.document->currentPanel, 1);
+    QVERIFY(project->actions().last()->isChecked());
+    // Check marks of the display options and the bars.
+    QAction* legends = frame.action(CT1Doc::kCmdLegends);
+    QCOMPARE(legends->isChecked(), rig.context.document->display.legends);
+    legends->trigger();
+    QCOMPARE(legends->isChecked(), rig.context.document->display.legends);
+    QAction* profileBar = frame.action(32858);
+    QVERIFY(profileBar->isChecked());
+    profileBar->trigger();
+    QVERIFY(frame.toolBar(ToolBar::Profile)->isHidden());
+    QVERIFY(!profileBar->isChecked());
+
+    // The project closed: back to menu 128.
+    QVERIFY(frame.closeProject());
+    QCOMPARE(frame.shownMenu(), MainMenu::NoProject);
+    QVERIFY(frame.frames().isEmpty());
+  }
+
+  void viewsSwitchWithoutASecondWindowAndTitleThemselves() {
+    uitest::ScratchDir dir;
+    WindowRig rig(dir / "run");
+    CMainFrame& frame = *rig.frame;
+    QVERIFY(frame.openProject(kExample).opened());  // two panels: both windows, the wing one active
+    QCOMPARE(frame.frames().size(), 2);
+    QCOMPARE(frame.activeFrame()->kind(), CProfileFrame::ViewKind::Wing);
+    QCOMPARE(titles(frame.frames()), (QStringList{"wing.cnc - Profile", "wing.cnc - Wing"}));
+    QCOMPARE(frame.windowTitle().left(27), QStringLiteral("ORVA Application - wing.cnc"));
+
+    frame.onCommand(1005);  // Profiles
+    QCOMPARE(frame.activeFrame()->kind(), CProfileFrame::ViewKind::Profile);
+    frame.onCommand(32895);  // wing view
+    frame.onCommand(1006);   // Wing
+    QCOMPARE(frame.frames().size(), 2);
+    QCOMPARE(frame.activeFrame()->kind(), CProfileFrame::ViewKind::Wing);
+
+    // One panel: the profile window alone, maximised; Wing opens the second one.
+    QVERIFY(frame.openProject(std::nullopt).opened());
+    QCOMPARE(frame.frames().size(), 1);
+    QVERIFY(frame.frames().first()->isMaximized());
+    QCOMPARE(titles(frame.frames()), QStringList{"Cutting - Profile"});
+    frame.onCommand(1006);
+    QCOMPARE(titles(frame.frames()), (QStringList{"Cutting - Profile", "Cutting - Wing"}));
+    frame.onCommand(1006);
+    QCOMPARE(frame.frames().size(), 2);
+  }
+
+  void openingAskedOnceKeepsOrDiscardsOrSaves() {
+    uitest::ScratchDir dir;
+    WindowRig rig(dir / "run");
+    CMainFrame& frame = *rig.frame;
+    const std::filesystem::path copy = dir / "copy.cnc";
+    std::filesystem::copy_file(kExample, copy);
+    QVERIFY(frame.openProject(copy).opened());
+    CT1Doc* first = rig.context.document.get();
+    const double span = first->panels[0].span;
+
+    // Cancel: the modified project and its windows stay, nothing opens.
+    first->panels[0].span = span + 10.0;
+    first->markModified(DocChange::PanelGeometry);
+    rig.prompt.queueAnswer(Answer::Cancel);
+    QCOMPARE(frame.openProject(std::nullopt).outcome, OpenOutcome::Cancelled);
+    QCOMPARE(rig.context.document.get(), first);
+    QCOMPARE(frame.frames().size(), 2);
+    QCOMPARE(frame.frames().first()->document(), first);
+
+    // Yes: saved, then the new project replaces it.
+    rig.prompt.queueAnswer(Answer::Yes);
+    QVERIFY(frame.openProject(std::nullopt).opened());
+    QCOMPARE(frame.frames().size(), 1);
+    QCOMPARE(frame.frames().first()->document(), rig.context.document.get());
+    {
+      uitest::ProjectRig check;
+      QVERIFY(LoadProjectFile(check.doc, copy));
+      QCOMPARE(check.doc.panels[0].span, span + 10.0);
+    }
+
+    // No: the changes are dropped and the file opens.
+    rig.context.document->markModified(DocChange::PanelGeometry);
+    rig.prompt.queueAnswer(Answer::No);
+    QVERIFY(frame.openProject(copy).opened());
+    QCOMPARE(frame.frames().size(), 2);
+    std::size_t questions = 0;
+    for (const auto& call : rig.prompt.calls()) {
+      if (call.kind == ScriptedPrompt::Kind::YesNoCancel) ++questions;
+    }
+    QCOMPARE(questions, std::size_t{3});
+    // The recent-file list names the file once and the menu shows it.
+    QCOMPARE(rig.context.recentFiles.files().size(), std::size_t{1});
+    QVERIFY(frame.findChild<QAction*>(QStringLiteral("recentFile1")));
+  }
+
+  void printingTilesTheActiveViewAtTrueScale() {
+    uitest::ScratchDir dir;
+    WindowRig rig(dir / "run");
+    QVERIFY(rig.frame->openProject(std::nullopt).opened());
+    SceneView* view = rig.frame->activeFrame()->view();
+    const auto pages = [&](double zoom) {
+      rig.context.document->display.profileViewScale = zoom;
+      QPrinter printer(QPrinter::HighResolution);
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setPageSize(QPageSize(QPageSize::A4));
+      const std::string file = (dir / ("print" + std::to_string(zoom) + ".pdf")).string();
+      printer.setOutputFileName(QString::fromStdString(file));
+      const std::string error = view->print(printer);
+      if (!error.empty()) return -1;
+      const std::string pdf = readAll(file);
+      int count = 0;
+      for (std::size_t at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1)) ++count;
+      return count;
+    };
+    // One sheet at 100 %; at 500 % the section is five times larger and is
+    // spread over several overlapping sheets.
+    QCOMPARE(pages(1.0), 1);
+    QVERIFY(pages(5.0) > 2);
+  }
+
+  void hiddenBarStaysHiddenAfterARestart() {
+    uitest::ScratchDir dir;
+    {
+      WindowRig rig(dir / "run");
+      rig.frame->onCommand(32877);  // wing bar
+      QVERIFY(rig.frame->toolBar(ToolBar::Wing)->isHidden());
+      QVERIFY(rig.frame->close());
+      rig.context.shutdown();
+    }
+    WindowRig again(dir / "run");
+    QVERIFY(again.frame->toolBar(ToolBar::Wing)->isHidden());
+    QVERIFY(!again.frame->toolBar(ToolBar::Profile)->isHidden());
+    QVERIFY(!again.frame->action(32877)->isChecked());
+  }
+
+  void mouseSelectsAndOpensThePanelParameters() {
+    uitest::ScratchDir dir;
+    WindowRig rig(dir / "run");
+    CMainFrame& frame = *rig.frame;
+    QVERIFY(frame.openProject(kExample).opened());
+    CT1Doc& doc = *rig.context.document;
+    auto* wing = qobject_cast<CAileView*>(frame.activeFrame()->view());
+    QVERIFY(wing);
+    // A click in the second panel's span makes it current.
+    const double x = WingViewScene::rootX(doc.panels, doc.display.wingViewScale, false) +
+                     (doc.panels[0].span + doc.panels[1].span / 2) * doc.display.wingViewScale * 10.0;
+    const QPoint at = wing->logicalToViewport().map(QPointF(x, wing->scene().frame.top - 100)).toPoint();
+    QTest::mouseClick(wing->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(doc.currentPanel, 1);
+
+    // A double click opens Panel Parameters with that panel's values; OK
+    // commits the edit and the views show the rebuilt panel.
+    const double span = doc.panels[1].span;
+    QString shown;
+    uitest::whenModal([&](QWidget* dialog) {
+      auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("span"));
+      if (!edit) {
+        dialog->close();
+        return;
+      }
+      shown = edit->text();
+      uitest::typeInto(edit, QString::number(span + 50));
+      QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    const std::string before = wing->scene().dump();
+    QTest::mouseDClick(wing->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(shown.toDouble(), span);
+    QCOMPARE(doc.panels[1].span, span + 50);
+    QVERIFY(doc.modified);
+    // The view built its picture again: the new span shows in the legend.
+    const std::string after = wing->scene().dump();
+    QVERIFY(after != before);
+    QVERIFY(after.find(QString::number(span + 50).toStdString()) != std::string::npos);
+  }
+};
+
+ORVA_REGISTER_UI_TEST(MainWindowTest)
+
+}  // namespace orva
+
+#include "MainWindowTest.moc"
