@@ -181,7 +181,7 @@ SparsDialog::SparsDialog(SparsForm& form, QWidget* parent)
 }
 
 void SparsDialog::updateIcons() {
-  for (int row = 0; row < rows_->count() && row < SparsForm::rowCount(); ++row) {
+  for (int row = 0; row < rows_->count() && row < static_cast<int>(sparsForm_.records().size()); ++row) {
     rows_->item(row)->setIcon(
         typeIcon(sparsForm_.rowType(row), sparsForm_.records()[static_cast<std::size_t>(row)].active));
   }
