@@ -130,8 +130,6 @@ TEST(TableConfigMaxSpeed, DerivedSpeedAndGuardedDivisors) {
 
 class TableConfigFiles : public ::testing::Test {
  protected:
-  static std::string read(const fs::path& p) { return test::readFile(p); }
-  static void put(const fs::path& p, const std::string& content) { test::writeFile(p, content); }
   const test::TempDir dir_;
 };
 
@@ -151,7 +149,7 @@ TEST_F(TableConfigFiles, ReadAndOpen) {
   EXPECT_EQ(fields(c), fields(TableConfig{}));
   EXPECT_TRUE(c.tableModified);
 
-  put(dir_ / "Big_table.bd", "AxesX 1200\r\n");
+  test::writeFile(dir_ / "Big_table.bd", "AxesX 1200\r\n");
   EXPECT_TRUE(OpenTableConfig(c, dir_.path(), "Big_table.bd", true));
   EXPECT_EQ(c.AxesX, 1200);
   EXPECT_FALSE(c.tableModified);
@@ -161,7 +159,7 @@ TEST_F(TableConfigFiles, HugeFileIsReadLineByLine) {
   // A 3 MB line is skipped without being held; the lines after it count.
   std::string content(3'000'000, 'x');
   content += "\nEntraxe 800\r\nAxesX 7";
-  put(dir_ / "H_table.bd", content);
+  test::writeFile(dir_ / "H_table.bd", content);
   TableConfig c;
   ASSERT_TRUE(ReadTableConfig(c, dir_.path(), "H_table.bd"));
   EXPECT_EQ(c.Entraxe, 800);
@@ -169,7 +167,7 @@ TEST_F(TableConfigFiles, HugeFileIsReadLineByLine) {
 }
 
 TEST_F(TableConfigFiles, HandEditedZerosAreKeptAndHarmless) {
-  put(dir_ / "Z_table.bd", "Tempo 0\nXPas 0\nXNtour 0\nYVmax -1\nYNtour -48\n");
+  test::writeFile(dir_ / "Z_table.bd", "Tempo 0\nXPas 0\nXNtour 0\nYVmax -1\nYNtour -48\n");
   TableConfig c;
   ASSERT_TRUE(ReadTableConfig(c, dir_.path(), "Z_table.bd"));
   EXPECT_EQ(c.Tempo, 0.0);
@@ -186,11 +184,11 @@ TEST_F(TableConfigFiles, SaveWritesOnlyWhenModifiedAndKeepsTheBackup) {
 
   c.tableModified = true;
   ASSERT_TRUE(SaveTableConfig(c, dir_.path(), "T_table.bd"));
-  EXPECT_EQ(read(dir_ / "T_table.bd"), kBuiltInFile);
+  EXPECT_EQ(test::readFile(dir_ / "T_table.bd"), kBuiltInFile);
   c.Entraxe = 800;
   ASSERT_TRUE(SaveTableConfig(c, dir_.path(), "T_table.bd"));
   EXPECT_TRUE(c.tableModified);
-  EXPECT_EQ(read(dir_ / "T_table.bd.bak"), kBuiltInFile);
+  EXPECT_EQ(test::readFile(dir_ / "T_table.bd.bak"), kBuiltInFile);
   TableConfig back;
   ASSERT_TRUE(ReadTableConfig(back, dir_.path(), "T_table.bd"));
   EXPECT_EQ(fields(back), fields(c));
