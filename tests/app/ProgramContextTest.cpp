@@ -98,18 +98,8 @@ TEST(ProgramContext, FirstRunWithEmptySettingsUsesDefaultsAndCreatesTheDataFiles
   const SaveReport report = context.shutdown();
   EXPECT_TRUE(report.ok());
   EXPECT_FALSE(context.driver.isOpen());
+  // Their contents (built-in table, foams, list) are checked where they are written.
   EXPECT_EQ(fileNames(data), kDefaultTableFiles);
-
-  const std::vector<std::string> list = lines(readFile(data / "TableNames.bd"));
-  ASSERT_EQ(list.size(), 20U);
-  EXPECT_EQ(list[0], "Default");
-  for (std::size_t i = 1; i < list.size(); ++i) EXPECT_EQ(list[i], "") << i;
-  const std::vector<std::string> table = lines(readFile(data / "Default_table.bd"));
-  ASSERT_EQ(table.size(), 22U);
-  EXPECT_EQ(table[0], "TableInv 0");
-  EXPECT_EQ(table[2], "Tempo 0.500000");
-  // "Poly expansé" in Windows-1252: é is the single byte 0xE9.
-  EXPECT_TRUE(test::contains(readFile(data / "Default_foam.bd"), "Poly expans\xE9"));
 
   const auto stored = storedValues(dir / "settings.ini");
   const std::map<std::string, std::string> expected = {{"SonFinDec", "Bravo.wav"},

@@ -194,7 +194,6 @@ TEST_F(FoamDatabaseTest, HeatOfAComputedFoamFollowsTheSpeedUpTo99) {
   std::string label;
   db_->LimitSpeedForHeat(v, label);
   EXPECT_NEAR(v, (99.9 - 45.0) / 14.0 + 1.0, 1e-12);
-  EXPECT_NEAR(v, 4.9214285714, 1e-9);
   EXPECT_EQ(label, "Speed limit due to wire heat");
   v = 3.0;  // 73 %
   label.clear();

@@ -159,21 +159,6 @@ TEST_F(PanelOperationsTest, NewPanelNextToAnOutlinePanelIsABuiltWingPanel) {
 // ---------------------------------------------------------------------------
 // Split
 
-TEST_F(PanelOperationsTest, SplitSpansAreTruncatedToWholeMillimetres) {
-  CT1Doc& doc = project(1);
-  doc.panels[0].span = 600.0;
-  ASSERT_TRUE(SplitCurrentPanel(doc, 50.0));
-  ASSERT_EQ(doc.panels.size(), 2u);
-  EXPECT_EQ(doc.panels[0].span, 300.0);
-  EXPECT_EQ(doc.panels[1].span, 300.0);
-
-  project(1);
-  doc.panels[0].span = 600.0;
-  ASSERT_TRUE(SplitCurrentPanel(doc, 33.0));
-  EXPECT_EQ(doc.panels[0].span, 198.0);
-  EXPECT_EQ(doc.panels[1].span, 402.0);
-}
-
 TEST_F(PanelOperationsTest, SplitInterpolatesTheSectionAndInsertsTheRootSideBefore) {
   CT1Doc& doc = project(3);
   doc.currentPanel = 1;
@@ -314,12 +299,14 @@ TEST_F(PanelOperationsTest, SplitFormChecksThePosition) {
   EXPECT_EQ(doc.panels.size(), 1u);
   EXPECT_FALSE(doc.modified);
 
-  form.setText(SplitPanelField::Position, " 25 ");
+  // Both spans truncated to whole millimetres: 198.33 and 402.67 of 601.
+  doc.panels[0].span = 601.0;
+  form.setText(SplitPanelField::Position, " 33 ");
   ASSERT_TRUE(form.ok());
-  EXPECT_EQ(form.percent(), 25.0);
+  EXPECT_EQ(form.percent(), 33.0);
   ASSERT_EQ(doc.panels.size(), 2u);
-  EXPECT_EQ(doc.panels[0].span, 150.0);
-  EXPECT_EQ(doc.panels[1].span, 450.0);
+  EXPECT_EQ(doc.panels[0].span, 198.0);
+  EXPECT_EQ(doc.panels[1].span, 402.0);
 }
 
 // ---------------------------------------------------------------------------

@@ -12,15 +12,12 @@
 #include "support/Golden.h"
 #include "support/MachineRig.h"
 #include "support/TestFiles.h"
+#include "support/TextChecks.h"
 
 namespace orva {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 class TextExportTest : public ::testing::Test, protected test::ProjectRig {
  protected:
@@ -70,7 +67,7 @@ TEST_F(TextExportTest, DifferentTipSectionCutAndCommentLines) {
 TEST_F(TextExportTest, AnUnknownCurrentFoamShowsZeros) {
   config.foams.currentFoam = "Nothing of that name";
   const std::string text = ExportDocumentText(doc);
-  EXPECT_TRUE(contains(
+  EXPECT_TRUE(test::contains(
       text, "\r\nRayonnement: V 0.000000 ms, Rv 0.000000 mm, Rv1/2 0.000000 mm, Chauffe 0 m\r\n"));
 }
 

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -14,94 +13,16 @@
 #include <thread>
 #include <vector>
 
-#include "common/ScriptedPrompt.h"
-#include "common/SoundPort.h"
-#include "common/StatusPort.h"
-#include "config/MachineConfig.h"
-#include "driver/InterfaceDriver.h"
 #include "driver/SimulatedMachine.h"
-#include "motion/CutEnvironment.h"
 #include "motion/CutJob.h"
 #include "motion/CutScript.h"
 #include "motion/MovePlanner.h"
+#include "support/MachineRig.h"
 
 namespace orva {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Every port fake records a call made from a thread other than the one that
-// created it: the cut worker must never reach a port.
-struct OwnerThread {
-  std::thread::id id = std::this_thread::get_id();
-  std::atomic<int> strayCalls{0};
-  void check() {
-    if (std::this_thread::get_id() != id) {
-      ++strayCalls;
-      ADD_FAILURE() << "a port was called from another thread";
-    }
-  }
-};
-
-class OwnerPrompt : public ScriptedPrompt {
- public:
-  explicit OwnerPrompt(OwnerThread& owner) : owner_(owner) {}
-  void showMessage(std::string_view text, MessageIcon icon) override {
-    owner_.check();
-    ScriptedPrompt::showMessage(text, icon);
-  }
-  Answer askOkCancel(std::string_view text, MessageIcon icon) override {
-    owner_.check();
-    return ScriptedPrompt::askOkCancel(text, icon);
-  }
-  Answer askAbortRetryIgnore(std::string_view text, MessageIcon icon) override {
-    owner_.check();
-    return ScriptedPrompt::askAbortRetryIgnore(text, icon);
-  }
-  std::optional<std::string> chooseOpenFile(const FileDialogRequest& request) override {
-    owner_.check();
-    return ScriptedPrompt::chooseOpenFile(request);
-  }
-  std::optional<std::string> chooseSaveFile(const FileDialogRequest& request) override {
-    owner_.check();
-    return ScriptedPrompt::chooseSaveFile(request);
-  }
-
- private:
-  OwnerThread& owner_;
-};
-
-class RecordingSound : public SoundPort {
- public:
-  explicit RecordingSound(OwnerThread& owner) : owner_(owner) {}
-  bool playAndWait(const std::string& path) override {
-    owner_.check();
-    played.push_back(path);
-    return true;
-  }
-  std::vector<std::string> played;
-
- private:
-  OwnerThread& owner_;
-};
-
-class RecordingStatus : public StatusPort {
- public:
-  explicit RecordingStatus(OwnerThread& owner) : owner_(owner) {}
-  void setStatusText(std::string_view text) override {
-    owner_.check();
-    texts.emplace_back(text);
-  }
-  void setWaitCursor(bool on) override {
-    owner_.check();
-    cursor.push_back(on);
-  }
-  std::vector<std::string> texts;
-  std::vector<bool> cursor;
-
- private:
-  OwnerThread& owner_;
-};
 
 // The simulated machine behind a gate: each Steps request runs on the machine,
 // then waits for a permit before it returns, so a test can hold the worker
@@ -166,78 +87,39 @@ class GatedDevice : public DriverDevice {
 
 constexpr double kStepsPerMm = 48.0;  // the default table: 48 steps per turn, 1 mm pitch
 
-// A program context around the simulated machine.
-struct Rig {
-  explicit Rig(SimulatedMachineParams params = {}, bool gated = false) {
-    auto device = std::make_unique<SimulatedMachine>(params);
-    machine = device.get();
-    if (gated) {
-      auto gate = std::make_unique<GatedDevice>(*machine);
-      gated_ = gate.get();
-      ownedMachine = std::move(device);
-      driver = std::make_unique<InterfaceDriver>(std::move(gate), prompt);
-    } else {
-      driver = std::make_unique<InterfaceDriver>(std::move(device), prompt);
-    }
-    config = std::make_unique<MachineConfig>(*driver, prompt);
-    planner = std::make_unique<MovePlanner>(config->table, config->foams, prompt);
-    env = std::make_unique<CutEnvironment>(CutEnvironment{
-        *planner, *driver, *config, prompt, sound, status, {}, "Bravo.wav", {}, {}});
-    job = std::make_unique<CutJob>(*env);
-    job->setPollInterval(5ms);
-    driver->OpenDriver();
+// The machine rig, optionally behind the gate, with foams "Blue" (fixed heat)
+// and "Grey" (computed), Blue cutting at 8 mm/s with 40 % heat, fast motors.
+struct Rig : test::MachineRig {
+  explicit Rig(SimulatedMachineParams params = {}, bool gated = false)
+      : Rig(params, gated, std::make_shared<GatedDevice*>(nullptr)) {}
 
-    FoamType blue;
-    blue.name = "Blue";
-    blue.heatMode = FixedHeat;
-    blue.maxSpeed = 8.0;
-    blue.maxSpeedHeat = 40;
-    FoamType grey = blue;
-    grey.name = "Grey";
-    grey.heatMode = ComputedHeat;
-    config->foams.records = {{"Blue", blue}, {"Grey", grey}};
-    config->foams.SelectFoam("Blue");
-    config->foams.currentHeat = 40;
-    config->foams.cutSpeed = 8.0;
-    driver->SetHeatOutput(40);
-    // Fast motors: 0.5 ms between steps, 1000 / (48 * 0.5) = 41.67 mm/s.
-    config->table.XVmax = 0.5;
-    config->table.YVmax = 0.5;
+  Rig(SimulatedMachineParams params, bool gated, const std::shared_ptr<GatedDevice*>& gate)
+      : MachineRig(params,
+                   gated ? DeviceWrapper([gate](SimulatedMachine& m) {
+                     auto device = std::make_unique<GatedDevice>(m);
+                     *gate = device.get();
+                     return device;
+                   })
+                         : DeviceWrapper()),
+        gated_(*gate) {
+    job.setPollInterval(5ms);
+    FoamType grey = foam("Grey", 8.0, 40, ComputedHeat);
+    useFoams({foam("Blue", 8.0, 40), grey});
+    driver.SetHeatOutput(40);
+    fastMotors();
   }
 
-  std::int64_t steps(Axis axis) const { return machine->snapshot()[axis].commandedSteps; }
-
   CutMove plan(double xg, double yg, double xd, double yd, double seconds) {
-    std::optional<CutMove> move = planner->PlanScriptMove(xg, yg, xd, yd, seconds, "test");
+    std::optional<CutMove> move = planner.PlanScriptMove(xg, yg, xd, yd, seconds, "test");
     EXPECT_TRUE(move.has_value());
     return move ? *move : CutMove{};
   }
 
-  std::vector<ScriptedPrompt::Call> callsOf(ScriptedPrompt::Kind kind) const {
-    std::vector<ScriptedPrompt::Call> out;
-    for (const auto& call : prompt.calls()) {
-      if (call.kind == kind) out.push_back(call);
-    }
-    return out;
-  }
-
-  ~Rig() {
+  ~Rig() override {
     if (gated_ != nullptr) gated_->allow(1 << 20);  // never leave the worker waiting
-    EXPECT_EQ(owner.strayCalls.load(), 0);
   }
 
-  OwnerThread owner;
-  OwnerPrompt prompt{owner};
-  RecordingSound sound{owner};
-  RecordingStatus status{owner};
-  std::unique_ptr<SimulatedMachine> ownedMachine;  // behind the gate
-  GatedDevice* gated_ = nullptr;
-  SimulatedMachine* machine = nullptr;
-  std::unique_ptr<InterfaceDriver> driver;
-  std::unique_ptr<MachineConfig> config;
-  std::unique_ptr<MovePlanner> planner;
-  std::unique_ptr<CutEnvironment> env;
-  std::unique_ptr<CutJob> job;
+  GatedDevice* gated_;
 };
 
 CutMove timedMove(double seconds) {
@@ -278,9 +160,9 @@ TEST(CutJob, ConfirmationShowsSpeedTimeAndHeatAndCancelRunsNothing) {
   moves.push_back(timedMove(30.0));
   moves.push_back(timedMove(29.9));
   rig.prompt.queueAnswer(Answer::Cancel);
-  EXPECT_FALSE(rig.job->ExecuteCut(std::move(moves), 0x1F, 12.345));
+  EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x1F, 12.345));
 
-  const auto asked = rig.callsOf(ScriptedPrompt::Kind::OkCancel);
+  const auto asked = rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel);
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_EQ(asked[0].text, "Start cut ?\nCut speed 12.35\nTotal time 59 sec\nHeat fixed 40%");
   const SimulatedMachineCounters counters = rig.machine->counters();
@@ -293,12 +175,12 @@ TEST(CutJob, ConfirmationShowsSpeedTimeAndHeatAndCancelRunsNothing) {
 TEST(CutJob, ConfirmationWithoutSpeedLineAndComputedOrManualHeat) {
   {
     Rig rig;
-    rig.config->foams.SelectFoam("Grey");
-    rig.config->foams.currentHeat = 73;
+    rig.config.foams.SelectFoam("Grey");
+    rig.config.foams.currentHeat = 73;
     MoveList moves;
     moves.push_back(timedMove(61.0));
-    rig.job->ExecuteCut(std::move(moves), 0x0F, -1.0);
-    const auto asked = rig.callsOf(ScriptedPrompt::Kind::OkCancel);
+    rig.job.ExecuteCut(std::move(moves), 0x0F, -1.0);
+    const auto asked = rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].text, "Start cut ?\nTotal time 1 min 1 sec\nHeat computed 73%");
   }
@@ -307,8 +189,8 @@ TEST(CutJob, ConfirmationWithoutSpeedLineAndComputedOrManualHeat) {
     params.heatSetByHand = true;
     params.handHeatPercent = 30;
     Rig rig(params);
-    rig.job->ExecuteCut({}, 0x0F, 0.0);
-    const auto asked = rig.callsOf(ScriptedPrompt::Kind::OkCancel);
+    rig.job.ExecuteCut({}, 0x0F, 0.0);
+    const auto asked = rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].text, "Start cut ?\nTotal time 0 sec\nHeat manual");
   }
@@ -317,7 +199,7 @@ TEST(CutJob, ConfirmationWithoutSpeedLineAndComputedOrManualHeat) {
 TEST(CutJob, EmptyListStartsStopsAndPlaysTheSound) {
   Rig rig;
   rig.prompt.queueAnswer(Answer::Ok);
-  EXPECT_TRUE(rig.job->ExecuteCut({}, 0x1F, 5.0));
+  EXPECT_TRUE(rig.job.ExecuteCut({}, 0x1F, 5.0));
   const SimulatedMachineCounters counters = rig.machine->counters();
   EXPECT_EQ(counters.starts, 1u);
   EXPECT_EQ(counters.stepsRequests, 1u);  // the heat check's pause, nothing else
@@ -329,10 +211,10 @@ TEST(CutJob, EmptyListStartsStopsAndPlaysTheSound) {
 
 TEST(CutJob, SurveyingPlannerExecutesNothingAndSucceeds) {
   Rig rig;
-  rig.planner->BeginSpeedSurvey(false);
+  rig.planner.BeginSpeedSurvey(false);
   MoveList moves;
   moves.push_back(rig.plan(10, 0, 10, 0, 1.0));
-  EXPECT_TRUE(rig.job->ExecuteCut(std::move(moves), 0x1F, 5.0));
+  EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0));
   EXPECT_TRUE(rig.prompt.calls().empty());
   const SimulatedMachineCounters counters = rig.machine->counters();
   EXPECT_EQ(counters.starts, 0u);
@@ -343,7 +225,7 @@ TEST(CutJob, SurveyingPlannerExecutesNothingAndSucceeds) {
 
 TEST(CutJob, CutToFileSendsNothingToTheMachine) {
   Rig rig;
-  rig.env->output.cutToFile = true;
+  rig.env.output.cutToFile = true;
   const std::filesystem::path dir =
       std::filesystem::temp_directory_path() / "orva_cut_execution_test";
   std::filesystem::create_directories(dir);
@@ -354,18 +236,18 @@ TEST(CutJob, CutToFileSendsNothingToTheMachine) {
   moves.push_back(rig.plan(10, 0, 10, 0, 1.0));
   moves.push_back(rig.plan(10, 20, 10, 20, 2.0));
   rig.prompt.queueFile(file.string());
-  EXPECT_TRUE(rig.job->ExecuteCut(std::move(moves), 0x1F, 5.0));
+  EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0));
 
   // Cancelling the file dialog is a failure.
   MoveList more;
   more.push_back(rig.plan(0, 0, 0, 0, 1.0));
-  EXPECT_FALSE(rig.job->ExecuteCut(std::move(more), 0x1F, 5.0));
+  EXPECT_FALSE(rig.job.ExecuteCut(std::move(more), 0x1F, 5.0));
 
   const SimulatedMachineCounters counters = rig.machine->counters();
   EXPECT_EQ(counters.starts, 0u);
   EXPECT_EQ(counters.stepsRequests, 0u);
   EXPECT_EQ(rig.machine->snapshot().entriesOutput, 0u);
-  EXPECT_TRUE(rig.callsOf(ScriptedPrompt::Kind::OkCancel).empty());
+  EXPECT_TRUE(rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel).empty());
 
   EXPECT_TRUE(std::filesystem::exists(file));
   std::filesystem::remove_all(dir);
@@ -376,12 +258,12 @@ TEST(CutJob, CutToFileSendsNothingToTheMachine) {
 
 TEST(CutJobHeatCheck, NeverAsksWithoutHeatAcquisitionEvenAtZeroHeat) {
   Rig rig;
-  rig.config->table.InterfChauf = 0;
-  rig.driver->SetHeatOutput(0);
+  rig.config.table.InterfChauf = 0;
+  rig.driver.SetHeatOutput(0);
   MoveList moves;
   moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
-  EXPECT_TRUE(rig.job->ExecuteCut(std::move(moves), 0x15, 5.0));
-  EXPECT_TRUE(rig.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).empty());
+  EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x15, 5.0));
+  EXPECT_TRUE(rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).empty());
   EXPECT_EQ(rig.steps(Axis::XG), 480);
 }
 
@@ -395,8 +277,8 @@ TEST(CutJobHeatCheck, AbortRetryIgnoreBelowTwoPercent) {
     MoveList moves;
     moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
     rig.prompt.queueAnswer(Answer::Abort);
-    EXPECT_FALSE(rig.job->ExecuteCut(std::move(moves), 0x15, 5.0));
-    const auto asked = rig.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore);
+    EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x15, 5.0));
+    const auto asked = rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].text, "Wire heat lower than 2%");
     EXPECT_EQ(asked[0].icon, MessageIcon::Stop);
@@ -413,8 +295,8 @@ TEST(CutJobHeatCheck, AbortRetryIgnoreBelowTwoPercent) {
     rig.prompt.queueAnswer(Answer::Retry);
     rig.prompt.queueAnswer(Answer::Ignore);
     const double before = rig.machine->snapshot().elapsedMs;
-    EXPECT_TRUE(rig.job->ExecuteCut(std::move(moves), 0x15, 5.0));
-    EXPECT_EQ(rig.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).size(), 2u);
+    EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x15, 5.0));
+    EXPECT_EQ(rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).size(), 2u);
     EXPECT_EQ(rig.machine->counters().stepsRequests, 3u);  // two pauses, one move
     EXPECT_EQ(rig.steps(Axis::XG), 480);
     // Two 500 ms pauses and the 0.5 s move, whole timer periods of 0.5 ms.
@@ -426,8 +308,8 @@ TEST(CutJobHeatCheck, AbortRetryIgnoreBelowTwoPercent) {
     Rig rig(warm);
     MoveList moves;
     moves.push_back(rig.plan(0, 10, 0, 10, 0.5));
-    EXPECT_TRUE(rig.job->ExecuteCut(std::move(moves), 0x15, 5.0));
-    EXPECT_EQ(rig.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).size(), 0u);
+    EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x15, 5.0));
+    EXPECT_EQ(rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).size(), 0u);
     EXPECT_EQ(rig.steps(Axis::YD), 480);
   }
 }
@@ -444,7 +326,7 @@ TEST(CutJobSend, MoveOfDurationZeroWithStepsReachesTheMachineAndEmptyMovesAreSki
   ASSERT_TRUE(AppendStep(pause, 0, 0, 250.0, 0.5));
 
   MoveList moves{rapid, nothing, pause};
-  EXPECT_TRUE(rig.job->ExecuteCut(std::move(moves), 0x04, 5.0));
+  EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x04, 5.0));
   EXPECT_EQ(rig.steps(Axis::XG), 3);
   EXPECT_EQ(rig.steps(Axis::YG), -3);
   EXPECT_EQ(rig.steps(Axis::XD), 0);
@@ -456,8 +338,8 @@ TEST(CutJobSend, MoveOfDurationZeroWithStepsReachesTheMachineAndEmptyMovesAreSki
 TEST(CutJobSend, RefusedStreamEndsTheCutWithNoInterruptsAndKeepsWhatRan) {
   SimulatedMachineParams params;
   Rig rig(params);
-  rig.config->table.ZeroX = 5.0;
-  rig.planner->ResetPlanner();
+  rig.config.table.ZeroX = 5.0;
+  rig.planner.ResetPlanner();
   MoveList moves;
   moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
   CutMove broken = timedMove(1.0);
@@ -466,16 +348,16 @@ TEST(CutJobSend, RefusedStreamEndsTheCutWithNoInterruptsAndKeepsWhatRan) {
   moves.push_back(rig.plan(20, 0, 20, 0, 0.5));
   rig.prompt.queueAnswer(Answer::Ok);
 
-  EXPECT_FALSE(rig.job->ExecuteCut(std::move(moves), 0x1F, 5.0));
-  const auto shown = rig.callsOf(ScriptedPrompt::Kind::Message);
+  EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0));
+  const auto shown = rig.prompt.callsOf(ScriptedPrompt::Kind::Message);
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].text, "No interrupts during cutting");
   EXPECT_EQ(shown[0].icon, MessageIcon::Information);
   EXPECT_EQ(rig.steps(Axis::XG), 480);  // the first move, not the third
   EXPECT_EQ(rig.machine->counters().rejectedRequests, 1u);
   // The planner is where the machine is: the end of the first move (absolute).
-  EXPECT_DOUBLE_EQ(rig.planner->towers().XG, 15.0);
-  EXPECT_DOUBLE_EQ(rig.planner->towers().XD, 15.0);
+  EXPECT_DOUBLE_EQ(rig.planner.towers().XG, 15.0);
+  EXPECT_DOUBLE_EQ(rig.planner.towers().XD, 15.0);
   EXPECT_FALSE(rig.machine->isStarted());
   EXPECT_EQ(rig.sound.played.size(), 1u);
 }
@@ -487,10 +369,10 @@ TEST(CutJobSend, WithoutTheWorkerARefusedMoveIsReportedAlike) {
   CutMove broken = timedMove(1.0);
   broken.entries = {0x80, 0x01};  // a direction bit without its step bit
   moves.push_back(broken);
-  EXPECT_FALSE(rig.job->ExecuteCut(std::move(moves), 0x00, 5.0));
+  EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x00, 5.0));
   EXPECT_EQ(rig.prompt.messages(), std::vector<std::string>{"No interrupts during cutting"});
   EXPECT_EQ(rig.steps(Axis::YG), 480);
-  EXPECT_DOUBLE_EQ(rig.planner->towers().YD, 10.0);
+  EXPECT_DOUBLE_EQ(rig.planner.towers().YD, 10.0);
   EXPECT_TRUE(rig.sound.played.empty());
 }
 
@@ -501,8 +383,8 @@ TEST(CutJobSend, WithoutADeviceTheHeatCheckReportsTheMachineNotTheHeat) {
   rig.prompt.clear();  // "Error in loading driver"
   MoveList moves;
   moves.push_back(rig.plan(0, 10, 0, 10, 0.5));
-  EXPECT_FALSE(rig.job->ExecuteCut(std::move(moves), 0x15, 5.0));
-  EXPECT_TRUE(rig.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).empty());
+  EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x15, 5.0));
+  EXPECT_TRUE(rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).empty());
   EXPECT_EQ(rig.prompt.messages(), std::vector<std::string>{"No interrupts during cutting"});
 }
 
@@ -529,9 +411,9 @@ AbortRun runAbortedCut(Rig& rig) {
   run.planned = moves;
   rig.prompt.queueAnswer(Answer::Ok);
   rig.machine->clearTrace();
-  EXPECT_TRUE(rig.job->start(std::move(moves), 0x1F, 40.0));
+  EXPECT_TRUE(rig.job.start(std::move(moves), 0x1F, 40.0));
   // Cancelled as soon as a move of the cut has run (the heat check is over).
-  run.result = rig.job->runToEnd([&] { return rig.job->progress().moveIndex >= 1; });
+  run.result = rig.job.runToEnd([&] { return rig.job.progress().moveIndex >= 1; });
   run.trace = rig.machine->trace();
   return run;
 }
@@ -543,8 +425,8 @@ SimulatedMachineParams pacedMachine() {
 }
 
 void expectCompleteMovesThenRetreat(const Rig& rig, const AbortRun& run, double clearance) {
-  const std::size_t sent = rig.job->lastCutMovesSent();
-  EXPECT_EQ(rig.job->result(), CutJobResult::Cancelled);
+  const std::size_t sent = rig.job.lastCutMovesSent();
+  EXPECT_EQ(rig.job.result(), CutJobResult::Cancelled);
   EXPECT_FALSE(run.result);
   ASSERT_GE(sent, 1u);
   ASSERT_LT(sent, run.planned.size());
@@ -574,16 +456,16 @@ void expectCompleteMovesThenRetreat(const Rig& rig, const AbortRun& run, double 
     EXPECT_EQ(rig.machine->snapshot()[axis].commandedSteps, 0);
   }
   // The planner agrees with the machine, and the interface is stopped.
-  EXPECT_DOUBLE_EQ(rig.planner->towers().XG, 0.0);
-  EXPECT_DOUBLE_EQ(rig.planner->towers().YG, 0.0);
-  EXPECT_DOUBLE_EQ(rig.planner->towers().YD, 0.0);
+  EXPECT_DOUBLE_EQ(rig.planner.towers().XG, 0.0);
+  EXPECT_DOUBLE_EQ(rig.planner.towers().YG, 0.0);
+  EXPECT_DOUBLE_EQ(rig.planner.towers().YD, 0.0);
   EXPECT_FALSE(rig.machine->isStarted());
   EXPECT_TRUE(rig.prompt.messages().empty());
 }
 
 TEST(CutJobAbort, StopsAfterACompleteMoveAndRetreatsToTheGivenClearance) {
   Rig rig(pacedMachine());
-  rig.env->abortClearanceHeight = 40.0;
+  rig.env.abortClearanceHeight = 40.0;
   const AbortRun run = runAbortedCut(rig);
   expectCompleteMovesThenRetreat(rig, run, 40.0);
   // The progress text was shown while the cut ran.
@@ -607,23 +489,23 @@ TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
   params.xBacklashSteps = 5;
   params.yBacklashSteps = 5;
   Rig rig(params, true);
-  rig.config->table.XPasInvSens = 5;
-  rig.config->table.YPasInvSens = 5;
+  rig.config.table.XPasInvSens = 5;
+  rig.config.table.YPasInvSens = 5;
   MoveList moves;
   moves.push_back(rig.plan(20, 30, 20, 30, 1.0));
   moves.push_back(rig.plan(10, 30, 10, 30, 1.0));
   moves.push_back(rig.plan(50, 30, 50, 30, 1.0));
   const AxisDirections afterSecond = moves[1].directions;
-  ASSERT_NE(afterSecond, rig.planner->directions());  // the list ends the other way
+  ASSERT_NE(afterSecond, rig.planner.directions());  // the list ends the other way
 
   rig.prompt.queueAnswer(Answer::Ok);
-  ASSERT_TRUE(rig.job->start(std::move(moves), 0x0D, 8.0));
+  ASSERT_TRUE(rig.job.start(std::move(moves), 0x0D, 8.0));
   rig.gated_->waitSent(1);
   rig.gated_->allow(1);
   rig.gated_->waitSent(2);  // the second move ran; the worker is held after it
 
-  rig.job->service();
-  const CutJobProgress progress = rig.job->progress();
+  rig.job.service();
+  const CutJobProgress progress = rig.job.progress();
   EXPECT_EQ(progress.moveIndex, 1u);
   EXPECT_EQ(progress.moveCount, 3u);
   EXPECT_EQ(progress.label, "test");
@@ -634,29 +516,29 @@ TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
   EXPECT_DOUBLE_EQ(progress.position->YD, held[Axis::YD].actualMm);
   EXPECT_DOUBLE_EQ(progress.position->XG, 10.0);
   EXPECT_DOUBLE_EQ(progress.position->YG, 30.0);
-  EXPECT_TRUE(rig.planner->busy());
+  EXPECT_TRUE(rig.planner.busy());
 
-  rig.job->cancel();
+  rig.job.cancel();
   rig.gated_->allow(1 << 20);
-  EXPECT_FALSE(rig.job->runToEnd());
-  EXPECT_EQ(rig.job->result(), CutJobResult::Cancelled);
-  EXPECT_EQ(rig.job->lastCutMovesSent(), 2u);
-  EXPECT_FALSE(rig.planner->busy());
+  EXPECT_FALSE(rig.job.runToEnd());
+  EXPECT_EQ(rig.job.result(), CutJobResult::Cancelled);
+  EXPECT_EQ(rig.job.lastCutMovesSent(), 2u);
+  EXPECT_FALSE(rig.planner.busy());
   // Home, every carriage exactly where the planner believes it.
   for (Axis axis : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) {
     EXPECT_EQ(rig.machine->snapshot()[axis].actualSteps, 0);
   }
-  EXPECT_DOUBLE_EQ(rig.planner->towers().XG, 0.0);
-  EXPECT_DOUBLE_EQ(rig.planner->towers().YG, 0.0);
-  EXPECT_EQ(rig.job->progress().position->XG, 0.0);
+  EXPECT_DOUBLE_EQ(rig.planner.towers().XG, 0.0);
+  EXPECT_DOUBLE_EQ(rig.planner.towers().YG, 0.0);
+  EXPECT_EQ(rig.job.progress().position->XG, 0.0);
   // The retreat ended going down (a still axis counts as positive).
-  EXPECT_EQ(rig.planner->directions(), (AxisDirections{1, -1, 1, -1}));
+  EXPECT_EQ(rig.planner.directions(), (AxisDirections{1, -1, 1, -1}));
 
   // The next cut takes up the play on the right side and gets where planned.
   MoveList next;
   next.push_back(rig.plan(10, 10, 10, 10, 1.0));
   rig.prompt.queueAnswer(Answer::Ok);
-  EXPECT_TRUE(rig.job->ExecuteCut(std::move(next), 0x0D, 8.0));
+  EXPECT_TRUE(rig.job.ExecuteCut(std::move(next), 0x0D, 8.0));
   EXPECT_EQ(rig.machine->snapshot()[Axis::XG].actualSteps, 480);
   EXPECT_EQ(rig.machine->snapshot()[Axis::YD].actualSteps, 480);
 }
@@ -676,14 +558,14 @@ TEST(CutJobThreads, HeatQuestionAndDriverMessagesAreShownByTheOwner) {
   rig.prompt.queueAnswer(Answer::Ok);
   rig.prompt.queueAnswer(Answer::Retry);
   rig.prompt.queueAnswer(Answer::Ignore);
-  EXPECT_FALSE(rig.job->ExecuteCut(std::move(moves), 0x1F, 5.0));
-  EXPECT_EQ(rig.job->result(), CutJobResult::Failed);
-  EXPECT_EQ(rig.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).size(), 2u);
+  EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0));
+  EXPECT_EQ(rig.job.result(), CutJobResult::Failed);
+  EXPECT_EQ(rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).size(), 2u);
   EXPECT_EQ(rig.prompt.messages(),
             (std::vector<std::string>{"VARN::Decoupe, DeviceIOC: the device is busy",
                                       "No interrupts during cutting"}));
   EXPECT_EQ(rig.steps(Axis::XG), 480);
-  EXPECT_DOUBLE_EQ(rig.planner->towers().XG, 10.0);
+  EXPECT_DOUBLE_EQ(rig.planner.towers().XG, 10.0);
   EXPECT_EQ(rig.sound.played.size(), 1u);
   EXPECT_FALSE(rig.status.texts.empty());
 }
@@ -692,16 +574,16 @@ TEST(CutJobThreads, ACutAskedForWhileOneRunsIsRefusedAndPlanningToo) {
   Rig rig({}, true);
   MoveList moves;
   moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
-  ASSERT_TRUE(rig.job->start(std::move(moves), 0x04, 5.0));
+  ASSERT_TRUE(rig.job.start(std::move(moves), 0x04, 5.0));
   MoveList other;
   other.push_back(timedMove(1.0));
-  EXPECT_FALSE(rig.job->start(std::move(other), 0x04, 5.0));
-  EXPECT_FALSE(rig.planner->PlanDwell(100.0).has_value());
-  EXPECT_FALSE(RunCutScriptFile(*rig.env, *rig.job, "any.cut"));  // may select a table
+  EXPECT_FALSE(rig.job.start(std::move(other), 0x04, 5.0));
+  EXPECT_FALSE(rig.planner.PlanDwell(100.0).has_value());
+  EXPECT_FALSE(RunCutScriptFile(rig.env, rig.job, "any.cut"));  // may select a table
   const std::string running = "A cut is running: wait for its end or cancel it";
   EXPECT_EQ(rig.prompt.messages(), (std::vector<std::string>{running, running, running}));
   rig.gated_->allow(1 << 20);
-  EXPECT_TRUE(rig.job->runToEnd());
+  EXPECT_TRUE(rig.job.runToEnd());
   EXPECT_EQ(rig.steps(Axis::XG), 480);
 }
 
@@ -713,8 +595,8 @@ TEST(CutJobThreads, ADriverExceptionWhileSendingIsReported) {
   MoveList moves;
   moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
   moves.push_back(rig.plan(20, 0, 20, 0, 0.5));
-  EXPECT_FALSE(rig.job->ExecuteCut(std::move(moves), 0x04, 5.0));
-  EXPECT_EQ(rig.job->result(), CutJobResult::Failed);
+  EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x04, 5.0));
+  EXPECT_EQ(rig.job.result(), CutJobResult::Failed);
   EXPECT_EQ(rig.prompt.messages(),
             (std::vector<std::string>{"The interface driver failed while sending a move: port lost",
                                       "No interrupts during cutting"}));

@@ -1,53 +1,31 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
-#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "common/ScriptedPrompt.h"
-#include "common/SoundPort.h"
-#include "common/StatusPort.h"
 #include "config/FoamDatabase.h"
 #include "config/MachineConfig.h"
 #include "config/TableConfig.h"
-#include "driver/InterfaceDriver.h"
 #include "driver/SimulatedMachine.h"
-#include "motion/CutEnvironment.h"
 #include "motion/CutJob.h"
 #include "motion/CutMove.h"
 #include "motion/CutScript.h"
 #include "motion/MovePlanner.h"
+#include "support/MachineRig.h"
+#include "support/TestFiles.h"
 
 namespace orva {
 namespace {
 
 namespace fs = std::filesystem;
-
-class RecordingSound : public SoundPort {
- public:
-  bool playAndWait(const std::string& path) override {
-    played.push_back(path);
-    return true;
-  }
-  std::vector<std::string> played;
-};
-
-class RecordingStatus : public StatusPort {
- public:
-  void setStatusText(std::string_view text) override { texts.emplace_back(text); }
-  void setWaitCursor(bool) override {}
-  std::vector<std::string> texts;
-};
 
 // 32 steps per mm on every axis (1/32 mm is exact in binary and in six
 // decimals), a 0.5 ms timer, motors fast enough for every move used here and
@@ -75,60 +53,22 @@ FoamType foam(std::string name, int mode, double maxSpeed, int heat) {
   return FoamType{name, mode, 1.0, maxSpeed, 1.0, 1.0, heat, heat};
 }
 
-fs::path freshDirectory() {
-  static int counter = 0;
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  fs::path dir = fs::temp_directory_path() /
-                 ("orva_cut_script_" + std::string(info->name()) + "_" + std::to_string(++counter));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeFile(const fs::path& path, std::string_view text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-}
-
-// The references; every other member keeps its default.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-CutEnvironment makeEnvironment(MovePlanner& planner, InterfaceDriver& driver, MachineConfig& config,
-                               UserPrompt& prompt, SoundPort& sound, StatusPort& status) {
-  return CutEnvironment{planner, driver, config, prompt, sound, status};
-}
-#pragma GCC diagnostic pop
-
-// A program context around a simulated machine: table "Default" (testTable,
-// foams "Blue foam" and "Poly expansé") current, driver open.
-struct Bench {
+// A program context around a simulated machine (32 steps per mm): table
+// "Default" (testTable, foams "Blue foam" and "Poly expansé") current, saved
+// in a directory of its own that is also the project directory.
+struct Bench : test::MachineRig {
   explicit Bench(TableConfig table = testTable(), SimulatedMachineParams params = machineParams())
-      : dir(freshDirectory()),
-        machine(new SimulatedMachine(params)),
-        driver(std::unique_ptr<DriverDevice>(machine), prompt),
-        config(driver, prompt),
-        planner(config.table, config.foams, prompt),
-        env(makeEnvironment(planner, driver, config, prompt, sound, status)),
-        job(env) {
+      : MachineRig(params) {
     env.projectDirectory = dir.string();
     config.dataDirectory = dir;
+    // orva::foam, not the rig's foam record of another signature.
     addTable("Default", table,
-             {foam("Blue foam", FixedHeat, 5.0, 30), foam("Poly expansé", ComputedHeat, 4.0, 50)});
+             {orva::foam("Blue foam", FixedHeat, 5.0, 30),
+              orva::foam("Poly expansé", ComputedHeat, 4.0, 50)});
     config.currentTable = "Default";
     config.savedFoamName = "Blue foam";
     config.LoadCurrentTable();
     planner.ResetPlanner();
-    driver.OpenDriver();
-    job.setPollInterval(std::chrono::milliseconds(1));
-  }
-  ~Bench() {
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
   }
 
   static SimulatedMachineParams machineParams() {
@@ -158,16 +98,8 @@ struct Bench {
     return n;
   }
 
-  fs::path dir;
-  ScriptedPrompt prompt;
-  SimulatedMachine* machine;  // owned by the driver
-  InterfaceDriver driver;
-  MachineConfig config;
-  MovePlanner planner;
-  RecordingSound sound;
-  RecordingStatus status;
-  CutEnvironment env;
-  CutJob job;
+  test::TempDir tempDir;
+  fs::path dir = tempDir.path();
 };
 
 // The planned move; a refused one fails the test (and stands as an empty move).
@@ -223,7 +155,7 @@ TEST(CutScriptWriter, WritesHeaderMoveLinesAndStepDumpExactlyUnderTheCutExtensio
   EXPECT_EQ(request.filters[0].patterns, "*.cut");
 
   EXPECT_FALSE(fs::exists(b.dir / "mine.txt"));
-  EXPECT_EQ(readFile(b.dir / "mine.cut"),
+  EXPECT_EQ(test::readFile(b.dir / "mine.cut"),
             "F:Poly expans\xE9\n"
             "N:Default\n"
             "Hw:45\n"
@@ -250,13 +182,13 @@ TEST(CutScriptWriter, LeavesTheHeatOutWhenSetByHandAndWritesNoMovesWithoutTheLon
 
   b.prompt.queueFile((b.dir / "hand").string());
   ASSERT_TRUE(WriteCutScript(b.env, MoveList{a}, true));
-  EXPECT_EQ(readFile(b.dir / "hand.cut"),
+  EXPECT_EQ(test::readFile(b.dir / "hand.cut"),
             "F:Blue foam\nN:Default\n// x\n"
             "T:0.000000 XG:0.000000 YG:0.000000 XD:0.000000 YD:0.000000\n");
 
   b.prompt.queueFile((b.dir / "header.cut").string());
   ASSERT_TRUE(WriteCutScript(b.env, MoveList{a}, false));
-  EXPECT_EQ(readFile(b.dir / "header.cut"), "F:Blue foam\nN:Default\n");
+  EXPECT_EQ(test::readFile(b.dir / "header.cut"), "F:Blue foam\nN:Default\n");
 }
 
 TEST(CutScriptWriter, CancelAndUncreatableFilesFail) {
@@ -306,7 +238,7 @@ TEST(CutScriptRoundTrip, ReplaysTheTargetsAndDurationsRelativeToTheZeroOfAnother
   const double shiftX = other.ZeroX - 12.5;
   const double shiftY = other.ZeroY - 7.25;
 
-  std::optional<MoveList> replay = parseCutScript(b.env, readFile(script), "round.cut");
+  std::optional<MoveList> replay = parseCutScript(b.env, test::readFile(script), "round.cut");
   ASSERT_TRUE(replay);
   ASSERT_EQ(replay->size(), original.size());
   for (std::size_t i = 0; i < replay->size(); ++i) {
@@ -345,7 +277,7 @@ TEST(CutScriptRun, HeaderAndOneMoveLineRunAnEmptyCutOnTheMachine) {
   Bench b;
   b.env.output.cutToFile = true;
   const fs::path script = b.dir / "empty.cut";
-  writeFile(script,
+  test::writeFile(script,
             "F:Blue foam\nN:Default\nHw:30\n// Tempo\n"
             "T:0.000000 XG:5.000000 YG:5.000000 XD:5.000000 YD:5.000000\n");
   b.prompt.queueAnswer(Answer::Ok);
@@ -424,7 +356,7 @@ TEST(CutScriptReader, HeatLinesAcceptUpTo99) {
   {
     Bench b;
     const fs::path script = b.dir / "hot.cut";
-    writeFile(script, "Hw:99\nT:0 XG:1 YG:1 XD:1 YD:1\n");
+    test::writeFile(script, "Hw:99\nT:0 XG:1 YG:1 XD:1 YD:1\n");
     b.prompt.queueAnswer(Answer::Cancel);
     RunCutScriptFile(b.env, b.job, script);
     EXPECT_EQ(b.config.foams.currentHeat, 99);
@@ -435,7 +367,7 @@ TEST(CutScriptReader, HeatLinesAcceptUpTo99) {
     Bench b;
     b.config.foams.ApplyHeat(40);
     const fs::path script = b.dir / "hotter.cut";
-    writeFile(script, "Hw:100\nT:0 XG:1 YG:1 XD:1 YD:1\n");
+    test::writeFile(script, "Hw:100\nT:0 XG:1 YG:1 XD:1 YD:1\n");
     EXPECT_FALSE(RunCutScriptFile(b.env, b.job, script));
     EXPECT_EQ(b.prompt.messages(), std::vector<std::string>{"Invalid power coefficient 100%"});
     EXPECT_EQ(b.confirmations(), 0);
@@ -481,7 +413,7 @@ TEST(CutScriptReader, RefusesMissingTablesAndNamesThatLeaveTheDataDirectory) {
     SCOPED_TRACE(name);
     b.prompt.clear();
     const fs::path script = b.dir / "table.cut";
-    writeFile(script, "N:" + name + "\nT:0 XG:1 YG:1 XD:1 YD:1\nT:1 XG:2 YG:1 XD:1 YD:1\n");
+    test::writeFile(script, "N:" + name + "\nT:0 XG:1 YG:1 XD:1 YD:1\nT:1 XG:2 YG:1 XD:1 YD:1\n");
     EXPECT_FALSE(RunCutScriptFile(b.env, b.job, script));
     EXPECT_EQ(b.prompt.messages(),
               std::vector<std::string>{"Table \"" + name + "\" does not exist"});
@@ -550,7 +482,7 @@ TEST(CutScriptReader, ReadsNumbersLikeScanfAcrossEveryLineEnd) {
 TEST(CutScriptReader, PlanningErrorsEndWithTheLineLabelAndStopTheScript) {
   Bench b;
   const fs::path script = b.dir / "far.cut";
-  writeFile(script, "T:0 XG:10 YG:10 XD:10 YD:10\nT:1 XG:2000 YG:10 XD:10 YD:10\n");
+  test::writeFile(script, "T:0 XG:10 YG:10 XD:10 YD:10\nT:1 XG:2000 YG:10 XD:10 YD:10\n");
   EXPECT_FALSE(RunCutScriptFile(b.env, b.job, script));
   EXPECT_EQ(b.prompt.messages(),
             std::vector<std::string>{"left X axis limit overflow : 2012 mm, Script file " +
@@ -560,7 +492,7 @@ TEST(CutScriptReader, PlanningErrorsEndWithTheLineLabelAndStopTheScript) {
   // The declared start is checked too: from 10 km away the first move would
   // need hundreds of millions of steps.
   Bench c;
-  writeFile(script, "T:0 XG:10000000 YG:10 XD:10 YD:10\nT:1 XG:5 YG:10 XD:10 YD:10\n");
+  test::writeFile(script, "T:0 XG:10000000 YG:10 XD:10 YD:10\nT:1 XG:5 YG:10 XD:10 YD:10\n");
   EXPECT_FALSE(RunCutScriptFile(c.env, c.job, script));
   ASSERT_EQ(c.prompt.messages().size(), 1u);
   EXPECT_EQ(c.prompt.messages()[0].rfind("left X axis limit overflow : 10000012 mm, ", 0), 0u)

@@ -6,8 +6,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <memory>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -15,18 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "common/ScriptedPrompt.h"
-#include "common/SoundPort.h"
-#include "common/StatusPort.h"
 #include "config/FoamDatabase.h"
-#include "config/MachineConfig.h"
 #include "config/TableConfig.h"
-#include "driver/InterfaceDriver.h"
-#include "driver/SimulatedMachine.h"
-#include "motion/CutEnvironment.h"
 #include "motion/CutJob.h"
 #include "motion/GcodeWriter.h"
 #include "motion/MovePlanner.h"
+#include "support/MachineRig.h"
+#include "support/TestFiles.h"
 
 namespace orva {
 namespace {
@@ -256,38 +249,11 @@ TEST(GcodeWriter, CommentsCannotBreakOutOrTriggerControllerActions) {
 // ---------------------------------------------------------------------------
 // The file branch of ExecuteCut
 
-struct SilentSound : SoundPort {
-  bool playAndWait(const std::string&) override { return true; }
-};
-struct SilentStatus : StatusPort {
-  void setStatusText(std::string_view) override {}
-  void setWaitCursor(bool) override {}
-};
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-CutEnvironment makeEnvironment(MovePlanner& planner, InterfaceDriver& driver, MachineConfig& config,
-                               UserPrompt& prompt, SoundPort& sound, StatusPort& status) {
-  return CutEnvironment{planner, driver, config, prompt, sound, status};
-}
-#pragma GCC diagnostic pop
-
-// A program context on a simulated machine: 32 steps per mm, 0.5 ms timer,
-// the machine zero at 12.5, 7.25.
-struct Bench {
-  Bench()
-      : dir(fs::temp_directory_path() /
-            ("orva_gcode_" +
-             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))),
-        driver(std::make_unique<SimulatedMachine>(), prompt),
-        config(driver, prompt),
-        planner(config.table, config.foams, prompt),
-        env(makeEnvironment(planner, driver, config, prompt, sound, status)),
-        cutJob(env) {
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+// A program context on the simulated machine: 32 steps per mm, 0.5 ms timer,
+// the machine zero at 12.5, 7.25, cutting to a G-code file.
+struct Bench : test::MachineRig {
+  Bench() {
     TableConfig& t = config.table;
-    t.Tempo = 0.5;
     t.XNtour = t.YNtour = 32;
     t.XPas = t.YPas = 1.0;
     t.XVmax = t.YVmax = 1.0;
@@ -297,19 +263,11 @@ struct Bench {
     t.AxesY = 500;
     t.ZeroX = kZeroX;
     t.ZeroY = kZeroY;
-    config.foams.records["Blue foam"] =
-        FoamType{"Blue foam", FixedHeat, 1.0, 5.0, 1.0, 1.0, 30, 30};
-    config.foams.SelectFoam("Blue foam");
-    config.foams.cutSpeed = 5.0;
-    config.foams.currentHeat = 30;
+    useFoams({FoamType{"Blue foam", FixedHeat, 1.0, 5.0, 1.0, 1.0, 30, 30}});
     planner.ResetPlanner();
     env.projectDirectory = dir.string();
     env.output.cutToFile = true;
     env.output.format = OutputFormat::Gcode;
-  }
-  ~Bench() {
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
   }
 
   CutMove plan(std::optional<CutMove> m) {
@@ -318,21 +276,9 @@ struct Bench {
     return m ? std::move(*m) : CutMove{};
   }
 
-  fs::path dir;
-  ScriptedPrompt prompt;
-  InterfaceDriver driver;
-  MachineConfig config;
-  MovePlanner planner;
-  SilentSound sound;
-  SilentStatus status;
-  CutEnvironment env;
-  CutJob cutJob;
+  test::TempDir tempDir;
+  fs::path dir = tempDir.path();
 };
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 TEST(GcodeFileBranch, WritesEveryCutAskedForAndCancelWritesNothing) {
   Bench b;
@@ -341,7 +287,7 @@ TEST(GcodeFileBranch, WritesEveryCutAskedForAndCancelWritesNothing) {
   MoveList moves;
   moves.push_back(b.plan(b.planner.PlanDwell(2000.0)));
   moves.push_back(b.plan(b.planner.PlanMove(0.0, 1000.0, SpeedMode::FaceMax, 0, 10, 0, 10, "Up")));
-  EXPECT_TRUE(b.cutJob.ExecuteCut(std::move(moves), 0x15, 5.0));
+  EXPECT_TRUE(b.job.ExecuteCut(std::move(moves), 0x15, 5.0));
 
   ASSERT_EQ(b.prompt.calls().size(), 1u);
   const FileDialogRequest& request = b.prompt.calls()[0].request;
@@ -351,7 +297,7 @@ TEST(GcodeFileBranch, WritesEveryCutAskedForAndCancelWritesNothing) {
   EXPECT_EQ(request.filters[0].description, "G-code (*.ngc;*.nc;*.gcode)");
   EXPECT_EQ(request.filters[1].description, "All Files");
 
-  const std::string text = readFile(b.dir / "raise.ngc");
+  const std::string text = test::readFile(b.dir / "raise.ngc");
   EXPECT_NE(text.find("(Foam: Blue foam)"), std::string::npos);
   EXPECT_NE(text.find("(Cut speed: 5.00 mm/s)"), std::string::npos);
   // 10 mm up at 5 mm/s from the zero: 2 s.
@@ -373,7 +319,7 @@ M2
   b.prompt.clear();
   MoveList again;
   again.push_back(b.plan(b.planner.PlanDwell(1000.0)));
-  EXPECT_FALSE(b.cutJob.ExecuteCut(std::move(again), 0x1F, 5.0));
+  EXPECT_FALSE(b.job.ExecuteCut(std::move(again), 0x1F, 5.0));
   EXPECT_EQ(std::distance(fs::directory_iterator(b.dir), fs::directory_iterator()), 1);
 }
 
@@ -448,7 +394,7 @@ TEST(GcodeWithRs274, EveryMotionEndsAtThePlannedTowerTargetsWithThePlannedDurati
   std::ofstream(b.dir / "tool.tbl") << "T1 P1 Z0 D0 ;wire\n";
   const std::string command = "cd '" + b.dir.string() + "' && rs274 -g -t tool.tbl cut.ngc " +
                               "canon.txt </dev/null >out.txt 2>err.txt";
-  ASSERT_EQ(std::system(command.c_str()), 0) << readFile(b.dir / "err.txt");
+  ASSERT_EQ(std::system(command.c_str()), 0) << test::readFile(b.dir / "err.txt");
 
   const std::vector<CanonCall> calls = readCanon(canon);
   std::size_t next = 0;  // the move the next motion or dwell belongs to
