@@ -16,7 +16,7 @@ QString CompanionProgram::locate(const SettingsStore& store) {
     return info.isFile() && info.isExecutable() ? info.absoluteFilePath() : QString();
   }
   for (const char* name : {"ferolo", "Ferolo"}) {
-    const QString found = QStandardPaths::findExecutable(QString::fromLatin1(name));
+    QString found = QStandardPaths::findExecutable(QString::fromLatin1(name));
     if (!found.isEmpty()) return found;
   }
   return {};
