@@ -12,11 +12,11 @@
 
 namespace orva {
 
-namespace {
+ProjectWindows windowsFor(std::size_t panelCount) {
+  return panelCount < 2 ? ProjectWindows::ProfileMaximised : ProjectWindows::ProfileAndWingTiled;
+}
 
-// The name the save question gives a project: its file name, or for a
-// project never saved the document name (the second of the document strings).
-std::string projectTitle(const CT1Doc& doc) {
+std::string ProjectTitle(const CT1Doc& doc) {
   if (!doc.path.empty()) {
     const std::u8string name = doc.path.filename().u8string();
     return std::string(name.begin(), name.end());
@@ -26,12 +26,6 @@ std::string projectTitle(const CT1Doc& doc) {
   if (first == std::string_view::npos) return std::string(strings);
   const std::size_t second = strings.find('\n', first + 1);
   return std::string(strings.substr(first + 1, second - first - 1));
-}
-
-}  // namespace
-
-ProjectWindows windowsFor(std::size_t panelCount) {
-  return panelCount < 2 ? ProjectWindows::ProfileMaximised : ProjectWindows::ProfileAndWingTiled;
 }
 
 ProjectOpener::ProjectOpener(std::unique_ptr<CT1Doc>& document, ProjectContext& context,
@@ -51,7 +45,7 @@ void ProjectOpener::rememberFile(const std::filesystem::path& path) {
 
 bool ProjectOpener::offerToSave(OpenOutcome& refusal) {
   if (!document_ || !document_->modified) return true;
-  const std::string question = formatMessage(Msg::SaveChangesTo, {projectTitle(*document_)});
+  const std::string question = formatMessage(Msg::SaveChangesTo, {ProjectTitle(*document_)});
   switch (context_.prompt.askYesNoCancel(question, MessageIcon::Warning)) {
     case Answer::Yes:
       if (document_->Save()) return true;

@@ -39,6 +39,10 @@ ProjectWindows windowsFor(std::size_t panelCount);
 // The opening rule: one project at a time. The opener works on the owner's
 // current-project slot (empty while no project is open) and on the
 // recent-file list, which it writes to the store after every change.
+// The name a project is shown by: its file name, or for a project never saved
+// the document name (the second of the document strings, "Cutting").
+std::string ProjectTitle(const CT1Doc& doc);
+
 class ProjectOpener {
  public:
   ProjectOpener(std::unique_ptr<CT1Doc>& document, ProjectContext& context,

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 
+#include "app/ProjectOpener.h"
 #include "common/Messages.h"
 #include "ui/SceneView.h"
 
@@ -9,7 +10,8 @@ namespace orva {
 
 CProfileFrame::CProfileFrame(SceneView* view, ViewKind kind, QWidget* parent)
     : QMdiSubWindow(parent), view_(view), kind_(kind) {
-  setObjectName(kind == ViewKind::Profile ? QStringLiteral("profileFrame") : QStringLiteral("wingFrame"));
+  setObjectName(kind == ViewKind::Profile ? QStringLiteral("profileFrame")
+                                          : QStringLiteral("wingFrame"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWidget(view);
   setWindowIcon(QIcon(QStringLiteral(":/icons/orva.svg")));
@@ -19,9 +21,7 @@ CProfileFrame::CProfileFrame(SceneView* view, ViewKind kind, QWidget* parent)
 CT1Doc* CProfileFrame::document() const { return view_->document(); }
 
 QString CProfileFrame::projectTitle(const CT1Doc& doc) {
-  if (!doc.path.empty()) return QString::fromStdU16String(doc.path.filename().u16string());
-  const QString strings = QString::fromUtf8(messageText(Msg::DocumentStringsProfile));
-  return strings.section(QLatin1Char('\n'), 1, 1);
+  return QString::fromStdString(ProjectTitle(doc));
 }
 
 void CProfileFrame::updateTitle() {

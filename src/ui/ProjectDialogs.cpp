@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/ProgramContext.h"
+#include "app/ProjectOpener.h"
 #include "common/Messages.h"
 #include "cutting/SparsForm.h"
 #include "model/CT1Doc.h"
@@ -23,8 +24,18 @@ namespace orva {
 
 namespace {
 
-enum class Dialog { None, PanelParams, RootProfile, TipProfile, Xle, Comments, Spars, Split,
-                    Elliptical, Export };
+enum class Dialog {
+  None,
+  PanelParams,
+  RootProfile,
+  TipProfile,
+  Xle,
+  Comments,
+  Spars,
+  Split,
+  Elliptical,
+  Export
+};
 
 Dialog dialogOf(int commandId) {
   switch (commandId) {
@@ -56,20 +67,6 @@ Dialog dialogOf(int commandId) {
     default:
       return Dialog::None;
   }
-}
-
-// The name the export proposes from: the project's file name, or for a
-// project never saved the document name (the second document string).
-std::string projectTitle(const CT1Doc& doc) {
-  if (!doc.path.empty()) {
-    const std::u8string name = doc.path.filename().u8string();
-    return std::string(name.begin(), name.end());
-  }
-  const std::string_view strings = messageText(Msg::DocumentStringsProfile);
-  const std::size_t first = strings.find('\n');
-  if (first == std::string_view::npos) return std::string(strings);
-  const std::size_t second = strings.find('\n', first + 1);
-  return std::string(strings.substr(first + 1, second - first - 1));
 }
 
 }  // namespace
@@ -127,7 +124,7 @@ bool runProjectDialog(int commandId, CT1Doc& doc, ProgramContext& context, QWidg
       return true;
     }
     case Dialog::Export:
-      ExportDocument(doc, projectTitle(doc));
+      ExportDocument(doc, ProjectTitle(doc));
       return true;
   }
   return false;
