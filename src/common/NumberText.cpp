@@ -52,7 +52,7 @@ std::string charsText(double value, std::chars_format format, int precision) {
 }
 
 // A printf conversion: "%" flags width .precision length conversion.
-struct Spec {
+struct Conversion {
   bool left = false;
   bool plus = false;
   bool space = false;
@@ -61,35 +61,35 @@ struct Spec {
   std::size_t width = 0;
   std::optional<int> precision;
   char conversion = 0;
-  std::size_t length = 0;  // characters of the spec, '%' included
+  std::size_t length = 0;  // characters of the conversion, '%' included
 };
 
 constexpr std::string_view kConversions = "diuxXocsfFeEgG";
 
-// The conversion starting at spec[0] == '%'; nothing when there is none.
-std::optional<Spec> parseSpec(std::string_view text) {
+// The conversion starting at conv[0] == '%'; nothing when there is none.
+std::optional<Conversion> parseConversion(std::string_view text) {
   if (text.size() < 2 || text[0] != '%') return std::nullopt;
-  Spec spec;
+  Conversion conv;
   std::size_t i = 1;
   for (; i < text.size(); ++i) {
     const char c = text[i];
     if (c == '-') {
-      spec.left = true;
+      conv.left = true;
     } else if (c == '+') {
-      spec.plus = true;
+      conv.plus = true;
     } else if (c == ' ') {
-      spec.space = true;
+      conv.space = true;
     } else if (c == '0') {
-      spec.zero = true;
+      conv.zero = true;
     } else if (c == '#') {
-      spec.alternate = true;
+      conv.alternate = true;
     } else {
       break;
     }
   }
   constexpr std::size_t kMaxWidth = 1000;
   while (i < text.size() && isDigit(text[i])) {
-    spec.width = std::min(kMaxWidth, spec.width * 10 + static_cast<std::size_t>(text[i] - '0'));
+    conv.width = std::min(kMaxWidth, conv.width * 10 + static_cast<std::size_t>(text[i] - '0'));
     ++i;
   }
   if (i < text.size() && text[i] == '.') {
@@ -99,7 +99,7 @@ std::optional<Spec> parseSpec(std::string_view text) {
       precision = std::min(kMaxPrecision, precision * 10 + (text[i] - '0'));
       ++i;
     }
-    spec.precision = precision;
+    conv.precision = precision;
   }
   while (i < text.size() && std::string_view("hlLqjzt").find(text[i]) != std::string_view::npos) {
     ++i;
@@ -107,18 +107,19 @@ std::optional<Spec> parseSpec(std::string_view text) {
   if (i >= text.size() || kConversions.find(text[i]) == std::string_view::npos) {
     return std::nullopt;
   }
-  spec.conversion = text[i];
-  spec.length = i + 1;
-  return spec;
+  conv.conversion = text[i];
+  conv.length = i + 1;
+  return conv;
 }
 
 // Pads `body` (after its sign or prefix, `signLength` characters) to the width.
-std::string pad(std::string body, std::size_t signLength, const Spec& spec, bool zeroAllowed) {
-  if (body.size() >= spec.width) return body;
-  const std::size_t fill = spec.width - body.size();
-  if (spec.left) {
+std::string pad(std::string body, std::size_t signLength, const Conversion& conv,
+                bool zeroAllowed) {
+  if (body.size() >= conv.width) return body;
+  const std::size_t fill = conv.width - body.size();
+  if (conv.left) {
     body.append(fill, ' ');
-  } else if (spec.zero && zeroAllowed) {
+  } else if (conv.zero && zeroAllowed) {
     body.insert(signLength, fill, '0');
   } else {
     body.insert(0, fill, ' ');
@@ -126,10 +127,10 @@ std::string pad(std::string body, std::size_t signLength, const Spec& spec, bool
   return body;
 }
 
-std::string signOf(bool negative, const Spec& spec) {
+std::string signOf(bool negative, const Conversion& conv) {
   if (negative) return "-";
-  if (spec.plus) return "+";
-  if (spec.space) return " ";
+  if (conv.plus) return "+";
+  if (conv.space) return " ";
   return {};
 }
 
@@ -139,14 +140,14 @@ long long truncToLongLong(double value) {
   return static_cast<long long>(std::trunc(std::clamp(value, -kLimit, kLimit)));
 }
 
-std::string formatInteger(long long value, const Spec& spec) {
+std::string formatInteger(long long value, const Conversion& conv) {
   std::string digits;
   bool negative = false;
   std::string prefix;
-  if (spec.conversion == 'c') {
-    return pad(std::string(1, static_cast<char>(value)), 0, spec, false);
+  if (conv.conversion == 'c') {
+    return pad(std::string(1, static_cast<char>(value)), 0, conv, false);
   }
-  if (spec.conversion == 'd' || spec.conversion == 'i') {
+  if (conv.conversion == 'd' || conv.conversion == 'i') {
     negative = value < 0;
     // The magnitude of LLONG_MIN does not fit a long long.
     const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(value)
@@ -158,37 +159,37 @@ std::string formatInteger(long long value, const Spec& spec) {
         (value >= INT_MIN && value <= UINT_MAX)
             ? static_cast<unsigned long long>(static_cast<std::uint32_t>(value))
             : static_cast<unsigned long long>(value);
-    const int base = spec.conversion == 'u' ? 10 : spec.conversion == 'o' ? 8 : 16;
+    const int base = conv.conversion == 'u' ? 10 : conv.conversion == 'o' ? 8 : 16;
     std::array<char, 32> buffer{};
     const auto r = std::to_chars(buffer.data(), buffer.data() + buffer.size(), bits, base);
     digits.assign(buffer.data(), r.ptr);
-    if (spec.conversion == 'X') std::transform(digits.begin(), digits.end(), digits.begin(), upper);
-    if (spec.alternate && bits != 0) {
-      if (spec.conversion == 'x') prefix = "0x";
-      if (spec.conversion == 'X') prefix = "0X";
-      if (spec.conversion == 'o') prefix = "0";
+    if (conv.conversion == 'X') std::transform(digits.begin(), digits.end(), digits.begin(), upper);
+    if (conv.alternate && bits != 0) {
+      if (conv.conversion == 'x') prefix = "0x";
+      if (conv.conversion == 'X') prefix = "0X";
+      if (conv.conversion == 'o') prefix = "0";
     }
   }
-  if (spec.precision) {
-    const auto minDigits = static_cast<std::size_t>(*spec.precision);
-    if (*spec.precision == 0 && value == 0) digits.clear();
+  if (conv.precision) {
+    const auto minDigits = static_cast<std::size_t>(*conv.precision);
+    if (*conv.precision == 0 && value == 0) digits.clear();
     if (digits.size() < minDigits) digits.insert(0, minDigits - digits.size(), '0');
   }
-  if (spec.conversion == 'd' || spec.conversion == 'i') prefix = signOf(negative, spec);
-  return pad(prefix + digits, prefix.size(), spec, !spec.precision);
+  if (conv.conversion == 'd' || conv.conversion == 'i') prefix = signOf(negative, conv);
+  return pad(prefix + digits, prefix.size(), conv, !conv.precision);
 }
 
-std::string formatReal(double value, const Spec& spec) {
+std::string formatReal(double value, const Conversion& conv) {
   const bool negative = std::signbit(value);
-  const bool upperCase = spec.conversion == 'F' || spec.conversion == 'E' || spec.conversion == 'G';
+  const bool upperCase = conv.conversion == 'F' || conv.conversion == 'E' || conv.conversion == 'G';
   std::string body;
   bool finite = std::isfinite(value);
   if (!finite) {
     body = std::isnan(value) ? "nan" : "inf";
   } else {
-    const int precision = spec.precision.value_or(6);
+    const int precision = conv.precision.value_or(6);
     const double magnitude = std::fabs(value);
-    switch (lower(spec.conversion)) {
+    switch (lower(conv.conversion)) {
       case 'e':
         body = charsText(magnitude, std::chars_format::scientific, precision);
         break;
@@ -199,38 +200,38 @@ std::string formatReal(double value, const Spec& spec) {
         body = charsText(magnitude, std::chars_format::fixed, precision);
         break;
     }
-    if (spec.alternate && body.find('.') == std::string::npos && lower(spec.conversion) != 'g') {
+    if (conv.alternate && body.find('.') == std::string::npos && lower(conv.conversion) != 'g') {
       const std::size_t e = body.find('e');
       body.insert(e == std::string::npos ? body.size() : e, ".");
     }
   }
   if (upperCase) std::transform(body.begin(), body.end(), body.begin(), upper);
-  const std::string sign = signOf(negative, spec);
-  return pad(sign + body, sign.size(), spec, finite);
+  const std::string sign = signOf(negative, conv);
+  return pad(sign + body, sign.size(), conv, finite);
 }
 
-std::string formatText(std::string_view text, const Spec& spec) {
-  if (spec.conversion == 's' && spec.precision &&
-      static_cast<std::size_t>(*spec.precision) < text.size()) {
-    text = text.substr(0, static_cast<std::size_t>(*spec.precision));
+std::string formatText(std::string_view text, const Conversion& conv) {
+  if (conv.conversion == 's' && conv.precision &&
+      static_cast<std::size_t>(*conv.precision) < text.size()) {
+    text = text.substr(0, static_cast<std::size_t>(*conv.precision));
   }
-  return pad(std::string(text), 0, spec, false);
+  return pad(std::string(text), 0, conv, false);
 }
 
-std::string formatWith(const Spec& spec, const FieldValue& value) {
+std::string formatWith(const Conversion& conv, const FieldValue& value) {
   const bool integerConversion =
-      std::string_view("diuxXoc").find(spec.conversion) != std::string_view::npos;
+      std::string_view("diuxXoc").find(conv.conversion) != std::string_view::npos;
   switch (value.kind()) {
     case FieldValue::Kind::Text:
-      return formatText(value.text(), spec);
+      return formatText(value.text(), conv);
     case FieldValue::Kind::Integer:
-      if (spec.conversion == 's') return formatText(intText(value.integer()), spec);
-      if (integerConversion) return formatInteger(value.integer(), spec);
-      return formatReal(static_cast<double>(value.integer()), spec);
+      if (conv.conversion == 's') return formatText(intText(value.integer()), conv);
+      if (integerConversion) return formatInteger(value.integer(), conv);
+      return formatReal(static_cast<double>(value.integer()), conv);
     case FieldValue::Kind::Real:
-      if (spec.conversion == 's') return formatText(shortestText(value.real()), spec);
-      if (integerConversion) return formatInteger(truncToLongLong(value.real()), spec);
-      return formatReal(value.real(), spec);
+      if (conv.conversion == 's') return formatText(shortestText(value.real()), conv);
+      if (integerConversion) return formatInteger(truncToLongLong(value.real()), conv);
+      return formatReal(value.real(), conv);
   }
   return {};
 }
@@ -369,17 +370,17 @@ std::size_t nonFiniteWord(std::string_view s, std::size_t pos) {
 std::string intText(long long value) { return std::to_string(value); }
 
 std::string fixedText(double value, int decimals) {
-  Spec spec;
-  spec.conversion = 'f';
-  spec.precision = decimals;
-  return formatReal(value, spec);
+  Conversion conv;
+  conv.conversion = 'f';
+  conv.precision = decimals;
+  return formatReal(value, conv);
 }
 
 std::string numberText(double value) {
-  Spec spec;
-  spec.conversion = 'g';
-  spec.precision = 15;
-  return formatReal(value, spec);
+  Conversion conv;
+  conv.conversion = 'g';
+  conv.precision = 15;
+  return formatReal(value, conv);
 }
 
 std::string shortestText(double value) {
@@ -400,9 +401,9 @@ int truncToInt(double value) {
   return static_cast<int>(t);
 }
 
-std::string formatField(std::string_view spec, const FieldValue& value) {
-  const std::optional<Spec> parsed = parseSpec(spec);
-  if (!parsed || parsed->length != spec.size()) return std::string(spec);
+std::string formatField(std::string_view conversion, const FieldValue& value) {
+  const std::optional<Conversion> parsed = parseConversion(conversion);
+  if (!parsed || parsed->length != conversion.size()) return std::string(conversion);
   return formatWith(*parsed, value);
 }
 
@@ -420,13 +421,13 @@ std::string fillFields(std::string_view pattern, std::initializer_list<FieldValu
       ++i;
       continue;
     }
-    const std::optional<Spec> spec = parseSpec(pattern.substr(i));
-    if (!spec || next == values.end()) {
+    const std::optional<Conversion> conv = parseConversion(pattern.substr(i));
+    if (!conv || next == values.end()) {
       out += '%';
       continue;
     }
-    out += formatWith(*spec, *next++);
-    i += spec->length - 1;
+    out += formatWith(*conv, *next++);
+    i += conv->length - 1;
   }
   return out;
 }

@@ -63,9 +63,9 @@ class FieldValue {
 // a precision, length modifiers (ignored) and the conversions d i u x X o c s
 // f F e E g G. A number given to an integer conversion is truncated (saturated),
 // an integer given to a floating conversion is converted, and a text is written
-// as it stands (padded to the width; only "%s" cuts it to the precision). A spec
+// as it stands (padded to the width; only "%s" cuts it to the precision). A text
 // that is no such conversion gives itself back unchanged.
-std::string formatField(std::string_view spec, const FieldValue& value);
+std::string formatField(std::string_view conversion, const FieldValue& value);
 
 // Fills the printf fields of `pattern` in order with `values`, each by its own
 // conversion; "%%" becomes "%". A field without a value, and every %-sequence
