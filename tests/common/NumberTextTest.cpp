@@ -14,34 +14,34 @@ namespace {
 // printf itself is the reference for every supported conversion (the tests run in
 // the C locale).
 template <typename T>
-std::string printed(const char* spec, T value) {
+std::string printed(const char* format, T value) {
   char buffer[512];
-  std::snprintf(buffer, sizeof buffer, spec, value);
+  std::snprintf(buffer, sizeof buffer, format, value);
   return buffer;
 }
 
 TEST(FormatField, WritesEveryConversionAsPrintfDoes) {
-  const std::vector<const char*> realSpecs = {
+  const std::vector<const char*> realFormats = {
       "%f",    "%.0f",   "%.1f",    "%5.3f", "%-7.2f", "%6.1f", "%2.2f", "%3.0f", "%+.2f",
       "% .1f", "%08.2f", "%-8.1f|", "%e",    "%.3E",   "%g",    "%.15g", "%G",    "%#.0f"};
   const std::vector<double> reals = {0.0,     -0.0, 1.0,         -1.5,    0.125, 2.5, 3.5,
                                      999.995, 1e-7, 123456789.0, -0.0004, 1e300, 0.1};
-  for (const char* spec : realSpecs) {
+  for (const char* format : realFormats) {
     for (double v : reals) {
-      std::string s = spec;
+      std::string s = format;
       if (s.back() == '|') s.pop_back();
-      EXPECT_EQ(formatField(s, v), printed(s.c_str(), v)) << spec << " " << v;
+      EXPECT_EQ(formatField(s, v), printed(s.c_str(), v)) << format << " " << v;
     }
   }
-  for (const char* spec :
+  for (const char* format :
        {"%d", "%5d", "%-5d|", "%05d", "%+d", "%.3d", "%02x", "%X", "%#x", "%o", "%u"}) {
     for (int v : {0, 7, -42, 255, 65535, std::numeric_limits<int>::min()}) {
-      std::string s = spec;
+      std::string s = format;
       if (s.back() == '|') s.pop_back();
       if ((s.back() == 'x' || s.back() == 'X' || s.back() == 'o' || s.back() == 'u') && v < 0) {
-        EXPECT_EQ(formatField(s, v), printed(s.c_str(), static_cast<unsigned>(v))) << spec << v;
+        EXPECT_EQ(formatField(s, v), printed(s.c_str(), static_cast<unsigned>(v))) << format << v;
       } else {
-        EXPECT_EQ(formatField(s, v), printed(s.c_str(), v)) << spec << " " << v;
+        EXPECT_EQ(formatField(s, v), printed(s.c_str(), v)) << format << " " << v;
       }
     }
   }
@@ -54,10 +54,10 @@ TEST(FormatField, WritesEveryConversionAsPrintfDoes) {
   EXPECT_EQ(formatField("%.2s", "abc"), "ab");
   // Non-finite values, also where zeros would pad.
   const double inf = std::numeric_limits<double>::infinity();
-  for (const char* spec : {"%f", "%6.1f", "%06.1f", "%F", "%g"}) {
-    EXPECT_EQ(formatField(spec, inf), printed(spec, inf)) << spec;
-    EXPECT_EQ(formatField(spec, -inf), printed(spec, -inf)) << spec;
-    EXPECT_EQ(formatField(spec, std::nan("")), printed(spec, std::nan(""))) << spec;
+  for (const char* format : {"%f", "%6.1f", "%06.1f", "%F", "%g"}) {
+    EXPECT_EQ(formatField(format, inf), printed(format, inf)) << format;
+    EXPECT_EQ(formatField(format, -inf), printed(format, -inf)) << format;
+    EXPECT_EQ(formatField(format, std::nan("")), printed(format, std::nan(""))) << format;
   }
 }
 
