@@ -9,7 +9,7 @@ packages=(
   clang clang-tidy llvm libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
-  qt6-base-dev qt6-svg-dev qt6-qpa-plugins
+  qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-multimedia-dev qt6-serialport-dev
   fontconfig fonts-dejavu-core
   libgsf-1-dev
   python3-olefile

@@ -26,6 +26,7 @@
 #include "ui/CompanionProgram.h"
 #include "ui/HelpWindow.h"
 #include "ui/ProjectDialogs.h"
+#include "ui/JobRunner.h"
 #include "ui/StatusPanes.h"
 
 // The icons and the manual are compiled into the library; a static library
@@ -113,6 +114,8 @@ CMainFrame::CMainFrame(ProgramContext& context, StatusPanes& status, QWidget* pa
   mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(mdi_);
   connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
+  jobRunner_ = new JobRunner(context_.job, this);
+  connect(jobRunner_, &JobRunner::finished, this, &CMainFrame::updateCommandStates);
   createActions();
   // 2.–5. The three bars with the zoom lists in the main bar.
   createToolBars();

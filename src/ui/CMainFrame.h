@@ -22,6 +22,7 @@ class QToolBar;
 namespace orva {
 
 class HelpWindow;
+class JobRunner;
 class StatusPanes;
 
 // The main window: the menu (128 without a project window, 129 with one),
@@ -71,6 +72,9 @@ class CMainFrame : public QMainWindow {
   // Closes the project (after the save question) and its windows; false
   // when the user kept it.
   bool closeProject();
+
+  // Follows every cut the desktop program starts on the program's job.
+  JobRunner& jobRunner() const { return *jobRunner_; }
 
   QList<CProfileFrame*> frames() const;
   CProfileFrame* activeFrame() const;
@@ -130,6 +134,7 @@ class CMainFrame : public QMainWindow {
   QList<QAction*> panelActions_;
   std::unique_ptr<QPrinter> printer_;
   QPointer<HelpWindow> help_;
+  JobRunner* jobRunner_ = nullptr;
   CT1Doc* observed_ = nullptr;
   CT1Doc::ObserverToken token_ = 0;
   bool closingProject_ = false;
