@@ -1,6 +1,10 @@
 #include "app/AppPaths.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
+#include <cerrno>
 #include <QString>
 #include <cstdlib>
 #include <optional>
@@ -82,6 +86,20 @@ std::string directoryOfChosenFile(std::string_view chosenPath) {
   if (slash == std::string::npos) return {};  // a bare file name: no directory part
   if (slash == 0) return "/";
   return withoutTrailingSeparator(std::string_view(path).substr(0, slash));
+}
+
+fs::path provideRuntimeDirectory(const fs::path& base) {
+  if (const char* set = std::getenv("XDG_RUNTIME_DIR"); set != nullptr && *set != '\0') return fs::path(set);
+  const fs::path dir = base / ("runtime-" + std::to_string(::getuid()));
+  if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return {};
+  // Someone else's directory, or a link planted under that name, would let
+  // another user read or replace what the program keeps there.
+  struct stat info {};
+  if (::lstat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()) return {};
+  if ((info.st_mode & 0077) != 0 && ::chmod(dir.c_str(), 0700) != 0) return {};
+  if (::access(dir.c_str(), R_OK | W_OK | X_OK) != 0) return {};
+  ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+  return dir;
 }
 
 }  // namespace orva

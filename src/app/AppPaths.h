@@ -21,6 +21,17 @@ std::filesystem::path userSettingsFile();
 // the data directory when the settings name none; not created here.
 std::filesystem::path defaultDataDirectory();
 
+// Gives the program a runtime directory when the session provides none
+// ($XDG_RUNTIME_DIR unset, as under cron, ssh or in a container), so that Qt
+// need not fall back to one of its own and warn about it on stderr: the
+// directory "runtime-<uid>" under `base` is made (mode 0700) and named in
+// $XDG_RUNTIME_DIR. An existing one is used only when it is a real directory
+// (not a link) owned by this user; its mode is tightened to 0700. Returns the
+// directory $XDG_RUNTIME_DIR names afterwards; empty when it was unset and no
+// safe directory could be had (the variable then stays unset). Call it before
+// the Qt application object is made.
+std::filesystem::path provideRuntimeDirectory(const std::filesystem::path& base = "/tmp");
+
 // The directories holding the sounds shipped with the program, in search
 // order: the share directory beside the running program (<prefix>/bin/.. when
 // a QCoreApplication exists), the installed share directory, then the source

@@ -1,16 +1,13 @@
 #include "cli/RenderCommand.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QPageSize>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 
+#include "app/AppPaths.h"
 #include "cli/CliContext.h"
 #include "cli/PanelCutSetup.h"
 #include "cutting/PanelCutForm.h"
@@ -32,13 +29,7 @@ std::unique_ptr<QCoreApplication> createApplication(int& argc, char** argv) {
     // Without a session (a cron job, a container, ssh) Qt falls back to a
     // private directory of its own and warns about it on stderr; make that
     // directory here so a picture written from a script prints nothing.
-    if (!std::getenv("XDG_RUNTIME_DIR")) {
-      const std::string dir = "/tmp/runtime-" + std::to_string(::getuid());
-      if ((::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST) &&
-          ::access(dir.c_str(), W_OK) == 0) {
-        setenv("XDG_RUNTIME_DIR", dir.c_str(), 0);
-      }
-    }
+    provideRuntimeDirectory();
     return std::make_unique<QGuiApplication>(argc, argv);
   }
   return std::make_unique<QCoreApplication>(argc, argv);

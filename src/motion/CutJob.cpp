@@ -369,6 +369,13 @@ void CutJob::answerHeatCheck() {
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     if (!shared_.waitingForVerdict || shared_.verdict || shared_.ended) return;
+    // Cancelled before the worker came to wait for the answer: the cut ends
+    // here, without a question.
+    if (shared_.cancel) {
+      shared_.verdict = Verdict::Abort;
+      wake_.notify_all();
+      return;
+    }
   }
   Verdict verdict = Verdict::Go;
   DriverStatus status;
@@ -382,7 +389,7 @@ void CutJob::answerHeatCheck() {
   }
   {
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (!shared_.verdict) shared_.verdict = verdict;  // a cancel meanwhile wins
+    if (!shared_.verdict) shared_.verdict = shared_.cancel ? Verdict::Abort : verdict;  // a cancel meanwhile wins
   }
   wake_.notify_all();
 }

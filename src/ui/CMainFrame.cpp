@@ -24,6 +24,7 @@
 #include "ui/CAileView.h"
 #include "ui/CT1View.h"
 #include "ui/CompanionProgram.h"
+#include "ui/ManualControl.h"
 #include "ui/HelpWindow.h"
 #include "ui/ProjectDialogs.h"
 #include "ui/JobRunner.h"
@@ -361,6 +362,7 @@ void CMainFrame::rebuildPanelMenu() {
 // --- Command states --------------------------------------------------------
 
 bool CMainFrame::isCommandHandled(int id) const {
+  if (isManualControlCommand(id)) return true;
   return contains(kFrameCommands, id) || contains(kApplicationCommands, id) || contains(kViewCommands, id) ||
          contains(kToggleCommands, id) || contains(kEdgeCommands, id) || contains(kPanelCommands, id) ||
          contains(kSaveCommands, id) || isProjectDialogCommand(id);
@@ -622,6 +624,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 // --- Commands --------------------------------------------------------------
 
 void CMainFrame::onCommand(int id) {
+  if (runManualControl(id, *this, context_)) return updateCommandStates();
   if (!runFrameCommand(id) && !runApplicationCommand(id) && !runViewCommand(id)) {
     if (CT1Doc* doc = activeDocument()) {
       if (!runDocumentCommand(*doc, id)) runDialog(*doc, id);

@@ -1,10 +1,13 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "app/AppPaths.h"
 #include "ui/CMainFrame.h"
 #include "ui/DesktopProgram.h"
 
 int main(int argc, char** argv) {
+  // Started outside a desktop session, Qt would warn that it has no runtime directory.
+  orva::provideRuntimeDirectory();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("orva"));
   QApplication::setApplicationDisplayName(QStringLiteral("ORVA"));

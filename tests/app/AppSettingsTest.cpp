@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QSettings>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
+#include <string>
 #include <set>
 #include <utility>
 
@@ -161,6 +166,45 @@ TEST(AppPaths, RelativeSoundIsFoundInDataDirectoryThenInSoundDirectories) {
   EXPECT_EQ(resolveSoundFile("/usr/share/sounds/x.wav", data, {shipped}),
             "/usr/share/sounds/x.wav");
   EXPECT_EQ(resolveSoundFile("", data, {shipped}), "");
+}
+
+TEST(AppPaths, RuntimeDirectoryIsMadePrivateOnlyWhenTheSessionHasNone) {
+  TempDir dir;
+  const char* inherited = std::getenv("XDG_RUNTIME_DIR");
+  const std::optional<std::string> saved = inherited ? std::optional<std::string>(inherited) : std::nullopt;
+  const auto mode = [](const std::filesystem::path& p) {
+    struct stat info {};
+    return ::lstat(p.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0u;
+  };
+  const auto own = dir / ("runtime-" + std::to_string(::getuid()));
+
+  // The session's directory is kept as it is.
+  ::setenv("XDG_RUNTIME_DIR", "/run/user/4242", 1);
+  EXPECT_EQ(provideRuntimeDirectory(dir.path()), std::filesystem::path("/run/user/4242"));
+  EXPECT_FALSE(std::filesystem::exists(own));
+
+  // None: a private one is made and named.
+  ::unsetenv("XDG_RUNTIME_DIR");
+  EXPECT_EQ(provideRuntimeDirectory(dir.path()), own);
+  EXPECT_EQ(mode(own), 0700u);
+  ASSERT_NE(std::getenv("XDG_RUNTIME_DIR"), nullptr);
+  EXPECT_EQ(std::string(std::getenv("XDG_RUNTIME_DIR")), own.string());
+
+  // An existing one left open to others is closed again.
+  ::unsetenv("XDG_RUNTIME_DIR");
+  ::chmod(own.c_str(), 0777);
+  EXPECT_EQ(provideRuntimeDirectory(dir.path()), own);
+  EXPECT_EQ(mode(own), 0700u);
+
+  // A link planted under its name is not followed: nothing is named.
+  ::unsetenv("XDG_RUNTIME_DIR");
+  std::filesystem::remove(own);
+  std::filesystem::create_directories(dir / "elsewhere");
+  std::filesystem::create_directory_symlink(dir / "elsewhere", own);
+  EXPECT_TRUE(provideRuntimeDirectory(dir.path()).empty());
+  EXPECT_EQ(std::getenv("XDG_RUNTIME_DIR"), nullptr);
+
+  if (saved) ::setenv("XDG_RUNTIME_DIR", saved->c_str(), 1);
 }
 
 // The little-endian unsigned number of `n` bytes at `at`.

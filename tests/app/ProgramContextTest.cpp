@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <thread>
 
 #include <QSettings>
 
@@ -390,6 +391,13 @@ TEST(ProgramContext, CancelReachesAPanelCutStartedThroughTheContext) {
   ASSERT_TRUE(cut.Start(run.context.job)) << run.context.planner.lastError();
   EXPECT_TRUE(run.context.job.running());
   EXPECT_TRUE(run.context.planner.busy());
+  // Into the cut (a cancel during the heat check would end it before any
+  // move): the first move has run and the wire is on its way.
+  while (run.context.job.running() && run.context.job.progress().moveIndex < 1) {
+    run.context.job.service();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  ASSERT_TRUE(run.context.job.running());
   run.context.job.cancel();
   EXPECT_FALSE(run.context.job.runToEnd());
 

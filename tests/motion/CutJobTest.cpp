@@ -484,6 +484,27 @@ TEST(CutJobAbort, WithoutAClearanceTheHighestPointOfTheCutIsUsed) {
 // With backlash on the table and the machine, the retreat after a cancel
 // following the second move must start from the directions of that move, not
 // of the list's end, or the machine loses the play.
+TEST(CutJobCancel, CancelBeforeTheHeatCheckIsAnsweredRunsNoMove) {
+  // The heat pause has run and the worker has not yet asked for the verdict
+  // when the cut is cancelled: the cut ends without a move and without a question.
+  SimulatedMachineParams params;
+  params.heatSetByHand = true;
+  params.handHeatPercent = 1;  // would ask
+  Rig rig(params, true);
+  MoveList moves;
+  moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
+  ASSERT_TRUE(rig.job.start(std::move(moves), 0x14, 5.0));
+  rig.gated_->waitSent(1);
+  rig.job.cancel();
+  rig.gated_->allow(1 << 20);
+  EXPECT_FALSE(rig.job.runToEnd());
+  EXPECT_EQ(rig.job.result(), CutJobResult::Cancelled);
+  EXPECT_TRUE(rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).empty());
+  EXPECT_EQ(rig.steps(Axis::XG), 0);
+  EXPECT_EQ(rig.machine->counters().stepsRequests, 1u);  // the pause only
+  EXPECT_FALSE(rig.machine->isStarted());
+}
+
 TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
   SimulatedMachineParams params;
   params.xBacklashSteps = 5;

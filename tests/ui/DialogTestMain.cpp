@@ -22,17 +22,56 @@
 #include "ui/QtUserPrompt.h"
 #include "ui/SparsDialog.h"
 #include "ui/XleConfigDialog.h"
+#include "app/ProgramContext.h"
+#include "common/SoundPort.h"
+#include "motion/TimerCalibrationForm.h"
+#include "motion/ZeroAxisForm.h"
+#include "ui/JobRunner.h"
+#include "ui/StatusPanes.h"
+#include "ui/TimerCalibrationDialog.h"
+#include "ui/ZeroAxisDialog.h"
 
 namespace orva {
 std::unique_ptr<QObject> makeFormBinderTest();
 std::unique_ptr<QObject> makeProjectDialogsTest();
 std::unique_ptr<QObject> makeMainWindowTest();
+std::unique_ptr<QObject> makeManualControlTest();
 }  // namespace orva
 
 namespace {
 
+class NoSound : public orva::SoundPort {
+ public:
+  bool playAndWait(const std::string&) override { return true; }
+};
+
+// The hand controls on a program context of their own (settings and data in
+// a scratch directory) with the simulated machine.
+int showManualControl(const std::string& name) {
+  using namespace orva;
+  uitest::ScratchDir dir;
+  std::filesystem::create_directories(dir / "data");
+  ProgramOptions options;
+  options.settingsFile = dir / "settings.ini";
+  options.dataDirectory = dir / "data";
+  dir.write("settings.ini", "");
+  QtUserPrompt prompt;
+  NoSound sound;
+  StatusPanes status;
+  ProgramContext context(prompt, sound, status, options);
+  context.start();
+  if (name == "timerCalibration") {
+    TimerCalibrationForm form(context.driver, context.machine.table);
+    return TimerCalibrationDialog(form, nullptr).exec();
+  }
+  JobRunner runner(context.job);
+  ZeroAxisForm form(context.job);
+  return ZeroAxisDialog(form, runner, nullptr).exec();
+}
+
 int showDialog(const std::string& name) {
   using namespace orva;
+  if (name == "timerCalibration" || name == "zeroAxis") return showManualControl(name);
   uitest::ProjectRig rig;
   // The example project when it can be read; otherwise a tapered panel.
   if (!LoadProjectFile(rig.doc, ORVA_EXAMPLE_PROJECT)) {
@@ -106,7 +145,8 @@ int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
   int failed = 0;
-  for (auto make : {orva::makeFormBinderTest, orva::makeProjectDialogsTest, orva::makeMainWindowTest}) {
+  for (auto make : {orva::makeFormBinderTest, orva::makeProjectDialogsTest, orva::makeMainWindowTest,
+                    orva::makeManualControlTest}) {
     const std::unique_ptr<QObject> test = make();
     failed += QTest::qExec(test.get(), argc, argv);
   }

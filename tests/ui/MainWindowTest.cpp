@@ -11,6 +11,11 @@
 #include <QTest>
 #include <QToolBar>
 #include <QWidgetAction>
+#include <QWhatsThis>
+#include <QSettings>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
 #include <QPrinter>
 #include <QPageSize>
 #include <sstream>
@@ -24,6 +29,7 @@
 #include "common/Messages.h"
 #include "common/ScriptedPrompt.h"
 #include "common/SoundPort.h"
+#include "model/PanelOperations.h"
 #include "model/ProjectFile.h"
 #include "ui/CAileView.h"
 #include "ui/CMainFrame.h"
@@ -352,6 +358,137 @@ class MainWindowTest : public QObject {
     const std::string after = wing->scene().dump();
     QVERIFY(after != before);
     QVERIFY(after.find(QString::number(span + 50).toStdString()) != std::string::npos);
+  }
+
+  void whatsThisCommandShowsHelpInsteadOfRunningTheCommand() {
+    uitest::ScratchDir dir;
+    WindowRig rig(dir / "run");
+    CMainFrame& frame = *rig.frame;
+    QVERIFY(frame.frames().isEmpty());
+    // Every command of the menus and bars has its help text.
+    for (const int id : frame.catalogue().toolBar(ToolBar::Main)) {
+      if (QAction* a = frame.action(id)) QVERIFY2(!a->whatsThis().isEmpty(), qPrintable(QString::number(id)));
+    }
+    QCOMPARE(frame.action(57600)->whatsThis(), QString::fromUtf8(messageText(Msg::NewProjectTip).data()));
+    frame.onCommand(57669);
+    QVERIFY(QWhatsThis::inWhatsThisMode());
+    // A click on "New" now explains the button and opens nothing.
+    QWidget* newButton = frame.toolBar(ToolBar::Main)->widgetForAction(frame.action(57600));
+    QVERIFY(newButton);
+    QTest::mouseClick(newButton, Qt::LeftButton);
+    QVERIFY(!QWhatsThis::inWhatsThisMode());
+    QWidget* shown = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (w->inherits("QWhatsThat") && w->isVisible()) shown = w;
+    }
+    QVERIFY(shown);
+    shown->close();
+    QVERIFY(frame.frames().isEmpty());
+  }
+
+  void companionProgramStartsDetachedWithItsOneArgument() {
+    uitest::ScratchDir dir;
+    WindowRig rig(dir / "run");
+    const auto script = [&](const std::string& name, const std::string& out) {
+      const std::string path = dir.write(name, "#!/bin/sh\nprintf '%s|' \"$@\" > '" + out + "'\n");
+      std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+      return path;
+    };
+    const auto setCompanion = [&](const QString& value) {
+      auto settings = rig.context.settingsStore().open();
+      if (value.isEmpty()) {
+        settings->remove(QStringLiteral("CncConfig/Ferolo"));
+      } else {
+        settings->setValue(QStringLiteral("CncConfig/Ferolo"), value);
+      }
+    };
+    // The program the settings name.
+    const std::string named = (dir / "named.txt").string();
+    setCompanion(QString::fromStdString(script("companion", named)));
+    rig.frame->onCommand(32840);
+    QTRY_COMPARE(QString::fromStdString(readAll(named)), QStringLiteral("ferolo|"));
+    // None named: "ferolo" on the search path.
+    std::filesystem::create_directories(dir / "bin");
+    const std::string found = (dir / "found.txt").string();
+    script("bin/ferolo", found);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString((dir / "bin").string()) + ":" + path);
+    setCompanion({});
+    rig.frame->onCommand(32840);
+    QTRY_COMPARE(QString::fromStdString(readAll(found)), QStringLiteral("ferolo|"));
+    // A named program that is not there: nothing starts, nothing is shown.
+    std::filesystem::remove(found);
+    setCompanion(QString::fromStdString((dir / "missing").string()));
+    const std::size_t calls = rig.prompt.calls().size();
+    rig.frame->onCommand(32840);
+    QTest::qWait(200);
+    qputenv("PATH", path);
+    QVERIFY(!std::filesystem::exists(found));
+    QCOMPARE(rig.prompt.calls().size(), calls);
+  }
+
+  void keysOfTheCatalogueReachTheirCommands() {
+    uitest::ScratchDir dir;
+    WindowRig rig(dir / "run");
+    CMainFrame& frame = *rig.frame;
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QVERIFY(frame.frames().isEmpty());
+    QTest::keyClick(&frame, Qt::Key_N, Qt::ControlModifier);  // New
+    QCOMPARE(frame.frames().size(), 1);
+    QVERIFY(rig.context.document);
+    // A project command's key: Panel Parameters.
+    bool panelParameters = false;
+    uitest::whenModal([&](QWidget* dialog) {
+      panelParameters = dialog->findChild<QLineEdit*>(QStringLiteral("span")) != nullptr;
+      dialog->close();
+    });
+    QTest::keyClick(frame.activeFrame()->view()->viewport(), Qt::Key_T, Qt::ControlModifier);
+    QVERIFY(panelParameters);
+  }
+
+  void contextMenusOfTheViewsSendTheirCommands() {
+    uitest::ScratchDir dir;
+    WindowRig rig(dir / "run");
+    CMainFrame& frame = *rig.frame;
+    QVERIFY(frame.openProject(kExample).opened());
+    CT1Doc& doc = *rig.context.document;
+    // Opens the view's menu from the keyboard, checks its entries and
+    // chooses the one of `commandId`.
+    const auto choose = [&](CMainFrame::ViewKind kind, PopupMenu popup, int commandId) {
+      frame.SwitchToView(kind);
+      SceneView* view = frame.activeFrame()->view();
+      QStringList shown;
+      QStringList expected;
+      for (const MenuItem& item : frame.catalogue().popup(popup)) {
+        if (!item.isSeparator()) expected << QString::fromUtf8(item.text.data(), static_cast<qsizetype>(item.text.size()));
+      }
+      QTimer::singleShot(50, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        for (QAction* a : menu->actions()) {
+          if (a->isSeparator()) continue;
+          shown << a->text();
+          if (a->data().toInt() == commandId) menu->setActiveAction(a);
+        }
+        QTest::keyClick(menu, Qt::Key_Return);
+      });
+      QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(20, 20), view->mapToGlobal(QPoint(20, 20)));
+      QApplication::sendEvent(view, &event);
+      QCOMPARE(shown, expected);
+    };
+    // Wing view (232): a new panel inserted before the current one.
+    const std::size_t panels = doc.panels.size();
+    choose(CMainFrame::ViewKind::Wing, PopupMenu::Wing, kCmdInsertPanelBeforeCurrent);
+    QCOMPARE(doc.panels.size(), panels + 1);
+    // Profile view (235): the comments of the project.
+    bool commentsShown = false;
+    uitest::whenModal([&](QWidget* dialog) {
+      commentsShown = dialog->windowTitle() == QString::fromUtf8(messageText(Msg::CommentsTitle).data());
+      dialog->close();
+    });
+    choose(CMainFrame::ViewKind::Profile, PopupMenu::Profile, 32908);
+    QTRY_VERIFY(commentsShown);
   }
 };
 

@@ -1,0 +1,49 @@
+#include "ui/TimerCalibrationDialog.h"
+
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace orva {
+
+TimerCalibrationDialog::TimerCalibrationDialog(TimerCalibrationForm& form, QWidget* parent,
+                                               DialogTimer::Clock clock)
+    : FormDialog(form, TimerCalibrationForm::title(), parent), form_(form), timer_(clock, this) {
+  using Field = TimerCalibrationField;
+  auto* layout = new QVBoxLayout(this);
+  auto* setTimer = makeFieldWidget(*form.info(static_cast<int>(Field::SetTimer)), this);
+  setTimer->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Set timer on 00000 us")) + 24);
+  layout->addWidget(setTimer);
+  auto* rows = new QFormLayout;
+  layout->addLayout(rows);
+  const FieldInfo& currentInfo = *form.info(static_cast<int>(Field::CurrentValue));
+  auto* current = makeFieldWidget(currentInfo, this);
+  auto* currentLabel = new QLabel(uiText(currentInfo.caption), this);
+  currentLabel->setBuddy(current);
+  rows->addRow(currentLabel, current);
+  auto* finished = qobject_cast<QPushButton*>(
+      makeFieldWidget(*form.info(static_cast<int>(Field::FinishedAdjustment)), this));
+  if (finished) finished->setDefault(true);
+  layout->addWidget(finished, 0, Qt::AlignHCenter);
+  bind();
+  binder().setButtonAction(static_cast<int>(Field::FinishedAdjustment), [this] { accept(); });
+
+  form_.open();
+  timer_.setAction([this] { form_.tick(); });
+  timer_.start(TimerCalibrationForm::kTickIntervalMs);
+}
+
+void TimerCalibrationDialog::accept() {
+  timer_.stop();
+  FormDialog::accept();  // the form waits for the count under way
+}
+
+void TimerCalibrationDialog::reject() {
+  timer_.stop();
+  form_.finish();
+  QDialog::reject();
+}
+
+}  // namespace orva
