@@ -409,6 +409,19 @@ constexpr Entry kCatalogue[] = {
     {Msg::DirectoryNotCreated, "Could not create the directory %1: %2"},
     {Msg::MoveNotSent, "The interface driver failed while sending a move"},
 
+    // Page setup without a system printer
+    {Msg::PageSetupTitle, "Page Setup"},
+    {Msg::PaperSize, "Paper size"},
+    {Msg::Orientation, "Orientation"},
+    {Msg::Portrait, "Portrait"},
+    {Msg::Landscape, "Landscape"},
+    {Msg::MarginsMm, "Margins (mm)"},
+    {Msg::MarginLeft, "Left"},
+    {Msg::MarginTop, "Top"},
+    {Msg::MarginRight, "Right"},
+    {Msg::MarginBottom, "Bottom"},
+    {Msg::MarginsDoNotFit, "These margins leave no room to print on this paper."},
+
     // Views: profile view and wing view legends
     {Msg::UnitMm, "mm"},
     {Msg::SectionLegendWing, "%s, %5.3f %s c, %5.3f %s s, %5.3f%%cmb, %5.3f%%thk"},

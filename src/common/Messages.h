@@ -558,6 +558,19 @@ enum class Msg : int {
   FileNotRenamed = 3939,       // %1 from, %2 to, %3 the system's error text
   DirectoryNotCreated = 3940,  // %1 the directory, %2 the system's error text
   MoveNotSent = 3941,          // the driver failed while sending a move
+
+  // Page setup without a system printer.
+  PageSetupTitle = 2800,
+  PaperSize = 2801,
+  Orientation = 2802,
+  Portrait = 2803,
+  Landscape = 2804,
+  MarginsMm = 2805,
+  MarginLeft = 2806,
+  MarginTop = 2807,
+  MarginRight = 2808,
+  MarginBottom = 2809,
+  MarginsDoNotFit = 2810,
 };
 
 // The text of `id`; an empty view for a value that names no text. One text is empty

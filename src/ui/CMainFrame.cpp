@@ -7,7 +7,6 @@
 #include <QIcon>
 #include <QMdiArea>
 #include <QMenuBar>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -25,6 +24,7 @@
 #include "ui/CT1View.h"
 #include "ui/CompanionProgram.h"
 #include "ui/ManualControl.h"
+#include "ui/PageSetupDialog.h"
 #include "ui/HelpWindow.h"
 #include "ui/ProjectDialogs.h"
 #include "ui/JobRunner.h"
@@ -706,11 +706,9 @@ bool CMainFrame::runApplicationCommand(int id) {
     case kOpen:
       openFromDialog();
       return true;
-    case kPrintSetup: {
-      QPageSetupDialog dialog(&printer(), this);
-      dialog.exec();
+    case kPrintSetup:
+      PageSetupDialog::edit(printer(), this);
       return true;
-    }
     case kQuit:
       close();
       return true;

@@ -83,6 +83,8 @@ ZeroAxisDialog::ZeroAxisDialog(ZeroAxisForm& form, JobRunner& runner, QWidget* p
     return l;
   };
   auto* layout = new QVBoxLayout(this);
+  auto* top = new QHBoxLayout;
+  layout->addLayout(top);
 
   // The arrows of both towers and the synchronisation.
   auto* arrows = new QGroupBox(uiText(messageText(Msg::SingleStepMoves)), this);
@@ -92,9 +94,10 @@ ZeroAxisDialog::ZeroAxisDialog(ZeroAxisForm& form, JobRunner& runner, QWidget* p
   arrowsLayout->addWidget(makeArrowGrid(Tower::Left), 1, 0, Qt::AlignHCenter);
   arrowsLayout->addWidget(makeArrowGrid(Tower::Right), 1, 1, Qt::AlignHCenter);
   arrowsLayout->addWidget(field(Field::Synchronized), 2, 0, 1, 2, Qt::AlignHCenter);
-  layout->addWidget(arrows);
+  arrowsLayout->setHorizontalSpacing(3 * arrowsLayout->horizontalSpacing());
+  top->addWidget(arrows);
 
-  // The distances of "Move".
+  // The distances of "Move", beside the arrows.
   auto* distance = new QGroupBox(uiText(messageText(Msg::Distance)), this);
   auto* distanceLayout = new QGridLayout(distance);
   distanceLayout->addWidget(label(Msg::XMm, nullptr), 0, 1, Qt::AlignHCenter);
@@ -106,12 +109,12 @@ ZeroAxisDialog::ZeroAxisDialog(ZeroAxisForm& form, JobRunner& runner, QWidget* p
     distanceLayout->addWidget(x, row + 1, 1);
     distanceLayout->addWidget(field(distances[row][1]), row + 1, 2);
   }
-  distanceLayout->addWidget(field(Field::Move), 1, 3, 2, 1, Qt::AlignVCenter);
-  distanceLayout->setColumnStretch(1, 1);
-  distanceLayout->setColumnStretch(2, 1);
-  layout->addWidget(distance);
+  distanceLayout->addWidget(field(Field::Move), 3, 1, 1, 2, Qt::AlignRight);
+  distanceLayout->setRowStretch(4, 1);
+  top->addWidget(distance, 1);
 
-  // Heat test, step times and the speeds they give.
+  // The heat test on the left, the step times and the speeds they give on
+  // the right.
   auto* values = new QGridLayout;
   QWidget* heat = field(Field::Heat);
   values->addWidget(label(Msg::HeatPercent, heat), 0, 0);
@@ -119,7 +122,7 @@ ZeroAxisDialog::ZeroAxisDialog(ZeroAxisForm& form, JobRunner& runner, QWidget* p
   QWidget* duration = field(Field::TestDuration);
   values->addWidget(label(Msg::TestDurationSec, duration), 1, 0);
   values->addWidget(duration, 1, 1);
-  values->addWidget(field(Field::Test), 0, 2, 2, 1, Qt::AlignVCenter);
+  values->addWidget(field(Field::Test), 2, 1, Qt::AlignRight);
   const struct {
     Axis axis;
     Field time;
@@ -128,19 +131,21 @@ ZeroAxisDialog::ZeroAxisDialog(ZeroAxisForm& form, JobRunner& runner, QWidget* p
     Msg speedLabel;
   } axes[] = {{Axis::X, Field::XStepTime, Msg::XTimeBetweenStepsMs, Field::XMaxSpeed, Msg::XMaximumSpeedMmPerS},
               {Axis::Y, Field::YStepTime, Msg::YTimeBetweenStepsMs, Field::YMaxSpeed, Msg::YMaximumSpeedMmPerS}};
-  int row = 2;
+  int row = 0;
   for (const auto& a : axes) {
     QWidget* time = field(a.time);
-    values->addWidget(label(a.timeLabel, time), row, 0);
+    values->addWidget(label(a.timeLabel, time), row, 3);
     values->addWidget(withSpinButtons(time, [this, axis = a.axis](int delta) { form_.spinStepTime(axis, delta); }),
-                      row, 1);
+                      row, 4);
     QWidget* speed = field(a.speed);
     speed->setFocusPolicy(Qt::NoFocus);
-    values->addWidget(label(a.speedLabel, speed), row + 1, 0);
-    values->addWidget(speed, row + 1, 1);
+    values->addWidget(label(a.speedLabel, speed), row + 1, 3);
+    values->addWidget(speed, row + 1, 4);
     row += 2;
   }
+  values->setColumnMinimumWidth(2, 3 * layout->spacing());
   values->setColumnStretch(1, 1);
+  values->setColumnStretch(4, 1);
   layout->addLayout(values);
 
   // "Set Zero" is the dialog's OK.

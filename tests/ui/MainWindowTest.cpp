@@ -12,6 +12,11 @@
 #include <QToolBar>
 #include <QWidgetAction>
 #include <QWhatsThis>
+#include <QDoubleSpinBox>
+#include <QMessageBox>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -303,6 +308,56 @@ class MainWindowTest : public QObject {
     // spread over several overlapping sheets.
     QCOMPARE(pages(1.0), 1);
     QVERIFY(pages(5.0) > 2);
+  }
+
+  void printingConfigurationKeepsThePageForThePrintsWithoutASystemPrinter() {
+    if (!QPrinterInfo::availablePrinters().isEmpty()) QSKIP("a system printer is set up with the system's dialog");
+    uitest::ScratchDir dir;
+    WindowRig rig(dir / "run");
+    const auto pageSetup = [&](const std::function<void(QDialog*)>& edit) {
+      bool seen = false;
+      uitest::whenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        seen = dialog && dialog->findChild<QComboBox*>(QStringLiteral("paperSize"));
+        if (seen) {
+          edit(dialog);
+        } else {
+          modal->close();
+        }
+      });
+      rig.frame->onCommand(57606);
+      QVERIFY(seen);
+    };
+    pageSetup([](QDialog* dialog) {
+      auto* paper = dialog->findChild<QComboBox*>(QStringLiteral("paperSize"));
+      paper->setCurrentIndex(paper->findText(QPageSize::name(QPageSize::A3)));
+      dialog->findChild<QRadioButton*>(QStringLiteral("landscape"))->click();
+      dialog->findChild<QDoubleSpinBox*>(QStringLiteral("marginLeft"))->setValue(25.0);
+      QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("ok")), Qt::LeftButton);
+    });
+    // Opened again: the page as it was set. Margins wider than the paper are
+    // refused with a message and the dialog stays.
+    QString paper;
+    bool landscape = false;
+    double left = 0.0;
+    bool refused = false;
+    pageSetup([&](QDialog* dialog) {
+      paper = dialog->findChild<QComboBox*>(QStringLiteral("paperSize"))->currentText();
+      landscape = dialog->findChild<QRadioButton*>(QStringLiteral("landscape"))->isChecked();
+      left = dialog->findChild<QDoubleSpinBox*>(QStringLiteral("marginLeft"))->value();
+      dialog->findChild<QDoubleSpinBox*>(QStringLiteral("marginRight"))->setValue(400.0);
+      uitest::whenModal([&](QWidget* message) {
+        refused = message != dialog && qobject_cast<QMessageBox*>(message) != nullptr;
+        message->close();
+      });
+      QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("ok")), Qt::LeftButton);
+      refused = refused && dialog->isVisible();
+      dialog->reject();
+    });
+    QCOMPARE(paper, QPageSize::name(QPageSize::A3));
+    QVERIFY(landscape);
+    QCOMPARE(left, 25.0);
+    QVERIFY(refused);
   }
 
   void hiddenBarStaysHiddenAfterARestart() {
