@@ -14,7 +14,9 @@ constexpr int kTimerTuning = 32796;
 constexpr int kZeroAxis = 32803;
 }  // namespace
 
-bool isManualControlCommand(int commandId) { return commandId == kTimerTuning || commandId == kZeroAxis; }
+bool isManualControlCommand(int commandId) {
+  return commandId == kTimerTuning || commandId == kZeroAxis;
+}
 
 bool runManualControl(int commandId, CMainFrame& frame, ProgramContext& context) {
   switch (commandId) {

@@ -23,10 +23,10 @@ namespace orva {
 namespace {
 
 // The paper sizes offered, the usual ones first.
-constexpr QPageSize::PageSizeId kPaperSizes[] = {QPageSize::A4,     QPageSize::A3,     QPageSize::A5,
-                                                 QPageSize::A2,     QPageSize::A1,     QPageSize::A0,
-                                                 QPageSize::B5,     QPageSize::B4,     QPageSize::Letter,
-                                                 QPageSize::Legal,  QPageSize::Tabloid, QPageSize::Ledger};
+constexpr QPageSize::PageSizeId kPaperSizes[] = {
+    QPageSize::A4,     QPageSize::A3,    QPageSize::A5,      QPageSize::A2,
+    QPageSize::A1,     QPageSize::A0,    QPageSize::B5,      QPageSize::B4,
+    QPageSize::Letter, QPageSize::Legal, QPageSize::Tabloid, QPageSize::Ledger};
 
 }  // namespace
 
@@ -39,7 +39,8 @@ bool PageSetupDialog::edit(QPrinter& printer, QWidget* parent) {
   return dialog.exec() == QDialog::Accepted;
 }
 
-PageSetupDialog::PageSetupDialog(QPrinter& printer, QWidget* parent) : QDialog(parent), printer_(printer) {
+PageSetupDialog::PageSetupDialog(QPrinter& printer, QWidget* parent)
+    : QDialog(parent), printer_(printer) {
   setWindowTitle(uiText(messageText(Msg::PageSetupTitle)));
   setModal(true);
   const QPageLayout page = printer.pageLayout();
@@ -48,7 +49,8 @@ PageSetupDialog::PageSetupDialog(QPrinter& printer, QWidget* parent) : QDialog(p
   auto* rows = new QFormLayout;
   paper_ = new QComboBox(this);
   paper_->setObjectName(QStringLiteral("paperSize"));
-  for (const QPageSize::PageSizeId id : kPaperSizes) paper_->addItem(QPageSize::name(id), static_cast<int>(id));
+  for (const QPageSize::PageSizeId id : kPaperSizes)
+    paper_->addItem(QPageSize::name(id), static_cast<int>(id));
   const int current = paper_->findData(static_cast<int>(page.pageSize().id()));
   if (current < 0) {  // a size of the printer's own: kept on offer
     paper_->addItem(page.pageSize().name(), static_cast<int>(page.pageSize().id()));
@@ -113,8 +115,10 @@ PageSetupDialog::PageSetupDialog(QPrinter& printer, QWidget* parent) : QDialog(p
 
 void PageSetupDialog::accept() {
   const QPageSize size(static_cast<QPageSize::PageSizeId>(paper_->currentData().toInt()));
-  const QPageLayout::Orientation orientation = landscape_->isChecked() ? QPageLayout::Landscape : QPageLayout::Portrait;
-  const QMarginsF margins(margins_[0]->value(), margins_[1]->value(), margins_[2]->value(), margins_[3]->value());
+  const QPageLayout::Orientation orientation =
+      landscape_->isChecked() ? QPageLayout::Landscape : QPageLayout::Portrait;
+  const QMarginsF margins(margins_[0]->value(), margins_[1]->value(), margins_[2]->value(),
+                          margins_[3]->value());
   const QPageLayout page(size, orientation, margins, QPageLayout::Millimeter);
   // Margins as wide as the paper leave nothing to print on.
   const QSizeF paper = page.fullRect(QPageLayout::Millimeter).size();

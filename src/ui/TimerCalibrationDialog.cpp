@@ -14,7 +14,8 @@ TimerCalibrationDialog::TimerCalibrationDialog(TimerCalibrationForm& form, QWidg
   using Field = TimerCalibrationField;
   auto* layout = new QVBoxLayout(this);
   auto* setTimer = makeFieldWidget(*form.info(static_cast<int>(Field::SetTimer)), this);
-  setTimer->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Set timer on 00000 us")) + 24);
+  setTimer->setMinimumWidth(
+      fontMetrics().horizontalAdvance(QStringLiteral("Set timer on 00000 us")) + 24);
   layout->addWidget(setTimer);
   auto* rows = new QFormLayout;
   layout->addLayout(rows);
@@ -25,7 +26,10 @@ TimerCalibrationDialog::TimerCalibrationDialog(TimerCalibrationForm& form, QWidg
   rows->addRow(currentLabel, current);
   auto* finished = qobject_cast<QPushButton*>(
       makeFieldWidget(*form.info(static_cast<int>(Field::FinishedAdjustment)), this));
-  if (finished) finished->setDefault(true);
+  if (finished) {
+    finished->setDefault(true);
+    finished->setFocus();  // Enter or Space finishes
+  }
   layout->addWidget(finished, 0, Qt::AlignHCenter);
   bind();
   binder().setButtonAction(static_cast<int>(Field::FinishedAdjustment), [this] { accept(); });

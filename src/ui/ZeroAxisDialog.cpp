@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
+#include <tuple>
 
 #include "common/Messages.h"
 #include "ui/JobRunner.h"
@@ -46,12 +47,13 @@ QString directionName(int dX, int dY) {
 }  // namespace
 
 QIcon ZeroAxisDialog::arrowIcon(int dX, int dY, bool pressed) {
-  QFile file(pressed ? QStringLiteral(":/icons/arrow-pressed.svg") : QStringLiteral(":/icons/arrow.svg"));
+  QFile file(pressed ? QStringLiteral(":/icons/arrow-pressed.svg")
+                     : QStringLiteral(":/icons/arrow.svg"));
   if (!file.open(QIODevice::ReadOnly)) return {};
   QByteArray svg = file.readAll();
   // The image points up; turned clockwise on the screen, where y grows downwards.
-  const double degrees = std::atan2(static_cast<double>(dX), static_cast<double>(dY)) * 180.0 /
-                         3.14159265358979323846;
+  const double degrees =
+      std::atan2(static_cast<double>(dX), static_cast<double>(dY)) * 180.0 / 3.14159265358979323846;
   const qsizetype open = svg.indexOf('>', svg.indexOf("<svg"));
   const qsizetype close = svg.lastIndexOf("</svg>");
   if (open < 0 || close < open) return {};
@@ -75,7 +77,10 @@ QIcon ZeroAxisDialog::arrowIcon(int dX, int dY, bool pressed) {
 
 ZeroAxisDialog::ZeroAxisDialog(ZeroAxisForm& form, JobRunner& runner, QWidget* parent,
                                DialogTimer::Clock clock)
-    : FormDialog(form, ZeroAxisForm::title(), parent), form_(form), runner_(runner), repeat_(clock, this) {
+    : FormDialog(form, ZeroAxisForm::title(), parent),
+      form_(form),
+      runner_(runner),
+      repeat_(clock, this) {
   const auto field = [&](Field f) { return makeFieldWidget(*form.info(fieldId(f)), this); };
   const auto label = [&](Msg text, QWidget* buddy) {
     auto* l = new QLabel(uiText(messageText(text)), this);
@@ -129,13 +134,16 @@ ZeroAxisDialog::ZeroAxisDialog(ZeroAxisForm& form, JobRunner& runner, QWidget* p
     Msg timeLabel;
     Field speed;
     Msg speedLabel;
-  } axes[] = {{Axis::X, Field::XStepTime, Msg::XTimeBetweenStepsMs, Field::XMaxSpeed, Msg::XMaximumSpeedMmPerS},
-              {Axis::Y, Field::YStepTime, Msg::YTimeBetweenStepsMs, Field::YMaxSpeed, Msg::YMaximumSpeedMmPerS}};
+  } axes[] = {{Axis::X, Field::XStepTime, Msg::XTimeBetweenStepsMs, Field::XMaxSpeed,
+               Msg::XMaximumSpeedMmPerS},
+              {Axis::Y, Field::YStepTime, Msg::YTimeBetweenStepsMs, Field::YMaxSpeed,
+               Msg::YMaximumSpeedMmPerS}};
   int row = 0;
   for (const auto& a : axes) {
     QWidget* time = field(a.time);
     values->addWidget(label(a.timeLabel, time), row, 3);
-    values->addWidget(withSpinButtons(time, [this, axis = a.axis](int delta) { form_.spinStepTime(axis, delta); }),
+    values->addWidget(withSpinButtons(time, [this, axis = a.axis](
+                                                int delta) { form_.spinStepTime(axis, delta); }),
                       row, 4);
     QWidget* speed = field(a.speed);
     speed->setFocusPolicy(Qt::NoFocus);
@@ -176,7 +184,8 @@ QWidget* ZeroAxisDialog::makeArrowGrid(Tower tower) {
   auto* layout = new QGridLayout(grid);
   layout->setSpacing(2);
   layout->setContentsMargins(0, 0, 0, 0);
-  const QString prefix = tower == Tower::Left ? QStringLiteral("leftArrow") : QStringLiteral("rightArrow");
+  const QString prefix =
+      tower == Tower::Left ? QStringLiteral("leftArrow") : QStringLiteral("rightArrow");
   for (int dY = 1; dY >= -1; --dY) {
     for (int dX = -1; dX <= 1; ++dX) {
       if (dX == 0 && dY == 0) continue;  // no centre

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
-
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -42,7 +41,8 @@ class NoSound : public SoundPort {
 // The program's context on the simulated machine, its files in a scratch
 // directory, with the main window the commands arrive at.
 struct ControlRig {
-  explicit ControlRig(const std::filesystem::path& dir) : context(prompt, sound, status, optionsFor(dir)) {
+  explicit ControlRig(const std::filesystem::path& dir)
+      : context(prompt, sound, status, optionsFor(dir)) {
     context.start();
     frame = std::make_unique<CMainFrame>(context, status);
     frame->jobRunner().setServiceInterval(std::chrono::milliseconds(1));
