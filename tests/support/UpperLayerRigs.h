@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "geometry/Point2D.h"
+#include "model/CT1Doc.h"
 #include "motion/CutMove.h"
 
 namespace orva::test {
@@ -39,6 +40,33 @@ inline std::string dumpMoves(const MoveList& moves) {
 // A titled block of a dump holding several cases: "#### title" and the text.
 inline std::string section(std::string_view title, std::string_view text) {
   return "#### " + std::string(title) + "\n" + std::string(text);
+}
+
+// One section: its profile's name, the figures that place it and its cut
+// outline (point counts, trailing-edge point, highest and lowest point in
+// chord fractions).
+inline std::string dumpSection(const Section& s) {
+  const SectionParams& p = s.params;
+  std::string text = s.profile.name + " chord " + mm(p.chord) + " height " + mm(p.basicHeight) +
+                     " margins " + mm(p.leMargin) + " " + mm(p.teMargin) + " washout " +
+                     mm(p.washout) + " skin " + mm(p.skin) + "\n      outline " +
+                     std::to_string(s.cutUpper.size()) + "+" + std::to_string(s.cutLower.size());
+  if (!s.cutUpper.empty()) text += " te " + dumpPoint(s.cutUpper.back());
+  return text + " y " + mm(s.MinLowerY()) + ".." + mm(s.MaxUpperY()) + "\n";
+}
+
+// Every panel of a project, the current one marked.
+inline std::string dumpPanels(const CT1Doc& doc) {
+  std::string text;
+  for (std::size_t i = 0; i < doc.panels.size(); ++i) {
+    const Panel& p = doc.panels[i];
+    text += (static_cast<int>(i) == doc.currentPanel ? "* " : "  ") + std::to_string(i + 1) +
+            ": span " + mm(p.span) + " sweep " + mm(p.sweep) + (p.wingPanel ? " wing" : " outline") +
+            (p.differentRootTip ? " different" : " same") + " le " + std::to_string(p.leMode) +
+            " te " + std::to_string(p.teMode) + " foam " + mm(p.foamThickness) + "\n    root " +
+            dumpSection(p.root) + "    tip  " + dumpSection(p.tip);
+  }
+  return text;
 }
 
 }  // namespace orva::test
