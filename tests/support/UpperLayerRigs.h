@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/Form.h"
 #include "geometry/Point2D.h"
 #include "model/CT1Doc.h"
 #include "motion/CutMove.h"
@@ -65,6 +66,39 @@ inline std::string dumpPanels(const CT1Doc& doc) {
             (p.differentRootTip ? " different" : " same") + " le " + std::to_string(p.leMode) +
             " te " + std::to_string(p.teMode) + " foam " + mm(p.foamThickness) + "\n    root " +
             dumpSection(p.root) + "    tip  " + dumpSection(p.tip);
+  }
+  return text;
+}
+
+// What a dialog shows, one field a line: a text between quotes, a check box
+// as [x] or [ ], a list as its chosen index and options; "disabled" or
+// "read-only" when the field takes no edit.
+inline std::string dumpForm(const Form& form) {
+  std::string text;
+  for (const FieldInfo& f : form.fieldTable()) {
+    text += "  " + std::string(f.name);
+    switch (f.kind) {
+      case FieldKind::Text:
+      case FieldKind::Display:
+        text += " \"" + form.text(f.id) + "\"";
+        break;
+      case FieldKind::Check:
+        text += form.checked(f.id) ? " [x]" : " [ ]";
+        break;
+      case FieldKind::List: {
+        text += " #" + std::to_string(form.currentIndex(f.id)) + " of";
+        for (const std::string& option : form.options(f.id)) text += " \"" + option + "\"";
+        break;
+      }
+      case FieldKind::Button:
+        break;
+    }
+    if (!form.enabled(f.id)) {
+      text += " disabled";
+    } else if (form.readOnly(f.id)) {
+      text += " read-only";
+    }
+    text += "\n";
   }
   return text;
 }
