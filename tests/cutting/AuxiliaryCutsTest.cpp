@@ -47,10 +47,8 @@ struct Rig : test::ProjectRig {
 
 TEST(BlockGeometry, FacesKeepTheTaperAndTheNearerRearFaceAtX0) {
   const BlockFaces f = ComputeBlockFaces(20.0, 200.0, 150.0, 30.0);
-  EXPECT_DOUBLE_EQ(f.leftRear, 20.0);
-  EXPECT_DOUBLE_EQ(f.rightRear, 40.0);
-  EXPECT_DOUBLE_EQ(f.leftFront, 220.0);
-  EXPECT_DOUBLE_EQ(f.rightFront, 190.0);
+  EXPECT_EQ(std::tuple(f.leftRear, f.rightRear, f.leftFront, f.rightFront),
+            std::tuple(20.0, 40.0, 220.0, 190.0));
   // Whatever the sign of e: left front - right front = taper, and the rear
   // face that stands further back is at X0.
   for (const auto& [lw, rw, t] : {std::tuple{150.0, 200.0, 0.0}, std::tuple{100.0, 100.0, -40.0},
@@ -154,13 +152,11 @@ TEST(TestCutForm, OpensFromTheProjectFollowsTheCountAndStoresOnOk) {
   rig.session.startWithTop = true;
   TestCutForm form(rig.doc, rig.values, rig.session);
   using F = TestCutField;
-  EXPECT_EQ(form.text(F::Height), "50");
-  EXPECT_EQ(form.text(F::NumberOfCuts), "4");
-  EXPECT_EQ(form.text(F::YDimension), "70");       // clearance 0: H + 20
-  EXPECT_EQ(form.text(F::Length), "480");          // no block length yet: span - 20
-  EXPECT_EQ(form.text(F::LeftWidth), "215");       // root chord and margins
-  EXPECT_EQ(form.text(F::RightWidth), "215");      // no right width yet: the left one
-  EXPECT_EQ(form.text(F::LeftAxisOffset), "260");  // centred: (1000 - 480) / 2
+  // Clearance 0: H + 20; no block length yet: span - 20; the root chord and
+  // margins, and no right width yet: the left one; centred: (1000 - 480) / 2.
+  test::expectTexts(form, {{F::Height, "50"}, {F::NumberOfCuts, "4"}, {F::YDimension, "70"},
+                           {F::Length, "480"}, {F::LeftWidth, "215"}, {F::RightWidth, "215"},
+                           {F::LeftAxisOffset, "260"}});
   EXPECT_TRUE(form.checked(F::StartWithTop));
   EXPECT_FALSE(form.editable(F::NumberOfCuts));
 
@@ -180,17 +176,13 @@ TEST(TestCutForm, OpensFromTheProjectFollowsTheCountAndStoresOnOk) {
   form.setText(F::Height, "60");
   form.setChecked(F::StartWithTop, false);
   ASSERT_TRUE(form.ok());
-  EXPECT_EQ(rig.machine->heatPercent(), 35);
-  EXPECT_EQ(rig.values.testCutSpacing, 12);
-  EXPECT_EQ(rig.values.rightWidth, 180);
-  EXPECT_EQ(rig.values.leftWidth, 215);
-  EXPECT_DOUBLE_EQ(rig.values.blockLength, 480.0);
-  EXPECT_DOUBLE_EQ(rig.doc.cutChoices.clearance, 70.0);
-  EXPECT_DOUBLE_EQ(rig.panel().foamThickness, 60.0);
-  EXPECT_EQ(rig.panel().rootAxisOffset, 260);
-  EXPECT_FALSE(rig.session.startWithTop);
-  EXPECT_TRUE(rig.doc.modified);
-  EXPECT_EQ(form.params().spacing, 12);
+  const AuxiliaryCutValues& v = rig.values;
+  EXPECT_EQ(std::tuple(rig.machine->heatPercent(), v.testCutSpacing, v.rightWidth, v.leftWidth,
+                       v.blockLength, form.params().spacing),
+            std::tuple(35, 12, 180, 215, 480.0, 12));
+  EXPECT_EQ(std::tuple(rig.doc.cutChoices.clearance, rig.panel().foamThickness,
+                       rig.panel().rootAxisOffset, rig.session.startWithTop, rig.doc.modified),
+            std::tuple(70.0, 60.0, 260, false, true));
 }
 
 TEST(BlockShapingForm, DefaultsFollowTheWingSideAndOkStoresTheBlock) {
@@ -198,22 +190,15 @@ TEST(BlockShapingForm, DefaultsFollowTheWingSideAndOkStoresTheBlock) {
   using F = BlockShapingField;
   {
     BlockShapingForm form(rig.doc, rig.values, rig.session);
-    EXPECT_EQ(form.text(F::LeftWidth), "215");
-    EXPECT_EQ(form.text(F::RightWidth), "130");
-    EXPECT_EQ(form.text(F::Taper), "30");
-    EXPECT_EQ(form.text(F::Length), "500");
-    EXPECT_EQ(form.text(F::YDimension), "70");
-    EXPECT_EQ(form.text(F::CutSpeed), "8");
+    test::expectTexts(form, {{F::LeftWidth, "215"}, {F::RightWidth, "130"}, {F::Taper, "30"},
+                             {F::Length, "500"}, {F::YDimension, "70"}, {F::CutSpeed, "8"}});
     EXPECT_EQ(form.selectedFoam(), "Blue");
   }
   rig.doc.cutChoices.wingSide = 1;  // left wing: widths exchanged, taper negated
   rig.doc.cutChoices.clearance = 90.0;
   BlockShapingForm form(rig.doc, rig.values, rig.session);
-  EXPECT_EQ(form.text(F::LeftWidth), "130");
-  EXPECT_EQ(form.text(F::RightWidth), "215");
-  EXPECT_EQ(form.text(F::Taper), "-30");
-  EXPECT_EQ(form.text(F::YDimension), "90");
-  EXPECT_EQ(form.text(F::LeftAxisOffset), "250");
+  test::expectTexts(form, {{F::LeftWidth, "130"}, {F::RightWidth, "215"}, {F::Taper, "-30"},
+                           {F::YDimension, "90"}, {F::LeftAxisOffset, "250"}});
   EXPECT_FALSE(form.editable(F::LeftAxisOffset));
   form.setText(F::Length, "600");
   EXPECT_EQ(form.text(F::LeftAxisOffset), "200");
@@ -237,15 +222,12 @@ TEST(BlockShapingForm, DefaultsFollowTheWingSideAndOkStoresTheBlock) {
   EXPECT_TRUE(form.setText(F::LeftAxisOffset, "123"));
   ASSERT_TRUE(form.ok());
   const Panel& p = rig.panel();
-  EXPECT_EQ(p.offsetX0, 15);
-  EXPECT_FALSE(p.blockCentredZ);
-  EXPECT_FALSE(rig.session.blockCentred);
-  EXPECT_EQ(p.rootAxisOffset, 123);
-  EXPECT_DOUBLE_EQ(rig.values.blockLength, 600.0);
-  EXPECT_DOUBLE_EQ(rig.config.foams.cutSpeed, 6.5);
-  EXPECT_TRUE(rig.doc.modified);
-  EXPECT_DOUBLE_EQ(form.params().leftAxisOffset, 123.0);
-  EXPECT_DOUBLE_EQ(form.params().taper, -30.0);
+  EXPECT_EQ(std::tuple(p.offsetX0, p.blockCentredZ, rig.session.blockCentred, p.rootAxisOffset,
+                       rig.doc.modified),
+            std::tuple(15, false, false, 123, true));
+  EXPECT_EQ(std::tuple(rig.values.blockLength, rig.config.foams.cutSpeed,
+                       form.params().leftAxisOffset, form.params().taper),
+            std::tuple(600.0, 6.5, 123.0, -30.0));
 }
 
 TEST(BlockShaping, RunsConfirmedOnTheMachineAndEndsAtTheLastTarget) {
@@ -256,7 +238,7 @@ TEST(BlockShaping, RunsConfirmedOnTheMachineAndEndsAtTheLastTarget) {
   EXPECT_EQ(rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel).size(), 1u);
   EXPECT_EQ(rig.sound.played.size(), 1u);
   // Back at (0, 0), having been out to the front faces.
-  for (Axis a : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) EXPECT_EQ(rig.steps(a), 0);
+  EXPECT_EQ(rig.allSteps(), test::Steps{});
   EXPECT_GT(rig.machine->snapshot().entriesOutput, 2u * 235u * 48u);
 }
 
@@ -265,14 +247,12 @@ TEST(FoamCut, GeometryOfVerticalInclinedAndHorizontalCuts) {
   // The angle is converted with 0.017453292519444445, 4.9885e-13 below pi/180:
   // at 45 degrees tan' = 2, so dx falls short of 60 by 60 x 2 x 45 x 4.9885e-13.
   EXPECT_NEAR(60.0 - inclined.dx, 60.0 * 2.0 * 45.0 * 4.9885e-13, 1e-12);
-  EXPECT_DOUBLE_EQ(inclined.dy, 60.0);
-  EXPECT_DOUBLE_EQ(inclined.y0, 0.0);  // the offset is for horizontal cuts only
+  // The offset is for horizontal cuts only.
+  EXPECT_EQ(std::tuple(inclined.dy, inclined.y0), std::tuple(60.0, 0.0));
   const FoamCutGeometry back = ComputeFoamCutGeometry(false, 100.0, -30.0, 0, 0.0);
   EXPECT_NEAR(back.dx, -100.0 / std::sqrt(3.0), 1e-8);
   const FoamCutGeometry horizontal = ComputeFoamCutGeometry(true, 60.0, 45.0, 300, 25.0);
-  EXPECT_DOUBLE_EQ(horizontal.dx, 300.0);
-  EXPECT_DOUBLE_EQ(horizontal.dy, 0.0);
-  EXPECT_DOUBLE_EQ(horizontal.y0, 25.0);
+  EXPECT_EQ(std::tuple(horizontal.dx, horizontal.dy, horizontal.y0), std::tuple(300.0, 0.0, 25.0));
 }
 
 TEST(FoamCutForm, FieldsFollowTheCutKindAndDoneRemembersTheRaiseChoice) {
@@ -282,8 +262,7 @@ TEST(FoamCutForm, FieldsFollowTheCutKindAndDoneRemembersTheRaiseChoice) {
   EXPECT_EQ(form.text(F::HeightOfCut), "55");
   EXPECT_TRUE(form.checked(F::RaiseAtMaxSpeed));  // ArmVMax = 1
   EXPECT_EQ(form.actionCaption(), "Raise Wire");
-  EXPECT_TRUE(form.editable(F::Alpha));
-  EXPECT_FALSE(form.editable(F::CutWidth));
+  EXPECT_TRUE(form.editable(F::Alpha) && !form.editable(F::CutWidth));
   EXPECT_FALSE(form.setText(F::CutWidth, "10"));
   form.setText(F::Alpha, "89.5");
   EXPECT_FALSE(form.validate());
@@ -298,15 +277,14 @@ TEST(FoamCutForm, FieldsFollowTheCutKindAndDoneRemembersTheRaiseChoice) {
   form.setText(F::CutWidth, "250");
   form.setText(F::OffsetY, "30");
   ASSERT_TRUE(form.validate());
-  EXPECT_DOUBLE_EQ(form.geometry().dx, 250.0);
-  EXPECT_DOUBLE_EQ(form.geometry().y0, 30.0);
+  EXPECT_EQ(std::tuple(form.geometry().dx, form.geometry().y0), std::tuple(250.0, 30.0));
 
   form.setChecked(F::RaiseAtMaxSpeed, false);
   form.setText(F::CutSpeed, "5");
   ASSERT_TRUE(form.done());
-  EXPECT_EQ(rig.config.table.ArmVMax, 0);
-  EXPECT_FALSE(rig.config.table.tableModified);
-  EXPECT_DOUBLE_EQ(rig.config.foams.cutSpeed, 5.0);
+  EXPECT_EQ(std::tuple(rig.config.table.ArmVMax, rig.config.table.tableModified,
+                       rig.config.foams.cutSpeed),
+            std::tuple(0, false, 5.0));
 }
 
 TEST(FoamCutForm, TwoActionsRaiseThenCutOnTheMachineWithoutConfirmation) {
@@ -322,22 +300,19 @@ TEST(FoamCutForm, TwoActionsRaiseThenCutOnTheMachineWithoutConfirmation) {
   // in X, less than a step of rounding), the interface is started again.
   const double top = form.geometry().dx;
   EXPECT_LE(std::abs(rig.steps(Axis::XG) / 48.0 - top), 1.0 / 48.0);
-  EXPECT_EQ(rig.steps(Axis::XD), rig.steps(Axis::XG));
-  EXPECT_EQ(rig.steps(Axis::YG), 60 * 48);
-  EXPECT_EQ(rig.steps(Axis::YD), 60 * 48);
+  const std::int64_t x = rig.steps(Axis::XG);
+  EXPECT_EQ(rig.allSteps(), (test::Steps{x, 60 * 48, x, 60 * 48}));
   EXPECT_TRUE(rig.machine->isStarted());
-  EXPECT_TRUE(form.raised());
-  EXPECT_EQ(form.actionCaption(), "Coupe");
-  EXPECT_EQ(form.nextFlags(), 0x15);
+  EXPECT_EQ(std::tuple(form.raised(), form.actionCaption(), form.nextFlags()),
+            std::tuple(true, "Coupe", 0x15));
   EXPECT_FALSE(form.editable(F::CutSpeed));
   EXPECT_FALSE(form.chooseFoam("Grey"));
   EXPECT_FALSE(form.done());  // not while the wire is up
   EXPECT_TRUE(form.editable(F::Action));
 
   ASSERT_TRUE(form.pressAction(rig.job));
-  for (Axis a : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) EXPECT_EQ(rig.steps(a), 0);
-  EXPECT_FALSE(form.raised());
-  EXPECT_EQ(form.actionCaption(), "Armement");
+  EXPECT_EQ(rig.allSteps(), test::Steps{});
+  EXPECT_EQ(std::tuple(form.raised(), form.actionCaption()), std::tuple(false, "Armement"));
   EXPECT_TRUE(form.editable(F::HeightOfCut));
   for (const auto& call : rig.prompt.calls()) EXPECT_NE(call.kind, ScriptedPrompt::Kind::OkCancel);
 
@@ -345,8 +320,7 @@ TEST(FoamCutForm, TwoActionsRaiseThenCutOnTheMachineWithoutConfirmation) {
   // aborted) leaves the wire down and makes the next run a first one again.
   rig.driver.CloseDriver();
   EXPECT_FALSE(form.pressAction(rig.job));
-  EXPECT_FALSE(form.raised());
-  EXPECT_EQ(form.nextFlags(), 0x17);
+  EXPECT_EQ(std::tuple(form.raised(), form.nextFlags()), std::tuple(false, 0x17));
 }
 
 }  // namespace
