@@ -199,7 +199,7 @@ TEST(ProgramContext, ChangingOnlyTheSoundOrADialogDirectoryTouchesNoDataFile) {
   const SaveReport report = editFiles(context, [](DirectoriesForm& form) {
     form.setText(DirectoriesField::FinishedCuttingSound, "Gong.wav");
     form.setText(DirectoriesField::ProfileDirectory, "/data/profils/");
-    form.setText(DirectoriesField::ProjectDirectory, "/data/projets");
+    form.setText(DirectoriesField::ProjectDirectory, "/data/projets/");
   });
   EXPECT_TRUE(report.ok());
   EXPECT_EQ(fileNames(data), kDefaultTableFiles);

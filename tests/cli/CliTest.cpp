@@ -186,6 +186,8 @@ TEST_F(CliTest, RefusalsNameTheCauseAndCreateNothing) {
       {"foams --settings " + q(settings), 1, "Settings file not found: " + settings.string() + "\n"},
       {block + " --format cut -o " + q(dir_ / "b.ngc"), 2, "contradicts --format cut",
        Match::Contains},
+      {block + " --format gcode -o " + q(dir_ / "b.cut"), 2, "contradicts --format gcode",
+       Match::Contains},
       {block + " -o " + q(dir_.path()), 2, "is a directory", Match::Contains},
       {block + " -o " + q(dir_ / "b.txt"), 2, ""},
       {"test-cut --left-width 100 --length 300 --clearance 70 --height 40 --spacing 0 -o " +
