@@ -7,12 +7,12 @@
 #include <tuple>
 #include <utility>
 
-#include "support/PortFakes.h"
-#include "support/TestFiles.h"
 #include "app/AppPaths.h"
 #include "app/AppSettings.h"
 #include "app/ProgramContext.h"
 #include "common/ScriptedPrompt.h"
+#include "support/PortFakes.h"
+#include "support/TestFiles.h"
 #include "support/TextChecks.h"
 
 namespace orva {
@@ -130,13 +130,15 @@ TEST_F(UserLocations, SettingsAndDataLandInTheProgramsDirectoryOfTheXdgLocations
 
 TEST(AppPaths, DirectoriesAreStoredWithoutTrailingSeparator) {
   // "/data/wings/" is a directory chooser's answer.
-  for (const auto& [chosen, directory] :
-       {std::pair{"/data/wings/w.cnc", "/data/wings"}, {"/data//wings//w.cnc", "/data//wings"},
-        {"/w.cnc", "/"}, {"/data/wings/", "/data/wings"}, {"w.cnc", ""}}) {
+  for (const auto& [chosen, directory] : {std::pair{"/data/wings/w.cnc", "/data/wings"},
+                                          {"/data//wings//w.cnc", "/data//wings"},
+                                          {"/w.cnc", "/"},
+                                          {"/data/wings/", "/data/wings"},
+                                          {"w.cnc", ""}}) {
     EXPECT_EQ(directoryOfChosenFile(chosen), directory) << chosen;
   }
-  for (const auto& [path, stripped] : {std::pair{"/srv/orva///", "/srv/orva"}, {"/", "/"},
-                                       {"relative/dir/", "relative/dir"}}) {
+  for (const auto& [path, stripped] :
+       {std::pair{"/srv/orva///", "/srv/orva"}, {"/", "/"}, {"relative/dir/", "relative/dir"}}) {
     EXPECT_EQ(withoutTrailingSeparator(path), stripped) << path;
   }
 }

@@ -51,9 +51,9 @@ TEST(DirectoriesForm, DoneCopiesTheFourFieldsWithoutTrailingSeparators) {
   EXPECT_EQ(d.settings, someSettings());  // nothing reaches the settings before "Done"
   form.done();
   EXPECT_TRUE(form.isDone() && form.isClosed());
-  EXPECT_EQ(std::tie(d.settings.RepIns, d.settings.SonFinDec, d.settings.RepProfil,
-                     d.settings.RepProjet),
-            std::tuple("/data/orva", "/sons/fin.wav", "/data/profils", "/"));
+  EXPECT_EQ(
+      std::tie(d.settings.RepIns, d.settings.SonFinDec, d.settings.RepProfil, d.settings.RepProjet),
+      std::tuple("/data/orva", "/sons/fin.wav", "/data/profils", "/"));
   EXPECT_TRUE(d.prompt.calls().empty());
 
   // Closing any other way changes nothing.

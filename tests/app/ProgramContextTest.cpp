@@ -1,18 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QSettings>
 #include <fstream>
 
-#include <QSettings>
-
-#include "support/PortFakes.h"
-#include "support/TestFiles.h"
 #include "app/DirectoriesForm.h"
 #include "app/ProgramContext.h"
 #include "app/RecentFileList.h"
-#include "model/PanelOperations.h"
-#include "cutting/PanelCutPlanner.h"
 #include "common/ScriptedPrompt.h"
+#include "cutting/PanelCutPlanner.h"
 #include "driver/SimulatedMachine.h"
+#include "model/PanelOperations.h"
+#include "support/PortFakes.h"
+#include "support/TestFiles.h"
 #include "support/TextChecks.h"
 
 namespace orva {
@@ -98,10 +97,13 @@ TEST(ProgramContext, FirstRunWithEmptySettingsUsesDefaultsAndCreatesTheDataFiles
   // Their contents (built-in table, foams, list) are checked where they are written.
   EXPECT_EQ(fileNames(data), kDefaultTableFiles);
 
-  const std::map<std::string, std::string> expected = {
-      {"SonFinDec", "Bravo.wav"}, {"RepProfil", ""},  {"RepProjet", ""},
-      {"RepIns", data.string()},  {"TypeBloc", "Poly expansé"}, {"CurrentTable", "Default"},
-      {"Backend", "simulated"}};
+  const std::map<std::string, std::string> expected = {{"SonFinDec", "Bravo.wav"},
+                                                       {"RepProfil", ""},
+                                                       {"RepProjet", ""},
+                                                       {"RepIns", data.string()},
+                                                       {"TypeBloc", "Poly expansé"},
+                                                       {"CurrentTable", "Default"},
+                                                       {"Backend", "simulated"}};
   EXPECT_EQ(storedValues(dir / "settings.ini"), expected);  // every value but Port
 }
 
@@ -359,7 +361,6 @@ TEST(ProgramContext, FailedWritesAreReported) {
                                           dir / "blocked" / "TableNames.bd"};
   EXPECT_EQ(report.unsavedFiles, expected);
 }
-
 
 // The cut started from the program context is the context's job: its Cancel
 // reaches it while it runs, and the wire comes home.

@@ -104,8 +104,8 @@ TEST(AuxiliaryCuts, MovesMatchTheReviewedLists) {
     ASSERT_TRUE(moves.has_value()) << title;
     dump += test::section(title, test::dumpMoves(*moves));
   };
-  record("block shaping", BuildBlockShapingMoves(
-                              rig.planner, {20.0, 200.0, 150.0, 30.0, 500.0, 250.0, 70.0}));
+  record("block shaping",
+         BuildBlockShapingMoves(rig.planner, {20.0, 200.0, 150.0, 30.0, 500.0, 250.0, 70.0}));
   for (const auto& [height, fromTop] :
        {std::pair{50, false}, std::pair{50, true}, std::pair{40, true}, std::pair{40, false}}) {
     record("test cut " + std::to_string(height) + (fromTop ? " from the top" : " from the bottom"),
@@ -154,8 +154,12 @@ TEST(TestCutForm, OpensFromTheProjectFollowsTheCountAndStoresOnOk) {
   using F = TestCutField;
   // Clearance 0: H + 20; no block length yet: span - 20; the root chord and
   // margins, and no right width yet: the left one; centred: (1000 - 480) / 2.
-  test::expectTexts(form, {{F::Height, "50"}, {F::NumberOfCuts, "4"}, {F::YDimension, "70"},
-                           {F::Length, "480"}, {F::LeftWidth, "215"}, {F::RightWidth, "215"},
+  test::expectTexts(form, {{F::Height, "50"},
+                           {F::NumberOfCuts, "4"},
+                           {F::YDimension, "70"},
+                           {F::Length, "480"},
+                           {F::LeftWidth, "215"},
+                           {F::RightWidth, "215"},
                            {F::LeftAxisOffset, "260"}});
   EXPECT_TRUE(form.checked(F::StartWithTop));
   EXPECT_FALSE(form.editable(F::NumberOfCuts));
@@ -190,15 +194,22 @@ TEST(BlockShapingForm, DefaultsFollowTheWingSideAndOkStoresTheBlock) {
   using F = BlockShapingField;
   {
     BlockShapingForm form(rig.doc, rig.values, rig.session);
-    test::expectTexts(form, {{F::LeftWidth, "215"}, {F::RightWidth, "130"}, {F::Taper, "30"},
-                             {F::Length, "500"}, {F::YDimension, "70"}, {F::CutSpeed, "8"}});
+    test::expectTexts(form, {{F::LeftWidth, "215"},
+                             {F::RightWidth, "130"},
+                             {F::Taper, "30"},
+                             {F::Length, "500"},
+                             {F::YDimension, "70"},
+                             {F::CutSpeed, "8"}});
     EXPECT_EQ(form.selectedFoam(), "Blue");
   }
   rig.doc.cutChoices.wingSide = 1;  // left wing: widths exchanged, taper negated
   rig.doc.cutChoices.clearance = 90.0;
   BlockShapingForm form(rig.doc, rig.values, rig.session);
-  test::expectTexts(form, {{F::LeftWidth, "130"}, {F::RightWidth, "215"}, {F::Taper, "-30"},
-                           {F::YDimension, "90"}, {F::LeftAxisOffset, "250"}});
+  test::expectTexts(form, {{F::LeftWidth, "130"},
+                           {F::RightWidth, "215"},
+                           {F::Taper, "-30"},
+                           {F::YDimension, "90"},
+                           {F::LeftAxisOffset, "250"}});
   EXPECT_FALSE(form.editable(F::LeftAxisOffset));
   form.setText(F::Length, "600");
   EXPECT_EQ(form.text(F::LeftAxisOffset), "200");

@@ -148,14 +148,13 @@ TEST(KerfLists, OffsetsJunctionsAndCorrespondencesMatchTheReviewedLists) {
     record(title + ", upper", upper);
     record(title + ", lower", lower);
   };
-  join("wedge moved out",
-       OffsetCutOutline({{100.0, 10.0}, {90.0, 15.0}, {60.0, 16.0}}, 1.0, true),
+  join("wedge moved out", OffsetCutOutline({{100.0, 10.0}, {90.0, 15.0}, {60.0, 16.0}}, 1.0, true),
        OffsetCutOutline({{100.0, 10.0}, {90.0, 5.0}, {60.0, 4.0}}, 1.0, false), 1.0, 0.4);
   join("unmoved", {{100.0, 10.0}, {90.0, 15.0}}, {{100.0, 10.0}, {90.0, 5.0}}, 0.0, 0.0);
-  join("vertical first segment", {{100.0, 11.0}, {100.0, 15.0}}, {{100.0, 9.0}, {90.0, 5.0}},
-       1.0, 0.4);
-  join("parallel first segments", {{100.0, 11.0}, {90.0, 12.0}}, {{100.0, 9.0}, {90.0, 10.0}},
-       1.0, 0.4);
+  join("vertical first segment", {{100.0, 11.0}, {100.0, 15.0}}, {{100.0, 9.0}, {90.0, 5.0}}, 1.0,
+       0.4);
+  join("parallel first segments", {{100.0, 11.0}, {90.0, 12.0}}, {{100.0, 9.0}, {90.0, 10.0}}, 1.0,
+       0.4);
   join("nearly parallel first segments", {{100.0, 11.0}, {90.0, 12.0}},
        {{100.0, 9.0}, {90.0, 10.005}}, 1.0, 0.4);
   const PointList crossingUpper{{100.0, 9.0}, {90.0, 13.0}, {60.0, 14.0},
@@ -182,8 +181,9 @@ TEST(KerfLists, OffsetsJunctionsAndCorrespondencesMatchTheReviewedLists) {
   options.referenceLowerSurface = true;
   options.matchTip = true;
   const KerfApplied applied = CompensateKerf(lists, {1.0, 0.5}, 0.0, 0.0, options);
-  EXPECT_EQ(std::tuple(applied.root.lift, applied.tip.lift, applied.root.offset, applied.tip.offset),
-            std::tuple(2.0, 1.0, 1.0, 0.5));
+  EXPECT_EQ(
+      std::tuple(applied.root.lift, applied.tip.lift, applied.root.offset, applied.tip.offset),
+      std::tuple(2.0, 1.0, 1.0, 0.5));
   record("whole correction, root 1", lists.root1);
   record("whole correction, root 2", lists.root2);
   record("whole correction, tip 1", lists.tip1);

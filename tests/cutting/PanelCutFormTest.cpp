@@ -464,13 +464,13 @@ TEST(PanelCutFormClosing, OkStoresEveryValue) {
                        c.referenceLowerSurface, c.trimmingMode, c.clearance, c.sectionReference),
             std::tuple(1, 0, 0, 0, 0, 2, 85.0, 1));
   const Panel& p = rig.panel();
-  EXPECT_EQ(std::tuple(p.sectionCutEnabled, p.sectionCutZ, p.blockCentredZ, p.rootAxisOffset,
-                       p.offsetX0),
-            std::tuple(true, 400, false, 120, 15));
-  EXPECT_EQ(std::tuple(rig.env.output.cutToFile, rig.env.output.stepDetails,
-                       rig.config.foams.currentFoam, rig.config.foams.cutSpeed, rig.doc.modified,
-                       redraws),
-            std::tuple(true, true, "Fast", 3.5, true, 1));
+  EXPECT_EQ(
+      std::tuple(p.sectionCutEnabled, p.sectionCutZ, p.blockCentredZ, p.rootAxisOffset, p.offsetX0),
+      std::tuple(true, 400, false, 120, 15));
+  EXPECT_EQ(
+      std::tuple(rig.env.output.cutToFile, rig.env.output.stepDetails, rig.config.foams.currentFoam,
+                 rig.config.foams.cutSpeed, rig.doc.modified, redraws),
+      std::tuple(true, true, "Fast", 3.5, true, 1));
 }
 
 TEST(PanelCutFormClosing, OkChecksTheBoxesInOrderAndStoresNothingOnFailure) {

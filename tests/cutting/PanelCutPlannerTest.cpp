@@ -42,9 +42,18 @@ struct Rig : test::ProjectRig {
   // (0.82, 0.02)-(1, 0), lower with (0.82, -0.03)-(1, 0).
   static Profile SmallProfile() {
     Profile p;
-    EXPECT_TRUE(p.BuildFromPoints({{1.0, 0.0}, {0.82, 0.02}, {0.64, 0.04}, {0.46, 0.05},
-                                   {0.28, 0.05}, {0.1, 0.04}, {0.0, 0.0}, {0.1, -0.03},
-                                   {0.28, -0.04}, {0.46, -0.04}, {0.64, -0.03}, {0.82, -0.03},
+    EXPECT_TRUE(p.BuildFromPoints({{1.0, 0.0},
+                                   {0.82, 0.02},
+                                   {0.64, 0.04},
+                                   {0.46, 0.05},
+                                   {0.28, 0.05},
+                                   {0.1, 0.04},
+                                   {0.0, 0.0},
+                                   {0.1, -0.03},
+                                   {0.28, -0.04},
+                                   {0.46, -0.04},
+                                   {0.64, -0.03},
+                                   {0.82, -0.03},
                                    {1.0, 0.0}}));
     return p;
   }
@@ -535,8 +544,8 @@ TEST(PanelCutProject, NeitherACutNorASurveyChangesThePanelsSections) {
   double speed = 0.0;
   EXPECT_EQ(rig.Survey(false, speed), "");
   const Panel& after = rig.panel();
-  EXPECT_EQ(std::tie(after.root.cutUpper, after.root.cutLower, after.tip.cutUpper,
-                     after.root.upper, after.spars),
+  EXPECT_EQ(std::tie(after.root.cutUpper, after.root.cutLower, after.tip.cutUpper, after.root.upper,
+                     after.spars),
             std::tie(before.root.cutUpper, before.root.cutLower, before.tip.cutUpper,
                      before.root.upper, before.spars));
   EXPECT_FALSE(rig.doc.modified);

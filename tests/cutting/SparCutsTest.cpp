@@ -16,8 +16,8 @@
 #include "driver/SimulatedMachine.h"
 #include "model/CT1Doc.h"
 #include "motion/MovePlanner.h"
-#include "support/MachineRig.h"
 #include "support/Golden.h"
+#include "support/MachineRig.h"
 #include "support/UpperLayerRigs.h"
 
 namespace orva {
@@ -38,26 +38,17 @@ SparRecord spar(int type, double distance, bool active = true) {
   return r;
 }
 
-// The real machine context: a simulated machine, the default table and the
-// planner. The emitter places the block over the whole table (left distance
-// 0, span = Entraxe), so every move's tower targets are its section targets
-// (left tower = root, right tower = tip).
-class SparCutFixture : public testing::Test {
+// The machine rig (the default table, the planner) with an emitter that
+// places the block over the whole table (left distance 0, span = Entraxe), so
+// every move's tower targets are its section targets (left tower = root,
+// right tower = tip).
+class SparCutFixture : public testing::Test, protected test::MachineRig {
  protected:
-  SparCutFixture()
-      : driver_(std::make_unique<SimulatedMachine>(), prompt_),
-        machine_(driver_, prompt_),
-        planner_(machine_.table, machine_.foams, prompt_),
-        out_(planner_, moves_, 0.0, machine_.table.Entraxe, false) {
-    machine_.foams.cutSpeed = 2.0;
-  }
+  SparCutFixture() { config.foams.cutSpeed = 2.0; }
 
-  ScriptedPrompt prompt_;
-  InterfaceDriver driver_;
-  MachineConfig machine_;
-  MovePlanner planner_;
+  ScriptedPrompt& prompt_ = prompt;
   MoveList moves_;
-  CutEmitter out_;
+  CutEmitter out_{planner, moves_, 0.0, static_cast<double>(config.table.Entraxe), false};
   KerfAtRatio kerf_ = testKerf;
 };
 
@@ -187,8 +178,8 @@ TEST_F(SparCutFixture, EveryCutOutKindMatchesTheReviewedMoves) {
   SparRecord deep = spar(SparUpperNotch, 30);
   deep.rootWidth = 6;
   deep.rootThickness = 30;
-  record("notch deeper than the profile", EmitSparNotch(out_, deep, {300, 60}, {250, 55}, +1,
-                                                        200, 200, kerf_, SparRoom{12.0, 8.0}));
+  record("notch deeper than the profile",
+         EmitSparNotch(out_, deep, {300, 60}, {250, 55}, +1, 200, 200, kerf_, SparRoom{12.0, 8.0}));
   deep.rootThickness = 0.2;
   record("notch thinner than the kerf",
          EmitSparNotch(out_, deep, {300, 60}, {250, 55}, +1, 200, 200, kerf_));
@@ -205,9 +196,8 @@ TEST_F(SparCutFixture, EveryCutOutKindMatchesTheReviewedMoves) {
   SparRecord lower = spar(SparLowerRound, 30);
   lower.rootWidth = lower.tipWidth = 8;
   lower.rootThickness = lower.tipThickness = 2;
-  record("lower round slot raised at the tip",
-         EmitRoundSlot(out_, lower, {300, 20}, {250, 22}, -1, 200, 200, kerf_,
-                       SparRoom{20.0, 8.0}));
+  record("lower round slot raised at the tip", EmitRoundSlot(out_, lower, {300, 20}, {250, 22}, -1,
+                                                             200, 200, kerf_, SparRoom{20.0, 8.0}));
 
   SparRecord hinge = spar(SparHinge, 50);
   hinge.label = "H";
@@ -397,8 +387,8 @@ TEST_F(SparsFormTest, DistanceMustLieBetween1And99) {
   form.setText(F::Distance, "abc");
   EXPECT_FALSE(form.ok());
   EXPECT_EQ(prompt.messages(), (std::vector<std::string>{"Please enter a number between 1 and 99.",
-                                                          "Please enter a number between 1 and 99.",
-                                                          "Please enter a number."}));
+                                                         "Please enter a number between 1 and 99.",
+                                                         "Please enter a number."}));
   EXPECT_FALSE(doc.current().spars[0].active);  // nothing reached the panel
   form.setText(F::Distance, "99");
   EXPECT_TRUE(form.setCurrentIndex(F::Rows, 2));

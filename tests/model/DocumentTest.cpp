@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <tuple>
@@ -77,7 +77,11 @@ TEST_F(DocumentTest, ObserversAreToldOnceExactlyWhatACommandChanged) {
       {"comments", [&] { doc.EditComments(std::string("note")); }, C::ModifiedFlag},
       {"comments again", [&] { doc.EditComments(std::nullopt); }, std::nullopt},
       {"delete", [&] { DeleteCurrentPanel(doc); }, C::PanelList | C::CurrentPanel},
-      {"save as", [&] { prompt.queueFile(saved); ASSERT_TRUE(doc.SaveAs()); },
+      {"save as",
+       [&] {
+         prompt.queueFile(saved);
+         ASSERT_TRUE(doc.SaveAs());
+       },
        C::PanelGeometry | C::DisplayOptions | C::ModifiedFlag | C::Path},
       {"new project", [&] { doc.NewProject(); }, DocChanges::all()},
   };
@@ -162,7 +166,7 @@ TEST_F(DocumentTest, FailedProfileSelectionChangesNothing) {
   EXPECT_FALSE(doc.SelectTipProfile());
 
   EXPECT_EQ(prompt.messages(), (Strings{"Invalid .dat file", "Unable to Open file for Reading",
-                                         "Invalid .dat file", "Invalid .dat file"}));
+                                        "Invalid .dat file", "Invalid .dat file"}));
   EXPECT_EQ(std::tie(doc.current().root.profile.points, doc.current().tip.profile.points,
                      doc.current().root.cutUpper),
             std::tie(before.root.profile.points, before.tip.profile.points, before.root.cutUpper));

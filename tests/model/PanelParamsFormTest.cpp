@@ -9,8 +9,8 @@
 #include "model/PanelParamsForm.h"
 #include "model/ProjectFile.h"
 #include "model/ProjectJson.h"
-#include "support/Golden.h"
 #include "support/FormChecks.h"
+#include "support/Golden.h"
 #include "support/MachineRig.h"
 #include "support/TestFiles.h"
 
@@ -43,9 +43,14 @@ TEST_F(PanelParamsFormTest, OpeningShowsThePanelAndWhatCanBeEdited) {
   panel().root.params.skin = 1.25;
   PanelParamsForm form(doc);
   EXPECT_EQ(PanelParamsForm::title(), "Panel Parameters");
-  test::expectTexts(form, {{F::FoamThickness, "50"}, {F::Span, "750"}, {F::Dihedral, "0"},
-                     {F::RootChord, "150"}, {F::RootBasicHeight, "25"}, {F::RootSkin, "1.25"},
-                     {F::RootAirfoil, "NoName"}, {F::TipAirfoil, "NoName"}});
+  test::expectTexts(form, {{F::FoamThickness, "50"},
+                           {F::Span, "750"},
+                           {F::Dihedral, "0"},
+                           {F::RootChord, "150"},
+                           {F::RootBasicHeight, "25"},
+                           {F::RootSkin, "1.25"},
+                           {F::RootAirfoil, "NoName"},
+                           {F::TipAirfoil, "NoName"}});
   EXPECT_TRUE(form.checked(F::WingPanel) && !form.checked(F::DifferentRootTip));
 
   // Root and tip the same: only the root column and the global boxes.
@@ -96,7 +101,8 @@ TEST_F(PanelParamsFormTest, OutOfRangeOrNonNumericValuesKeepTheDialogOpen) {
   panel().skinEnabled = true;
   const Panel before = panel();
   const std::string number = "Please enter a number.";
-  test::expectEachRefused<F>([&] { return std::make_unique<PanelParamsForm>(doc); }, prompt,
+  test::expectEachRefused<F>(
+      [&] { return std::make_unique<PanelParamsForm>(doc); }, prompt,
       {{F::FoamThickness, "500001", "Please enter a number between 0 and 500000."},
        {F::FoamThickness, "-0.5", "Please enter a number between 0 and 500000."},
        {F::RootChord, "0.09", "Please enter a number between 0.1 and 10000."},
@@ -105,7 +111,9 @@ TEST_F(PanelParamsFormTest, OutOfRangeOrNonNumericValuesKeepTheDialogOpen) {
        {F::TipWashout, "-91", "Please enter a number between -90 and 90."},
        {F::RootSkin, "10.01", "Please enter a number between -10 and 10."},
        {F::TipSkin, "-11", "Please enter a number between -10 and 10."},
-       {F::Span, "12abc", number}, {F::Sweep, "", number}, {F::RootCamber, "-", number}});
+       {F::Span, "12abc", number},
+       {F::Sweep, "", number},
+       {F::RootCamber, "-", number}});
   EXPECT_EQ(std::tuple(doc.modified, panel().foamThickness, panel().root.params.chord),
             std::tuple(false, before.foamThickness, before.root.params.chord));
 
@@ -183,9 +191,9 @@ TEST_F(PanelParamsFormTest, OkCommitsTheValuesAndRebuilds) {
   // atan(5 / 400) = 0.7161599...° truncated to 0.7161.
   test::expectGolden("model/panel-params-ok.json", projectToJson(CaptureProject(doc)).dump(1));
   const Panel& p = panel();
-  EXPECT_EQ(std::tuple(p.root.profile.maxThickness, p.tip.profile.maxThickness, doc.modified,
-                       redraws),
-            std::tuple(0.09, 0.06, true, 1));
+  EXPECT_EQ(
+      std::tuple(p.root.profile.maxThickness, p.tip.profile.maxThickness, doc.modified, redraws),
+      std::tuple(0.09, 0.06, true, 1));
   EXPECT_EQ(p.tip.cutUpper.size(), p.root.cutUpper.size());
 }
 
@@ -289,8 +297,10 @@ TEST_F(PanelParamsFormTest, SwitchingDifferentRootTipOnCopiesTheRootBoxes) {
   EXPECT_EQ(form.text(F::TipLeMargin), "0");  // not following yet
   ASSERT_TRUE(form.setChecked(F::DifferentRootTip, true));
 
-  test::expectTexts(form, {{F::TipSkin, "1.5"}, {F::TipCamber, "2"}, {F::TipThickness, "9"},
-                     {F::TipAirfoil, "NoName"}});
+  test::expectTexts(form, {{F::TipSkin, "1.5"},
+                           {F::TipCamber, "2"},
+                           {F::TipThickness, "9"},
+                           {F::TipAirfoil, "NoName"}});
   // 15 x 150 / 300.
   test::expectTexts(form, {{F::TipLeMargin, "7.500000"}, {F::TipTeMargin, "0.000000"}});
   // In degrees: 40 + 750 sin 10° = 170.2361...
@@ -323,15 +333,17 @@ TEST_F(PanelParamsFormTest, CancelChangesNothingButAChosenProfileStays) {
   // The boxes show the new profile, in both columns while the tip follows the
   // root: 0.0625 + 0.03125 = 9.375 % thick; mean line 0.015625, truncated to
   // 5 decimals, 1.562 %.
-  test::expectTexts(form, {{F::RootAirfoil, "FIVE"}, {F::RootThickness, "9.375"},
-                     {F::RootCamber, "1.562"}, {F::TipAirfoil, "FIVE"}});
+  test::expectTexts(form, {{F::RootAirfoil, "FIVE"},
+                           {F::RootThickness, "9.375"},
+                           {F::RootCamber, "1.562"},
+                           {F::TipAirfoil, "FIVE"}});
   const PointList chosen = panel().root.profile.points;
   form.cancel();
 
   // Modified by the profile choice.
-  EXPECT_EQ(std::tie(panel().span, panel().root.params.chord, panel().root.profile.name,
-                     doc.modified),
-            std::tuple(before.span, before.root.params.chord, "FIVE", true));
+  EXPECT_EQ(
+      std::tie(panel().span, panel().root.params.chord, panel().root.profile.name, doc.modified),
+      std::tuple(before.span, before.root.params.chord, "FIVE", true));
 
   // OK with the figures left alone leaves the chosen profile's points exactly.
   PanelParamsForm again(doc);

@@ -126,7 +126,8 @@ TEST_F(ProjectFileTest, SavedProjectLoadsBackWithDisplaySettingsReset) {
   EXPECT_TRUE(prompt.messages().empty());
 
   ASSERT_EQ(loaded.panels.size(), 2U);
-  EXPECT_EQ(std::tie(loaded.currentPanel, loaded.modified, loaded.path), std::tuple(0, false, file));
+  EXPECT_EQ(std::tie(loaded.currentPanel, loaded.modified, loaded.path),
+            std::tuple(0, false, file));
   expectReset(loaded);
   EXPECT_EQ(std::tuple(config.foams.CurrentFoamName(), config.foams.cutSpeed),
             std::tuple("Dépron", 1.75));
@@ -173,9 +174,9 @@ TEST_F(ProjectFileTest, OlderFilesLoadAsReviewed) {
     EXPECT_TRUE(prompt.messages().empty());
     test::expectGolden(std::string("projects/") + f.file + ".json",
                        projectToJson(CaptureProject(doc)).dump(1));
-    EXPECT_EQ(std::tuple(doc.cutChoices.wingSide, config.foams.CurrentFoamName(),
-                         config.foams.cutSpeed),
-              std::tuple(0, f.foam, f.speed));
+    EXPECT_EQ(
+        std::tuple(doc.cutChoices.wingSide, config.foams.CurrentFoamName(), config.foams.cutSpeed),
+        std::tuple(0, f.foam, f.speed));
   }
 }
 

@@ -32,8 +32,8 @@ inline std::string dumpPoints(const PointList& points) {
 inline std::string dumpMoves(const MoveList& moves) {
   std::string text;
   for (const CutMove& m : moves) {
-    text += m.label + " | " + mm(m.duration) + " s | XG " + mm(m.XG) + " YG " + mm(m.YG) +
-            " XD " + mm(m.XD) + " YD " + mm(m.YD) + "\n";
+    text += m.label + " | " + mm(m.duration) + " s | XG " + mm(m.XG) + " YG " + mm(m.YG) + " XD " +
+            mm(m.XD) + " YD " + mm(m.YD) + "\n";
   }
   return text;
 }
@@ -62,10 +62,11 @@ inline std::string dumpPanels(const CT1Doc& doc) {
   for (std::size_t i = 0; i < doc.panels.size(); ++i) {
     const Panel& p = doc.panels[i];
     text += (static_cast<int>(i) == doc.currentPanel ? "* " : "  ") + std::to_string(i + 1) +
-            ": span " + mm(p.span) + " sweep " + mm(p.sweep) + (p.wingPanel ? " wing" : " outline") +
-            (p.differentRootTip ? " different" : " same") + " le " + std::to_string(p.leMode) +
-            " te " + std::to_string(p.teMode) + " foam " + mm(p.foamThickness) + "\n    root " +
-            dumpSection(p.root) + "    tip  " + dumpSection(p.tip);
+            ": span " + mm(p.span) + " sweep " + mm(p.sweep) +
+            (p.wingPanel ? " wing" : " outline") + (p.differentRootTip ? " different" : " same") +
+            " le " + std::to_string(p.leMode) + " te " + std::to_string(p.teMode) + " foam " +
+            mm(p.foamThickness) + "\n    root " + dumpSection(p.root) + "    tip  " +
+            dumpSection(p.tip);
   }
   return text;
 }
