@@ -256,7 +256,9 @@ TEST_F(SparCutFixture, RefusedMoveEndsTheCutOutAndOtherTypesEmitNothing) {
 //   the rising segment;
 // - a slope change below 0.001 at the point 80: it moves straight down (the
 //   normal of the segment arriving at it), not far away;
-// - a sole deeper than the 4 mm profile stops at the lower surface.
+// - a sole deeper than the profile stops at the lower surface: at the same
+//   4 mm on both ends, and at the thinner end's 3 mm when the root is 3 and
+//   the tip 4 mm thick.
 TEST(SoleRecess, RecessesMatchTheReviewedLists) {
   const auto sole = [](int type, double distance, double width, double depth) {
     std::array<SparRecord, kSparCount> s{};
@@ -269,8 +271,10 @@ TEST(SoleRecess, RecessesMatchTheReviewedLists) {
   std::string dump;
   const auto record = [&](const std::string& title, std::vector<Point2D> root,
                           std::vector<Point2D> tip, const std::array<SparRecord, kSparCount>& s,
-                          bool upper, const std::vector<Point2D>& other = {}) {
-    EXPECT_TRUE(ApplySoleRecesses(root, tip, s, chain, 100, 50, upper, other, other)) << title;
+                          bool upper, const std::vector<Point2D>& rootOther = {},
+                          const std::vector<Point2D>& tipOther = {}) {
+    EXPECT_TRUE(ApplySoleRecesses(root, tip, s, chain, 100, 50, upper, rootOther, tipOther))
+        << title;
     dump += test::section(title + ", root", test::dumpPoints(root)) +
             test::section(title + ", tip", test::dumpPoints(tip));
   };
@@ -284,7 +288,9 @@ TEST(SoleRecess, RecessesMatchTheReviewedLists) {
   record("nearly collinear", nearly, nearly, sole(SparUpperSole, 50, 10, 2), true);
   const std::vector<Point2D> upper{{100, 10}, {90, 10}, {80, 10}, {70, 10}, {60, 10}, {55, 10}};
   record("deeper than the profile", upper, upper, sole(SparUpperSole, 50, 10, 9), true,
-         {{100, 6}, {55, 6}});
+         {{100, 6}, {55, 6}}, {{100, 6}, {55, 6}});
+  record("deeper than the thinner root", upper, upper, sole(SparUpperSole, 50, 10, 9), true,
+         {{100, 7}, {55, 7}}, {{100, 6}, {55, 6}});
   test::expectGolden("cutting/soles.txt", dump);
 
   // X 50.5 lies behind the trailing-edge point 55: nothing.
