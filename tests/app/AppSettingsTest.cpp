@@ -9,14 +9,15 @@
 #include <optional>
 #include <string>
 #include <set>
+#include <tuple>
 #include <utility>
 
-#include "support/PortFakes.h"
-#include "support/TestFiles.h"
 #include "app/AppPaths.h"
 #include "app/AppSettings.h"
 #include "app/ProgramContext.h"
 #include "common/ScriptedPrompt.h"
+#include "support/PortFakes.h"
+#include "support/TestFiles.h"
 #include "support/TextChecks.h"
 
 namespace orva {
@@ -66,10 +67,8 @@ TEST(AppSettingsStore, HandEditedValuesThatCannotBeUsedTakeTheirDefaults) {
             "Backend=\n"
             "RepProfil=/data/a, /data/b\n");  // unquoted comma: Qt reads a list
   const AppSettings read = SettingsStore(file).read();
-  EXPECT_EQ(read.Port, 0);
-  EXPECT_EQ(read.CurrentTable, "Default");
-  EXPECT_EQ(read.Backend, "simulated");
-  EXPECT_EQ(read.RepProfil, "/data/a, /data/b");
+  EXPECT_EQ(std::tie(read.Port, read.CurrentTable, read.Backend, read.RepProfil),
+            std::tuple(0, "Default", "simulated", "/data/a, /data/b"));
 }
 
 TEST(AppSettingsStore, WriteToAnUnwritableStoreIsReported) {
@@ -135,14 +134,18 @@ TEST_F(UserLocations, SettingsAndDataLandInTheProgramsDirectoryOfTheXdgLocations
 }
 
 TEST(AppPaths, DirectoriesAreStoredWithoutTrailingSeparator) {
-  EXPECT_EQ(directoryOfChosenFile("/data/wings/w.cnc"), "/data/wings");
-  EXPECT_EQ(directoryOfChosenFile("/data//wings//w.cnc"), "/data//wings");
-  EXPECT_EQ(directoryOfChosenFile("/w.cnc"), "/");
-  EXPECT_EQ(directoryOfChosenFile("/data/wings/"), "/data/wings");  // a directory chooser's answer
-  EXPECT_EQ(directoryOfChosenFile("w.cnc"), "");
-  EXPECT_EQ(withoutTrailingSeparator("/srv/orva///"), "/srv/orva");
-  EXPECT_EQ(withoutTrailingSeparator("/"), "/");
-  EXPECT_EQ(withoutTrailingSeparator("relative/dir/"), "relative/dir");
+  // "/data/wings/" is a directory chooser's answer.
+  for (const auto& [chosen, directory] : {std::pair{"/data/wings/w.cnc", "/data/wings"},
+                                          {"/data//wings//w.cnc", "/data//wings"},
+                                          {"/w.cnc", "/"},
+                                          {"/data/wings/", "/data/wings"},
+                                          {"w.cnc", ""}}) {
+    EXPECT_EQ(directoryOfChosenFile(chosen), directory) << chosen;
+  }
+  for (const auto& [path, stripped] :
+       {std::pair{"/srv/orva///", "/srv/orva"}, {"/", "/"}, {"relative/dir/", "relative/dir"}}) {
+    EXPECT_EQ(withoutTrailingSeparator(path), stripped) << path;
+  }
 }
 
 TEST(AppPaths, RelativeSoundIsFoundInDataDirectoryThenInSoundDirectories) {
@@ -222,18 +225,14 @@ TEST(AppPaths, ShippedEndOfCutSoundIsFoundAndIsAShortMonoPcmWave) {
 
   const std::string wav = readFile(sound);
   ASSERT_GE(wav.size(), 44U);
-  EXPECT_EQ(wav.substr(0, 4), "RIFF");
-  EXPECT_EQ(wav.substr(8, 8), "WAVEfmt ");
-  EXPECT_EQ(le(wav, 20, 2), 1);   // PCM
-  EXPECT_EQ(le(wav, 22, 2), 1);   // mono
-  EXPECT_EQ(le(wav, 34, 2), 16);  // bits per sample
-  const std::uint32_t rate = le(wav, 24, 4);
-  ASSERT_EQ(wav.substr(36, 4), "data");
+  // RIFF, PCM (1), mono (1), 16 bits per sample, the data chunk to the end.
+  EXPECT_EQ(std::tuple(wav.substr(0, 4), wav.substr(8, 8), le(wav, 20, 2), le(wav, 22, 2),
+                       le(wav, 34, 2), wav.substr(36, 4)),
+            std::tuple("RIFF", "WAVEfmt ", 1u, 1u, 16u, "data"));
   const std::uint32_t dataBytes = le(wav, 40, 4);
   EXPECT_EQ(dataBytes, wav.size() - 44);
-  const double seconds = static_cast<double>(dataBytes) / (rate * 2.0);
-  EXPECT_GE(seconds, 0.3);
-  EXPECT_LE(seconds, 1.0);
+  const double seconds = static_cast<double>(dataBytes) / (le(wav, 24, 4) * 2.0);
+  EXPECT_TRUE(seconds >= 0.3 && seconds <= 1.0) << seconds;
   EXPECT_LT(wav.size(), 64U * 1024U);
 }
 

@@ -1,17 +1,20 @@
 #include <gtest/gtest.h>
 
-#include "support/PortFakes.h"
-#include "support/TestFiles.h"
+#include <string>
+#include <tuple>
+#include <vector>
+
 #include "app/AppSettings.h"
 #include "app/DirectoriesForm.h"
 #include "common/ScriptedPrompt.h"
 #include "support/FormChecks.h"
+#include "support/PortFakes.h"
+#include "support/TestFiles.h"
 
 namespace orva {
 namespace {
 
 using Field = DirectoriesField;
-using test::RecordingSound;
 using test::TempDir;
 using test::writeFile;
 
@@ -24,122 +27,117 @@ AppSettings someSettings() {
   return settings;
 }
 
-TEST(DirectoriesForm, DoneCopiesTheFourFieldsWithoutTrailingSeparators) {
+// The dialog on some settings, without sound directories unless told.
+struct Dialog {
+  explicit Dialog(std::vector<std::filesystem::path> soundDirectories = {})
+      : form(settings, prompt, sound, std::move(soundDirectories)) {}
   AppSettings settings = someSettings();
   ScriptedPrompt prompt;
-  RecordingSound sound;
-  DirectoriesForm form(settings, prompt, sound, {});
-  test::expectTexts(form, {{Field::InstallationDirectory, "/srv/orva"},
-                     {Field::FinishedCuttingSound, "Bravo.wav"},
-                     {Field::ProfileDirectory, "/home/pilot/profils"},
-                     {Field::ProjectDirectory, "/home/pilot/projets"}});
+  test::RecordingSound sound;
+  DirectoriesForm form;
+};
 
+TEST(DirectoriesForm, DoneCopiesTheFourFieldsWithoutTrailingSeparators) {
+  Dialog d;
+  DirectoriesForm& form = d.form;
+  test::expectTexts(form, {{Field::InstallationDirectory, "/srv/orva"},
+                           {Field::FinishedCuttingSound, "Bravo.wav"},
+                           {Field::ProfileDirectory, "/home/pilot/profils"},
+                           {Field::ProjectDirectory, "/home/pilot/projets"}});
   form.setText(Field::InstallationDirectory, "/data/orva/");
   form.setText(Field::FinishedCuttingSound, "/sons/fin.wav");
   form.setText(Field::ProfileDirectory, "/data/profils//");
   form.setText(Field::ProjectDirectory, "/");
-  EXPECT_EQ(settings, someSettings());  // nothing reaches the settings before "Done"
+  EXPECT_EQ(d.settings, someSettings());  // nothing reaches the settings before "Done"
   form.done();
+  EXPECT_TRUE(form.isDone() && form.isClosed());
+  EXPECT_EQ(
+      std::tie(d.settings.RepIns, d.settings.SonFinDec, d.settings.RepProfil, d.settings.RepProjet),
+      std::tuple("/data/orva", "/sons/fin.wav", "/data/profils", "/"));
+  EXPECT_TRUE(d.prompt.calls().empty());
 
-  EXPECT_TRUE(form.isDone());
-  EXPECT_TRUE(form.isClosed());
-  EXPECT_EQ(settings.RepIns, "/data/orva");
-  EXPECT_EQ(settings.SonFinDec, "/sons/fin.wav");
-  EXPECT_EQ(settings.RepProfil, "/data/profils");
-  EXPECT_EQ(settings.RepProjet, "/");
-  EXPECT_TRUE(prompt.calls().empty());
-}
-
-TEST(DirectoriesForm, ClosingAnyOtherWayChangesNothing) {
-  AppSettings settings = someSettings();
-  ScriptedPrompt prompt;
-  RecordingSound sound;
-  DirectoriesForm form(settings, prompt, sound, {});
-  form.setText(Field::InstallationDirectory, "/elsewhere");
-  form.pressDefault();
-  form.close();
-  EXPECT_TRUE(form.isClosed());
-  EXPECT_FALSE(form.isDone());
-  EXPECT_EQ(settings, someSettings());
+  // Closing any other way changes nothing.
+  Dialog other;
+  other.form.setText(Field::InstallationDirectory, "/elsewhere");
+  other.form.pressDefault();
+  other.form.close();
+  EXPECT_TRUE(other.form.isClosed() && !other.form.isDone());
+  EXPECT_EQ(other.settings, someSettings());
 }
 
 TEST(DirectoriesForm, BrowseShowsTheFiltersOfEachKindAndStoresTheDirectory) {
-  AppSettings settings = someSettings();
-  ScriptedPrompt prompt;
-  RecordingSound sound;
-  DirectoriesForm form(settings, prompt, sound, {});
-
-  prompt.queueFile("/data/profils/naca/n2412.dat");
+  Dialog d;
+  DirectoriesForm& form = d.form;
+  d.prompt.queueFile("/data/profils/naca/n2412.dat");
   EXPECT_TRUE(form.browse(Field::ProfileDirectory));
-  prompt.queueFile("/data/ailes/planeur.cnc");
+  d.prompt.queueFile("/data/ailes/planeur.cnc");
   EXPECT_TRUE(form.browse(Field::ProjectDirectory));
-  prompt.queueFile("/opt/orva/cnc.exe");
+  d.prompt.queueFile("/opt/orva/cnc.exe");
   EXPECT_TRUE(form.browse(Field::InstallationDirectory));
-  prompt.queueFile("/data/sons/fin.wav");
+  d.prompt.queueFile("/data/sons/fin.wav");
   EXPECT_TRUE(form.browse(Field::FinishedCuttingSound));
-  prompt.queueFile(std::nullopt);  // cancelled: the field stays
+  d.prompt.queueFile(std::nullopt);  // cancelled: the field stays
   EXPECT_FALSE(form.browse(Field::ProjectDirectory));
 
+  // The sound keeps its full path.
   test::expectTexts(form, {{Field::ProfileDirectory, "/data/profils/naca"},
-                     {Field::ProjectDirectory, "/data/ailes"},
-                     {Field::InstallationDirectory, "/opt/orva"}});
-  EXPECT_EQ(form.text(Field::FinishedCuttingSound), "/data/sons/fin.wav");  // the full path
+                           {Field::ProjectDirectory, "/data/ailes"},
+                           {Field::InstallationDirectory, "/opt/orva"},
+                           {Field::FinishedCuttingSound, "/data/sons/fin.wav"}});
 
   // Each dialog lists the files kept there, then all files, and opens in the
-  // directory the field names.
-  const auto& calls = prompt.calls();
+  // directory the field names (the value browsed before, for the last one).
+  const auto& calls = d.prompt.calls();
   ASSERT_EQ(calls.size(), 5U);
   auto filters = [&](std::size_t i) {
     std::string text;
-    for (const FileFilter& f : calls[i].request.filters)
+    for (const FileFilter& f : calls[i].request.filters) {
       text += f.description + "|" + f.patterns + "|";
+    }
     return text;
   };
   EXPECT_EQ(filters(0), "Co-ordinate Files (*.cor,*.dat)|*.cor;*.dat|All Files|*.*|");
   EXPECT_EQ(filters(1), "Fichiers projet (*.cnc)|*.cnc|All Files|*.*|");
   EXPECT_EQ(filters(2), "Executable Files (*.exe,*.vxd)|*.exe;*.vxd|All Files|*.*|");
   EXPECT_EQ(filters(3), " (*.wav)|*.wav|All Files|*.*|");
-  EXPECT_EQ(calls[0].request.initialDirectory, "/home/pilot/profils");
-  EXPECT_EQ(calls[2].request.initialDirectory, "/srv/orva");
-  EXPECT_EQ(calls[4].request.initialDirectory, "/data/ailes");  // the value browsed before
-
+  EXPECT_EQ(std::tie(calls[0].request.initialDirectory, calls[2].request.initialDirectory,
+                     calls[4].request.initialDirectory),
+            std::tuple("/home/pilot/profils", "/srv/orva", "/data/ailes"));
   form.done();
-  EXPECT_EQ(settings.RepProfil, "/data/profils/naca");
-  EXPECT_EQ(settings.RepIns, "/opt/orva");
+  EXPECT_EQ(std::tie(d.settings.RepProfil, d.settings.RepIns),
+            std::tuple("/data/profils/naca", "/opt/orva"));
 }
 
 TEST(DirectoriesForm, TestPlaysTheSoundACutWouldPlayAndReportsOneThatCannotBePlayed) {
   TempDir dir;
   writeFile(dir / "data" / "Bravo.wav", "RIFF");
   writeFile(dir / "shipped" / "Gong.wav", "RIFF");
-  AppSettings settings = someSettings();
-  ScriptedPrompt prompt;
-  RecordingSound sound;
-  sound.onlyExistingFiles = true;
-  DirectoriesForm form(settings, prompt, sound, {dir / "shipped"});
+  Dialog d({dir / "shipped"});
+  DirectoriesForm& form = d.form;
+  d.sound.onlyExistingFiles = true;
 
   // A relative name is looked up in the data directory the form shows.
   form.setText(Field::InstallationDirectory, (dir / "data").string());
   EXPECT_TRUE(form.test());
   form.setText(Field::FinishedCuttingSound, "Gong.wav");
   EXPECT_TRUE(form.test());
-  ASSERT_EQ(sound.played.size(), 2U);
-  EXPECT_EQ(sound.played[0], (dir / "data" / "Bravo.wav").string());
-  EXPECT_EQ(sound.played[1], (dir / "shipped" / "Gong.wav").string());
-  EXPECT_TRUE(prompt.messages().empty());
+  EXPECT_EQ(d.sound.played, (std::vector<std::string>{(dir / "data" / "Bravo.wav").string(),
+                                                      (dir / "shipped" / "Gong.wav").string()}));
+  EXPECT_TRUE(d.prompt.messages().empty());
 
+  // The failure names the field's text as typed.
   form.setText(Field::FinishedCuttingSound, "Fanfare.wav");
   EXPECT_FALSE(form.test());
-  ASSERT_EQ(prompt.messages().size(), 1U);
-  EXPECT_EQ(prompt.messages()[0], "Can't play Fanfare.wav");  // the field's text as typed
+  EXPECT_EQ(d.prompt.messages(), std::vector<std::string>{"Can't play Fanfare.wav"});
   EXPECT_EQ(form.text(Field::FinishedCuttingSound), "Fanfare.wav");
 
-  // "Default" brings the shipped sound back.
+  // "Default" brings the shipped sound back; the settings are still untouched
+  // before "Done".
   form.pressDefault();
   EXPECT_EQ(form.text(Field::FinishedCuttingSound), "Bravo.wav");
   EXPECT_TRUE(form.test());
-  EXPECT_EQ(prompt.messages().size(), 1U);
-  EXPECT_EQ(settings.SonFinDec, "Bravo.wav");  // still untouched before "Done"
+  EXPECT_EQ(d.prompt.messages().size(), 1U);
+  EXPECT_EQ(d.settings.SonFinDec, "Bravo.wav");
 }
 
 }  // namespace

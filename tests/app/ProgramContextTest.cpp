@@ -1,19 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <QSettings>
 #include <fstream>
 #include <thread>
 
-#include <QSettings>
-
-#include "support/PortFakes.h"
-#include "support/TestFiles.h"
 #include "app/DirectoriesForm.h"
 #include "app/ProgramContext.h"
 #include "app/RecentFileList.h"
-#include "model/PanelOperations.h"
-#include "cutting/PanelCutPlanner.h"
 #include "common/ScriptedPrompt.h"
+#include "cutting/PanelCutPlanner.h"
 #include "driver/SimulatedMachine.h"
+#include "model/PanelOperations.h"
+#include "support/PortFakes.h"
+#include "support/TestFiles.h"
 #include "support/TextChecks.h"
 
 namespace orva {
@@ -76,15 +75,13 @@ TEST(ProgramContext, FirstRunWithEmptySettingsUsesDefaultsAndCreatesTheDataFiles
   ProgramContext& context = run.context;
   context.start();
 
-  EXPECT_EQ(context.settings.SonFinDec, "Bravo.wav");
-  EXPECT_EQ(context.settings.RepProfil, "");
-  EXPECT_EQ(context.settings.RepProjet, "");
-  EXPECT_EQ(context.settings.RepIns, data.string());  // not "/": the per-user data directory
-  EXPECT_EQ(context.settings.Port, 0);
-  EXPECT_EQ(context.machine.dataDirectory, data);
-  EXPECT_EQ(context.machine.currentTable, "Default");
-  EXPECT_EQ(context.machine.foams.CurrentFoamName(), "Poly expansé");
-  EXPECT_EQ(context.machine.table.Entraxe, 1500);  // built-in table
+  const AppSettings& s = context.settings;
+  // The data directory is not "/": the per-user one.
+  EXPECT_EQ(std::tie(s.SonFinDec, s.RepProfil, s.RepProjet, s.RepIns, s.Port),
+            std::tuple("Bravo.wav", "", "", data.string(), 0));
+  EXPECT_EQ(std::tuple(context.machine.dataDirectory, context.machine.currentTable,
+                       context.machine.foams.CurrentFoamName(), context.machine.table.Entraxe),
+            std::tuple(data, "Default", "Poly expansé", 1500));  // built-in table
   EXPECT_EQ(context.machine.tables.listedNames(), std::vector<std::string>{"Default"});
   EXPECT_EQ(run.status.texts, std::vector<std::string>{"Default"});
   EXPECT_TRUE(context.driver.isOpen());
@@ -96,13 +93,11 @@ TEST(ProgramContext, FirstRunWithEmptySettingsUsesDefaultsAndCreatesTheDataFiles
   EXPECT_TRUE(fileNames(data).empty());
   EXPECT_FALSE(fs::exists(dir / "settings.ini"));
 
-  const SaveReport report = context.shutdown();
-  EXPECT_TRUE(report.ok());
+  EXPECT_TRUE(context.shutdown().ok());
   EXPECT_FALSE(context.driver.isOpen());
   // Their contents (built-in table, foams, list) are checked where they are written.
   EXPECT_EQ(fileNames(data), kDefaultTableFiles);
 
-  const auto stored = storedValues(dir / "settings.ini");
   const std::map<std::string, std::string> expected = {{"SonFinDec", "Bravo.wav"},
                                                        {"RepProfil", ""},
                                                        {"RepProjet", ""},
@@ -110,7 +105,7 @@ TEST(ProgramContext, FirstRunWithEmptySettingsUsesDefaultsAndCreatesTheDataFiles
                                                        {"TypeBloc", "Poly expansé"},
                                                        {"CurrentTable", "Default"},
                                                        {"Backend", "simulated"}};
-  EXPECT_EQ(stored, expected);  // every value but Port
+  EXPECT_EQ(storedValues(dir / "settings.ini"), expected);  // every value but Port
 }
 
 TEST(ProgramContext, SecondRunReadsTheFilesAndRewritesOnlyWhatChanged) {
@@ -149,10 +144,11 @@ TEST(ProgramContext, TypeBlocNamingNoFoamLeavesNoCurrentFoam) {
 
   Session run(dir);
   run.context.start();
-  EXPECT_EQ(run.context.machine.foams.CurrentFoamName(), "");
-  EXPECT_EQ(run.context.machine.foams.currentRecord(), nullptr);
-  EXPECT_EQ(run.context.machine.foams.records.size(), 3U);  // the file's foams are there
-  EXPECT_EQ(run.context.machine.foams.cutSpeed, 0.0);
+  const FoamDatabase& foams = run.context.machine.foams;
+  EXPECT_EQ(foams.currentRecord(), nullptr);
+  // The file's foams are there.
+  EXPECT_EQ(std::tuple(foams.CurrentFoamName(), foams.records.size(), foams.cutSpeed),
+            std::tuple("", 3U, 0.0));
 }
 
 TEST(ProgramContext, ChangedPortIsLostAtTheNextStart) {
@@ -206,20 +202,20 @@ TEST(ProgramContext, ChangingOnlyTheSoundOrADialogDirectoryTouchesNoDataFile) {
   const SaveReport report = editFiles(context, [](DirectoriesForm& form) {
     form.setText(DirectoriesField::FinishedCuttingSound, "Gong.wav");
     form.setText(DirectoriesField::ProfileDirectory, "/data/profils/");
-    form.setText(DirectoriesField::ProjectDirectory, "/data/projets");
+    form.setText(DirectoriesField::ProjectDirectory, "/data/projets/");
   });
   EXPECT_TRUE(report.ok());
   EXPECT_EQ(fileNames(data), kDefaultTableFiles);
   EXPECT_EQ(readFile(data / "Default_table.bd"), tableBefore);
-  EXPECT_EQ(context.machine.table.Entraxe, 900);
-  EXPECT_TRUE(context.machine.table.tableModified);
+  EXPECT_EQ(std::tuple(context.machine.table.Entraxe, context.machine.table.tableModified),
+            std::tuple(900, true));
 
   // The parts that copy settings follow at once.
-  EXPECT_EQ(context.settings.SonFinDec, "Gong.wav");
-  EXPECT_EQ(context.cut.endOfCutSound, (dir / "shipped" / "Gong.wav").string());
-  EXPECT_EQ(context.project.profileDirectory, "/data/profils");
-  EXPECT_EQ(context.project.projectDirectory, "/data/projets");
-  EXPECT_EQ(context.cut.projectDirectory, "/data/projets");
+  EXPECT_EQ(std::tie(context.settings.SonFinDec, context.cut.endOfCutSound,
+                     context.project.profileDirectory, context.project.projectDirectory,
+                     context.cut.projectDirectory),
+            std::tuple("Gong.wav", (dir / "shipped" / "Gong.wav").string(), "/data/profils",
+                       "/data/projets", "/data/projets"));
 }
 
 TEST(ProgramContext, ChangingTheDataDirectoryToAnEmptyOneSavesToTheOldAndUsesBuiltIns) {
@@ -245,12 +241,12 @@ TEST(ProgramContext, ChangingTheDataDirectoryToAnEmptyOneSavesToTheOldAndUsesBui
   EXPECT_TRUE(test::contains(readFile(oldData / "Default_table.bd"), "Entraxe 800\n"));
   EXPECT_EQ(lines(readFile(oldData / "TableNames.bd"))[1], "Petite");
   // The new directory is used, with built-in values, and stays empty until exit.
-  EXPECT_EQ(context.settings.RepIns, newData.string());
-  EXPECT_EQ(context.machine.dataDirectory, newData);
-  EXPECT_EQ(context.machine.table.Entraxe, 1500);
-  EXPECT_EQ(context.machine.foams.CurrentFoamName(), "Poly expansé");
-  EXPECT_EQ(context.machine.tables.tableNames[0], "Default");
-  EXPECT_EQ(context.machine.tables.tableNames[1], "Petite");  // other slots are kept
+  EXPECT_EQ(std::tuple(context.settings.RepIns, context.machine.dataDirectory,
+                       context.machine.table.Entraxe, context.machine.foams.CurrentFoamName()),
+            std::tuple(newData.string(), newData, 1500, "Poly expansé"));
+  // Other slots are kept.
+  EXPECT_EQ(std::tie(context.machine.tables.tableNames[0], context.machine.tables.tableNames[1]),
+            std::tuple("Default", "Petite"));
   EXPECT_TRUE(fileNames(newData).empty());
 
   ASSERT_TRUE(context.shutdown().ok());
@@ -282,8 +278,8 @@ TEST(ProgramContext, RunOnlyDataDirectoryAndTableAreNotWrittenBack) {
     options.tableName = "Essai";
     Session run(dir, options);
     run.context.start();
-    EXPECT_EQ(run.context.machine.dataDirectory, scratch);
-    EXPECT_EQ(run.context.machine.currentTable, "Essai");
+    EXPECT_EQ(std::tie(run.context.machine.dataDirectory, run.context.machine.currentTable),
+              std::tuple(scratch, "Essai"));
     EXPECT_EQ(run.status.texts, std::vector<std::string>{"Essai"});
     EXPECT_TRUE(run.context.shutdown().ok());
   }
@@ -291,9 +287,8 @@ TEST(ProgramContext, RunOnlyDataDirectoryAndTableAreNotWrittenBack) {
   EXPECT_TRUE(fs::exists(scratch / "Essai_table.bd"));
   EXPECT_TRUE(fs::exists(scratch / "Essai_foam.bd"));
   auto stored = storedValues(dir / "settings.ini");
-  EXPECT_EQ(stored["RepIns"], (dir / "userdata").string());
-  EXPECT_EQ(stored["CurrentTable"], "Default");
-  EXPECT_EQ(stored["TypeBloc"], "Dépron");
+  EXPECT_EQ(std::tie(stored["RepIns"], stored["CurrentTable"], stored["TypeBloc"]),
+            std::tuple((dir / "userdata").string(), "Default", "Dépron"));
 
   // A table made current during a run with only the table given is kept.
   {
@@ -306,8 +301,8 @@ TEST(ProgramContext, RunOnlyDataDirectoryAndTableAreNotWrittenBack) {
     EXPECT_TRUE(run.context.shutdown().ok());
   }
   stored = storedValues(dir / "settings.ini");
-  EXPECT_EQ(stored["CurrentTable"], "Atelier");
-  EXPECT_EQ(stored["RepIns"], (dir / "userdata").string());
+  EXPECT_EQ(std::tie(stored["CurrentTable"], stored["RepIns"]),
+            std::tuple("Atelier", (dir / "userdata").string()));
 }
 
 TEST(ProgramContext, SimulatedMachineFollowsTheCurrentTable) {
@@ -326,19 +321,16 @@ TEST(ProgramContext, SimulatedMachineFollowsTheCurrentTable) {
   ASSERT_NE(machine, nullptr);
   EXPECT_DOUBLE_EQ(machine->params().xStepsPerMm, 48.0);  // built-in table: 48 / 1.0
 
+  const auto params = [&] {
+    const SimulatedMachineParams p = machine->params();
+    return std::tuple(p.tempoMs, p.xStepsPerMm, p.yStepsPerMm, p.xBacklashSteps, p.yBacklashSteps);
+  };
   ASSERT_TRUE(context.makeTableCurrent("Rapide"));
-  SimulatedMachineParams params = machine->params();
-  EXPECT_DOUBLE_EQ(params.tempoMs, 0.25);
-  EXPECT_DOUBLE_EQ(params.xStepsPerMm, 192.0);
-  EXPECT_DOUBLE_EQ(params.yStepsPerMm, 100.0);
-  EXPECT_EQ(params.xBacklashSteps, 4);
-
+  EXPECT_EQ(params(), std::tuple(0.25, 192.0, 100.0, 4, 0));
+  // Unusable timer and X steps are kept, Y is untouched by the file, a
+  // negative backlash counts as none.
   ASSERT_TRUE(context.makeTableCurrent("Cassee"));
-  params = machine->params();
-  EXPECT_DOUBLE_EQ(params.tempoMs, 0.25);       // unusable: kept
-  EXPECT_DOUBLE_EQ(params.xStepsPerMm, 192.0);  // unusable: kept
-  EXPECT_DOUBLE_EQ(params.yStepsPerMm, 100.0);  // Y untouched by the file
-  EXPECT_EQ(params.yBacklashSteps, 0);          // negative backlash counts as none
+  EXPECT_EQ(params(), std::tuple(0.25, 192.0, 100.0, 4, 0));
 }
 
 TEST(ProgramContext, BackendComesFromTheSettingsAndAnUnknownOneCannotBeOpened) {
@@ -371,7 +363,6 @@ TEST(ProgramContext, FailedWritesAreReported) {
   EXPECT_EQ(report.unsavedFiles, expected);
 }
 
-
 // The cut started from the program context is the context's job: its Cancel
 // reaches it while it runs, and the wire comes home.
 TEST(ProgramContext, CancelReachesAPanelCutStartedThroughTheContext) {
@@ -403,18 +394,13 @@ TEST(ProgramContext, CancelReachesAPanelCutStartedThroughTheContext) {
 
   EXPECT_EQ(run.context.job.result(), CutJobResult::Cancelled);
   EXPECT_GE(run.context.job.lastCutMovesSent(), 1u);
-  for (Axis axis : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) {
-    EXPECT_EQ(machine->snapshot()[axis].actualSteps, 0);
-  }
+  const MachineSnapshot home = machine->snapshot();
+  EXPECT_EQ(std::tuple(home[Axis::XG].actualSteps, home[Axis::YG].actualSteps,
+                       home[Axis::XD].actualSteps, home[Axis::YD].actualSteps),
+            std::tuple(0, 0, 0, 0));
   EXPECT_FALSE(machine->isStarted());
   EXPECT_TRUE(run.prompt.messages().empty());
 }
-
-}  // namespace
-}  // namespace orva
-
-namespace orva {
-namespace {
 
 TEST(ProgramContext, OpeningAProjectAsksToSaveTheOpenOneAndNeverLosesIt) {
   TempDir dir;

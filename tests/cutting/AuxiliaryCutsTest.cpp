@@ -12,7 +12,9 @@
 #include "cutting/FoamCutForm.h"
 #include "cutting/TestCutForm.h"
 #include "support/FormChecks.h"
+#include "support/Golden.h"
 #include "support/MachineRig.h"
+#include "support/UpperLayerRigs.h"
 
 namespace orva {
 namespace {
@@ -43,27 +45,10 @@ struct Rig : test::ProjectRig {
   AuxiliaryCutSession session;
 };
 
-using test::labelsOf;
-
-void expectTowers(const CutMove& m, double xg, double xd, double y) {
-  EXPECT_NEAR(m.XG, xg, 1e-9) << m.label;
-  EXPECT_NEAR(m.XD, xd, 1e-9) << m.label;
-  EXPECT_NEAR(m.YG, y, 1e-9) << m.label;
-  EXPECT_NEAR(m.YD, y, 1e-9) << m.label;
-}
-
-// The block of the examples: widths 200 and 150, taper 30, X0 = 20, so e = 20.
-// Placed 250 mm from the left support, 500 mm long, on the 1000 mm table, a
-// face pair (L, R) projects to the towers XG = (3L - R)/2 and XD = (3R - L)/2.
-double towerLeft(double l, double r) { return (3.0 * l - r) / 2.0; }
-double towerRight(double l, double r) { return (3.0 * r - l) / 2.0; }
-
 TEST(BlockGeometry, FacesKeepTheTaperAndTheNearerRearFaceAtX0) {
   const BlockFaces f = ComputeBlockFaces(20.0, 200.0, 150.0, 30.0);
-  EXPECT_DOUBLE_EQ(f.leftRear, 20.0);
-  EXPECT_DOUBLE_EQ(f.rightRear, 40.0);
-  EXPECT_DOUBLE_EQ(f.leftFront, 220.0);
-  EXPECT_DOUBLE_EQ(f.rightFront, 190.0);
+  EXPECT_EQ(std::tuple(f.leftRear, f.rightRear, f.leftFront, f.rightFront),
+            std::tuple(20.0, 40.0, 220.0, 190.0));
   // Whatever the sign of e: left front - right front = taper, and the rear
   // face that stands further back is at X0.
   for (const auto& [lw, rw, t] : {std::tuple{150.0, 200.0, 0.0}, std::tuple{100.0, 100.0, -40.0},
@@ -76,49 +61,6 @@ TEST(BlockGeometry, FacesKeepTheTaperAndTheNearerRearFaceAtX0) {
   EXPECT_EQ(CentredAxisOffset(1000, 599.5), 200);  // integer part of 400.5, halved
   EXPECT_EQ(CentredAxisOffset(1000, 601.0), 199);  // 399 / 2
   EXPECT_EQ(CentredAxisOffset(1000, 1100.0), -50);
-}
-
-TEST(BlockShaping, TrimsRearThenFrontFacesAtTheirHandComputedTargets) {
-  Rig rig;
-  const BlockShapingParams p{20.0, 200.0, 150.0, 30.0, 500.0, 250.0, 70.0};
-  const std::optional<MoveList> moves = BuildBlockShapingMoves(rig.planner, p);
-  ASSERT_TRUE(moves.has_value());
-  EXPECT_EQ(
-      labelsOf(*moves),
-      (std::vector<std::string>{
-          "Tempo", "Move to block start", "Move to block start", "Down vertical cut", "Tempo",
-          "Up vertical cut", "Move to leading edge margin", "Down vertical cut", "Tempo",
-          "Up vertical cut", "Return to the initial position", "Return to the initial position"}));
-  const MoveList& m = *moves;
-  EXPECT_DOUBLE_EQ(m[0].duration, 10.0);
-  expectTowers(m[1], 0.0, 0.0, 70.0);
-  EXPECT_DOUBLE_EQ(m[1].duration, 70.0 * 48 * 0.5 * 0.001);  // rapid: 3360 steps at 0.5 ms
-  expectTowers(m[2], 10.0, 50.0, 70.0);                      // rear faces 20 and 40
-  expectTowers(m[3], 10.0, 50.0, 0.0);
-  EXPECT_DOUBLE_EQ(m[3].duration, 70.0 / 8.0);  // vertical cut: 70 mm at 8 mm/s
-  EXPECT_DOUBLE_EQ(m[4].duration, 4.0);
-  expectTowers(m[5], 10.0, 50.0, 70.0);
-  expectTowers(m[6], towerLeft(220, 190), towerRight(220, 190), 70.0);  // front faces
-  expectTowers(m[7], 235.0, 175.0, 0.0);
-  expectTowers(m[10], 0.0, 0.0, 70.0);
-  expectTowers(m[11], 0.0, 0.0, 0.0);
-}
-
-// The passes of a test cut: for each move labelled "Slice cut k", k, the
-// height and whether the wire is behind the block ('b') or beyond it ('f').
-struct Pass {
-  std::string label;
-  double y;
-  char side;
-  bool operator==(const Pass&) const = default;
-};
-std::vector<Pass> passesOf(const MoveList& moves) {
-  std::vector<Pass> out;
-  for (const CutMove& m : moves) {
-    if (m.label.rfind("Slice cut ", 0) == 0)
-      out.push_back({m.label, m.YG, m.XG < 100.0 ? 'b' : 'f'});
-  }
-  return out;
 }
 
 TestCutParams exampleTestCut(int height, bool fromTop) {
@@ -136,69 +78,48 @@ TestCutParams exampleTestCut(int height, bool fromTop) {
   return p;
 }
 
-TEST(TestCut, SlicesFromTheBottomAtEverySpacingWithOvershootAndCutSpeed) {
+// The moves of the auxiliary cuts on the example block, as reviewed in
+// tests/data/cutting/auxiliary-moves.txt (labels, durations, tower targets).
+// The block: widths 200 and 150, taper 30, X0 = 20, placed 250 mm from the
+// left support, 500 mm long, on the 1000 mm table: a face pair (L, R)
+// projects to the towers XG = (3L - R)/2 and XD = (3R - L)/2.
+// - block shaping: heating (10 s), rapid to the clearance (3360 steps at
+//   0.5 ms), the rear faces 20 and 40 (towers 10 and 50) cut down at 8 mm/s
+//   (70 / 8 s), 4 s pause, up, the front faces 220 and 190 (towers 235 and
+//   175), back home;
+// - test cuts of height 50 from the bottom and from the top, and of height
+//   40 (N = 39 / 10 = 3 slices): slices every 10 mm, the overshoot 5 x 200 /
+//   150 on the wider left side and 5 on the right (behind 13.333 and 35,
+//   beyond 226.667 and 195), a slice at the longer face path (213.33 mm) at
+//   8 mm/s and up one spacing at 10 / 8 s; from the top an odd count crosses
+//   first at the clearance (70), from the bottom it ends there, so that the
+//   last pass ends behind the block;
+// - the foam cut's raise at maximum speed (60 mm: 2880 steps at 0.5 ms) and
+//   at the cut speed (25 up, 300 along at 8 mm/s), and its cut back down
+//   ("Coupe") with the 3 s pause at the end.
+TEST(AuxiliaryCuts, MovesMatchTheReviewedLists) {
   Rig rig;
-  const std::optional<MoveList> moves =
-      BuildTestCutMoves(rig.planner, rig.config.table, exampleTestCut(50, false));
-  ASSERT_TRUE(moves.has_value());
-  const MoveList& m = *moves;
-  ASSERT_EQ(m.size(), 11u);
-  EXPECT_EQ(m[0].label, "Tempo");
-  EXPECT_DOUBLE_EQ(m[0].duration, 10.0);  // Chauffe
-  // Overshoot: the wider left side 5 x 200/150, the right 5. Behind: 13.333
-  // and 35; beyond: 226.667 and 195.
-  const double bl = 20.0 - 5.0 * 200.0 / 150.0, br = 35.0;
-  const double fl = 220.0 + 5.0 * 200.0 / 150.0, fr = 195.0;
-  EXPECT_EQ(m[1].label, "Move to block start");
-  expectTowers(m[1], towerLeft(bl, br), towerRight(bl, br), 10.0);
-  expectTowers(m[3], towerLeft(fl, fr), towerRight(fl, fr), 10.0);
-  // A slice across: the longer face path (left, 213.33 mm) at 8 mm/s.
-  EXPECT_NEAR(m[3].duration, (fl - bl) / 8.0, 1e-9);
-  EXPECT_NEAR(m[4].duration, 10.0 / 8.0, 1e-9);  // up one spacing at the front
-  const std::vector<Pass> expected{{"Slice cut 0", 10, 'b'}, {"Slice cut 0", 10, 'f'},
-                                   {"Slice cut 1", 20, 'f'}, {"Slice cut 1", 20, 'b'},
-                                   {"Slice cut 2", 30, 'b'}, {"Slice cut 2", 30, 'f'},
-                                   {"Slice cut 3", 40, 'f'}, {"Slice cut 3", 40, 'b'}};
-  EXPECT_EQ(passesOf(m), expected);
-  EXPECT_EQ(m.back().label, "Return to the initial position");
-  expectTowers(m.back(), 0.0, 0.0, 0.0);
-}
-
-TEST(TestCut, FromTheTopStartsAtTheHighestSliceOrAtTheClearanceForAnOddCount) {
-  Rig rig;
-  std::optional<MoveList> even =
-      BuildTestCutMoves(rig.planner, rig.config.table, exampleTestCut(50, true));
-  ASSERT_TRUE(even.has_value());
-  EXPECT_EQ(passesOf(*even), (std::vector<Pass>{{"Slice cut 0", 40, 'b'},
-                                                {"Slice cut 0", 40, 'f'},
-                                                {"Slice cut 1", 30, 'f'},
-                                                {"Slice cut 1", 30, 'b'},
-                                                {"Slice cut 2", 20, 'b'},
-                                                {"Slice cut 2", 20, 'f'},
-                                                {"Slice cut 3", 10, 'f'},
-                                                {"Slice cut 3", 10, 'b'}}));
-  // Height 40: N = 39 / 10 = 3 slices at 30, 20, 10; the first pass crosses
-  // at the clearance (70) so that the last one ends behind the block.
-  std::optional<MoveList> odd =
-      BuildTestCutMoves(rig.planner, rig.config.table, exampleTestCut(40, true));
-  ASSERT_TRUE(odd.has_value());
-  EXPECT_EQ(passesOf(*odd), (std::vector<Pass>{{"Slice cut 0", 70, 'b'},
-                                               {"Slice cut 0", 70, 'f'},
-                                               {"Slice cut 1", 30, 'f'},
-                                               {"Slice cut 1", 30, 'b'},
-                                               {"Slice cut 2", 20, 'b'},
-                                               {"Slice cut 2", 20, 'f'},
-                                               {"Slice cut 3", 10, 'f'},
-                                               {"Slice cut 3", 10, 'b'}}));
-  // From the bottom an odd count ends with the pass back at the clearance.
-  std::optional<MoveList> oddUp =
-      BuildTestCutMoves(rig.planner, rig.config.table, exampleTestCut(40, false));
-  ASSERT_TRUE(oddUp.has_value());
-  const std::vector<Pass> up = passesOf(*oddUp);
-  ASSERT_EQ(up.size(), 8u);
-  EXPECT_EQ(up[5], (Pass{"Slice cut 2", 30, 'f'}));
-  EXPECT_EQ(up[6], (Pass{"Slice cut 3", 70, 'f'}));
-  EXPECT_EQ(up[7], (Pass{"Slice cut 3", 70, 'b'}));
+  std::string dump;
+  const auto record = [&](const std::string& title, const std::optional<MoveList>& moves) {
+    ASSERT_TRUE(moves.has_value()) << title;
+    dump += test::section(title, test::dumpMoves(*moves));
+  };
+  record("block shaping",
+         BuildBlockShapingMoves(rig.planner, {20.0, 200.0, 150.0, 30.0, 500.0, 250.0, 70.0}));
+  for (const auto& [height, fromTop] :
+       {std::pair{50, false}, std::pair{50, true}, std::pair{40, true}, std::pair{40, false}}) {
+    record("test cut " + std::to_string(height) + (fromTop ? " from the top" : " from the bottom"),
+           BuildTestCutMoves(rig.planner, rig.config.table, exampleTestCut(height, fromTop)));
+  }
+  rig.planner.ResetPlanner();
+  record("foam cut raise at maximum speed",
+         BuildFoamCutRaiseMoves(rig.planner, rig.config.table, {0.0, 60.0, 0.0}, true));
+  rig.planner.ResetPlanner();
+  const FoamCutGeometry h{300.0, 0.0, 25.0};
+  record("foam cut raise at cut speed",
+         BuildFoamCutRaiseMoves(rig.planner, rig.config.table, h, false));
+  record("foam cut down", BuildFoamCutReturnMoves(rig.planner, rig.config.table, h));
+  test::expectGolden("cutting/auxiliary-moves.txt", dump);
 }
 
 TEST(TestCut, ValuesThatGiveNoFiniteSeriesAreRefused) {
@@ -231,13 +152,15 @@ TEST(TestCutForm, OpensFromTheProjectFollowsTheCountAndStoresOnOk) {
   rig.session.startWithTop = true;
   TestCutForm form(rig.doc, rig.values, rig.session);
   using F = TestCutField;
-  EXPECT_EQ(form.text(F::Height), "50");
-  EXPECT_EQ(form.text(F::NumberOfCuts), "4");
-  EXPECT_EQ(form.text(F::YDimension), "70");       // clearance 0: H + 20
-  EXPECT_EQ(form.text(F::Length), "480");          // no block length yet: span - 20
-  EXPECT_EQ(form.text(F::LeftWidth), "215");       // root chord and margins
-  EXPECT_EQ(form.text(F::RightWidth), "215");      // no right width yet: the left one
-  EXPECT_EQ(form.text(F::LeftAxisOffset), "260");  // centred: (1000 - 480) / 2
+  // Clearance 0: H + 20; no block length yet: span - 20; the root chord and
+  // margins, and no right width yet: the left one; centred: (1000 - 480) / 2.
+  test::expectTexts(form, {{F::Height, "50"},
+                           {F::NumberOfCuts, "4"},
+                           {F::YDimension, "70"},
+                           {F::Length, "480"},
+                           {F::LeftWidth, "215"},
+                           {F::RightWidth, "215"},
+                           {F::LeftAxisOffset, "260"}});
   EXPECT_TRUE(form.checked(F::StartWithTop));
   EXPECT_FALSE(form.editable(F::NumberOfCuts));
 
@@ -257,17 +180,13 @@ TEST(TestCutForm, OpensFromTheProjectFollowsTheCountAndStoresOnOk) {
   form.setText(F::Height, "60");
   form.setChecked(F::StartWithTop, false);
   ASSERT_TRUE(form.ok());
-  EXPECT_EQ(rig.machine->heatPercent(), 35);
-  EXPECT_EQ(rig.values.testCutSpacing, 12);
-  EXPECT_EQ(rig.values.rightWidth, 180);
-  EXPECT_EQ(rig.values.leftWidth, 215);
-  EXPECT_DOUBLE_EQ(rig.values.blockLength, 480.0);
-  EXPECT_DOUBLE_EQ(rig.doc.cutChoices.clearance, 70.0);
-  EXPECT_DOUBLE_EQ(rig.panel().foamThickness, 60.0);
-  EXPECT_EQ(rig.panel().rootAxisOffset, 260);
-  EXPECT_FALSE(rig.session.startWithTop);
-  EXPECT_TRUE(rig.doc.modified);
-  EXPECT_EQ(form.params().spacing, 12);
+  const AuxiliaryCutValues& v = rig.values;
+  EXPECT_EQ(std::tuple(rig.machine->heatPercent(), v.testCutSpacing, v.rightWidth, v.leftWidth,
+                       v.blockLength, form.params().spacing),
+            std::tuple(35, 12, 180, 215, 480.0, 12));
+  EXPECT_EQ(std::tuple(rig.doc.cutChoices.clearance, rig.panel().foamThickness,
+                       rig.panel().rootAxisOffset, rig.session.startWithTop, rig.doc.modified),
+            std::tuple(70.0, 60.0, 260, false, true));
 }
 
 TEST(BlockShapingForm, DefaultsFollowTheWingSideAndOkStoresTheBlock) {
@@ -275,22 +194,22 @@ TEST(BlockShapingForm, DefaultsFollowTheWingSideAndOkStoresTheBlock) {
   using F = BlockShapingField;
   {
     BlockShapingForm form(rig.doc, rig.values, rig.session);
-    EXPECT_EQ(form.text(F::LeftWidth), "215");
-    EXPECT_EQ(form.text(F::RightWidth), "130");
-    EXPECT_EQ(form.text(F::Taper), "30");
-    EXPECT_EQ(form.text(F::Length), "500");
-    EXPECT_EQ(form.text(F::YDimension), "70");
-    EXPECT_EQ(form.text(F::CutSpeed), "8");
+    test::expectTexts(form, {{F::LeftWidth, "215"},
+                             {F::RightWidth, "130"},
+                             {F::Taper, "30"},
+                             {F::Length, "500"},
+                             {F::YDimension, "70"},
+                             {F::CutSpeed, "8"}});
     EXPECT_EQ(form.selectedFoam(), "Blue");
   }
   rig.doc.cutChoices.wingSide = 1;  // left wing: widths exchanged, taper negated
   rig.doc.cutChoices.clearance = 90.0;
   BlockShapingForm form(rig.doc, rig.values, rig.session);
-  EXPECT_EQ(form.text(F::LeftWidth), "130");
-  EXPECT_EQ(form.text(F::RightWidth), "215");
-  EXPECT_EQ(form.text(F::Taper), "-30");
-  EXPECT_EQ(form.text(F::YDimension), "90");
-  EXPECT_EQ(form.text(F::LeftAxisOffset), "250");
+  test::expectTexts(form, {{F::LeftWidth, "130"},
+                           {F::RightWidth, "215"},
+                           {F::Taper, "-30"},
+                           {F::YDimension, "90"},
+                           {F::LeftAxisOffset, "250"}});
   EXPECT_FALSE(form.editable(F::LeftAxisOffset));
   form.setText(F::Length, "600");
   EXPECT_EQ(form.text(F::LeftAxisOffset), "200");
@@ -314,15 +233,12 @@ TEST(BlockShapingForm, DefaultsFollowTheWingSideAndOkStoresTheBlock) {
   EXPECT_TRUE(form.setText(F::LeftAxisOffset, "123"));
   ASSERT_TRUE(form.ok());
   const Panel& p = rig.panel();
-  EXPECT_EQ(p.offsetX0, 15);
-  EXPECT_FALSE(p.blockCentredZ);
-  EXPECT_FALSE(rig.session.blockCentred);
-  EXPECT_EQ(p.rootAxisOffset, 123);
-  EXPECT_DOUBLE_EQ(rig.values.blockLength, 600.0);
-  EXPECT_DOUBLE_EQ(rig.config.foams.cutSpeed, 6.5);
-  EXPECT_TRUE(rig.doc.modified);
-  EXPECT_DOUBLE_EQ(form.params().leftAxisOffset, 123.0);
-  EXPECT_DOUBLE_EQ(form.params().taper, -30.0);
+  EXPECT_EQ(std::tuple(p.offsetX0, p.blockCentredZ, rig.session.blockCentred, p.rootAxisOffset,
+                       rig.doc.modified),
+            std::tuple(15, false, false, 123, true));
+  EXPECT_EQ(std::tuple(rig.values.blockLength, rig.config.foams.cutSpeed,
+                       form.params().leftAxisOffset, form.params().taper),
+            std::tuple(600.0, 6.5, 123.0, -30.0));
 }
 
 TEST(BlockShaping, RunsConfirmedOnTheMachineAndEndsAtTheLastTarget) {
@@ -333,7 +249,7 @@ TEST(BlockShaping, RunsConfirmedOnTheMachineAndEndsAtTheLastTarget) {
   EXPECT_EQ(rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel).size(), 1u);
   EXPECT_EQ(rig.sound.played.size(), 1u);
   // Back at (0, 0), having been out to the front faces.
-  for (Axis a : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) EXPECT_EQ(rig.steps(a), 0);
+  EXPECT_EQ(rig.allSteps(), test::Steps{});
   EXPECT_GT(rig.machine->snapshot().entriesOutput, 2u * 235u * 48u);
 }
 
@@ -342,43 +258,12 @@ TEST(FoamCut, GeometryOfVerticalInclinedAndHorizontalCuts) {
   // The angle is converted with 0.017453292519444445, 4.9885e-13 below pi/180:
   // at 45 degrees tan' = 2, so dx falls short of 60 by 60 x 2 x 45 x 4.9885e-13.
   EXPECT_NEAR(60.0 - inclined.dx, 60.0 * 2.0 * 45.0 * 4.9885e-13, 1e-12);
-  EXPECT_DOUBLE_EQ(inclined.dy, 60.0);
-  EXPECT_DOUBLE_EQ(inclined.y0, 0.0);  // the offset is for horizontal cuts only
+  // The offset is for horizontal cuts only.
+  EXPECT_EQ(std::tuple(inclined.dy, inclined.y0), std::tuple(60.0, 0.0));
   const FoamCutGeometry back = ComputeFoamCutGeometry(false, 100.0, -30.0, 0, 0.0);
   EXPECT_NEAR(back.dx, -100.0 / std::sqrt(3.0), 1e-8);
   const FoamCutGeometry horizontal = ComputeFoamCutGeometry(true, 60.0, 45.0, 300, 25.0);
-  EXPECT_DOUBLE_EQ(horizontal.dx, 300.0);
-  EXPECT_DOUBLE_EQ(horizontal.dy, 0.0);
-  EXPECT_DOUBLE_EQ(horizontal.y0, 25.0);
-}
-
-TEST(FoamCut, RaiseAtMaximumSpeedOrAtCutSpeedAndCutBackDown) {
-  Rig rig;
-  const FoamCutGeometry g{0.0, 60.0, 0.0};  // a vertical cut 60 mm high
-  std::optional<MoveList> rapid = BuildFoamCutRaiseMoves(rig.planner, rig.config.table, g, true);
-  ASSERT_TRUE(rapid.has_value());
-  ASSERT_EQ(rapid->size(), 3u);
-  EXPECT_DOUBLE_EQ((*rapid)[0].duration, 10.0);
-  expectTowers((*rapid)[2], 0.0, 0.0, 60.0);  // the bare wire: towers = face points
-  EXPECT_DOUBLE_EQ((*rapid)[2].duration, 60.0 * 48 * 0.5 * 0.001);
-
-  rig.planner.ResetPlanner();
-  const FoamCutGeometry h{300.0, 0.0, 25.0};
-  std::optional<MoveList> paced = BuildFoamCutRaiseMoves(rig.planner, rig.config.table, h, false);
-  ASSERT_TRUE(paced.has_value());
-  expectTowers((*paced)[1], 0.0, 0.0, 25.0);
-  EXPECT_DOUBLE_EQ((*paced)[1].duration, 25.0 / 8.0);
-  expectTowers((*paced)[2], 300.0, 300.0, 25.0);
-  EXPECT_DOUBLE_EQ((*paced)[2].duration, 300.0 / 8.0);
-
-  std::optional<MoveList> down = BuildFoamCutReturnMoves(rig.planner, rig.config.table, h);
-  ASSERT_TRUE(down.has_value());
-  EXPECT_EQ(labelsOf(*down), (std::vector<std::string>{"Tempo", "Coupe",
-                                                       "Return to the initial position", "Tempo"}));
-  expectTowers((*down)[1], 0.0, 0.0, 25.0);
-  EXPECT_DOUBLE_EQ((*down)[1].duration, 300.0 / 8.0);
-  expectTowers((*down)[2], 0.0, 0.0, 0.0);
-  EXPECT_DOUBLE_EQ((*down)[3].duration, 3.0);
+  EXPECT_EQ(std::tuple(horizontal.dx, horizontal.dy, horizontal.y0), std::tuple(300.0, 0.0, 25.0));
 }
 
 TEST(FoamCutForm, FieldsFollowTheCutKindAndDoneRemembersTheRaiseChoice) {
@@ -388,8 +273,7 @@ TEST(FoamCutForm, FieldsFollowTheCutKindAndDoneRemembersTheRaiseChoice) {
   EXPECT_EQ(form.text(F::HeightOfCut), "55");
   EXPECT_TRUE(form.checked(F::RaiseAtMaxSpeed));  // ArmVMax = 1
   EXPECT_EQ(form.actionCaption(), "Raise Wire");
-  EXPECT_TRUE(form.editable(F::Alpha));
-  EXPECT_FALSE(form.editable(F::CutWidth));
+  EXPECT_TRUE(form.editable(F::Alpha) && !form.editable(F::CutWidth));
   EXPECT_FALSE(form.setText(F::CutWidth, "10"));
   form.setText(F::Alpha, "89.5");
   EXPECT_FALSE(form.validate());
@@ -404,15 +288,14 @@ TEST(FoamCutForm, FieldsFollowTheCutKindAndDoneRemembersTheRaiseChoice) {
   form.setText(F::CutWidth, "250");
   form.setText(F::OffsetY, "30");
   ASSERT_TRUE(form.validate());
-  EXPECT_DOUBLE_EQ(form.geometry().dx, 250.0);
-  EXPECT_DOUBLE_EQ(form.geometry().y0, 30.0);
+  EXPECT_EQ(std::tuple(form.geometry().dx, form.geometry().y0), std::tuple(250.0, 30.0));
 
   form.setChecked(F::RaiseAtMaxSpeed, false);
   form.setText(F::CutSpeed, "5");
   ASSERT_TRUE(form.done());
-  EXPECT_EQ(rig.config.table.ArmVMax, 0);
-  EXPECT_FALSE(rig.config.table.tableModified);
-  EXPECT_DOUBLE_EQ(rig.config.foams.cutSpeed, 5.0);
+  EXPECT_EQ(std::tuple(rig.config.table.ArmVMax, rig.config.table.tableModified,
+                       rig.config.foams.cutSpeed),
+            std::tuple(0, false, 5.0));
 }
 
 TEST(FoamCutForm, TwoActionsRaiseThenCutOnTheMachineWithoutConfirmation) {
@@ -428,22 +311,19 @@ TEST(FoamCutForm, TwoActionsRaiseThenCutOnTheMachineWithoutConfirmation) {
   // in X, less than a step of rounding), the interface is started again.
   const double top = form.geometry().dx;
   EXPECT_LE(std::abs(rig.steps(Axis::XG) / 48.0 - top), 1.0 / 48.0);
-  EXPECT_EQ(rig.steps(Axis::XD), rig.steps(Axis::XG));
-  EXPECT_EQ(rig.steps(Axis::YG), 60 * 48);
-  EXPECT_EQ(rig.steps(Axis::YD), 60 * 48);
+  const std::int64_t x = rig.steps(Axis::XG);
+  EXPECT_EQ(rig.allSteps(), (test::Steps{x, 60 * 48, x, 60 * 48}));
   EXPECT_TRUE(rig.machine->isStarted());
-  EXPECT_TRUE(form.raised());
-  EXPECT_EQ(form.actionCaption(), "Coupe");
-  EXPECT_EQ(form.nextFlags(), 0x15);
+  EXPECT_EQ(std::tuple(form.raised(), form.actionCaption(), form.nextFlags()),
+            std::tuple(true, "Coupe", 0x15));
   EXPECT_FALSE(form.editable(F::CutSpeed));
   EXPECT_FALSE(form.chooseFoam("Grey"));
   EXPECT_FALSE(form.done());  // not while the wire is up
   EXPECT_TRUE(form.editable(F::Action));
 
   ASSERT_TRUE(form.pressAction(rig.job));
-  for (Axis a : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) EXPECT_EQ(rig.steps(a), 0);
-  EXPECT_FALSE(form.raised());
-  EXPECT_EQ(form.actionCaption(), "Armement");
+  EXPECT_EQ(rig.allSteps(), test::Steps{});
+  EXPECT_EQ(std::tuple(form.raised(), form.actionCaption()), std::tuple(false, "Armement"));
   EXPECT_TRUE(form.editable(F::HeightOfCut));
   for (const auto& call : rig.prompt.calls()) EXPECT_NE(call.kind, ScriptedPrompt::Kind::OkCancel);
 
@@ -451,8 +331,7 @@ TEST(FoamCutForm, TwoActionsRaiseThenCutOnTheMachineWithoutConfirmation) {
   // aborted) leaves the wire down and makes the next run a first one again.
   rig.driver.CloseDriver();
   EXPECT_FALSE(form.pressAction(rig.job));
-  EXPECT_FALSE(form.raised());
-  EXPECT_EQ(form.nextFlags(), 0x17);
+  EXPECT_EQ(std::tuple(form.raised(), form.nextFlags()), std::tuple(false, 0x17));
 }
 
 }  // namespace

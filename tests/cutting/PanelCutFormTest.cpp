@@ -4,12 +4,15 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "cutting/PanelCutEstimate.h"
 #include "cutting/PanelCutForm.h"
 #include "support/FormChecks.h"
+#include "support/Golden.h"
 #include "support/MachineRig.h"
+#include "support/UpperLayerRigs.h"
 
 namespace orva {
 namespace {
@@ -70,10 +73,9 @@ TEST(PanelCutFormPosition, SideOffsetFollowsWingSideAndRootAxisOffset) {
   rig.panel().blockCentredZ = false;
   rig.panel().rootAxisOffset = 150;
   auto form = rig.open();
-  EXPECT_DOUBLE_EQ(form->cutLength(), 600.0);
   EXPECT_TRUE(form->editable(F::RootAxisOffset));
   // Right wing: the block starts R from the left tower.
-  EXPECT_DOUBLE_EQ(form->sideOffset(), 150.0);
+  EXPECT_EQ(std::tuple(form->cutLength(), form->sideOffset()), std::tuple(600.0, 150.0));
   // Left wing: the root is R from the right tower, 1000 - 600 - 150.
   ASSERT_TRUE(form->setCurrentIndex(F::WingSide, 1));
   EXPECT_DOUBLE_EQ(form->sideOffset(), 250.0);
@@ -124,21 +126,17 @@ TEST(PanelCutFormPosition, CentringUsesTheCutLength) {
   // (1000 - 600) / 2.
   EXPECT_DOUBLE_EQ(form->rootAxisOffset(), 200.0);
   EXPECT_EQ(form->text(F::RootAxisOffset), "200");
-  EXPECT_FALSE(form->editable(F::RootAxisOffset));
-  EXPECT_FALSE(form->setText(F::RootAxisOffset, "10"));
-  EXPECT_FALSE(form->enabled(F::PositionZ));
-  EXPECT_FALSE(form->setText(F::PositionZ, "100"));
+  EXPECT_FALSE(form->editable(F::RootAxisOffset) || form->enabled(F::PositionZ));
+  EXPECT_FALSE(form->setText(F::RootAxisOffset, "10") || form->setText(F::PositionZ, "100"));
 
   // Intermediate section at 250 from the root: L = 250, R = 375; from the
   // tip: L = 350, R = 325; a centred block has the same side offset on both
   // wings.
   ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
   ASSERT_TRUE(form->setText(F::PositionZ, "250"));
-  EXPECT_DOUBLE_EQ(form->cutLength(), 250.0);
-  EXPECT_DOUBLE_EQ(form->rootAxisOffset(), 375.0);
+  EXPECT_EQ(std::tuple(form->cutLength(), form->rootAxisOffset()), std::tuple(250.0, 375.0));
   ASSERT_TRUE(form->setCurrentIndex(F::SectionReference, 1));
-  EXPECT_DOUBLE_EQ(form->cutLength(), 350.0);
-  EXPECT_DOUBLE_EQ(form->rootAxisOffset(), 325.0);
+  EXPECT_EQ(std::tuple(form->cutLength(), form->rootAxisOffset()), std::tuple(350.0, 325.0));
   ASSERT_TRUE(form->setCurrentIndex(F::WingSide, 1));
   EXPECT_DOUBLE_EQ(form->sideOffset(), 325.0);
 
@@ -154,14 +152,12 @@ TEST(PanelCutFormPosition, PositionZIsLimitedToTheTable) {
   auto form = rig.open();
   ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
   ASSERT_TRUE(form->setText(F::PositionZ, "995"));
-  EXPECT_EQ(form->positionZ(), 990);
-  EXPECT_EQ(form->text(F::PositionZ), "990");
+  EXPECT_EQ(std::tuple(form->positionZ(), form->text(F::PositionZ)), std::tuple(990, "990"));
   ASSERT_TRUE(form->setText(F::PositionZ, "990"));
   EXPECT_EQ(form->positionZ(), 990);
   // From the tip the part is 1000 - 990 long.
   ASSERT_TRUE(form->setCurrentIndex(F::SectionReference, 1));
-  EXPECT_DOUBLE_EQ(form->cutLength(), 10.0);
-  EXPECT_DOUBLE_EQ(form->rootAxisOffset(), 495.0);
+  EXPECT_EQ(std::tuple(form->cutLength(), form->rootAxisOffset()), std::tuple(10.0, 495.0));
 }
 
 TEST(PanelCutFormPosition, PanelLongerThanTheTableIsCutInTwoParts) {
@@ -171,16 +167,13 @@ TEST(PanelCutFormPosition, PanelLongerThanTheTableIsCutInTwoParts) {
   ASSERT_EQ(rig.prompt.messages().size(), 1u);
   EXPECT_EQ(rig.prompt.messages()[0],
             "Half-span (1200 mm) greater than table length (1000 mm)\nCut in two panels");
-  EXPECT_TRUE(form->checked(F::IntermediateCut));
-  EXPECT_EQ(form->positionZ(), 600);
-  EXPECT_DOUBLE_EQ(form->cutLength(), 600.0);
-  EXPECT_DOUBLE_EQ(form->rootAxisOffset(), 200.0);
+  EXPECT_EQ(std::tuple(form->positionZ(), form->cutLength(), form->rootAxisOffset()),
+            std::tuple(600, 600.0, 200.0));
   // The intermediate section stays on.
   EXPECT_FALSE(form->enabled(F::IntermediateCut));
   EXPECT_FALSE(form->setChecked(F::IntermediateCut, false));
   EXPECT_TRUE(form->checked(F::IntermediateCut));
-  EXPECT_TRUE(form->enabled(F::PositionZ));
-  EXPECT_TRUE(form->enabled(F::SectionReference));
+  EXPECT_TRUE(form->enabled(F::PositionZ) && form->enabled(F::SectionReference));
 
   // A position already chosen is kept; a part longer than the table is
   // limited to E - 10.
@@ -188,8 +181,7 @@ TEST(PanelCutFormPosition, PanelLongerThanTheTableIsCutInTwoParts) {
   kept.panel().span = 2400.0;
   kept.panel().sectionCutZ = 1500;
   auto second = kept.open();
-  EXPECT_EQ(second->positionZ(), 1500);
-  EXPECT_DOUBLE_EQ(second->cutLength(), 990.0);
+  EXPECT_EQ(std::tuple(second->positionZ(), second->cutLength()), std::tuple(1500, 990.0));
   ASSERT_TRUE(second->setCurrentIndex(F::SectionReference, 1));
   EXPECT_DOUBLE_EQ(second->cutLength(), 900.0);
 }
@@ -212,34 +204,73 @@ TEST(PanelCutFormPosition, ClearanceDefault) {
 
 // --- Estimate -----------------------------------------------------------------
 
-TEST(PanelCutFormEstimate, SurveyFindsTheMotorLimitOfThePanel) {
+// The dialog's boxes and its OK button.
+std::string formState(const PanelCutForm& form) {
+  return test::dumpForm(form) + "  ok \"" + std::string(form.okCaption()) + "\"" +
+         (form.okEnabled() ? "" : " disabled") + "\n";
+}
+
+// The estimates of the diamond panel, the dialog as reviewed in
+// tests/data/cutting/panel-cut-estimates.txt:
+// - "Expanded" (computed heat): every move is axis-parallel or steeper than
+//   1:4 with whole step counts; the first one, straight up 25 mm to the
+//   trailing-edge height, takes 1200 steps x 5 ms: 25 / 6 = 4.1667 mm/s,
+//   truncated to 4.16, "Speed limit: Move to block start"; heat (70 - 30) /
+//   3 x (4.16 - 1) + 30 = 72.13, "computed 72%"; "Maximum" keeps the speed
+//   read-only;
+// - "Hot", whose heat reaches 100 % first: (99.9 - 50) / 40 + 1 = 2.2475,
+//   truncated to 2.24, "Speed limit due to wire heat", "computed 99%";
+// - "Depron" (fixed heat) at its measured 2 mm/s, "fixed 50%", no message;
+// - "Fast" at 8 mm/s: the 20 mm travel to the block (960 X steps in 2.5 s,
+//   2.6 ms a step) is too fast for the 5 ms X motor: the error, OK is "Error";
+// - a typed 3 mm/s the motors allow: the estimate runs again, OK is "Cut";
+//   "Measured" brings the foam's 8 mm/s and the error back;
+// - a current foam the table does not have: "Invalid foam type, select a new
+//   foam", no foam chosen, no heat, speed choice disabled; choosing the first
+//   foam ("Depron") enables the cut.
+TEST(PanelCutFormEstimate, EstimatesShowTheSpeedTheHeatAndWhatLimitsTheCut) {
   Rig rig;
   rig.makeDiamondPanel();
   auto form = rig.open();
+  std::string dump = test::section("Depron", formState(*form));
+  EXPECT_EQ(form->selectedFoam(), "Depron");
+  EXPECT_DOUBLE_EQ(form->speed(), 2.0);
   ASSERT_TRUE(form->chooseFoam("Expanded"));
-  // Every move is axis-parallel or steeper than 1:4 with whole step counts;
-  // the first one, straight up 25 mm to the trailing-edge height, takes 1200
-  // steps x 5 ms: 25 / 6 = 4.1667 mm/s, truncated to 4.16. No move is slower.
+  dump += test::section("Expanded", formState(*form));
   EXPECT_DOUBLE_EQ(form->speed(), 4.16);
   EXPECT_DOUBLE_EQ(rig.config.foams.cutSpeed, 4.16);
-  EXPECT_EQ(form->text(F::CutSpeed), "4.16");
   EXPECT_EQ(form->lastEstimate().label, "Move to block start");
-  EXPECT_EQ(form->text(F::Messages), "Speed limit: Move to block start");
-  // Heat (70 - 30) / 3 x (4.16 - 1) + 30 = 72.13.
-  EXPECT_EQ(form->text(F::HeatDisplay), "computed 72%");
   EXPECT_EQ(rig.config.foams.currentHeat, 72);
-  EXPECT_TRUE(form->okEnabled());
-  EXPECT_EQ(form->okCaption(), "Cut");
-  EXPECT_EQ(form->currentIndex(F::SpeedChoice), 0);
-  EXPECT_EQ(form->options(F::SpeedChoice), (std::vector<std::string>{"Maximum", "User choice"}));
-  EXPECT_FALSE(form->editable(F::CutSpeed));
-
-  // The same panel with a foam whose heat reaches 100 % first:
-  // (99.9 - 50) / 40 + 1 = 2.2475, truncated to 2.24; heat 40 x 1.24 + 50.
   ASSERT_TRUE(form->chooseFoam("Hot"));
+  dump += test::section("Hot", formState(*form));
   EXPECT_DOUBLE_EQ(form->speed(), 2.24);
-  EXPECT_EQ(form->text(F::Messages), "Speed limit: Speed limit due to wire heat");
-  EXPECT_EQ(form->text(F::HeatDisplay), "computed 99%");
+
+  ASSERT_TRUE(form->chooseFoam("Fast"));
+  dump += test::section("Fast", formState(*form));
+  EXPECT_FALSE(form->ok());
+  ASSERT_TRUE(form->setCurrentIndex(F::SpeedChoice, 1));
+  ASSERT_TRUE(form->setText(F::CutSpeed, "3"));
+  dump += test::section("Fast at a typed 3 mm/s", formState(*form));
+  EXPECT_DOUBLE_EQ(rig.config.foams.cutSpeed, 3.0);
+  ASSERT_TRUE(form->setCurrentIndex(F::SpeedChoice, 0));
+  dump += test::section("Fast measured again", formState(*form));
+  EXPECT_DOUBLE_EQ(form->speed(), 8.0);
+  // No message box was shown by the estimates.
+  EXPECT_TRUE(rig.prompt.messages().empty());
+
+  Rig missing;
+  missing.config.foams.currentFoam = "Gone";
+  missing.config.foams.cutSpeed = 3.0;
+  auto gone = missing.open();
+  dump += test::section("missing foam", formState(*gone));
+  EXPECT_DOUBLE_EQ(gone->speed(), 0.0);
+  EXPECT_DOUBLE_EQ(missing.config.foams.cutSpeed, 0.0);
+  EXPECT_FALSE(gone->ok());
+  EXPECT_FALSE(gone->chooseFoam("Gone"));
+  ASSERT_TRUE(gone->setCurrentIndex(F::FoamType, 0));
+  EXPECT_EQ(missing.config.foams.currentFoam, "Depron");
+  dump += test::section("first foam chosen", formState(*gone));
+  test::expectGolden("cutting/panel-cut-estimates.txt", dump);
 }
 
 TEST(PanelCutSurvey, ReportsTheDialogsSpeedAndTheListWithoutSendingHeat) {
@@ -253,16 +284,12 @@ TEST(PanelCutSurvey, ReportsTheDialogsSpeedAndTheListWithoutSendingHeat) {
   const PanelCutSurvey found = SurveyPanelCut(rig.doc, rig.env);
   EXPECT_TRUE(found.ok());
   // The same figures as the dialog's estimate, at the surveyed maximum.
-  EXPECT_EQ(found.maxSpeed, 4.16);
-  EXPECT_EQ(found.cutSpeed, 4.16);
-  EXPECT_EQ(found.estimate.label, "Move to block start");
-  EXPECT_EQ(found.heat, 72);
+  EXPECT_EQ(std::tie(found.maxSpeed, found.cutSpeed, found.estimate.label, found.heat),
+            std::tuple(4.16, 4.16, "Move to block start", 72));
   ASSERT_TRUE(found.moves && found.totalTime);
-  EXPECT_GT(*found.moves, 4u);
-  EXPECT_GT(*found.totalTime, 0.0);
-  EXPECT_EQ(rig.machine->counters().heatSends, sends);
-  EXPECT_EQ(foams.currentHeat, 12);
-  EXPECT_EQ(foams.cutSpeed, 1.5);
+  EXPECT_TRUE(*found.moves > 4u && *found.totalTime > 0.0);
+  EXPECT_EQ(std::tuple(rig.machine->counters().heatSends, foams.currentHeat, foams.cutSpeed),
+            std::tuple(sends, 12, 1.5));
 
   // A fixed-heat foam cuts at its measured speed; a speed the motors refuse
   // is an error, and what it prevented is not reported.
@@ -275,42 +302,6 @@ TEST(PanelCutSurvey, ReportsTheDialogsSpeedAndTheListWithoutSendingHeat) {
   EXPECT_EQ(rig.machine->counters().heatSends, sends);
 }
 
-TEST(PanelCutFormEstimate, FixedHeatFoamKeepsItsSpeedAndReportsMotorErrors) {
-  Rig rig;
-  rig.makeDiamondPanel();
-  auto form = rig.open();
-  EXPECT_EQ(form->selectedFoam(), "Depron");
-  EXPECT_DOUBLE_EQ(form->speed(), 2.0);
-  EXPECT_EQ(form->text(F::HeatDisplay), "fixed 50%");
-  EXPECT_EQ(form->options(F::SpeedChoice), (std::vector<std::string>{"Measured", "User choice"}));
-  EXPECT_EQ(form->text(F::Messages), "");
-  EXPECT_TRUE(form->okEnabled());
-
-  // 8 mm/s: the 20 mm travel to the block (960 X steps in 2.5 s, 2.6 ms a
-  // step) is too fast for the 5 ms X motor.
-  ASSERT_TRUE(form->chooseFoam("Fast"));
-  EXPECT_EQ(form->text(F::HeatDisplay), "fixed 40%");
-  EXPECT_EQ(form->text(F::Messages),
-            "Speed above step motor limit on X left axis : 8.00 mm/s, Move to block start");
-  EXPECT_FALSE(form->okEnabled());
-  EXPECT_EQ(form->okCaption(), "Error");
-  EXPECT_FALSE(form->ok());
-
-  // A typed speed the motors allow runs the estimate again.
-  ASSERT_TRUE(form->setCurrentIndex(F::SpeedChoice, 1));
-  ASSERT_TRUE(form->editable(F::CutSpeed));
-  ASSERT_TRUE(form->setText(F::CutSpeed, "3"));
-  EXPECT_DOUBLE_EQ(rig.config.foams.cutSpeed, 3.0);
-  EXPECT_TRUE(form->okEnabled());
-  EXPECT_EQ(form->okCaption(), "Cut");
-  // "Measured" brings the foam's own speed back.
-  ASSERT_TRUE(form->setCurrentIndex(F::SpeedChoice, 0));
-  EXPECT_DOUBLE_EQ(form->speed(), 8.0);
-  EXPECT_FALSE(form->okEnabled());
-  // No message box was shown by the estimates.
-  EXPECT_TRUE(rig.prompt.messages().empty());
-}
-
 TEST(PanelCutFormEstimate, TypedSpeedOfComputedFoamSetsTheHeat) {
   Rig rig;
   rig.makeDiamondPanel();
@@ -319,38 +310,15 @@ TEST(PanelCutFormEstimate, TypedSpeedOfComputedFoamSetsTheHeat) {
   EXPECT_FALSE(form->setText(F::CutSpeed, "3"));  // read-only with "Maximum"
   ASSERT_TRUE(form->setCurrentIndex(F::SpeedChoice, 1));
   ASSERT_TRUE(form->setText(F::CutSpeed, "3"));
-  EXPECT_DOUBLE_EQ(form->speed(), 3.0);
   // 40 / 3 x 2 + 30 = 56.67.
-  EXPECT_EQ(form->text(F::HeatDisplay), "computed 56%");
+  EXPECT_EQ(std::tuple(form->speed(), form->text(F::HeatDisplay)), std::tuple(3.0, "computed 56%"));
   // 0 and negative speeds are not taken.
   ASSERT_TRUE(form->setText(F::CutSpeed, "0"));
   ASSERT_TRUE(form->setText(F::CutSpeed, "-2"));
   EXPECT_DOUBLE_EQ(rig.config.foams.cutSpeed, 3.0);
   EXPECT_FALSE(form->validate());
-  EXPECT_EQ(form->focus(), F::CutSpeed);
-  EXPECT_EQ(rig.prompt.messages().back(), "Invalid cut speed: -2 mm/s, it must be greater than 0");
-}
-
-TEST(PanelCutFormEstimate, MissingFoamDisablesTheCut) {
-  Rig rig;
-  rig.config.foams.currentFoam = "Gone";
-  rig.config.foams.cutSpeed = 3.0;
-  auto form = rig.open();
-  EXPECT_EQ(form->text(F::Messages), "Invalid foam type, select a new foam");
-  EXPECT_FALSE(form->okEnabled());
-  EXPECT_EQ(form->okCaption(), "Error");
-  EXPECT_EQ(form->currentIndex(F::FoamType), -1);
-  EXPECT_FALSE(form->enabled(F::SpeedChoice));
-  EXPECT_EQ(form->text(F::HeatDisplay), "");
-  EXPECT_DOUBLE_EQ(form->speed(), 0.0);
-  EXPECT_DOUBLE_EQ(rig.config.foams.cutSpeed, 0.0);
-  EXPECT_FALSE(form->ok());
-  EXPECT_FALSE(form->chooseFoam("Gone"));
-
-  ASSERT_TRUE(form->setCurrentIndex(F::FoamType, 0));  // "Depron", the first name
-  EXPECT_EQ(rig.config.foams.currentFoam, "Depron");
-  EXPECT_TRUE(form->enabled(F::SpeedChoice));
-  EXPECT_TRUE(form->okEnabled());
+  EXPECT_EQ(std::tuple(form->focus(), rig.prompt.messages().back()),
+            std::tuple(F::CutSpeed, "Invalid cut speed: -2 mm/s, it must be greater than 0"));
 }
 
 TEST(PanelCutFormEstimate, IntermediateSectionAtZeroIsRefusedWithoutPlanning) {
@@ -373,9 +341,8 @@ TEST(PanelCutFormEstimate, DifferingRootAndTipCountsAreRefused) {
   p.differentRootTip = true;
   p.Rebuild(rig.doc.splines, true);
   auto form = rig.open();
-  EXPECT_EQ(form->text(F::Messages), "Differing number of points at root and tip.");
-  EXPECT_FALSE(form->okEnabled());
-  EXPECT_EQ(form->okCaption(), "Error");
+  EXPECT_EQ(std::tuple(form->text(F::Messages), form->okEnabled(), form->okCaption()),
+            std::tuple("Differing number of points at root and tip.", false, "Error"));
   EXPECT_FALSE(form->okAtMaximumSpeed());
 }
 
@@ -389,8 +356,7 @@ TEST(PanelCutFormEstimate, NoSpanNoChordOrNoSpeedIsAnErrorNotACrash) {
   auto form = rig.open();
   ASSERT_TRUE(form->chooseFoam("Still"));
   EXPECT_EQ(form->text(F::Messages), "Invalid cut speed: 0 mm/s, it must be greater than 0");
-  EXPECT_FALSE(form->okEnabled());
-  EXPECT_FALSE(form->okAtMaximumSpeed());
+  EXPECT_FALSE(form->okEnabled() || form->okAtMaximumSpeed());
 
   for (int variant = 0; variant < 2; ++variant) {
     Rig bad;
@@ -399,8 +365,7 @@ TEST(PanelCutFormEstimate, NoSpanNoChordOrNoSpeedIsAnErrorNotACrash) {
     bad.panel().sectionCutEnabled = true;
     bad.panel().sectionCutZ = 100;
     auto f = bad.open();
-    EXPECT_FALSE(f->okEnabled()) << variant;
-    EXPECT_EQ(f->okCaption(), "Error");
+    EXPECT_EQ(std::tuple(f->okEnabled(), f->okCaption()), std::tuple(false, "Error")) << variant;
     EXPECT_FALSE(f->text(F::Messages).empty());
     EXPECT_TRUE(std::isfinite(f->rootAxisOffset()));
     const TopPreview top = f->topPreview();
@@ -449,21 +414,16 @@ TEST(PanelCutFormEstimate, EstimateUsesTheDialogValuesAndRestoresEverything) {
 
   const Panel& after = rig.panel();
   EXPECT_TRUE(rig.doc.cutChoices == choices);
-  EXPECT_EQ(after.sectionCutEnabled, before.sectionCutEnabled);
-  EXPECT_EQ(after.sectionCutZ, before.sectionCutZ);
-  EXPECT_EQ(after.blockCentredZ, before.blockCentredZ);
-  EXPECT_EQ(after.rootAxisOffset, before.rootAxisOffset);
-  EXPECT_EQ(after.offsetX0, before.offsetX0);
-  EXPECT_EQ(after.root.cutUpper, before.root.cutUpper);
-  EXPECT_EQ(after.tip.cutLower, before.tip.cutLower);
-  EXPECT_EQ(after.root.params.chord, before.root.params.chord);
+  const auto placement = [](const Panel& q) {
+    return std::tie(q.sectionCutEnabled, q.sectionCutZ, q.blockCentredZ, q.rootAxisOffset,
+                    q.offsetX0, q.root.cutUpper, q.tip.cutLower, q.root.params.chord);
+  };
+  EXPECT_EQ(placement(after), placement(before));
   EXPECT_FALSE(rig.doc.modified);
   // The planner is where the wire is, not where a planned cut would leave it.
   const MovePlanner::Position now = rig.planner.towers();
-  EXPECT_EQ(now.XG, towers.XG);
-  EXPECT_EQ(now.YG, towers.YG);
-  EXPECT_EQ(now.XD, towers.XD);
-  EXPECT_EQ(now.YD, towers.YD);
+  EXPECT_EQ(std::tie(now.XG, now.YG, now.XD, now.YD),
+            std::tie(towers.XG, towers.YG, towers.XD, towers.YD));
   EXPECT_FALSE(rig.planner.surveying());
   EXPECT_TRUE(rig.planner.messageBoxesOn());
 }
@@ -500,26 +460,17 @@ TEST(PanelCutFormClosing, OkStoresEveryValue) {
   ASSERT_TRUE(form->ok());
 
   const PanelCutChoices& c = rig.doc.cutChoices;
-  EXPECT_EQ(c.wingSide, 1);
-  EXPECT_EQ(c.cutOrder, 0);
-  EXPECT_EQ(c.kerfCompensationA, 0);
-  EXPECT_EQ(c.kerfCompensationB, 0);
-  EXPECT_EQ(c.referenceLowerSurface, 0);
-  EXPECT_EQ(c.trimmingMode, 2);
-  EXPECT_EQ(c.clearance, 85.0);
-  EXPECT_EQ(c.sectionReference, 1);
+  EXPECT_EQ(std::tuple(c.wingSide, c.cutOrder, c.kerfCompensationA, c.kerfCompensationB,
+                       c.referenceLowerSurface, c.trimmingMode, c.clearance, c.sectionReference),
+            std::tuple(1, 0, 0, 0, 0, 2, 85.0, 1));
   const Panel& p = rig.panel();
-  EXPECT_TRUE(p.sectionCutEnabled);
-  EXPECT_EQ(p.sectionCutZ, 400);
-  EXPECT_FALSE(p.blockCentredZ);
-  EXPECT_EQ(p.rootAxisOffset, 120);
-  EXPECT_EQ(p.offsetX0, 15);
-  EXPECT_TRUE(rig.env.output.cutToFile);
-  EXPECT_TRUE(rig.env.output.stepDetails);
-  EXPECT_EQ(rig.config.foams.currentFoam, "Fast");
-  EXPECT_DOUBLE_EQ(rig.config.foams.cutSpeed, 3.5);
-  EXPECT_TRUE(rig.doc.modified);
-  EXPECT_EQ(redraws, 1);
+  EXPECT_EQ(
+      std::tuple(p.sectionCutEnabled, p.sectionCutZ, p.blockCentredZ, p.rootAxisOffset, p.offsetX0),
+      std::tuple(true, 400, false, 120, 15));
+  EXPECT_EQ(
+      std::tuple(rig.env.output.cutToFile, rig.env.output.stepDetails, rig.config.foams.currentFoam,
+                 rig.config.foams.cutSpeed, rig.doc.modified, redraws),
+      std::tuple(true, true, "Fast", 3.5, true, 1));
 }
 
 TEST(PanelCutFormClosing, OkChecksTheBoxesInOrderAndStoresNothingOnFailure) {
@@ -529,16 +480,14 @@ TEST(PanelCutFormClosing, OkChecksTheBoxesInOrderAndStoresNothingOnFailure) {
   test::expectRefusalsInOrder(*form, rig.prompt,
                               {{F::Clearance, "12x", "Please enter an integer."},
                                {F::Clearance, "12", "Please enter an integer.", F::OffsetX0}});
-  EXPECT_EQ(rig.doc.cutChoices.clearance, 0.0);
-  EXPECT_EQ(rig.panel().offsetX0, 20);
-  EXPECT_FALSE(rig.doc.modified);
+  EXPECT_EQ(std::tuple(rig.doc.cutChoices.clearance, rig.panel().offsetX0, rig.doc.modified),
+            std::tuple(0.0, 20, false));
 
   // Nothing edited and nothing changed: the project stays unmodified.
   Rig quiet;
   auto untouched = quiet.open();
   ASSERT_TRUE(untouched->ok());
-  EXPECT_FALSE(untouched->modified());
-  EXPECT_FALSE(quiet.doc.modified);
+  EXPECT_FALSE(untouched->modified() || quiet.doc.modified);
   // The default clearance is stored even so (the project file does not keep it).
   EXPECT_EQ(quiet.doc.cutChoices.clearance, 70.0);
 }
@@ -573,8 +522,7 @@ TEST(PanelCutFormClosing, RunCutCutsThePanelOnTheMachine) {
   // The wire went round the outline (20 mm out, 96 mm to the leading edge
   // and back) and home again.
   const MachineSnapshot s = rig.machine->snapshot();
-  EXPECT_EQ(s[Axis::XG].commandedSteps, 0);
-  EXPECT_EQ(s[Axis::YD].commandedSteps, 0);
+  EXPECT_EQ(std::tuple(s[Axis::XG].commandedSteps, s[Axis::YD].commandedSteps), std::tuple(0, 0));
   EXPECT_GE(s.entriesOutput, static_cast<std::uint64_t>((20 + 96 + 96 + 20) * 48));
 }
 

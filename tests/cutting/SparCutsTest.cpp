@@ -16,6 +16,9 @@
 #include "driver/SimulatedMachine.h"
 #include "model/CT1Doc.h"
 #include "motion/MovePlanner.h"
+#include "support/Golden.h"
+#include "support/MachineRig.h"
+#include "support/UpperLayerRigs.h"
 
 namespace orva {
 namespace {
@@ -26,11 +29,6 @@ constexpr double kTol = 1e-9;
 // wrong ratio shows: 0.5 mm at ratio 1, 0.35 at 0.5, 0.425 at 0.75.
 double testKerf(double r) { return 0.2 + 0.3 * r; }
 
-void expectNear(Point2D actual, Point2D expected) {
-  EXPECT_NEAR(actual.x, expected.x, kTol);
-  EXPECT_NEAR(actual.y, expected.y, kTol);
-}
-
 SparRecord spar(int type, double distance, bool active = true) {
   SparRecord r;
   r.active = active;
@@ -40,39 +38,17 @@ SparRecord spar(int type, double distance, bool active = true) {
   return r;
 }
 
-// The real machine context: a simulated machine, the default table and the
-// planner. The emitter places the block over the whole table (left distance
-// 0, span = Entraxe), so every move's tower targets are its section targets
-// (left tower = root, right tower = tip) and can be read back from the moves.
-class SparCutFixture : public testing::Test {
+// The machine rig (the default table, the planner) with an emitter that
+// places the block over the whole table (left distance 0, span = Entraxe), so
+// every move's tower targets are its section targets (left tower = root,
+// right tower = tip).
+class SparCutFixture : public testing::Test, protected test::MachineRig {
  protected:
-  SparCutFixture()
-      : driver_(std::make_unique<SimulatedMachine>(), prompt_),
-        machine_(driver_, prompt_),
-        planner_(machine_.table, machine_.foams, prompt_),
-        out_(planner_, moves_, 0.0, machine_.table.Entraxe, false) {
-    machine_.foams.cutSpeed = 2.0;
-  }
+  SparCutFixture() { config.foams.cutSpeed = 2.0; }
 
-  Point2D root(std::size_t i) const { return {moves_.at(i).XG, moves_.at(i).YG}; }
-  Point2D tip(std::size_t i) const { return {moves_.at(i).XD, moves_.at(i).YD}; }
-
-  void expectTargets(const std::vector<Point2D>& roots, const std::vector<Point2D>& tips) {
-    ASSERT_EQ(moves_.size(), roots.size());
-    for (std::size_t i = 0; i < roots.size(); ++i) {
-      EXPECT_NEAR(root(i).x, roots[i].x, kTol) << "root move " << i;
-      EXPECT_NEAR(root(i).y, roots[i].y, kTol) << "root move " << i;
-      EXPECT_NEAR(tip(i).x, tips[i].x, kTol) << "tip move " << i;
-      EXPECT_NEAR(tip(i).y, tips[i].y, kTol) << "tip move " << i;
-    }
-  }
-
-  ScriptedPrompt prompt_;
-  InterfaceDriver driver_;
-  MachineConfig machine_;
-  MovePlanner planner_;
+  ScriptedPrompt& prompt_ = prompt;
   MoveList moves_;
-  CutEmitter out_;
+  CutEmitter out_{planner, moves_, 0.0, static_cast<double>(config.table.Entraxe), false};
   KerfAtRatio kerf_ = testKerf;
 };
 
@@ -154,82 +130,111 @@ TEST(SparPosition, ProfileThicknessUnderAPoint) {
   EXPECT_EQ(ProfileThicknessAt(lower, {50, 20}), 0.0);           // outside: unknown
 }
 
-// --- Notch --------------------------------------------------------------------
+// --- Cut-outs -------------------------------------------------------------------
 
-TEST_F(SparCutFixture, NotchWithProportionalWidthAndEnteredTipThickness) {
-  SparRecord r = spar(SparUpperNotch, 30);
-  r.label = "A";
-  r.rootWidth = 10;
-  r.widthMode = SizeProportional;  // tip width 10 x 100 / 200 = 5
-  r.rootThickness = 4;
-  r.thicknessMode = SizeEntered;
-  r.tipThickness = 3;
-  // k1 = kerf(1) = 0.5; walls at ratio 3/4: kW = 0.425; bottom at ratio 5/10: kT = 0.35.
-  // Root: half width (10 - 1) / 2 = 4.5, depth 4 - 0.5 = 3.5, shoulder 60 - 0.25.
-  // Tip: half width (5 - 0.85) / 2 = 2.075, depth 3 - 0.35 = 2.65, shoulder 55 - 0.2125.
-  ASSERT_TRUE(EmitSparNotch(out_, r, {300, 60}, {250, 55}, +1, 200, 100, kerf_));
-  expectTargets({{300, 60},
-                 {300, 59.75},
-                 {295.5, 59.75},
-                 {295.5, 56.5},
-                 {304.5, 56.5},
-                 {304.5, 59.75},
-                 {300, 59.75},
-                 {300, 60}},
-                {{250, 55},
-                 {250, 54.7875},
-                 {247.925, 54.7875},
-                 {247.925, 52.35},
-                 {252.075, 52.35},
-                 {252.075, 54.7875},
-                 {250, 54.7875},
-                 {250, 55}});
-  for (const CutMove& m : moves_) EXPECT_EQ(m.label, "Longeron A");
-  EXPECT_TRUE(prompt_.messages().empty());
-}
+// Every kind of cut-out with its sizes, as reviewed in
+// tests/data/cutting/spar-cut-outs.txt (each move's label and its root and
+// tip targets):
+// - upper notch, proportional width and entered tip thickness, kerf law
+//   0.2 + 0.3 r: k1 = 0.5, walls at ratio 3/4 0.425, bottom at 5/10 0.35; root
+//   half width (10 - 1) / 2 = 4.5, depth 4 - 0.5 = 3.5, shoulder 60 - 0.25;
+//   tip half width (5 - 0.85) / 2 = 2.075, depth 3 - 0.35 = 2.65, shoulder
+//   55 - 0.2125;
+// - lower notch narrower than two kerfs (constant 0.5): a zero-width path
+//   3.5 up into the foam;
+// - a notch deeper than the profile (12 and 8 thick) stops at the other
+//   surface (48, 47); one thinner than the kerf has no depth;
+// - round slot: tube 8 (tip 6: kerf 0.425), radii 3.5 and 2.575 around
+//   (300, 54.5) and (250, 50.925), 24 segments, closed, then back out;
+// - lower round slot going up; at the tip (8 thick) the hole is raised to
+//   end at the other surface;
+// - hinge round behind the leading edge: centres (395, 40), (347.5, 38),
+//   radii 2.5 and 1.15;
+// - degenerate sizes and a zero root chord: no width and no depth at the
+//   root, a plain 1 mm slot at the tip.
+TEST_F(SparCutFixture, EveryCutOutKindMatchesTheReviewedMoves) {
+  std::string dump;
+  const auto record = [&](const std::string& title, bool emitted) {
+    EXPECT_TRUE(emitted) << title;
+    dump += test::section(title, test::dumpMoves(moves_));
+    moves_.clear();
+  };
+  SparRecord notch = spar(SparUpperNotch, 30);
+  notch.label = "A";
+  notch.rootWidth = 10;
+  notch.widthMode = SizeProportional;  // tip width 10 x 100 / 200 = 5
+  notch.rootThickness = 4;
+  notch.thicknessMode = SizeEntered;
+  notch.tipThickness = 3;
+  record("upper notch", EmitSparNotch(out_, notch, {300, 60}, {250, 55}, +1, 200, 100, kerf_));
 
-TEST_F(SparCutFixture, LowerNotchGoesUpAndANarrowOneIsStraightInAndOut) {
-  SparRecord r = spar(SparLowerNotch, 30);
-  r.rootWidth = 0.8;  // less than two kerfs: zero-width path
-  r.rootThickness = 4;
+  SparRecord narrow = spar(SparLowerNotch, 30);
+  narrow.rootWidth = 0.8;
+  narrow.rootThickness = 4;
   const KerfAtRatio constant = [](double) { return 0.5; };
-  ASSERT_TRUE(EmitSparNotch(out_, r, {300, 20}, {250, 22}, -1, 200, 200, constant));
-  ASSERT_EQ(moves_.size(), 8u);
-  EXPECT_NEAR(root(1).y, 20.25, kTol);
-  EXPECT_NEAR(root(3).y, 23.5, kTol);  // depth 3.5 upwards into the foam
-  EXPECT_NEAR(tip(4).y, 25.5, kTol);
-  for (std::size_t i = 0; i < moves_.size(); ++i) {
-    EXPECT_NEAR(root(i).x, 300.0, kTol);
-    EXPECT_NEAR(tip(i).x, 250.0, kTol);
-  }
+  record("narrow lower notch",
+         EmitSparNotch(out_, narrow, {300, 20}, {250, 22}, -1, 200, 200, constant));
+
+  SparRecord deep = spar(SparUpperNotch, 30);
+  deep.rootWidth = 6;
+  deep.rootThickness = 30;
+  record("notch deeper than the profile",
+         EmitSparNotch(out_, deep, {300, 60}, {250, 55}, +1, 200, 200, kerf_, SparRoom{12.0, 8.0}));
+  deep.rootThickness = 0.2;
+  record("notch thinner than the kerf",
+         EmitSparNotch(out_, deep, {300, 60}, {250, 55}, +1, 200, 200, kerf_));
+
+  SparRecord round = spar(SparUpperRound, 30);
+  round.label = "B";
+  round.rootWidth = 8;
+  round.widthMode = SizeEntered;
+  round.tipWidth = 6;
+  round.rootThickness = 2;
+  round.tipThickness = 1.5;
+  record("round slot", EmitSparCutOut(out_, round, {300, 60}, {250, 55}, +1, 200, 100, kerf_));
+
+  SparRecord lower = spar(SparLowerRound, 30);
+  lower.rootWidth = lower.tipWidth = 8;
+  lower.rootThickness = lower.tipThickness = 2;
+  record("lower round slot raised at the tip", EmitRoundSlot(out_, lower, {300, 20}, {250, 22}, -1,
+                                                             200, 200, kerf_, SparRoom{20.0, 8.0}));
+
+  SparRecord hinge = spar(SparHinge, 50);
+  hinge.label = "H";
+  hinge.rootWidth = 6;
+  hinge.widthMode = SizeProportional;
+  hinge.tipWidth = 3;
+  hinge.rootThickness = 2;
+  hinge.tipThickness = 1;
+  record("hinge", EmitHingeRound(out_, hinge, {400, 40}, {350, 38}, 200, 100, kerf_));
+
+  SparRecord bad = spar(SparUpperRound, 30);
+  bad.rootWidth = -4;
+  bad.widthMode = SizeProportional;
+  bad.tipWidth = 0;
+  bad.rootThickness = std::numeric_limits<double>::infinity();
+  bad.tipThickness = 1;
+  record("degenerate sizes, zero root chord",
+         EmitRoundSlot(out_, bad, {300, 60}, {250, 55}, +1, 0.0, 100, kerf_));
+  test::expectGolden("cutting/spar-cut-outs.txt", dump);
+  EXPECT_TRUE(prompt_.messages().empty());
+
+  EXPECT_DOUBLE_EQ(SparTipSize(SizeProportional, 10, 0, 0.0, 100), 10.0);
+  EXPECT_DOUBLE_EQ(SparTipSize(SizeProportional, 10, 0, 200, 50), 2.5);
+  EXPECT_DOUBLE_EQ(SparTipSize(7, 10, 4, 200, 50), 10.0);  // unknown mode: tip = root
+  EXPECT_DOUBLE_EQ(SparTipSize(SizeEntered, 10, 4, 200, 50), 4.0);
 }
 
-TEST_F(SparCutFixture, NotchDeeperThanTheProfileStopsAtTheOtherSurface) {
-  SparRecord r = spar(SparUpperNotch, 30);
-  r.rootWidth = 6;
-  r.rootThickness = 30;  // the profile is only 12 (root) and 8 (tip) thick there
-  ASSERT_TRUE(
-      EmitSparNotch(out_, r, {300, 60}, {250, 55}, +1, 200, 200, kerf_, SparRoom{12.0, 8.0}));
-  EXPECT_NEAR(root(3).y, 48.0, kTol);
-  EXPECT_NEAR(tip(3).y, 47.0, kTol);
-  // A thickness below the kerf gives no depth rather than a cut outwards.
-  moves_.clear();
-  r.rootThickness = 0.2;
-  ASSERT_TRUE(EmitSparNotch(out_, r, {300, 60}, {250, 55}, +1, 200, 200, kerf_));
-  EXPECT_NEAR(root(3).y, 60.0, kTol);
-}
-
-TEST_F(SparCutFixture, RefusedMoveEndsTheCutOut) {
+TEST_F(SparCutFixture, RefusedMoveEndsTheCutOutAndOtherTypesEmitNothing) {
   SparRecord r = spar(SparUpperNotch, 30);
   r.rootWidth = 10;
   // The right wall (998 + 4.5) lies beyond the 1000 mm X travel.
   EXPECT_FALSE(EmitSparNotch(out_, r, {998, 60}, {998, 55}, +1, 200, 200, kerf_));
   EXPECT_EQ(moves_.size(), 4u);
   EXPECT_EQ(prompt_.messages().size(), 1u);
-}
 
-TEST_F(SparCutFixture, InactiveOrOtherTypeEmitsNothing) {
-  SparRecord r = spar(SparUpperNotch, 30, false);
+  moves_.clear();
+  r = spar(SparUpperNotch, 30, false);
   EXPECT_TRUE(EmitSparCutOut(out_, r, {300, 60}, {250, 55}, +1, 200, 200, kerf_));
   r = spar(SparUpperSole, 30);
   EXPECT_TRUE(EmitSparCutOut(out_, r, {300, 60}, {250, 55}, +1, 200, 200, kerf_));
@@ -238,218 +243,81 @@ TEST_F(SparCutFixture, InactiveOrOtherTypeEmitsNothing) {
   EXPECT_TRUE(moves_.empty());
 }
 
-// --- Round slot and hinge --------------------------------------------------------
-
-TEST_F(SparCutFixture, RoundSlotIsAClosedCircleBelowTheSlot) {
-  SparRecord r = spar(SparUpperRound, 30);
-  r.label = "B";
-  r.rootWidth = 8;  // tube diameter
-  r.widthMode = SizeEntered;
-  r.tipWidth = 6;  // q = 0.75: tip kerf 0.425
-  r.rootThickness = 2;
-  r.tipThickness = 1.5;
-  // rr = 4 - 0.5 = 3.5, rt = 3 - 0.425 = 2.575; centres (300, 60 - 5.5), (250, 55 - 4.075).
-  ASSERT_TRUE(EmitSparCutOut(out_, r, {300, 60}, {250, 55}, +1, 200, 100, kerf_));
-  ASSERT_EQ(moves_.size(), 26u);
-  EXPECT_NEAR(root(0).x, 300, kTol);
-  EXPECT_NEAR(root(0).y, 58, kTol);  // straight down to the top of the hole
-  EXPECT_NEAR(tip(0).y, 53.5, kTol);
-  EXPECT_NEAR(root(6).x, 303.5, kTol);  // 90 degrees
-  EXPECT_NEAR(root(6).y, 54.5, kTol);
-  EXPECT_NEAR(root(12).y, 51.0, kTol);  // 180 degrees: the bottom of the hole
-  EXPECT_NEAR(tip(12).y, 48.35, kTol);
-  EXPECT_NEAR(tip(18).x, 247.425, kTol);  // 270 degrees
-  for (std::size_t i = 0; i <= 24; ++i) {
-    EXPECT_NEAR(std::hypot(root(i).x - 300, root(i).y - 54.5), 3.5, kTol);
-    EXPECT_NEAR(std::hypot(tip(i).x - 250, tip(i).y - 50.925), 2.575, kTol);
-  }
-  EXPECT_NEAR(root(24).x, root(0).x, kTol);  // closed
-  EXPECT_NEAR(root(24).y, root(0).y, kTol);
-  EXPECT_NEAR(tip(24).y, tip(0).y, kTol);
-  expectNear(root(25), {300, 60});
-  expectNear(tip(25), {250, 55});
-  EXPECT_EQ(moves_[0].label, "Entree saignee B");
-  for (std::size_t i = 1; i <= 24; ++i) EXPECT_EQ(moves_[i].label, "Rond saignee B");
-  EXPECT_EQ(moves_[25].label, "Sortie saignee B");
-}
-
-TEST_F(SparCutFixture, LowerRoundSlotGoesUpAndATooDeepHoleIsRaised) {
-  SparRecord r = spar(SparLowerRound, 30);
-  r.rootWidth = 8;
-  r.tipWidth = 8;
-  r.rootThickness = 2;
-  r.tipThickness = 2;
-  // Root: 2 + 7 fits in 20; tip: 2 + 7 > 8, the hole's bottom goes to the other surface.
-  ASSERT_TRUE(
-      EmitRoundSlot(out_, r, {300, 20}, {250, 22}, -1, 200, 200, kerf_, SparRoom{20.0, 8.0}));
-  EXPECT_NEAR(root(0).y, 22.0, kTol);
-  EXPECT_NEAR(root(12).y, 29.0, kTol);
-  EXPECT_NEAR(tip(0).y, 23.0, kTol);
-  EXPECT_NEAR(tip(12).y, 30.0, kTol);
-}
-
-TEST_F(SparCutFixture, HingeRoundBehindTheLeadingEdge) {
-  SparRecord r = spar(SparHinge, 50);
-  r.label = "H";
-  r.rootWidth = 6;
-  r.widthMode = SizeProportional;  // tip 3
-  r.tipWidth = 3;                  // q = 0.5: tip kerf 0.35
-  r.rootThickness = 2;
-  r.tipThickness = 1;
-  // Centres (400 - 3 - 2, 40) and (350 - 1.5 - 1, 38); radii 2.5 and 1.15.
-  ASSERT_TRUE(EmitHingeRound(out_, r, {400, 40}, {350, 38}, 200, 100, kerf_));
-  ASSERT_EQ(moves_.size(), 26u);
-  EXPECT_NEAR(root(0).x, 397.5, kTol);
-  EXPECT_NEAR(root(0).y, 40, kTol);
-  EXPECT_NEAR(tip(0).x, 348.65, kTol);
-  EXPECT_NEAR(root(6).x, 395, kTol);
-  EXPECT_NEAR(root(6).y, 42.5, kTol);
-  EXPECT_NEAR(tip(6).y, 39.15, kTol);
-  EXPECT_NEAR(root(12).x, 392.5, kTol);
-  EXPECT_NEAR(root(24).x, root(0).x, kTol);
-  EXPECT_NEAR(root(24).y, root(0).y, kTol);
-  EXPECT_NEAR(tip(24).x, tip(0).x, kTol);
-  expectNear(root(25), {400, 40});
-  expectNear(tip(25), {350, 38});
-  EXPECT_EQ(moves_[0].label, "Entree saignee H");
-  EXPECT_EQ(moves_[13].label, "Rond articulation H");
-  EXPECT_EQ(moves_[25].label, "Sortie saignee H");
-}
-
-TEST_F(SparCutFixture, DegenerateSizesAndChordsGiveFiniteTargets) {
-  SparRecord r = spar(SparUpperRound, 30);
-  r.rootWidth = -4;
-  r.widthMode = SizeProportional;
-  r.tipWidth = 0;
-  r.rootThickness = std::numeric_limits<double>::infinity();
-  r.tipThickness = 1;
-  // Zero root chord: proportional sizes follow the root; no radius below 0.
-  ASSERT_TRUE(EmitRoundSlot(out_, r, {300, 60}, {250, 55}, +1, 0.0, 100, kerf_));
-  ASSERT_EQ(moves_.size(), 26u);
-  for (std::size_t i = 0; i < 25; ++i) {
-    expectNear(root(i), {300, 60});  // no width, no depth
-    expectNear(tip(i), {250, 54});   // a plain slot down to 1 mm
-  }
-  EXPECT_DOUBLE_EQ(SparTipSize(SizeProportional, 10, 0, 0.0, 100), 10.0);
-  EXPECT_DOUBLE_EQ(SparTipSize(SizeProportional, 10, 0, 200, 50), 2.5);
-  EXPECT_DOUBLE_EQ(SparTipSize(7, 10, 4, 200, 50), 10.0);  // unknown mode: tip = root
-  EXPECT_DOUBLE_EQ(SparTipSize(SizeEntered, 10, 4, 200, 50), 4.0);
-}
-
 // --- Soles ----------------------------------------------------------------------
 
-TEST(SoleRecess, StraightUpperSurfaceGetsAStepDownAndUp) {
-  std::array<SparRecord, kSparCount> s{};
-  s[0] = spar(SparUpperSole, 50);  // X = 100 - 50 x 50 / 100 = 75
-  s[0].rootWidth = 10;
-  s[0].rootThickness = 1.5;
-  std::vector<Point2D> rootList{{100, 10}, {90, 10}, {80, 10}, {70, 10}, {60, 10}, {50, 10}};
-  std::vector<Point2D> tipList;
-  for (Point2D p : rootList) tipList.push_back({p.x - 20, p.y + 5});
+// The recesses of the soles, as reviewed in tests/data/cutting/soles.txt:
+// - a straight upper surface, sole 10 wide and 1.5 deep at X 75: a step down
+//   and up between the points 80 and 70, the tip list (moved by (-20, 5))
+//   at the same indexes;
+// - a lower-surface sole at X 81 (the point 80 only 1 mm behind it): the
+//   recess runs from 90 to 70; the point 90 moves straight up, the corner at
+//   80 to where y = 2 meets the rising segment moved by 2 along its normal
+//   (2 tan(atan(0.5) / 2) further forward), the point 70 along the normal of
+//   the rising segment;
+// - a slope change below 0.001 at the point 80: it moves straight down (the
+//   normal of the segment arriving at it), not far away;
+// - a sole deeper than the profile stops at the lower surface: at the same
+//   4 mm on both ends, and at the thinner end's 3 mm when the root is 3 and
+//   the tip 4 mm thick.
+TEST(SoleRecess, RecessesMatchTheReviewedLists) {
+  const auto sole = [](int type, double distance, double width, double depth) {
+    std::array<SparRecord, kSparCount> s{};
+    s[0] = spar(type, distance);
+    s[0].rootWidth = width;
+    s[0].rootThickness = depth;
+    return s;
+  };
   const std::vector<std::size_t> chain{0};
-  ASSERT_TRUE(ApplySoleRecesses(rootList, tipList, s, chain, 100, 50, true));
-  // 5 mm each side of X 75: from the point 80 to the point 70.
-  const std::vector<Point2D> expectRoot{{100, 10}, {90, 10}, {80, 10}, {80, 8.5},
-                                        {70, 8.5}, {70, 10}, {60, 10}, {50, 10}};
-  ASSERT_EQ(rootList.size(), expectRoot.size());
-  ASSERT_EQ(tipList.size(), expectRoot.size());
-  for (std::size_t i = 0; i < expectRoot.size(); ++i) {
-    EXPECT_NEAR(rootList[i].x, expectRoot[i].x, kTol) << i;
-    EXPECT_NEAR(rootList[i].y, expectRoot[i].y, kTol) << i;
-    EXPECT_NEAR(tipList[i].x, expectRoot[i].x - 20, kTol) << i;  // same indexes, same t
-    EXPECT_NEAR(tipList[i].y, expectRoot[i].y + 5, kTol) << i;
-  }
-}
-
-TEST(SoleRecess, LowerSurfaceCornerMovesUpToTheMiterPoint) {
-  std::array<SparRecord, kSparCount> s{};
-  s[0] = spar(SparLowerSole, 38);  // X = 100 - 38 x 50 / 100 = 81
-  s[0].rootWidth = 4;
-  s[0].rootThickness = 2;
-  std::vector<Point2D> rootList{{100, 0}, {90, 0}, {80, 0}, {70, 5}, {60, 10}};
-  std::vector<Point2D> tipList = rootList;
-  const std::vector<std::size_t> chain{0};
-  ASSERT_TRUE(ApplySoleRecesses(rootList, tipList, s, chain, 100, 50, false));
-  ASSERT_EQ(rootList.size(), 7u);
-  // The middle is at X 81; the point 80 lies only 1 mm behind it, so the
-  // recess runs from the point 90 to the point 70. The point 90 moves straight
-  // up; the corner at 80 to where y = 2 meets the rising segment moved by 2
-  // along its normal, 2 x tan(atan(0.5) / 2) further forward; the point 70
-  // (collinear neighbours) along the normal of the rising segment.
-  EXPECT_EQ(rootList[1], (Point2D{90, 0}));
-  expectNear(rootList[2], {90, 2});
-  expectNear(rootList[3], {80 + 2 * std::tan(std::atan(0.5) / 2), 2});
-  expectNear(rootList[4], {70 + 2 / std::sqrt(5.0), 5 + 4 / std::sqrt(5.0)});
-  EXPECT_EQ(rootList[5], (Point2D{70, 5}));
-  EXPECT_EQ(rootList[6], (Point2D{60, 10}));
-}
-
-TEST(SoleRecess, NearlyCollinearPointMovesAlongTheNormalBeforeIt) {
-  std::array<SparRecord, kSparCount> s{};
-  s[0] = spar(SparUpperSole, 50);  // X 75
-  s[0].rootWidth = 10;
-  s[0].rootThickness = 2;
-  // At the point 80 the slope changes from 0 to 0.0005 (< 0.001): no far-away
-  // intersection, the point moves straight down (the normal of the segment
-  // arriving at it), not along the normal of the segment leaving it.
-  std::vector<Point2D> r{{100, 10}, {90, 10}, {80, 10}, {70, 9.995}, {60, 9.99}};
-  std::vector<Point2D> t = r;
-  const std::vector<std::size_t> chain{0};
-  ASSERT_TRUE(ApplySoleRecesses(r, t, s, chain, 100, 50, true));
-  ASSERT_EQ(r.size(), 7u);
-  EXPECT_EQ(r[3], (Point2D{80, 8}));
-}
-
-TEST(SoleRecess, LimitsAndMisfits) {
-  std::array<SparRecord, kSparCount> s{};
-  s[0] = spar(SparUpperSole, 50);
-  s[0].rootWidth = 10;
-  s[0].rootThickness = 9;  // deeper than the 4 mm profile
-  s[1] = spar(SparUpperSole, 99);
-  s[1].rootWidth = 10;
+  std::string dump;
+  const auto record = [&](const std::string& title, std::vector<Point2D> root,
+                          std::vector<Point2D> tip, const std::array<SparRecord, kSparCount>& s,
+                          bool upper, const std::vector<Point2D>& rootOther = {},
+                          const std::vector<Point2D>& tipOther = {}) {
+    EXPECT_TRUE(ApplySoleRecesses(root, tip, s, chain, 100, 50, upper, rootOther, tipOther))
+        << title;
+    dump += test::section(title + ", root", test::dumpPoints(root)) +
+            test::section(title + ", tip", test::dumpPoints(tip));
+  };
+  const std::vector<Point2D> straight{{100, 10}, {90, 10}, {80, 10}, {70, 10}, {60, 10}, {50, 10}};
+  std::vector<Point2D> moved;
+  for (Point2D p : straight) moved.push_back({p.x - 20, p.y + 5});
+  record("straight upper surface", straight, moved, sole(SparUpperSole, 50, 10, 1.5), true);
+  const std::vector<Point2D> rising{{100, 0}, {90, 0}, {80, 0}, {70, 5}, {60, 10}};
+  record("lower surface corner", rising, rising, sole(SparLowerSole, 38, 4, 2), false);
+  const std::vector<Point2D> nearly{{100, 10}, {90, 10}, {80, 10}, {70, 9.995}, {60, 9.99}};
+  record("nearly collinear", nearly, nearly, sole(SparUpperSole, 50, 10, 2), true);
   const std::vector<Point2D> upper{{100, 10}, {90, 10}, {80, 10}, {70, 10}, {60, 10}, {55, 10}};
-  const std::vector<Point2D> lower{{100, 6}, {55, 6}};
+  record("deeper than the profile", upper, upper, sole(SparUpperSole, 50, 10, 9), true,
+         {{100, 6}, {55, 6}}, {{100, 6}, {55, 6}});
+  record("deeper than the thinner root", upper, upper, sole(SparUpperSole, 50, 10, 9), true,
+         {{100, 7}, {55, 7}}, {{100, 6}, {55, 6}});
+  test::expectGolden("cutting/soles.txt", dump);
+
+  // X 50.5 lies behind the trailing-edge point 55: nothing.
   std::vector<Point2D> r = upper;
   std::vector<Point2D> t = upper;
-  const std::vector<std::size_t> first{0};
-  ASSERT_TRUE(ApplySoleRecesses(r, t, s, first, 100, 50, true, lower, lower));
-  EXPECT_NEAR(r[3].y, 6.0, kTol);  // reaches the lower surface, not beyond
-  // X 50.5 lies behind the trailing-edge point 55: nothing.
-  r = upper;
-  t = upper;
-  const std::vector<std::size_t> second{1};
-  ASSERT_TRUE(ApplySoleRecesses(r, t, s, second, 100, 50, true));
+  ASSERT_TRUE(ApplySoleRecesses(r, t, sole(SparUpperSole, 99, 10, 0), chain, 100, 50, true));
   EXPECT_EQ(r, upper);
   // Root and tip lists of different lengths are left alone.
   t.pop_back();
-  EXPECT_FALSE(ApplySoleRecesses(r, t, s, first, 100, 50, true));
+  EXPECT_FALSE(ApplySoleRecesses(r, t, sole(SparUpperSole, 50, 10, 9), chain, 100, 50, true));
   EXPECT_EQ(r, upper);
 }
 
 // --- The Spars dialog -------------------------------------------------------------
 
-class SparsFormTest : public testing::Test {
+class SparsFormTest : public testing::Test, protected test::ProjectRig {
  protected:
-  SparsFormTest()
-      : driver_(std::make_unique<SimulatedMachine>(), prompt_),
-        machine_(driver_, prompt_),
-        context_{prompt_, machine_, "", ""},
-        doc_(context_) {
-    doc_.current().root.params.chord = 200.0;
-    doc_.current().tip.params.chord = 100.0;
+  SparsFormTest() {
+    doc.current().root.params.chord = 200.0;
+    doc.current().tip.params.chord = 100.0;
   }
-
-  ScriptedPrompt prompt_;
-  InterfaceDriver driver_;
-  MachineConfig machine_;
-  ProjectContext context_;
-  CT1Doc doc_;
 };
 
 using F = SparField;
 
 TEST_F(SparsFormTest, EverythingButActiveIsDisabledUntilTheRecordIsActive) {
-  SparsForm form(doc_);
+  SparsForm form(doc);
   EXPECT_EQ(form.row(), 0);
   EXPECT_EQ(form.rowLabel(9), "Inactive");
   EXPECT_FALSE(form.checked(F::Active));
@@ -465,7 +333,7 @@ TEST_F(SparsFormTest, EverythingButActiveIsDisabledUntilTheRecordIsActive) {
 }
 
 TEST_F(SparsFormTest, WidthAndThicknessModesDeriveTheTipBoxes) {
-  SparsForm form(doc_);
+  SparsForm form(doc);
   form.setChecked(F::Active, true);
   ASSERT_TRUE(form.setText(F::RootWidth, "12"));
   EXPECT_EQ(form.text(F::TipWidth), "12");  // mode 0
@@ -491,7 +359,7 @@ TEST_F(SparsFormTest, WidthAndThicknessModesDeriveTheTipBoxes) {
 }
 
 TEST_F(SparsFormTest, HingeAndSoleTypesDisableTheirControls) {
-  SparsForm form(doc_);
+  SparsForm form(doc);
   form.setChecked(F::Active, true);
   form.setText(F::RootThickness, "2");
   form.setCurrentIndex(F::ThicknessMode, SizeEntered);
@@ -514,7 +382,7 @@ TEST_F(SparsFormTest, HingeAndSoleTypesDisableTheirControls) {
 }
 
 TEST_F(SparsFormTest, DistanceMustLieBetween1And99) {
-  SparsForm form(doc_);
+  SparsForm form(doc);
   form.setChecked(F::Active, true);
   form.setText(F::Distance, "0.5");
   EXPECT_FALSE(form.setCurrentIndex(F::Rows, 2));
@@ -524,29 +392,29 @@ TEST_F(SparsFormTest, DistanceMustLieBetween1And99) {
   EXPECT_FALSE(form.ok());
   form.setText(F::Distance, "abc");
   EXPECT_FALSE(form.ok());
-  EXPECT_EQ(prompt_.messages(), (std::vector<std::string>{"Please enter a number between 1 and 99.",
-                                                          "Please enter a number between 1 and 99.",
-                                                          "Please enter a number."}));
-  EXPECT_FALSE(doc_.current().spars[0].active);  // nothing reached the panel
+  EXPECT_EQ(prompt.messages(), (std::vector<std::string>{"Please enter a number between 1 and 99.",
+                                                         "Please enter a number between 1 and 99.",
+                                                         "Please enter a number."}));
+  EXPECT_FALSE(doc.current().spars[0].active);  // nothing reached the panel
   form.setText(F::Distance, "99");
   EXPECT_TRUE(form.setCurrentIndex(F::Rows, 2));
   EXPECT_EQ(form.records()[0].distance, 99.0);
 }
 
 TEST_F(SparsFormTest, AHingeFromAnOldFileWithAnOutOfRangeDistanceCanStillBeEdited) {
-  doc_.current().spars[0] = spar(SparHinge, 150);
-  SparsForm form(doc_);
+  doc.current().spars[0] = spar(SparHinge, 150);
+  SparsForm form(doc);
   ASSERT_TRUE(form.setText(F::Label, "Rudder"));
   EXPECT_TRUE(form.ok());
-  EXPECT_TRUE(prompt_.messages().empty());
-  EXPECT_EQ(doc_.current().spars[0].distance, 150.0);
-  EXPECT_EQ(doc_.current().spars[0].label, "Rudder");
+  EXPECT_TRUE(prompt.messages().empty());
+  EXPECT_EQ(doc.current().spars[0].distance, 150.0);
+  EXPECT_EQ(doc.current().spars[0].label, "Rudder");
 }
 
 TEST_F(SparsFormTest, RowSwitchingStoresAndLoadsAndOkCommits) {
-  doc_.current().spars[3] = spar(SparLowerRound, 42);
-  doc_.current().spars[3].label = "Tube";
-  SparsForm form(doc_);
+  doc.current().spars[3] = spar(SparLowerRound, 42);
+  doc.current().spars[3].label = "Tube";
+  SparsForm form(doc);
   form.setChecked(F::Active, true);
   form.setCurrentIndex(F::Type, SparUpperNotch - 1);
   form.setText(F::Label, "Main");
@@ -561,30 +429,30 @@ TEST_F(SparsFormTest, RowSwitchingStoresAndLoadsAndOkCommits) {
   EXPECT_EQ(form.text(F::Label), "Main");
   EXPECT_EQ(form.type(), SparUpperNotch);
   EXPECT_FALSE(form.checked(F::DistanceInPercent));
-  EXPECT_FALSE(doc_.modified);
-  EXPECT_EQ(doc_.current().spars[0].label, "Inactive");  // not before OK
+  EXPECT_FALSE(doc.modified);
+  EXPECT_EQ(doc.current().spars[0].label, "Inactive");  // not before OK
   ASSERT_TRUE(form.ok());
-  EXPECT_TRUE(doc_.modified);
-  const SparRecord& r = doc_.current().spars[0];
+  EXPECT_TRUE(doc.modified);
+  const SparRecord& r = doc.current().spars[0];
   EXPECT_TRUE(r.active);
   EXPECT_EQ(r.type, SparUpperNotch);
   EXPECT_EQ(r.distance, 25.0);
-  EXPECT_EQ(doc_.current().spars[3].label, "Tube");
+  EXPECT_EQ(doc.current().spars[3].label, "Tube");
 }
 
 TEST_F(SparsFormTest, CancelAndAnUnchangedOkLeaveTheProjectAlone) {
-  const auto before = doc_.current().spars;
+  const auto before = doc.current().spars;
   {
-    SparsForm form(doc_);
+    SparsForm form(doc);
     form.setChecked(F::Active, true);
     form.setText(F::Label, "Lost");
     form.cancel();
   }
-  EXPECT_EQ(doc_.current().spars, before);
-  SparsForm form(doc_);
+  EXPECT_EQ(doc.current().spars, before);
+  SparsForm form(doc);
   ASSERT_TRUE(form.ok());
-  EXPECT_FALSE(doc_.modified);
-  EXPECT_EQ(doc_.current().spars, before);
+  EXPECT_FALSE(doc.modified);
+  EXPECT_EQ(doc.current().spars, before);
 }
 
 }  // namespace

@@ -3,10 +3,11 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/Messages.h"
@@ -76,7 +77,11 @@ TEST_F(DocumentTest, ObserversAreToldOnceExactlyWhatACommandChanged) {
       {"comments", [&] { doc.EditComments(std::string("note")); }, C::ModifiedFlag},
       {"comments again", [&] { doc.EditComments(std::nullopt); }, std::nullopt},
       {"delete", [&] { DeleteCurrentPanel(doc); }, C::PanelList | C::CurrentPanel},
-      {"save as", [&] { prompt.queueFile(saved); ASSERT_TRUE(doc.SaveAs()); },
+      {"save as",
+       [&] {
+         prompt.queueFile(saved);
+         ASSERT_TRUE(doc.SaveAs());
+       },
        C::PanelGeometry | C::DisplayOptions | C::ModifiedFlag | C::Path},
       {"new project", [&] { doc.NewProject(); }, DocChanges::all()},
   };
@@ -116,18 +121,18 @@ TEST_F(DocumentTest, ObserversAreToldOnceExactlyWhatACommandChanged) {
   EXPECT_EQ(addedCalls, 1);
 }
 
+// {panels, current, span, root axis offset, splines, modified, path}
+auto newProjectState(const CT1Doc& doc) {
+  return std::tuple(doc.panels.size(), doc.currentPanel, doc.current().span,
+                    doc.current().rootAxisOffset, doc.splines, doc.modified, doc.path.string());
+}
+
 TEST_F(DocumentTest, NewProjectHoldsOneDefaultPanel) {
   config.table.Entraxe = 1501;
   CT1Doc& doc = newDoc();
-  ASSERT_EQ(doc.panels.size(), 1u);
-  EXPECT_EQ(doc.currentPanel, 0);
-  EXPECT_EQ(doc.current().span, 750.0);
-  EXPECT_EQ(doc.current().rootAxisOffset, 375);
+  EXPECT_EQ(newProjectState(doc), std::tuple(1u, 0, 750.0, 375, true, false, ""));
   EXPECT_EQ(doc.current().sectionCutZ, 0);
   EXPECT_FALSE(doc.current().sectionCutEnabled);
-  EXPECT_TRUE(doc.splines);
-  EXPECT_FALSE(doc.modified);
-  EXPECT_TRUE(doc.path.empty());
 
   // Starting over forgets everything the project held.
   doc.panels.push_back(doc.panels.front());
@@ -141,17 +146,11 @@ TEST_F(DocumentTest, NewProjectHoldsOneDefaultPanel) {
   doc.modified = true;
   config.table.Entraxe = 1000;
   doc.NewProject();
-  ASSERT_EQ(doc.panels.size(), 1u);
-  EXPECT_EQ(doc.currentPanel, 0);
-  EXPECT_EQ(doc.current().span, 500.0);
-  EXPECT_EQ(doc.current().rootAxisOffset, 250);
+  EXPECT_EQ(newProjectState(doc), std::tuple(1u, 0, 500.0, 250, true, false, ""));
   EXPECT_TRUE(doc.comments.empty());
-  EXPECT_TRUE(doc.splines);
   EXPECT_FALSE(doc.superposed);
   EXPECT_EQ(doc.display, DisplayOptions{});
   EXPECT_EQ(doc.cutChoices, PanelCutChoices{});
-  EXPECT_TRUE(doc.path.empty());
-  EXPECT_FALSE(doc.modified);
 }
 
 TEST_F(DocumentTest, FailedProfileSelectionChangesNothing) {
@@ -167,12 +166,11 @@ TEST_F(DocumentTest, FailedProfileSelectionChangesNothing) {
   EXPECT_FALSE(doc.SelectTipProfile());
 
   EXPECT_EQ(prompt.messages(), (Strings{"Invalid .dat file", "Unable to Open file for Reading",
-                                         "Invalid .dat file", "Invalid .dat file"}));
-  EXPECT_EQ(doc.current().root.profile.points, before.root.profile.points);
-  EXPECT_EQ(doc.current().tip.profile.points, before.tip.profile.points);
-  EXPECT_EQ(doc.current().root.cutUpper, before.root.cutUpper);
-  EXPECT_FALSE(doc.modified);
-  EXPECT_EQ(redraws_, 0);
+                                        "Invalid .dat file", "Invalid .dat file"}));
+  EXPECT_EQ(std::tie(doc.current().root.profile.points, doc.current().tip.profile.points,
+                     doc.current().root.cutUpper),
+            std::tie(before.root.profile.points, before.tip.profile.points, before.root.cutUpper));
+  EXPECT_EQ(std::tuple(doc.modified, redraws_), std::tuple(false, 0));
 
   // The file dialogs asked with the titles and the airfoil directory.
   std::vector<std::string> titles;
@@ -190,24 +188,23 @@ TEST_F(DocumentTest, ChosenProfileRebuildsTheCurrentPanel) {
   const std::string file = writeFile("five.dat", kFivePointAirfoil);
 
   // Root: the tip follows it.
+  const PointList fiveUpper{{0.0, 0.0}, {0.5, 0.0625}, {1.0, 0.0}};
   prompt.queueFile(file);
   ASSERT_TRUE(doc.SelectRootProfile());
-  EXPECT_TRUE(doc.modified);
-  EXPECT_EQ(redraws_, 1);
-  EXPECT_EQ(doc.current().root.profile.name, "FIVE");
-  EXPECT_EQ(doc.current().root.profile.count(), 5);
-  EXPECT_EQ(doc.current().root.upper, (PointList{{0.0, 0.0}, {0.5, 0.0625}, {1.0, 0.0}}));
+  EXPECT_EQ(std::tuple(doc.modified, redraws_), std::tuple(true, 1));
+  const Section& root = doc.current().root;
+  EXPECT_EQ(std::tie(root.profile.name, root.upper), std::tuple("FIVE", fiveUpper));
+  EXPECT_EQ(root.profile.count(), 5);
   EXPECT_EQ(doc.current().tip.profile.name, "FIVE");
-  EXPECT_EQ(doc.current().tip.cutUpper, doc.current().root.cutUpper);
+  EXPECT_EQ(doc.current().tip.cutUpper, root.cutUpper);
 
   // Tip: the root keeps its profile, the tip is built from its own.
   doc.NewProject();
   prompt.queueFile(file);
   ASSERT_TRUE(doc.SelectTipProfile());
   const Panel& p = doc.current();
-  EXPECT_EQ(p.root.profile.name, "NoName");
-  EXPECT_EQ(p.tip.profile.name, "FIVE");
-  EXPECT_EQ(p.tip.upper, (PointList{{0.0, 0.0}, {0.5, 0.0625}, {1.0, 0.0}}));
+  EXPECT_EQ(std::tie(p.root.profile.name, p.tip.profile.name, p.tip.upper),
+            std::tuple("NoName", "FIVE", fiveUpper));
   EXPECT_EQ(p.tip.cutUpper.size(), p.root.cutUpper.size());
   EXPECT_TRUE(doc.modified);
 }
@@ -222,28 +219,27 @@ TEST_F(DocumentTest, SplinesToggleRebuildsOnlyTheCurrentPanel) {
   EXPECT_FALSE(doc.modified);
 
   ASSERT_TRUE(doc.ToggleOption(CT1Doc::kCmdSplines));
-  EXPECT_FALSE(doc.splines);
-  EXPECT_TRUE(doc.modified);
+  EXPECT_EQ(std::tuple(doc.splines, doc.modified), std::tuple(false, true));
   EXPECT_EQ(doc.commandState(CT1Doc::kCmdSplines), (CommandState{true, false}));
 
   // The current panel now holds straight-line outlines: the same as a panel
   // built afresh without splines; the other panel kept its spline outlines.
   Panel expected = doc.panels[1];
   expected.Rebuild(false, true);
-  EXPECT_EQ(doc.panels[1].root.cutUpper, expected.root.cutUpper);
-  EXPECT_EQ(doc.panels[1].root.cutLower, expected.root.cutLower);
+  const Section& current = doc.panels[1].root;
+  EXPECT_EQ(std::tie(current.cutUpper, current.cutLower),
+            std::tie(expected.root.cutUpper, expected.root.cutLower));
   Panel splined = doc.panels[1];
   splined.Rebuild(true, true);
-  EXPECT_NE(doc.panels[1].root.cutUpper, splined.root.cutUpper);
-  EXPECT_EQ(doc.panels[0].root.cutUpper, other.root.cutUpper);
-  EXPECT_EQ(doc.panels[0].tip.cutLower, other.tip.cutLower);
+  EXPECT_NE(current.cutUpper, splined.root.cutUpper);
+  EXPECT_EQ(std::tie(doc.panels[0].root.cutUpper, doc.panels[0].tip.cutLower),
+            std::tie(other.root.cutUpper, other.tip.cutLower));
 
   // Not on a panel that is not a wing panel.
   doc.current().wingPanel = false;
   doc.modified = false;
   EXPECT_FALSE(doc.ToggleOption(CT1Doc::kCmdSplines));
-  EXPECT_FALSE(doc.splines);
-  EXPECT_FALSE(doc.modified);
+  EXPECT_EQ(std::tuple(doc.splines, doc.modified), std::tuple(false, false));
   EXPECT_EQ(doc.commandState(CT1Doc::kCmdSplines), (CommandState{false, false}));
 }
 
@@ -282,9 +278,8 @@ TEST_F(DocumentTest, EdgeTreatmentsActOnlyOnAWingPanel) {
   CT1Doc& doc = newDoc();
   ASSERT_TRUE(doc.SetEdgeTreatment(CT1Doc::kCmdTeUpperSurface));
   ASSERT_TRUE(doc.SetEdgeTreatment(CT1Doc::kCmdLeHorizontal));
-  EXPECT_EQ(doc.current().teMode, TeUpperSurface);
-  EXPECT_EQ(doc.current().leMode, LeHorizontal);
-  EXPECT_TRUE(doc.modified);
+  EXPECT_EQ(std::tuple(doc.current().teMode, doc.current().leMode, doc.modified),
+            std::tuple(TeUpperSurface, LeHorizontal, true));
   EXPECT_EQ(doc.commandState(CT1Doc::kCmdTeUpperSurface), (CommandState{true, true}));
   EXPECT_EQ(doc.commandState(CT1Doc::kCmdTeMeanChord), (CommandState{true, false}));
   EXPECT_EQ(doc.commandState(CT1Doc::kCmdLeHorizontal), (CommandState{true, true}));
@@ -307,9 +302,8 @@ TEST_F(DocumentTest, EdgeTreatmentsActOnlyOnAWingPanel) {
     EXPECT_EQ(doc.commandState(id), (CommandState{false, false}));
   }
   EXPECT_EQ(doc.XLeadingEdge(), nullptr);
-  EXPECT_EQ(doc.current().teMode, TeUpperSurface);
-  EXPECT_EQ(doc.current().leMode, LeXCut);
-  EXPECT_FALSE(doc.modified);
+  EXPECT_EQ(std::tuple(doc.current().teMode, doc.current().leMode, doc.modified),
+            std::tuple(TeUpperSurface, LeXCut, false));
 }
 
 TEST_F(DocumentTest, XLeadingEdgeFormStoresTheTenValuesOnOk) {
@@ -318,10 +312,8 @@ TEST_F(DocumentTest, XLeadingEdgeFormStoresTheTenValuesOnOk) {
   auto form = doc.XLeadingEdge();
   ASSERT_NE(form, nullptr);
   doc.modified = false;
-  EXPECT_EQ(form->text(XleField::RootAlpha), "45");
-  EXPECT_EQ(form->text(XleField::TipLength), "10");
-  EXPECT_FALSE(form->enabled(XleField::RootAlpha));
-  EXPECT_FALSE(form->enabled(XleField::TipBeta));
+  test::expectTexts(*form, {{XleField::RootAlpha, "45"}, {XleField::TipLength, "10"}});
+  EXPECT_FALSE(form->enabled(XleField::RootAlpha) || form->enabled(XleField::TipBeta));
   EXPECT_FALSE(form->setText(XleField::TipBeta, "12"));
   EXPECT_EQ(form->text(XleField::TipBeta), "45");
 
@@ -350,36 +342,26 @@ TEST_F(DocumentTest, XLeadingEdgeFormStoresTheTenValuesOnOk) {
   ASSERT_TRUE(form->ok());
   const SectionParams& r = doc.current().root.params;
   const SectionParams& t = doc.current().tip.params;
-  EXPECT_EQ(r.xleAlpha, 45.0);
-  EXPECT_EQ(r.xleBeta, 45.0);
-  EXPECT_EQ(r.xleLength, 12.5);
-  EXPECT_EQ(r.xleH1, 3.0);
-  EXPECT_EQ(r.xleH2, -1.5);
-  EXPECT_EQ(t.xleLength, 8.0);
-  EXPECT_EQ(t.xleH1, 2.0);
-  EXPECT_EQ(t.xleH2, 4.0);
+  EXPECT_EQ(std::tie(r.xleAlpha, r.xleBeta, r.xleLength, r.xleH1, r.xleH2),
+            std::tuple(45.0, 45.0, 12.5, 3.0, -1.5));
+  EXPECT_EQ(std::tie(t.xleLength, t.xleH1, t.xleH2), std::tuple(8.0, 2.0, 4.0));
   EXPECT_TRUE(doc.modified);
 }
 
 TEST_F(DocumentTest, CommentsAndPanelSelection) {
   CT1Doc& doc = newDoc();
   doc.EditComments(std::string("spar at 30 %\nsecond line"));
-  EXPECT_EQ(doc.comments, "spar at 30 %\nsecond line");
-  EXPECT_TRUE(doc.modified);
+  EXPECT_EQ(std::tie(doc.comments, doc.modified), std::tuple("spar at 30 %\nsecond line", true));
   doc.modified = false;
   doc.EditComments(std::nullopt);  // closed without "Done"
-  EXPECT_EQ(doc.comments, "spar at 30 %\nsecond line");
-  EXPECT_TRUE(doc.modified);
+  EXPECT_EQ(std::tie(doc.comments, doc.modified), std::tuple("spar at 30 %\nsecond line", true));
 
   doc.panels.push_back(doc.panels.front());
   doc.panels.push_back(doc.panels.front());
   doc.modified = false;
   EXPECT_TRUE(doc.SelectPanel(2));
-  EXPECT_EQ(doc.currentPanel, 2);
-  EXPECT_FALSE(doc.SelectPanel(3));
-  EXPECT_FALSE(doc.SelectPanel(-1));
-  EXPECT_EQ(doc.currentPanel, 2);
-  EXPECT_FALSE(doc.modified);
+  EXPECT_FALSE(doc.SelectPanel(3) || doc.SelectPanel(-1));
+  EXPECT_EQ(std::tuple(doc.currentPanel, doc.modified), std::tuple(2, false));
   EXPECT_EQ(doc.commandState(CT1Doc::kCmdFirstPanel + 2), (CommandState{true, true}));
   EXPECT_EQ(doc.commandState(CT1Doc::kCmdFirstPanel), (CommandState{true, false}));
   EXPECT_EQ(doc.commandState(CT1Doc::kCmdFirstPanel + 3), std::nullopt);
@@ -399,20 +381,16 @@ TEST_F(DocumentTest, SaveAsksForAPathOnlyWhenTheProjectHasNone) {
   std::string filters;
   for (const FileFilter& f : request.filters) filters += f.description + "|" + f.patterns + "|";
   EXPECT_EQ(filters, "Fichiers projet (*.cnc)|*.cnc|All Files|*.*|");
-  EXPECT_EQ(request.defaultExtension, "cnc");
-  EXPECT_EQ(request.initialDirectory, context.projectDirectory);
-  EXPECT_FALSE(request.promptOverwrite);
-  EXPECT_TRUE(doc.modified);
-  EXPECT_TRUE(doc.path.empty());
-  EXPECT_TRUE(recent.empty());
+  EXPECT_EQ(std::tie(request.defaultExtension, request.initialDirectory, request.promptOverwrite),
+            std::tuple("cnc", context.projectDirectory, false));
+  EXPECT_EQ(std::tuple(doc.modified, doc.path, recent.size()), std::tuple(true, fs::path(), 0u));
 
   const fs::path target = dir_ / "wing.cnc";
   prompt.queueFile(target.string());
   ASSERT_TRUE(doc.Save());
   EXPECT_TRUE(fs::exists(target));
-  EXPECT_EQ(doc.path, target);
-  EXPECT_FALSE(doc.modified);
-  EXPECT_EQ(recent, std::vector<fs::path>{target});
+  EXPECT_EQ(std::tie(doc.path, doc.modified, recent),
+            std::tuple(target, false, std::vector<fs::path>{target}));
 
   // Saved again to its own path without a question.
   prompt.clear();
@@ -439,9 +417,7 @@ TEST_F(DocumentTest, FailedSaveKeepsTheProjectModified) {
   EXPECT_FALSE(doc.SaveAs());
   ASSERT_EQ(prompt.messages().size(), 1u);
   EXPECT_EQ(prompt.messages()[0].rfind("Unable to save ", 0), 0u) << prompt.messages()[0];
-  EXPECT_TRUE(doc.modified);
-  EXPECT_TRUE(doc.path.empty());
-  EXPECT_EQ(recentCalls, 0);
+  EXPECT_EQ(std::tuple(doc.modified, doc.path, recentCalls), std::tuple(true, fs::path(), 0));
 }
 
 }  // namespace

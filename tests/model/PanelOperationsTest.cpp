@@ -8,16 +8,12 @@
 #include "model/PanelOperations.h"
 #include "model/SplitPanelForm.h"
 #include "support/FormChecks.h"
+#include "support/Golden.h"
 #include "support/MachineRig.h"
+#include "support/UpperLayerRigs.h"
 
 namespace orva {
 namespace {
-
-constexpr double kPiDeg = 3.1415926535 / 180.0;
-
-// Extremes of the built-in airfoil's surfaces (its coordinate table).
-constexpr double kDefaultMaxUpperY = 0.09318;
-constexpr double kDefaultMinLowerY = -0.02839;
 
 class PanelOperationsTest : public ::testing::Test, protected test::ProjectRig {
  protected:
@@ -159,7 +155,18 @@ TEST_F(PanelOperationsTest, NewPanelNextToAnOutlinePanelIsABuiltWingPanel) {
 // ---------------------------------------------------------------------------
 // Split
 
-TEST_F(PanelOperationsTest, SplitInterpolatesTheSectionAndInsertsTheRootSideBefore) {
+// The splits, as reviewed in tests/data/model/splits.txt:
+// - a tapered panel split at 25 %: the root side is inserted before and stays
+//   current; the new section at f = 0.25 has chord 0.25·100 + 0.75·200 = 175,
+//   trailing-edge margin 12.5, basic height 25, the profile "NoName/NoName" of
+//   the airfoil's shape (its extremes), the leading-edge margin 3 copied, not
+//   interpolated; sweeps 12.5 and 37.5; the skins dropped; both panels'
+//   ends matched point for point;
+// - an untapered panel split at 40 % repeats its section values;
+// - a tip washed out by 4° split at 50 %: each section's trailing edge (1, 0)
+//   turned by its own washout only (0, 2, 2, 4 degrees).
+TEST_F(PanelOperationsTest, SplitsMatchTheReviewedPanels) {
+  std::string dump;
   CT1Doc& doc = project(3);
   doc.currentPanel = 1;
   Panel& p = doc.panels[1];
@@ -177,88 +184,34 @@ TEST_F(PanelOperationsTest, SplitInterpolatesTheSectionAndInsertsTheRootSideBefo
   p.sweep = 50.0;
   p.span = 400.0;
   p.Rebuild(doc.splines, false);
-
   ASSERT_TRUE(SplitCurrentPanel(doc, 25.0));
-  ASSERT_EQ(doc.panels.size(), 4u);
-  EXPECT_EQ(doc.currentPanel, 1);
-  const Panel& n = doc.panels[1];
-  const Panel& q = doc.panels[2];
-  // f = 0.25: chord 0.25·100 + 0.75·200, margin 0.25·20 + 0.75·10, height 0.25·40 + 0.75·20.
-  for (const Section* s : {&n.tip, &q.root}) {
-    EXPECT_DOUBLE_EQ(s->params.chord, 175.0);
-    EXPECT_DOUBLE_EQ(s->params.teMargin, 12.5);
-    EXPECT_DOUBLE_EQ(s->params.basicHeight, 25.0);
-    EXPECT_EQ(s->profile.name, "NoName/NoName");
-  }
-  EXPECT_EQ(n.root.params.chord, 200.0);
-  EXPECT_EQ(q.tip.params.chord, 100.0);
-  // Leading-edge margins are not interpolated.
-  EXPECT_EQ(n.tip.params.leMargin, 3.0);
-  EXPECT_EQ(q.root.params.leMargin, 3.0);
-  EXPECT_DOUBLE_EQ(n.sweep, 12.5);
-  EXPECT_DOUBLE_EQ(q.sweep, 37.5);
-  EXPECT_TRUE(n.differentRootTip && q.differentRootTip);
-  // The skins are dropped.
-  for (const Section* s : {&n.root, &n.tip, &q.root, &q.tip}) EXPECT_EQ(s->params.skin, 0.0);
-  // Each panel's ends are matched point for point.
-  for (const Panel* panel : {&n, &q}) {
-    EXPECT_EQ(panel->root.cutUpper.size(), panel->tip.cutUpper.size());
-    EXPECT_EQ(panel->root.cutLower.size(), panel->tip.cutLower.size());
-  }
-  // The split section has the airfoil's shape: its highest point is the airfoil's.
-  EXPECT_NEAR(q.root.MaxUpperY(), kDefaultMaxUpperY, 2e-4);
-  EXPECT_NEAR(q.root.MinLowerY(), kDefaultMinLowerY, 2e-4);
-}
+  dump += test::section("tapered, 25 %", test::dumpPanels(doc));
 
-TEST_F(PanelOperationsTest, SplitOfAnUntaperedPanelRepeatsItsSectionValues) {
-  CT1Doc& doc = project(1);
-  Panel& p = doc.panels[0];
-  p.root.params.chord = 180.0;
-  p.root.params.leMargin = 4.0;
-  p.root.params.teMargin = 6.0;
-  p.root.params.basicHeight = 30.0;
-  p.root.params.washout = 1.5;
-  p.differentRootTip = false;
-  p.sweep = 0.0;
-  p.Rebuild(doc.splines, false);
-  const SectionParams before = p.root.params;
-
+  doc.NewProject();
+  project(1);
+  Panel& u = doc.panels[0];
+  u.root.params.chord = 180.0;
+  u.root.params.leMargin = 4.0;
+  u.root.params.teMargin = 6.0;
+  u.root.params.basicHeight = 30.0;
+  u.root.params.washout = 1.5;
+  u.differentRootTip = false;
+  u.sweep = 0.0;
+  u.Rebuild(doc.splines, false);
   ASSERT_TRUE(SplitCurrentPanel(doc, 40.0));
-  for (const Panel& panel : doc.panels) {
-    for (const Section* s : {&panel.root, &panel.tip}) {
-      for (auto field : {&SectionParams::chord, &SectionParams::leMargin, &SectionParams::teMargin,
-                         &SectionParams::basicHeight, &SectionParams::washout}) {
-        EXPECT_DOUBLE_EQ(s->params.*field, before.*field);
-      }
-    }
-    EXPECT_EQ(panel.sweep, 0.0);
-  }
-}
+  dump += test::section("untapered, 40 %", test::dumpPanels(doc));
 
-TEST_F(PanelOperationsTest, SplitTurnsEachSectionByItsWashoutOnce) {
-  CT1Doc& doc = project(1);
-  Panel& p = doc.panels[0];
-  p.root.params = SectionParams{};
-  p.tip.params = SectionParams{};
-  p.tip.params.washout = 4.0;
-  p.differentRootTip = true;
-  p.Rebuild(doc.splines, false);
-
+  doc.NewProject();
+  project(1);
+  Panel& w = doc.panels[0];
+  w.root.params = SectionParams{};
+  w.tip.params = SectionParams{};
+  w.tip.params.washout = 4.0;
+  w.differentRootTip = true;
+  w.Rebuild(doc.splines, false);
   ASSERT_TRUE(SplitCurrentPanel(doc, 50.0));
-  const Panel& n = doc.panels[0];
-  const Panel& q = doc.panels[1];
-  EXPECT_DOUBLE_EQ(n.tip.params.washout, 2.0);
-  EXPECT_DOUBLE_EQ(q.root.params.washout, 2.0);
-  // The trailing edge (1, 0) of each section, turned by its own washout only.
-  const auto expectTrailingEdgeTurnedBy = [](const Section& s, double degrees) {
-    const Point2D te = s.cutUpper.back();
-    EXPECT_NEAR(te.x, std::cos(degrees * kPiDeg), 1e-9) << degrees;
-    EXPECT_NEAR(te.y, -std::sin(degrees * kPiDeg), 1e-9) << degrees;
-  };
-  expectTrailingEdgeTurnedBy(n.root, 0.0);
-  expectTrailingEdgeTurnedBy(n.tip, 2.0);
-  expectTrailingEdgeTurnedBy(q.root, 2.0);
-  expectTrailingEdgeTurnedBy(q.tip, 4.0);
+  dump += test::section("tip washout 4, 50 %", test::dumpPanels(doc));
+  test::expectGolden("model/splits.txt", dump);
 }
 
 TEST_F(PanelOperationsTest, SplitOfAnOutlinePanelGivesTwoOutlinePanels) {
@@ -336,38 +289,35 @@ class AlignmentTest : public PanelOperationsTest {
   }
 };
 
-TEST_F(AlignmentTest, SectionsAlignOnTheFirstRootsTopBottomOrMiddle) {
+// The alignments, as reviewed in tests/data/model/alignments.txt. Two panels
+// of the built-in airfoil (extremes 0.09318 and -0.02839 of the chord), chords
+// 200 -> 150 -> 100, the first root at 30 mm, which never moves: on the upper
+// sides the reference is 0.09318 x 200 + 30 = 48.636 (basic heights 34.659,
+// 34.659, 39.318), on the lower sides 24.322 (28.5805, 27.161), in the middle
+// ((0.09318 - 0.02839) / 2 = 0.032395 of the chord) 36.479; the lower side of
+// a panel that is not a wing panel is its lowest point. Panels and margins:
+// each root takes the previous tip (chord 150, basic height 31), margins
+// scale with the chord (10 x 150 / 200 = 7.5, 7.5 x 100 / 150 = 5, 5 x 50 /
+// 100 = 2.5; trailing edge 15, 10, 5); a margin of 0 or less is copied.
+TEST_F(AlignmentTest, AlignmentsMatchTheReviewedPanels) {
+  std::string dump;
   CT1Doc& doc = twoPanels();
-  AlignSections(doc, SectionAlignment::UpperSide);
-  // Reference: 0.09318 × 200 + 30 = 48.636; the first root does not move.
-  EXPECT_DOUBLE_EQ(doc.panels[0].root.params.basicHeight, 30.0);
-  EXPECT_NEAR(doc.panels[0].tip.params.basicHeight, 48.636 - 0.09318 * 150, 1e-9);  // 34.659
-  EXPECT_NEAR(doc.panels[1].root.params.basicHeight, 34.659, 1e-9);
-  EXPECT_NEAR(doc.panels[1].tip.params.basicHeight, 48.636 - 9.318, 1e-9);  // 39.318
-  EXPECT_EQ(doc.currentPanel, 1);
+  for (const auto& [name, alignment] : {std::pair{"upper side", SectionAlignment::UpperSide},
+                                        std::pair{"lower side", SectionAlignment::LowerSide},
+                                        std::pair{"middle", SectionAlignment::Middle}}) {
+    AlignSections(doc, alignment);
+    dump += test::section(name, test::dumpPanels(doc));
+  }
   EXPECT_TRUE(doc.modified);
-
-  AlignSections(doc, SectionAlignment::LowerSide);
-  // Reference: −0.02839 × 200 + 30 = 24.322.
-  EXPECT_NEAR(doc.panels[0].tip.params.basicHeight, 24.322 + 0.02839 * 150, 1e-9);
-  EXPECT_NEAR(doc.panels[1].tip.params.basicHeight, 24.322 + 2.839, 1e-9);
-
-  AlignSections(doc, SectionAlignment::Middle);
-  // (0.09318 − 0.02839) / 2 = 0.032395 of the chord; reference 36.479.
-  EXPECT_NEAR(doc.panels[1].root.params.basicHeight, 36.479 - 0.032395 * 150, 1e-9);
-  EXPECT_NEAR(doc.panels[1].tip.params.basicHeight, 36.479 - 3.2395, 1e-9);
-}
-
-TEST_F(AlignmentTest, LowerSideAlignmentOfAnOutlinePanelUsesItsLowestPoint) {
-  CT1Doc& doc = twoPanels();
+  doc.NewProject();
+  twoPanels();
   doc.panels[1].wingPanel = false;
   doc.panels[1].Rebuild(doc.splines, true);
   AlignSections(doc, SectionAlignment::LowerSide);
-  EXPECT_NEAR(doc.panels[1].tip.params.basicHeight, 24.322 + 2.839, 1e-9);
-}
+  dump += test::section("lower side of an outline panel", test::dumpPanels(doc));
 
-TEST_F(AlignmentTest, PanelAndMarginsAlignmentChainsTheSections) {
-  CT1Doc& doc = project(3);
+  doc.NewProject();
+  project(3);
   for (Panel& p : doc.panels) p.differentRootTip = true;
   doc.panels[0].root.params.chord = 200.0;
   doc.panels[0].root.params.leMargin = 10.0;
@@ -380,31 +330,14 @@ TEST_F(AlignmentTest, PanelAndMarginsAlignmentChainsTheSections) {
   doc.panels[2].root.params.leMargin = 99.0;
   doc.panels[2].tip.params.teMargin = 99.0;
   for (Panel& p : doc.panels) p.Rebuild(doc.splines, false);
-
   AlignPanelsAndMargins(doc);
-  const auto& ps = doc.panels;
-  EXPECT_DOUBLE_EQ(ps[0].tip.params.leMargin, 7.5);  // 10 × 150 / 200
-  EXPECT_DOUBLE_EQ(ps[0].tip.params.teMargin, 15.0);
-  EXPECT_EQ(ps[1].root.params.chord, 150.0);
-  EXPECT_EQ(ps[1].root.params.basicHeight, 31.0);
-  EXPECT_DOUBLE_EQ(ps[1].root.params.leMargin, 7.5);
-  EXPECT_DOUBLE_EQ(ps[1].tip.params.leMargin, 5.0);  // 7.5 × 100 / 150
-  EXPECT_DOUBLE_EQ(ps[1].tip.params.teMargin, 10.0);
-  EXPECT_DOUBLE_EQ(ps[2].root.params.leMargin, 5.0);
-  EXPECT_DOUBLE_EQ(ps[2].tip.params.leMargin, 2.5);  // 5 × 50 / 100
-  EXPECT_DOUBLE_EQ(ps[2].tip.params.teMargin, 5.0);
-  // A margin of 0 or less is copied, not scaled.
+  dump += test::section("panels and margins", test::dumpPanels(doc));
   doc.panels[0].root.params.leMargin = 0.0;
   doc.panels[0].root.params.teMargin = -4.0;
   AlignPanelsAndMargins(doc);
-  EXPECT_EQ(ps[2].tip.params.leMargin, 0.0);
-  EXPECT_EQ(ps[2].tip.params.teMargin, -4.0);
-  // Every panel can still be cut point for point.
-  for (const Panel& p : ps) {
-    EXPECT_EQ(p.root.cutUpper.size(), p.tip.cutUpper.size());
-    EXPECT_EQ(p.root.cutLower.size(), p.tip.cutLower.size());
-  }
+  dump += test::section("margins of 0 and less", test::dumpPanels(doc));
   EXPECT_TRUE(doc.modified);
+  test::expectGolden("model/alignments.txt", dump);
 }
 
 // ---------------------------------------------------------------------------

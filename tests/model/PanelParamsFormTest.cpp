@@ -3,13 +3,14 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/PanelParamsForm.h"
 #include "model/ProjectFile.h"
 #include "model/ProjectJson.h"
-#include "support/Golden.h"
 #include "support/FormChecks.h"
+#include "support/Golden.h"
 #include "support/MachineRig.h"
 #include "support/TestFiles.h"
 
@@ -42,11 +43,15 @@ TEST_F(PanelParamsFormTest, OpeningShowsThePanelAndWhatCanBeEdited) {
   panel().root.params.skin = 1.25;
   PanelParamsForm form(doc);
   EXPECT_EQ(PanelParamsForm::title(), "Panel Parameters");
-  test::expectTexts(form, {{F::FoamThickness, "50"}, {F::Span, "750"}, {F::Dihedral, "0"},
-                     {F::RootChord, "150"}, {F::RootBasicHeight, "25"}, {F::RootSkin, "1.25"},
-                     {F::RootAirfoil, "NoName"}, {F::TipAirfoil, "NoName"}});
-  EXPECT_TRUE(form.checked(F::WingPanel));
-  EXPECT_FALSE(form.checked(F::DifferentRootTip));
+  test::expectTexts(form, {{F::FoamThickness, "50"},
+                           {F::Span, "750"},
+                           {F::Dihedral, "0"},
+                           {F::RootChord, "150"},
+                           {F::RootBasicHeight, "25"},
+                           {F::RootSkin, "1.25"},
+                           {F::RootAirfoil, "NoName"},
+                           {F::TipAirfoil, "NoName"}});
+  EXPECT_TRUE(form.checked(F::WingPanel) && !form.checked(F::DifferentRootTip));
 
   // Root and tip the same: only the root column and the global boxes.
   for (const F f : {F::FoamThickness, F::Span, F::WingPanel, F::DifferentRootTip, F::Skin,
@@ -57,19 +62,16 @@ TEST_F(PanelParamsFormTest, OpeningShowsThePanelAndWhatCanBeEdited) {
                     F::TipBasicHeight, F::TipLeMargin, F::TipTeMargin, F::RootSkin, F::TipSkin}) {
     EXPECT_FALSE(form.enabled(f)) << static_cast<int>(f);
   }
-  EXPECT_FALSE(form.browseEnabled(true));
-  EXPECT_TRUE(form.browseEnabled(false));
-  EXPECT_FALSE(form.setText(F::TipChord, "80"));
+  EXPECT_TRUE(!form.browseEnabled(true) && form.browseEnabled(false));
+  EXPECT_FALSE(form.setText(F::TipChord, "80") || form.setChecked(F::DihedralInDegrees, true));
   EXPECT_EQ(form.text(F::TipChord), "150");
-  EXPECT_FALSE(form.setChecked(F::DihedralInDegrees, true));
 
   ASSERT_TRUE(form.setChecked(F::DifferentRootTip, true));
   ASSERT_TRUE(form.setChecked(F::Skin, true));
   ASSERT_TRUE(form.setChecked(F::DihedralInDegrees, true));
-  EXPECT_TRUE(form.enabled(F::TipSkin));
-  EXPECT_TRUE(form.enabled(F::Dihedral));
-  EXPECT_FALSE(form.enabled(F::TipBasicHeight));  // derived from the dihedral
-  EXPECT_FALSE(form.enabled(F::TipLeMargin));     // always derived
+  EXPECT_TRUE(form.enabled(F::TipSkin) && form.enabled(F::Dihedral));
+  // The tip's basic height is derived from the dihedral, its margins always.
+  EXPECT_FALSE(form.enabled(F::TipBasicHeight) || form.enabled(F::TipLeMargin));
 }
 
 TEST_F(PanelParamsFormTest, DihedralShownAtOpeningIsTruncatedToFourDecimals) {
@@ -99,7 +101,8 @@ TEST_F(PanelParamsFormTest, OutOfRangeOrNonNumericValuesKeepTheDialogOpen) {
   panel().skinEnabled = true;
   const Panel before = panel();
   const std::string number = "Please enter a number.";
-  test::expectEachRefused<F>([&] { return std::make_unique<PanelParamsForm>(doc); }, prompt,
+  test::expectEachRefused<F>(
+      [&] { return std::make_unique<PanelParamsForm>(doc); }, prompt,
       {{F::FoamThickness, "500001", "Please enter a number between 0 and 500000."},
        {F::FoamThickness, "-0.5", "Please enter a number between 0 and 500000."},
        {F::RootChord, "0.09", "Please enter a number between 0.1 and 10000."},
@@ -108,10 +111,11 @@ TEST_F(PanelParamsFormTest, OutOfRangeOrNonNumericValuesKeepTheDialogOpen) {
        {F::TipWashout, "-91", "Please enter a number between -90 and 90."},
        {F::RootSkin, "10.01", "Please enter a number between -10 and 10."},
        {F::TipSkin, "-11", "Please enter a number between -10 and 10."},
-       {F::Span, "12abc", number}, {F::Sweep, "", number}, {F::RootCamber, "-", number}});
-  EXPECT_FALSE(doc.modified);
-  EXPECT_EQ(panel().foamThickness, before.foamThickness);
-  EXPECT_EQ(panel().root.params.chord, before.root.params.chord);
+       {F::Span, "12abc", number},
+       {F::Sweep, "", number},
+       {F::RootCamber, "-", number}});
+  EXPECT_EQ(std::tuple(doc.modified, panel().foamThickness, panel().root.params.chord),
+            std::tuple(false, before.foamThickness, before.root.params.chord));
 
   // The first failure in dialog order is the one reported.
   PanelParamsForm form(doc);
@@ -126,9 +130,8 @@ TEST_F(PanelParamsFormTest, OutOfRangeOrNonNumericValuesKeepTheDialogOpen) {
   bounds.setText(F::RootWashout, "-90");
   bounds.setText(F::RootSkin, "-10");
   EXPECT_TRUE(bounds.ok());
-  EXPECT_EQ(panel().foamThickness, 500000.0);
-  EXPECT_EQ(panel().root.params.chord, 0.1);
-  EXPECT_EQ(panel().tip.params.chord, 10000.0);
+  EXPECT_EQ(std::tuple(panel().foamThickness, panel().root.params.chord, panel().tip.params.chord),
+            std::tuple(500000.0, 0.1, 10000.0));
 }
 
 TEST_F(PanelParamsFormTest, BoxesThatCannotBeEditedAreNotChecked) {
@@ -138,8 +141,7 @@ TEST_F(PanelParamsFormTest, BoxesThatCannotBeEditedAreNotChecked) {
   PanelParamsForm form(doc);
   EXPECT_TRUE(form.ok());
   EXPECT_TRUE(prompt.messages().empty());
-  EXPECT_EQ(panel().root.params.skin, 0.0);
-  EXPECT_EQ(panel().tip.params.skin, 0.0);
+  EXPECT_EQ(std::tuple(panel().root.params.skin, panel().tip.params.skin), std::tuple(0.0, 0.0));
 }
 
 TEST_F(PanelParamsFormTest, TurningDifferentRootTipOffMakesTheTipACopyOfTheRoot) {
@@ -152,16 +154,14 @@ TEST_F(PanelParamsFormTest, TurningDifferentRootTipOffMakesTheTipACopyOfTheRoot)
   ASSERT_TRUE(form.ok());
 
   const Panel& p = panel();
-  EXPECT_FALSE(p.differentRootTip);
-  EXPECT_EQ(p.sweep, 0.0);
-  EXPECT_EQ(p.tip.params.chord, 150.0);
-  EXPECT_EQ(p.tip.params.washout, 0.0);
-  EXPECT_EQ(p.tip.params.basicHeight, p.root.params.basicHeight);
-  EXPECT_EQ(p.tip.profile.points, p.root.profile.points);
-  EXPECT_EQ(p.tip.profile.maxThickness, p.root.profile.maxThickness);
-  EXPECT_EQ(p.tip.cutUpper, p.root.cutUpper);
-  EXPECT_EQ(p.tip.cutLower, p.root.cutLower);
-  EXPECT_TRUE(doc.modified);
+  EXPECT_EQ(std::tuple(p.differentRootTip, p.sweep, p.tip.params.chord, p.tip.params.washout,
+                       doc.modified),
+            std::tuple(false, 0.0, 150.0, 0.0, true));
+  const auto copied = [](const Section& s) {
+    return std::tie(s.params.basicHeight, s.profile.points, s.profile.maxThickness, s.cutUpper,
+                    s.cutLower);
+  };
+  EXPECT_EQ(copied(p.tip), copied(p.root));
 }
 
 TEST_F(PanelParamsFormTest, OkCommitsTheValuesAndRebuilds) {
@@ -191,11 +191,10 @@ TEST_F(PanelParamsFormTest, OkCommitsTheValuesAndRebuilds) {
   // atan(5 / 400) = 0.7161599...° truncated to 0.7161.
   test::expectGolden("model/panel-params-ok.json", projectToJson(CaptureProject(doc)).dump(1));
   const Panel& p = panel();
-  EXPECT_EQ(p.root.profile.maxThickness, 0.09);
-  EXPECT_EQ(p.tip.profile.maxThickness, 0.06);
+  EXPECT_EQ(
+      std::tuple(p.root.profile.maxThickness, p.tip.profile.maxThickness, doc.modified, redraws),
+      std::tuple(0.09, 0.06, true, 1));
   EXPECT_EQ(p.tip.cutUpper.size(), p.root.cutUpper.size());
-  EXPECT_TRUE(doc.modified);
-  EXPECT_EQ(redraws, 1);
 }
 
 TEST_F(PanelParamsFormTest, WingPanelOffDropsTheEdgeTreatments) {
@@ -204,15 +203,13 @@ TEST_F(PanelParamsFormTest, WingPanelOffDropsTheEdgeTreatments) {
   PanelParamsForm form(doc);
   ASSERT_TRUE(form.setChecked(F::WingPanel, false));
   ASSERT_TRUE(form.ok());
-  EXPECT_EQ(panel().leMode, LeNone);
-  EXPECT_EQ(panel().teMode, TeHorizontal);
+  EXPECT_EQ(std::tuple(panel().leMode, panel().teMode), std::tuple(LeNone, TeHorizontal));
   EXPECT_TRUE(panel().root.cutLower.empty());
 
   doc.modified = false;
   EXPECT_FALSE(doc.SetEdgeTreatment(CT1Doc::kCmdLeHorizontal));
-  EXPECT_EQ(panel().leMode, LeNone);
+  EXPECT_EQ(std::tuple(panel().leMode, doc.modified), std::tuple(LeNone, false));
   EXPECT_EQ(doc.commandState(CT1Doc::kCmdLeHorizontal), (CommandState{false, false}));
-  EXPECT_FALSE(doc.modified);
 }
 
 TEST_F(PanelParamsFormTest, TipMarginsFollowTheRoot) {
@@ -227,8 +224,7 @@ TEST_F(PanelParamsFormTest, TipMarginsFollowTheRoot) {
   // Chord change: a positive root margin is scaled (30 x 100 / 200); the root
   // margin of 0 is not the one that changed, so its tip margin stays.
   form.setText(F::RootChord, "200");
-  EXPECT_EQ(form.text(F::TipTeMargin), "15.000000");
-  EXPECT_EQ(form.text(F::TipLeMargin), "7.000000");
+  test::expectTexts(form, {{F::TipTeMargin, "15.000000"}, {F::TipLeMargin, "7.000000"}});
   form.setText(F::TipChord, "50");
   EXPECT_EQ(form.text(F::TipTeMargin), "7.500000");
 
@@ -244,9 +240,9 @@ TEST_F(PanelParamsFormTest, TipMarginsFollowTheRoot) {
   EXPECT_EQ(form.text(F::TipTeMargin), "10.000000");
 
   ASSERT_TRUE(form.ok());
-  EXPECT_EQ(panel().root.params.leMargin, 0.0);
-  EXPECT_EQ(panel().tip.params.leMargin, 0.0);
-  EXPECT_EQ(panel().tip.params.teMargin, 10.0);
+  EXPECT_EQ(std::tuple(panel().root.params.leMargin, panel().tip.params.leMargin,
+                       panel().tip.params.teMargin),
+            std::tuple(0.0, 0.0, 10.0));
 
   // With root and tip the same the margins do not follow while editing.
   doc.NewProject();
@@ -301,10 +297,12 @@ TEST_F(PanelParamsFormTest, SwitchingDifferentRootTipOnCopiesTheRootBoxes) {
   EXPECT_EQ(form.text(F::TipLeMargin), "0");  // not following yet
   ASSERT_TRUE(form.setChecked(F::DifferentRootTip, true));
 
-  test::expectTexts(form, {{F::TipSkin, "1.5"}, {F::TipCamber, "2"}, {F::TipThickness, "9"},
-                     {F::TipAirfoil, "NoName"}});
-  EXPECT_EQ(form.text(F::TipLeMargin), "7.500000");  // 15 x 150 / 300
-  EXPECT_EQ(form.text(F::TipTeMargin), "0.000000");
+  test::expectTexts(form, {{F::TipSkin, "1.5"},
+                           {F::TipCamber, "2"},
+                           {F::TipThickness, "9"},
+                           {F::TipAirfoil, "NoName"}});
+  // 15 x 150 / 300.
+  test::expectTexts(form, {{F::TipLeMargin, "7.500000"}, {F::TipTeMargin, "0.000000"}});
   // In degrees: 40 + 750 sin 10° = 170.2361...
   EXPECT_NEAR(num(form.text(F::TipBasicHeight)), 170.2361332, 1e-6);
 
@@ -335,21 +333,23 @@ TEST_F(PanelParamsFormTest, CancelChangesNothingButAChosenProfileStays) {
   // The boxes show the new profile, in both columns while the tip follows the
   // root: 0.0625 + 0.03125 = 9.375 % thick; mean line 0.015625, truncated to
   // 5 decimals, 1.562 %.
-  test::expectTexts(form, {{F::RootAirfoil, "FIVE"}, {F::RootThickness, "9.375"},
-                     {F::RootCamber, "1.562"}, {F::TipAirfoil, "FIVE"}});
+  test::expectTexts(form, {{F::RootAirfoil, "FIVE"},
+                           {F::RootThickness, "9.375"},
+                           {F::RootCamber, "1.562"},
+                           {F::TipAirfoil, "FIVE"}});
   const PointList chosen = panel().root.profile.points;
   form.cancel();
 
-  EXPECT_EQ(panel().span, before.span);
-  EXPECT_EQ(panel().root.params.chord, before.root.params.chord);
-  EXPECT_EQ(panel().root.profile.name, "FIVE");
-  EXPECT_TRUE(doc.modified);  // by the profile choice
+  // Modified by the profile choice.
+  EXPECT_EQ(
+      std::tie(panel().span, panel().root.params.chord, panel().root.profile.name, doc.modified),
+      std::tuple(before.span, before.root.params.chord, "FIVE", true));
 
   // OK with the figures left alone leaves the chosen profile's points exactly.
   PanelParamsForm again(doc);
   ASSERT_TRUE(again.ok());
-  EXPECT_EQ(panel().root.profile.points, chosen);
-  EXPECT_EQ(panel().tip.profile.points, chosen);
+  EXPECT_EQ(std::tie(panel().root.profile.points, panel().tip.profile.points),
+            std::tie(chosen, chosen));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "geometry/Profile.h"
 #include "model/Panel.h"
@@ -31,19 +32,15 @@ TEST(PanelTest, DefaultPanelTakesHalfTheTableWithIntegerArithmetic) {
                        Case{1000, 500.0, 250}, Case{51, 25.0, 13}}) {
     SCOPED_TRACE(c.entraxe);
     const Panel p = Panel::makeDefault(c.entraxe, true);
-    EXPECT_EQ(p.span, c.span);
-    EXPECT_EQ(p.rootAxisOffset, c.offset);
+    EXPECT_EQ(std::tuple(p.span, p.rootAxisOffset), std::tuple(c.span, c.offset));
   }
 }
 
 TEST(PanelTest, DefaultPanelIsBuiltFromTheBuiltInAirfoil) {
   const Panel p = Panel::makeDefault(1500, true);
-  EXPECT_EQ(p.teMode, TeMeanChord);
-  EXPECT_EQ(p.leMode, LeNone);
-  EXPECT_FALSE(p.differentRootTip);
-  EXPECT_TRUE(p.wingPanel);
-  EXPECT_EQ(p.root.profile.name, "NoName");
-  EXPECT_EQ(p.root.profile.count(), 69);
+  EXPECT_EQ(std::tuple(p.teMode, p.leMode, p.differentRootTip, p.wingPanel),
+            std::tuple(TeMeanChord, LeNone, false, true));
+  EXPECT_EQ(std::tuple(p.root.profile.name, p.root.profile.count()), std::tuple("NoName", 69));
   EXPECT_EQ(p.tip.profile.points, p.root.profile.points);
   // Surfaces run from the shared leading edge (0, 0.00047) to the trailing edge (1, 0).
   ASSERT_EQ(p.root.upper.size(), 35u);
@@ -62,8 +59,7 @@ TEST(PanelTest, PanelThatIsNotAWingLosesItsEdgeTreatments) {
   p.leMode = LeXCut;
   p.teMode = TeUpperSurface;
   p.Rebuild(true, /*afterDialog=*/false);  // as after loading: only teMode
-  EXPECT_EQ(p.leMode, LeXCut);
-  EXPECT_EQ(p.teMode, TeHorizontal);
+  EXPECT_EQ(std::tuple(p.leMode, p.teMode), std::tuple(LeXCut, TeHorizontal));
   p.Rebuild(true, /*afterDialog=*/true);
   EXPECT_EQ(p.leMode, LeNone);
 
@@ -77,8 +73,7 @@ TEST(PanelTest, PanelThatIsNotAWingLosesItsEdgeTreatments) {
   wing.leMode = LeHorizontal;
   wing.teMode = TeUpperAndLower;
   wing.Rebuild(true, true);
-  EXPECT_EQ(wing.leMode, LeHorizontal);
-  EXPECT_EQ(wing.teMode, TeUpperAndLower);
+  EXPECT_EQ(std::tuple(wing.leMode, wing.teMode), std::tuple(LeHorizontal, TeUpperAndLower));
 }
 
 TEST(PanelTest, TipFollowsTheRootUnlessTheyDiffer) {
@@ -90,8 +85,7 @@ TEST(PanelTest, TipFollowsTheRootUnlessTheyDiffer) {
     p.tip.params.washout = 3.0;
     p.tip.profile.SetThickness(0.06);
     p.Rebuild(true, true);
-    EXPECT_EQ(p.tip.params.chord, 150.0);
-    EXPECT_EQ(p.tip.params.washout, 0.0);
+    EXPECT_EQ(std::tuple(p.tip.params.chord, p.tip.params.washout), std::tuple(150.0, 0.0));
     EXPECT_EQ(p.tip.profile.points, p.root.profile.points);
     expectSameOutlines(p.tip, p.root);
   }

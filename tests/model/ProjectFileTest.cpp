@@ -6,6 +6,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "common/Messages.h"
 #include "model/CT1Doc.h"
@@ -89,24 +90,16 @@ class ProjectFileTest : public ::testing::Test, protected test::ProjectRig {
 
   void expectReset(const CT1Doc& doc) {
     EXPECT_EQ(doc.display, DisplayOptions{});
-    EXPECT_FALSE(doc.superposed);
-    EXPECT_EQ(doc.cutChoices.wingSide, 0);
-    EXPECT_EQ(doc.cutChoices.clearance, 0.0);
+    EXPECT_EQ(std::tuple(doc.superposed, doc.cutChoices.wingSide, doc.cutChoices.clearance),
+              std::tuple(false, 0, 0.0));
   }
 
   const test::TempDir dir_;
 };
 
-void expectSameSection(const Section& a, const Section& b) {
-  EXPECT_EQ(a.profile.points, b.profile.points);
-  EXPECT_EQ(a.profile.name, b.profile.name);
-  EXPECT_EQ(a.params.chord, b.params.chord);
-  EXPECT_EQ(a.params.basicHeight, b.params.basicHeight);
-  EXPECT_EQ(a.params.washout, b.params.washout);
-  EXPECT_EQ(a.params.skin, b.params.skin);
-  EXPECT_EQ(a.params.xleAlpha, b.params.xleAlpha);
-  EXPECT_EQ(a.cutUpper, b.cutUpper);
-  EXPECT_EQ(a.cutLower, b.cutLower);
+auto sectionState(const Section& s) {
+  return std::tie(s.profile.points, s.profile.name, s.params.chord, s.params.basicHeight,
+                  s.params.washout, s.params.skin, s.params.xleAlpha, s.cutUpper, s.cutLower);
 }
 
 TEST_F(ProjectFileTest, SavedProjectLoadsBackWithDisplaySettingsReset) {
@@ -118,9 +111,7 @@ TEST_F(ProjectFileTest, SavedProjectLoadsBackWithDisplaySettingsReset) {
   std::string error;
   ASSERT_TRUE(SaveProjectFile(doc, file, &error)) << error;
   EXPECT_TRUE(prompt.messages().empty());
-  EXPECT_FALSE(doc.modified);
-  EXPECT_EQ(doc.path, file);
-  EXPECT_EQ(doc.foamName, "Dépron");
+  EXPECT_EQ(std::tie(doc.modified, doc.path, doc.foamName), std::tuple(false, file, "Dépron"));
   expectReset(doc);  // a save runs the post-load steps too
   // The changed tip profile is stored as its changed points.
   EXPECT_EQ(doc.panels[1].tip.profile.points, tipBefore.tip.profile.points);
@@ -135,20 +126,19 @@ TEST_F(ProjectFileTest, SavedProjectLoadsBackWithDisplaySettingsReset) {
   EXPECT_TRUE(prompt.messages().empty());
 
   ASSERT_EQ(loaded.panels.size(), 2U);
-  EXPECT_EQ(loaded.currentPanel, 0);
-  EXPECT_FALSE(loaded.modified);
-  EXPECT_EQ(loaded.path, file);
+  EXPECT_EQ(std::tie(loaded.currentPanel, loaded.modified, loaded.path),
+            std::tuple(0, false, file));
   expectReset(loaded);
-  EXPECT_EQ(config.foams.CurrentFoamName(), "Dépron");
-  EXPECT_EQ(config.foams.cutSpeed, 1.75);
+  EXPECT_EQ(std::tuple(config.foams.CurrentFoamName(), config.foams.cutSpeed),
+            std::tuple("Dépron", 1.75));
   // Every stored field, as reviewed; the same as saved.
   test::expectGolden("projects/rich-project.json", projectToJson(CaptureProject(loaded)).dump(1));
   EXPECT_EQ(snapshot(loaded), snapshot(doc));
   EXPECT_EQ(loaded.panels[1].tip.profile.points, tipBefore.tip.profile.points);
   // Rebuilt from the same data the same way: identical outlines.
   for (std::size_t i = 0; i < 2; ++i) {
-    expectSameSection(loaded.panels[i].root, doc.panels[i].root);
-    expectSameSection(loaded.panels[i].tip, doc.panels[i].tip);
+    EXPECT_EQ(sectionState(loaded.panels[i].root), sectionState(doc.panels[i].root));
+    EXPECT_EQ(sectionState(loaded.panels[i].tip), sectionState(doc.panels[i].tip));
   }
 
   // Saving again keeps the previous file as .bak and writes the same stream.
@@ -184,9 +174,9 @@ TEST_F(ProjectFileTest, OlderFilesLoadAsReviewed) {
     EXPECT_TRUE(prompt.messages().empty());
     test::expectGolden(std::string("projects/") + f.file + ".json",
                        projectToJson(CaptureProject(doc)).dump(1));
-    EXPECT_EQ(doc.cutChoices.wingSide, 0);
-    EXPECT_EQ(config.foams.CurrentFoamName(), f.foam);
-    EXPECT_EQ(config.foams.cutSpeed, f.speed);
+    EXPECT_EQ(
+        std::tuple(doc.cutChoices.wingSide, config.foams.CurrentFoamName(), config.foams.cutSpeed),
+        std::tuple(0, f.foam, f.speed));
   }
 }
 
@@ -228,21 +218,20 @@ TEST_F(ProjectFileTest, AFileThatIsNotAProjectLeavesTheOpenProjectUntouched) {
     cases.push_back({"cut" + std::to_string(n) + ".cnc", container.substr(0, n)});
   }
 
+  const std::vector<std::string> invalid{std::string(messageText(Msg::InvalidProjectFormat))};
   for (const Case& c : cases) {
     const fs::path file = dir_ / c.name;
     test::writeFile(file, c.bytes);
     prompt.clear();
     std::string error;
-    EXPECT_FALSE(LoadProjectFile(doc, file, &error)) << c.name;
-    EXPECT_EQ(error, messageText(Msg::InvalidProjectFormat)) << c.name;
-    EXPECT_EQ(prompt.messages(),
-              std::vector<std::string>{std::string(messageText(Msg::InvalidProjectFormat))})
-        << c.name;
-    EXPECT_EQ(snapshot(doc), before) << c.name;
-    EXPECT_TRUE(doc.modified);
-    EXPECT_TRUE(doc.display.fullWing);
-    EXPECT_EQ(doc.path, "/somewhere/else.cnc");
-    EXPECT_EQ(config.foams.CurrentFoamName(), foamBefore);
+    SCOPED_TRACE(c.name);
+    EXPECT_FALSE(LoadProjectFile(doc, file, &error));
+    EXPECT_EQ(error, messageText(Msg::InvalidProjectFormat));
+    EXPECT_EQ(prompt.messages(), invalid);
+    EXPECT_EQ(snapshot(doc), before);
+    EXPECT_EQ(std::tuple(doc.modified, doc.display.fullWing, doc.path.string(),
+                         config.foams.CurrentFoamName()),
+              std::tuple(true, true, "/somewhere/else.cnc", foamBefore));
   }
 
   // A file that cannot be opened says so instead.
@@ -286,9 +275,8 @@ TEST_F(ProjectFileTest, ASurfaceTooLargeForTheFileIsNotSavedAndTheFileStaysAsItW
   EXPECT_EQ(prompt.messages(), std::vector<std::string>{error});
   EXPECT_EQ(test::readFile(file), onDisk);
   EXPECT_FALSE(fs::exists(fs::path(file.string() + ".bak")));
-  EXPECT_TRUE(doc.modified);
-  EXPECT_TRUE(doc.display.fullWing);
-  EXPECT_EQ(doc.panels[0].root.profile.count(), big.count());
+  EXPECT_EQ(std::tuple(doc.modified, doc.display.fullWing, doc.panels[0].root.profile.count()),
+            std::tuple(true, true, big.count()));
 }
 
 TEST_F(ProjectFileTest, AProjectWhoseOutlinesWouldBeHugeIsNeitherLoadedNorSaved) {
@@ -325,8 +313,9 @@ TEST_F(ProjectFileTest, AProjectWhoseOutlinesWouldBeHugeIsNeitherLoadedNorSaved)
   EXPECT_TRUE(test::contains(error, std::to_string(kMaxProjectOutlinePoints)));
   EXPECT_EQ(prompt.messages(), std::vector<std::string>{error});
   EXPECT_FALSE(fs::exists(dir_ / "never.cnc"));
-  EXPECT_TRUE(doc.modified);
-  EXPECT_EQ(doc.panels[0].root.cutUpper.size(), wide.root.cutUpper.size());  // not rebuilt
+  // Not rebuilt.
+  EXPECT_EQ(std::tuple(doc.modified, doc.panels[0].root.cutUpper.size()),
+            std::tuple(true, wide.root.cutUpper.size()));
 }
 
 TEST_F(ProjectFileTest, SavedFileIsACompoundFileWithTheContentsStream) {

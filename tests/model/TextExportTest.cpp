@@ -6,6 +6,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/TextExport.h"
@@ -33,10 +34,7 @@ class TextExportTest : public ::testing::Test, protected test::ProjectRig {
 // (4 mm/s, kerf 0.8 and 1.5, heat 70) and the built-in airfoil's coordinate
 // table, with CR LF line ends.
 TEST_F(TextExportTest, NewProjectMatchesTheReferenceFile) {
-  const std::string expected =
-      test::readFile(fs::path(ORVA_TEST_DATA_DIR) / "export" / "default-project.txt");
-  ASSERT_FALSE(expected.empty());
-  EXPECT_EQ(ExportDocumentText(doc), expected);
+  test::expectGolden("export/default-project.txt", ExportDocumentText(doc));
 }
 
 TEST_F(TextExportTest, DifferentTipSectionCutAndCommentLines) {
@@ -72,10 +70,9 @@ TEST_F(TextExportTest, AnUnknownCurrentFoamShowsZeros) {
 }
 
 TEST_F(TextExportTest, ProposedNameReplacesTheLastExtension) {
-  EXPECT_EQ(ProposedExportName("wing.cnc"), "wing.txt");
-  EXPECT_EQ(ProposedExportName("my.wing.cnc"), "my.wing.txt");
-  EXPECT_EQ(ProposedExportName("Cutting1"), "Cutting1.txt");
-  EXPECT_EQ(ProposedExportName(""), ".txt");
+  EXPECT_EQ(std::tuple(ProposedExportName("wing.cnc"), ProposedExportName("my.wing.cnc"),
+                       ProposedExportName("Cutting1"), ProposedExportName("")),
+            std::tuple("wing.txt", "my.wing.txt", "Cutting1.txt", ".txt"));
 }
 
 TEST_F(TextExportTest, ExportAsksForTheFileAndWritesIt) {
@@ -83,14 +80,12 @@ TEST_F(TextExportTest, ExportAsksForTheFileAndWritesIt) {
   prompt.queueFile(target.string());
   ASSERT_TRUE(ExportDocument(doc, "wing.cnc"));
   ASSERT_EQ(prompt.calls().size(), 1u);
-  const FileDialogRequest& request = prompt.calls()[0].request;
+  const FileDialogRequest& r = prompt.calls()[0].request;
   EXPECT_EQ(prompt.calls()[0].kind, ScriptedPrompt::Kind::SaveFile);
-  EXPECT_EQ(request.defaultName, "wing.txt");
-  ASSERT_EQ(request.filters.size(), 1u);
-  EXPECT_EQ(request.filters[0].description, " (*.txt)");
-  EXPECT_EQ(request.filters[0].patterns, "*.txt");
-  EXPECT_FALSE(request.promptOverwrite);
-  EXPECT_EQ(request.maxPathLength, 127u);
+  ASSERT_EQ(r.filters.size(), 1u);
+  EXPECT_EQ(std::tie(r.defaultName, r.filters[0].description, r.filters[0].patterns,
+                     r.promptOverwrite, r.maxPathLength),
+            std::tuple("wing.txt", " (*.txt)", "*.txt", false, 127u));
   EXPECT_EQ(test::readFile(target), ExportDocumentText(doc));
   EXPECT_FALSE(doc.modified);  // an export changes nothing in the project
 
