@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "common/Messages.h"
 #include "common/NumberText.h"
@@ -26,8 +27,11 @@ double length(Point2D a) { return std::hypot(a.x, a.y); }
 // block's cross-section running straight from its face-1 to its face-2
 // outline. Every condition is linear along the wire (parameter t from face 1
 // to face 2), so the points that meet all of them form one interval.
-bool wireInBlock(const WireSpan& p, const BlockFace& b1, const BlockFace& b2) {
-  const double m = kBlockSurfaceMm;
+// `inset`: how far inside the rear, front and top faces the wire must be
+// (negative: how far outside it may be); the table under the block counts
+// down to kBlockSurfaceMm below it.
+bool wireInBlock(const WireSpan& p, const BlockFace& b1, const BlockFace& b2, double inset) {
+  const double m = inset;
   // Each condition as a + b t > 0 (or >= 0 for the table under the block).
   struct Condition {
     double a;
@@ -38,7 +42,7 @@ bool wireInBlock(const WireSpan& p, const BlockFace& b1, const BlockFace& b2) {
   const std::array<Condition, 4> conditions = {
       Condition{p.face1.x - b1.rear - m, d.x - (b2.rear - b1.rear), false},
       Condition{b1.front - p.face1.x - m, (b2.front - b1.front) - d.x, false},
-      Condition{p.face1.y - b1.bottom + m, d.y - (b2.bottom - b1.bottom), true},
+      Condition{p.face1.y - b1.bottom + kBlockSurfaceMm, d.y - (b2.bottom - b1.bottom), true},
       Condition{b1.top - p.face1.y - m, (b2.top - b1.top) - d.y, false},
   };
   double lo = 0.0;
@@ -136,13 +140,14 @@ std::vector<CutWarning> FindCutWarnings(const MoveList& moves, const CutWarningS
   };
   std::array<Run, kTests> runs{};
   auto apply = [&](Test test, Finding finding, std::size_t move, CutWarningKind kind,
-                   WireSide side, double value) {
+                   WireSide side, double value, double path = 0.0) {
     Run& run = runs[test];
     if (finding == Finding::Outside) run.open = false;
     if (finding != Finding::Offends) return;
     if (run.open) {
       CutWarning& w = out[run.index];
       w.lastMove = move;
+      w.path += path;
       switch (kind) {
         case CutWarningKind::TowerMagnified:
         case CutWarningKind::UnequalFaces:
@@ -163,6 +168,7 @@ std::vector<CutWarning> FindCutWarnings(const MoveList& moves, const CutWarningS
     w.label = moves[move].label;
     w.side = side;
     w.value = value;
+    w.path = path;
     w.where = trace[move + 1];
     run.open = true;
     run.index = out.size();
@@ -176,9 +182,15 @@ std::vector<CutWarning> FindCutWarnings(const MoveList& moves, const CutWarningS
     const WireSpan& to = trace[i + 1];
     WireSpan middle{lerp(from.face1, to.face1, 0.5), lerp(from.face2, to.face2, 0.5),
                         lerp(from.left, to.left, 0.5), lerp(from.right, to.right, 0.5)};
-    const bool inside = wireInBlock(from, setup.block1, setup.block2) ||
-                        wireInBlock(middle, setup.block1, setup.block2) ||
-                        wireInBlock(to, setup.block1, setup.block2);
+    auto anywhere = [&](double inset) {
+      return wireInBlock(from, setup.block1, setup.block2, inset) ||
+             wireInBlock(middle, setup.block1, setup.block2, inset) ||
+             wireInBlock(to, setup.block1, setup.block2, inset);
+    };
+    // In the block; or on its surface (a trim along a face, a leading edge
+    // on the front face), where nothing is judged and nothing ends.
+    const bool inside = anywhere(kBlockSurfaceMm);
+    const bool onSurface = !inside && anywhere(-kBlockSurfaceMm);
 
     const Point2D d1 = minus(to.face1, from.face1);
     const Point2D d2 = minus(to.face2, from.face2);
@@ -191,6 +203,7 @@ std::vector<CutWarning> FindCutWarnings(const MoveList& moves, const CutWarningS
     const bool timed = move.duration > 0.0 && std::isfinite(move.duration);
 
     auto judge = [&](bool judged, bool offends) {
+      if (onSurface) return Finding::Unjudged;
       if (!inside) return Finding::Outside;
       if (!judged) return Finding::Unjudged;
       return offends ? Finding::Offends : Finding::Clear;
@@ -202,9 +215,9 @@ std::vector<CutWarning> FindCutWarnings(const MoveList& moves, const CutWarningS
       const double scale = judged ? dot(dt, df) / (pathF * pathF) : 0.0;
       const double ratio = judged ? length(dt) / pathF : 0.0;
       apply(back, judge(judged, scale < kTowerBackwardsScale), i,
-            CutWarningKind::TowerBackwards, side, scale);
+            CutWarningKind::TowerBackwards, side, scale, pathF);
       apply(mag, judge(judged, ratio > kTowerMagnificationLimit), i,
-            CutWarningKind::TowerMagnified, side, ratio);
+            CutWarningKind::TowerMagnified, side, ratio, pathF);
     };
     tower(dl, d1, path1, kBackLeft, kMagLeft, WireSide::Left);
     tower(dr, d2, path2, kBackRight, kMagRight, WireSide::Right);
@@ -228,7 +241,7 @@ std::vector<CutWarning> FindCutWarnings(const MoveList& moves, const CutWarningS
       // The side that is not the slower one clears its run.
       apply(slower1 ? kKerfLeft : kKerfRight, judge(judged, offends), i,
             CutWarningKind::KerfExtrapolated, slower1 ? WireSide::Left : WireSide::Right,
-            slowest);
+            slowest, longer);
       apply(slower1 ? kKerfRight : kKerfLeft, judge(judged, false), i,
             CutWarningKind::KerfExtrapolated, slower1 ? WireSide::Right : WireSide::Left, 0.0);
     }
@@ -237,9 +250,15 @@ std::vector<CutWarning> FindCutWarnings(const MoveList& moves, const CutWarningS
       const bool judged = !move.rapid && longer >= kUnequalFacesMinPathMm;
       const double ratio = shorter > 0.0 ? longer / shorter : std::numeric_limits<double>::infinity();
       apply(kUnequal, judge(judged, ratio > kUnequalFacesRatio), i, CutWarningKind::UnequalFaces,
-            WireSide::Both, ratio);
+            WireSide::Both, ratio, longer);
     }
   }
+
+  // Findings about the shape of the paths need a stretch of them.
+  std::erase_if(out, [](const CutWarning& w) {
+    const bool shape = w.kind != CutWarningKind::PauseInBlock && w.kind != CutWarningKind::SlowInBlock;
+    return shape && w.path < kMinWarnedPathMm;
+  });
 
   // The texts, once every run has its extent and worst value.
   for (CutWarning& w : out) {

@@ -71,7 +71,8 @@ enum class WireSide {
 // while the wire stays in the block make one warning, from the first
 // offending move `move` to the last, `lastMove`: the whole profile of a badly
 // placed panel is one warning, not one for each stretch between the moves of
-// the leading edge that happen to pass. Leaving the block ends it.
+// the leading edge that happen to pass. Leaving the block ends it (running
+// along its surface does not).
 struct CutWarning {
   CutWarningKind kind = CutWarningKind::SlowInBlock;
   std::size_t move = 0;      // index of the first move in the list
@@ -85,6 +86,10 @@ struct CutWarning {
   // in mm/s (SlowInBlock: of the faster face point; KerfExtrapolated: of the
   // slower face; lowest).
   double value = 0.0;
+  // The face path the offending moves cover, mm: of the tower's face
+  // (TowerBackwards, TowerMagnified), the longer one (KerfExtrapolated,
+  // UnequalFaces); 0 for the others.
+  double path = 0.0;
   WireSpan where;   // the wire at the end of the first move
   std::string message;  // the whole text, "Move 12 (label): ..." from the catalogue
 };
@@ -117,10 +122,17 @@ inline constexpr double kUnequalFacesMinPathMm = 1.0;
 // the resampled point spacing of about a millimetre: a tip outline at a
 // smaller chord has shorter moves, and shorter moves are rounding.
 inline constexpr double kMinJudgedPathMm = 0.25;
-// The wire is in the block when it lies more than this inside its faces: a
-// cut along a face (a trim) runs on it, within rounding. The table under the
-// block counts as inside: the block rests on it, a wire lying there touches
-// the foam.
+// The towers, the kerf and unequal faces are warned of when the offending
+// moves of a warning cover at least this much face path: the outlines of two
+// different profiles (or of a washed-out tip) turn differently around their
+// leading edges, where a move or two may briefly look like a mirrored tower;
+// a placement or an outline at fault shows over a whole stretch of the profile.
+inline constexpr double kMinWarnedPathMm = 5.0;
+// The wire is in the block when it lies more than this inside its faces, out
+// of it when it lies more than this outside; in between it runs on a face (a
+// trim, a leading edge without margin), within rounding: such moves are not
+// judged, and a warning goes on across them. The table under the block counts
+// as inside: the block rests on it, a wire lying there touches the foam.
 inline constexpr double kBlockSurfaceMm = 0.1;
 
 // Everything the warnings are judged against.
@@ -139,7 +151,9 @@ struct CutWarningSetup {
   bool tapered = true;
 };
 
-// The warnings of a planned move list, in the order of their first move.
+// The warnings of a planned move list, in the order of their first move;
+// those about the towers, the kerf and unequal faces only when their moves
+// cover kMinWarnedPathMm of face path.
 // Moves are judged only while the wire is in the block (at the start, the
 // middle or the end of the move; a pause where it stands):
 // - TowerBackwards / TowerMagnified: each tower against its face (left with
