@@ -238,10 +238,10 @@ std::vector<CutWarning> FindCutWarnings(const MoveList& moves, const CutWarningS
       const bool slower1 = path1 <= path2;
       const double slowest = slower1 ? speed1 : speed2;
       const bool offends = judged && slowest < *setup.kerfLowestSpeed;
-      // The side that is not the slower one clears its run.
       apply(slower1 ? kKerfLeft : kKerfRight, judge(judged, offends), i,
             CutWarningKind::KerfExtrapolated, slower1 ? WireSide::Left : WireSide::Right,
             slowest, longer);
+      // The faster side keeps the wire's place in or out of the block.
       apply(slower1 ? kKerfRight : kKerfLeft, judge(judged, false), i,
             CutWarningKind::KerfExtrapolated, slower1 ? WireSide::Right : WireSide::Left, 0.0);
     }
