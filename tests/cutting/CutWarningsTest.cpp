@@ -247,6 +247,17 @@ TEST(CutWarnings, AMirroredTowerAndTheWireHeatingInTheBlockAreWarnedOfBeforeTheC
   const std::string messages = form.text(PanelCutField::Messages);
   EXPECT_NE(messages.find("Warnings:\n" + found.front().message), std::string::npos) << messages;
   EXPECT_TRUE(form.okEnabled());
+  // With a computed-heat foam the dialog searches the speed first; the
+  // warnings are those of the cut at the speed found.
+  FoamType red = WarnRig::foam("Red", 4.0, 60, ComputedHeat);
+  red.minSpeed = 1.0;
+  red.minSpeedHeat = 20;
+  rig.useFoams({red});
+  PanelCutForm computed(rig.doc, rig.env);
+  const std::string shown = computed.text(PanelCutField::Messages);
+  EXPECT_EQ(shown.rfind("Speed limit: ", 0), 0u) << shown;
+  ASSERT_NE(findKind(computed.warnings(), CutWarningKind::PauseInBlock), nullptr) << shown;
+  EXPECT_NE(shown.find("\nWarnings:\n"), std::string::npos) << shown;
 
   // The same panel in front of the zero, the tower 500 mm from the root
   // (chord +40 mm): nothing to say, in the survey or the dialog.
