@@ -196,9 +196,9 @@ void BM_CutWarnings2000Moves(benchmark::State& state) {
   const orva::MoveList once = plan.moves;
   while (plan.moves.size() < kMoves) plan.moves.insert(plan.moves.end(), once.begin(), once.end());
   plan.moves.resize(kMoves);
-  const orva::CutWarningSetup setup = orva::PanelCutWarningSetup(
-      plan, rig.config->table, rig.config->foams, rig.doc->current(), rig.config->foams.cutSpeed,
-      start);
+  const orva::CutWarningSetup setup =
+      orva::PanelCutWarningSetup(plan, rig.config->table, rig.config->foams, rig.doc->current(),
+                                 rig.config->foams.cutSpeed, start);
   std::size_t found = 0;
   for (auto _ : state) {
     std::vector<orva::CutWarning> warnings = orva::FindCutWarnings(plan.moves, setup);

@@ -32,8 +32,9 @@ nlohmann::ordered_json pointJson(Point2D p) { return nlohmann::ordered_json::arr
 nlohmann::ordered_json warningsJson(const std::vector<CutWarning>& warnings) {
   nlohmann::ordered_json out = nlohmann::ordered_json::array();
   for (const CutWarning& w : warnings) {
-    const char* side = w.side == WireSide::Left ? "left" : w.side == WireSide::Right ? "right"
-                                                                                    : "both";
+    const char* side = w.side == WireSide::Left    ? "left"
+                       : w.side == WireSide::Right ? "right"
+                                                   : "both";
     out.push_back({
         {"kind", std::string(cutWarningKindName(w.kind))},
         {"move", w.move},

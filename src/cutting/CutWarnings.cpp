@@ -87,7 +87,7 @@ std::string number(double value) { return fixedText(value, 2); }
 }  // namespace
 
 std::vector<WireSpan> TraceWire(const MoveList& moves, const WireGeometry& geometry,
-                                    const MovePlanner::Position& start) {
+                                const MovePlanner::Position& start) {
   const double e = geometry.entraxe;
   const double t1 = e > 0.0 ? geometry.faceOffset / e : 0.0;
   const double t2 = e > 0.0 ? (geometry.faceOffset + geometry.span) / e : 1.0;
@@ -139,8 +139,8 @@ std::vector<CutWarning> FindCutWarnings(const MoveList& moves, const CutWarningS
     kTests
   };
   std::array<Run, kTests> runs{};
-  auto apply = [&](Test test, Finding finding, std::size_t move, CutWarningKind kind,
-                   WireSide side, double value, double path = 0.0) {
+  auto apply = [&](Test test, Finding finding, std::size_t move, CutWarningKind kind, WireSide side,
+                   double value, double path = 0.0) {
     Run& run = runs[test];
     if (finding == Finding::Outside) run.open = false;
     if (finding != Finding::Offends) return;
@@ -181,7 +181,7 @@ std::vector<CutWarning> FindCutWarnings(const MoveList& moves, const CutWarningS
     const WireSpan& from = trace[i];
     const WireSpan& to = trace[i + 1];
     WireSpan middle{lerp(from.face1, to.face1, 0.5), lerp(from.face2, to.face2, 0.5),
-                        lerp(from.left, to.left, 0.5), lerp(from.right, to.right, 0.5)};
+                    lerp(from.left, to.left, 0.5), lerp(from.right, to.right, 0.5)};
     auto anywhere = [&](double inset) {
       return wireInBlock(from, setup.block1, setup.block2, inset) ||
              wireInBlock(middle, setup.block1, setup.block2, inset) ||
@@ -214,10 +214,10 @@ std::vector<CutWarning> FindCutWarnings(const MoveList& moves, const CutWarningS
       const bool judged = pathF >= kMinJudgedPathMm;
       const double scale = judged ? dot(dt, df) / (pathF * pathF) : 0.0;
       const double ratio = judged ? length(dt) / pathF : 0.0;
-      apply(back, judge(judged, scale < kTowerBackwardsScale), i,
-            CutWarningKind::TowerBackwards, side, scale, pathF);
-      apply(mag, judge(judged, ratio > kTowerMagnificationLimit), i,
-            CutWarningKind::TowerMagnified, side, ratio, pathF);
+      apply(back, judge(judged, scale < kTowerBackwardsScale), i, CutWarningKind::TowerBackwards,
+            side, scale, pathF);
+      apply(mag, judge(judged, ratio > kTowerMagnificationLimit), i, CutWarningKind::TowerMagnified,
+            side, ratio, pathF);
     };
     tower(dl, d1, path1, kBackLeft, kMagLeft, WireSide::Left);
     tower(dr, d2, path2, kBackRight, kMagRight, WireSide::Right);
@@ -239,8 +239,8 @@ std::vector<CutWarning> FindCutWarnings(const MoveList& moves, const CutWarningS
       const double slowest = slower1 ? speed1 : speed2;
       const bool offends = judged && slowest < *setup.kerfLowestSpeed;
       apply(slower1 ? kKerfLeft : kKerfRight, judge(judged, offends), i,
-            CutWarningKind::KerfExtrapolated, slower1 ? WireSide::Left : WireSide::Right,
-            slowest, longer);
+            CutWarningKind::KerfExtrapolated, slower1 ? WireSide::Left : WireSide::Right, slowest,
+            longer);
       // The faster side keeps the wire's place in or out of the block.
       apply(slower1 ? kKerfRight : kKerfLeft, judge(judged, false), i,
             CutWarningKind::KerfExtrapolated, slower1 ? WireSide::Right : WireSide::Left, 0.0);
@@ -248,7 +248,8 @@ std::vector<CutWarning> FindCutWarnings(const MoveList& moves, const CutWarningS
 
     if (!setup.tapered) {
       const bool judged = !move.rapid && longer >= kUnequalFacesMinPathMm;
-      const double ratio = shorter > 0.0 ? longer / shorter : std::numeric_limits<double>::infinity();
+      const double ratio =
+          shorter > 0.0 ? longer / shorter : std::numeric_limits<double>::infinity();
       apply(kUnequal, judge(judged, ratio > kUnequalFacesRatio), i, CutWarningKind::UnequalFaces,
             WireSide::Both, ratio, longer);
     }
@@ -256,7 +257,8 @@ std::vector<CutWarning> FindCutWarnings(const MoveList& moves, const CutWarningS
 
   // Findings about the shape of the paths need a stretch of them.
   std::erase_if(out, [](const CutWarning& w) {
-    const bool shape = w.kind != CutWarningKind::PauseInBlock && w.kind != CutWarningKind::SlowInBlock;
+    const bool shape =
+        w.kind != CutWarningKind::PauseInBlock && w.kind != CutWarningKind::SlowInBlock;
     return shape && w.path < kMinWarnedPathMm;
   });
 
@@ -294,8 +296,8 @@ std::vector<CutWarning> FindCutWarnings(const MoveList& moves, const CutWarningS
       }
     }
     w.message = w.lastMove == w.move
-                    ? formatMessage(Msg::CutWarningAtMove, {intText(static_cast<long long>(i)),
-                                                            w.label, text})
+                    ? formatMessage(Msg::CutWarningAtMove,
+                                    {intText(static_cast<long long>(i)), w.label, text})
                     : formatMessage(Msg::CutWarningAtMoves,
                                     {intText(static_cast<long long>(i)),
                                      intText(static_cast<long long>(w.lastMove)), w.label, text});
@@ -315,8 +317,8 @@ std::optional<double> KerfLawLowestSpeed(const FoamDatabase& foams, double cutSp
 }
 
 CutWarningSetup PanelCutWarningSetup(const PanelCutResult& result, const TableConfig& table,
-                                     const FoamDatabase& foams, const Panel& panel,
-                                     double cutSpeed, const MovePlanner::Position& start) {
+                                     const FoamDatabase& foams, const Panel& panel, double cutSpeed,
+                                     const MovePlanner::Position& start) {
   CutWarningSetup setup;
   const double e = result.entraxe;
   setup.geometry.entraxe = e;

@@ -44,7 +44,7 @@ struct WireGeometry {
 // positions the list starts from. A geometry whose entraxe is not positive
 // puts the face points on the towers.
 std::vector<WireSpan> TraceWire(const MoveList& moves, const WireGeometry& geometry,
-                                    const MovePlanner::Position& start);
+                                const MovePlanner::Position& start);
 
 // What can go wrong in a planned cut that the planner accepts.
 enum class CutWarningKind {
@@ -82,7 +82,7 @@ struct CutWarning {
   // The worst value over the run: the tower's scale on its face's path
   // (TowerBackwards, lowest), the ratio of the paths (TowerMagnified,
   // UnequalFaces: highest), the pause in s (PauseInBlock: the sum of its
-// pauses), the speed
+  // pauses), the speed
   // in mm/s (SlowInBlock: of the faster face point; KerfExtrapolated: of the
   // slower face; lowest).
   double value = 0.0;
@@ -90,7 +90,7 @@ struct CutWarning {
   // (TowerBackwards, TowerMagnified), the longer one (KerfExtrapolated,
   // UnequalFaces); 0 for the others.
   double path = 0.0;
-  WireSpan where;   // the wire at the end of the first move
+  WireSpan where;       // the wire at the end of the first move
   std::string message;  // the whole text, "Move 12 (label): ..." from the catalogue
 };
 
@@ -181,8 +181,8 @@ std::optional<double> KerfLawLowestSpeed(const FoamDatabase& foams, double cutSp
 // tower positions `start`. A panel is tapered unless its tip is its root
 // (differentRootTip off) with the same chord.
 CutWarningSetup PanelCutWarningSetup(const PanelCutResult& result, const TableConfig& table,
-                                     const FoamDatabase& foams, const Panel& panel,
-                                     double cutSpeed, const MovePlanner::Position& start);
+                                     const FoamDatabase& foams, const Panel& panel, double cutSpeed,
+                                     const MovePlanner::Position& start);
 
 // The warnings' messages, one per line (empty when none).
 std::string CutWarningLines(const std::vector<CutWarning>& warnings);

@@ -4,10 +4,10 @@
 #include <utility>
 
 #include "common/Messages.h"
-#include "cutting/CutWarnings.h"
 #include "common/NumberText.h"
 #include "config/FoamDatabase.h"
 #include "config/MachineConfig.h"
+#include "cutting/CutWarnings.h"
 #include "model/CT1Doc.h"
 #include "motion/CutEnvironment.h"
 #include "motion/MovePlanner.h"

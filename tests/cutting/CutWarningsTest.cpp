@@ -127,9 +127,9 @@ using SetUp = std::function<void(WarnRig&)>;
 struct Case {
   const char* name;
   CutWarningKind kind;
-  SetUp provokes;   // a panel and placement that give the warning
-  SetUp avoids;     // the closest one that does not
-  WireSide side;    // of the first warning of that kind
+  SetUp provokes;    // a panel and placement that give the warning
+  SetUp avoids;      // the closest one that does not
+  WireSide side;     // of the first warning of that kind
   const char* text;  // in its message
 };
 
@@ -171,14 +171,17 @@ TEST(CutWarnings, EachWarningIsGivenByThePanelThatCausesItOnly) {
       // A tip of 0.4 times the root's chord moves at 1.6 mm/s, below the 2 mm/s
       // of the law's half speed; one of 0.6 times at 2.4 mm/s.
       {"kerf", CutWarningKind::KerfExtrapolated, [](WarnRig& r) { r.wing(200, 80, 500, 250, 40); },
-       [](WarnRig& r) { r.wing(200, 120, 500, 250, 40); }, WireSide::Right,
-       "Tip face at 1.6"},
+       [](WarnRig& r) { r.wing(200, 120, 500, 250, 40); }, WireSide::Right, "Tip face at 1.6"},
       // A closed outline whose tip has its points elsewhere along the same
       // shape, walked index by index; with the root's points, none.
       {"unequal", CutWarningKind::UnequalFaces,
-       [](WarnRig& r) { r.closedOutline({1.0, 0.85, 0.2, 0.0}); },
-       [](WarnRig& r) { r.closedOutline({1.0, 0.66, 0.33, 0.0}); }, WireSide::Both,
-       "the root and tip points do not match"},
+       [](WarnRig& r) {
+         r.closedOutline({1.0, 0.85, 0.2, 0.0});
+       },
+       [](WarnRig& r) {
+         r.closedOutline({1.0, 0.66, 0.33, 0.0});
+       },
+       WireSide::Both, "the root and tip points do not match"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -219,7 +222,8 @@ TEST(CutWarnings, AMirroredTowerAndTheWireHeatingInTheBlockAreWarnedOfBeforeTheC
   EXPECT_EQ(pause->move, 0u);
   EXPECT_EQ(pause->label, "Tempo");
   EXPECT_DOUBLE_EQ(pause->value, 160.0);
-  EXPECT_EQ(pause->message, "Move 0 (Tempo): a pause of 160.00 s with the wire in the block melts a hole");
+  EXPECT_EQ(pause->message,
+            "Move 0 (Tempo): a pause of 160.00 s with the wire in the block melts a hole");
   // The wire lies on the table at the machine zero, under the block.
   EXPECT_NEAR(pause->where.face1.x, 0.0, 1e-9);
   EXPECT_NEAR(pause->where.face2.y, 0.0, 1e-9);
@@ -287,8 +291,8 @@ TEST(CutWarnings, TheWireTraceFindsThePlannedFacePointsOnEveryLayout) {
     const MovePlanner::Position start = rig.planner.towers();
     const PanelCutResult planned = PanelCutPlanner(rig.doc, rig.env).Plan();
     ASSERT_TRUE(planned.ok()) << rig.planner.lastError();
-    const CutWarningSetup setup = PanelCutWarningSetup(
-        planned, rig.config.table, rig.config.foams, rig.panel(), 4.0, start);
+    const CutWarningSetup setup =
+        PanelCutWarningSetup(planned, rig.config.table, rig.config.foams, rig.panel(), 4.0, start);
     EXPECT_EQ(setup.rootOnFace2, layout.wingSide != layout.tableInv);
     const std::vector<WireSpan> trace = TraceWire(planned.moves, setup.geometry, start);
     ASSERT_EQ(trace.size(), planned.moves.size() + 1);
