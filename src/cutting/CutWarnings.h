@@ -81,10 +81,9 @@ struct CutWarning {
   WireSide side = WireSide::Both;
   // The worst value over the run: the tower's scale on its face's path
   // (TowerBackwards, lowest), the ratio of the paths (TowerMagnified,
-  // UnequalFaces: highest), the pause in s (PauseInBlock: the sum of its
-  // pauses), the speed
-  // in mm/s (SlowInBlock: of the faster face point; KerfExtrapolated: of the
-  // slower face; lowest).
+  // UnequalFaces: highest; infinite when a face stands still), the pause in
+  // s (PauseInBlock: the sum of its pauses), the speed in mm/s (SlowInBlock:
+  // of the faster face point; KerfExtrapolated: of the slower face; lowest).
   double value = 0.0;
   // The face path the offending moves cover, mm: of the tower's face
   // (TowerBackwards, TowerMagnified), the longer one (KerfExtrapolated,
