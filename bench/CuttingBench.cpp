@@ -5,11 +5,13 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/ScriptedPrompt.h"
 #include "common/SoundPort.h"
 #include "common/StatusPort.h"
 #include "config/MachineConfig.h"
+#include "cutting/CutWarnings.h"
 #include "cutting/PanelCutForm.h"
 #include "cutting/PanelCutPlanner.h"
 #include "driver/InterfaceDriver.h"
@@ -171,6 +173,43 @@ void BM_PanelCutSurveyAlone(benchmark::State& state) {
 }
 BENCHMARK(BM_PanelCutSurveyAlone)
     ->Unit(benchmark::kMillisecond)
+    ->Repetitions(10)
+    ->ReportAggregatesOnly(true);
+
+// The warnings of a planned cut of 2,000 moves: the demanding panel planned
+// at the cut speed, its list (which ends where it starts, at the machine
+// zero) run as often as it takes and cut to its first 2,000 moves.
+void BM_CutWarnings2000Moves(benchmark::State& state) {
+  CuttingRig rig;
+  makeDemandingPanel(*rig.doc);
+  orva::MovePlanner& planner = *rig.planner;
+  const orva::MovePlanner::Position start = planner.towers();
+  planner.BeginSpeedSurvey(true);
+  orva::PanelCutResult plan = orva::PanelCutPlanner(*rig.doc, *rig.env).Plan();
+  double unused = 0.0;
+  std::string label;
+  std::string error;
+  planner.EndSpeedSurvey(true, unused, label, error);
+  if (!plan.ok() || !error.empty()) throw std::runtime_error("the benchmark panel is refused");
+  constexpr std::size_t kMoves = 2000;
+  if (plan.moves.empty()) throw std::runtime_error("the benchmark cut is empty");
+  const orva::MoveList once = plan.moves;
+  while (plan.moves.size() < kMoves) plan.moves.insert(plan.moves.end(), once.begin(), once.end());
+  plan.moves.resize(kMoves);
+  const orva::CutWarningSetup setup =
+      orva::PanelCutWarningSetup(plan, rig.config->table, rig.config->foams, rig.doc->current(),
+                                 rig.config->foams.cutSpeed, start);
+  std::size_t found = 0;
+  for (auto _ : state) {
+    std::vector<orva::CutWarning> warnings = orva::FindCutWarnings(plan.moves, setup);
+    found = warnings.size();
+    benchmark::DoNotOptimize(warnings);
+  }
+  state.counters["moves"] = static_cast<double>(plan.moves.size());
+  state.counters["warnings"] = static_cast<double>(found);
+}
+BENCHMARK(BM_CutWarnings2000Moves)
+    ->Unit(benchmark::kMicrosecond)
     ->Repetitions(10)
     ->ReportAggregatesOnly(true);
 

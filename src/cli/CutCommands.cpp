@@ -8,6 +8,7 @@
 #include "cli/PanelCutSetup.h"
 #include "common/SoundPort.h"
 #include "common/StatusPort.h"
+#include "cutting/CutWarnings.h"
 #include "cutting/PanelCutEstimate.h"
 #include "cutting/PanelCutPlanner.h"
 #include "model/CT1Doc.h"
@@ -24,6 +25,34 @@ nlohmann::ordered_json orNull(const std::optional<double>& value) {
   return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
 }
 
+nlohmann::ordered_json pointJson(Point2D p) { return nlohmann::ordered_json::array({p.x, p.y}); }
+
+// Each warning with its kind, first and last move, label, side, worst value,
+// text and where the wire is at the end of its first move.
+nlohmann::ordered_json warningsJson(const std::vector<CutWarning>& warnings) {
+  nlohmann::ordered_json out = nlohmann::ordered_json::array();
+  for (const CutWarning& w : warnings) {
+    const char* side = w.side == WireSide::Left    ? "left"
+                       : w.side == WireSide::Right ? "right"
+                                                   : "both";
+    out.push_back({
+        {"kind", std::string(cutWarningKindName(w.kind))},
+        {"move", w.move},
+        {"lastMove", w.lastMove},
+        {"label", w.label},
+        {"side", side},
+        {"value", w.value},
+        {"message", w.message},
+        {"where",
+         {{"face1", pointJson(w.where.face1)},
+          {"face2", pointJson(w.where.face2)},
+          {"left", pointJson(w.where.left)},
+          {"right", pointJson(w.where.right)}}},
+    });
+  }
+  return out;
+}
+
 }  // namespace
 
 int runSurveyCommand(const CommandArgs& args) {
@@ -34,8 +63,11 @@ int runSurveyCommand(const CommandArgs& args) {
       "allow (maxSpeed) with the move that limits it, every error of the run\n"
       "(errors), and at the cut speed (--speed; by default the surveyed maximum for a\n"
       "computed-heat foam, the measured speed for a fixed-heat one) the number of\n"
-      "moves, the total time, the heat and the block placement; values\n"
-      "that could not be computed are null. Exit code 1 when there is an error; for a\n"
+      "moves, the total time, the heat, the block placement and the warnings (a\n"
+      "tower running backwards or far outside the block, the wire pausing or creeping\n"
+      "in the block, a face below the foam's kerf law, root and tip points that do\n"
+      "not match; each also listed on stderr); values that could not be computed\n"
+      "are null. Exit code 1 when there is an error; for a\n"
       "block out of the table's travel the placement that fits is printed on stderr.\n"
       "\nExamples:\n"
       "  orva-cli survey wing.cnc --panel 2\n"
@@ -70,9 +102,11 @@ int runSurveyCommand(const CommandArgs& args) {
       {"leftDistance", p ? nlohmann::ordered_json(p->leftDistance) : nullptr},
       {"span", p ? nlohmann::ordered_json(p->span) : nullptr},
       {"swapped", p ? nlohmann::ordered_json(p->swapped) : nullptr},
+      {"warnings", warningsJson(found.warnings)},
   };
   printJson(out, false);
   for (const std::string& error : found.errors) printError(error);
+  for (const CutWarning& warning : found.warnings) printError("warning: " + warning.message);
   if (!found.ok()) {
     printPlacementHint(setup);
     return kExitFailure;

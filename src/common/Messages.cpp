@@ -581,6 +581,26 @@ constexpr Entry kCatalogue[] = {
     {Msg::DeletePanelTip, "Delete the current panel"},
     {Msg::MainToolBarTitle, "Standard"},
     {Msg::ExitSaveFailed, "These files could not be saved:\n%1"},
+
+    // Warnings about a planned cut
+    {Msg::CutWarningAtMove, "Move %1 (%2): %3"},
+    {Msg::CutWarningAtMoves, "Moves %1 to %2 (%3): %4"},
+    {Msg::WarnTowerBackwards,
+     "the %1 tower runs backwards against its face (%2 times the face's path): "
+     "it traces a mirrored outline"},
+    {Msg::WarnTowerMagnified,
+     "the %1 tower travels %2 times as far as its face: it stands far outside the block"},
+    {Msg::WarnPauseInBlock, "a pause of %1 s with the wire in the block melts a hole"},
+    {Msg::WarnSlowInBlock,
+     "the wire crosses the block at %1 mm/s, below a tenth of the cut speed (%2 mm/s): "
+     "it melts a hole"},
+    {Msg::WarnKerfExtrapolated,
+     "%1 face at %2 mm/s, below the foam's kerf law (measured from %3 mm/s): "
+     "the kerf there is extrapolated"},
+    {Msg::WarnUnequalFaces,
+     "root and tip travel %1 mm and %2 mm on a panel whose tip is its root: "
+     "the root and tip points do not match"},
+    {Msg::WarningsHeading, "Warnings:"},
 };
 
 // The catalogue ordered by identifier, for lookup by binary search and for listing.

@@ -571,6 +571,17 @@ enum class Msg : int {
   MarginRight = 2808,
   MarginBottom = 2809,
   MarginsDoNotFit = 2810,
+
+  // Warnings about a planned cut (2900-2999)
+  CutWarningAtMove = 2900,      // %1 move index, %2 its label, %3 the warning
+  CutWarningAtMoves = 2901,     // %1 first, %2 last move index, %3 first label, %4 the warning
+  WarnTowerBackwards = 2902,    // %1 tower word, %2 scale of its path on its face's
+  WarnTowerMagnified = 2903,    // %1 tower word, %2 ratio of its path to its face's
+  WarnPauseInBlock = 2904,      // %1 seconds
+  WarnSlowInBlock = 2905,       // %1 speed of the faster face point, %2 the cut speed
+  WarnKerfExtrapolated = 2906,  // %1 face (Root/Tip), %2 its speed, %3 the law's lowest speed
+  WarnUnequalFaces = 2907,      // %1 root path, %2 tip path (mm)
+  WarningsHeading = 2908,
 };
 
 // The text of `id`; an empty view for a value that names no text. One text is empty

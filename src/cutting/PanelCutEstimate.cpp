@@ -7,6 +7,7 @@
 #include "common/NumberText.h"
 #include "config/FoamDatabase.h"
 #include "config/MachineConfig.h"
+#include "cutting/CutWarnings.h"
 #include "model/CT1Doc.h"
 #include "motion/CutEnvironment.h"
 #include "motion/MovePlanner.h"
@@ -63,17 +64,30 @@ class SurveyScope {
 
 }  // namespace
 
+std::vector<CutWarning> PanelCutWarnings(const PanelCutResult& planned, const CT1Doc& doc,
+                                         const CutEnvironment& env,
+                                         const MovePlanner::Position& start) {
+  const FoamDatabase& foams = env.machine.foams;
+  return FindCutWarnings(planned.moves, PanelCutWarningSetup(planned, env.machine.table, foams,
+                                                             doc.current(), foams.cutSpeed, start));
+}
+
 PanelCutEstimate EstimatePanelCut(CT1Doc& doc, CutEnvironment& env, bool errorsOnly, double speed,
                                   PanelCutResult* placement) {
   PanelCutEstimate result;
   result.speed = speed;
+  const MovePlanner::Position start = env.planner.towers();
   SurveyScope scope(env.planner, env.machine.table, errorsOnly);
+  PanelCutResult planned;
   {
     PanelCutPlanner cut(doc, env);
-    cut.Plan();
+    planned = cut.Plan();
     if (placement) *placement = cut.lastResult();
   }
   scope.end(result.speed, result.label, result.error);
+  if (errorsOnly && planned.ok() && result.error.empty() && doc.currentPanel >= 0) {
+    result.warnings = PanelCutWarnings(planned, doc, env, start);
+  }
   return result;
 }
 
@@ -106,17 +120,19 @@ PanelCutSurvey SurveyPanelCut(CT1Doc& doc, CutEnvironment& env, std::optional<do
   foams.cutSpeed = *out.cutSpeed;
   {
     SurveyScope scope(env.planner, env.machine.table, true);
+    const MovePlanner::Position start = env.planner.towers();
     PanelCutPlanner cut(doc, env);
-    const std::optional<MoveList> list = cut.BuildMoves();
+    const PanelCutResult planned = cut.Plan();
     double unused = 0.0;
     std::string label;
     std::string error;
     scope.end(unused, label, error);
-    if (list && error.empty()) {
-      out.moves = list->size();
+    if (planned.ok() && error.empty()) {
+      out.moves = planned.moves.size();
       double total = 0.0;
-      for (const CutMove& move : *list) total += move.duration;
+      for (const CutMove& move : planned.moves) total += move.duration;
       out.totalTime = total;
+      out.warnings = PanelCutWarnings(planned, doc, env, start);
     } else {
       out.errors.push_back(error.empty() ? cut.lastResult().message : error);
     }

@@ -9,6 +9,7 @@
 #include "common/NumberText.h"
 #include "common/UserPrompt.h"
 #include "config/MachineConfig.h"
+#include "cutting/CutWarnings.h"
 #include "cutting/PanelCutPlanner.h"
 #include "model/CT1Doc.h"
 #include "model/Panel.h"
@@ -589,6 +590,7 @@ PanelCutEstimate PanelCutForm::estimate(bool errorsOnly) {
 
 void PanelCutForm::refresh() {
   std::string& messages = texts_[at(Field::Messages)];
+  warnings_.clear();
   if (intermediate_ && z_ == 0) {
     messages = std::string(messageText(Msg::InvalidIntermediateSectionCut));
     okEnabled_ = false;
@@ -613,6 +615,7 @@ void PanelCutForm::refresh() {
   } else if (isFixedHeat(*foam)) {
     lastEstimate_ = estimate(true);
     error = lastEstimate_.error;
+    warnings_ = lastEstimate_.warnings;
     showHeat(messageText(Msg::Fixed), foam->maxSpeedHeat);
   } else {
     computed = true;
@@ -620,6 +623,9 @@ void PanelCutForm::refresh() {
     error = lastEstimate_.error;
     label = lastEstimate_.label;
     setSpeed(lastEstimate_.speed);
+    // The search times every move at the motors' limit: the warnings come
+    // from the list planned at the speed found.
+    if (error.empty() && speed_ > 0.0) warnings_ = estimate(true).warnings;
     foams.ApplyHeatForSpeed(speed_);
     int mode = 0;
     int heat = 0;
@@ -634,11 +640,21 @@ void PanelCutForm::refresh() {
   okError_ = !error.empty();
   okEnabled_ = !okError_;
   if (okError_) {
+    warnings_.clear();
     messages = std::move(error);
-  } else if (computed) {
+    return;
+  }
+  if (computed) {
     messages = std::string(messageText(Msg::SpeedLimitPrefix)) + label;
   } else {
     messages.clear();
+  }
+  // The warnings follow, one per line: the cut can run, but not as meant.
+  if (!warnings_.empty()) {
+    if (!messages.empty()) messages += '\n';
+    messages += messageText(Msg::WarningsHeading);
+    messages += '\n';
+    messages += CutWarningLines(warnings_);
   }
 }
 

@@ -91,6 +91,10 @@ class PanelCutForm : public FormOf<PanelCutField> {
   double speed() const { return speed_; }
   const std::string& selectedFoam() const { return foam_; }
   const PanelCutEstimate& lastEstimate() const { return lastEstimate_; }
+  // The warnings of the cut as the last estimate planned it at the dialog's
+  // speed (empty after an error); the message area lists them after
+  // "Warnings:".
+  const std::vector<CutWarning>& warnings() const { return warnings_; }
 
   // --- Edits (return false when the control cannot take the change) -------
 
@@ -208,6 +212,7 @@ class PanelCutForm : public FormOf<PanelCutField> {
   double sideOffset_ = 0.0;
 
   PanelCutEstimate lastEstimate_;
+  std::vector<CutWarning> warnings_;
   bool okEnabled_ = false;
   bool okError_ = false;
   bool modified_ = false;

@@ -466,6 +466,8 @@ void PanelCutRun::findEndsAndFaces() {
   effectiveLeTip_ = tip_.leMargin >= 0.0 ? tip_.leMargin : tip_.skin + tip_.leMargin;
   frontRoot_ = lists_.root1.front().x + effectiveLeRoot_;
   frontTip_ = lists_.tip1.front().x + effectiveLeTip_;
+  result_.rootBlock = {root_.xle - root_.chord - root_.teMargin, frontRoot_, 0.0, foamHeight_};
+  result_.tipBlock = {tip_.xle - tip_.chord - tip_.teMargin, frontTip_, 0.0, foamHeight_};
 
   spars_ = panel.spars;
   UpdatePositionKeys(spars_, root_.chord);

@@ -25,6 +25,17 @@ enum class PanelCutStatus {
   ExecutionFailed,  // the list was handed to execution, which did not complete it
 };
 
+// The block in one section plane, as the cut places it (cut coordinates, mm):
+// from its rear face (the trailing edge plus its margin behind it) to its
+// front face (the leading edge plus its effective margin), from the table
+// (Y 0) up to the foam thickness.
+struct BlockFace {
+  double rear = 0.0;
+  double front = 0.0;
+  double bottom = 0.0;
+  double top = 0.0;
+};
+
 // What one panel cut planned. Everything but `moves` stays meaningful after Run().
 struct PanelCutResult {
   PanelCutStatus status = PanelCutStatus::Refused;
@@ -44,6 +55,8 @@ struct PanelCutResult {
   double tipChord = 0.0;
   double rootKerf = 0.0;  // wire kerf of each side, mm
   double tipKerf = 0.0;
+  BlockFace rootBlock;  // the block in the root and in the tip section plane
+  BlockFace tipBlock;
 
   // The corrected outlines (kerf, skin, lift, leading-edge junction, root-tip
   // correspondence, spar-cap recesses) in cut coordinates: the surface cuts

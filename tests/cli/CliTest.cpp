@@ -411,6 +411,45 @@ TEST_F(CliTest, SurveyCutAndReplayAPanelEndToEnd) {
   EXPECT_GT(std::count(text.begin(), text.end(), '\n'), found["moves"].get<long>());
 }
 
+// A panel the survey warns of: a tip of 100 mm at a root of 220 mm moves at
+// 0.45 times the cut speed, below the foam's kerf law (half of it), and the
+// right tower, 2.8 spans from the root, traces the profile mirrored
+// (220 - 120 x 2.8 < 0). The warnings come as JSON and on stderr; the cut is
+// still possible (exit 0).
+TEST_F(CliTest, SurveyWarnsOfAMirroredTowerAndAnExtrapolatedKerf) {
+  const fs::path data = dir_ / "data";
+  fs::create_directories(data);
+  const fs::path wing = writeFile("wing.json", R"({"foamName": "Poly expans\u00e9",
+    "panels": [{"span": 400, "offsetX0": 150, "differentRootTip": true,
+      "root": {"chord": 220, "naca": "2412"}, "tip": {"chord": 100, "naca": "2412"}}]})");
+  const fs::path project = dir_ / "wing.cnc";
+  ASSERT_EQ(run("build '" + wing.string() + "' -o '" + project.string() + "'").exitCode, 0);
+  const CliRun survey =
+      run("survey '" + project.string() + "' --data-dir '" + data.string() + "'");
+  ASSERT_EQ(survey.exitCode, 0) << survey.err;
+  const auto warnings = survey.json()["warnings"];
+  ASSERT_TRUE(warnings.is_array());
+  std::vector<std::string> kinds;
+  for (const auto& w : warnings) {
+    kinds.push_back(w["kind"].get<std::string>());
+    const std::string message = w["message"].get<std::string>();
+    // The text names the move and its label, and stderr lists it.
+    EXPECT_EQ(message.rfind("Move", 0), 0u) << message;
+    EXPECT_TRUE(test::contains(message, "(" + w["label"].get<std::string>() + ")")) << message;
+    EXPECT_TRUE(test::contains(survey.err, "warning: " + message + "\n")) << survey.err;
+    EXPECT_LE(w["move"].get<std::size_t>(), w["lastMove"].get<std::size_t>());
+    for (const char* point : {"face1", "face2", "left", "right"}) {
+      ASSERT_EQ(w["where"][point].size(), 2u) << point;
+    }
+  }
+  const auto has = [&kinds](const std::string& kind) {
+    return std::find(kinds.begin(), kinds.end(), kind) != kinds.end();
+  };
+  EXPECT_TRUE(has("towerBackwards")) << survey.out;
+  EXPECT_TRUE(has("kerfExtrapolated")) << survey.out;
+  EXPECT_FALSE(has("unequalFaces"));  // a tapered panel
+}
+
 TEST_F(CliTest, OutputFormatFollowsTheExtension) {
   const std::string block = "block-shaping --left-width 200 --length 400 --clearance 70";
   const CliRun gcode = succeeded(block + " -o " + q(dir_ / "block.tap"));
