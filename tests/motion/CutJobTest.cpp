@@ -2,13 +2,13 @@
 
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
-#include <condition_variable>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,6 +18,8 @@
 #include "motion/CutScript.h"
 #include "motion/MovePlanner.h"
 #include "support/MachineRig.h"
+#include "support/StepStreams.h"
+#include "support/TestFiles.h"
 
 namespace orva {
 namespace {
@@ -94,13 +96,12 @@ struct Rig : test::MachineRig {
       : Rig(params, gated, std::make_shared<GatedDevice*>(nullptr)) {}
 
   Rig(SimulatedMachineParams params, bool gated, const std::shared_ptr<GatedDevice*>& gate)
-      : MachineRig(params,
-                   gated ? DeviceWrapper([gate](SimulatedMachine& m) {
+      : MachineRig(params, gated ? DeviceWrapper([gate](SimulatedMachine& m) {
                      auto device = std::make_unique<GatedDevice>(m);
                      *gate = device.get();
                      return device;
                    })
-                         : DeviceWrapper()),
+                                 : DeviceWrapper()),
         gated_(*gate) {
     job.setPollInterval(5ms);
     FoamType grey = foam("Grey", 8.0, 40, ComputedHeat);
@@ -132,26 +133,21 @@ CutMove timedMove(double seconds) {
 // ---------------------------------------------------------------------------
 // Texts
 
-TEST(CutJobTexts, TimeIsTruncatedToWholeSecondsAndSplitAtAMinute) {
+TEST(CutJobTexts, TimeHeatAndProgress) {
+  // Whole seconds, truncated, split at a minute.
   EXPECT_EQ(CutJob::TimeText(59.9), "59 sec");
   EXPECT_EQ(CutJob::TimeText(60.0), "1 min 0 sec");
   EXPECT_EQ(CutJob::TimeText(61.0), "1 min 1 sec");
   EXPECT_EQ(CutJob::TimeText(3725.5), "62 min 5 sec");
   EXPECT_EQ(CutJob::TimeText(0.0), "0 sec");
   EXPECT_EQ(CutJob::TimeText(std::nan("")), "0 sec");
-}
-
-TEST(CutJobTexts, MeasuredHeatUsesIntegerDivisionAndShowsZeroWithoutSamples) {
+  // Integer division, zero without samples.
   EXPECT_EQ(CutJob::MeasuredHeat({1, 2, 1}), 33);
   EXPECT_EQ(CutJob::MeasuredHeat({100, 0, 1}), 100);
   EXPECT_EQ(CutJob::MeasuredHeat({0, 0, 1}), 0);
-}
-
-TEST(CutJobTexts, ProgressShowsSpeedHeatAndManualWhenSetByHand) {
   EXPECT_EQ(CutJob::ProgressText(12.5, {45, 55, 1}, "fixed 40%"),
             "12.50 mm/s Power 45 %, fixed 40%");
-  EXPECT_EQ(CutJob::ProgressText(1.005, {0, 0, 0}, "fixed 40%"),
-            "1.00 mm/s Power 0 %, manual");
+  EXPECT_EQ(CutJob::ProgressText(1.005, {0, 0, 0}, "fixed 40%"), "1.00 mm/s Power 0 %, manual");
 }
 
 TEST(CutJob, ConfirmationShowsSpeedTimeAndHeatAndCancelRunsNothing) {
@@ -165,10 +161,8 @@ TEST(CutJob, ConfirmationShowsSpeedTimeAndHeatAndCancelRunsNothing) {
   const auto asked = rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel);
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_EQ(asked[0].text, "Start cut ?\nCut speed 12.35\nTotal time 59 sec\nHeat fixed 40%");
-  const SimulatedMachineCounters counters = rig.machine->counters();
-  EXPECT_EQ(counters.starts, 0u);
-  EXPECT_GE(counters.stops, 1u);
-  EXPECT_EQ(counters.stepsRequests, 0u);
+  EXPECT_EQ(rig.machine->counters().starts + rig.machine->counters().stepsRequests, 0u);
+  EXPECT_GE(rig.machine->counters().stops, 1u);
   EXPECT_TRUE(rig.sound.played.empty());
 }
 
@@ -200,10 +194,8 @@ TEST(CutJob, EmptyListStartsStopsAndPlaysTheSound) {
   Rig rig;
   rig.prompt.queueAnswer(Answer::Ok);
   EXPECT_TRUE(rig.job.ExecuteCut({}, 0x1F, 5.0));
-  const SimulatedMachineCounters counters = rig.machine->counters();
-  EXPECT_EQ(counters.starts, 1u);
-  EXPECT_EQ(counters.stepsRequests, 1u);  // the heat check's pause, nothing else
-  EXPECT_GE(counters.stops, 1u);
+  EXPECT_EQ(rig.machine->counters().starts, 1u);
+  EXPECT_EQ(rig.machine->counters().stepsRequests, 1u);  // the heat check's pause, nothing else
   EXPECT_FALSE(rig.machine->isStarted());
   EXPECT_EQ(rig.sound.played, std::vector<std::string>{"Bravo.wav"});
   EXPECT_EQ(rig.status.cursor, (std::vector<bool>{true, false}));
@@ -216,21 +208,16 @@ TEST(CutJob, SurveyingPlannerExecutesNothingAndSucceeds) {
   moves.push_back(rig.plan(10, 0, 10, 0, 1.0));
   EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0));
   EXPECT_TRUE(rig.prompt.calls().empty());
-  const SimulatedMachineCounters counters = rig.machine->counters();
-  EXPECT_EQ(counters.starts, 0u);
-  EXPECT_EQ(counters.stepsRequests, 0u);
-  EXPECT_EQ(counters.stops, 1u);
+  EXPECT_EQ(rig.machine->counters().starts + rig.machine->counters().stepsRequests, 0u);
+  EXPECT_EQ(rig.machine->counters().stops, 1u);
   EXPECT_TRUE(rig.sound.played.empty());
 }
 
 TEST(CutJob, CutToFileSendsNothingToTheMachine) {
   Rig rig;
   rig.env.output.cutToFile = true;
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / "orva_cut_execution_test";
-  std::filesystem::create_directories(dir);
+  const test::TempDir dir;
   const std::filesystem::path file = dir / "panel.cut";
-  std::filesystem::remove(file);
 
   MoveList moves;
   moves.push_back(rig.plan(10, 0, 10, 0, 1.0));
@@ -243,14 +230,10 @@ TEST(CutJob, CutToFileSendsNothingToTheMachine) {
   more.push_back(rig.plan(0, 0, 0, 0, 1.0));
   EXPECT_FALSE(rig.job.ExecuteCut(std::move(more), 0x1F, 5.0));
 
-  const SimulatedMachineCounters counters = rig.machine->counters();
-  EXPECT_EQ(counters.starts, 0u);
-  EXPECT_EQ(counters.stepsRequests, 0u);
+  EXPECT_EQ(rig.machine->counters().starts + rig.machine->counters().stepsRequests, 0u);
   EXPECT_EQ(rig.machine->snapshot().entriesOutput, 0u);
   EXPECT_TRUE(rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel).empty());
-
   EXPECT_TRUE(std::filesystem::exists(file));
-  std::filesystem::remove_all(dir);
 }
 
 // ---------------------------------------------------------------------------
@@ -283,7 +266,6 @@ TEST(CutJobHeatCheck, AbortRetryIgnoreBelowTwoPercent) {
     EXPECT_EQ(asked[0].text, "Wire heat lower than 2%");
     EXPECT_EQ(asked[0].icon, MessageIcon::Stop);
     EXPECT_TRUE(rig.prompt.messages().empty());
-    EXPECT_EQ(rig.steps(Axis::XG), 0);
     EXPECT_EQ(rig.machine->counters().stepsRequests, 1u);  // the pause only
     EXPECT_EQ(rig.machine->counters().starts, 1u);
     EXPECT_FALSE(rig.machine->isStarted());
@@ -327,17 +309,14 @@ TEST(CutJobSend, MoveOfDurationZeroWithStepsReachesTheMachineAndEmptyMovesAreSki
 
   MoveList moves{rapid, nothing, pause};
   EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x04, 5.0));
-  EXPECT_EQ(rig.steps(Axis::XG), 3);
-  EXPECT_EQ(rig.steps(Axis::YG), -3);
-  EXPECT_EQ(rig.steps(Axis::XD), 0);
+  EXPECT_EQ(rig.allSteps(), (test::Steps{3, -3, 0, 0}));
   // The step move and the pause; the empty move was not sent.
   EXPECT_EQ(rig.machine->counters().stepsRequests, 2u);
   EXPECT_NEAR(rig.machine->snapshot().elapsedMs, 15.0 + 250.0, 1e-9);
 }
 
 TEST(CutJobSend, RefusedStreamEndsTheCutWithNoInterruptsAndKeepsWhatRan) {
-  SimulatedMachineParams params;
-  Rig rig(params);
+  Rig rig;
   rig.config.table.ZeroX = 5.0;
   rig.planner.ResetPlanner();
   MoveList moves;
@@ -349,15 +328,12 @@ TEST(CutJobSend, RefusedStreamEndsTheCutWithNoInterruptsAndKeepsWhatRan) {
   rig.prompt.queueAnswer(Answer::Ok);
 
   EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0));
-  const auto shown = rig.prompt.callsOf(ScriptedPrompt::Kind::Message);
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].text, "No interrupts during cutting");
-  EXPECT_EQ(shown[0].icon, MessageIcon::Information);
+  EXPECT_EQ(rig.prompt.messages(), std::vector<std::string>{"No interrupts during cutting"});
+  EXPECT_EQ(rig.prompt.calls().back().icon, MessageIcon::Information);
   EXPECT_EQ(rig.steps(Axis::XG), 480);  // the first move, not the third
   EXPECT_EQ(rig.machine->counters().rejectedRequests, 1u);
   // The planner is where the machine is: the end of the first move (absolute).
-  EXPECT_DOUBLE_EQ(rig.planner.towers().XG, 15.0);
-  EXPECT_DOUBLE_EQ(rig.planner.towers().XD, 15.0);
+  EXPECT_EQ(test::mm4(rig.planner.towers()), (test::Mm4{15.0, 0.0, 15.0, 0.0}));
   EXPECT_FALSE(rig.machine->isStarted());
   EXPECT_EQ(rig.sound.played.size(), 1u);
 }
@@ -397,8 +373,8 @@ struct AbortRun {
   bool result = true;
 };
 
-// A cut whose moves take real time, cancelled once its first move has run: up to Y 30, then passes along X at that height, then one move up
-// to Y 45 that is never reached.
+// A cut whose moves take real time, cancelled once its first move has run: up to Y 30, then passes
+// along X at that height, then one move up to Y 45 that is never reached.
 AbortRun runAbortedCut(Rig& rig) {
   AbortRun run;
   MoveList moves;
@@ -424,6 +400,15 @@ SimulatedMachineParams pacedMachine() {
   return params;
 }
 
+test::Steps commanded(const MachineSnapshot& s) {
+  return {s[Axis::XG].commandedSteps, s[Axis::YG].commandedSteps, s[Axis::XD].commandedSteps,
+          s[Axis::YD].commandedSteps};
+}
+test::Steps stepsAt(double xg, double yg, double xd, double yd) {
+  return {std::llround(xg * kStepsPerMm), std::llround(yg * kStepsPerMm),
+          std::llround(xd * kStepsPerMm), std::llround(yd * kStepsPerMm)};
+}
+
 void expectCompleteMovesThenRetreat(const Rig& rig, const AbortRun& run, double clearance) {
   const std::size_t sent = rig.job.lastCutMovesSent();
   EXPECT_EQ(rig.job.result(), CutJobResult::Cancelled);
@@ -431,34 +416,20 @@ void expectCompleteMovesThenRetreat(const Rig& rig, const AbortRun& run, double 
   ASSERT_GE(sent, 1u);
   ASSERT_LT(sent, run.planned.size());
   // Request 1 is the heat check's pause; then every move of the cut sent ended
-  // exactly where it was planned (so none was cut short).
-  ASSERT_GE(run.trace.size(), sent + 1);
+  // exactly where it was planned (so none was cut short); then the retreat:
+  // straight up at the same X, to X = 0 at that height, to 0, 0.
+  ASSERT_EQ(run.trace.size(), sent + 1 + 3);
   for (const auto& record : run.trace) EXPECT_TRUE(record.accepted);
   for (std::size_t i = 0; i < sent; ++i) {
-    const MachineSnapshot& after = run.trace[i + 1].after;
-    EXPECT_EQ(after[Axis::XG].commandedSteps, std::llround(run.planned[i].XG * kStepsPerMm));
-    EXPECT_EQ(after[Axis::YG].commandedSteps, std::llround(run.planned[i].YG * kStepsPerMm));
-    EXPECT_EQ(after[Axis::XD].commandedSteps, std::llround(run.planned[i].XD * kStepsPerMm));
+    const CutMove& m = run.planned[i];
+    EXPECT_EQ(commanded(run.trace[i + 1].after), stepsAt(m.XG, m.YG, m.XD, m.YD)) << i;
   }
-  // The retreat: straight up at the same X, to X = 0 at that height, to 0, 0.
-  const std::int64_t top = std::llround(clearance * kStepsPerMm);
-  const std::int64_t lastX = std::llround(run.planned[sent - 1].XG * kStepsPerMm);
-  ASSERT_EQ(run.trace.size(), sent + 1 + 3);
-  const MachineSnapshot& up = run.trace[sent + 1].after;
-  EXPECT_EQ(up[Axis::XG].commandedSteps, lastX);
-  EXPECT_EQ(up[Axis::YG].commandedSteps, top);
-  EXPECT_EQ(up[Axis::YD].commandedSteps, top);
-  const MachineSnapshot& home = run.trace[sent + 2].after;
-  EXPECT_EQ(home[Axis::XG].commandedSteps, 0);
-  EXPECT_EQ(home[Axis::XD].commandedSteps, 0);
-  EXPECT_EQ(home[Axis::YG].commandedSteps, top);
-  for (Axis axis : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) {
-    EXPECT_EQ(rig.machine->snapshot()[axis].commandedSteps, 0);
-  }
+  const CutMove& last = run.planned[sent - 1];
+  EXPECT_EQ(commanded(run.trace[sent + 1].after), stepsAt(last.XG, clearance, last.XD, clearance));
+  EXPECT_EQ(commanded(run.trace[sent + 2].after), stepsAt(0, clearance, 0, clearance));
+  EXPECT_EQ(commanded(rig.machine->snapshot()), (test::Steps{}));
   // The planner agrees with the machine, and the interface is stopped.
-  EXPECT_DOUBLE_EQ(rig.planner.towers().XG, 0.0);
-  EXPECT_DOUBLE_EQ(rig.planner.towers().YG, 0.0);
-  EXPECT_DOUBLE_EQ(rig.planner.towers().YD, 0.0);
+  EXPECT_EQ(test::mm4(rig.planner.towers()), (test::Mm4{}));
   EXPECT_FALSE(rig.machine->isStarted());
   EXPECT_TRUE(rig.prompt.messages().empty());
 }
@@ -478,7 +449,6 @@ TEST(CutJobAbort, WithoutAClearanceTheHighestPointOfTheCutIsUsed) {
   const AbortRun run = runAbortedCut(rig);
   expectCompleteMovesThenRetreat(rig, run, 45.0);
 }
-
 
 // Both towers: X up to 20 (and Y to 30), back to X 10, then X 50 (never run).
 // With backlash on the table and the machine, the retreat after a cancel
@@ -506,16 +476,15 @@ TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
 
   rig.job.service();
   const CutJobProgress progress = rig.job.progress();
-  EXPECT_EQ(progress.moveIndex, 1u);
-  EXPECT_EQ(progress.moveCount, 3u);
+  EXPECT_EQ(std::pair(progress.moveIndex, progress.moveCount),
+            (std::pair<std::size_t, std::size_t>{1, 3}));
   EXPECT_EQ(progress.label, "test");
   EXPECT_DOUBLE_EQ(progress.remainingSeconds, 2.0);
   ASSERT_TRUE(progress.position.has_value());
+  EXPECT_EQ(test::mm4(*progress.position), (test::Mm4{10.0, 30.0, 10.0, 30.0}));
   const MachineSnapshot held = rig.machine->snapshot();
   EXPECT_DOUBLE_EQ(progress.position->XG, held[Axis::XG].actualMm);
   EXPECT_DOUBLE_EQ(progress.position->YD, held[Axis::YD].actualMm);
-  EXPECT_DOUBLE_EQ(progress.position->XG, 10.0);
-  EXPECT_DOUBLE_EQ(progress.position->YG, 30.0);
   EXPECT_TRUE(rig.planner.busy());
 
   rig.job.cancel();
@@ -525,11 +494,9 @@ TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
   EXPECT_EQ(rig.job.lastCutMovesSent(), 2u);
   EXPECT_FALSE(rig.planner.busy());
   // Home, every carriage exactly where the planner believes it.
-  for (Axis axis : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) {
-    EXPECT_EQ(rig.machine->snapshot()[axis].actualSteps, 0);
-  }
-  EXPECT_DOUBLE_EQ(rig.planner.towers().XG, 0.0);
-  EXPECT_DOUBLE_EQ(rig.planner.towers().YG, 0.0);
+  const MachineSnapshot home = rig.machine->snapshot();
+  for (Axis axis : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) EXPECT_EQ(home[axis].actualSteps, 0);
+  EXPECT_EQ(test::mm4(rig.planner.towers()), (test::Mm4{}));
   EXPECT_EQ(rig.job.progress().position->XG, 0.0);
   // The retreat ended going down (a still axis counts as positive).
   EXPECT_EQ(rig.planner.directions(), (AxisDirections{1, -1, 1, -1}));
