@@ -10,6 +10,7 @@
 #include "config/MaterialNameForm.h"
 #include "driver/InterfaceDriver.h"
 #include "support/FormChecks.h"
+#include "support/LowerLayerRigs.h"
 #include "support/MachineRig.h"
 
 namespace orva {
@@ -23,27 +24,6 @@ std::string repeat(std::string_view text, int times) {
   for (int i = 0; i < times; ++i) out += text;
   return out;
 }
-
-// An interface whose heat sampler counted nothing at all, which the simulated
-// machine never reports.
-class SilentHeatSampler : public DriverDevice {
- public:
-  bool open() override { return true; }
-  void close() override {}
-  std::uint16_t version() override { return 0x0102; }
-  void init() override {}
-  void start() override {}
-  void stop() override {}
-  void setHeat(int) override {}
-  StepsCompletion sendSteps(const std::uint8_t*, std::size_t) override { return {}; }
-  void startTimerCount() override {}
-  std::optional<std::uint32_t> pollTimerCount() override { return 0; }
-  std::uint32_t waitTimerCount() override { return 0; }
-  void readStatus(DriverStatus& status, bool) override {
-    status.heatOnCount = 0;
-    status.heatOffCount = 0;
-  }
-};
 
 class FoamFormsTest : public ::testing::Test, protected test::MachineRig {
  protected:
@@ -99,8 +79,11 @@ TEST_F(FoamFormsTest, NameDialogRefusesNamesItCannotStoreAndStaysOpen) {
       form, prompt,
       {{N::Name, "poly EXPANSÉ", "This name is used already. Thanks to create a new one"},
        {N::Name, "", "A material name is mandatory, please enter a name"},
-       {N::Name, std::string(52, 'a'), tooLong}, {N::Name, repeat("é", 52), tooLong},
-       {N::Name, "a:b", invalid}, {N::Name, "two\nlines", invalid}, {N::Name, "日本", invalid}});
+       {N::Name, std::string(52, 'a'), tooLong},
+       {N::Name, repeat("é", 52), tooLong},
+       {N::Name, "a:b", invalid},
+       {N::Name, "two\nlines", invalid},
+       {N::Name, "日本", invalid}});
   EXPECT_FALSE(form.accepted());
   EXPECT_EQ(db_->records.size(), 3u);
 
@@ -130,7 +113,8 @@ TEST_F(FoamFormsTest, OpeningShowsTheCurrentFoamOrTheFirst) {
   form = openForm({"Other"});
   EXPECT_EQ(form->currentIndex(Field::FoamTypes), 0);
   // A fixed-heat foam: the minimum fields hold its one speed and heat, hidden.
-  EXPECT_EQ(form->fields(), (FoamManagementForm::Fields{"2", "0.8", "1.5", "50", "2", "50", false}));
+  EXPECT_EQ(form->fields(),
+            (FoamManagementForm::Fields{"2", "0.8", "1.5", "50", "2", "50", false}));
   EXPECT_EQ(form->speedLabel(), "Speed (mm/s)");
   EXPECT_FALSE(form->maxSpeedFrameVisible());
   EXPECT_FALSE(form->minSpeedGroupVisible());
@@ -200,13 +184,14 @@ TEST_F(FoamFormsTest, ApplyAndExitMakesTheSelectionCurrentAtTheFieldSpeed) {
 
 TEST_F(FoamFormsTest, CreateCopiesTheShownMaterialUnderTheAcceptedName) {
   auto form = openForm();
-  form->selectFoam(2);          // Poly extrudé becomes current, preset of the name dialog
+  form->selectFoam(2);                  // Poly extrudé becomes current, preset of the name dialog
   form->setText(Field::MaxSpeed, "9");  // typed but not applied: not part of the copy
   typedNames_ = {"POLY EXTRUDÉ", "Blue foam"};
   form->createMaterial();
   EXPECT_EQ(presets_, Strings{"Poly extrudé"});
   EXPECT_EQ(prompt.messages(), Strings{"This name is used already. Thanks to create a new one"});
-  EXPECT_EQ(form->options(Field::FoamTypes), (Strings{"Blue foam", "Dépron", "Poly expansé", "Poly extrudé"}));
+  EXPECT_EQ(form->options(Field::FoamTypes),
+            (Strings{"Blue foam", "Dépron", "Poly expansé", "Poly extrudé"}));
   EXPECT_EQ(form->currentIndex(Field::FoamTypes), 0);
   EXPECT_EQ(db_->CurrentFoamName(), "Blue foam");
   EXPECT_EQ(record("Blue foam"), (FoamType{"Blue foam", ComputedHeat, 1.0, 3.5, 0.8, 1.5, 45, 80}));
@@ -224,7 +209,7 @@ TEST_F(FoamFormsTest, RenameMovesTheMaterialOrPutsItBack) {
   form->selectFoam(0);  // Dépron
   const FoamType depron = record("Dépron");
   form->setText(Field::MaxSpeed, "7");  // not applied
-  form->renameMaterial();       // dismissed
+  form->renameMaterial();               // dismissed
   EXPECT_EQ(record("Dépron"), depron);
   EXPECT_EQ(form->options(Field::FoamTypes), (Strings{"Dépron", "Poly expansé", "Poly extrudé"}));
   EXPECT_EQ(form->currentIndex(Field::FoamTypes), 0);
@@ -283,7 +268,8 @@ TEST_F(FoamFormsTest, HeatAcquisitionShowsTheShareOfHeatOnSamples) {
   EXPECT_EQ(prompt.calls()[0].kind, ScriptedPrompt::Kind::OkCancel);
   EXPECT_EQ(prompt.calls()[0].text, "Power sampling 37 %");
 
-  InterfaceDriver silent(std::make_unique<SilentHeatSampler>(), prompt);
+  // An interface whose heat sampler counted nothing at all.
+  InterfaceDriver silent(std::make_unique<test::FakeDevice>(), prompt);
   ASSERT_TRUE(silent.OpenDriver());
   FoamManagementForm silentForm(*db_, silent, prompt, {}, "Default");
   silentForm.heatAcquisition();

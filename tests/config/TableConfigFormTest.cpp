@@ -111,8 +111,12 @@ TEST_F(TableConfigFormTest, DefaultLeavesLayoutPortAndTableAlone) {
   form.setText(Field::XNtour, "96");
   form.setText(Field::Timer, "900");
   form.pressDefault();
-  test::expectTexts(form, {{Field::Entraxe, "1000"}, {Field::AxesX, "600"}, {Field::AxesY, "250"},
-                     {Field::XNtour, "48"}, {Field::Timer, "500"}, {Field::Chauffe, "10"}});
+  test::expectTexts(form, {{Field::Entraxe, "1000"},
+                           {Field::AxesX, "600"},
+                           {Field::AxesY, "250"},
+                           {Field::XNtour, "48"},
+                           {Field::Timer, "500"},
+                           {Field::Chauffe, "10"}});
   EXPECT_TRUE(form.checked(Field::InterfChauf));
   EXPECT_EQ(form.text(Field::XMaxSpeed), "4.1667");
   EXPECT_TRUE(form.checked(Field::TableInv));
@@ -128,11 +132,13 @@ TEST_F(TableConfigFormTest, ValidationOrderAndMessages) {
   EXPECT_TRUE(form.validate());
   const std::string positive = "Please enter a positive integer.";
   const auto warning = MessageIcon::Warning;
-  test::expectRefusalsInOrder(form, prompt_,
+  test::expectRefusalsInOrder(
+      form, prompt_,
       {{Field::XNtour, "4000", "Please enter an integer between 40 and 500."},
        {Field::Entraxe, "20", "Please enter an integer between 50 and 2000."},  // before the steps
        {Field::AxesX, "12a", positive},  // every text is read before any range
-       {Field::AxesX, "99999999999", positive}}, warning);
+       {Field::AxesX, "99999999999", positive}},
+      warning);
 
   form.pressDefault();
   test::expectRefusalsInOrder(form, prompt_, {{Field::XPasInvSens, "-5", positive}}, warning);
@@ -141,16 +147,19 @@ TEST_F(TableConfigFormTest, ValidationOrderAndMessages) {
                               warning);
   form.setText(Field::ZeroY, " -12.5 ");
   form.setText(Field::YPas, "100.5");
-  test::expectRefusalsInOrder(form, prompt_,
+  test::expectRefusalsInOrder(
+      form, prompt_,
       {{Field::VitesseInvSensX, "0", "Please enter a number between 0.5 and 100.", Field::YPas},
        {Field::YPas, "100", "Please enter an integer between 1 and 150.", Field::VitesseInvSensX}},
       warning);
   form.setText(Field::VitesseInvSensX, "150");
   form.setText(Field::Timer, "2000");
   form.setText(Field::XVmax, "1.5");
-  test::expectRefusalsInOrder(form, prompt_,
+  test::expectRefusalsInOrder(
+      form, prompt_,
       {{Field::YVmax, "1.5", "Motor speed on  X axis lower than 2.0 ms", Field::XVmax},
-       {Field::XVmax, "2", "Motor speed on  Y axis lower than 2.0 ms", Field::YVmax}}, warning);
+       {Field::XVmax, "2", "Motor speed on  Y axis lower than 2.0 ms", Field::YVmax}},
+      warning);
   form.setText(Field::YVmax, "2.0");
   EXPECT_TRUE(form.validate());
 }

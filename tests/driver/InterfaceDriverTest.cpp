@@ -7,6 +7,7 @@
 #include "common/ScriptedPrompt.h"
 #include "driver/InterfaceDriver.h"
 #include "driver/SimulatedMachine.h"
+#include "support/LowerLayerRigs.h"
 
 namespace orva {
 namespace {
@@ -21,24 +22,6 @@ struct Rig {
   ScriptedPrompt prompt;
   SimulatedMachine* machine = nullptr;
   std::unique_ptr<InterfaceDriver> driver;
-};
-
-// A device whose Steps completion the test decides.
-class ScriptedStepsDevice : public DriverDevice {
- public:
-  StepsCompletion completion;
-  bool open() override { return true; }
-  void close() override {}
-  std::uint16_t version() override { return 0x0102; }
-  void init() override {}
-  void start() override {}
-  void stop() override {}
-  void setHeat(int) override {}
-  StepsCompletion sendSteps(const std::uint8_t*, std::size_t) override { return completion; }
-  void startTimerCount() override {}
-  std::optional<std::uint32_t> pollTimerCount() override { return std::nullopt; }
-  std::uint32_t waitTimerCount() override { return 0; }
-  void readStatus(DriverStatus&, bool) override {}
 };
 
 const std::vector<std::uint8_t> kOneStep = {0x81, 0x0C};  // XG+
@@ -136,8 +119,8 @@ TEST(InterfaceDriver, StepsSucceedOnlyWhenNothingIsReturned) {
 
 TEST(InterfaceDriver, FailedWaitAndRefusalAreReportedAsSystemErrors) {
   ScriptedPrompt prompt;
-  auto owned = std::make_unique<ScriptedStepsDevice>();
-  ScriptedStepsDevice& device = *owned;
+  auto owned = std::make_unique<test::FakeDevice>();
+  test::FakeDevice& device = *owned;
   InterfaceDriver driver(std::move(owned), prompt);
   ASSERT_TRUE(driver.OpenDriver());
 

@@ -116,6 +116,14 @@ struct Rig : test::MachineRig {
     return move ? *move : CutMove{};
   }
 
+  // Script moves to the given targets (XG, YG, XD, YD, seconds).
+  MoveList plans(std::initializer_list<std::array<double, 5>> targets) {
+    MoveList moves;
+    for (const auto& [xg, yg, xd, yd, seconds] : targets)
+      moves.push_back(plan(xg, yg, xd, yd, seconds));
+    return moves;
+  }
+
   ~Rig() override {
     if (gated_ != nullptr) gated_->allow(1 << 20);  // never leave the worker waiting
   }
@@ -204,8 +212,7 @@ TEST(CutJob, EmptyListStartsStopsAndPlaysTheSound) {
 TEST(CutJob, SurveyingPlannerExecutesNothingAndSucceeds) {
   Rig rig;
   rig.planner.BeginSpeedSurvey(false);
-  MoveList moves;
-  moves.push_back(rig.plan(10, 0, 10, 0, 1.0));
+  MoveList moves = rig.plans({{10, 0, 10, 0, 1.0}});
   EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0));
   EXPECT_TRUE(rig.prompt.calls().empty());
   EXPECT_EQ(rig.machine->counters().starts + rig.machine->counters().stepsRequests, 0u);
@@ -219,15 +226,12 @@ TEST(CutJob, CutToFileSendsNothingToTheMachine) {
   const test::TempDir dir;
   const std::filesystem::path file = dir / "panel.cut";
 
-  MoveList moves;
-  moves.push_back(rig.plan(10, 0, 10, 0, 1.0));
-  moves.push_back(rig.plan(10, 20, 10, 20, 2.0));
+  MoveList moves = rig.plans({{10, 0, 10, 0, 1.0}, {10, 20, 10, 20, 2.0}});
   rig.prompt.queueFile(file.string());
   EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0));
 
   // Cancelling the file dialog is a failure.
-  MoveList more;
-  more.push_back(rig.plan(0, 0, 0, 0, 1.0));
+  MoveList more = rig.plans({{0, 0, 0, 0, 1.0}});
   EXPECT_FALSE(rig.job.ExecuteCut(std::move(more), 0x1F, 5.0));
 
   EXPECT_EQ(rig.machine->counters().starts + rig.machine->counters().stepsRequests, 0u);
@@ -243,8 +247,7 @@ TEST(CutJobHeatCheck, NeverAsksWithoutHeatAcquisitionEvenAtZeroHeat) {
   Rig rig;
   rig.config.table.InterfChauf = 0;
   rig.driver.SetHeatOutput(0);
-  MoveList moves;
-  moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
+  MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}});
   EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x15, 5.0));
   EXPECT_TRUE(rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).empty());
   EXPECT_EQ(rig.steps(Axis::XG), 480);
@@ -257,8 +260,7 @@ TEST(CutJobHeatCheck, AbortRetryIgnoreBelowTwoPercent) {
 
   {  // Abort: the cut does not start, no further message; Start and Stop were sent.
     Rig rig(params);
-    MoveList moves;
-    moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
+    MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}});
     rig.prompt.queueAnswer(Answer::Abort);
     EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x15, 5.0));
     const auto asked = rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore);
@@ -272,8 +274,7 @@ TEST(CutJobHeatCheck, AbortRetryIgnoreBelowTwoPercent) {
   }
   {  // Retry measures again after another pause; Ignore cuts.
     Rig rig(params);
-    MoveList moves;
-    moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
+    MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}});
     rig.prompt.queueAnswer(Answer::Retry);
     rig.prompt.queueAnswer(Answer::Ignore);
     const double before = rig.machine->snapshot().elapsedMs;
@@ -288,8 +289,7 @@ TEST(CutJobHeatCheck, AbortRetryIgnoreBelowTwoPercent) {
     SimulatedMachineParams warm = params;
     warm.handHeatPercent = 2;
     Rig rig(warm);
-    MoveList moves;
-    moves.push_back(rig.plan(0, 10, 0, 10, 0.5));
+    MoveList moves = rig.plans({{0, 10, 0, 10, 0.5}});
     EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x15, 5.0));
     EXPECT_EQ(rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).size(), 0u);
     EXPECT_EQ(rig.steps(Axis::YD), 480);
@@ -319,8 +319,7 @@ TEST(CutJobSend, RefusedStreamEndsTheCutWithNoInterruptsAndKeepsWhatRan) {
   Rig rig;
   rig.config.table.ZeroX = 5.0;
   rig.planner.ResetPlanner();
-  MoveList moves;
-  moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
+  MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}});
   CutMove broken = timedMove(1.0);
   broken.entries = {0x10, 0x03};  // delay byte without its marker
   moves.push_back(broken);
@@ -340,8 +339,7 @@ TEST(CutJobSend, RefusedStreamEndsTheCutWithNoInterruptsAndKeepsWhatRan) {
 
 TEST(CutJobSend, WithoutTheWorkerARefusedMoveIsReportedAlike) {
   Rig rig;
-  MoveList moves;
-  moves.push_back(rig.plan(0, 10, 0, 10, 0.5));
+  MoveList moves = rig.plans({{0, 10, 0, 10, 0.5}});
   CutMove broken = timedMove(1.0);
   broken.entries = {0x80, 0x01};  // a direction bit without its step bit
   moves.push_back(broken);
@@ -357,8 +355,7 @@ TEST(CutJobSend, WithoutADeviceTheHeatCheckReportsTheMachineNotTheHeat) {
   params.deviceAbsent = true;
   Rig rig(params);
   rig.prompt.clear();  // "Error in loading driver"
-  MoveList moves;
-  moves.push_back(rig.plan(0, 10, 0, 10, 0.5));
+  MoveList moves = rig.plans({{0, 10, 0, 10, 0.5}});
   EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x15, 5.0));
   EXPECT_TRUE(rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).empty());
   EXPECT_EQ(rig.prompt.messages(), std::vector<std::string>{"No interrupts during cutting"});
@@ -377,8 +374,7 @@ struct AbortRun {
 // along X at that height, then one move up to Y 45 that is never reached.
 AbortRun runAbortedCut(Rig& rig) {
   AbortRun run;
-  MoveList moves;
-  moves.push_back(rig.plan(20, 30, 20, 30, 1.0));
+  MoveList moves = rig.plans({{20, 30, 20, 30, 1.0}});
   for (int i = 0; i < 8; ++i) {
     const double x = i % 2 == 0 ? 60.0 : 20.0;
     moves.push_back(rig.plan(x, 30, x, 30, 1.0));
@@ -461,10 +457,7 @@ TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
   Rig rig(params, true);
   rig.config.table.XPasInvSens = 5;
   rig.config.table.YPasInvSens = 5;
-  MoveList moves;
-  moves.push_back(rig.plan(20, 30, 20, 30, 1.0));
-  moves.push_back(rig.plan(10, 30, 10, 30, 1.0));
-  moves.push_back(rig.plan(50, 30, 50, 30, 1.0));
+  MoveList moves = rig.plans({{20, 30, 20, 30, 1.0}, {10, 30, 10, 30, 1.0}, {50, 30, 50, 30, 1.0}});
   const AxisDirections afterSecond = moves[1].directions;
   ASSERT_NE(afterSecond, rig.planner.directions());  // the list ends the other way
 
@@ -502,8 +495,7 @@ TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
   EXPECT_EQ(rig.planner.directions(), (AxisDirections{1, -1, 1, -1}));
 
   // The next cut takes up the play on the right side and gets where planned.
-  MoveList next;
-  next.push_back(rig.plan(10, 10, 10, 10, 1.0));
+  MoveList next = rig.plans({{10, 10, 10, 10, 1.0}});
   rig.prompt.queueAnswer(Answer::Ok);
   EXPECT_TRUE(rig.job.ExecuteCut(std::move(next), 0x0D, 8.0));
   EXPECT_EQ(rig.machine->snapshot()[Axis::XG].actualSteps, 480);
@@ -519,9 +511,7 @@ TEST(CutJobThreads, HeatQuestionAndDriverMessagesAreShownByTheOwner) {
   Rig rig(params, true);
   rig.gated_->allow(1 << 20);
   rig.gated_->refuseAt = 4;  // the second move: two pauses of the heat check first
-  MoveList moves;
-  moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
-  moves.push_back(rig.plan(20, 0, 20, 0, 0.5));
+  MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}, {20, 0, 20, 0, 0.5}});
   rig.prompt.queueAnswer(Answer::Ok);
   rig.prompt.queueAnswer(Answer::Retry);
   rig.prompt.queueAnswer(Answer::Ignore);
@@ -539,8 +529,7 @@ TEST(CutJobThreads, HeatQuestionAndDriverMessagesAreShownByTheOwner) {
 
 TEST(CutJobThreads, ACutAskedForWhileOneRunsIsRefusedAndPlanningToo) {
   Rig rig({}, true);
-  MoveList moves;
-  moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
+  MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}});
   ASSERT_TRUE(rig.job.start(std::move(moves), 0x04, 5.0));
   MoveList other;
   other.push_back(timedMove(1.0));
@@ -559,9 +548,7 @@ TEST(CutJobThreads, ADriverExceptionWhileSendingIsReported) {
   Rig rig({}, true);
   rig.gated_->allow(1 << 20);
   rig.gated_->throwAt = 2;
-  MoveList moves;
-  moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
-  moves.push_back(rig.plan(20, 0, 20, 0, 0.5));
+  MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}, {20, 0, 20, 0, 0.5}});
   EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x04, 5.0));
   EXPECT_EQ(rig.job.result(), CutJobResult::Failed);
   EXPECT_EQ(rig.prompt.messages(),

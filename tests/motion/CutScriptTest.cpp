@@ -19,6 +19,7 @@
 #include "motion/CutMove.h"
 #include "motion/CutScript.h"
 #include "motion/MovePlanner.h"
+#include "support/LowerLayerRigs.h"
 #include "support/MachineRig.h"
 #include "support/StepStreams.h"
 #include "support/TestFiles.h"
@@ -28,86 +29,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// 32 steps per mm on every axis (1/32 mm is exact in binary and in six
-// decimals), a 0.5 ms timer, motors fast enough for every move used here and
-// a machine zero away from the table origin.
-TableConfig testTable() {
-  return TableConfig{.Tempo = 0.5,
-                     .Entraxe = 1000,
-                     .AxesX = 1000,
-                     .AxesY = 500,
-                     .ZeroX = 12.5,
-                     .XNtour = 32,
-                     .XPasInvSens = 0,
-                     .XPas = 1.0,
-                     .XVmax = 1.0,
-                     .YNtour = 32,
-                     .YPasInvSens = 0,
-                     .YPas = 1.0,
-                     .YVmax = 1.0,
-                     .ZeroY = 7.25};
-}
+using Bench = test::ScriptBench;
+using test::table32;
 
-FoamType foam(std::string name, int mode, double maxSpeed, int heat) {
-  return FoamType{name, mode, 1.0, maxSpeed, 1.0, 1.0, heat, heat};
-}
-
-// A program context around a simulated machine (32 steps per mm): table
-// "Default" (testTable, foams "Blue foam" and "Poly expansé") current, saved
-// in a directory of its own that is also the project directory.
-struct Bench : test::MachineRig {
-  explicit Bench(TableConfig table = testTable(), SimulatedMachineParams params = machineParams())
-      : MachineRig(params) {
-    env.projectDirectory = dir.string();
-    config.dataDirectory = dir;
-    // orva::foam, not the rig's foam record of another signature.
-    addTable("Default", table,
-             {orva::foam("Blue foam", FixedHeat, 5.0, 30),
-              orva::foam("Poly expansé", ComputedHeat, 4.0, 50)});
-    config.currentTable = "Default";
-    config.savedFoamName = "Blue foam";
-    config.LoadCurrentTable();
-    planner.ResetPlanner();
-  }
-
-  static SimulatedMachineParams machineParams() {
-    SimulatedMachineParams p;
-    p.tempoMs = 0.5;
-    p.xStepsPerMm = 32.0;
-    p.yStepsPerMm = 32.0;
-    return p;
-  }
-
-  void addTable(const std::string& name, TableConfig table, const std::vector<FoamType>& foams) {
-    table.tableModified = true;
-    ASSERT_TRUE(SaveTableConfig(table, dir, TableFileName(name)));
-    FoamDatabase db(driver, prompt);
-    for (const FoamType& f : foams) db.records[f.name] = f;
-    db.foamModified = true;
-    ASSERT_TRUE(db.SaveFoams(dir, FoamFileName(name)));
-  }
-
-  std::optional<MoveList> parse(std::string_view text, CutScriptLimits limits = {}) {
-    return parseCutScript(env, text, "s.cut", limits);
-  }
-
-  int confirmations() const {
-    int n = 0;
-    for (const auto& call : prompt.calls()) n += call.kind == ScriptedPrompt::Kind::OkCancel;
-    return n;
-  }
-
-  test::TempDir tempDir;
-  fs::path dir = tempDir.path();
-};
-
-// The planned move; a refused one fails the test (and stands as an empty move).
-CutMove planned(std::optional<CutMove> move) {
-  EXPECT_TRUE(move.has_value()) << "the planner refused a move of the test";
-  return move ? std::move(*move) : CutMove{};
-}
-
-// A move to the given targets relative to the machine zero of testTable().
+// A move to the given targets relative to the machine zero of table32().
 CutMove moveTo(std::string label, double duration, double xg, double yg, double xd, double yd) {
   CutMove m;
   m.label = std::move(label);
@@ -161,9 +86,9 @@ TEST(CutScriptWriter, WritesHeaderMoveLinesAndStepDumpExactlyUnderTheCutExtensio
 }
 
 TEST(CutScriptWriter, LeavesTheHeatOutWhenSetByHandAndWritesNoMovesWithoutTheLongFlag) {
-  SimulatedMachineParams params = Bench::machineParams();
+  SimulatedMachineParams params = test::machine32();
   params.heatSetByHand = true;
-  Bench b(testTable(), params);
+  Bench b(table32(), params);
   const CutMove a = moveTo("x", 0.0, 0, 0, 0, 0);
   b.prompt.queueFile((b.dir / "hand").string());
   ASSERT_TRUE(WriteCutScript(b.env, MoveList{a}, true));
@@ -200,13 +125,12 @@ TEST(CutScriptRoundTrip, ReplaysTheTargetsAndDurationsRelativeToTheZeroOfAnother
   MoveList list;
   // The first move's target declares the start of the replay; its duration
   // (the heating pause of a written cut) stays a pause there.
-  list.push_back(planned(p.PlanScriptMove(10.0, 20.0, 10.0, 20.0, 0.25, "pause")));
-  list.push_back(planned(p.PlanScriptMove(40.5, 20.0, 60.25, 30.0, 3.2345678, "towers")));
+  list.push_back(a.plan(p.PlanScriptMove(10.0, 20.0, 10.0, 20.0, 0.25, "pause")));
+  list.push_back(a.plan(p.PlanScriptMove(40.5, 20.0, 60.25, 30.0, 3.2345678, "towers")));
   // A block cut: tower targets projected from the faces, a duration from the speed.
-  list.push_back(
-      planned(p.PlanMove(250.0, 400.0, SpeedMode::Face1, 60.0, 40.0, 70.3, 45.0, "cut")));
-  list.push_back(planned(p.PlanScriptMove(30.25, 25.5, 45.75, 35.125, 2.0, "back")));
-  list.push_back(planned(p.PlanScriptMove(30.25, 25.5, 45.75, 35.125, 1.5, "wait")));
+  list.push_back(a.plan(p.PlanMove(250.0, 400.0, SpeedMode::Face1, 60.0, 40.0, 70.3, 45.0, "cut")));
+  list.push_back(a.plan(p.PlanScriptMove(30.25, 25.5, 45.75, 35.125, 2.0, "back")));
+  list.push_back(a.plan(p.PlanScriptMove(30.25, 25.5, 45.75, 35.125, 1.5, "wait")));
   ASSERT_EQ(list.size(), 5u);
   ASSERT_TRUE(a.prompt.messages().empty()) << a.prompt.messages()[0];
   const MoveList original = list;
@@ -216,7 +140,7 @@ TEST(CutScriptRoundTrip, ReplaysTheTargetsAndDurationsRelativeToTheZeroOfAnother
   const fs::path script = a.dir / "round.cut";
 
   // Another table: same drives, another machine zero.
-  TableConfig other = testTable();
+  TableConfig other = table32();
   other.ZeroX = 30.0;
   other.ZeroY = 15.0;
   Bench b(other);
@@ -264,7 +188,7 @@ TEST(CutScriptRun, HeaderAndOneMoveLineRunAnEmptyCutOnTheMachine) {
   EXPECT_TRUE(RunCutScriptFile(b.env, b.job, script));
 
   EXPECT_FALSE(b.env.output.cutToFile);
-  ASSERT_EQ(b.confirmations(), 1);
+  ASSERT_EQ(b.confirmations(), 1u);
   EXPECT_EQ(b.prompt.calls().back().text, "Start cut ?\nTotal time 0 sec\nHeat fixed 30%");
   EXPECT_EQ(b.machine->counters().starts, 1u);
   EXPECT_EQ(b.machine->counters().stepsRequests, 0u);
@@ -276,8 +200,8 @@ TEST(CutScriptRun, AScriptWrittenWithStepDetailsStopsAtItsFirstDumpLine) {
   b.env.output.stepDetails = true;
   b.env.output.cutToFile = true;
   MoveList list;
-  list.push_back(planned(b.planner.PlanScriptMove(5.0, 0.0, 5.0, 0.0, 1.0, "first")));
-  list.push_back(planned(b.planner.PlanScriptMove(6.0, 0.0, 6.0, 0.0, 1.0, "second")));
+  list.push_back(b.plan(b.planner.PlanScriptMove(5.0, 0.0, 5.0, 0.0, 1.0, "first")));
+  list.push_back(b.plan(b.planner.PlanScriptMove(6.0, 0.0, 6.0, 0.0, 1.0, "second")));
   b.prompt.queueFile((b.dir / "steps.cut").string());
   ASSERT_TRUE(WriteCutScript(b.env, list, true));
 
@@ -285,7 +209,7 @@ TEST(CutScriptRun, AScriptWrittenWithStepDetailsStopsAtItsFirstDumpLine) {
   EXPECT_FALSE(RunCutScriptFile(b.env, b.job, script));
   EXPECT_EQ(b.prompt.messages(),
             std::vector<std::string>{"Read error\nScript file " + script.string() + ", line 6"});
-  EXPECT_EQ(b.confirmations(), 0);
+  EXPECT_EQ(b.confirmations(), 0u);
   EXPECT_EQ(b.machine->counters().stepsRequests, 0u);
 }
 
@@ -337,7 +261,7 @@ TEST(CutScriptReader, HeatLinesAcceptUpTo99) {
     RunCutScriptFile(b.env, b.job, script);
     EXPECT_EQ(b.config.foams.currentHeat, 99);
     EXPECT_EQ(b.machine->heatPercent(), 99);
-    EXPECT_EQ(b.confirmations(), 1);
+    EXPECT_EQ(b.confirmations(), 1u);
   }
   {
     Bench b;
@@ -346,17 +270,17 @@ TEST(CutScriptReader, HeatLinesAcceptUpTo99) {
     test::writeFile(script, "Hw:100\nT:0 XG:1 YG:1 XD:1 YD:1\n");
     EXPECT_FALSE(RunCutScriptFile(b.env, b.job, script));
     EXPECT_EQ(b.prompt.messages(), std::vector<std::string>{"Invalid power coefficient 100%"});
-    EXPECT_EQ(b.confirmations(), 0);
+    EXPECT_EQ(b.confirmations(), 0u);
     EXPECT_EQ(b.config.foams.currentHeat, 40);
     EXPECT_EQ(b.machine->heatPercent(), 40);
   }
 }
 
 TEST(CutScriptReader, AFoamLineBeforeTheTableLineSelectsThatFoamOfTheTable) {
-  TableConfig wide = testTable();
+  TableConfig wide = table32();
   wide.AxesX = 1200;
-  const std::vector<FoamType> foams{foam("Café", FixedHeat, 3.25, 20),
-                                    foam("Blue foam", FixedHeat, 7.5, 35)};
+  const std::vector<FoamType> foams{Bench::foam("Café", FixedHeat, 3.25, 20),
+                                    Bench::foam("Blue foam", FixedHeat, 7.5, 35)};
   {
     Bench b;
     b.addTable("Other", wide, foams);
@@ -382,7 +306,7 @@ TEST(CutScriptReader, AFoamLineBeforeTheTableLineSelectsThatFoamOfTheTable) {
 TEST(CutScriptReader, RefusesMissingTablesAndNamesThatLeaveTheDataDirectory) {
   Bench b;
   // A table file that a path in the name would reach.
-  TableConfig t = testTable();
+  TableConfig t = table32();
   t.tableModified = true;
   ASSERT_TRUE(SaveTableConfig(t, b.dir.parent_path(), "x_table.bd"));
   for (const std::string name : {"Nope", "../x"}) {
@@ -393,7 +317,7 @@ TEST(CutScriptReader, RefusesMissingTablesAndNamesThatLeaveTheDataDirectory) {
     EXPECT_FALSE(RunCutScriptFile(b.env, b.job, script));
     EXPECT_EQ(b.prompt.messages(),
               std::vector<std::string>{"Table \"" + name + "\" does not exist"});
-    EXPECT_EQ(b.confirmations(), 0);
+    EXPECT_EQ(b.confirmations(), 0u);
     EXPECT_EQ(b.config.currentTable, "Default");
   }
   EXPECT_EQ(b.machine->counters().stepsRequests, 0u);
@@ -462,7 +386,7 @@ TEST(CutScriptReader, PlanningErrorsEndWithTheLineLabelAndStopTheScript) {
   EXPECT_EQ(b.prompt.messages(),
             std::vector<std::string>{"left X axis limit overflow : 2012 mm, Script file " +
                                      script.string() + ", line 2"});
-  EXPECT_EQ(b.confirmations(), 0);
+  EXPECT_EQ(b.confirmations(), 0u);
 
   // The declared start is checked too: from 10 km away the first move would
   // need hundreds of millions of steps.
@@ -472,7 +396,7 @@ TEST(CutScriptReader, PlanningErrorsEndWithTheLineLabelAndStopTheScript) {
   ASSERT_EQ(c.prompt.messages().size(), 1u);
   EXPECT_EQ(c.prompt.messages()[0].rfind("left X axis limit overflow : 10000012 mm, ", 0), 0u)
       << c.prompt.messages()[0];
-  EXPECT_EQ(c.confirmations(), 0);
+  EXPECT_EQ(c.confirmations(), 0u);
 }
 
 TEST(CutScriptReader, ScriptsBeyondTheLimitsAreRefusedBeforeTheyRun) {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <optional>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -18,7 +19,8 @@
 #include "motion/CutJob.h"
 #include "motion/GcodeWriter.h"
 #include "motion/MovePlanner.h"
-#include "support/MachineRig.h"
+#include "support/LowerLayerRigs.h"
+#include "support/TextChecks.h"
 #include "support/TestFiles.h"
 
 namespace orva {
@@ -247,35 +249,13 @@ TEST(GcodeWriter, CommentsCannotBreakOutOrTriggerControllerActions) {
 // ---------------------------------------------------------------------------
 // The file branch of ExecuteCut
 
-// A program context on the simulated machine: 32 steps per mm, 0.5 ms timer,
-// the machine zero at 12.5, 7.25, cutting to a G-code file.
-struct Bench : test::MachineRig {
+// The script bench cutting to a G-code file.
+struct Bench : test::ScriptBench {
   Bench() {
-    TableConfig& t = config.table;
-    t.XNtour = t.YNtour = 32;
-    t.XPas = t.YPas = 1.0;
-    t.XVmax = t.YVmax = 1.0;
-    t.XPasInvSens = t.YPasInvSens = 0;
-    t.Entraxe = 1000;
-    t.AxesX = 1000;
-    t.AxesY = 500;
-    t.ZeroX = kZeroX;
-    t.ZeroY = kZeroY;
-    useFoams({FoamType{"Blue foam", FixedHeat, 1.0, 5.0, 1.0, 1.0, 30, 30}});
-    planner.ResetPlanner();
-    env.projectDirectory = dir.string();
     env.output.cutToFile = true;
     env.output.format = OutputFormat::Gcode;
+    useFoams({foam("Blue foam", FixedHeat, 5.0, 30)});  // cut at 5 mm/s with its heat
   }
-
-  CutMove plan(std::optional<CutMove> m) {
-    const std::vector<std::string> said = prompt.messages();
-    EXPECT_TRUE(m.has_value()) << (said.empty() ? std::string() : said.back());
-    return m ? std::move(*m) : CutMove{};
-  }
-
-  test::TempDir tempDir;
-  fs::path dir = tempDir.path();
 };
 
 TEST(GcodeFileBranch, WritesEveryCutAskedForAndCancelWritesNothing) {
@@ -300,7 +280,7 @@ TEST(GcodeFileBranch, WritesEveryCutAskedForAndCancelWritesNothing) {
   for (const char* part :
        {"(Foam: Blue foam)", "(Cut speed: 5.00 mm/s)", "\nM3 S300\n(- Tempo)\nG4 P2\n",
         "\nG1 X0.0000 Y10.0000 Z0.0000 A10.0000 F30\nM5\n"}) {
-    EXPECT_NE(text.find(part), std::string::npos) << part;
+    EXPECT_TRUE(test::contains(text, part));
   }
 
   // Cancelled dialog: failure, no file.
@@ -308,7 +288,8 @@ TEST(GcodeFileBranch, WritesEveryCutAskedForAndCancelWritesNothing) {
   MoveList again;
   again.push_back(b.plan(b.planner.PlanDwell(1000.0)));
   EXPECT_FALSE(b.job.ExecuteCut(std::move(again), 0x1F, 5.0));
-  EXPECT_EQ(std::distance(fs::directory_iterator(b.dir), fs::directory_iterator()), 1);
+  EXPECT_EQ(test::fileNames(b.dir),
+            (std::set<std::string>{"Default_foam.bd", "Default_table.bd", "raise.ngc"}));
 }
 
 // ---------------------------------------------------------------------------
