@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "common/ScriptedPrompt.h"
 #include "driver/InterfaceDriver.h"
 #include "driver/SimulatedMachine.h"
 #include "support/LowerLayerRigs.h"
+#include "support/StepStreams.h"
 
 namespace orva {
 namespace {
@@ -45,14 +49,11 @@ TEST(InterfaceDriver, AbsentDeviceReportsOnceThenSkipsEveryRequest) {
 
   DriverStatus status{7, 7, 0};
   rig.driver->ReadStatus(status);
-  EXPECT_EQ(status.heatOnCount, 0);
-  EXPECT_EQ(status.heatOffCount, 100);
-  EXPECT_EQ(status.controlFlag, 1);
   DriverStatus waited{7, 7, 0};
   rig.driver->ReadStatusWait(waited);
-  EXPECT_EQ(waited.heatOnCount, 0);
-  EXPECT_EQ(waited.heatOffCount, 100);
-  EXPECT_EQ(waited.controlFlag, 0);  // not preset by the waiting read
+  EXPECT_EQ(test::statusOf(status), (std::array<int, 3>{0, 100, 1}));
+  // The control flag is not preset by the waiting read.
+  EXPECT_EQ(test::statusOf(waited), (std::array<int, 3>{0, 100, 0}));
 
   const SimulatedMachineCounters c = rig.machine->counters();
   EXPECT_EQ(c.starts + c.heatSends + c.stepsRequests + c.timerCounts + c.statusReads, 0U);
@@ -103,8 +104,8 @@ TEST(InterfaceDriver, HeatOutsideZeroToHundredIsRefusedWithItsPercentage) {
   rig.driver->SetHeatOutput(100);
   DriverStatus status;
   rig.driver->ReadStatus(status);
-  EXPECT_EQ(status.heatOnCount, 100);
-  EXPECT_EQ(status.heatOffCount, 0);
+  EXPECT_EQ(test::statusOf(status)[0], 100);
+  EXPECT_EQ(test::statusOf(status)[1], 0);
   EXPECT_EQ(rig.prompt.calls().size(), 2U);
 }
 
@@ -124,9 +125,7 @@ TEST(InterfaceDriver, FailedWaitAndRefusalAreReportedAsSystemErrors) {
   InterfaceDriver driver(std::move(owned), prompt);
   ASSERT_TRUE(driver.OpenDriver());
 
-  device.completion = {};
   device.completion.completed = false;
-  device.completion.bytesReturned = 0;
   device.completion.error = "The device is not ready.";
   EXPECT_FALSE(driver.SendSteps(kOneStep.data(), kOneStep.size()));
 
@@ -138,11 +137,10 @@ TEST(InterfaceDriver, FailedWaitAndRefusalAreReportedAsSystemErrors) {
   device.completion.bytesReturned = 2;
   EXPECT_FALSE(driver.SendSteps(kOneStep.data(), kOneStep.size()));
 
-  ASSERT_EQ(prompt.calls().size(), 2U);
-  EXPECT_EQ(prompt.calls()[0].text, "VARN::Decoupe, GetOverlappedResult: The device is not ready.");
-  EXPECT_EQ(prompt.calls()[0].icon, MessageIcon::Information);
-  EXPECT_EQ(prompt.calls()[1].text, "VARN::Decoupe, DeviceIOC: Access is denied.");
-  EXPECT_EQ(prompt.calls()[1].icon, MessageIcon::Information);
+  EXPECT_EQ(prompt.messages(), (std::vector<std::string>{
+                                   "VARN::Decoupe, GetOverlappedResult: The device is not ready.",
+                                   "VARN::Decoupe, DeviceIOC: Access is denied."}));
+  for (const auto& call : prompt.calls()) EXPECT_EQ(call.icon, MessageIcon::Information);
 }
 
 }  // namespace

@@ -159,42 +159,40 @@ TEST(CutJobTexts, TimeHeatAndProgress) {
 }
 
 TEST(CutJob, ConfirmationShowsSpeedTimeAndHeatAndCancelRunsNothing) {
-  Rig rig;
-  MoveList moves;
-  moves.push_back(timedMove(30.0));
-  moves.push_back(timedMove(29.9));
-  rig.prompt.queueAnswer(Answer::Cancel);
-  EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x1F, 12.345));
-
-  const auto asked = rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel);
-  ASSERT_EQ(asked.size(), 1u);
-  EXPECT_EQ(asked[0].text, "Start cut ?\nCut speed 12.35\nTotal time 59 sec\nHeat fixed 40%");
-  EXPECT_EQ(rig.machine->counters().starts + rig.machine->counters().stepsRequests, 0u);
-  EXPECT_GE(rig.machine->counters().stops, 1u);
-  EXPECT_TRUE(rig.sound.played.empty());
-}
-
-TEST(CutJob, ConfirmationWithoutSpeedLineAndComputedOrManualHeat) {
-  {
-    Rig rig;
-    rig.config.foams.SelectFoam("Grey");
-    rig.config.foams.currentHeat = 73;
-    MoveList moves;
-    moves.push_back(timedMove(61.0));
-    rig.job.ExecuteCut(std::move(moves), 0x0F, -1.0);
-    const auto asked = rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel);
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].text, "Start cut ?\nTotal time 1 min 1 sec\nHeat computed 73%");
-  }
-  {
+  struct Case {
+    bool byHand;
+    const char* foam;
+    std::vector<double> seconds;
+    double speed;  // not shown when not positive
+    int heat;      // set by the foam form when not 0
+    const char* text;
+  };
+  const std::vector<Case> cases{
+      {false,
+       "Blue",
+       {30.0, 29.9},
+       12.345,
+       0,
+       "Start cut ?\nCut speed 12.35\nTotal time 59 sec\nHeat fixed 40%"},
+      {false, "Grey", {61.0}, -1.0, 73, "Start cut ?\nTotal time 1 min 1 sec\nHeat computed 73%"},
+      {true, "Blue", {}, 0.0, 0, "Start cut ?\nTotal time 0 sec\nHeat manual"}};
+  for (const Case& c : cases) {
     SimulatedMachineParams params;
-    params.heatSetByHand = true;
+    params.heatSetByHand = c.byHand;
     params.handHeatPercent = 30;
     Rig rig(params);
-    rig.job.ExecuteCut({}, 0x0F, 0.0);
+    rig.config.foams.SelectFoam(c.foam);
+    if (c.heat != 0) rig.config.foams.currentHeat = c.heat;
+    MoveList moves;
+    for (double seconds : c.seconds) moves.push_back(timedMove(seconds));
+    rig.prompt.queueAnswer(Answer::Cancel);
+    EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x1F, c.speed));
     const auto asked = rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel);
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].text, "Start cut ?\nTotal time 0 sec\nHeat manual");
+    EXPECT_EQ(asked[0].text, c.text);
+    EXPECT_EQ(rig.machine->counters().starts + rig.machine->counters().stepsRequests, 0u);
+    EXPECT_GE(rig.machine->counters().stops, 1u);
+    EXPECT_TRUE(rig.sound.played.empty());
   }
 }
 
@@ -210,14 +208,16 @@ TEST(CutJob, EmptyListStartsStopsAndPlaysTheSound) {
 }
 
 TEST(CutJob, SurveyingPlannerExecutesNothingAndSucceeds) {
-  Rig rig;
-  rig.planner.BeginSpeedSurvey(false);
-  MoveList moves = rig.plans({{10, 0, 10, 0, 1.0}});
-  EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0));
-  EXPECT_TRUE(rig.prompt.calls().empty());
-  EXPECT_EQ(rig.machine->counters().starts + rig.machine->counters().stepsRequests, 0u);
-  EXPECT_EQ(rig.machine->counters().stops, 1u);
-  EXPECT_TRUE(rig.sound.played.empty());
+  for (const bool errorsOnly : {false, true}) {  // nor while message boxes are off
+    Rig rig;
+    rig.planner.BeginSpeedSurvey(errorsOnly);
+    MoveList moves = rig.plans({{10, 0, 10, 0, 1.0}});
+    EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0));
+    EXPECT_TRUE(rig.prompt.calls().empty());
+    EXPECT_EQ(rig.machine->counters().starts + rig.machine->counters().stepsRequests, 0u);
+    EXPECT_EQ(rig.machine->counters().stops, 1u);
+    EXPECT_TRUE(rig.sound.played.empty());
+  }
 }
 
 TEST(CutJob, CutToFileSendsNothingToTheMachine) {
@@ -396,10 +396,6 @@ SimulatedMachineParams pacedMachine() {
   return params;
 }
 
-test::Steps commanded(const MachineSnapshot& s) {
-  return {s[Axis::XG].commandedSteps, s[Axis::YG].commandedSteps, s[Axis::XD].commandedSteps,
-          s[Axis::YD].commandedSteps};
-}
 test::Steps stepsAt(double xg, double yg, double xd, double yd) {
   return {std::llround(xg * kStepsPerMm), std::llround(yg * kStepsPerMm),
           std::llround(xd * kStepsPerMm), std::llround(yd * kStepsPerMm)};
@@ -418,12 +414,13 @@ void expectCompleteMovesThenRetreat(const Rig& rig, const AbortRun& run, double 
   for (const auto& record : run.trace) EXPECT_TRUE(record.accepted);
   for (std::size_t i = 0; i < sent; ++i) {
     const CutMove& m = run.planned[i];
-    EXPECT_EQ(commanded(run.trace[i + 1].after), stepsAt(m.XG, m.YG, m.XD, m.YD)) << i;
+    EXPECT_EQ(test::commandedOf(run.trace[i + 1].after), stepsAt(m.XG, m.YG, m.XD, m.YD)) << i;
   }
   const CutMove& last = run.planned[sent - 1];
-  EXPECT_EQ(commanded(run.trace[sent + 1].after), stepsAt(last.XG, clearance, last.XD, clearance));
-  EXPECT_EQ(commanded(run.trace[sent + 2].after), stepsAt(0, clearance, 0, clearance));
-  EXPECT_EQ(commanded(rig.machine->snapshot()), (test::Steps{}));
+  EXPECT_EQ(test::commandedOf(run.trace[sent + 1].after),
+            stepsAt(last.XG, clearance, last.XD, clearance));
+  EXPECT_EQ(test::commandedOf(run.trace[sent + 2].after), stepsAt(0, clearance, 0, clearance));
+  EXPECT_EQ(test::commandedOf(rig.machine->snapshot()), (test::Steps{}));
   // The planner agrees with the machine, and the interface is stopped.
   EXPECT_EQ(test::mm4(rig.planner.towers()), (test::Mm4{}));
   EXPECT_FALSE(rig.machine->isStarted());
@@ -487,8 +484,7 @@ TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
   EXPECT_EQ(rig.job.lastCutMovesSent(), 2u);
   EXPECT_FALSE(rig.planner.busy());
   // Home, every carriage exactly where the planner believes it.
-  const MachineSnapshot home = rig.machine->snapshot();
-  for (Axis axis : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) EXPECT_EQ(home[axis].actualSteps, 0);
+  EXPECT_EQ(test::actualOf(rig.machine->snapshot()), (test::Steps{}));
   EXPECT_EQ(test::mm4(rig.planner.towers()), (test::Mm4{}));
   EXPECT_EQ(rig.job.progress().position->XG, 0.0);
   // The retreat ended going down (a still axis counts as positive).

@@ -35,22 +35,14 @@ Steps stepsOf(const CutMove& m) { return test::stepsOf(m.entries); }
 // 1/32 mm), Y 64 steps/mm (1/64 mm), timer 0.5 ms, X at least 2 ms between
 // steps (15.625 mm/s), Y 1 ms (15.625 mm/s); 1000 mm between the towers.
 TableConfig roundTable() {
-  return TableConfig{.Tempo = 0.5,
-                     .Entraxe = 1000,
-                     .AxesX = 1000,
-                     .AxesY = 500,
-                     .ZeroX = 0.0,
-                     .XNtour = 64,
-                     .XPasInvSens = 0,
-                     .XPas = 2.0,
-                     .XVmax = 2.0,
-                     .VitesseInvSensX = 100,
-                     .VitesseInvSensY = 100,
-                     .YNtour = 64,
-                     .YPasInvSens = 0,
-                     .YPas = 1.0,
-                     .YVmax = 1.0,
-                     .ZeroY = 0.0};
+  TableConfig t;
+  t.Entraxe = t.AxesX = 1000;
+  t.AxesY = 500;
+  t.XNtour = t.YNtour = 64;
+  t.XPas = t.XVmax = 2.0;
+  t.YPas = t.YVmax = 1.0;
+  t.XPasInvSens = t.YPasInvSens = 0;
+  return t;
 }
 
 class PlannerTest : public ::testing::Test {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "driver/DriverDevice.h"
+#include "driver/SimulatedMachine.h"
 #include "motion/CutMove.h"
 #include "motion/MovePlanner.h"
 
@@ -17,6 +18,21 @@ using Mm4 = std::array<double, 4>;  // XG, YG, XD, YD
 inline Mm4 mm4(const MovePlanner::Position& p) { return {p.XG, p.YG, p.XD, p.YD}; }
 inline Mm4 mm4(const WirePosition& p) { return {p.XG, p.YG, p.XD, p.YD}; }
 inline Mm4 targetsOf(const CutMove& m) { return {m.XG, m.YG, m.XD, m.YD}; }
+
+// Commanded and actual motor steps of a machine snapshot, XG, YG, XD, YD.
+inline std::array<std::int64_t, 4> commandedOf(const MachineSnapshot& s) {
+  return {s[Axis::XG].commandedSteps, s[Axis::YG].commandedSteps, s[Axis::XD].commandedSteps,
+          s[Axis::YD].commandedSteps};
+}
+inline std::array<std::int64_t, 4> actualOf(const MachineSnapshot& s) {
+  return {s[Axis::XG].actualSteps, s[Axis::YG].actualSteps, s[Axis::XD].actualSteps,
+          s[Axis::YD].actualSteps};
+}
+
+// Heat on and off counts and the control flag of a status read.
+inline std::array<int, 3> statusOf(const DriverStatus& s) {
+  return {s.heatOnCount, s.heatOffCount, s.controlFlag};
+}
 
 // Timer periods covered by a stream of (delay, command) entries.
 inline std::int64_t totalTicks(const Bytes& bytes) {
