@@ -19,6 +19,7 @@
 #include "motion/CutMove.h"
 #include "motion/CutScript.h"
 #include "motion/MovePlanner.h"
+#include "support/Golden.h"
 #include "support/LowerLayerRigs.h"
 #include "support/MachineRig.h"
 #include "support/StepStreams.h"
@@ -71,18 +72,8 @@ TEST(CutScriptWriter, WritesHeaderMoveLinesAndStepDumpExactlyUnderTheCutExtensio
   EXPECT_EQ(request.filters[0].description + "|" + request.filters[0].patterns, " (*.cut)|*.cut");
 
   EXPECT_FALSE(fs::exists(b.dir / "mine.txt"));
-  EXPECT_EQ(test::readFile(b.dir / "mine.cut"),
-            "F:Poly expans\xE9\n"
-            "N:Default\n"
-            "Hw:45\n"
-            "// Move to block start\n"
-            "T:2.500000 XG:20.000000 YG:35.000000 XD:20.000000 YD:35.000000\n"
-            "3 -YG +XG\n"
-            "127\n"
-            "5 +YD +XD\n"
-            "0 -YG -YD -XD\n"
-            "// two lines\n"
-            "T:0.333333 XG:0.666667 YG:-0.000000 XD:1000.000000 YD:123.456790\n");
+  // The header (foam in Windows-1252), each move's comment and line, its step dump.
+  test::expectGolden("motion/writer.cut", test::readFile(b.dir / "mine.cut"));
 }
 
 TEST(CutScriptWriter, LeavesTheHeatOutWhenSetByHandAndWritesNoMovesWithoutTheLongFlag) {
