@@ -8,6 +8,7 @@
 #include "common/ScriptedPrompt.h"
 #include "config/TableConfigForm.h"
 #include "support/FormChecks.h"
+#include "support/LowerLayerRigs.h"
 #include "support/TestFiles.h"
 
 namespace orva {

@@ -66,6 +66,7 @@ TEST(TableConfigParse, ValuesAreReadAsScanfReadsThemUnderTheirExactKeys) {
   const std::vector<std::pair<const char*, std::vector<const char*>>> cases{
       {"TableInv 3\nInterfChauf 2", {"TableInv 1\n", "InterfChauf 0\n"}},  // the lowest bit
       {"TableInv -1", {"TableInv 1\n"}},
+      {"TableInv 2", {"TableInv 0\n"}},
       {"AxesX 1\nAxesX 2\nAxesX 3\n", {"AxesX 3\n"}},  // the last value wins
       // "XPas %lf" does not take "InvSens 3".
       {"XPasInvSens 3\nYPasInvSens 5",

@@ -139,9 +139,9 @@ TEST(CoordinateText, NameRules) {
   EXPECT_EQ(parseOk("1 0\n0 0\n1 0\n", "clarky").name, "clarky");
   // Several text lines before the data: the last one.
   EXPECT_EQ(parseOk("first\nsecond\n1 0\n0 0\n1 0\n").name, "second");
-  // White space at either end goes, a tab inside becomes a space, a
+  // White space at either end goes, a tab or DEL inside becomes a space, a
   // white-space-only line is blank.
-  EXPECT_EQ(parseOk("  MH 28\t(c) M.H.   \t\r\n   \r\n1 0\n0 0\n1 0\n").name, "MH 28 (c) M.H.");
+  EXPECT_EQ(parseOk("  MH 28\t(c)\x7FM.H.   \t\r\n   \r\n1 0\n0 0\n1 0\n").name, "MH 28 (c) M.H.");
 
   // Text after the data ends it: a URL, comments and a second copy of the
   // list are neither points nor the name.

@@ -206,6 +206,9 @@ TEST(ProfileShape, SetCamberScalesTheMeanLineAndKeepsTheThickness) {
   p.SetCamber(0.0359);
   EXPECT_EQ(p.points, before.points);
   EXPECT_EQ(p.maxCamber, before.maxCamber);
+  Profile third = before;  // 31 != 35 in the third decimal: taken
+  third.SetCamber(0.031);
+  EXPECT_EQ(third.maxCamber, 0.031);
 
   p.SetCamber(0.02);
   EXPECT_EQ(p.maxCamber, 0.02);

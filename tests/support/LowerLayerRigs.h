@@ -40,6 +40,18 @@ class FakeDevice : public DriverDevice {
   void readStatus(DriverStatus& s, bool) override { s = status; }
 };
 
+// A list field as text: its options, the current one in brackets.
+template <typename FormT, typename F>
+std::string choices(const FormT& form, F field) {
+  std::string out;
+  const std::vector<std::string> options = form.options(field);
+  for (std::size_t i = 0; i < options.size(); ++i) {
+    const bool current = static_cast<int>(i) == form.currentIndex(field);
+    out += (i == 0 ? "" : " ") + (current ? "[" + options[i] + "]" : options[i]);
+  }
+  return out;
+}
+
 // 32 steps per mm on every axis (1/32 mm is exact in binary and in six
 // decimals), a 0.5 ms timer, motors at 1 ms a step, 1000 mm between the
 // towers on a 1000 x 500 mm table and a machine zero at 12.5, 7.25.
