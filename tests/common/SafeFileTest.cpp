@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "common/SafeFile.h"
 #include "support/TestFiles.h"
@@ -15,13 +16,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using test::readFile;
+using test::writeFile;
+using Names = std::set<std::string>;
+
 class SafeFileTest : public ::testing::Test {
  protected:
-  static std::string read(const fs::path& path) { return test::readFile(path); }
-  static void put(const fs::path& path, const std::string& content) {
-    test::writeFile(path, content);
-  }
-  std::set<std::string> entries() const { return test::fileNames(dir_.path()); }
+  Names entries() const { return test::fileNames(dir_.path()); }
 
   const test::TempDir dir_;
 };
@@ -31,18 +32,14 @@ TEST_F(SafeFileTest, EachRewriteKeepsTheVersionBeforeItAsBackup) {
   std::string error;
 
   ASSERT_TRUE(writeFileSafely(file, "first\n", &error)) << error;
-  EXPECT_EQ(entries(), (std::set<std::string>{"Table_foam.bd"}));
-  EXPECT_EQ(read(file), "first\n");
-
-  ASSERT_TRUE(writeFileSafely(file, "second\n", &error)) << error;
-  EXPECT_EQ(entries(), (std::set<std::string>{"Table_foam.bd", "Table_foam.bd.bak"}));
-  EXPECT_EQ(read(file), "second\n");
-  EXPECT_EQ(read(dir_ / "Table_foam.bd.bak"), "first\n");
-
-  ASSERT_TRUE(writeFileSafely(file, "third\n", &error)) << error;
-  EXPECT_EQ(entries(), (std::set<std::string>{"Table_foam.bd", "Table_foam.bd.bak"}));
-  EXPECT_EQ(read(file), "third\n");
-  EXPECT_EQ(read(dir_ / "Table_foam.bd.bak"), "second\n");
+  EXPECT_EQ(entries(), (Names{"Table_foam.bd"}));
+  EXPECT_EQ(readFile(file), "first\n");
+  for (const auto& [previous, next] : {std::pair{"first\n", "second\n"}, {"second\n", "third\n"}}) {
+    ASSERT_TRUE(writeFileSafely(file, next, &error)) << error;
+    EXPECT_EQ(entries(), (Names{"Table_foam.bd", "Table_foam.bd.bak"}));
+    EXPECT_EQ(readFile(file), next);
+    EXPECT_EQ(readFile(dir_ / "Table_foam.bd.bak"), previous);
+  }
 }
 
 TEST_F(SafeFileTest, ContentIsWrittenByteForByte) {
@@ -53,11 +50,11 @@ TEST_F(SafeFileTest, ContentIsWrittenByteForByte) {
   const fs::path file = dir_ / "blob";
   ASSERT_TRUE(writeFileSafely(file, binary));
   EXPECT_EQ(fs::file_size(file), binary.size());
-  EXPECT_EQ(read(file), binary);
+  EXPECT_EQ(readFile(file), binary);
 
   ASSERT_TRUE(writeFileSafely(file, ""));
   EXPECT_EQ(fs::file_size(file), 0u);
-  EXPECT_EQ(read(dir_ / "blob.bak"), binary);
+  EXPECT_EQ(readFile(dir_ / "blob.bak"), binary);
 }
 
 TEST_F(SafeFileTest, MissingDirectoryIsReportedAndNotCreated) {
@@ -66,23 +63,23 @@ TEST_F(SafeFileTest, MissingDirectoryIsReportedAndNotCreated) {
   EXPECT_NE(error.find("list.bd"), std::string::npos) << error;
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
 
-  put(dir_ / "plain", "keep");
+  writeFile(dir_ / "plain", "keep");
   error.clear();
   EXPECT_FALSE(writeFileSafely(dir_ / "plain" / "list.bd", "x", &error));
   EXPECT_FALSE(error.empty());
-  EXPECT_EQ(read(dir_ / "plain"), "keep");
-  EXPECT_EQ(entries(), (std::set<std::string>{"plain"}));
+  EXPECT_EQ(readFile(dir_ / "plain"), "keep");
+  EXPECT_EQ(entries(), (Names{"plain"}));
 }
 
 TEST_F(SafeFileTest, DirectoryInPlaceOfTheTargetIsLeftAlone) {
   const fs::path target = dir_ / "data.bd";
   fs::create_directory(target);
-  put(target / "inside", "keep");
+  writeFile(target / "inside", "keep");
   std::string error;
   EXPECT_FALSE(writeFileSafely(target, "x", &error));
   EXPECT_NE(error.find("data.bd"), std::string::npos) << error;
-  EXPECT_EQ(read(target / "inside"), "keep");
-  EXPECT_EQ(entries(), (std::set<std::string>{"data.bd"}));
+  EXPECT_EQ(readFile(target / "inside"), "keep");
+  EXPECT_EQ(entries(), (Names{"data.bd"}));
 }
 
 // Lowers the file-size limit so that writing more than `bytes` fails with
@@ -121,41 +118,41 @@ TEST_F(SafeFileTest, FailedWriteKeepsFileAndBackupAndLeavesNoTemporary) {
   }
   EXPECT_FALSE(written);
   EXPECT_FALSE(error.empty());
-  EXPECT_EQ(read(file), "current\n");
-  EXPECT_EQ(read(dir_ / "Table_table.bd.bak"), "old\n");
-  EXPECT_EQ(entries(), (std::set<std::string>{"Table_table.bd", "Table_table.bd.bak"}));
+  EXPECT_EQ(readFile(file), "current\n");
+  EXPECT_EQ(readFile(dir_ / "Table_table.bd.bak"), "old\n");
+  EXPECT_EQ(entries(), (Names{"Table_table.bd", "Table_table.bd.bak"}));
 }
 
 TEST_F(SafeFileTest, FailedRotationKeepsTheFileAndLeavesNoTemporary) {
   const fs::path file = dir_ / "names.bd";
-  put(file, "current");
+  writeFile(file, "current");
   fs::create_directory(dir_ / "names.bd.bak");  // a .bak the file cannot be renamed over
-  put(dir_ / "names.bd.bak" / "inside", "x");
+  writeFile(dir_ / "names.bd.bak" / "inside", "x");
 
   std::string error;
   EXPECT_FALSE(writeFileSafely(file, "new", &error));
   EXPECT_NE(error.find("names.bd.bak"), std::string::npos) << error;
-  EXPECT_EQ(read(file), "current");
-  EXPECT_EQ(entries(), (std::set<std::string>{"names.bd", "names.bd.bak"}));
+  EXPECT_EQ(readFile(file), "current");
+  EXPECT_EQ(entries(), (Names{"names.bd", "names.bd.bak"}));
 }
 
 TEST_F(SafeFileTest, SymbolicLinkIsFollowedAndStaysALink) {
   fs::create_directory(dir_ / "store");
-  put(dir_ / "store" / "real.bd", "old");
+  writeFile(dir_ / "store" / "real.bd", "old");
   const fs::path link = dir_ / "data.bd";
   fs::create_symlink(fs::path("store") / "real.bd", link);
 
   std::string error;
   ASSERT_TRUE(writeFileSafely(link, "new", &error)) << error;
   EXPECT_TRUE(fs::is_symlink(link));
-  EXPECT_EQ(read(dir_ / "store" / "real.bd"), "new");
-  EXPECT_EQ(read(dir_ / "store" / "real.bd.bak"), "old");
-  EXPECT_EQ(entries(), (std::set<std::string>{"data.bd", "store"}));
+  EXPECT_EQ(readFile(dir_ / "store" / "real.bd"), "new");
+  EXPECT_EQ(readFile(dir_ / "store" / "real.bd.bak"), "old");
+  EXPECT_EQ(entries(), (Names{"data.bd", "store"}));
 }
 
 TEST_F(SafeFileTest, RewrittenFileKeepsItsPermissions) {
   const fs::path file = dir_ / "private.bd";
-  put(file, "old");
+  writeFile(file, "old");
   fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   ASSERT_TRUE(writeFileSafely(file, "new"));
   EXPECT_EQ(fs::status(file).permissions(),

@@ -205,7 +205,7 @@ TEST_F(FoamDatabaseTest, HeatOfAComputedFoamFollowsTheSpeedUpTo99) {
   EXPECT_FALSE(db_->ApplyHeat(100));
   EXPECT_FALSE(db_->ApplyHeat(-1));
   EXPECT_EQ(prompt.messages(), (std::vector<std::string>{"Invalid power coefficient 100%",
-                                                          "Invalid power coefficient -1%"}));
+                                                         "Invalid power coefficient -1%"}));
   EXPECT_TRUE(db_->ApplyHeat(0));
   EXPECT_EQ(machine->heatPercent(), 0);
 }

@@ -10,6 +10,7 @@
 #include "config/MaterialNameForm.h"
 #include "driver/InterfaceDriver.h"
 #include "support/FormChecks.h"
+#include "support/LowerLayerRigs.h"
 #include "support/MachineRig.h"
 
 namespace orva {
@@ -23,27 +24,6 @@ std::string repeat(std::string_view text, int times) {
   for (int i = 0; i < times; ++i) out += text;
   return out;
 }
-
-// An interface whose heat sampler counted nothing at all, which the simulated
-// machine never reports.
-class SilentHeatSampler : public DriverDevice {
- public:
-  bool open() override { return true; }
-  void close() override {}
-  std::uint16_t version() override { return 0x0102; }
-  void init() override {}
-  void start() override {}
-  void stop() override {}
-  void setHeat(int) override {}
-  StepsCompletion sendSteps(const std::uint8_t*, std::size_t) override { return {}; }
-  void startTimerCount() override {}
-  std::optional<std::uint32_t> pollTimerCount() override { return 0; }
-  std::uint32_t waitTimerCount() override { return 0; }
-  void readStatus(DriverStatus& status, bool) override {
-    status.heatOnCount = 0;
-    status.heatOffCount = 0;
-  }
-};
 
 class FoamFormsTest : public ::testing::Test, protected test::MachineRig {
  protected:
@@ -72,6 +52,12 @@ class FoamFormsTest : public ::testing::Test, protected test::MachineRig {
   }
 
   const FoamType& record(const std::string& name) { return db_->records.at(name); }
+  // The speed label and which of the maximum-speed frame and the minimum-speed
+  // group are shown.
+  static std::string controls(const FoamManagementForm& form) {
+    return form.speedLabel() + (form.maxSpeedFrameVisible() ? ", max" : "") +
+           (form.minSpeedGroupVisible() ? ", min" : "");
+  }
 
   FoamDatabase* db_ = &config.foams;
   Strings typedNames_;
@@ -99,8 +85,11 @@ TEST_F(FoamFormsTest, NameDialogRefusesNamesItCannotStoreAndStaysOpen) {
       form, prompt,
       {{N::Name, "poly EXPANSÉ", "This name is used already. Thanks to create a new one"},
        {N::Name, "", "A material name is mandatory, please enter a name"},
-       {N::Name, std::string(52, 'a'), tooLong}, {N::Name, repeat("é", 52), tooLong},
-       {N::Name, "a:b", invalid}, {N::Name, "two\nlines", invalid}, {N::Name, "日本", invalid}});
+       {N::Name, std::string(52, 'a'), tooLong},
+       {N::Name, repeat("é", 52), tooLong},
+       {N::Name, "a:b", invalid},
+       {N::Name, "two\nlines", invalid},
+       {N::Name, "日本", invalid}});
   EXPECT_FALSE(form.accepted());
   EXPECT_EQ(db_->records.size(), 3u);
 
@@ -118,22 +107,18 @@ TEST_F(FoamFormsTest, NameDialogRefusesNamesItCannotStoreAndStaysOpen) {
 
 TEST_F(FoamFormsTest, OpeningShowsTheCurrentFoamOrTheFirst) {
   auto form = openForm();
-  EXPECT_EQ(form->options(Field::FoamTypes), (Strings{"Dépron", "Poly expansé", "Poly extrudé"}));
-  EXPECT_EQ(form->currentIndex(Field::FoamTypes), 1);
+  EXPECT_EQ(test::choices(*form, Field::FoamTypes), "Dépron [Poly expansé] Poly extrudé");
   EXPECT_EQ(form->fields(), (FoamManagementForm::Fields{"4", "0.8", "1.5", "70", "1", "30", true}));
-  EXPECT_EQ(form->speedLabel(), "Max speed (mm/s)");
-  EXPECT_TRUE(form->maxSpeedFrameVisible());
-  EXPECT_TRUE(form->minSpeedGroupVisible());
+  EXPECT_EQ(controls(*form), "Max speed (mm/s), max, min");
   EXPECT_EQ(form->currentIndex(Field::CurrentTable), 0);
 
   db_->currentFoam = "gone";
   form = openForm({"Other"});
   EXPECT_EQ(form->currentIndex(Field::FoamTypes), 0);
   // A fixed-heat foam: the minimum fields hold its one speed and heat, hidden.
-  EXPECT_EQ(form->fields(), (FoamManagementForm::Fields{"2", "0.8", "1.5", "50", "2", "50", false}));
-  EXPECT_EQ(form->speedLabel(), "Speed (mm/s)");
-  EXPECT_FALSE(form->maxSpeedFrameVisible());
-  EXPECT_FALSE(form->minSpeedGroupVisible());
+  EXPECT_EQ(form->fields(),
+            (FoamManagementForm::Fields{"2", "0.8", "1.5", "50", "2", "50", false}));
+  EXPECT_EQ(controls(*form), "Speed (mm/s)");
   EXPECT_EQ(form->currentIndex(Field::CurrentTable), -1);
   EXPECT_EQ(db_->CurrentFoamName(), "gone");  // showing is not choosing
 
@@ -148,8 +133,7 @@ TEST_F(FoamFormsTest, CheckBoxSwitchesTheControlsAndApplyStoresTheFields) {
   form->selectFoam(0);  // Dépron, fixed heat
   form->clickComputedHeat(true);
   EXPECT_TRUE(db_->foamModified);
-  EXPECT_EQ(form->speedLabel(), "Max speed (mm/s)");
-  EXPECT_TRUE(form->minSpeedGroupVisible());
+  EXPECT_EQ(controls(*form), "Max speed (mm/s), max, min");
   form->setText(Field::MaxSpeed, " 3.25 ");
   form->setText(Field::MinSpeed, "1");
   form->setText(Field::MinSpeedHeat, "20");
@@ -180,8 +164,7 @@ TEST_F(FoamFormsTest, CheckBoxSwitchesTheControlsAndApplyStoresTheFields) {
   // Unchecking with a refused field still hides the minimum-speed controls.
   form->setText(Field::MinSpeedHeat, "x");
   form->clickComputedHeat(false);
-  EXPECT_FALSE(form->minSpeedGroupVisible());
-  EXPECT_EQ(form->speedLabel(), "Speed (mm/s)");
+  EXPECT_EQ(controls(*form), "Speed (mm/s)");
   EXPECT_EQ(form->focus(), Field::MinSpeedHeat);
 }
 
@@ -200,14 +183,13 @@ TEST_F(FoamFormsTest, ApplyAndExitMakesTheSelectionCurrentAtTheFieldSpeed) {
 
 TEST_F(FoamFormsTest, CreateCopiesTheShownMaterialUnderTheAcceptedName) {
   auto form = openForm();
-  form->selectFoam(2);          // Poly extrudé becomes current, preset of the name dialog
+  form->selectFoam(2);                  // Poly extrudé becomes current, preset of the name dialog
   form->setText(Field::MaxSpeed, "9");  // typed but not applied: not part of the copy
   typedNames_ = {"POLY EXTRUDÉ", "Blue foam"};
   form->createMaterial();
   EXPECT_EQ(presets_, Strings{"Poly extrudé"});
   EXPECT_EQ(prompt.messages(), Strings{"This name is used already. Thanks to create a new one"});
-  EXPECT_EQ(form->options(Field::FoamTypes), (Strings{"Blue foam", "Dépron", "Poly expansé", "Poly extrudé"}));
-  EXPECT_EQ(form->currentIndex(Field::FoamTypes), 0);
+  EXPECT_EQ(test::choices(*form, Field::FoamTypes), "[Blue foam] Dépron Poly expansé Poly extrudé");
   EXPECT_EQ(db_->CurrentFoamName(), "Blue foam");
   EXPECT_EQ(record("Blue foam"), (FoamType{"Blue foam", ComputedHeat, 1.0, 3.5, 0.8, 1.5, 45, 80}));
   EXPECT_EQ(form->fields().maxSpeed, "3.5");
@@ -224,10 +206,9 @@ TEST_F(FoamFormsTest, RenameMovesTheMaterialOrPutsItBack) {
   form->selectFoam(0);  // Dépron
   const FoamType depron = record("Dépron");
   form->setText(Field::MaxSpeed, "7");  // not applied
-  form->renameMaterial();       // dismissed
+  form->renameMaterial();               // dismissed
   EXPECT_EQ(record("Dépron"), depron);
-  EXPECT_EQ(form->options(Field::FoamTypes), (Strings{"Dépron", "Poly expansé", "Poly extrudé"}));
-  EXPECT_EQ(form->currentIndex(Field::FoamTypes), 0);
+  EXPECT_EQ(test::choices(*form, Field::FoamTypes), "[Dépron] Poly expansé Poly extrudé");
   EXPECT_EQ(form->fields().maxSpeed, "7");
 
   typedNames_ = {"dépron"};  // its own name in other letter case is free now
@@ -237,8 +218,7 @@ TEST_F(FoamFormsTest, RenameMovesTheMaterialOrPutsItBack) {
   FoamType renamed = depron;
   renamed.name = "dépron";
   EXPECT_EQ(record("dépron"), renamed);
-  EXPECT_EQ(form->options(Field::FoamTypes), (Strings{"dépron", "Poly expansé", "Poly extrudé"}));
-  EXPECT_EQ(form->currentIndex(Field::FoamTypes), 0);
+  EXPECT_EQ(test::choices(*form, Field::FoamTypes), "[dépron] Poly expansé Poly extrudé");
   EXPECT_EQ(db_->CurrentFoamName(), "dépron");
 }
 
@@ -246,15 +226,13 @@ TEST_F(FoamFormsTest, DeleteSelectsTheNextEntryOrTheOneBefore) {
   auto form = openForm();  // Poly expansé selected and current
   form->deleteMaterial();
   EXPECT_TRUE(db_->foamModified);
-  EXPECT_EQ(form->options(Field::FoamTypes), (Strings{"Dépron", "Poly extrudé"}));
-  EXPECT_EQ(form->currentIndex(Field::FoamTypes), 1);
+  EXPECT_EQ(test::choices(*form, Field::FoamTypes), "Dépron [Poly extrudé]");
   EXPECT_EQ(form->fields().maxSpeed, "3.5");
   EXPECT_EQ(db_->CurrentFoamName(), "Poly expansé");
   EXPECT_EQ(db_->KerfOffset(4.0, 1.0), 0.0);  // no current foam any more
 
   form->deleteMaterial();  // the last entry: the one before is selected
-  EXPECT_EQ(form->options(Field::FoamTypes), Strings{"Dépron"});
-  EXPECT_EQ(form->currentIndex(Field::FoamTypes), 0);
+  EXPECT_EQ(test::choices(*form, Field::FoamTypes), "[Dépron]");
   EXPECT_EQ(form->fields().maxSpeed, "2");
 
   form->deleteMaterial();
@@ -283,7 +261,8 @@ TEST_F(FoamFormsTest, HeatAcquisitionShowsTheShareOfHeatOnSamples) {
   EXPECT_EQ(prompt.calls()[0].kind, ScriptedPrompt::Kind::OkCancel);
   EXPECT_EQ(prompt.calls()[0].text, "Power sampling 37 %");
 
-  InterfaceDriver silent(std::make_unique<SilentHeatSampler>(), prompt);
+  // An interface whose heat sampler counted nothing at all.
+  InterfaceDriver silent(std::make_unique<test::FakeDevice>(), prompt);
   ASSERT_TRUE(silent.OpenDriver());
   FoamManagementForm silentForm(*db_, silent, prompt, {}, "Default");
   silentForm.heatAcquisition();
@@ -310,8 +289,7 @@ TEST_F(FoamFormsTest, ChoosingATableAppliesTheFieldsThenSwitchesAndReopens) {
   EXPECT_EQ(switched_, Strings{"Big table"});
   EXPECT_EQ(form->currentTable(), "Big table");
   EXPECT_EQ(form->currentIndex(Field::CurrentTable), 1);
-  EXPECT_EQ(form->options(Field::FoamTypes), (Strings{"A", "B"}));
-  EXPECT_EQ(form->currentIndex(Field::FoamTypes), 0);
+  EXPECT_EQ(test::choices(*form, Field::FoamTypes), "[A] B");
   EXPECT_EQ(form->fields().maxSpeed, "5");
 }
 

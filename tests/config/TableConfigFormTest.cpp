@@ -3,11 +3,14 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "common/ScriptedPrompt.h"
 #include "config/TableConfigForm.h"
 #include "support/FormChecks.h"
+#include "support/LowerLayerRigs.h"
 #include "support/TestFiles.h"
 
 namespace orva {
@@ -55,8 +58,7 @@ TEST_F(TableConfigFormTest, OpensWithTheRecordThePortAndTheCurrentTable) {
   test::expectTexts(form, {{Field::Entraxe, "1500"}, {Field::Timer, "500"}, {Field::XPas, "1"}});
   EXPECT_TRUE(form.checked(Field::InterfChauf));
   EXPECT_EQ(form.currentIndex(Field::Port), 2);
-  EXPECT_EQ(form.options(Field::CurrentTable), (std::vector<std::string>{"Default", "Big"}));
-  EXPECT_EQ(form.currentIndex(Field::CurrentTable), 1);
+  EXPECT_EQ(test::choices(form, Field::CurrentTable), "Default [Big]");
   EXPECT_EQ(form.text(Field::XMaxSpeed), "4.1667");  // 1 × 1000 / (48 × 5)
 
   port_ = 7;
@@ -66,28 +68,30 @@ TEST_F(TableConfigFormTest, OpensWithTheRecordThePortAndTheCurrentTable) {
 
 TEST_F(TableConfigFormTest, LiveMaximumSpeed) {
   TableConfigForm& form = open();
-  form.setText(Field::XNtour, "96");
-  EXPECT_EQ(form.text(Field::XMaxSpeed), "2.0833");  // 1000 / 480
-  form.setText(Field::XNtour, "0");
-  EXPECT_EQ(form.text(Field::XMaxSpeed), "0.0000");
-  form.setText(Field::XPas, "2");  // steps stay 96: 2000 / 480
-  EXPECT_EQ(form.text(Field::XMaxSpeed), "4.1667");
-  form.setText(Field::XVmax, "2.5");  // 2000 / (96 × 2.5)
-  EXPECT_EQ(form.text(Field::XMaxSpeed), "8.3333");
-  form.setText(Field::XPas, "1");  // the typed time is not taken yet: 1000 / (96 × 5)
-  EXPECT_EQ(form.text(Field::XMaxSpeed), "2.0833");
+  // 1000 / 480; 0 steps shown; 2000 / 480 (the 96 steps taken stay); 2000 / (96 × 2.5);
+  // 1000 / (96 × 5): the typed time is not taken yet.
+  const std::vector<std::tuple<Field, const char*, const char*>> edits{
+      {Field::XNtour, "96", "2.0833"},
+      {Field::XNtour, "0", "0.0000"},
+      {Field::XPas, "2", "4.1667"},
+      {Field::XVmax, "2.5", "8.3333"},
+      {Field::XPas, "1", "2.0833"}};
+  for (const auto& [field, text, speed] : edits) {
+    form.setText(field, text);
+    EXPECT_EQ(form.text(Field::XMaxSpeed), speed) << text;
+  }
   EXPECT_EQ(form.text(Field::YMaxSpeed), "4.1667");
 }
 
 TEST_F(TableConfigFormTest, SpinStepsByOneTimerPeriodAndStopsAtOnePeriod) {
   TableConfigForm& form = open();
   form.setText(Field::YVmax, "0.8");
-  form.spinMinimumStepTime(Axis::Y, +1);
-  EXPECT_EQ(form.text(Field::YVmax), "0.3");
-  form.spinMinimumStepTime(Axis::Y, +1);
-  EXPECT_EQ(form.text(Field::YVmax), "0.5");
-  form.spinMinimumStepTime(Axis::Y, -1);
-  EXPECT_EQ(form.text(Field::YVmax), "1");
+  std::vector<std::string> shown;
+  for (int spin : {+1, +1, -1}) {
+    form.spinMinimumStepTime(Axis::Y, spin);
+    shown.push_back(form.text(Field::YVmax));
+  }
+  EXPECT_EQ(shown, (std::vector<std::string>{"0.3", "0.5", "1"}));
   EXPECT_EQ(form.text(Field::YMaxSpeed), "20.8333");  // 1000 / 48
 
   form.setText(Field::Timer, "300");
@@ -111,11 +115,14 @@ TEST_F(TableConfigFormTest, DefaultLeavesLayoutPortAndTableAlone) {
   form.setText(Field::XNtour, "96");
   form.setText(Field::Timer, "900");
   form.pressDefault();
-  test::expectTexts(form, {{Field::Entraxe, "1000"}, {Field::AxesX, "600"}, {Field::AxesY, "250"},
-                     {Field::XNtour, "48"}, {Field::Timer, "500"}, {Field::Chauffe, "10"}});
-  EXPECT_TRUE(form.checked(Field::InterfChauf));
+  test::expectTexts(form, {{Field::Entraxe, "1000"},
+                           {Field::AxesX, "600"},
+                           {Field::AxesY, "250"},
+                           {Field::XNtour, "48"},
+                           {Field::Timer, "500"},
+                           {Field::Chauffe, "10"}});
+  EXPECT_TRUE(form.checked(Field::InterfChauf) && form.checked(Field::TableInv));
   EXPECT_EQ(form.text(Field::XMaxSpeed), "4.1667");
-  EXPECT_TRUE(form.checked(Field::TableInv));
   EXPECT_EQ(form.currentIndex(Field::Port), 3);
   EXPECT_EQ(form.currentIndex(Field::CurrentTable), 1);
   EXPECT_TRUE(madeCurrent_.empty());
@@ -128,11 +135,13 @@ TEST_F(TableConfigFormTest, ValidationOrderAndMessages) {
   EXPECT_TRUE(form.validate());
   const std::string positive = "Please enter a positive integer.";
   const auto warning = MessageIcon::Warning;
-  test::expectRefusalsInOrder(form, prompt_,
+  test::expectRefusalsInOrder(
+      form, prompt_,
       {{Field::XNtour, "4000", "Please enter an integer between 40 and 500."},
        {Field::Entraxe, "20", "Please enter an integer between 50 and 2000."},  // before the steps
        {Field::AxesX, "12a", positive},  // every text is read before any range
-       {Field::AxesX, "99999999999", positive}}, warning);
+       {Field::AxesX, "99999999999", positive}},
+      warning);
 
   form.pressDefault();
   test::expectRefusalsInOrder(form, prompt_, {{Field::XPasInvSens, "-5", positive}}, warning);
@@ -141,16 +150,19 @@ TEST_F(TableConfigFormTest, ValidationOrderAndMessages) {
                               warning);
   form.setText(Field::ZeroY, " -12.5 ");
   form.setText(Field::YPas, "100.5");
-  test::expectRefusalsInOrder(form, prompt_,
+  test::expectRefusalsInOrder(
+      form, prompt_,
       {{Field::VitesseInvSensX, "0", "Please enter a number between 0.5 and 100.", Field::YPas},
        {Field::YPas, "100", "Please enter an integer between 1 and 150.", Field::VitesseInvSensX}},
       warning);
   form.setText(Field::VitesseInvSensX, "150");
   form.setText(Field::Timer, "2000");
   form.setText(Field::XVmax, "1.5");
-  test::expectRefusalsInOrder(form, prompt_,
+  test::expectRefusalsInOrder(
+      form, prompt_,
       {{Field::YVmax, "1.5", "Motor speed on  X axis lower than 2.0 ms", Field::XVmax},
-       {Field::XVmax, "2", "Motor speed on  Y axis lower than 2.0 ms", Field::YVmax}}, warning);
+       {Field::XVmax, "2", "Motor speed on  Y axis lower than 2.0 ms", Field::YVmax}},
+      warning);
   form.setText(Field::YVmax, "2.0");
   EXPECT_TRUE(form.validate());
 }
@@ -165,18 +177,14 @@ TEST_F(TableConfigFormTest, OkCommitsSavesAndResetsThePlanner) {
   form.setCurrentIndex(Field::Port, 1);
   EXPECT_TRUE(form.ok());
   EXPECT_TRUE(form.saved());
-  EXPECT_EQ(config_.Entraxe, 800);
-  EXPECT_EQ(config_.Tempo, 0.25);
-  EXPECT_EQ(config_.ZeroX, 12.5);
-  EXPECT_EQ(config_.TableInv, 1);
-  EXPECT_EQ(config_.ArmVMax, 0);
-  EXPECT_TRUE(config_.tableModified);
+  EXPECT_EQ(std::tuple(config_.Entraxe, config_.Tempo, config_.ZeroX, config_.TableInv,
+                       config_.ArmVMax, config_.tableModified),
+            std::tuple(800, 0.25, 12.5, 1, 0, true));
   EXPECT_EQ(port_, 1);
   EXPECT_EQ(resets_, 1);
   TableConfig written;
   ASSERT_TRUE(ReadTableConfig(written, dir_.path(), "Default_table.bd"));
-  EXPECT_EQ(written.Entraxe, 800);
-  EXPECT_EQ(written.Tempo, 0.25);
+  EXPECT_EQ(std::pair(written.Entraxe, written.Tempo), std::pair(800, 0.25));
 
   test::expectRefusalsInOrder(
       form, prompt_, {{Field::Entraxe, "5", "Please enter an integer between 50 and 2000."}});
@@ -202,9 +210,7 @@ TEST_F(TableConfigFormTest, FailedSaveStillCommits) {
   form.setText(Field::AxesY, "444");
   EXPECT_TRUE(form.ok());
   EXPECT_FALSE(form.saved());
-  EXPECT_EQ(config_.AxesY, 444);
-  EXPECT_TRUE(config_.tableModified);
-  EXPECT_EQ(resets_, 1);
+  EXPECT_EQ(std::tuple(config_.AxesY, config_.tableModified, resets_), std::tuple(444, true, 1));
 }
 
 TEST_F(TableConfigFormTest, ChoosingATableReloadsAndCancelRestoresTheFirst) {

@@ -7,7 +7,6 @@
 
 #include "config/TableConfig.h"
 #include "support/TestFiles.h"
-#include "support/TextChecks.h"
 
 namespace orva {
 namespace {
@@ -34,21 +33,7 @@ const char* const kBuiltInFile =
     "XPas 1.000000\nXVmax 5.000000\nVitesseInvSensX 100\nVitesseInvSensY 100\nYNtour 48\n"
     "YPasInvSens 0\nYPas 1.000000\nYVmax 5.000000\nMargeBlocX 0\nMargeBlocZ 0\nZeroY 0.000000\n";
 
-TEST(TableConfigParse, SingleKeyChangesOnlyItsField) {
-  TableConfig expected;
-  expected.Entraxe = 800;
-  EXPECT_EQ(fields(parsed("Entraxe 800")), fields(expected));
-  EXPECT_EQ(fields(parsed("no key here\n\n")), fields(TableConfig{}));
-}
-
-TEST(TableConfigParse, FlagsKeepTheirLowestBit) {
-  const TableConfig c = parsed("TableInv 3\nInterfChauf 2\n");
-  EXPECT_EQ(c.TableInv, 1);
-  EXPECT_EQ(c.InterfChauf, 0);
-  EXPECT_EQ(parsed("TableInv -1").TableInv, 1);
-}
-
-TEST(TableConfigParse, OrderDoesNotMatterAndTheLastValueWins) {
+TEST(TableConfigParse, EveryKeyInAnyOrderWrittenBackInFileOrder) {
   const std::vector<std::string> lines = {
       "TableInv 1",    "InterfChauf 0", "Tempo 0.25", "Chauffe 7.5",        "ArmVMax 0",
       "Entraxe 900",   "AxesX 640",     "AxesY 320",  "ZeroX -12.5",        "XNtour 200",
@@ -61,46 +46,49 @@ TEST(TableConfigParse, OrderDoesNotMatterAndTheLastValueWins) {
       "AxesX 640\nAxesY 320\nZeroX -12.500000\nXNtour 200\nXPasInvSens 3\nXPas 1.250000\n"
       "XVmax 2.000000\nVitesseInvSensX 80\nVitesseInvSensY 90\nYNtour 400\nYPasInvSens 4\n"
       "YPas 2.500000\nYVmax 3.500000\nMargeBlocX 10\nMargeBlocZ 20\nZeroY 33.750000\n";
-
   std::string forward, backward;
   for (const std::string& l : lines) forward += l + "\n";
   for (auto it = lines.rbegin(); it != lines.rend(); ++it) backward += *it + "\n";
   EXPECT_EQ(FormatTableConfig(parsed(forward)), written);
   EXPECT_EQ(FormatTableConfig(parsed(backward)), written);
-  EXPECT_EQ(parsed("AxesX 1\nAxesX 2\nAxesX 3\n").AxesX, 3);
+
+  // One key changes only its field; no key changes nothing.
+  TableConfig expected;
+  expected.Entraxe = 800;
+  EXPECT_EQ(fields(parsed("Entraxe 800")), fields(expected));
+  EXPECT_EQ(fields(parsed("no key here\n\n")), fields(TableConfig{}));
 }
 
-TEST(TableConfigParse, KeysThatArePrefixesOfOtherKeys) {
-  const TableConfig a = parsed("XPasInvSens 3\nYPasInvSens 5\n");
-  EXPECT_EQ(a.XPasInvSens, 3);
-  EXPECT_EQ(a.YPasInvSens, 5);
-  EXPECT_EQ(a.XPas, 1.0);  // "XPas %lf" does not take "InvSens 3"
-  EXPECT_EQ(a.YPas, 1.0);
-  const TableConfig b = parsed("XPas 2.5\n");
-  EXPECT_EQ(b.XPas, 2.5);
-  EXPECT_EQ(b.XPasInvSens, 0);
-}
-
-TEST(TableConfigParse, NumbersAreReadAsScanfReadsThem) {
+TEST(TableConfigParse, ValuesAreReadAsScanfReadsThemUnderTheirExactKeys) {
   // The conversions themselves are tested with NumberText; here the keys and the
-  // scanf options the file is read with.
-  EXPECT_EQ(parsed("Entraxe 12.7").Entraxe, 12);  // %d stops at the point
-  EXPECT_EQ(parsed("Entraxe900").Entraxe, 900);   // the blank matches no white space too
-  EXPECT_EQ(parsed(" Entraxe 902").Entraxe, 1500);  // the key must start the line
-  EXPECT_EQ(parsed("entraxe 903").Entraxe, 1500);
-  EXPECT_EQ(parsed("Entraxe 2147483648").Entraxe, 1500);  // beyond int: no match
-  EXPECT_EQ(parsed("Tempo 0x1p-2").Tempo, 0.25);
-  for (const char* bad : {"Tempo 1e", "Tempo 0x", "Tempo nan", "Tempo 1e999"}) {
-    EXPECT_EQ(parsed(bad).Tempo, 0.5) << bad;
+  // scanf options the file is read with. Each row: the text and lines of what
+  // is written back.
+  const std::vector<std::pair<const char*, std::vector<const char*>>> cases{
+      {"TableInv 3\nInterfChauf 2", {"TableInv 1\n", "InterfChauf 0\n"}},  // the lowest bit
+      {"TableInv -1", {"TableInv 1\n"}},
+      {"TableInv 2", {"TableInv 0\n"}},
+      {"AxesX 1\nAxesX 2\nAxesX 3\n", {"AxesX 3\n"}},  // the last value wins
+      // "XPas %lf" does not take "InvSens 3".
+      {"XPasInvSens 3\nYPasInvSens 5",
+       {"XPasInvSens 3\n", "\nXPas 1.0", "YPasInvSens 5\n", "\nYPas 1.0"}},
+      {"XPas 2.5", {"XPasInvSens 0\n", "\nXPas 2.5"}},
+      {"Entraxe 12.7", {"Entraxe 12\n"}},                 // %d stops at the point
+      {"Entraxe900", {"Entraxe 900\n"}},                  // the blank matches no white space too
+      {" Entraxe 902\nentraxe 903", {"Entraxe 1500\n"}},  // the key starts the line, in its case
+      {"Entraxe 2147483648", {"Entraxe 1500\n"}},         // beyond int: no match
+      {"Tempo 0x1p-2", {"Tempo 0.25"}},
+      {"Tempo 1e\nTempo 0x\nTempo nan\nTempo 1e999", {"Tempo 0.5"}},
+  };
+  for (const auto& [text, lines] : cases) {
+    const std::string written = FormatTableConfig(parsed(text));
+    for (const char* line : lines) EXPECT_NE(written.find(line), std::string::npos) << text << line;
   }
 }
 
 TEST(TableConfigParse, LineEndsAndLineLengths) {
   const TableConfig c = parsed("AxesX 11\r\nAxesY 12\rEntraxe 13\nZeroY 4.5");
-  EXPECT_EQ(c.AxesX, 11);
-  EXPECT_EQ(c.AxesY, 12);
-  EXPECT_EQ(c.Entraxe, 13);
-  EXPECT_EQ(c.ZeroY, 4.5);
+  EXPECT_EQ(std::make_tuple(c.AxesX, c.AxesY, c.Entraxe, c.ZeroY),
+            std::make_tuple(11, 12, 13, 4.5));
 
   // "Entraxe", blanks, "777": exactly the longest line taken, then one byte more.
   const std::string longest = "Entraxe" + std::string(4096 - 10, ' ') + "777";
@@ -123,6 +111,7 @@ TEST(TableConfigParse, LineEndsAndLineLengths) {
 TEST(TableConfigMaxSpeed, DerivedSpeedAndGuardedDivisors) {
   EXPECT_NEAR(MaxAxisSpeed(1.0, 48, 5.0), 1000.0 / 240.0, 1e-12);
   EXPECT_DOUBLE_EQ(MaxAxisSpeed(2.0, 200, 0.5), 20.0);
+  EXPECT_NEAR(MaxAxisSpeed(1.0, -48, -1.0), 1000.0 / 48.0, 1e-12);  // hand-edited signs
   EXPECT_EQ(MaxAxisSpeed(1.0, 0, 5.0), 0.0);
   EXPECT_EQ(MaxAxisSpeed(1.0, 48, 0.0), 0.0);
   EXPECT_EQ(MaxAxisSpeed(1e308, 1, 1e-10), 0.0);  // not finite
@@ -133,17 +122,16 @@ class TableConfigFiles : public ::testing::Test {
   const test::TempDir dir_;
 };
 
-TEST_F(TableConfigFiles, ReadAndOpen) {
+TEST_F(TableConfigFiles, ReadAndOpenHugeAndHandEditedFiles) {
   TableConfig c;
   c.Entraxe = 700;
   c.tableModified = true;
   EXPECT_FALSE(ReadTableConfig(c, dir_.path(), "Missing_table.bd"));
-  EXPECT_EQ(c.Entraxe, 700);
-  EXPECT_TRUE(c.tableModified);
   fs::create_directory(dir_ / "Dir_table.bd");
   EXPECT_FALSE(ReadTableConfig(c, dir_.path(), "Dir_table.bd"));
   EXPECT_FALSE(OpenTableConfig(c, dir_.path(), "Missing_table.bd", false));
   EXPECT_EQ(c.Entraxe, 700);
+  EXPECT_TRUE(c.tableModified);
 
   EXPECT_TRUE(OpenTableConfig(c, dir_.path(), "Missing_table.bd", true));
   EXPECT_EQ(fields(c), fields(TableConfig{}));
@@ -153,31 +141,20 @@ TEST_F(TableConfigFiles, ReadAndOpen) {
   EXPECT_TRUE(OpenTableConfig(c, dir_.path(), "Big_table.bd", true));
   EXPECT_EQ(c.AxesX, 1200);
   EXPECT_FALSE(c.tableModified);
-}
 
-TEST_F(TableConfigFiles, HugeFileIsReadLineByLine) {
   // A 3 MB line is skipped without being held; the lines after it count.
-  std::string content(3'000'000, 'x');
-  content += "\nEntraxe 800\r\nAxesX 7";
-  test::writeFile(dir_ / "H_table.bd", content);
-  TableConfig c;
+  test::writeFile(dir_ / "H_table.bd", std::string(3'000'000, 'x') + "\nEntraxe 800\r\nAxesX 7");
   ASSERT_TRUE(ReadTableConfig(c, dir_.path(), "H_table.bd"));
   EXPECT_EQ(c.Entraxe, 800);
   EXPECT_EQ(c.AxesX, 7);
-}
 
-TEST_F(TableConfigFiles, HandEditedZerosAreKeptAndHarmless) {
-  test::writeFile(dir_ / "Z_table.bd", "Tempo 0\nXPas 0\nXNtour 0\nYVmax -1\nYNtour -48\n");
-  TableConfig c;
+  // Hand-edited zeros are kept (the planner refuses them).
+  test::writeFile(dir_ / "Z_table.bd", "Tempo 0\nXNtour 0\nYVmax -1\n");
   ASSERT_TRUE(ReadTableConfig(c, dir_.path(), "Z_table.bd"));
-  EXPECT_EQ(c.Tempo, 0.0);
-  EXPECT_EQ(c.XNtour, 0);
-  EXPECT_EQ(c.YVmax, -1.0);
-  EXPECT_EQ(MaxAxisSpeed(c.XPas, c.XNtour, c.XVmax), 0.0);
-  EXPECT_NEAR(MaxAxisSpeed(c.YPas, c.YNtour, c.YVmax), 1000.0 / 48.0, 1e-12);
+  EXPECT_EQ(std::make_tuple(c.Tempo, c.XNtour, c.YVmax), std::make_tuple(0.0, 0, -1.0));
 }
 
-TEST_F(TableConfigFiles, SaveWritesOnlyWhenModifiedAndKeepsTheBackup) {
+TEST_F(TableConfigFiles, SaveWritesOnlyWhenModifiedKeepsTheBackupAndReportsFailures) {
   TableConfig c;
   EXPECT_TRUE(SaveTableConfig(c, dir_.path(), "T_table.bd"));
   EXPECT_FALSE(fs::exists(dir_ / "T_table.bd"));
@@ -192,11 +169,7 @@ TEST_F(TableConfigFiles, SaveWritesOnlyWhenModifiedAndKeepsTheBackup) {
   TableConfig back;
   ASSERT_TRUE(ReadTableConfig(back, dir_.path(), "T_table.bd"));
   EXPECT_EQ(fields(back), fields(c));
-}
 
-TEST_F(TableConfigFiles, FailedWriteIsReported) {
-  TableConfig c;
-  c.tableModified = true;
   EXPECT_FALSE(SaveTableConfig(c, dir_ / "missing", "T_table.bd"));
   fs::create_directory(dir_ / "D_table.bd");
   EXPECT_FALSE(SaveTableConfig(c, dir_.path(), "D_table.bd"));

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "common/ScriptedPrompt.h"
 #include "driver/InterfaceDriver.h"
 #include "driver/SimulatedMachine.h"
+#include "support/LowerLayerRigs.h"
+#include "support/StepStreams.h"
 
 namespace orva {
 namespace {
@@ -21,24 +26,6 @@ struct Rig {
   ScriptedPrompt prompt;
   SimulatedMachine* machine = nullptr;
   std::unique_ptr<InterfaceDriver> driver;
-};
-
-// A device whose Steps completion the test decides.
-class ScriptedStepsDevice : public DriverDevice {
- public:
-  StepsCompletion completion;
-  bool open() override { return true; }
-  void close() override {}
-  std::uint16_t version() override { return 0x0102; }
-  void init() override {}
-  void start() override {}
-  void stop() override {}
-  void setHeat(int) override {}
-  StepsCompletion sendSteps(const std::uint8_t*, std::size_t) override { return completion; }
-  void startTimerCount() override {}
-  std::optional<std::uint32_t> pollTimerCount() override { return std::nullopt; }
-  std::uint32_t waitTimerCount() override { return 0; }
-  void readStatus(DriverStatus&, bool) override {}
 };
 
 const std::vector<std::uint8_t> kOneStep = {0x81, 0x0C};  // XG+
@@ -62,14 +49,11 @@ TEST(InterfaceDriver, AbsentDeviceReportsOnceThenSkipsEveryRequest) {
 
   DriverStatus status{7, 7, 0};
   rig.driver->ReadStatus(status);
-  EXPECT_EQ(status.heatOnCount, 0);
-  EXPECT_EQ(status.heatOffCount, 100);
-  EXPECT_EQ(status.controlFlag, 1);
   DriverStatus waited{7, 7, 0};
   rig.driver->ReadStatusWait(waited);
-  EXPECT_EQ(waited.heatOnCount, 0);
-  EXPECT_EQ(waited.heatOffCount, 100);
-  EXPECT_EQ(waited.controlFlag, 0);  // not preset by the waiting read
+  EXPECT_EQ(test::statusOf(status), (std::array<int, 3>{0, 100, 1}));
+  // The control flag is not preset by the waiting read.
+  EXPECT_EQ(test::statusOf(waited), (std::array<int, 3>{0, 100, 0}));
 
   const SimulatedMachineCounters c = rig.machine->counters();
   EXPECT_EQ(c.starts + c.heatSends + c.stepsRequests + c.timerCounts + c.statusReads, 0U);
@@ -120,8 +104,8 @@ TEST(InterfaceDriver, HeatOutsideZeroToHundredIsRefusedWithItsPercentage) {
   rig.driver->SetHeatOutput(100);
   DriverStatus status;
   rig.driver->ReadStatus(status);
-  EXPECT_EQ(status.heatOnCount, 100);
-  EXPECT_EQ(status.heatOffCount, 0);
+  EXPECT_EQ(test::statusOf(status)[0], 100);
+  EXPECT_EQ(test::statusOf(status)[1], 0);
   EXPECT_EQ(rig.prompt.calls().size(), 2U);
 }
 
@@ -136,14 +120,12 @@ TEST(InterfaceDriver, StepsSucceedOnlyWhenNothingIsReturned) {
 
 TEST(InterfaceDriver, FailedWaitAndRefusalAreReportedAsSystemErrors) {
   ScriptedPrompt prompt;
-  auto owned = std::make_unique<ScriptedStepsDevice>();
-  ScriptedStepsDevice& device = *owned;
+  auto owned = std::make_unique<test::FakeDevice>();
+  test::FakeDevice& device = *owned;
   InterfaceDriver driver(std::move(owned), prompt);
   ASSERT_TRUE(driver.OpenDriver());
 
-  device.completion = {};
   device.completion.completed = false;
-  device.completion.bytesReturned = 0;
   device.completion.error = "The device is not ready.";
   EXPECT_FALSE(driver.SendSteps(kOneStep.data(), kOneStep.size()));
 
@@ -155,11 +137,10 @@ TEST(InterfaceDriver, FailedWaitAndRefusalAreReportedAsSystemErrors) {
   device.completion.bytesReturned = 2;
   EXPECT_FALSE(driver.SendSteps(kOneStep.data(), kOneStep.size()));
 
-  ASSERT_EQ(prompt.calls().size(), 2U);
-  EXPECT_EQ(prompt.calls()[0].text, "VARN::Decoupe, GetOverlappedResult: The device is not ready.");
-  EXPECT_EQ(prompt.calls()[0].icon, MessageIcon::Information);
-  EXPECT_EQ(prompt.calls()[1].text, "VARN::Decoupe, DeviceIOC: Access is denied.");
-  EXPECT_EQ(prompt.calls()[1].icon, MessageIcon::Information);
+  EXPECT_EQ(prompt.messages(), (std::vector<std::string>{
+                                   "VARN::Decoupe, GetOverlappedResult: The device is not ready.",
+                                   "VARN::Decoupe, DeviceIOC: Access is denied."}));
+  for (const auto& call : prompt.calls()) EXPECT_EQ(call.icon, MessageIcon::Information);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -10,11 +11,13 @@
 #include <vector>
 
 #include "driver/SimulatedMachine.h"
+#include "support/StepStreams.h"
 
 namespace orva {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
+using Steps = std::array<std::int64_t, 4>;
 
 // Command bits of one axis: +1 positive step, -1 negative step.
 std::uint8_t stepBits(int pair, int direction) {
@@ -53,11 +56,8 @@ TEST(SimulatedMachine, HandBuiltStreamEndsAtHandComputedCountsTimeAndPositions) 
   };
   ASSERT_TRUE(run(machine, stream));
   const MachineSnapshot s = machine.snapshot();
-  EXPECT_EQ(s[Axis::XG].commandedSteps, 0);
-  EXPECT_EQ(s[Axis::YG].commandedSteps, 1);
-  EXPECT_EQ(s[Axis::XD].commandedSteps, 2);
-  EXPECT_EQ(s[Axis::YD].commandedSteps, 0);
-  EXPECT_EQ(s[Axis::XD].actualSteps, 2);
+  EXPECT_EQ(test::commandedOf(s), (Steps{0, 1, 2, 0}));
+  EXPECT_EQ(test::actualOf(s), (Steps{0, 1, 2, 0}));
   EXPECT_DOUBLE_EQ(s[Axis::XD].actualMm, 2.0 / 40.0);
   EXPECT_DOUBLE_EQ(s[Axis::YG].actualMm, 1.0 / 50.0);
   EXPECT_EQ(s.elapsedTicks, 1U + 2 + 0 + 127 + 3 + 5);
@@ -79,10 +79,8 @@ TEST(SimulatedMachine, LongStreamsCountPastTheInternalCounterWidth) {
   ASSERT_TRUE(run(machine, stream));
   ASSERT_TRUE(run(machine, stream));
   const MachineSnapshot s = machine.snapshot();
-  EXPECT_EQ(s[Axis::XG].commandedSteps, 200000);
-  EXPECT_EQ(s[Axis::YD].commandedSteps, -140000);
-  EXPECT_EQ(s[Axis::YD].actualSteps, -140000);
-  EXPECT_EQ(s[Axis::YG].commandedSteps, 0);
+  EXPECT_EQ(test::commandedOf(s), (Steps{200000, 0, 0, -140000}));
+  EXPECT_EQ(test::actualOf(s), (Steps{200000, 0, 0, -140000}));
   EXPECT_EQ(s.elapsedTicks, 2U * (100000 + 2 * 70000));
 }
 
@@ -187,10 +185,8 @@ TEST(SimulatedMachine, MalformedStreamsAreRejectedWithoutMovingAnything) {
     EXPECT_EQ(machine.lastRejection().error, c.error);
     EXPECT_EQ(machine.lastRejection().offset, c.offset);
     const MachineSnapshot after = machine.snapshot();
-    for (int axis = 0; axis < 4; ++axis) {
-      EXPECT_EQ(after.axes[axis].commandedSteps, before.axes[axis].commandedSteps);
-      EXPECT_EQ(after.axes[axis].actualSteps, before.axes[axis].actualSteps);
-    }
+    EXPECT_EQ(test::commandedOf(after), test::commandedOf(before));
+    EXPECT_EQ(test::actualOf(after), test::actualOf(before));
     EXPECT_EQ(after.elapsedTicks, before.elapsedTicks);
   }
   // The reversal that follows still loses the play: nothing moved in between.
@@ -227,9 +223,7 @@ TEST(SimulatedMachine, StatusTimerVersionAndAbsentDevice) {
   machine.setHeat(30);
   DriverStatus status{7, 7, 7};
   machine.readStatus(status, false);
-  EXPECT_EQ(status.heatOnCount, 30);
-  EXPECT_EQ(status.heatOffCount, 70);
-  EXPECT_EQ(status.controlFlag, 1);
+  EXPECT_EQ(test::statusOf(status), (std::array<int, 3>{30, 70, 1}));
   machine.startTimerCount();
   EXPECT_EQ(machine.pollTimerCount(), std::optional<std::uint32_t>(3333));  // 1000 / 0.3
 
@@ -237,9 +231,7 @@ TEST(SimulatedMachine, StatusTimerVersionAndAbsentDevice) {
   params.handHeatPercent = 45;
   machine.setParams(params);
   machine.readStatus(status, true);
-  EXPECT_EQ(status.heatOnCount, 45);
-  EXPECT_EQ(status.heatOffCount, 55);
-  EXPECT_EQ(status.controlFlag, 0);
+  EXPECT_EQ(test::statusOf(status), (std::array<int, 3>{45, 55, 0}));
 
   params.deviceAbsent = true;
   SimulatedMachine absent(params);

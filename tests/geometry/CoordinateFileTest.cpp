@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/CodePage.h"
 #include "common/ScriptedPrompt.h"
 #include "geometry/CoordinateFile.h"
+#include "support/TestFiles.h"
 
 namespace orva {
 namespace {
@@ -35,26 +36,14 @@ CoordinateFileStatus parseStatus(std::string_view text) {
   return ParseCoordinateText(text, "fallback", p);
 }
 
-// A scratch directory removed at the end of each test.
+// A scratch directory for the file tests.
 class CoordinateFileDir : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("orva-coordfile-" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   fs::path write(const std::string& name, std::string_view bytes) {
-    const fs::path path = dir_ / name;
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return path;
+    EXPECT_TRUE(test::writeFile(dir_ / name, bytes));
+    return dir_ / name;
   }
-
-  fs::path dir_;
+  const test::TempDir dir_;
 };
 
 TEST(CoordinateText, LayoutsAndLineEndsGiveTheSameProfile) {
@@ -70,19 +59,16 @@ TEST(CoordinateText, LayoutsAndLineEndsGiveTheSameProfile) {
   const Profile counted = parseOk(
       "Test foil\n4. 4.\n\n0 0\n0.2 0.06\n0.6 0.08\n1 0.002\n\n0 0\n0.3 -0.03\n0.8 -0.02\n1 "
       "-0.002\n\n");
-  EXPECT_EQ(twoSurfaces.points, selig.points);
-  EXPECT_EQ(counted.points, selig.points);
   EXPECT_EQ(counted.leadingEdgeIndex, 3);
-
   // CR LF, LF and lone CR line ends (also mixed, and no final line end).
-  std::string crlf, cr, mixed;
+  std::string crlf, cr;
   for (const char* c = kSelig; *c; ++c) {
     crlf += *c == '\n' ? std::string("\r\n") : std::string(1, *c);
     cr += *c == '\n' ? '\r' : *c;
   }
-  mixed = "Test foil\r\n1.0 0.002\n0.6 0.08\r0.2 0.06\r\n0.0 0.0\n0.3 -0.03\r0.8 -0.02\n1.0 -0.002";
-  for (const std::string& text : {crlf, cr, mixed}) {
-    const Profile p = parseOk(text);
+  const std::string mixed =
+      "Test foil\r\n1.0 0.002\n0.6 0.08\r0.2 0.06\r\n0.0 0.0\n0.3 -0.03\r0.8 -0.02\n1.0 -0.002";
+  for (const Profile& p : {twoSurfaces, counted, parseOk(crlf), parseOk(cr), parseOk(mixed)}) {
     EXPECT_EQ(p.points, selig.points);
     EXPECT_EQ(p.name, "Test foil");
   }
@@ -153,9 +139,9 @@ TEST(CoordinateText, NameRules) {
   EXPECT_EQ(parseOk("1 0\n0 0\n1 0\n", "clarky").name, "clarky");
   // Several text lines before the data: the last one.
   EXPECT_EQ(parseOk("first\nsecond\n1 0\n0 0\n1 0\n").name, "second");
-  // White space at either end goes, a tab inside becomes a space, a
+  // White space at either end goes, a tab or DEL inside becomes a space, a
   // white-space-only line is blank.
-  EXPECT_EQ(parseOk("  MH 28\t(c) M.H.   \t\r\n   \r\n1 0\n0 0\n1 0\n").name, "MH 28 (c) M.H.");
+  EXPECT_EQ(parseOk("  MH 28\t(c)\x7FM.H.   \t\r\n   \r\n1 0\n0 0\n1 0\n").name, "MH 28 (c) M.H.");
 
   // Text after the data ends it: a URL, comments and a second copy of the
   // list are neither points nor the name.
@@ -208,7 +194,7 @@ TEST_F(CoordinateFileDir, ReadsFilesAndRefusesWhatIsNotOne) {
 
   p.MakeDefault();
   EXPECT_EQ(ReadCoordinateFile(dir_ / "missing.dat", p), CoordinateFileStatus::CannotOpen);
-  EXPECT_EQ(ReadCoordinateFile(dir_, p), CoordinateFileStatus::CannotOpen);
+  EXPECT_EQ(ReadCoordinateFile(dir_.path(), p), CoordinateFileStatus::CannotOpen);
   // Larger than any coordinate file: refused without being parsed.
   std::string huge = "foil\n";
   while (huge.size() <= 16u * 1024u * 1024u) huge += "0.5 0.01\n";
@@ -229,13 +215,11 @@ TEST_F(CoordinateFileDir, LoadAsksForAFileAndReportsProblems) {
   ASSERT_EQ(prompt.calls().size(), 1u);
   const FileDialogRequest& r = prompt.calls()[0].request;
   EXPECT_EQ(prompt.calls()[0].kind, ScriptedPrompt::Kind::OpenFile);
-  EXPECT_EQ(r.title, "Root profile selection");
   ASSERT_EQ(r.filters.size(), 2u);
-  EXPECT_EQ(r.filters[0].description, "Co-ordinate Files (*.cor,*.dat)");
-  EXPECT_EQ(r.filters[0].patterns, "*.cor;*.dat");
-  EXPECT_EQ(r.filters[1].description, "All Files");
-  EXPECT_EQ(r.filters[1].patterns, "*.*");
-  EXPECT_EQ(r.initialDirectory, "/profiles");
+  EXPECT_EQ(r.title + "|" + r.filters[0].description + "|" + r.filters[0].patterns + "|" +
+                r.filters[1].description + "|" + r.filters[1].patterns + "|" + r.initialDirectory,
+            "Root profile selection|Co-ordinate Files (*.cor,*.dat)|*.cor;*.dat|All Files|*.*|"
+            "/profiles");
   EXPECT_TRUE(r.mustExist);
   EXPECT_EQ(r.maxPathLength, 127u);
 
@@ -247,32 +231,21 @@ TEST_F(CoordinateFileDir, LoadAsksForAFileAndReportsProblems) {
     EXPECT_EQ(p.points, before.points);
   };
 
+  // Cancelled, missing, invalid ("Invalid .dat file" is the caller's), and a
+  // path longer than 127 characters although the file exists.
   prompt.clear();
-  EXPECT_FALSE(p.LoadCoordinateFile(prompt, "Tip profile selection", "/profiles"));  // cancelled
-  EXPECT_TRUE(prompt.messages().empty());
-  unchanged();
-
-  prompt.clear();
-  prompt.queueFile((dir_ / "gone.dat").string());
-  EXPECT_FALSE(p.LoadCoordinateFile(prompt, "Tip profile selection", "/profiles"));
+  for (const std::optional<std::string>& file :
+       {std::optional<std::string>(), std::optional((dir_ / "gone.dat").string()),
+        std::optional(write("two.dat", "foil\n1 0\n0 0\n").string()),
+        std::optional(write(std::string(200, 'a') + ".dat", kSelig).string())}) {
+    prompt.queueFile(file);
+    EXPECT_FALSE(p.LoadCoordinateFile(prompt, "Tip profile selection", "/profiles"));
+    unchanged();
+  }
   EXPECT_EQ(prompt.messages(), std::vector<std::string>{"Unable to Open file for Reading"});
-  EXPECT_EQ(prompt.calls().back().icon, MessageIcon::Warning);
-  unchanged();
-
-  prompt.clear();
-  prompt.queueFile(write("two.dat", "foil\n1 0\n0 0\n").string());
-  EXPECT_FALSE(p.LoadCoordinateFile(prompt, "Tip profile selection", "/profiles"));
-  EXPECT_TRUE(prompt.messages().empty());  // the caller says "Invalid .dat file"
-  unchanged();
-
-  // A path longer than 127 characters is refused even when the file exists.
-  std::string longName(200, 'a');
-  longName += ".dat";
-  const fs::path longPath = write(longName, kSelig);
-  prompt.clear();
-  prompt.queueFile(longPath.string());
-  EXPECT_FALSE(p.LoadCoordinateFile(prompt, "Tip profile selection", "/profiles"));
-  unchanged();
+  for (const auto& call : prompt.calls()) {
+    if (call.kind == ScriptedPrompt::Kind::Message) EXPECT_EQ(call.icon, MessageIcon::Warning);
+  }
   // 127 characters are fine.
   const std::string base = (dir_ / "").string();
   ASSERT_LT(base.size() + 4, 127u);

@@ -16,21 +16,13 @@ TEST(Naca4, SymmetricSection) {
   ASSERT_EQ(p->leadingEdgeIndex, 59);
   EXPECT_EQ(p->points[59], (Point2D{0.0, 0.0}));
   // Closed trailing edge: both ends at (1, 0).
-  EXPECT_EQ(p->points.front().x, 1.0);
-  EXPECT_EQ(p->points.back().x, 1.0);
-  EXPECT_NEAR(p->points.front().y, 0.0, 1e-15);
-  EXPECT_NEAR(p->points.back().y, 0.0, 1e-15);
-  for (int i = 1; i < p->count(); ++i) {
-    const auto k = static_cast<std::size_t>(i);
-    if (i <= 59) {
-      EXPECT_LT(p->points[k].x, p->points[k - 1].x) << "upper runs towards the leading edge";
-    } else {
-      EXPECT_GT(p->points[k].x, p->points[k - 1].x) << "lower runs towards the trailing edge";
-    }
+  EXPECT_EQ(p->points.front().x + p->points.back().x, 2.0);
+  EXPECT_NEAR(std::abs(p->points.front().y) + std::abs(p->points.back().y), 0.0, 1e-15);
+  for (std::size_t k = 1; k < 119; ++k) {
+    // The upper surface runs towards the leading edge, the lower away from it.
+    EXPECT_EQ(p->points[k].x < p->points[k - 1].x, k <= 59) << k;
     // Mirror image about the chord.
-    const auto m = static_cast<std::size_t>(p->count() - 1 - i);
-    EXPECT_EQ(p->points[k].x, p->points[m].x);
-    EXPECT_EQ(p->points[k].y, -p->points[m].y);
+    EXPECT_EQ(p->points[k], (Point2D{p->points[118 - k].x, -p->points[118 - k].y})) << k;
   }
   EXPECT_EQ(p->maxCamber, 0.0);
   // The section is 12 % thick at x = 0.30; stations are about 0.025 apart
@@ -58,14 +50,10 @@ TEST(Naca4, CamberedSection) {
   EXPECT_LE(le + 1, 100);
   EXPECT_GE(le + 1, 95);
   for (int i = 0; i < p->count(); ++i) {
-    if (i != le) {
-      EXPECT_GT(p->points[static_cast<std::size_t>(i)].x, 0.0);
-    }
-  }
-  // Upper surface above the lower one at every upper point.
-  for (int i = 1; i < le; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    EXPECT_GT(p->points[k].y, p->oppositeY[k]);
+    if (i != le) EXPECT_GT(p->points[k].x, 0.0) << i;
+    // The upper surface lies above the lower one.
+    if (i > 0 && i < le) EXPECT_GT(p->points[k].y, p->oppositeY[k]) << i;
   }
   // 2 % camber at 40 % chord, 12 % thick (measured vertically, so a little
   // more than the thickness laid off perpendicular to the mean line).

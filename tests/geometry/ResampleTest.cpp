@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "geometry/Resample.h"
+#include "support/PointChecks.h"
 
 namespace orva {
 namespace {
@@ -18,19 +19,11 @@ bool KeepsInputInOrder(const PointList& input, const PointList& output) {
   return k == input.size();
 }
 
-void ExpectPoints(const PointList& got, const PointList& want) {
-  ASSERT_EQ(got.size(), want.size());
-  for (std::size_t i = 0; i < got.size(); ++i) {
-    EXPECT_NEAR(got[i].x, want[i].x, 1e-12) << i;
-    EXPECT_NEAR(got[i].y, want[i].y, 1e-12) << i;
-  }
-}
-
 TEST(ResampleStraight, AddsOnePointPerWholeMillimetre) {
   // 3.5 mm at chord 100: m = 3, points at 1 and 2 mm; 0.9 mm: none; a vertical
   // segment keeps its ends only; fewer than two points are kept as they are.
-  ExpectPoints(ResampleStraight({{0, 0}, {0.035, 0}}, 100.0),
-               {{0, 0}, {0.01, 0}, {0.02, 0}, {0.035, 0}});
+  test::expectPointsNear(ResampleStraight({{0, 0}, {0.035, 0}}, 100.0),
+                         {{0, 0}, {0.01, 0}, {0.02, 0}, {0.035, 0}});
   EXPECT_EQ(ResampleStraight({{0, 0}, {0.009, 0}}, 100.0).size(), 2u);
   EXPECT_EQ(ResampleStraight({{0.5, 0}, {0.5, 0.1}}, 1000.0).size(), 2u);
   EXPECT_EQ(ResampleStraight({{0.3, 0.2}}, 400.0), (PointList{{0.3, 0.2}}));
@@ -63,8 +56,8 @@ TEST(ResampleSpline, PlacesPointsOnTheNaturalCubicThroughThePoints) {
   // on [0, 1], so y(0.5) = 0.6875, symmetric on [1, 2]. Each segment is sqrt(2)
   // long; a chord of 1.4 / sqrt(2) makes it 1.4 mm, m = 2: one point at the
   // middle parameter.
-  ExpectPoints(ResampleSpline({{0, 0}, {1, 1}, {2, 0}}, 1.4 / std::sqrt(2.0)),
-               {{0, 0}, {0.5, 0.6875}, {1, 1}, {1.5, 0.6875}, {2, 0}});
+  test::expectPointsNear(ResampleSpline({{0, 0}, {1, 1}, {2, 0}}, 1.4 / std::sqrt(2.0)),
+                         {{0, 0}, {0.5, 0.6875}, {1, 1}, {1.5, 0.6875}, {2, 0}});
   EXPECT_EQ(ResampleSpline({{0, 0}, {1, 0}}, 1000.0).size(), 2u);
 
   // x values 0, 0, 1: on the first segment x(t) = (t^3 - t) / 4 < 0, so its
@@ -121,8 +114,8 @@ TEST(MatchOutline, CarriesRootPositionsOntoTheTipRange) {
   // Root x going 0, 0.8, 0.2, 1: at 0.2 the walk already stands between (0.5, 1)
   // and (1, 0) and never steps back, so y = 1 + (0.2 - 0.5) * (-1 / 0.5) = 1.6.
   const PointList peak{{0, 0}, {0.5, 1}, {1, 0}};
-  ExpectPoints(MatchOutline(peak, {{0, 9}, {0.8, 9}, {0.2, 9}, {1, 9}}),
-               {{0, 0}, {0.8, 0.4}, {0.2, 1.6}, {1, 0}});
+  test::expectPointsNear(MatchOutline(peak, {{0, 9}, {0.8, 9}, {0.2, 9}, {1, 9}}),
+                         {{0, 0}, {0.8, 0.4}, {0.2, 1.6}, {1, 0}});
 }
 
 TEST(MatchOutline, HandlesDegenerateOutlines) {

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "geometry/SectionBuilder.h"
+#include "support/PointChecks.h"
 
 namespace orva {
 namespace {
@@ -39,14 +40,6 @@ PointList Rotated(const PointList& l, double degrees) {
   return out;
 }
 
-void ExpectPoints(const PointList& got, const PointList& want) {
-  ASSERT_EQ(got.size(), want.size());
-  for (std::size_t i = 0; i < got.size(); ++i) {
-    EXPECT_NEAR(got[i].x, want[i].x, 1e-12) << i;
-    EXPECT_NEAR(got[i].y, want[i].y, 1e-12) << i;
-  }
-}
-
 TEST(RebuildSections, BuildsAnOwnTipPointForPointWithTheRoot) {
   // A different tip, and a tip that has just received its own profile.
   for (const bool splines : {true, false}) {
@@ -69,9 +62,9 @@ TEST(RebuildSections, BuildsAnOwnTipPointForPointWithTheRoot) {
       // The shrunken symmetric tip is trimmed at crossings on its chord line,
       // which both outlines share.
       EXPECT_EQ(tip.cutUpper.front(), tip.cutLower.front());
-      EXPECT_NEAR(tip.cutUpper.front().y, 0.0, 1e-12);
-      EXPECT_NEAR(tip.cutUpper.back().y, 0.0, 1e-12);
-      EXPECT_NEAR(tip.cutLower.back().y, 0.0, 1e-12);
+      for (const Point2D& end : {tip.cutUpper.front(), tip.cutUpper.back(), tip.cutLower.back()}) {
+        EXPECT_NEAR(end.y, 0.0, 1e-12);
+      }
       EXPECT_EQ(root.cutUpper.front(), root.cutLower.front());
     }
   }
@@ -82,14 +75,11 @@ TEST(RebuildSections, CopiesTheRootIntoATipThatIsTheSame) {
   Section tip;
   MakePanel(root, tip, 3.0, -7.0);
   RebuildSections(root, tip, {.wingPanel = true, .differentRootTip = false});
-  EXPECT_EQ(tip.profile.points, root.profile.points);
-  EXPECT_EQ(tip.params.chord, 400.0);
-  EXPECT_EQ(tip.params.washout, 3.0);
-  EXPECT_EQ(tip.params.reserved, 42.0);
-  EXPECT_EQ(tip.upper, root.upper);
-  EXPECT_EQ(tip.lower, root.lower);
-  EXPECT_EQ(tip.cutUpper, root.cutUpper);
-  EXPECT_EQ(tip.cutLower, root.cutLower);
+  EXPECT_EQ((std::vector{tip.params.chord, tip.params.washout, tip.params.reserved}),
+            (std::vector{400.0, 3.0, 42.0}));
+  EXPECT_EQ(
+      (std::vector{tip.profile.points, tip.upper, tip.lower, tip.cutUpper, tip.cutLower}),
+      (std::vector{root.profile.points, root.upper, root.lower, root.cutUpper, root.cutLower}));
 }
 
 TEST(RebuildSections, TurnsEachSectionByItsWashoutExactlyOnce) {
@@ -107,11 +97,11 @@ TEST(RebuildSections, TurnsEachSectionByItsWashoutExactlyOnce) {
     RebuildSections(root, tip, options);
     // A copied tip carries the root's washout.
     const double tipDegrees = options.differentRootTip || options.tipFromOwnProfile ? -2.0 : 3.0;
-    ExpectPoints(root.cutUpper, Rotated(flatRoot.cutUpper, 3.0));
-    ExpectPoints(root.lower, Rotated(flatRoot.lower, 3.0));
-    ExpectPoints(tip.cutUpper, Rotated(flatTip.cutUpper, tipDegrees));
-    ExpectPoints(tip.cutLower, Rotated(flatTip.cutLower, tipDegrees));
-    ExpectPoints(tip.upper, Rotated(flatTip.upper, tipDegrees));
+    test::expectPointsNear(root.cutUpper, Rotated(flatRoot.cutUpper, 3.0));
+    test::expectPointsNear(root.lower, Rotated(flatRoot.lower, 3.0));
+    test::expectPointsNear(tip.cutUpper, Rotated(flatTip.cutUpper, tipDegrees));
+    test::expectPointsNear(tip.cutLower, Rotated(flatTip.cutLower, tipDegrees));
+    test::expectPointsNear(tip.upper, Rotated(flatTip.upper, tipDegrees));
   }
 }
 

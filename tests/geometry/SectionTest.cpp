@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "geometry/Section.h"
+#include "support/PointChecks.h"
 
 namespace orva {
 namespace {
@@ -14,40 +15,32 @@ double SignedDistance(const Point2D& a, const Point2D& b, const Point2D& p) {
   return ((b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x)) / std::hypot(b.x - a.x, b.y - a.y);
 }
 
-void ExpectPoints(const PointList& got, const PointList& want, double tol = 1e-12) {
-  ASSERT_EQ(got.size(), want.size());
-  for (std::size_t i = 0; i < got.size(); ++i) {
-    EXPECT_NEAR(got[i].x, want[i].x, tol) << i;
-    EXPECT_NEAR(got[i].y, want[i].y, tol) << i;
-  }
-}
-
 TEST(SectionSkin, OffsetsStraightAndCorneredOutlinesInwards) {
   Section s;
   // Two points: both ends move by the segment's normal; upper down, lower up.
   s.cutUpper = {{0, 0.1}, {1, 0.1}};
   s.cutLower = {{0, -0.1}, {1, -0.1}};
   s.ApplySkin(0.01);
-  ExpectPoints(s.cutUpper, {{0, 0.09}, {1, 0.09}});
-  ExpectPoints(s.cutLower, {{0, -0.09}, {1, -0.09}});
+  test::expectPointsNear(s.cutUpper, {{0, 0.09}, {1, 0.09}});
+  test::expectPointsNear(s.cutLower, {{0, -0.09}, {1, -0.09}});
   s.cutLower = {};
   s.ApplySkin(-0.01);  // a negative skin moves outwards
-  ExpectPoints(s.cutUpper, {{0, 0.1}, {1, 0.1}});
+  test::expectPointsNear(s.cutUpper, {{0, 0.1}, {1, 0.1}});
 
   // A right-angled peak: the corner drops by d * sqrt(2), the ends move along their normals.
   const double d = 0.1;
   const double r = d / std::sqrt(2.0);
   s.cutUpper = {{0, 0}, {1, 1}, {2, 0}};
   s.ApplySkin(d);
-  ExpectPoints(s.cutUpper, {{r, -r}, {1, 1 - d * std::sqrt(2.0)}, {2 - r, -r}});
+  test::expectPointsNear(s.cutUpper, {{r, -r}, {1, 1 - d * std::sqrt(2.0)}, {2 - r, -r}});
   // A vertical first segment: the corner lands on the vertical offset line x = d.
   s.cutUpper = {{0, 0}, {0, 1}, {1, 1}};
   s.ApplySkin(d);
-  ExpectPoints(s.cutUpper, {{d, 0}, {d, 1 - d}, {1, 1 - d}});
+  test::expectPointsNear(s.cutUpper, {{d, 0}, {d, 1 - d}, {1, 1 - d}});
   // Collinear points (parallel offset lines): the inner point moves along the normal.
   s.cutUpper = {{0, 0}, {0.5, 0}, {1, 0}};
   s.ApplySkin(d);
-  ExpectPoints(s.cutUpper, {{0, -d}, {0.5, -d}, {1, -d}});
+  test::expectPointsNear(s.cutUpper, {{0, -d}, {0.5, -d}, {1, -d}});
 }
 
 TEST(SectionSkin, KeepsTheSkinDistanceFromEverySegmentOfARealProfile) {
@@ -83,20 +76,20 @@ TEST(SectionSkin, CrossingsTrimBothOutlinesAndDropNeighboursWithinAFifthOfAMilli
     s.cutUpper = {{0, -0.1}, {0.1, 0.1}, {0.5, 0.1}, {1, 0.1}};
     s.cutLower = {{0, 0.1}, {0.1, -0.1}, {0.5, -0.1}, {1, -0.1}};
     s.ApplySkin(kTiny);
-    ExpectPoints(s.cutUpper,
-                 keep ? PointList{{0.05, 0}, {0.1, 0.1}, {0.5, 0.1}, {1, 0.1}}
-                      : PointList{{0.05, 0}, {0.5, 0.1}, {1, 0.1}},
-                 1e-8);
+    test::expectPointsNear(s.cutUpper,
+                           keep ? PointList{{0.05, 0}, {0.1, 0.1}, {0.5, 0.1}, {1, 0.1}}
+                                : PointList{{0.05, 0}, {0.5, 0.1}, {1, 0.1}},
+                           1e-8);
     EXPECT_EQ(s.cutLower.size(), s.cutUpper.size());
     EXPECT_EQ(s.cutLower.front(), s.cutUpper.front());
 
     s.cutUpper = {{0, 0.1}, {0.5, 0.1}, {0.9, 0.1}, {1, -0.1}};
     s.cutLower = {{0, -0.1}, {0.5, -0.1}, {0.9, -0.1}, {1, 0.1}};
     s.ApplySkin(kTiny);
-    ExpectPoints(s.cutUpper,
-                 keep ? PointList{{0, 0.1}, {0.5, 0.1}, {0.9, 0.1}, {0.95, 0}}
-                      : PointList{{0, 0.1}, {0.5, 0.1}, {0.95, 0}},
-                 1e-8);
+    test::expectPointsNear(s.cutUpper,
+                           keep ? PointList{{0, 0.1}, {0.5, 0.1}, {0.9, 0.1}, {0.95, 0}}
+                                : PointList{{0, 0.1}, {0.5, 0.1}, {0.95, 0}},
+                           1e-8);
     EXPECT_EQ(s.cutLower.back(), s.cutUpper.back());
   }
 }
@@ -109,13 +102,13 @@ TEST(SectionSkin, AVerticalSegmentCrossesOnlyWhereItMeetsTheOther) {
   s.cutUpper = upper;
   s.cutLower = {{0.3, -0.1}, {0.3, -0.2}, {0.6, -0.2}, {1, -0.2}};
   s.ApplySkin(kTiny);
-  ExpectPoints(s.cutUpper, upper, 1e-8);
+  test::expectPointsNear(s.cutUpper, upper, 1e-8);
   EXPECT_EQ(s.cutLower.size(), 4u);
   // Reaching up through the upper outline it crosses it at (0.3, 0.1).
   s.cutUpper = upper;
   s.cutLower = {{0.3, -0.1}, {0.3, 0.2}, {0.6, 0.2}, {1, 0.2}};
   s.ApplySkin(kTiny);
-  ExpectPoints({s.cutUpper.front(), s.cutLower.front()}, {{0.3, 0.1}, {0.3, 0.1}}, 1e-8);
+  test::expectPointsNear({s.cutUpper.front(), s.cutLower.front()}, {{0.3, 0.1}, {0.3, 0.1}}, 1e-8);
 }
 
 TEST(SectionSkin, SurvivesDegenerateOutlines) {
@@ -143,7 +136,7 @@ TEST(SectionWashout, RotatesAllFourListsOnceAboutTheOrigin) {
   s.ApplyWashout();
   const double a = 5.0 * 3.14159265358979 / 180.0;
   for (const PointList* l : {&s.upper, &s.lower, &s.cutUpper, &s.cutLower}) {
-    ExpectPoints(*l, {{std::cos(a), -std::sin(a)}, {0, 0}}, 1e-9);
+    test::expectPointsNear(*l, {{std::cos(a), -std::sin(a)}, {0, 0}}, 1e-9);
   }
 }
 
@@ -178,12 +171,9 @@ TEST(SectionCopy, CopiesEverythingButTheReservedField) {
       (std::vector<double>{p.xleH1, p.xleH2, p.xleLength, p.xleBeta, p.xleAlpha, p.reserved,
                            p.washout, p.leMargin, p.teMargin, p.basicHeight, p.chord, p.skin}),
       (std::vector<double>{1, 2, 3, 4, 5, 99, 7, 8, 9, 10, 11, 12}));
-  EXPECT_EQ(b.profile.points, a.profile.points);
   EXPECT_EQ(b.profile.name, a.profile.name);
-  EXPECT_EQ(b.upper, a.upper);
-  EXPECT_EQ(b.lower, a.lower);
-  EXPECT_EQ(b.cutUpper, a.cutUpper);
-  EXPECT_EQ(b.cutLower, a.cutLower);
+  EXPECT_EQ((std::vector{b.profile.points, b.upper, b.lower, b.cutUpper, b.cutLower}),
+            (std::vector{a.profile.points, a.upper, a.lower, a.cutUpper, a.cutLower}));
 }
 
 TEST(SectionQueries, ExtremesAndHeightsAlongTheOutline) {

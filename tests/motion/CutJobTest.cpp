@@ -2,13 +2,13 @@
 
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
-#include <condition_variable>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,6 +18,8 @@
 #include "motion/CutScript.h"
 #include "motion/MovePlanner.h"
 #include "support/MachineRig.h"
+#include "support/StepStreams.h"
+#include "support/TestFiles.h"
 
 namespace orva {
 namespace {
@@ -94,13 +96,12 @@ struct Rig : test::MachineRig {
       : Rig(params, gated, std::make_shared<GatedDevice*>(nullptr)) {}
 
   Rig(SimulatedMachineParams params, bool gated, const std::shared_ptr<GatedDevice*>& gate)
-      : MachineRig(params,
-                   gated ? DeviceWrapper([gate](SimulatedMachine& m) {
+      : MachineRig(params, gated ? DeviceWrapper([gate](SimulatedMachine& m) {
                      auto device = std::make_unique<GatedDevice>(m);
                      *gate = device.get();
                      return device;
                    })
-                         : DeviceWrapper()),
+                                 : DeviceWrapper()),
         gated_(*gate) {
     job.setPollInterval(5ms);
     FoamType grey = foam("Grey", 8.0, 40, ComputedHeat);
@@ -113,6 +114,14 @@ struct Rig : test::MachineRig {
     std::optional<CutMove> move = planner.PlanScriptMove(xg, yg, xd, yd, seconds, "test");
     EXPECT_TRUE(move.has_value());
     return move ? *move : CutMove{};
+  }
+
+  // Script moves to the given targets (XG, YG, XD, YD, seconds).
+  MoveList plans(std::initializer_list<std::array<double, 5>> targets) {
+    MoveList moves;
+    for (const auto& [xg, yg, xd, yd, seconds] : targets)
+      moves.push_back(plan(xg, yg, xd, yd, seconds));
+    return moves;
   }
 
   ~Rig() override {
@@ -132,67 +141,58 @@ CutMove timedMove(double seconds) {
 // ---------------------------------------------------------------------------
 // Texts
 
-TEST(CutJobTexts, TimeIsTruncatedToWholeSecondsAndSplitAtAMinute) {
+TEST(CutJobTexts, TimeHeatAndProgress) {
+  // Whole seconds, truncated, split at a minute.
   EXPECT_EQ(CutJob::TimeText(59.9), "59 sec");
   EXPECT_EQ(CutJob::TimeText(60.0), "1 min 0 sec");
   EXPECT_EQ(CutJob::TimeText(61.0), "1 min 1 sec");
   EXPECT_EQ(CutJob::TimeText(3725.5), "62 min 5 sec");
   EXPECT_EQ(CutJob::TimeText(0.0), "0 sec");
   EXPECT_EQ(CutJob::TimeText(std::nan("")), "0 sec");
-}
-
-TEST(CutJobTexts, MeasuredHeatUsesIntegerDivisionAndShowsZeroWithoutSamples) {
+  // Integer division, zero without samples.
   EXPECT_EQ(CutJob::MeasuredHeat({1, 2, 1}), 33);
   EXPECT_EQ(CutJob::MeasuredHeat({100, 0, 1}), 100);
   EXPECT_EQ(CutJob::MeasuredHeat({0, 0, 1}), 0);
-}
-
-TEST(CutJobTexts, ProgressShowsSpeedHeatAndManualWhenSetByHand) {
   EXPECT_EQ(CutJob::ProgressText(12.5, {45, 55, 1}, "fixed 40%"),
             "12.50 mm/s Power 45 %, fixed 40%");
-  EXPECT_EQ(CutJob::ProgressText(1.005, {0, 0, 0}, "fixed 40%"),
-            "1.00 mm/s Power 0 %, manual");
+  EXPECT_EQ(CutJob::ProgressText(1.005, {0, 0, 0}, "fixed 40%"), "1.00 mm/s Power 0 %, manual");
 }
 
 TEST(CutJob, ConfirmationShowsSpeedTimeAndHeatAndCancelRunsNothing) {
-  Rig rig;
-  MoveList moves;
-  moves.push_back(timedMove(30.0));
-  moves.push_back(timedMove(29.9));
-  rig.prompt.queueAnswer(Answer::Cancel);
-  EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x1F, 12.345));
-
-  const auto asked = rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel);
-  ASSERT_EQ(asked.size(), 1u);
-  EXPECT_EQ(asked[0].text, "Start cut ?\nCut speed 12.35\nTotal time 59 sec\nHeat fixed 40%");
-  const SimulatedMachineCounters counters = rig.machine->counters();
-  EXPECT_EQ(counters.starts, 0u);
-  EXPECT_GE(counters.stops, 1u);
-  EXPECT_EQ(counters.stepsRequests, 0u);
-  EXPECT_TRUE(rig.sound.played.empty());
-}
-
-TEST(CutJob, ConfirmationWithoutSpeedLineAndComputedOrManualHeat) {
-  {
-    Rig rig;
-    rig.config.foams.SelectFoam("Grey");
-    rig.config.foams.currentHeat = 73;
-    MoveList moves;
-    moves.push_back(timedMove(61.0));
-    rig.job.ExecuteCut(std::move(moves), 0x0F, -1.0);
-    const auto asked = rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel);
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].text, "Start cut ?\nTotal time 1 min 1 sec\nHeat computed 73%");
-  }
-  {
+  struct Case {
+    bool byHand;
+    const char* foam;
+    std::vector<double> seconds;
+    double speed;  // not shown when not positive
+    int heat;      // set by the foam form when not 0
+    const char* text;
+  };
+  const std::vector<Case> cases{
+      {false,
+       "Blue",
+       {30.0, 29.9},
+       12.345,
+       0,
+       "Start cut ?\nCut speed 12.35\nTotal time 59 sec\nHeat fixed 40%"},
+      {false, "Grey", {61.0}, -1.0, 73, "Start cut ?\nTotal time 1 min 1 sec\nHeat computed 73%"},
+      {true, "Blue", {}, 0.0, 0, "Start cut ?\nTotal time 0 sec\nHeat manual"}};
+  for (const Case& c : cases) {
     SimulatedMachineParams params;
-    params.heatSetByHand = true;
+    params.heatSetByHand = c.byHand;
     params.handHeatPercent = 30;
     Rig rig(params);
-    rig.job.ExecuteCut({}, 0x0F, 0.0);
+    rig.config.foams.SelectFoam(c.foam);
+    if (c.heat != 0) rig.config.foams.currentHeat = c.heat;
+    MoveList moves;
+    for (double seconds : c.seconds) moves.push_back(timedMove(seconds));
+    rig.prompt.queueAnswer(Answer::Cancel);
+    EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x1F, c.speed));
     const auto asked = rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel);
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].text, "Start cut ?\nTotal time 0 sec\nHeat manual");
+    EXPECT_EQ(asked[0].text, c.text);
+    EXPECT_EQ(rig.machine->counters().starts + rig.machine->counters().stepsRequests, 0u);
+    EXPECT_GE(rig.machine->counters().stops, 1u);
+    EXPECT_TRUE(rig.sound.played.empty());
   }
 }
 
@@ -200,57 +200,44 @@ TEST(CutJob, EmptyListStartsStopsAndPlaysTheSound) {
   Rig rig;
   rig.prompt.queueAnswer(Answer::Ok);
   EXPECT_TRUE(rig.job.ExecuteCut({}, 0x1F, 5.0));
-  const SimulatedMachineCounters counters = rig.machine->counters();
-  EXPECT_EQ(counters.starts, 1u);
-  EXPECT_EQ(counters.stepsRequests, 1u);  // the heat check's pause, nothing else
-  EXPECT_GE(counters.stops, 1u);
+  EXPECT_EQ(rig.machine->counters().starts, 1u);
+  EXPECT_EQ(rig.machine->counters().stepsRequests, 1u);  // the heat check's pause, nothing else
   EXPECT_FALSE(rig.machine->isStarted());
   EXPECT_EQ(rig.sound.played, std::vector<std::string>{"Bravo.wav"});
   EXPECT_EQ(rig.status.cursor, (std::vector<bool>{true, false}));
 }
 
 TEST(CutJob, SurveyingPlannerExecutesNothingAndSucceeds) {
-  Rig rig;
-  rig.planner.BeginSpeedSurvey(false);
-  MoveList moves;
-  moves.push_back(rig.plan(10, 0, 10, 0, 1.0));
-  EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0));
-  EXPECT_TRUE(rig.prompt.calls().empty());
-  const SimulatedMachineCounters counters = rig.machine->counters();
-  EXPECT_EQ(counters.starts, 0u);
-  EXPECT_EQ(counters.stepsRequests, 0u);
-  EXPECT_EQ(counters.stops, 1u);
-  EXPECT_TRUE(rig.sound.played.empty());
+  for (const bool errorsOnly : {false, true}) {  // nor while message boxes are off
+    Rig rig;
+    rig.planner.BeginSpeedSurvey(errorsOnly);
+    MoveList moves = rig.plans({{10, 0, 10, 0, 1.0}});
+    EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0));
+    EXPECT_TRUE(rig.prompt.calls().empty());
+    EXPECT_EQ(rig.machine->counters().starts + rig.machine->counters().stepsRequests, 0u);
+    EXPECT_EQ(rig.machine->counters().stops, 1u);
+    EXPECT_TRUE(rig.sound.played.empty());
+  }
 }
 
 TEST(CutJob, CutToFileSendsNothingToTheMachine) {
   Rig rig;
   rig.env.output.cutToFile = true;
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / "orva_cut_execution_test";
-  std::filesystem::create_directories(dir);
+  const test::TempDir dir;
   const std::filesystem::path file = dir / "panel.cut";
-  std::filesystem::remove(file);
 
-  MoveList moves;
-  moves.push_back(rig.plan(10, 0, 10, 0, 1.0));
-  moves.push_back(rig.plan(10, 20, 10, 20, 2.0));
+  MoveList moves = rig.plans({{10, 0, 10, 0, 1.0}, {10, 20, 10, 20, 2.0}});
   rig.prompt.queueFile(file.string());
   EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0));
 
   // Cancelling the file dialog is a failure.
-  MoveList more;
-  more.push_back(rig.plan(0, 0, 0, 0, 1.0));
+  MoveList more = rig.plans({{0, 0, 0, 0, 1.0}});
   EXPECT_FALSE(rig.job.ExecuteCut(std::move(more), 0x1F, 5.0));
 
-  const SimulatedMachineCounters counters = rig.machine->counters();
-  EXPECT_EQ(counters.starts, 0u);
-  EXPECT_EQ(counters.stepsRequests, 0u);
+  EXPECT_EQ(rig.machine->counters().starts + rig.machine->counters().stepsRequests, 0u);
   EXPECT_EQ(rig.machine->snapshot().entriesOutput, 0u);
   EXPECT_TRUE(rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel).empty());
-
   EXPECT_TRUE(std::filesystem::exists(file));
-  std::filesystem::remove_all(dir);
 }
 
 // ---------------------------------------------------------------------------
@@ -260,8 +247,7 @@ TEST(CutJobHeatCheck, NeverAsksWithoutHeatAcquisitionEvenAtZeroHeat) {
   Rig rig;
   rig.config.table.InterfChauf = 0;
   rig.driver.SetHeatOutput(0);
-  MoveList moves;
-  moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
+  MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}});
   EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x15, 5.0));
   EXPECT_TRUE(rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).empty());
   EXPECT_EQ(rig.steps(Axis::XG), 480);
@@ -274,8 +260,7 @@ TEST(CutJobHeatCheck, AbortRetryIgnoreBelowTwoPercent) {
 
   {  // Abort: the cut does not start, no further message; Start and Stop were sent.
     Rig rig(params);
-    MoveList moves;
-    moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
+    MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}});
     rig.prompt.queueAnswer(Answer::Abort);
     EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x15, 5.0));
     const auto asked = rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore);
@@ -283,15 +268,13 @@ TEST(CutJobHeatCheck, AbortRetryIgnoreBelowTwoPercent) {
     EXPECT_EQ(asked[0].text, "Wire heat lower than 2%");
     EXPECT_EQ(asked[0].icon, MessageIcon::Stop);
     EXPECT_TRUE(rig.prompt.messages().empty());
-    EXPECT_EQ(rig.steps(Axis::XG), 0);
     EXPECT_EQ(rig.machine->counters().stepsRequests, 1u);  // the pause only
     EXPECT_EQ(rig.machine->counters().starts, 1u);
     EXPECT_FALSE(rig.machine->isStarted());
   }
   {  // Retry measures again after another pause; Ignore cuts.
     Rig rig(params);
-    MoveList moves;
-    moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
+    MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}});
     rig.prompt.queueAnswer(Answer::Retry);
     rig.prompt.queueAnswer(Answer::Ignore);
     const double before = rig.machine->snapshot().elapsedMs;
@@ -306,8 +289,7 @@ TEST(CutJobHeatCheck, AbortRetryIgnoreBelowTwoPercent) {
     SimulatedMachineParams warm = params;
     warm.handHeatPercent = 2;
     Rig rig(warm);
-    MoveList moves;
-    moves.push_back(rig.plan(0, 10, 0, 10, 0.5));
+    MoveList moves = rig.plans({{0, 10, 0, 10, 0.5}});
     EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x15, 5.0));
     EXPECT_EQ(rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).size(), 0u);
     EXPECT_EQ(rig.steps(Axis::YD), 480);
@@ -327,21 +309,17 @@ TEST(CutJobSend, MoveOfDurationZeroWithStepsReachesTheMachineAndEmptyMovesAreSki
 
   MoveList moves{rapid, nothing, pause};
   EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x04, 5.0));
-  EXPECT_EQ(rig.steps(Axis::XG), 3);
-  EXPECT_EQ(rig.steps(Axis::YG), -3);
-  EXPECT_EQ(rig.steps(Axis::XD), 0);
+  EXPECT_EQ(rig.allSteps(), (test::Steps{3, -3, 0, 0}));
   // The step move and the pause; the empty move was not sent.
   EXPECT_EQ(rig.machine->counters().stepsRequests, 2u);
   EXPECT_NEAR(rig.machine->snapshot().elapsedMs, 15.0 + 250.0, 1e-9);
 }
 
 TEST(CutJobSend, RefusedStreamEndsTheCutWithNoInterruptsAndKeepsWhatRan) {
-  SimulatedMachineParams params;
-  Rig rig(params);
+  Rig rig;
   rig.config.table.ZeroX = 5.0;
   rig.planner.ResetPlanner();
-  MoveList moves;
-  moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
+  MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}});
   CutMove broken = timedMove(1.0);
   broken.entries = {0x10, 0x03};  // delay byte without its marker
   moves.push_back(broken);
@@ -349,23 +327,19 @@ TEST(CutJobSend, RefusedStreamEndsTheCutWithNoInterruptsAndKeepsWhatRan) {
   rig.prompt.queueAnswer(Answer::Ok);
 
   EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0));
-  const auto shown = rig.prompt.callsOf(ScriptedPrompt::Kind::Message);
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].text, "No interrupts during cutting");
-  EXPECT_EQ(shown[0].icon, MessageIcon::Information);
+  EXPECT_EQ(rig.prompt.messages(), std::vector<std::string>{"No interrupts during cutting"});
+  EXPECT_EQ(rig.prompt.calls().back().icon, MessageIcon::Information);
   EXPECT_EQ(rig.steps(Axis::XG), 480);  // the first move, not the third
   EXPECT_EQ(rig.machine->counters().rejectedRequests, 1u);
   // The planner is where the machine is: the end of the first move (absolute).
-  EXPECT_DOUBLE_EQ(rig.planner.towers().XG, 15.0);
-  EXPECT_DOUBLE_EQ(rig.planner.towers().XD, 15.0);
+  EXPECT_EQ(test::mm4(rig.planner.towers()), (test::Mm4{15.0, 0.0, 15.0, 0.0}));
   EXPECT_FALSE(rig.machine->isStarted());
   EXPECT_EQ(rig.sound.played.size(), 1u);
 }
 
 TEST(CutJobSend, WithoutTheWorkerARefusedMoveIsReportedAlike) {
   Rig rig;
-  MoveList moves;
-  moves.push_back(rig.plan(0, 10, 0, 10, 0.5));
+  MoveList moves = rig.plans({{0, 10, 0, 10, 0.5}});
   CutMove broken = timedMove(1.0);
   broken.entries = {0x80, 0x01};  // a direction bit without its step bit
   moves.push_back(broken);
@@ -381,8 +355,7 @@ TEST(CutJobSend, WithoutADeviceTheHeatCheckReportsTheMachineNotTheHeat) {
   params.deviceAbsent = true;
   Rig rig(params);
   rig.prompt.clear();  // "Error in loading driver"
-  MoveList moves;
-  moves.push_back(rig.plan(0, 10, 0, 10, 0.5));
+  MoveList moves = rig.plans({{0, 10, 0, 10, 0.5}});
   EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x15, 5.0));
   EXPECT_TRUE(rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).empty());
   EXPECT_EQ(rig.prompt.messages(), std::vector<std::string>{"No interrupts during cutting"});
@@ -397,12 +370,11 @@ struct AbortRun {
   bool result = true;
 };
 
-// A cut whose moves take real time, cancelled once its first move has run: up to Y 30, then passes along X at that height, then one move up
-// to Y 45 that is never reached.
+// A cut whose moves take real time, cancelled once its first move has run: up to Y 30, then passes
+// along X at that height, then one move up to Y 45 that is never reached.
 AbortRun runAbortedCut(Rig& rig) {
   AbortRun run;
-  MoveList moves;
-  moves.push_back(rig.plan(20, 30, 20, 30, 1.0));
+  MoveList moves = rig.plans({{20, 30, 20, 30, 1.0}});
   for (int i = 0; i < 8; ++i) {
     const double x = i % 2 == 0 ? 60.0 : 20.0;
     moves.push_back(rig.plan(x, 30, x, 30, 1.0));
@@ -424,6 +396,11 @@ SimulatedMachineParams pacedMachine() {
   return params;
 }
 
+test::Steps stepsAt(double xg, double yg, double xd, double yd) {
+  return {std::llround(xg * kStepsPerMm), std::llround(yg * kStepsPerMm),
+          std::llround(xd * kStepsPerMm), std::llround(yd * kStepsPerMm)};
+}
+
 void expectCompleteMovesThenRetreat(const Rig& rig, const AbortRun& run, double clearance) {
   const std::size_t sent = rig.job.lastCutMovesSent();
   EXPECT_EQ(rig.job.result(), CutJobResult::Cancelled);
@@ -431,34 +408,21 @@ void expectCompleteMovesThenRetreat(const Rig& rig, const AbortRun& run, double 
   ASSERT_GE(sent, 1u);
   ASSERT_LT(sent, run.planned.size());
   // Request 1 is the heat check's pause; then every move of the cut sent ended
-  // exactly where it was planned (so none was cut short).
-  ASSERT_GE(run.trace.size(), sent + 1);
+  // exactly where it was planned (so none was cut short); then the retreat:
+  // straight up at the same X, to X = 0 at that height, to 0, 0.
+  ASSERT_EQ(run.trace.size(), sent + 1 + 3);
   for (const auto& record : run.trace) EXPECT_TRUE(record.accepted);
   for (std::size_t i = 0; i < sent; ++i) {
-    const MachineSnapshot& after = run.trace[i + 1].after;
-    EXPECT_EQ(after[Axis::XG].commandedSteps, std::llround(run.planned[i].XG * kStepsPerMm));
-    EXPECT_EQ(after[Axis::YG].commandedSteps, std::llround(run.planned[i].YG * kStepsPerMm));
-    EXPECT_EQ(after[Axis::XD].commandedSteps, std::llround(run.planned[i].XD * kStepsPerMm));
+    const CutMove& m = run.planned[i];
+    EXPECT_EQ(test::commandedOf(run.trace[i + 1].after), stepsAt(m.XG, m.YG, m.XD, m.YD)) << i;
   }
-  // The retreat: straight up at the same X, to X = 0 at that height, to 0, 0.
-  const std::int64_t top = std::llround(clearance * kStepsPerMm);
-  const std::int64_t lastX = std::llround(run.planned[sent - 1].XG * kStepsPerMm);
-  ASSERT_EQ(run.trace.size(), sent + 1 + 3);
-  const MachineSnapshot& up = run.trace[sent + 1].after;
-  EXPECT_EQ(up[Axis::XG].commandedSteps, lastX);
-  EXPECT_EQ(up[Axis::YG].commandedSteps, top);
-  EXPECT_EQ(up[Axis::YD].commandedSteps, top);
-  const MachineSnapshot& home = run.trace[sent + 2].after;
-  EXPECT_EQ(home[Axis::XG].commandedSteps, 0);
-  EXPECT_EQ(home[Axis::XD].commandedSteps, 0);
-  EXPECT_EQ(home[Axis::YG].commandedSteps, top);
-  for (Axis axis : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) {
-    EXPECT_EQ(rig.machine->snapshot()[axis].commandedSteps, 0);
-  }
+  const CutMove& last = run.planned[sent - 1];
+  EXPECT_EQ(test::commandedOf(run.trace[sent + 1].after),
+            stepsAt(last.XG, clearance, last.XD, clearance));
+  EXPECT_EQ(test::commandedOf(run.trace[sent + 2].after), stepsAt(0, clearance, 0, clearance));
+  EXPECT_EQ(test::commandedOf(rig.machine->snapshot()), (test::Steps{}));
   // The planner agrees with the machine, and the interface is stopped.
-  EXPECT_DOUBLE_EQ(rig.planner.towers().XG, 0.0);
-  EXPECT_DOUBLE_EQ(rig.planner.towers().YG, 0.0);
-  EXPECT_DOUBLE_EQ(rig.planner.towers().YD, 0.0);
+  EXPECT_EQ(test::mm4(rig.planner.towers()), (test::Mm4{}));
   EXPECT_FALSE(rig.machine->isStarted());
   EXPECT_TRUE(rig.prompt.messages().empty());
 }
@@ -478,7 +442,6 @@ TEST(CutJobAbort, WithoutAClearanceTheHighestPointOfTheCutIsUsed) {
   const AbortRun run = runAbortedCut(rig);
   expectCompleteMovesThenRetreat(rig, run, 45.0);
 }
-
 
 // Both towers: X up to 20 (and Y to 30), back to X 10, then X 50 (never run).
 // With backlash on the table and the machine, the retreat after a cancel
@@ -512,10 +475,7 @@ TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
   Rig rig(params, true);
   rig.config.table.XPasInvSens = 5;
   rig.config.table.YPasInvSens = 5;
-  MoveList moves;
-  moves.push_back(rig.plan(20, 30, 20, 30, 1.0));
-  moves.push_back(rig.plan(10, 30, 10, 30, 1.0));
-  moves.push_back(rig.plan(50, 30, 50, 30, 1.0));
+  MoveList moves = rig.plans({{20, 30, 20, 30, 1.0}, {10, 30, 10, 30, 1.0}, {50, 30, 50, 30, 1.0}});
   const AxisDirections afterSecond = moves[1].directions;
   ASSERT_NE(afterSecond, rig.planner.directions());  // the list ends the other way
 
@@ -527,16 +487,15 @@ TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
 
   rig.job.service();
   const CutJobProgress progress = rig.job.progress();
-  EXPECT_EQ(progress.moveIndex, 1u);
-  EXPECT_EQ(progress.moveCount, 3u);
+  EXPECT_EQ(std::pair(progress.moveIndex, progress.moveCount),
+            (std::pair<std::size_t, std::size_t>{1, 3}));
   EXPECT_EQ(progress.label, "test");
   EXPECT_DOUBLE_EQ(progress.remainingSeconds, 2.0);
   ASSERT_TRUE(progress.position.has_value());
+  EXPECT_EQ(test::mm4(*progress.position), (test::Mm4{10.0, 30.0, 10.0, 30.0}));
   const MachineSnapshot held = rig.machine->snapshot();
   EXPECT_DOUBLE_EQ(progress.position->XG, held[Axis::XG].actualMm);
   EXPECT_DOUBLE_EQ(progress.position->YD, held[Axis::YD].actualMm);
-  EXPECT_DOUBLE_EQ(progress.position->XG, 10.0);
-  EXPECT_DOUBLE_EQ(progress.position->YG, 30.0);
   EXPECT_TRUE(rig.planner.busy());
 
   rig.job.cancel();
@@ -546,18 +505,14 @@ TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
   EXPECT_EQ(rig.job.lastCutMovesSent(), 2u);
   EXPECT_FALSE(rig.planner.busy());
   // Home, every carriage exactly where the planner believes it.
-  for (Axis axis : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) {
-    EXPECT_EQ(rig.machine->snapshot()[axis].actualSteps, 0);
-  }
-  EXPECT_DOUBLE_EQ(rig.planner.towers().XG, 0.0);
-  EXPECT_DOUBLE_EQ(rig.planner.towers().YG, 0.0);
+  EXPECT_EQ(test::actualOf(rig.machine->snapshot()), (test::Steps{}));
+  EXPECT_EQ(test::mm4(rig.planner.towers()), (test::Mm4{}));
   EXPECT_EQ(rig.job.progress().position->XG, 0.0);
   // The retreat ended going down (a still axis counts as positive).
   EXPECT_EQ(rig.planner.directions(), (AxisDirections{1, -1, 1, -1}));
 
   // The next cut takes up the play on the right side and gets where planned.
-  MoveList next;
-  next.push_back(rig.plan(10, 10, 10, 10, 1.0));
+  MoveList next = rig.plans({{10, 10, 10, 10, 1.0}});
   rig.prompt.queueAnswer(Answer::Ok);
   EXPECT_TRUE(rig.job.ExecuteCut(std::move(next), 0x0D, 8.0));
   EXPECT_EQ(rig.machine->snapshot()[Axis::XG].actualSteps, 480);
@@ -573,9 +528,7 @@ TEST(CutJobThreads, HeatQuestionAndDriverMessagesAreShownByTheOwner) {
   Rig rig(params, true);
   rig.gated_->allow(1 << 20);
   rig.gated_->refuseAt = 4;  // the second move: two pauses of the heat check first
-  MoveList moves;
-  moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
-  moves.push_back(rig.plan(20, 0, 20, 0, 0.5));
+  MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}, {20, 0, 20, 0, 0.5}});
   rig.prompt.queueAnswer(Answer::Ok);
   rig.prompt.queueAnswer(Answer::Retry);
   rig.prompt.queueAnswer(Answer::Ignore);
@@ -593,8 +546,7 @@ TEST(CutJobThreads, HeatQuestionAndDriverMessagesAreShownByTheOwner) {
 
 TEST(CutJobThreads, ACutAskedForWhileOneRunsIsRefusedAndPlanningToo) {
   Rig rig({}, true);
-  MoveList moves;
-  moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
+  MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}});
   ASSERT_TRUE(rig.job.start(std::move(moves), 0x04, 5.0));
   MoveList other;
   other.push_back(timedMove(1.0));
@@ -613,9 +565,7 @@ TEST(CutJobThreads, ADriverExceptionWhileSendingIsReported) {
   Rig rig({}, true);
   rig.gated_->allow(1 << 20);
   rig.gated_->throwAt = 2;
-  MoveList moves;
-  moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
-  moves.push_back(rig.plan(20, 0, 20, 0, 0.5));
+  MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}, {20, 0, 20, 0, 0.5}});
   EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x04, 5.0));
   EXPECT_EQ(rig.job.result(), CutJobResult::Failed);
   EXPECT_EQ(rig.prompt.messages(),

@@ -19,7 +19,10 @@
 #include "motion/CutMove.h"
 #include "motion/CutScript.h"
 #include "motion/MovePlanner.h"
+#include "support/Golden.h"
+#include "support/LowerLayerRigs.h"
 #include "support/MachineRig.h"
+#include "support/StepStreams.h"
 #include "support/TestFiles.h"
 
 namespace orva {
@@ -27,91 +30,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// 32 steps per mm on every axis (1/32 mm is exact in binary and in six
-// decimals), a 0.5 ms timer, motors fast enough for every move used here and
-// a machine zero away from the table origin.
-TableConfig testTable() {
-  TableConfig t;
-  t.Tempo = 0.5;
-  t.XNtour = 32;
-  t.XPas = 1.0;
-  t.YNtour = 32;
-  t.YPas = 1.0;
-  t.XVmax = 1.0;
-  t.YVmax = 1.0;
-  t.XPasInvSens = 0;
-  t.YPasInvSens = 0;
-  t.Entraxe = 1000;
-  t.AxesX = 1000;
-  t.AxesY = 500;
-  t.ZeroX = 12.5;
-  t.ZeroY = 7.25;
-  return t;
-}
+using Bench = test::ScriptBench;
+using test::table32;
 
-FoamType foam(std::string name, int mode, double maxSpeed, int heat) {
-  return FoamType{name, mode, 1.0, maxSpeed, 1.0, 1.0, heat, heat};
-}
-
-// A program context around a simulated machine (32 steps per mm): table
-// "Default" (testTable, foams "Blue foam" and "Poly expansé") current, saved
-// in a directory of its own that is also the project directory.
-struct Bench : test::MachineRig {
-  explicit Bench(TableConfig table = testTable(), SimulatedMachineParams params = machineParams())
-      : MachineRig(params) {
-    env.projectDirectory = dir.string();
-    config.dataDirectory = dir;
-    // orva::foam, not the rig's foam record of another signature.
-    addTable("Default", table,
-             {orva::foam("Blue foam", FixedHeat, 5.0, 30),
-              orva::foam("Poly expansé", ComputedHeat, 4.0, 50)});
-    config.currentTable = "Default";
-    config.savedFoamName = "Blue foam";
-    config.LoadCurrentTable();
-    planner.ResetPlanner();
-  }
-
-  static SimulatedMachineParams machineParams() {
-    SimulatedMachineParams p;
-    p.tempoMs = 0.5;
-    p.xStepsPerMm = 32.0;
-    p.yStepsPerMm = 32.0;
-    return p;
-  }
-
-  void addTable(const std::string& name, TableConfig table, const std::vector<FoamType>& foams) {
-    table.tableModified = true;
-    ASSERT_TRUE(SaveTableConfig(table, dir, TableFileName(name)));
-    FoamDatabase db(driver, prompt);
-    for (const FoamType& f : foams) db.records[f.name] = f;
-    db.foamModified = true;
-    ASSERT_TRUE(db.SaveFoams(dir, FoamFileName(name)));
-  }
-
-  std::optional<MoveList> parse(std::string_view text, CutScriptLimits limits = {}) {
-    return parseCutScript(env, text, "s.cut", limits);
-  }
-
-  int confirmations() const {
-    int n = 0;
-    for (const auto& call : prompt.calls()) n += call.kind == ScriptedPrompt::Kind::OkCancel;
-    return n;
-  }
-
-  test::TempDir tempDir;
-  fs::path dir = tempDir.path();
-};
-
-// The planned move; a refused one fails the test (and stands as an empty move).
-CutMove planned(std::optional<CutMove> move) {
-  EXPECT_TRUE(move.has_value()) << "the planner refused a move of the test";
-  return move ? std::move(*move) : CutMove{};
-}
-
-std::int64_t ticksOf(const CutMove& move) {
-  std::int64_t ticks = 0;
-  for (std::size_t i = 0; i < move.entries.size(); i += 2) ticks += move.entries[i] - 0x80;
-  return ticks;
+// A move to the given targets relative to the machine zero of table32().
+CutMove moveTo(std::string label, double duration, double xg, double yg, double xd, double yd) {
+  CutMove m;
+  m.label = std::move(label);
+  m.duration = duration;
+  m.XG = 12.5 + xg;
+  m.YG = 7.25 + yg;
+  m.XD = 12.5 + xd;
+  m.YD = 7.25 + yd;
+  return m;
 }
 
 // ---------------------------------------------------------------------------
@@ -123,23 +54,11 @@ TEST(CutScriptWriter, WritesHeaderMoveLinesAndStepDumpExactlyUnderTheCutExtensio
   b.config.foams.currentHeat = 45;
   b.env.output.stepDetails = true;
 
-  CutMove a;
-  a.label = "Move to block start";
-  a.duration = 2.5;
-  a.XG = 12.5 + 20.0;
-  a.YG = 7.25 + 35.0;
-  a.XD = 12.5 + 20.0;
-  a.YD = 7.25 + 35.0;
+  CutMove a = moveTo("Move to block start", 2.5, 20.0, 35.0, 20.0, 35.0);
   // -YG +XG after 3 periods; a wait entry; +YD +XD after 5; -YG -YD -XD at once.
   a.entries = {0x83, 0x0E, 0xFF, 0x00, 0x85, 0xF0, 0x80, 0xA2};
-  CutMove c;
-  c.label = "two\nlines";
-  c.duration = 1.0 / 3.0;
-  c.XG = 12.5 + 2.0 / 3.0;
-  c.YG = 7.25 - 0.0000004;
-  c.XD = 12.5 + 1000.0;
-  c.YD = 7.25 + 123.4567896;
-  const MoveList moves{a, c};
+  const MoveList moves{a,
+                       moveTo("two\nlines", 1.0 / 3.0, 2.0 / 3.0, -0.0000004, 1000.0, 123.4567896)};
 
   b.prompt.queueFile((b.dir / "mine.txt").string());
   ASSERT_TRUE(WriteCutScript(b.env, moves, true));
@@ -147,39 +66,21 @@ TEST(CutScriptWriter, WritesHeaderMoveLinesAndStepDumpExactlyUnderTheCutExtensio
   ASSERT_EQ(b.prompt.calls().size(), 1u);
   const FileDialogRequest& request = b.prompt.calls()[0].request;
   EXPECT_EQ(b.prompt.calls()[0].kind, ScriptedPrompt::Kind::SaveFile);
-  EXPECT_EQ(request.defaultName, "out.cut");
+  EXPECT_EQ(request.defaultName + request.initialDirectory, "out.cut" + b.dir.string());
   EXPECT_EQ(request.maxPathLength, 128u);
-  EXPECT_EQ(request.initialDirectory, b.dir.string());
   ASSERT_EQ(request.filters.size(), 1u);
-  EXPECT_EQ(request.filters[0].description, " (*.cut)");
-  EXPECT_EQ(request.filters[0].patterns, "*.cut");
+  EXPECT_EQ(request.filters[0].description + "|" + request.filters[0].patterns, " (*.cut)|*.cut");
 
   EXPECT_FALSE(fs::exists(b.dir / "mine.txt"));
-  EXPECT_EQ(test::readFile(b.dir / "mine.cut"),
-            "F:Poly expans\xE9\n"
-            "N:Default\n"
-            "Hw:45\n"
-            "// Move to block start\n"
-            "T:2.500000 XG:20.000000 YG:35.000000 XD:20.000000 YD:35.000000\n"
-            "3 -YG +XG\n"
-            "127\n"
-            "5 +YD +XD\n"
-            "0 -YG -YD -XD\n"
-            "// two lines\n"
-            "T:0.333333 XG:0.666667 YG:-0.000000 XD:1000.000000 YD:123.456790\n");
+  // The header (foam in Windows-1252), each move's comment and line, its step dump.
+  test::expectGolden("motion/writer.cut", test::readFile(b.dir / "mine.cut"));
 }
 
 TEST(CutScriptWriter, LeavesTheHeatOutWhenSetByHandAndWritesNoMovesWithoutTheLongFlag) {
-  SimulatedMachineParams params = Bench::machineParams();
+  SimulatedMachineParams params = test::machine32();
   params.heatSetByHand = true;
-  Bench b(testTable(), params);
-  CutMove a;
-  a.label = "x";
-  a.XG = 12.5;
-  a.YG = 7.25;
-  a.XD = 12.5;
-  a.YD = 7.25;
-
+  Bench b(table32(), params);
+  const CutMove a = moveTo("x", 0.0, 0, 0, 0, 0);
   b.prompt.queueFile((b.dir / "hand").string());
   ASSERT_TRUE(WriteCutScript(b.env, MoveList{a}, true));
   EXPECT_EQ(test::readFile(b.dir / "hand.cut"),
@@ -215,13 +116,12 @@ TEST(CutScriptRoundTrip, ReplaysTheTargetsAndDurationsRelativeToTheZeroOfAnother
   MoveList list;
   // The first move's target declares the start of the replay; its duration
   // (the heating pause of a written cut) stays a pause there.
-  list.push_back(planned(p.PlanScriptMove(10.0, 20.0, 10.0, 20.0, 0.25, "pause")));
-  list.push_back(planned(p.PlanScriptMove(40.5, 20.0, 60.25, 30.0, 3.2345678, "towers")));
+  list.push_back(a.plan(p.PlanScriptMove(10.0, 20.0, 10.0, 20.0, 0.25, "pause")));
+  list.push_back(a.plan(p.PlanScriptMove(40.5, 20.0, 60.25, 30.0, 3.2345678, "towers")));
   // A block cut: tower targets projected from the faces, a duration from the speed.
-  list.push_back(
-      planned(p.PlanMove(250.0, 400.0, SpeedMode::Face1, 60.0, 40.0, 70.3, 45.0, "cut")));
-  list.push_back(planned(p.PlanScriptMove(30.25, 25.5, 45.75, 35.125, 2.0, "back")));
-  list.push_back(planned(p.PlanScriptMove(30.25, 25.5, 45.75, 35.125, 1.5, "wait")));
+  list.push_back(a.plan(p.PlanMove(250.0, 400.0, SpeedMode::Face1, 60.0, 40.0, 70.3, 45.0, "cut")));
+  list.push_back(a.plan(p.PlanScriptMove(30.25, 25.5, 45.75, 35.125, 2.0, "back")));
+  list.push_back(a.plan(p.PlanScriptMove(30.25, 25.5, 45.75, 35.125, 1.5, "wait")));
   ASSERT_EQ(list.size(), 5u);
   ASSERT_TRUE(a.prompt.messages().empty()) << a.prompt.messages()[0];
   const MoveList original = list;
@@ -231,7 +131,7 @@ TEST(CutScriptRoundTrip, ReplaysTheTargetsAndDurationsRelativeToTheZeroOfAnother
   const fs::path script = a.dir / "round.cut";
 
   // Another table: same drives, another machine zero.
-  TableConfig other = testTable();
+  TableConfig other = table32();
   other.ZeroX = 30.0;
   other.ZeroY = 15.0;
   Bench b(other);
@@ -242,32 +142,27 @@ TEST(CutScriptRoundTrip, ReplaysTheTargetsAndDurationsRelativeToTheZeroOfAnother
   ASSERT_TRUE(replay);
   ASSERT_EQ(replay->size(), original.size());
   for (std::size_t i = 0; i < replay->size(); ++i) {
-    const CutMove& r = (*replay)[i];
-    const CutMove& o = original[i];
-    SCOPED_TRACE(o.label);
-    EXPECT_NEAR(r.XG, o.XG + shiftX, 1e-6);
-    EXPECT_NEAR(r.YG, o.YG + shiftY, 1e-6);
-    EXPECT_NEAR(r.XD, o.XD + shiftX, 1e-6);
-    EXPECT_NEAR(r.YD, o.YD + shiftY, 1e-6);
-    EXPECT_NEAR(r.duration, o.duration, 5e-7);
+    const auto r = test::targetsOf((*replay)[i]);
+    const auto o = test::targetsOf(original[i]);
+    for (int axis = 0; axis < 4; ++axis) {
+      EXPECT_NEAR(r[axis], o[axis] + (axis % 2 == 0 ? shiftX : shiftY), 1e-6) << i << axis;
+    }
+    EXPECT_NEAR((*replay)[i].duration, original[i].duration, 5e-7) << i;
   }
-  EXPECT_EQ((*replay)[0].label, "Tempo");
-  EXPECT_EQ((*replay)[1].label, "Script file round.cut, line 7");
-  EXPECT_EQ((*replay)[4].label, "Tempo");
+  EXPECT_EQ(test::labelsOf(*replay),
+            (std::vector<std::string>{"Tempo", "Script file round.cut, line 7",
+                                      "Script file round.cut, line 9",
+                                      "Script file round.cut, line 11", "Tempo"}));
 
   // On the machine: every axis ends its net travel in whole steps, and the
   // time is that of every move, the start pause included.
   b.planner.ResetPlanner();
   b.prompt.queueAnswer(Answer::Ok);
   ASSERT_TRUE(RunCutScriptFile(b.env, b.job, script));
-  const MachineSnapshot s = b.machine->snapshot();
-  EXPECT_EQ(s[Axis::XG].commandedSteps, (30.25 - 10.0) * 32);
-  EXPECT_EQ(s[Axis::YG].commandedSteps, (25.5 - 20.0) * 32);
-  EXPECT_EQ(s[Axis::XD].commandedSteps, (45.75 - 10.0) * 32);
-  EXPECT_EQ(s[Axis::YD].commandedSteps, (35.125 - 20.0) * 32);
+  EXPECT_EQ(b.allSteps(), (test::Steps{648, 176, 1144, 484}));  // (30.25 - 10) * 32, ...
   double seconds = 0.0;
   for (const CutMove& move : original) seconds += move.duration;
-  EXPECT_NEAR(s.elapsedMs, seconds * 1000.0, 4 * 0.5);
+  EXPECT_NEAR(b.machine->snapshot().elapsedMs, seconds * 1000.0, 4 * 0.5);
   // The planner ends where the script ended, on the other table's zero.
   EXPECT_NEAR(b.planner.towers().XD, 45.75 + other.ZeroX, 1e-9);
   EXPECT_EQ(b.sound.played.size(), 1u);
@@ -278,18 +173,17 @@ TEST(CutScriptRun, HeaderAndOneMoveLineRunAnEmptyCutOnTheMachine) {
   b.env.output.cutToFile = true;
   const fs::path script = b.dir / "empty.cut";
   test::writeFile(script,
-            "F:Blue foam\nN:Default\nHw:30\n// Tempo\n"
-            "T:0.000000 XG:5.000000 YG:5.000000 XD:5.000000 YD:5.000000\n");
+                  "F:Blue foam\nN:Default\nHw:30\n// Tempo\n"
+                  "T:0.000000 XG:5.000000 YG:5.000000 XD:5.000000 YD:5.000000\n");
   b.prompt.queueAnswer(Answer::Ok);
   EXPECT_TRUE(RunCutScriptFile(b.env, b.job, script));
 
   EXPECT_FALSE(b.env.output.cutToFile);
-  ASSERT_EQ(b.confirmations(), 1);
+  ASSERT_EQ(b.confirmations(), 1u);
   EXPECT_EQ(b.prompt.calls().back().text, "Start cut ?\nTotal time 0 sec\nHeat fixed 30%");
   EXPECT_EQ(b.machine->counters().starts, 1u);
   EXPECT_EQ(b.machine->counters().stepsRequests, 0u);
   EXPECT_EQ(b.machine->heatPercent(), 30);
-  EXPECT_EQ(b.sound.played.size(), 1u);
 }
 
 TEST(CutScriptRun, AScriptWrittenWithStepDetailsStopsAtItsFirstDumpLine) {
@@ -297,8 +191,8 @@ TEST(CutScriptRun, AScriptWrittenWithStepDetailsStopsAtItsFirstDumpLine) {
   b.env.output.stepDetails = true;
   b.env.output.cutToFile = true;
   MoveList list;
-  list.push_back(planned(b.planner.PlanScriptMove(5.0, 0.0, 5.0, 0.0, 1.0, "first")));
-  list.push_back(planned(b.planner.PlanScriptMove(6.0, 0.0, 6.0, 0.0, 1.0, "second")));
+  list.push_back(b.plan(b.planner.PlanScriptMove(5.0, 0.0, 5.0, 0.0, 1.0, "first")));
+  list.push_back(b.plan(b.planner.PlanScriptMove(6.0, 0.0, 6.0, 0.0, 1.0, "second")));
   b.prompt.queueFile((b.dir / "steps.cut").string());
   ASSERT_TRUE(WriteCutScript(b.env, list, true));
 
@@ -306,7 +200,7 @@ TEST(CutScriptRun, AScriptWrittenWithStepDetailsStopsAtItsFirstDumpLine) {
   EXPECT_FALSE(RunCutScriptFile(b.env, b.job, script));
   EXPECT_EQ(b.prompt.messages(),
             std::vector<std::string>{"Read error\nScript file " + script.string() + ", line 6"});
-  EXPECT_EQ(b.confirmations(), 0);
+  EXPECT_EQ(b.confirmations(), 0u);
   EXPECT_EQ(b.machine->counters().stepsRequests, 0u);
 }
 
@@ -318,10 +212,9 @@ TEST(CutScriptRun, OpenDialogAndItsCancel) {
   ASSERT_EQ(b.prompt.calls().size(), 1u);
   const FileDialogRequest& request = b.prompt.calls()[0].request;
   ASSERT_EQ(request.filters.size(), 2u);
-  EXPECT_EQ(request.filters[0].description, "Scripts cut (*.cut)");
-  EXPECT_EQ(request.filters[0].patterns, "*.cut");
-  EXPECT_EQ(request.filters[1].description, "All Files");
-  EXPECT_EQ(request.filters[1].patterns, "*.*");
+  EXPECT_EQ(request.filters[0].description + "|" + request.filters[0].patterns + "|" +
+                request.filters[1].description + "|" + request.filters[1].patterns,
+            "Scripts cut (*.cut)|*.cut|All Files|*.*");
   EXPECT_EQ(request.initialDirectory, b.dir.string());
   EXPECT_TRUE(b.env.output.cutToFile);  // nothing happened
 
@@ -341,15 +234,13 @@ TEST(CutScriptReader, AMoveLineAtThePreviousPositionIsAPauseLabelledTempo) {
   ASSERT_TRUE(moves);
   ASSERT_EQ(moves->size(), 2u);
   const CutMove& pause = (*moves)[0];
-  EXPECT_EQ(pause.label, "Tempo");
+  EXPECT_EQ(test::labelsOf(*moves),
+            (std::vector<std::string>{"Tempo", "Script file s.cut, line 3"}));
   EXPECT_DOUBLE_EQ(pause.duration, 1.5);
   EXPECT_FALSE(pause.hasSteps());
-  EXPECT_EQ(ticksOf(pause), 3000);  // 1.5 s of 0.5 ms periods
-  EXPECT_DOUBLE_EQ(pause.XG, 10.0 + 12.5);
-  const CutMove& move = (*moves)[1];
-  EXPECT_EQ(move.label, "Script file s.cut, line 3");
-  EXPECT_DOUBLE_EQ(move.XG, 11.0 + 12.5);
-  EXPECT_DOUBLE_EQ(move.YD, 20.0 + 7.25);
+  EXPECT_EQ(test::totalTicks(pause.entries), 3000);  // 1.5 s of 0.5 ms periods
+  EXPECT_EQ(test::targetsOf(pause), test::targetsOf(moveTo("", 0, 10, 20, 10, 20)));
+  EXPECT_EQ(test::targetsOf((*moves)[1]), test::targetsOf(moveTo("", 0, 11, 20, 10, 20)));
 }
 
 TEST(CutScriptReader, HeatLinesAcceptUpTo99) {
@@ -361,7 +252,7 @@ TEST(CutScriptReader, HeatLinesAcceptUpTo99) {
     RunCutScriptFile(b.env, b.job, script);
     EXPECT_EQ(b.config.foams.currentHeat, 99);
     EXPECT_EQ(b.machine->heatPercent(), 99);
-    EXPECT_EQ(b.confirmations(), 1);
+    EXPECT_EQ(b.confirmations(), 1u);
   }
   {
     Bench b;
@@ -370,17 +261,17 @@ TEST(CutScriptReader, HeatLinesAcceptUpTo99) {
     test::writeFile(script, "Hw:100\nT:0 XG:1 YG:1 XD:1 YD:1\n");
     EXPECT_FALSE(RunCutScriptFile(b.env, b.job, script));
     EXPECT_EQ(b.prompt.messages(), std::vector<std::string>{"Invalid power coefficient 100%"});
-    EXPECT_EQ(b.confirmations(), 0);
+    EXPECT_EQ(b.confirmations(), 0u);
     EXPECT_EQ(b.config.foams.currentHeat, 40);
     EXPECT_EQ(b.machine->heatPercent(), 40);
   }
 }
 
 TEST(CutScriptReader, AFoamLineBeforeTheTableLineSelectsThatFoamOfTheTable) {
-  TableConfig wide = testTable();
+  TableConfig wide = table32();
   wide.AxesX = 1200;
-  const std::vector<FoamType> foams{foam("Café", FixedHeat, 3.25, 20),
-                                    foam("Blue foam", FixedHeat, 7.5, 35)};
+  const std::vector<FoamType> foams{Bench::foam("Café", FixedHeat, 3.25, 20),
+                                    Bench::foam("Blue foam", FixedHeat, 7.5, 35)};
   {
     Bench b;
     b.addTable("Other", wide, foams);
@@ -406,7 +297,7 @@ TEST(CutScriptReader, AFoamLineBeforeTheTableLineSelectsThatFoamOfTheTable) {
 TEST(CutScriptReader, RefusesMissingTablesAndNamesThatLeaveTheDataDirectory) {
   Bench b;
   // A table file that a path in the name would reach.
-  TableConfig t = testTable();
+  TableConfig t = table32();
   t.tableModified = true;
   ASSERT_TRUE(SaveTableConfig(t, b.dir.parent_path(), "x_table.bd"));
   for (const std::string name : {"Nope", "../x"}) {
@@ -417,7 +308,7 @@ TEST(CutScriptReader, RefusesMissingTablesAndNamesThatLeaveTheDataDirectory) {
     EXPECT_FALSE(RunCutScriptFile(b.env, b.job, script));
     EXPECT_EQ(b.prompt.messages(),
               std::vector<std::string>{"Table \"" + name + "\" does not exist"});
-    EXPECT_EQ(b.confirmations(), 0);
+    EXPECT_EQ(b.confirmations(), 0u);
     EXPECT_EQ(b.config.currentTable, "Default");
   }
   EXPECT_EQ(b.machine->counters().stepsRequests, 0u);
@@ -437,7 +328,7 @@ TEST(CutScriptReader, ReadErrorsNameTheLineAndPutThePlannerBack) {
       {start + "T:nan XG:1 YG:1 XD:1 YD:1\n", 3},    // not a number
       {start + "T:1 XG:1 YG:inf XD:1 YD:1\n", 3},    // infinite
       {start + "T:1 XG:1e999 YG:1 XD:1 YD:1\n", 3},  // beyond the double range
-      {start + "T:1 XG:1 YG:1 XD:1 YD:1e\n", 3},    // exponent without digits, as scanf
+      {start + "T:1 XG:1 YG:1 XD:1 YD:1e\n", 3},     // exponent without digits, as scanf
       {start + "t:1 XG:1 YG:1 XD:1 YD:1\n", 3},      // kinds are case-sensitive
       {start + " T:1 XG:1 YG:1 XD:1 YD:1\n", 3},     // and at the very start
       {"Hw:warm\n", 1},                              // heat without a number
@@ -469,11 +360,10 @@ TEST(CutScriptReader, ReadsNumbersLikeScanfAcrossEveryLineEnd) {
   }
   std::optional<MoveList> moves = reader.finish();
   ASSERT_TRUE(moves);
-  ASSERT_EQ(moves->size(), 2u);
-  EXPECT_EQ((*moves)[0].label, "Script file s.cut, line 3");
+  EXPECT_EQ(test::labelsOf(*moves),
+            (std::vector<std::string>{"Script file s.cut, line 3", "Script file s.cut, line 4"}));
   EXPECT_DOUBLE_EQ((*moves)[0].XG, 3.5 + 12.5);
   EXPECT_DOUBLE_EQ((*moves)[0].duration, 2.0);
-  EXPECT_EQ((*moves)[1].label, "Script file s.cut, line 4");
   EXPECT_DOUBLE_EQ((*moves)[1].XG, 4.0 + 12.5);
   EXPECT_EQ(reader.lineCount(), 4u);
   EXPECT_TRUE(b.prompt.messages().empty());
@@ -487,7 +377,7 @@ TEST(CutScriptReader, PlanningErrorsEndWithTheLineLabelAndStopTheScript) {
   EXPECT_EQ(b.prompt.messages(),
             std::vector<std::string>{"left X axis limit overflow : 2012 mm, Script file " +
                                      script.string() + ", line 2"});
-  EXPECT_EQ(b.confirmations(), 0);
+  EXPECT_EQ(b.confirmations(), 0u);
 
   // The declared start is checked too: from 10 km away the first move would
   // need hundreds of millions of steps.
@@ -497,7 +387,7 @@ TEST(CutScriptReader, PlanningErrorsEndWithTheLineLabelAndStopTheScript) {
   ASSERT_EQ(c.prompt.messages().size(), 1u);
   EXPECT_EQ(c.prompt.messages()[0].rfind("left X axis limit overflow : 10000012 mm, ", 0), 0u)
       << c.prompt.messages()[0];
-  EXPECT_EQ(c.confirmations(), 0);
+  EXPECT_EQ(c.confirmations(), 0u);
 }
 
 TEST(CutScriptReader, ScriptsBeyondTheLimitsAreRefusedBeforeTheyRun) {

@@ -9,9 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "support/MachineRig.h"
 #include "motion/TimerCalibrationForm.h"
 #include "motion/ZeroAxisForm.h"
+#include "support/MachineRig.h"
+#include "support/StepStreams.h"
 
 namespace orva {
 namespace {
@@ -32,14 +33,11 @@ using test::Steps;
 // Timer Calibration
 
 TEST(TimerCalibration, PeriodIsZeroUpToTenInterruptsElseMicrosecondsPerInterrupt) {
-  EXPECT_EQ(TimerCalibrationForm::PeriodForCount(0), 0u);
-  EXPECT_EQ(TimerCalibrationForm::PeriodForCount(10), 0u);
-  EXPECT_EQ(TimerCalibrationForm::PeriodForCount(11), 90909u);
-  EXPECT_EQ(TimerCalibrationForm::PeriodForCount(2000), 500u);
-  EXPECT_EQ(TimerCalibrationForm::PeriodForCount(3001), 333u);
-}
-
-TEST(TimerCalibration, SetTimerLineShowsTheTablePeriodInMicroseconds) {
+  for (const auto& [count, period] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{
+           {0, 0}, {10, 0}, {11, 90909}, {2000, 500}, {3001, 333}}) {
+    EXPECT_EQ(TimerCalibrationForm::PeriodForCount(count), period) << count;
+  }
+  // The set-timer line shows the table period in microseconds.
   Rig rig;
   TimerCalibrationForm form(rig.driver, rig.config.table);
   EXPECT_EQ(form.setTimerText(), "Set timer on 500 us");
@@ -113,15 +111,13 @@ TEST(ZeroAxis, StepTimeSpinsInWholeTimerPeriodsNeverBelowOne) {
   ZeroAxisForm form(rig.job);
   form.setText(ZeroAxisField::XStepTime, "1.26 ms");
   EXPECT_EQ(form.text(ZeroAxisField::XStepTime), "1.26 ms");  // as typed while it stands
-  form.spinStepTime(ZeroAxisForm::Axis::X, -1);
-  EXPECT_DOUBLE_EQ(form.xStepTime, 1.5);
-  EXPECT_EQ(form.text(ZeroAxisField::XStepTime), "1.5");
-  form.spinStepTime(ZeroAxisForm::Axis::X, +1);
-  EXPECT_DOUBLE_EQ(form.xStepTime, 1.0);
-  form.spinStepTime(ZeroAxisForm::Axis::X, +1);
-  EXPECT_DOUBLE_EQ(form.xStepTime, 0.5);
-  form.spinStepTime(ZeroAxisForm::Axis::X, +1);
-  EXPECT_DOUBLE_EQ(form.xStepTime, 0.5);
+  std::vector<double> times;
+  for (int spin : {-1, +1, +1, +1}) {
+    form.spinStepTime(ZeroAxisForm::Axis::X, spin);
+    times.push_back(form.xStepTime);
+  }
+  EXPECT_EQ(times, (std::vector<double>{1.5, 1.0, 0.5, 0.5}));
+  EXPECT_EQ(form.text(ZeroAxisField::XStepTime), "0.5");
   // A time typed as a whole number of periods keeps them all.
   rig.config.table.Tempo = 0.1;
   form.yStepTime = 0.3;
@@ -136,16 +132,12 @@ TEST(ZeroAxis, HeatSpinsWithinOneToHundred) {
   EXPECT_EQ(form.text(ZeroAxisField::Heat), "100");
   form.setText(ZeroAxisField::Heat, "-3");
   EXPECT_EQ(form.heat, 1);
-  form.heat = 99;
-  form.spinHeat(-1);
-  EXPECT_EQ(form.heat, 100);
-  form.spinHeat(-1);
-  EXPECT_EQ(form.heat, 100);
-  form.heat = 2;
-  form.spinHeat(+1);
-  EXPECT_EQ(form.heat, 1);
-  form.spinHeat(+1);
-  EXPECT_EQ(form.heat, 1);
+  for (const auto& [from, spin, to] :
+       std::vector<std::array<int, 3>>{{99, -1, 100}, {100, -1, 100}, {2, +1, 1}, {1, +1, 1}}) {
+    form.heat = from;
+    form.spinHeat(spin);
+    EXPECT_EQ(form.heat, to) << from << spin;
+  }
 }
 
 TEST(ZeroAxis, StepTimeBelowTheTimerBlocksMoveTestAndSetZero) {
@@ -157,18 +149,14 @@ TEST(ZeroAxis, StepTimeBelowTheTimerBlocksMoveTestAndSetZero) {
   EXPECT_FALSE(form.move());
   EXPECT_FALSE(form.test());
   EXPECT_FALSE(form.setZero());
-  ASSERT_EQ(rig.prompt.calls().size(), 3u);
-  EXPECT_EQ(rig.prompt.calls()[0].text, "Motor speed on  Y axis lower than 0.5 ms");
-  EXPECT_EQ(rig.prompt.calls()[0].icon, MessageIcon::Warning);
-  EXPECT_EQ(rig.machine->counters().stepsRequests, 0u);
-  EXPECT_EQ(rig.machine->counters().stops, 0u);
-  EXPECT_DOUBLE_EQ(rig.config.table.YVmax, 5.0);
-
-  rig.prompt.clear();
   form.xStepTime = 0.2;
   EXPECT_FALSE(form.move());
+  const std::string y = "Motor speed on  Y axis lower than 0.5 ms";
   EXPECT_EQ(rig.prompt.messages(),
-            std::vector<std::string>{"Motor speed on  X axis lower than 0.5 ms"});
+            (std::vector<std::string>{y, y, y, "Motor speed on  X axis lower than 0.5 ms"}));
+  EXPECT_EQ(rig.prompt.calls()[0].icon, MessageIcon::Warning);
+  EXPECT_EQ(rig.machine->counters().stepsRequests + rig.machine->counters().stops, 0u);
+  EXPECT_DOUBLE_EQ(rig.config.table.YVmax, 5.0);
 }
 
 // ---------------------------------------------------------------------------
@@ -197,9 +185,7 @@ TEST(ZeroAxis, MoveGoesByTheDistancesWhereverThePlannerBelievesTheWire) {
   EXPECT_TRUE(form.move());
   EXPECT_EQ(rig.allSteps(), (Steps{-960 + 480, -240, 120, 0}));
   // The planner followed the wire from where it believed it: 0 - 20 + 10.
-  EXPECT_DOUBLE_EQ(rig.planner.towers().XG, -10.0);
-  EXPECT_DOUBLE_EQ(rig.planner.towers().YG, -5.0);
-  EXPECT_DOUBLE_EQ(rig.planner.towers().XD, 2.5);
+  EXPECT_EQ(test::mm4(rig.planner.towers()), (test::Mm4{-10.0, -5.0, 2.5, 0.0}));
 }
 
 TEST(ZeroAxis, MoveAndTestRunOnTheMachineEvenWithCutToFile) {
@@ -233,8 +219,7 @@ TEST(ZeroAxis, SetZeroKeepsTheStepTimesStopsAndResetsThePlanner) {
   EXPECT_EQ(rig.machine->counters().stops, stops + 1);
   EXPECT_FALSE(rig.machine->isStarted());
   EXPECT_DOUBLE_EQ(rig.config.table.XVmax, 2.0);
-  EXPECT_DOUBLE_EQ(rig.planner.towers().XG, 7.0);
-  EXPECT_DOUBLE_EQ(rig.planner.towers().YG, 0.0);
+  EXPECT_EQ(test::mm4(rig.planner.towers()), (test::Mm4{7.0, 0.0, 7.0, 0.0}));
 }
 
 // ---------------------------------------------------------------------------
@@ -254,8 +239,7 @@ TEST(ZeroAxisArrows, SynchronizedArrowsStepBothTowersTogether) {
   EXPECT_FALSE(form.pressArrow(Tower::Right, 1, 0));
   EXPECT_EQ(rig.allSteps(), (Steps{-1, 1, -1, 1}));
   // No Start, Stop or planning for a single step.
-  EXPECT_EQ(rig.machine->counters().starts, 0u);
-  EXPECT_EQ(rig.machine->counters().stops, 0u);
+  EXPECT_EQ(rig.machine->counters().starts + rig.machine->counters().stops, 0u);
   EXPECT_DOUBLE_EQ(rig.planner.towers().XG, 0.0);
 }
 
@@ -281,9 +265,7 @@ TEST(ZeroAxisArrows, SingleStepWaitsTheYStepTimeOnce) {
   EXPECT_EQ(step->label, " ");
   EXPECT_DOUBLE_EQ(step->duration, 0.1);
   // 10 periods, then XD + and YD - in the right tower's half of the command.
-  ASSERT_EQ(step->entries.size(), 2u);
-  EXPECT_EQ(step->entries[0], 0x80 + 10);
-  EXPECT_EQ(step->entries[1], 0xC0 | 0x20);
+  EXPECT_EQ(step->entries, (test::Bytes{0x80 + 10, 0xC0 | 0x20}));
   EXPECT_FALSE(ZeroAxisForm::SingleStepMove(Tower::Left, 1, 0, true, 5.0, 0.0).has_value());
 }
 

@@ -1,51 +1,24 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <random>
 #include <vector>
 
 #include "motion/CutMove.h"
 #include "motion/MovePlanner.h"
+#include "support/StepStreams.h"
 
 namespace orva {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-// The moment (in timer periods) and the 4-bit command of every step a stream
-// gives one tower nibble (0: low, XG/YG; 1: high, XD/YD).
-struct TimedCommand {
-  std::int64_t tick;
-  int command;
-  bool operator==(const TimedCommand&) const = default;
-};
-
-std::vector<TimedCommand> stepsOfNibble(const Bytes& bytes, int nibble) {
-  std::vector<TimedCommand> steps;
-  std::int64_t tick = 0;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    tick += bytes[i] - 0x80;
-    const int command = (bytes[i + 1] >> (4 * nibble)) & 0x0F;
-    if (command != 0) steps.push_back({tick, command});
-  }
-  return steps;
-}
-
-std::int64_t totalTicks(const Bytes& bytes) {
-  std::int64_t ticks = 0;
-  for (std::size_t i = 0; i < bytes.size(); i += 2) ticks += bytes[i] - 0x80;
-  return ticks;
-}
+using test::Bytes;
+using test::totalTicks;
 
 TEST(StepCommand, EncodesDirectionAndStepBitsOfOneTower) {
-  EXPECT_EQ(StepCommand(0, 0), 0);
-  EXPECT_EQ(StepCommand(0, -1), 2);
-  EXPECT_EQ(StepCommand(0, 1), 3);
-  EXPECT_EQ(StepCommand(-1, 0), 8);
-  EXPECT_EQ(StepCommand(1, 0), 12);
-  EXPECT_EQ(StepCommand(-1, -1), 10);
-  EXPECT_EQ(StepCommand(1, -1), 14);
-  EXPECT_EQ(StepCommand(1, 1), 15);
+  const std::vector<std::array<int, 3>> cases{{0, 0, 0},  {0, -1, 2},   {0, 1, 3},   {-1, 0, 8},
+                                              {1, 0, 12}, {-1, -1, 10}, {1, -1, 14}, {1, 1, 15}};
+  for (const auto& [x, y, command] : cases) EXPECT_EQ(StepCommand(x, y), command) << x << y;
 }
 
 TEST(AppendStep, LongIntervalIsSplitIntoWaitEntriesOf127Periods) {
@@ -143,8 +116,8 @@ TEST(MergeTowerStreams, KeepsEveryStepAtItsTimeForRandomStreams) {
     }
     Bytes merged;
     MergeTowerStreams(left, right, merged);
-    EXPECT_EQ(stepsOfNibble(merged, 0), stepsOfNibble(left, 0));
-    EXPECT_EQ(stepsOfNibble(merged, 1), stepsOfNibble(right, 0));
+    EXPECT_EQ(test::towerSteps(merged, 0), test::towerSteps(left, 0));
+    EXPECT_EQ(test::towerSteps(merged, 1), test::towerSteps(right, 0));
     EXPECT_EQ(totalTicks(merged), std::max(totalTicks(left), totalTicks(right)));
     EXPECT_LE(merged.size(), left.size() + right.size());
   }
