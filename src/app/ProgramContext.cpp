@@ -1,5 +1,7 @@
 #include "app/ProgramContext.h"
 
+#include <QSettings>
+#include <cmath>
 #include <system_error>
 #include <utility>
 
@@ -111,9 +113,27 @@ ProgramContext::ProgramContext(UserPrompt& prompt, SoundPort& sound, StatusPort&
 
 ProgramContext::~ProgramContext() = default;
 
+namespace {
+constexpr const char* kSimulationSpeedupKey = "SimulationSpeedup";
+}  // namespace
+
 void ProgramContext::start() {
   LoadSettings();
   driver.OpenDriver();
+  {
+    const auto store = store_.open();
+    store->beginGroup(QString::fromUtf8(kSettingsGroup.data(), static_cast<qsizetype>(kSettingsGroup.size())));
+    bool ok = false;
+    const double speedup = store->value(QString::fromLatin1(kSimulationSpeedupKey)).toDouble(&ok);
+    store->endGroup();
+    if (ok && speedup >= 0.0 && std::isfinite(speedup)) {
+      if (auto* simulated = dynamic_cast<SimulatedMachine*>(&driver.device())) {
+        SimulatedMachineParams params = simulated->params();
+        params.realTimeSpeedup = speedup;
+        simulated->setParams(params);
+      }
+    }
+  }
   planner.ResetPlanner();
   newProject();
 }
@@ -224,6 +244,26 @@ void ProgramContext::syncMachineToTable() {
   if (auto* simulated = dynamic_cast<SimulatedMachine*>(&driver.device())) {
     simulated->setParams(simulatedParamsFor(machine.table, simulated->params()));
   }
+}
+
+bool ProgramContext::setSimulationSpeedup(double speedup) {
+  auto* simulated = dynamic_cast<SimulatedMachine*>(&driver.device());
+  if (simulated == nullptr || !(speedup >= 0.0) || !std::isfinite(speedup)) return false;
+  SimulatedMachineParams params = simulated->params();
+  params.realTimeSpeedup = speedup;
+  simulated->setParams(params);
+  const auto store = store_.open();
+  store->beginGroup(QString::fromUtf8(kSettingsGroup.data(), static_cast<qsizetype>(kSettingsGroup.size())));
+  store->setValue(QString::fromLatin1(kSimulationSpeedupKey), speedup);
+  store->endGroup();
+  store->sync();
+  return true;
+}
+
+std::optional<double> ProgramContext::simulationSpeedup() const {
+  const auto* simulated = dynamic_cast<const SimulatedMachine*>(&driver.device());
+  if (simulated == nullptr) return std::nullopt;
+  return simulated->params().realTimeSpeedup;
 }
 
 bool ProgramContext::makeTableCurrent(const std::string& name) {

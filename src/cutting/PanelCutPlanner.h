@@ -44,6 +44,10 @@ struct PanelCutResult {
   double tipChord = 0.0;
   double rootKerf = 0.0;  // wire kerf of each side, mm
   double tipKerf = 0.0;
+  // Added to every Y of each side's outline: Y in cut coordinates is the
+  // height above the block bottom (as the section draws it) plus the lift.
+  double rootLift = 0.0;
+  double tipLift = 0.0;
 
   // The corrected outlines (kerf, skin, lift, leading-edge junction, root-tip
   // correspondence, spar-cap recesses) in cut coordinates: the surface cuts

@@ -24,6 +24,8 @@
 #include "ui/CAileView.h"
 #include "ui/CT1View.h"
 #include "ui/CompanionProgram.h"
+#include "ui/CutCommands.h"
+#include "ui/CutProgressPanel.h"
 #include "ui/HelpWindow.h"
 #include "ui/ProjectDialogs.h"
 #include "ui/JobRunner.h"
@@ -116,6 +118,9 @@ CMainFrame::CMainFrame(ProgramContext& context, StatusPanes& status, QWidget* pa
   connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
   jobRunner_ = new JobRunner(context_.job, this);
   connect(jobRunner_, &JobRunner::finished, this, &CMainFrame::updateCommandStates);
+  connect(jobRunner_, &JobRunner::started, this, &CMainFrame::updateCommandStates);
+  // Pane 2 shows the progress only while the cut runs.
+  connect(jobRunner_, &JobRunner::finished, this, [this] { status_.ShowCutProgress(QString()); });
   createActions();
   // 2.–5. The three bars with the zoom lists in the main bar.
   createToolBars();
@@ -124,8 +129,13 @@ CMainFrame::CMainFrame(ProgramContext& context, StatusPanes& status, QWidget* pa
   statusBar()->setObjectName(QStringLiteral("statusBar"));
   // 7. Docking on every side.
   setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks);
+  // The progress of a running cut, below the windows.
+  cutProgress_ = new CutProgressPanel(*jobRunner_, context_, this);
+  addDockWidget(Qt::BottomDockWidgetArea, cutProgress_);
+  cutProgress_->setVisible(false);
   // 8. The bars as they were left.
   restoreBarState();
+  cutProgress_->setVisible(context_.job.running());
   buildMenus(MainMenu::NoProject);
   updateTitles();
   updateCommandStates();
@@ -363,7 +373,7 @@ void CMainFrame::rebuildPanelMenu() {
 bool CMainFrame::isCommandHandled(int id) const {
   return contains(kFrameCommands, id) || contains(kApplicationCommands, id) || contains(kViewCommands, id) ||
          contains(kToggleCommands, id) || contains(kEdgeCommands, id) || contains(kPanelCommands, id) ||
-         contains(kSaveCommands, id) || isProjectDialogCommand(id);
+         contains(kSaveCommands, id) || isProjectDialogCommand(id) || isCutCommand(id);
 }
 
 void CMainFrame::updateCommandStates() {
@@ -395,6 +405,7 @@ void CMainFrame::updateCommandStates() {
       default:
         break;
     }
+    if (isCutCommand(id)) enabled = enabled && cutCommandEnabled(id, *this, context_);
     a->setEnabled(enabled);
     if (a->isCheckable()) a->setChecked(checked);
   }
@@ -622,7 +633,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 // --- Commands --------------------------------------------------------------
 
 void CMainFrame::onCommand(int id) {
-  if (!runFrameCommand(id) && !runApplicationCommand(id) && !runViewCommand(id)) {
+  if (!runCutCommand(id, *this, context_) && !runFrameCommand(id) && !runApplicationCommand(id) &&
+      !runViewCommand(id)) {
     if (CT1Doc* doc = activeDocument()) {
       if (!runDocumentCommand(*doc, id)) runDialog(*doc, id);
     }

@@ -21,6 +21,7 @@ class QToolBar;
 
 namespace orva {
 
+class CutProgressPanel;
 class HelpWindow;
 class JobRunner;
 class StatusPanes;
@@ -75,6 +76,8 @@ class CMainFrame : public QMainWindow {
 
   // Follows every cut the desktop program starts on the program's job.
   JobRunner& jobRunner() const { return *jobRunner_; }
+  // The progress panel of the running job (dock "cutProgress").
+  CutProgressPanel& cutProgress() const { return *cutProgress_; }
 
   QList<CProfileFrame*> frames() const;
   CProfileFrame* activeFrame() const;
@@ -135,6 +138,7 @@ class CMainFrame : public QMainWindow {
   std::unique_ptr<QPrinter> printer_;
   QPointer<HelpWindow> help_;
   JobRunner* jobRunner_ = nullptr;
+  CutProgressPanel* cutProgress_ = nullptr;
   CT1Doc* observed_ = nullptr;
   CT1Doc::ObserverToken token_ = 0;
   bool closingProject_ = false;
