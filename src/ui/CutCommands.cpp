@@ -53,8 +53,9 @@ void followInProfileViews(CMainFrame& frame, ProgramContext& context, const CT1D
   const auto show = [&frame, &context, doc, cut = std::move(cut)] {
     const CutJob& job = context.job;
     const CutJobProgress progress = job.progress();
-    // During the retreat the cut's own list has been output completely.
-    const std::size_t completed = progress.retreating ? job.moves().size() : progress.moveIndex;
+    // During the retreat the progress counts the retreat's moves; the cut
+    // got as far as the moves it output before it stopped.
+    const std::size_t completed = progress.retreating ? job.lastCutMovesSent() : progress.moveIndex;
     for (CT1View* view : profileViews(frame, doc)) {
       view->setLiveCut(LiveCutOverlay::build(placementIn(*view, cut, context.machine.table), job.moves(),
                                              completed, progress.position));

@@ -101,8 +101,8 @@ PanelCutDialog::PanelCutDialog(PanelCutForm& form, QWidget* parent)
   auto* previews = new QVBoxLayout;
   front_ = new PreviewWidget(PreviewWidget::Kind::Front, form, this);
   top_ = new PreviewWidget(PreviewWidget::Kind::Top, form, this);
-  previews->addWidget(front_, 1);
-  previews->addWidget(top_, 1);
+  previews->addWidget(front_, 2);
+  previews->addWidget(top_, 3);
   layout->addLayout(previews, 1);
 
   bind();

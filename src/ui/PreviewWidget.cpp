@@ -45,12 +45,35 @@ void PreviewWidget::paintEvent(QPaintEvent*) {
   const PreviewMapping m = mapping();
   if (!m.valid()) return;
   painter.setRenderHint(QPainter::Antialiasing);
+  // The table with its margin on a light blue ground.
+  const QRectF ground(m.offsetX, m.offsetY, m.extent.width() * m.scale, m.extent.height() * m.scale);
+  painter.fillRect(ground, QColor(225, 238, 255));
   // Millimetres, Y up, to the widget's pixels, as PreviewMapping::toDevice.
   QTransform t;
   t.translate(m.offsetX, m.offsetY);
   t.scale(m.scale, -m.scale);
   t.translate(-m.extent.left, -m.extent.top);
-  ScenePainter::paint(scene(), painter, t);
+  // The drawing in millimetres; its texts (the view's title) at the size of
+  // the dialog's own texts, which a preview a few hundred pixels wide would
+  // otherwise shrink out of sight.
+  Scene drawing = scene();
+  std::vector<Primitive> texts;
+  std::erase_if(drawing.items, [&texts](const Primitive& item) {
+    if (item.kind != PrimitiveKind::Text) return false;
+    texts.push_back(item);
+    return true;
+  });
+  ScenePainter::paint(drawing, painter, t);
+  painter.setPen(palette().windowText().color());
+  const QFontMetrics metrics(painter.font());
+  for (const Primitive& text : texts) {
+    const QString caption = QString::fromStdString(text.text);
+    const double x = m.toDevice(text.points.empty() ? Point2D{} : text.points.front()).x;
+    const double w = metrics.horizontalAdvance(caption);
+    const double left = text.align == TextAlign::Center ? x - w / 2 : (text.align == TextAlign::Right ? x - w : x);
+    painter.drawText(QPointF(left, ground.top() + metrics.ascent() + 2.0), caption);
+  }
+
   if (!click_) return;
   const Point2D at = m.toDevice(click_->point);
   const QPointF point(at.x, at.y);
@@ -58,7 +81,6 @@ void PreviewWidget::paintEvent(QPaintEvent*) {
   painter.setBrush(Qt::NoBrush);
   painter.drawEllipse(point, kMarkRadius, kMarkRadius);
   const QString text = QString::fromStdString(click_->text);
-  const QFontMetrics metrics(painter.font());
   QPointF textAt = point + QPointF(kMarkRadius + 3.0, -kMarkRadius - 2.0);
   // The text stays inside the widget.
   const double textWidth = metrics.horizontalAdvance(text);

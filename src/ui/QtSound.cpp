@@ -1,8 +1,10 @@
 #include "ui/QtSound.h"
 
+#include <QAudioDevice>
 #include <QAudioOutput>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QSoundEffect>
 #include <QTimer>
@@ -13,6 +15,9 @@ namespace orva {
 bool QtSound::playAndWait(const std::string& path) {
   const QString file = QString::fromStdString(path);
   if (!QFileInfo(file).isFile()) return false;
+  // Without a sound device nothing would ever tell that the sound ended: the
+  // wait would last the whole time limit.
+  if (QMediaDevices::audioOutputs().isEmpty()) return false;
   if (file.endsWith(QStringLiteral(".wav"), Qt::CaseInsensitive)) return playEffect(file);
   return playMedia(file);
 }

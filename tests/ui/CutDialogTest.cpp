@@ -321,6 +321,12 @@ class CutDialogTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(panel.retreatingShown(), 10000);
     QVERIFY(!panel.cancelButton()->isEnabled());
     QCOMPARE(panel.moveText(), QStringLiteral("Abort cut"));
+    // The live view shows the cut as far as it went, and the wire on its way home.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.profileView()->liveCut().has_value(), 5000);
+    const LiveCutOverlay& live = *rig.profileView()->liveCut();
+    QVERIFY(live.rootWire.has_value());
+    QVERIFY(live.rootPath.size() <= rig.context.job.lastCutMovesSent() + 1);
+    QVERIFY(live.rootPath.size() >= rig.context.job.lastCutMovesSent());
     // The rest of the retreat at once, chosen in the panel.
     const int atOnce = panel.speedupList()->findText(QStringLiteral("at once"));
     QVERIFY(atOnce >= 0);
