@@ -621,6 +621,17 @@ void CMainFrame::restoreBarState() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (context_.job.running()) {
+    // The program cannot end while the wire is in the block and the worker
+    // streams to the machine: the cut is cancelled first (after the user
+    // agreed), and the window closes once the retreat is over.
+    event->ignore();
+    if (context_.prompt.askOkCancel(messageText(Msg::CancelCut), MessageIcon::Question) != Answer::Ok) return;
+    connect(jobRunner_, &JobRunner::finished, this, &QWidget::close,
+            static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
+    jobRunner_->cancel();
+    return;
+  }
   saveBarState();
   if (!closeProject()) {
     event->ignore();

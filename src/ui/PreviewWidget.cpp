@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "render/ScenePainter.h"
 #include "scene/PreviewScenes.h"
@@ -32,7 +33,15 @@ PreviewRect PreviewWidget::extent() const {
   return kind_ == Kind::Front ? form_.frontPreview().extent : form_.topPreview().extent;
 }
 
-PreviewMapping PreviewWidget::mapping() const { return FitPreview(extent(), width(), height()); }
+int PreviewWidget::titleBand() const { return fontMetrics().height() + 4; }
+
+PreviewMapping PreviewWidget::mapping() const {
+  // The drawing below the band of the title.
+  const int band = titleBand();
+  PreviewMapping m = FitPreview(extent(), width(), std::max(0, height() - band));
+  m.offsetY += band;
+  return m;
+}
 
 void PreviewWidget::formChanged() {
   click_.reset();
@@ -71,7 +80,7 @@ void PreviewWidget::paintEvent(QPaintEvent*) {
     const double x = m.toDevice(text.points.empty() ? Point2D{} : text.points.front()).x;
     const double w = metrics.horizontalAdvance(caption);
     const double left = text.align == TextAlign::Center ? x - w / 2 : (text.align == TextAlign::Right ? x - w : x);
-    painter.drawText(QPointF(left, ground.top() + metrics.ascent() + 2.0), caption);
+    painter.drawText(QPointF(left, ground.top() - titleBand() + metrics.ascent() + 2.0), caption);
   }
 
   if (!click_) return;

@@ -22,7 +22,8 @@ class PreviewWidget : public QWidget {
   Kind kind() const { return kind_; }
   // The scene as painted now.
   Scene scene() const;
-  // How the scene is fitted into the widget at its present size.
+  // How the scene is fitted into the widget at its present size, below
+  // the band of its title.
   PreviewMapping mapping() const;
   // The last click of the top view; nothing before one or after a change.
   const std::optional<PreviewClick>& click() const { return click_; }
@@ -37,6 +38,8 @@ class PreviewWidget : public QWidget {
 
  private:
   PreviewRect extent() const;
+  // Height of the title's band above the drawing, pixels.
+  int titleBand() const;
 
   Kind kind_;
   const PanelCutForm& form_;

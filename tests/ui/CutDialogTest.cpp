@@ -349,6 +349,31 @@ class CutDialogTest : public QObject {
     CutRig again(dir / "run");
     QCOMPARE(again.context.simulationSpeedup(), std::optional<double>(100.0));
   }
+
+  void closingTheWindowDuringACutCancelsItFirst() {
+    uitest::ScratchDir dir;
+    CutRig rig(dir / "run");
+    rig.prompt.queueAnswer(Answer::Ok);  // "Start cut ?"
+    QVERIFY(rig.context.setSimulationSpeedup(10.0));
+    QSignalSpy finished(&rig.frame->jobRunner(), &JobRunner::finished);
+    rig.cutFromDialog();
+    QVERIFY(rig.context.job.running());
+    // "Cancel cut ?" answered Cancel: the window and the cut stay.
+    rig.prompt.queueAnswer(Answer::Cancel);
+    QVERIFY(!rig.frame->close());
+    QVERIFY(rig.context.job.running());
+    QVERIFY(rig.frame->isVisible());
+    // Answered OK: the cut retreats, then the window closes.
+    rig.prompt.queueAnswer(Answer::Ok);
+    QVERIFY(!rig.frame->close());
+    QCOMPARE(rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel).back().text, std::string("Cancel cut ?"));
+    SimulatedMachineParams params = rig.machine().params();
+    params.realTimeSpeedup = 0.0;  // the retreat at once
+    rig.machine().setParams(params);
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.first().first().value<CutJobResult>(), CutJobResult::Cancelled);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.frame->isVisible(), 5000);
+  }
 };
 
 ORVA_REGISTER_UI_TEST(CutDialogTest)
