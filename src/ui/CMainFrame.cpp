@@ -133,6 +133,16 @@ CMainFrame::CMainFrame(ProgramContext& context, StatusPanes& status, QWidget* pa
   cutProgress_ = new CutProgressPanel(*jobRunner_, context_, this);
   addDockWidget(Qt::BottomDockWidgetArea, cutProgress_);
   cutProgress_->setVisible(false);
+  // Windows tiled one above the other stay tiled when the panel takes its
+  // room or gives it back (once the area has its new size).
+  connect(cutProgress_, &QDockWidget::visibilityChanged, this, [this] {
+    if (!windowsStacked()) return;
+    // The area's scroll bars go once the windows fit: tile again after that.
+    QMetaObject::invokeMethod(this, [this] {
+      tileHorizontally();
+      QMetaObject::invokeMethod(this, &CMainFrame::tileHorizontally, Qt::QueuedConnection);
+    }, Qt::QueuedConnection);
+  });
   // 8. The bars as they were left.
   restoreBarState();
   cutProgress_->setVisible(context_.job.running());
@@ -557,6 +567,22 @@ bool CMainFrame::closeProject() {
   if (!context_.CloseProject()) return false;
   dropAllFrames();
   onSubWindowActivated(nullptr);
+  return true;
+}
+
+bool CMainFrame::windowsStacked() const {
+  QList<QMdiSubWindow*> shown;
+  for (QMdiSubWindow* window : mdi_->subWindowList(QMdiArea::CreationOrder)) {
+    if (window->isMaximized() || window->isMinimized()) return false;
+    if (window->isVisibleTo(mdi_)) shown << window;
+  }
+  if (shown.isEmpty()) return false;
+  std::sort(shown.begin(), shown.end(), [](QMdiSubWindow* a, QMdiSubWindow* b) { return a->y() < b->y(); });
+  int y = 0;
+  for (QMdiSubWindow* window : shown) {
+    if (window->x() != 0 || window->y() != y || window->width() != shown.front()->width()) return false;
+    y += window->height();
+  }
   return true;
 }
 

@@ -93,6 +93,9 @@ class CMainFrame : public QMainWindow {
 
   // Tiles the child windows one above the other, each the whole width.
   void tileHorizontally();
+  // Whether the shown windows lie one above the other over the whole width,
+  // as tileHorizontally leaves them.
+  bool windowsStacked() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
