@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "scene/ProfileViewScene.h"
+
 namespace orva {
 
 namespace {
@@ -24,6 +26,24 @@ std::optional<Point2D> crossing(const LiveCutOverlay::Placement& p, const LiveCu
 }
 
 }  // namespace
+
+LiveCutOverlay::Placement LiveCutOverlay::placementFor(const CT1Doc& doc, const PanelCutResult& cut, double zeroX,
+                                                       double zeroY) {
+  const ProfileViewScene::SectionOrigins origins = ProfileViewScene::sectionOrigins(doc, ProfileViewScene::Options{});
+  const double s = origins.unitsPerMm;
+  const double face1 = cut.leftDistance;
+  const double face2 = cut.leftDistance + cut.span;
+  Placement p;
+  p.width = cut.entraxe;
+  // The view draws a section from its leading edge towards the trailing
+  // edge and from the block bottom up: X of the cut coordinates runs the
+  // other way from the leading edge, Y carries the side's lift.
+  p.root = {cut.swapped ? face2 : face1, {origins.root.x + s * cut.xleRoot, origins.root.y - s * cut.rootLift}, s};
+  p.tip = {cut.swapped ? face1 : face2, {origins.tip.x + s * cut.xleTip, origins.tip.y - s * cut.tipLift}, s};
+  p.zeroX = zeroX;
+  p.zeroY = zeroY;
+  return p;
+}
 
 LiveCutOverlay LiveCutOverlay::build(const Placement& placement, const MoveList& moves, std::size_t completed,
                                      const std::optional<WirePosition>& position) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 
+#include "cutting/PanelCutPlanner.h"
 #include "driver/DriverDevice.h"
 #include "geometry/Point2D.h"
 #include "motion/CutMove.h"
@@ -20,6 +21,8 @@ namespace orva {
 // L = (XG, YG), right tower R = (XD, YD)). Each plane is then mapped into
 // the view's logical units: X of the cut coordinates grows towards the
 // leading edge, which the view draws on the left.
+class CT1Doc;
+
 class LiveCutOverlay {
  public:
   // One section plane: its distance from the left tower (mm) and how a
@@ -39,6 +42,13 @@ class LiveCutOverlay {
     double zeroX = 0.0;
     double zeroY = 0.0;
   };
+
+  // How the profile view of `doc` (at its zoom now) draws the section planes
+  // of the panel cut `cut` planned: face 1 lies at the cut's left distance
+  // from the left tower, face 2 a span further, the root on face 2 when the
+  // sides are swapped; each plane's cut coordinates are placed from its
+  // leading edge and lift onto the section the view draws on that side.
+  static Placement placementFor(const CT1Doc& doc, const PanelCutResult& cut, double zeroX, double zeroY);
 
   // The overlay after `completed` moves of `moves` were output completely,
   // with the wire at `position` (as the driver reports it; nothing when it

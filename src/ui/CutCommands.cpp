@@ -4,7 +4,6 @@
 #include "common/Messages.h"
 #include "cutting/PanelCutForm.h"
 #include "scene/LiveCutOverlay.h"
-#include "scene/ProfileViewScene.h"
 #include "ui/CMainFrame.h"
 #include "ui/CT1View.h"
 #include "ui/JobRunner.h"
@@ -27,24 +26,6 @@ QList<CT1View*> profileViews(const CMainFrame& frame, const CT1Doc* doc) {
   return views;
 }
 
-// How the planned cut's section planes are drawn in `view` at its zoom now.
-LiveCutOverlay::Placement placementIn(const CT1View& view, const PanelCutResult& cut, const TableConfig& table) {
-  const ProfileViewScene::SectionOrigins origins =
-      ProfileViewScene::sectionOrigins(*view.document(), ProfileViewScene::Options{});
-  const double s = origins.unitsPerMm;
-  // Face 1 lies at the left distance from the left tower, face 2 a span
-  // further; the root is on face 2 when the sides are swapped.
-  const double face1 = cut.leftDistance;
-  const double face2 = cut.leftDistance + cut.span;
-  LiveCutOverlay::Placement p;
-  p.width = cut.entraxe;
-  p.root = {cut.swapped ? face2 : face1, {origins.root.x + s * cut.xleRoot, origins.root.y - s * cut.rootLift}, s};
-  p.tip = {cut.swapped ? face1 : face2, {origins.tip.x + s * cut.xleTip, origins.tip.y - s * cut.tipLift}, s};
-  p.zeroX = table.ZeroX;
-  p.zeroY = table.ZeroY;
-  return p;
-}
-
 // Draws the running panel cut in the project's profile views after every
 // service of the job, and takes it away when the job is over.
 void followInProfileViews(CMainFrame& frame, ProgramContext& context, const CT1Doc* doc, PanelCutResult cut) {
@@ -57,8 +38,10 @@ void followInProfileViews(CMainFrame& frame, ProgramContext& context, const CT1D
     // got as far as the moves it output before it stopped.
     const std::size_t completed = progress.retreating ? job.lastCutMovesSent() : progress.moveIndex;
     for (CT1View* view : profileViews(frame, doc)) {
-      view->setLiveCut(LiveCutOverlay::build(placementIn(*view, cut, context.machine.table), job.moves(),
-                                             completed, progress.position));
+      const TableConfig& table = context.machine.table;
+      const LiveCutOverlay::Placement placement =
+          LiveCutOverlay::placementFor(*view->document(), cut, table.ZeroX, table.ZeroY);
+      view->setLiveCut(LiveCutOverlay::build(placement, job.moves(), completed, progress.position));
     }
   };
   QObject::connect(&runner, &JobRunner::progressed, feed, show);

@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "cutting/PanelCutPlanner.h"
 #include "scene/LiveCutOverlay.h"
+#include "scene/ProfileViewScene.h"
+#include "support/MachineRig.h"
 
 namespace orva {
 namespace {
@@ -73,6 +80,79 @@ TEST(LiveCutOverlay, CrossingPointsOfTheWireInBothPlanes) {
   Scene empty;
   none.addTo(empty);
   EXPECT_TRUE(empty.items.empty());
+}
+
+// Distance from `p` to the polyline `line`.
+double distanceTo(Point2D p, const PointList& line) {
+  double best = std::numeric_limits<double>::infinity();
+  for (std::size_t i = 1; i < line.size(); ++i) {
+    const Point2D a = line[i - 1];
+    const Point2D b = line[i];
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const double length2 = dx * dx + dy * dy;
+    const double t = length2 > 0.0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0) : 0.0;
+    best = std::min(best, std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy)));
+  }
+  return best;
+}
+
+// The wire of a planned panel cut, placed on the profile view of the same
+// project, runs along the cut outlines that view draws: the upper surface
+// cut on the red line of each section, the lower surface cut on the green
+// one, the root's on the root and the tip's on the tip, for both wing sides
+// (the left wing swaps the faces).
+TEST(LiveCutOverlay, APlannedPanelCutRunsAlongTheOutlinesTheProfileViewDraws) {
+  for (const int wingSide : {0, 1}) {
+    SCOPED_TRACE(wingSide);
+    test::ProjectRig rig;
+    rig.fastMotors();
+    rig.useFoams({test::MachineRig::foam("Blue", 2.0, 45)});
+    rig.config.table.ZeroX = 7.0;
+    rig.config.table.ZeroY = 3.0;
+    rig.planner.ResetPlanner();
+    rig.doc.cutChoices.wingSide = wingSide;
+    PanelCutPlanner planner(rig.doc, rig.env);
+    const PanelCutResult cut = planner.Plan();
+    ASSERT_TRUE(cut.ok()) << cut.message;
+    ASSERT_EQ(cut.swapped, wingSide == 1);
+
+    const LiveCutOverlay::Placement placement = LiveCutOverlay::placementFor(rig.doc, cut, 7.0, 3.0);
+    const LiveCutOverlay overlay = LiveCutOverlay::build(placement, cut.moves, cut.moves.size(), std::nullopt);
+    ASSERT_EQ(overlay.rootPath.size(), cut.moves.size());
+    ASSERT_EQ(overlay.tipPath.size(), cut.moves.size());
+
+    // The cut outlines of the view: red (upper) and green (lower), root first.
+    const Scene view = ProfileViewScene::build(rig.doc);
+    std::vector<PointList> red;
+    std::vector<PointList> green;
+    for (const Primitive& item : view.items) {
+      if (item.kind != PrimitiveKind::Polyline) continue;
+      if (item.pen.color == kRed) red.push_back(item.points);
+      if (item.pen.color == kGreen) green.push_back(item.points);
+    }
+    ASSERT_EQ(red.size(), 2u);
+    ASSERT_EQ(green.size(), 2u);
+
+    // Within the wire's kerf (and a step) of the line drawn; a wrong side,
+    // sign or face would be tens of millimetres away.
+    const double s = ProfileViewScene::sectionOrigins(rig.doc, {}).unitsPerMm;
+    const double tolerance = s * (std::max(cut.rootKerf, cut.tipKerf) + 0.1);
+    int upper = 0;
+    int lower = 0;
+    for (std::size_t i = 0; i < cut.moves.size(); ++i) {
+      const std::string& label = cut.moves[i].label;
+      const bool isUpper = label.starts_with("Upper surface cut");
+      const bool isLower = label.starts_with("Lower surface cut");
+      if (!isUpper && !isLower) continue;
+      (isUpper ? upper : lower) += 1;
+      const std::vector<PointList>& lines = isUpper ? red : green;
+      EXPECT_LE(distanceTo(overlay.rootPath[i], lines[0]), tolerance) << label;
+      EXPECT_LE(distanceTo(overlay.tipPath[i], lines[1]), tolerance) << label;
+    }
+    EXPECT_GT(upper, 10);
+    EXPECT_GT(lower, 10);
+  }
 }
 
 }  // namespace
