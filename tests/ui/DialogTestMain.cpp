@@ -22,6 +22,9 @@
 #include "ui/QtUserPrompt.h"
 #include "ui/SparsDialog.h"
 #include "ui/XleConfigDialog.h"
+#include "cutting/PanelCutForm.h"
+#include "support/MachineRig.h"
+#include "ui/PanelCutDialog.h"
 
 namespace orva {
 std::unique_ptr<QObject> makeFormBinderTest();
@@ -76,6 +79,17 @@ int showDialog(const std::string& name) {
     panel.sweep = 0.0;
     EllipticalWingForm form(rig.doc);
     return EllipticalWingDialog(form, nullptr).exec();
+  }
+  if (name == "panelCut") {
+    // On the simulated machine with one fixed-heat and one computed-heat foam.
+    test::ProjectRig cut;
+    if (!LoadProjectFile(cut.doc, ORVA_EXAMPLE_PROJECT)) cut.doc.NewProject();
+    FoamType computed = test::MachineRig::foam("Poly", 4.0, 70, ComputedHeat);
+    computed.minSpeed = 1.0;
+    computed.minSpeedHeat = 30;
+    cut.useFoams({computed, test::MachineRig::foam("Depron", 2.0, 50)});
+    PanelCutForm form(cut.doc, cut.env);
+    return PanelCutDialog(form, nullptr).exec();
   }
   if (name == "comments") {
     return CommentsDialog(rig.doc.comments, nullptr).exec();
