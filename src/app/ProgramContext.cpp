@@ -114,26 +114,29 @@ ProgramContext::ProgramContext(UserPrompt& prompt, SoundPort& sound, StatusPort&
 ProgramContext::~ProgramContext() = default;
 
 namespace {
+
 constexpr const char* kSimulationSpeedupKey = "SimulationSpeedup";
+
+QString settingsGroup() {
+  return QString::fromUtf8(kSettingsGroup.data(), static_cast<qsizetype>(kSettingsGroup.size()));
+}
+
+// Paces the simulated machine behind `driver`; false for another backend or
+// a speed-up that is negative or not finite.
+bool paceSimulatedMachine(InterfaceDriver& driver, double speedup) {
+  auto* simulated = dynamic_cast<SimulatedMachine*>(&driver.device());
+  if (simulated == nullptr || !(speedup >= 0.0) || !std::isfinite(speedup)) return false;
+  SimulatedMachineParams params = simulated->params();
+  params.realTimeSpeedup = speedup;
+  simulated->setParams(params);
+  return true;
+}
+
 }  // namespace
 
 void ProgramContext::start() {
   LoadSettings();
   driver.OpenDriver();
-  {
-    const auto store = store_.open();
-    store->beginGroup(QString::fromUtf8(kSettingsGroup.data(), static_cast<qsizetype>(kSettingsGroup.size())));
-    bool ok = false;
-    const double speedup = store->value(QString::fromLatin1(kSimulationSpeedupKey)).toDouble(&ok);
-    store->endGroup();
-    if (ok && speedup >= 0.0 && std::isfinite(speedup)) {
-      if (auto* simulated = dynamic_cast<SimulatedMachine*>(&driver.device())) {
-        SimulatedMachineParams params = simulated->params();
-        params.realTimeSpeedup = speedup;
-        simulated->setParams(params);
-      }
-    }
-  }
   planner.ResetPlanner();
   newProject();
 }
@@ -246,14 +249,19 @@ void ProgramContext::syncMachineToTable() {
   }
 }
 
-bool ProgramContext::setSimulationSpeedup(double speedup) {
-  auto* simulated = dynamic_cast<SimulatedMachine*>(&driver.device());
-  if (simulated == nullptr || !(speedup >= 0.0) || !std::isfinite(speedup)) return false;
-  SimulatedMachineParams params = simulated->params();
-  params.realTimeSpeedup = speedup;
-  simulated->setParams(params);
+void ProgramContext::restoreSimulationSpeedup() {
   const auto store = store_.open();
-  store->beginGroup(QString::fromUtf8(kSettingsGroup.data(), static_cast<qsizetype>(kSettingsGroup.size())));
+  store->beginGroup(settingsGroup());
+  bool ok = false;
+  const double speedup = store->value(QString::fromLatin1(kSimulationSpeedupKey)).toDouble(&ok);
+  store->endGroup();
+  if (ok) paceSimulatedMachine(driver, speedup);
+}
+
+bool ProgramContext::setSimulationSpeedup(double speedup) {
+  if (!paceSimulatedMachine(driver, speedup)) return false;
+  const auto store = store_.open();
+  store->beginGroup(settingsGroup());
   store->setValue(QString::fromLatin1(kSimulationSpeedupKey), speedup);
   store->endGroup();
   store->sync();

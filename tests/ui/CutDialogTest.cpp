@@ -60,6 +60,7 @@ struct CutRig {
   explicit CutRig(const std::filesystem::path& dir) : context(prompt, sound, status, optionsFor(dir)) {
     status.setCutRunning([this] { return context.job.running(); });
     context.start();
+    context.restoreSimulationSpeedup();
     FoamDatabase& foams = context.machine.foams;
     foams.records.clear();
     foams.records["Blue"] = test::MachineRig::foam("Blue", 4.0, 45);
