@@ -1,5 +1,7 @@
 #include "app/ProgramContext.h"
 
+#include <QSettings>
+#include <cmath>
 #include <system_error>
 #include <utility>
 
@@ -110,6 +112,27 @@ ProgramContext::ProgramContext(UserPrompt& prompt, SoundPort& sound, StatusPort&
       job(cut) {}
 
 ProgramContext::~ProgramContext() = default;
+
+namespace {
+
+constexpr const char* kSimulationSpeedupKey = "SimulationSpeedup";
+
+QString settingsGroup() {
+  return QString::fromUtf8(kSettingsGroup.data(), static_cast<qsizetype>(kSettingsGroup.size()));
+}
+
+// Paces the simulated machine behind `driver`; false for another backend or
+// a speed-up that is negative or not finite.
+bool paceSimulatedMachine(InterfaceDriver& driver, double speedup) {
+  auto* simulated = dynamic_cast<SimulatedMachine*>(&driver.device());
+  if (simulated == nullptr || !(speedup >= 0.0) || !std::isfinite(speedup)) return false;
+  SimulatedMachineParams params = simulated->params();
+  params.realTimeSpeedup = speedup;
+  simulated->setParams(params);
+  return true;
+}
+
+}  // namespace
 
 void ProgramContext::start() {
   LoadSettings();
@@ -224,6 +247,31 @@ void ProgramContext::syncMachineToTable() {
   if (auto* simulated = dynamic_cast<SimulatedMachine*>(&driver.device())) {
     simulated->setParams(simulatedParamsFor(machine.table, simulated->params()));
   }
+}
+
+void ProgramContext::restoreSimulationSpeedup() {
+  const auto store = store_.open();
+  store->beginGroup(settingsGroup());
+  bool ok = false;
+  const double speedup = store->value(QString::fromLatin1(kSimulationSpeedupKey)).toDouble(&ok);
+  store->endGroup();
+  if (ok) paceSimulatedMachine(driver, speedup);
+}
+
+bool ProgramContext::setSimulationSpeedup(double speedup) {
+  if (!paceSimulatedMachine(driver, speedup)) return false;
+  const auto store = store_.open();
+  store->beginGroup(settingsGroup());
+  store->setValue(QString::fromLatin1(kSimulationSpeedupKey), speedup);
+  store->endGroup();
+  store->sync();
+  return true;
+}
+
+std::optional<double> ProgramContext::simulationSpeedup() const {
+  const auto* simulated = dynamic_cast<const SimulatedMachine*>(&driver.device());
+  if (simulated == nullptr) return std::nullopt;
+  return simulated->params().realTimeSpeedup;
 }
 
 bool ProgramContext::makeTableCurrent(const std::string& name) {

@@ -145,6 +145,20 @@ class ProgramContext {
   bool makeTableCurrent(const std::string& name);
   void resetPlanner();
 
+  // The simulated machine's pacing: machine time runs `speedup` times faster
+  // than the clock (1, 10, 100, ...), 0 runs every request at once. Kept with
+  // the table's other machine values and remembered in the settings store
+  // (key "SimulationSpeedup" of the program's group) for the next run of the
+  // desktop program. False (nothing changes) for another backend or a value
+  // that is negative or not finite.
+  bool setSimulationSpeedup(double speedup);
+  // The desktop program's start-up: the pacing remembered by
+  // setSimulationSpeedup, when there is one (the command-line tool keeps
+  // its own choice and does not call it).
+  void restoreSimulationSpeedup();
+  // The simulated machine's pacing now; nothing for another backend.
+  std::optional<double> simulationSpeedup() const;
+
   // A fresh new project replaces the current one, without a question.
   CT1Doc& newProject();
 

@@ -601,6 +601,22 @@ constexpr Entry kCatalogue[] = {
      "root and tip travel %1 mm and %2 mm on a panel whose tip is its root: "
      "the root and tip points do not match"},
     {Msg::WarningsHeading, "Warnings:"},
+    // Cutting a panel in the desktop program
+    {Msg::PanelCuttingTitle, "Panel Cutting"},
+    {Msg::CutProgressTitle, "Cut in progress"},
+    {Msg::CutProgressMoves, "Move %1 of %2"},
+    {Msg::CutProgressElapsed, "Elapsed"},
+    {Msg::CutProgressRemaining, "Remaining"},
+    {Msg::CutProgressMove, "Move"},
+    {Msg::CutProgressHeat, "Heat"},
+    {Msg::CutProgressLeftTower, "Left tower"},
+    {Msg::CutProgressRightTower, "Right tower"},
+    {Msg::CutProgressRetreating, "Retreating"},
+    {Msg::CutProgressSpeedup, "Simulation speed"},
+    {Msg::SpeedupAtOnce, "at once"},
+    {Msg::CutProgressNoValue, "\u2014"},
+    {Msg::CutProgressHeatValue, "%1 %"},
+    {Msg::CutProgressEnded, "Cut ended"},
 };
 
 // The catalogue ordered by identifier, for lookup by binary search and for listing.

@@ -419,6 +419,23 @@ enum class Msg : int {
   MainToolBarTitle = 2514,
   ExitSaveFailed = 2515,
 
+  // Cutting a panel in the desktop program: the dialog, the progress panel; block 2600.
+  PanelCuttingTitle = 2600,
+  CutProgressTitle = 2601,
+  CutProgressMoves = 2602,     // %1 moves output of %2
+  CutProgressElapsed = 2603,
+  CutProgressRemaining = 2604,
+  CutProgressMove = 2605,
+  CutProgressHeat = 2606,
+  CutProgressLeftTower = 2607,
+  CutProgressRightTower = 2608,
+  CutProgressRetreating = 2609,
+  CutProgressSpeedup = 2610,
+  SpeedupAtOnce = 2611,
+  CutProgressNoValue = 2612,
+  CutProgressHeatValue = 2613,  // %1 %
+  CutProgressEnded = 2614,
+
   // Menus: titles and entries (command ids in the comments); block 3000.
   MenuView = 3000,
   MenuProject = 3001,

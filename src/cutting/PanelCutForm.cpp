@@ -758,12 +758,16 @@ bool PanelCutForm::okAtMaximumSpeed() {
 
 bool PanelCutForm::runCut(CutJob& job) {
   PanelCutPlanner cut(doc_, env_);
-  return cut.Run(job);
+  const bool done = cut.Run(job);
+  lastCut_ = cut.lastResult();
+  return done;
 }
 
 bool PanelCutForm::startCut(CutJob& job) {
   PanelCutPlanner cut(doc_, env_);
-  return cut.Start(job);
+  const bool running = cut.Start(job);
+  lastCut_ = cut.lastResult();
+  return running;
 }
 
 // ---------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 
 #include "common/Form.h"
 #include "cutting/PanelCutEstimate.h"
+#include "cutting/PanelCutPlanner.h"
 #include "cutting/PanelCutPreview.h"
 #include "geometry/Point2D.h"
 
@@ -138,6 +139,9 @@ class PanelCutForm : public FormOf<PanelCutField> {
   bool runCut(CutJob& job);
   // The same, returning once the cut runs (see PanelCutPlanner::Start).
   bool startCut(CutJob& job);
+  // What the last runCut/startCut planned (placement, sections as cut; no
+  // moves), for the views that follow the wire; nothing before one.
+  const std::optional<PanelCutResult>& lastCut() const { return lastCut_; }
 
   // --- Previews ------------------------------------------------------------
 
@@ -216,6 +220,7 @@ class PanelCutForm : public FormOf<PanelCutField> {
   bool okEnabled_ = false;
   bool okError_ = false;
   bool modified_ = false;
+  std::optional<PanelCutResult> lastCut_;
 };
 
 }  // namespace orva

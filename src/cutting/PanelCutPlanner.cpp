@@ -421,6 +421,8 @@ bool PanelCutRun::compensateKerf() {
   kerf_ = CompensateKerf(lists_, kerfs, root_.skin, tip_.skin, options);
   result_.rootKerf = kerf_.root.kerf;
   result_.tipKerf = kerf_.tip.kerf;
+  result_.rootLift = kerf_.root.lift;
+  result_.tipLift = kerf_.tip.lift;
   if (lists_.root1.empty() || lists_.tip1.empty() ||
       (wing_ && (lists_.root2.empty() || lists_.tip2.empty()))) {
     return refuse(std::string(kNoOutlineText));

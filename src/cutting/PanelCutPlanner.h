@@ -57,6 +57,10 @@ struct PanelCutResult {
   double tipKerf = 0.0;
   BlockFace rootBlock;  // the block in the root and in the tip section plane
   BlockFace tipBlock;
+  // Added to every Y of each side's outline: Y in cut coordinates is the
+  // height above the block bottom (as the section draws it) plus the lift.
+  double rootLift = 0.0;
+  double tipLift = 0.0;
 
   // The corrected outlines (kerf, skin, lift, leading-edge junction, root-tip
   // correspondence, spar-cap recesses) in cut coordinates: the surface cuts

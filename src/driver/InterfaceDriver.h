@@ -75,6 +75,7 @@ class InterfaceDriver {
   bool ReadPosition(WirePosition& position);
 
   DriverDevice& device() { return *device_; }
+  const DriverDevice& device() const { return *device_; }
 
   // A driver version as the user reads it: major and minor number, "1.2".
   static std::string versionText(std::uint16_t version);

@@ -122,6 +122,10 @@ class CutJob {
   bool SendMove(const CutMove& move);
   void PlayEndOfCutSound();
 
+  // The running cut's own list (not its retreat), for views that follow the
+  // wire; empty while no cut runs. Owner's thread only.
+  const MoveList& moves() const { return moves_; }
+
   // Moves of the last cut's own list completely output on the machine.
   std::size_t lastCutMovesSent() const { return lastCutMovesSent_; }
 

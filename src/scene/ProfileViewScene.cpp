@@ -60,6 +60,11 @@ class Builder {
     return {root, tip};
   }
 
+  ProfileViewScene::SectionOrigins origins() const {
+    const auto [root, tip] = place();
+    return {at(root, 0.0, 0.0), at(tip, 0.0, 0.0), s_};
+  }
+
   ProfileViewScene::ScrollSize scroll() const {
     const auto [root, tip] = place();
     auto right = [&](const Section& sec, const Placement& p) {
@@ -243,6 +248,10 @@ class Builder {
 }  // namespace
 
 Scene ProfileViewScene::build(const CT1Doc& doc, const Options& options) { return Builder(doc, options).build(); }
+
+ProfileViewScene::SectionOrigins ProfileViewScene::sectionOrigins(const CT1Doc& doc, const Options& options) {
+  return Builder(doc, options).origins();
+}
 
 ProfileViewScene::ScrollSize ProfileViewScene::scrollSize(const CT1Doc& doc, const Options& options) {
   return Builder(doc, options).scroll();

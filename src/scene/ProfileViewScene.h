@@ -24,6 +24,16 @@ class ProfileViewScene {
     long height = 0;
   };
   static ScrollSize scrollSize(const CT1Doc& doc, const Options& options);
+
+  // Where the view puts each section: the logical point of its leading edge
+  // at the height of the block bottom, and the logical units of one
+  // millimetre of the section (the zoom included).
+  struct SectionOrigins {
+    Point2D root;
+    Point2D tip;
+    double unitsPerMm = 0.0;
+  };
+  static SectionOrigins sectionOrigins(const CT1Doc& doc, const Options& options);
 };
 
 }  // namespace orva

@@ -25,6 +25,8 @@
 #include "ui/CompanionProgram.h"
 #include "ui/ManualControl.h"
 #include "ui/PageSetupDialog.h"
+#include "ui/CutCommands.h"
+#include "ui/CutProgressPanel.h"
 #include "ui/HelpWindow.h"
 #include "ui/ProjectDialogs.h"
 #include "ui/JobRunner.h"
@@ -117,6 +119,9 @@ CMainFrame::CMainFrame(ProgramContext& context, StatusPanes& status, QWidget* pa
   connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
   jobRunner_ = new JobRunner(context_.job, this);
   connect(jobRunner_, &JobRunner::finished, this, &CMainFrame::updateCommandStates);
+  connect(jobRunner_, &JobRunner::started, this, &CMainFrame::updateCommandStates);
+  // Pane 2 shows the progress only while the cut runs.
+  connect(jobRunner_, &JobRunner::finished, this, [this] { status_.ShowCutProgress(QString()); });
   createActions();
   // 2.–5. The three bars with the zoom lists in the main bar.
   createToolBars();
@@ -125,8 +130,23 @@ CMainFrame::CMainFrame(ProgramContext& context, StatusPanes& status, QWidget* pa
   statusBar()->setObjectName(QStringLiteral("statusBar"));
   // 7. Docking on every side.
   setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks);
+  // The progress of a running cut, below the windows.
+  cutProgress_ = new CutProgressPanel(*jobRunner_, context_, this);
+  addDockWidget(Qt::BottomDockWidgetArea, cutProgress_);
+  cutProgress_->setVisible(false);
+  // Windows tiled one above the other stay tiled when the panel takes its
+  // room or gives it back (once the area has its new size).
+  connect(cutProgress_, &QDockWidget::visibilityChanged, this, [this] {
+    if (!windowsStacked()) return;
+    // The area's scroll bars go once the windows fit: tile again after that.
+    QMetaObject::invokeMethod(this, [this] {
+      tileHorizontally();
+      QMetaObject::invokeMethod(this, &CMainFrame::tileHorizontally, Qt::QueuedConnection);
+    }, Qt::QueuedConnection);
+  });
   // 8. The bars as they were left.
   restoreBarState();
+  cutProgress_->setVisible(context_.job.running());
   buildMenus(MainMenu::NoProject);
   updateTitles();
   updateCommandStates();
@@ -365,7 +385,7 @@ bool CMainFrame::isCommandHandled(int id) const {
   if (isManualControlCommand(id)) return true;
   return contains(kFrameCommands, id) || contains(kApplicationCommands, id) || contains(kViewCommands, id) ||
          contains(kToggleCommands, id) || contains(kEdgeCommands, id) || contains(kPanelCommands, id) ||
-         contains(kSaveCommands, id) || isProjectDialogCommand(id);
+         contains(kSaveCommands, id) || isProjectDialogCommand(id) || isCutCommand(id);
 }
 
 void CMainFrame::updateCommandStates() {
@@ -397,6 +417,7 @@ void CMainFrame::updateCommandStates() {
       default:
         break;
     }
+    if (isCutCommand(id)) enabled = enabled && cutCommandEnabled(id, *this, context_);
     a->setEnabled(enabled);
     if (a->isCheckable()) a->setChecked(checked);
   }
@@ -551,6 +572,22 @@ bool CMainFrame::closeProject() {
   return true;
 }
 
+bool CMainFrame::windowsStacked() const {
+  QList<QMdiSubWindow*> shown;
+  for (QMdiSubWindow* window : mdi_->subWindowList(QMdiArea::CreationOrder)) {
+    if (window->isMaximized() || window->isMinimized()) return false;
+    if (window->isVisibleTo(mdi_)) shown << window;
+  }
+  if (shown.isEmpty()) return false;
+  std::sort(shown.begin(), shown.end(), [](QMdiSubWindow* a, QMdiSubWindow* b) { return a->y() < b->y(); });
+  int y = 0;
+  for (QMdiSubWindow* window : shown) {
+    if (window->x() != 0 || window->y() != y || window->width() != shown.front()->width()) return false;
+    y += window->height();
+  }
+  return true;
+}
+
 void CMainFrame::tileHorizontally() {
   const QList<QMdiSubWindow*> windows = mdi_->subWindowList(QMdiArea::CreationOrder);
   QList<QMdiSubWindow*> shown;
@@ -612,6 +649,17 @@ void CMainFrame::restoreBarState() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (context_.job.running()) {
+    // The program cannot end while the wire is in the block and the worker
+    // streams to the machine: the cut is cancelled first (after the user
+    // agreed), and the window closes once the retreat is over.
+    event->ignore();
+    if (context_.prompt.askOkCancel(messageText(Msg::CancelCut), MessageIcon::Question) != Answer::Ok) return;
+    connect(jobRunner_, &JobRunner::finished, this, &QWidget::close,
+            static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
+    jobRunner_->cancel();
+    return;
+  }
   saveBarState();
   if (!closeProject()) {
     event->ignore();
@@ -625,7 +673,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 void CMainFrame::onCommand(int id) {
   if (runManualControl(id, *this, context_)) return updateCommandStates();
-  if (!runFrameCommand(id) && !runApplicationCommand(id) && !runViewCommand(id)) {
+  if (!runCutCommand(id, *this, context_) && !runFrameCommand(id) && !runApplicationCommand(id) &&
+      !runViewCommand(id)) {
     if (CT1Doc* doc = activeDocument()) {
       if (!runDocumentCommand(*doc, id)) runDialog(*doc, id);
     }

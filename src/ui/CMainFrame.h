@@ -21,6 +21,7 @@ class QToolBar;
 
 namespace orva {
 
+class CutProgressPanel;
 class HelpWindow;
 class JobRunner;
 class StatusPanes;
@@ -75,6 +76,8 @@ class CMainFrame : public QMainWindow {
 
   // Follows every cut the desktop program starts on the program's job.
   JobRunner& jobRunner() const { return *jobRunner_; }
+  // The progress panel of the running job (dock "cutProgress").
+  CutProgressPanel& cutProgress() const { return *cutProgress_; }
 
   QList<CProfileFrame*> frames() const;
   CProfileFrame* activeFrame() const;
@@ -90,6 +93,9 @@ class CMainFrame : public QMainWindow {
 
   // Tiles the child windows one above the other, each the whole width.
   void tileHorizontally();
+  // Whether the shown windows lie one above the other over the whole width,
+  // as tileHorizontally leaves them.
+  bool windowsStacked() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -135,6 +141,7 @@ class CMainFrame : public QMainWindow {
   std::unique_ptr<QPrinter> printer_;
   QPointer<HelpWindow> help_;
   JobRunner* jobRunner_ = nullptr;
+  CutProgressPanel* cutProgress_ = nullptr;
   CT1Doc* observed_ = nullptr;
   CT1Doc::ObserverToken token_ = 0;
   bool closingProject_ = false;

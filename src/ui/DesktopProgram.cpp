@@ -22,6 +22,7 @@ bool DesktopProgram::start(const QStringList& arguments, bool show) {
   frame_ = std::make_unique<CMainFrame>(context_, status_);
   prompt_.setParentWidget(frame_.get());
   context_.start();
+  context_.restoreSimulationSpeedup();
   if (const auto refusal = context_.checkOptions()) {
     prompt_.showMessage(*refusal, MessageIcon::Stop);
     finished_ = true;  // nothing may be written

@@ -6,7 +6,7 @@
 #include "app/ProgramContext.h"
 #include "ui/QtUserPrompt.h"
 #include "ui/StatusPanes.h"
-#include "ui/SystemSound.h"
+#include "ui/QtSound.h"
 
 namespace orva {
 
@@ -39,7 +39,7 @@ class DesktopProgram {
 
  private:
   QtUserPrompt prompt_;
-  SystemSound sound_;
+  QtSound sound_;
   StatusPanes status_;
   ProgramContext context_;
   std::unique_ptr<CMainFrame> frame_;

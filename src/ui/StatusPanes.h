@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QLabel>
+#include <QPointer>
 #include <QString>
 #include <functional>
 
 #include "common/StatusPort.h"
 
-class QLabel;
 class QStatusBar;
 
 namespace orva {
@@ -33,9 +34,11 @@ class StatusPanes : public StatusPort {
   QString cutProgress() const { return progress_; }
 
  private:
-  QLabel* help_ = nullptr;
-  QLabel* tablePane_ = nullptr;
-  QLabel* progressPane_ = nullptr;
+  // The panes belong to the status bar; a cut that ends after the window
+  // has gone (driven to its end when the program exits) writes only here.
+  QPointer<QLabel> help_;
+  QPointer<QLabel> tablePane_;
+  QPointer<QLabel> progressPane_;
   QString table_;
   QString progress_;
   std::function<bool()> cutRunning_;

@@ -30,12 +30,16 @@
 #include "ui/StatusPanes.h"
 #include "ui/TimerCalibrationDialog.h"
 #include "ui/ZeroAxisDialog.h"
+#include "cutting/PanelCutForm.h"
+#include "support/MachineRig.h"
+#include "ui/PanelCutDialog.h"
 
 namespace orva {
 std::unique_ptr<QObject> makeFormBinderTest();
 std::unique_ptr<QObject> makeProjectDialogsTest();
 std::unique_ptr<QObject> makeMainWindowTest();
 std::unique_ptr<QObject> makeManualControlTest();
+std::unique_ptr<QObject> makeCutDialogTest();
 }  // namespace orva
 
 namespace {
@@ -115,6 +119,17 @@ int showDialog(const std::string& name) {
     EllipticalWingForm form(rig.doc);
     return EllipticalWingDialog(form, nullptr).exec();
   }
+  if (name == "panelCut") {
+    // On the simulated machine with one fixed-heat and one computed-heat foam.
+    test::ProjectRig cut;
+    if (!LoadProjectFile(cut.doc, ORVA_EXAMPLE_PROJECT)) cut.doc.NewProject();
+    FoamType computed = test::MachineRig::foam("Poly", 4.0, 70, ComputedHeat);
+    computed.minSpeed = 1.0;
+    computed.minSpeedHeat = 30;
+    cut.useFoams({computed, test::MachineRig::foam("Depron", 2.0, 50)});
+    PanelCutForm form(cut.doc, cut.env);
+    return PanelCutDialog(form, nullptr).exec();
+  }
   if (name == "comments") {
     return CommentsDialog(rig.doc.comments, nullptr).exec();
   }
@@ -146,7 +161,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   int failed = 0;
   for (auto make : {orva::makeFormBinderTest, orva::makeProjectDialogsTest, orva::makeMainWindowTest,
-                    orva::makeManualControlTest}) {
+                    orva::makeManualControlTest, orva::makeCutDialogTest}) {
     const std::unique_ptr<QObject> test = make();
     failed += QTest::qExec(test.get(), argc, argv);
   }

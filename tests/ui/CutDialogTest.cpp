@@ -1,0 +1,389 @@
+// Cutting a panel from the desktop program (Qt Test, offscreen): the Panel
+// Cutting dialog bound to its form, the clicks in its top view, a whole cut
+// on the simulated machine followed by the window's job runner and its
+// progress panel, and Cancel in the middle of a paced cut.
+#include <QComboBox>
+#include <QDialog>
+#include <QCheckBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "DialogTestSupport.h"
+#include "TestRegistry.h"
+#include "app/ProgramContext.h"
+#include "cutting/PanelCutForm.h"
+#include "driver/SimulatedMachine.h"
+#include "motion/MovePlanner.h"
+#include "support/MachineRig.h"
+#include "support/PortFakes.h"
+#include "ui/CMainFrame.h"
+#include "ui/CT1View.h"
+#include "ui/CutProgressPanel.h"
+#include "ui/JobRunner.h"
+#include "ui/PanelCutDialog.h"
+#include "ui/PreviewWidget.h"
+#include "ui/StatusPanes.h"
+
+Q_DECLARE_METATYPE(orva::CutJobResult)
+
+namespace orva {
+
+namespace {
+
+using F = PanelCutField;
+constexpr int kPanelCut = 32807;
+
+// The status panes, remembering what pane 2 showed while a cut ran.
+class RecordingPanes : public StatusPanes {
+ public:
+  void setStatusText(std::string_view text) override {
+    StatusPanes::setStatusText(text);
+    if (!cutProgress().isEmpty()) shownProgress << cutProgress();
+  }
+  QStringList shownProgress;
+};
+
+// A program context on the simulated machine (settings and data in a scratch
+// directory, one fixed-heat foam "Blue" at 4 mm/s and 45 %), the main window
+// on its new project with the profile view, the job serviced every 10 ms.
+struct CutRig {
+  explicit CutRig(const std::filesystem::path& dir) : context(prompt, sound, status, optionsFor(dir)) {
+    status.setCutRunning([this] { return context.job.running(); });
+    context.start();
+    context.restoreSimulationSpeedup();
+    FoamDatabase& foams = context.machine.foams;
+    foams.records.clear();
+    foams.records["Blue"] = test::MachineRig::foam("Blue", 4.0, 45);
+    foams.records["Fast"] = test::MachineRig::foam("Fast", 500.0, 40);
+    foams.SelectFoam("Blue");
+    foams.cutSpeed = 4.0;
+    frame = std::make_unique<CMainFrame>(context, status);
+    frame->resize(1200, 800);
+    frame->show();
+    frame->showProjectWindows(ProjectWindows::ProfileMaximised);
+    frame->jobRunner().setServiceInterval(std::chrono::milliseconds(10));
+  }
+  static ProgramOptions optionsFor(const std::filesystem::path& dir) {
+    std::filesystem::create_directories(dir / "data");
+    if (!std::filesystem::exists(dir / "settings.ini")) std::ofstream(dir / "settings.ini") << "";
+    ProgramOptions options;
+    options.settingsFile = dir / "settings.ini";
+    options.dataDirectory = dir / "data";
+    return options;
+  }
+  ~CutRig() {
+    // A test that failed mid-cut leaves the job to the context, which drives
+    // it to its end: at once, not at the pace of the test.
+    SimulatedMachineParams params = machine().params();
+    params.realTimeSpeedup = 0.0;
+    machine().setParams(params);
+  }
+  SimulatedMachine& machine() { return dynamic_cast<SimulatedMachine&>(context.driver.device()); }
+  CT1View* profileView() { return qobject_cast<CT1View*>(frame->activeFrame()->view()); }
+  // Opens the dialog with the command and clicks Cut once it is shown.
+  void cutFromDialog() {
+    uitest::whenModal([](QWidget* modal) {
+      auto* cut = modal->findChild<QPushButton*>(QStringLiteral("ok"));
+      if (cut != nullptr && cut->isEnabled()) {
+        QTest::mouseClick(cut, Qt::LeftButton);
+      } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+        dialog->reject();  // no cut to start: the test fails instead of waiting
+      }
+    });
+    frame->onCommand(kPanelCut);
+  }
+
+  test::OwnerThread owner;
+  test::CheckedPrompt prompt{owner};
+  test::RecordingSound sound{&owner};
+  RecordingPanes status;
+  ProgramContext context;
+  std::unique_ptr<CMainFrame> frame;
+};
+
+// The pixels of `widget` as it paints itself now.
+QImage grabbed(QWidget* widget) { return widget->grab().toImage(); }
+
+// Whether two pictures differ somewhere within `radius` pixels of `at`.
+bool differNear(const QImage& a, const QImage& b, QPoint at, int radius) {
+  for (int y = at.y() - radius; y <= at.y() + radius; ++y) {
+    for (int x = at.x() - radius; x <= at.x() + radius; ++x) {
+      if (!a.rect().contains(x, y) || !b.rect().contains(x, y)) continue;
+      if (a.pixel(x, y) != b.pixel(x, y)) return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+class CutDialogTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { qRegisterMetaType<CutJobResult>(); }
+
+  void dialogBindsEveryFieldAndFollowsTheEstimate() {
+    uitest::ScratchDir dir;
+    CutRig rig(dir / "run");
+    CT1Doc& doc = *rig.context.document;
+    PanelCutForm form(doc, rig.context.cut);
+    PanelCutDialog dialog(form, rig.frame.get());
+    dialog.show();
+    QVERIFY(dialog.binder().unboundFields().empty());
+    auto* cut = dialog.findChild<QPushButton*>(QStringLiteral("ok"));
+    auto* messages = dialog.findChild<QLabel*>(QStringLiteral("messages"));
+    auto* heat = dialog.findChild<QLineEdit*>(QStringLiteral("heatDisplay"));
+    auto* foam = dialog.findChild<QComboBox*>(QStringLiteral("foamType"));
+    QVERIFY(cut && messages && heat && foam);
+    QCOMPARE(cut->text(), QStringLiteral("Cut"));
+    QVERIFY(cut->isEnabled());
+    QCOMPARE(heat->text(), QStringLiteral("fixed 45%"));
+    QVERIFY(heat->isReadOnly());
+
+    // A foam faster than the motors: the estimate's error is shown and Cut
+    // becomes Error, greyed out.
+    emit foam->activated(foam->findText(QStringLiteral("Fast")));
+    QCOMPARE(heat->text(), QStringLiteral("fixed 40%"));
+    QVERIFY2(messages->text().startsWith(QStringLiteral("Speed above step motor limit")),
+             qPrintable(messages->text()));
+    QCOMPARE(cut->text(), QStringLiteral("Error"));
+    QVERIFY(!cut->isEnabled());
+    emit foam->activated(foam->findText(QStringLiteral("Blue")));
+    QCOMPARE(cut->text(), QStringLiteral("Cut"));
+    QVERIFY(cut->isEnabled());
+    QCOMPARE(messages->text(), QString());
+
+    // The intermediate section enables its position; Z = 0 disables Cut.
+    auto* intermediate = dialog.findChild<QCheckBox*>(QStringLiteral("intermediateCut"));
+    auto* z = dialog.findChild<QLineEdit*>(QStringLiteral("positionZ"));
+    QVERIFY(intermediate && z);
+    QVERIFY(!z->isEnabled());
+    intermediate->click();
+    QVERIFY(z->isEnabled());
+    uitest::typeInto(z, QStringLiteral("0"));
+    QCOMPARE(messages->text(), QStringLiteral("Invalid intermediate section cut"));
+    QVERIFY(!cut->isEnabled());
+    intermediate->click();
+    QVERIFY(cut->isEnabled());
+
+    // The wing side moves the block in the front view.
+    auto* side = dialog.findChild<QComboBox*>(QStringLiteral("wingSide"));
+    QVERIFY(side);
+    const QImage rightWing = grabbed(dialog.frontPreview());
+    emit side->activated(1);
+    QVERIFY(grabbed(dialog.frontPreview()) != rightWing);
+
+    // Cut closes the dialog through the form, which stores the choices.
+    QTest::mouseClick(cut, Qt::LeftButton);
+    QCOMPARE(dialog.result(), static_cast<int>(QDialog::Accepted));
+    QCOMPARE(doc.cutChoices.wingSide, 1);
+    QVERIFY(!rig.context.job.running());  // the command starts the cut, not the dialog
+  }
+
+  void topViewClickShowsTableCoordinatesAndSnaps() {
+    uitest::ScratchDir dir;
+    CutRig rig(dir / "run");
+    PanelCutForm form(*rig.context.document, rig.context.cut);
+    PanelCutDialog dialog(form, rig.frame.get());
+    dialog.resize(1100, 700);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    PreviewWidget* top = dialog.topPreview();
+    const PreviewMapping mapping = top->mapping();
+    QVERIFY(mapping.valid());
+    const TopPreview preview = form.topPreview();
+    const double width = rig.context.machine.table.Entraxe;
+    const QImage before = grabbed(top);
+
+    // One pixel beside a corner of the block: the corner is taken.
+    const Point2D corner = preview.block[1];
+    const Point2D c = mapping.toDevice(corner);
+    const QPoint near(static_cast<int>(std::lround(c.x)) + 1, static_cast<int>(std::lround(c.y)));
+    QTest::mouseClick(top, Qt::LeftButton, {}, near);
+    QVERIFY(top->click().has_value());
+    QVERIFY(top->click()->snapped);
+    QCOMPARE(top->click()->point, corner);
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%d %d", static_cast<int>(corner.x), static_cast<int>(corner.y));
+    QCOMPARE(QString::fromStdString(top->click()->text), QString::fromLatin1(expected));
+    // The mark is drawn where the point is.
+    const QImage marked = grabbed(top);
+    QVERIFY(differNear(before, marked, near, 4));
+
+    // Four pixels away nothing is near enough: the click itself is shown,
+    // measured from the right tower with the right button.
+    const QPoint away = near + QPoint(0, 4);
+    QTest::mouseClick(top, Qt::RightButton, {}, away);
+    QVERIFY(top->click().has_value());
+    QVERIFY(!top->click()->snapped);
+    const Point2D logical = *mapping.toLogical({static_cast<double>(away.x()), static_cast<double>(away.y())});
+    std::snprintf(expected, sizeof expected, "%d %d", static_cast<int>(width - logical.x),
+                  static_cast<int>(logical.y));
+    QCOMPARE(QString::fromStdString(top->click()->text), QString::fromLatin1(expected));
+
+    // A change of the form takes the mark away.
+    auto* side = dialog.findChild<QComboBox*>(QStringLiteral("wingSide"));
+    emit side->activated(1);
+    QVERIFY(!top->click().has_value());
+  }
+
+  void wholePanelCutRunsFromTheDialog() {
+    uitest::ScratchDir dir;
+    CutRig rig(dir / "run");
+    rig.prompt.queueAnswer(Answer::Ok);  // "Start cut ?"
+    const QString table = rig.status.tableName();
+    QVERIFY(!table.isEmpty());
+    JobRunner& runner = rig.frame->jobRunner();
+    QSignalSpy started(&runner, &JobRunner::started);
+    QSignalSpy finished(&runner, &JobRunner::finished);
+    bool panelShown = false;
+    bool commandGreyed = false;
+    bool liveViewShown = false;
+    connect(&runner, &JobRunner::started, this, [&] {
+      panelShown = rig.frame->cutProgress().isVisible();
+      commandGreyed = !rig.frame->action(kPanelCut)->isEnabled();
+    });
+    connect(&runner, &JobRunner::progressed, this, [&] {
+      if (rig.profileView()->liveCut()) liveViewShown = true;
+    });
+    // Paced, so the window sees the wire move.
+    QVERIFY(rig.context.setSimulationSpeedup(100.0));
+
+    rig.cutFromDialog();
+    QCOMPARE(started.count(), 1);
+    QVERIFY(rig.context.job.running());
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(finished.first().first().value<CutJobResult>(), CutJobResult::Done);
+
+    // The confirmation, then no message at all.
+    const auto questions = rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel);
+    QCOMPARE(questions.size(), std::size_t{1});
+    QVERIFY(questions[0].text.starts_with("Start cut ?\nCut speed 4.00\nTotal time "));
+    QVERIFY(rig.prompt.messages().empty());
+    // Pane 2 showed the progress while the cut ran, and is empty again.
+    QVERIFY(!rig.status.shownProgress.isEmpty());
+    QCOMPARE(rig.status.shownProgress.first(), QStringLiteral("4.00 mm/s Power 45 %, fixed 45%"));
+    QCOMPARE(rig.status.cutProgress(), QString());
+    QCOMPARE(rig.status.tableName(), table);
+    // The end-of-cut sound, the interface started and stopped.
+    QCOMPARE(rig.sound.played, std::vector<std::string>{rig.context.cut.endOfCutSound});
+    const SimulatedMachineCounters counters = rig.machine().counters();
+    QCOMPARE(counters.starts, std::uint64_t{1});
+    QVERIFY(counters.stops >= 2);
+    QCOMPARE(rig.owner.strayCalls(), 0);
+    // The planner and the wire are back home.
+    const MovePlanner::Position towers = rig.context.planner.towers();
+    const TableConfig& t = rig.context.machine.table;
+    QCOMPARE(towers.XG, t.ZeroX);
+    QCOMPARE(towers.YG, t.ZeroY);
+    QCOMPARE(towers.XD, t.ZeroX);
+    QCOMPARE(towers.YD, t.ZeroY);
+    const MachineSnapshot home = rig.machine().snapshot();
+    for (Axis axis : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) QCOMPARE(home[axis].actualSteps, std::int64_t{0});
+    // The panel and the live view came and went with the cut.
+    QVERIFY(panelShown);
+    QVERIFY(commandGreyed);
+    QVERIFY(liveViewShown);
+    QVERIFY(!rig.frame->cutProgress().isVisible());
+    QVERIFY(!rig.profileView()->liveCut());
+    QVERIFY(rig.frame->action(kPanelCut)->isEnabled());
+  }
+
+  void cancelMidCutRetreatsAndStops() {
+    uitest::ScratchDir dir;
+    CutRig rig(dir / "run");
+    rig.prompt.queueAnswer(Answer::Ok);
+    QVERIFY(rig.context.setSimulationSpeedup(10.0));  // the cut lasts
+    JobRunner& runner = rig.frame->jobRunner();
+    CutProgressPanel& panel = rig.frame->cutProgress();
+    QSignalSpy progressed(&runner, &JobRunner::progressed);
+    QSignalSpy finished(&runner, &JobRunner::finished);
+    rig.cutFromDialog();
+    QVERIFY(rig.context.job.running());
+    QVERIFY(progressed.wait(10000));
+    const std::size_t total = rig.context.job.progress().moveCount;
+    QVERIFY(total > 10);
+    QVERIFY(panel.isVisible());
+    QCOMPARE(panel.speedupList()->currentText(), QStringLiteral("10\u00d7"));
+    QVERIFY(panel.cancelButton()->isEnabled());
+    QVERIFY(!panel.positionText(0).isEmpty());
+    QVERIFY(panel.positionText(0) != QStringLiteral("\u2014"));  // the simulated machine tells
+
+    QTest::mouseClick(panel.cancelButton(), Qt::LeftButton);
+    // The retreat runs (still paced): shown, and it cannot be cancelled.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.context.job.progress().retreating, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(panel.retreatingShown(), 10000);
+    QVERIFY(!panel.cancelButton()->isEnabled());
+    QCOMPARE(panel.moveText(), QStringLiteral("Abort cut"));
+    // The live view shows the cut as far as it went, and the wire on its way home.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.profileView()->liveCut().has_value(), 5000);
+    const LiveCutOverlay& live = *rig.profileView()->liveCut();
+    QVERIFY(live.rootWire.has_value());
+    QVERIFY(live.rootPath.size() <= rig.context.job.lastCutMovesSent() + 1);
+    QVERIFY(live.rootPath.size() >= rig.context.job.lastCutMovesSent());
+    // The rest of the retreat at once, chosen in the panel.
+    const int atOnce = panel.speedupList()->findText(QStringLiteral("at once"));
+    QVERIFY(atOnce >= 0);
+    emit panel.speedupList()->activated(atOnce);
+    QCOMPARE(rig.context.simulationSpeedup(), std::optional<double>(0.0));
+    QVERIFY(finished.wait(30000));
+
+    QCOMPARE(finished.first().first().value<CutJobResult>(), CutJobResult::Cancelled);
+    QCOMPARE(rig.context.job.progress().label, std::string("Abort cut"));
+    QVERIFY(rig.context.job.lastCutMovesSent() > 0);
+    QVERIFY(rig.context.job.lastCutMovesSent() < total);
+    // The interface was stopped and the wire is home.
+    QVERIFY(rig.machine().counters().stops >= 2);
+    const MachineSnapshot home = rig.machine().snapshot();
+    for (Axis axis : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) QCOMPARE(home[axis].actualSteps, std::int64_t{0});
+    QVERIFY(!panel.isVisible());
+    QCOMPARE(rig.status.cutProgress(), QString());
+    // The choice is remembered for the next run.
+    QVERIFY(rig.context.setSimulationSpeedup(100.0));
+    CutRig again(dir / "run");
+    QCOMPARE(again.context.simulationSpeedup(), std::optional<double>(100.0));
+  }
+
+  void closingTheWindowDuringACutCancelsItFirst() {
+    uitest::ScratchDir dir;
+    CutRig rig(dir / "run");
+    rig.prompt.queueAnswer(Answer::Ok);  // "Start cut ?"
+    QVERIFY(rig.context.setSimulationSpeedup(10.0));
+    QSignalSpy finished(&rig.frame->jobRunner(), &JobRunner::finished);
+    rig.cutFromDialog();
+    QVERIFY(rig.context.job.running());
+    // "Cancel cut ?" answered Cancel: the window and the cut stay.
+    rig.prompt.queueAnswer(Answer::Cancel);
+    QVERIFY(!rig.frame->close());
+    QVERIFY(rig.context.job.running());
+    QVERIFY(rig.frame->isVisible());
+    // Answered OK: the cut retreats, then the window closes.
+    rig.prompt.queueAnswer(Answer::Ok);
+    QVERIFY(!rig.frame->close());
+    QCOMPARE(rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel).back().text, std::string("Cancel cut ?"));
+    SimulatedMachineParams params = rig.machine().params();
+    params.realTimeSpeedup = 0.0;  // the retreat at once
+    rig.machine().setParams(params);
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.first().first().value<CutJobResult>(), CutJobResult::Cancelled);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.frame->isVisible(), 5000);
+  }
+};
+
+ORVA_REGISTER_UI_TEST(CutDialogTest)
+
+}  // namespace orva
+
+#include "CutDialogTest.moc"
