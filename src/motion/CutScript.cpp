@@ -467,13 +467,23 @@ bool RunCutScriptFile(CutEnvironment& env, CutJob& job, const fs::path& path) {
   return job.result() == CutJobResult::Done;
 }
 
-bool RunCutScript(CutEnvironment& env, CutJob& job) {
+FileDialogRequest CutScriptOpenRequest(const CutEnvironment& env) {
   FileDialogRequest request;
-  request.filters.push_back(FileFilter{"Scripts cut (*.cut)", "*.cut"});
-  request.filters.push_back(FileFilter{"All Files", "*.*"});
+  request.filters.push_back(FileFilter{std::string(messageText(Msg::FilterCutScripts)), "*.cut"});
+  request.filters.push_back(FileFilter{std::string(messageText(Msg::FilterAllFiles)), "*.*"});
   request.initialDirectory = env.projectDirectory;
   request.mustExist = true;
-  const std::optional<std::string> chosen = env.prompt.chooseOpenFile(request);
+  return request;
+}
+
+std::optional<bool> StartCutScript(CutEnvironment& env, CutJob& job) {
+  const std::optional<std::string> chosen = env.prompt.chooseOpenFile(CutScriptOpenRequest(env));
+  if (!chosen) return std::nullopt;
+  return StartCutScriptFile(env, job, pathFromUtf8(*chosen));
+}
+
+bool RunCutScript(CutEnvironment& env, CutJob& job) {
+  const std::optional<std::string> chosen = env.prompt.chooseOpenFile(CutScriptOpenRequest(env));
   if (!chosen) return false;
   return RunCutScriptFile(env, job, pathFromUtf8(*chosen));
 }

@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "common/Messages.h"
+#include "common/UserPrompt.h"
 #include "motion/CutMove.h"
 #include "motion/MovePlanner.h"
 
@@ -194,8 +195,18 @@ std::optional<bool> StartCutScriptFile(CutEnvironment& env, CutJob& job,
 // be opened, when the script stopped, and when the cut did not run to its end.
 bool RunCutScriptFile(CutEnvironment& env, CutJob& job, const std::filesystem::path& path);
 
-// The "Script Execution" command: the open dialog ("Scripts cut (*.cut)", "All
-// Files") in the project directory, then RunCutScriptFile. Cancel does nothing.
+// The open dialog of "Script Execution": "Scripts cut (*.cut)" and "All
+// Files", in the project directory, the file must exist.
+FileDialogRequest CutScriptOpenRequest(const CutEnvironment& env);
+
+// The "Script Execution" command without waiting: the open dialog, then
+// StartCutScriptFile. Nothing when the dialog was cancelled (nothing done),
+// the file cannot be opened or the script stopped; otherwise whether the job
+// runs (the window follows it).
+std::optional<bool> StartCutScript(CutEnvironment& env, CutJob& job);
+
+// The "Script Execution" command: the open dialog, then RunCutScriptFile.
+// Cancel does nothing.
 bool RunCutScript(CutEnvironment& env, CutJob& job);
 
 }  // namespace orva

@@ -25,6 +25,7 @@
 #include "ui/CT1View.h"
 #include "ui/CompanionProgram.h"
 #include "ui/HelpWindow.h"
+#include "ui/MachineDialogs.h"
 #include "ui/ProjectDialogs.h"
 #include "ui/JobRunner.h"
 #include "ui/StatusPanes.h"
@@ -363,7 +364,7 @@ void CMainFrame::rebuildPanelMenu() {
 bool CMainFrame::isCommandHandled(int id) const {
   return contains(kFrameCommands, id) || contains(kApplicationCommands, id) || contains(kViewCommands, id) ||
          contains(kToggleCommands, id) || contains(kEdgeCommands, id) || contains(kPanelCommands, id) ||
-         contains(kSaveCommands, id) || isProjectDialogCommand(id);
+         contains(kSaveCommands, id) || isProjectDialogCommand(id) || isMachineDialogCommand(id);
 }
 
 void CMainFrame::updateCommandStates() {
@@ -622,7 +623,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 // --- Commands --------------------------------------------------------------
 
 void CMainFrame::onCommand(int id) {
-  if (!runFrameCommand(id) && !runApplicationCommand(id) && !runViewCommand(id)) {
+  if (!runFrameCommand(id) && !runApplicationCommand(id) && !runViewCommand(id) && !runMachineDialog(id, *this, context_)) {
     if (CT1Doc* doc = activeDocument()) {
       if (!runDocumentCommand(*doc, id)) runDialog(*doc, id);
     }
