@@ -1,5 +1,6 @@
 #include "ui/MachineDialogs.h"
 
+#include <QAbstractButton>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QObject>
@@ -164,15 +165,7 @@ void runScript(CMainFrame& frame, ProgramContext& context) {
 void runTableManagement(CMainFrame& frame, ProgramContext& context) {
   CurrentTableForm form(
       context.machine, context.prompt,
-      [&frame](TableNameForm& nameForm) {
-        const std::unique_ptr<FormDialog> dialog =
-            FormDialog::plain(nameForm, nameForm.title(), &frame);
-        if (auto* edit = dialog->findChild<QLineEdit*>(
-                uiText(nameForm.fieldName(static_cast<int>(TableNameField::Name))))) {
-          edit->setMaxLength(static_cast<int>(TableNameForm::kMaxLength));
-        }
-        if (dialog->exec() != QDialog::Accepted) nameForm.cancel();
-      },
+      [&frame](TableNameForm& nameForm) { runTableNameDialog(nameForm, &frame); },
       [&context](std::string_view name) { context.status.setStatusText(name); });
   form.open();
   TableManagementDialog dialog(form, &frame);
@@ -192,23 +185,11 @@ void runTableConfiguration(CMainFrame& frame, ProgramContext& context) {
   followTable(context);
 }
 
-void runMaterialName(MaterialNameForm& form, QWidget* parent) {
-  const std::unique_ptr<FormDialog> dialog =
-      FormDialog::plain(form, messageText(Msg::EnterNewMaterialName), parent);
-  // The name dialog has OK only; closing the window dismisses it.
-  if (auto* box = dialog->findChild<QDialogButtonBox*>()) {
-    for (QAbstractButton* button : box->buttons()) {
-      if (box->buttonRole(button) == QDialogButtonBox::RejectRole) button->hide();
-    }
-  }
-  dialog->exec();
-}
-
 void runFoamManagement(CMainFrame& frame, ProgramContext& context) {
   FoamManagementForm form(
       context.machine.foams, context.driver, context.prompt, context.machine.tables.listedNames(),
       context.machine.currentTable,
-      [&frame](MaterialNameForm& nameForm) { runMaterialName(nameForm, &frame); },
+      [&frame](MaterialNameForm& nameForm) { runMaterialNameDialog(nameForm, &frame); },
       [&context](const std::string& name) { context.makeTableCurrent(name); });
   FoamManagementDialog dialog(form, &frame);
   dialog.exec();
@@ -231,6 +212,27 @@ void runFiles(CMainFrame& frame, ProgramContext& context) {
 }
 
 }  // namespace
+
+void runTableNameDialog(TableNameForm& form, QWidget* parent) {
+  const std::unique_ptr<FormDialog> dialog = FormDialog::plain(form, form.title(), parent);
+  if (auto* edit = dialog->findChild<QLineEdit*>(
+          uiText(form.fieldName(static_cast<int>(TableNameField::Name))))) {
+    edit->setMaxLength(static_cast<int>(TableNameForm::kMaxLength));
+  }
+  if (dialog->exec() != QDialog::Accepted) form.cancel();
+}
+
+void runMaterialNameDialog(MaterialNameForm& form, QWidget* parent) {
+  const std::unique_ptr<FormDialog> dialog =
+      FormDialog::plain(form, messageText(Msg::EnterNewMaterialName), parent);
+  // OK only; closing the window dismisses the dialog.
+  if (auto* box = dialog->findChild<QDialogButtonBox*>()) {
+    for (QAbstractButton* button : box->buttons()) {
+      if (box->buttonRole(button) == QDialogButtonBox::RejectRole) button->hide();
+    }
+  }
+  dialog->exec();
+}
 
 bool isMachineDialogCommand(int commandId) { return commandOf(commandId) != MachineCommand::None; }
 

@@ -1,9 +1,13 @@
 #pragma once
 
+class QWidget;
+
 namespace orva {
 
 class CMainFrame;
+class MaterialNameForm;
 class ProgramContext;
+class TableNameForm;
 
 // The commands of the auxiliary cuts, the cut scripts and the machine and
 // material settings, each with its dialog:
@@ -25,5 +29,11 @@ bool isMachineDialogCommand(int commandId);
 // Runs the command; false for an id not listed above (nothing is done) and
 // for a project command without an active project.
 bool runMachineDialog(int commandId, CMainFrame& frame, ProgramContext& context);
+
+// The name dialogs the table and material dialogs open, modal over `parent`:
+// "Table name" (OK and Cancel, at most 25 characters typed) and "Enter a new
+// name for this material..." (OK only; closing the window dismisses it).
+void runTableNameDialog(TableNameForm& form, QWidget* parent);
+void runMaterialNameDialog(MaterialNameForm& form, QWidget* parent);
 
 }  // namespace orva

@@ -27,6 +27,8 @@ namespace orva {
 std::unique_ptr<QObject> makeFormBinderTest();
 std::unique_ptr<QObject> makeProjectDialogsTest();
 std::unique_ptr<QObject> makeMainWindowTest();
+std::unique_ptr<QObject> makeMachineDialogsTest();
+int showMachineDialog(const std::string& name);
 }  // namespace orva
 
 namespace {
@@ -52,6 +54,7 @@ int showDialog(const std::string& name) {
     panel.spars[1].label = "Hinge";
   }
   if (rig.doc.comments.empty()) rig.doc.comments = "Wing of the sample project.\r\nSecond line.";
+  if (const int shown = showMachineDialog(name); shown != -1) return shown;
   if (name == "panelParams") {
     PanelParamsForm form(rig.doc);
     return PanelParamsDialog(form, nullptr).exec();
@@ -106,7 +109,8 @@ int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
   int failed = 0;
-  for (auto make : {orva::makeFormBinderTest, orva::makeProjectDialogsTest, orva::makeMainWindowTest}) {
+  for (auto make : {orva::makeFormBinderTest, orva::makeProjectDialogsTest, orva::makeMainWindowTest,
+                     orva::makeMachineDialogsTest}) {
     const std::unique_ptr<QObject> test = make();
     failed += QTest::qExec(test.get(), argc, argv);
   }
