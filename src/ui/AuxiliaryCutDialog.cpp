@@ -18,7 +18,7 @@ AuxiliaryCutDialog::AuxiliaryCutDialog(Form& form, std::string_view title,
     auto* holder = new QWidget(this);
     auto* rows = new QFormLayout(holder);
     rows->setContentsMargins(0, 0, 0, 0);
-    rows->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    rows->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     addFieldRows(form, *rows, fields);
     columns->addWidget(holder, 1, Qt::AlignTop);
   }

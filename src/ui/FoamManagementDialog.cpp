@@ -1,5 +1,7 @@
 #include "ui/FoamManagementDialog.h"
 
+#include <algorithm>
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -99,6 +101,11 @@ FoamManagementDialog::FoamManagementDialog(FoamManagementForm& form, QWidget* pa
   layout->addLayout(bottom);
 
   bind();
+  // One label column through the three parts of "Caracteristics".
+  int labelWidth = 0;
+  const QList<QLabel*> labels = characteristics->findChildren<QLabel*>();
+  for (const QLabel* l : labels) labelWidth = std::max(labelWidth, l->sizeHint().width());
+  for (QLabel* l : labels) l->setMinimumWidth(labelWidth);
   binder().setButtonAction(id(F::ApplyChanges), [this] { form_.applyChanges(); });
   binder().setButtonAction(id(F::CancelChanges), [this] { form_.cancelChanges(); });
   binder().setButtonAction(id(F::CreateMaterial), [this] { form_.createMaterial(); });
@@ -123,8 +130,15 @@ void FoamManagementDialog::showGroups() {
     speedLabel_->setText(label);
   }
   const bool computed = form_.maxSpeedFrameVisible();
-  maxSpeedGroup_->setFlat(!computed);
+  // Without its frame and title the group is just its two rows.
   maxSpeedGroup_->setTitle(computed ? text(Msg::MaximumSpeed) : QString());
+  maxSpeedGroup_->setStyleSheet(computed ? QString()
+                                         : QStringLiteral("QGroupBox { border: none; margin: 0; }"));
+  if (computed) {
+    maxSpeedGroup_->layout()->setContentsMargins(minSpeedGroup_->layout()->contentsMargins());
+  } else {
+    maxSpeedGroup_->layout()->setContentsMargins(0, 0, 0, 0);
+  }
   minSpeedGroup_->setVisible(form_.minSpeedGroupVisible());
 }
 

@@ -218,6 +218,7 @@ void runTableNameDialog(TableNameForm& form, QWidget* parent) {
   if (auto* edit = dialog->findChild<QLineEdit*>(
           uiText(form.fieldName(static_cast<int>(TableNameField::Name))))) {
     edit->setMaxLength(static_cast<int>(TableNameForm::kMaxLength));
+    edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * 30);
   }
   if (dialog->exec() != QDialog::Accepted) form.cancel();
 }
@@ -225,6 +226,10 @@ void runTableNameDialog(TableNameForm& form, QWidget* parent) {
 void runMaterialNameDialog(MaterialNameForm& form, QWidget* parent) {
   const std::unique_ptr<FormDialog> dialog =
       FormDialog::plain(form, messageText(Msg::EnterNewMaterialName), parent);
+  if (auto* edit = dialog->findChild<QLineEdit*>(
+          uiText(form.fieldName(static_cast<int>(MaterialNameField::Name))))) {
+    edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * 30);
+  }
   // OK only; closing the window dismisses the dialog.
   if (auto* box = dialog->findChild<QDialogButtonBox*>()) {
     for (QAbstractButton* button : box->buttons()) {

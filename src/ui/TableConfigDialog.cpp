@@ -52,16 +52,24 @@ void addSpin(TableConfigForm& form, QGroupBox& box, F timeField, TableConfigForm
   const QString caption = uiText(form.info(id(timeField))->caption);
   edit->setParent(holder);
   line->addWidget(edit, 1);
+  // The two arrows stacked, together as high as the edit box.
+  auto* arrows = new QVBoxLayout;
+  arrows->setContentsMargins(0, 0, 0, 0);
+  arrows->setSpacing(0);
+  const int half = edit->sizeHint().height() / 2;
   for (const int delta : {-1, 1}) {
     auto* arrow = new QToolButton(holder);
     arrow->setArrowType(delta < 0 ? Qt::UpArrow : Qt::DownArrow);
     arrow->setObjectName(name + (delta < 0 ? QStringLiteral("Up") : QStringLiteral("Down")));
     arrow->setAutoRepeat(true);
     arrow->setFocusPolicy(Qt::NoFocus);  // the edit box keeps the keyboard
+    arrow->setFixedSize(half * 3 / 2, half);
+    arrow->setIconSize(QSize(half / 2, half / 2));
     QObject::connect(arrow, &QToolButton::clicked, holder,
                      [&form, axis, delta] { form.spinMinimumStepTime(axis, delta); });
-    line->addWidget(arrow);
+    arrows->addWidget(arrow);
   }
+  line->addLayout(arrows);
   auto* label = new QLabel(caption, &box);
   label->setBuddy(edit);
   rows->insertRow(row, label, holder);
@@ -97,9 +105,29 @@ TableConfigDialog::TableConfigDialog(TableConfigForm& form, QWidget* parent)
                   1, 0);
   grid->addWidget(
       group(form, Msg::Miscellaneous, {id(F::ZeroX), id(F::ZeroY), id(F::TableInv)}, this), 1, 1);
-  grid->addWidget(group(form, Msg::DriverAndHardwareInterface,
-                        {id(F::Port), id(F::Timer), id(F::Chauffe), id(F::InterfChauf)}, this),
-                  2, 0, 1, 2);
+  // The driver's four controls two by two, to keep the dialog low.
+  auto* driver = new QGroupBox(text(Msg::DriverAndHardwareInterface), this);
+  auto* driverGrid = new QGridLayout(driver);
+  int cell = 0;
+  for (const F field : {F::Port, F::Timer, F::Chauffe, F::InterfChauf}) {
+    const FieldInfo& info = *form.info(id(field));
+    QWidget* control = makeFieldWidget(info, driver);
+    const int row = cell / 2;
+    const int column = (cell % 2) * 2;
+    if (info.kind == FieldKind::Check) {
+      driverGrid->addWidget(control, row, column, 1, 2);
+    } else {
+      auto* label = new QLabel(uiText(info.caption), driver);
+      label->setBuddy(control);
+      driverGrid->addWidget(label, row, column);
+      driverGrid->addWidget(control, row, column + 1);
+    }
+    ++cell;
+  }
+  driverGrid->setColumnStretch(1, 1);
+  driverGrid->setColumnStretch(3, 1);
+  driverGrid->setHorizontalSpacing(12);
+  grid->addWidget(driver, 2, 0, 1, 2);
   layout->addLayout(grid);
 
   QDialogButtonBox* buttons = makeOkCancel();

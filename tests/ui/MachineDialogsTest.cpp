@@ -531,6 +531,7 @@ ORVA_REGISTER_UI_TEST(MachineDialogsTest)
 int showMachineDialog(const std::string& name) {
   test::ProjectRig rig;
   rig.useFoams(threeFoams());
+  rig.config.tables.tableNames[0] = "Default";
   rig.config.tables.tableNames[1] = "Small table";
   AuxiliaryCutValues values;
   AuxiliaryCutSession session;
@@ -577,7 +578,8 @@ int showMachineDialog(const std::string& name) {
     }
     return TableManagementDialog(form, nullptr).exec();
   }
-  if (name == "foamManagement" || name == "materialName") {
+  if (name == "foamManagementComputed") rig.config.foams.SelectFoam("Poly extrudé");
+  if (name == "foamManagement" || name == "foamManagementComputed" || name == "materialName") {
     if (name == "materialName") {
       MaterialNameForm nameForm(rig.config.foams, rig.prompt);
       runMaterialNameDialog(nameForm, nullptr);
