@@ -26,6 +26,8 @@ AuxiliaryCutDialog::AuxiliaryCutDialog(Form& form, std::string_view title,
   layout->addLayout(columns);
   layout->addStretch();
   layout->addWidget(makeOkCancel());
+  // A box the user cannot change (a value that follows others) looks like it.
+  setStyleSheet(QStringLiteral("QLineEdit:read-only { background: palette(window); }"));
   bind();
 }
 

@@ -135,6 +135,8 @@ TableConfigDialog::TableConfigDialog(TableConfigForm& form, QWidget* parent)
   byDefault->setObjectName(QStringLiteral("default"));
   connect(byDefault, &QPushButton::clicked, this, [this] { form_.pressDefault(); });
   layout->addWidget(buttons);
+  // A box the user cannot change (a value that follows others) looks like it.
+  setStyleSheet(QStringLiteral("QLineEdit:read-only { background: palette(window); }"));
   bind();
 }
 
