@@ -428,7 +428,8 @@ std::optional<MoveList> parseCutScript(CutEnvironment& env, std::string_view tex
   return reader.finish();
 }
 
-std::optional<bool> StartCutScriptFile(CutEnvironment& env, CutJob& job, const fs::path& path) {
+std::optional<bool> StartCutScriptFile(CutEnvironment& env, CutJob& job, const fs::path& path,
+                                       const std::function<void()>& beforeStart) {
   // A script may select another table: not while a cut runs.
   if (job.running()) {
     env.prompt.showMessage(messageText(Msg::CutRunning), MessageIcon::Warning);
@@ -457,6 +458,7 @@ std::optional<bool> StartCutScriptFile(CutEnvironment& env, CutJob& job, const f
   if (!readOk) reader.readFailed();
   std::optional<MoveList> moves = reader.finish();
   if (!moves) return std::nullopt;
+  if (beforeStart) beforeStart();
   return job.start(std::move(*moves), kScriptCutFlags, -1.0);
 }
 
@@ -476,10 +478,11 @@ FileDialogRequest CutScriptOpenRequest(const CutEnvironment& env) {
   return request;
 }
 
-std::optional<bool> StartCutScript(CutEnvironment& env, CutJob& job) {
+std::optional<bool> StartCutScript(CutEnvironment& env, CutJob& job,
+                                   const std::function<void()>& beforeStart) {
   const std::optional<std::string> chosen = env.prompt.chooseOpenFile(CutScriptOpenRequest(env));
   if (!chosen) return std::nullopt;
-  return StartCutScriptFile(env, job, pathFromUtf8(*chosen));
+  return StartCutScriptFile(env, job, pathFromUtf8(*chosen), beforeStart);
 }
 
 bool RunCutScript(CutEnvironment& env, CutJob& job) {

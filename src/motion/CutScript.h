@@ -31,6 +31,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -189,8 +190,12 @@ std::optional<MoveList> parseCutScript(CutEnvironment& env, std::string_view tex
 // file and starts its moves on the job (flags 0x0F, no speed line). Nothing
 // when the file cannot be opened (nothing is said or changed) or the script
 // stopped; otherwise whether the job runs (see CutJob::start).
+// `beforeStart`, when given, is called once the script was read and before
+// its moves are started: the owner can bring what copies table values up to
+// date with a table the script made current.
 std::optional<bool> StartCutScriptFile(CutEnvironment& env, CutJob& job,
-                                       const std::filesystem::path& path);
+                                       const std::filesystem::path& path,
+                                       const std::function<void()>& beforeStart = {});
 // StartCutScriptFile and the job run to its end. False when the file cannot
 // be opened, when the script stopped, and when the cut did not run to its end.
 bool RunCutScriptFile(CutEnvironment& env, CutJob& job, const std::filesystem::path& path);
@@ -200,10 +205,11 @@ bool RunCutScriptFile(CutEnvironment& env, CutJob& job, const std::filesystem::p
 FileDialogRequest CutScriptOpenRequest(const CutEnvironment& env);
 
 // The "Script Execution" command without waiting: the open dialog, then
-// StartCutScriptFile. Nothing when the dialog was cancelled (nothing done),
+// StartCutScriptFile (with `beforeStart`). Nothing when the dialog was cancelled (nothing done),
 // the file cannot be opened or the script stopped; otherwise whether the job
 // runs (the window follows it).
-std::optional<bool> StartCutScript(CutEnvironment& env, CutJob& job);
+std::optional<bool> StartCutScript(CutEnvironment& env, CutJob& job,
+                                   const std::function<void()>& beforeStart = {});
 
 // The "Script Execution" command: the open dialog, then RunCutScriptFile.
 // Cancel does nothing.

@@ -152,9 +152,11 @@ void runFoamCut(CMainFrame& frame, CT1Doc& doc) {
 }
 
 void runScript(CMainFrame& frame, ProgramContext& context) {
-  // A script may make another table current (its "N:" lines); pane 1 shows
-  // it once the cut no longer fills the status bar.
-  const std::optional<bool> started = StartCutScript(context.cut, context.job);
+  // A script may make another table current (its "N:" lines): the simulated
+  // machine takes it before the moves run, pane 1 shows it once the cut no
+  // longer fills the status bar.
+  const std::optional<bool> started =
+      StartCutScript(context.cut, context.job, [&context] { context.syncMachineToTable(); });
   if (started && *started) {
     frame.jobRunner().follow([&context](CutJobResult) { followTable(context); });
   } else {

@@ -108,6 +108,13 @@ struct WindowRig {
     frame->jobRunner().setServiceInterval(std::chrono::milliseconds(1));
     context.job.setPollInterval(std::chrono::milliseconds(1));
   }
+  // A cut a failed check left running ends before the window that shows it.
+  ~WindowRig() {
+    context.job.cancel();
+    if (context.job.running()) context.job.runToEnd();
+  }
+  WindowRig(const WindowRig&) = delete;
+  WindowRig& operator=(const WindowRig&) = delete;
   static ProgramOptions options(const test::TempDir& dir) {
     std::filesystem::create_directories(dir / "data");
     std::ofstream(dir / "settings.ini") << "";
@@ -484,8 +491,9 @@ class MachineDialogsTest : public QObject {
 
   void aScriptRunsFromItsOpenDialogToItsEnd() {
     WindowRig w;
-    QVERIFY(w.context.machine.saveCurrentTable());  // "N:Default" needs the table's file
-    std::string script = FormatCutScriptHeader("Poly expansé", "Default", 40);
+    // The script makes the table "Bench" current: twice the X steps per mm.
+    QVERIFY(test::writeFile(w.dir / "data/Bench_table.bd", "XNtour 96\n"));
+    std::string script = FormatCutScriptHeader("Poly expansé", "Bench", 40);
     CutMove start;
     start.label = "Start";
     WriteMoveLines(script, start, false, 0.0, 0.0);
@@ -504,8 +512,13 @@ class MachineDialogsTest : public QObject {
     w.prompt.queueFile((w.dir / "up.cut").string());
     w.prompt.queueAnswer(Answer::Ok);  // "Start cut ?"
     QVERIFY(runMachineDialog(32837, *w.frame, w.context));
+    // The simulated machine runs the moves with the script's table.
+    auto* simulated = dynamic_cast<SimulatedMachine*>(&w.context.driver.device());
+    QVERIFY(simulated != nullptr);
+    QCOMPARE(simulated->params().xStepsPerMm, 96.0);
     QVERIFY(w.cutRunsToItsEnd());
     QCOMPARE(w.prompt.messages(), std::vector<std::string>{});
+    QCOMPARE(w.status.tableName(), QString("Bench"));
     const auto files = w.prompt.calls();
     QVERIFY(std::any_of(files.begin(), files.end(), [](const ScriptedPrompt::Call& c) {
       return !c.request.filters.empty() && c.request.filters[0].description == "Scripts cut (*.cut)";
