@@ -76,7 +76,13 @@ void FoamCutDialog::pressAction() {
 }
 
 void FoamCutDialog::reject() {
-  if (runner_.following() || form_.raised()) return;
+  // Escape while the wire moves stops it (the job retreats safely); the
+  // dialog stays open.
+  if (runner_.following()) {
+    runner_.cancel();
+    return;
+  }
+  if (form_.raised()) return;
   FormDialog::reject();
 }
 

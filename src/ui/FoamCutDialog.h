@@ -15,7 +15,9 @@ class JobRunner;
 //
 // The dialog cannot be closed while a cut runs or while the wire stands
 // raised (the interface started, the wire heating): the cut back down comes
-// first. "Done" is refused by the form then too.
+// first. "Done" is refused by the form then too. Escape (or closing the
+// window) while a cut runs cancels it: the job stops after the move being
+// sent and retreats.
 class FoamCutDialog : public FormDialog {
  public:
   FoamCutDialog(FoamCutForm& form, JobRunner& runner, QWidget* parent);
