@@ -428,7 +428,8 @@ std::optional<MoveList> parseCutScript(CutEnvironment& env, std::string_view tex
   return reader.finish();
 }
 
-std::optional<bool> StartCutScriptFile(CutEnvironment& env, CutJob& job, const fs::path& path) {
+std::optional<bool> StartCutScriptFile(CutEnvironment& env, CutJob& job, const fs::path& path,
+                                       const std::function<void()>& beforeStart) {
   // A script may select another table: not while a cut runs.
   if (job.running()) {
     env.prompt.showMessage(messageText(Msg::CutRunning), MessageIcon::Warning);
@@ -457,6 +458,7 @@ std::optional<bool> StartCutScriptFile(CutEnvironment& env, CutJob& job, const f
   if (!readOk) reader.readFailed();
   std::optional<MoveList> moves = reader.finish();
   if (!moves) return std::nullopt;
+  if (beforeStart) beforeStart();
   return job.start(std::move(*moves), kScriptCutFlags, -1.0);
 }
 
@@ -467,13 +469,24 @@ bool RunCutScriptFile(CutEnvironment& env, CutJob& job, const fs::path& path) {
   return job.result() == CutJobResult::Done;
 }
 
-bool RunCutScript(CutEnvironment& env, CutJob& job) {
+FileDialogRequest CutScriptOpenRequest(const CutEnvironment& env) {
   FileDialogRequest request;
-  request.filters.push_back(FileFilter{"Scripts cut (*.cut)", "*.cut"});
-  request.filters.push_back(FileFilter{"All Files", "*.*"});
+  request.filters.push_back(FileFilter{std::string(messageText(Msg::FilterCutScripts)), "*.cut"});
+  request.filters.push_back(FileFilter{std::string(messageText(Msg::FilterAllFiles)), "*.*"});
   request.initialDirectory = env.projectDirectory;
   request.mustExist = true;
-  const std::optional<std::string> chosen = env.prompt.chooseOpenFile(request);
+  return request;
+}
+
+std::optional<bool> StartCutScript(CutEnvironment& env, CutJob& job,
+                                   const std::function<void()>& beforeStart) {
+  const std::optional<std::string> chosen = env.prompt.chooseOpenFile(CutScriptOpenRequest(env));
+  if (!chosen) return std::nullopt;
+  return StartCutScriptFile(env, job, pathFromUtf8(*chosen), beforeStart);
+}
+
+bool RunCutScript(CutEnvironment& env, CutJob& job) {
+  const std::optional<std::string> chosen = env.prompt.chooseOpenFile(CutScriptOpenRequest(env));
   if (!chosen) return false;
   return RunCutScriptFile(env, job, pathFromUtf8(*chosen));
 }

@@ -31,12 +31,14 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/Messages.h"
+#include "common/UserPrompt.h"
 #include "motion/CutMove.h"
 #include "motion/MovePlanner.h"
 
@@ -188,14 +190,29 @@ std::optional<MoveList> parseCutScript(CutEnvironment& env, std::string_view tex
 // file and starts its moves on the job (flags 0x0F, no speed line). Nothing
 // when the file cannot be opened (nothing is said or changed) or the script
 // stopped; otherwise whether the job runs (see CutJob::start).
+// `beforeStart`, when given, is called once the script was read and before
+// its moves are started: the owner can bring what copies table values up to
+// date with a table the script made current.
 std::optional<bool> StartCutScriptFile(CutEnvironment& env, CutJob& job,
-                                       const std::filesystem::path& path);
+                                       const std::filesystem::path& path,
+                                       const std::function<void()>& beforeStart = {});
 // StartCutScriptFile and the job run to its end. False when the file cannot
 // be opened, when the script stopped, and when the cut did not run to its end.
 bool RunCutScriptFile(CutEnvironment& env, CutJob& job, const std::filesystem::path& path);
 
-// The "Script Execution" command: the open dialog ("Scripts cut (*.cut)", "All
-// Files") in the project directory, then RunCutScriptFile. Cancel does nothing.
+// The open dialog of "Script Execution": "Scripts cut (*.cut)" and "All
+// Files", in the project directory, the file must exist.
+FileDialogRequest CutScriptOpenRequest(const CutEnvironment& env);
+
+// The "Script Execution" command without waiting: the open dialog, then
+// StartCutScriptFile (with `beforeStart`). Nothing when the dialog was cancelled (nothing done),
+// the file cannot be opened or the script stopped; otherwise whether the job
+// runs (the window follows it).
+std::optional<bool> StartCutScript(CutEnvironment& env, CutJob& job,
+                                   const std::function<void()>& beforeStart = {});
+
+// The "Script Execution" command: the open dialog, then RunCutScriptFile.
+// Cancel does nothing.
 bool RunCutScript(CutEnvironment& env, CutJob& job);
 
 }  // namespace orva

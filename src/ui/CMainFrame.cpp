@@ -28,6 +28,7 @@
 #include "ui/CutCommands.h"
 #include "ui/CutProgressPanel.h"
 #include "ui/HelpWindow.h"
+#include "ui/MachineDialogs.h"
 #include "ui/ProjectDialogs.h"
 #include "ui/JobRunner.h"
 #include "ui/StatusPanes.h"
@@ -385,7 +386,8 @@ bool CMainFrame::isCommandHandled(int id) const {
   if (isManualControlCommand(id)) return true;
   return contains(kFrameCommands, id) || contains(kApplicationCommands, id) || contains(kViewCommands, id) ||
          contains(kToggleCommands, id) || contains(kEdgeCommands, id) || contains(kPanelCommands, id) ||
-         contains(kSaveCommands, id) || isProjectDialogCommand(id) || isCutCommand(id);
+         contains(kSaveCommands, id) || isProjectDialogCommand(id) || isCutCommand(id) ||
+         isMachineDialogCommand(id);
 }
 
 void CMainFrame::updateCommandStates() {
@@ -674,7 +676,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 void CMainFrame::onCommand(int id) {
   if (runManualControl(id, *this, context_)) return updateCommandStates();
   if (!runCutCommand(id, *this, context_) && !runFrameCommand(id) && !runApplicationCommand(id) &&
-      !runViewCommand(id)) {
+      !runViewCommand(id) && !runMachineDialog(id, *this, context_)) {
     if (CT1Doc* doc = activeDocument()) {
       if (!runDocumentCommand(*doc, id)) runDialog(*doc, id);
     }

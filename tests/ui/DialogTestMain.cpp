@@ -40,6 +40,8 @@ std::unique_ptr<QObject> makeProjectDialogsTest();
 std::unique_ptr<QObject> makeMainWindowTest();
 std::unique_ptr<QObject> makeManualControlTest();
 std::unique_ptr<QObject> makeCutDialogTest();
+std::unique_ptr<QObject> makeMachineDialogsTest();
+int showMachineDialog(const std::string& name);
 }  // namespace orva
 
 namespace {
@@ -95,6 +97,7 @@ int showDialog(const std::string& name) {
     panel.spars[1].label = "Hinge";
   }
   if (rig.doc.comments.empty()) rig.doc.comments = "Wing of the sample project.\r\nSecond line.";
+  if (const int shown = showMachineDialog(name); shown != -1) return shown;
   if (name == "panelParams") {
     PanelParamsForm form(rig.doc);
     return PanelParamsDialog(form, nullptr).exec();
@@ -161,7 +164,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   int failed = 0;
   for (auto make : {orva::makeFormBinderTest, orva::makeProjectDialogsTest, orva::makeMainWindowTest,
-                    orva::makeManualControlTest, orva::makeCutDialogTest}) {
+                    orva::makeManualControlTest, orva::makeCutDialogTest, orva::makeMachineDialogsTest}) {
     const std::unique_ptr<QObject> test = make();
     failed += QTest::qExec(test.get(), argc, argv);
   }

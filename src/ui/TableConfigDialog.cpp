@@ -1,0 +1,148 @@
+#include "ui/TableConfigDialog.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "common/Messages.h"
+
+namespace orva {
+
+namespace {
+
+using F = TableConfigField;
+constexpr int id(F field) { return static_cast<int>(field); }
+
+QString text(Msg message) { return uiText(messageText(message)); }
+
+// A group box of labelled rows for `fields`.
+QGroupBox* group(Form& form, Msg title, std::initializer_list<int> fields, QWidget* parent) {
+  auto* box = new QGroupBox(text(title), parent);
+  auto* rows = new QFormLayout(box);
+  const std::vector<int> ids(fields);
+  addFieldRows(form, *rows, ids);
+  return box;
+}
+
+// The arrow pair beside an axis' minimum step time.
+void addSpin(TableConfigForm& form, QGroupBox& box, F timeField, TableConfigForm::Axis axis) {
+  auto* rows = static_cast<QFormLayout*>(box.layout());
+  const QString name = uiText(form.fieldName(id(timeField)));
+  QWidget* edit = box.findChild<QWidget*>(name);
+  int row = -1;
+  QFormLayout::ItemRole role{};
+  rows->getWidgetPosition(edit, &row, &role);
+  auto* holder = new QWidget(&box);
+  auto* line = new QHBoxLayout(holder);
+  line->setContentsMargins(0, 0, 0, 0);
+  line->setSpacing(2);
+  // The row is rebuilt with the edit box and its arrows side by side.
+  const QFormLayout::TakeRowResult taken = rows->takeRow(row);
+  if (taken.labelItem != nullptr) {
+    delete taken.labelItem->widget();
+    delete taken.labelItem;
+  }
+  delete taken.fieldItem;  // the item only: the edit box moves into the holder
+  const QString caption = uiText(form.info(id(timeField))->caption);
+  edit->setParent(holder);
+  line->addWidget(edit, 1);
+  // The two arrows stacked, together as high as the edit box.
+  auto* arrows = new QVBoxLayout;
+  arrows->setContentsMargins(0, 0, 0, 0);
+  arrows->setSpacing(0);
+  const int half = edit->sizeHint().height() / 2;
+  for (const int delta : {-1, 1}) {
+    auto* arrow = new QToolButton(holder);
+    arrow->setArrowType(delta < 0 ? Qt::UpArrow : Qt::DownArrow);
+    arrow->setObjectName(name + (delta < 0 ? QStringLiteral("Up") : QStringLiteral("Down")));
+    arrow->setAutoRepeat(true);
+    arrow->setFocusPolicy(Qt::NoFocus);  // the edit box keeps the keyboard
+    arrow->setFixedSize(half * 3 / 2, half);
+    arrow->setIconSize(QSize(half / 2, half / 2));
+    QObject::connect(arrow, &QToolButton::clicked, holder,
+                     [&form, axis, delta] { form.spinMinimumStepTime(axis, delta); });
+    arrows->addWidget(arrow);
+  }
+  line->addLayout(arrows);
+  auto* label = new QLabel(caption, &box);
+  label->setBuddy(edit);
+  rows->insertRow(row, label, holder);
+}
+
+}  // namespace
+
+TableConfigDialog::TableConfigDialog(TableConfigForm& form, QWidget* parent)
+    : FormDialog(form, TableConfigForm::title(), parent), form_(form) {
+  auto* layout = new QVBoxLayout(this);
+
+  auto* top = new QWidget(this);
+  auto* topRows = new QFormLayout(top);
+  topRows->setContentsMargins(0, 0, 0, 0);
+  const std::vector<int> table{id(F::CurrentTable)};
+  addFieldRows(form, *topRows, table);
+  layout->addWidget(top);
+
+  auto* grid = new QGridLayout;
+  QGroupBox* x = group(form, Msg::XAxisConfiguration,
+                       {id(F::XNtour), id(F::XPas), id(F::XPasInvSens), id(F::VitesseInvSensX),
+                        id(F::XVmax), id(F::XMaxSpeed)},
+                       this);
+  addSpin(form, *x, F::XVmax, TableConfigForm::Axis::X);
+  QGroupBox* y = group(form, Msg::YAxisConfiguration,
+                       {id(F::YNtour), id(F::YPas), id(F::YPasInvSens), id(F::VitesseInvSensY),
+                        id(F::YVmax), id(F::YMaxSpeed)},
+                       this);
+  addSpin(form, *y, F::YVmax, TableConfigForm::Axis::Y);
+  grid->addWidget(x, 0, 0);
+  grid->addWidget(y, 0, 1);
+  grid->addWidget(group(form, Msg::Dimensions, {id(F::Entraxe), id(F::AxesX), id(F::AxesY)}, this),
+                  1, 0);
+  grid->addWidget(
+      group(form, Msg::Miscellaneous, {id(F::ZeroX), id(F::ZeroY), id(F::TableInv)}, this), 1, 1);
+  // The driver's four controls two by two, to keep the dialog low.
+  auto* driver = new QGroupBox(text(Msg::DriverAndHardwareInterface), this);
+  auto* driverGrid = new QGridLayout(driver);
+  int cell = 0;
+  for (const F field : {F::Port, F::Timer, F::Chauffe, F::InterfChauf}) {
+    const FieldInfo& info = *form.info(id(field));
+    QWidget* control = makeFieldWidget(info, driver);
+    const int row = cell / 2;
+    const int column = (cell % 2) * 2;
+    if (info.kind == FieldKind::Check) {
+      driverGrid->addWidget(control, row, column, 1, 2);
+    } else {
+      auto* label = new QLabel(uiText(info.caption), driver);
+      label->setBuddy(control);
+      driverGrid->addWidget(label, row, column);
+      driverGrid->addWidget(control, row, column + 1);
+    }
+    ++cell;
+  }
+  driverGrid->setColumnStretch(1, 1);
+  driverGrid->setColumnStretch(3, 1);
+  driverGrid->setHorizontalSpacing(12);
+  grid->addWidget(driver, 2, 0, 1, 2);
+  layout->addLayout(grid);
+
+  QDialogButtonBox* buttons = makeOkCancel();
+  auto* byDefault = buttons->addButton(text(Msg::Default), QDialogButtonBox::ResetRole);
+  byDefault->setObjectName(QStringLiteral("default"));
+  connect(byDefault, &QPushButton::clicked, this, [this] { form_.pressDefault(); });
+  layout->addWidget(buttons);
+  // A box the user cannot change (a value that follows others) looks like it.
+  setStyleSheet(QStringLiteral("QLineEdit:read-only { background: palette(window); }"));
+  bind();
+}
+
+void TableConfigDialog::reject() {
+  form_.cancel();
+  FormDialog::reject();
+}
+
+}  // namespace orva

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "config/TableConfigForm.h"
+#include "ui/FormDialog.h"
+
+namespace orva {
+
+// The "CNC Table Configuration" dialog: the current table above the two axis
+// groups side by side, then "Dimensions", "Miscellaneous" and "Driver and
+// Hardware Interface", and OK / Cancel / Default. Each minimum step time has
+// a pair of arrow buttons (up: one timer period longer, down: one shorter).
+// Cancel, also by closing the window, reloads the table current at opening.
+class TableConfigDialog : public FormDialog {
+ public:
+  TableConfigDialog(TableConfigForm& form, QWidget* parent);
+
+  void reject() override;
+
+ private:
+  TableConfigForm& form_;
+};
+
+}  // namespace orva

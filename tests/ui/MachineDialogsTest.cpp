@@ -1,0 +1,619 @@
+// The dialogs of the auxiliary cuts, cut scripts and the machine and
+// material settings, bound to their forms (Qt Test, offscreen), and the cuts
+// they start followed by the window's job runner on the simulated machine.
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DialogTestSupport.h"
+#include "TestRegistry.h"
+#include "app/AppSettings.h"
+#include "app/DirectoriesForm.h"
+#include "app/ProgramContext.h"
+#include "common/Messages.h"
+#include "config/CurrentTableForm.h"
+#include "config/FoamManagementForm.h"
+#include "config/MaterialNameForm.h"
+#include "config/TableConfigForm.h"
+#include "config/TableNameForm.h"
+#include "cutting/BlockShapingForm.h"
+#include "cutting/FoamCutForm.h"
+#include "cutting/TestCutForm.h"
+#include "driver/SimulatedMachine.h"
+#include "motion/CutScript.h"
+#include "support/MachineRig.h"
+#include "support/TestFiles.h"
+#include "ui/AuxiliaryCutDialog.h"
+#include "ui/CMainFrame.h"
+#include "ui/DirectoriesDialog.h"
+#include "ui/FoamCutDialog.h"
+#include "ui/FoamManagementDialog.h"
+#include "ui/JobRunner.h"
+#include "ui/MachineDialogs.h"
+#include "ui/QtUserPrompt.h"
+#include "ui/StatusPanes.h"
+#include "ui/TableConfigDialog.h"
+#include "ui/TableManagementDialog.h"
+
+namespace orva {
+
+namespace {
+
+using uitest::typeInto;
+using uitest::whenModal;
+
+template <typename T>
+T* child(const QWidget& root, const QString& name) {
+  T* w = root.findChild<T*>(name);
+  if (w == nullptr) qWarning("no widget %s", qPrintable(name));
+  return w;
+}
+
+QString qs(std::string_view text) { return uiText(text); }
+
+// Every field of the form has a widget of its name and the binder found it.
+bool everyFieldBound(FormDialog& dialog) {
+  for (const FieldInfo& info : dialog.form().fieldTable()) {
+    if (dialog.findChild<QWidget*>(qs(info.name)) == nullptr) {
+      qWarning("field %s has no widget", info.name.data());
+      return false;
+    }
+  }
+  return dialog.binder().unboundFields().empty();
+}
+
+// A click as the user makes it (clicked() with the new state).
+void click(const QWidget& root, const QString& name) { child<QAbstractButton>(root, name)->click(); }
+
+// Chooses an entry of a drop-down list as the user does.
+void choose(QComboBox* list, int index) {
+  list->setCurrentIndex(index);
+  emit list->activated(index);
+}
+
+QWidget* focusOf(const QWidget& dialog) { return dialog.focusWidget(); }
+
+std::vector<FoamType> threeFoams() {
+  FoamType extruded = test::MachineRig::foam("Poly extrudé", 3.5, 80, ComputedHeat);
+  extruded.minSpeed = 1.0;
+  extruded.minSpeedHeat = 45;
+  return {test::MachineRig::foam("Blue", 8.0, 50), extruded,
+          test::MachineRig::foam("Dépron", 2.0, 50)};
+}
+
+// A program context on the simulated machine with its settings and data in
+// a temporary directory, started, and its main window with the status panes.
+struct WindowRig {
+  WindowRig() : context(prompt, sound, status, options(dir)) {
+    context.start();
+    status.setCutRunning([this] { return context.job.running(); });
+    frame = std::make_unique<CMainFrame>(context, status);
+    frame->resize(1000, 700);
+    frame->show();
+    frame->jobRunner().setServiceInterval(std::chrono::milliseconds(1));
+    context.job.setPollInterval(std::chrono::milliseconds(1));
+  }
+  // A cut a failed check left running ends before the window that shows it.
+  ~WindowRig() {
+    context.job.cancel();
+    if (context.job.running()) context.job.runToEnd();
+  }
+  WindowRig(const WindowRig&) = delete;
+  WindowRig& operator=(const WindowRig&) = delete;
+  static ProgramOptions options(const test::TempDir& dir) {
+    std::filesystem::create_directories(dir / "data");
+    std::ofstream(dir / "settings.ini") << "";
+    ProgramOptions o;
+    o.settingsFile = dir / "settings.ini";
+    o.dataDirectory = dir / "data";
+    return o;
+  }
+  // Waits for the cut the window follows; true when it ran to its end.
+  bool cutRunsToItsEnd() {
+    QSignalSpy finished(&frame->jobRunner(), &JobRunner::finished);
+    if (!frame->jobRunner().following()) return false;
+    if (!finished.wait(20000)) return false;
+    return finished.at(0).at(0).value<CutJobResult>() == CutJobResult::Done;
+  }
+
+  test::TempDir dir;
+  ScriptedPrompt prompt;
+  test::RecordingSound sound;
+  StatusPanes status;
+  ProgramContext context;
+  std::unique_ptr<CMainFrame> frame;
+};
+
+bool plannerAtZero(const MovePlanner& planner, const TableConfig& table) {
+  const MovePlanner::Position p = planner.towers();
+  return qAbs(p.XG - table.ZeroX) < 1e-9 && qAbs(p.XD - table.ZeroX) < 1e-9 &&
+         qAbs(p.YG - table.ZeroY) < 1e-9 && qAbs(p.YD - table.ZeroY) < 1e-9;
+}
+
+class MachineDialogsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void blockShapingAndTestCutBindRefuseTheFirstBadBoxAndCommit() {
+    // The two dialogs are alike: the same checks on each.
+    struct Case {
+      const char* title;
+      std::function<std::unique_ptr<Form>(test::ProjectRig&, AuxiliaryCutValues&,
+                                          AuxiliaryCutSession&)>
+          make;
+      std::vector<int> left;
+      std::vector<int> right;
+    };
+    using B = BlockShapingField;
+    using T = TestCutField;
+    const std::vector<Case> cases = {
+        {"Block shaping",
+         [](test::ProjectRig& rig, AuxiliaryCutValues& v, AuxiliaryCutSession& s) {
+           return std::make_unique<BlockShapingForm>(rig.doc, v, s);
+         },
+         {int(B::X0), int(B::BlockCentred), int(B::LeftAxisOffset), int(B::Length),
+          int(B::YDimension)},
+         {int(B::LeftWidth), int(B::RightWidth), int(B::Taper), int(B::FoamType),
+          int(B::CutSpeed)}},
+        {"Test Cut",
+         [](test::ProjectRig& rig, AuxiliaryCutValues& v, AuxiliaryCutSession& s) {
+           return std::make_unique<TestCutForm>(rig.doc, v, s);
+         },
+         {int(T::StartWithTop), int(T::X0), int(T::BlockCentred), int(T::LeftAxisOffset),
+          int(T::Spacing), int(T::NumberOfCuts), int(T::YDimension)},
+         {int(T::LeftWidth), int(T::RightWidth), int(T::Taper), int(T::Length), int(T::Height),
+          int(T::FoamType), int(T::CutSpeed), int(T::Heat)}},
+    };
+    for (const Case& c : cases) {
+      test::ProjectRig rig;
+      rig.useFoams(threeFoams());
+      AuxiliaryCutValues values;
+      AuxiliaryCutSession session;  // "Block centered" set
+      std::unique_ptr<Form> form = c.make(rig, values, session);
+      AuxiliaryCutDialog dialog(*form, c.title, c.left, c.right, nullptr);
+      dialog.show();
+      QVERIFY2(everyFieldBound(dialog), c.title);
+      QCOMPARE(dialog.windowTitle(), QString(c.title));
+
+      // Centred: the left axis offset follows the length on the screen.
+      auto* offset = child<QLineEdit>(dialog, "leftAxisOffset");
+      QVERIFY(offset->isReadOnly());
+      typeInto(child<QLineEdit>(dialog, "length"), "600");
+      QCOMPARE(offset->text(), QString::number((rig.config.table.Entraxe - 600) / 2));
+
+      // Choosing a foam shows its speed.
+      auto* foams = child<QComboBox>(dialog, "foamType");
+      choose(foams, foams->findText(QStringLiteral("Dépron")));
+      QCOMPARE(child<QLineEdit>(dialog, "cutSpeed")->text(), QString("2"));
+      QCOMPARE(rig.config.foams.currentFoam, std::string("Dépron"));
+
+      if (auto* heat = dialog.findChild<QLineEdit*>("heat")) typeInto(heat, "40");
+      typeInto(child<QLineEdit>(dialog, "x0"), "1.5x");
+      rig.prompt.clear();
+      click(dialog, "ok");
+      QVERIFY2(dialog.isVisible(), c.title);
+      QCOMPARE(rig.prompt.messages().size(), std::size_t{1});
+      QCOMPARE(focusOf(dialog), static_cast<QWidget*>(child<QLineEdit>(dialog, "x0")));
+      QCOMPARE(rig.doc.current().offsetX0, 20);
+
+      typeInto(child<QLineEdit>(dialog, "x0"), "35");
+      click(dialog, "ok");
+      QCOMPARE(dialog.result(), int(QDialog::Accepted));
+      QCOMPARE(rig.doc.current().offsetX0, 35);
+      QCOMPARE(values.blockLength, 600.0);
+      QCOMPARE(rig.config.foams.cutSpeed, 2.0);
+    }
+  }
+
+  void foamCutRaisesThenCutsThroughTheJobRunnerAndHoldsTheDialogMeanwhile() {
+    test::ProjectRig rig;
+    rig.fastMotors();
+    rig.useFoams(threeFoams());
+    JobRunner runner(rig.job);
+    runner.setServiceInterval(std::chrono::milliseconds(1));
+    FoamCutForm form(rig.doc);
+    FoamCutDialog dialog(form, runner, nullptr);
+    dialog.show();
+    QVERIFY(everyFieldBound(dialog));
+
+    // "Horizontal cut" swaps the boxes in use.
+    auto* height = child<QLineEdit>(dialog, "heightOfCut");
+    auto* width = child<QLineEdit>(dialog, "cutWidth");
+    QVERIFY(height->isEnabled() && !width->isEnabled());
+    click(dialog, "horizontal");
+    QVERIFY(!height->isEnabled() && width->isEnabled());
+    click(dialog, "horizontal");
+    typeInto(height, "60");
+    typeInto(child<QLineEdit>(dialog, "alpha"), "45");
+
+    auto* action = child<QPushButton>(dialog, "action");
+    auto* done = child<QPushButton>(dialog, "done");
+    QCOMPARE(action->text().remove('&'), QString("Raise Wire"));
+    QSignalSpy finished(&runner, &JobRunner::finished);
+    click(dialog, "action");
+    QVERIFY(runner.following());
+    QVERIFY(!action->isEnabled() && !done->isEnabled());
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(finished.at(0).at(0).value<CutJobResult>(), CutJobResult::Done);
+
+    // Raised: 60 mm up and 60 mm on; only the action button can be used and
+    // the dialog does not close.
+    QCOMPARE(action->text().remove('&'), QString("Coupe"));
+    QVERIFY(action->isEnabled());
+    QVERIFY(!done->isEnabled() && !height->isEnabled());
+    QVERIFY(qAbs(rig.planner.towers().YG - 60.0) < 0.1);
+    QVERIFY(qAbs(rig.planner.towers().XD - 60.0) < 0.1);
+    dialog.reject();
+    QVERIFY(dialog.isVisible());
+
+    click(dialog, "action");
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(finished.at(1).at(0).value<CutJobResult>(), CutJobResult::Done);
+    QCOMPARE(action->text().remove('&'), QString("Armement"));
+    QVERIFY(plannerAtZero(rig.planner, rig.config.table));
+    QVERIFY(done->isEnabled() && height->isEnabled());
+    QCOMPARE(rig.owner.strayCalls(), 0);
+
+    click(dialog, "raiseAtMaxSpeed");
+    click(dialog, "done");
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(rig.config.table.ArmVMax, 0);
+  }
+
+  void tableConfigurationRecomputesSpinsRefusesAndWritesTheTable() {
+    test::ProjectRig rig;
+    test::TempDir dir;
+    rig.config.dataDirectory = dir.path();
+    int port = 2;
+    std::vector<std::string> madeCurrent;
+    int resets = 0;
+    TableConfigFormHooks hooks{[&](const std::string& name) { madeCurrent.push_back(name); },
+                               [&] { ++resets; }};
+    const TableConfig before = rig.config.table;
+    {
+      TableConfigForm form(rig.config.table, port, {"Default", "Small"}, "Default", dir.path(),
+                           rig.prompt, hooks);
+      TableConfigDialog dialog(form, nullptr);
+      dialog.show();
+      QVERIFY(everyFieldBound(dialog));
+      QCOMPARE(dialog.windowTitle(), QString("CNC Table Configuration"));
+      QStringList groups;
+      for (const QGroupBox* g : dialog.findChildren<QGroupBox*>()) groups << g->title();
+      QCOMPARE(groups, QStringList({"X Axis Configuration", "Y Axis Configuration", "Dimensions",
+                                    "Miscellaneous", "Driver and Hardware Interface"}));
+      auto* ports = child<QComboBox>(dialog, "port");
+      QCOMPARE(ports->count(), 4);
+      QCOMPARE(ports->itemText(3), QString("LPT4"));
+      QCOMPARE(ports->currentIndex(), 2);
+
+      // The maximum speed follows the steps per revolution at once.
+      typeInto(child<QLineEdit>(dialog, "xNtour"), "96");
+      QCOMPARE(child<QLineEdit>(dialog, "xMaxSpeed")->text(), qs(form.text(TableConfigField::XMaxSpeed)));
+      QVERIFY(child<QLineEdit>(dialog, "xMaxSpeed")->text().startsWith("2.083"));
+      // The up arrow: one timer period longer.
+      const QString time = child<QLineEdit>(dialog, "yVmax")->text();
+      click(dialog, "yVmaxUp");
+      QVERIFY(child<QLineEdit>(dialog, "yVmax")->text() != time);
+      QCOMPARE(child<QLineEdit>(dialog, "yVmax")->text(), qs(form.text(TableConfigField::YVmax)));
+
+      typeInto(child<QLineEdit>(dialog, "entraxe"), "30");
+      rig.prompt.clear();
+      click(dialog, "ok");
+      QVERIFY(dialog.isVisible());
+      QCOMPARE(rig.prompt.messages(),
+               std::vector<std::string>{"Please enter an integer between 50 and 2000."});
+      QCOMPARE(focusOf(dialog), static_cast<QWidget*>(child<QLineEdit>(dialog, "entraxe")));
+      QCOMPARE(rig.config.table.Entraxe, before.Entraxe);
+
+      typeInto(child<QLineEdit>(dialog, "entraxe"), "800");
+      choose(ports, 3);
+      click(dialog, "ok");
+      QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(rig.config.table.Entraxe, 800);
+    QCOMPARE(rig.config.table.XNtour, 96);
+    QCOMPARE(rig.config.table.YVmax, before.YVmax + before.Tempo);
+    QCOMPARE(port, 3);
+    QCOMPARE(resets, 1);
+    QVERIFY(std::filesystem::exists(dir / "Default_table.bd"));
+    QVERIFY(madeCurrent.empty());
+
+    // Cancel, also by closing the window, loads the table of the opening again.
+    TableConfigForm form(rig.config.table, port, {"Default", "Small"}, "Default", dir.path(),
+                         rig.prompt, hooks);
+    TableConfigDialog dialog(form, nullptr);
+    dialog.show();
+    typeInto(child<QLineEdit>(dialog, "axesX"), "2000");
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(madeCurrent, std::vector<std::string>{"Default"});
+    QCOMPARE(rig.config.table.AxesX, before.AxesX);
+  }
+
+  void foamManagementFollowsTheHeatModeNamesAMaterialAndAppliesOnExit() {
+    test::ProjectRig rig;
+    rig.useFoams(threeFoams());
+    FoamManagementForm form(
+        rig.config.foams, rig.driver, rig.prompt, {"Default"}, "Default",
+        [](MaterialNameForm& nameForm) { runMaterialNameDialog(nameForm, nullptr); });
+    FoamManagementDialog dialog(form, nullptr);
+    dialog.show();
+    QVERIFY(everyFieldBound(dialog));
+    auto* list = child<QListWidget>(dialog, "foamTypes");
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->currentItem()->text(), QString("Blue"));
+
+    // A fixed-heat foam: no minimum group, no frame around the maximum one.
+    auto* minimum = child<QLineEdit>(dialog, "minSpeed");
+    QVERIFY(!minimum->isVisibleTo(&dialog));
+    const auto labelOf = [&dialog](QWidget* buddy) -> QString {
+      for (const QLabel* l : dialog.findChildren<QLabel*>()) {
+        if (l->buddy() == buddy) return QString(l->text()).remove('&');
+      }
+      return {};
+    };
+    auto* speed = child<QLineEdit>(dialog, "maxSpeed");
+    QCOMPARE(labelOf(speed), QString("Speed (mm/s)"));
+    click(dialog, "computedHeat");
+    QVERIFY(minimum->isVisibleTo(&dialog));
+    QCOMPARE(labelOf(speed), QString("Max speed (mm/s)"));
+
+    // A refused heat keeps the dialog open with the focus on it.
+    typeInto(child<QLineEdit>(dialog, "maxSpeedHeat"), "101");
+    click(dialog, "ok");
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(focusOf(dialog), static_cast<QWidget*>(child<QLineEdit>(dialog, "maxSpeedHeat")));
+
+    // A new material through the name dialog starts as a copy of the one shown.
+    whenModal([](QWidget* nameDialog) {
+      // OK only: the window's close button dismisses it.
+      int shown = 0;
+      for (const QAbstractButton* b : nameDialog->findChild<QDialogButtonBox*>()->buttons()) {
+        shown += b->isVisibleTo(nameDialog) ? 1 : 0;
+      }
+      QCOMPARE(shown, 1);
+      typeInto(nameDialog->findChild<QLineEdit*>("materialName"), "Green");
+      QTest::mouseClick(nameDialog->findChild<QPushButton*>("ok"), Qt::LeftButton);
+    });
+    click(dialog, "createMaterial");
+    QVERIFY(!list->findItems("Green", Qt::MatchExactly).isEmpty());
+    QCOMPARE(list->currentItem()->text(), QString("Green"));
+    typeInto(child<QLineEdit>(dialog, "maxSpeedHeat"), "60");
+    typeInto(speed, "3.5");
+    click(dialog, "ok");
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(rig.config.foams.currentFoam, std::string("Green"));
+    const FoamType& green = rig.config.foams.records.at("Green");
+    QCOMPARE(green.heatMode, int(ComputedHeat));
+    QCOMPARE(green.maxSpeedHeat, 60);
+    QCOMPARE(green.maxSpeed, 3.5);
+    QCOMPARE(rig.config.foams.cutSpeed, 3.5);
+  }
+
+  void directoriesBrowseTestAndDefaultReachTheSettingsOnlyWithDone() {
+    test::TempDir dir;
+    test::ProjectRig rig;
+    test::RecordingSound sound;
+    sound.onlyExistingFiles = true;
+    AppSettings settings;
+    settings.RepProfil = "/old/profiles";
+    settings.SonFinDec = "missing.wav";
+    DirectoriesForm form(settings, rig.prompt, sound, {});
+    DirectoriesDialog dialog(form, nullptr);
+    dialog.show();
+    QVERIFY(everyFieldBound(dialog));
+    QStringList groups;
+    for (const QGroupBox* g : dialog.findChildren<QGroupBox*>()) groups << g->title();
+    QCOMPARE(groups, QStringList({"Installation Directory", "Finished Cutting Sound",
+                                  "Profile Directory", "Project Directory"}));
+
+    // A file picked in a directory gives the directory, without a separator.
+    test::writeFile(dir / "profiles/naca.dat", "x");
+    rig.prompt.queueFile((dir / "profiles/naca.dat").string());
+    click(dialog, "browseProfileDirectory");
+    QCOMPARE(child<QLineEdit>(dialog, "profileDirectory")->text(),
+             QString::fromStdString((dir / "profiles").string()));
+    rig.prompt.clear();
+    click(dialog, "test");
+    QCOMPARE(rig.prompt.messages(), std::vector<std::string>{"Can't play missing.wav"});
+    click(dialog, "default");
+    QCOMPARE(child<QLineEdit>(dialog, "finishedCuttingSound")->text(), QString("Bravo.wav"));
+    typeInto(child<QLineEdit>(dialog, "projectDirectory"), "/work/projects/");
+    QCOMPARE(settings.RepProfil, std::string("/old/profiles"));
+    click(dialog, "done");
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(settings.RepProfil, (dir / "profiles").string());
+    QCOMPARE(settings.SonFinDec, std::string("Bravo.wav"));
+    QCOMPARE(settings.RepProjet, std::string("/work/projects"));
+  }
+
+  void tableManagementRenamesTheTableAndPaneOneShowsIt() {
+    WindowRig w;
+    QCOMPARE(w.status.tableName(), QString("Default"));
+    whenModal([](QWidget* tables) {
+      QVERIFY(tables->findChild<QListWidget*>("tables") != nullptr);
+      whenModal([](QWidget* name) {
+        // The name is limited to 25 characters as it is typed.
+        auto* edit = name->findChild<QLineEdit*>("tableName");
+        QCOMPARE(edit->maxLength(), 25);
+        typeInto(edit, "Bench");
+        QTest::mouseClick(name->findChild<QPushButton*>("ok"), Qt::LeftButton);
+      });
+      QTest::mouseClick(tables->findChild<QPushButton*>("editTableName"), Qt::LeftButton);
+      auto* list = tables->findChild<QListWidget*>("tables");
+      QCOMPARE(list->currentItem()->text(), QString("Bench"));
+      QTest::mouseClick(tables->findChild<QPushButton*>("validateSelection"), Qt::LeftButton);
+    });
+    QVERIFY(runMachineDialog(32901, *w.frame, w.context));
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    QCOMPARE(w.context.machine.currentTable, std::string("Bench"));
+    QCOMPARE(w.status.tableName(), QString("Bench"));
+    QVERIFY(std::filesystem::exists(w.dir / "data/Bench_table.bd"));
+    QVERIFY(!std::filesystem::exists(w.dir / "data/Default_table.bd"));
+  }
+
+  void blockShapingRunsFromItsDialogToItsEndOnTheSimulatedMachine() {
+    WindowRig w;
+    w.context.machine.table.XVmax = 0.5;
+    w.context.machine.table.YVmax = 0.5;
+    w.context.syncMachineToTable();
+    QVERIFY(w.context.document != nullptr);
+    w.prompt.queueAnswer(Answer::Ok);  // "Start cut ?"
+    whenModal([](QWidget* dialog) {
+      QCOMPARE(dialog->windowTitle(), QString("Block shaping"));
+      QTest::mouseClick(dialog->findChild<QPushButton*>("ok"), Qt::LeftButton);
+    });
+    QVERIFY(runMachineDialog(32798, *w.frame, w.context));
+    QVERIFY(w.cutRunsToItsEnd());
+    const CutJobProgress progress = w.context.job.progress();
+    QCOMPARE(progress.moveIndex, progress.moveCount);
+    QVERIFY(progress.moveCount > 5);
+    QCOMPARE(progress.label, std::string("Return to the initial position"));
+    QVERIFY(plannerAtZero(w.context.planner, w.context.machine.table));
+    // After the cut pane 1 shows the table again, not the last progress.
+    QCOMPARE(w.status.tableName(), QString("Default"));
+  }
+
+  void aScriptRunsFromItsOpenDialogToItsEnd() {
+    WindowRig w;
+    // The script makes the table "Bench" current: twice the X steps per mm.
+    QVERIFY(test::writeFile(w.dir / "data/Bench_table.bd", "XNtour 96\n"));
+    std::string script = FormatCutScriptHeader("Poly expansé", "Bench", 40);
+    CutMove start;
+    start.label = "Start";
+    WriteMoveLines(script, start, false, 0.0, 0.0);
+    CutMove up = start;
+    up.label = "Up";
+    up.duration = 8.0;  // 20 mm up at 2.5 mm/s, within the motors' 4.17 mm/s
+    up.YG = up.YD = 20.0;
+    up.XG = up.XD = 10.0;
+    WriteMoveLines(script, up, false, 0.0, 0.0);
+    CutMove back = start;
+    back.label = "Back";
+    back.duration = 8.0;
+    WriteMoveLines(script, back, false, 0.0, 0.0);
+    QVERIFY(test::writeFile(w.dir / "up.cut", script));
+
+    w.prompt.queueFile((w.dir / "up.cut").string());
+    w.prompt.queueAnswer(Answer::Ok);  // "Start cut ?"
+    QVERIFY(runMachineDialog(32837, *w.frame, w.context));
+    // The simulated machine runs the moves with the script's table.
+    auto* simulated = dynamic_cast<SimulatedMachine*>(&w.context.driver.device());
+    QVERIFY(simulated != nullptr);
+    QCOMPARE(simulated->params().xStepsPerMm, 96.0);
+    QVERIFY(w.cutRunsToItsEnd());
+    QCOMPARE(w.prompt.messages(), std::vector<std::string>{});
+    QCOMPARE(w.status.tableName(), QString("Bench"));
+    const auto files = w.prompt.calls();
+    QVERIFY(std::any_of(files.begin(), files.end(), [](const ScriptedPrompt::Call& c) {
+      return !c.request.filters.empty() && c.request.filters[0].description == "Scripts cut (*.cut)";
+    }));
+    const CutJobProgress progress = w.context.job.progress();
+    QCOMPARE(progress.moveCount, std::size_t{2});
+    QCOMPARE(progress.moveIndex, std::size_t{2});
+    QCOMPARE(w.context.machine.foams.currentHeat, 40);
+    QVERIFY(plannerAtZero(w.context.planner, w.context.machine.table));
+
+    // Cancelling the open dialog starts nothing.
+    QVERIFY(runMachineDialog(32837, *w.frame, w.context));
+    QVERIFY(!w.frame->jobRunner().following());
+  }
+};
+
+}  // namespace
+
+ORVA_REGISTER_UI_TEST(MachineDialogsTest)
+
+// The machine dialogs for --dialog NAME, on the simulated machine with three
+// foams; -1 for a name that is not one of them.
+int showMachineDialog(const std::string& name) {
+  test::ProjectRig rig;
+  rig.useFoams(threeFoams());
+  rig.config.tables.tableNames[0] = "Default";
+  rig.config.tables.tableNames[1] = "Small table";
+  AuxiliaryCutValues values;
+  AuxiliaryCutSession session;
+  using B = BlockShapingField;
+  using T = TestCutField;
+  if (name == "blockShaping") {
+    BlockShapingForm form(rig.doc, values, session);
+    constexpr int kLeft[] = {int(B::X0), int(B::BlockCentred), int(B::LeftAxisOffset),
+                             int(B::Length), int(B::YDimension)};
+    constexpr int kRight[] = {int(B::LeftWidth), int(B::RightWidth), int(B::Taper),
+                              int(B::FoamType), int(B::CutSpeed)};
+    return AuxiliaryCutDialog(form, BlockShapingForm::title(), kLeft, kRight, nullptr).exec();
+  }
+  if (name == "testCut") {
+    TestCutForm form(rig.doc, values, session);
+    constexpr int kLeft[] = {int(T::StartWithTop), int(T::X0),        int(T::BlockCentred),
+                             int(T::LeftAxisOffset), int(T::Spacing), int(T::NumberOfCuts),
+                             int(T::YDimension)};
+    constexpr int kRight[] = {int(T::LeftWidth), int(T::RightWidth), int(T::Taper),
+                              int(T::Length),    int(T::Height),     int(T::FoamType),
+                              int(T::CutSpeed),  int(T::Heat)};
+    return AuxiliaryCutDialog(form, TestCutForm::title(), kLeft, kRight, nullptr).exec();
+  }
+  if (name == "foamCut") {
+    JobRunner runner(rig.job);
+    FoamCutForm form(rig.doc);
+    return FoamCutDialog(form, runner, nullptr).exec();
+  }
+  if (name == "tableConfig") {
+    int port = 0;
+    TableConfigFormHooks hooks{[](const std::string&) {}, [] {}};
+    TableConfigForm form(rig.config.table, port, rig.config.tables.listedNames(), "Default", {},
+                         rig.prompt, hooks);
+    return TableConfigDialog(form, nullptr).exec();
+  }
+  if (name == "tableManagement" || name == "tableName") {
+    CurrentTableForm form(rig.config, rig.prompt,
+                          [](TableNameForm& nameForm) { runTableNameDialog(nameForm, nullptr); });
+    form.open();
+    if (name == "tableName") {
+      TableNameForm nameForm(rig.config, rig.prompt);
+      runTableNameDialog(nameForm, nullptr);
+      return 0;
+    }
+    return TableManagementDialog(form, nullptr).exec();
+  }
+  if (name == "foamManagementComputed") rig.config.foams.SelectFoam("Poly extrudé");
+  if (name == "foamManagement" || name == "foamManagementComputed" || name == "materialName") {
+    if (name == "materialName") {
+      MaterialNameForm nameForm(rig.config.foams, rig.prompt);
+      runMaterialNameDialog(nameForm, nullptr);
+      return 0;
+    }
+    FoamManagementForm form(rig.config.foams, rig.driver, rig.prompt, rig.config.tables.listedNames(),
+                            "Default");
+    return FoamManagementDialog(form, nullptr).exec();
+  }
+  if (name == "directories") {
+    AppSettings settings;
+    settings.RepIns = "/home/user/.local/share/orva";
+    settings.RepProfil = "/home/user/airfoils";
+    settings.RepProjet = "/home/user/wings";
+    QtUserPrompt prompt;
+    DirectoriesForm form(settings, prompt, rig.sound, {});
+    return DirectoriesDialog(form, nullptr).exec();
+  }
+  return -1;
+}
+
+}  // namespace orva
+
+#include "MachineDialogsTest.moc"
