@@ -313,6 +313,9 @@ class CutDialogTest : public QObject {
     rig.cutFromDialog();
     QVERIFY(rig.context.job.running());
     QVERIFY(progressed.wait(10000));
+    // Cancelled during the heat check, a cut ends without a move; past it,
+    // it retreats. Wait until the wire is moving.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.context.job.progress().moveIndex > 0, 10000);
     const std::size_t total = rig.context.job.progress().moveCount;
     QVERIFY(total > 10);
     QVERIFY(panel.isVisible());
