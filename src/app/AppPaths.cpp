@@ -90,7 +90,7 @@ std::string directoryOfChosenFile(std::string_view chosenPath) {
 
 fs::path provideRuntimeDirectory(const fs::path& base) {
   if (const char* set = std::getenv("XDG_RUNTIME_DIR"); set != nullptr && *set != '\0') return fs::path(set);
-  const fs::path dir = base / ("runtime-" + std::to_string(::getuid()));
+  fs::path dir = base / ("runtime-" + std::to_string(::getuid()));
   if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return {};
   // Someone else's directory, or a link planted under that name, would let
   // another user read or replace what the program keeps there.
