@@ -568,6 +568,30 @@ constexpr Entry kCatalogue[] = {
     {Msg::DeletePanelTip, "Delete the current panel"},
     {Msg::MainToolBarTitle, "Standard"},
     {Msg::ExitSaveFailed, "These files could not be saved:\n%1"},
+
+    // The cut simulation window
+    {Msg::MenuCutSimulation, "Cut"},
+    {Msg::CutWindowSuffix, " - Cut"},
+    {Msg::CutSimulationTip, "Watch the planned cut of the current panel"},
+    {Msg::SimRootFacePath, "Root face"},
+    {Msg::SimTipFacePath, "Tip face"},
+    {Msg::SimLeftTowerPath, "Left tower"},
+    {Msg::SimRightTowerPath, "Right tower"},
+    {Msg::SimNotPlanned, "The cut cannot be simulated: %1"},
+    {Msg::SimNoPanel, "There is no panel to cut"},
+    {Msg::SimTimeReadout, "%1 s elapsed, %2 s remaining of %3 s"},
+    {Msg::SimSpeedsReadout, "Speeds (mm/s): root %1, tip %2, left tower %3, right tower %4"},
+    {Msg::SimPlay, "Play"},
+    {Msg::SimPause, "Pause"},
+    {Msg::SimPreviousMove, "Previous move"},
+    {Msg::SimNextMove, "Next move"},
+    {Msg::SimThreeD, "3D"},
+    {Msg::SimWarningsTitle, "Warnings"},
+    {Msg::SimFrontTitle, "Front projection"},
+    {Msg::SimObliqueTitle, "Oblique view"},
+    {Msg::SimMoveReadout, "Move %1 of %2: %3"},
+    {Msg::SimFollowingCut, "Following the running cut"},
+    {Msg::SimNotPlannedShort, "The cut could not be planned"},
 };
 
 // The catalogue ordered by identifier, for lookup by binary search and for listing.

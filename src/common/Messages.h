@@ -558,6 +558,30 @@ enum class Msg : int {
   FileNotRenamed = 3939,       // %1 from, %2 to, %3 the system's error text
   DirectoryNotCreated = 3940,  // %1 the directory, %2 the system's error text
   MoveNotSent = 3941,          // the driver failed while sending a move
+
+  // The cut simulation window; block 2950.
+  MenuCutSimulation = 2950,  // the View menu's "Cut" window
+  CutWindowSuffix = 2951,
+  CutSimulationTip = 2952,
+  SimRootFacePath = 2953,
+  SimTipFacePath = 2954,
+  SimLeftTowerPath = 2955,
+  SimRightTowerPath = 2956,
+  SimNotPlanned = 2957,     // %1 why
+  SimNoPanel = 2958,
+  SimTimeReadout = 2959,    // %1 elapsed, %2 remaining, %3 total (s)
+  SimSpeedsReadout = 2960,  // %1 root, %2 tip, %3 left tower, %4 right tower (mm/s)
+  SimPlay = 2961,
+  SimPause = 2962,
+  SimPreviousMove = 2963,
+  SimNextMove = 2964,
+  SimThreeD = 2965,
+  SimWarningsTitle = 2966,
+  SimFrontTitle = 2967,
+  SimObliqueTitle = 2968,
+  SimMoveReadout = 2969,    // %1 move number, %2 move count, %3 label
+  SimFollowingCut = 2970,
+  SimNotPlannedShort = 2971,
 };
 
 // The text of `id`; an empty view for a value that names no text. One text is empty
