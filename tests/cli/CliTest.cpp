@@ -721,7 +721,7 @@ TEST_F(CliTest, RenderDrawsEveryViewAndTilesLargeDrawingsOnPaper) {
   EXPECT_EQ(run(render + " --view profile --paper b5 -o '" + pdf.string() + "'").exitCode, 2);
   const CliRun badView = run(render + " --view side -o '" + pdf.string() + "'");
   EXPECT_EQ(badView.exitCode, 2);
-  EXPECT_EQ(badView.err, "render: --view must be profile, wing, front-preview or top-preview\n");
+  EXPECT_EQ(badView.err, "render: --view must be profile, wing, front-preview, top-preview or cut\n");
 }
 
 }  // namespace

@@ -27,6 +27,7 @@ namespace orva {
 std::unique_ptr<QObject> makeFormBinderTest();
 std::unique_ptr<QObject> makeProjectDialogsTest();
 std::unique_ptr<QObject> makeMainWindowTest();
+std::unique_ptr<QObject> makeCutSimulationViewTest();
 }  // namespace orva
 
 namespace {
@@ -106,7 +107,8 @@ int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
   int failed = 0;
-  for (auto make : {orva::makeFormBinderTest, orva::makeProjectDialogsTest, orva::makeMainWindowTest}) {
+  for (auto make : {orva::makeFormBinderTest, orva::makeProjectDialogsTest, orva::makeMainWindowTest,
+                    orva::makeCutSimulationViewTest}) {
     const std::unique_ptr<QObject> test = make();
     failed += QTest::qExec(test.get(), argc, argv);
   }
