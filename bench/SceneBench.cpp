@@ -13,6 +13,7 @@
 #include "common/SoundPort.h"
 #include "common/StatusPort.h"
 #include "cutting/CutSimulation.h"
+#include "cutting/PanelPlacement.h"
 #include "motion/CutEnvironment.h"
 #include "motion/MovePlanner.h"
 #include "scene/CutSimulationScene.h"
@@ -105,6 +106,9 @@ struct LongCut {
     p.span = 600.0;
     p.rootAxisOffset = 300;
     p.Rebuild(true, false);
+    // The block where every tower target stays within the travel.
+    const PanelPlacement fix = SuggestPanelPlacement(*doc, env);
+    if (fix.offsetX0) p.offsetX0 = *fix.offsetX0;
   }
   ScriptedPrompt prompt;
   Quiet sound;
@@ -122,6 +126,10 @@ void BM_PlanAndBuildCutSimulation(benchmark::State& state) {
   std::size_t moves = 0;
   for (auto _ : state) {
     const CutSimulation sim = CutSimulation::plan(*cut.doc, cut.env, 2.5);
+    if (!sim.ok()) {
+      state.SkipWithError(sim.error.c_str());
+      break;
+    }
     Scene front = CutSimulationScene::front(sim, sim.at(sim.totalTime / 2));
     moves = sim.moves.size();
     benchmark::DoNotOptimize(front.items.data());
@@ -144,6 +152,10 @@ BENCHMARK(BM_PlanCutSimulationAtDialogSpeed)->Unit(benchmark::kMillisecond);
 void BM_PaintCutSimulationOblique(benchmark::State& state) {
   LongCut cut;
   const CutSimulation sim = CutSimulation::plan(*cut.doc, cut.env, 2.5);
+  if (!sim.ok()) {
+    state.SkipWithError(sim.error.c_str());
+    return;
+  }
   const Scene scene = CutSimulationScene::oblique(sim, sim.at(sim.totalTime / 2), ObliqueAngles{});
   QImage image(1920, 1080, QImage::Format_RGB32);
   const double k = std::min(1920.0 / scene.frame.width(), 1080.0 / scene.frame.height());

@@ -22,6 +22,12 @@ constexpr Color kUncutSurface{205, 205, 205};
 constexpr double kTextShare = 0.028;
 constexpr double kLineShare = 0.0025;
 constexpr double kMarginShare = 0.05;
+// Shades of the swept surface, and the most quads drawn as one strip.
+constexpr double kShades = 24.0;
+constexpr std::size_t kStripQuads = 24;
+// The face paths of the oblique view keep a point about every 1/1000 of the
+// drawing's size.
+constexpr double kPathResolution = 0.001;
 
 struct Box {
   double left = 1e300, bottom = 1e300, right = -1e300, top = -1e300;
@@ -47,21 +53,23 @@ struct Band {
 // The title, the move and the time, then the legend, in a band above the
 // drawing; returns the top of the band.
 double header(Scene& s, const CutSimulation& sim, const WireState& wire, const Box& box, Band band,
-              Msg title, std::initializer_list<std::pair<Msg, Color>> entries) {
+              bool captions, Msg title, std::initializer_list<std::pair<Msg, Color>> entries) {
   std::vector<std::pair<std::string, double>> lines;  // text and height, top first
-  lines.emplace_back(std::string(messageText(title)), band.text);
-  if (!sim.moves.empty() && wire.move < sim.moves.size()) {
+  if (captions) lines.emplace_back(std::string(messageText(title)), band.text);
+  if (captions && !sim.moves.empty() && wire.move < sim.moves.size()) {
     lines.emplace_back(formatMessage(Msg::SimMoveReadout,
                                      {intText(static_cast<long long>(wire.move + 1)),
                                       intText(static_cast<long long>(sim.moves.size())), wire.label}),
                        band.text * 0.85);
   }
-  lines.emplace_back(formatMessage(Msg::SimTimeReadout, {seconds(wire.time), seconds(wire.remaining),
-                                                         seconds(sim.totalTime)}),
-                     band.text * 0.85);
+  if (captions) {
+    lines.emplace_back(formatMessage(Msg::SimTimeReadout, {seconds(wire.time), seconds(wire.remaining),
+                                                           seconds(sim.totalTime)}),
+                       band.text * 0.85);
+  }
   const std::size_t legendRows = (entries.size() + 1) / 2;
   const double row = band.text * 1.5;
-  const double top = box.top + row * static_cast<double>(lines.size() + legendRows) + band.text;
+  const double top = box.top + row * static_cast<double>(lines.size() + legendRows) + band.text * 0.5;
   double y = top;
   for (const auto& [text, height] : lines) {
     y -= row;
@@ -90,6 +98,25 @@ PointList pathOf(const CutSimulation& sim, Point2D WirePoints::*which) {
     if (!(m.end.*which == out.back())) out.push_back(m.end.*which);
   }
   return out;
+}
+
+// A path without the points closer than `step` to the last one kept (the
+// end always kept): what a picture of this size can show of it.
+PointList thinned(const PointList& path, double step) {
+  if (path.size() < 3) return path;
+  PointList out;
+  out.reserve(path.size());
+  out.push_back(path.front());
+  for (std::size_t i = 1; i + 1 < path.size(); ++i) {
+    if (std::hypot(path[i].x - out.back().x, path[i].y - out.back().y) >= step) out.push_back(path[i]);
+  }
+  out.push_back(path.back());
+  return out;
+}
+
+Band bandOf(const CutSceneStyle& style, double size) {
+  return {style.textSize > 0.0 ? style.textSize : size * kTextShare,
+          style.lineWidth > 0.0 ? style.lineWidth : size * kLineShare};
 }
 
 void finishFrame(Scene& s, const Box& box, double top, double margin) {
@@ -147,7 +174,8 @@ Color shade(const Color& base, double light) {
 
 }  // namespace
 
-Scene CutSimulationScene::front(const CutSimulation& sim, const WireState& wire) {
+Scene CutSimulationScene::front(const CutSimulation& sim, const WireState& wire,
+                                const CutSceneStyle& style) {
   Scene s;
   s.unitsPerMm = 1.0;
   const PointList root = pathOf(sim, &WirePoints::root);
@@ -165,7 +193,7 @@ Scene CutSimulationScene::front(const CutSimulation& sim, const WireState& wire)
   box.add({sim.tipFront, sim.blockHeight});
   for (const Point2D& p : {wire.wire.left, wire.wire.right}) box.add(p);
   const double size = box.size();
-  const Band band{size * kTextShare, size * kLineShare};
+  const Band band = bandOf(style, size);
 
   // The block's faces: the root face solid, the tip face dashed.
   s.rectangle({sim.rootRear, 0.0}, {sim.rootFront, sim.blockHeight},
@@ -199,7 +227,7 @@ Scene CutSimulationScene::front(const CutSimulation& sim, const WireState& wire)
   s.circle(at.tip, mark * 1.3, Pen{kBlack, band.line, PenStyle::Solid}, Brush{true, kTipColor});
   s.circle(at.root, mark * 1.3, Pen{kBlack, band.line, PenStyle::Solid}, Brush{true, kRootColor});
 
-  const double top = header(s, sim, wire, box, band, Msg::SimFrontTitle,
+  const double top = header(s, sim, wire, box, band, style.captions, Msg::SimFrontTitle,
                             {{Msg::SimRootFacePath, kRootColor},
                              {Msg::SimTipFacePath, kTipColor},
                              {Msg::SimLeftTowerPath, kLeftTowerColor},
@@ -209,7 +237,7 @@ Scene CutSimulationScene::front(const CutSimulation& sim, const WireState& wire)
 }
 
 Scene CutSimulationScene::oblique(const CutSimulation& sim, const WireState& wire,
-                                  const ObliqueAngles& angles) {
+                                  const ObliqueAngles& angles, const CutSceneStyle& style) {
   Scene s;
   s.unitsPerMm = 1.0;
   const double rootZ = sim.rootZ;
@@ -231,15 +259,38 @@ Scene CutSimulationScene::oblique(const CutSimulation& sim, const WireState& wir
   }
   const Projection view(angles, centre);
 
-  // The swept surface: one quad per move that moves the wire through the block.
-  struct Quad {
-    std::array<Point2D, 4> corners;
-    double depth;
+  // The swept surface: one quad per move that moves the wire through the
+  // block, shaded by how it faces the eye. Neighbouring quads of the same
+  // shade are drawn as one strip (the root side forwards, the tip side
+  // backwards), which paints far faster than thousands of slivers; strips
+  // are short enough for the back-to-front order to hold where the surface
+  // folds over itself.
+  struct Strip {
+    PointList outline;
+    double depth = 0.0;
     Color color;
   };
-  std::vector<Quad> quads;
-  quads.reserve(sim.moves.size());
+  std::vector<Strip> strips;
   const Vec3 eye = view.eye();
+  PointList rootSide;
+  PointList tipSide;
+  double depthSum = 0.0;
+  std::size_t count = 0;
+  std::size_t lastMove = 0;
+  Color color;
+  const auto flush = [&] {
+    if (count == 0) return;
+    Strip strip;
+    strip.outline = std::move(rootSide);
+    strip.outline.insert(strip.outline.end(), tipSide.rbegin(), tipSide.rend());
+    strip.depth = depthSum / static_cast<double>(count);
+    strip.color = color;
+    strips.push_back(std::move(strip));
+    rootSide.clear();
+    tipSide.clear();
+    depthSum = 0.0;
+    count = 0;
+  };
   for (std::size_t i = 0; i < sim.moves.size(); ++i) {
     const SimulatedMove& m = sim.moves[i];
     if (m.rapid) continue;
@@ -251,22 +302,31 @@ Scene CutSimulationScene::oblique(const CutSimulation& sim, const WireState& wir
     const Vec3 n = cross(c - a, d - b);
     const double area = length(n);
     if (!(area > 1e-9)) continue;  // a pause, or a move along the wire itself
-    const double light = std::fabs(dot(n, eye)) / area;
-    const Color base = i < wire.move ? kCutSurface : kUncutSurface;
-    quads.push_back({{view.map(a), view.map(b), view.map(c), view.map(d)},
-                     (view.depth(a) + view.depth(b) + view.depth(c) + view.depth(d)) * 0.25,
-                     shade(base, light)});
+    const double light = std::round(std::fabs(dot(n, eye)) / area * kShades) / kShades;
+    const Color shaded = shade(i < wire.move ? kCutSurface : kUncutSurface, light);
+    if (count > 0 && (!(shaded == color) || lastMove + 1 != i || count >= kStripQuads)) flush();
+    if (count == 0) {
+      color = shaded;
+      rootSide.push_back(view.map(a));
+      tipSide.push_back(view.map(b));
+    }
+    rootSide.push_back(view.map(d));
+    tipSide.push_back(view.map(c));
+    depthSum += (view.depth(a) + view.depth(b) + view.depth(c) + view.depth(d)) * 0.25;
+    ++count;
+    lastMove = i;
   }
-  std::stable_sort(quads.begin(), quads.end(),
-                   [](const Quad& p, const Quad& q) { return p.depth > q.depth; });
+  flush();
+  std::stable_sort(strips.begin(), strips.end(),
+                   [](const Strip& p, const Strip& q) { return p.depth > q.depth; });
 
   Box box;
   for (const Vec3& c : corners) box.add(view.map(c));
-  for (const Quad& q : quads) {
-    for (const Point2D& p : q.corners) box.add(p);
+  for (const Strip& strip : strips) {
+    for (const Point2D& p : strip.outline) box.add(p);
   }
   const double size = box.size();
-  const Band band{size * kTextShare, size * kLineShare};
+  const Band band = bandOf(style, size);
 
   // The block's edges behind everything else.
   const Pen blockPen{kBlockColor, band.line * 0.8, PenStyle::Dashed};
@@ -274,11 +334,10 @@ Scene CutSimulationScene::oblique(const CutSimulation& sim, const WireState& wir
                                  {6, 7}, {7, 4}, {0, 4}, {1, 5}, {2, 6}, {3, 7}};
   for (const auto& e : kEdges) s.line(view.map(corners[e[0]]), view.map(corners[e[1]]), blockPen);
 
-  s.items.reserve(s.items.size() + quads.size() + 8);
-  for (const Quad& q : quads) {
-    // The outline in the fill colour closes the seams between neighbours.
-    s.polygon({q.corners.begin(), q.corners.end()}, Pen{q.color, 0.0, PenStyle::Solid},
-              Brush{true, q.color});
+  s.items.reserve(s.items.size() + strips.size() + 8);
+  for (Strip& strip : strips) {
+    s.polygon(std::move(strip.outline), Pen{strip.color, 0.0, PenStyle::Solid},
+              Brush{true, strip.color});
   }
 
   // The two outlines as cut: the face paths.
@@ -292,8 +351,8 @@ Scene CutSimulationScene::oblique(const CutSimulation& sim, const WireState& wir
     rootPath.push_back(view.map(onRoot(m.end.root)));
     tipPath.push_back(view.map(onTip(m.end.tip)));
   }
-  s.polyline(tipPath, Pen{kTipColor, band.line * 1.2, PenStyle::Solid});
-  s.polyline(rootPath, Pen{kRootColor, band.line * 1.2, PenStyle::Solid});
+  s.polyline(thinned(tipPath, size * kPathResolution), Pen{kTipColor, band.line, PenStyle::Solid});
+  s.polyline(thinned(rootPath, size * kPathResolution), Pen{kRootColor, band.line, PenStyle::Solid});
 
   // The wire through the block, its face points marked.
   const Point2D wr = view.map(onRoot(wire.wire.root));
@@ -303,7 +362,7 @@ Scene CutSimulationScene::oblique(const CutSimulation& sim, const WireState& wir
   s.circle(wt, mark, Pen{kBlack, band.line, PenStyle::Solid}, Brush{true, kTipColor});
   s.circle(wr, mark, Pen{kBlack, band.line, PenStyle::Solid}, Brush{true, kRootColor});
 
-  const double top = header(s, sim, wire, box, band, Msg::SimObliqueTitle,
+  const double top = header(s, sim, wire, box, band, style.captions, Msg::SimObliqueTitle,
                             {{Msg::SimRootFacePath, kRootColor}, {Msg::SimTipFacePath, kTipColor}});
   finishFrame(s, box, top, size * kMarginShare);
   return s;

@@ -12,6 +12,17 @@ struct ObliqueAngles {
   double elevation = 25.0;
 };
 
+// How a picture of the cut is lettered: with the caption lines (title, move,
+// time) or only the legend, and the text height and line width in
+// millimetres of the drawing (0: in proportion to the drawing's size, as
+// for a file; a window that fits the drawing to its size asks for what
+// gives a constant size on screen).
+struct CutSceneStyle {
+  bool captions = true;
+  double textSize = 0.0;
+  double lineWidth = 0.0;
+};
+
 // The pictures of a planned cut, in millimetres with Y up (one logical unit
 // one millimetre at zoom 100 %). Line widths and texts scale with the size
 // of the drawing, so a small panel and a long one read alike.
@@ -28,14 +39,15 @@ class CutSimulationScene {
   // root-face, tip-face, left-tower and right-tower paths with their legend,
   // the warnings' points, and the wire of `wire` from tower to tower with
   // its face points marked; a caption with the move and the time.
-  static Scene front(const CutSimulation& sim, const WireState& wire);
+  static Scene front(const CutSimulation& sim, const WireState& wire,
+                     const CutSceneStyle& style = {});
 
   // The cut seen obliquely in three dimensions (X along the chord, Y up, Z
   // along the wire): the block's edges, the surface the wire sweeps between
   // the two faces as shaded quads painted back to front (the part already
   // cut at `wire` darker), the two face paths and the wire inside the block.
   static Scene oblique(const CutSimulation& sim, const WireState& wire,
-                       const ObliqueAngles& angles);
+                       const ObliqueAngles& angles, const CutSceneStyle& style = {});
 };
 
 }  // namespace orva

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSlider>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -80,19 +81,23 @@ void CutSimulationView::buildTimeLine() {
   column->setSpacing(2);
 
   auto* controls = new QHBoxLayout;
-  const auto button = [this](const char* name, Msg text, const QString& symbol) {
+  const auto button = [this](const char* name, Msg text, QStyle::StandardPixmap icon) {
     auto* b = new QToolButton(timeLine_);
     b->setObjectName(QString::fromLatin1(name));
-    b->setText(symbol);
+    b->setText(qs(messageText(text)));
+    b->setIcon(style()->standardIcon(icon));
     b->setToolTip(qs(messageText(text)));
     b->setAccessibleName(qs(messageText(text)));
     b->setAutoRaise(true);
     return b;
   };
-  previous_ = button("previousMove", Msg::SimPreviousMove, QStringLiteral("\u23EE"));
-  playButton_ = button("playButton", Msg::SimPlay, QStringLiteral("\u25B6"));
-  next_ = button("nextMove", Msg::SimNextMove, QStringLiteral("\u23ED"));
-  threeDButton_ = button("threeDButton", Msg::SimThreeD, qs(messageText(Msg::SimThreeD)));
+  previous_ = button("previousMove", Msg::SimPreviousMove, QStyle::SP_MediaSkipBackward);
+  playButton_ = button("playButton", Msg::SimPlay, QStyle::SP_MediaPlay);
+  next_ = button("nextMove", Msg::SimNextMove, QStyle::SP_MediaSkipForward);
+  threeDButton_ = new QToolButton(timeLine_);
+  threeDButton_->setObjectName(QStringLiteral("threeDButton"));
+  threeDButton_->setText(qs(messageText(Msg::SimThreeD)));
+  threeDButton_->setToolTip(qs(messageText(Msg::SimObliqueTitle)));
   threeDButton_->setCheckable(true);
   slider_ = new QSlider(Qt::Horizontal, timeLine_);
   slider_->setObjectName(QStringLiteral("timeSlider"));
@@ -113,9 +118,13 @@ void CutSimulationView::buildTimeLine() {
   timeText_->setObjectName(QStringLiteral("timeReadout"));
   speedText_ = new QLabel(timeLine_);
   speedText_->setObjectName(QStringLiteral("speedReadout"));
+  auto* readouts = new QHBoxLayout;
+  readouts->addWidget(moveText_, 1);
+  readouts->addWidget(timeText_);
+  column->addLayout(readouts);
+  column->addWidget(speedText_);
   for (QLabel* label : {moveText_, timeText_, speedText_}) {
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    column->addWidget(label);
   }
   // The warnings of the planned cut; a click goes to the move concerned.
   warnings_ = new QListWidget(timeLine_);
@@ -155,6 +164,7 @@ void CutSimulationView::replan() {
   }
   warnings_->setVisible(!sim_.warnings.empty());
   slider_->setRange(0, static_cast<int>(std::ceil(sim_.totalTime * kSliderSteps)));
+  slider_->setPageStep(std::max(1, slider_->maximum() / 20));
   state_ = sim_.at(t);
   showState();
   resizeEvent(nullptr);
@@ -177,13 +187,13 @@ void CutSimulationView::play() {
   if (state_.time >= sim_.totalTime) setTime(0.0);
   clock_.start();
   play_.start();
-  playButton_->setText(QStringLiteral("\u23F8"));
+  playButton_->setIcon(style()->standardIcon(QStyle::SP_MediaPause));
   playButton_->setToolTip(qs(messageText(Msg::SimPause)));
 }
 
 void CutSimulationView::pause() {
   play_.stop();
-  playButton_->setText(QStringLiteral("\u25B6"));
+  playButton_->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
   playButton_->setToolTip(qs(messageText(Msg::SimPlay)));
 }
 
@@ -256,10 +266,26 @@ void CutSimulationView::showState() {
   viewport()->update();
 }
 
-Scene CutSimulationView::buildScene(bool) const {
+Scene CutSimulationView::buildScene(bool printing) const {
   if (!sim_.ok()) return Scene{};
-  return threeD_ ? CutSimulationScene::oblique(sim_, state_, angles_)
-                 : CutSimulationScene::front(sim_, state_);
+  // On paper the picture tells the move and the time itself.
+  if (printing) return build(CutSceneStyle{});
+  return build(screenStyle_);
+}
+
+Scene CutSimulationView::build(const CutSceneStyle& style) const {
+  return threeD_ ? CutSimulationScene::oblique(sim_, state_, angles_, style)
+                 : CutSimulationScene::front(sim_, state_, style);
+}
+
+QTransform CutSimulationView::fit(const Scene& s) const {
+  const double w = std::max(1.0, s.frame.width());
+  const double h = std::max(1.0, s.frame.height());
+  const QSize size = viewport()->size();
+  const double k = std::max(1e-9, std::min(size.width() / w, size.height() / h));
+  const double dx = (size.width() - k * w) / 2.0;
+  const double dy = (size.height() - k * h) / 2.0;
+  return QTransform(k, 0.0, 0.0, -k, dx - k * s.frame.left, dy + k * s.frame.top);
 }
 
 void CutSimulationView::paintEvent(QPaintEvent*) {
@@ -269,16 +295,14 @@ void CutSimulationView::paintEvent(QPaintEvent*) {
                      moveText_->text());
     return;
   }
-  const Scene s = buildScene(false);
-  // The whole drawing fitted into the view, centred.
-  const double w = std::max(1.0, s.frame.width());
-  const double h = std::max(1.0, s.frame.height());
-  const QSize size = viewport()->size();
-  const double k = std::min(size.width() / w, size.height() / h);
-  const double dx = (size.width() - k * w) / 2.0;
-  const double dy = (size.height() - k * h) / 2.0;
-  const QTransform t(k, 0.0, 0.0, -k, dx - k * s.frame.left, dy + k * s.frame.top);
-  ScenePainter::paint(s, painter, t);
+  // The whole drawing fitted into the view, centred, with texts and lines
+  // of the same size on screen whatever the size of the drawing: the scale
+  // of a first picture gives their size in the drawing.
+  const double k = fit(build(CutSceneStyle{false, 0.0, 0.0})).m11();
+  const double px = fontMetrics().height();
+  screenStyle_ = CutSceneStyle{false, px / k, 1.5 / k};
+  const Scene s = build(screenStyle_);
+  ScenePainter::paint(s, painter, fit(s));
 }
 
 void CutSimulationView::resizeEvent(QResizeEvent* event) {

@@ -72,12 +72,16 @@ class CutSimulationView : public SceneView {
   void showState();
   void tick();
   int speedFactor() const;
+  Scene build(const CutSceneStyle& style) const;
+  QTransform fit(const Scene& scene) const;
 
   CutEnvironment& env_;
   JobRunner* runner_;
   CutSimulation sim_;
   WireState state_;
   ObliqueAngles angles_;
+  // Texts and lines of the picture on screen, in millimetres of the drawing.
+  CutSceneStyle screenStyle_{false, 0.0, 0.0};
   bool threeD_ = false;
   bool following_ = false;
   CT1Doc::ObserverToken token_ = 0;

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QLabel>
+#include <QPointer>
 #include <QString>
 #include <functional>
 
 #include "common/StatusPort.h"
 
-class QLabel;
 class QStatusBar;
 
 namespace orva {
@@ -33,9 +34,11 @@ class StatusPanes : public StatusPort {
   QString cutProgress() const { return progress_; }
 
  private:
-  QLabel* help_ = nullptr;
-  QLabel* tablePane_ = nullptr;
-  QLabel* progressPane_ = nullptr;
+  // The panes go with their status bar; a text that arrives later (a cut
+  // ending while the program exits) is only kept.
+  QPointer<QLabel> help_;
+  QPointer<QLabel> tablePane_;
+  QPointer<QLabel> progressPane_;
   QString table_;
   QString progress_;
   std::function<bool()> cutRunning_;
