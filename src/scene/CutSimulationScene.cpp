@@ -265,10 +265,27 @@ Scene CutSimulationScene::oblique(const CutSimulation& sim, const WireState& wir
   // backwards), which paints far faster than thousands of slivers; strips
   // are short enough for the back-to-front order to hold where the surface
   // folds over itself.
+  //
+  // The wire goes round the outline, so the surface is closed but for the
+  // way in and out, and its quads (root, tip, tip after, root after) all
+  // face the same side of it: inwards when the root path turns
+  // counter-clockwise and the tip lies further along the wire, or both the
+  // other way. Quads facing away from the eye are painted first, so that
+  // the far side of the outline never shows through the near one.
+  double turning = 0.0;  // twice the area the root path encloses, signed
+  {
+    Point2D previous = sim.start.root;
+    for (const SimulatedMove& m : sim.moves) {
+      turning += previous.x * m.end.root.y - m.end.root.x * previous.y;
+      previous = m.end.root;
+    }
+  }
+  const double outward = (turning > 0.0) == (sim.tipZ > sim.rootZ) ? -1.0 : 1.0;
   struct Strip {
     PointList outline;
     double depth = 0.0;
     Color color;
+    bool front = false;
   };
   std::vector<Strip> strips;
   const Vec3 eye = view.eye();
@@ -278,6 +295,7 @@ Scene CutSimulationScene::oblique(const CutSimulation& sim, const WireState& wir
   std::size_t count = 0;
   std::size_t lastMove = 0;
   Color color;
+  bool facing = false;
   const auto flush = [&] {
     if (count == 0) return;
     Strip strip;
@@ -285,6 +303,7 @@ Scene CutSimulationScene::oblique(const CutSimulation& sim, const WireState& wir
     strip.outline.insert(strip.outline.end(), tipSide.rbegin(), tipSide.rend());
     strip.depth = depthSum / static_cast<double>(count);
     strip.color = color;
+    strip.front = facing;
     strips.push_back(std::move(strip));
     rootSide.clear();
     tipSide.clear();
@@ -302,11 +321,17 @@ Scene CutSimulationScene::oblique(const CutSimulation& sim, const WireState& wir
     const Vec3 n = cross(c - a, d - b);
     const double area = length(n);
     if (!(area > 1e-9)) continue;  // a pause, or a move along the wire itself
-    const double light = std::round(std::fabs(dot(n, eye)) / area * kShades) / kShades;
+    const double towards = dot(n, eye) / area;
+    const double light = std::round(std::fabs(towards) * kShades) / kShades;
     const Color shaded = shade(i < wire.move ? kCutSurface : kUncutSurface, light);
-    if (count > 0 && (!(shaded == color) || lastMove + 1 != i || count >= kStripQuads)) flush();
+    const bool front = towards * outward > 0.0;
+    if (count > 0 && (!(shaded == color) || front != facing || lastMove + 1 != i ||
+                      count >= kStripQuads)) {
+      flush();
+    }
     if (count == 0) {
       color = shaded;
+      facing = front;
       rootSide.push_back(view.map(a));
       tipSide.push_back(view.map(b));
     }
@@ -317,8 +342,10 @@ Scene CutSimulationScene::oblique(const CutSimulation& sim, const WireState& wir
     lastMove = i;
   }
   flush();
-  std::stable_sort(strips.begin(), strips.end(),
-                   [](const Strip& p, const Strip& q) { return p.depth > q.depth; });
+  std::stable_sort(strips.begin(), strips.end(), [](const Strip& p, const Strip& q) {
+    if (p.front != q.front) return q.front;
+    return p.depth > q.depth;
+  });
 
   Box box;
   for (const Vec3& c : corners) box.add(view.map(c));
