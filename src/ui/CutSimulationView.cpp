@@ -163,7 +163,9 @@ void CutSimulationView::replan() {
     item->setData(Qt::UserRole, static_cast<qulonglong>(w.moveIndex));
   }
   warnings_->setVisible(!sim_.warnings.empty());
-  slider_->setRange(0, static_cast<int>(std::ceil(sim_.totalTime * kSliderSteps)));
+  // A cut of more than a few years would not fit the slider's steps.
+  const double steps = std::min(std::ceil(sim_.totalTime * kSliderSteps), 1e9);
+  slider_->setRange(0, static_cast<int>(steps));
   slider_->setPageStep(std::max(1, slider_->maximum() / 20));
   state_ = sim_.at(t);
   showState();
