@@ -58,7 +58,7 @@ double header(Scene& s, const CutSimulation& sim, const WireState& wire, const B
   if (captions) lines.emplace_back(std::string(messageText(title)), band.text);
   if (captions && !sim.moves.empty() && wire.move < sim.moves.size()) {
     lines.emplace_back(formatMessage(Msg::SimMoveReadout,
-                                     {intText(static_cast<long long>(wire.move + 1)),
+                                     {intText(static_cast<long long>(wire.move) + 1),
                                       intText(static_cast<long long>(sim.moves.size())), wire.label}),
                        band.text * 0.85);
   }
@@ -213,7 +213,7 @@ Scene CutSimulationScene::front(const CutSimulation& sim, const WireState& wire,
     const SimulationWarning& w = sim.warnings[i];
     s.circle(w.point, band.text * 0.6, Pen{kWarningColor, band.line * 1.5, PenStyle::Solid});
     s.text({w.point.x + band.text * 0.8, w.point.y + band.text * 0.5},
-           intText(static_cast<long long>(i + 1)), kFont, band.text * 0.8, kWarningColor);
+           intText(static_cast<long long>(i) + 1), kFont, band.text * 0.8, kWarningColor);
   }
 
   // The wire from tower to tower, its face points marked.
@@ -362,8 +362,8 @@ Scene CutSimulationScene::oblique(const CutSimulation& sim, const WireState& wir
   for (const auto& e : kEdges) s.line(view.map(corners[e[0]]), view.map(corners[e[1]]), blockPen);
 
   s.items.reserve(s.items.size() + strips.size() + 8);
-  for (Strip& strip : strips) {
-    s.polygon(std::move(strip.outline), Pen{strip.color, 0.0, PenStyle::Solid},
+  for (const Strip& strip : strips) {
+    s.polygon(strip.outline, Pen{strip.color, 0.0, PenStyle::Solid},
               Brush{true, strip.color});
   }
 

@@ -251,7 +251,7 @@ void CutSimulationView::showState() {
   } else {
     const std::string move =
         state_.move < sim_.moves.size()
-            ? formatMessage(Msg::SimMoveReadout, {intText(static_cast<long long>(state_.move + 1)),
+            ? formatMessage(Msg::SimMoveReadout, {intText(static_cast<long long>(state_.move) + 1),
                                                   intText(static_cast<long long>(sim_.moves.size())),
                                                   state_.label})
             : state_.label;
