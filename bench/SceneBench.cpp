@@ -1,5 +1,6 @@
 // Building the profile and wing scenes of a 10-panel project, and painting the
-// wing view into a full-HD image.
+// wing view into a full-HD image; planning and drawing the simulation of a
+// cut of about 2,000 moves, and painting its oblique view in full HD.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -9,6 +10,13 @@
 #include <memory>
 
 #include "common/ScriptedPrompt.h"
+#include "common/SoundPort.h"
+#include "common/StatusPort.h"
+#include "cutting/CutSimulation.h"
+#include "cutting/PanelPlacement.h"
+#include "motion/CutEnvironment.h"
+#include "motion/MovePlanner.h"
+#include "scene/CutSimulationScene.h"
 #include "config/MachineConfig.h"
 #include "driver/InterfaceDriver.h"
 #include "driver/SimulatedMachine.h"
@@ -70,6 +78,96 @@ void BM_PaintWingView(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PaintWingView)->Unit(benchmark::kMillisecond);
+
+// One long panel on a large table: about 2,000 moves at its cut speed.
+struct LongCut {
+  class Quiet : public SoundPort {
+   public:
+    bool playAndWait(const std::string&) override { return true; }
+  };
+
+  LongCut()
+      : driver(std::make_unique<SimulatedMachine>(), prompt),
+        machine(driver, prompt),
+        planner(machine.table, machine.foams, prompt),
+        env{planner, driver, machine, prompt, sound, status, {}, {}, {}, {}} {
+    std::string foam = "Poly";
+    machine.foams.LoadFoamsFromText("V3\n", foam);
+    machine.table.AxesX = 2000;
+    machine.table.AxesY = 1000;
+    context = std::make_unique<ProjectContext>(ProjectContext{prompt, machine, "", ""});
+    doc = std::make_unique<CT1Doc>(*context);
+    doc->NewProject();
+    Panel& p = doc->current();
+    p.differentRootTip = true;
+    p.root.params.chord = 700.0;
+    p.tip.params.chord = 520.0;
+    p.sweep = 60.0;
+    p.span = 600.0;
+    p.rootAxisOffset = 300;
+    p.Rebuild(true, false);
+    // The block where every tower target stays within the travel.
+    const PanelPlacement fix = SuggestPanelPlacement(*doc, env);
+    if (fix.offsetX0) p.offsetX0 = *fix.offsetX0;
+  }
+  ScriptedPrompt prompt;
+  Quiet sound;
+  NullStatusPort status;
+  InterfaceDriver driver;
+  MachineConfig machine;
+  MovePlanner planner;
+  CutEnvironment env;
+  std::unique_ptr<ProjectContext> context;
+  std::unique_ptr<CT1Doc> doc;
+};
+
+void BM_PlanAndBuildCutSimulation(benchmark::State& state) {
+  LongCut cut;
+  std::size_t moves = 0;
+  for (auto _ : state) {
+    const CutSimulation sim = CutSimulation::plan(*cut.doc, cut.env, 2.5);
+    if (!sim.ok()) {
+      state.SkipWithError(sim.error.c_str());
+      break;
+    }
+    Scene front = CutSimulationScene::front(sim, sim.at(sim.totalTime / 2));
+    moves = sim.moves.size();
+    benchmark::DoNotOptimize(front.items.data());
+  }
+  state.counters["moves"] = static_cast<double>(moves);
+}
+BENCHMARK(BM_PlanAndBuildCutSimulation)->Unit(benchmark::kMillisecond);
+
+// The same with the cut speed found as the cutting dialog finds it (a
+// maximum-speed survey first).
+void BM_PlanCutSimulationAtDialogSpeed(benchmark::State& state) {
+  LongCut cut;
+  for (auto _ : state) {
+    const CutSimulation sim = CutSimulation::plan(*cut.doc, cut.env);
+    benchmark::DoNotOptimize(sim.moves.data());
+  }
+}
+BENCHMARK(BM_PlanCutSimulationAtDialogSpeed)->Unit(benchmark::kMillisecond);
+
+void BM_PaintCutSimulationOblique(benchmark::State& state) {
+  LongCut cut;
+  const CutSimulation sim = CutSimulation::plan(*cut.doc, cut.env, 2.5);
+  if (!sim.ok()) {
+    state.SkipWithError(sim.error.c_str());
+    return;
+  }
+  const Scene scene = CutSimulationScene::oblique(sim, sim.at(sim.totalTime / 2), ObliqueAngles{});
+  QImage image(1920, 1080, QImage::Format_RGB32);
+  const double k = std::min(1920.0 / scene.frame.width(), 1080.0 / scene.frame.height());
+  const QTransform t(k, 0, 0, -k, -k * scene.frame.left, k * scene.frame.top);
+  for (auto _ : state) {
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    ScenePainter::paint(scene, painter, t);
+  }
+  state.counters["primitives"] = static_cast<double>(scene.items.size());
+}
+BENCHMARK(BM_PaintCutSimulationOblique)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

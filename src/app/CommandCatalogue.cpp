@@ -76,6 +76,8 @@ const Row kRows[] = {
     // &View
     {1005, O::MainFrame, true, kNoText, W::None, Msg::MenuProfiles, W::View, {}},
     {1006, O::MainFrame, true, kNoText, W::None, Msg::MenuWing, W::View, {}},
+    {kCmdCutSimulationView, O::MainFrame, true, kNoText, W::None, Msg::MenuCutSimulation, W::View,
+     {}, Msg::CutSimulationTip},
     {59392, O::MainFrame, false, Msg::MenuToolBar, W::View, Msg::MenuToolBar, W::View, {}},
     {32858, O::MainFrame, false, Msg::MenuProfilBar, W::View, Msg::MenuProfileBar, W::View, {}},
     {32877, O::MainFrame, false, Msg::MenuWingBar, W::View, Msg::MenuPanelBar, W::View, {}},
@@ -223,7 +225,9 @@ std::vector<Slot> layout(MainMenu menu) {
     slots.push_back(s);
   }
   if (menu == MainMenu::Project) {
-    for (Slot s : {Slot(1005), Slot(1006), separator(W::View)}) slots.push_back(s);
+    for (Slot s : {Slot(1005), Slot(1006), Slot(kCmdCutSimulationView), separator(W::View)}) {
+      slots.push_back(s);
+    }
   }
   for (int id : {59392, 32858, 32877, 59393}) slots.emplace_back(id);
   if (menu == MainMenu::Project) {

@@ -43,6 +43,9 @@ struct Command {
   std::string_view description;
 };
 
+// The View menu's "Cut" window: the simulation of the current panel's cut.
+inline constexpr int kCmdCutSimulationView = 33200;
+
 // One entry of a menu as it is shown: a command, or a separator (commandId 0).
 struct MenuItem {
   int commandId = 0;

@@ -10,10 +10,13 @@
 #include "app/AppPaths.h"
 #include "cli/CliContext.h"
 #include "cli/PanelCutSetup.h"
+#include "common/Messages.h"
+#include "cutting/CutSimulation.h"
 #include "cutting/PanelCutForm.h"
 #include "model/CT1Doc.h"
 #include "model/ProjectFile.h"
 #include "render/SceneFiles.h"
+#include "scene/CutSimulationScene.h"
 #include "scene/PreviewScenes.h"
 #include "scene/ProfileViewScene.h"
 #include "scene/WingViewScene.h"
@@ -84,6 +87,37 @@ int renderPreview(const QCommandLineParser& parser, bool front, double dpi, cons
   return writeScene(scene, out, dpi, paper);
 }
 
+// The planned cut of a panel, with the cutting options of 'orva-cli survey':
+// all paths, the wire at --time (by default at the end).
+int renderCut(const QCommandLineParser& parser, double dpi, const std::string& out,
+              const std::optional<QPageSize>& paper) {
+  double zoom = 1.0;
+  if (parser.isSet(QStringLiteral("zoom")) &&
+      !readNumberOption(parser, QStringLiteral("zoom"), 0.005, 20.0, zoom)) {
+    return kExitUsage;
+  }
+  double time = 0.0;
+  const bool atTime = parser.isSet(QStringLiteral("time"));
+  if (atTime && !readNumberOption(parser, QStringLiteral("time"), 0.0, 1e9, time)) {
+    return kExitUsage;
+  }
+  CutSetup setup(settingsOptions(parser));
+  if (auto code = preparePanelCut(parser, setup)) return *code;
+  if (parser.isSet(QStringLiteral("place"))) placeAutomatically(setup);
+  const CutSimulation sim = CutSimulation::plan(setup.doc, setup.env, setup.speed);
+  if (!sim.ok()) {
+    printError("render: " + formatMessage(Msg::SimNotPlanned, {sim.error}));
+    printPlacementHint(setup);
+    return kExitFailure;
+  }
+  const WireState wire = sim.at(atTime ? time : sim.totalTime);
+  Scene scene = parser.isSet(QStringLiteral("3d"))
+                    ? CutSimulationScene::oblique(sim, wire, ObliqueAngles{})
+                    : CutSimulationScene::front(sim, wire);
+  scene.unitsPerMm = 1.0 / zoom;
+  return writeScene(scene, out, dpi, paper);
+}
+
 }  // namespace
 
 int runRenderCommand(const CommandArgs& args) {
@@ -96,19 +130,25 @@ int runRenderCommand(const CommandArgs& args) {
       "  front-preview  the Panel Cutting dialog's front (or back) view of the block\n"
       "  top-preview    its top view of the table and the panel (both at zoom 0.25);\n"
       "                 the cutting options are those of 'orva-cli survey'.\n"
+      "  cut            the planned cut of the panel seen from the front: the block's\n"
+      "                 faces, the paths of both faces and both towers and the wire\n"
+      "                 (at --time T seconds, by default at the end); --3d the oblique\n"
+      "                 view of the block and the surface the wire sweeps (zoom 1).\n"
       "\nExamples:\n"
       "  orva-cli render wing.cnc --view profile --panel 2 -o rib.pdf\n"
       "  orva-cli render wing.cnc --view profile --print --paper A4 -o ribs-on-a4.pdf\n"
       "  orva-cli render wing.cnc --view wing --full-wing -o wing.png\n"
-      "  orva-cli render wing.cnc --view top-preview --side left -o table.svg"));
+      "  orva-cli render wing.cnc --view top-preview --side left -o table.svg\n"
+      "  orva-cli render wing.cnc --view cut --panel 2 --time 60 -o cut.png\n"
+      "  orva-cli render wing.cnc --view cut --3d -o cut3d.svg"));
   parser.addHelpOption();
   addPanelCutOptions(parser);  // the project file, --panel, the settings and the cutting choices
   const QString kView = QStringLiteral("view");
   parser.addOptions({
-      {kView, QStringLiteral("profile, wing, front-preview or top-preview."),
+      {kView, QStringLiteral("profile, wing, front-preview, top-preview or cut."),
        QStringLiteral("VIEW")},
       {QStringLiteral("zoom"),
-       QStringLiteral("Zoom factor (profile 1.0, wing 0.1, previews 0.25 by default)."),
+       QStringLiteral("Zoom factor (profile 1.0, wing 0.1, previews 0.25, cut 1.0 by default)."),
        QStringLiteral("Z")},
       {QStringLiteral("legends"), QStringLiteral("Legends 0|1 (default 1)."),
        QStringLiteral("0|1")},
@@ -126,6 +166,10 @@ int runRenderCommand(const CommandArgs& args) {
        QStringLiteral("PDF on pages of A4, A3, Letter or Legal at true scale, tiled with 10 mm "
                       "overlap and alignment marks when the drawing is larger than a page."),
        QStringLiteral("SIZE")},
+      {QStringLiteral("time"),
+       QStringLiteral("cut: the wire at T seconds after the start (default: the end)."),
+       QStringLiteral("T")},
+      {QStringLiteral("3d"), QStringLiteral("cut: the oblique three-dimensional view.")},
       {QStringLiteral("o"), QStringLiteral("Picture to write."), QStringLiteral("OUT")},
   });
   if (!parseOrReport(parser, args)) return kExitUsage;
@@ -137,8 +181,9 @@ int runRenderCommand(const CommandArgs& args) {
   const QString view = parser.value(kView);
   const bool preview =
       view == QStringLiteral("front-preview") || view == QStringLiteral("top-preview");
-  if (view != QStringLiteral("profile") && view != QStringLiteral("wing") && !preview) {
-    printError("render: --view must be profile, wing, front-preview or top-preview");
+  const bool cut = view == QStringLiteral("cut");
+  if (view != QStringLiteral("profile") && view != QStringLiteral("wing") && !preview && !cut) {
+    printError("render: --view must be profile, wing, front-preview, top-preview or cut");
     return kExitUsage;
   }
   double dpi = 96.0;
@@ -154,6 +199,11 @@ int runRenderCommand(const CommandArgs& args) {
     printError("render: --paper writes a PDF: give -o OUT.pdf");
     return kExitUsage;
   }
+  if ((parser.isSet(QStringLiteral("time")) || parser.isSet(QStringLiteral("3d"))) && !cut) {
+    printError("render: --time and --3d belong to --view cut");
+    return kExitUsage;
+  }
+  if (cut) return renderCut(parser, dpi, out, paper);
   if (preview)
     return renderPreview(parser, view == QStringLiteral("front-preview"), dpi, out, paper);
 

@@ -599,6 +599,29 @@ enum class Msg : int {
   WarnKerfExtrapolated = 2906,  // %1 face (Root/Tip), %2 its speed, %3 the law's lowest speed
   WarnUnequalFaces = 2907,      // %1 root path, %2 tip path (mm)
   WarningsHeading = 2908,
+  // The cut simulation window; block 2950.
+  MenuCutSimulation = 2950,  // the View menu's "Cut" window
+  CutWindowSuffix = 2951,
+  CutSimulationTip = 2952,
+  SimRootFacePath = 2953,
+  SimTipFacePath = 2954,
+  SimLeftTowerPath = 2955,
+  SimRightTowerPath = 2956,
+  SimNotPlanned = 2957,     // %1 why
+  SimNoPanel = 2958,
+  SimTimeReadout = 2959,    // %1 elapsed, %2 remaining, %3 total (s)
+  SimSpeedsReadout = 2960,  // %1 root, %2 tip, %3 left tower, %4 right tower (mm/s)
+  SimPlay = 2961,
+  SimPause = 2962,
+  SimPreviousMove = 2963,
+  SimNextMove = 2964,
+  SimThreeD = 2965,
+  SimWarningsTitle = 2966,
+  SimFrontTitle = 2967,
+  SimObliqueTitle = 2968,
+  SimMoveReadout = 2969,    // %1 move number, %2 move count, %3 label
+  SimFollowingCut = 2970,
+  SimNotPlannedShort = 2971,
 };
 
 // The text of `id`; an empty view for a value that names no text. One text is empty

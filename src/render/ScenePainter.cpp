@@ -46,7 +46,15 @@ void ScenePainter::paint(const Scene& scene, QPainter& painter, const QTransform
     QPen pen(qcolor(p.pen.color));
     pen.setStyle(qstyle(p.pen.style));
     pen.setWidthF(std::max(1.0, p.pen.width * scale));
-    painter.setPen(pen);
+    // A filled shape with a pen of width 0 has no outline and is filled
+    // without antialiasing, so that neighbouring shapes meet without seams.
+    const bool bare = p.pen.width <= 0.0 && p.brush.filled;
+    painter.setRenderHint(QPainter::Antialiasing, !bare);
+    if (bare) {
+      painter.setPen(Qt::NoPen);
+    } else {
+      painter.setPen(pen);
+    }
     painter.setBrush(p.brush.filled ? QBrush(qcolor(p.brush.color)) : QBrush(Qt::NoBrush));
     switch (p.kind) {
       case PrimitiveKind::Polyline:

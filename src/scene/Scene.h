@@ -29,7 +29,10 @@ enum class PenStyle { Solid, Dashed, Dotted, DashDot };
 
 struct Pen {
   Color color;
-  double width = 1.0;  // logical units; the painter never draws thinner than one device pixel
+  // Logical units; the painter never draws thinner than one device pixel,
+  // and a filled shape with a width of 0 has no outline (and no antialiasing,
+  // so that shapes side by side meet without seams).
+  double width = 1.0;
   PenStyle style = PenStyle::Solid;
   friend bool operator==(const Pen&, const Pen&) = default;
 };

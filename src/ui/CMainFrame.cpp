@@ -31,6 +31,7 @@
 #include "ui/MachineDialogs.h"
 #include "ui/ProjectDialogs.h"
 #include "ui/JobRunner.h"
+#include "ui/CutSimulationView.h"
 #include "ui/StatusPanes.h"
 
 // The icons and the manual are compiled into the library; a static library
@@ -77,7 +78,7 @@ enum : int {
 constexpr int kFrameCommands[] = {kProfiles, kWing,         kProfileView, kWingView,  kToolBar,  kProfileBar,
                                   kWingBar,  kStatusBar,    kCascade,     kTile,      kArrangeIcons,
                                   kOnlineHelp, kHelpKey,    kWhatsThis,   kNextPane,  kPreviousPane,
-                                  kProfileZoom, kWingZoom};
+                                  kProfileZoom, kWingZoom,  kCmdCutSimulationView};
 constexpr int kApplicationCommands[] = {kNew, kOpen, kPrintSetup, kRecentFile, kQuit, kFerolo, kAbout};
 constexpr int kViewCommands[] = {kPrint, kPrintPreview};
 constexpr int kToggleCommands[] = {CT1Doc::kCmdSplines,        CT1Doc::kCmdSuperposed,
@@ -476,7 +477,8 @@ void CMainFrame::onSubWindowActivated(QMdiSubWindow*) {
 
 CProfileFrame* CMainFrame::createFrame(ViewKind kind, CT1Doc& doc) {
   SceneView* view = kind == ViewKind::Profile ? static_cast<SceneView*>(new CT1View(doc, catalogue_))
-                                              : static_cast<SceneView*>(new CAileView(doc, catalogue_));
+                    : kind == ViewKind::Wing  ? static_cast<SceneView*>(new CAileView(doc, catalogue_))
+                                              : new CutSimulationView(doc, catalogue_, context_.cut, jobRunner_);
   connect(view, &SceneView::commandRequested, this, &CMainFrame::onCommand);
   auto* frame = new CProfileFrame(view, kind);
   frame->mayClose = [this](CProfileFrame& closing) { return mayCloseFrame(closing); };
@@ -697,6 +699,9 @@ bool CMainFrame::runFrameCommand(int id) {
     case kWing:
     case kWingView:
       SwitchToView(ViewKind::Wing);
+      return true;
+    case kCmdCutSimulationView:
+      SwitchToView(ViewKind::Cut);
       return true;
     case kToolBar:
       mainBar_->setVisible(!mainBar_->isVisibleTo(this));

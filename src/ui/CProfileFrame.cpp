@@ -11,7 +11,8 @@ namespace orva {
 CProfileFrame::CProfileFrame(SceneView* view, ViewKind kind, QWidget* parent)
     : QMdiSubWindow(parent), view_(view), kind_(kind) {
   setObjectName(kind == ViewKind::Profile ? QStringLiteral("profileFrame")
-                                          : QStringLiteral("wingFrame"));
+                : kind == ViewKind::Wing  ? QStringLiteral("wingFrame")
+                                          : QStringLiteral("cutFrame"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWidget(view);
   setWindowIcon(QIcon(QStringLiteral(":/icons/orva.svg")));
@@ -27,7 +28,9 @@ QString CProfileFrame::projectTitle(const CT1Doc& doc) {
 void CProfileFrame::updateTitle() {
   const CT1Doc* doc = document();
   const QString title = doc ? projectTitle(*doc) : QString();
-  const Msg suffix = kind_ == ViewKind::Wing ? Msg::WingWindowSuffix : Msg::ProfileWindowSuffix;
+  const Msg suffix = kind_ == ViewKind::Wing  ? Msg::WingWindowSuffix
+                     : kind_ == ViewKind::Cut ? Msg::CutWindowSuffix
+                                              : Msg::ProfileWindowSuffix;
   setWindowTitle(title + QString::fromUtf8(messageText(suffix)));
 }
 

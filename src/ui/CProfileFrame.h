@@ -10,12 +10,12 @@ namespace orva {
 class SceneView;
 
 // A child window of the main window holding one view of the project. Its
-// title is the project's title followed by " - Profile" or " - Wing".
+// title is the project's title followed by " - Profile", " - Wing" or " - Cut".
 class CProfileFrame : public QMdiSubWindow {
   Q_OBJECT
 
  public:
-  enum class ViewKind { Profile, Wing };
+  enum class ViewKind { Profile, Wing, Cut };
 
   CProfileFrame(SceneView* view, ViewKind kind, QWidget* parent = nullptr);
 

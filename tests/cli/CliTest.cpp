@@ -669,7 +669,7 @@ TEST_F(CliTest, RenderDrawsEveryViewAndTilesLargeDrawingsOnPaper) {
   expectRefusals({{render + " --view profile --paper a4 -o " + q(dir_ / "x.png"), 2, ""},
                   {render + " --view profile --paper b5 -o " + q(pdf), 2, ""},
                   {render + " --view side -o " + q(pdf), 2,
-                   "render: --view must be profile, wing, front-preview or top-preview\n"}});
+                   "render: --view must be profile, wing, front-preview, top-preview or cut\n"}});
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -82,6 +83,38 @@ TEST_F(RenderTest, PngShowsTheCutOutlineColoursWhereTheSceneDrawsThem) {
   EXPECT_EQ(checked, 4);  // upper and lower outline of root and tip
   // Away from every line the picture is white.
   EXPECT_EQ(image.pixelColor(2, 2), QColor(Qt::white));
+}
+
+// Filled shapes with a pen of width 0 (the swept surface of the oblique cut
+// view) have no outline, and two of them side by side meet without a seam of
+// the background between them; a pen of width 1 outlines.
+TEST_F(RenderTest, FilledShapesWithoutAPenMeetWithoutOutlineOrSeam) {
+  Scene scene;
+  scene.unitsPerMm = 1.0;
+  scene.frame = {0.0, 0.0, 40.0, 20.0};
+  const Color red{255, 0, 0};
+  scene.polygon({{2, 2}, {20.3, 2}, {20.3, 18}, {2, 18}}, Pen{kBlue, 0.0, PenStyle::Solid}, Brush{true, red});
+  scene.polygon({{20.3, 2}, {38, 2}, {38, 18}, {20.3, 18}}, Pen{kBlue, 0.0, PenStyle::Solid}, Brush{true, red});
+  QImage image(400, 200, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    ScenePainter::paint(scene, painter, ScenePainter::fileTransform(scene, 10.0));
+  }
+  int blue = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (qBlue(image.pixel(x, y)) > 100 && qRed(image.pixel(x, y)) < 100) ++blue;
+    }
+  }
+  EXPECT_EQ(blue, 0);
+  for (int x = 25; x < 375; ++x) ASSERT_EQ(image.pixel(x, 100), qRgb(255, 0, 0)) << x;
+  scene.items.front().pen.width = 1.0;
+  {
+    QPainter painter(&image);
+    ScenePainter::paint(scene, painter, ScenePainter::fileTransform(scene, 10.0));
+  }
+  EXPECT_GT(qBlue(image.pixel(20, 100)), 100);
 }
 
 TEST_F(RenderTest, ALargeRibIsTiledOverSeveralA4Pages) {

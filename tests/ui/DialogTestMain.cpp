@@ -42,6 +42,7 @@ std::unique_ptr<QObject> makeManualControlTest();
 std::unique_ptr<QObject> makeCutDialogTest();
 std::unique_ptr<QObject> makeMachineDialogsTest();
 int showMachineDialog(const std::string& name);
+std::unique_ptr<QObject> makeCutSimulationViewTest();
 }  // namespace orva
 
 namespace {
@@ -164,7 +165,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   int failed = 0;
   for (auto make : {orva::makeFormBinderTest, orva::makeProjectDialogsTest, orva::makeMainWindowTest,
-                    orva::makeManualControlTest, orva::makeCutDialogTest, orva::makeMachineDialogsTest}) {
+                    orva::makeManualControlTest, orva::makeCutDialogTest, orva::makeMachineDialogsTest,
+                    orva::makeCutSimulationViewTest}) {
     const std::unique_ptr<QObject> test = make();
     failed += QTest::qExec(test.get(), argc, argv);
   }

@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "common/Messages.h"
+#include "cutting/CutSimulation.h"
+#include "cutting/PanelCutEstimate.h"
+#include "cutting/PanelCutPlanner.h"
+#include "model/ProjectFile.h"
+#include "support/MachineRig.h"
+
+namespace orva {
+namespace {
+
+const std::filesystem::path kExample =
+    std::filesystem::path(ORVA_TEST_DATA_DIR) / ".." / ".." / "examples" / "wing.cnc";
+
+double gap(const Point2D& a, const Point2D& b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+struct SimulationRig : test::ProjectRig {
+  SimulationRig() {
+    std::string foam = "Poly";
+    config.foams.LoadFoamsFromText("V3\n", foam);
+    EXPECT_TRUE(LoadProjectFile(doc, kExample));
+    doc.currentPanel = 1;
+  }
+};
+
+// The simulation is the cut a real run plans: the same moves, tower targets
+// and times as PanelCutPlanner at the speed the cutting dialog opens with,
+// for every combination of wing side and table layout; and the face points
+// it finds on the wire line are the outline points the surfaces are cut
+// through, on the right face.
+TEST(CutSimulationTest, ReplaysTheRealPlanWithFacePointsOnTheirOutlines) {
+  for (int layout = 0; layout < 4; ++layout) {
+    SimulationRig rig;
+    const bool leftWing = (layout & 1) != 0;
+    rig.doc.cutChoices.wingSide = leftWing ? 1 : 0;
+    rig.config.table.TableInv = (layout & 2) != 0 ? 1 : 0;
+    rig.config.table.ZeroX = 3.0;  // positions relative to the machine zero
+    rig.config.table.ZeroY = 2.0;
+    rig.planner.ResetPlanner();
+    SCOPED_TRACE("layout " + std::to_string(layout));
+
+    const CutSimulation sim = CutSimulation::plan(rig.doc, rig.env);
+    ASSERT_TRUE(sim.ok()) << sim.error;
+    EXPECT_EQ(sim.swapped, leftWing != (rig.config.table.TableInv != 0));
+
+    const PanelCutSurvey survey = SurveyPanelCut(rig.doc, rig.env);
+    ASSERT_TRUE(survey.ok());
+    EXPECT_EQ(sim.cutSpeed, *survey.cutSpeed);
+    rig.config.foams.cutSpeed = *survey.cutSpeed;
+    PanelCutResult real = PanelCutPlanner(rig.doc, rig.env).Plan();
+    ASSERT_TRUE(real.ok());
+    ASSERT_EQ(sim.moves.size(), real.moves.size());
+    double total = 0.0;
+    std::size_t checkedFaces = 0;
+    for (std::size_t i = 0; i < real.moves.size(); ++i) {
+      const CutMove& m = real.moves[i];
+      const SimulatedMove& s = sim.moves[i];
+      ASSERT_EQ(s.label, m.label);
+      ASSERT_NEAR(s.duration, m.duration, 1e-9) << i;
+      ASSERT_NEAR(s.start, total, 1e-9) << i;
+      ASSERT_NEAR(s.end.left.x, m.XG - 3.0, 1e-9) << i;
+      ASSERT_NEAR(s.end.left.y, m.YG - 2.0, 1e-9) << i;
+      ASSERT_NEAR(s.end.right.x, m.XD - 3.0, 1e-9) << i;
+      ASSERT_NEAR(s.end.right.y, m.YD - 2.0, 1e-9) << i;
+      total += m.duration;
+      // "Upper surface cut, point k" goes to point k of the upper outlines.
+      for (std::size_t k = 1; k < real.outlines.root1.size(); ++k) {
+        if (s.label != formatMessage(Msg::UpperSurfaceCutPoint, {std::to_string(k)})) continue;
+        ASSERT_LT(gap(s.end.root, real.outlines.root1[k]), 1e-6) << s.label;
+        ASSERT_LT(gap(s.end.tip, real.outlines.tip1[k]), 1e-6) << s.label;
+        ++checkedFaces;
+        break;
+      }
+    }
+    EXPECT_GT(checkedFaces, 50u);
+    EXPECT_NEAR(sim.totalTime, total, 1e-9);
+    EXPECT_NEAR(sim.totalTime, *survey.totalTime, 1e-9);
+    EXPECT_NEAR(std::abs(sim.tipZ - sim.rootZ), real.span, 1e-9);
+  }
+}
+
+// Planning changes nothing outside the simulation: no change of the
+// project is announced, its panel and choices stay, and the program's
+// planner keeps its position, residuals and last error, the foam database
+// its speed and heat.
+TEST(CutSimulationTest, LeavesTheProjectThePlannerAndTheFoamsAsTheyWere) {
+  SimulationRig rig;
+  rig.doc.cutChoices.trimmingMode = 1;  // would ask about the clearance
+  rig.doc.cutChoices.clearance = 10.0;
+  rig.planner.SetPlannerPosition(12.0, 30.0, 14.0, 31.0);
+  rig.config.foams.cutSpeed = 1.25;
+  rig.config.foams.currentHeat = 17;
+  int notified = 0;
+  rig.doc.subscribe([&](DocChanges) { ++notified; });
+  const Panel before = rig.doc.current();
+  const PanelCutChoices choices = rig.doc.cutChoices;
+
+  const CutSimulation sim = CutSimulation::plan(rig.doc, rig.env, 2.0);
+  ASSERT_TRUE(sim.ok()) << sim.error;
+  EXPECT_EQ(sim.cutSpeed, 2.0);
+  // It starts where the program's planner stands.
+  EXPECT_LT(gap(sim.start.left, {12.0, 30.0}), 1e-9);
+  EXPECT_LT(gap(sim.start.right, {14.0, 31.0}), 1e-9);
+
+  EXPECT_EQ(notified, 0);
+  EXPECT_FALSE(rig.doc.modified);
+  EXPECT_EQ(rig.doc.cutChoices, choices);
+  const Panel& after = rig.doc.current();
+  EXPECT_EQ(after.root.cutUpper, before.root.cutUpper);
+  EXPECT_EQ(after.tip.cutLower, before.tip.cutLower);
+  EXPECT_EQ(after.root.params, before.root.params);
+  EXPECT_EQ(after.span, before.span);
+  const MovePlanner::Position at = rig.planner.towers();
+  EXPECT_EQ(at.XG, 12.0 + rig.config.table.ZeroX);
+  EXPECT_EQ(at.YD, 31.0 + rig.config.table.ZeroY);
+  EXPECT_TRUE(rig.planner.lastError().empty());
+  EXPECT_TRUE(rig.planner.messageBoxesOn());
+  EXPECT_EQ(rig.config.foams.cutSpeed, 1.25);
+  EXPECT_EQ(rig.config.foams.currentHeat, 17);
+  EXPECT_TRUE(rig.prompt.calls().empty());  // no clearance question, no message
+
+  // A refusal is the simulation's error, not a message box.
+  rig.doc.current().span = 5000.0;  // wider than the table
+  const CutSimulation refused = CutSimulation::plan(rig.doc, rig.env, 2.0);
+  EXPECT_FALSE(refused.ok());
+  EXPECT_NE(refused.error.find("5000"), std::string::npos) << refused.error;
+  EXPECT_TRUE(rig.prompt.calls().empty());
+  EXPECT_EQ(rig.planner.towers().XG, 12.0 + rig.config.table.ZeroX);
+}
+
+// The time line: at a boundary the move that starts there, inside a move
+// the wire in proportion, the speeds of the move (the root face of a cut
+// move at the cut speed), pauses standing still, times outside clamped.
+TEST(CutSimulationTest, TimeLineInterpolatesWithinMovesAndGivesTheirSpeeds) {
+  SimulationRig rig;
+  const CutSimulation sim = CutSimulation::plan(rig.doc, rig.env, 2.5);
+  ASSERT_TRUE(sim.ok()) << sim.error;
+  std::size_t cut = 0;
+  const std::string label = formatMessage(Msg::UpperSurfaceCutPoint, {"40"});
+  while (cut < sim.moves.size() && sim.moves[cut].label != label) ++cut;
+  ASSERT_LT(cut, sim.moves.size());
+  const SimulatedMove& m = sim.moves[cut];
+  const WirePoints& from = sim.moves[cut - 1].end;
+  ASSERT_GT(m.duration, 0.0);
+
+  const WireState boundary = sim.at(m.start);
+  EXPECT_EQ(boundary.move, cut);
+  EXPECT_EQ(boundary.label, label);
+  EXPECT_LT(gap(boundary.wire.root, from.root), 1e-9);
+
+  const WireState inside = sim.at(m.start + 0.25 * m.duration);
+  EXPECT_EQ(inside.move, cut);
+  EXPECT_NEAR(inside.fraction, 0.25, 1e-9);
+  EXPECT_NEAR(inside.wire.tip.x, from.tip.x + 0.25 * (m.end.tip.x - from.tip.x), 1e-9);
+  EXPECT_NEAR(inside.wire.right.y, from.right.y + 0.25 * (m.end.right.y - from.right.y), 1e-9);
+  EXPECT_NEAR(inside.time + inside.remaining, sim.totalTime, 1e-9);
+  EXPECT_NEAR(inside.rootSpeed, 2.5, 1e-9);  // the root face advances at the cut speed
+  EXPECT_NEAR(inside.tipSpeed, gap(from.tip, m.end.tip) / m.duration, 1e-9);
+  EXPECT_NEAR(inside.leftSpeed, gap(from.left, m.end.left) / m.duration, 1e-9);
+  EXPECT_LT(inside.tipSpeed, inside.rootSpeed);  // the tip is the smaller section
+  EXPECT_GT(inside.leftSpeed, inside.rootSpeed);  // the left tower is beyond the root
+
+  ASSERT_EQ(sim.moves.front().label, messageText(Msg::Tempo));
+  const WireState heating = sim.at(0.5 * sim.moves.front().duration);
+  EXPECT_EQ(heating.move, 0u);
+  EXPECT_EQ(heating.rootSpeed + heating.tipSpeed + heating.leftSpeed + heating.rightSpeed, 0.0);
+
+  const WireState late = sim.at(sim.totalTime + 50.0);
+  EXPECT_EQ(late.move, sim.moves.size() - 1);
+  EXPECT_EQ(late.remaining, 0.0);
+  EXPECT_LT(gap(late.wire.left, sim.moves.back().end.left), 1e-9);
+  EXPECT_EQ(sim.at(-3.0).time, 0.0);
+}
+
+// The wire of a running job: where the driver reports the towers, on the
+// move being output, at the time that far along it; without a position,
+// at the end of the moves completely output; another list only moves the wire.
+TEST(CutSimulationTest, FollowsAJobsReportedPosition) {
+  SimulationRig rig;
+  const CutSimulation sim = CutSimulation::plan(rig.doc, rig.env, 2.5);
+  ASSERT_TRUE(sim.ok());
+  const std::size_t i = sim.moves.size() / 2;
+  const SimulatedMove& m = sim.moves[i];
+  const WirePoints& from = sim.moves[i - 1].end;
+  ASSERT_GT(m.duration, 0.0);
+  CutJobProgress progress;
+  progress.moveCount = sim.moves.size();
+  progress.moveIndex = i;
+  progress.label = m.label;
+  const auto at = [&](double f) {
+    return WirePosition{from.left.x + f * (m.end.left.x - from.left.x),
+                        from.left.y + f * (m.end.left.y - from.left.y),
+                        from.right.x + f * (m.end.right.x - from.right.x),
+                        from.right.y + f * (m.end.right.y - from.right.y)};
+  };
+  progress.position = at(0.6);
+  const WireState followed = sim.follow(progress);
+  EXPECT_EQ(followed.move, i);
+  EXPECT_NEAR(followed.time, m.start + 0.6 * m.duration, 1e-6);
+  EXPECT_NEAR(followed.wire.left.x, progress.position->XG, 1e-9);
+  EXPECT_LT(gap(followed.wire.root, sim.at(m.start + 0.6 * m.duration).wire.root), 1e-6);
+
+  progress.position.reset();
+  EXPECT_NEAR(sim.follow(progress).time, m.start, 1e-9);
+
+  progress.moveCount = 3;  // a retreat: its own list
+  progress.position = at(1.0);
+  const WireState other = sim.follow(progress);
+  EXPECT_LT(gap(other.wire.tip, m.end.tip), 1e-6);
+  EXPECT_EQ(other.move, sim.moves.size());
+}
+
+}  // namespace
+}  // namespace orva

@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "cutting/CutSimulation.h"
+#include "model/ProjectFile.h"
+#include "scene/CutSimulationScene.h"
+#include "support/Golden.h"
+#include "support/MachineRig.h"
+
+namespace orva {
+namespace {
+
+const std::filesystem::path kExample =
+    std::filesystem::path(ORVA_TEST_DATA_DIR) / ".." / ".." / "examples" / "wing.cnc";
+
+// The simulation of the example wing's second panel at the start, during the
+// upper surface cut and at the end in the front projection (with one
+// warning marked), and during the cut in the oblique view, each compared
+// with its reviewed dump.
+TEST(CutSimulationSceneTest, ExampleWingMatchesItsReviewedDumpsAtThreeTimes) {
+  test::ProjectRig rig;
+  std::string foam = "Poly";
+  rig.config.foams.LoadFoamsFromText("V3\n", foam);
+  ASSERT_TRUE(LoadProjectFile(rig.doc, kExample));
+  rig.doc.currentPanel = 1;
+  CutSimulation sim = CutSimulation::plan(rig.doc, rig.env);
+  ASSERT_TRUE(sim.ok()) << sim.error;
+  ASSERT_GT(sim.moves.size(), 100u);
+  const SimulatedMove& marked = sim.moves[sim.moves.size() / 3];
+  sim.warnings.push_back({sim.moves.size() / 3, marked.label, "slow", marked.end.root});
+
+  const double middle = sim.moves[sim.moves.size() / 2].start + 0.5 * sim.moves[sim.moves.size() / 2].duration;
+  std::string front;
+  for (double t : {0.0, middle, sim.totalTime}) {
+    front += "# t " + std::to_string(t) + "\n" + CutSimulationScene::front(sim, sim.at(t)).dump();
+  }
+  test::expectGolden("scenes/example-cut-front.txt", front);
+  test::expectGolden("scenes/example-cut-oblique.txt",
+                     CutSimulationScene::oblique(sim, sim.at(middle), ObliqueAngles{}).dump());
+}
+
+}  // namespace
+}  // namespace orva
