@@ -201,6 +201,15 @@ int runStreamCommand(const CommandArgs& args) {
         });
     if (bar) std::cerr << '\n';
   }
+  if (const GrblProgress& p = streamer.progress(); p.runReports > 0) {
+    std::cerr << formatMessage(Msg::GrblPlannerFill,
+                               {std::to_string(p.minPlannerBlocksFree),
+                                std::to_string(p.maxPlannerBlocksFree),
+                                streamer.plannerBlocks() > 0 ? std::to_string(streamer.plannerBlocks())
+                                                             : std::string("?"),
+                                std::to_string(p.runReports)})
+              << '\n';
+  }
   if (state == GrblStreamState::Finished) {
     std::cout << positionText(streamer) << '\n';
     std::cerr << messageText(Msg::GrblFinished) << '\n';

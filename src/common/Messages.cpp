@@ -590,6 +590,8 @@ constexpr Entry kCatalogue[] = {
     {Msg::GrblUnknownCode, "unknown code"},
     {Msg::GrblNotIdle, "The controller is not idle (%1)."},
     {Msg::GrblAlarmState, "The controller is in alarm: unlock it, then zero the axes."},
+    {Msg::GrblResetItself, "The controller was reset while the program ran. The wire position is unknown: zero the axes again."},
+    {Msg::GrblPlannerFill, "Planner while moving: %1 to %2 of %3 blocks free in %4 reports"},
     {static_cast<Msg>(static_cast<int>(Msg::GrblErrorBase) + 1), "expected a G-code word letter"},
     {static_cast<Msg>(static_cast<int>(Msg::GrblErrorBase) + 2), "bad or missing number"},
     {static_cast<Msg>(static_cast<int>(Msg::GrblErrorBase) + 3), "unknown '$' command"},

@@ -580,6 +580,8 @@ enum class Msg : int {
   GrblUnknownCode = 3117,
   GrblNotIdle = 3118,           // %1 the controller's state
   GrblAlarmState = 3119,
+  GrblResetItself = 3120,
+  GrblPlannerFill = 3121,      // %1 fewest free blocks, %2 most free, %3 planner size, %4 reports
   GrblErrorBase = 3140,         // + N: the text of error N (1..38)
   GrblAlarmBase = 3180,         // + N: the text of alarm N (1..9)
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "common/Messages.h"
@@ -17,6 +18,7 @@ constexpr int kMaximumRxBuffer = 65536;
 // A feed hold brings a hot wire to a stand within a second; far longer means
 // the controller does not hold.
 constexpr std::chrono::seconds kHoldTimeout{30};
+constexpr std::chrono::milliseconds kBannerQuiet{400};
 
 std::string numberText(double value, int decimals) {
   char buffer[48];
@@ -84,13 +86,14 @@ bool GrblStreamer::writeRealtime(char byte) {
 }
 
 void GrblStreamer::lose(std::string text) {
+  ++losses_;
   // After an alarm the controller may stop answering until it is reset: the
   // alarm is what the user has to know.
   if (!alarmCode_) failure_ = std::move(text);
   positionKnown_ = false;
+  // What was sent stays counted: the controller still answers every line it
+  // has received (an alarm refuses them with an error), in order.
   queue_.clear();
-  inFlight_.clear();
-  inFlightBytes_ = 0;
   progress_.retreating = false;
   if (phase_ != Phase::None) {
     phase_ = Phase::None;
@@ -100,6 +103,8 @@ void GrblStreamer::lose(std::string text) {
 
 void GrblStreamer::losePort() {
   lose(formatMessage(Msg::GrblPortLost, {transport_.name(), transport_.errorText()}));
+  inFlight_.clear();
+  inFlightBytes_ = 0;
   alarmCode_.reset();
   if (transport_.isOpen()) transport_.close();
   connected_ = false;
@@ -121,8 +126,20 @@ bool GrblStreamer::connect() {
   alarmCode_.reset();
   axesMismatch_.clear();
   received_.clear();
-  if (!writeRealtime(kGrblSoftReset) ||
-      !waitFor([this] { return bannerSeen_; }, settings_.bannerTimeout)) {
+  // A controller that was booting when the port opened prints its banner
+  // twice (boot, then the reset): the answers count from the last one, so
+  // the banner must be followed by a quiet moment.
+  const bool answered = writeRealtime(kGrblSoftReset) &&
+                        waitFor([this] { return bannerSeen_; }, settings_.bannerTimeout);
+  if (answered) {
+    bool again = true;
+    while (again && connected_) {
+      bannerSeen_ = false;
+      again = waitFor([this] { return bannerSeen_; }, kBannerQuiet);
+    }
+    bannerSeen_ = true;
+  }
+  if (!answered || !connected_) {
     if (failure_.empty() || bannerSeen_ == false) {
       failure_ = formatMessage(Msg::GrblNoBanner,
                                {transport_.name(), secondsText(settings_.bannerTimeout)});
@@ -161,8 +178,9 @@ void GrblStreamer::disconnect() {
 
 bool GrblStreamer::waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
   const auto until = Clock::now() + timeout;
+  const std::size_t losses = losses_;
   while (!done()) {
-    if (!connected_ || !transport_.isOpen()) return false;
+    if (!connected_ || !transport_.isOpen() || losses_ != losses) return false;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
     if (left.count() <= 0) return false;
     pump(std::min(left, std::chrono::milliseconds(50)));
@@ -240,8 +258,10 @@ void GrblStreamer::handleLine(std::string_view text) {
       inFlightBytes_ -= answered.text.size() + 1;
       const bool ok = line.kind == GrblLineKind::Ok;
       if (answered.tag == Tag::Command) {
-        commandAnswered_ = true;
-        if (!ok) commandError_ = line.code;
+        if (answered.index == awaitedCommand_) {
+          commandAnswered_ = true;
+          if (!ok) commandError_ = line.code;
+        }
         if (!ok && phase_ == Phase::Finishing) failRefused(answered, line.code);
         return;
       }
@@ -291,13 +311,20 @@ void GrblStreamer::handleLine(std::string_view text) {
       if (phase_ == Phase::Resetting) {
         afterReset();
       } else if (phase_ != Phase::None) {
-        lose(formatMessage(Msg::GrblAlarm, {"-", describeCode(3, true)}));
+        lose(formatMessage(Msg::GrblResetItself));
       }
       return;
     case GrblLineKind::Status:
       if (const auto status = ParseGrblStatus(line.text)) handleStatus(*status);
       return;
     case GrblLineKind::Feedback:
+      // "[OPT:VNMGH,35,255]": the planner's blocks and the receive buffer of the build.
+      if (line.text.rfind("OPT:", 0) == 0) {
+        const auto first = line.text.find(',');
+        if (first != std::string::npos) {
+          plannerBlocks_ = std::atoi(line.text.c_str() + first + 1);
+        }
+      }
       if (const std::string axes = AxesOfFeedback(line.text); !axes.empty()) {
         if (auto map = GrblAxisMap::make(axisMap_.letters(), axes)) {
           axisMap_ = *map;
@@ -457,11 +484,23 @@ bool GrblStreamer::command(std::string_view line) {
   }
   commandAnswered_ = false;
   commandError_.reset();
-  queue_.push_back({text, Tag::Command, 0});
+  awaitedCommand_ = ++commandCount_;
+  queue_.push_back({text, Tag::Command, awaitedCommand_});
   // No fixed limit: a command may wait for motion; the status polling
   // notices a controller that stops answering.
   alarmCode_.reset();
-  while (!commandAnswered_ && connected_ && !alarmCode_) pump(std::chrono::milliseconds(50));
+  const std::size_t losses = losses_;
+  const auto pending = [this] {
+    const auto awaited = [this](const Outgoing& o) {
+      return o.tag == Tag::Command && o.index == awaitedCommand_;
+    };
+    return std::any_of(queue_.begin(), queue_.end(), awaited) ||
+           std::any_of(inFlight_.begin(), inFlight_.end(), awaited);
+  };
+  // Ends when answered, and when a reset of the controller dropped the line.
+  while (!commandAnswered_ && connected_ && !alarmCode_ && losses_ == losses && pending()) {
+    pump(std::chrono::milliseconds(50));
+  }
   if (!commandAnswered_) return false;
   if (commandError_) {
     failure_ = formatMessage(Msg::GrblCommandRefused,

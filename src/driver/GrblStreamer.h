@@ -155,6 +155,8 @@ class GrblStreamer {
   bool positionKnown() const { return positionKnown_; }
   const std::string& failureText() const { return failure_; }
   const GrblAxisMap& axisMap() const { return axisMap_; }
+  // The planner's size in blocks as the build reports it ("$I"); 0: not reported.
+  int plannerBlocks() const { return plannerBlocks_; }
 
   void setTrafficLog(std::function<void(GrblTraffic, std::string_view)> log) {
     log_ = std::move(log);
@@ -191,7 +193,8 @@ class GrblStreamer {
   GrblAxisMap axisMap_;
   bool connected_ = false;
   std::string banner_;
-  std::string axesMismatch_;  // the controller's axes when they lack a letter
+  std::string axesMismatch_;
+  int plannerBlocks_ = 0;  // the controller's axes when they lack a letter
   bool bannerSeen_ = false;
   std::string received_;  // bytes not yet forming a line
 
@@ -199,9 +202,12 @@ class GrblStreamer {
   std::deque<Outgoing> inFlight_;
   std::size_t inFlightBytes_ = 0;
   std::optional<int> commandError_;
+  std::size_t losses_ = 0;  // counts lose(): ends the waits of connect and command
   bool locked_ = false;  // in alarm: G-code refused until unlocked
   std::optional<int> alarmCode_;  // the last alarm since connect or the last command
   bool commandAnswered_ = false;
+  std::size_t commandCount_ = 0;    // numbers the commands (Outgoing::index)
+  std::size_t awaitedCommand_ = 0;  // the one command() waits for
 
   std::optional<GrblStatus> status_;
   std::vector<double> workOffset_;
