@@ -2,7 +2,8 @@
 #
 #   make run     build (release) and run the program's main job
 #   make test    build under AddressSanitizer + UndefinedBehaviorSanitizer (clang),
-#                run the whole test suite, clang-tidy on the changed layers
+#                build the GRBL firmware simulators (build/grbl-sim) for the
+#                controller streaming tests, run the whole test suite, clang-tidy on the changed layers
 #                (TIDY_ALL=1: on all), then run every fuzz target briefly
 #   make bench   build (release) and run the benchmarks
 #   make format  reformat the sources with clang-format
@@ -38,6 +39,7 @@ test-build: deps $(TEST_DIR)/build.ninja
 	cmake --build $(TEST_DIR) -j $(JOBS)
 
 test: test-build
+	@bash scripts/build-grbl-sim.sh build/grbl-sim
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
 	@ORVA_TIDY_ALL=$(TIDY_ALL) ORVA_TIDY_JOBS=$(JOBS) bash scripts/run-clang-tidy.sh $(TEST_DIR)
 	@bash scripts/run-fuzzers.sh $(TEST_DIR) $(FUZZ_SECONDS)

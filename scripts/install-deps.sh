@@ -14,6 +14,7 @@ packages=(
   libgsf-1-dev
   python3-olefile
   linuxcnc-uspace
+  patch socat
 )
 
 missing=()

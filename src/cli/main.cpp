@@ -14,6 +14,7 @@
 #include "cli/RenderCommand.h"
 #include "cli/ReplayCommand.h"
 #include "cli/SectionCommand.h"
+#include "cli/StreamCommand.h"
 
 namespace {
 
@@ -37,6 +38,8 @@ constexpr Command kCommands[] = {
     {"replay", "Run a cut script on the simulated machine", orva::cli::runReplayCommand},
     {"gcode", "Write a cut script as G-code for a four-axis controller",
      orva::cli::runGcodeCommand},
+    {"stream", "Send a G-code file to a GRBL-family controller on a serial port",
+     orva::cli::runStreamCommand},
     {"tables", "List the cutting tables", orva::cli::runTablesCommand},
     {"foams", "List the foams of the current table", orva::cli::runFoamsCommand},
     {"render", "Draw a view of a project as PNG, SVG or PDF", orva::cli::runRenderCommand},
@@ -68,6 +71,7 @@ void printUsage(std::ostream& out) {
          "test.cut\n"
          "  orva-cli replay panel1.cut --yes --json\n"
          "  orva-cli gcode panel1.cut --dialect grbl -o panel1.ngc\n"
+         "  orva-cli stream panel1.ngc --port /dev/ttyUSB0 --rx-buffer 255\n"
          "  orva-cli tables\n"
          "  orva-cli foams --json\n"
          "\nCommands that use tables and foams read the user's settings and data\n"

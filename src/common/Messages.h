@@ -622,6 +622,31 @@ enum class Msg : int {
   SimMoveReadout = 2969,    // %1 move number, %2 move count, %3 label
   SimFollowingCut = 2970,
   SimNotPlannedShort = 2971,
+  // G-code controllers (GRBL family): connection, streaming, failures
+  GrblAxisLetters = 3100,       // %1 the letters given
+  GrblRxBufferSize = 3101,      // %1 the size given
+  GrblPortNotOpened = 3102,     // %1 port, %2 the system's error text
+  GrblNoBanner = 3103,          // %1 port, %2 seconds
+  GrblLineRefused = 3104,       // %1 line number, %2 line, %3 code, %4 code's text
+  GrblAlarm = 3105,             // %1 code, %2 code's text
+  GrblPortLost = 3106,          // %1 port, %2 the system's error text
+  GrblNoAnswer = 3107,          // %1 port, %2 seconds
+  GrblLineTooLong = 3108,       // %1 line number, %2 buffer size
+  GrblNotConnected = 3109,
+  GrblBusy = 3110,
+  GrblCommandRefused = 3111,    // %1 line, %2 code, %3 code's text
+  GrblCancelled = 3112,
+  GrblFinished = 3113,
+  GrblPosition = 3114,          // %1..%4 XG, YG, XD, YD
+  GrblPositionUnknown = 3115,
+  GrblAxesMissing = 3116,       // %1 the controller's axes, %2 the letters asked for
+  GrblUnknownCode = 3117,
+  GrblNotIdle = 3118,           // %1 the controller's state
+  GrblAlarmState = 3119,
+  GrblResetItself = 3120,
+  GrblPlannerFill = 3121,      // %1 fewest free blocks, %2 most free, %3 planner size, %4 reports
+  GrblErrorBase = 3140,         // + N: the text of error N (1..38)
+  GrblAlarmBase = 3180,         // + N: the text of alarm N (1..9)
 };
 
 // The text of `id`; an empty view for a value that names no text. One text is empty
