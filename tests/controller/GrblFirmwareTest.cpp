@@ -42,6 +42,7 @@ class SimulatedController {
                                 " -d '" + state_.string() + "' '" + link_.string() +
                                 "' > /dev/null 2>&1";
     started_ = std::system(command.c_str()) == 0;
+    if (started_) awaitBoot();
   }
   ~SimulatedController() { stop(); }
   SimulatedController(const SimulatedController&) = delete;
@@ -59,6 +60,22 @@ class SimulatedController {
   }
 
  private:
+  // The simulator boots about a second after it starts, later on a loaded
+  // machine. A connect during the boot would see two banners far apart (boot,
+  // then its own reset) and could send commands into the second reset; so
+  // the tests wait, bounded, until the firmware answers a status query, which
+  // it does only once it has booted.
+  void awaitBoot() {
+    SerialTransport port(link_.string());
+    if (!port.open()) return;
+    std::string seen;
+    const auto until = std::chrono::steady_clock::now() + 10s;
+    while (seen.find('<') == std::string::npos && std::chrono::steady_clock::now() < until) {
+      if (!port.write("?") || !port.read(seen, 100ms)) break;
+    }
+    port.close();
+  }
+
   fs::path link_;
   fs::path state_;
   bool started_ = false;
