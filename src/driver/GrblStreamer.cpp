@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <utility>
 
 #include "common/Messages.h"
+#include "common/NumberText.h"
 
 namespace orva {
 
@@ -322,7 +322,9 @@ void GrblStreamer::handleLine(std::string_view text) {
       if (line.text.rfind("OPT:", 0) == 0) {
         const auto first = line.text.find(',');
         if (first != std::string::npos) {
-          plannerBlocks_ = std::atoi(line.text.c_str() + first + 1);
+          if (const IntegerScan blocks = scanInteger(line.text, first + 1); blocks.ok()) {
+            plannerBlocks_ = blocks.value;
+          }
         }
       }
       if (const std::string axes = AxesOfFeedback(line.text); !axes.empty()) {
