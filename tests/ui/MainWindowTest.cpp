@@ -48,35 +48,7 @@ namespace orva {
 
 namespace {
 
-class Silence : public SoundPort {
- public:
-  bool playAndWait(const std::string&) override { return true; }
-};
-
-// A program context on the simulated machine with its settings and data in
-// a scratch directory, and a main window on it.
-struct WindowRig {
-  explicit WindowRig(const std::filesystem::path& dir) : context(prompt, sound, status, optionsFor(dir)) {
-    context.start();
-    frame = std::make_unique<CMainFrame>(context, status);
-    frame->resize(1200, 800);
-    frame->show();
-  }
-  static ProgramOptions optionsFor(const std::filesystem::path& dir) {
-    std::filesystem::create_directories(dir / "data");
-    if (!std::filesystem::exists(dir / "settings.ini")) std::ofstream(dir / "settings.ini") << "";
-    ProgramOptions options;
-    options.settingsFile = dir / "settings.ini";
-    options.dataDirectory = dir / "data";
-    return options;
-  }
-
-  ScriptedPrompt prompt;
-  Silence sound;
-  StatusPanes status;
-  ProgramContext context;
-  std::unique_ptr<CMainFrame> frame;
-};
+using uitest::WindowRig;
 
 std::string readAll(const std::string& file) {
   std::ifstream in(file, std::ios::binary);

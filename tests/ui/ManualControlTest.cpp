@@ -33,38 +33,7 @@ namespace {
 
 using Tower = ZeroAxisForm::Tower;
 
-class NoSound : public SoundPort {
- public:
-  bool playAndWait(const std::string&) override { return true; }
-};
-
-// The program's context on the simulated machine, its files in a scratch
-// directory, with the main window the commands arrive at.
-struct ControlRig {
-  explicit ControlRig(const std::filesystem::path& dir)
-      : context(prompt, sound, status, optionsFor(dir)) {
-    context.start();
-    frame = std::make_unique<CMainFrame>(context, status);
-    frame->jobRunner().setServiceInterval(std::chrono::milliseconds(1));
-  }
-  static ProgramOptions optionsFor(const std::filesystem::path& dir) {
-    std::filesystem::create_directories(dir / "data");
-    std::ofstream(dir / "settings.ini") << "";
-    ProgramOptions options;
-    options.settingsFile = dir / "settings.ini";
-    options.dataDirectory = dir / "data";
-    return options;
-  }
-  SimulatedMachine& machine() { return dynamic_cast<SimulatedMachine&>(context.driver.device()); }
-  double mm(Axis axis) { return machine().snapshot()[axis].actualMm; }
-  std::int64_t steps(Axis axis) { return machine().snapshot()[axis].commandedSteps; }
-
-  ScriptedPrompt prompt;
-  NoSound sound;
-  StatusPanes status;
-  ProgramContext context;
-  std::unique_ptr<CMainFrame> frame;
-};
+using ControlRig = uitest::WindowRig;
 
 template <typename W>
 W* child(QWidget* root, const char* name) {
