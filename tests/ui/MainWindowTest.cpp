@@ -84,8 +84,7 @@ class MainWindowTest : public QObject {
 
  private slots:
   void mainBarHoldsItsButtonsAndZoomLists() {
-    uitest::ScratchDir dir;
-    WindowRig rig(dir / "run");
+    WindowRig rig;
     CMainFrame& frame = *rig.frame;
     // The buttons in the catalogue's order, the zoom lists at positions 22 and 23.
     const QList<QAction*> items = frame.toolBar(ToolBar::Main)->actions();
@@ -143,8 +142,7 @@ class MainWindowTest : public QObject {
   }
 
   void menusFollowTheProjectWindow() {
-    uitest::ScratchDir dir;
-    WindowRig rig(dir / "run");
+    WindowRig rig;
     CMainFrame& frame = *rig.frame;
     QCOMPARE(frame.shownMenu(), MainMenu::NoProject);
     QCOMPARE(menuTitles(frame.menuBar()), expectedTitles(frame.catalogue(), MainMenu::NoProject));
@@ -185,8 +183,7 @@ class MainWindowTest : public QObject {
   }
 
   void viewsSwitchWithoutASecondWindowAndTitleThemselves() {
-    uitest::ScratchDir dir;
-    WindowRig rig(dir / "run");
+    WindowRig rig;
     CMainFrame& frame = *rig.frame;
     QVERIFY(frame.openProject(kExample).opened());  // two panels: both windows, the wing one active
     QCOMPARE(frame.frames().size(), 2);
@@ -284,8 +281,7 @@ class MainWindowTest : public QObject {
 
   void printingConfigurationKeepsThePageForThePrintsWithoutASystemPrinter() {
     if (!QPrinterInfo::availablePrinters().isEmpty()) QSKIP("a system printer is set up with the system's dialog");
-    uitest::ScratchDir dir;
-    WindowRig rig(dir / "run");
+    WindowRig rig;
     const auto pageSetup = [&](const std::function<void(QDialog*)>& edit) {
       bool seen = false;
       uitest::whenModal([&](QWidget* modal) {
@@ -348,8 +344,7 @@ class MainWindowTest : public QObject {
   }
 
   void mouseSelectsAndOpensThePanelParameters() {
-    uitest::ScratchDir dir;
-    WindowRig rig(dir / "run");
+    WindowRig rig;
     CMainFrame& frame = *rig.frame;
     QVERIFY(frame.openProject(kExample).opened());
     CT1Doc& doc = *rig.context.document;
@@ -388,8 +383,7 @@ class MainWindowTest : public QObject {
   }
 
   void whatsThisCommandShowsHelpInsteadOfRunningTheCommand() {
-    uitest::ScratchDir dir;
-    WindowRig rig(dir / "run");
+    WindowRig rig;
     CMainFrame& frame = *rig.frame;
     QVERIFY(frame.frames().isEmpty());
     // Every command of the menus and bars has its help text.
@@ -455,8 +449,7 @@ class MainWindowTest : public QObject {
   }
 
   void keysOfTheCatalogueReachTheirCommands() {
-    uitest::ScratchDir dir;
-    WindowRig rig(dir / "run");
+    WindowRig rig;
     CMainFrame& frame = *rig.frame;
     frame.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&frame));
@@ -475,8 +468,7 @@ class MainWindowTest : public QObject {
   }
 
   void contextMenusOfTheViewsSendTheirCommands() {
-    uitest::ScratchDir dir;
-    WindowRig rig(dir / "run");
+    WindowRig rig;
     CMainFrame& frame = *rig.frame;
     QVERIFY(frame.openProject(kExample).opened());
     CT1Doc& doc = *rig.context.document;

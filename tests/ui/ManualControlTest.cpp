@@ -49,8 +49,7 @@ class ManualControlTest : public QObject {
 
  private slots:
   void timerCalibrationShowsEachMeasuredPeriodUntilFinished() {
-    uitest::ScratchDir dir;
-    ControlRig rig(dir / "run");
+    ControlRig rig;
     TimerCalibrationForm form(rig.context.driver, rig.context.machine.table);
     form.setFinishDelay(std::chrono::milliseconds(0));
     TimerCalibrationDialog dialog(form, nullptr, DialogTimer::Clock::Stepped);
@@ -82,8 +81,7 @@ class ManualControlTest : public QObject {
   }
 
   void heldArrowStepsAgainOnEveryRepeatFasterAndFaster() {
-    uitest::ScratchDir dir;
-    ControlRig rig(dir / "run");
+    ControlRig rig;
     ZeroAxisForm form(rig.context.job);
     ZeroAxisDialog dialog(form, rig.frame->jobRunner(), nullptr, DialogTimer::Clock::Stepped);
     dialog.show();
@@ -140,8 +138,7 @@ class ManualControlTest : public QObject {
   }
 
   void spinButtonsAndArrowKeysChangeTimesAndHeat() {
-    uitest::ScratchDir dir;
-    ControlRig rig(dir / "run");
+    ControlRig rig;
     ZeroAxisForm form(rig.context.job);
     ZeroAxisDialog dialog(form, rig.frame->jobRunner(), nullptr, DialogTimer::Clock::Stepped);
     dialog.show();
@@ -174,8 +171,7 @@ class ManualControlTest : public QObject {
   }
 
   void zeroAxisCommandMovesAsAJobAndSetsTheZero() {
-    uitest::ScratchDir dir;
-    ControlRig rig(dir / "run");
+    ControlRig rig;
     CMainFrame& frame = *rig.frame;
     QVERIFY(frame.isCommandHandled(32803));
     QVERIFY(frame.isCommandHandled(32796));
