@@ -26,6 +26,7 @@
 #include "support/PortFakes.h"
 #include "support/TestFiles.h"
 #include "ui/CMainFrame.h"
+#include "ui/FormDialog.h"
 #include "ui/JobRunner.h"
 #include "ui/StatusPanes.h"
 
@@ -135,6 +136,26 @@ inline void whenModal(std::function<void(QWidget*)> action, int triesLeft = 200)
       whenModal(action, triesLeft - 1);
     }
   });
+}
+
+// The widget of this name under root (a warning names a missing one).
+template <typename T>
+T* child(const QWidget& root, const QString& name) {
+  T* w = root.findChild<T*>(name);
+  if (w == nullptr) qWarning("no widget %s", qPrintable(name));
+  return w;
+}
+
+// Every field of the dialog's form has a widget of its name and the binder
+// found it.
+inline bool everyFieldBound(FormDialog& dialog) {
+  for (const FieldInfo& info : dialog.form().fieldTable()) {
+    if (dialog.findChild<QWidget*>(uiText(info.name)) == nullptr) {
+      qWarning("field %s has no widget", info.name.data());
+      return false;
+    }
+  }
+  return dialog.binder().unboundFields().empty();
 }
 
 // Replaces an edit box's text as a user would: select all, type.

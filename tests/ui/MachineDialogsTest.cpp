@@ -57,25 +57,10 @@ namespace {
 using uitest::typeInto;
 using uitest::whenModal;
 
-template <typename T>
-T* child(const QWidget& root, const QString& name) {
-  T* w = root.findChild<T*>(name);
-  if (w == nullptr) qWarning("no widget %s", qPrintable(name));
-  return w;
-}
+using uitest::child;
+using uitest::everyFieldBound;
 
 QString qs(std::string_view text) { return uiText(text); }
-
-// Every field of the form has a widget of its name and the binder found it.
-bool everyFieldBound(FormDialog& dialog) {
-  for (const FieldInfo& info : dialog.form().fieldTable()) {
-    if (dialog.findChild<QWidget*>(qs(info.name)) == nullptr) {
-      qWarning("field %s has no widget", info.name.data());
-      return false;
-    }
-  }
-  return dialog.binder().unboundFields().empty();
-}
 
 // A click as the user makes it (clicked() with the new state).
 void click(const QWidget& root, const QString& name) { child<QAbstractButton>(root, name)->click(); }

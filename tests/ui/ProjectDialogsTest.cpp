@@ -49,22 +49,7 @@ struct ProgramRig {
   ProgramContext context;
 };
 
-template <typename T>
-T* child(QWidget& root, const char* name) {
-  T* w = root.findChild<T*>(name);
-  if (w == nullptr) qWarning("no widget %s", name);
-  return w;
-}
-
-// Every field of the form has a widget of its name under the dialog.
-void expectEveryFieldBound(const FormDialog& dialog, const Form& form) {
-  for (const FieldInfo& info : form.fieldTable()) {
-    QVERIFY2(dialog.findChild<QWidget*>(QString::fromUtf8(info.name.data(),
-                                                          static_cast<qsizetype>(info.name.size()))),
-             info.name.data());
-  }
-  QVERIFY(const_cast<FormDialog&>(dialog).binder().unboundFields().empty());
-}
+using uitest::child;
 
 void pressOk(QWidget& dialog) { QTest::mouseClick(child<QPushButton>(dialog, "ok"), Qt::LeftButton); }
 
@@ -79,7 +64,7 @@ class ProjectDialogsTest : public QObject {
     PanelParamsForm form(rig.doc);
     PanelParamsDialog dialog(form, nullptr);
     dialog.show();
-    expectEveryFieldBound(dialog, form);
+    QVERIFY(uitest::everyFieldBound(dialog));
     QCOMPARE(dialog.windowTitle(), QString("Panel Parameters"));
     QStringList groups;
     for (QGroupBox* g : dialog.findChildren<QGroupBox*>()) groups << g->title().remove('&');
@@ -130,7 +115,7 @@ class ProjectDialogsTest : public QObject {
     QVERIFY(form != nullptr);
     XleConfigDialog dialog(*form, nullptr);
     dialog.show();
-    expectEveryFieldBound(dialog, *form);
+    QVERIFY(uitest::everyFieldBound(dialog));
     QVERIFY(!child<QLineEdit>(dialog, "rootAlpha")->isEnabled());
     QVERIFY(!child<QLineEdit>(dialog, "tipBeta")->isEnabled());
 
@@ -153,7 +138,7 @@ class ProjectDialogsTest : public QObject {
     SparsForm form(rig.doc);
     SparsDialog dialog(form, nullptr);
     dialog.show();
-    expectEveryFieldBound(dialog, form);
+    QVERIFY(uitest::everyFieldBound(dialog));
     auto* rows = child<QListWidget>(dialog, "rows");
     QCOMPARE(rows->count(), 10);
     QCOMPARE(rows->item(0)->text(), QString("Inactive"));
@@ -212,7 +197,7 @@ class ProjectDialogsTest : public QObject {
     EllipticalWingForm form(rig.doc);
     EllipticalWingDialog dialog(form, nullptr);
     dialog.show();
-    expectEveryFieldBound(dialog, form);
+    QVERIFY(uitest::everyFieldBound(dialog));
 
     auto* table = child<QTableWidget>(dialog, "panels");
     const auto shownLengths = [&] {
