@@ -617,6 +617,15 @@ constexpr Entry kCatalogue[] = {
     {Msg::CutProgressNoValue, "\u2014"},
     {Msg::CutProgressHeatValue, "%1 %"},
     {Msg::CutProgressEnded, "Cut ended"},
+    // A table's controller link
+    {Msg::CtlBackendUnknown,
+     "The table's machine must be \"interface\" (the stepper interface) or \"grbl\" "
+     "(a G-code controller), not \"%1\""},
+    {Msg::CtlPortMissing, "The controller's serial port is not set: choose the port it is on"},
+    {Msg::CtlBaudInvalid, "The controller's baud rate must be positive: %1"},
+    {Msg::CtlHeatInvalid,
+     "The spindle value of full heat must be 0 (heat set by hand) or positive: %1"},
+    {Msg::CtlStatusInvalid, "The status interval must be a positive number of ms: %1"},
     // The cut simulation window
     {Msg::MenuCutSimulation, "Cut"},
     {Msg::CutWindowSuffix, " - Cut"},

@@ -599,6 +599,13 @@ enum class Msg : int {
   WarnKerfExtrapolated = 2906,  // %1 face (Root/Tip), %2 its speed, %3 the law's lowest speed
   WarnUnequalFaces = 2907,      // %1 root path, %2 tip path (mm)
   WarningsHeading = 2908,
+  // A table's controller link (2980-2989).
+  CtlBackendUnknown = 2980,  // %1 the value read
+  CtlPortMissing = 2981,
+  CtlBaudInvalid = 2982,     // %1 the value
+  CtlHeatInvalid = 2983,     // %1 the value
+  CtlStatusInvalid = 2984,   // %1 the value
+
   // The cut simulation window; block 2950.
   MenuCutSimulation = 2950,  // the View menu's "Cut" window
   CutWindowSuffix = 2951,

@@ -9,7 +9,9 @@
 #include <system_error>
 
 #include "common/NumberText.h"
+#include "common/Messages.h"
 #include "common/SafeFile.h"
+#include "driver/GrblStreamer.h"
 
 namespace orva {
 
@@ -49,8 +51,58 @@ constexpr std::array<TableKey, 22> kKeys = {{
     {"ZeroY", nullptr, &TableConfig::ZeroY},
 }};
 
+// The controller's lines: a key and the field it fills (a word or a number).
+struct ControllerKey {
+  std::string_view key;
+  std::string ControllerLink::*textField;
+  int ControllerLink::*intField;
+  double ControllerLink::*doubleField;
+};
+
+constexpr std::array<ControllerKey, 7> kControllerKeys = {{
+    {"CtlBackend", &ControllerLink::CtlBackend, nullptr, nullptr},
+    {"CtlPort", &ControllerLink::CtlPort, nullptr, nullptr},
+    {"CtlBaud", nullptr, &ControllerLink::CtlBaud, nullptr},
+    {"CtlAxes", &ControllerLink::CtlAxes, nullptr, nullptr},
+    {"CtlHeatS", nullptr, nullptr, &ControllerLink::CtlHeatS},
+    {"CtlRxBuffer", nullptr, &ControllerLink::CtlRxBuffer, nullptr},
+    {"CtlStatusMs", nullptr, &ControllerLink::CtlStatusMs, nullptr},
+}};
+
+std::string_view trimmed(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// A controller line: the key, then at least one blank (no controller key is
+// the start of another, so the blank is what ends the key), then the value.
+void parseControllerLine(std::string_view line, ControllerLink& link) {
+  for (const ControllerKey& k : kControllerKeys) {
+    if (line.substr(0, k.key.size()) != k.key) continue;
+    const std::string_view rest = line.substr(k.key.size());
+    if (rest.empty() || (rest.front() != ' ' && rest.front() != '\t')) continue;
+    if (k.textField != nullptr) {
+      link.*k.textField = std::string(trimmed(rest));
+    } else if (k.intField != nullptr) {
+      const IntegerScan scan = scanInteger(rest);
+      if (scan.ok()) link.*k.intField = scan.value;
+    } else {
+      ScanOptions scanf;
+      scanf.incompleteFails = true;
+      const NumberScan scan = scanNumber(rest, 0, scanf);
+      if (scan.ok()) link.*k.doubleField = scan.value;
+    }
+  }
+}
+
 // Matches one line against every key; every key that matches stores its field.
 void parseLine(std::string_view line, TableConfig& config) {
+  if (line.substr(0, 3) == "Ctl") {
+    parseControllerLine(line, config.controller);
+    return;
+  }
   for (const TableKey& k : kKeys) {
     if (line.substr(0, k.key.size()) != k.key) continue;
     // The blank of the format matches any amount of white space, also none.
@@ -141,6 +193,20 @@ std::string FormatTableConfig(const TableConfig& config) {
     }
     out += '\n';
   }
+  if (config.controller.isGrbl()) {
+    for (const ControllerKey& k : kControllerKeys) {
+      out += k.key;
+      out += ' ';
+      if (k.textField != nullptr) {
+        out += config.controller.*k.textField;
+      } else if (k.intField != nullptr) {
+        out += intText(config.controller.*k.intField);
+      } else {
+        out += fixedText(config.controller.*k.doubleField);
+      }
+      out += '\n';
+    }
+  }
   return out;
 }
 
@@ -183,6 +249,24 @@ bool SaveTableConfig(const TableConfig& config, const std::filesystem::path& dir
                      std::string_view fileName) {
   if (!config.tableModified) return true;
   return writeFileSafely(dir / utf8Path(fileName), FormatTableConfig(config));
+}
+
+std::string CheckControllerLink(const ControllerLink& link) {
+  if (!link.isGrbl()) {
+    if (link.CtlBackend == ControllerLink::kInterface) return {};
+    return formatMessage(Msg::CtlBackendUnknown, {link.CtlBackend});
+  }
+  if (link.CtlPort.empty()) return formatMessage(Msg::CtlPortMissing, {});
+  if (link.CtlBaud <= 0) return formatMessage(Msg::CtlBaudInvalid, {intText(link.CtlBaud)});
+  GrblSettings settings;
+  settings.axisLetters = link.CtlAxes;
+  settings.rxBufferSize = link.CtlRxBuffer;
+  if (auto why = CheckGrblSettings(settings); !why.empty()) return why;
+  if (!(link.CtlHeatS >= 0.0) || !std::isfinite(link.CtlHeatS)) {
+    return formatMessage(Msg::CtlHeatInvalid, {fixedText(link.CtlHeatS)});
+  }
+  if (link.CtlStatusMs <= 0) return formatMessage(Msg::CtlStatusInvalid, {intText(link.CtlStatusMs)});
+  return {};
 }
 
 double MaxAxisSpeed(double pitch, int stepsPerRevolution, double minStepTimeMs) {

@@ -7,6 +7,30 @@
 
 namespace orva {
 
+// How the table's machine is driven. The built-in "interface" is the stepper
+// interface on the parallel port (or the simulated machine); "grbl" is a
+// G-code controller of the GRBL family (GRBL 1.1 four-axis builds, FluidNC)
+// on a serial port, fed the G-code of the cut line by line.
+struct ControllerLink {
+  static constexpr std::string_view kInterface = "interface";
+  static constexpr std::string_view kGrbl = "grbl";
+
+  std::string CtlBackend = std::string(kInterface);
+  std::string CtlPort;            // serial port, e.g. "/dev/ttyACM0" or "COM3"
+  int CtlBaud = 115200;           // bits per second
+  std::string CtlAxes = "XYZA";   // the controller's letters of XG, YG, XD, YD
+  double CtlHeatS = 1000.0;       // spindle value of full heat (GRBL's $30); 0: heat set by hand
+  int CtlRxBuffer = 128;          // the controller's receive buffer, bytes
+  int CtlStatusMs = 200;          // status query interval, ms (at most 5 per second)
+
+  bool isGrbl() const { return CtlBackend == kGrbl; }
+  bool operator==(const ControllerLink&) const = default;
+};
+
+// "" when the link can be used, else what is wrong with it (the field and the
+// value it needs). The interface backend needs nothing.
+std::string CheckControllerLink(const ControllerLink& link);
+
 // The current cutting table: dimensions, axis drives, timer, heating time,
 // zero positions and remembered options. Fields are named by their file keys.
 //
@@ -37,6 +61,11 @@ struct TableConfig {
   int MargeBlocZ = 0;
   double ZeroY = 0.0;
 
+  // The machine behind the table. Its lines follow the 22 classic ones and
+  // are written only for a controller table, so that the file of a table on
+  // the interface stays as it always was.
+  ControllerLink controller;
+
   // Set when the record changed and must be written; cleared by a successful read.
   bool tableModified = false;
 
@@ -48,6 +77,8 @@ struct TableConfig {
 std::string TableFileName(std::string_view tableName);
 
 // Reads a table file given in pieces of any size (lines may span pieces).
+// The controller keys ("CtlBackend grbl", "CtlPort /dev/ttyACM0" ...) take the
+// rest of their line, trimmed, for a word and a number like the others.
 // Every line is matched against the 22 keys the way scanf matches a format
 // "KEY %d" / "KEY %lf": the key exactly at the start of the line, any amount of
 // white space (also none), then the number; what follows the number does not
@@ -78,7 +109,8 @@ class TableConfigParser {
 
 // Matches every line of a table file against every key (see TableConfigParser).
 void ParseTableConfigText(std::string_view text, TableConfig& config);
-// The 22 lines of a table file, in Windows-1252 (plain ASCII in practice).
+// The 22 lines of a table file, in Windows-1252 (plain ASCII in practice),
+// then the controller's lines for a controller table.
 std::string FormatTableConfig(const TableConfig& config);
 
 // Reads dir/fileName into `config` and clears tableModified; a file that

@@ -59,6 +59,46 @@ TEST(TableConfigParse, EveryKeyInAnyOrderWrittenBackInFileOrder) {
   EXPECT_EQ(fields(parsed("no key here\n\n")), fields(TableConfig{}));
 }
 
+// A controller table keeps its link in lines after the classic ones; a table
+// on the interface writes none, and the classic "AxesX"/"AxesY" keys are not
+// taken for the controller's letters.
+TEST(TableConfigParse, ControllerLinkRoundTripsAndIsCheckedFieldByField) {
+  TableConfig classic = parsed(kBuiltInFile);
+  EXPECT_FALSE(classic.controller.isGrbl());
+  EXPECT_EQ(FormatTableConfig(classic), kBuiltInFile);
+
+  const std::string link =
+      "CtlBackend grbl\nCtlPort /dev/tty ACM0 \nCtlBaud 250000\nCtlAxes XYUV\n"
+      "CtlHeatS 255.000000\nCtlRxBuffer 256\nCtlStatusMs 100\n";
+  const TableConfig grbl = parsed(std::string(kBuiltInFile) + "AxesX 700\r\n" + link);
+  EXPECT_EQ(grbl.AxesX, 700);
+  EXPECT_EQ(grbl.controller.CtlPort, "/dev/tty ACM0");
+  EXPECT_EQ(grbl.controller.CtlAxes, "XYUV");
+  EXPECT_EQ(grbl.controller.CtlBaud, 250000);
+  EXPECT_EQ(grbl.controller.CtlHeatS, 255.0);
+  EXPECT_EQ(grbl.controller.CtlRxBuffer, 256);
+  EXPECT_EQ(grbl.controller.CtlStatusMs, 100);
+  EXPECT_EQ(parsed(FormatTableConfig(grbl)).controller, grbl.controller);
+  EXPECT_EQ(CheckControllerLink(grbl.controller), "");
+  // A key glued to its value is some other key, not this one.
+  EXPECT_EQ(parsed("CtlBaud9600").controller.CtlBaud, 115200);
+
+  const auto refused = [&](auto change, const char* word) {
+    ControllerLink bad = grbl.controller;
+    change(bad);
+    const std::string why = CheckControllerLink(bad);
+    EXPECT_NE(why.find(word), std::string::npos) << why;
+  };
+  refused([](ControllerLink& l) { l.CtlBackend = "usb"; }, "usb");
+  refused([](ControllerLink& l) { l.CtlPort.clear(); }, "serial port");
+  refused([](ControllerLink& l) { l.CtlBaud = 0; }, "baud");
+  refused([](ControllerLink& l) { l.CtlAxes = "XYZX"; }, "XYZX");
+  refused([](ControllerLink& l) { l.CtlHeatS = -1; }, "full heat");
+  refused([](ControllerLink& l) { l.CtlRxBuffer = 8; }, "receive buffer");
+  refused([](ControllerLink& l) { l.CtlStatusMs = 0; }, "status interval");
+  EXPECT_EQ(CheckControllerLink(ControllerLink{}), "");
+}
+
 TEST(TableConfigParse, ValuesAreReadAsScanfReadsThemUnderTheirExactKeys) {
   // The conversions themselves are tested with NumberText; here the keys and the
   // scanf options the file is read with. Each row: the text and lines of what

@@ -139,9 +139,10 @@ TEST(CoordinateText, NameRules) {
   EXPECT_EQ(parseOk("1 0\n0 0\n1 0\n", "clarky").name, "clarky");
   // Several text lines before the data: the last one.
   EXPECT_EQ(parseOk("first\nsecond\n1 0\n0 0\n1 0\n").name, "second");
-  // White space at either end goes, a tab or DEL inside becomes a space, a
-  // white-space-only line is blank.
-  EXPECT_EQ(parseOk("  MH 28\t(c)\x7FM.H.   \t\r\n   \r\n1 0\n0 0\n1 0\n").name, "MH 28 (c) M.H.");
+  // White space at either end goes, a control character (up to 0x1F) or DEL
+  // inside becomes a space, a white-space-only line is blank.
+  EXPECT_EQ(parseOk("  MH\x1F" "28\t(c)\x7FM.H.   \t\r\n   \r\n1 0\n0 0\n1 0\n").name,
+            "MH 28 (c) M.H.");
 
   // Text after the data ends it: a URL, comments and a second copy of the
   // list are neither points nor the name.

@@ -57,25 +57,10 @@ namespace {
 using uitest::typeInto;
 using uitest::whenModal;
 
-template <typename T>
-T* child(const QWidget& root, const QString& name) {
-  T* w = root.findChild<T*>(name);
-  if (w == nullptr) qWarning("no widget %s", qPrintable(name));
-  return w;
-}
+using uitest::child;
+using uitest::everyFieldBound;
 
 QString qs(std::string_view text) { return uiText(text); }
-
-// Every field of the form has a widget of its name and the binder found it.
-bool everyFieldBound(FormDialog& dialog) {
-  for (const FieldInfo& info : dialog.form().fieldTable()) {
-    if (dialog.findChild<QWidget*>(qs(info.name)) == nullptr) {
-      qWarning("field %s has no widget", info.name.data());
-      return false;
-    }
-  }
-  return dialog.binder().unboundFields().empty();
-}
 
 // A click as the user makes it (clicked() with the new state).
 void click(const QWidget& root, const QString& name) { child<QAbstractButton>(root, name)->click(); }
@@ -96,48 +81,7 @@ std::vector<FoamType> threeFoams() {
           test::MachineRig::foam("Dépron", 2.0, 50)};
 }
 
-// A program context on the simulated machine with its settings and data in
-// a temporary directory, started, and its main window with the status panes.
-struct WindowRig {
-  WindowRig() : context(prompt, sound, status, options(dir)) {
-    context.start();
-    status.setCutRunning([this] { return context.job.running(); });
-    frame = std::make_unique<CMainFrame>(context, status);
-    frame->resize(1000, 700);
-    frame->show();
-    frame->jobRunner().setServiceInterval(std::chrono::milliseconds(1));
-    context.job.setPollInterval(std::chrono::milliseconds(1));
-  }
-  // A cut a failed check left running ends before the window that shows it.
-  ~WindowRig() {
-    context.job.cancel();
-    if (context.job.running()) context.job.runToEnd();
-  }
-  WindowRig(const WindowRig&) = delete;
-  WindowRig& operator=(const WindowRig&) = delete;
-  static ProgramOptions options(const test::TempDir& dir) {
-    std::filesystem::create_directories(dir / "data");
-    std::ofstream(dir / "settings.ini") << "";
-    ProgramOptions o;
-    o.settingsFile = dir / "settings.ini";
-    o.dataDirectory = dir / "data";
-    return o;
-  }
-  // Waits for the cut the window follows; true when it ran to its end.
-  bool cutRunsToItsEnd() {
-    QSignalSpy finished(&frame->jobRunner(), &JobRunner::finished);
-    if (!frame->jobRunner().following()) return false;
-    if (!finished.wait(20000)) return false;
-    return finished.at(0).at(0).value<CutJobResult>() == CutJobResult::Done;
-  }
-
-  test::TempDir dir;
-  ScriptedPrompt prompt;
-  test::RecordingSound sound;
-  StatusPanes status;
-  ProgramContext context;
-  std::unique_ptr<CMainFrame> frame;
-};
+using uitest::WindowRig;
 
 bool plannerAtZero(const MovePlanner& planner, const TableConfig& table) {
   const MovePlanner::Position p = planner.towers();

@@ -48,35 +48,7 @@ namespace orva {
 
 namespace {
 
-class Silence : public SoundPort {
- public:
-  bool playAndWait(const std::string&) override { return true; }
-};
-
-// A program context on the simulated machine with its settings and data in
-// a scratch directory, and a main window on it.
-struct WindowRig {
-  explicit WindowRig(const std::filesystem::path& dir) : context(prompt, sound, status, optionsFor(dir)) {
-    context.start();
-    frame = std::make_unique<CMainFrame>(context, status);
-    frame->resize(1200, 800);
-    frame->show();
-  }
-  static ProgramOptions optionsFor(const std::filesystem::path& dir) {
-    std::filesystem::create_directories(dir / "data");
-    if (!std::filesystem::exists(dir / "settings.ini")) std::ofstream(dir / "settings.ini") << "";
-    ProgramOptions options;
-    options.settingsFile = dir / "settings.ini";
-    options.dataDirectory = dir / "data";
-    return options;
-  }
-
-  ScriptedPrompt prompt;
-  Silence sound;
-  StatusPanes status;
-  ProgramContext context;
-  std::unique_ptr<CMainFrame> frame;
-};
+using uitest::WindowRig;
 
 std::string readAll(const std::string& file) {
   std::ifstream in(file, std::ios::binary);
@@ -112,8 +84,7 @@ class MainWindowTest : public QObject {
 
  private slots:
   void mainBarHoldsItsButtonsAndZoomLists() {
-    uitest::ScratchDir dir;
-    WindowRig rig(dir / "run");
+    WindowRig rig;
     CMainFrame& frame = *rig.frame;
     // The buttons in the catalogue's order, the zoom lists at positions 22 and 23.
     const QList<QAction*> items = frame.toolBar(ToolBar::Main)->actions();
@@ -171,8 +142,7 @@ class MainWindowTest : public QObject {
   }
 
   void menusFollowTheProjectWindow() {
-    uitest::ScratchDir dir;
-    WindowRig rig(dir / "run");
+    WindowRig rig;
     CMainFrame& frame = *rig.frame;
     QCOMPARE(frame.shownMenu(), MainMenu::NoProject);
     QCOMPARE(menuTitles(frame.menuBar()), expectedTitles(frame.catalogue(), MainMenu::NoProject));
@@ -213,8 +183,7 @@ class MainWindowTest : public QObject {
   }
 
   void viewsSwitchWithoutASecondWindowAndTitleThemselves() {
-    uitest::ScratchDir dir;
-    WindowRig rig(dir / "run");
+    WindowRig rig;
     CMainFrame& frame = *rig.frame;
     QVERIFY(frame.openProject(kExample).opened());  // two panels: both windows, the wing one active
     QCOMPARE(frame.frames().size(), 2);
@@ -312,8 +281,7 @@ class MainWindowTest : public QObject {
 
   void printingConfigurationKeepsThePageForThePrintsWithoutASystemPrinter() {
     if (!QPrinterInfo::availablePrinters().isEmpty()) QSKIP("a system printer is set up with the system's dialog");
-    uitest::ScratchDir dir;
-    WindowRig rig(dir / "run");
+    WindowRig rig;
     const auto pageSetup = [&](const std::function<void(QDialog*)>& edit) {
       bool seen = false;
       uitest::whenModal([&](QWidget* modal) {
@@ -376,8 +344,7 @@ class MainWindowTest : public QObject {
   }
 
   void mouseSelectsAndOpensThePanelParameters() {
-    uitest::ScratchDir dir;
-    WindowRig rig(dir / "run");
+    WindowRig rig;
     CMainFrame& frame = *rig.frame;
     QVERIFY(frame.openProject(kExample).opened());
     CT1Doc& doc = *rig.context.document;
@@ -416,8 +383,7 @@ class MainWindowTest : public QObject {
   }
 
   void whatsThisCommandShowsHelpInsteadOfRunningTheCommand() {
-    uitest::ScratchDir dir;
-    WindowRig rig(dir / "run");
+    WindowRig rig;
     CMainFrame& frame = *rig.frame;
     QVERIFY(frame.frames().isEmpty());
     // Every command of the menus and bars has its help text.
@@ -483,8 +449,7 @@ class MainWindowTest : public QObject {
   }
 
   void keysOfTheCatalogueReachTheirCommands() {
-    uitest::ScratchDir dir;
-    WindowRig rig(dir / "run");
+    WindowRig rig;
     CMainFrame& frame = *rig.frame;
     frame.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&frame));
@@ -503,8 +468,7 @@ class MainWindowTest : public QObject {
   }
 
   void contextMenusOfTheViewsSendTheirCommands() {
-    uitest::ScratchDir dir;
-    WindowRig rig(dir / "run");
+    WindowRig rig;
     CMainFrame& frame = *rig.frame;
     QVERIFY(frame.openProject(kExample).opened());
     CT1Doc& doc = *rig.context.document;

@@ -33,38 +33,7 @@ namespace {
 
 using Tower = ZeroAxisForm::Tower;
 
-class NoSound : public SoundPort {
- public:
-  bool playAndWait(const std::string&) override { return true; }
-};
-
-// The program's context on the simulated machine, its files in a scratch
-// directory, with the main window the commands arrive at.
-struct ControlRig {
-  explicit ControlRig(const std::filesystem::path& dir)
-      : context(prompt, sound, status, optionsFor(dir)) {
-    context.start();
-    frame = std::make_unique<CMainFrame>(context, status);
-    frame->jobRunner().setServiceInterval(std::chrono::milliseconds(1));
-  }
-  static ProgramOptions optionsFor(const std::filesystem::path& dir) {
-    std::filesystem::create_directories(dir / "data");
-    std::ofstream(dir / "settings.ini") << "";
-    ProgramOptions options;
-    options.settingsFile = dir / "settings.ini";
-    options.dataDirectory = dir / "data";
-    return options;
-  }
-  SimulatedMachine& machine() { return dynamic_cast<SimulatedMachine&>(context.driver.device()); }
-  double mm(Axis axis) { return machine().snapshot()[axis].actualMm; }
-  std::int64_t steps(Axis axis) { return machine().snapshot()[axis].commandedSteps; }
-
-  ScriptedPrompt prompt;
-  NoSound sound;
-  StatusPanes status;
-  ProgramContext context;
-  std::unique_ptr<CMainFrame> frame;
-};
+using ControlRig = uitest::WindowRig;
 
 template <typename W>
 W* child(QWidget* root, const char* name) {
@@ -80,8 +49,7 @@ class ManualControlTest : public QObject {
 
  private slots:
   void timerCalibrationShowsEachMeasuredPeriodUntilFinished() {
-    uitest::ScratchDir dir;
-    ControlRig rig(dir / "run");
+    ControlRig rig;
     TimerCalibrationForm form(rig.context.driver, rig.context.machine.table);
     form.setFinishDelay(std::chrono::milliseconds(0));
     TimerCalibrationDialog dialog(form, nullptr, DialogTimer::Clock::Stepped);
@@ -113,8 +81,7 @@ class ManualControlTest : public QObject {
   }
 
   void heldArrowStepsAgainOnEveryRepeatFasterAndFaster() {
-    uitest::ScratchDir dir;
-    ControlRig rig(dir / "run");
+    ControlRig rig;
     ZeroAxisForm form(rig.context.job);
     ZeroAxisDialog dialog(form, rig.frame->jobRunner(), nullptr, DialogTimer::Clock::Stepped);
     dialog.show();
@@ -171,8 +138,7 @@ class ManualControlTest : public QObject {
   }
 
   void spinButtonsAndArrowKeysChangeTimesAndHeat() {
-    uitest::ScratchDir dir;
-    ControlRig rig(dir / "run");
+    ControlRig rig;
     ZeroAxisForm form(rig.context.job);
     ZeroAxisDialog dialog(form, rig.frame->jobRunner(), nullptr, DialogTimer::Clock::Stepped);
     dialog.show();
@@ -205,8 +171,7 @@ class ManualControlTest : public QObject {
   }
 
   void zeroAxisCommandMovesAsAJobAndSetsTheZero() {
-    uitest::ScratchDir dir;
-    ControlRig rig(dir / "run");
+    ControlRig rig;
     CMainFrame& frame = *rig.frame;
     QVERIFY(frame.isCommandHandled(32803));
     QVERIFY(frame.isCommandHandled(32796));
