@@ -717,6 +717,10 @@ constexpr Entry kCatalogue[] = {
     {static_cast<Msg>(static_cast<int>(Msg::GrblAlarmBase) + 7), "safety door opened during homing"},
     {static_cast<Msg>(static_cast<int>(Msg::GrblAlarmBase) + 8), "homing could not pull off the limit switch"},
     {static_cast<Msg>(static_cast<int>(Msg::GrblAlarmBase) + 9), "homing found no limit switch"},
+
+    // The controller session and the cut on a controller table.
+    {Msg::SessionNoSerialPorts, "This program cannot open serial ports."},
+    {Msg::SessionNoPort, "No serial port is set for the controller (Table configuration: Port)."},
 };
 
 // The catalogue ordered by identifier, for lookup by binary search and for listing.

@@ -654,6 +654,10 @@ enum class Msg : int {
   GrblPlannerFill = 3121,      // %1 fewest free blocks, %2 most free, %3 planner size, %4 reports
   GrblErrorBase = 3140,         // + N: the text of error N (1..38)
   GrblAlarmBase = 3180,         // + N: the text of alarm N (1..9)
+
+  // The controller session and the cut on a controller table.
+  SessionNoSerialPorts = 3400,
+  SessionNoPort = 3401,
 };
 
 // The text of `id`; an empty view for a value that names no text. One text is empty
