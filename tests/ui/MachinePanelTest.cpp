@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -23,6 +25,9 @@
 #include "ui/CMainFrame.h"
 #include "ui/MachinePanel.h"
 #include "ui/StatusPanes.h"
+#include "ui/TimerCalibrationDialog.h"
+#include "motion/TimerCalibrationForm.h"
+#include "common/Messages.h"
 #include "ui/ZeroAxisDialog.h"
 
 namespace orva {
@@ -217,6 +222,21 @@ class MachinePanelTest : public QObject {
     QVERIFY(!rig.context.controllerSession().connected());
     QCOMPARE(panel.stateText(), QString::fromUtf8("Not connected"));
     QVERIFY(!panel.zeroButton()->isEnabled());
+  }
+
+  void timerCalibrationOnAControllerTableMeasuresNothing() {
+    uitest::ScratchDir dir;
+    ControllerRig rig(dir / "run", "/dev/null");
+    TimerCalibrationForm form(rig.context.driver, rig.context.machine.table);
+    TimerCalibrationDialog dialog(form, nullptr, DialogTimer::Clock::Stepped, true);
+    dialog.show();
+    auto* note = dialog.findChild<QLabel*>(QStringLiteral("nothingToCalibrate"));
+    QVERIFY(note && note->isVisible());
+    QCOMPARE(note->text(), QString::fromUtf8(messageText(Msg::MachineNothingToCalibrate).data()));
+    QVERIFY(!dialog.pollTimer().isActive());
+    QVERIFY(!dialog.findChild<QLineEdit*>(QStringLiteral("currentValue"))->isEnabled());
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("finishedAdjustment")), Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
   }
 
   void zeroAxisDialogJogsAndZeroesTheController() {
