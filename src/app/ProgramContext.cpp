@@ -94,6 +94,7 @@ ProgramContext::ProgramContext(UserPrompt& prompt, SoundPort& sound, StatusPort&
                                                            : defaultDataDirectory()),
       soundDirectories_(options_.soundDirectories ? *options_.soundDirectories
                                                   : installedSoundDirectories()),
+      controllerSession_(options_.transportFactory),
       settings(store_.read()),
       driver(makeDevice(options_, settings), prompt),
       machine(driver, prompt),

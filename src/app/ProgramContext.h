@@ -12,6 +12,7 @@
 #include "app/ProjectOpener.h"
 #include "app/RecentFileList.h"
 #include "config/MachineConfig.h"
+#include "driver/ControllerSession.h"
 #include "cutting/AuxiliaryCuts.h"
 #include "driver/DriverDevice.h"
 #include "driver/InterfaceDriver.h"
@@ -45,6 +46,10 @@ struct ProgramOptions {
   std::optional<std::vector<std::filesystem::path>> soundDirectories;
   // Makes the driver's device for a backend name; by default makeDriverDevice.
   std::function<std::unique_ptr<DriverDevice>(std::string_view backend)> deviceFactory;
+  // Opens a G-code controller's port (the programs install their serial
+  // port; tests a scripted peer or a pseudo-terminal). None: the controller
+  // session cannot connect.
+  ControllerSession::TransportFactory transportFactory;
 };
 
 // Files whose due write failed at a save point, and whether the settings
@@ -177,6 +182,11 @@ class ProgramContext {
   // list and tool-bar state there too.
   const SettingsStore& settingsStore() const { return store_; }
 
+  // The one connection to the table's G-code controller, shared by the
+  // machine panel, the manual dialogs and the cut job.
+  ControllerSession& controllerSession() { return controllerSession_; }
+  const ControllerSession& controllerSession() const { return controllerSession_; }
+
   UserPrompt& prompt;
   SoundPort& sound;
   StatusPort& status;
@@ -188,6 +198,7 @@ class ProgramContext {
   std::vector<std::filesystem::path> soundDirectories_;
   // Values read at start-up that a run-only override must not change.
   AppSettings readAtStart_;
+  ControllerSession controllerSession_;
 
  public:
   // Declared in construction order: the settings are read before the driver

@@ -6,6 +6,7 @@
 
 #include "cli/CliSupport.h"
 #include "common/Messages.h"
+#include "controller/SerialTransport.h"
 
 namespace orva::cli {
 
@@ -108,6 +109,11 @@ CliContext::CliContext(ProgramOptions options)
     : program(prompt, sound, status, std::move(options)),
       machine(program.machine),
       driver(program.driver) {
+  if (!program.controllerSession().hasTransportFactory()) {
+    program.controllerSession().setTransportFactory([](const std::string& port, int baud) {
+      return std::make_unique<SerialTransport>(port, baud);
+    });
+  }
   prompt.interactive = ::isatty(STDIN_FILENO) != 0 && ::isatty(STDERR_FILENO) != 0;
   program.start();
   problem_ = program.checkOptions();

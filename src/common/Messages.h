@@ -654,6 +654,40 @@ enum class Msg : int {
   GrblPlannerFill = 3121,      // %1 fewest free blocks, %2 most free, %3 planner size, %4 reports
   GrblErrorBase = 3140,         // + N: the text of error N (1..38)
   GrblAlarmBase = 3180,         // + N: the text of alarm N (1..9)
+
+  // The controller session and the cut on a controller table.
+  SessionNoSerialPorts = 3400,
+  SessionNoPort = 3401,
+
+  // The machine panel and the manual dialogs on a controller table.
+  MachinePanelTitle = 3450,
+  MachinePort = 3451,
+  MachineBaud = 3452,
+  MachineConnect = 3453,
+  MachineDisconnect = 3454,
+  MachineFirmware = 3455,
+  MachineState = 3456,
+  MachineNotConnected = 3457,
+  MachineLeft = 3458,
+  MachineRight = 3459,
+  MachineBoth = 3460,
+  MachineJog = 3461,
+  MachineStep = 3462,
+  MachineZeroHere = 3463,
+  MachineUnlock = 3464,
+  MachineHeatTest = 3465,
+  MachineHold = 3466,
+  MachineResume = 3467,
+  MachineEmergencyStop = 3468,
+  MachineExchange = 3469,
+  MachineShowPolls = 3470,
+  MachineConnectFailed = 3471,  // %1 port, %2 why
+  MachineCommandFailed = 3472,  // %1 why
+  MachineNothingToCalibrate = 3473,
+  MachineHeatByHand = 3474,
+  MachinePosition = 3475,
+  MachineCutStreaming = 3476,
+  MachineNotGrblTable = 3477,
 };
 
 // The text of `id`; an empty view for a value that names no text. One text is empty

@@ -23,6 +23,7 @@
 #include "ui/CAileView.h"
 #include "ui/CT1View.h"
 #include "ui/CompanionProgram.h"
+#include "ui/MachinePanel.h"
 #include "ui/ManualControl.h"
 #include "ui/PageSetupDialog.h"
 #include "ui/CutCommands.h"
@@ -146,6 +147,10 @@ CMainFrame::CMainFrame(ProgramContext& context, StatusPanes& status, QWidget* pa
       QMetaObject::invokeMethod(this, &CMainFrame::tileHorizontally, Qt::QueuedConnection);
     }, Qt::QueuedConnection);
   });
+  // The table's controller by hand, beside the windows (hidden until asked for).
+  machinePanel_ = new MachinePanel(context_, this);
+  addDockWidget(Qt::RightDockWidgetArea, machinePanel_);
+  machinePanel_->setVisible(false);
   // 8. The bars as they were left.
   restoreBarState();
   cutProgress_->setVisible(context_.job.running());
@@ -334,6 +339,10 @@ void CMainFrame::buildMenus(MainMenu which) {
       continue;
     }
     menu->addAction(a);
+  }
+  if (const auto view = menus.find(qs(messageText(Msg::MenuView))); view != menus.end()) {
+    view->second->addSeparator();
+    view->second->addAction(machinePanel_->toggleViewAction());
   }
   if (which == MainMenu::Project) {
     projectMenu_ = menus[qs(messageText(Msg::MenuProject))];

@@ -24,6 +24,7 @@ namespace orva {
 class CutProgressPanel;
 class HelpWindow;
 class JobRunner;
+class MachinePanel;
 class StatusPanes;
 
 // The main window: the menu (128 without a project window, 129 with one),
@@ -78,6 +79,8 @@ class CMainFrame : public QMainWindow {
   JobRunner& jobRunner() const { return *jobRunner_; }
   // The progress panel of the running job (dock "cutProgress").
   CutProgressPanel& cutProgress() const { return *cutProgress_; }
+  // The machine panel (dock "machinePanel", toggled in the View menu).
+  MachinePanel& machinePanel() const { return *machinePanel_; }
 
   QList<CProfileFrame*> frames() const;
   CProfileFrame* activeFrame() const;
@@ -142,6 +145,7 @@ class CMainFrame : public QMainWindow {
   QPointer<HelpWindow> help_;
   JobRunner* jobRunner_ = nullptr;
   CutProgressPanel* cutProgress_ = nullptr;
+  MachinePanel* machinePanel_ = nullptr;
   CT1Doc* observed_ = nullptr;
   CT1Doc::ObserverToken token_ = 0;
   bool closingProject_ = false;

@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include "common/Messages.h"
+#include "controller/SerialTransport.h"
 #include "ui/CMainFrame.h"
 
 namespace orva {
@@ -11,6 +12,11 @@ namespace orva {
 DesktopProgram::DesktopProgram(ProgramOptions options)
     : context_(prompt_, sound_, status_, std::move(options)) {
   status_.setCutRunning([this] { return context_.job.running(); });
+  if (!context_.controllerSession().hasTransportFactory()) {
+    context_.controllerSession().setTransportFactory([](const std::string& port, int baud) {
+      return std::make_unique<SerialTransport>(port, baud);
+    });
+  }
 }
 
 DesktopProgram::~DesktopProgram() {

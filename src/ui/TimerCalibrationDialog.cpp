@@ -6,11 +6,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/Messages.h"
+
 namespace orva {
 
 TimerCalibrationDialog::TimerCalibrationDialog(TimerCalibrationForm& form, QWidget* parent,
-                                               DialogTimer::Clock clock)
-    : FormDialog(form, TimerCalibrationForm::title(), parent), form_(form), timer_(clock, this) {
+                                               DialogTimer::Clock clock, bool controllerTable)
+    : FormDialog(form, TimerCalibrationForm::title(), parent),
+      form_(form),
+      timer_(clock, this),
+      measuring_(!controllerTable) {
   using Field = TimerCalibrationField;
   auto* layout = new QVBoxLayout(this);
   auto* setTimer = makeFieldWidget(*form.info(static_cast<int>(Field::SetTimer)), this);
@@ -33,6 +38,16 @@ TimerCalibrationDialog::TimerCalibrationDialog(TimerCalibrationForm& form, QWidg
   layout->addWidget(finished, 0, Qt::AlignHCenter);
   bind();
   binder().setButtonAction(static_cast<int>(Field::FinishedAdjustment), [this] { accept(); });
+  if (!measuring_) {
+    // The controller paces its own steps: there is no timer to measure.
+    auto* note = new QLabel(uiText(messageText(Msg::MachineNothingToCalibrate)), this);
+    note->setObjectName(QStringLiteral("nothingToCalibrate"));
+    note->setWordWrap(true);
+    layout->insertWidget(0, note);
+    setTimer->setEnabled(false);
+    current->setEnabled(false);
+    return;
+  }
 
   form_.open();
   timer_.setAction([this] { form_.tick(); });

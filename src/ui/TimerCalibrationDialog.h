@@ -10,10 +10,13 @@ namespace orva {
 // interface really runs at (measured again and again while the dialog is
 // open, polled by a window timer of 200 ms) and "Finished Adjustment".
 // Closing the window finishes the same way; nothing is stored.
+// On a controller table (`controllerTable`) there is no interface timer to
+// measure: the dialog says so and measures nothing.
 class TimerCalibrationDialog : public FormDialog {
  public:
   TimerCalibrationDialog(TimerCalibrationForm& form, QWidget* parent,
-                         DialogTimer::Clock clock = DialogTimer::Clock::Real);
+                         DialogTimer::Clock clock = DialogTimer::Clock::Real,
+                         bool controllerTable = false);
 
   DialogTimer& pollTimer() { return timer_; }
 
@@ -23,6 +26,7 @@ class TimerCalibrationDialog : public FormDialog {
  private:
   TimerCalibrationForm& form_;
   DialogTimer timer_;
+  bool measuring_ = true;
 };
 
 }  // namespace orva

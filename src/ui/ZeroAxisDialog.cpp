@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QPointer>
@@ -20,6 +21,9 @@
 #include <tuple>
 
 #include "common/Messages.h"
+#include "config/TableConfig.h"
+#include "driver/ControllerSession.h"
+#include "ui/MachinePanel.h"
 #include "ui/JobRunner.h"
 
 namespace orva {
@@ -76,11 +80,15 @@ QIcon ZeroAxisDialog::arrowIcon(int dX, int dY, bool pressed) {
 }
 
 ZeroAxisDialog::ZeroAxisDialog(ZeroAxisForm& form, JobRunner& runner, QWidget* parent,
-                               DialogTimer::Clock clock)
+                               DialogTimer::Clock clock, ControllerSession* controller,
+                               const TableConfig* table)
     : FormDialog(form, ZeroAxisForm::title(), parent),
       form_(form),
       runner_(runner),
-      repeat_(clock, this) {
+      repeat_(clock, this),
+      controller_(table ? controller : nullptr),
+      table_(table),
+      heatTimer_(clock, this) {
   const auto field = [&](Field f) { return makeFieldWidget(*form.info(fieldId(f)), this); };
   const auto label = [&](Msg text, QWidget* buddy) {
     auto* l = new QLabel(uiText(messageText(text)), this);
@@ -169,9 +177,23 @@ ZeroAxisDialog::ZeroAxisDialog(ZeroAxisForm& form, JobRunner& runner, QWidget* p
   layout->addLayout(buttons);
 
   bind();
-  binder().setButtonAction(fieldId(Field::Move), [this] { follow(form_.startMove()); });
-  binder().setButtonAction(fieldId(Field::Test), [this] { follow(form_.startTest()); });
-  binder().setButtonAction(fieldId(Field::SetZero), [this] { accept(); });
+  binder().setButtonAction(fieldId(Field::Move), [this] {
+    if (controller_) return controllerMove();
+    follow(form_.startMove());
+  });
+  binder().setButtonAction(fieldId(Field::Test), [this] {
+    if (controller_) return controllerTest();
+    follow(form_.startTest());
+  });
+  binder().setButtonAction(fieldId(Field::SetZero), [this] {
+    if (controller_ && !controllerSetZero()) return;
+    accept();
+  });
+  heatTimer_.setAction([this] {
+    heatTimer_.stop();
+    if (controller_ && !controller_->setHeat(std::nullopt)) controllerFailed();
+    showStates();
+  });
   binder().setOnRefreshed([this] { showStates(); });
   showStates();
 
@@ -252,6 +274,7 @@ QToolButton* ZeroAxisDialog::arrow(Tower tower, int dX, int dY) const {
 }
 
 void ZeroAxisDialog::press(const Arrow& arrow) {
+  if (controller_) return controllerPress(arrow);
   if (jobRunning_ || !form_.pressArrow(arrow.tower, arrow.dX, arrow.dY)) return;
   arrow.button->setIcon(arrowIcon(arrow.dX, arrow.dY, true));
   repeat_.start(form_.repeatIntervalMs());
@@ -259,12 +282,38 @@ void ZeroAxisDialog::press(const Arrow& arrow) {
 
 void ZeroAxisDialog::release(const Arrow& arrow) {
   arrow.button->setIcon(arrowIcon(arrow.dX, arrow.dY, false));
+  if (controller_) {
+    if (!controllerHeld_ || controllerHeld_->button != arrow.button) return;
+    repeat_.stop();
+    controllerHeld_.reset();
+    if (longJog_) {
+      longJog_ = false;
+      if (GrblStreamer* streamer = controller_->streamer()) streamer->jogCancel();
+    }
+    return;
+  }
   if (!form_.arrowPressed(arrow.tower, arrow.dX, arrow.dY)) return;
   repeat_.stop();
   form_.releaseArrow();
 }
 
 void ZeroAxisDialog::repeat() {
+  if (controller_) {
+    // Held on: one jog as far as the table reaches, cancelled on release.
+    repeat_.stop();
+    if (!controllerHeld_ || longJog_) return;
+    const double reach = std::max({table_->AxesX, table_->AxesY, 1});
+    const Arrow& a = *controllerHeld_;
+    std::array<std::optional<double>, 4> delta{};
+    const bool both = !form_.rightArrowsEnabled();
+    for (int tower = 0; tower < 2; ++tower) {
+      if (!both && tower != (a.tower == Tower::Left ? 0 : 1)) continue;
+      if (a.dX != 0) delta[static_cast<std::size_t>(tower * 2)] = a.dX * reach;
+      if (a.dY != 0) delta[static_cast<std::size_t>(tower * 2 + 1)] = a.dY * reach;
+    }
+    longJog_ = controllerJog(delta);
+    return;
+  }
   if (!form_.arrowHeld()) {
     repeat_.stop();
     return;
@@ -304,7 +353,58 @@ void ZeroAxisDialog::showStates() {
   }
 }
 
+bool ZeroAxisDialog::controllerJog(const std::array<std::optional<double>, 4>& delta) {
+  if (controller_->jog(delta, JogFeedOfTable(*table_))) return true;
+  controllerFailed();
+  return false;
+}
+
+void ZeroAxisDialog::controllerPress(const Arrow& arrow) {
+  if (!form_.rightArrowsEnabled() && arrow.tower == Tower::Right) return;
+  // A step of the arrow's tower, or of both while synchronized.
+  std::array<std::optional<double>, 4> delta{};
+  const bool both = !form_.rightArrowsEnabled();
+  for (int tower = 0; tower < 2; ++tower) {
+    if (!both && tower != (arrow.tower == Tower::Left ? 0 : 1)) continue;
+    if (arrow.dX != 0) delta[static_cast<std::size_t>(tower * 2)] = arrow.dX * kControllerStepMm;
+    if (arrow.dY != 0) delta[static_cast<std::size_t>(tower * 2 + 1)] = arrow.dY * kControllerStepMm;
+  }
+  controllerHeld_ = arrow;
+  longJog_ = false;
+  arrow.button->setIcon(arrowIcon(arrow.dX, arrow.dY, true));
+  controllerJog(delta);
+  repeat_.start(MachinePanel::kHoldDelayMs);
+}
+
+void ZeroAxisDialog::controllerMove() {
+  const auto value = [](double d) { return d != 0.0 ? std::optional<double>(d) : std::nullopt; };
+  controllerJog({value(form_.leftX), value(form_.leftY), value(form_.rightX), value(form_.rightY)});
+}
+
+void ZeroAxisDialog::controllerTest() {
+  const double full = table_->controller.CtlHeatS;
+  if (full <= 0.0) return;
+  if (!controller_->setHeat(full * std::clamp(form_.heat, 1, 100) / 100.0)) return controllerFailed();
+  heatTimer_.start(std::max(form_.testDuration, 1) * 1000);
+  showStates();
+}
+
+bool ZeroAxisDialog::controllerSetZero() {
+  if (controller_->setWorkZero()) return true;
+  controllerFailed();
+  return false;
+}
+
+void ZeroAxisDialog::controllerFailed() {
+  QMessageBox::warning(this, windowTitle(),
+                       uiText(formatMessage(Msg::MachineCommandFailed, {controller_->failureText()})));
+}
+
 void ZeroAxisDialog::reject() {
+  if (heatTimer_.isActive()) {
+    heatTimer_.stop();
+    controller_->setHeat(std::nullopt);
+  }
   if (jobRunning_) {
     // The job ends first (the move under way is never cut short); the
     // interface is stopped and the dialog closed when it has.

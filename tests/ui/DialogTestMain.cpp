@@ -43,6 +43,7 @@ std::unique_ptr<QObject> makeCutDialogTest();
 std::unique_ptr<QObject> makeMachineDialogsTest();
 int showMachineDialog(const std::string& name);
 std::unique_ptr<QObject> makeCutSimulationViewTest();
+std::unique_ptr<QObject> makeMachinePanelTest();
 }  // namespace orva
 
 namespace {
@@ -166,7 +167,7 @@ int main(int argc, char** argv) {
   int failed = 0;
   for (auto make : {orva::makeFormBinderTest, orva::makeProjectDialogsTest, orva::makeMainWindowTest,
                     orva::makeManualControlTest, orva::makeCutDialogTest, orva::makeMachineDialogsTest,
-                    orva::makeCutSimulationViewTest}) {
+                    orva::makeCutSimulationViewTest, orva::makeMachinePanelTest}) {
     const std::unique_ptr<QObject> test = make();
     failed += QTest::qExec(test.get(), argc, argv);
   }
