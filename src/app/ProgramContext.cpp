@@ -110,7 +110,9 @@ ProgramContext::ProgramContext(UserPrompt& prompt, SoundPort& sound, StatusPort&
           std::string(kDefaultEndOfCutSound),
           std::string(),
           std::nullopt},
-      job(cut) {}
+      job(cut) {
+  cut.controller = &controllerSession_;
+}
 
 ProgramContext::~ProgramContext() = default;
 

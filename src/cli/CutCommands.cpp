@@ -6,11 +6,14 @@
 #include "cli/CliContext.h"
 #include "cli/GcodeCommand.h"
 #include "cli/PanelCutSetup.h"
+#include "cli/StreamSupport.h"
 #include "common/SoundPort.h"
 #include "common/StatusPort.h"
+#include "config/TableConfig.h"
 #include "cutting/CutWarnings.h"
 #include "cutting/PanelCutEstimate.h"
 #include "cutting/PanelCutPlanner.h"
+#include "driver/ControllerSession.h"
 #include "model/CT1Doc.h"
 #include "model/Panel.h"
 #include "motion/CutEnvironment.h"
@@ -51,6 +54,89 @@ nlohmann::ordered_json warningsJson(const std::vector<CutWarning>& warnings) {
     });
   }
   return out;
+}
+
+// cut --run: the panel planned and streamed to the controller of the table's
+// link (the options override it for this run).
+int runCutOnController(const QCommandLineParser& parser) {
+  ControllerOptions overrides;
+  if (!readControllerOptions(parser, overrides)) return kExitUsage;
+  GcodeOptions gcode;
+  if (!readGcodeOptions(parser, gcode)) return kExitUsage;
+  CutSetup setup(settingsOptions(parser));
+  setup.context.prompt.assumeYes = parser.isSet(QStringLiteral("yes"));
+  setup.env.output.cutToFile = false;
+  if (auto code = preparePanelCut(parser, setup)) return *code;
+  if (parser.isSet(QStringLiteral("place"))) placeAutomatically(setup);
+
+  MachineConfig& machine = setup.context.program.machine;
+  ControllerLink& link = machine.table.controller;
+  if (overrides.port) {
+    link.CtlBackend = std::string(ControllerLink::kGrbl);
+    link.CtlPort = *overrides.port;
+  }
+  if (!link.isGrbl()) {
+    printError("cut: the table \"" + machine.currentTable +
+               "\" drives no controller: give its serial port with --port PATH, or a table "
+               "with a controller link with --table NAME");
+    return kExitUsage;
+  }
+  if (overrides.baud) link.CtlBaud = *overrides.baud;
+  if (overrides.rxBuffer) link.CtlRxBuffer = *overrides.rxBuffer;
+  if (parser.isSet(QStringLiteral("axes"))) link.CtlAxes = gcode.axisLetters;
+  if (gcode.sMax) link.CtlHeatS = *gcode.sMax;
+  if (!gcode.heatControl) link.CtlHeatS = 0.0;
+  if (const std::string problem = CheckControllerLink(link); !problem.empty()) {
+    printError("cut: " + problem);
+    return kExitUsage;
+  }
+
+  const PanelCutSurvey found = SurveyPanelCut(setup.doc, setup.env, setup.speed);
+  if (!found.ok()) {
+    for (const std::string& error : found.errors) printError(error);
+    printPlacementHint(setup);
+    return kExitFailure;
+  }
+  machine.foams.cutSpeed = *found.cutSpeed;
+
+  // Connected here, so that the banner is shown and an alarm handled before
+  // the question; the cut then streams on this connection.
+  ControllerSession& session = setup.context.program.controllerSession();
+  GrblSettings settings;
+  settings.axisLetters = link.CtlAxes;
+  settings.rxBufferSize = link.CtlRxBuffer;
+  settings.statusInterval = std::chrono::milliseconds(link.CtlStatusMs);
+  if (!session.connect(link.CtlPort, link.CtlBaud, settings)) {
+    printError(session.failureText());
+    return kExitFailure;
+  }
+  if (!readyAfterConnect(*session.streamer(), overrides.unlock)) return kExitFailure;
+
+  CutJob& job = setup.context.program.job;
+  job.setPollInterval(std::chrono::milliseconds(20));
+  StreamProgressPrinter printer;
+  bool interrupted = false;
+  {
+    const StreamInterruptGuard guard;
+    PanelCutPlanner cut(setup.doc, setup.env);
+    if (cut.Start(job)) {
+      while (job.running()) {
+        job.service();
+        if (const GrblStreamer* streamer = session.streamer()) printer.print(streamer->progress());
+        if (!interrupted && StreamInterruptGuard::interrupted()) {
+          interrupted = true;
+          job.cancel();
+        }
+      }
+    }
+    printer.end();
+  }
+  const GrblStreamer* streamer = session.streamer();
+  if (streamer == nullptr) return kExitFailure;  // the port was lost: the job said so
+  const GrblStreamState state = job.result() == CutJobResult::Done ? GrblStreamState::Finished
+                                                                   : streamer->state();
+  // The job has shown its failure already.
+  return reportStreamEnd(*streamer, state, interrupted, job.result() == CutJobResult::Failed);
 }
 
 }  // namespace
@@ -121,12 +207,16 @@ int runCutCommand(const CommandArgs& args) {
                      "with 'orva-cli replay') or as G-code for a four-axis controller (an OUT\n"
                      "ending in .ngc, .nc, .gcode or .tap, or --format gcode). The panel's stored\n"
                      "cutting choices are the defaults; the clearance defaults to the project's,\n"
-                     "or the block thickness + 20 mm.\n"
+                     "or the block thickness + 20 mm. With --run the cut is streamed to the\n"
+                     "G-code controller of the table's link instead (see 'orva-cli stream' for\n"
+                     "the progress, Ctrl+C and the exit codes; --port, --baud, --rx-buffer,\n"
+                     "--axes, --s-max and --no-heat override the link for this run).\n"
                      "\nExamples:\n"
                      "  orva-cli cut wing.cnc --panel 1 -o panel1.cut\n"
                      "  orva-cli cut wing.cnc --panel 2 --speed 2 --side left -o panel2.cut\n"
                      "  orva-cli cut wing.cnc --dialect linuxcnc -o panel1.ngc\n"
-                     "  orva-cli cut wing.cnc --place auto --table Big -o panel1.cut"));
+                     "  orva-cli cut wing.cnc --place auto --table Big -o panel1.cut\n"
+                     "  orva-cli cut wing.cnc --panel 1 --table Grbl --run --yes"));
   parser.addHelpOption();
   addPanelCutOptions(parser);
   parser.addOptions({
@@ -139,9 +229,19 @@ int runCutCommand(const CommandArgs& args) {
       {{QStringLiteral("o"), QStringLiteral("output")},
        QStringLiteral("File to write; its path is printed on stderr."),
        QStringLiteral("OUT")},
+      {QStringLiteral("run"),
+       QStringLiteral("Stream the cut to the table's G-code controller instead of writing it.")},
   });
   addGcodeOptions(parser);
+  addControllerOptions(parser);
   if (!parseOrReport(parser, args)) return kExitUsage;
+  if (parser.isSet(QStringLiteral("run"))) {
+    if (parser.isSet(QStringLiteral("output"))) {
+      printError("cut: --run streams the cut to the controller and writes no file: leave out -o");
+      return kExitUsage;
+    }
+    return runCutOnController(parser);
+  }
   CutSetup setup(settingsOptions(parser));
   setup.context.prompt.assumeYes = parser.isSet(QStringLiteral("yes"));
   CutOutputOptions& output = setup.env.output;

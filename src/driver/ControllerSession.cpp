@@ -49,6 +49,7 @@ bool ControllerSession::connect(const std::string& port, int baud, const GrblSet
   baud_ = baud;
   settings_ = settings;
   streamer_ = std::make_unique<GrblStreamer>(*transport_, settings);
+  ++connectionNumber_;
   streamer_->setTrafficLog([this](GrblTraffic kind, std::string_view text) {
     // The status queries and their reports come five times a second: they
     // would push everything else out of the log (lastStatus() has them).

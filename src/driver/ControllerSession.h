@@ -55,6 +55,9 @@ class ControllerSession {
   // an emergency stop or when the program ends).
   void disconnect();
   bool connected() const { return streamer_ != nullptr && streamer_->isConnected(); }
+  // Grows with every connection made: a user of streamer() that keeps it
+  // across calls checks that it is still the same connection.
+  std::uint64_t connectionNumber() const { return connectionNumber_; }
 
   // The streamer on the open port; nullptr when not connected.
   GrblStreamer* streamer() { return connected() ? streamer_.get() : nullptr; }
@@ -104,6 +107,7 @@ class ControllerSession {
   std::string failure_;
   std::deque<LogLine> log_;
   std::uint64_t logChanges_ = 0;
+  std::uint64_t connectionNumber_ = 0;
   std::function<void()> observer_;
 };
 

@@ -13,6 +13,7 @@ class MachineConfig;
 class UserPrompt;
 class SoundPort;
 class StatusPort;
+class ControllerSession;
 
 // Execution flags of a cut (CutJob::start), and the combinations the cuts use.
 enum CutFlags : int {
@@ -73,6 +74,10 @@ struct CutEnvironment {
   // within the travel and, for every cut that enters and leaves the block from
   // above, clear of it. A tower already higher does not go down.
   std::optional<double> abortClearanceHeight;
+  // The program's controller connection: a machine cut on a table whose link
+  // is a G-code controller is streamed through it instead of the interface
+  // driver. None: every machine cut goes to the interface driver.
+  ControllerSession* controller = nullptr;
 };
 
 }  // namespace orva

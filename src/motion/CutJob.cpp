@@ -5,6 +5,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <exception>
+#include <stdexcept>
 #include <initializer_list>
 #include <mutex>
 #include <optional>
@@ -21,6 +22,7 @@
 #include "config/FoamDatabase.h"
 #include "config/MachineConfig.h"
 #include "config/TableConfig.h"
+#include "driver/ControllerSession.h"
 #include "driver/InterfaceDriver.h"
 #include "motion/CutScript.h"
 #include "motion/GcodeWriter.h"
@@ -29,6 +31,12 @@
 namespace orva {
 
 namespace {
+
+// How long one service() of a controller cut waits for the controller: short,
+// the owner's timer calls again.
+constexpr std::chrono::milliseconds kControllerServiceWait{10};
+// And each round of runToEnd().
+constexpr std::chrono::milliseconds kControllerRunWait{50};
 
 // Seconds in a whole number that "%d" can show: negative and non-numbers are 0.
 long long wholeSeconds(double seconds) {
@@ -150,6 +158,8 @@ bool CutJob::start(MoveList moves, int flags, double speed, Finished finished) {
     return false;
   }
 
+  if (onControllerTable()) return startOnController();
+
   if ((flags & kCutConfirm) != 0) {
     heatText_ = HeatText();
     const std::string text = ConfirmationText(speed, TimeText(total), heatText_);
@@ -191,6 +201,10 @@ bool CutJob::start(MoveList moves, int flags, double speed, Finished finished) {
 
 void CutJob::service() {
   if (!running_) return;
+  if (controllerCut_) {
+    serviceController(kControllerServiceWait);
+    return;
+  }
   env_.driver.ReadStatus(status_);
   WirePosition position;
   if (env_.driver.ReadPosition(position)) {
@@ -219,6 +233,14 @@ void CutJob::service() {
 
 void CutJob::cancel() {
   if (!running_ || phase_ != Phase::Cut) return;
+  if (controllerCut_) {
+    if (controllerCut_->cancelRequested) return;
+    controllerCut_->cancelRequested = true;
+    if (controllerCut_->session->connectionNumber() == controllerCut_->connection) {
+      if (GrblStreamer* streamer = controllerCut_->session->streamer()) streamer->cancel();
+    }
+    return;
+  }
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     shared_.cancel = true;
@@ -242,21 +264,26 @@ CutJobProgress CutJob::progress() const {
   progress.elapsedSeconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
   progress.heatPercent = MeasuredHeat(status_);
-  progress.retreating = phase_ == Phase::Retreat;
+  progress.retreating = phase_ == Phase::Retreat || (controllerCut_ && controllerCut_->retreating);
   progress.position = position_;
   return progress;
 }
 
 bool CutJob::runToEnd(const std::function<bool()>& cancelRequested) {
   while (running_) {
-    {
-      // Wakes early when the worker ends or waits for the heat verdict.
-      std::unique_lock<std::mutex> lock(mutex_);
-      wake_.wait_for(lock, pollInterval_, [this] {
-        return shared_.ended || (shared_.waitingForVerdict && !shared_.verdict);
-      });
+    if (controllerCut_) {
+      // The stream is worked here, waiting on the controller's answers.
+      serviceController(std::min(pollInterval_, kControllerRunWait));
+    } else {
+      {
+        // Wakes early when the worker ends or waits for the heat verdict.
+        std::unique_lock<std::mutex> lock(mutex_);
+        wake_.wait_for(lock, pollInterval_, [this] {
+          return shared_.ended || (shared_.waitingForVerdict && !shared_.verdict);
+        });
+      }
+      service();
     }
-    service();
     if (running_ && cancelRequested && cancelRequested()) cancel();
   }
   return result_ == CutJobResult::Done;
@@ -473,10 +500,10 @@ void CutJob::endMachineCut() {
   env_.driver.Stop();
 }
 
-void CutJob::finish(CutJobResult result) {
+void CutJob::finish(CutJobResult result, bool readDriverPosition) {
   // The position the cut ended at, not the one of the last service().
   WirePosition position;
-  if (env_.driver.ReadPosition(position)) {
+  if (readDriverPosition && env_.driver.ReadPosition(position)) {
     const std::lock_guard<std::mutex> lock(mutex_);
     position_ = position;
   }
@@ -517,6 +544,165 @@ bool CutJob::sendOnOwner(const MoveList& moves) {
   if (done > 0) env_.planner.SetPlannerToEndOf(moves[done - 1]);
   env_.prompt.showMessage(messageText(Msg::NoInterruptsDuringCutting), MessageIcon::Information);
   return false;
+}
+
+// ---------------------------------------------------------------------------
+// Controller table
+
+bool CutJob::onControllerTable() const {
+  return env_.controller != nullptr && env_.machine.table.controller.isGrbl();
+}
+
+bool CutJob::startOnController() {
+  const TableConfig& table = env_.machine.table;
+  const ControllerLink& link = table.controller;
+  ControllerSession& session = *env_.controller;
+  int heatMode = 0;
+  int heat = 0;
+  env_.machine.foams.GetHeatState(heatMode, heat);
+  const bool heatControl = link.CtlHeatS > 0.0;
+  heatText_ = heatControl ? fillFields("%s %d%%", {messageText(heatMode == FixedHeat ? Msg::Fixed
+                                                                                      : Msg::Computed),
+                                                   heat})
+                          : std::string(messageText(Msg::Manual));
+  double total = 0.0;
+  for (const CutMove& move : moves_) total += move.duration;
+  if ((flags_ & kCutConfirm) != 0) {
+    const std::string text = ConfirmationText(speed_, TimeText(total), heatText_);
+    if (env_.prompt.askOkCancel(text, MessageIcon::Question) != Answer::Ok) {
+      finish(CutJobResult::Cancelled, false);
+      return false;
+    }
+  }
+  const auto fail = [this](const std::string& text) {
+    env_.prompt.showMessage(text, MessageIcon::Warning);
+    finish(CutJobResult::Failed, false);
+    return false;
+  };
+
+  GcodeOptions options;
+  options.dialect = GcodeDialect::Grbl;
+  options.axisLetters = link.CtlAxes;
+  if (heatControl) options.sMax = link.CtlHeatS;
+  options.heatControl = heatControl;
+  GcodeJob job;
+  job.sourceFile = env_.output.sourceFile;
+  job.panel = env_.output.panelName;
+  job.cutSpeed = speed_;
+  job.heatPercent = heat;
+  job.heatMode = heatMode;
+  job.zeroX = table.ZeroX;
+  job.zeroY = table.ZeroY;
+  std::vector<std::size_t> movesAtLine;
+  std::string text;
+  try {
+    text = WriteGcode(moves_, job, options, &movesAtLine);
+  } catch (const std::invalid_argument& e) {
+    return fail(e.what());
+  }
+
+  // The session's own timeouts are kept; the link decides the rest, so an
+  // open connection with the same link is used as it is.
+  GrblSettings settings = session.connected() ? session.settings() : GrblSettings{};
+  settings.axisLetters = link.CtlAxes;
+  settings.rxBufferSize = link.CtlRxBuffer;
+  settings.statusInterval = std::chrono::milliseconds(link.CtlStatusMs);
+  if (!session.ensureConnected(link.CtlPort, link.CtlBaud, settings)) {
+    return fail(session.failureText());
+  }
+  GrblStreamer& streamer = *session.streamer();
+  std::vector<GrblProgramLine> program = GrblProgramFromText(text, settings.keepComments);
+  ControllerCut cut;
+  cut.session = &session;
+  cut.connection = session.connectionNumber();
+  cut.movesDone.reserve(program.size());
+  for (const GrblProgramLine& line : program) {
+    const std::size_t index = line.fileLine == 0 ? 0 : line.fileLine - 1;
+    cut.movesDone.push_back(index < movesAtLine.size() ? movesAtLine[index] : moves_.size());
+  }
+  if (!streamer.start(std::move(program), clearance_)) return fail(streamer.failureText());
+  controllerCut_ = std::move(cut);
+  env_.planner.setBusy(true);
+  if ((flags_ & kCutLong) == 0) {
+    // A short cut ends before start() returns, as on the interface.
+    runToEnd();
+    return false;
+  }
+  env_.status.setWaitCursor(true);
+  waitCursor_ = true;
+  return true;
+}
+
+void CutJob::serviceController(std::chrono::milliseconds wait) {
+  ControllerCut& cut = *controllerCut_;
+  // The stream runs on the connection it started on: one closed or opened
+  // anew meanwhile (by the user) has lost it.
+  GrblStreamer* streamer =
+      cut.session->connectionNumber() == cut.connection ? cut.session->streamer() : nullptr;
+  if (streamer == nullptr) {
+    endControllerCut(GrblStreamState::Failed, nullptr);
+    return;
+  }
+  const GrblStreamState state = streamer->service(wait);
+  const GrblProgress& progress = streamer->progress();
+  std::size_t completed = 0;
+  if (progress.acknowledged > 0 && !cut.movesDone.empty()) {
+    completed = cut.movesDone[std::min(progress.acknowledged, cut.movesDone.size()) - 1];
+  }
+  if (state == GrblStreamState::Finished) completed = moves_.size();
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    shared_.completed = std::min(completed, moves_.size());
+    shared_.current = moves_.empty() ? 0 : std::min(completed, moves_.size() - 1);
+    if (progress.position) {
+      const TableConfig& table = env_.machine.table;
+      const auto& at = *progress.position;
+      position_ = WirePosition{at[0] + table.ZeroX, at[1] + table.ZeroY, at[2] + table.ZeroX,
+                               at[3] + table.ZeroY};
+    }
+    cut.retreating = progress.retreating;
+  }
+  // The heat shown is the program's: the controller does not measure it.
+  int heatMode = 0;
+  int heat = 0;
+  env_.machine.foams.GetHeatState(heatMode, heat);
+  status_ = DriverStatus{};
+  status_.controlFlag = env_.machine.table.controller.CtlHeatS > 0.0 ? 1 : 0;
+  status_.heatOnCount = std::clamp(heat, 0, 100);
+  status_.heatOffCount = 100 - status_.heatOnCount;
+  env_.status.setStatusText(ProgressText(speed_, status_, heatText_));
+  if (state == GrblStreamState::Running || state == GrblStreamState::Stopping) return;
+  endControllerCut(state, streamer);
+}
+
+void CutJob::endControllerCut(GrblStreamState state, GrblStreamer* streamer) {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    lastCutMovesSent_ = shared_.completed;
+  }
+  const CutJobResult result = state == GrblStreamState::Finished    ? CutJobResult::Done
+                              : state == GrblStreamState::Cancelled ? CutJobResult::Cancelled
+                                                                    : CutJobResult::Failed;
+  if (result != CutJobResult::Done) {
+    // The planner goes where the controller last saw the wire.
+    if (streamer != nullptr) {
+      if (const auto at = streamer->position()) {
+        env_.planner.SetPlannerPosition((*at)[0], (*at)[1], (*at)[2], (*at)[3]);
+      }
+    }
+    if (result == CutJobResult::Failed) {
+      std::string text = streamer != nullptr ? streamer->failureText() : std::string();
+      if (text.empty()) text = formatMessage(Msg::GrblNotConnected);
+      env_.prompt.showMessage(text, MessageIcon::Warning);
+    }
+  }
+  controllerCut_.reset();
+  if (waitCursor_) {
+    env_.status.setWaitCursor(false);
+    waitCursor_ = false;
+  }
+  if ((flags_ & kCutPlaySound) != 0) PlayEndOfCutSound();
+  finish(result, false);
 }
 
 // ---------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -12,6 +13,7 @@
 
 #include "common/UserPrompt.h"
 #include "driver/DriverDevice.h"
+#include "driver/GrblStreamer.h"
 #include "motion/CutEnvironment.h"
 #include "motion/CutMove.h"
 
@@ -71,6 +73,21 @@ struct CutJobProgress {
 // cancelled, heat check aborted, first move refused) the planner keeps the
 // state planned for the end of the list, since the start of the list is not
 // known here. In every case the residuals are cleared and the list released.
+//
+// On a table whose link is a G-code controller (ControllerLink::isGrbl, with
+// the environment's controller session) a machine cut does not go to the
+// interface driver: the list is written as G-code (the table's axis letters,
+// CtlHeatS as full heat, none: no heat commands; the table's zero) and
+// streamed through the session's GrblStreamer, connecting it first to the
+// table's port when it is not. service() works the stream on the owner's
+// thread; the progress counts the moves whose lines the controller has
+// acknowledged, the heat is the program's, the position is the controller's
+// report (work coordinates plus the table's zero). There is no heat check.
+// Cancel is the streamer's: hold, reset once the wire stands, its retreat. A
+// refused line, an alarm or a lost port ends the cut Failed with the
+// streamer's message; the planner then takes the last position the
+// controller reported (ControllerSession::positionKnown tells whether it can
+// be trusted), as it does after a cancel.
 class CutJob {
  public:
   static constexpr std::chrono::milliseconds kDefaultPollInterval{500};
@@ -172,7 +189,11 @@ class CutJob {
   void showQueuedMessages();
   void workerEnded(WorkerEnd end, std::size_t completed);
   void endMachineCut();
-  void finish(CutJobResult result);
+  void finish(CutJobResult result, bool readDriverPosition = true);
+  bool onControllerTable() const;
+  bool startOnController();
+  void serviceController(std::chrono::milliseconds wait);
+  void endControllerCut(GrblStreamState state, GrblStreamer* streamer);
   bool sendOnOwner(const MoveList& moves);
   MoveList planRetreat();
 
@@ -196,6 +217,16 @@ class CutJob {
   std::optional<WirePosition> position_;
   CutJobProgress final_;
   Finished finished_;  // the progress as the last cut ended
+
+  // The cut streamed to a G-code controller, while it runs.
+  struct ControllerCut {
+    ControllerSession* session = nullptr;
+    std::uint64_t connection = 0;          // the session's connection the stream runs on
+    std::vector<std::size_t> movesDone;    // per line of the program: moves run after it
+    bool cancelRequested = false;
+    bool retreating = false;
+  };
+  std::optional<ControllerCut> controllerCut_;
 
   mutable std::mutex mutex_;
   std::condition_variable wake_;

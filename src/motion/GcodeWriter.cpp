@@ -248,7 +248,8 @@ std::string GcodeCommentText(std::string_view utf8) {
   return out;
 }
 
-std::string WriteGcode(const MoveList& moves, const GcodeJob& job, const GcodeOptions& options) {
+std::string WriteGcode(const MoveList& moves, const GcodeJob& job, const GcodeOptions& options,
+                       std::vector<std::size_t>* movesDone) {
   const std::string problem = CheckGcodeOptions(options);
   if (!problem.empty()) throw std::invalid_argument(problem);
   double total = 0.0;
@@ -322,6 +323,15 @@ std::string WriteGcode(const MoveList& moves, const GcodeJob& job, const GcodeOp
   };
   std::array<std::string, 4> previous;
   bool positionKnown = false;
+  // Gives the lines written since the last call `done` moves.
+  std::size_t scanned = 0;
+  const auto mark = [&](std::size_t done) {
+    if (movesDone == nullptr) return;
+    for (; scanned < out.size(); ++scanned) {
+      if (out[scanned] == '\n') movesDone->push_back(done);
+    }
+  };
+  if (movesDone != nullptr) movesDone->clear();
 
   // Where the wire stands when the cut starts: given, or the place of the
   // heating pause that opens it. The wire goes there cold.
@@ -338,6 +348,7 @@ std::string WriteGcode(const MoveList& moves, const GcodeJob& job, const GcodeOp
     out += "G0" + axesText(previous) + "\n";
   }
   if (options.heatControl) out += "M3 S" + spindle + "\n";
+  mark(0);
 
   for (std::size_t i = 0; i < moves.size(); ++i) {
     const CutMove& move = moves[i];
@@ -350,8 +361,10 @@ std::string WriteGcode(const MoveList& moves, const GcodeJob& job, const GcodeOp
     if (!pause && !moving) continue;  // nothing to do, no time to spend
 
     if (!move.label.empty()) out += comment("- " + move.label);
+    mark(i);
     if (pause) {
       out += "G4 P" + trimmedText(move.duration, kDwellDecimals) + "\n";
+      mark(i + 1);
       continue;
     }
     // The wire may be hot: every move runs at its planned pace, a move as
@@ -363,10 +376,12 @@ std::string WriteGcode(const MoveList& moves, const GcodeJob& job, const GcodeOp
           messageText(Msg::GcodeBadMove), {std::to_string(i + 1), GcodeCommentText(move.label)}));
     }
     out += "G1" + axesText(position) + " F" + feedText(feed) + "\n";
+    mark(i + 1);
   }
 
   if (options.heatControl) out += "M5\n";
   out += "G94\nM2\n";
+  mark(moves.size());
   return out;
 }
 

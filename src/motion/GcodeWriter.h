@@ -59,6 +59,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "motion/CutMove.h"
 
@@ -127,7 +128,12 @@ inline constexpr std::size_t kGcodeCommentMaxChars = 200;
 // move has a duration or target that is not a finite number, a negative
 // duration, or moves with neither a duration nor a scheduled time: nothing of
 // such a cut can be written safely.
-std::string WriteGcode(const MoveList& moves, const GcodeJob& job, const GcodeOptions& options);
+//
+// `movesDone`, when given, receives one number per line of the program: how
+// many moves of `moves` have run once that line has (a streamer follows the
+// cut through it).
+std::string WriteGcode(const MoveList& moves, const GcodeJob& job, const GcodeOptions& options,
+                       std::vector<std::size_t>* movesDone = nullptr);
 
 // The file a chosen name stands for: as chosen, with ".ngc" added when the
 // name has no extension.

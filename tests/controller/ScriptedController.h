@@ -43,7 +43,7 @@ class ScriptedController final : public ControllerTransport {
       const std::string line = rx_.substr(0, end);
       rx_.erase(0, end + 1);
       received.push_back(line);
-      out_ += line.find("G5") != std::string::npos ? "error:20\r\n" : "ok\r\n";
+      out_ += line.find(refuseContaining) != std::string::npos ? "error:20\r\n" : "ok\r\n";
     }
     into += out_;
     out_.clear();
@@ -52,6 +52,7 @@ class ScriptedController final : public ControllerTransport {
   std::string errorText() const override { return {}; }
   std::string name() const override { return "scripted"; }
 
+  std::string refuseContaining = "G5";  // lines holding it are answered "error:20"
   bool answerStatus = true;
   bool answerLines = true;
   std::size_t maxInFlight = 0;
