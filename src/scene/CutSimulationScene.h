@@ -37,8 +37,9 @@ class CutSimulationScene {
 
   // Front projection (X along the chord, Y up): the two block faces, the
   // root-face, tip-face, left-tower and right-tower paths with their legend,
-  // the warnings' points, and the wire of `wire` from tower to tower with
-  // its face points marked; a caption with the move and the time.
+  // the warnings' face points ringed and numbered, and the wire of `wire`
+  // from tower to tower with its face points marked; a caption with the move
+  // and the time.
   static Scene front(const CutSimulation& sim, const WireState& wire,
                      const CutSceneStyle& style = {});
 
