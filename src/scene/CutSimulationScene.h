@@ -33,7 +33,7 @@ class CutSimulationScene {
   static constexpr Color kTipColor{0, 60, 220};
   static constexpr Color kLeftTowerColor{230, 130, 0};
   static constexpr Color kRightTowerColor{0, 150, 70};
-  static constexpr Color kWarningColor{255, 120, 0};
+  static constexpr Color kWarningColor{210, 0, 170};  // apart from the four paths
 
   // Front projection (X along the chord, Y up): the two block faces, the
   // root-face, tip-face, left-tower and right-tower paths with their legend,
