@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <string>
 
 #include "app/AppPaths.h"
 #include "cli/CliContext.h"
@@ -109,6 +110,11 @@ int renderCut(const QCommandLineParser& parser, double dpi, const std::string& o
     printError("render: " + formatMessage(Msg::SimNotPlanned, {sim.error}));
     printPlacementHint(setup);
     return kExitFailure;
+  }
+  // The picture numbers the warnings' places; their texts go to stderr as
+  // 'survey' prints them.
+  for (std::size_t i = 0; i < sim.warnings.size(); ++i) {
+    printError("warning " + std::to_string(i + 1) + ": " + sim.warnings[i].text);
   }
   const WireState wire = sim.at(atTime ? time : sim.totalTime);
   Scene scene = parser.isSet(QStringLiteral("3d"))

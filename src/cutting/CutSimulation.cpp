@@ -10,6 +10,7 @@
 #include "common/StatusPort.h"
 #include "common/UserPrompt.h"
 #include "config/MachineConfig.h"
+#include "cutting/CutWarnings.h"
 #include "cutting/PanelCutEstimate.h"
 #include "cutting/PanelCutPlanner.h"
 #include "model/CT1Doc.h"
@@ -136,6 +137,9 @@ CutSimulation CutSimulation::plan(const CT1Doc& doc, const CutEnvironment& env,
     return sim;
   }
 
+  // The same checks as the cutting dialog's, on the same list.
+  const std::vector<CutWarning> found = PanelCutWarnings(result, rig.doc, rig.cut, before);
+
   const double e = result.entraxe;
   sim.entraxe = result.entraxe;
   sim.leftDistance = result.leftDistance;
@@ -175,6 +179,12 @@ CutSimulation CutSimulation::plan(const CT1Doc& doc, const CutEnvironment& env,
     sim.moves.push_back(std::move(m));
   }
   sim.totalTime = t;
+  sim.warnings.reserve(found.size());
+  for (const CutWarning& w : found) {
+    if (w.move >= sim.moves.size()) continue;
+    const WirePoints& at = sim.moves[w.move].end;
+    sim.warnings.push_back({w.move, w.label, w.message, at.root, at.tip});
+  }
   return sim;
 }
 

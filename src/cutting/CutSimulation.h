@@ -36,14 +36,16 @@ struct SimulatedMove {
   WirePoints end;
 };
 
-// Something about a planned cut the user should know before foam is cut:
-// the move it concerns (index into moves, its label), the text and where it
-// happens in the front projection (mm, the face coordinates of the move).
+// One of the warnings of the planned cut (FindCutWarnings, as the cutting
+// dialog and the survey list them): the first move it concerns (index into
+// moves, its label), its whole text, and where it happens in the front
+// projection: the face points of the wire at the end of that move.
 struct SimulationWarning {
   std::size_t moveIndex = 0;
   std::string label;
   std::string text;
-  Point2D point;
+  Point2D root;
+  Point2D tip;
 };
 
 // The wire at one moment of the cut, with what the time line shows.
@@ -104,7 +106,8 @@ class CutSimulation {
   // The corrected outlines the surfaces are cut through (cut coordinates).
   CutOutlines outlines;
 
-  // Filled by the checks of a planned cut; shown in the view.
+  // What FindCutWarnings finds in the planned moves, in the order of their
+  // first move.
   std::vector<SimulationWarning> warnings;
 
   // The wire at time t (clamped to 0..totalTime).

@@ -230,9 +230,12 @@ std::vector<CutWarning> FindCutWarnings(const MoveList& moves, const CutWarningS
     apply(kSlow, judge(!still && timed && slowSpeed > 0.0, fasterSpeed < slowSpeed), i,
           CutWarningKind::SlowInBlock, WireSide::Both, fasterSpeed);
 
-    // The slower face below the kerf law.
+    // The slower face below the kerf law, on moves that cut foam: the wire
+    // is in the block halfway along (a move that leaves a face, such as the
+    // way home from the trailing edge, only starts on it and has no kerf).
     if (setup.kerfLowestSpeed) {
-      const bool judged = timed && !move.rapid && longer >= kMinJudgedPathMm;
+      const bool cutsFoam = wireInBlock(middle, setup.block1, setup.block2, kBlockSurfaceMm);
+      const bool judged = timed && !move.rapid && longer >= kMinJudgedPathMm && cutsFoam;
       const double speed1 = timed ? path1 / move.duration : 0.0;
       const double speed2 = timed ? path2 / move.duration : 0.0;
       const bool slower1 = path1 <= path2;

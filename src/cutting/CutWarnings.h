@@ -162,7 +162,9 @@ struct CutWarningSetup {
 // - SlowInBlock: a timed move whose faster face point runs below
 //   kSlowFraction x cutSpeed;
 // - KerfExtrapolated: a timed move, not rapid, with a longer face path of at
-//   least kMinJudgedPathMm, whose slower face runs below kerfLowestSpeed;
+//   least kMinJudgedPathMm and the wire in the block halfway along it (a
+//   move that only starts or ends on a face cuts no foam), whose slower face
+//   runs below kerfLowestSpeed;
 // - UnequalFaces (not tapered only): a move, not rapid, whose longer face
 //   path is at least kUnequalFacesMinPathMm and more than kUnequalFacesRatio
 //   times the shorter.

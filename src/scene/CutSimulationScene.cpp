@@ -209,10 +209,14 @@ Scene CutSimulationScene::front(const CutSimulation& sim, const WireState& wire,
   s.polyline(tip, Pen{kTipColor, band.line * 1.4, PenStyle::Solid});
   s.polyline(root, Pen{kRootColor, band.line * 1.4, PenStyle::Solid});
 
+  // Each warning: a ring at the root and the tip point of its move, numbered
+  // as in the window's list beside the root's.
   for (std::size_t i = 0; i < sim.warnings.size(); ++i) {
     const SimulationWarning& w = sim.warnings[i];
-    s.circle(w.point, band.text * 0.6, Pen{kWarningColor, band.line * 1.5, PenStyle::Solid});
-    s.text({w.point.x + band.text * 0.8, w.point.y + band.text * 0.5},
+    const Pen ring{kWarningColor, band.line * 1.5, PenStyle::Solid};
+    s.circle(w.root, band.text * 0.6, ring);
+    if (!(w.tip == w.root)) s.circle(w.tip, band.text * 0.6, ring);
+    s.text({w.root.x + band.text * 0.8, w.root.y + band.text * 0.5},
            intText(static_cast<long long>(i) + 1), kFont, band.text * 0.8, kWarningColor);
   }
 

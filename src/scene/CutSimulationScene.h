@@ -33,12 +33,13 @@ class CutSimulationScene {
   static constexpr Color kTipColor{0, 60, 220};
   static constexpr Color kLeftTowerColor{230, 130, 0};
   static constexpr Color kRightTowerColor{0, 150, 70};
-  static constexpr Color kWarningColor{255, 120, 0};
+  static constexpr Color kWarningColor{210, 0, 170};  // apart from the four paths
 
   // Front projection (X along the chord, Y up): the two block faces, the
   // root-face, tip-face, left-tower and right-tower paths with their legend,
-  // the warnings' points, and the wire of `wire` from tower to tower with
-  // its face points marked; a caption with the move and the time.
+  // the warnings' face points ringed and numbered, and the wire of `wire`
+  // from tower to tower with its face points marked; a caption with the move
+  // and the time.
   static Scene front(const CutSimulation& sim, const WireState& wire,
                      const CutSceneStyle& style = {});
 

@@ -10,6 +10,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
@@ -403,6 +404,8 @@ bool CMainFrame::isCommandHandled(int id) const {
 void CMainFrame::updateCommandStates() {
   if (isMinimized()) return;
   CT1Doc* doc = activeDocument();
+  // While a cut runs only what looks stays available (Cancel is the panel's).
+  const bool cutting = context_.job.running();
   for (const auto& [id, a] : actions_) {
     const Command* command = catalogue_.find(id);
     bool enabled = isCommandHandled(id) && (!command || !command->needsProject || doc);
@@ -430,15 +433,19 @@ void CMainFrame::updateCommandStates() {
         break;
     }
     if (isCutCommand(id)) enabled = enabled && cutCommandEnabled(id, *this, context_);
+    if (cutting && !commandAvailableDuringCut(id)) enabled = false;
     a->setEnabled(enabled);
     if (a->isCheckable()) a->setChecked(checked);
   }
+  static const QRegularExpression recentEntry(QStringLiteral("^recentFile\\d+$"));
+  for (QAction* entry : findChildren<QAction*>(recentEntry)) entry->setEnabled(!cutting);
   profileZoom_->setEnabled(doc != nullptr);
   wingZoom_->setEnabled(doc != nullptr);
   if (doc) {
     for (int i = 0; i < panelActions_.size(); ++i) {
       if (panelActions_[i]->isSeparator()) continue;
       panelActions_[i]->setChecked(i - 1 == doc->currentPanel);
+      panelActions_[i]->setEnabled(!cutting);
     }
   }
 }
@@ -528,7 +535,12 @@ bool CMainFrame::mayCloseFrame(CProfileFrame& frame) {
     if (other != &frame && other->document() == frame.document()) ++others;
   }
   if (others > 0) return true;
-  // The project's last window: closing it closes the project.
+  // The project's last window: closing it closes the project, not while a
+  // cut runs.
+  if (context_.job.running()) {
+    context_.prompt.showMessage(messageText(Msg::CutRunning), MessageIcon::Information);
+    return false;
+  }
   if (!context_.CloseProject()) return false;
   frame.view()->detach();
   observe(nullptr);
@@ -685,6 +697,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 // --- Commands --------------------------------------------------------------
 
 void CMainFrame::onCommand(int id) {
+  if (refuseDuringCut(id, context_)) return;
   if (runManualControl(id, *this, context_)) return updateCommandStates();
   if (!runCutCommand(id, *this, context_) && !runFrameCommand(id) && !runApplicationCommand(id) &&
       !runViewCommand(id) && !runMachineDialog(id, *this, context_)) {

@@ -1,5 +1,9 @@
 #include "ui/CutCommands.h"
 
+#include <algorithm>
+#include <iterator>
+
+#include "app/CommandCatalogue.h"
 #include "app/ProgramContext.h"
 #include "common/Messages.h"
 #include "cutting/PanelCutForm.h"
@@ -15,6 +19,24 @@ namespace {
 constexpr int kPanelCut = 32807;       // menu, Ctrl+D
 constexpr int kWingViewCut = 32899;    // the wing view's context menu
 constexpr int kProfileViewCut = 32900;  // the profile view's context menu
+
+// What stays available while a cut runs; see commandAvailableDuringCut.
+constexpr int kAvailableDuringCut[] = {
+    57603,                                    // Save
+    32813,                                    // Export
+    57607, 57609, 57606,                      // Print, Printing preview, Printing configuration
+    57665,                                    // Quit (asks to cancel the cut first)
+    1005,  1006,  kCmdCutSimulationView,      // View: Profiles, Wing, Cut
+    59392, 32858, 32877, 59393,               // the tool bars and the status bar
+    32804, 32806, 32843, 32905, 32904, 32897, 32898,  // display options
+    32896, 32895,                             // the profile view and the wing view buttons
+    32793, 32891,                             // the zoom lists
+    57650, 57651, 57649,                      // Window
+    57667, 57664, 57669, 57670,               // Help, About, What's this, F1
+    57634,                                    // Copy
+    32768,                                    // Esc: the end of an in-place edit
+    57680, 57681,                             // the next and the previous pane
+};
 
 // The profile views of `doc` in the window.
 QList<CT1View*> profileViews(const CMainFrame& frame, const CT1Doc* doc) {
@@ -60,6 +82,17 @@ bool isCutCommand(int commandId) {
 
 bool cutCommandEnabled(int commandId, const CMainFrame& frame, const ProgramContext& context) {
   return isCutCommand(commandId) && frame.activeDocument() != nullptr && !context.job.running();
+}
+
+bool commandAvailableDuringCut(int commandId) {
+  return std::find(std::begin(kAvailableDuringCut), std::end(kAvailableDuringCut), commandId) !=
+         std::end(kAvailableDuringCut);
+}
+
+bool refuseDuringCut(int commandId, const ProgramContext& context) {
+  if (!context.job.running() || commandAvailableDuringCut(commandId)) return false;
+  context.prompt.showMessage(messageText(Msg::CutRunning), MessageIcon::Information);
+  return true;
 }
 
 bool runCutCommand(int commandId, CMainFrame& frame, ProgramContext& context) {

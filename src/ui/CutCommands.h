@@ -18,4 +18,15 @@ bool cutCommandEnabled(int commandId, const CMainFrame& frame, const ProgramCont
 // the command is not one of these.
 bool runCutCommand(int commandId, CMainFrame& frame, ProgramContext& context);
 
+// Whether a command may run while a cut runs: those that only look (the
+// View menu and the display buttons, the zoom lists, the Window and Help
+// menus, printing, export, copy, save, quit, which asks to cancel first).
+// Every other command would change the project, the table, the foams or the
+// planner under the running cut, or start another one.
+bool commandAvailableDuringCut(int commandId);
+// True (after telling the user) when a cut runs and the command may not run
+// now: a key or a view's request reaches the window even while its entries
+// are greyed out.
+bool refuseDuringCut(int commandId, const ProgramContext& context);
+
 }  // namespace orva

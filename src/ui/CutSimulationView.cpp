@@ -158,8 +158,9 @@ void CutSimulationView::replan() {
   warnings_->clear();
   for (std::size_t i = 0; i < sim_.warnings.size(); ++i) {
     const SimulationWarning& w = sim_.warnings[i];
-    auto* item = new QListWidgetItem(
-        QStringLiteral("%1. %2: %3").arg(i + 1).arg(qs(w.label), qs(w.text)), warnings_);
+    // The text names the move and its label; the number is the picture's.
+    auto* item = new QListWidgetItem(QStringLiteral("%1. %2").arg(i + 1).arg(qs(w.text)), warnings_);
+    item->setToolTip(qs(w.text));
     item->setData(Qt::UserRole, static_cast<qulonglong>(w.moveIndex));
   }
   warnings_->setVisible(!sim_.warnings.empty());

@@ -10,6 +10,7 @@
 #include "cutting/PanelCutPlanner.h"
 #include "model/ProjectFile.h"
 #include "support/MachineRig.h"
+#include "support/MirroredTowerCase.h"
 
 namespace orva {
 namespace {
@@ -213,6 +214,49 @@ TEST(CutSimulationTest, FollowsAJobsReportedPosition) {
   const WireState other = sim.follow(progress);
   EXPECT_LT(gap(other.wire.tip, m.end.tip), 1e-6);
   EXPECT_EQ(other.move, sim.moves.size());
+}
+
+// The simulation carries the warnings the cutting dialog and the survey
+// give for the same cut, each placed at the face points of its move: the
+// badly placed panel has its mirrored tower and its heating in the block,
+// placed well it has none, and neither has the example wing.
+TEST(CutSimulationTest, CarriesTheSurveysWarningsAtTheirMovesFacePoints) {
+  for (const bool badly : {true, false}) {
+    SCOPED_TRACE(badly ? "placed badly" : "placed well");
+    test::ProjectRig rig;
+    test::MirroredTowerCase::table(rig.config.table);
+    test::MirroredTowerCase::foams(rig.config.foams);
+    rig.planner.ResetPlanner();
+    test::MirroredTowerCase::panel(rig.doc, badly);
+    const PanelCutSurvey survey = SurveyPanelCut(rig.doc, rig.env);
+    ASSERT_TRUE(survey.ok());
+    const CutSimulation sim = CutSimulation::plan(rig.doc, rig.env);
+    ASSERT_TRUE(sim.ok()) << sim.error;
+    ASSERT_EQ(sim.warnings.size(), survey.warnings.size());
+    EXPECT_EQ(sim.warnings.empty(), !badly);
+    bool mirrored = false;
+    for (std::size_t i = 0; i < sim.warnings.size(); ++i) {
+      const SimulationWarning& w = sim.warnings[i];
+      const CutWarning& expected = survey.warnings[i];
+      EXPECT_EQ(w.moveIndex, expected.move);
+      EXPECT_EQ(w.label, expected.label);
+      EXPECT_EQ(w.text, expected.message);
+      ASSERT_LT(w.moveIndex, sim.moves.size());
+      EXPECT_EQ(sim.moves[w.moveIndex].label, w.label);
+      // Face 1 is the root's on this right wing and table.
+      EXPECT_LT(gap(w.root, expected.where.face1), 1e-6) << w.text;
+      EXPECT_LT(gap(w.tip, expected.where.face2), 1e-6) << w.text;
+      if (expected.kind == CutWarningKind::TowerBackwards) mirrored = true;
+    }
+    EXPECT_EQ(mirrored, badly);
+  }
+  SimulationRig example;
+  for (int panel = 0; panel < static_cast<int>(example.doc.panels.size()); ++panel) {
+    example.doc.currentPanel = panel;
+    const CutSimulation sim = CutSimulation::plan(example.doc, example.env);
+    ASSERT_TRUE(sim.ok()) << sim.error;
+    EXPECT_TRUE(sim.warnings.empty()) << "panel " << panel << ": " << sim.warnings.front().text;
+  }
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ TEST(CutSimulationSceneTest, ExampleWingMatchesItsReviewedDumpsAtThreeTimes) {
   ASSERT_TRUE(sim.ok()) << sim.error;
   ASSERT_GT(sim.moves.size(), 100u);
   const SimulatedMove& marked = sim.moves[sim.moves.size() / 3];
-  sim.warnings.push_back({sim.moves.size() / 3, marked.label, "slow", marked.end.root});
+  sim.warnings.push_back({sim.moves.size() / 3, marked.label, "slow", marked.end.root, marked.end.tip});
 
   const double middle = sim.moves[sim.moves.size() / 2].start + 0.5 * sim.moves[sim.moves.size() / 2].duration;
   std::string front;

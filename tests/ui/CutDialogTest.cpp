@@ -12,7 +12,10 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -22,7 +25,9 @@
 #include "DialogTestSupport.h"
 #include "TestRegistry.h"
 #include "app/ProgramContext.h"
+#include "common/Messages.h"
 #include "cutting/PanelCutForm.h"
+#include "cutting/PanelCutPlanner.h"
 #include "driver/SimulatedMachine.h"
 #include "motion/MovePlanner.h"
 #include "support/MachineRig.h"
@@ -357,6 +362,111 @@ class CutDialogTest : public QObject {
     QVERIFY(rig.context.setSimulationSpeedup(100.0));
     CutRig again(dir / "run");
     QCOMPARE(again.context.simulationSpeedup(), std::optional<double>(100.0));
+  }
+
+  // "Cut to File" with "Step Details" from the dialog: the script goes
+  // through the save dialog with every step entry of every move dumped
+  // after the move's line, and nothing runs on the machine.
+  void stepDetailsAreWrittenThroughTheSaveDialog() {
+    uitest::ScratchDir dir;
+    CutRig rig(dir / "run");
+    const std::filesystem::path target = dir / "steps";
+    rig.prompt.queueFile(target.string());
+    uitest::whenModal([](QWidget* modal) {
+      auto* toFile = modal->findChild<QCheckBox*>(QStringLiteral("cutToFile"));
+      auto* steps = modal->findChild<QCheckBox*>(QStringLiteral("stepDetails"));
+      auto* cut = modal->findChild<QPushButton*>(QStringLiteral("ok"));
+      if (toFile == nullptr || steps == nullptr || cut == nullptr) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+        return;
+      }
+      toFile->click();
+      steps->click();
+      QTest::mouseClick(cut, Qt::LeftButton);
+    });
+    rig.frame->onCommand(kPanelCut);
+    QVERIFY(!rig.context.job.running());
+    QVERIFY(rig.context.cut.output.stepDetails);
+
+    std::ifstream in(dir / "steps.cut", std::ios::binary);
+    QVERIFY2(in.good(), "no script written");
+    std::size_t moves = 0;
+    std::size_t dumped = 0;
+    for (std::string line; std::getline(in, line);) {
+      if (line.rfind("T:", 0) == 0) {
+        ++moves;
+      } else if (!line.empty() && std::isdigit(static_cast<unsigned char>(line[0])) != 0) {
+        // "<delay> [-+]YG [-+]XG ...": only axis words after the delay.
+        std::size_t at = line.find(' ');
+        while (at != std::string::npos) {
+          QVERIFY2(at + 3 < line.size() + 1 && (line[at + 1] == '+' || line[at + 1] == '-'), line.c_str());
+          at = line.find(' ', at + 1);
+        }
+        ++dumped;
+      }
+    }
+    // The same cut planned again: one dump line per step entry.
+    PanelCutResult planned = PanelCutPlanner(*rig.context.document, rig.context.cut).Plan();
+    QVERIFY(planned.ok());
+    std::size_t entries = 0;
+    for (const CutMove& move : planned.moves) entries += move.entryCount();
+    QCOMPARE(moves, planned.moves.size());
+    QVERIFY(entries > moves);
+    QCOMPARE(dumped, entries);
+    // Written, not cut: no question, no start of the interface.
+    QVERIFY(rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel).empty());
+    QCOMPARE(rig.machine().counters().starts, std::uint64_t{0});
+  }
+
+  // While a cut runs, only what looks stays available: the commands that
+  // would change the project, the table, the foams or the planner, or start
+  // another cut, are greyed in the menus and tool bars and refused from a
+  // key; the cut's end makes them available again.
+  void commandsThatWouldChangeAnythingAreDisabledWhileACutRuns() {
+    uitest::ScratchDir dir;
+    CutRig rig(dir / "run");
+    rig.prompt.queueAnswer(Answer::Ok);  // "Start cut ?"
+    QVERIFY(rig.context.setSimulationSpeedup(10.0));
+    CMainFrame& frame = *rig.frame;
+    const std::vector<int> locked = {57600, 57601, 57604, 32869, 32870, 32782, 32781, 32810,
+                                     32834, 32807, 32811, 32798, 32837, 32901, 32779, 32805,
+                                     32796, 32803, 32812};
+    const std::vector<int> open = {1005, 1006, kCmdCutSimulationView, 59392, 32843, 57650,
+                                   57651, 57667, 57664, 57607, 57603};
+    const auto enabled = [&frame](int id) {
+      QAction* a = frame.action(id);
+      return a != nullptr && a->isEnabled();
+    };
+    for (int id : locked) QVERIFY2(enabled(id), qPrintable(QString::number(id)));
+    // The main tool bar's Open button follows its command.
+    QToolBar* bar = frame.toolBar(ToolBar::Main);
+    QWidget* openButton = bar->widgetForAction(frame.action(57601));
+    QVERIFY(openButton && openButton->isEnabled());
+
+    QSignalSpy finished(&frame.jobRunner(), &JobRunner::finished);
+    rig.cutFromDialog();
+    QVERIFY(rig.context.job.running());
+    for (int id : locked) QVERIFY2(!enabled(id), qPrintable(QString::number(id)));
+    for (int id : open) QVERIFY2(enabled(id), qPrintable(QString::number(id)));
+    QVERIFY(!openButton->isEnabled());
+    auto* panelEntry = frame.findChild<QAction*>(QStringLiteral("command32950"));
+    QVERIFY(panelEntry && !panelEntry->isEnabled());
+    QVERIFY(frame.cutProgress().cancelButton()->isEnabled());
+    // A key reaches the window all the same: refused with a word, the project stays.
+    const CT1Doc* project = rig.context.document.get();
+    frame.onCommand(57600);
+    QCOMPARE(rig.context.document.get(), project);
+    QCOMPARE(rig.prompt.messages().size(), std::size_t{1});
+    QCOMPARE(rig.prompt.messages().front(), std::string(messageText(Msg::CutRunning)));
+
+    QTest::mouseClick(frame.cutProgress().cancelButton(), Qt::LeftButton);
+    SimulatedMachineParams params = rig.machine().params();
+    params.realTimeSpeedup = 0.0;  // the retreat at once
+    rig.machine().setParams(params);
+    QVERIFY(finished.wait(30000));
+    for (int id : locked) QVERIFY2(enabled(id), qPrintable(QString::number(id)));
+    QVERIFY(openButton->isEnabled());
+    QVERIFY(panelEntry->isEnabled());
   }
 
   void closingTheWindowDuringACutCancelsItFirst() {

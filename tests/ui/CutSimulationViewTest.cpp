@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QLabel>
+#include <QListWidget>
 #include <fstream>
 #include <memory>
 
@@ -20,6 +21,7 @@
 #include "common/SoundPort.h"
 #include "cutting/PanelCutPlanner.h"
 #include "driver/SimulatedMachine.h"
+#include "support/MirroredTowerCase.h"
 #include "ui/CMainFrame.h"
 #include "ui/CutSimulationView.h"
 #include "ui/JobRunner.h"
@@ -123,6 +125,71 @@ class CutSimulationViewTest : public QObject {
     doc.current().span -= 100.0;
     doc.notifyChanged(DocChange::PanelGeometry);
     QTRY_VERIFY(view->simulation().totalTime != total);
+  }
+
+  // The badly placed panel's warnings are listed under the view, numbered
+  // as the rings of the front projection, and a click on one shows the wire
+  // at its move; the example wing has none and shows no list.
+  void listsTheWarningsOfTheCutAndGoesToTheirMoves() {
+    uitest::ScratchDir dir;
+    CutWindowRig rig(dir / "run");
+    CMainFrame& frame = *rig.frame;
+    QVERIFY(frame.openProject(std::nullopt).opened());
+    test::MirroredTowerCase::table(rig.context.machine.table);
+    test::MirroredTowerCase::foams(rig.context.machine.foams);
+    rig.context.planner.ResetPlanner();
+    test::MirroredTowerCase::panel(*rig.context.document);
+    frame.onCommand(kCmdCutSimulationView);
+    auto* view = qobject_cast<CutSimulationView*>(frame.activeFrame()->view());
+    QVERIFY(view);
+    const CutSimulation& sim = view->simulation();
+    QVERIFY2(sim.ok(), sim.error.c_str());
+    auto* list = view->findChild<QListWidget*>(QStringLiteral("warningList"));
+    QVERIFY(list);
+    QVERIFY(list->isVisible());
+    QCOMPARE(list->count(), static_cast<int>(sim.warnings.size()));
+    int mirrored = -1;
+    for (int i = 0; i < list->count(); ++i) {
+      const QString text = list->item(i)->text();
+      QCOMPARE(text, QStringLiteral("%1. %2").arg(i + 1).arg(QString::fromStdString(sim.warnings[i].text)));
+      if (text.contains(QStringLiteral("the right tower runs backwards"))) mirrored = i;
+    }
+    QVERIFY2(mirrored >= 0, qPrintable(list->item(0)->text()));
+    QVERIFY(list->item(0)->text().contains(QStringLiteral("a pause of 160.00 s")));
+    // The window shows the end of the cut; a click goes to the mirrored run.
+    const SimulationWarning& w = sim.warnings[static_cast<std::size_t>(mirrored)];
+    QVERIFY(sim.moveStart(w.moveIndex) < view->state().time);
+    list->scrollToItem(list->item(mirrored));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(mirrored)).center());
+    QCOMPARE(view->state().time, sim.moveStart(w.moveIndex));
+    QCOMPARE(view->state().move, w.moveIndex);
+    QVERIFY(view->findChild<QLabel*>(QStringLiteral("moveReadout"))->text().contains(QString::fromStdString(w.label)));
+    // Each warning ringed at its root and at its tip point in the picture
+    // (once where they meet: the heating pause, the wire on the table).
+    const Color c = CutSimulationScene::kWarningColor;
+    const std::string ring = QStringLiteral("circle pen #%1%2%3 ")
+                                 .arg(c.r, 2, 16, QLatin1Char('0'))
+                                 .arg(c.g, 2, 16, QLatin1Char('0'))
+                                 .arg(c.b, 2, 16, QLatin1Char('0'))
+                                 .toStdString();
+    const std::string picture = view->buildScene(true).dump();
+    std::size_t rings = 0;
+    for (std::size_t at = picture.find(ring); at != std::string::npos; at = picture.find(ring, at + 1)) ++rings;
+    std::size_t expected = 0;
+    for (const SimulationWarning& each : sim.warnings) expected += each.root == each.tip ? 1 : 2;
+    QCOMPARE(rings, expected);
+    QVERIFY(expected > sim.warnings.size());
+
+    QVERIFY(frame.openProject(ORVA_EXAMPLE_PROJECT).opened());
+    frame.onCommand(kCmdCutSimulationView);
+    auto* example = qobject_cast<CutSimulationView*>(frame.activeFrame()->view());
+    QVERIFY(example);
+    QVERIFY2(example->simulation().ok(), example->simulation().error.c_str());
+    QVERIFY(example->simulation().warnings.empty());
+    auto* none = example->findChild<QListWidget*>(QStringLiteral("warningList"));
+    QVERIFY(none);
+    QCOMPARE(none->count(), 0);
+    QVERIFY(!none->isVisible());
   }
 
   // A cut that ends while the program exits reports to panes whose status
