@@ -214,7 +214,10 @@ void GrblStreamer::pump(std::chrono::milliseconds wait) {
 }
 
 void GrblStreamer::sendWhatFits() {
-  const auto capacity = static_cast<std::size_t>(settings_.rxBufferSize);
+  // One byte of the receive buffer stays free, as the controller's own
+  // character-counting sender keeps it: a full buffer on a loaded controller
+  // was seen to lose a byte (two lines run together, "error:25").
+  const auto capacity = static_cast<std::size_t>(settings_.rxBufferSize) - 1;
   while (!queue_.empty() && connected_) {
     const std::size_t bytes = queue_.front().text.size() + 1;
     if (inFlightBytes_ + bytes > capacity) break;

@@ -55,6 +55,7 @@ class Simulator {
     built_ = fs::exists(fs::path(simOut()) / "bin" / "grbl_sim-mega5x-xyza");
     if (!built_) return;
     started_ = std::system(script("-m mega5x-xyza").c_str()) == 0;
+    if (started_) awaitBoot();
   }
   ~Simulator() {
     if (started_) (void)std::system(script("--stop").c_str());
@@ -64,6 +65,18 @@ class Simulator {
   std::string path() const { return link_.string(); }
 
  private:
+  // Connecting while the firmware still boots would see two banners far
+  // apart; wait, bounded, until it answers a status query (it has booted).
+  void awaitBoot() {
+    SerialTransport port(link_.string());
+    if (!port.open()) return;
+    std::string seen;
+    const auto until = std::chrono::steady_clock::now() + 10s;
+    while (seen.find('<') == std::string::npos && std::chrono::steady_clock::now() < until) {
+      if (!port.write("?") || !port.read(seen, 100ms)) break;
+    }
+    port.close();
+  }
   std::string script(const std::string& options) const {
     return "GRBLSIM_OUT='" + simOut() + "' '" ORVA_GRBLSIM_KIT "/start-pty.sh' " + options + " -d '" +
            state_.string() + "' '" + link_.string() + "' > /dev/null 2>&1";
