@@ -41,7 +41,7 @@ test-build: deps $(TEST_DIR)/build.ninja
 test: test-build
 	@bash scripts/build-grbl-sim.sh build/grbl-sim
 	@rc=0; (cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)) || rc=$$?; \
-	  pkill -f 'build/grbl-sim/bin/grbl_sim' 2>/dev/null; exit $$rc
+	  pkill -f 'grbl-sim/bin/grbl_si[m]' 2>/dev/null; exit $$rc
 	@ORVA_TIDY_ALL=$(TIDY_ALL) ORVA_TIDY_JOBS=$(JOBS) bash scripts/run-clang-tidy.sh $(TEST_DIR)
 	@bash scripts/run-fuzzers.sh $(TEST_DIR) $(FUZZ_SECONDS)
 
