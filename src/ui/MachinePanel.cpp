@@ -403,7 +403,7 @@ bool MachinePanel::jog(int dX, int dY, double distance) {
   const Towers which = towers();
   for (int tower = 0; tower < 2; ++tower) {
     if ((tower == 0 && which == Towers::Right) || (tower == 1 && which == Towers::Left)) continue;
-    const auto x = static_cast<std::size_t>(tower * 2);
+    const auto x = static_cast<std::size_t>(tower) * 2;
     if (dX != 0) delta[x] = dX * distance;
     if (dY != 0) delta[x + 1] = dY * distance;
   }

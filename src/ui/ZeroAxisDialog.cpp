@@ -308,8 +308,8 @@ void ZeroAxisDialog::repeat() {
     const bool both = !form_.rightArrowsEnabled();
     for (int tower = 0; tower < 2; ++tower) {
       if (!both && tower != (a.tower == Tower::Left ? 0 : 1)) continue;
-      if (a.dX != 0) delta[static_cast<std::size_t>(tower * 2)] = a.dX * reach;
-      if (a.dY != 0) delta[static_cast<std::size_t>(tower * 2 + 1)] = a.dY * reach;
+      if (a.dX != 0) delta[static_cast<std::size_t>(tower) * 2] = a.dX * reach;
+      if (a.dY != 0) delta[static_cast<std::size_t>(tower) * 2 + 1] = a.dY * reach;
     }
     longJog_ = controllerJog(delta);
     return;
@@ -366,8 +366,8 @@ void ZeroAxisDialog::controllerPress(const Arrow& arrow) {
   const bool both = !form_.rightArrowsEnabled();
   for (int tower = 0; tower < 2; ++tower) {
     if (!both && tower != (arrow.tower == Tower::Left ? 0 : 1)) continue;
-    if (arrow.dX != 0) delta[static_cast<std::size_t>(tower * 2)] = arrow.dX * kControllerStepMm;
-    if (arrow.dY != 0) delta[static_cast<std::size_t>(tower * 2 + 1)] = arrow.dY * kControllerStepMm;
+    if (arrow.dX != 0) delta[static_cast<std::size_t>(tower) * 2] = arrow.dX * kControllerStepMm;
+    if (arrow.dY != 0) delta[static_cast<std::size_t>(tower) * 2 + 1] = arrow.dY * kControllerStepMm;
   }
   controllerHeld_ = arrow;
   longJog_ = false;
