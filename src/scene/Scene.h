@@ -56,14 +56,14 @@ enum class TextAlign { Left, Center, Right };
 //   `text` in UTF-8, `fontFamily`, `fontSize` (height in logical units).
 struct Primitive {
   PrimitiveKind kind = PrimitiveKind::Polyline;
-  Pen pen;
-  Brush brush;
-  PointList points;
+  Pen pen{};
+  Brush brush{};
+  PointList points{};
   double radius = 0.0;
   double startAngle = 0.0;
   double spanAngle = 0.0;
-  std::string text;
-  std::string fontFamily;
+  std::string text{};
+  std::string fontFamily{};
   double fontSize = 0.0;
   TextAlign align = TextAlign::Left;
 };
