@@ -1,12 +1,15 @@
 #include "ui/TableConfigDialog.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSerialPortInfo>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -75,6 +78,51 @@ void addSpin(TableConfigForm& form, QGroupBox& box, F timeField, TableConfigForm
   rows->insertRow(row, label, holder);
 }
 
+// A labelled control in the cell pair (row, column) of `grid`.
+void addCell(QGridLayout& grid, QWidget& box, const FieldInfo& info, QWidget* control, int row,
+             int column) {
+  auto* label = new QLabel(uiText(info.caption), &box);
+  label->setBuddy(control);
+  grid.addWidget(label, row, column);
+  grid.addWidget(control, row, column + 1);
+}
+
+// The machine behind the table: the backend on top, then port and baud rate,
+// axis letters and full heat, receive buffer and status interval, two by two.
+// The port is an editable drop-down list of the system's ports whose edit box
+// is the field's control.
+QGroupBox* controllerGroup(TableConfigForm& form, QWidget* parent, QComboBox*& portChoice) {
+  auto* box = new QGroupBox(text(Msg::TableControllerGroup), parent);
+  box->setObjectName(QStringLiteral("controllerGroup"));
+  auto* grid = new QGridLayout(box);
+  const FieldInfo& backend = *form.info(id(F::CtlBackend));
+  addCell(*grid, *box, backend, makeFieldWidget(backend, box), 0, 0);
+
+  portChoice = new QComboBox(box);
+  portChoice->setObjectName(QStringLiteral("ctlPortChoice"));
+  portChoice->setEditable(true);
+  portChoice->setInsertPolicy(QComboBox::NoInsert);
+  portChoice->setMinimumContentsLength(14);
+  portChoice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  for (const std::string& port : form.portChoices()) portChoice->addItem(uiText(port));
+  portChoice->lineEdit()->setObjectName(uiText(form.fieldName(id(F::CtlPort))));
+  QObject::connect(portChoice, &QComboBox::activated, box, [&form, portChoice](int index) {
+    form.setText(id(F::CtlPort), portChoice->itemText(index).toUtf8().toStdString());
+  });
+  addCell(*grid, *box, *form.info(id(F::CtlPort)), portChoice, 1, 0);
+
+  int cell = 1;
+  for (const F field : {F::CtlBaud, F::CtlAxes, F::CtlHeatS, F::CtlRxBuffer, F::CtlStatusMs}) {
+    const FieldInfo& info = *form.info(id(field));
+    addCell(*grid, *box, info, makeFieldWidget(info, box), 1 + cell / 2, (cell % 2) * 2);
+    ++cell;
+  }
+  grid->setColumnStretch(1, 1);
+  grid->setColumnStretch(3, 1);
+  grid->setHorizontalSpacing(12);
+  return box;
+}
+
 }  // namespace
 
 TableConfigDialog::TableConfigDialog(TableConfigForm& form, QWidget* parent)
@@ -128,6 +176,16 @@ TableConfigDialog::TableConfigDialog(TableConfigForm& form, QWidget* parent)
   driverGrid->setColumnStretch(3, 1);
   driverGrid->setHorizontalSpacing(12);
   grid->addWidget(driver, 2, 0, 1, 2);
+  // The caller may name the ports; else the system's serial ports are offered.
+  if (form.portChoices().empty()) {
+    std::vector<std::string> ports;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+      ports.push_back(info.systemLocation().toUtf8().toStdString());
+    }
+    form.setPortChoices(std::move(ports));
+  }
+  QComboBox* portChoice = nullptr;
+  grid->addWidget(controllerGroup(form, this, portChoice), 3, 0, 1, 2);
   layout->addLayout(grid);
 
   QDialogButtonBox* buttons = makeOkCancel();
@@ -138,6 +196,12 @@ TableConfigDialog::TableConfigDialog(TableConfigForm& form, QWidget* parent)
   // A box the user cannot change (a value that follows others) looks like it.
   setStyleSheet(QStringLiteral("QLineEdit:read-only { background: palette(window); }"));
   bind();
+  // The binder greys the port's edit box; its list button goes with it.
+  const auto followPort = [this, portChoice] {
+    portChoice->setEnabled(form_.enabled(id(F::CtlPort)));
+  };
+  binder().setOnRefreshed(followPort);
+  followPort();
 }
 
 void TableConfigDialog::reject() {
