@@ -103,13 +103,17 @@ MachinePanel::MachinePanel(ProgramContext& context, QWidget* parent, DialogTimer
   connect(showPolls_, &QCheckBox::toggled, this, [this] { showLog(); });
   poll_.setAction([this] { poll(); });
   hold_.setAction([this] { holdElapsed(); });
-  session_.setLogObserver([this] { takeSessionLog(); });
-  takeSessionLog();
+  // What was exchanged before the panel was made, then every line as it goes.
+  for (const ControllerSession::LogLine& line : session_.log()) {
+    addLog(line.sent, line.poll, uiText(line.text));
+  }
+  showLog();
+  session_.setTrafficObserver([this](const ControllerSession::LogLine& line) { takeLine(line); });
   syncToTable();
   refresh();
 }
 
-MachinePanel::~MachinePanel() { session_.setLogObserver({}); }
+MachinePanel::~MachinePanel() { session_.setTrafficObserver({}); }
 
 QWidget* MachinePanel::buildConnection(QWidget* parent) {
   auto* box = new QGroupBox(parent);
@@ -322,23 +326,8 @@ void MachinePanel::disconnectController() {
 void MachinePanel::poll() {
   if (!session_.connected()) return;
   if (!session_.busy()) {
-    const bool polled = session_.refreshStatus();
-    if (polled && session_.lastStatus()) {
-      const GrblStatus status = *session_.lastStatus();
-      addLog(true, true, QStringLiteral("?"));
-      QString report = QStringLiteral("<") + uiText(status.state);
-      if (const auto position = session_.streamer()->position()) {
-        report += QStringLiteral("|WPos:%1,%2,%3,%4")
-                      .arg(mm((*position)[0]), mm((*position)[1]), mm((*position)[2]), mm((*position)[3]));
-      }
-      if (status.plannerBlocksFree && status.rxBytesFree) {
-        report += QStringLiteral("|Bf:%1,%2").arg(*status.plannerBlocksFree).arg(*status.rxBytesFree);
-      }
-      addLog(false, true, report + QStringLiteral(">"));
-      showLog();
-    } else if (!polled) {
-      fail(session_.failureText());
-    }
+    // The query and its report reach the log through the session's traffic.
+    if (!session_.refreshStatus()) fail(session_.failureText());
     if (heatOffAfterReset_ && session_.lastStatus() && session_.lastStatus()->state == "Idle") {
       heatOffAfterReset_ = false;
       session_.setHeat(std::nullopt);
@@ -471,47 +460,39 @@ void MachinePanel::fail(const std::string& why) {
   refresh();
 }
 
-void MachinePanel::takeSessionLog() {
-  const std::deque<ControllerSession::LogLine>& log = session_.log();
-  // The session's log is a deque: its elements stay where they are while
-  // lines are added, so the last one taken is found again by its address.
-  auto from = log.begin();
-  if (lastSeenValid_) {
-    for (auto it = log.end(); it != log.begin();) {
-      --it;
-      if (&*it == lastSeen_) {
-        from = it + 1;
-        break;
-      }
-    }
-  }
-  bool added = false;
-  for (auto it = from; it != log.end(); ++it) {
-    addLog(it->sent, false, uiText(it->text));
-    added = true;
-  }
-  if (!log.empty()) {
-    lastSeen_ = &log.back();
-    lastSeenValid_ = true;
-  } else {
-    lastSeenValid_ = false;
-  }
-  if (added) showLog();
+void MachinePanel::takeLine(const ControllerSession::LogLine& line) {
+  addLog(line.sent, line.poll, uiText(line.text));
+  if (line.poll && !showPolls_->isChecked()) return;
+  // Appended, not rebuilt: a cut exchanges two lines per move. The view
+  // follows the end unless the user scrolled back to read.
+  QScrollBar* bar = log_->verticalScrollBar();
+  const bool atEnd = bar->value() == bar->maximum();
+  log_->appendPlainText(shownLine(entries_.back()));
+  if (atEnd) bar->setValue(bar->maximum());
 }
 
 void MachinePanel::addLog(bool sent, bool poll, QString text) {
   entries_.push_back({sent, poll, std::move(text)});
-  if (entries_.size() > 2 * ControllerSession::kLogLimit) {
-    entries_.erase(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(ControllerSession::kLogLimit));
+  if (poll) ++pollEntries_;
+  const std::size_t others = entries_.size() - pollEntries_;
+  if (pollEntries_ > ControllerSession::kLogLimit || others > ControllerSession::kLogLimit) {
+    const bool dropPoll = pollEntries_ > ControllerSession::kLogLimit;
+    const auto oldest = std::find_if(entries_.begin(), entries_.end(),
+                                     [dropPoll](const LogEntry& e) { return e.poll == dropPoll; });
+    entries_.erase(oldest);
+    if (dropPoll) --pollEntries_;
   }
 }
 
+QString MachinePanel::shownLine(const LogEntry& entry) {
+  return (entry.sent ? QStringLiteral("> ") : QStringLiteral("< ")) + entry.text;
+}
+
 void MachinePanel::showLog() {
-  if (!log_) return;
   QStringList lines;
   for (const LogEntry& entry : entries_) {
     if (entry.poll && !showPolls_->isChecked()) continue;
-    lines << (entry.sent ? QStringLiteral("> ") : QStringLiteral("< ")) + entry.text;
+    lines << shownLine(entry);
   }
   log_->setPlainText(lines.join(QLatin1Char('\n')));
   log_->verticalScrollBar()->setValue(log_->verticalScrollBar()->maximum());
