@@ -3,6 +3,8 @@
 #include "config/TableConfigForm.h"
 #include "ui/FormDialog.h"
 
+class QScrollArea;
+
 namespace orva {
 
 // The "CNC Table Configuration" dialog: the current table above the two axis
@@ -20,6 +22,10 @@ class TableConfigDialog : public FormDialog {
   void reject() override;
 
  private:
+  // The scroll area shows the whole body when the screen has room for it,
+  // else as much as fits.
+  void fitToScreen(QScrollArea& scroll, QWidget& body, QWidget& buttons);
+
   TableConfigForm& form_;
 };
 
