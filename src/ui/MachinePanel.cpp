@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -11,7 +12,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QSerialPortInfo>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -40,6 +43,35 @@ QString stateColour(const std::string& state) {
   if (state == "Door") return QStringLiteral("#ad1457");
   return QStringLiteral("#616161");
 }
+
+// A scroll area as high as its content when the dock has room for it, lower
+// (with a scroll bar) when not; never scrolled sideways.
+class FittingScrollArea : public QScrollArea {
+ public:
+  explicit FittingScrollArea(QWidget* parent) : QScrollArea(parent) {
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  }
+  QSize sizeHint() const override {
+    const QSize content = widget() != nullptr ? widget()->sizeHint() : QSize(0, 0);
+    return {content.width() + barWidth(), content.height()};
+  }
+  // The content grows with what it shows (the banner, a failure): the
+  // dock's layout is told so.
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == widget() && event->type() == QEvent::LayoutRequest) updateGeometry();
+    return QScrollArea::eventFilter(watched, event);
+  }
+  QSize minimumSizeHint() const override {
+    const QSize content = widget() != nullptr ? widget()->minimumSizeHint() : QSize(0, 0);
+    return {content.width() + barWidth(),
+            std::min(content.height(), fontMetrics().height() * 6)};
+  }
+
+ private:
+  int barWidth() const { return style()->pixelMetric(QStyle::PM_ScrollBarExtent); }
+};
 
 constexpr int kBauds[] = {9600, 19200, 38400, 57600, 115200, 230400, 250000, 500000, 921600};
 
@@ -70,9 +102,19 @@ MachinePanel::MachinePanel(ProgramContext& context, QWidget* parent, DialogTimer
   setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
   auto* body = new QWidget(this);
   auto* layout = new QVBoxLayout(body);
-  layout->addWidget(buildConnection(body));
-  layout->addWidget(buildReadout(body));
-  layout->addWidget(buildJog(body));
+  // Connection, position and jog scroll when the dock is too low for them
+  // (large text scaling); the actions with the emergency stop and the log
+  // stay in view.
+  auto* scroll = new FittingScrollArea(body);
+  scroll->setObjectName(QStringLiteral("machineScroll"));
+  auto* controls = new QWidget(scroll);
+  auto* controlsLayout = new QVBoxLayout(controls);
+  controlsLayout->setContentsMargins(0, 0, 0, 0);
+  controlsLayout->addWidget(buildConnection(controls));
+  controlsLayout->addWidget(buildReadout(controls));
+  controlsLayout->addWidget(buildJog(controls));
+  scroll->setWidget(controls);
+  layout->addWidget(scroll);
   layout->addWidget(buildActions(body));
 
   failureLabel_ = new QLabel(body);
@@ -89,7 +131,12 @@ MachinePanel::MachinePanel(ProgramContext& context, QWidget* parent, DialogTimer
   log_->setReadOnly(true);
   log_->setMaximumBlockCount(static_cast<int>(ControllerSession::kLogLimit));
   log_->setFont(QFont(QStringLiteral("monospace")));
+  // The log takes the height left over above its minimum: when the dock is
+  // low the controls keep theirs first.
   log_->setMinimumHeight(120);
+  log_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+  // One exchanged line per line, as on the wire: long reports scroll sideways.
+  log_->setLineWrapMode(QPlainTextEdit::NoWrap);
   logLayout->addWidget(log_);
   showPolls_ = new QCheckBox(msg(Msg::MachineShowPolls), logBox);
   showPolls_->setObjectName(QStringLiteral("machineShowPolls"));
@@ -464,11 +511,9 @@ void MachinePanel::takeLine(const ControllerSession::LogLine& line) {
   addLog(line.sent, line.poll, uiText(line.text));
   if (line.poll && !showPolls_->isChecked()) return;
   // Appended, not rebuilt: a cut exchanges two lines per move. The view
-  // follows the end unless the user scrolled back to read.
-  QScrollBar* bar = log_->verticalScrollBar();
-  const bool atEnd = bar->value() == bar->maximum();
+  // follows the end.
   log_->appendPlainText(shownLine(entries_.back()));
-  if (atEnd) bar->setValue(bar->maximum());
+  log_->verticalScrollBar()->setValue(log_->verticalScrollBar()->maximum());
 }
 
 void MachinePanel::addLog(bool sent, bool poll, QString text) {
