@@ -750,6 +750,17 @@ constexpr Entry kCatalogue[] = {
     {Msg::MachinePosition, "Position (mm)"},
     {Msg::MachineCutStreaming, "A cut is streaming"},
     {Msg::MachineNotGrblTable, "The current table has no controller: connect to the port chosen here."},
+    // The controller fields of the table configuration
+    {Msg::TableControllerGroup, "Controller"},
+    {Msg::CtlBackendCaption, "Machine"},
+    {Msg::CtlBackendInterface, "Stepper interface"},
+    {Msg::CtlBackendGrbl, "G-code controller (GRBL, FluidNC)"},
+    {Msg::CtlPortCaption, "Serial port"},
+    {Msg::CtlBaudCaption, "Baud rate"},
+    {Msg::CtlAxesCaption, "Axis letters XG YG XD YD"},
+    {Msg::CtlHeatSCaption, "Full-heat S value (0: by hand)"},
+    {Msg::CtlRxBufferCaption, "Receive buffer (bytes)"},
+    {Msg::CtlStatusMsCaption, "Status interval (ms)"},
 };
 
 // The catalogue ordered by identifier, for lookup by binary search and for listing.

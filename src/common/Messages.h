@@ -688,6 +688,17 @@ enum class Msg : int {
   MachinePosition = 3475,
   MachineCutStreaming = 3476,
   MachineNotGrblTable = 3477,
+  // The controller fields of the table configuration (3550-3599)
+  TableControllerGroup = 3550,
+  CtlBackendCaption = 3551,
+  CtlBackendInterface = 3552,
+  CtlBackendGrbl = 3553,
+  CtlPortCaption = 3554,
+  CtlBaudCaption = 3555,
+  CtlAxesCaption = 3556,
+  CtlHeatSCaption = 3557,
+  CtlRxBufferCaption = 3558,
+  CtlStatusMsCaption = 3559,
 };
 
 // The text of `id`; an empty view for a value that names no text. One text is empty

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -11,6 +12,8 @@
 #include "common/Messages.h"
 #include "common/NumberText.h"
 #include "common/UserPrompt.h"
+#include "driver/GrblProtocol.h"
+#include "driver/GrblStreamer.h"
 
 namespace orva {
 
@@ -19,6 +22,11 @@ namespace {
 using Field = TableConfigField;
 
 constexpr int kPortCount = 4;  // LPT1..LPT4
+
+// The controller fields that follow the backend choice (CtlPort..CtlStatusMs).
+bool isControllerBox(int field) {
+  return field >= static_cast<int>(Field::CtlPort) && field <= static_cast<int>(Field::CtlStatusMs);
+}
 
 bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -185,6 +193,15 @@ std::span<const FieldInfo> TableConfigForm::fieldTable() const {
        messageText(Msg::MaximumSpeedInXMmPerS)},
       {id(Field::YMaxSpeed), "yMaxSpeed", FieldKind::Display,
        messageText(Msg::MaximumSpeedInYMmPerS)},
+      {id(Field::CtlBackend), "ctlBackend", FieldKind::List, messageText(Msg::CtlBackendCaption)},
+      {id(Field::CtlPort), "ctlPort", FieldKind::Text, messageText(Msg::CtlPortCaption)},
+      {id(Field::CtlBaud), "ctlBaud", FieldKind::Text, messageText(Msg::CtlBaudCaption)},
+      {id(Field::CtlAxes), "ctlAxes", FieldKind::Text, messageText(Msg::CtlAxesCaption)},
+      {id(Field::CtlHeatS), "ctlHeatS", FieldKind::Text, messageText(Msg::CtlHeatSCaption)},
+      {id(Field::CtlRxBuffer), "ctlRxBuffer", FieldKind::Text,
+       messageText(Msg::CtlRxBufferCaption)},
+      {id(Field::CtlStatusMs), "ctlStatusMs", FieldKind::Text,
+       messageText(Msg::CtlStatusMsCaption)},
   };
   return kTable;
 }
@@ -202,13 +219,20 @@ bool TableConfigForm::fieldChecked(int field) const {
 
 std::vector<std::string> TableConfigForm::fieldOptions(int field) const {
   if (field == id(Field::CurrentTable)) return tableNames_;
+  if (field == id(Field::CtlBackend)) {
+    return {std::string(messageText(Msg::CtlBackendInterface)),
+            std::string(messageText(Msg::CtlBackendGrbl))};
+  }
   return {std::string(messageText(Msg::Lpt1)), std::string(messageText(Msg::Lpt2)),
           std::string(messageText(Msg::Lpt3)), std::string(messageText(Msg::Lpt4))};
 }
 
 int TableConfigForm::fieldIndex(int field) const {
+  if (field == id(Field::CtlBackend)) return grbl_ ? 1 : 0;
   return field == id(Field::CurrentTable) ? selectedTable_ : port_;
 }
+
+bool TableConfigForm::fieldEnabled(int field) const { return grbl_ || !isControllerBox(field); }
 
 void TableConfigForm::load() {
   Values values;
@@ -217,6 +241,18 @@ void TableConfigForm::load() {
   show(values);
   tableInv_ = config_.TableInv != 0;
   port_ = (portSetting_ >= 0 && portSetting_ < kPortCount) ? portSetting_ : 0;
+  showController(config_.controller);
+}
+
+// A backend other than "grbl" (also a misspelt one) is shown as the interface.
+void TableConfigForm::showController(const ControllerLink& link) {
+  grbl_ = link.isGrbl();
+  texts_[index(Field::CtlPort)] = link.CtlPort;
+  texts_[index(Field::CtlBaud)] = intText(link.CtlBaud);
+  texts_[index(Field::CtlAxes)] = link.CtlAxes;
+  texts_[index(Field::CtlHeatS)] = numberText(link.CtlHeatS);
+  texts_[index(Field::CtlRxBuffer)] = intText(link.CtlRxBuffer);
+  texts_[index(Field::CtlStatusMs)] = intText(link.CtlStatusMs);
 }
 
 // Writes every edit box and check box "heat acquisition" from `values` and
@@ -292,6 +328,10 @@ bool TableConfigForm::takeChecked(int field, bool checked) {
 bool TableConfigForm::takeIndex(int field, int index) {
   if (field == id(Field::Port)) {
     port_ = index;
+    return true;
+  }
+  if (field == id(Field::CtlBackend)) {
+    grbl_ = index == 1;
     return true;
   }
   selectedTable_ = index;
@@ -388,7 +428,65 @@ bool TableConfigForm::validate() {
   if (values.record.YVmax < period) {
     return fail(Field::YVmax, formatMessage(Msg::MotorSpeedLowerThanTimer, {periodText, "Y"}));
   }
+  if (!exchangeController(values.record.controller)) return false;
   focus_ = -1;
+  return true;
+}
+
+// Reads the controller fields into `link` with the rules of
+// CheckControllerLink, field by field so that a refusal names its field. On
+// the interface only the backend is taken.
+bool TableConfigForm::exchangeController(ControllerLink& link) {
+  if (!grbl_) {
+    link.CtlBackend = std::string(ControllerLink::kInterface);
+    return true;
+  }
+  link.CtlBackend = std::string(ControllerLink::kGrbl);
+  const auto textOf = [this](Field field) { return trim(texts_[index(field)]); };
+  // A positive integer (saturated far above the int range), else nothing.
+  const auto positive = [&](Field field) -> std::optional<int> {
+    const std::optional<std::int64_t> v = parseNonNegativeInt(textOf(field));
+    if (!v || *v <= 0 || *v > std::numeric_limits<int>::max()) return std::nullopt;
+    return static_cast<int>(*v);
+  };
+  link.CtlPort = std::string(textOf(Field::CtlPort));
+  if (link.CtlPort.empty()) return fail(Field::CtlPort, formatMessage(Msg::CtlPortMissing));
+  const std::optional<int> baud = positive(Field::CtlBaud);
+  if (!baud) {
+    return fail(Field::CtlBaud, formatMessage(Msg::CtlBaudInvalid, {textOf(Field::CtlBaud)}));
+  }
+  link.CtlBaud = *baud;
+  std::string letters;
+  for (const char c : textOf(Field::CtlAxes)) {
+    letters += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  if (!GrblAxisMap::check(letters).empty()) {
+    return fail(Field::CtlAxes,
+                formatMessage(Msg::GrblAxisLetters, {textOf(Field::CtlAxes)}));
+  }
+  link.CtlAxes = letters;
+  const std::optional<double> heat = parseNumber(textOf(Field::CtlHeatS));
+  if (!heat || !(*heat >= 0.0)) {
+    return fail(Field::CtlHeatS, formatMessage(Msg::CtlHeatInvalid, {textOf(Field::CtlHeatS)}));
+  }
+  link.CtlHeatS = *heat;
+  const std::optional<int> rx = positive(Field::CtlRxBuffer);
+  GrblSettings settings;
+  settings.axisLetters = letters;
+  settings.rxBufferSize = rx.value_or(0);
+  if (!rx || !CheckGrblSettings(settings).empty()) {
+    return fail(Field::CtlRxBuffer,
+                formatMessage(Msg::GrblRxBufferSize, {textOf(Field::CtlRxBuffer)}));
+  }
+  link.CtlRxBuffer = *rx;
+  const std::optional<int> status = positive(Field::CtlStatusMs);
+  if (!status) {
+    return fail(Field::CtlStatusMs,
+                formatMessage(Msg::CtlStatusInvalid, {textOf(Field::CtlStatusMs)}));
+  }
+  link.CtlStatusMs = *status;
+  // The same rules as one check: what the program refuses later is refused here.
+  if (std::string why = CheckControllerLink(link); !why.empty()) return fail(Field::CtlBackend, why);
   return true;
 }
 
@@ -396,6 +494,7 @@ bool TableConfigForm::accept() {
   if (!validate()) return false;
   Values values;
   exchange(values);  // cannot fail: validate() made the same checks
+  exchangeController(values.record.controller);
 
   config_ = values.record;
   // The period the step times were checked against: timer / 1000 gives the

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/Form.h"
@@ -43,6 +44,15 @@ enum class TableConfigField : int {
   InterfChauf,  // check box "Hardware interface with heat acquisition"
   XMaxSpeed,    // read-only maximum speed of an axis, mm/s with four decimals
   YMaxSpeed,
+  // The machine behind the table (ControllerLink); all but the backend are
+  // disabled while the backend is the stepper interface.
+  CtlBackend,   // drop-down list: the stepper interface, a G-code controller
+  CtlPort,      // serial port: typed, or one of portChoices()
+  CtlBaud,
+  CtlAxes,      // the controller's letters of XG, YG, XD, YD
+  CtlHeatS,     // spindle value of full heat, 0: heat set by hand
+  CtlRxBuffer,  // receive buffer, bytes
+  CtlStatusMs,  // status interval, ms
   Count
 };
 
@@ -69,13 +79,19 @@ struct TableConfigFormHooks {
 //   2. the ranges, in this order: Entraxe 50-2000, XNtour 40-500, XPas
 //      0.5-100, YPas 0.5-100, YNtour 40-5000, XPasInvSens 0-200, YPasInvSens
 //      0-200, VitesseInvSensX 1-150, VitesseInvSensY 1-150;
-//   3. XVmax, then YVmax, not below the timer period.
+//   3. XVmax, then YVmax, not below the timer period;
+//   4. on a controller table only, the controller fields in dialog order, by
+//      the rules of CheckControllerLink: a port, a positive baud rate, four
+//      distinct axis letters, a full-heat value of 0 or more, a receive
+//      buffer of 16 to 65536 bytes, a positive status interval.
 // Steps 1 and 2 are also what the spin buttons do to take the field values.
 //
 // OK ("ok()") validates, then copies the fields into the record and the port
 // setting, marks the record modified, writes the current table's file and
 // resets the move planner; an accepted OK whose file write failed leaves the
-// record committed in memory (still marked modified) and saved() false.
+// record committed in memory (still marked modified) and saved() false. On a
+// table set to the stepper interface the controller fields are not read: the
+// link keeps its other values and the file has only the classic lines.
 class TableConfigForm : public FormOf<TableConfigField> {
  public:
   enum class Axis { X, Y };
@@ -98,7 +114,14 @@ class TableConfigForm : public FormOf<TableConfigField> {
   // proposed change of position (+1 or -1 per click). The time changes by
   // one timer period, never to 0 or below.
   void spinMinimumStepTime(Axis axis, int delta);
+  // Default: the classic fields only (the layout, the port, the table and
+  // the controller fields stay as they are).
   void pressDefault();
+
+  // The serial ports offered for CtlPort (the system's ports, given by the
+  // caller); the field takes any other name too.
+  void setPortChoices(std::vector<std::string> ports) { portChoices_ = std::move(ports); }
+  const std::vector<std::string>& portChoices() const { return portChoices_; }
 
   // The checks of "OK", with their messages. Changes nothing else.
   bool validate();
@@ -115,6 +138,7 @@ class TableConfigForm : public FormOf<TableConfigField> {
   std::vector<std::string> fieldOptions(int field) const override;
   int fieldIndex(int field) const override;
   bool takeIndex(int field, int index) override;
+  bool fieldEnabled(int field) const override;
   bool accept() override;
 
  private:
@@ -137,7 +161,9 @@ class TableConfigForm : public FormOf<TableConfigField> {
   void load();
   void show(const Values& values);
   void showMaxSpeed(Axis axis, double speed);
+  void showController(const ControllerLink& link);
   bool exchange(Values& values);
+  bool exchangeController(ControllerLink& link);
   bool fail(Field field, const std::string& message);
 
   TableConfig& config_;
@@ -155,6 +181,8 @@ class TableConfigForm : public FormOf<TableConfigField> {
   bool tableInv_ = false;
   bool interfChauf_ = false;
   int port_ = 0;
+  bool grbl_ = false;  // CtlBackend: a G-code controller
+  std::vector<std::string> portChoices_;
   // Values the maximum speed displays are computed from; the minimum step time
   // is taken from its edit box only when all field values are read.
   std::array<AxisValues, 2> axes_;

@@ -52,9 +52,12 @@ bool ControllerSession::connect(const std::string& port, int baud, const GrblSet
   ++connectionNumber_;
   streamer_->setTrafficLog([this](GrblTraffic kind, std::string_view text) {
     // The status queries and their reports come five times a second: they
-    // would push everything else out of the log (lastStatus() has them).
+    // go to the traffic observer only.
     if (kind == GrblTraffic::Realtime) {
-      if (text == "?") return;
+      if (text == "?") {
+        addLog(true, true, text);
+        return;
+      }
       std::string shown;
       for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
@@ -67,11 +70,11 @@ bool ControllerSession::connect(const std::string& port, int baud, const GrblSet
           shown += kHex[byte & 0xF];
         }
       }
-      addLog(true, shown);
+      addLog(true, false, shown);
       return;
     }
-    if (kind == GrblTraffic::Received && !text.empty() && text.front() == '<') return;
-    addLog(kind == GrblTraffic::Sent, text);
+    const bool report = kind == GrblTraffic::Received && !text.empty() && text.front() == '<';
+    addLog(kind == GrblTraffic::Sent, report, text);
   });
   failure_.clear();
   ++logChanges_;
@@ -179,24 +182,30 @@ void ControllerSession::clearLog() {
   if (observer_) observer_();
 }
 
-void ControllerSession::addLog(bool sent, std::string_view text) {
+void ControllerSession::addLog(bool sent, bool poll, std::string_view text) {
   // One entry per line: the streamer hands whole lines, a realtime byte, or
   // several lines at once.
   std::size_t begin = 0;
+  bool added = false;
   while (begin <= text.size()) {
     std::size_t end = text.find('\n', begin);
     if (end == std::string_view::npos) end = text.size();
     std::string_view piece = text.substr(begin, end - begin);
     while (!piece.empty() && (piece.back() == '\r' || piece.back() == '\n')) piece.remove_suffix(1);
     if (!piece.empty()) {
-      log_.push_back({sent, std::string(piece)});
-      if (log_.size() > kLogLimit) log_.pop_front();
-      ++logChanges_;
+      LogLine line{sent, poll, std::string(piece)};
+      if (trafficObserver_) trafficObserver_(line);
+      if (!poll) {
+        log_.push_back(std::move(line));
+        if (log_.size() > kLogLimit) log_.pop_front();
+        ++logChanges_;
+        added = true;
+      }
     }
     if (end == text.size()) break;
     begin = end + 1;
   }
-  if (observer_) observer_();
+  if (added && observer_) observer_();
 }
 
 }  // namespace orva

@@ -32,6 +32,7 @@ class ControllerSession {
 
   struct LogLine {
     bool sent = false;  // written to the controller (lines and realtime bytes), else received
+    bool poll = false;  // a status query "?" or the report that answered it, as received
     std::string text;
   };
   static constexpr std::size_t kLogLimit = 500;
@@ -83,12 +84,19 @@ class ControllerSession {
   bool setHeat(std::optional<double> spindle);
   bool refreshStatus();
 
-  // The exchange log, oldest first, at most kLogLimit lines; logChanges()
-  // grows with every line added (and on connect/disconnect), so a view can
-  // tell when to refresh; the observer, when set, is called after each.
+  // The exchange log, oldest first, at most kLogLimit lines, without the
+  // status polls (five a second, they would push everything else out);
+  // logChanges() grows with every line added (and on connect/disconnect), so
+  // a view can tell when to refresh; the observer, when set, is called after each.
   const std::deque<LogLine>& log() const { return log_; }
   std::uint64_t logChanges() const { return logChanges_; }
   void setLogObserver(std::function<void()> observer) { observer_ = std::move(observer); }
+  // Called with every line exchanged as it goes, the polls included (marked
+  // LogLine::poll, the reports as the controller sent them), before the
+  // log observer.
+  void setTrafficObserver(std::function<void(const LogLine&)> observer) {
+    trafficObserver_ = std::move(observer);
+  }
   void clearLog();
 
   // True when `a` and `b` make the streamer behave the same.
@@ -96,7 +104,7 @@ class ControllerSession {
 
  private:
   bool ready();
-  void addLog(bool sent, std::string_view text);
+  void addLog(bool sent, bool poll, std::string_view text);
 
   TransportFactory factory_;
   std::unique_ptr<ControllerTransport> transport_;
@@ -109,6 +117,7 @@ class ControllerSession {
   std::uint64_t logChanges_ = 0;
   std::uint64_t connectionNumber_ = 0;
   std::function<void()> observer_;
+  std::function<void(const LogLine&)> trafficObserver_;
 };
 
 }  // namespace orva

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -11,7 +12,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QSerialPortInfo>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -40,6 +43,35 @@ QString stateColour(const std::string& state) {
   if (state == "Door") return QStringLiteral("#ad1457");
   return QStringLiteral("#616161");
 }
+
+// A scroll area as high as its content when the dock has room for it, lower
+// (with a scroll bar) when not; never scrolled sideways.
+class FittingScrollArea : public QScrollArea {
+ public:
+  explicit FittingScrollArea(QWidget* parent) : QScrollArea(parent) {
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  }
+  QSize sizeHint() const override {
+    const QSize content = widget() != nullptr ? widget()->sizeHint() : QSize(0, 0);
+    return {content.width() + barWidth(), content.height()};
+  }
+  // The content grows with what it shows (the banner, a failure): the
+  // dock's layout is told so.
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == widget() && event->type() == QEvent::LayoutRequest) updateGeometry();
+    return QScrollArea::eventFilter(watched, event);
+  }
+  QSize minimumSizeHint() const override {
+    const QSize content = widget() != nullptr ? widget()->minimumSizeHint() : QSize(0, 0);
+    return {content.width() + barWidth(),
+            std::min(content.height(), fontMetrics().height() * 6)};
+  }
+
+ private:
+  int barWidth() const { return style()->pixelMetric(QStyle::PM_ScrollBarExtent); }
+};
 
 constexpr int kBauds[] = {9600, 19200, 38400, 57600, 115200, 230400, 250000, 500000, 921600};
 
@@ -70,9 +102,19 @@ MachinePanel::MachinePanel(ProgramContext& context, QWidget* parent, DialogTimer
   setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
   auto* body = new QWidget(this);
   auto* layout = new QVBoxLayout(body);
-  layout->addWidget(buildConnection(body));
-  layout->addWidget(buildReadout(body));
-  layout->addWidget(buildJog(body));
+  // Connection, position and jog scroll when the dock is too low for them
+  // (large text scaling); the actions with the emergency stop and the log
+  // stay in view.
+  auto* scroll = new FittingScrollArea(body);
+  scroll->setObjectName(QStringLiteral("machineScroll"));
+  auto* controls = new QWidget(scroll);
+  auto* controlsLayout = new QVBoxLayout(controls);
+  controlsLayout->setContentsMargins(0, 0, 0, 0);
+  controlsLayout->addWidget(buildConnection(controls));
+  controlsLayout->addWidget(buildReadout(controls));
+  controlsLayout->addWidget(buildJog(controls));
+  scroll->setWidget(controls);
+  layout->addWidget(scroll);
   layout->addWidget(buildActions(body));
 
   failureLabel_ = new QLabel(body);
@@ -89,7 +131,12 @@ MachinePanel::MachinePanel(ProgramContext& context, QWidget* parent, DialogTimer
   log_->setReadOnly(true);
   log_->setMaximumBlockCount(static_cast<int>(ControllerSession::kLogLimit));
   log_->setFont(QFont(QStringLiteral("monospace")));
+  // The log takes the height left over above its minimum: when the dock is
+  // low the controls keep theirs first.
   log_->setMinimumHeight(120);
+  log_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+  // One exchanged line per line, as on the wire: long reports scroll sideways.
+  log_->setLineWrapMode(QPlainTextEdit::NoWrap);
   logLayout->addWidget(log_);
   showPolls_ = new QCheckBox(msg(Msg::MachineShowPolls), logBox);
   showPolls_->setObjectName(QStringLiteral("machineShowPolls"));
@@ -103,13 +150,17 @@ MachinePanel::MachinePanel(ProgramContext& context, QWidget* parent, DialogTimer
   connect(showPolls_, &QCheckBox::toggled, this, [this] { showLog(); });
   poll_.setAction([this] { poll(); });
   hold_.setAction([this] { holdElapsed(); });
-  session_.setLogObserver([this] { takeSessionLog(); });
-  takeSessionLog();
+  // What was exchanged before the panel was made, then every line as it goes.
+  for (const ControllerSession::LogLine& line : session_.log()) {
+    addLog(line.sent, line.poll, uiText(line.text));
+  }
+  showLog();
+  session_.setTrafficObserver([this](const ControllerSession::LogLine& line) { takeLine(line); });
   syncToTable();
   refresh();
 }
 
-MachinePanel::~MachinePanel() { session_.setLogObserver({}); }
+MachinePanel::~MachinePanel() { session_.setTrafficObserver({}); }
 
 QWidget* MachinePanel::buildConnection(QWidget* parent) {
   auto* box = new QGroupBox(parent);
@@ -322,23 +373,8 @@ void MachinePanel::disconnectController() {
 void MachinePanel::poll() {
   if (!session_.connected()) return;
   if (!session_.busy()) {
-    const bool polled = session_.refreshStatus();
-    if (polled && session_.lastStatus()) {
-      const GrblStatus status = *session_.lastStatus();
-      addLog(true, true, QStringLiteral("?"));
-      QString report = QStringLiteral("<") + uiText(status.state);
-      if (const auto position = session_.streamer()->position()) {
-        report += QStringLiteral("|WPos:%1,%2,%3,%4")
-                      .arg(mm((*position)[0]), mm((*position)[1]), mm((*position)[2]), mm((*position)[3]));
-      }
-      if (status.plannerBlocksFree && status.rxBytesFree) {
-        report += QStringLiteral("|Bf:%1,%2").arg(*status.plannerBlocksFree).arg(*status.rxBytesFree);
-      }
-      addLog(false, true, report + QStringLiteral(">"));
-      showLog();
-    } else if (!polled) {
-      fail(session_.failureText());
-    }
+    // The query and its report reach the log through the session's traffic.
+    if (!session_.refreshStatus()) fail(session_.failureText());
     if (heatOffAfterReset_ && session_.lastStatus() && session_.lastStatus()->state == "Idle") {
       heatOffAfterReset_ = false;
       session_.setHeat(std::nullopt);
@@ -471,47 +507,37 @@ void MachinePanel::fail(const std::string& why) {
   refresh();
 }
 
-void MachinePanel::takeSessionLog() {
-  const std::deque<ControllerSession::LogLine>& log = session_.log();
-  // The session's log is a deque: its elements stay where they are while
-  // lines are added, so the last one taken is found again by its address.
-  auto from = log.begin();
-  if (lastSeenValid_) {
-    for (auto it = log.end(); it != log.begin();) {
-      --it;
-      if (&*it == lastSeen_) {
-        from = it + 1;
-        break;
-      }
-    }
-  }
-  bool added = false;
-  for (auto it = from; it != log.end(); ++it) {
-    addLog(it->sent, false, uiText(it->text));
-    added = true;
-  }
-  if (!log.empty()) {
-    lastSeen_ = &log.back();
-    lastSeenValid_ = true;
-  } else {
-    lastSeenValid_ = false;
-  }
-  if (added) showLog();
+void MachinePanel::takeLine(const ControllerSession::LogLine& line) {
+  addLog(line.sent, line.poll, uiText(line.text));
+  if (line.poll && !showPolls_->isChecked()) return;
+  // Appended, not rebuilt: a cut exchanges two lines per move. The view
+  // follows the end.
+  log_->appendPlainText(shownLine(entries_.back()));
+  log_->verticalScrollBar()->setValue(log_->verticalScrollBar()->maximum());
 }
 
 void MachinePanel::addLog(bool sent, bool poll, QString text) {
   entries_.push_back({sent, poll, std::move(text)});
-  if (entries_.size() > 2 * ControllerSession::kLogLimit) {
-    entries_.erase(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(ControllerSession::kLogLimit));
+  if (poll) ++pollEntries_;
+  const std::size_t others = entries_.size() - pollEntries_;
+  if (pollEntries_ > ControllerSession::kLogLimit || others > ControllerSession::kLogLimit) {
+    const bool dropPoll = pollEntries_ > ControllerSession::kLogLimit;
+    const auto oldest = std::find_if(entries_.begin(), entries_.end(),
+                                     [dropPoll](const LogEntry& e) { return e.poll == dropPoll; });
+    entries_.erase(oldest);
+    if (dropPoll) --pollEntries_;
   }
 }
 
+QString MachinePanel::shownLine(const LogEntry& entry) {
+  return (entry.sent ? QStringLiteral("> ") : QStringLiteral("< ")) + entry.text;
+}
+
 void MachinePanel::showLog() {
-  if (!log_) return;
   QStringList lines;
   for (const LogEntry& entry : entries_) {
     if (entry.poll && !showPolls_->isChecked()) continue;
-    lines << (entry.sent ? QStringLiteral("> ") : QStringLiteral("< ")) + entry.text;
+    lines << shownLine(entry);
   }
   log_->setPlainText(lines.join(QLatin1Char('\n')));
   log_->verticalScrollBar()->setValue(log_->verticalScrollBar()->maximum());

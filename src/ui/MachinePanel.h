@@ -2,6 +2,8 @@
 
 #include <QDockWidget>
 #include <array>
+#include <cstddef>
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -82,7 +84,9 @@ class MachinePanel : public QDockWidget {
   QString bannerText() const;
   QString stateText() const;
   QString positionText(int axis) const;
-  // The log as shown (one exchanged line per line, "> " sent, "< " received).
+  // The log as shown: one exchanged line per line, "> " sent, "< " received,
+  // as they went over the port; the status polls ("?" and the report it
+  // brought) only while "Show status polls" is checked.
   QString logText() const;
   // The last failure the panel showed ("" when none).
   QString failureText() const { return failure_; }
@@ -107,8 +111,9 @@ class MachinePanel : public QDockWidget {
   void toggleHeat(bool on);
   void emergencyStop();
   void fail(const std::string& why);
-  void takeSessionLog();
+  void takeLine(const ControllerSession::LogLine& line);
   void addLog(bool sent, bool poll, QString text);
+  static QString shownLine(const LogEntry& entry);
   void showLog();
   Towers towers() const;
   double step() const;
@@ -140,9 +145,10 @@ class MachinePanel : public QDockWidget {
   std::optional<std::array<int, 2>> held_;  // the arrow held down
   bool longJog_ = false;                    // the held arrow's jog runs until released
   bool heatOffAfterReset_ = false;          // "M5" once the controller is back after a stop
-  std::vector<LogEntry> entries_;
-  const ControllerSession::LogLine* lastSeen_ = nullptr;
-  bool lastSeenValid_ = false;
+  // What was exchanged, oldest first: at most kLogLimit polls and as many
+  // other lines, so that the polls never push the rest out.
+  std::deque<LogEntry> entries_;
+  std::size_t pollEntries_ = 0;
   QString failure_;
 };
 

@@ -1,14 +1,22 @@
 #include "ui/TableConfigDialog.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSerialPortInfo>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "common/Messages.h"
 
@@ -75,13 +83,67 @@ void addSpin(TableConfigForm& form, QGroupBox& box, F timeField, TableConfigForm
   rows->insertRow(row, label, holder);
 }
 
+// A labelled control in the cell pair (row, column) of `grid`.
+void addCell(QGridLayout& grid, QWidget& box, const FieldInfo& info, QWidget* control, int row,
+             int column) {
+  auto* label = new QLabel(uiText(info.caption), &box);
+  label->setBuddy(control);
+  grid.addWidget(label, row, column);
+  grid.addWidget(control, row, column + 1);
+}
+
+// The machine behind the table: the backend on top, then port and baud rate,
+// axis letters and full heat, receive buffer and status interval, two by two.
+// The port is an editable drop-down list of the system's ports whose edit box
+// is the field's control.
+QGroupBox* controllerGroup(TableConfigForm& form, QWidget* parent, QComboBox*& portChoice) {
+  auto* box = new QGroupBox(text(Msg::TableControllerGroup), parent);
+  box->setObjectName(QStringLiteral("controllerGroup"));
+  auto* grid = new QGridLayout(box);
+  const FieldInfo& backend = *form.info(id(F::CtlBackend));
+  addCell(*grid, *box, backend, makeFieldWidget(backend, box), 0, 0);
+
+  portChoice = new QComboBox(box);
+  portChoice->setObjectName(QStringLiteral("ctlPortChoice"));
+  portChoice->setEditable(true);
+  portChoice->setInsertPolicy(QComboBox::NoInsert);
+  portChoice->setMinimumContentsLength(14);
+  portChoice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  for (const std::string& port : form.portChoices()) portChoice->addItem(uiText(port));
+  portChoice->lineEdit()->setObjectName(uiText(form.fieldName(id(F::CtlPort))));
+  QObject::connect(portChoice, &QComboBox::activated, box, [&form, portChoice](int index) {
+    form.setText(id(F::CtlPort), portChoice->itemText(index).toUtf8().toStdString());
+  });
+  addCell(*grid, *box, *form.info(id(F::CtlPort)), portChoice, 1, 0);
+
+  int cell = 1;
+  for (const F field : {F::CtlBaud, F::CtlAxes, F::CtlHeatS, F::CtlRxBuffer, F::CtlStatusMs}) {
+    const FieldInfo& info = *form.info(id(field));
+    addCell(*grid, *box, info, makeFieldWidget(info, box), 1 + cell / 2, (cell % 2) * 2);
+    ++cell;
+  }
+  grid->setColumnStretch(1, 1);
+  grid->setColumnStretch(3, 1);
+  grid->setHorizontalSpacing(12);
+  return box;
+}
+
 }  // namespace
 
 TableConfigDialog::TableConfigDialog(TableConfigForm& form, QWidget* parent)
     : FormDialog(form, TableConfigForm::title(), parent), form_(form) {
-  auto* layout = new QVBoxLayout(this);
+  auto* outer = new QVBoxLayout(this);
+  // Everything above the buttons scrolls when the screen is too low for it
+  // (large text scaling); the buttons stay in view.
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("tableConfigScroll"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  auto* body = new QWidget(scroll);
+  auto* layout = new QVBoxLayout(body);
+  layout->setContentsMargins(0, 0, 0, 0);
 
-  auto* top = new QWidget(this);
+  auto* top = new QWidget(body);
   auto* topRows = new QFormLayout(top);
   topRows->setContentsMargins(0, 0, 0, 0);
   const std::vector<int> table{id(F::CurrentTable)};
@@ -92,21 +154,21 @@ TableConfigDialog::TableConfigDialog(TableConfigForm& form, QWidget* parent)
   QGroupBox* x = group(form, Msg::XAxisConfiguration,
                        {id(F::XNtour), id(F::XPas), id(F::XPasInvSens), id(F::VitesseInvSensX),
                         id(F::XVmax), id(F::XMaxSpeed)},
-                       this);
+                       body);
   addSpin(form, *x, F::XVmax, TableConfigForm::Axis::X);
   QGroupBox* y = group(form, Msg::YAxisConfiguration,
                        {id(F::YNtour), id(F::YPas), id(F::YPasInvSens), id(F::VitesseInvSensY),
                         id(F::YVmax), id(F::YMaxSpeed)},
-                       this);
+                       body);
   addSpin(form, *y, F::YVmax, TableConfigForm::Axis::Y);
   grid->addWidget(x, 0, 0);
   grid->addWidget(y, 0, 1);
-  grid->addWidget(group(form, Msg::Dimensions, {id(F::Entraxe), id(F::AxesX), id(F::AxesY)}, this),
+  grid->addWidget(group(form, Msg::Dimensions, {id(F::Entraxe), id(F::AxesX), id(F::AxesY)}, body),
                   1, 0);
   grid->addWidget(
-      group(form, Msg::Miscellaneous, {id(F::ZeroX), id(F::ZeroY), id(F::TableInv)}, this), 1, 1);
+      group(form, Msg::Miscellaneous, {id(F::ZeroX), id(F::ZeroY), id(F::TableInv)}, body), 1, 1);
   // The driver's four controls two by two, to keep the dialog low.
-  auto* driver = new QGroupBox(text(Msg::DriverAndHardwareInterface), this);
+  auto* driver = new QGroupBox(text(Msg::DriverAndHardwareInterface), body);
   auto* driverGrid = new QGridLayout(driver);
   int cell = 0;
   for (const F field : {F::Port, F::Timer, F::Chauffe, F::InterfChauf}) {
@@ -128,16 +190,57 @@ TableConfigDialog::TableConfigDialog(TableConfigForm& form, QWidget* parent)
   driverGrid->setColumnStretch(3, 1);
   driverGrid->setHorizontalSpacing(12);
   grid->addWidget(driver, 2, 0, 1, 2);
+  // The caller may name the ports; else the system's serial ports are offered.
+  if (form.portChoices().empty()) {
+    std::vector<std::string> ports;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+      ports.push_back(info.systemLocation().toUtf8().toStdString());
+    }
+    form.setPortChoices(std::move(ports));
+  }
+  QComboBox* portChoice = nullptr;
+  grid->addWidget(controllerGroup(form, body, portChoice), 3, 0, 1, 2);
   layout->addLayout(grid);
+  scroll->setWidget(body);
+  outer->addWidget(scroll, 1);
 
   QDialogButtonBox* buttons = makeOkCancel();
   auto* byDefault = buttons->addButton(text(Msg::Default), QDialogButtonBox::ResetRole);
   byDefault->setObjectName(QStringLiteral("default"));
   connect(byDefault, &QPushButton::clicked, this, [this] { form_.pressDefault(); });
-  layout->addWidget(buttons);
+  outer->addWidget(buttons);
+  fitToScreen(*scroll, *body, *buttons);
   // A box the user cannot change (a value that follows others) looks like it.
   setStyleSheet(QStringLiteral("QLineEdit:read-only { background: palette(window); }"));
   bind();
+  // The binder greys the port's edit box; its list button goes with it.
+  const auto followPort = [this, portChoice] {
+    portChoice->setEnabled(form_.enabled(id(F::CtlPort)));
+  };
+  binder().setOnRefreshed(followPort);
+  followPort();
+}
+
+void TableConfigDialog::fitToScreen(QScrollArea& scroll, QWidget& body, QWidget& buttons) {
+  const QSize content = body.sizeHint();
+  const QScreen* shown = screen();
+  if (shown == nullptr) {
+    scroll.setMinimumSize(content);
+    return;
+  }
+  // Room for the window's frame and title bar, which the layout does not see.
+  const QMargins margins = layout()->contentsMargins();
+  const QSize room = shown->availableGeometry().size() - QSize(16, 48) -
+                     QSize(margins.left() + margins.right(),
+                           margins.top() + margins.bottom() + layout()->spacing() +
+                               buttons.sizeHint().height());
+  if (content.height() <= room.height() && content.width() <= room.width()) {
+    scroll.setMinimumSize(content);  // all in view: no scroll bar, as before
+    return;
+  }
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  scroll.setMinimumSize(std::min(content.width() + bar, room.width()),
+                        std::min(content.height(), room.height()));
 }
 
 void TableConfigDialog::reject() {

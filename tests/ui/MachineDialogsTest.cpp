@@ -239,7 +239,8 @@ class MachineDialogsTest : public QObject {
       QStringList groups;
       for (const QGroupBox* g : dialog.findChildren<QGroupBox*>()) groups << g->title();
       QCOMPARE(groups, QStringList({"X Axis Configuration", "Y Axis Configuration", "Dimensions",
-                                    "Miscellaneous", "Driver and Hardware Interface"}));
+                                    "Miscellaneous", "Driver and Hardware Interface",
+                                    "Controller"}));
       auto* ports = child<QComboBox>(dialog, "port");
       QCOMPARE(ports->count(), 4);
       QCOMPARE(ports->itemText(3), QString("LPT4"));
@@ -287,6 +288,63 @@ class MachineDialogsTest : public QObject {
     QVERIFY(!dialog.isVisible());
     QCOMPARE(madeCurrent, std::vector<std::string>{"Default"});
     QCOMPARE(rig.config.table.AxesX, before.AxesX);
+  }
+
+  void tableConfigurationControllerFieldsFollowTheBackend() {
+    test::ProjectRig rig;
+    test::TempDir dir;
+    int port = 0;
+    TableConfigFormHooks hooks{[](const std::string&) {}, [] {}};
+    TableConfigForm form(rig.config.table, port, {"Default"}, "Default", dir.path(), rig.prompt,
+                         hooks);
+    form.setPortChoices({"/dev/ttyACM0", "/dev/ttyUSB1"});
+    TableConfigDialog dialog(form, nullptr);
+    dialog.show();
+    QVERIFY(everyFieldBound(dialog));
+    auto* backend = child<QComboBox>(dialog, "ctlBackend");
+    auto* ports = child<QComboBox>(dialog, "ctlPortChoice");
+    auto* portEdit = child<QLineEdit>(dialog, "ctlPort");
+    QCOMPARE(portEdit->parentWidget(), static_cast<QWidget*>(ports));
+    const QStringList boxes{"ctlBaud", "ctlAxes", "ctlHeatS", "ctlRxBuffer", "ctlStatusMs"};
+    // The stepper interface: every controller field greyed, the port's list too.
+    const auto greyed = [&](bool off) {
+      if (ports->isEnabled() == off || portEdit->isEnabled() == off) return false;
+      for (const QString& name : boxes) {
+        if (child<QLineEdit>(dialog, name)->isEnabled() == off) return false;
+      }
+      return true;
+    };
+    QCOMPARE(backend->currentIndex(), 0);
+    QVERIFY(greyed(true));
+    choose(backend, 1);
+    QVERIFY(greyed(false));
+    // The caller's ports in the list; a choice is the field's text.
+    QCOMPARE(ports->count(), 2);
+    choose(ports, 1);
+    QCOMPARE(form.text(TableConfigField::CtlPort), std::string("/dev/ttyUSB1"));
+    QCOMPARE(portEdit->text(), QString("/dev/ttyUSB1"));
+
+    // A refused field takes the focus; nothing is committed.
+    typeInto(child<QLineEdit>(dialog, "ctlBaud"), "0");
+    rig.prompt.clear();
+    click(dialog, "ok");
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(rig.prompt.messages(),
+             std::vector<std::string>{"The controller's baud rate must be positive: 0"});
+    QCOMPARE(focusOf(dialog), static_cast<QWidget*>(child<QLineEdit>(dialog, "ctlBaud")));
+    QVERIFY(!rig.config.table.controller.isGrbl());
+
+    typeInto(child<QLineEdit>(dialog, "ctlBaud"), "250000");
+    typeInto(portEdit, "/dev/pts/4");
+    click(dialog, "ok");
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    const ControllerLink& link = rig.config.table.controller;
+    QVERIFY(link.isGrbl());
+    QCOMPARE(link.CtlPort, std::string("/dev/pts/4"));
+    QCOMPARE(link.CtlBaud, 250000);
+    TableConfig written;
+    QVERIFY(ReadTableConfig(written, dir.path(), "Default_table.bd"));
+    QVERIFY(written.controller == link);
   }
 
   void foamManagementFollowsTheHeatModeNamesAMaterialAndAppliesOnExit() {
@@ -517,7 +575,13 @@ int showMachineDialog(const std::string& name) {
     FoamCutForm form(rig.doc);
     return FoamCutDialog(form, runner, nullptr).exec();
   }
-  if (name == "tableConfig") {
+  if (name == "tableConfig" || name == "tableConfigController") {
+    if (name == "tableConfigController") {
+      ControllerLink& link = rig.config.table.controller;
+      link.CtlBackend = std::string(ControllerLink::kGrbl);
+      link.CtlPort = "/dev/ttyACM0";
+      link.CtlRxBuffer = 255;
+    }
     int port = 0;
     TableConfigFormHooks hooks{[](const std::string&) {}, [] {}};
     TableConfigForm form(rig.config.table, port, rig.config.tables.listedNames(), "Default", {},

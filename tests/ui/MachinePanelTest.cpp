@@ -187,11 +187,32 @@ class MachinePanelTest : public QObject {
     QCOMPARE(value(panel.positionText(2)), 0.0);
     QCOMPARE(value(panel.positionText(3)), 0.0);
 
-    // Status polls stay out of the log unless asked for.
-    QVERIFY(!panel.logText().contains(QStringLiteral("> ?")));
+    // Status polls stay out of the log unless asked for; then the query and
+    // the report as the controller sent it (its feed and speed too), those
+    // made before included, and each new one as it comes.
+    const auto polls = [&panel] {
+      int n = 0;
+      for (const QString& line : panel.logText().split(QLatin1Char('\n'))) {
+        n += line == QStringLiteral("> ?") || line.startsWith(QStringLiteral("< <")) ? 1 : 0;
+      }
+      return n;
+    };
+    QCOMPARE(polls(), 0);
+    const QString without = panel.logText();
     panel.pollsBox()->setChecked(true);
-    QVERIFY(panel.logText().contains(QStringLiteral("< <Idle|WPos:10.000,10.000,0.000,0.000")));
+    const int shown = polls();
+    QVERIFY2(shown >= 2, qPrintable(panel.logText()));
+    panel.poll();
+    QCOMPARE(polls(), shown + 2);
+    const QStringList lines = panel.logText().split(QLatin1Char('\n'));
+    const QStringList tail = lines.mid(lines.size() - 2);
+    QCOMPARE(tail.value(0), QStringLiteral("> ?"));
+    QVERIFY2(tail.value(1).startsWith(QStringLiteral("< <Idle|WPos:10.000,10.000,0.000,0.000|FS:")) &&
+                 tail.value(1).endsWith(QLatin1Char('>')),
+             qPrintable(tail.value(1)));
     panel.pollsBox()->setChecked(false);
+    panel.poll();
+    QCOMPARE(panel.logText(), without);
 
     // Zero here makes the reached position the work zero.
     QTest::mouseClick(panel.zeroButton(), Qt::LeftButton);
