@@ -750,6 +750,11 @@ constexpr Entry kCatalogue[] = {
     {Msg::MachinePosition, "Position (mm)"},
     {Msg::MachineCutStreaming, "A cut is streaming"},
     {Msg::MachineNotGrblTable, "The current table has no controller: connect to the port chosen here."},
+
+    // The cut window's marks and warning list
+    {Msg::SimWarningMark, "Warning, at its move number"},
+    {Msg::SimWire, "Wire"},
+    {Msg::SimWarningsHint, "Warnings of the planned cut: click one to see the wire at its move"},
 };
 
 // The catalogue ordered by identifier, for lookup by binary search and for listing.

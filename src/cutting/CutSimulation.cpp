@@ -183,7 +183,8 @@ CutSimulation CutSimulation::plan(const CT1Doc& doc, const CutEnvironment& env,
   for (const CutWarning& w : found) {
     if (w.move >= sim.moves.size()) continue;
     const WirePoints& at = sim.moves[w.move].end;
-    sim.warnings.push_back({w.move, w.label, w.message, at.root, at.tip});
+    sim.warnings.push_back(
+        {w.move, std::min(w.lastMove, sim.moves.size() - 1), w.label, w.message, at.root, at.tip});
   }
   return sim;
 }
@@ -202,6 +203,20 @@ WirePoints CutSimulation::onWire(const Point2D& left, const Point2D& right) cons
 
 double CutSimulation::moveStart(std::size_t i) const {
   return i < moves.size() ? moves[i].start : totalTime;
+}
+
+WireState CutSimulation::atMoveStart(std::size_t i) const {
+  if (i >= moves.size()) return at(totalTime);
+  WireState s = at(moves[i].start);
+  if (s.move == i) return s;
+  // A move of no duration, over as soon as it starts: shown standing at its start.
+  const SimulatedMove& m = moves[i];
+  s.move = i;
+  s.fraction = 0.0;
+  s.label = m.label;
+  s.wire = i == 0 ? start : moves[i - 1].end;
+  s.rootSpeed = s.tipSpeed = s.leftSpeed = s.rightSpeed = 0.0;
+  return s;
 }
 
 WireState CutSimulation::at(double t) const {

@@ -126,10 +126,11 @@ void CutSimulationView::buildTimeLine() {
   for (QLabel* label : {moveText_, timeText_, speedText_}) {
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
   }
-  // The warnings of the planned cut; a click goes to the move concerned.
+  // The warnings of the planned cut; choosing one goes to the move concerned.
   warnings_ = new QListWidget(timeLine_);
   warnings_->setObjectName(QStringLiteral("warningList"));
-  warnings_->setToolTip(qs(messageText(Msg::SimWarningsTitle)));
+  warnings_->setAccessibleName(qs(messageText(Msg::SimWarningsTitle)));
+  warnings_->setToolTip(qs(messageText(Msg::SimWarningsHint)));
   warnings_->setMaximumHeight(warnings_->fontMetrics().height() * 4 + 8);
   warnings_->hide();
   column->addWidget(warnings_);
@@ -143,11 +144,13 @@ void CutSimulationView::buildTimeLine() {
   connect(previous_, &QToolButton::clicked, this, [this] { stepMove(-1); });
   connect(next_, &QToolButton::clicked, this, [this] { stepMove(1); });
   connect(threeDButton_, &QToolButton::toggled, this, &CutSimulationView::setThreeD);
-  connect(warnings_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-    const auto index = static_cast<std::size_t>(item->data(Qt::UserRole).toULongLong());
-    setTime(sim_.moveStart(index));
-  });
-  connect(warnings_, &QListWidget::itemClicked, warnings_, &QListWidget::itemActivated);
+  // A click, the arrow keys or Enter on a warning show the wire at its move.
+  const auto goToWarning = [this](QListWidgetItem* item) {
+    if (item) goToMove(static_cast<std::size_t>(item->data(Qt::UserRole).toULongLong()));
+  };
+  connect(warnings_, &QListWidget::currentItemChanged, this, goToWarning);
+  connect(warnings_, &QListWidget::itemClicked, this, goToWarning);
+  connect(warnings_, &QListWidget::itemActivated, this, goToWarning);
 }
 
 void CutSimulationView::replan() {
@@ -155,13 +158,18 @@ void CutSimulationView::replan() {
   if (!doc) return;
   const double t = state_.time;
   sim_ = CutSimulation::plan(*doc, env_);
-  warnings_->clear();
-  for (std::size_t i = 0; i < sim_.warnings.size(); ++i) {
-    const SimulationWarning& w = sim_.warnings[i];
-    // The text names the move and its label; the number is the picture's.
-    auto* item = new QListWidgetItem(QStringLiteral("%1. %2").arg(i + 1).arg(qs(w.text)), warnings_);
-    item->setToolTip(qs(w.text));
-    item->setData(Qt::UserRole, static_cast<qulonglong>(w.moveIndex));
+  {
+    // A new list goes nowhere by itself.
+    const QSignalBlocker quiet(warnings_);
+    warnings_->clear();
+    for (const SimulationWarning& w : sim_.warnings) {
+      // The text names the move by the number the time line and the
+      // picture's ring show.
+      auto* item = new QListWidgetItem(qs(w.text), warnings_);
+      item->setToolTip(qs(w.text));
+      item->setData(Qt::UserRole, static_cast<qulonglong>(w.moveIndex));
+    }
+    warnings_->setCurrentRow(-1);
   }
   warnings_->setVisible(!sim_.warnings.empty());
   // A cut of more than a few years would not fit the slider's steps.
@@ -231,6 +239,13 @@ void CutSimulationView::stepMove(int direction) {
   }
 }
 
+void CutSimulationView::goToMove(std::size_t index) {
+  if (following_ || sim_.moves.empty()) return;
+  pause();
+  state_ = sim_.atMoveStart(std::min(index, sim_.moves.size() - 1));
+  showState();
+}
+
 void CutSimulationView::followJob() {
   if (!runner_) return;
   following_ = true;
@@ -252,7 +267,7 @@ void CutSimulationView::showState() {
   } else {
     const std::string move =
         state_.move < sim_.moves.size()
-            ? formatMessage(Msg::SimMoveReadout, {intText(static_cast<long long>(state_.move) + 1),
+            ? formatMessage(Msg::SimMoveReadout, {intText(static_cast<long long>(MoveNumber(state_.move))),
                                                   intText(static_cast<long long>(sim_.moves.size())),
                                                   state_.label})
             : state_.label;

@@ -136,7 +136,8 @@ TEST(CutSimulationTest, LeavesTheProjectThePlannerAndTheFoamsAsTheyWere) {
 
 // The time line: at a boundary the move that starts there, inside a move
 // the wire in proportion, the speeds of the move (the root face of a cut
-// move at the cut speed), pauses standing still, times outside clamped.
+// move at the cut speed), pauses standing still, the start of a move that
+// lasts no time, times outside clamped.
 TEST(CutSimulationTest, TimeLineInterpolatesWithinMovesAndGivesTheirSpeeds) {
   SimulationRig rig;
   const CutSimulation sim = CutSimulation::plan(rig.doc, rig.env, 2.5);
@@ -170,6 +171,25 @@ TEST(CutSimulationTest, TimeLineInterpolatesWithinMovesAndGivesTheirSpeeds) {
   const WireState heating = sim.at(0.5 * sim.moves.front().duration);
   EXPECT_EQ(heating.move, 0u);
   EXPECT_EQ(heating.rootSpeed + heating.tipSpeed + heating.leftSpeed + heating.rightSpeed, 0.0);
+
+  // A move of no duration is over as soon as it starts: the time line
+  // passes over it, but going to it shows it standing at its start.
+  CutSimulation instant = sim;
+  SimulatedMove& none = instant.moves[cut];
+  const double lost = none.duration;
+  none.duration = 0.0;
+  for (std::size_t k = cut + 1; k < instant.moves.size(); ++k) instant.moves[k].start -= lost;
+  instant.totalTime -= lost;
+  EXPECT_EQ(instant.at(none.start).move, cut + 1);
+  const WireState standing = instant.atMoveStart(cut);
+  EXPECT_EQ(standing.move, cut);
+  EXPECT_EQ(standing.label, label);
+  EXPECT_EQ(standing.time, none.start);
+  EXPECT_EQ(standing.rootSpeed, 0.0);
+  EXPECT_LT(gap(standing.wire.tip, from.tip), 1e-9);
+  EXPECT_EQ(sim.atMoveStart(cut).move, cut);
+  EXPECT_NEAR(sim.atMoveStart(cut).rootSpeed, 2.5, 1e-9);
+  EXPECT_EQ(sim.atMoveStart(sim.moves.size()).time, sim.totalTime);
 
   const WireState late = sim.at(sim.totalTime + 50.0);
   EXPECT_EQ(late.move, sim.moves.size() - 1);
@@ -239,6 +259,7 @@ TEST(CutSimulationTest, CarriesTheSurveysWarningsAtTheirMovesFacePoints) {
       const SimulationWarning& w = sim.warnings[i];
       const CutWarning& expected = survey.warnings[i];
       EXPECT_EQ(w.moveIndex, expected.move);
+      EXPECT_EQ(w.lastMoveIndex, expected.lastMove);
       EXPECT_EQ(w.label, expected.label);
       EXPECT_EQ(w.text, expected.message);
       ASSERT_LT(w.moveIndex, sim.moves.size());
@@ -247,8 +268,25 @@ TEST(CutSimulationTest, CarriesTheSurveysWarningsAtTheirMovesFacePoints) {
       EXPECT_LT(gap(w.root, expected.where.face1), 1e-6) << w.text;
       EXPECT_LT(gap(w.tip, expected.where.face2), 1e-6) << w.text;
       if (expected.kind == CutWarningKind::TowerBackwards) mirrored = true;
+      // The time line goes to the start of the warning's move, which its
+      // readout numbers as the text does.
+      const WireState there = sim.atMoveStart(w.moveIndex);
+      EXPECT_EQ(there.move, w.moveIndex);
+      EXPECT_EQ(there.label, w.label);
+      EXPECT_EQ(there.time, sim.moveStart(w.moveIndex));
+      const std::string number = std::to_string(MoveNumber(there.move));
+      EXPECT_TRUE(w.text.rfind("Move " + number + " (", 0) == 0 ||
+                  w.text.rfind("Moves " + number + " to ", 0) == 0)
+          << w.text;
     }
     EXPECT_EQ(mirrored, badly);
+    if (badly) {
+      // The heating is the first move: the wire at the start of the cut.
+      ASSERT_FALSE(sim.warnings.empty());
+      EXPECT_EQ(sim.warnings.front().moveIndex, 0u);
+      EXPECT_EQ(sim.warnings.front().text.rfind("Move 1 (Tempo): ", 0), 0u);
+      EXPECT_LT(gap(sim.atMoveStart(0).wire.left, sim.start.left), 1e-9);
+    }
   }
   SimulationRig example;
   for (int panel = 0; panel < static_cast<int>(example.doc.panels.size()); ++panel) {
