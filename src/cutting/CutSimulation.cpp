@@ -205,17 +205,24 @@ double CutSimulation::moveStart(std::size_t i) const {
   return i < moves.size() ? moves[i].start : totalTime;
 }
 
-WireState CutSimulation::atMoveStart(std::size_t i) const {
+WireState CutSimulation::atMoveEnd(std::size_t i) const {
   if (i >= moves.size()) return at(totalTime);
-  WireState s = at(moves[i].start);
-  if (s.move == i) return s;
-  // A move of no duration, over as soon as it starts: shown standing at its start.
   const SimulatedMove& m = moves[i];
+  WireState s = at(m.start);
+  const WirePoints& from = i == 0 ? start : moves[i - 1].end;
+  s.time = std::min(m.start + m.duration, totalTime);
+  s.remaining = totalTime - s.time;
   s.move = i;
-  s.fraction = 0.0;
+  s.fraction = 1.0;
   s.label = m.label;
-  s.wire = i == 0 ? start : moves[i - 1].end;
+  s.wire = m.end;
   s.rootSpeed = s.tipSpeed = s.leftSpeed = s.rightSpeed = 0.0;
+  if (m.duration > 0.0) {
+    s.rootSpeed = distance(from.root, m.end.root) / m.duration;
+    s.tipSpeed = distance(from.tip, m.end.tip) / m.duration;
+    s.leftSpeed = distance(from.left, m.end.left) / m.duration;
+    s.rightSpeed = distance(from.right, m.end.right) / m.duration;
+  }
   return s;
 }
 

@@ -117,10 +117,11 @@ class CutSimulation {
   WireState at(double t) const;
   // The start of move i (totalTime for i >= moves.size()).
   double moveStart(std::size_t i) const;
-  // The wire at the start of move i, that move running (also when it lasts
-  // no time, which at(moveStart(i)) would pass over): where the time line
-  // goes for a warning about move i. The end of the cut for i >= moves.size().
-  WireState atMoveStart(std::size_t i) const;
+  // The wire at the end of move i with that move shown (at() shows the move
+  // that starts there; this also holds a move that lasts no time, which at()
+  // passes over): where the time line goes for a warning about move i, the
+  // wire in the warning's ring. The end of the cut for i >= moves.size().
+  WireState atMoveEnd(std::size_t i) const;
   // The wire where a running job reports it: its towers (WirePosition is
   // relative to the machine zero, as these coordinates), the face points on
   // the wire line, the move it is at and a time estimated from how far the

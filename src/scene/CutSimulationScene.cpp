@@ -308,8 +308,8 @@ Scene CutSimulationScene::front(const CutSimulation& sim, const WireState& wire,
       if (!numbers.empty()) numbers += ", ";
       numbers += intText(static_cast<long long>(MoveNumber(move)));
     }
-    s.text({ring.at.x + ringRadius * 0.8, ring.at.y + ringRadius * 0.75}, numbers, kFont,
-           band.text * 0.8, kWarningColor);
+    s.text({ring.at.x + ringRadius * 0.8, ring.at.y + ringRadius * 0.8}, numbers, kFont,
+           band.text * 0.9, kWarningColor);
   }
 
   std::vector<LegendEntry> legend = {

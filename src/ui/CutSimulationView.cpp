@@ -29,6 +29,8 @@ QString qs(std::string_view text) {
 
 // Frames of the play timer, ms.
 constexpr int kPlayFrameMs = 40;
+// The most warnings the list shows without scrolling.
+constexpr int kWarningRows = 4;
 // Degrees the oblique view turns per pixel dragged.
 constexpr double kDegreesPerPixel = 0.4;
 
@@ -131,7 +133,6 @@ void CutSimulationView::buildTimeLine() {
   warnings_->setObjectName(QStringLiteral("warningList"));
   warnings_->setAccessibleName(qs(messageText(Msg::SimWarningsTitle)));
   warnings_->setToolTip(qs(messageText(Msg::SimWarningsHint)));
-  warnings_->setMaximumHeight(warnings_->fontMetrics().height() * 4 + 8);
   warnings_->hide();
   column->addWidget(warnings_);
 
@@ -170,6 +171,11 @@ void CutSimulationView::replan() {
       item->setData(Qt::UserRole, static_cast<qulonglong>(w.moveIndex));
     }
     warnings_->setCurrentRow(-1);
+  }
+  // As high as its warnings, at most kWarningRows of them, with no row cut off.
+  const int rows = std::min(warnings_->count(), kWarningRows);
+  if (rows > 0) {
+    warnings_->setFixedHeight(warnings_->sizeHintForRow(0) * rows + 2 * warnings_->frameWidth());
   }
   warnings_->setVisible(!sim_.warnings.empty());
   // A cut of more than a few years would not fit the slider's steps.
@@ -224,6 +230,11 @@ void CutSimulationView::stepMove(int direction) {
   if (sim_.moves.empty()) return;
   pause();
   std::size_t i = std::min(state_.move, sim_.moves.size() - 1);
+  if (direction > 0 && state_.fraction >= 1.0 && i + 1 < sim_.moves.size()) {
+    // Shown at the end of its move (a warning's): the next move starts there.
+    setTime(sim_.moveStart(i + 1));
+    return;
+  }
   if (direction > 0) {
     // The end of the move running, or of the next one when already there.
     double end = sim_.moveStart(i) + sim_.moves[i].duration;
@@ -242,7 +253,7 @@ void CutSimulationView::stepMove(int direction) {
 void CutSimulationView::goToMove(std::size_t index) {
   if (following_ || sim_.moves.empty()) return;
   pause();
-  state_ = sim_.atMoveStart(std::min(index, sim_.moves.size() - 1));
+  state_ = sim_.atMoveEnd(std::min(index, sim_.moves.size() - 1));
   showState();
 }
 

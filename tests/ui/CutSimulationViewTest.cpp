@@ -129,7 +129,7 @@ class CutSimulationViewTest : public QObject {
   }
 
   // The badly placed panel's warnings are listed under the view; choosing
-  // one (a click, the arrow keys) shows the wire at the start of its move,
+  // one (a click, the arrow keys) shows the wire at the end of its move,
   // which the readout numbers as the warning's text does, from 1, and the
   // front projection rings its face points labelled with that number; the
   // example wing has none and shows no list.
@@ -171,7 +171,8 @@ class CutSimulationViewTest : public QObject {
     };
     const auto landsOn = [&](const SimulationWarning& w) {
       QCOMPARE(view->state().move, w.moveIndex);
-      QCOMPARE(view->state().time, sim.moveStart(w.moveIndex));
+      QCOMPARE(view->state().time, sim.moveStart(w.moveIndex) + sim.moves[w.moveIndex].duration);
+      QVERIFY(view->state().wire.root == w.root);  // in the warning's ring
       const QString text = QString::fromStdString(w.text);
       QVERIFY2(text.startsWith(QStringLiteral("Move %1 (").arg(numberOf(w))) ||
                    text.startsWith(QStringLiteral("Moves %1 to ").arg(numberOf(w))),
@@ -193,6 +194,18 @@ class CutSimulationViewTest : public QObject {
     view->setTime(sim.totalTime);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->currentItem()).center());
     landsOn(sim.warnings[static_cast<std::size_t>(mirrored - 1)]);
+    // From there the next move starts where the wire stands, the previous
+    // step goes back to the start of the warning's move.
+    const std::size_t shown = view->state().move;
+    view->findChild<QToolButton*>(QStringLiteral("nextMove"))->click();
+    QCOMPARE(view->state().move, shown + 1);
+    QCOMPARE(view->state().time, sim.moveStart(shown + 1));
+    QVERIFY(readout->text().startsWith(QStringLiteral("Move %1 of ").arg(MoveNumber(shown + 1))));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->currentItem()).center());
+    landsOn(sim.warnings[static_cast<std::size_t>(mirrored - 1)]);
+    view->findChild<QToolButton*>(QStringLiteral("previousMove"))->click();
+    QCOMPARE(view->state().move, shown);
+    QCOMPARE(view->state().time, sim.moveStart(shown));
 
     // Every warning's face points are ringed in the picture and labelled with
     // its move's number; rings that would overlap make one.
