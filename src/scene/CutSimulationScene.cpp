@@ -99,10 +99,20 @@ struct LegendEntry {
   bool line = true;
 };
 
-// The title, the move and the time, then the legend in as many columns as
-// the drawing's width holds, in a band above the drawing; returns the top of
-// the band.
-double header(Scene& s, const CutSimulation& sim, const WireState& wire, const Box& box, Band band,
+// How far the band above the drawing reaches: its top, and its sides when
+// the legend is wider than the drawing.
+struct BandExtent {
+  double left = 0.0;
+  double right = 0.0;
+  double top = 0.0;
+};
+
+// The title, the move and the time, then the legend, in a band above the
+// drawing. The legend takes as many columns as fit in the drawing's width or
+// in twice its height, whichever is more (a tall drawing in a wide window
+// would otherwise lose its height to a legend of one column), centred over
+// the drawing when wider than it.
+BandExtent header(Scene& s, const CutSimulation& sim, const WireState& wire, const Box& box, Band band,
               bool captions, Msg title, const std::vector<LegendEntry>& entries) {
   std::vector<std::pair<std::string, double>> lines;  // text and height, top first
   if (captions) lines.emplace_back(std::string(messageText(title)), band.text);
@@ -121,21 +131,25 @@ double header(Scene& s, const CutSimulation& sim, const WireState& wire, const B
   // A column: the sample and a text of about 12 characters.
   const double sample = band.text * 2.5;
   const double columnWidth = band.text * 12.0;
-  const std::size_t columns = std::clamp<std::size_t>(
-      static_cast<std::size_t>((box.right - box.left) / columnWidth), 1, std::max<std::size_t>(entries.size(), 1));
-  const double column = std::max((box.right - box.left) / static_cast<double>(columns), columnWidth);
+  const double width = box.right - box.left;
+  const double room = std::max(width, 2.0 * (box.top - box.bottom));
+  const std::size_t columns = std::clamp<std::size_t>(static_cast<std::size_t>(room / columnWidth), 1,
+                                                      std::max<std::size_t>(entries.size(), 1));
+  const double column = std::max(width / static_cast<double>(columns), columnWidth);
+  const double legendWidth = column * static_cast<double>(columns);
+  const double left = std::min(box.left, (box.left + box.right - legendWidth) / 2.0);
   const std::size_t legendRows = (entries.size() + columns - 1) / columns;
   const double row = band.text * 1.5;
   const double top = box.top + row * static_cast<double>(lines.size() + legendRows) + band.text * 0.5;
   double y = top;
   for (const auto& [text, height] : lines) {
     y -= row;
-    s.text({box.left, y}, text, kFont, height, height == band.text ? kBlack : kNavy);
+    s.text({left, y}, text, kFont, height, height == band.text ? kBlack : kNavy);
   }
   std::size_t i = 0;
   for (const LegendEntry& entry : entries) {
     if (i % columns == 0) y -= row;
-    const double x = box.left + column * static_cast<double>(i % columns);
+    const double x = left + column * static_cast<double>(i % columns);
     const double middle = y + band.text * 0.35;
     if (entry.line) {
       s.line({x, middle}, {x + sample, middle},
@@ -148,7 +162,7 @@ double header(Scene& s, const CutSimulation& sim, const WireState& wire, const B
            band.text * 0.85, kBlack);
     ++i;
   }
-  return top;
+  return {left, std::max(box.right, left + legendWidth), top};
 }
 
 PointList pathOf(const CutSimulation& sim, Point2D WirePoints::*which) {
@@ -180,8 +194,9 @@ Band bandOf(const CutSceneStyle& style, double size) {
           style.lineWidth > 0.0 ? style.lineWidth : size * kLineShare};
 }
 
-void finishFrame(Scene& s, const Box& box, double top, double margin) {
-  s.frame = {box.left - margin, box.bottom - margin, box.right + margin, top + margin};
+void finishFrame(Scene& s, const Box& box, const BandExtent& band, double margin) {
+  s.frame = {std::min(box.left, band.left) - margin, box.bottom - margin,
+             std::max(box.right, band.right) + margin, band.top + margin};
 }
 
 // ---- Oblique projection ---------------------------------------------------
@@ -319,7 +334,7 @@ Scene CutSimulationScene::front(const CutSimulation& sim, const WireState& wire,
       {Msg::SimRightTowerPath, kRightTowerColor, Mark::Square},
       {Msg::SimWire, kBlack}};
   if (!rings.empty()) legend.push_back({Msg::SimWarningMark, kWarningColor, Mark::Ring, false});
-  const double top =
+  const BandExtent top =
       header(s, sim, wire, box, band, style.captions, Msg::SimFrontTitle, legend);
   finishFrame(s, box, top, size * kMarginShare);
   return s;
@@ -477,7 +492,7 @@ Scene CutSimulationScene::oblique(const CutSimulation& sim, const WireState& wir
   mark(s, Mark::Diamond, wt, band.text, band.line, kTipColor);
   mark(s, Mark::Disc, wr, band.text, band.line, kRootColor);
 
-  const double top = header(s, sim, wire, box, band, style.captions, Msg::SimObliqueTitle,
+  const BandExtent top = header(s, sim, wire, box, band, style.captions, Msg::SimObliqueTitle,
                             {{Msg::SimRootFacePath, kRootColor, Mark::Disc},
                              {Msg::SimTipFacePath, kTipColor, Mark::Diamond},
                              {Msg::SimWire, kBlack}});
