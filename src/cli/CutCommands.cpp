@@ -40,8 +40,9 @@ nlohmann::ordered_json warningsJson(const std::vector<CutWarning>& warnings) {
                                                    : "both";
     out.push_back({
         {"kind", std::string(cutWarningKindName(w.kind))},
-        {"move", w.move},
-        {"lastMove", w.lastMove},
+        // Move numbers as the message and the cut window count them, from 1.
+        {"move", MoveNumber(w.move)},
+        {"lastMove", MoveNumber(w.lastMove)},
         {"label", w.label},
         {"side", side},
         {"value", w.value},
@@ -152,7 +153,8 @@ int runSurveyCommand(const CommandArgs& args) {
       "moves, the total time, the heat, the block placement and the warnings (a\n"
       "tower running backwards or far outside the block, the wire pausing or creeping\n"
       "in the block, a face below the foam's kerf law, root and tip points that do\n"
-      "not match; each also listed on stderr); values that could not be computed\n"
+      "not match; each with the numbers of its first and last move, counted from 1\n"
+      "as in its message, and also listed on stderr); values that could not be computed\n"
       "are null. Exit code 1 when there is an error; for a\n"
       "block out of the table's travel the placement that fits is printed on stderr.\n"
       "\nExamples:\n"

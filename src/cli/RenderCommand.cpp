@@ -111,11 +111,9 @@ int renderCut(const QCommandLineParser& parser, double dpi, const std::string& o
     printPlacementHint(setup);
     return kExitFailure;
   }
-  // The picture numbers the warnings' places; their texts go to stderr as
-  // 'survey' prints them.
-  for (std::size_t i = 0; i < sim.warnings.size(); ++i) {
-    printError("warning " + std::to_string(i + 1) + ": " + sim.warnings[i].text);
-  }
+  // The picture rings the warnings' places with their moves' numbers; their
+  // texts, which start with those numbers, go to stderr as 'survey' prints them.
+  for (const SimulationWarning& w : sim.warnings) printError("warning: " + w.text);
   const WireState wire = sim.at(atTime ? time : sim.totalTime);
   Scene scene = parser.isSet(QStringLiteral("3d"))
                     ? CutSimulationScene::oblique(sim, wire, ObliqueAngles{})
@@ -138,8 +136,10 @@ int runRenderCommand(const CommandArgs& args) {
       "                 the cutting options are those of 'orva-cli survey'.\n"
       "  cut            the planned cut of the panel seen from the front: the block's\n"
       "                 faces, the paths of both faces and both towers and the wire\n"
-      "                 (at --time T seconds, by default at the end); --3d the oblique\n"
-      "                 view of the block and the surface the wire sweeps (zoom 1).\n"
+      "                 (at --time T seconds, by default at the end), the warnings'\n"
+      "                 places ringed with their moves' numbers (the texts on stderr,\n"
+      "                 as 'orva-cli survey' prints them); --3d the oblique view of\n"
+      "                 the block and the surface the wire sweeps (zoom 1).\n"
       "\nExamples:\n"
       "  orva-cli render wing.cnc --view profile --panel 2 -o rib.pdf\n"
       "  orva-cli render wing.cnc --view profile --print --paper A4 -o ribs-on-a4.pdf\n"

@@ -761,6 +761,11 @@ constexpr Entry kCatalogue[] = {
     {Msg::CtlHeatSCaption, "Full-heat S value (0: by hand)"},
     {Msg::CtlRxBufferCaption, "Receive buffer (bytes)"},
     {Msg::CtlStatusMsCaption, "Status interval (ms)"},
+
+    // The cut window's marks and warning list
+    {Msg::SimWarningMark, "Warning, at its move number"},
+    {Msg::SimWire, "Wire"},
+    {Msg::SimWarningsHint, "Warnings of the planned cut: click one to see the wire at its move"},
 };
 
 // The catalogue ordered by identifier, for lookup by binary search and for listing.

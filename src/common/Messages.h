@@ -590,8 +590,8 @@ enum class Msg : int {
   MarginsDoNotFit = 2810,
 
   // Warnings about a planned cut (2900-2999)
-  CutWarningAtMove = 2900,      // %1 move index, %2 its label, %3 the warning
-  CutWarningAtMoves = 2901,     // %1 first, %2 last move index, %3 first label, %4 the warning
+  CutWarningAtMove = 2900,      // %1 move number (from 1), %2 its label, %3 the warning
+  CutWarningAtMoves = 2901,     // %1 first, %2 last move number, %3 first label, %4 the warning
   WarnTowerBackwards = 2902,    // %1 tower word, %2 scale of its path on its face's
   WarnTowerMagnified = 2903,    // %1 tower word, %2 ratio of its path to its face's
   WarnPauseInBlock = 2904,      // %1 seconds
@@ -699,6 +699,11 @@ enum class Msg : int {
   CtlHeatSCaption = 3557,
   CtlRxBufferCaption = 3558,
   CtlStatusMsCaption = 3559,
+
+  // The cut window's marks and warning list (3600-3649)
+  SimWarningMark = 3600,
+  SimWire = 3601,
+  SimWarningsHint = 3602,
 };
 
 // The text of `id`; an empty view for a value that names no text. One text is empty

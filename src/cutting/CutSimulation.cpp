@@ -183,7 +183,8 @@ CutSimulation CutSimulation::plan(const CT1Doc& doc, const CutEnvironment& env,
   for (const CutWarning& w : found) {
     if (w.move >= sim.moves.size()) continue;
     const WirePoints& at = sim.moves[w.move].end;
-    sim.warnings.push_back({w.move, w.label, w.message, at.root, at.tip});
+    sim.warnings.push_back(
+        {w.move, std::min(w.lastMove, sim.moves.size() - 1), w.label, w.message, at.root, at.tip});
   }
   return sim;
 }
@@ -202,6 +203,27 @@ WirePoints CutSimulation::onWire(const Point2D& left, const Point2D& right) cons
 
 double CutSimulation::moveStart(std::size_t i) const {
   return i < moves.size() ? moves[i].start : totalTime;
+}
+
+WireState CutSimulation::atMoveEnd(std::size_t i) const {
+  if (i >= moves.size()) return at(totalTime);
+  const SimulatedMove& m = moves[i];
+  WireState s = at(m.start);
+  const WirePoints& from = i == 0 ? start : moves[i - 1].end;
+  s.time = std::min(m.start + m.duration, totalTime);
+  s.remaining = totalTime - s.time;
+  s.move = i;
+  s.fraction = 1.0;
+  s.label = m.label;
+  s.wire = m.end;
+  s.rootSpeed = s.tipSpeed = s.leftSpeed = s.rightSpeed = 0.0;
+  if (m.duration > 0.0) {
+    s.rootSpeed = distance(from.root, m.end.root) / m.duration;
+    s.tipSpeed = distance(from.tip, m.end.tip) / m.duration;
+    s.leftSpeed = distance(from.left, m.end.left) / m.duration;
+    s.rightSpeed = distance(from.right, m.end.right) / m.duration;
+  }
+  return s;
 }
 
 WireState CutSimulation::at(double t) const {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cutting/CutWarnings.h"
 #include "cutting/KerfCompensation.h"
 #include "geometry/Point2D.h"
 #include "motion/CutMove.h"
@@ -37,11 +38,13 @@ struct SimulatedMove {
 };
 
 // One of the warnings of the planned cut (FindCutWarnings, as the cutting
-// dialog and the survey list them): the first move it concerns (index into
-// moves, its label), its whole text, and where it happens in the front
-// projection: the face points of the wire at the end of that move.
+// dialog and the survey list them): the first and the last move it concerns
+// (indices into moves, from 0; the text numbers them from 1, MoveNumber),
+// the first one's label, its whole text, and where it happens in the front
+// projection: the face points of the wire at the end of the first move.
 struct SimulationWarning {
   std::size_t moveIndex = 0;
+  std::size_t lastMoveIndex = 0;
   std::string label;
   std::string text;
   Point2D root;
@@ -114,6 +117,11 @@ class CutSimulation {
   WireState at(double t) const;
   // The start of move i (totalTime for i >= moves.size()).
   double moveStart(std::size_t i) const;
+  // The wire at the end of move i with that move shown (at() shows the move
+  // that starts there; this also holds a move that lasts no time, which at()
+  // passes over): where the time line goes for a warning about move i, the
+  // wire in the warning's ring. The end of the cut for i >= moves.size().
+  WireState atMoveEnd(std::size_t i) const;
   // The wire where a running job reports it: its towers (WirePosition is
   // relative to the machine zero, as these coordinates), the face points on
   // the wire line, the move it is at and a time estimated from how far the

@@ -298,12 +298,13 @@ std::vector<CutWarning> FindCutWarnings(const MoveList& moves, const CutWarningS
         break;
       }
     }
+    // Numbered as the time line counts them, from 1.
+    const std::string first = intText(static_cast<long long>(MoveNumber(i)));
     w.message = w.lastMove == w.move
-                    ? formatMessage(Msg::CutWarningAtMove,
-                                    {intText(static_cast<long long>(i)), w.label, text})
+                    ? formatMessage(Msg::CutWarningAtMove, {first, w.label, text})
                     : formatMessage(Msg::CutWarningAtMoves,
-                                    {intText(static_cast<long long>(i)),
-                                     intText(static_cast<long long>(w.lastMove)), w.label, text});
+                                    {first, intText(static_cast<long long>(MoveNumber(w.lastMove))),
+                                     w.label, text});
   }
   return out;
 }

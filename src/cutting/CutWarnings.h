@@ -46,6 +46,11 @@ struct WireGeometry {
 std::vector<WireSpan> TraceWire(const MoveList& moves, const WireGeometry& geometry,
                                 const MovePlanner::Position& start);
 
+// The number a user sees for the move at `index` of a list: the warnings'
+// texts, the survey's JSON, the cut window's time line and its picture all
+// count the moves from 1.
+constexpr std::size_t MoveNumber(std::size_t index) { return index + 1; }
+
 // What can go wrong in a planned cut that the planner accepts.
 enum class CutWarningKind {
   TowerBackwards,    // a tower runs backwards against its face: it traces a mirrored outline
@@ -75,7 +80,7 @@ enum class WireSide {
 // along its surface does not).
 struct CutWarning {
   CutWarningKind kind = CutWarningKind::SlowInBlock;
-  std::size_t move = 0;      // index of the first move in the list
+  std::size_t move = 0;      // index of the first move in the list (from 0)
   std::size_t lastMove = 0;  // index of the last move of the run
   std::string label;         // the first move's label
   WireSide side = WireSide::Both;
@@ -90,7 +95,9 @@ struct CutWarning {
   // UnequalFaces); 0 for the others.
   double path = 0.0;
   WireSpan where;       // the wire at the end of the first move
-  std::string message;  // the whole text, "Move 12 (label): ..." from the catalogue
+  // The whole text from the catalogue, "Move 12 (label): ...", "Moves 12 to
+  // 40 (label): ..." with the moves' numbers (MoveNumber: index + 1).
+  std::string message;
 };
 
 // The thresholds. Each is a plain number so that a test can provoke it.

@@ -43,6 +43,46 @@ struct Box {
 
 std::string seconds(double s) { return fixedText(s, 1); }
 
+// How a point of the wire is marked, in the picture and in the legend: each
+// kind its own shape and size, so that marks lying on one another can still
+// be told apart (the root's disc shows inside the tip's diamond, both inside
+// a warning's ring).
+enum class Mark { None, Disc, Diamond, Square, Ring };
+
+// Sizes of the marks, in text heights: the diamond of the tip wider than the
+// disc of the root drawn over it, the towers' squares smaller, a warning's
+// ring around them all.
+constexpr double kDiscRadius = 0.3;
+constexpr double kDiamondRadius = 0.55;
+constexpr double kSquareHalf = 0.25;
+constexpr double kRingRadius = 0.8;
+
+// A mark at `at`, its size in proportion to the text height `text`.
+void mark(Scene& s, Mark kind, const Point2D& at, double text, double line, const Color& color) {
+  const Pen outline{kBlack, line * 0.6, PenStyle::Solid};
+  switch (kind) {
+    case Mark::None:
+      break;
+    case Mark::Disc:
+      s.circle(at, text * kDiscRadius, outline, Brush{true, color});
+      break;
+    case Mark::Diamond: {
+      const double r = text * kDiamondRadius;
+      s.polygon({{at.x - r, at.y}, {at.x, at.y + r}, {at.x + r, at.y}, {at.x, at.y - r}}, outline,
+                Brush{true, color});
+      break;
+    }
+    case Mark::Square: {
+      const double h = text * kSquareHalf;
+      s.rectangle({at.x - h, at.y - h}, {at.x + h, at.y + h}, outline, Brush{true, color});
+      break;
+    }
+    case Mark::Ring:
+      s.circle(at, text * kRingRadius, Pen{color, line * 1.5, PenStyle::Solid});
+      break;
+  }
+}
+
 // Caption lines (move, time) and legend entries above the drawing: the frame
 // grows upwards by the band they need.
 struct Band {
@@ -50,44 +90,79 @@ struct Band {
   double line = 0.0;  // pen width
 };
 
+// One entry of a legend: a sample of the line (none for a mark alone) with
+// the mark drawn on it, and its text.
+struct LegendEntry {
+  Msg text;
+  Color color;
+  Mark mark = Mark::None;
+  bool line = true;
+};
+
+// How far the band above the drawing reaches: its top, and its sides when
+// the legend is wider than the drawing.
+struct BandExtent {
+  double left = 0.0;
+  double right = 0.0;
+  double top = 0.0;
+};
+
 // The title, the move and the time, then the legend, in a band above the
-// drawing; returns the top of the band.
-double header(Scene& s, const CutSimulation& sim, const WireState& wire, const Box& box, Band band,
-              bool captions, Msg title, std::initializer_list<std::pair<Msg, Color>> entries) {
+// drawing. The legend takes as many columns as fit in the drawing's width or
+// in twice its height, whichever is more (a tall drawing in a wide window
+// would otherwise lose its height to a legend of one column), centred over
+// the drawing when wider than it.
+BandExtent header(Scene& s, const CutSimulation& sim, const WireState& wire, const Box& box, Band band,
+              bool captions, Msg title, const std::vector<LegendEntry>& entries) {
   std::vector<std::pair<std::string, double>> lines;  // text and height, top first
   if (captions) lines.emplace_back(std::string(messageText(title)), band.text);
   if (captions && !sim.moves.empty() && wire.move < sim.moves.size()) {
-    lines.emplace_back(formatMessage(Msg::SimMoveReadout,
-                                     {intText(static_cast<long long>(wire.move) + 1),
-                                      intText(static_cast<long long>(sim.moves.size())), wire.label}),
-                       band.text * 0.85);
+    lines.emplace_back(
+        formatMessage(Msg::SimMoveReadout,
+                      {intText(static_cast<long long>(MoveNumber(wire.move))),
+                       intText(static_cast<long long>(sim.moves.size())), wire.label}),
+        band.text * 0.85);
   }
   if (captions) {
     lines.emplace_back(formatMessage(Msg::SimTimeReadout, {seconds(wire.time), seconds(wire.remaining),
                                                            seconds(sim.totalTime)}),
                        band.text * 0.85);
   }
-  const std::size_t legendRows = (entries.size() + 1) / 2;
+  // A column: the sample and a text of about 12 characters.
+  const double sample = band.text * 2.5;
+  const double columnWidth = band.text * 12.0;
+  const double width = box.right - box.left;
+  const double room = std::max(width, 2.0 * (box.top - box.bottom));
+  const std::size_t columns = std::clamp<std::size_t>(static_cast<std::size_t>(room / columnWidth), 1,
+                                                      std::max<std::size_t>(entries.size(), 1));
+  const double column = std::max(width / static_cast<double>(columns), columnWidth);
+  const double legendWidth = column * static_cast<double>(columns);
+  const double left = std::min(box.left, (box.left + box.right - legendWidth) / 2.0);
+  const std::size_t legendRows = (entries.size() + columns - 1) / columns;
   const double row = band.text * 1.5;
   const double top = box.top + row * static_cast<double>(lines.size() + legendRows) + band.text * 0.5;
   double y = top;
   for (const auto& [text, height] : lines) {
     y -= row;
-    s.text({box.left, y}, text, kFont, height, height == band.text ? kBlack : kNavy);
+    s.text({left, y}, text, kFont, height, height == band.text ? kBlack : kNavy);
   }
-  const double sample = band.text * 2.5;
-  const double column = std::max((box.right - box.left) / 2.0, band.text * 14.0);
   std::size_t i = 0;
-  for (const auto& [text, color] : entries) {
-    if (i % 2 == 0) y -= row;
-    const double x = box.left + column * static_cast<double>(i % 2);
-    s.line({x, y + band.text * 0.35}, {x + sample, y + band.text * 0.35},
-           Pen{color, band.line * 2.0, PenStyle::Solid});
-    s.text({x + sample + band.text * 0.5, y}, std::string(messageText(text)), kFont,
+  for (const LegendEntry& entry : entries) {
+    if (i % columns == 0) y -= row;
+    const double x = left + column * static_cast<double>(i % columns);
+    const double middle = y + band.text * 0.35;
+    if (entry.line) {
+      s.line({x, middle}, {x + sample, middle},
+             Pen{entry.color, band.line * 2.0, PenStyle::Solid});
+    }
+    // A ring as large as in the drawing would not fit in its row.
+    mark(s, entry.mark, {x + sample / 2.0, middle},
+         entry.mark == Mark::Ring ? band.text * 0.7 : band.text, band.line, entry.color);
+    s.text({x + sample + band.text * 0.5, y}, std::string(messageText(entry.text)), kFont,
            band.text * 0.85, kBlack);
     ++i;
   }
-  return top;
+  return {left, std::max(box.right, left + legendWidth), top};
 }
 
 PointList pathOf(const CutSimulation& sim, Point2D WirePoints::*which) {
@@ -119,8 +194,9 @@ Band bandOf(const CutSceneStyle& style, double size) {
           style.lineWidth > 0.0 ? style.lineWidth : size * kLineShare};
 }
 
-void finishFrame(Scene& s, const Box& box, double top, double margin) {
-  s.frame = {box.left - margin, box.bottom - margin, box.right + margin, top + margin};
+void finishFrame(Scene& s, const Box& box, const BandExtent& band, double margin) {
+  s.frame = {std::min(box.left, band.left) - margin, box.bottom - margin,
+             std::max(box.right, band.right) + margin, band.top + margin};
 }
 
 // ---- Oblique projection ---------------------------------------------------
@@ -209,33 +285,57 @@ Scene CutSimulationScene::front(const CutSimulation& sim, const WireState& wire,
   s.polyline(tip, Pen{kTipColor, band.line * 1.4, PenStyle::Solid});
   s.polyline(root, Pen{kRootColor, band.line * 1.4, PenStyle::Solid});
 
-  // Each warning: a ring at the root and the tip point of its move, numbered
-  // as in the window's list beside the root's.
-  for (std::size_t i = 0; i < sim.warnings.size(); ++i) {
-    const SimulationWarning& w = sim.warnings[i];
-    const Pen ring{kWarningColor, band.line * 1.5, PenStyle::Solid};
-    s.circle(w.root, band.text * 0.6, ring);
-    if (!(w.tip == w.root)) s.circle(w.tip, band.text * 0.6, ring);
-    s.text({w.root.x + band.text * 0.8, w.root.y + band.text * 0.5},
-           intText(static_cast<long long>(i) + 1), kFont, band.text * 0.8, kWarningColor);
+  // Each warning: a ring at the root and the tip point of its first move,
+  // beside it the number of that move, as its text and the time line count
+  // them. Rings that would overlap make one, with every move number.
+  struct Ring {
+    Point2D at;
+    std::vector<std::size_t> moves;
+  };
+  std::vector<Ring> rings;
+  const double ringRadius = band.text * kRingRadius;
+  for (const SimulationWarning& w : sim.warnings) {
+    for (const Point2D& p : {w.root, w.tip}) {
+      const auto near = std::find_if(rings.begin(), rings.end(), [&](const Ring& r) {
+        return std::hypot(r.at.x - p.x, r.at.y - p.y) < 2.0 * ringRadius;
+      });
+      Ring& ring = near != rings.end() ? *near : rings.emplace_back(Ring{p, {}});
+      if (std::find(ring.moves.begin(), ring.moves.end(), w.moveIndex) == ring.moves.end()) {
+        ring.moves.push_back(w.moveIndex);
+      }
+    }
   }
+  for (const Ring& ring : rings) mark(s, Mark::Ring, ring.at, band.text, band.line, kWarningColor);
 
-  // The wire from tower to tower, its face points marked.
+  // The wire from tower to tower over everything, its points marked: the
+  // towers' small squares, the tip's diamond, the root's disc on top.
   const WirePoints& at = wire.wire;
   s.line(at.left, at.right, Pen{kBlack, band.line * 1.2, PenStyle::Solid});
-  const double mark = band.text * 0.3;
-  s.circle(at.left, mark, Pen{kLeftTowerColor, band.line, PenStyle::Solid},
-           Brush{true, kLeftTowerColor});
-  s.circle(at.right, mark, Pen{kRightTowerColor, band.line, PenStyle::Solid},
-           Brush{true, kRightTowerColor});
-  s.circle(at.tip, mark * 1.3, Pen{kBlack, band.line, PenStyle::Solid}, Brush{true, kTipColor});
-  s.circle(at.root, mark * 1.3, Pen{kBlack, band.line, PenStyle::Solid}, Brush{true, kRootColor});
+  mark(s, Mark::Square, at.left, band.text, band.line, kLeftTowerColor);
+  mark(s, Mark::Square, at.right, band.text, band.line, kRightTowerColor);
+  mark(s, Mark::Diamond, at.tip, band.text, band.line, kTipColor);
+  mark(s, Mark::Disc, at.root, band.text, band.line, kRootColor);
+  // The rings' numbers last, so that no line crosses them.
+  for (Ring& ring : rings) {
+    std::sort(ring.moves.begin(), ring.moves.end());
+    std::string numbers;
+    for (std::size_t move : ring.moves) {
+      if (!numbers.empty()) numbers += ", ";
+      numbers += intText(static_cast<long long>(MoveNumber(move)));
+    }
+    s.text({ring.at.x + ringRadius * 0.8, ring.at.y + ringRadius * 0.8}, numbers, kFont,
+           band.text * 0.9, kWarningColor);
+  }
 
-  const double top = header(s, sim, wire, box, band, style.captions, Msg::SimFrontTitle,
-                            {{Msg::SimRootFacePath, kRootColor},
-                             {Msg::SimTipFacePath, kTipColor},
-                             {Msg::SimLeftTowerPath, kLeftTowerColor},
-                             {Msg::SimRightTowerPath, kRightTowerColor}});
+  std::vector<LegendEntry> legend = {
+      {Msg::SimRootFacePath, kRootColor, Mark::Disc},
+      {Msg::SimTipFacePath, kTipColor, Mark::Diamond},
+      {Msg::SimLeftTowerPath, kLeftTowerColor, Mark::Square},
+      {Msg::SimRightTowerPath, kRightTowerColor, Mark::Square},
+      {Msg::SimWire, kBlack}};
+  if (!rings.empty()) legend.push_back({Msg::SimWarningMark, kWarningColor, Mark::Ring, false});
+  const BandExtent top =
+      header(s, sim, wire, box, band, style.captions, Msg::SimFrontTitle, legend);
   finishFrame(s, box, top, size * kMarginShare);
   return s;
 }
@@ -389,12 +489,13 @@ Scene CutSimulationScene::oblique(const CutSimulation& sim, const WireState& wir
   const Point2D wr = view.map(onRoot(wire.wire.root));
   const Point2D wt = view.map(onTip(wire.wire.tip));
   s.line(wr, wt, Pen{kBlack, band.line * 1.5, PenStyle::Solid});
-  const double mark = band.text * 0.35;
-  s.circle(wt, mark, Pen{kBlack, band.line, PenStyle::Solid}, Brush{true, kTipColor});
-  s.circle(wr, mark, Pen{kBlack, band.line, PenStyle::Solid}, Brush{true, kRootColor});
+  mark(s, Mark::Diamond, wt, band.text, band.line, kTipColor);
+  mark(s, Mark::Disc, wr, band.text, band.line, kRootColor);
 
-  const double top = header(s, sim, wire, box, band, style.captions, Msg::SimObliqueTitle,
-                            {{Msg::SimRootFacePath, kRootColor}, {Msg::SimTipFacePath, kTipColor}});
+  const BandExtent top = header(s, sim, wire, box, band, style.captions, Msg::SimObliqueTitle,
+                            {{Msg::SimRootFacePath, kRootColor, Mark::Disc},
+                             {Msg::SimTipFacePath, kTipColor, Mark::Diamond},
+                             {Msg::SimWire, kBlack}});
   finishFrame(s, box, top, size * kMarginShare);
   return s;
 }

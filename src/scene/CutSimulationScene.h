@@ -36,17 +36,21 @@ class CutSimulationScene {
   static constexpr Color kWarningColor{210, 0, 170};  // apart from the four paths
 
   // Front projection (X along the chord, Y up): the two block faces, the
-  // root-face, tip-face, left-tower and right-tower paths with their legend,
-  // the warnings' face points ringed and numbered, and the wire of `wire`
-  // from tower to tower with its face points marked; a caption with the move
-  // and the time.
+  // root-face, tip-face, left-tower and right-tower paths, the warnings' face
+  // points ringed and labelled with their moves' numbers (counted from 1, as
+  // in the warnings' texts; rings that would overlap make one with all the
+  // numbers), and the wire of `wire` from tower to tower over them, marked
+  // with a square at each tower, a diamond at the tip and a disc at the
+  // root; a legend of the paths and marks, a caption with the move and the
+  // time.
   static Scene front(const CutSimulation& sim, const WireState& wire,
                      const CutSceneStyle& style = {});
 
   // The cut seen obliquely in three dimensions (X along the chord, Y up, Z
   // along the wire): the block's edges, the surface the wire sweeps between
   // the two faces as shaded quads painted back to front (the part already
-  // cut at `wire` darker), the two face paths and the wire inside the block.
+  // cut at `wire` darker), the two face paths and the wire inside the block
+  // (its root disc and tip diamond as in the front projection).
   static Scene oblique(const CutSimulation& sim, const WireState& wire,
                        const ObliqueAngles& angles, const CutSceneStyle& style = {});
 };

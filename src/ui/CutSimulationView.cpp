@@ -29,6 +29,8 @@ QString qs(std::string_view text) {
 
 // Frames of the play timer, ms.
 constexpr int kPlayFrameMs = 40;
+// The most warnings the list shows without scrolling.
+constexpr int kWarningRows = 4;
 // Degrees the oblique view turns per pixel dragged.
 constexpr double kDegreesPerPixel = 0.4;
 
@@ -126,11 +128,11 @@ void CutSimulationView::buildTimeLine() {
   for (QLabel* label : {moveText_, timeText_, speedText_}) {
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
   }
-  // The warnings of the planned cut; a click goes to the move concerned.
+  // The warnings of the planned cut; choosing one goes to the move concerned.
   warnings_ = new QListWidget(timeLine_);
   warnings_->setObjectName(QStringLiteral("warningList"));
-  warnings_->setToolTip(qs(messageText(Msg::SimWarningsTitle)));
-  warnings_->setMaximumHeight(warnings_->fontMetrics().height() * 4 + 8);
+  warnings_->setAccessibleName(qs(messageText(Msg::SimWarningsTitle)));
+  warnings_->setToolTip(qs(messageText(Msg::SimWarningsHint)));
   warnings_->hide();
   column->addWidget(warnings_);
 
@@ -143,11 +145,13 @@ void CutSimulationView::buildTimeLine() {
   connect(previous_, &QToolButton::clicked, this, [this] { stepMove(-1); });
   connect(next_, &QToolButton::clicked, this, [this] { stepMove(1); });
   connect(threeDButton_, &QToolButton::toggled, this, &CutSimulationView::setThreeD);
-  connect(warnings_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-    const auto index = static_cast<std::size_t>(item->data(Qt::UserRole).toULongLong());
-    setTime(sim_.moveStart(index));
-  });
-  connect(warnings_, &QListWidget::itemClicked, warnings_, &QListWidget::itemActivated);
+  // A click, the arrow keys or Enter on a warning show the wire at its move.
+  const auto goToWarning = [this](QListWidgetItem* item) {
+    if (item) goToMove(static_cast<std::size_t>(item->data(Qt::UserRole).toULongLong()));
+  };
+  connect(warnings_, &QListWidget::currentItemChanged, this, goToWarning);
+  connect(warnings_, &QListWidget::itemClicked, this, goToWarning);
+  connect(warnings_, &QListWidget::itemActivated, this, goToWarning);
 }
 
 void CutSimulationView::replan() {
@@ -155,13 +159,23 @@ void CutSimulationView::replan() {
   if (!doc) return;
   const double t = state_.time;
   sim_ = CutSimulation::plan(*doc, env_);
-  warnings_->clear();
-  for (std::size_t i = 0; i < sim_.warnings.size(); ++i) {
-    const SimulationWarning& w = sim_.warnings[i];
-    // The text names the move and its label; the number is the picture's.
-    auto* item = new QListWidgetItem(QStringLiteral("%1. %2").arg(i + 1).arg(qs(w.text)), warnings_);
-    item->setToolTip(qs(w.text));
-    item->setData(Qt::UserRole, static_cast<qulonglong>(w.moveIndex));
+  {
+    // A new list goes nowhere by itself.
+    const QSignalBlocker quiet(warnings_);
+    warnings_->clear();
+    for (const SimulationWarning& w : sim_.warnings) {
+      // The text names the move by the number the time line and the
+      // picture's ring show.
+      auto* item = new QListWidgetItem(qs(w.text), warnings_);
+      item->setToolTip(qs(w.text));
+      item->setData(Qt::UserRole, static_cast<qulonglong>(w.moveIndex));
+    }
+    warnings_->setCurrentRow(-1);
+  }
+  // As high as its warnings, at most kWarningRows of them, with no row cut off.
+  const int rows = std::min(warnings_->count(), kWarningRows);
+  if (rows > 0) {
+    warnings_->setFixedHeight(warnings_->sizeHintForRow(0) * rows + 2 * warnings_->frameWidth());
   }
   warnings_->setVisible(!sim_.warnings.empty());
   // A cut of more than a few years would not fit the slider's steps.
@@ -216,6 +230,11 @@ void CutSimulationView::stepMove(int direction) {
   if (sim_.moves.empty()) return;
   pause();
   std::size_t i = std::min(state_.move, sim_.moves.size() - 1);
+  if (direction > 0 && state_.fraction >= 1.0 && i + 1 < sim_.moves.size()) {
+    // Shown at the end of its move (a warning's): the next move starts there.
+    setTime(sim_.moveStart(i + 1));
+    return;
+  }
   if (direction > 0) {
     // The end of the move running, or of the next one when already there.
     double end = sim_.moveStart(i) + sim_.moves[i].duration;
@@ -229,6 +248,13 @@ void CutSimulationView::stepMove(int direction) {
     while (i > 0 && sim_.moveStart(i) >= state_.time) --i;
     setTime(sim_.moveStart(i));
   }
+}
+
+void CutSimulationView::goToMove(std::size_t index) {
+  if (following_ || sim_.moves.empty()) return;
+  pause();
+  state_ = sim_.atMoveEnd(std::min(index, sim_.moves.size() - 1));
+  showState();
 }
 
 void CutSimulationView::followJob() {
@@ -252,7 +278,7 @@ void CutSimulationView::showState() {
   } else {
     const std::string move =
         state_.move < sim_.moves.size()
-            ? formatMessage(Msg::SimMoveReadout, {intText(static_cast<long long>(state_.move) + 1),
+            ? formatMessage(Msg::SimMoveReadout, {intText(static_cast<long long>(MoveNumber(state_.move))),
                                                   intText(static_cast<long long>(sim_.moves.size())),
                                                   state_.label})
             : state_.label;

@@ -54,6 +54,9 @@ class CutSimulationView : public SceneView {
   void play();
   void pause();
   void stepMove(int direction);
+  // The time line at the end of move `index` (from 0), that move shown:
+  // where a warning's entry in the list goes (the wire in its ring).
+  void goToMove(std::size_t index);
   // Plans the cut again from the project.
   void replan();
   // The wire where the running job reports it.

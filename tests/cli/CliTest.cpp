@@ -438,6 +438,7 @@ TEST_F(CliTest, SurveyWarnsOfAMirroredTowerAndAnExtrapolatedKerf) {
     EXPECT_TRUE(test::contains(message, "(" + w["label"].get<std::string>() + ")")) << message;
     EXPECT_TRUE(test::contains(survey.err, "warning: " + message + "\n")) << survey.err;
     EXPECT_LE(w["move"].get<std::size_t>(), w["lastMove"].get<std::size_t>());
+    EXPECT_EQ(message.rfind(w["move"] == w["lastMove"] ? "Move " + w["move"].dump() + " (" : "Moves " + w["move"].dump() + " to " + w["lastMove"].dump() + " (", 0), 0u) << message;  // JSON numbers as the text's
     for (const char* point : {"face1", "face2", "left", "right"}) {
       ASSERT_EQ(w["where"][point].size(), 2u) << point;
     }

@@ -136,7 +136,8 @@ TEST(CutSimulationTest, LeavesTheProjectThePlannerAndTheFoamsAsTheyWere) {
 
 // The time line: at a boundary the move that starts there, inside a move
 // the wire in proportion, the speeds of the move (the root face of a cut
-// move at the cut speed), pauses standing still, times outside clamped.
+// move at the cut speed), pauses standing still, the end of a move shown
+// with that move (also of one that lasts no time), times outside clamped.
 TEST(CutSimulationTest, TimeLineInterpolatesWithinMovesAndGivesTheirSpeeds) {
   SimulationRig rig;
   const CutSimulation sim = CutSimulation::plan(rig.doc, rig.env, 2.5);
@@ -170,6 +171,32 @@ TEST(CutSimulationTest, TimeLineInterpolatesWithinMovesAndGivesTheirSpeeds) {
   const WireState heating = sim.at(0.5 * sim.moves.front().duration);
   EXPECT_EQ(heating.move, 0u);
   EXPECT_EQ(heating.rootSpeed + heating.tipSpeed + heating.leftSpeed + heating.rightSpeed, 0.0);
+
+  // Going to a move shows the wire at its end with that move (at() shows
+  // the next one there), also for a move of no duration, which at() passes over.
+  const WireState ended = sim.atMoveEnd(cut);
+  EXPECT_EQ(ended.move, cut);
+  EXPECT_EQ(ended.label, label);
+  EXPECT_EQ(ended.fraction, 1.0);
+  EXPECT_NEAR(ended.time, m.start + m.duration, 1e-9);
+  EXPECT_NEAR(ended.time + ended.remaining, sim.totalTime, 1e-9);
+  EXPECT_LT(gap(ended.wire.tip, m.end.tip), 1e-9);
+  EXPECT_NEAR(ended.rootSpeed, 2.5, 1e-9);
+  EXPECT_EQ(sim.at(ended.time).move, cut + 1);
+  CutSimulation instant = sim;
+  SimulatedMove& none = instant.moves[cut];
+  const double lost = none.duration;
+  none.duration = 0.0;
+  for (std::size_t k = cut + 1; k < instant.moves.size(); ++k) instant.moves[k].start -= lost;
+  instant.totalTime -= lost;
+  EXPECT_EQ(instant.at(none.start).move, cut + 1);
+  const WireState standing = instant.atMoveEnd(cut);
+  EXPECT_EQ(standing.move, cut);
+  EXPECT_EQ(standing.label, label);
+  EXPECT_EQ(standing.time, none.start);
+  EXPECT_EQ(standing.rootSpeed, 0.0);
+  EXPECT_LT(gap(standing.wire.tip, m.end.tip), 1e-9);
+  EXPECT_EQ(sim.atMoveEnd(sim.moves.size()).time, sim.totalTime);
 
   const WireState late = sim.at(sim.totalTime + 50.0);
   EXPECT_EQ(late.move, sim.moves.size() - 1);
@@ -239,6 +266,7 @@ TEST(CutSimulationTest, CarriesTheSurveysWarningsAtTheirMovesFacePoints) {
       const SimulationWarning& w = sim.warnings[i];
       const CutWarning& expected = survey.warnings[i];
       EXPECT_EQ(w.moveIndex, expected.move);
+      EXPECT_EQ(w.lastMoveIndex, expected.lastMove);
       EXPECT_EQ(w.label, expected.label);
       EXPECT_EQ(w.text, expected.message);
       ASSERT_LT(w.moveIndex, sim.moves.size());
@@ -247,8 +275,27 @@ TEST(CutSimulationTest, CarriesTheSurveysWarningsAtTheirMovesFacePoints) {
       EXPECT_LT(gap(w.root, expected.where.face1), 1e-6) << w.text;
       EXPECT_LT(gap(w.tip, expected.where.face2), 1e-6) << w.text;
       if (expected.kind == CutWarningKind::TowerBackwards) mirrored = true;
+      // The time line goes to the end of the warning's move, the wire at
+      // its ring, the move numbered as in the text.
+      const WireState there = sim.atMoveEnd(w.moveIndex);
+      EXPECT_EQ(there.move, w.moveIndex);
+      EXPECT_EQ(there.label, w.label);
+      EXPECT_LT(gap(there.wire.root, w.root), 1e-9);
+      EXPECT_LT(gap(there.wire.tip, w.tip), 1e-9);
+      const std::string number = std::to_string(MoveNumber(there.move));
+      EXPECT_TRUE(w.text.rfind("Move " + number + " (", 0) == 0 ||
+                  w.text.rfind("Moves " + number + " to ", 0) == 0)
+          << w.text;
     }
     EXPECT_EQ(mirrored, badly);
+    if (badly) {
+      // The heating is the first move: the wire at the start of the cut.
+      ASSERT_FALSE(sim.warnings.empty());
+      EXPECT_EQ(sim.warnings.front().moveIndex, 0u);
+      EXPECT_EQ(sim.warnings.front().text.rfind("Move 1 (Tempo): ", 0), 0u);
+      EXPECT_EQ(sim.atMoveEnd(0).time, sim.moves.front().duration);
+      EXPECT_LT(gap(sim.atMoveEnd(0).wire.left, sim.start.left), 1e-9);
+    }
   }
   SimulationRig example;
   for (int panel = 0; panel < static_cast<int>(example.doc.panels.size()); ++panel) {

@@ -222,8 +222,9 @@ TEST(CutWarnings, AMirroredTowerAndTheWireHeatingInTheBlockAreWarnedOfBeforeTheC
   EXPECT_EQ(pause->move, 0u);
   EXPECT_EQ(pause->label, "Tempo");
   EXPECT_DOUBLE_EQ(pause->value, 160.0);
+  // Moves are numbered from 1 in the texts, as the cut window's time line counts them.
   EXPECT_EQ(pause->message,
-            "Move 0 (Tempo): a pause of 160.00 s with the wire in the block melts a hole");
+            "Move 1 (Tempo): a pause of 160.00 s with the wire in the block melts a hole");
   // The wire lies on the table at the machine zero, under the block.
   EXPECT_NEAR(pause->where.face1.x, 0.0, 1e-9);
   EXPECT_NEAR(pause->where.face2.y, 0.0, 1e-9);
@@ -243,6 +244,19 @@ TEST(CutWarnings, AMirroredTowerAndTheWireHeatingInTheBlockAreWarnedOfBeforeTheC
   const CutMove& move = planned.moves[mirrored->move];
   EXPECT_NEAR(mirrored->where.right.x, move.XD - rig.config.table.ZeroX, 1e-9);
   EXPECT_NEAR(mirrored->where.left.y, move.YG - rig.config.table.ZeroY, 1e-9);
+  // Every text names its first (and last) move by its number, index + 1,
+  // and the label of the move at that index.
+  for (const CutWarning& w : found) {
+    SCOPED_TRACE(w.message);
+    ASSERT_LT(w.lastMove, planned.moves.size());
+    EXPECT_EQ(w.label, planned.moves[w.move].label);
+    const std::string first = std::to_string(w.move + 1);
+    const std::string head = w.move == w.lastMove
+                                 ? "Move " + first + " (" + w.label + "): "
+                                 : "Moves " + first + " to " + std::to_string(w.lastMove + 1) +
+                                       " (" + w.label + "): ";
+    EXPECT_EQ(w.message.rfind(head, 0), 0u);
+  }
 
   // The dialog lists them after its own message; the cut can still be started.
   PanelCutForm form(rig.doc, rig.env);

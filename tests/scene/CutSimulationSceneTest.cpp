@@ -16,8 +16,8 @@ const std::filesystem::path kExample =
     std::filesystem::path(ORVA_TEST_DATA_DIR) / ".." / ".." / "examples" / "wing.cnc";
 
 // The simulation of the example wing's second panel at the start, during the
-// upper surface cut and at the end in the front projection (with one
-// warning marked), and during the cut in the oblique view, each compared
+// upper surface cut and at the end in the front projection (with two
+// warnings marked), and during the cut in the oblique view, each compared
 // with its reviewed dump.
 TEST(CutSimulationSceneTest, ExampleWingMatchesItsReviewedDumpsAtThreeTimes) {
   test::ProjectRig rig;
@@ -28,8 +28,13 @@ TEST(CutSimulationSceneTest, ExampleWingMatchesItsReviewedDumpsAtThreeTimes) {
   CutSimulation sim = CutSimulation::plan(rig.doc, rig.env);
   ASSERT_TRUE(sim.ok()) << sim.error;
   ASSERT_GT(sim.moves.size(), 100u);
-  const SimulatedMove& marked = sim.moves[sim.moves.size() / 3];
-  sim.warnings.push_back({sim.moves.size() / 3, marked.label, "slow", marked.end.root, marked.end.tip});
+  // Two warnings on neighbouring moves: their rings at the root and at the
+  // tip make one each, labelled with both moves' numbers.
+  const std::size_t third = sim.moves.size() / 3;
+  for (const std::size_t i : {third, third + 1}) {
+    const SimulatedMove& marked = sim.moves[i];
+    sim.warnings.push_back({i, i + 5, marked.label, "slow", marked.end.root, marked.end.tip});
+  }
 
   const double middle = sim.moves[sim.moves.size() / 2].start + 0.5 * sim.moves[sim.moves.size() / 2].duration;
   std::string front;

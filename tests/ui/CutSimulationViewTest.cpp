@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <QLabel>
 #include <QListWidget>
+#include <algorithm>
 #include <fstream>
 #include <memory>
 
@@ -127,9 +128,11 @@ class CutSimulationViewTest : public QObject {
     QTRY_VERIFY(view->simulation().totalTime != total);
   }
 
-  // The badly placed panel's warnings are listed under the view, numbered
-  // as the rings of the front projection, and a click on one shows the wire
-  // at its move; the example wing has none and shows no list.
+  // The badly placed panel's warnings are listed under the view; choosing
+  // one (a click, the arrow keys) shows the wire at the end of its move,
+  // which the readout numbers as the warning's text does, from 1, and the
+  // front projection rings its face points labelled with that number; the
+  // example wing has none and shows no list.
   void listsTheWarningsOfTheCutAndGoesToTheirMoves() {
     uitest::ScratchDir dir;
     CutWindowRig rig(dir / "run");
@@ -145,40 +148,96 @@ class CutSimulationViewTest : public QObject {
     const CutSimulation& sim = view->simulation();
     QVERIFY2(sim.ok(), sim.error.c_str());
     auto* list = view->findChild<QListWidget*>(QStringLiteral("warningList"));
-    QVERIFY(list);
+    auto* readout = view->findChild<QLabel*>(QStringLiteral("moveReadout"));
+    QVERIFY(list && readout);
     QVERIFY(list->isVisible());
     QCOMPARE(list->count(), static_cast<int>(sim.warnings.size()));
+    QVERIFY(list->count() >= 2);
+    // Listing them moves nothing: the window shows the end of the cut.
+    QCOMPARE(view->state().time, sim.totalTime);
     int mirrored = -1;
     for (int i = 0; i < list->count(); ++i) {
       const QString text = list->item(i)->text();
-      QCOMPARE(text, QStringLiteral("%1. %2").arg(i + 1).arg(QString::fromStdString(sim.warnings[i].text)));
+      QCOMPARE(text, QString::fromStdString(sim.warnings[i].text));
       if (text.contains(QStringLiteral("the right tower runs backwards"))) mirrored = i;
     }
-    QVERIFY2(mirrored >= 0, qPrintable(list->item(0)->text()));
-    QVERIFY(list->item(0)->text().contains(QStringLiteral("a pause of 160.00 s")));
-    // The window shows the end of the cut; a click goes to the mirrored run.
+    QVERIFY2(mirrored > 0, qPrintable(list->item(0)->text()));
+    QVERIFY(list->item(0)->text().startsWith(QStringLiteral("Move 1 (Tempo): a pause of 160.00 s")));
+
+    // A click goes to the mirrored run: "Move N ..." or "Moves N to ..." in
+    // the list, "Move N of M: label" on the time line.
+    const auto numberOf = [](const SimulationWarning& w) {
+      return QString::number(static_cast<qulonglong>(MoveNumber(w.moveIndex)));
+    };
+    const auto landsOn = [&](const SimulationWarning& w) {
+      QCOMPARE(view->state().move, w.moveIndex);
+      QCOMPARE(view->state().time, sim.moveStart(w.moveIndex) + sim.moves[w.moveIndex].duration);
+      QVERIFY(view->state().wire.root == w.root);  // in the warning's ring
+      const QString text = QString::fromStdString(w.text);
+      QVERIFY2(text.startsWith(QStringLiteral("Move %1 (").arg(numberOf(w))) ||
+                   text.startsWith(QStringLiteral("Moves %1 to ").arg(numberOf(w))),
+               qPrintable(text));
+      QCOMPARE(readout->text(), QStringLiteral("Move %1 of %2: %3")
+                                    .arg(numberOf(w))
+                                    .arg(sim.moves.size())
+                                    .arg(QString::fromStdString(w.label)));
+    };
     const SimulationWarning& w = sim.warnings[static_cast<std::size_t>(mirrored)];
-    QVERIFY(sim.moveStart(w.moveIndex) < view->state().time);
+    QVERIFY(w.moveIndex > 0);
     list->scrollToItem(list->item(mirrored));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(mirrored)).center());
-    QCOMPARE(view->state().time, sim.moveStart(w.moveIndex));
-    QCOMPARE(view->state().move, w.moveIndex);
-    QVERIFY(view->findChild<QLabel*>(QStringLiteral("moveReadout"))->text().contains(QString::fromStdString(w.label)));
-    // Each warning ringed at its root and at its tip point in the picture
-    // (once where they meet: the heating pause, the wire on the table).
+    landsOn(w);
+    // The arrow keys choose the one above, and the wire follows.
+    QTest::keyClick(list, Qt::Key_Up);
+    landsOn(sim.warnings[static_cast<std::size_t>(mirrored - 1)]);
+    // Clicking the same one again after moving the time line goes back.
+    view->setTime(sim.totalTime);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->currentItem()).center());
+    landsOn(sim.warnings[static_cast<std::size_t>(mirrored - 1)]);
+    // From there the next move starts where the wire stands, the previous
+    // step goes back to the start of the warning's move.
+    const std::size_t shown = view->state().move;
+    view->findChild<QToolButton*>(QStringLiteral("nextMove"))->click();
+    QCOMPARE(view->state().move, shown + 1);
+    QCOMPARE(view->state().time, sim.moveStart(shown + 1));
+    QVERIFY(readout->text().startsWith(QStringLiteral("Move %1 of ").arg(MoveNumber(shown + 1))));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->currentItem()).center());
+    landsOn(sim.warnings[static_cast<std::size_t>(mirrored - 1)]);
+    view->findChild<QToolButton*>(QStringLiteral("previousMove"))->click();
+    QCOMPARE(view->state().move, shown);
+    QCOMPARE(view->state().time, sim.moveStart(shown));
+
+    // Every warning's face points are ringed in the picture and labelled with
+    // its move's number; rings that would overlap make one.
     const Color c = CutSimulationScene::kWarningColor;
-    const std::string ring = QStringLiteral("circle pen #%1%2%3 ")
-                                 .arg(c.r, 2, 16, QLatin1Char('0'))
-                                 .arg(c.g, 2, 16, QLatin1Char('0'))
-                                 .arg(c.b, 2, 16, QLatin1Char('0'))
-                                 .toStdString();
+    const QString colour = QStringLiteral("#%1%2%3")
+                               .arg(c.r, 2, 16, QLatin1Char('0'))
+                               .arg(c.g, 2, 16, QLatin1Char('0'))
+                               .arg(c.b, 2, 16, QLatin1Char('0'));
+    const std::string ring = ("circle pen " + colour + " ").toStdString();
     const std::string picture = view->buildScene(true).dump();
-    std::size_t rings = 0;
+    std::size_t rings = 0;  // one of them the legend's sample
     for (std::size_t at = picture.find(ring); at != std::string::npos; at = picture.find(ring, at + 1)) ++rings;
-    std::size_t expected = 0;
-    for (const SimulationWarning& each : sim.warnings) expected += each.root == each.tip ? 1 : 2;
-    QCOMPARE(rings, expected);
-    QVERIFY(expected > sim.warnings.size());
+    QVERIFY(rings >= 3);  // the heating on the table, the mirrored run in the block
+    QVERIFY(rings <= 2 * sim.warnings.size() + 1);
+    std::vector<std::string> labels;
+    const std::string labelHead = ("text " + colour + " ").toStdString();
+    for (std::size_t at = picture.find(labelHead); at != std::string::npos; at = picture.find(labelHead, at + 1)) {
+      const std::size_t end = picture.find('\n', at);
+      const std::string line = picture.substr(at, end - at);
+      labels.push_back(line.substr(line.rfind(" \"") + 2, line.size() - line.rfind(" \"") - 3));
+    }
+    QCOMPARE(labels.size() + 1, rings);  // one for each ring in the drawing
+    for (const SimulationWarning& each : sim.warnings) {
+      const std::string number = numberOf(each).toStdString();
+      const bool labelled = std::any_of(labels.begin(), labels.end(), [&](const std::string& label) {
+        return label == number || label.rfind(number + ", ", 0) == 0 ||
+               label.find(", " + number + ",") != std::string::npos ||
+               (label.size() > number.size() + 2 &&
+                label.compare(label.size() - number.size() - 2, std::string::npos, ", " + number) == 0);
+      });
+      QVERIFY2(labelled, each.text.c_str());
+    }
 
     QVERIFY(frame.openProject(ORVA_EXAMPLE_PROJECT).opened());
     frame.onCommand(kCmdCutSimulationView);
