@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -528,93 +529,82 @@ TEST(PanelCutFormClosing, RunCutCutsThePanelOnTheMachine) {
 
 // --- Previews -------------------------------------------------------------------
 
-TEST(PanelCutFormPreview, TopViewPlacesPlanformBlockAndIntermediateSection) {
+// Both previews as text: rectangles as left bottom right top, the top
+// view's corners in its order, the front view's graduations (long ones
+// marked *).
+std::string dumpPreviews(const PanelCutForm& form) {
+  using test::dumpPoint;
+  using test::mm;
+  const auto rect = [](const PreviewRect& r) {
+    return mm(r.left) + " " + mm(r.bottom) + " " + mm(r.right) + " " + mm(r.top);
+  };
+  const auto corners = [](const std::array<Point2D, 4>& c) {
+    std::string text;
+    for (const Point2D& q : c) text += " | " + dumpPoint(q);
+    return text + "\n";
+  };
+  const auto ticks = [](const std::vector<PreviewTick>& list) {
+    std::string text;
+    for (const PreviewTick& t : list) text += " " + mm(t.position) + (t.major ? "*" : "");
+    return text + "\n";
+  };
+  const TopPreview top = form.topPreview();
+  std::string text = top.title + " extent " + rect(top.extent) + "\n  block" + corners(top.block) +
+                     "  with margins" + corners(top.blockWithMargins) + "  planform" +
+                     corners(top.planform);
+  if (top.intermediate) {
+    text += "  intermediate " + dumpPoint(top.intermediate->a) + " | " +
+            dumpPoint(top.intermediate->b) + "\n";
+  }
+  const FrontPreview front = form.frontPreview();
+  return text + front.title + " table " + rect(front.table) + " block " + rect(front.block) +
+         "\n  root " + dumpPoint(front.rootSection.a) + " | " + dumpPoint(front.rootSection.b) +
+         "\n  tip " + dumpPoint(front.tipSection.a) + " | " + dumpPoint(front.tipSection.b) +
+         "\n  width" + ticks(front.widthTicks) + "  height" + ticks(front.heightTicks);
+}
+
+// The previews of a tapered swept panel (span 600, sweep 30, root chord 200
+// with margins 10 / 5, tip 100 with 4 / 2; basic height 30 in a 60 mm block
+// on a table of 120 mm travel), as reviewed in
+// tests/data/cutting/panel-cut-previews.txt:
+// - centred right wing, X0 20: root LE at max(20 + 10 + 200, 20 + 30 + 100 +
+//   4) = 230, tip LE 200, the block from 200 to 800, rear faces at LE - chord
+//   - TE margin, front faces at LE + LE margin; no margins on this table;
+//   graduations every 50 mm, long ones every 100; the sections' outlines
+//   span their height around the basic height;
+// - left wing, intermediate section 150 mm from the root, block margins 5 in
+//   X and 10 along the wire: the 150 mm part centred at 425, the root on the
+//   right face at 575 (margins outside it at 585), the section at t = 0.75:
+//   chord 175, LE 222.5, TE margin 8.5;
+// - kept from the tip: the section becomes the root of a 450 mm part placed
+//   again from X0: LE max(20 + 8.5 + 175, 20 + 4 + 100 + 22.5) = 203.5, the
+//   whole panel 19 mm further back.
+TEST(PanelCutFormPreview, TopAndFrontViewsMatchTheReviewedPreviews) {
   Rig rig;
+  rig.config.table.AxesY = 120;
   Panel& p = rig.panel();
   p.span = 600.0;
   p.sweep = 30.0;
+  p.foamThickness = 60.0;
   p.root.params.chord = 200.0;
   p.root.params.teMargin = 10.0;
   p.root.params.leMargin = 5.0;
   p.tip.params.chord = 100.0;
   p.tip.params.teMargin = 4.0;
   p.tip.params.leMargin = 2.0;
+  p.root.params.basicHeight = p.tip.params.basicHeight = 30.0;
   auto form = rig.open();
-
-  // X0 20: root LE at max(20 + 10 + 200, 20 + 30 + 100 + 4) = 230, tip LE
-  // 200; the centred block from 200 to 800.
-  TopPreview top = form->topPreview();
-  EXPECT_EQ(top.title, "Top View");
-  EXPECT_EQ(top.extent, (PreviewRect{-40.0, -40.0, 1040.0, 1040.0}));
-  EXPECT_EQ(top.planform[0], (Point2D{200.0, 230.0}));
-  EXPECT_EQ(top.planform[1], (Point2D{800.0, 200.0}));
-  EXPECT_EQ(top.planform[2], (Point2D{800.0, 100.0}));
-  EXPECT_EQ(top.planform[3], (Point2D{200.0, 30.0}));
-  // Block faces: rear = LE - chord - TE margin, front = LE + LE margin.
-  EXPECT_EQ(top.block[0], (Point2D{200.0, 20.0}));
-  EXPECT_EQ(top.block[1], (Point2D{200.0, 235.0}));
-  EXPECT_EQ(top.block[2], (Point2D{800.0, 202.0}));
-  EXPECT_EQ(top.block[3], (Point2D{800.0, 96.0}));
-  EXPECT_FALSE(top.intermediate);
-  EXPECT_EQ(top.blockWithMargins, top.block);  // no margins on this table
-
-  // Left wing, intermediate section 150 mm from the root, kept from the root:
-  // the part is 150 long, centred at 425; the root on the right face at 575.
+  std::string dump = test::section("centred right wing", dumpPreviews(*form));
   ASSERT_TRUE(form->setCurrentIndex(F::WingSide, 1));
   ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
   ASSERT_TRUE(form->setText(F::PositionZ, "150"));
   rig.config.table.MargeBlocX = 5;
   rig.config.table.MargeBlocZ = 10;
-  top = form->topPreview();
-  // Margins outside the faces: the root face is the right one (575 + 10).
-  EXPECT_EQ(top.blockWithMargins[0], (Point2D{585.0, 15.0}));
-  // The tip-side face holds the intermediate section: LE 222.5, tip LE margin 2.
-  EXPECT_EQ(top.blockWithMargins[2], (Point2D{415.0, 229.5}));
-  EXPECT_EQ(top.planform[0], (Point2D{575.0, 230.0}));
-  EXPECT_EQ(top.planform[1], (Point2D{-25.0, 200.0}));
-  // t = 0.75: chord 175, LE 222.5, TE margin 8.5.
-  ASSERT_TRUE(top.intermediate);
-  EXPECT_EQ(top.intermediate->a, (Point2D{425.0, 222.5}));
-  EXPECT_EQ(top.intermediate->b, (Point2D{425.0, 47.5}));
-  EXPECT_EQ(top.block[3], (Point2D{425.0, 39.0}));
-
-  // Kept from the tip: the intermediate section becomes the root of a 450 mm
-  // part, placed again from X0: LE max(20 + 8.5 + 175, 20 + 4 + 100 + 22.5) =
-  // 203.5, 19 mm further back than before; the whole panel moves with it.
+  dump += test::section("left wing, section 150 from the root", dumpPreviews(*form));
   ASSERT_TRUE(form->setCurrentIndex(F::SectionReference, 1));
-  top = form->topPreview();
   EXPECT_DOUBLE_EQ(form->cutLength(), 450.0);
-  EXPECT_EQ(top.intermediate->a, (Point2D{725.0, 203.5}));
-  EXPECT_EQ(top.planform[0], (Point2D{875.0, 211.0}));
-  EXPECT_EQ(top.planform[1], (Point2D{275.0, 181.0}));
-  EXPECT_EQ(top.block[0], (Point2D{725.0, 20.0}));
-}
-
-TEST(PanelCutFormPreview, FrontViewGraduationsAndSections) {
-  Rig rig;
-  rig.config.table.AxesY = 120;
-  Panel& p = rig.panel();
-  p.root.params.basicHeight = 30.0;
-  p.tip.params.basicHeight = 30.0;
-  p.foamThickness = 60.0;
-  auto form = rig.open();
-  const FrontPreview front = form->frontPreview();
-  EXPECT_EQ(front.table, (PreviewRect{0.0, 0.0, 1000.0, 120.0}));
-  ASSERT_EQ(front.widthTicks.size(), 21u);
-  EXPECT_EQ(front.widthTicks[1], (PreviewTick{50.0, false}));
-  EXPECT_EQ(front.widthTicks[20], (PreviewTick{1000.0, true}));
-  EXPECT_EQ(front.heightTicks,
-            (std::vector<PreviewTick>{{0.0, true}, {50.0, false}, {100.0, true}}));
-  EXPECT_EQ(front.block, (PreviewRect{250.0, 0.0, 750.0, 60.0}));
-  // The section's outline spans its height around the basic height.
-  const Section& root = p.root;
-  double lo = 1.0;
-  double hi = -1.0;
-  for (const Point2D& q : root.upper) hi = std::max(hi, q.y);
-  for (const Point2D& q : root.lower) lo = std::min(lo, q.y);
-  EXPECT_DOUBLE_EQ(front.rootSection.a.y, 30.0 + 150.0 * lo);
-  EXPECT_DOUBLE_EQ(front.rootSection.b.y, 30.0 + 150.0 * hi);
-  EXPECT_GT(front.rootSection.b.y, front.rootSection.a.y);
+  dump += test::section("kept from the tip", dumpPreviews(*form));
+  test::expectGolden("cutting/panel-cut-previews.txt", dump);
 }
 
 TEST(PanelCutFormPreview, ClicksSnapWithinTwoPixels) {
