@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -10,6 +11,7 @@
 
 #include "cutting/PanelCutEstimate.h"
 #include "cutting/PanelCutForm.h"
+#include "model/FormReplay.h"
 #include "support/FormChecks.h"
 #include "support/Golden.h"
 #include "support/MachineRig.h"
@@ -68,23 +70,67 @@ struct Rig : test::ProjectRig {
 
 // --- Block position ----------------------------------------------------------
 
-TEST(PanelCutFormPosition, SideOffsetFollowsWingSideAndRootAxisOffset) {
-  Rig rig;
-  rig.panel().span = 600.0;
-  rig.panel().blockCentredZ = false;
-  rig.panel().rootAxisOffset = 150;
-  auto form = rig.open();
-  EXPECT_TRUE(form->editable(F::RootAxisOffset));
-  // Right wing: the block starts R from the left tower.
-  EXPECT_EQ(std::tuple(form->cutLength(), form->sideOffset()), std::tuple(600.0, 150.0));
-  // Left wing: the root is R from the right tower, 1000 - 600 - 150.
-  ASSERT_TRUE(form->setCurrentIndex(F::WingSide, 1));
-  EXPECT_DOUBLE_EQ(form->sideOffset(), 250.0);
-  ASSERT_TRUE(form->setText(F::RootAxisOffset, "100.5"));
-  EXPECT_DOUBLE_EQ(form->sideOffset(), 299.5);
-  ASSERT_TRUE(form->setCurrentIndex(F::WingSide, 0));
-  EXPECT_DOUBLE_EQ(form->sideOffset(), 100.5);
-  EXPECT_FALSE(form->setCurrentIndex(F::WingSide, 2));
+// The block's place as the dialog edits it, as reviewed in
+// tests/data/cutting/panel-cut-position.txt (the last line of each step: the
+// part's length, the side offset from the left tower, the root axis offset
+// and the position of the intermediate section):
+// - a 600 mm panel, not centred, 150 mm from its tower: a right wing starts
+//   R from the left tower, a left wing's root is R from the right tower
+//   (1000 - 600 - 150 = 250; 299.5 for R = 100.5); no third side;
+// - centred: (1000 - 600) / 2 = 200, the offset read-only and the position
+//   disabled until the intermediate section is on; a section at 250 from the
+//   root: L = 250, R = 375; from the tip: L = 350, R = 325, the same side
+//   offset on both wings; released, the offset keeps its value and can be
+//   typed (1000 - 350 - 100 = 550 on the left wing);
+// - a 1000 mm panel: the section at most at 990 (995 is taken as 990), from
+//   the tip the part is 10 long, centred at 495.
+TEST(PanelCutFormPosition, TheBlockFollowsTheSideTheCentringAndTheSection) {
+  const std::function<std::string(const PanelCutForm&)> place = [](const PanelCutForm& f) {
+    return "length " + test::mm(f.cutLength()) + " side " + test::mm(f.sideOffset()) + " root " +
+           test::mm(f.rootAxisOffset()) + " z " + std::to_string(f.positionZ());
+  };
+  std::string dump;
+  {
+    Rig rig;
+    rig.panel().span = 600.0;
+    rig.panel().blockCentredZ = false;
+    rig.panel().rootAxisOffset = 150;
+    auto form = rig.open();
+    dump += test::section(
+        "not centred",
+        test::replayEdits(
+            *form,
+            {{F::WingSide, 1}, {F::RootAxisOffset, "100.5"}, {F::WingSide, 0}, {F::WingSide, 2}},
+            place));
+  }
+  {
+    Rig rig;
+    rig.panel().span = 600.0;
+    rig.panel().rootAxisOffset = 7;
+    auto form = rig.open();
+    dump += test::section("centred", test::replayEdits(*form,
+                                                       {{F::RootAxisOffset, "10"},
+                                                        {F::PositionZ, "100"},
+                                                        {F::IntermediateCut, true},
+                                                        {F::PositionZ, "250"},
+                                                        {F::SectionReference, 1},
+                                                        {F::WingSide, 1},
+                                                        {F::BlockCentred, false},
+                                                        {F::RootAxisOffset, "100"}},
+                                                       place));
+  }
+  {
+    Rig rig;
+    rig.panel().span = 1000.0;
+    auto form = rig.open();
+    dump += test::section("the whole table", test::replayEdits(*form,
+                                                               {{F::IntermediateCut, true},
+                                                                {F::PositionZ, "995"},
+                                                                {F::PositionZ, "990"},
+                                                                {F::SectionReference, 1}},
+                                                               place));
+  }
+  test::expectGolden("cutting/panel-cut-position.txt", dump);
 }
 
 TEST(PanelCutFormPosition, ReverseLayoutKeepsTheDrawingAndMeasuresFromTheOtherEnd) {
@@ -117,48 +163,6 @@ TEST(PanelCutFormPosition, ReverseLayoutKeepsTheDrawingAndMeasuresFromTheOtherEn
     EXPECT_EQ(left->text, inv ? "750 100" : "250 100");
     EXPECT_EQ(right->text, inv ? "250 100" : "750 100");
   }
-}
-
-TEST(PanelCutFormPosition, CentringUsesTheCutLength) {
-  Rig rig;
-  rig.panel().span = 600.0;
-  rig.panel().rootAxisOffset = 7;
-  auto form = rig.open();
-  // (1000 - 600) / 2.
-  EXPECT_DOUBLE_EQ(form->rootAxisOffset(), 200.0);
-  EXPECT_EQ(form->text(F::RootAxisOffset), "200");
-  EXPECT_FALSE(form->editable(F::RootAxisOffset) || form->enabled(F::PositionZ));
-  EXPECT_FALSE(form->setText(F::RootAxisOffset, "10") || form->setText(F::PositionZ, "100"));
-
-  // Intermediate section at 250 from the root: L = 250, R = 375; from the
-  // tip: L = 350, R = 325; a centred block has the same side offset on both
-  // wings.
-  ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
-  ASSERT_TRUE(form->setText(F::PositionZ, "250"));
-  EXPECT_EQ(std::tuple(form->cutLength(), form->rootAxisOffset()), std::tuple(250.0, 375.0));
-  ASSERT_TRUE(form->setCurrentIndex(F::SectionReference, 1));
-  EXPECT_EQ(std::tuple(form->cutLength(), form->rootAxisOffset()), std::tuple(350.0, 325.0));
-  ASSERT_TRUE(form->setCurrentIndex(F::WingSide, 1));
-  EXPECT_DOUBLE_EQ(form->sideOffset(), 325.0);
-
-  // Released, the offset keeps its value and can be typed.
-  ASSERT_TRUE(form->setChecked(F::BlockCentred, false));
-  EXPECT_TRUE(form->setText(F::RootAxisOffset, "100"));
-  EXPECT_DOUBLE_EQ(form->sideOffset(), 1000.0 - 350.0 - 100.0);
-}
-
-TEST(PanelCutFormPosition, PositionZIsLimitedToTheTable) {
-  Rig rig;
-  rig.panel().span = 1000.0;
-  auto form = rig.open();
-  ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
-  ASSERT_TRUE(form->setText(F::PositionZ, "995"));
-  EXPECT_EQ(std::tuple(form->positionZ(), form->text(F::PositionZ)), std::tuple(990, "990"));
-  ASSERT_TRUE(form->setText(F::PositionZ, "990"));
-  EXPECT_EQ(form->positionZ(), 990);
-  // From the tip the part is 1000 - 990 long.
-  ASSERT_TRUE(form->setCurrentIndex(F::SectionReference, 1));
-  EXPECT_EQ(std::tuple(form->cutLength(), form->rootAxisOffset()), std::tuple(10.0, 495.0));
 }
 
 TEST(PanelCutFormPosition, PanelLongerThanTheTableIsCutInTwoParts) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <variant>
@@ -38,10 +39,17 @@ inline std::vector<std::string> fieldLines(const Form& form) {
 // "> field value" (with "refused" when the form did not take it) followed by
 // the fields whose line of the dump changed. Compared with a reviewed file,
 // it checks every live rule, every read-only or disabled box and every
-// derived text of the session at once.
+// derived text of the session at once. `probe`, when given, adds a line of
+// its own to the dump (figures the form keeps that no field shows).
 template <typename FormT>
-std::string replayEdits(FormT& form, std::initializer_list<Edit<typename FormT::Field>> edits) {
-  std::vector<std::string> shown = fieldLines(form);
+std::string replayEdits(FormT& form, std::initializer_list<Edit<typename FormT::Field>> edits,
+                        const std::function<std::string(const FormT&)>& probe = nullptr) {
+  const auto fields = [&] {
+    std::vector<std::string> all = fieldLines(form);
+    if (probe) all.push_back("  " + probe(form));
+    return all;
+  };
+  std::vector<std::string> shown = fields();
   std::string text;
   for (const std::string& line : shown) text += line + "\n";
   for (const auto& e : edits) {
@@ -60,7 +68,7 @@ std::string replayEdits(FormT& form, std::initializer_list<Edit<typename FormT::
       taken = form.setCurrentIndex(e.field, index);
     }
     text += taken ? "\n" : " refused\n";
-    const std::vector<std::string> now = fieldLines(form);
+    const std::vector<std::string> now = fields();
     for (std::size_t i = 0; i < now.size(); ++i) {
       if (i >= shown.size() || now[i] != shown[i]) text += now[i] + "\n";
     }
