@@ -11,6 +11,7 @@
 #include "cutting/BlockShapingForm.h"
 #include "cutting/FoamCutForm.h"
 #include "cutting/TestCutForm.h"
+#include "model/FormReplay.h"
 #include "support/FormChecks.h"
 #include "support/Golden.h"
 #include "support/MachineRig.h"
@@ -152,22 +153,13 @@ TEST(TestCutForm, OpensFromTheProjectFollowsTheCountAndStoresOnOk) {
   rig.session.startWithTop = true;
   TestCutForm form(rig.doc, rig.values, rig.session);
   using F = TestCutField;
-  // Clearance 0: H + 20; no block length yet: span - 20; the root chord and
-  // margins, and no right width yet: the left one; centred: (1000 - 480) / 2.
-  test::expectTexts(form, {{F::Height, "50"},
-                           {F::NumberOfCuts, "4"},
-                           {F::YDimension, "70"},
-                           {F::Length, "480"},
-                           {F::LeftWidth, "215"},
-                           {F::RightWidth, "215"},
-                           {F::LeftAxisOffset, "260"}});
-  EXPECT_TRUE(form.checked(F::StartWithTop));
-  EXPECT_FALSE(form.editable(F::NumberOfCuts));
-
-  EXPECT_TRUE(form.setText(F::Spacing, "7"));
-  EXPECT_EQ(form.text(F::NumberOfCuts), "7");  // 49 / 7
-  EXPECT_TRUE(form.setText(F::Spacing, "0"));
-  EXPECT_EQ(form.text(F::NumberOfCuts), "7");  // not recomputed for 0
+  // As reviewed in tests/data/cutting/test-cut-form.txt: height 50, 4 cuts
+  // (read-only), clearance 0: H + 20 = 70; no block length yet: span - 20 =
+  // 480; the root chord and margins 215, and no right width yet: the left
+  // one; centred: (1000 - 480) / 2 = 260; starting with the top; spacing 7:
+  // 49 / 7 = 7 cuts, not recomputed for 0.
+  test::expectGolden("cutting/test-cut-form.txt",
+                     test::replayEdits(form, {{F::Spacing, "7"}, {F::Spacing, "0"}}));
   test::expectRefusalsInOrder(
       form, rig.prompt,
       {{F::Spacing, "0", "Invalid test cut spacing: 0 mm, it must be at least 1 mm"}});
@@ -192,27 +184,21 @@ TEST(TestCutForm, OpensFromTheProjectFollowsTheCountAndStoresOnOk) {
 TEST(BlockShapingForm, DefaultsFollowTheWingSideAndOkStoresTheBlock) {
   Rig rig;
   using F = BlockShapingField;
+  // As reviewed in tests/data/cutting/block-shaping-form.txt: the right
+  // wing's widths 215 and 130 with a taper of 30 over 500 mm, 70 high, the
+  // foam's 8 mm/s; the left wing's widths exchanged and the taper negated,
+  // 90 high (its clearance), centred at 250 (read-only), 200 for 600 mm.
+  std::string dump;
   {
     BlockShapingForm form(rig.doc, rig.values, rig.session);
-    test::expectTexts(form, {{F::LeftWidth, "215"},
-                             {F::RightWidth, "130"},
-                             {F::Taper, "30"},
-                             {F::Length, "500"},
-                             {F::YDimension, "70"},
-                             {F::CutSpeed, "8"}});
+    dump += test::section("right wing", test::replayEdits(form, {}));
     EXPECT_EQ(form.selectedFoam(), "Blue");
   }
-  rig.doc.cutChoices.wingSide = 1;  // left wing: widths exchanged, taper negated
+  rig.doc.cutChoices.wingSide = 1;
   rig.doc.cutChoices.clearance = 90.0;
   BlockShapingForm form(rig.doc, rig.values, rig.session);
-  test::expectTexts(form, {{F::LeftWidth, "130"},
-                           {F::RightWidth, "215"},
-                           {F::Taper, "-30"},
-                           {F::YDimension, "90"},
-                           {F::LeftAxisOffset, "250"}});
-  EXPECT_FALSE(form.editable(F::LeftAxisOffset));
-  form.setText(F::Length, "600");
-  EXPECT_EQ(form.text(F::LeftAxisOffset), "200");
+  dump += test::section("left wing", test::replayEdits(form, {{F::Length, "600"}}));
+  test::expectGolden("cutting/block-shaping-form.txt", dump);
 
   // Checks in field order; a speed of 0 would cut at rapid speed.
   form.setText(F::X0, "2.5");

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -9,6 +11,7 @@
 
 #include "cutting/PanelCutEstimate.h"
 #include "cutting/PanelCutForm.h"
+#include "model/FormReplay.h"
 #include "support/FormChecks.h"
 #include "support/Golden.h"
 #include "support/MachineRig.h"
@@ -67,23 +70,67 @@ struct Rig : test::ProjectRig {
 
 // --- Block position ----------------------------------------------------------
 
-TEST(PanelCutFormPosition, SideOffsetFollowsWingSideAndRootAxisOffset) {
-  Rig rig;
-  rig.panel().span = 600.0;
-  rig.panel().blockCentredZ = false;
-  rig.panel().rootAxisOffset = 150;
-  auto form = rig.open();
-  EXPECT_TRUE(form->editable(F::RootAxisOffset));
-  // Right wing: the block starts R from the left tower.
-  EXPECT_EQ(std::tuple(form->cutLength(), form->sideOffset()), std::tuple(600.0, 150.0));
-  // Left wing: the root is R from the right tower, 1000 - 600 - 150.
-  ASSERT_TRUE(form->setCurrentIndex(F::WingSide, 1));
-  EXPECT_DOUBLE_EQ(form->sideOffset(), 250.0);
-  ASSERT_TRUE(form->setText(F::RootAxisOffset, "100.5"));
-  EXPECT_DOUBLE_EQ(form->sideOffset(), 299.5);
-  ASSERT_TRUE(form->setCurrentIndex(F::WingSide, 0));
-  EXPECT_DOUBLE_EQ(form->sideOffset(), 100.5);
-  EXPECT_FALSE(form->setCurrentIndex(F::WingSide, 2));
+// The block's place as the dialog edits it, as reviewed in
+// tests/data/cutting/panel-cut-position.txt (the last line of each step: the
+// part's length, the side offset from the left tower, the root axis offset
+// and the position of the intermediate section):
+// - a 600 mm panel, not centred, 150 mm from its tower: a right wing starts
+//   R from the left tower, a left wing's root is R from the right tower
+//   (1000 - 600 - 150 = 250; 299.5 for R = 100.5); no third side;
+// - centred: (1000 - 600) / 2 = 200, the offset read-only and the position
+//   disabled until the intermediate section is on; a section at 250 from the
+//   root: L = 250, R = 375; from the tip: L = 350, R = 325, the same side
+//   offset on both wings; released, the offset keeps its value and can be
+//   typed (1000 - 350 - 100 = 550 on the left wing);
+// - a 1000 mm panel: the section at most at 990 (995 is taken as 990), from
+//   the tip the part is 10 long, centred at 495.
+TEST(PanelCutFormPosition, TheBlockFollowsTheSideTheCentringAndTheSection) {
+  const std::function<std::string(const PanelCutForm&)> place = [](const PanelCutForm& f) {
+    return "length " + test::mm(f.cutLength()) + " side " + test::mm(f.sideOffset()) + " root " +
+           test::mm(f.rootAxisOffset()) + " z " + std::to_string(f.positionZ());
+  };
+  std::string dump;
+  {
+    Rig rig;
+    rig.panel().span = 600.0;
+    rig.panel().blockCentredZ = false;
+    rig.panel().rootAxisOffset = 150;
+    auto form = rig.open();
+    dump += test::section(
+        "not centred",
+        test::replayEdits(
+            *form,
+            {{F::WingSide, 1}, {F::RootAxisOffset, "100.5"}, {F::WingSide, 0}, {F::WingSide, 2}},
+            place));
+  }
+  {
+    Rig rig;
+    rig.panel().span = 600.0;
+    rig.panel().rootAxisOffset = 7;
+    auto form = rig.open();
+    dump += test::section("centred", test::replayEdits(*form,
+                                                       {{F::RootAxisOffset, "10"},
+                                                        {F::PositionZ, "100"},
+                                                        {F::IntermediateCut, true},
+                                                        {F::PositionZ, "250"},
+                                                        {F::SectionReference, 1},
+                                                        {F::WingSide, 1},
+                                                        {F::BlockCentred, false},
+                                                        {F::RootAxisOffset, "100"}},
+                                                       place));
+  }
+  {
+    Rig rig;
+    rig.panel().span = 1000.0;
+    auto form = rig.open();
+    dump += test::section("the whole table", test::replayEdits(*form,
+                                                               {{F::IntermediateCut, true},
+                                                                {F::PositionZ, "995"},
+                                                                {F::PositionZ, "990"},
+                                                                {F::SectionReference, 1}},
+                                                               place));
+  }
+  test::expectGolden("cutting/panel-cut-position.txt", dump);
 }
 
 TEST(PanelCutFormPosition, ReverseLayoutKeepsTheDrawingAndMeasuresFromTheOtherEnd) {
@@ -116,48 +163,6 @@ TEST(PanelCutFormPosition, ReverseLayoutKeepsTheDrawingAndMeasuresFromTheOtherEn
     EXPECT_EQ(left->text, inv ? "750 100" : "250 100");
     EXPECT_EQ(right->text, inv ? "250 100" : "750 100");
   }
-}
-
-TEST(PanelCutFormPosition, CentringUsesTheCutLength) {
-  Rig rig;
-  rig.panel().span = 600.0;
-  rig.panel().rootAxisOffset = 7;
-  auto form = rig.open();
-  // (1000 - 600) / 2.
-  EXPECT_DOUBLE_EQ(form->rootAxisOffset(), 200.0);
-  EXPECT_EQ(form->text(F::RootAxisOffset), "200");
-  EXPECT_FALSE(form->editable(F::RootAxisOffset) || form->enabled(F::PositionZ));
-  EXPECT_FALSE(form->setText(F::RootAxisOffset, "10") || form->setText(F::PositionZ, "100"));
-
-  // Intermediate section at 250 from the root: L = 250, R = 375; from the
-  // tip: L = 350, R = 325; a centred block has the same side offset on both
-  // wings.
-  ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
-  ASSERT_TRUE(form->setText(F::PositionZ, "250"));
-  EXPECT_EQ(std::tuple(form->cutLength(), form->rootAxisOffset()), std::tuple(250.0, 375.0));
-  ASSERT_TRUE(form->setCurrentIndex(F::SectionReference, 1));
-  EXPECT_EQ(std::tuple(form->cutLength(), form->rootAxisOffset()), std::tuple(350.0, 325.0));
-  ASSERT_TRUE(form->setCurrentIndex(F::WingSide, 1));
-  EXPECT_DOUBLE_EQ(form->sideOffset(), 325.0);
-
-  // Released, the offset keeps its value and can be typed.
-  ASSERT_TRUE(form->setChecked(F::BlockCentred, false));
-  EXPECT_TRUE(form->setText(F::RootAxisOffset, "100"));
-  EXPECT_DOUBLE_EQ(form->sideOffset(), 1000.0 - 350.0 - 100.0);
-}
-
-TEST(PanelCutFormPosition, PositionZIsLimitedToTheTable) {
-  Rig rig;
-  rig.panel().span = 1000.0;
-  auto form = rig.open();
-  ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
-  ASSERT_TRUE(form->setText(F::PositionZ, "995"));
-  EXPECT_EQ(std::tuple(form->positionZ(), form->text(F::PositionZ)), std::tuple(990, "990"));
-  ASSERT_TRUE(form->setText(F::PositionZ, "990"));
-  EXPECT_EQ(form->positionZ(), 990);
-  // From the tip the part is 1000 - 990 long.
-  ASSERT_TRUE(form->setCurrentIndex(F::SectionReference, 1));
-  EXPECT_EQ(std::tuple(form->cutLength(), form->rootAxisOffset()), std::tuple(10.0, 495.0));
 }
 
 TEST(PanelCutFormPosition, PanelLongerThanTheTableIsCutInTwoParts) {
@@ -528,93 +533,82 @@ TEST(PanelCutFormClosing, RunCutCutsThePanelOnTheMachine) {
 
 // --- Previews -------------------------------------------------------------------
 
-TEST(PanelCutFormPreview, TopViewPlacesPlanformBlockAndIntermediateSection) {
+// Both previews as text: rectangles as left bottom right top, the top
+// view's corners in its order, the front view's graduations (long ones
+// marked *).
+std::string dumpPreviews(const PanelCutForm& form) {
+  using test::dumpPoint;
+  using test::mm;
+  const auto rect = [](const PreviewRect& r) {
+    return mm(r.left) + " " + mm(r.bottom) + " " + mm(r.right) + " " + mm(r.top);
+  };
+  const auto corners = [](const std::array<Point2D, 4>& c) {
+    std::string text;
+    for (const Point2D& q : c) text += " | " + dumpPoint(q);
+    return text + "\n";
+  };
+  const auto ticks = [](const std::vector<PreviewTick>& list) {
+    std::string text;
+    for (const PreviewTick& t : list) text += " " + mm(t.position) + (t.major ? "*" : "");
+    return text + "\n";
+  };
+  const TopPreview top = form.topPreview();
+  std::string text = top.title + " extent " + rect(top.extent) + "\n  block" + corners(top.block) +
+                     "  with margins" + corners(top.blockWithMargins) + "  planform" +
+                     corners(top.planform);
+  if (top.intermediate) {
+    text += "  intermediate " + dumpPoint(top.intermediate->a) + " | " +
+            dumpPoint(top.intermediate->b) + "\n";
+  }
+  const FrontPreview front = form.frontPreview();
+  return text + front.title + " table " + rect(front.table) + " block " + rect(front.block) +
+         "\n  root " + dumpPoint(front.rootSection.a) + " | " + dumpPoint(front.rootSection.b) +
+         "\n  tip " + dumpPoint(front.tipSection.a) + " | " + dumpPoint(front.tipSection.b) +
+         "\n  width" + ticks(front.widthTicks) + "  height" + ticks(front.heightTicks);
+}
+
+// The previews of a tapered swept panel (span 600, sweep 30, root chord 200
+// with margins 10 / 5, tip 100 with 4 / 2; basic height 30 in a 60 mm block
+// on a table of 120 mm travel), as reviewed in
+// tests/data/cutting/panel-cut-previews.txt:
+// - centred right wing, X0 20: root LE at max(20 + 10 + 200, 20 + 30 + 100 +
+//   4) = 230, tip LE 200, the block from 200 to 800, rear faces at LE - chord
+//   - TE margin, front faces at LE + LE margin; no margins on this table;
+//   graduations every 50 mm, long ones every 100; the sections' outlines
+//   span their height around the basic height;
+// - left wing, intermediate section 150 mm from the root, block margins 5 in
+//   X and 10 along the wire: the 150 mm part centred at 425, the root on the
+//   right face at 575 (margins outside it at 585), the section at t = 0.75:
+//   chord 175, LE 222.5, TE margin 8.5;
+// - kept from the tip: the section becomes the root of a 450 mm part placed
+//   again from X0: LE max(20 + 8.5 + 175, 20 + 4 + 100 + 22.5) = 203.5, the
+//   whole panel 19 mm further back.
+TEST(PanelCutFormPreview, TopAndFrontViewsMatchTheReviewedPreviews) {
   Rig rig;
+  rig.config.table.AxesY = 120;
   Panel& p = rig.panel();
   p.span = 600.0;
   p.sweep = 30.0;
+  p.foamThickness = 60.0;
   p.root.params.chord = 200.0;
   p.root.params.teMargin = 10.0;
   p.root.params.leMargin = 5.0;
   p.tip.params.chord = 100.0;
   p.tip.params.teMargin = 4.0;
   p.tip.params.leMargin = 2.0;
+  p.root.params.basicHeight = p.tip.params.basicHeight = 30.0;
   auto form = rig.open();
-
-  // X0 20: root LE at max(20 + 10 + 200, 20 + 30 + 100 + 4) = 230, tip LE
-  // 200; the centred block from 200 to 800.
-  TopPreview top = form->topPreview();
-  EXPECT_EQ(top.title, "Top View");
-  EXPECT_EQ(top.extent, (PreviewRect{-40.0, -40.0, 1040.0, 1040.0}));
-  EXPECT_EQ(top.planform[0], (Point2D{200.0, 230.0}));
-  EXPECT_EQ(top.planform[1], (Point2D{800.0, 200.0}));
-  EXPECT_EQ(top.planform[2], (Point2D{800.0, 100.0}));
-  EXPECT_EQ(top.planform[3], (Point2D{200.0, 30.0}));
-  // Block faces: rear = LE - chord - TE margin, front = LE + LE margin.
-  EXPECT_EQ(top.block[0], (Point2D{200.0, 20.0}));
-  EXPECT_EQ(top.block[1], (Point2D{200.0, 235.0}));
-  EXPECT_EQ(top.block[2], (Point2D{800.0, 202.0}));
-  EXPECT_EQ(top.block[3], (Point2D{800.0, 96.0}));
-  EXPECT_FALSE(top.intermediate);
-  EXPECT_EQ(top.blockWithMargins, top.block);  // no margins on this table
-
-  // Left wing, intermediate section 150 mm from the root, kept from the root:
-  // the part is 150 long, centred at 425; the root on the right face at 575.
+  std::string dump = test::section("centred right wing", dumpPreviews(*form));
   ASSERT_TRUE(form->setCurrentIndex(F::WingSide, 1));
   ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
   ASSERT_TRUE(form->setText(F::PositionZ, "150"));
   rig.config.table.MargeBlocX = 5;
   rig.config.table.MargeBlocZ = 10;
-  top = form->topPreview();
-  // Margins outside the faces: the root face is the right one (575 + 10).
-  EXPECT_EQ(top.blockWithMargins[0], (Point2D{585.0, 15.0}));
-  // The tip-side face holds the intermediate section: LE 222.5, tip LE margin 2.
-  EXPECT_EQ(top.blockWithMargins[2], (Point2D{415.0, 229.5}));
-  EXPECT_EQ(top.planform[0], (Point2D{575.0, 230.0}));
-  EXPECT_EQ(top.planform[1], (Point2D{-25.0, 200.0}));
-  // t = 0.75: chord 175, LE 222.5, TE margin 8.5.
-  ASSERT_TRUE(top.intermediate);
-  EXPECT_EQ(top.intermediate->a, (Point2D{425.0, 222.5}));
-  EXPECT_EQ(top.intermediate->b, (Point2D{425.0, 47.5}));
-  EXPECT_EQ(top.block[3], (Point2D{425.0, 39.0}));
-
-  // Kept from the tip: the intermediate section becomes the root of a 450 mm
-  // part, placed again from X0: LE max(20 + 8.5 + 175, 20 + 4 + 100 + 22.5) =
-  // 203.5, 19 mm further back than before; the whole panel moves with it.
+  dump += test::section("left wing, section 150 from the root", dumpPreviews(*form));
   ASSERT_TRUE(form->setCurrentIndex(F::SectionReference, 1));
-  top = form->topPreview();
   EXPECT_DOUBLE_EQ(form->cutLength(), 450.0);
-  EXPECT_EQ(top.intermediate->a, (Point2D{725.0, 203.5}));
-  EXPECT_EQ(top.planform[0], (Point2D{875.0, 211.0}));
-  EXPECT_EQ(top.planform[1], (Point2D{275.0, 181.0}));
-  EXPECT_EQ(top.block[0], (Point2D{725.0, 20.0}));
-}
-
-TEST(PanelCutFormPreview, FrontViewGraduationsAndSections) {
-  Rig rig;
-  rig.config.table.AxesY = 120;
-  Panel& p = rig.panel();
-  p.root.params.basicHeight = 30.0;
-  p.tip.params.basicHeight = 30.0;
-  p.foamThickness = 60.0;
-  auto form = rig.open();
-  const FrontPreview front = form->frontPreview();
-  EXPECT_EQ(front.table, (PreviewRect{0.0, 0.0, 1000.0, 120.0}));
-  ASSERT_EQ(front.widthTicks.size(), 21u);
-  EXPECT_EQ(front.widthTicks[1], (PreviewTick{50.0, false}));
-  EXPECT_EQ(front.widthTicks[20], (PreviewTick{1000.0, true}));
-  EXPECT_EQ(front.heightTicks,
-            (std::vector<PreviewTick>{{0.0, true}, {50.0, false}, {100.0, true}}));
-  EXPECT_EQ(front.block, (PreviewRect{250.0, 0.0, 750.0, 60.0}));
-  // The section's outline spans its height around the basic height.
-  const Section& root = p.root;
-  double lo = 1.0;
-  double hi = -1.0;
-  for (const Point2D& q : root.upper) hi = std::max(hi, q.y);
-  for (const Point2D& q : root.lower) lo = std::min(lo, q.y);
-  EXPECT_DOUBLE_EQ(front.rootSection.a.y, 30.0 + 150.0 * lo);
-  EXPECT_DOUBLE_EQ(front.rootSection.b.y, 30.0 + 150.0 * hi);
-  EXPECT_GT(front.rootSection.b.y, front.rootSection.a.y);
+  dump += test::section("kept from the tip", dumpPreviews(*form));
+  test::expectGolden("cutting/panel-cut-previews.txt", dump);
 }
 
 TEST(PanelCutFormPreview, ClicksSnapWithinTwoPixels) {

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdlib>
 #include <functional>
-#include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -13,8 +12,11 @@
 #include "common/Messages.h"
 #include "cutting/PanelCutPlanner.h"
 #include "geometry/Naca.h"
+#include "support/Golden.h"
 #include "support/MachineRig.h"
+#include "support/PointChecks.h"
 #include "support/TestFiles.h"
+#include "support/UpperLayerRigs.h"
 
 namespace orva {
 namespace {
@@ -108,14 +110,6 @@ std::vector<std::string> Golden(const std::string& name) {
   return test::lines(test::readFile(test::testDataDir() / "cutting" / name));
 }
 
-// Index of the nth move with this label.
-std::optional<std::size_t> Find(const MoveList& moves, const std::string& label, int nth = 0) {
-  for (std::size_t i = 0; i < moves.size(); ++i) {
-    if (moves[i].label == label && nth-- == 0) return i;
-  }
-  return std::nullopt;
-}
-
 std::string Text(Msg id) { return std::string(messageText(id)); }
 
 using Counts = std::pair<std::size_t, std::size_t>;
@@ -129,10 +123,6 @@ Counts LeadingEdgeCounts(const PanelCutResult& r) {
     n.second += m.label == Text(Msg::BlockShapingAtLeadingEdge) ? 1 : 0;
   }
   return n;
-}
-
-std::string Indexed(Msg id, std::size_t i) {
-  return fillInserts(messageText(id), {std::to_string(i)});
 }
 
 // Where the wire of a planned move crosses the root and the tip section
@@ -154,11 +144,6 @@ Crossing FaceCrossings(const CutMove& m, const PanelCutResult& r, const TableCon
   const double zTip = r.swapped ? face1 : face2;
   auto at = [&](double z) { return Point2D{xg + (xd - xg) * z / e, yg + (yd - yg) * z / e}; };
   return {at(zRoot), at(zTip)};
-}
-
-void ExpectNear(Point2D actual, Point2D expected, double tol, const std::string& what = "") {
-  EXPECT_NEAR(actual.x, expected.x, tol) << what;
-  EXPECT_NEAR(actual.y, expected.y, tol) << what;
 }
 
 // ---------------------------------------------------------------------------
@@ -222,61 +207,123 @@ TEST(PanelCutClearance, WarnsBeforeAndAfterCuttingWhenTheWireWouldNotClearTheBlo
 }
 
 // ---------------------------------------------------------------------------
-// Block placement: left distance, swap rule, face pacing
+// Plans as reviewed: placement, kerfs, outlines and every move
 
-TEST(PanelCutPlacement, SwapRuleAndLeftDistanceForBothSidesAndTableLayouts) {
-  struct Case {
-    int tableInv;
-    int wingSide;
-    bool swapped;
-    double d;
+// A plan as text: the placement and kerfs, the ends of the outlines and, for
+// every move, its label, its duration and where the wire crosses the root and
+// the tip section planes.
+std::string DumpPlan(const PanelCutResult& r, const TableConfig& t) {
+  using test::dumpPoint;
+  using test::mm;
+  std::string text = "swapped " + std::to_string(r.swapped) + " left " + mm(r.leftDistance) +
+                     " span " + mm(r.span) + " xle " + mm(r.xleRoot) + " " + mm(r.xleTip) +
+                     " chords " + mm(r.rootChord) + " " + mm(r.tipChord) + " kerfs " +
+                     mm(r.rootKerf) + " " + mm(r.tipKerf) + "\n";
+  const auto ends = [](const std::string& name, const PointList& l) {
+    return l.empty() ? name + " 0"
+                     : name + " " + std::to_string(l.size()) + " " + test::dumpPoint(l.front()) +
+                           " .. " + test::dumpPoint(l.back());
   };
-  // E 1000, S 300, R 100: right wing D = R, left wing D = E - S - R = 600.
-  const Case cases[] = {
-      {0, 0, false, 100.0}, {0, 1, true, 600.0}, {1, 0, true, 100.0}, {1, 1, false, 600.0}};
-  for (const Case& c : cases) {
-    Rig rig;
-    rig.DifferentTip(6.0, 2.0);  // root and tip move by different lengths
-    rig.config.table.TableInv = c.tableInv;
-    rig.doc.cutChoices.wingSide = c.wingSide;
-    const PanelCutResult r = rig.Plan();
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(std::tuple(r.swapped, r.leftDistance, r.span), std::tuple(c.swapped, c.d, 300.0));
-
-    // The upper surface cut passes through point 3 of each face's outline,
-    // and the root face advances at the cut speed: the root goes to face 1 and
-    // the move is paced by face 1, or both go to face 2.
-    const TableConfig& t = rig.config.table;
-    const std::size_t i = *Find(r.moves, Indexed(Msg::UpperSurfaceCutPoint, 3));
-    const Crossing now = FaceCrossings(r.moves[i], r, t);
-    const Crossing before = FaceCrossings(r.moves[i - 1], r, t);
-    ExpectNear(now.root, r.outlines.root1[3], 1e-9);
-    ExpectNear(now.tip, r.outlines.tip1[3], 1e-9);
-    const double rootPath = std::hypot(now.root.x - before.root.x, now.root.y - before.root.y);
-    const double tipPath = std::hypot(now.tip.x - before.tip.x, now.tip.y - before.tip.y);
-    ASSERT_GT(std::fabs(rootPath - tipPath), 0.1);
-    EXPECT_NEAR(r.moves[i].duration, rootPath / 4.0, 1e-9);
+  const CutOutlines& o = r.outlines;
+  text += ends("root1", o.root1) + " | " + ends("root2", o.root2) + "\n" + ends("tip1", o.tip1) +
+          " | " + ends("tip2", o.tip2) + "\n";
+  for (const CutMove& m : r.moves) {
+    const Crossing c = FaceCrossings(m, r, t);
+    text += m.label + " | " + mm(m.duration) + " s | root " + dumpPoint(c.root) + " | tip " +
+            dumpPoint(c.tip) + "\n";
   }
+  return text;
 }
 
-TEST(PanelCutPlacement, LongSweptTipSetsTheLeadingEdgePosition) {
-  Rig rig;
-  // Short sweep: the root's margin decides, XLE = 20 + 5 + 10.
-  PanelCutResult r = rig.Plan();
-  ASSERT_TRUE(r.ok());
-  EXPECT_EQ(std::tuple(r.xleRoot, r.xleTip), std::tuple(35.0, 35.0));
-
-  // X0 100, sweep 30: the tip needs 100 + 30 + 10 + 5 = 145, so the root
-  // trailing edge stands 135 - 100 = 35 mm in front of X0, more than its 5 mm
-  // margin. (X0 keeps the wire's extension to the far tower within the travel.)
-  rig.panel().offsetX0 = 100;
-  rig.DifferentTip(10.0, 30.0);
-  r = rig.Plan();
-  ASSERT_TRUE(r.ok()) << rig.planner.lastError();
-  EXPECT_EQ(std::tuple(r.xleRoot, r.xleTip), std::tuple(145.0, 115.0));
-  ExpectNear(r.outlines.root1.front(), {145.0, 20.0}, 1e-9);
-  ExpectNear(r.outlines.tip1.front(), {115.0, 20.0}, 1e-9);
-  ExpectNear(r.outlines.root1.back(), {135.0, 20.0}, 1e-9);
+// Each variant of the small wing planned, compared with
+// tests/data/cutting/panel-plans.txt:
+// - the swap rule (exactly one of a reverse table and a left wing puts the
+//   root on face 2) and the left distance (right wing D = R = 100, left wing
+//   D = E - S - R = 600), with a tip of its own so that the root face paces
+//   the surface cuts at 4 mm/s;
+// - a long swept tip (X0 100, sweep 30) that sets the leading edge: XLE 145
+//   at the root, 115 at the tip, the root trailing edge at 135;
+// - a negative leading-edge margin with a skin while cutting: no leading-edge
+//   cut, the block shaped at the effective margin 0.1 in front of the
+//   corrected leading edge, 5 mm clear, up to 45 and down to 0;
+// - the X cut while cutting (5 leading-edge moves), and without margins the
+//   block shaping instead;
+// - a negative trailing-edge margin: XLE 27, the trailing edge at 17 is entry
+//   and exit, the rear trim at the block face 20;
+// - no trailing-edge margin with kerf: the prolongations end on the
+//   kerf-corrected surfaces (kerf 0.4);
+// - intermediate sections from the root (both wings: Z 100, t = 2/3, tip
+//   chord 6 + 4 x 2/3, XLE 33 + 2 x 2/3; left wing D = 1000 - 100 - 100) and
+//   from the tip on the long swept tip (Z 150: XLE 130, the section 15 mm
+//   ahead of the tip, its trailing edge at 120);
+// - a closed outline in both directions: 13 points, top first from the upper
+//   trailing edge, one pass, then the exit;
+// - the lift of the lower-surface reference: the outline 0.4 mm higher.
+TEST(PanelCutPlans, EveryVariantMatchesTheReviewedPlan) {
+  using Edit = std::function<void(Rig&)>;
+  const Edit tip = [](Rig& r) { r.DifferentTip(6.0, 2.0); };
+  const Edit swept = [](Rig& r) { r.panel().offsetX0 = 100, r.DifferentTip(10.0, 30.0); };
+  const Edit left = [](Rig& r) { r.doc.cutChoices.wingSide = 1; };
+  const Edit reverse = [](Rig& r) { r.config.table.TableInv = 1; };
+  const Edit whileCutting = [](Rig& r) { r.doc.cutChoices.trimmingMode = 2; };
+  const Edit xCut = [](Rig& r) { r.panel().leMode = LeXCut; };
+  const Edit noLeMargin = [](Rig& r) {
+    r.panel().root.params.leMargin = r.panel().tip.params.leMargin = 0.0;
+  };
+  const Edit skin = [](Rig& r) {
+    r.panel().root.params.leMargin = r.panel().tip.params.leMargin = -0.1;
+    r.panel().root.params.skin = r.panel().tip.params.skin = 0.2;
+  };
+  const Edit teMargin = [](Rig& r) {
+    r.panel().root.params.teMargin = r.panel().tip.params.teMargin = -3.0;
+  };
+  const Edit noTeMargin = [](Rig& r) {
+    r.panel().root.params.teMargin = r.panel().tip.params.teMargin = 0.0;
+  };
+  const Edit kerf = [](Rig& r) { r.doc.cutChoices.kerfCompensationA = 1; };
+  const Edit atZ100 = [](Rig& r) {
+    r.panel().sectionCutEnabled = true, r.panel().sectionCutZ = 100;
+  };
+  const Edit fromTipAtZ150 = [](Rig& r) {
+    r.panel().sectionCutEnabled = true, r.panel().sectionCutZ = 150;
+    r.doc.cutChoices.sectionReference = 1;
+  };
+  const Edit outline = [](Rig& r) { r.panel().wingPanel = false; };
+  const Edit bottomFirst = [](Rig& r) { r.doc.cutChoices.cutOrder = 0; };
+  const Edit lowerReference = [](Rig& r) { r.doc.cutChoices.referenceLowerSurface = 1; };
+  const std::pair<std::string, std::vector<Edit>> variants[] = {
+      {"right wing", {tip}},
+      {"left wing", {tip, left}},
+      {"right wing, reverse table", {tip, reverse}},
+      {"left wing, reverse table", {tip, reverse, left}},
+      {"long swept tip", {swept}},
+      {"negative leading-edge margin with skin, while cutting", {skin, whileCutting}},
+      {"X cut while cutting", {xCut, whileCutting}},
+      {"X cut while cutting, no leading-edge margin", {xCut, noLeMargin, whileCutting}},
+      {"negative trailing-edge margin, while cutting", {teMargin, whileCutting}},
+      {"no trailing-edge margin, kerf, while cutting", {kerf, whileCutting, noTeMargin}},
+      {"intermediate section from the root, right wing", {tip, atZ100}},
+      {"intermediate section from the root, left wing", {tip, atZ100, left}},
+      {"intermediate section from the tip, long swept tip", {swept, fromTipAtZ150}},
+      {"closed outline, top first", {outline}},
+      {"closed outline, bottom first", {outline, bottomFirst}},
+      {"lower-surface reference", {lowerReference}},
+  };
+  std::string dump;
+  for (const auto& [title, edits] : variants) {
+    Rig rig;
+    for (const Edit& edit : edits) edit(rig);
+    const PanelCutResult r = rig.Plan();
+    ASSERT_TRUE(r.ok()) << title << ": " << rig.planner.lastError();
+    dump += test::section(title, DumpPlan(r, rig.config.table));
+    // The outline as cut, in chord fractions, is the built one when only the
+    // lift applies.
+    if (title == "lower-surface reference") {
+      ASSERT_TRUE(r.cutRoot.has_value());
+      test::expectPointsNear(r.cutRoot->cutUpper, rig.panel().root.cutUpper);
+    }
+  }
+  test::expectGolden("cutting/panel-plans.txt", dump);
 }
 
 // ---------------------------------------------------------------------------
@@ -299,125 +346,8 @@ TEST(PanelCutLeadingEdge, NoMarginMeansNoLeadingEdgeCutWhateverTheMode) {
   }
 }
 
-TEST(PanelCutLeadingEdge, WhileCuttingWithoutMarginsTheBlockIsShapedInsteadOfTheXCut) {
-  // (The X cut itself is in the golden cuts of the symmetric panel.)
-  Rig rig;
-  rig.panel().leMode = LeXCut;
-  rig.doc.cutChoices.trimmingMode = 2;
-  PanelCutResult r = rig.Plan();
-  ASSERT_TRUE(r.ok());
-  EXPECT_EQ(LeadingEdgeCounts(r), Counts(5, 0));
-  rig.panel().root.params.leMargin = rig.panel().tip.params.leMargin = 0.0;
-  r = rig.Plan();
-  ASSERT_TRUE(r.ok());
-  EXPECT_EQ(LeadingEdgeCounts(r), Counts(0, 5));
-}
-
-TEST(PanelCutLeadingEdge, BlockShapingTrimsTheFrontFaceAtTheEffectiveMargin) {
-  Rig rig;
-  Panel& panel = rig.panel();
-  // A negative margin with a skin: effective margin 0.2 - 0.1 = 0.1. No
-  // leading-edge cut (no positive margin), but the horizontal mode shapes.
-  panel.root.params.leMargin = panel.tip.params.leMargin = -0.1;
-  panel.root.params.skin = panel.tip.params.skin = 0.2;
-  panel.leMode = LeHorizontal;
-  rig.doc.cutChoices.trimmingMode = 2;
-  const PanelCutResult r = rig.Plan();
-  ASSERT_TRUE(r.ok());
-  // The skin moves the outline in: the leading edge is where the corrected
-  // outline starts.
-  EXPECT_EQ(LeadingEdgeCounts(r).first, 0u);
-  const Point2D le = r.outlines.root1.front();
-  EXPECT_LT(le.x, 35.0);
-  const double f = le.x + 0.1;
-  const TableConfig& t = rig.config.table;
-  const std::size_t i = *Find(r.moves, Text(Msg::BlockShapingAtLeadingEdge));
-  ExpectNear(FaceCrossings(r.moves[i], r, t).root, {f + 5.0, le.y}, 1e-9);
-  ExpectNear(FaceCrossings(r.moves[i + 1], r, t).root, {f, 45.0}, 1e-9);
-  ExpectNear(FaceCrossings(r.moves[i + 2], r, t).root, {f, 0.0}, 1e-9);
-  EXPECT_EQ(r.moves[i + 3].label, Text(Msg::Tempo));
-  ExpectNear(FaceCrossings(r.moves[i + 5], r, t).root, le, 1e-9);
-}
-
-// ---------------------------------------------------------------------------
-// Trailing edge
-
-TEST(PanelCutTrailingEdge, NegativeMarginHasNoProlongationAndLeavesAtTheRearFace) {
-  Rig rig;
-  Panel& panel = rig.panel();
-  panel.root.params.teMargin = panel.tip.params.teMargin = -3.0;
-  rig.doc.cutChoices.trimmingMode = 2;
-  const PanelCutResult r = rig.Plan();
-  ASSERT_TRUE(r.ok());
-  // XLE = 20 - 3 + 10 = 27; the trailing edge at 17 is the entry and the exit.
-  const TableConfig& t = rig.config.table;
-  const Point2D te{17.0, 20.0};
-  ExpectNear(r.outlines.root1.back(), te, 1e-9);
-  ExpectNear(FaceCrossings(r.moves[2], r, t).root, te, 1e-9, "A");
-  const std::size_t out = *Find(r.moves, Text(Msg::TrailingEdgeProlongationOutput));
-  ExpectNear(FaceCrossings(r.moves[out], r, t).root, te, 1e-9, "B");
-  // C = B.X - mTE: the block's rear face at 17 + 3, where the rear trim runs.
-  ExpectNear(FaceCrossings(r.moves[out + 1], r, t).root, {20.0, 20.0}, 1e-9, "C");
-  ExpectNear(FaceCrossings(r.moves[out + 2], r, t).root, {20.0, 0.0}, 1e-9, "trim");
-}
-
-TEST(PanelCutTrailingEdge, WithoutMarginTheProlongationsEndOnTheKerfCorrectedSurfaces) {
-  // (The exit one kerf behind the rear face is in the golden cuts.)
-  Rig rig;
-  rig.doc.cutChoices.kerfCompensationA = 1;
-  rig.doc.cutChoices.trimmingMode = 2;
-  rig.panel().root.params.teMargin = 0.0;
-  rig.panel().tip.params.teMargin = 0.0;
-  const PanelCutResult r = rig.Plan();
-  ASSERT_TRUE(r.ok());
-  EXPECT_DOUBLE_EQ(r.rootKerf, 0.4);
-  const TableConfig& t = rig.config.table;
-  ExpectNear(FaceCrossings(r.moves[2], r, t).root, r.outlines.root1.back(), 1e-9, "A");
-  const std::size_t out = *Find(r.moves, Text(Msg::TrailingEdgeProlongationOutput));
-  ExpectNear(FaceCrossings(r.moves[out], r, t).root, r.outlines.root2.back(), 1e-9, "B");
-  ExpectNear(FaceCrossings(r.moves[out + 1], r, t).root, r.outlines.root2.back(), 1e-9, "C");
-}
-
 // ---------------------------------------------------------------------------
 // Intermediate sections
-
-TEST(PanelCutIntermediate, RootReferenceCutsFromTheRootToTheSectionAtZ) {
-  for (int side : {0, 1}) {
-    Rig rig;
-    rig.DifferentTip(6.0, 2.0);  // XLE 35 at the root, 33 at the tip
-    Panel& panel = rig.panel();
-    panel.sectionCutEnabled = true;
-    panel.sectionCutZ = 100;  // t = 1 - 100 / 300 = 2/3
-    rig.doc.cutChoices.sectionReference = 0;
-    rig.doc.cutChoices.wingSide = side;
-    const PanelCutResult r = rig.Plan();
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(std::tuple(r.span, r.xleRoot), std::tuple(100.0, 35.0));
-    EXPECT_NEAR(r.tipChord, 6.0 + 4.0 * 2.0 / 3.0, 1e-12);
-    EXPECT_NEAR(r.xleTip, 33.0 + 2.0 * 2.0 / 3.0, 1e-12);
-    ExpectNear(r.outlines.tip1.front(), {33.0 + 2.0 * 2.0 / 3.0, 20.0}, 1e-9);
-    // The root stays R from its tower: the left wing's block starts E - Z - R from the left.
-    EXPECT_DOUBLE_EQ(r.leftDistance, side == 0 ? 100.0 : 1000.0 - 100.0 - 100.0);
-  }
-}
-
-TEST(PanelCutIntermediate, TipReferenceOnALongSweptTipKeepsTheListsAtTheirLeadingEdges) {
-  Rig rig;
-  rig.panel().offsetX0 = 100;
-  rig.DifferentTip(10.0, 30.0);  // XLE 145 at the root (set by the tip), 115 at the tip
-  Panel& panel = rig.panel();
-  panel.sectionCutEnabled = true;
-  panel.sectionCutZ = 150;  // t = 0.5: the section's leading edge at 130
-  rig.doc.cutChoices.sectionReference = 1;
-  const PanelCutResult r = rig.Plan();
-  ASSERT_TRUE(r.ok()) << rig.planner.lastError();
-  // New XLE = max(100 + 5 + 10, 100 + 5 + 10 + 15) = 130: the section stays
-  // where it was, 15 mm ahead of the tip.
-  EXPECT_EQ(std::tuple(r.xleRoot, r.xleTip), std::tuple(130.0, 115.0));
-  ExpectNear(r.outlines.root1.front(), {130.0, 20.0}, 1e-9);
-  ExpectNear(r.outlines.tip1.front(), {115.0, 20.0}, 1e-9);
-  ExpectNear(r.outlines.root1.back(), {120.0, 20.0}, 1e-9);
-}
 
 TEST(PanelCutIntermediate, SectionOutsideThePanelIsRefused) {
   for (int ref : {0, 1}) {
@@ -437,27 +367,6 @@ TEST(PanelCutIntermediate, SectionOutsideThePanelIsRefused) {
 
 // ---------------------------------------------------------------------------
 // Panels that are not wings, refusals
-
-TEST(PanelCutClosedOutline, OnePassAroundTheOutlineInEitherDirection) {
-  for (int order : {1, 0}) {
-    Rig rig;
-    rig.panel().wingPanel = false;
-    rig.doc.cutChoices.cutOrder = order;
-    const PanelCutResult r = rig.Plan();
-    ASSERT_TRUE(r.ok());
-    // 7 + 7 points with the shared leading edge once.
-    ASSERT_EQ(r.outlines.root1.size(), 13u);
-    const TableConfig& t = rig.config.table;
-    ASSERT_EQ(r.moves[3].label, Indexed(Msg::CutComplexShapePoint, order == 1 ? 0 : 12));
-    // Top first starts at the upper trailing edge (the outline's end).
-    const Point2D first = order == 1 ? r.outlines.root1.back() : r.outlines.root1.front();
-    ExpectNear(FaceCrossings(r.moves[3], r, t).root, first, 1e-9);
-    for (std::size_t k = 0; k < 13; ++k) {
-      EXPECT_EQ(r.moves[3 + k].label, Indexed(Msg::CutComplexShapePoint, order == 1 ? k : 12 - k));
-    }
-    EXPECT_EQ(r.moves[16].label, Text(Msg::TrailingEdgeProlongationOutput));
-  }
-}
 
 TEST(PanelCutClosedOutline, DifferentPointCountsAreRefusedWhoeverStartsTheCut) {
   Rig rig;
@@ -552,22 +461,6 @@ TEST(PanelCutProject, NeitherACutNorASurveyChangesThePanelsSections) {
   // The outline as cut lies outside the built one by kerf - skin on the upper surface.
   ASSERT_TRUE(r.cutRoot.has_value());
   EXPECT_NE(r.cutRoot->cutUpper, before.root.cutUpper);
-}
-
-TEST(PanelCutProject, OutlineAsCutIsTheBuiltOutlineWhenOnlyTheLiftApplies) {
-  Rig rig;
-  rig.doc.cutChoices.referenceLowerSurface = 1;  // lift by the kerf, no offset
-  const PanelCutResult r = rig.Plan();
-  ASSERT_TRUE(r.ok());
-  // The outline is cut 0.4 mm higher...
-  ExpectNear(r.outlines.root1.back(), {25.0, 20.4}, 1e-9);
-  // ...and written back in chord fractions without the lift.
-  const Section& built = rig.panel().root;
-  ASSERT_TRUE(r.cutRoot.has_value());
-  ASSERT_EQ(r.cutRoot->cutUpper.size(), built.cutUpper.size());
-  for (std::size_t i = 0; i < built.cutUpper.size(); ++i) {
-    ExpectNear(r.cutRoot->cutUpper[i], built.cutUpper[i], 1e-12);
-  }
 }
 
 // ---------------------------------------------------------------------------

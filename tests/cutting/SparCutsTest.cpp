@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/ScriptedPrompt.h"
@@ -15,6 +16,7 @@
 #include "driver/InterfaceDriver.h"
 #include "driver/SimulatedMachine.h"
 #include "model/CT1Doc.h"
+#include "model/FormReplay.h"
 #include "motion/MovePlanner.h"
 #include "support/Golden.h"
 #include "support/MachineRig.h"
@@ -316,69 +318,41 @@ class SparsFormTest : public testing::Test, protected test::ProjectRig {
 
 using F = SparField;
 
-TEST_F(SparsFormTest, EverythingButActiveIsDisabledUntilTheRecordIsActive) {
+// One record edited through the dialog, as reviewed in
+// tests/data/cutting/spars-form-session.txt: everything but "active" disabled
+// until the record is active; the tip width follows the root (mode 0,
+// read-only), in proportion to the chords (12 x 100 / 200 = 6, then 4.5), or
+// is typed; the tip thickness the same (5, then 2.5); no fourth mode; the
+// record stored when another row is shown and loaded back; a hinge has no
+// distance but keeps its tip thickness; a sole is proportional in width with
+// the tip thickness of the root (2), its modes and tip boxes disabled; types
+// outside the list are refused.
+TEST_F(SparsFormTest, OneRecordEditedAsReviewed) {
   SparsForm form(doc);
-  EXPECT_EQ(form.row(), 0);
-  EXPECT_EQ(form.rowLabel(9), "Inactive");
-  EXPECT_FALSE(form.checked(F::Active));
-  for (F f : {F::DistanceInPercent, F::Label, F::Type, F::WidthMode, F::RootWidth, F::Distance}) {
-    EXPECT_FALSE(form.enabled(f));
-  }
-  EXPECT_FALSE(form.setText(F::RootWidth, "8"));
-  EXPECT_FALSE(form.setCurrentIndex(F::Type, SparHinge - 1));
-  EXPECT_TRUE(form.setChecked(F::Active, true));
-  EXPECT_TRUE(form.enabled(F::Distance));
-  EXPECT_TRUE(form.enabled(F::WidthMode));
-  EXPECT_FALSE(form.enabled(F::TipWidth));  // width mode 0: read-only
-}
-
-TEST_F(SparsFormTest, WidthAndThicknessModesDeriveTheTipBoxes) {
-  SparsForm form(doc);
-  form.setChecked(F::Active, true);
-  ASSERT_TRUE(form.setText(F::RootWidth, "12"));
-  EXPECT_EQ(form.text(F::TipWidth), "12");  // mode 0
-  ASSERT_TRUE(form.setCurrentIndex(F::WidthMode, SizeProportional));
-  EXPECT_EQ(form.text(F::TipWidth), "6");  // 12 x 100 / 200
-  EXPECT_FALSE(form.setText(F::TipWidth, "9"));
-  ASSERT_TRUE(form.setText(F::RootWidth, "9"));
-  EXPECT_EQ(form.text(F::TipWidth), "4.5");
-  ASSERT_TRUE(form.setCurrentIndex(F::WidthMode, SizeEntered));
-  EXPECT_TRUE(form.setText(F::TipWidth, "7"));
-  ASSERT_TRUE(form.setText(F::RootThickness, "5"));
-  EXPECT_EQ(form.text(F::TipThickness), "5");
-  ASSERT_TRUE(form.setCurrentIndex(F::ThicknessMode, SizeProportional));
-  EXPECT_EQ(form.text(F::TipThickness), "2.5");
-  EXPECT_FALSE(form.setCurrentIndex(F::ThicknessMode, 3));
-  ASSERT_TRUE(form.setCurrentIndex(F::Rows, 1));
-  const SparRecord& r = form.records()[0];
-  EXPECT_EQ(r.rootWidth, 9.0);
-  EXPECT_EQ(r.tipWidth, 7.0);
-  EXPECT_EQ(r.widthMode, SizeEntered);
-  EXPECT_EQ(r.tipThickness, 2.5);
-  EXPECT_EQ(r.thicknessMode, SizeProportional);
-}
-
-TEST_F(SparsFormTest, HingeAndSoleTypesDisableTheirControls) {
-  SparsForm form(doc);
-  form.setChecked(F::Active, true);
-  form.setText(F::RootThickness, "2");
-  form.setCurrentIndex(F::ThicknessMode, SizeEntered);
-  form.setText(F::TipThickness, "1");
-  ASSERT_TRUE(form.setCurrentIndex(F::Type, SparHinge - 1));
-  EXPECT_FALSE(form.enabled(F::Distance));
-  EXPECT_FALSE(form.enabled(F::DistanceInPercent));
-  EXPECT_TRUE(form.enabled(F::TipThickness));
-  ASSERT_TRUE(form.setCurrentIndex(F::Type, SparUpperSole - 1));
-  EXPECT_TRUE(form.enabled(F::Distance));
-  EXPECT_EQ(form.widthMode(), SizeProportional);
-  EXPECT_EQ(form.thicknessMode(), SizeTipEqualsRoot);
-  EXPECT_EQ(form.text(F::TipThickness), "2");
-  for (F f : {F::WidthMode, F::ThicknessMode, F::TipThickness, F::TipWidth}) {
-    EXPECT_FALSE(form.enabled(f));
-  }
-  EXPECT_FALSE(form.setCurrentIndex(F::Type, 0 - 1));
-  EXPECT_FALSE(form.setCurrentIndex(F::Type, 8 - 1));
-  EXPECT_EQ(form.type(), SparUpperSole);
+  const std::string session = test::replayEdits(form, {{F::RootWidth, "8"},
+                                                       {F::Type, SparHinge - 1},
+                                                       {F::Active, true},
+                                                       {F::RootWidth, "12"},
+                                                       {F::WidthMode, SizeProportional},
+                                                       {F::TipWidth, "9"},
+                                                       {F::RootWidth, "9"},
+                                                       {F::WidthMode, SizeEntered},
+                                                       {F::TipWidth, "7"},
+                                                       {F::RootThickness, "5"},
+                                                       {F::ThicknessMode, SizeProportional},
+                                                       {F::ThicknessMode, 3},
+                                                       {F::Rows, 1},
+                                                       {F::Rows, 0},
+                                                       {F::RootThickness, "2"},
+                                                       {F::ThicknessMode, SizeEntered},
+                                                       {F::TipThickness, "1"},
+                                                       {F::Type, SparHinge - 1},
+                                                       {F::Type, SparUpperSole - 1},
+                                                       {F::Type, -1},
+                                                       {F::Type, 7}});
+  test::expectGolden("cutting/spars-form-session.txt", session);
+  EXPECT_EQ(std::tuple(form.type(), form.widthMode(), form.thicknessMode()),
+            std::tuple(SparUpperSole, SizeProportional, SizeTipEqualsRoot));
 }
 
 TEST_F(SparsFormTest, DistanceMustLieBetween1And99) {

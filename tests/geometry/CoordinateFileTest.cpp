@@ -102,7 +102,10 @@ TEST(CoordinateText, NonFiniteValuesRefuseTheFile) {
 TEST(CoordinateText, PointCountLimits) {
   Profile p;
   p.MakeDefault();
-  EXPECT_EQ(ParseCoordinateText("foil\n1 0\n0 0\n", "x", p), CoordinateFileStatus::Invalid);
+  CoordinateFileProblem problem = CoordinateFileProblem::None;
+  EXPECT_EQ(ParseCoordinateText("foil\n1 0\n0 0\n", "x", p, &problem),
+            CoordinateFileStatus::Invalid);
+  EXPECT_EQ(problem, CoordinateFileProblem::TooFewPoints);
   EXPECT_EQ(p.name, "NoName");  // unchanged
   EXPECT_EQ(p.count(), 69);
   EXPECT_EQ(ParseCoordinateText("", "x", p), CoordinateFileStatus::Invalid);
@@ -141,7 +144,9 @@ TEST(CoordinateText, NameRules) {
   EXPECT_EQ(parseOk("first\nsecond\n1 0\n0 0\n1 0\n").name, "second");
   // White space at either end goes, a control character (up to 0x1F) or DEL
   // inside becomes a space, a white-space-only line is blank.
-  EXPECT_EQ(parseOk("  MH\x1F" "28\t(c)\x7FM.H.   \t\r\n   \r\n1 0\n0 0\n1 0\n").name,
+  EXPECT_EQ(parseOk("  MH\x1F"
+                    "28\t(c)\x7FM.H.   \t\r\n   \r\n1 0\n0 0\n1 0\n")
+                .name,
             "MH 28 (c) M.H.");
 
   // Text after the data ends it: a URL, comments and a second copy of the

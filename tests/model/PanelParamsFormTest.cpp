@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "model/FormReplay.h"
 #include "model/PanelParamsForm.h"
 #include "model/ProjectFile.h"
 #include "model/ProjectJson.h"
@@ -20,8 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using F = PanelField;
 using Strings = std::vector<std::string>;
-
-double num(const std::string& text) { return std::stod(text); }
 
 class PanelParamsFormTest : public ::testing::Test, protected test::ProjectRig {
  protected:
@@ -38,41 +37,6 @@ class PanelParamsFormTest : public ::testing::Test, protected test::ProjectRig {
     doc.modified = false;
   }
 };
-
-TEST_F(PanelParamsFormTest, OpeningShowsThePanelAndWhatCanBeEdited) {
-  panel().root.params.skin = 1.25;
-  PanelParamsForm form(doc);
-  EXPECT_EQ(PanelParamsForm::title(), "Panel Parameters");
-  test::expectTexts(form, {{F::FoamThickness, "50"},
-                           {F::Span, "750"},
-                           {F::Dihedral, "0"},
-                           {F::RootChord, "150"},
-                           {F::RootBasicHeight, "25"},
-                           {F::RootSkin, "1.25"},
-                           {F::RootAirfoil, "NoName"},
-                           {F::TipAirfoil, "NoName"}});
-  EXPECT_TRUE(form.checked(F::WingPanel) && !form.checked(F::DifferentRootTip));
-
-  // Root and tip the same: only the root column and the global boxes.
-  for (const F f : {F::FoamThickness, F::Span, F::WingPanel, F::DifferentRootTip, F::Skin,
-                    F::RootChord, F::RootLeMargin, F::RootWashout, F::RootCamber}) {
-    EXPECT_TRUE(form.enabled(f)) << static_cast<int>(f);
-  }
-  for (const F f : {F::Sweep, F::DihedralInDegrees, F::Dihedral, F::TipChord, F::TipWashout,
-                    F::TipBasicHeight, F::TipLeMargin, F::TipTeMargin, F::RootSkin, F::TipSkin}) {
-    EXPECT_FALSE(form.enabled(f)) << static_cast<int>(f);
-  }
-  EXPECT_TRUE(!form.browseEnabled(true) && form.browseEnabled(false));
-  EXPECT_FALSE(form.setText(F::TipChord, "80") || form.setChecked(F::DihedralInDegrees, true));
-  EXPECT_EQ(form.text(F::TipChord), "150");
-
-  ASSERT_TRUE(form.setChecked(F::DifferentRootTip, true));
-  ASSERT_TRUE(form.setChecked(F::Skin, true));
-  ASSERT_TRUE(form.setChecked(F::DihedralInDegrees, true));
-  EXPECT_TRUE(form.enabled(F::TipSkin) && form.enabled(F::Dihedral));
-  // The tip's basic height is derived from the dihedral, its margins always.
-  EXPECT_FALSE(form.enabled(F::TipBasicHeight) || form.enabled(F::TipLeMargin));
-}
 
 TEST_F(PanelParamsFormTest, DihedralShownAtOpeningIsTruncatedToFourDecimals) {
   makeTapered();
@@ -212,106 +176,103 @@ TEST_F(PanelParamsFormTest, WingPanelOffDropsTheEdgeTreatments) {
   EXPECT_EQ(doc.commandState(CT1Doc::kCmdLeHorizontal), (CommandState{false, false}));
 }
 
-TEST_F(PanelParamsFormTest, TipMarginsFollowTheRoot) {
-  makeTapered();  // root chord 150, tip chord 100
+// Sessions of the dialog, as reviewed in tests/data/model/panel-params-sessions.txt:
+// - the new project's panel: only the root column and the global boxes until
+//   root and tip differ (the tip boxes, sweep and dihedral refuse edits);
+//   with the skin and the dihedral in degrees the tip skin and the angle are
+//   enabled, the tip's basic height (derived from the dihedral) and margins
+//   never; while root and tip are the same the tip margins do not follow;
+// - tip margins (root chord 150, tip 100; root margins 0 / 30, tip 7 / 4): a
+//   positive root margin is scaled (30 x 100 / 200 = 15, then 7.5 for a tip
+//   of 50), the unchanged root margin leaves its tip margin; a root margin
+//   of 0 or less is taken over as it is; a root chord of 0 gives no ratio;
+// - the dihedral in degrees sets the tip's basic height: 25 + 500 sin 30 =
+//   275, 285 with a root at 35; half-typed texts run no rule;
+// - basic heights give the angle shown, truncated: atan(50 / 500) =
+//   5.7105; the span has no rule of its own and a root height typed with
+//   the same value runs none; atan(49.5 / 250) = 11.1997; a span of 0 none;
+// - switching root and tip apart copies the root boxes (skin, camber,
+//   thickness, airfoil; margins 15 x 150 / 300 = 7.5; in degrees the tip's
+//   height 40 + 750 sin 10 = 170.2361), and without degrees the root's
+//   basic height.
+TEST_F(PanelParamsFormTest, SessionsMatchTheReviewedDialog) {
+  std::string dump;
+  {
+    panel().root.params.skin = 1.25;
+    PanelParamsForm form(doc);
+    EXPECT_EQ(PanelParamsForm::title(), "Panel Parameters");
+    EXPECT_TRUE(!form.browseEnabled(true) && form.browseEnabled(false));
+    dump += test::section("new panel", test::replayEdits(form, {{F::TipChord, "80"},
+                                                                {F::DihedralInDegrees, true},
+                                                                {F::RootLeMargin, "12"},
+                                                                {F::DifferentRootTip, true},
+                                                                {F::Skin, true},
+                                                                {F::DihedralInDegrees, true}}));
+  }
+  doc.NewProject();
+  makeTapered();
   panel().root.params.leMargin = 0.0;
   panel().root.params.teMargin = 30.0;
   panel().tip.params.leMargin = 7.0;
   panel().tip.params.teMargin = 4.0;
-  PanelParamsForm form(doc);
-  EXPECT_EQ(form.text(F::TipLeMargin), "7");
-
-  // Chord change: a positive root margin is scaled (30 x 100 / 200); the root
-  // margin of 0 is not the one that changed, so its tip margin stays.
-  form.setText(F::RootChord, "200");
-  test::expectTexts(form, {{F::TipTeMargin, "15.000000"}, {F::TipLeMargin, "7.000000"}});
-  form.setText(F::TipChord, "50");
-  EXPECT_EQ(form.text(F::TipTeMargin), "7.500000");
-
-  // A root margin of 0 or less is taken over as it is, whatever the chords.
-  form.setText(F::RootLeMargin, "-2");
-  EXPECT_EQ(form.text(F::TipLeMargin), "-2.000000");
-  form.setText(F::RootLeMargin, "0");
-  EXPECT_EQ(form.text(F::TipLeMargin), "0.000000");
-  // A root chord of 0 gives no ratio: the tip margins stay.
-  form.setText(F::RootChord, "0");
-  EXPECT_EQ(form.text(F::TipTeMargin), "7.500000");
-  form.setText(F::RootChord, "150");
-  EXPECT_EQ(form.text(F::TipTeMargin), "10.000000");
-
-  ASSERT_TRUE(form.ok());
-  EXPECT_EQ(std::tuple(panel().root.params.leMargin, panel().tip.params.leMargin,
-                       panel().tip.params.teMargin),
-            std::tuple(0.0, 0.0, 10.0));
-
-  // With root and tip the same the margins do not follow while editing.
-  doc.NewProject();
-  PanelParamsForm same(doc);
-  same.setText(F::RootLeMargin, "12");
-  EXPECT_EQ(same.text(F::TipLeMargin), "0");
-}
-
-TEST_F(PanelParamsFormTest, DihedralAndTipBasicHeightFollowEachOther) {
-  makeTapered();  // span 500, both basic heights 25
-  panel().dihedralInDegrees = true;
-  PanelParamsForm form(doc);
-  // 25 + 500 sin 30° = 275; then a root at 35 gives 285.
-  form.setText(F::Dihedral, "30");
-  EXPECT_NEAR(num(form.text(F::TipBasicHeight)), 275.0, 1e-6);
-  form.setText(F::RootBasicHeight, "35");
-  EXPECT_NEAR(num(form.text(F::TipBasicHeight)), 285.0, 1e-6);
-  // Half-typed texts run no rule.
-  for (const char* partial : {"", "-", "."}) {
-    form.setText(F::Dihedral, partial);
-    EXPECT_NEAR(num(form.text(F::TipBasicHeight)), 285.0, 1e-6);
+  {
+    PanelParamsForm form(doc);
+    dump += test::section("tip margins", test::replayEdits(form, {{F::RootChord, "200"},
+                                                                  {F::TipChord, "50"},
+                                                                  {F::RootLeMargin, "-2"},
+                                                                  {F::RootLeMargin, "0"},
+                                                                  {F::RootChord, "0"},
+                                                                  {F::RootChord, "150"}}));
+    ASSERT_TRUE(form.ok());
+    EXPECT_EQ(std::tuple(panel().root.params.leMargin, panel().tip.params.leMargin,
+                         panel().tip.params.teMargin),
+              std::tuple(0.0, 0.0, 10.0));
   }
-
-  // Not in degrees: the basic heights give the angle shown.
+  doc.NewProject();
+  makeTapered();
+  panel().dihedralInDegrees = true;
+  {
+    PanelParamsForm form(doc);
+    dump +=
+        test::section("dihedral in degrees", test::replayEdits(form, {{F::Dihedral, "30"},
+                                                                      {F::RootBasicHeight, "35"},
+                                                                      {F::Dihedral, ""},
+                                                                      {F::Dihedral, "-"},
+                                                                      {F::Dihedral, "."}}));
+  }
   panel().dihedralInDegrees = false;
-  PanelParamsForm heights(doc);
-  heights.setText(F::TipBasicHeight, "75");  // atan(50 / 500)
-  EXPECT_EQ(heights.text(F::Dihedral), "5.7105");
-  // The span has no rule of its own, and a root basic height typed with the
-  // same value runs none either: the angle still uses the old span.
-  heights.setText(F::Span, "250");
-  heights.setText(F::RootBasicHeight, "25.0");
-  EXPECT_EQ(heights.text(F::Dihedral), "5.7105");
-  heights.setText(F::RootBasicHeight, "25.5");  // atan(49.5 / 250) = 11.19970...°
-  EXPECT_EQ(heights.text(F::Dihedral), "11.1997");
-  heights.setText(F::Span, "0");
-  heights.setText(F::RootBasicHeight, "20");
-  EXPECT_EQ(heights.text(F::Dihedral), "11.1997");
-}
-
-TEST_F(PanelParamsFormTest, SwitchingDifferentRootTipOnCopiesTheRootBoxes) {
+  {
+    PanelParamsForm form(doc);
+    dump += test::section("basic heights", test::replayEdits(form, {{F::TipBasicHeight, "75"},
+                                                                    {F::Span, "250"},
+                                                                    {F::RootBasicHeight, "25.0"},
+                                                                    {F::RootBasicHeight, "25.5"},
+                                                                    {F::Span, "0"},
+                                                                    {F::RootBasicHeight, "20"}}));
+  }
+  doc.NewProject();
   panel().skinEnabled = true;
   panel().dihedralInDegrees = true;
   panel().dihedral = 10.0;
-  PanelParamsForm form(doc);
-  form.setText(F::RootChord, "300");
-  form.setText(F::RootSkin, "1.5");
-  form.setText(F::RootCamber, "2");
-  form.setText(F::RootThickness, "9");
-  form.setText(F::RootLeMargin, "15");
-  form.setText(F::RootBasicHeight, "40");
-  EXPECT_EQ(form.text(F::TipLeMargin), "0");  // not following yet
-  ASSERT_TRUE(form.setChecked(F::DifferentRootTip, true));
-
-  test::expectTexts(form, {{F::TipSkin, "1.5"},
-                           {F::TipCamber, "2"},
-                           {F::TipThickness, "9"},
-                           {F::TipAirfoil, "NoName"}});
-  // 15 x 150 / 300.
-  test::expectTexts(form, {{F::TipLeMargin, "7.500000"}, {F::TipTeMargin, "0.000000"}});
-  // In degrees: 40 + 750 sin 10° = 170.2361...
-  EXPECT_NEAR(num(form.text(F::TipBasicHeight)), 170.2361332, 1e-6);
-
-  // Not in degrees: the root's basic height.
+  {
+    PanelParamsForm form(doc);
+    dump += test::section("root and tip apart, in degrees",
+                          test::replayEdits(form, {{F::RootChord, "300"},
+                                                   {F::RootSkin, "1.5"},
+                                                   {F::RootCamber, "2"},
+                                                   {F::RootThickness, "9"},
+                                                   {F::RootLeMargin, "15"},
+                                                   {F::RootBasicHeight, "40"},
+                                                   {F::DifferentRootTip, true}}));
+  }
   doc.NewProject();
-  PanelParamsForm plain(doc);
-  plain.setText(F::RootBasicHeight, "40");
-  plain.setChecked(F::DifferentRootTip, true);
-  EXPECT_EQ(plain.text(F::TipBasicHeight), "40");
+  {
+    PanelParamsForm form(doc);
+    dump += test::section(
+        "root and tip apart",
+        test::replayEdits(form, {{F::RootBasicHeight, "40"}, {F::DifferentRootTip, true}}));
+  }
+  test::expectGolden("model/panel-params-sessions.txt", dump);
 }
 
 TEST_F(PanelParamsFormTest, CancelChangesNothingButAChosenProfileStays) {
