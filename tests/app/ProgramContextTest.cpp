@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QSettings>
-#include <fstream>
 #include <thread>
 
 #include "app/DirectoriesForm.h"
@@ -40,7 +39,7 @@ struct Session {
 
   static ProgramOptions withTestPaths(const TempDir& dir, ProgramOptions options) {
     options.settingsFile = dir / "settings.ini";
-    options.defaultDataDirectory = dir / "userdata";
+    if (!options.defaultDataDirectory) options.defaultDataDirectory = dir / "userdata";
     options.soundDirectories = std::vector<fs::path>{dir / "shipped"};
     return options;
   }
@@ -469,18 +468,16 @@ TEST(RecentFileList, KeepsTheFourMostRecentOnceEachThroughTheStore) {
 // A per-user data directory that cannot be created is reported at start-up.
 TEST(ProgramContext, ADataDirectoryThatCannotBeCreatedIsReported) {
   TempDir dir;
-  std::ofstream(dir / "blocked") << "a file, not a directory";
-  ProgramOptions options = Session::withTestPaths(dir, {});
+  writeFile(dir / "blocked", "a file, not a directory");
+  ProgramOptions options;
   options.defaultDataDirectory = dir / "blocked" / "data";
-  ScriptedPrompt prompt;
-  RecordingSound sound;
-  RecordingStatus status;
-  ProgramContext context(prompt, sound, status, options);
-  context.start();
-  ASSERT_FALSE(prompt.messages().empty());
+  Session run(dir, options);
+  run.context.start();
+  const std::vector<std::string> messages = run.prompt.messages();
+  ASSERT_FALSE(messages.empty());
   const std::string lead =
       "Could not create the directory " + (dir / "blocked" / "data").string() + ": ";
-  EXPECT_EQ(prompt.messages()[0].rfind(lead, 0), 0u) << prompt.messages()[0];
+  EXPECT_EQ(messages[0].rfind(lead, 0), 0u) << messages[0];
 }
 
 }  // namespace

@@ -417,16 +417,11 @@ TEST_F(CliTest, SurveyCutAndReplayAPanelEndToEnd) {
 // (220 - 120 x 2.8 < 0). The warnings come as JSON and on stderr; the cut is
 // still possible (exit 0).
 TEST_F(CliTest, SurveyWarnsOfAMirroredTowerAndAnExtrapolatedKerf) {
-  const fs::path data = dir_ / "data";
-  fs::create_directories(data);
-  const fs::path wing = writeFile("wing.json", R"({"foamName": "Poly expans\u00e9",
+  const fs::path project = build("wing", R"({"foamName": "Poly expans\u00e9",
     "panels": [{"span": 400, "offsetX0": 150, "differentRootTip": true,
       "root": {"chord": 220, "naca": "2412"}, "tip": {"chord": 100, "naca": "2412"}}]})");
-  const fs::path project = dir_ / "wing.cnc";
-  ASSERT_EQ(run("build '" + wing.string() + "' -o '" + project.string() + "'").exitCode, 0);
-  const CliRun survey =
-      run("survey '" + project.string() + "' --data-dir '" + data.string() + "'");
-  ASSERT_EQ(survey.exitCode, 0) << survey.err;
+  const CliRun survey = succeeded("survey " + q(project) + dataDir());
+  ASSERT_EQ(survey.exitCode, 0);
   const auto warnings = survey.json()["warnings"];
   ASSERT_TRUE(warnings.is_array());
   std::vector<std::string> kinds;
@@ -449,16 +444,6 @@ TEST_F(CliTest, SurveyWarnsOfAMirroredTowerAndAnExtrapolatedKerf) {
   EXPECT_TRUE(has("towerBackwards")) << survey.out;
   EXPECT_TRUE(has("kerfExtrapolated")) << survey.out;
   EXPECT_FALSE(has("unequalFaces"));  // a tapered panel
-}
-
-TEST_F(CliTest, OutputFormatFollowsTheExtension) {
-  const std::string block = "block-shaping --left-width 200 --length 400 --clearance 70";
-  const CliRun gcode = succeeded(block + " -o " + q(dir_ / "block.tap"));
-  EXPECT_EQ(gcode.err, "wrote " + (dir_ / "block.tap").string() + "\n");
-  EXPECT_TRUE(test::contains(test::readFile(dir_ / "block.tap"), "G21 G90 G93"));
-  const CliRun script = succeeded(block + " -o " + q(dir_ / "block"));
-  EXPECT_EQ(script.err, "wrote " + (dir_ / "block.cut").string() + "\n");
-  EXPECT_EQ(test::readFile(dir_ / "block.cut").rfind("F:", 0), 0u);
 }
 
 TEST_F(CliTest, FoamIsTheProjectsWhenTheTableHasItOtherwiseTheCurrentOne) {
@@ -576,11 +561,16 @@ TEST_F(CliTest, CommandsWorkOnTheUsersSettingsAndDataDirectory) {
   EXPECT_TRUE(fs::exists(other / "Default_table.bd"));
 }
 
+// The format follows the extension of the output (none: a script).
 TEST_F(CliTest, AuxiliaryCutsAreWrittenAsScriptsOrGcode) {
   const fs::path script = dir_ / "block.cut";
   const std::string block = "block-shaping --left-width 200 --length 400 --clearance 70";
-  const CliRun shaped = succeeded(block + " -o " + q(script));
+  EXPECT_EQ(succeeded(block + " -o " + q(dir_ / "block.tap")).err,
+            "wrote " + (dir_ / "block.tap").string() + "\n");
+  EXPECT_TRUE(test::contains(test::readFile(dir_ / "block.tap"), "G21 G90 G93"));
+  EXPECT_EQ(succeeded(block + " -o " + q(dir_ / "block")).err, "wrote " + script.string() + "\n");
   const std::string text = test::readFile(script);
+  EXPECT_EQ(text.rfind("F:", 0), 0u);
   // A centred 400 mm block on the 1500 mm table; its rear faces at X0 = 20,
   // trimmed from the clearance height down.
   EXPECT_TRUE(test::contains(text, "// Move to block start\nT:"));
@@ -671,6 +661,35 @@ TEST_F(CliTest, RenderDrawsEveryViewAndTilesLargeDrawingsOnPaper) {
                   {render + " --view profile --paper b5 -o " + q(pdf), 2, ""},
                   {render + " --view side -o " + q(pdf), 2,
                    "render: --view must be profile, wing, front-preview, top-preview or cut\n"}});
+}
+
+// The cut of a tapered panel drawn as PNG (the wire at the end unless
+// --time says otherwise) and as SVG in 3D; a panel that cannot be cut and
+// the options of other views are refused.
+TEST_F(CliTest, RenderDrawsThePlannedCutInBothProjectionsAndRefusesWhatItCannot) {
+  const fs::path project = build("wing", R"({"panels": [{"span": 400, "sweep": 40,
+      "root": {"chord": 240, "naca": "2412"}, "tip": {"chord": 160, "naca": "2412"}}]})");
+  const std::string render = "render " + q(project) + " --view cut --place auto";
+  const fs::path end = dir_ / "end.png";
+  const CliRun drawn = succeeded(render + " -o " + q(end));
+  EXPECT_EQ(drawn.err, "");
+  succeeded(render + " --time 20 -o " + q(dir_ / "early.png"));
+  const std::string endPng = test::readFile(end);
+  EXPECT_EQ(endPng.compare(1, 3, "PNG"), 0);
+  EXPECT_GT(endPng.size(), 5000u);
+  EXPECT_NE(test::readFile(dir_ / "early.png"), endPng);  // the wire and the time shown moved
+
+  succeeded(render + " --3d --time 100 -o " + q(dir_ / "cut3d.svg"));
+  const std::string picture = test::readFile(dir_ / "cut3d.svg");
+  for (const char* shown : {"<svg", "Oblique view", "100.0 s elapsed"}) {
+    EXPECT_TRUE(test::contains(picture, shown)) << shown;
+  }
+  // An intermediate section outside the panel is not simulated.
+  expectRefusals({{"render " + q(project) + " --view cut --section-cut 5000 -o " + q(dir_ / "x.png"), 1,
+                   "render: The cut cannot be simulated: ", Match::Contains},
+                  {"render " + q(project) + " --view profile --3d -o " + q(end), 2, ""},
+                  {render + " --time -4 -o " + q(end), 2, ""}});
+  EXPECT_FALSE(fs::exists(dir_ / "x.png"));
 }
 
 }  // namespace

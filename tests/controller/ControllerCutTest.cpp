@@ -5,7 +5,6 @@
 // context, its cancel).
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <chrono>
 #include <memory>
@@ -100,14 +99,7 @@ TEST(ControllerCut, ARefusedLineEndsTheCutWhereTheControllerReportsTheWire) {
 // The program context on a table whose link is the simulated firmware.
 class ControllerCutOnFirmware : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (QCoreApplication::instance() == nullptr) {
-      static int argc = 1;
-      static char name[] = "orva_controller_tests";
-      static char* argv[] = {name, nullptr};
-      static QCoreApplication app(argc, argv);
-    }
-  }
+  static void SetUpTestSuite() { ensureCoreApplication(); }
 
   void SetUp() override {
     if (!simulatorBuilt("mega5x-xyza")) {

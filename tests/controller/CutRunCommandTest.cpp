@@ -6,7 +6,6 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include <QCoreApplication>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -36,14 +35,7 @@ struct ToolRun {
 
 class CutRunCommand : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (QCoreApplication::instance() == nullptr) {
-      static int argc = 1;
-      static char name[] = "orva_controller_tests";
-      static char* argv[] = {name, nullptr};
-      static QCoreApplication app(argc, argv);
-    }
-  }
+  static void SetUpTestSuite() { ensureCoreApplication(); }
 
   ToolRun run(const std::string& arguments) {
     const fs::path home = dir_ / "home";

@@ -15,8 +15,6 @@
 #include <thread>
 #include <vector>
 
-#include <QCoreApplication>
-
 #include "GrblSimulator.h"
 #include "controller/SerialTransport.h"
 #include "driver/GrblStreamer.h"
@@ -69,15 +67,7 @@ std::vector<GrblProgramLine> wingProgram(const std::string& letters) {
 
 class GrblFirmware : public ::testing::Test {
  protected:
-  // Qt's serial port wants an application object for its notifiers.
-  static void SetUpTestSuite() {
-    if (QCoreApplication::instance() == nullptr) {
-      static int argc = 1;
-      static char name[] = "orva_controller_tests";
-      static char* argv[] = {name, nullptr};
-      static QCoreApplication app(argc, argv);
-    }
-  }
+  static void SetUpTestSuite() { ensureCoreApplication(); }
 
   // Starts `firmware` and connects; skips when it is not built.
   void startController(const std::string& firmware, const std::string& letters,
@@ -167,7 +157,7 @@ TEST_F(GrblFirmware, AWholePanelCutEndsAtThePlannedPositionOnBothAxisLayouts) {
   }
 }
 
-TEST_F(GrblFirmware, ARefusedLineStopsTheCutWithTheHeatOffAndThePositionKnown) {
+TEST_F(GrblFirmware, ARefusedLineOrAnAlarmStopsTheCutWithTheHeatOff) {
   startController("mega5x-xyza", "XYZA");
   if (IsSkipped() || HasFatalFailure()) return;
   std::string text = "G21 G90 G94\nM3 S800\n";
@@ -197,15 +187,12 @@ TEST_F(GrblFirmware, ARefusedLineStopsTheCutWithTheHeatOffAndThePositionKnown) {
   EXPECT_EQ(std::count_if(log_.begin(), log_.end(),
                           [](const auto& e) { return e.first == GrblTraffic::Sent && e.second == "M5\n"; }),
             1);
-}
 
-TEST_F(GrblFirmware, AnAlarmEndsTheCutAndThePositionIsUnknown) {
-  startController("mega5x-xyza", "XYZA");
-  if (IsSkipped() || HasFatalFailure()) return;
-  // A probing move without contact: the firmware raises alarm 5.
-  const auto state = streamer_->run(
+  // An alarm on the same connection (a probing move without contact: alarm 5)
+  // ends the next cut with the position unknown.
+  const auto alarmed = streamer_->run(
       GrblProgramFromText("G1 X5 F600\nG38.2 Y-5 F100\nG1 X0 F600\n", false), {}, nullptr, nullptr);
-  ASSERT_EQ(state, GrblStreamState::Failed);
+  ASSERT_EQ(alarmed, GrblStreamState::Failed);
   EXPECT_NE(streamer_->failureText().find("alarm 5"), std::string::npos) << streamer_->failureText();
   EXPECT_FALSE(streamer_->positionKnown());
   // Locked until unlocked; zeroing makes the position known again.
@@ -233,7 +220,7 @@ TEST_F(GrblFirmware, ThePortVanishingMidCutEndsItWithThePositionUnknown) {
       << streamer_->failureText();
 }
 
-TEST_F(GrblFirmware, HoldStopsTheWireAndResumeFinishesTheCut) {
+TEST_F(GrblFirmware, HoldStandsResumeFinishesAndCancelRetreatsToZero) {
   startController("mega5x-xyza", "XYZA", "-t 5");
   if (IsSkipped() || HasFatalFailure()) return;
   std::string text = "G21 G90 G94\n";
@@ -256,12 +243,10 @@ TEST_F(GrblFirmware, HoldStopsTheWireAndResumeFinishesTheCut) {
   streamer_->resume();
   ASSERT_EQ(runToEnd(), GrblStreamState::Finished) << streamer_->failureText();
   expectAt(streamer_->position(), {100, 1, 0, 0});
-}
 
-TEST_F(GrblFirmware, CancelStopsResetsAndRetreatsToZero) {
-  startController("mega5x-xyza", "XYZA", "-t 5");
-  if (IsSkipped() || HasFatalFailure()) return;
-  std::string text = "G21 G90 G94\nM3 S700\nG1 X20 Y10 Z20 A10 F1200\n";
+  // Cancel stops, resets and retreats to zero.
+  text = "G21 G90 G94\nM3 S700\nG1 X20 Y10 Z20 A10 F1200\n";
+
   for (int i = 1; i <= 40; ++i) text += "G1 X" + std::to_string(20 + i) + " Y" + std::to_string(10 + i % 5) + " Z" + std::to_string(20 + i) + " A10 F600\n";
   ASSERT_TRUE(streamer_->start(GrblProgramFromText(text, false), 25.0));
   ASSERT_TRUE(runUntil([&] { return streamer_->progress().acknowledged > 5 && streamer_->progress().state == "Run"; }));

@@ -10,8 +10,9 @@
 #include <filesystem>
 #include <string>
 
-#include "controller/SerialTransport.h"
+#include <QCoreApplication>
 
+#include "controller/SerialTransport.h"
 #include "driver/GrblStreamer.h"
 
 namespace orva {
@@ -23,10 +24,20 @@ inline std::string simOut() {
   return env != nullptr ? env : ORVA_GRBLSIM_OUT;
 }
 
-// One simulator behind its own pty, stopped when the object goes.
+// Qt's serial port wants an application object for its notifiers.
+inline void ensureCoreApplication() {
+  if (QCoreApplication::instance() != nullptr) return;
+  static int argc = 1;
+  static char name[] = "orva_tests";
+  static char* argv[] = {name, nullptr};
+  static QCoreApplication app(argc, argv);
+}
+
+// One simulator behind its own pty, stopped when the object goes; at real
+// time unless `speed` says otherwise ("--fast", "-t 5").
 class SimulatedController {
  public:
-  SimulatedController(const std::string& firmware, const fs::path& dir, const std::string& speed)
+  SimulatedController(const std::string& firmware, const fs::path& dir, const std::string& speed = "")
       : link_(dir / "tty"), state_(dir / "state") {
     const std::string command = "GRBLSIM_OUT='" + simOut() + "' '" ORVA_GRBLSIM_KIT
                                 "/start-pty.sh' --overflow -m " + firmware + " " + speed +

@@ -8,12 +8,10 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
-#include <QToolButton>
 
 #include <cctype>
 #include <cmath>
@@ -79,14 +77,7 @@ struct CutRig {
     frame->showProjectWindows(ProjectWindows::ProfileMaximised);
     frame->jobRunner().setServiceInterval(std::chrono::milliseconds(10));
   }
-  static ProgramOptions optionsFor(const std::filesystem::path& dir) {
-    std::filesystem::create_directories(dir / "data");
-    if (!std::filesystem::exists(dir / "settings.ini")) std::ofstream(dir / "settings.ini") << "";
-    ProgramOptions options;
-    options.settingsFile = dir / "settings.ini";
-    options.dataDirectory = dir / "data";
-    return options;
-  }
+  static ProgramOptions optionsFor(const std::filesystem::path& dir) { return uitest::WindowRig::optionsFor(dir); }
   ~CutRig() {
     // A test that failed mid-cut leaves the job to the context, which drives
     // it to its end: at once, not at the pace of the test.
@@ -306,17 +297,43 @@ class CutDialogTest : public QObject {
     QVERIFY(rig.frame->action(kPanelCut)->isEnabled());
   }
 
+  // While a cut runs only what looks stays available: the commands that would
+  // change the project, the table, the foams or the planner, or start another
+  // cut, are greyed in the menus and tool bars and refused from a key. Cancel
+  // retreats (paced, not cancellable), then everything is available again.
   void cancelMidCutRetreatsAndStops() {
     uitest::ScratchDir dir;
     CutRig rig(dir / "run");
     rig.prompt.queueAnswer(Answer::Ok);
     QVERIFY(rig.context.setSimulationSpeedup(10.0));  // the cut lasts
-    JobRunner& runner = rig.frame->jobRunner();
-    CutProgressPanel& panel = rig.frame->cutProgress();
+    CMainFrame& frame = *rig.frame;
+    JobRunner& runner = frame.jobRunner();
+    CutProgressPanel& panel = frame.cutProgress();
+    const std::vector<int> locked = {57600, 57601, 57604, 32869, 32870, 32782, 32781, 32810,
+                                     32834, 32807, 32811, 32798, 32837, 32901, 32779, 32805,
+                                     32796, 32803, 32812};
+    const std::vector<int> open = {1005, 1006, kCmdCutSimulationView, 59392, 32843, 57650,
+                                   57651, 57667, 57664, 57607, 57603};
+    const auto enabled = [&frame](int id) { return frame.action(id) != nullptr && frame.action(id)->isEnabled(); };
+    for (int id : locked) QVERIFY2(enabled(id), qPrintable(QString::number(id)));
+    QWidget* openButton = frame.toolBar(ToolBar::Main)->widgetForAction(frame.action(57601));
+    QVERIFY(openButton && openButton->isEnabled());
+    // The project menu's panel entries are made anew with the menu: looked up each time.
+    const auto panelEntry = [&frame] { return frame.findChild<QAction*>(QStringLiteral("command32950")); };
+    QVERIFY(panelEntry() && panelEntry()->isEnabled());
     QSignalSpy progressed(&runner, &JobRunner::progressed);
     QSignalSpy finished(&runner, &JobRunner::finished);
     rig.cutFromDialog();
     QVERIFY(rig.context.job.running());
+    for (int id : locked) QVERIFY2(!enabled(id), qPrintable(QString::number(id)));
+    for (int id : open) QVERIFY2(enabled(id), qPrintable(QString::number(id)));
+    QVERIFY(!openButton->isEnabled());
+    QVERIFY(panelEntry() && !panelEntry()->isEnabled());
+    // A key reaches the window all the same: refused with a word, the project stays.
+    const CT1Doc* project = rig.context.document.get();
+    frame.onCommand(57600);
+    QCOMPARE(rig.context.document.get(), project);
+    QCOMPARE(rig.prompt.messages(), std::vector<std::string>{std::string(messageText(Msg::CutRunning))});
     QVERIFY(progressed.wait(10000));
     // Cancelled during the heat check, a cut ends without a move; past it,
     // it retreats. Wait until the wire is moving.
@@ -358,6 +375,9 @@ class CutDialogTest : public QObject {
     for (Axis axis : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) QCOMPARE(home[axis].actualSteps, std::int64_t{0});
     QVERIFY(!panel.isVisible());
     QCOMPARE(rig.status.cutProgress(), QString());
+    for (int id : locked) QVERIFY2(enabled(id), qPrintable(QString::number(id)));
+    QVERIFY(openButton->isEnabled());
+    QVERIFY(panelEntry() && panelEntry()->isEnabled());
     // The choice is remembered for the next run.
     QVERIFY(rig.context.setSimulationSpeedup(100.0));
     CutRig again(dir / "run");
@@ -416,57 +436,6 @@ class CutDialogTest : public QObject {
     // Written, not cut: no question, no start of the interface.
     QVERIFY(rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel).empty());
     QCOMPARE(rig.machine().counters().starts, std::uint64_t{0});
-  }
-
-  // While a cut runs, only what looks stays available: the commands that
-  // would change the project, the table, the foams or the planner, or start
-  // another cut, are greyed in the menus and tool bars and refused from a
-  // key; the cut's end makes them available again.
-  void commandsThatWouldChangeAnythingAreDisabledWhileACutRuns() {
-    uitest::ScratchDir dir;
-    CutRig rig(dir / "run");
-    rig.prompt.queueAnswer(Answer::Ok);  // "Start cut ?"
-    QVERIFY(rig.context.setSimulationSpeedup(10.0));
-    CMainFrame& frame = *rig.frame;
-    const std::vector<int> locked = {57600, 57601, 57604, 32869, 32870, 32782, 32781, 32810,
-                                     32834, 32807, 32811, 32798, 32837, 32901, 32779, 32805,
-                                     32796, 32803, 32812};
-    const std::vector<int> open = {1005, 1006, kCmdCutSimulationView, 59392, 32843, 57650,
-                                   57651, 57667, 57664, 57607, 57603};
-    const auto enabled = [&frame](int id) {
-      QAction* a = frame.action(id);
-      return a != nullptr && a->isEnabled();
-    };
-    for (int id : locked) QVERIFY2(enabled(id), qPrintable(QString::number(id)));
-    // The main tool bar's Open button follows its command.
-    QToolBar* bar = frame.toolBar(ToolBar::Main);
-    QWidget* openButton = bar->widgetForAction(frame.action(57601));
-    QVERIFY(openButton && openButton->isEnabled());
-
-    QSignalSpy finished(&frame.jobRunner(), &JobRunner::finished);
-    rig.cutFromDialog();
-    QVERIFY(rig.context.job.running());
-    for (int id : locked) QVERIFY2(!enabled(id), qPrintable(QString::number(id)));
-    for (int id : open) QVERIFY2(enabled(id), qPrintable(QString::number(id)));
-    QVERIFY(!openButton->isEnabled());
-    auto* panelEntry = frame.findChild<QAction*>(QStringLiteral("command32950"));
-    QVERIFY(panelEntry && !panelEntry->isEnabled());
-    QVERIFY(frame.cutProgress().cancelButton()->isEnabled());
-    // A key reaches the window all the same: refused with a word, the project stays.
-    const CT1Doc* project = rig.context.document.get();
-    frame.onCommand(57600);
-    QCOMPARE(rig.context.document.get(), project);
-    QCOMPARE(rig.prompt.messages().size(), std::size_t{1});
-    QCOMPARE(rig.prompt.messages().front(), std::string(messageText(Msg::CutRunning)));
-
-    QTest::mouseClick(frame.cutProgress().cancelButton(), Qt::LeftButton);
-    SimulatedMachineParams params = rig.machine().params();
-    params.realTimeSpeedup = 0.0;  // the retreat at once
-    rig.machine().setParams(params);
-    QVERIFY(finished.wait(30000));
-    for (int id : locked) QVERIFY2(enabled(id), qPrintable(QString::number(id)));
-    QVERIFY(openButton->isEnabled());
-    QVERIFY(panelEntry->isEnabled());
   }
 
   void closingTheWindowDuringACutCancelsItFirst() {

@@ -23,7 +23,6 @@
 #include "ui/SparsDialog.h"
 #include "ui/XleConfigDialog.h"
 #include "app/ProgramContext.h"
-#include "common/SoundPort.h"
 #include "motion/TimerCalibrationForm.h"
 #include "motion/ZeroAxisForm.h"
 #include "ui/JobRunner.h"
@@ -31,7 +30,6 @@
 #include "ui/TimerCalibrationDialog.h"
 #include "ui/ZeroAxisDialog.h"
 #include "cutting/PanelCutForm.h"
-#include "support/MachineRig.h"
 #include "ui/PanelCutDialog.h"
 
 namespace orva {
@@ -48,25 +46,15 @@ std::unique_ptr<QObject> makeMachinePanelTest();
 
 namespace {
 
-class NoSound : public orva::SoundPort {
- public:
-  bool playAndWait(const std::string&) override { return true; }
-};
-
 // The hand controls on a program context of their own (settings and data in
 // a scratch directory) with the simulated machine.
 int showManualControl(const std::string& name) {
   using namespace orva;
   uitest::ScratchDir dir;
-  std::filesystem::create_directories(dir / "data");
-  ProgramOptions options;
-  options.settingsFile = dir / "settings.ini";
-  options.dataDirectory = dir / "data";
-  dir.write("settings.ini", "");
   QtUserPrompt prompt;
-  NoSound sound;
+  test::RecordingSound sound;
   StatusPanes status;
-  ProgramContext context(prompt, sound, status, options);
+  ProgramContext context(prompt, sound, status, uitest::WindowRig::optionsFor(dir.path()));
   context.start();
   if (name == "timerCalibration") {
     TimerCalibrationForm form(context.driver, context.machine.table);
@@ -145,7 +133,7 @@ int showDialog(const std::string& name) {
     return 0;
   }
   if (name == "rootProfile") {
-    ProjectContext context{qtPrompt, rig.machine, ORVA_AIRFOIL_DIR, ""};
+    ProjectContext context{qtPrompt, rig.config, ORVA_AIRFOIL_DIR, ""};
     CT1Doc doc(context);
     doc.SelectRootProfile();
     return 0;

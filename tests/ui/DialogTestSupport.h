@@ -14,7 +14,6 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 #include "app/ProgramContext.h"
@@ -23,6 +22,7 @@
 #include "driver/InterfaceDriver.h"
 #include "driver/SimulatedMachine.h"
 #include "model/CT1Doc.h"
+#include "support/MachineRig.h"
 #include "support/PortFakes.h"
 #include "support/TestFiles.h"
 #include "ui/CMainFrame.h"
@@ -33,43 +33,14 @@
 namespace orva::uitest {
 
 // A project on the simulated machine whose questions go to a scripted prompt.
-struct ProjectRig {
-  ProjectRig()
-      : driver(std::make_unique<SimulatedMachine>(), prompt),
-        machine(driver, prompt),
-        context{prompt, machine, "", ""},
-        doc(context) {}
+using ProjectRig = test::ProjectRig;
 
-  ScriptedPrompt prompt;
-  InterfaceDriver driver;
-  MachineConfig machine;
-  ProjectContext context;
-  CT1Doc doc;
-};
-
-// A directory of its own, removed afterwards.
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orva-ui-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~ScratchDir() {
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+// A directory of its own, removed afterwards, that writes files into itself.
+struct ScratchDir : test::TempDir {
   std::string write(const std::string& name, const std::string& content) const {
-    std::ofstream(path_ / name, std::ios::binary) << content;
-    return (path_ / name).string();
+    test::writeFile(*this / name, content);
+    return (*this / name).string();
   }
-
- private:
-  std::filesystem::path path_;
 };
 
 // A program context on the simulated machine with its settings and data in

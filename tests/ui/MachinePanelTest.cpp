@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "DialogTestSupport.h"
+#include "controller/GrblSimulator.h"
 #include "TestRegistry.h"
 #include "app/ProgramContext.h"
 #include "common/ScriptedPrompt.h"
@@ -41,50 +42,6 @@ using Tower = ZeroAxisForm::Tower;
 class NoSound : public SoundPort {
  public:
   bool playAndWait(const std::string&) override { return true; }
-};
-
-std::string simOut() {
-  const char* env = std::getenv("GRBLSIM_OUT");
-  return env != nullptr ? env : ORVA_GRBLSIM_OUT;
-}
-
-// The four-axis firmware behind its own pty at real time, stopped at the end.
-class Simulator {
- public:
-  explicit Simulator(const fs::path& dir) : link_(dir / "tty"), state_(dir / "state") {
-    built_ = fs::exists(fs::path(simOut()) / "bin" / "grbl_sim-mega5x-xyza");
-    if (!built_) return;
-    started_ = std::system(script("-m mega5x-xyza").c_str()) == 0;
-    if (started_) awaitBoot();
-  }
-  ~Simulator() {
-    if (started_) (void)std::system(script("--stop").c_str());
-  }
-  bool built() const { return built_; }
-  bool started() const { return started_; }
-  std::string path() const { return link_.string(); }
-
- private:
-  // Connecting while the firmware still boots would see two banners far
-  // apart; wait, bounded, until it answers a status query (it has booted).
-  void awaitBoot() {
-    SerialTransport port(link_.string());
-    if (!port.open()) return;
-    std::string seen;
-    const auto until = std::chrono::steady_clock::now() + 10s;
-    while (seen.find('<') == std::string::npos && std::chrono::steady_clock::now() < until) {
-      if (!port.write("?") || !port.read(seen, 100ms)) break;
-    }
-    port.close();
-  }
-  std::string script(const std::string& options) const {
-    return "GRBLSIM_OUT='" + simOut() + "' '" ORVA_GRBLSIM_KIT "/start-pty.sh' " + options + " -d '" +
-           state_.string() + "' '" + link_.string() + "' > /dev/null 2>&1";
-  }
-  fs::path link_;
-  fs::path state_;
-  bool built_ = false;
-  bool started_ = false;
 };
 
 // The program on a controller table whose port is the simulator's pty.
@@ -139,8 +96,8 @@ class MachinePanelTest : public QObject {
  private slots:
   void panelConnectsJogsZeroesHeatsAndStopsOnTheFirmware() {
     uitest::ScratchDir dir;
-    Simulator sim(dir / "sim");
-    if (!sim.built()) QSKIP("GRBL simulator mega5x-xyza not built (run scripts/build-grbl-sim.sh)");
+    if (!simulatorBuilt("mega5x-xyza")) QSKIP("GRBL simulator mega5x-xyza not built (run scripts/build-grbl-sim.sh)");
+    SimulatedController sim("mega5x-xyza", dir / "sim");
     QVERIFY(sim.started());
     ControllerRig rig(dir / "run", sim.path());
     MachinePanel panel(rig.context, nullptr, DialogTimer::Clock::Stepped);
@@ -275,8 +232,8 @@ class MachinePanelTest : public QObject {
 
   void zeroAxisDialogJogsAndZeroesTheController() {
     uitest::ScratchDir dir;
-    Simulator sim(dir / "sim");
-    if (!sim.built()) QSKIP("GRBL simulator mega5x-xyza not built (run scripts/build-grbl-sim.sh)");
+    if (!simulatorBuilt("mega5x-xyza")) QSKIP("GRBL simulator mega5x-xyza not built (run scripts/build-grbl-sim.sh)");
+    SimulatedController sim("mega5x-xyza", dir / "sim");
     QVERIFY(sim.started());
     ControllerRig rig(dir / "run", sim.path());
     ControllerSession& session = rig.context.controllerSession();

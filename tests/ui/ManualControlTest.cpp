@@ -8,22 +8,16 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 
 #include "DialogTestSupport.h"
 #include "TestRegistry.h"
 #include "app/ProgramContext.h"
-#include "common/ScriptedPrompt.h"
-#include "common/SoundPort.h"
 #include "driver/SimulatedMachine.h"
 #include "motion/MovePlanner.h"
 #include "motion/TimerCalibrationForm.h"
 #include "motion/ZeroAxisForm.h"
 #include "ui/CMainFrame.h"
 #include "ui/JobRunner.h"
-#include "ui/StatusPanes.h"
 #include "ui/TimerCalibrationDialog.h"
 #include "ui/ZeroAxisDialog.h"
 

@@ -1,6 +1,5 @@
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -35,18 +34,9 @@ constexpr const char* kFivePointAirfoil =
 // A program context of its own (settings in a scratch directory) beside the
 // project rig, for the dialogs reached by command id.
 struct ProgramRig {
-  ProgramRig()
-      : context(rig.prompt, sound, status, [this] {
-          ProgramOptions options;
-          options.settingsFile = dir / "settings.ini";
-          options.defaultDataDirectory = dir / "data";
-          return options;
-        }()) {}
   uitest::ScratchDir dir;
   uitest::ProjectRig rig;
-  test::RecordingSound sound;
-  test::RecordingStatus status;
-  ProgramContext context;
+  ProgramContext context{rig.prompt, rig.sound, rig.status, uitest::WindowRig::optionsFor(dir.path())};
 };
 
 using uitest::child;
