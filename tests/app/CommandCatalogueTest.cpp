@@ -77,12 +77,12 @@ TEST(CommandCatalogue, EveryIdIsKnownOnceAndEveryKeyFindsItsCommand) {
   EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end()) << "an id is listed twice";
   for (ToolBar bar : {ToolBar::Main, ToolBar::Profile, ToolBar::Wing}) {
     for (int id : catalogue.toolBar(bar)) {
-      if (id != 0) EXPECT_NE(catalogue.find(id), nullptr) << id;
+      if (id != 0) { EXPECT_NE(catalogue.find(id), nullptr) << id; }
     }
   }
   for (MainMenu which : {MainMenu::NoProject, MainMenu::Project}) {
     for (const MenuItem& item : catalogue.menu(which)) {
-      if (!item.isSeparator()) EXPECT_NE(catalogue.find(item.commandId), nullptr) << item.commandId;
+      if (!item.isSeparator()) { EXPECT_NE(catalogue.find(item.commandId), nullptr) << item.commandId; }
     }
   }
   EXPECT_EQ(catalogue.find(12345), nullptr);

@@ -128,7 +128,7 @@ TEST(FormTable, NamesAreStableUniqueAndLeadBackToTheirFields) {
       EXPECT_EQ(form->fieldId(f.name), f.id);  // also fails for a name given twice
       EXPECT_EQ(form->fieldName(f.id), f.name);
       // A control with a label in the dialog gets it from the catalogue.
-      if (f.kind == FieldKind::Button) EXPECT_FALSE(f.caption.empty()) << f.name;
+      if (f.kind == FieldKind::Button) { EXPECT_FALSE(f.caption.empty()) << f.name; }
     }
     EXPECT_EQ(form->fieldId("noSuchField"), -1);
     EXPECT_EQ(form->info(-1), nullptr);
@@ -151,8 +151,8 @@ TEST(FormTable, EveryFieldReadsAndRefusesThroughTheBase) {
       const bool checked = form.checked(f.id);
       const std::vector<std::string> options = form.options(f.id);
       const int index = form.currentIndex(f.id);
-      if (f.kind != FieldKind::Text && f.kind != FieldKind::Display) EXPECT_EQ(text, "");
-      if (f.kind != FieldKind::Check) EXPECT_FALSE(checked);
+      if (f.kind != FieldKind::Text && f.kind != FieldKind::Display) { EXPECT_EQ(text, ""); }
+      if (f.kind != FieldKind::Check) { EXPECT_FALSE(checked); }
       if (f.kind != FieldKind::List) {
         EXPECT_TRUE(options.empty());
         EXPECT_EQ(index, -1);
@@ -160,12 +160,12 @@ TEST(FormTable, EveryFieldReadsAndRefusesThroughTheBase) {
         EXPECT_GE(index, -1);
         EXPECT_LT(index, static_cast<int>(options.size()));
       }
-      if (f.kind == FieldKind::Display) EXPECT_TRUE(form.readOnly(f.id));
+      if (f.kind == FieldKind::Display) { EXPECT_TRUE(form.readOnly(f.id)); }
 
       const int before = all.changes;
-      if (f.kind != FieldKind::Text) EXPECT_FALSE(form.setText(f.id, "7"));
-      if (f.kind != FieldKind::Check) EXPECT_FALSE(form.setChecked(f.id, true));
-      if (f.kind != FieldKind::List) EXPECT_FALSE(form.setCurrentIndex(f.id, 0));
+      if (f.kind != FieldKind::Text) { EXPECT_FALSE(form.setText(f.id, "7")); }
+      if (f.kind != FieldKind::Check) { EXPECT_FALSE(form.setChecked(f.id, true)); }
+      if (f.kind != FieldKind::List) { EXPECT_FALSE(form.setCurrentIndex(f.id, 0)); }
       EXPECT_EQ(all.changes, before);
 
       if (!form.editable(f.id)) {
@@ -188,7 +188,7 @@ TEST(FormTable, EveryFieldReadsAndRefusesThroughTheBase) {
           break;
         case FieldKind::List:
           EXPECT_FALSE(form.setCurrentIndex(f.id, static_cast<int>(options.size())));
-          if (index >= 0) EXPECT_TRUE(form.setCurrentIndex(f.id, index));
+          if (index >= 0) { EXPECT_TRUE(form.setCurrentIndex(f.id, index)); }
           break;
         default:
           continue;

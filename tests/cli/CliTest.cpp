@@ -78,9 +78,9 @@ class CliTest : public ::testing::Test {
       SCOPED_TRACE(r.arguments);
       const CliRun result = run(r.arguments);
       EXPECT_EQ(result.exitCode, r.exitCode);
-      if (r.match == Match::Exact && !r.err.empty()) EXPECT_EQ(result.err, r.err);
-      if (r.match == Match::Prefix) EXPECT_EQ(result.err.rfind(r.err, 0), 0u) << result.err;
-      if (r.match == Match::Contains) EXPECT_TRUE(test::contains(result.err, r.err));
+      if (r.match == Match::Exact && !r.err.empty()) { EXPECT_EQ(result.err, r.err); }
+      if (r.match == Match::Prefix) { EXPECT_EQ(result.err.rfind(r.err, 0), 0u) << result.err; }
+      if (r.match == Match::Contains) { EXPECT_TRUE(test::contains(result.err, r.err)); }
     }
   }
 

@@ -127,7 +127,7 @@ void expectScans(const std::vector<ScanCase>& cases, const ScanOptions& options)
       EXPECT_EQ(r.value, c.value);
       EXPECT_EQ(std::signbit(r.value), std::signbit(c.value));
     }
-    if (c.status == ScanStatus::Ok || c.status == ScanStatus::NotFinite) EXPECT_EQ(r.end, c.end);
+    if (c.status == ScanStatus::Ok || c.status == ScanStatus::NotFinite) { EXPECT_EQ(r.end, c.end); }
   }
 }
 
@@ -217,8 +217,8 @@ TEST(ScanInteger, ReadsWhatPercentDReads) {
     SCOPED_TRACE(c.text);
     const IntegerScan r = scanInteger(c.text);
     EXPECT_EQ(r.status, c.status);
-    if (c.status == ScanStatus::Ok) EXPECT_EQ(r.value, c.value);
-    if (c.status == ScanStatus::Ok || c.status == ScanStatus::OutOfRange) EXPECT_EQ(r.end, c.end);
+    if (c.status == ScanStatus::Ok) { EXPECT_EQ(r.value, c.value); }
+    if (c.status == ScanStatus::Ok || c.status == ScanStatus::OutOfRange) { EXPECT_EQ(r.end, c.end); }
   }
 }
 

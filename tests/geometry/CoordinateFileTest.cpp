@@ -250,7 +250,7 @@ TEST_F(CoordinateFileDir, LoadAsksForAFileAndReportsProblems) {
   }
   EXPECT_EQ(prompt.messages(), std::vector<std::string>{"Unable to Open file for Reading"});
   for (const auto& call : prompt.calls()) {
-    if (call.kind == ScriptedPrompt::Kind::Message) EXPECT_EQ(call.icon, MessageIcon::Warning);
+    if (call.kind == ScriptedPrompt::Kind::Message) { EXPECT_EQ(call.icon, MessageIcon::Warning); }
   }
   // 127 characters are fine.
   const std::string base = (dir_ / "").string();

@@ -51,9 +51,9 @@ TEST(Naca4, CamberedSection) {
   EXPECT_GE(le + 1, 95);
   for (int i = 0; i < p->count(); ++i) {
     const auto k = static_cast<std::size_t>(i);
-    if (i != le) EXPECT_GT(p->points[k].x, 0.0) << i;
+    if (i != le) { EXPECT_GT(p->points[k].x, 0.0) << i; }
     // The upper surface lies above the lower one.
-    if (i > 0 && i < le) EXPECT_GT(p->points[k].y, p->oppositeY[k]) << i;
+    if (i > 0 && i < le) { EXPECT_GT(p->points[k].y, p->oppositeY[k]) << i; }
   }
   // 2 % camber at 40 % chord, 12 % thick (measured vertically, so a little
   // more than the thickness laid off perpendicular to the mean line).

@@ -38,7 +38,7 @@ inline void expectRefused(Form& form, ScriptedPrompt& prompt, int focus, std::st
   ASSERT_EQ(prompt.calls().size(), 1u);
   EXPECT_EQ(prompt.calls()[0].kind, ScriptedPrompt::Kind::Message);
   EXPECT_EQ(prompt.calls()[0].text, message);
-  if (icon) EXPECT_EQ(prompt.calls()[0].icon, *icon);
+  if (icon) { EXPECT_EQ(prompt.calls()[0].icon, *icon); }
 }
 
 template <typename FormT>
