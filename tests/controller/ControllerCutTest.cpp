@@ -154,7 +154,18 @@ TEST_F(ControllerCutOnFirmware, APanelCutEndsDoneAtThePlannedPosition) {
   std::size_t seen = 0;
   bool inOrder = true;
   double farthest = 0.0;
+  // Bounded, so that a cut that never ends fails with the exchange that led there.
+  const auto deadline = std::chrono::steady_clock::now() + 60s;
   while (context_->job.running()) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      std::string tail;
+      for (const auto& line : context_->controllerSession().log()) {
+        tail += (line.sent ? "> " : "< ") + line.text + "\n";
+      }
+      FAIL() << "the cut did not end in 60 s at move " << context_->job.progress().moveIndex
+             << " of " << moveCount << "; exchange:\n"
+             << tail.substr(tail.size() > 4000 ? tail.size() - 4000 : 0);
+    }
     context_->job.service();
     const CutJobProgress progress = context_->job.progress();
     inOrder = inOrder && progress.moveIndex >= seen;
