@@ -671,6 +671,7 @@ constexpr Entry kCatalogue[] = {
     {Msg::GrblNotIdle, "The controller is not idle (%1)."},
     {Msg::GrblAlarmState, "The controller is in alarm: unlock it, then zero the axes."},
     {Msg::GrblResetItself, "The controller was reset while the program ran. The wire position is unknown: zero the axes again."},
+    {Msg::GrblLineUnanswered, "The controller stands idle with nothing left to read but never answered line %1 \"%2\" (%3 s): a byte was probably lost on the serial line. The cut was stopped and the wire heat switched off; the wire position is known."},
     {Msg::GrblPlannerFill, "Planner while moving: %1 to %2 of %3 blocks free in %4 reports"},
     {static_cast<Msg>(static_cast<int>(Msg::GrblErrorBase) + 1), "expected a G-code word letter"},
     {static_cast<Msg>(static_cast<int>(Msg::GrblErrorBase) + 2), "bad or missing number"},

@@ -651,7 +651,8 @@ enum class Msg : int {
   GrblNotIdle = 3118,           // %1 the controller's state
   GrblAlarmState = 3119,
   GrblResetItself = 3120,
-  GrblPlannerFill = 3121,      // %1 fewest free blocks, %2 most free, %3 planner size, %4 reports
+  GrblPlannerFill = 3121,
+  GrblLineUnanswered = 3122,   // %1 line number, %2 line, %3 seconds      // %1 fewest free blocks, %2 most free, %3 planner size, %4 reports
   GrblErrorBase = 3140,         // + N: the text of error N (1..38)
   GrblAlarmBase = 3180,         // + N: the text of alarm N (1..9)
 

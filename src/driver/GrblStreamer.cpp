@@ -258,6 +258,7 @@ void GrblStreamer::handleLine(std::string_view text) {
       if (inFlight_.empty()) return;  // an answer to nothing we sent (after a reset)
       Outgoing answered = std::move(inFlight_.front());
       inFlight_.pop_front();
+      standingSince_.reset();
       inFlightBytes_ -= answered.text.size() + 1;
       const bool ok = line.kind == GrblLineKind::Ok;
       if (answered.tag == Tag::Command) {
@@ -362,6 +363,7 @@ void GrblStreamer::handleStatus(const GrblStatus& status) {
                                          : std::min(progress_.minPlannerBlocksFree, free);
     progress_.maxPlannerBlocksFree = std::max(progress_.maxPlannerBlocksFree, free);
   }
+  if (phase_ == Phase::Streaming || phase_ == Phase::Draining) watchForLostAnswer(status);
   switch (phase_) {
     case Phase::Holding:
       if (stands(status)) {
@@ -415,6 +417,47 @@ void GrblStreamer::handleStatus(const GrblStatus& status) {
     default:
       break;
   }
+}
+
+void GrblStreamer::watchForLostAnswer(const GrblStatus& status) {
+  // A byte lost on the serial line can run two lines into one: the controller
+  // then answers once for both, and the oldest line waits for an answer that
+  // never comes while the controller stands idle with its receive buffer
+  // empty. Seen for longer than the answer timeout (plus the dwells still
+  // unanswered, during which GRBL also reports Idle), that ends the cut the
+  // safe way instead of waiting for ever.
+  const bool standing = !inFlight_.empty() && status.state == "Idle" && status.rxBytesFree &&
+                        *status.rxBytesFree >= settings_.rxBufferSize &&
+                        (!status.plannerBlocksFree || plannerBlocks_ <= 0 ||
+                         *status.plannerBlocksFree >= plannerBlocks_);
+  if (!standing) {
+    standingSince_.reset();
+    return;
+  }
+  const auto now = Clock::now();
+  if (!standingSince_) {
+    standingSince_ = now;
+    return;
+  }
+  double dwell = 0.0;
+  for (const Outgoing& line : inFlight_) {
+    if (GcodeWordValue(line.text, 'G') == 4.0) {
+      dwell += GcodeWordValue(line.text, 'P').value_or(0.0);
+    }
+  }
+  const auto allowed =
+      settings_.answerTimeout +
+      std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(dwell));
+  if (now - *standingSince_ <= allowed) return;
+  const Outgoing& line = inFlight_.front();
+  const std::size_t number = line.tag == Tag::Program ? program_[line.index].fileLine : 0;
+  failure_ = formatMessage(Msg::GrblLineUnanswered,
+                           {number > 0 ? std::to_string(number) : std::string("-"), line.text,
+                            secondsText(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                now - *standingSince_))});
+  standingSince_.reset();
+  endState_ = GrblStreamState::Failed;
+  beginSafeStop();
 }
 
 void GrblStreamer::afterReset() {

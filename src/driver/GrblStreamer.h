@@ -176,6 +176,7 @@ class GrblStreamer {
   void sendWhatFits();
   void handleLine(std::string_view line);
   void handleStatus(const GrblStatus& status);
+  void watchForLostAnswer(const GrblStatus& status);
   void pollStatus();
   bool writeRealtime(char byte);
   bool writeBytes(std::string_view bytes, GrblTraffic kind);
@@ -215,6 +216,7 @@ class GrblStreamer {
   bool statusAsked_ = false;
   Clock::time_point lastQuery_{};
   Clock::time_point phaseSince_{};
+  std::optional<Clock::time_point> standingSince_;  // idle, nothing to read, lines unanswered
 
   std::vector<GrblProgramLine> program_;
   Phase phase_ = Phase::None;

@@ -65,6 +65,26 @@ TEST(GrblStreamerScripted, AControllerThatStopsAnsweringEndsTheProgram) {
   EXPECT_LT(took, std::chrono::seconds(5));
 }
 
+TEST(GrblStreamerScripted, ALineLostOnTheWayStopsTheCutInsteadOfWaitingForEver) {
+  ScriptedController controller(128);
+  GrblStreamer streamer(controller, fastSettings(128));
+  ASSERT_TRUE(streamer.connect()) << streamer.failureText();
+  controller.loseNewlineIn = "X2";  // "G1 X2G1 X3" arrives: one answer for two lines
+  const auto started = std::chrono::steady_clock::now();
+  const auto state = streamer.run(
+      GrblProgramFromText("M3 S500\nG1 X1\nG1 X2\nG1 X3\nG1 X4\n", false), {}, nullptr, nullptr);
+  const auto took = std::chrono::steady_clock::now() - started;
+  EXPECT_EQ(state, GrblStreamState::Failed);
+  EXPECT_NE(streamer.failureText().find("never answered"), std::string::npos)
+      << streamer.failureText();
+  EXPECT_LT(took, std::chrono::seconds(5));
+  // Stopped the safe way: reset at a standstill (position kept), then the heat off.
+  EXPECT_TRUE(streamer.positionKnown());
+  EXPECT_EQ(controller.received.back(), "G4 P0");
+  EXPECT_NE(std::find(controller.received.end() - 3, controller.received.end(), "M5"),
+            controller.received.end());
+}
+
 TEST(GrblStreamerScripted, UnusableAxisLettersAreRefusedBeforeThePortOpens) {
   ScriptedController controller(128);
   controller.answerStatus = false;

@@ -30,6 +30,9 @@ class ScriptedController final : public ControllerTransport {
         rx_.clear();
         out_ += "\r\nGrbl 1.1h ['$' for help]\r\n";
       } else if (c == '!' || c == '~' || c == '\x85') {
+      } else if (c == '\n' && !loseNewlineIn.empty() &&
+                 rx_.find(loseNewlineIn, rx_.rfind('\n') + 1) != std::string::npos) {
+        loseNewlineIn.clear();  // lost once: this line runs into the next
       } else {
         rx_ += c;
         maxInFlight = std::max(maxInFlight, rx_.size());
@@ -53,6 +56,7 @@ class ScriptedController final : public ControllerTransport {
   std::string name() const override { return "scripted"; }
 
   std::string refuseContaining = "G5";  // lines holding it are answered "error:20"
+  std::string loseNewlineIn;  // the end of the first line holding it is lost on the way
   bool answerStatus = true;
   bool answerLines = true;
   std::size_t maxInFlight = 0;
