@@ -6,6 +6,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSet>
+#include <QLayout>
+#include <QStyle>
+#include <QScrollArea>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "common/Messages.h"
@@ -130,6 +134,26 @@ void assignMnemonics(QWidget& root) {
       button->setText(text);
     }
   }
+}
+
+void FormDialog::fitToScreen(QScrollArea& scroll, QWidget& body, QSize besides) {
+  const QSize content = body.sizeHint();
+  const QScreen* shown = screen();
+  if (shown == nullptr) {
+    scroll.setMinimumSize(content);
+    return;
+  }
+  // Room for the window's frame and title bar, which the layout does not see.
+  const QMargins margins = layout()->contentsMargins();
+  const QSize room = shown->availableGeometry().size() - QSize(16, 48) - besides -
+                     QSize(margins.left() + margins.right(), margins.top() + margins.bottom());
+  if (content.height() <= room.height() && content.width() <= room.width()) {
+    scroll.setMinimumSize(content);  // all in view: no scroll bar, as before
+    return;
+  }
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  scroll.setMinimumSize(std::min(content.width() + bar, room.width()),
+                        std::min(content.height(), room.height()));
 }
 
 }  // namespace orva

@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+class QScrollArea;
+
 #include "ui/FormBinder.h"
 
 class QDialogButtonBox;
@@ -41,6 +43,11 @@ class FormDialog : public QDialog {
   // Binds the form to the widgets built so far, gives the labels and buttons
   // their mnemonics and fills the widgets.
   void bind(FormBinder::Refusals refusals = FormBinder::Refusals::ShownByForm);
+  // Sizes `scroll`, which holds `body`, to show all of it when the screen has
+  // room, else as much as fits beside `besides` (what the dialog shows next
+  // to and below the scroll area, e.g. its buttons): large text scaling
+  // never pushes the buttons off the screen.
+  void fitToScreen(QScrollArea& scroll, QWidget& body, QSize besides);
 
  private:
   Form& form_;

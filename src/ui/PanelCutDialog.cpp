@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "common/Messages.h"
@@ -33,27 +34,36 @@ PanelCutDialog::PanelCutDialog(PanelCutForm& form, QWidget* parent)
   };
 
   auto* layout = new QHBoxLayout(this);
-  auto* options = new QVBoxLayout;
-  layout->addLayout(options);
+  auto* column = new QVBoxLayout;
+  layout->addLayout(column);
+  // The options scroll above the buttons when the screen is too low for them
+  // (large text scaling); the buttons stay in view.
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("panelCutScroll"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  auto* body = new QWidget(scroll);
+  auto* options = new QVBoxLayout(body);
+  options->setContentsMargins(0, 0, 0, 0);
 
   auto* sides = new QHBoxLayout;
-  sides->addWidget(make(F::WingSide, this));
-  sides->addWidget(make(F::CutOrder, this));
+  sides->addWidget(make(F::WingSide, body));
+  sides->addWidget(make(F::CutOrder, body));
   options->addLayout(sides);
 
-  auto* kerf = new QGroupBox(uiText(messageText(Msg::WireKerfCompensation)), this);
+  auto* kerf = new QGroupBox(uiText(messageText(Msg::WireKerfCompensation)), body);
   auto* kerfRows = new QHBoxLayout(kerf);
   kerfRows->addWidget(make(F::ProfileKerf, kerf));
   kerfRows->addWidget(make(F::RefLowerSurface, kerf));
   options->addWidget(kerf);
 
-  auto* trimming = new QGroupBox(uiText(PanelCutForm::label(F::TrimmingMode)), this);
+  auto* trimming = new QGroupBox(uiText(PanelCutForm::label(F::TrimmingMode)), body);
   auto* trimmingRows = new QFormLayout(trimming);
   trimmingRows->addRow(make(F::TrimmingMode, trimming));
   row(trimmingRows, F::Clearance, trimming);
   options->addWidget(trimming);
 
-  auto* intermediate = new QGroupBox(uiText(messageText(Msg::IntermediateSection)), this);
+  auto* intermediate = new QGroupBox(uiText(messageText(Msg::IntermediateSection)), body);
   auto* intermediateRows = new QFormLayout(intermediate);
   intermediateRows->addRow(make(F::IntermediateCut, intermediate));
   row(intermediateRows, F::PositionZ, intermediate);
@@ -61,21 +71,21 @@ PanelCutDialog::PanelCutDialog(PanelCutForm& form, QWidget* parent)
   options->addWidget(intermediate);
 
   auto* position = new QFormLayout;
-  position->addRow(make(F::BlockCentred, this));
-  row(position, F::RootAxisOffset, this);
-  row(position, F::OffsetX0, this);
+  position->addRow(make(F::BlockCentred, body));
+  row(position, F::RootAxisOffset, body);
+  row(position, F::OffsetX0, body);
   options->addLayout(position);
 
   auto* output = new QHBoxLayout;
-  output->addWidget(make(F::CutToFile, this));
-  output->addWidget(make(F::StepDetails, this));
+  output->addWidget(make(F::CutToFile, body));
+  output->addWidget(make(F::StepDetails, body));
   options->addLayout(output);
 
   auto* foam = new QFormLayout;
-  row(foam, F::FoamType, this);
+  row(foam, F::FoamType, body);
   options->addLayout(foam);
 
-  auto* speed = new QGroupBox(uiText(PanelCutForm::label(F::SpeedChoice)), this);
+  auto* speed = new QGroupBox(uiText(PanelCutForm::label(F::SpeedChoice)), body);
   auto* speedRows = new QFormLayout(speed);
   speedRows->addRow(make(F::SpeedChoice, speed));
   row(speedRows, F::CutSpeed, speed);
@@ -83,7 +93,7 @@ PanelCutDialog::PanelCutDialog(PanelCutForm& form, QWidget* parent)
   options->addWidget(speed);
 
   // The messages: a read-only area of a few lines.
-  auto* messages = new QLabel(this);
+  auto* messages = new QLabel(body);
   messages->setObjectName(uiText(form.fieldName(PanelCutForm::id(F::Messages))));
   messages->setWordWrap(true);
   messages->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -94,9 +104,11 @@ PanelCutDialog::PanelCutDialog(PanelCutForm& form, QWidget* parent)
   options->addWidget(messages);
   options->addStretch(1);
 
+  scroll->setWidget(body);
+  column->addWidget(scroll, 1);
   QDialogButtonBox* buttons = makeOkCancel();
   cut_ = buttons->findChild<QPushButton*>(QStringLiteral("ok"));
-  options->addWidget(buttons);
+  column->addWidget(buttons);
 
   auto* previews = new QVBoxLayout;
   front_ = new PreviewWidget(PreviewWidget::Kind::Front, form, this);
@@ -104,6 +116,9 @@ PanelCutDialog::PanelCutDialog(PanelCutForm& form, QWidget* parent)
   previews->addWidget(front_, 2);
   previews->addWidget(top_, 3);
   layout->addLayout(previews, 1);
+  fitToScreen(*scroll, *body,
+              QSize(layout->spacing() + front_->minimumSizeHint().width(),
+                    column->spacing() + buttons->sizeHint().height()));
 
   bind();
   binder().setOnRefreshed([this] { showForm(); });

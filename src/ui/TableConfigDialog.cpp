@@ -209,7 +209,7 @@ TableConfigDialog::TableConfigDialog(TableConfigForm& form, QWidget* parent)
   byDefault->setObjectName(QStringLiteral("default"));
   connect(byDefault, &QPushButton::clicked, this, [this] { form_.pressDefault(); });
   outer->addWidget(buttons);
-  fitToScreen(*scroll, *body, *buttons);
+  fitToScreen(*scroll, *body, QSize(0, outer->spacing() + buttons->sizeHint().height()));
   // A box the user cannot change (a value that follows others) looks like it.
   setStyleSheet(QStringLiteral("QLineEdit:read-only { background: palette(window); }"));
   bind();
@@ -219,28 +219,6 @@ TableConfigDialog::TableConfigDialog(TableConfigForm& form, QWidget* parent)
   };
   binder().setOnRefreshed(followPort);
   followPort();
-}
-
-void TableConfigDialog::fitToScreen(QScrollArea& scroll, QWidget& body, QWidget& buttons) {
-  const QSize content = body.sizeHint();
-  const QScreen* shown = screen();
-  if (shown == nullptr) {
-    scroll.setMinimumSize(content);
-    return;
-  }
-  // Room for the window's frame and title bar, which the layout does not see.
-  const QMargins margins = layout()->contentsMargins();
-  const QSize room = shown->availableGeometry().size() - QSize(16, 48) -
-                     QSize(margins.left() + margins.right(),
-                           margins.top() + margins.bottom() + layout()->spacing() +
-                               buttons.sizeHint().height());
-  if (content.height() <= room.height() && content.width() <= room.width()) {
-    scroll.setMinimumSize(content);  // all in view: no scroll bar, as before
-    return;
-  }
-  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-  scroll.setMinimumSize(std::min(content.width() + bar, room.width()),
-                        std::min(content.height(), room.height()));
 }
 
 void TableConfigDialog::reject() {

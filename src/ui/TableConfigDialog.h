@@ -22,10 +22,6 @@ class TableConfigDialog : public FormDialog {
   void reject() override;
 
  private:
-  // The scroll area shows the whole body when the screen has room for it,
-  // else as much as fits.
-  void fitToScreen(QScrollArea& scroll, QWidget& body, QWidget& buttons);
-
   TableConfigForm& form_;
 };
 

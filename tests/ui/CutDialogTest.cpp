@@ -2,6 +2,7 @@
 // Cutting dialog bound to its form, the clicks in its top view, a whole cut
 // on the simulated machine followed by the window's job runner and its
 // progress panel, and Cancel in the middle of a paced cut.
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QCheckBox>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
@@ -129,6 +131,25 @@ class CutDialogTest : public QObject {
 
  private slots:
   void initTestCase() { qRegisterMetaType<CutJobResult>(); }
+
+  void dialogFitsALowScreenWithLargeText() {
+    // Text twice as large as usual makes the options taller than the test
+    // screen: they scroll, and the dialog with its buttons stays on it.
+    uitest::ScratchDir dir;
+    CutRig rig(dir / "run");
+    const QFont usual = QApplication::font();
+    QFont large = usual;
+    large.setPointSizeF(usual.pointSizeF() * 2.0);
+    QApplication::setFont(large);
+    PanelCutForm form(*rig.context.document, rig.context.cut);
+    PanelCutDialog dialog(form, rig.frame.get());
+    dialog.show();
+    QApplication::setFont(usual);
+    QVERIFY(dialog.screen() != nullptr);
+    const int screenHeight = dialog.screen()->availableGeometry().height();
+    QVERIFY2(dialog.sizeHint().height() <= screenHeight,
+             qPrintable(QStringLiteral("%1 > %2").arg(dialog.sizeHint().height()).arg(screenHeight)));
+  }
 
   void dialogBindsEveryFieldAndFollowsTheEstimate() {
     uitest::ScratchDir dir;
