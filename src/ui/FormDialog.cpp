@@ -136,6 +136,14 @@ void assignMnemonics(QWidget& root) {
   }
 }
 
+QScrollArea* FormDialog::makeScrollArea(const QString& name) {
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(name);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  return scroll;
+}
+
 void FormDialog::fitToScreen(QScrollArea& scroll, QWidget& body, QSize besides) {
   const QSize content = body.sizeHint();
   const QScreen* shown = screen();

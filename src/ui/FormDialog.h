@@ -48,6 +48,8 @@ class FormDialog : public QDialog {
   // to and below the scroll area, e.g. its buttons): large text scaling
   // never pushes the buttons off the screen.
   void fitToScreen(QScrollArea& scroll, QWidget& body, QSize besides);
+  // A frameless scroll area named `name` that resizes its body, for fitToScreen.
+  QScrollArea* makeScrollArea(const QString& name);
 
  private:
   Form& form_;

@@ -38,10 +38,7 @@ PanelCutDialog::PanelCutDialog(PanelCutForm& form, QWidget* parent)
   layout->addLayout(column);
   // The options scroll above the buttons when the screen is too low for them
   // (large text scaling); the buttons stay in view.
-  auto* scroll = new QScrollArea(this);
-  scroll->setObjectName(QStringLiteral("panelCutScroll"));
-  scroll->setFrameShape(QFrame::NoFrame);
-  scroll->setWidgetResizable(true);
+  QScrollArea* scroll = makeScrollArea(QStringLiteral("panelCutScroll"));
   auto* body = new QWidget(scroll);
   auto* options = new QVBoxLayout(body);
   options->setContentsMargins(0, 0, 0, 0);

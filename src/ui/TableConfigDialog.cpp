@@ -135,10 +135,7 @@ TableConfigDialog::TableConfigDialog(TableConfigForm& form, QWidget* parent)
   auto* outer = new QVBoxLayout(this);
   // Everything above the buttons scrolls when the screen is too low for it
   // (large text scaling); the buttons stay in view.
-  auto* scroll = new QScrollArea(this);
-  scroll->setObjectName(QStringLiteral("tableConfigScroll"));
-  scroll->setFrameShape(QFrame::NoFrame);
-  scroll->setWidgetResizable(true);
+  QScrollArea* scroll = makeScrollArea(QStringLiteral("tableConfigScroll"));
   auto* body = new QWidget(scroll);
   auto* layout = new QVBoxLayout(body);
   layout->setContentsMargins(0, 0, 0, 0);
