@@ -70,9 +70,14 @@ class GatedDevice : public DriverDevice {
     permits_ += permits;
     changed_.notify_all();
   }
-  void waitSent(int requests) {
+  // False when the requests were not all sent within a generous deadline (the
+  // cut ended early or hangs); the gate then opens so that the job can end.
+  [[nodiscard]] bool waitSent(int requests) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return sent_ >= requests; });
+    if (changed_.wait_for(lock, 20s, [&] { return sent_ >= requests; })) return true;
+    permits_ = 1 << 20;
+    changed_.notify_all();
+    return false;
   }
 
   int refuseAt = 0;
@@ -457,7 +462,7 @@ TEST(CutJobCancel, CancelBeforeTheHeatCheckIsAnsweredRunsNoMove) {
   MoveList moves;
   moves.push_back(rig.plan(10, 0, 10, 0, 0.5));
   ASSERT_TRUE(rig.job.start(std::move(moves), 0x14, 5.0));
-  rig.gated_->waitSent(1);
+  ASSERT_TRUE(rig.gated_->waitSent(1));
   rig.job.cancel();
   rig.gated_->allow(1 << 20);
   EXPECT_FALSE(rig.job.runToEnd());
@@ -481,9 +486,9 @@ TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
 
   rig.prompt.queueAnswer(Answer::Ok);
   ASSERT_TRUE(rig.job.start(std::move(moves), 0x0D, 8.0));
-  rig.gated_->waitSent(1);
+  ASSERT_TRUE(rig.gated_->waitSent(1));
   rig.gated_->allow(1);
-  rig.gated_->waitSent(2);  // the second move ran; the worker is held after it
+  ASSERT_TRUE(rig.gated_->waitSent(2));  // the second move ran; the worker is held after it
 
   rig.job.service();
   const CutJobProgress progress = rig.job.progress();
