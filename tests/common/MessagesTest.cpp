@@ -11,34 +11,25 @@
 namespace orva {
 namespace {
 
-TEST(FillInserts, ReplacesEveryMarkerWithItsInsertInAnyOrder) {
+TEST(FillInserts, ReplacesEachMarkerOnceAndLeavesEverythingElseAsItStands) {
   EXPECT_EQ(fillInserts("%2 then %1, and %2 again", {"a", "bb"}), "bb then a, and bb again");
   EXPECT_EQ(fillInserts("%1%1", {"x"}), "xx");
   EXPECT_EQ(fillInserts("%9.", {"1", "2", "3", "4", "5", "6", "7", "8", "nine"}), "nine.");
   EXPECT_EQ(fillInserts("", {"a"}), "");
   EXPECT_EQ(fillInserts("%1", {""}), "");
-}
-
-TEST(FillInserts, NeverExpandsMarkersBroughtInByAnInsert) {
+  // Markers brought in by an insert are never expanded.
   EXPECT_EQ(fillInserts("%1|%2", {"%2", "x"}), "%2|x");
   EXPECT_EQ(fillInserts("%1", {"%1%1"}), "%1%1");
   EXPECT_EQ(fillInserts("<%1>", {"%"}), "<%>");
-}
-
-TEST(FillInserts, LeavesMarkersWithoutInsertAsTheyStand) {
+  // Markers without insert stay.
   EXPECT_EQ(fillInserts("%1 %2 %3", {"a"}), "a %2 %3");
   EXPECT_EQ(fillInserts("%1 and %2", {}), "%1 and %2");
-}
-
-TEST(FillInserts, LeavesOtherPercentSequencesUntouched) {
+  // Other percent sequences; "%%1" is printf's escaped percent, then "1".
   EXPECT_EQ(fillInserts("%% %d %.2f %0 %s %VMax", {"x"}), "%% %d %.2f %0 %s %VMax");
-  // "%%1" is printf's escaped percent followed by "1", not a marker.
   EXPECT_EQ(fillInserts("%%1 %%%1", {"x"}), "%%1 %%x");
   EXPECT_EQ(fillInserts("100%", {"x"}), "100%");
   EXPECT_EQ(fillInserts("%", {"x"}), "%");
-}
-
-TEST(FillInserts, TakesOneDigitPerMarker) {
+  // One digit per marker.
   EXPECT_EQ(fillInserts("%10", {"a"}), "a0");
   EXPECT_EQ(fillInserts("%12", {"a", "b"}), "a2");
 }
@@ -81,7 +72,7 @@ TEST(MessageCatalogue, ExactlyTheStringTableNumbersAreFoundByNumber) {
   EXPECT_FALSE(messageFromNumber(static_cast<int>(Msg::InvalidDatFile)));
 }
 
-TEST(MessageCatalogue, EveryTextIsCleanUtf8) {
+TEST(MessageCatalogue, EveryTextIsCleanUtf8AndUnknownValuesHaveNone) {
   const auto ids = allMessageIds();
   ASSERT_FALSE(ids.empty());
   EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
@@ -94,9 +85,7 @@ TEST(MessageCatalogue, EveryTextIsCleanUtf8) {
     // Escapes must have become real characters; no text holds a backslash, tab or CR.
     EXPECT_EQ(text.find_first_of("\\\t\r"), std::string_view::npos) << text;
   }
-}
-
-TEST(MessageCatalogue, UnknownValuesHaveNoText) {
+  // Unknown values have none.
   EXPECT_TRUE(messageText(static_cast<Msg>(12345)).empty());
   EXPECT_TRUE(messageText(static_cast<Msg>(-7)).empty());
   EXPECT_EQ(formatMessage(static_cast<Msg>(999999), {"x"}), "");

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <vector>
 
 #include "model/ContentsCodec.h"
 #include "model/ProjectJson.h"
@@ -88,10 +90,13 @@ void trailer(Bytes& b, double v) {
   b.text("D\xE9pron").f64(2.75).text("Aile \xE9paisse");
 }
 
-std::string multiPanelStream(double v, int panels) {
+// A stream of `panels` panels; `wing` tells which are wing panels (all by default).
+std::string multiPanelStream(double v, int panels, int sparType = 3, std::vector<bool> wing = {}) {
   Bytes b;
   b.u32(0).f64(v).u32(static_cast<std::uint32_t>(panels));
-  for (int k = 0; k < panels; ++k) panel(b, v, k);
+  for (int k = 0; k < panels; ++k) {
+    panel(b, v, k, static_cast<std::size_t>(k) >= wing.size() || wing[k], sparType);
+  }
   trailer(b, v);
   return b.s;
 }
@@ -112,42 +117,21 @@ bool refused(std::string_view bytes) {
   return failed;
 }
 
-// Files below 1003: one panel whose fields follow its two sections.
+// Files below 1003: one panel whose fields follow its two sections: sweep, wing
+// side, span, skin, splines, different root/tip, four ignored values, the
+// intermediate section, its reference and Z, two trimming modes (the first not
+// used), foam thickness, cut order, kerf A and B, reference lower surface, one
+// ignored, offset X0, root axis offset, block centred, foam, speed, teMode, one
+// ignored, leMode, comments.
 std::string singlePanelStream(double v) {
   Bytes b;
   b.u32(0).f64(v);
   section(b, v > 1000, 0);
   section(b, v >= 1000 ? v > 1000 : true, 100);
-  b.f64(8.5)        // sweep
-      .i32(1)       // wing side
-      .i32(700)     // span
-      .flag(true)   // skin
-      .flag(false)  // splines
-      .flag(true)   // different root/tip
-      .f64(999)
-      .u32(999)
-      .f64(999)
-      .u32(999)    // ignored
-      .flag(true)  // intermediate section
-      .i32(1)      // section reference
-      .i32(250)    // position Z
-      .i32(2)      // trimming mode (first, not used)
-      .i32(4)      // trimming mode
-      .f64(60.5)   // foam thickness
-      .i32(0)      // cut order
-      .u32(0)
-      .u32(0)
-      .u32(0)    // kerf A, kerf B, reference lower surface
-      .u32(999)  // ignored
-      .i32(30)
-      .i32(400)
-      .flag(false)  // offset X0, root axis offset, block centred
-      .text("Poly extrud\xE9")
-      .f64(3.5)
-      .i32(2)    // teMode
-      .u32(999)  // ignored
-      .i32(1)    // leMode
-      .text("old");
+  b.f64(8.5).i32(1).i32(700).flag(true).flag(false).flag(true).f64(999).u32(999).f64(999);
+  b.u32(999).flag(true).i32(1).i32(250).i32(2).i32(4).f64(60.5).i32(0).u32(0).u32(0).u32(0);
+  b.u32(999).i32(30).i32(400).flag(false).text("Poly extrud\xE9").f64(3.5).i32(2).u32(999);
+  b.i32(1).text("old");
   if (v > 1000) {
     for (int i = 0; i < 6; ++i) spar(b, v, 0);
   }
@@ -171,10 +155,10 @@ TEST(ContentsCodecTest, EveryVersionDecodesAsReviewed) {
     std::string stream;
     std::optional<LegacyBlockPosition> legacy;
   } cases[] = {
-      {"v1007", multiPanelStream(1007, 2), none},  {"v1006", multiPanelStream(1006, 1), none},
-      {"v1005", multiPanelStream(1005, 1), none},  {"v1004", multiPanelStream(1004, 3), none},
-      {"v1003", multiPanelStream(1003, 2), trailer}, {"v1002", singlePanelStream(1002), single},
-      {"v1001", singlePanelStream(1001), single},  {"v1000", singlePanelStream(1000), single},
+      {"v1007", multiPanelStream(1007, 2), none},      {"v1006", multiPanelStream(1006, 1), none},
+      {"v1005", multiPanelStream(1005, 1), none},      {"v1004", multiPanelStream(1004, 3), none},
+      {"v1003", multiPanelStream(1003, 2), trailer},   {"v1002", singlePanelStream(1002), single},
+      {"v1001", singlePanelStream(1001), single},      {"v1000", singlePanelStream(1000), single},
       {"no-version", singlePanelStream(25.0), single},
   };
   for (const auto& c : cases) {
@@ -190,37 +174,20 @@ TEST(ContentsCodecTest, EveryVersionDecodesAsReviewed) {
 
 TEST(ContentsCodecTest, OldSparTypesAreShiftedByOneModuloSeven) {
   for (int old = 0; old <= 6; ++old) {
-    Bytes b;
-    b.u32(0).f64(1006).u32(1);
-    panel(b, 1006, 0, true, old);
-    trailer(b, 1006);
-    const ProjectData d = decodeOk(b.s);
-    ASSERT_EQ(d.panels.size(), 1U);
-    EXPECT_EQ(d.panels[0].spars[0].type, (old + 1) % 7) << "old type " << old;
+    EXPECT_EQ(decodeOk(multiPanelStream(1006, 1, old)).panels.at(0).spars[0].type, (old + 1) % 7)
+        << "old type " << old;
   }
   // Version 1007 stores the type itself.
-  Bytes b;
-  b.u32(0).f64(1007).u32(1);
-  panel(b, 1007, 0, true, 7);
-  trailer(b, 1007);
-  EXPECT_EQ(decodeOk(b.s).panels.at(0).spars[9].type, 7);
+  EXPECT_EQ(decodeOk(multiPanelStream(1007, 1, 7)).panels.at(0).spars[9].type, 7);
 }
 
 TEST(ContentsCodecTest, SplinesAreOffWhenTheFirstPanelIsNotAWingPanel) {
-  auto build = [](bool firstWing, bool secondWing) {
-    Bytes b;
-    b.u32(0).f64(1005).u32(2);
-    panel(b, 1005, 0, firstWing);
-    panel(b, 1005, 1, secondWing);
-    trailer(b, 1005);  // splines stored as 1
-    return b.s;
-  };
-  const ProjectData first = decodeOk(build(false, true));
-  EXPECT_FALSE(first.splines);
+  // The trailer stores splines as 1.
+  const ProjectData first = decodeOk(multiPanelStream(1005, 2, 3, {false, true}));
   ASSERT_EQ(first.panels.size(), 2U);
-  EXPECT_FALSE(first.panels[0].wingPanel);
-  EXPECT_TRUE(first.panels[1].wingPanel);
-  EXPECT_TRUE(decodeOk(build(true, false)).splines);
+  EXPECT_EQ(std::tuple(first.splines, first.panels[0].wingPanel, first.panels[1].wingPanel),
+            std::tuple(false, false, true));
+  EXPECT_TRUE(decodeOk(multiPanelStream(1005, 2, 3, {true, false})).splines);
 }
 
 TEST(ContentsCodecTest, EveryTruncationOfAValidStreamIsRefused) {
@@ -232,106 +199,78 @@ TEST(ContentsCodecTest, EveryTruncationOfAValidStreamIsRefused) {
   }
 }
 
-TEST(ContentsCodecTest, MalformedStreamsAreRefused) {
-  const std::string valid = multiPanelStream(1007, 1);
-  ASSERT_TRUE(decodeContents(valid).has_value());
-
-  EXPECT_TRUE(refused(""));
-  EXPECT_TRUE(refused(valid + '\0'));  // a byte after the comments
-
-  std::string embedded = valid;
-  embedded[0] = 1;
-  EXPECT_TRUE(refused(embedded));
-
-  // A text prefix 0xFF 0xFFFE (in place of the comments).
-  {
-    Bytes b;
-    b.u32(0).f64(1007).u32(1);
-    panel(b, 1007, 0);
-    b.i32(1).flag(true).i32(1).i32(3).i32(0).u32(0).u32(0).u32(0).text("x").f64(2.0);
-    std::string base = b.s;
-    EXPECT_FALSE(refused(base + "\x01"
-                                "c"));
-    EXPECT_TRUE(refused(base + std::string("\xFF\xFE\xFF\x01\x00\x00\x00"
-                                           "c",
-                                           8)));
-  }
-  // Counts far beyond the stream: refused without trying to allocate them.
-  {
-    Bytes b;
-    b.u32(0).f64(1007).u32(0xFFFFFFFF);
-    EXPECT_TRUE(refused(b.s + std::string(2000, '\0')));
-    Bytes zero;
-    zero.u32(0).f64(1007).u32(0);
-    EXPECT_TRUE(refused(zero.s + valid.substr(16)));  // a project without panels
-  }
-  {
-    Bytes b;
-    b.u32(0).f64(1007).u32(1);
-    b.flag(true).f64(1).flag(true).i32(1).i32(0).i32(0).f64(600).f64(50).flag(false);
-    b.i32(20).flag(true).i32(375).flag(true).flag(false).f64(0);
-    for (int f = 0; f < 12; ++f) b.f64(1);
-    b.u16(0xFFFF);  // 65535 points announced, a few bytes follow
-    EXPECT_TRUE(refused(b.s + std::string(100, '\0')));
-  }
-  {
-    Bytes b;
-    b.u32(0).f64(1007).u32(1);
-    panel(b, 1007, 0);
-    b.i32(1).flag(true).i32(1).i32(3).i32(0).u32(0).u32(0).u32(0);
-    b.u8(0xFF).u16(0xFFFF).u32(0xFFFFFFF0);  // foam name of 4 GiB
-    EXPECT_TRUE(refused(b.s + std::string(64, 'a')));
-  }
-  // An airfoil coordinate file chosen as a project.
-  EXPECT_TRUE(
-      refused("NACA 2412\n 1.0000 0.0013\n 0.5000 0.0600\n 0.0000 0.0000\n"
-              " 0.5000 -0.0300\n 1.0000 -0.0013\n"));
-}
-
-TEST(ContentsCodecTest, ValuesNoProjectCanHoldAreRefused) {
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double inf = std::numeric_limits<double>::infinity();
-  // Each case replaces the 8 bytes at `offset` of a valid stream.
-  const std::string valid = multiPanelStream(1007, 1);
-  auto withF64 = [&](std::size_t offset, double v) {
-    Bytes b;
-    b.f64(v);
-    std::string s = valid;
-    s.replace(offset, 8, b.s);
-    return s;
-  };
-  auto withI32 = [&](std::size_t offset, int v) {
-    Bytes b;
-    b.i32(v);
-    std::string s = valid;
-    s.replace(offset, 4, b.s);
-    return s;
-  };
-  constexpr std::size_t kPanel = 16;      // after the embedded count, version and panel count
-  EXPECT_TRUE(refused(withF64(4, nan)));  // version
-  EXPECT_TRUE(refused(withF64(kPanel + 4, inf)));   // sweep
-  EXPECT_TRUE(refused(withF64(kPanel + 28, nan)));  // span
-  EXPECT_TRUE(refused(withI32(kPanel + 20, 3)));    // leMode
-  EXPECT_TRUE(refused(withI32(kPanel + 24, 4)));    // teMode
-  EXPECT_FALSE(refused(withI32(kPanel + 24, 0)));
-  constexpr std::size_t kRoot = kPanel + 76;
-  EXPECT_TRUE(refused(withF64(kRoot + 8, nan)));                 // chord
-  EXPECT_FALSE(refused(withF64(kRoot + 88, nan)));               // reserved: ignored
-  EXPECT_TRUE(refused(withF64(kRoot + 96 + 2 + 16 + 8, -inf)));  // y of an upper point
-  // The cutting speed is the f64 before the comments text ("Aile épaisse", 12 bytes).
-  EXPECT_TRUE(refused(withF64(valid.size() - 13 - 8, nan)));
-
-  // A section without points cannot form a profile.
+// A one-panel v1007 stream up to its root section's points (panel fields and
+// twelve section values).
+Bytes upToRootPoints() {
   Bytes b;
   b.u32(0).f64(1007).u32(1);
   b.flag(true).f64(1).flag(true).i32(1).i32(0).i32(0).f64(600).f64(50).flag(false);
   b.i32(20).flag(true).i32(375).flag(true).flag(false).f64(0);
   for (int f = 0; f < 12; ++f) b.f64(1);
-  b.u16(0).u16(0).text("empty");
-  section(b, true, 0);
-  for (int i = 0; i < 10; ++i) spar(b, 1007, 1);
-  trailer(b, 1007);
-  EXPECT_TRUE(refused(b.s));
+  return b;
+}
+
+// A one-panel v1007 stream up to the foam name of its trailer.
+std::string upToTrailerTexts() {
+  Bytes b;
+  b.u32(0).f64(1007).u32(1);
+  panel(b, 1007, 0);
+  b.i32(1).flag(true).i32(1).i32(3).i32(0).u32(0).u32(0).u32(0);
+  return b.s;
+}
+
+TEST(ContentsCodecTest, MalformedStreamsAndValuesNoProjectCanHoldAreRefused) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::string valid = multiPanelStream(1007, 1);
+  ASSERT_TRUE(decodeContents(valid).has_value());
+  // `valid` with the bytes at `offset` replaced.
+  auto with = [&](std::size_t offset, const Bytes& b) {
+    std::string s = valid;
+    s.replace(offset, b.s.size(), b.s);
+    return s;
+  };
+  constexpr std::size_t kPanel = 16;  // after the embedded count, version and panel count
+  constexpr std::size_t kRoot = kPanel + 76;
+  Bytes empty = upToRootPoints();
+  empty.u16(0).u16(0).text("empty");  // a section without points cannot form a profile
+  section(empty, true, 0);
+  for (int i = 0; i < 10; ++i) spar(empty, 1007, 1);
+  trailer(empty, 1007);
+  // The trailer up to the comments, whose text prefix follows.
+  const std::string prefixed = upToTrailerTexts() + Bytes().text("x").f64(2.0).s;
+  const struct {
+    const char* what;
+    std::string stream;
+    bool refused;
+  } cases[] = {
+      {"nothing", "", true},
+      {"a byte after the comments", valid + '\0', true},
+      {"embedded", "\x01" + valid.substr(1), true},
+      {"short text prefix", prefixed + "\1c", false},
+      {"text prefix 0xFF 0xFFFE", prefixed + std::string("\xFF\xFE\xFF\1\0\0\0c", 8), true},
+      {"4 billion panels", Bytes().u32(0).f64(1007).u32(0xFFFFFFFF).s + std::string(2000, '\0'),
+       true},
+      {"no panel", Bytes().u32(0).f64(1007).u32(0).s + valid.substr(16), true},
+      {"65535 points announced", upToRootPoints().u16(0xFFFF).s + std::string(100, '\0'), true},
+      {"foam name of 4 GiB",
+       upToTrailerTexts() + Bytes().u8(0xFF).u16(0xFFFF).u32(0xFFFFFFF0).s + std::string(64, 'a'),
+       true},
+      {"an airfoil file", "NACA 2412\n 1.0000 0.0013\n 0.5000 0.0600\n 0.0000 0.0000\n", true},
+      {"version", with(4, Bytes().f64(nan)), true},
+      {"sweep", with(kPanel + 4, Bytes().f64(inf)), true},
+      {"span", with(kPanel + 28, Bytes().f64(nan)), true},
+      {"leMode", with(kPanel + 20, Bytes().i32(3)), true},
+      {"teMode", with(kPanel + 24, Bytes().i32(4)), true},
+      {"teMode 0", with(kPanel + 24, Bytes().i32(0)), false},
+      {"chord", with(kRoot + 8, Bytes().f64(nan)), true},
+      {"reserved: ignored", with(kRoot + 88, Bytes().f64(nan)), false},
+      {"y of an upper point", with(kRoot + 96 + 2 + 16 + 8, Bytes().f64(-inf)), true},
+      // The f64 before the comments text ("Aile épaisse", 12 bytes).
+      {"cutting speed", with(valid.size() - 13 - 8, Bytes().f64(nan)), true},
+      {"section without points", empty.s, true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(refused(c.stream), c.refused) << c.what;
 }
 
 ProjectData smallProject() {

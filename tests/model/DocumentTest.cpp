@@ -285,9 +285,7 @@ TEST_F(DocumentTest, EdgeTreatmentsActOnlyOnAWingPanel) {
   EXPECT_EQ(doc.commandState(CT1Doc::kCmdLeHorizontal), (CommandState{true, true}));
   // "X leading edge..." only while the X cut is chosen.
   EXPECT_EQ(doc.commandState(CT1Doc::kCmdXLeadingEdge), (CommandState{false, false}));
-
-  const auto form = doc.XLeadingEdge();
-  ASSERT_NE(form, nullptr);
+  ASSERT_NE(doc.XLeadingEdge(), nullptr);
   EXPECT_EQ(doc.current().leMode, LeXCut);
   EXPECT_EQ(doc.commandState(CT1Doc::kCmdXLeadingEdge), (CommandState{true, true}));
   EXPECT_EQ(doc.commandState(CT1Doc::kCmdLeXCut), (CommandState{true, true}));
@@ -367,7 +365,7 @@ TEST_F(DocumentTest, CommentsAndPanelSelection) {
   EXPECT_EQ(doc.commandState(CT1Doc::kCmdFirstPanel + 3), std::nullopt);
 }
 
-TEST_F(DocumentTest, SaveAsksForAPathOnlyWhenTheProjectHasNone) {
+TEST_F(DocumentTest, SaveAsksForAPathOnlyWhenTheProjectHasNoneAndAFailureKeepsItModified) {
   CT1Doc& doc = newDoc();
   std::vector<fs::path> recent;
   doc.addToRecentFiles = [&](const fs::path& p) { recent.push_back(p); };
@@ -405,19 +403,16 @@ TEST_F(DocumentTest, SaveAsksForAPathOnlyWhenTheProjectHasNone) {
   ASSERT_EQ(prompt.calls().size(), 1u);
   EXPECT_EQ(prompt.calls()[0].request.defaultName, "wing.cnc");
   EXPECT_EQ(doc.path, target);
-}
 
-TEST_F(DocumentTest, FailedSaveKeepsTheProjectModified) {
-  CT1Doc& doc = newDoc();
-  int recentCalls = 0;
-  doc.addToRecentFiles = [&](const fs::path&) { ++recentCalls; };
+  // A failed save keeps the project modified, its path and the recent files.
+  prompt.clear();
   doc.modified = true;
-  const fs::path target = dir_ / "no such directory" / "wing.cnc";
-  prompt.queueFile(target.string());
+  prompt.queueFile((dir_ / "no such directory" / "wing.cnc").string());
   EXPECT_FALSE(doc.SaveAs());
   ASSERT_EQ(prompt.messages().size(), 1u);
   EXPECT_EQ(prompt.messages()[0].rfind("Unable to save ", 0), 0u) << prompt.messages()[0];
-  EXPECT_EQ(std::tuple(doc.modified, doc.path, recentCalls), std::tuple(true, fs::path(), 0));
+  EXPECT_EQ(std::tie(doc.modified, doc.path, recent),
+            std::tuple(true, target, std::vector<fs::path>{target, target}));
 }
 
 }  // namespace

@@ -155,32 +155,20 @@ TEST_F(PanelOperationsTest, NewPanelNextToAnOutlinePanelIsABuiltWingPanel) {
 // ---------------------------------------------------------------------------
 // Split
 
-// The splits, as reviewed in tests/data/model/splits.txt:
-// - a tapered panel split at 25 %: the root side is inserted before and stays
-//   current; the new section at f = 0.25 has chord 0.25·100 + 0.75·200 = 175,
-//   trailing-edge margin 12.5, basic height 25, the profile "NoName/NoName" of
-//   the airfoil's shape (its extremes), the leading-edge margin 3 copied, not
-//   interpolated; sweeps 12.5 and 37.5; the skins dropped; both panels'
-//   ends matched point for point;
-// - an untapered panel split at 40 % repeats its section values;
-// - a tip washed out by 4° split at 50 %: each section's trailing edge (1, 0)
-//   turned by its own washout only (0, 2, 2, 4 degrees).
+// The splits, as reviewed in tests/data/model/splits.txt: a tapered panel at
+// 25 % (the root side inserted before and current; the new section at f = 0.25
+// of chord 175, trailing-edge margin 12.5, basic height 25, the leading-edge
+// margin 3 copied; sweeps 12.5 and 37.5; skins dropped; ends matched point for
+// point), an untapered one at 40 % (section values repeated), and a tip washed
+// out by 4° at 50 % (each trailing edge turned by its own washout: 0, 2, 2, 4).
 TEST_F(PanelOperationsTest, SplitsMatchTheReviewedPanels) {
   std::string dump;
   CT1Doc& doc = project(3);
   doc.currentPanel = 1;
   Panel& p = doc.panels[1];
-  p.root.params = SectionParams{};
-  p.tip.params = SectionParams{};
-  p.root.params.chord = 200.0;
-  p.tip.params.chord = 100.0;
-  p.root.params.teMargin = 10.0;
-  p.tip.params.teMargin = 20.0;
-  p.root.params.leMargin = 3.0;
-  p.root.params.basicHeight = 20.0;
-  p.tip.params.basicHeight = 40.0;
-  p.root.params.skin = 1.0;
-  p.tip.params.skin = 0.5;
+  p.root.params = {
+      .leMargin = 3.0, .teMargin = 10.0, .basicHeight = 20.0, .chord = 200.0, .skin = 1.0};
+  p.tip.params = {.teMargin = 20.0, .basicHeight = 40.0, .chord = 100.0, .skin = 0.5};
   p.sweep = 50.0;
   p.span = 400.0;
   p.Rebuild(doc.splines, false);
@@ -190,11 +178,8 @@ TEST_F(PanelOperationsTest, SplitsMatchTheReviewedPanels) {
   doc.NewProject();
   project(1);
   Panel& u = doc.panels[0];
-  u.root.params.chord = 180.0;
-  u.root.params.leMargin = 4.0;
-  u.root.params.teMargin = 6.0;
-  u.root.params.basicHeight = 30.0;
-  u.root.params.washout = 1.5;
+  u.root.params = {
+      .washout = 1.5, .leMargin = 4.0, .teMargin = 6.0, .basicHeight = 30.0, .chord = 180.0};
   u.differentRootTip = false;
   u.sweep = 0.0;
   u.Rebuild(doc.splines, false);
@@ -205,9 +190,7 @@ TEST_F(PanelOperationsTest, SplitsMatchTheReviewedPanels) {
   project(1);
   Panel& w = doc.panels[0];
   w.root.params = SectionParams{};
-  w.tip.params = SectionParams{};
-  w.tip.params.washout = 4.0;
-  w.differentRootTip = true;
+  w.tip.params = {.washout = 4.0};
   w.Rebuild(doc.splines, false);
   ASSERT_TRUE(SplitCurrentPanel(doc, 50.0));
   dump += test::section("tip washout 4, 50 %", test::dumpPanels(doc));
@@ -218,7 +201,6 @@ TEST_F(PanelOperationsTest, SplitOfAnOutlinePanelGivesTwoOutlinePanels) {
   CT1Doc& doc = project(1);
   Panel& p = doc.panels[0];
   p.wingPanel = false;
-  p.differentRootTip = true;
   // A tip outline of another point count: the outlines of such a panel are not matched.
   p.tip.profile.BuildFromPoints({{1.0, 0.0}, {0.5, 0.05}, {0.0, 0.0}, {0.5, -0.05}, {1.0, 0.0}});
   p.Rebuild(doc.splines, true);
@@ -271,17 +253,10 @@ class AlignmentTest : public PanelOperationsTest {
   // first root at 30 mm.
   CT1Doc& twoPanels() {
     CT1Doc& doc = project(2);
-    for (Panel& p : doc.panels) {
-      p.root.params = SectionParams{};
-      p.tip.params = SectionParams{};
-      p.differentRootTip = true;
-    }
-    doc.panels[0].root.params.chord = 200.0;
-    doc.panels[0].root.params.basicHeight = 30.0;
-    doc.panels[0].tip.params.chord = 150.0;
-    doc.panels[1].root.params.chord = 150.0;
-    doc.panels[1].root.params.basicHeight = 5.0;
-    doc.panels[1].tip.params.chord = 100.0;
+    doc.panels[0].root.params = {.basicHeight = 30.0, .chord = 200.0};
+    doc.panels[0].tip.params = {.chord = 150.0};
+    doc.panels[1].root.params = {.basicHeight = 5.0, .chord = 150.0};
+    doc.panels[1].tip.params = {.chord = 100.0};
     for (Panel& p : doc.panels) p.Rebuild(doc.splines, false);
     doc.currentPanel = 1;
     doc.modified = false;
@@ -289,16 +264,12 @@ class AlignmentTest : public PanelOperationsTest {
   }
 };
 
-// The alignments, as reviewed in tests/data/model/alignments.txt. Two panels
-// of the built-in airfoil (extremes 0.09318 and -0.02839 of the chord), chords
-// 200 -> 150 -> 100, the first root at 30 mm, which never moves: on the upper
-// sides the reference is 0.09318 x 200 + 30 = 48.636 (basic heights 34.659,
-// 34.659, 39.318), on the lower sides 24.322 (28.5805, 27.161), in the middle
-// ((0.09318 - 0.02839) / 2 = 0.032395 of the chord) 36.479; the lower side of
-// a panel that is not a wing panel is its lowest point. Panels and margins:
-// each root takes the previous tip (chord 150, basic height 31), margins
-// scale with the chord (10 x 150 / 200 = 7.5, 7.5 x 100 / 150 = 5, 5 x 50 /
-// 100 = 2.5; trailing edge 15, 10, 5); a margin of 0 or less is copied.
+// The alignments, as reviewed in tests/data/model/alignments.txt. The first
+// root never moves; the reference on the upper sides is 0.09318 x 200 + 30 =
+// 48.636, on the lower sides 24.322, in the middle 36.479; the lower side of an
+// outline panel is its lowest point. Panels and margins: each root takes the
+// previous tip, margins scale with the chord (10 x 150 / 200 = 7.5, ...); a
+// margin of 0 or less is copied.
 TEST_F(AlignmentTest, AlignmentsMatchTheReviewedPanels) {
   std::string dump;
   CT1Doc& doc = twoPanels();
@@ -318,17 +289,12 @@ TEST_F(AlignmentTest, AlignmentsMatchTheReviewedPanels) {
 
   doc.NewProject();
   project(3);
-  for (Panel& p : doc.panels) p.differentRootTip = true;
-  doc.panels[0].root.params.chord = 200.0;
-  doc.panels[0].root.params.leMargin = 10.0;
-  doc.panels[0].root.params.teMargin = 20.0;
-  doc.panels[0].tip.params.chord = 150.0;
-  doc.panels[0].tip.params.basicHeight = 31.0;
+  doc.panels[0].root.params = {.leMargin = 10.0, .teMargin = 20.0, .chord = 200.0};
+  doc.panels[0].tip.params = {.basicHeight = 31.0, .chord = 150.0};
   doc.panels[1].root.params.chord = 170.0;  // replaced by the first tip
   doc.panels[1].tip.params.chord = 100.0;
-  doc.panels[2].tip.params.chord = 50.0;
   doc.panels[2].root.params.leMargin = 99.0;
-  doc.panels[2].tip.params.teMargin = 99.0;
+  doc.panels[2].tip.params = {.teMargin = 99.0, .chord = 50.0};
   for (Panel& p : doc.panels) p.Rebuild(doc.splines, false);
   AlignPanelsAndMargins(doc);
   dump += test::section("panels and margins", test::dumpPanels(doc));

@@ -15,10 +15,8 @@ constexpr double kCos5 = 0.99619469809;
 constexpr double kMinusSin5 = -0.08715574275;
 
 void expectSameOutlines(const Section& a, const Section& b) {
-  EXPECT_EQ(a.upper, b.upper);
-  EXPECT_EQ(a.lower, b.lower);
-  EXPECT_EQ(a.cutUpper, b.cutUpper);
-  EXPECT_EQ(a.cutLower, b.cutLower);
+  EXPECT_EQ(std::tie(a.upper, a.lower, a.cutUpper, a.cutLower),
+            std::tie(b.upper, b.lower, b.cutUpper, b.cutLower));
 }
 
 TEST(PanelTest, DefaultPanelTakesHalfTheTableWithIntegerArithmetic) {
@@ -96,8 +94,8 @@ TEST(PanelTest, TipFollowsTheRootUnlessTheyDiffer) {
   p.Rebuild(true, true);
   EXPECT_EQ(p.tip.params.chord, 90.0);
   // Matched to the root point for point.
-  EXPECT_EQ(p.tip.cutUpper.size(), p.root.cutUpper.size());
-  EXPECT_EQ(p.tip.cutLower.size(), p.root.cutLower.size());
+  EXPECT_EQ(std::pair(p.tip.cutUpper.size(), p.tip.cutLower.size()),
+            std::pair(p.root.cutUpper.size(), p.root.cutLower.size()));
 }
 
 TEST(PanelTest, WashoutTurnsTheOutlinesOncePerRebuild) {

@@ -48,38 +48,31 @@ class ProjectFileTest : public ::testing::Test, protected test::ProjectRig {
     second.rootAxisOffset = 510;
     second.dihedralInDegrees = true;
     second.dihedral = 4.5;
-    second.root.params.chord = 210.0;
-    second.root.params.washout = -1.5;
-    second.root.params.skin = 1.25;
-    second.tip.params.chord = 140.0;
-    second.tip.params.basicHeight = 61.0;
-    second.tip.params.xleAlpha = 30.0;
+    second.root.params = {.washout = -1.5, .chord = 210.0, .skin = 1.25};
+    second.tip.params = {.xleAlpha = 30.0, .basicHeight = 61.0, .chord = 140.0};
     second.tip.profile.SetThickness(0.15);  // saved as changed points
     second.tip.profile.name = "Fine";
-    SparRecord& spar = second.spars[3];
-    spar.active = true;
-    spar.label = "Clé";
-    spar.type = 6;
-    spar.widthMode = 2;
-    spar.tipWidth = 4.0;
-    spar.rootWidth = 8.0;
-    spar.thicknessMode = 1;
-    spar.tipThickness = 2.0;
-    spar.distance = 27.5;
-    spar.distanceInPercent = false;
+    second.spars[3] = {.active = true,
+                       .label = "Clé",
+                       .widthMode = 2,
+                       .tipWidth = 4.0,
+                       .rootWidth = 8.0,
+                       .distance = 27.5,
+                       .type = 6,
+                       .thicknessMode = 1,
+                       .tipThickness = 2.0,
+                       .distanceInPercent = false};
     second.Rebuild(true, true);
     doc.panels.push_back(second);
     doc.comments = "Aile épaisse\r\nseconde ligne";
-    doc.cutChoices.cutOrder = 0;
-    doc.cutChoices.sectionReference = 1;
-    doc.cutChoices.trimmingMode = 2;
-    doc.cutChoices.referenceLowerSurface = 0;
-    doc.cutChoices.wingSide = 1;
-    doc.cutChoices.clearance = 12.0;
-    doc.display.legends = false;
-    doc.display.fullWing = true;
-    doc.display.profileViewScale = 3.0;
-    doc.display.wingViewScale = 0.5;
+    doc.cutChoices = {.wingSide = 1,
+                      .cutOrder = 0,
+                      .sectionReference = 1,
+                      .trimmingMode = 2,
+                      .referenceLowerSurface = 0,
+                      .clearance = 12.0};
+    doc.display = {
+        .legends = false, .fullWing = true, .profileViewScale = 3.0, .wingViewScale = 0.5};
     doc.superposed = true;
     doc.currentPanel = 1;
     doc.modified = true;
