@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "common/CodePage.h"
 #include "common/Messages.h"

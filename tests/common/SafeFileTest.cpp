@@ -2,7 +2,6 @@
 #include <sys/resource.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>

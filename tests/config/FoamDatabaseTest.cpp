@@ -147,7 +147,7 @@ TEST_F(FoamDatabaseTest, AFoamNameNotInTheFileLeavesCurrentFoamAndSpeed) {
   EXPECT_EQ(db_->CurrentFoamName(), "A");
 }
 
-TEST_F(FoamDatabaseTest, KerfLawOfAFixedHeatFoamFollowsTheSpeed) {
+TEST_F(FoamDatabaseTest, KerfLawFollowsTheSpeedOfAFixedHeatFoamAndTheRatioOnlyOfAComputedOne) {
   load("V3\nF: 1 4 4 0.8 1.5 50 50\n", "F");
   EXPECT_NEAR(db_->KerfOffset(4.0, 1.0), 0.4, 1e-12);
   EXPECT_NEAR(db_->KerfOffset(2.0, 1.0), 0.75, 1e-12);
@@ -162,9 +162,8 @@ TEST_F(FoamDatabaseTest, KerfLawOfAFixedHeatFoamFollowsTheSpeed) {
   EXPECT_EQ(db_->KerfOffset(2.0, 1.0), 0.0);
   db_->currentFoam = "gone";
   EXPECT_EQ(db_->KerfOffset(2.0, 1.0), 0.0);
-}
 
-TEST_F(FoamDatabaseTest, KerfLawOfAComputedHeatFoamFollowsTheRatioOnly) {
+  // A computed-heat foam: the ratio alone counts.
   load("V3\nC: 2 1 4 0.8 1.5 30 70\n", "C");
   for (double v : {0.5, 4.0, 40.0}) {
     EXPECT_NEAR(db_->KerfOffset(v, 1.0), 0.4, 1e-12);

@@ -72,12 +72,8 @@ TEST(TableConfigParse, ControllerLinkRoundTripsAndIsCheckedFieldByField) {
       "CtlHeatS 255.000000\nCtlRxBuffer 256\nCtlStatusMs 100\n";
   const TableConfig grbl = parsed(std::string(kBuiltInFile) + "AxesX 700\r\n" + link);
   EXPECT_EQ(grbl.AxesX, 700);
-  EXPECT_EQ(grbl.controller.CtlPort, "/dev/tty ACM0");
-  EXPECT_EQ(grbl.controller.CtlAxes, "XYUV");
-  EXPECT_EQ(grbl.controller.CtlBaud, 250000);
-  EXPECT_EQ(grbl.controller.CtlHeatS, 255.0);
-  EXPECT_EQ(grbl.controller.CtlRxBuffer, 256);
-  EXPECT_EQ(grbl.controller.CtlStatusMs, 100);
+  EXPECT_EQ(grbl.controller,
+            (ControllerLink{"grbl", "/dev/tty ACM0", 250000, "XYUV", 255.0, 256, 100}));
   EXPECT_EQ(parsed(FormatTableConfig(grbl)).controller, grbl.controller);
   EXPECT_EQ(CheckControllerLink(grbl.controller), "");
   // A key glued to its value is some other key, not this one.

@@ -44,6 +44,12 @@ class TableFormsTest : public ::testing::Test, protected test::MachineRig {
     put(name + "_table.bd", "Entraxe " + std::to_string(entraxe) + "\n");
     put(name + "_foam.bd", kOwnFoams);
   }
+  // "Default" (Entraxe 900) and "Second" (800), listed, "Default" current.
+  void twoTables() {
+    makeTable("Default", 900);
+    makeTable("Second", 800);
+    start({"Default", "Second"}, "Default");
+  }
   // Lists `names` (read from a list file) and loads `current`.
   void start(const Names& names, const std::string& current) {
     std::string text;
@@ -77,9 +83,7 @@ class TableFormsTest : public ::testing::Test, protected test::MachineRig {
 };
 
 TEST_F(TableFormsTest, NameFormRefusesListedEmptyTooLongAndUnsafeNamesAndStaysOpen) {
-  makeTable("Default", 900);
-  makeTable("Second", 800);
-  start({"Default", "Second"}, "Default");
+  twoTables();
   TableNameForm form(config, prompt);
   EXPECT_EQ(form.title(), "Table name");
   EXPECT_EQ(form.name(), "Default");
@@ -168,9 +172,7 @@ TEST_F(TableFormsTest, LoadingATableReadsItsFilesAndCreatesOnlyWhatIsMissingAndD
 }
 
 TEST_F(TableFormsTest, SelectingAnotherTableFirstWritesThePendingChangesOfTheTableLeft) {
-  makeTable("Default", 900);
-  makeTable("Second", 800);
-  start({"Default", "Second"}, "Default");
+  twoTables();
   const auto form = openForm();
   EXPECT_EQ(form->title(), "Current table");
   EXPECT_EQ(test::choices(*form, CurrentTableField::Tables), "[Default] Second");
@@ -202,9 +204,7 @@ TEST_F(TableFormsTest, SelectingAnotherTableFirstWritesThePendingChangesOfTheTab
 }
 
 TEST_F(TableFormsTest, ValidatingWithoutChangeNeitherReloadsNorWrites) {
-  makeTable("Default", 900);
-  makeTable("Second", 800);
-  start({"Default", "Second"}, "Default");
+  twoTables();
   const auto before = snapshot();
   config.table.Entraxe = 1234;  // edited in memory, not marked: a reload would undo it
   const auto form = openForm();
@@ -228,9 +228,7 @@ TEST_F(TableFormsTest, ValidatingWithoutChangeNeitherReloadsNorWrites) {
 }
 
 TEST_F(TableFormsTest, DuplicateCopiesTheConfigurationWithBuiltInFoams) {
-  makeTable("Default", 900);
-  makeTable("Second", 800);
-  start({"Default", "Second"}, "Default");
+  twoTables();
   const auto form = openForm([](TableNameForm& f) { f.cancel(); });
   form->duplicate();
   EXPECT_EQ(config.currentTable, "Default");

@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <memory>
 #include <optional>
-#include <random>
 #include <string>
 #include <tuple>
 #include <vector>

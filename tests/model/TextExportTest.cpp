@@ -1,13 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <memory>
-#include <random>
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include "model/TextExport.h"
 #include "support/Golden.h"

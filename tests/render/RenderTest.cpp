@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <regex>
 
 #include "render/SceneFiles.h"
@@ -73,7 +72,8 @@ TEST_F(RenderTest, PngShowsTheCutOutlineColoursWhereTheSceneDrawsThem) {
   };
   int checked = 0;
   for (const Primitive& p : scene.items) {
-    if (p.kind != PrimitiveKind::Polyline || p.pen.width != 1.0 || p.pen.style != PenStyle::Solid) continue;
+    if (p.kind != PrimitiveKind::Polyline || p.pen.width != 1.0 || p.pen.style != PenStyle::Solid)
+      continue;
     const Point2D mid = p.points[p.points.size() / 3];
     if (p.pen.color == Color{255, 0, 0} || p.pen.color == Color{0, 255, 0}) {
       EXPECT_TRUE(colourNear(mid, p.pen.color.r, p.pen.color.g, p.pen.color.b));
@@ -93,8 +93,10 @@ TEST_F(RenderTest, FilledShapesWithoutAPenMeetWithoutOutlineOrSeam) {
   scene.unitsPerMm = 1.0;
   scene.frame = {0.0, 0.0, 40.0, 20.0};
   const Color red{255, 0, 0};
-  scene.polygon({{2, 2}, {20.3, 2}, {20.3, 18}, {2, 18}}, Pen{kBlue, 0.0, PenStyle::Solid}, Brush{true, red});
-  scene.polygon({{20.3, 2}, {38, 2}, {38, 18}, {20.3, 18}}, Pen{kBlue, 0.0, PenStyle::Solid}, Brush{true, red});
+  scene.polygon({{2, 2}, {20.3, 2}, {20.3, 18}, {2, 18}}, Pen{kBlue, 0.0, PenStyle::Solid},
+                Brush{true, red});
+  scene.polygon({{20.3, 2}, {38, 2}, {38, 18}, {20.3, 18}}, Pen{kBlue, 0.0, PenStyle::Solid},
+                Brush{true, red});
   QImage image(400, 200, QImage::Format_RGB32);
   image.fill(Qt::white);
   {
@@ -123,7 +125,8 @@ TEST_F(RenderTest, ALargeRibIsTiledOverSeveralA4Pages) {
   ASSERT_EQ(SceneFiles::writeTiledPdf(scene, path), "");
   const std::string pdf = test::readFile(path);
   std::size_t pages = 0;
-  for (std::size_t at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1))
+  for (std::size_t at = pdf.find("/Type /Page\n"); at != std::string::npos;
+       at = pdf.find("/Type /Page\n", at + 1))
     ++pages;
   // 400 mm plus margins is wider than two 190 mm printable widths less the overlap.
   EXPECT_GE(pages, 3u);

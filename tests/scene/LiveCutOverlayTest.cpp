@@ -37,20 +37,14 @@ LiveCutOverlay::Placement placement() {
 TEST(LiveCutOverlay, CrossingPointsOfTheWireInBothPlanes) {
   // Left tower at X 10, Y 20 and right tower at X 60, Y 70 (cut coordinates):
   // the root plane sees X 20, Y 30, the tip plane X 45, Y 55.
-  const MoveList moves = {moveTo(5.0, 2.0, 5.0, 2.0), moveTo(15.0, 22.0, 65.0, 72.0), moveTo(5.0, 2.0, 5.0, 2.0)};
+  const MoveList moves = {moveTo(5.0, 2.0, 5.0, 2.0), moveTo(15.0, 22.0, 65.0, 72.0),
+                          moveTo(5.0, 2.0, 5.0, 2.0)};
   const LiveCutOverlay two = LiveCutOverlay::build(placement(), moves, 2, std::nullopt);
-  ASSERT_EQ(two.rootPath.size(), 2u);
-  ASSERT_EQ(two.tipPath.size(), 2u);
-  EXPECT_EQ(two.rootPath[0], (Point2D{300.0, 50.0}));
-  EXPECT_EQ(two.tipPath[0], (Point2D{900.0, 400.0}));
-  EXPECT_DOUBLE_EQ(two.rootPath[1].x, 300.0 - 200.0);
-  EXPECT_DOUBLE_EQ(two.rootPath[1].y, 50.0 + 300.0);
-  EXPECT_DOUBLE_EQ(two.tipPath[1].x, 900.0 - 450.0);
-  EXPECT_DOUBLE_EQ(two.tipPath[1].y, 400.0 + 550.0);
+  EXPECT_EQ(two.rootPath, (PointList{{300.0, 50.0}, {300.0 - 200.0, 50.0 + 300.0}}));
+  EXPECT_EQ(two.tipPath, (PointList{{900.0, 400.0}, {900.0 - 450.0, 400.0 + 550.0}}));
   // Without a reported position the wire is where the last move output ended.
-  ASSERT_TRUE(two.rootWire && two.tipWire);
-  EXPECT_EQ(*two.rootWire, two.rootPath[1]);
-  EXPECT_EQ(*two.tipWire, two.tipPath[1]);
+  EXPECT_EQ(std::pair(two.rootWire, two.tipWire),
+            std::pair(std::optional(two.rootPath[1]), std::optional(two.tipPath[1])));
 
   // The reported position is relative to the machine zero, and the path runs
   // on to it; more moves than the list holds count as the whole list.
@@ -67,11 +61,11 @@ TEST(LiveCutOverlay, CrossingPointsOfTheWireInBothPlanes) {
   Scene scene;
   all.addTo(scene);
   ASSERT_EQ(scene.items.size(), 4u);  // two paths, two markers
-  EXPECT_EQ(scene.items[0].kind, PrimitiveKind::Polyline);
-  EXPECT_EQ(scene.items[0].points, all.rootPath);
-  EXPECT_EQ(scene.items[1].points, all.tipPath);
-  EXPECT_EQ(scene.items[2].kind, PrimitiveKind::Circle);
-  EXPECT_EQ(scene.items[3].kind, PrimitiveKind::Circle);
+  EXPECT_EQ(std::tie(scene.items[0].points, scene.items[1].points),
+            std::tie(all.rootPath, all.tipPath));
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(scene.items[i].kind, i < 2 ? PrimitiveKind::Polyline : PrimitiveKind::Circle) << i;
+  }
 
   // Nothing output and nothing reported: nothing to draw.
   const LiveCutOverlay none = LiveCutOverlay::build(placement(), moves, 0, std::nullopt);
@@ -91,7 +85,8 @@ double distanceTo(Point2D p, const PointList& line) {
     const double dx = b.x - a.x;
     const double dy = b.y - a.y;
     const double length2 = dx * dx + dy * dy;
-    const double t = length2 > 0.0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0) : 0.0;
+    const double t =
+        length2 > 0.0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0) : 0.0;
     best = std::min(best, std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy)));
   }
   return best;
@@ -117,8 +112,10 @@ TEST(LiveCutOverlay, APlannedPanelCutRunsAlongTheOutlinesTheProfileViewDraws) {
     ASSERT_TRUE(cut.ok()) << cut.message;
     ASSERT_EQ(cut.swapped, wingSide == 1);
 
-    const LiveCutOverlay::Placement placement = LiveCutOverlay::placementFor(rig.doc, cut, 7.0, 3.0);
-    const LiveCutOverlay overlay = LiveCutOverlay::build(placement, cut.moves, cut.moves.size(), std::nullopt);
+    const LiveCutOverlay::Placement placement =
+        LiveCutOverlay::placementFor(rig.doc, cut, 7.0, 3.0);
+    const LiveCutOverlay overlay =
+        LiveCutOverlay::build(placement, cut.moves, cut.moves.size(), std::nullopt);
     ASSERT_EQ(overlay.rootPath.size(), cut.moves.size());
     ASSERT_EQ(overlay.tipPath.size(), cut.moves.size());
 

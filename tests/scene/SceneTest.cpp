@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <memory>
 #include <string>
 
 #include "model/ProjectFile.h"
@@ -15,7 +14,8 @@
 namespace orva {
 namespace {
 
-const std::filesystem::path kExample = std::filesystem::path(ORVA_TEST_DATA_DIR) / ".." / ".." / "examples" / "wing.cnc";
+const std::filesystem::path kExample =
+    std::filesystem::path(ORVA_TEST_DATA_DIR) / ".." / ".." / "examples" / "wing.cnc";
 
 void expectGolden(const std::string& name, const std::string& actual) {
   test::expectGolden(std::filesystem::path("scenes") / name, actual);
@@ -46,7 +46,6 @@ class SceneTest : public ::testing::Test, protected test::ProjectRig {
     p.Rebuild(doc.splines, false);
     return doc;
   }
-
 };
 
 TEST_F(SceneTest, ExampleWingViewsMatchTheirReviewedDumps) {
@@ -133,7 +132,8 @@ TEST_F(SceneTest, SuperposedProfilesShareTheBasicHeightLine) {
   auto chordLines = [&] {
     std::vector<double> ys;
     for (const Primitive& p : ProfileViewScene::build(doc).items)
-      if (p.kind == PrimitiveKind::Line && p.pen.style == PenStyle::Dotted) ys.push_back(p.points[0].y);
+      if (p.kind == PrimitiveKind::Line && p.pen.style == PenStyle::Dotted)
+        ys.push_back(p.points[0].y);
     return ys;
   };
   const auto apart = chordLines();
