@@ -10,7 +10,9 @@
 
 #include "common/ScriptedPrompt.h"
 #include "config/TableConfigForm.h"
+#include "model/FormReplay.h"
 #include "support/FormChecks.h"
+#include "support/Golden.h"
 #include "support/LowerLayerRigs.h"
 #include "support/TestFiles.h"
 
@@ -53,35 +55,57 @@ class TableConfigFormTest : public ::testing::Test {
   std::unique_ptr<TableConfigForm> form_;
 };
 
-TEST_F(TableConfigFormTest, OpensWithTheRecordThePortAndTheCurrentTable) {
-  TableConfigForm& form = open("Big");
-  EXPECT_EQ(TableConfigForm::title(), "CNC Table Configuration");
-  test::expectTexts(form, {{Field::Entraxe, "1500"}, {Field::Timer, "500"}, {Field::XPas, "1"}});
-  EXPECT_TRUE(form.checked(Field::InterfChauf));
-  EXPECT_EQ(form.currentIndex(Field::Port), 2);
-  EXPECT_EQ(test::choices(form, Field::CurrentTable), "Default [Big]");
-  EXPECT_EQ(form.text(Field::XMaxSpeed), "4.1667");  // 1 × 1000 / (48 × 5)
+// A controller table as a hand-edited file left it.
+ControllerLink grblLink() { return {"grbl", "/dev/ttyACM0", 250000, "XYUV", 800.0, 255, 250}; }
 
+// Sessions of the dialog, as reviewed in tests/data/config/table-config-sessions.txt:
+// - opened on "Big" it shows the record (not Big's), the port and Big chosen;
+//   the maximum speed is pitch x 1000 / (steps x step time): 1 x 1000 / (48 x
+//   5) = 4.1667, with 96 steps 2.0833, with 0 steps 0.0000, with pitch 2
+//   4.1667 (the 96 steps taken stay), with 2.5 ms 8.3333, back to pitch 1
+//   2.0833; a typed timer is not taken yet; the controller boxes are disabled
+//   on the stepper interface and refuse edits;
+// - with the layout, the port, the controller and its port set apart, Default
+//   gives back the default table's values (Entraxe 1000, travel 600 x 250, 48
+//   steps, timer 500, heating 10) and keeps the layout, the port, the chosen
+//   table and the controller;
+// - choosing Big shows its own controller link; a backend that is not one
+//   shows as the stepper interface.
+TEST_F(TableConfigFormTest, SessionsMatchTheReviewedDialog) {
+  EXPECT_EQ(TableConfigForm::title(), "CNC Table Configuration");
+  TableConfigForm& form = open("Big");
+  std::string dump = test::section("opened on Big, live maximum speed",
+                                   test::replayEdits(form, {{Field::XNtour, "96"},
+                                                            {Field::XNtour, "0"},
+                                                            {Field::XPas, "2"},
+                                                            {Field::XVmax, "2.5"},
+                                                            {Field::XPas, "1"},
+                                                            {Field::Timer, "900"},
+                                                            {Field::CtlPort, "/dev/ttyUSB0"},
+                                                            {Field::CtlBaud, "1"}}));
+  dump += test::section("set apart", test::replayEdits(form, {{Field::TableInv, true},
+                                                              {Field::InterfChauf, false},
+                                                              {Field::Port, 3},
+                                                              {Field::Entraxe, "1234"},
+                                                              {Field::CtlBackend, 1},
+                                                              {Field::CtlPort, "/dev/pts/7"}}));
+  form.pressDefault();
+  dump += test::section("default", test::dumpForm(form));
+  EXPECT_TRUE(madeCurrent_.empty());
+  big_.controller = grblLink();
+  dump += test::section("Big with a controller link",
+                        test::replayEdits(form, {{Field::CurrentTable, 1}}));
+  big_.controller.CtlBackend = "fluidnc";
+  dump += test::section("Big with an unknown backend",
+                        test::replayEdits(form, {{Field::CurrentTable, 1}}));
+  test::expectGolden("config/table-config-sessions.txt", dump);
+
+  // The port list is the caller's; any other name is taken too (above).
+  form.setPortChoices({"/dev/ttyACM0", "/dev/ttyUSB1"});
+  EXPECT_EQ(form.portChoices(), (std::vector<std::string>{"/dev/ttyACM0", "/dev/ttyUSB1"}));
   port_ = 7;
   EXPECT_EQ(open("Elsewhere").currentIndex(Field::CurrentTable), 0);
   EXPECT_EQ(form_->currentIndex(Field::Port), 0);
-}
-
-TEST_F(TableConfigFormTest, LiveMaximumSpeed) {
-  TableConfigForm& form = open();
-  // 1000 / 480; 0 steps shown; 2000 / 480 (the 96 steps taken stay); 2000 / (96 × 2.5);
-  // 1000 / (96 × 5): the typed time is not taken yet.
-  const std::vector<std::tuple<Field, const char*, const char*>> edits{
-      {Field::XNtour, "96", "2.0833"},
-      {Field::XNtour, "0", "0.0000"},
-      {Field::XPas, "2", "4.1667"},
-      {Field::XVmax, "2.5", "8.3333"},
-      {Field::XPas, "1", "2.0833"}};
-  for (const auto& [field, text, speed] : edits) {
-    form.setText(field, text);
-    EXPECT_EQ(form.text(Field::XMaxSpeed), speed) << text;
-  }
-  EXPECT_EQ(form.text(Field::YMaxSpeed), "4.1667");
 }
 
 TEST_F(TableConfigFormTest, SpinStepsByOneTimerPeriodAndStopsAtOnePeriod) {
@@ -105,28 +129,6 @@ TEST_F(TableConfigFormTest, SpinStepsByOneTimerPeriodAndStopsAtOnePeriod) {
   form.spinMinimumStepTime(Axis::X, -1);
   EXPECT_EQ(form.text(Field::XVmax), "0.3");
   EXPECT_EQ(prompt_.messages(), std::vector<std::string>{"Please enter a positive integer."});
-}
-
-TEST_F(TableConfigFormTest, DefaultLeavesLayoutPortAndTableAlone) {
-  TableConfigForm& form = open("Big");
-  form.setChecked(Field::TableInv, true);
-  form.setChecked(Field::InterfChauf, false);
-  form.setCurrentIndex(Field::Port, 3);
-  form.setText(Field::Entraxe, "1234");
-  form.setText(Field::XNtour, "96");
-  form.setText(Field::Timer, "900");
-  form.pressDefault();
-  test::expectTexts(form, {{Field::Entraxe, "1000"},
-                           {Field::AxesX, "600"},
-                           {Field::AxesY, "250"},
-                           {Field::XNtour, "48"},
-                           {Field::Timer, "500"},
-                           {Field::Chauffe, "10"}});
-  EXPECT_TRUE(form.checked(Field::InterfChauf) && form.checked(Field::TableInv));
-  EXPECT_EQ(form.text(Field::XMaxSpeed), "4.1667");
-  EXPECT_EQ(form.currentIndex(Field::Port), 3);
-  EXPECT_EQ(form.currentIndex(Field::CurrentTable), 1);
-  EXPECT_TRUE(madeCurrent_.empty());
 }
 
 TEST_F(TableConfigFormTest, ValidationOrderAndMessages) {
@@ -237,49 +239,6 @@ TEST_F(TableConfigFormTest, ChoosingATableReloadsAndCancelRestoresTheFirst) {
   EXPECT_TRUE(ReadTableConfig(written, dir_.path(), "Big_table.bd"));
   EXPECT_EQ(written.Entraxe, 700);
   EXPECT_FALSE(fs::exists(dir_ / "Default_table.bd"));
-}
-
-// A controller table as a hand-edited file left it.
-ControllerLink grblLink() { return {"grbl", "/dev/ttyACM0", 250000, "XYUV", 800.0, 255, 250}; }
-
-TEST_F(TableConfigFormTest, ControllerFieldsFollowTheBackendAndTheChosenTable) {
-  TableConfigForm& form = open();
-  EXPECT_EQ(test::choices(form, Field::CtlBackend),
-            "[Stepper interface] G-code controller (GRBL, FluidNC)");
-  const std::vector<Field> boxes{Field::CtlPort,  Field::CtlBaud,     Field::CtlAxes,
-                                 Field::CtlHeatS, Field::CtlRxBuffer, Field::CtlStatusMs};
-  for (const Field field : boxes) {
-    EXPECT_FALSE(form.enabled(field)) << form.fieldName(TableConfigForm::id(field));
-    EXPECT_FALSE(form.setText(field, "1"));
-  }
-  test::expectTexts(form, {{Field::CtlPort, ""},
-                           {Field::CtlBaud, "115200"},
-                           {Field::CtlAxes, "XYZA"},
-                           {Field::CtlHeatS, "1000"},
-                           {Field::CtlRxBuffer, "128"},
-                           {Field::CtlStatusMs, "200"}});
-  ASSERT_TRUE(form.setCurrentIndex(Field::CtlBackend, 1));
-  for (const Field field : boxes) EXPECT_TRUE(form.editable(field));
-  // The port list is the caller's; any other name is taken too.
-  form.setPortChoices({"/dev/ttyACM0", "/dev/ttyUSB1"});
-  EXPECT_EQ(form.portChoices(), (std::vector<std::string>{"/dev/ttyACM0", "/dev/ttyUSB1"}));
-  EXPECT_TRUE(form.setText(Field::CtlPort, "/dev/pts/7"));
-  // Default keeps them; choosing a table shows its own link.
-  form.pressDefault();
-  EXPECT_EQ(std::pair(form.currentIndex(Field::CtlBackend), form.text(Field::CtlPort)),
-            std::pair(1, std::string("/dev/pts/7")));
-  big_.controller = grblLink();
-  form.setCurrentIndex(Field::CurrentTable, 1);
-  test::expectTexts(form, {{Field::CtlPort, "/dev/ttyACM0"},
-                           {Field::CtlBaud, "250000"},
-                           {Field::CtlAxes, "XYUV"},
-                           {Field::CtlHeatS, "800"},
-                           {Field::CtlRxBuffer, "255"},
-                           {Field::CtlStatusMs, "250"}});
-  big_.controller.CtlBackend = "fluidnc";  // not a backend: shown as the interface
-  form.setCurrentIndex(Field::CurrentTable, 1);
-  EXPECT_EQ(form.currentIndex(Field::CtlBackend), 0);
-  EXPECT_FALSE(form.enabled(Field::CtlPort));
 }
 
 TEST_F(TableConfigFormTest, ControllerValidationAfterTheClassicFieldsInDialogOrder) {
