@@ -29,16 +29,12 @@ class DocumentTest : public ::testing::Test, protected test::ProjectRig {
   DocumentTest() {
     context.profileDirectory = (dir_ / "airfoils").string();
     context.projectDirectory = (dir_ / "projects").string();
+    doc.subscribe([this](DocChanges) { ++redraws_; });
   }
 
   std::string writeFile(const std::string& name, const std::string& content) {
     test::writeFile(dir_ / name, content);
     return (dir_ / name).string();
-  }
-
-  CT1Doc& newDoc() {
-    doc.subscribe([this](DocChanges) { ++redraws_; });
-    return doc;
   }
 
   const test::TempDir dir_;
@@ -47,7 +43,6 @@ class DocumentTest : public ::testing::Test, protected test::ProjectRig {
 
 TEST_F(DocumentTest, ObserversAreToldOnceExactlyWhatACommandChanged) {
   using C = DocChange;
-  CT1Doc& doc = newDoc();
   std::vector<DocChanges> first, second;
   const CT1Doc::ObserverToken a = doc.subscribe([&](DocChanges c) { first.push_back(c); });
   doc.subscribe([&](DocChanges c) { second.push_back(c); });
@@ -126,7 +121,6 @@ auto newProjectState(const CT1Doc& doc) {
 
 TEST_F(DocumentTest, NewProjectHoldsOneDefaultPanel) {
   config.table.Entraxe = 1501;
-  CT1Doc& doc = newDoc();
   EXPECT_EQ(newProjectState(doc), std::tuple(1u, 0, 750.0, 375, true, false, ""));
   EXPECT_EQ(doc.current().sectionCutZ, 0);
   EXPECT_FALSE(doc.current().sectionCutEnabled);
@@ -151,7 +145,6 @@ TEST_F(DocumentTest, NewProjectHoldsOneDefaultPanel) {
 }
 
 TEST_F(DocumentTest, FailedProfileSelectionChangesNothing) {
-  CT1Doc& doc = newDoc();
   const Panel before = doc.current();
   const std::string twoPoints = writeFile("two.dat", "1.0 0.0\n0.0 0.0\n");
 
@@ -181,7 +174,6 @@ TEST_F(DocumentTest, FailedProfileSelectionChangesNothing) {
 }
 
 TEST_F(DocumentTest, ChosenProfileRebuildsTheCurrentPanel) {
-  CT1Doc& doc = newDoc();
   const std::string file = writeFile("five.dat", kFivePointAirfoil);
 
   // Root: the tip follows it.
@@ -207,7 +199,6 @@ TEST_F(DocumentTest, ChosenProfileRebuildsTheCurrentPanel) {
 }
 
 TEST_F(DocumentTest, SplinesToggleRebuildsOnlyTheCurrentPanel) {
-  CT1Doc& doc = newDoc();
   doc.panels.push_back(doc.panels.front());
   doc.panels[1].root.params.chord = 300.0;
   doc.panels[1].Rebuild(true, true);
@@ -241,7 +232,6 @@ TEST_F(DocumentTest, SplinesToggleRebuildsOnlyTheCurrentPanel) {
 }
 
 TEST_F(DocumentTest, DisplayTogglesDoNotModifyTheProject) {
-  CT1Doc& doc = newDoc();
   struct Toggle {
     int id;
     bool CT1Doc::*docField;
@@ -272,7 +262,6 @@ TEST_F(DocumentTest, DisplayTogglesDoNotModifyTheProject) {
 }
 
 TEST_F(DocumentTest, EdgeTreatmentsActOnlyOnAWingPanel) {
-  CT1Doc& doc = newDoc();
   ASSERT_TRUE(doc.SetEdgeTreatment(CT1Doc::kCmdTeUpperSurface));
   ASSERT_TRUE(doc.SetEdgeTreatment(CT1Doc::kCmdLeHorizontal));
   EXPECT_EQ(std::tuple(doc.current().teMode, doc.current().leMode, doc.modified),
@@ -302,7 +291,6 @@ TEST_F(DocumentTest, EdgeTreatmentsActOnlyOnAWingPanel) {
 }
 
 TEST_F(DocumentTest, XLeadingEdgeFormStoresTheTenValuesOnOk) {
-  CT1Doc& doc = newDoc();
   doc.current().differentRootTip = true;
   auto form = doc.XLeadingEdge();
   ASSERT_NE(form, nullptr);
@@ -344,7 +332,6 @@ TEST_F(DocumentTest, XLeadingEdgeFormStoresTheTenValuesOnOk) {
 }
 
 TEST_F(DocumentTest, CommentsAndPanelSelection) {
-  CT1Doc& doc = newDoc();
   doc.EditComments(std::string("spar at 30 %\nsecond line"));
   EXPECT_EQ(std::tie(doc.comments, doc.modified), std::tuple("spar at 30 %\nsecond line", true));
   doc.modified = false;
@@ -363,7 +350,6 @@ TEST_F(DocumentTest, CommentsAndPanelSelection) {
 }
 
 TEST_F(DocumentTest, SaveAsksForAPathOnlyWhenTheProjectHasNoneAndAFailureKeepsItModified) {
-  CT1Doc& doc = newDoc();
   std::vector<fs::path> recent;
   doc.addToRecentFiles = [&](const fs::path& p) { recent.push_back(p); };
   doc.modified = true;
