@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -11,10 +12,12 @@
 #include "config/CurrentTableForm.h"
 #include "config/TableNameForm.h"
 #include "support/FormChecks.h"
+#include "support/Golden.h"
 #include "support/LowerLayerRigs.h"
 #include "support/MachineRig.h"
 #include "support/TestFiles.h"
 #include "support/TextChecks.h"
+#include "support/UpperLayerRigs.h"
 
 namespace orva {
 namespace {
@@ -43,6 +46,25 @@ class TableFormsTest : public ::testing::Test, protected test::MachineRig {
   void makeTable(const std::string& name, int entraxe) {
     put(name + "_table.bd", "Entraxe " + std::to_string(entraxe) + "\n");
     put(name + "_foam.bd", kOwnFoams);
+  }
+  // The configuration and the data directory: the current table, its Entraxe
+  // and foams, the name slots up to the last one used, what the form shows and
+  // the statuses it set, then every file with its lines.
+  std::string state(const CurrentTableForm& form) {
+    std::string text = "current " + config.currentTable + " Entraxe " +
+                       std::to_string(config.table.Entraxe) + " foams";
+    for (const auto& [name, foam] : config.foams.records) text += " [" + name + "]";
+    const auto& slots = config.tables.tableNames;
+    const auto end = std::find_if(slots.rbegin(), slots.rend(), [](auto& n) { return !n.empty(); });
+    text += "\nslots";
+    for (auto it = slots.begin(); it != end.base(); ++it) text += " [" + *it + "]";
+    text += "\nshown " + test::choices(form, CurrentTableField::Tables) + "\nstatus";
+    for (const std::string& status : statuses_) text += " " + status;
+    for (const auto& [name, content] : snapshot()) {
+      text += "\n" + name + ": ";
+      for (const char c : content) text += c == '\n' ? std::string("\\n") : std::string(1, c);
+    }
+    return text + "\n";
   }
   // "Default" (Entraxe 900) and "Second" (800), listed, "Default" current.
   void twoTables() {
@@ -227,124 +249,90 @@ TEST_F(TableFormsTest, ValidatingWithoutChangeNeitherReloadsNorWrites) {
   EXPECT_EQ(statuses_.back(), "Third");
 }
 
-TEST_F(TableFormsTest, DuplicateCopiesTheConfigurationWithBuiltInFoams) {
+// The duplicates, as reviewed in tests/data/config/tables/duplicate.txt:
+// dismissed, nothing changes; accepted as "Copy", the configuration of Default
+// (Entraxe 900) is copied with the built-in foams, listed third and current,
+// Default's files untouched; with twenty tables listed the copy "Extra" is
+// current and written but not listed, T1 stays shown selected, the unlisted
+// table cannot be deleted, and validating takes the selected T1.
+TEST_F(TableFormsTest, DuplicatesMatchTheReviewedDirectory) {
   twoTables();
   const auto form = openForm([](TableNameForm& f) { f.cancel(); });
   form->duplicate();
-  EXPECT_EQ(config.currentTable, "Default");
-  EXPECT_EQ(form->options(CurrentTableField::Tables), (Names{"Default", "Second"}));
-
-  const auto defaultFiles =
-      std::make_pair(read(data_ / "Default_table.bd"), read(data_ / "Default_foam.bd"));
+  std::string dump = test::section("dismissed", state(*form));
   const auto copying = openForm(answer("Copy"));
   copying->duplicate();
-  EXPECT_EQ(config.currentTable, "Copy");
-  EXPECT_EQ(config.tables.tableNames[2], "Copy");
-  EXPECT_EQ(test::choices(*copying, CurrentTableField::Tables), "Default Second [Copy]");
-  EXPECT_TRUE(test::contains(read(data_ / "Copy_table.bd"), "Entraxe 900\n"));
-  EXPECT_EQ(config.foams.records.size(), 3u);
-  EXPECT_TRUE(test::contains(read(data_ / "Copy_foam.bd"), "D\xE9pron: 1 2.000000"));
-  EXPECT_EQ(std::make_pair(read(data_ / "Default_table.bd"), read(data_ / "Default_foam.bd")),
-            defaultFiles);
-  EXPECT_EQ(statuses_.back(), "Copy");
-}
+  dump += test::section("as Copy", state(*copying));
 
-TEST_F(TableFormsTest, DuplicateWithTwentyTablesMakesTheCopyCurrentWithoutListingIt) {
+  fs::remove_all(data_);
+  fs::create_directory(data_);
   Names names;
   for (int i = 1; i <= 20; ++i) names.push_back("T" + std::to_string(i));
   makeTable("T1", 900);
   start(names, "T1");
-  const auto form = openForm(answer("Extra"));
-  form->duplicate();
-  EXPECT_EQ(config.currentTable, "Extra");
-  EXPECT_FALSE(config.tables.contains("Extra"));
-  EXPECT_EQ(config.tables.countNames(), 20);
-  EXPECT_TRUE(fs::exists(data_ / "Extra_table.bd") && fs::exists(data_ / "Extra_foam.bd"));
-  EXPECT_EQ(form->options(CurrentTableField::Tables), names);
-  EXPECT_EQ(form->currentIndex(CurrentTableField::Tables), 0);
-
-  // The unlisted table cannot be deleted (the entry shown selected is T1).
-  form->deleteTable();
-  EXPECT_EQ(config.currentTable, "Extra");
-  EXPECT_TRUE(fs::exists(data_ / "T1_table.bd") && fs::exists(data_ / "Extra_table.bd"));
-
-  // Validating takes the selected entry.
-  form->validateSelection();
-  EXPECT_EQ(config.currentTable, "T1");
-  EXPECT_EQ(config.table.Entraxe, 900);
+  statuses_.clear();
+  const auto twenty = openForm(answer("Extra"));
+  twenty->duplicate();
+  dump += test::section("twenty listed", state(*twenty));
+  twenty->deleteTable();
+  dump += test::section("the unlisted copy deleted", state(*twenty));
+  twenty->validateSelection();
+  dump += test::section("validated", state(*twenty));
+  test::expectGolden("config/tables/duplicate.txt", dump);
 }
 
-TEST_F(TableFormsTest, RenameMovesBothFilesAfterDeletingTheirBackups) {
-  makeTable("Default", 900);
-  makeTable("Second", 800);
+// The renames, as reviewed in tests/data/config/tables/rename.txt: both files
+// move after their backups are deleted; onto an unlisted table's file "Other",
+// that file is kept (and read), Default's table file stays with its backup and
+// its foam file (none there) moves.
+TEST_F(TableFormsTest, RenamesMatchTheReviewedDirectory) {
+  twoTables();
   put("Default_table.bd.bak", "Entraxe 100\n");
   put("Default_foam.bd.bak", "V3\n");
-  start({"Default", "Second"}, "Default");
-  const std::string tableFile = read(data_ / "Default_table.bd");
   const auto form = openForm(answer("Big"));
   form->editTableName();
-  EXPECT_EQ(config.currentTable, "Big");
-  EXPECT_EQ(config.tables.tableNames[0], "Big");
-  EXPECT_EQ(form->options(CurrentTableField::Tables), (Names{"Big", "Second"}));
-  EXPECT_EQ(files(data_), (Files{"TableNames.bd", "Big_table.bd", "Big_foam.bd", "Second_table.bd",
-                                 "Second_foam.bd"}));
-  EXPECT_EQ(read(data_ / "Big_table.bd"), tableFile);
-  EXPECT_EQ(read(data_ / "Big_foam.bd"), kOwnFoams);
-  EXPECT_EQ(config.table.Entraxe, 900);
-  EXPECT_EQ(statuses_.back(), "Big");
-}
+  std::string dump = test::section("to Big", state(*form));
 
-TEST_F(TableFormsTest, RenameNeverReplacesAFileOfAnotherTable) {
+  fs::remove_all(data_);
+  fs::create_directory(data_);
   makeTable("Default", 900);
   put("Default_table.bd.bak", "Entraxe 100\n");
   put("Default_foam.bd.bak", "V3\n");
   put("Other_table.bd", "Entraxe 555\n");  // an unlisted table's file
   start({"Default", "Second"}, "Default");
-  const auto form = openForm(answer("Other"));
-  form->editTableName();
-  EXPECT_EQ(config.currentTable, "Other");
-  EXPECT_EQ(read(data_ / "Other_table.bd"), "Entraxe 555\n");
-  EXPECT_EQ(config.table.Entraxe, 555);
-  EXPECT_EQ(read(data_ / "Default_table.bd"), "Entraxe 900\n");  // kept with its backup
-  EXPECT_EQ(read(data_ / "Default_table.bd.bak"), "Entraxe 100\n");
-  EXPECT_EQ(read(data_ / "Other_foam.bd"), kOwnFoams);  // no foam file there: moved
-  EXPECT_FALSE(fs::exists(data_ / "Default_foam.bd") || fs::exists(data_ / "Default_foam.bd.bak"));
+  statuses_.clear();
+  const auto other = openForm(answer("Other"));
+  other->editTableName();
+  dump += test::section("onto another table's file", state(*other));
+  test::expectGolden("config/tables/rename.txt", dump);
 }
 
-TEST_F(TableFormsTest, DeleteRemovesTheTableAndMakesItsNeighbourCurrent) {
+// The deletes, as reviewed in tests/data/config/tables/delete.txt: of the last
+// listed (C) the one before becomes current and C's backup stays; of the first
+// the name moved up into its slot; the last table stays; across an empty slot
+// the next table is found.
+TEST_F(TableFormsTest, DeletesMatchTheReviewedDirectory) {
   makeTable("A", 100);
   makeTable("B", 200);
   makeTable("C", 300);
   put("C_table.bd.bak", "Entraxe 1\n");
   start({"A", "B", "C"}, "C");
   const auto form = openForm();
-  form->deleteTable();  // the last listed: the one before it becomes current
-  EXPECT_EQ(config.currentTable, "B");
-  EXPECT_EQ(config.table.Entraxe, 200);
-  EXPECT_EQ(config.tables.listedNames(), (Names{"A", "B"}));
-  EXPECT_FALSE(fs::exists(data_ / "C_table.bd") || fs::exists(data_ / "C_foam.bd"));
-  EXPECT_TRUE(fs::exists(data_ / "C_table.bd.bak"));
-  EXPECT_TRUE(config.tables.namesModified);
-  EXPECT_EQ(test::choices(*form, CurrentTableField::Tables), "A [B]");
-
+  form->deleteTable();
+  std::string dump = test::section("the last listed", state(*form));
   form->setCurrentIndex(CurrentTableField::Tables, 0);
-  form->deleteTable();  // the first: the name moved up into its slot becomes current
-  EXPECT_EQ(config.currentTable, "B");
-  EXPECT_EQ(config.tables.tableNames[0] + "|" + config.tables.tableNames[1], "B|");
-  EXPECT_FALSE(fs::exists(data_ / "A_table.bd"));
+  form->deleteTable();
+  dump += test::section("the first", state(*form));
+  form->deleteTable();
+  dump += test::section("the only one", state(*form));
+  EXPECT_TRUE(config.tables.namesModified);
 
-  form->deleteTable();  // the last table stays
-  EXPECT_EQ(config.currentTable, "B");
-  EXPECT_EQ(config.tables.listedNames(), Names{"B"});
-  EXPECT_TRUE(fs::exists(data_ / "B_table.bd") && fs::exists(data_ / "B_foam.bd"));
-
-  // The next table is found across empty slots.
   makeTable("A", 100);
   start({"A", "", "B"}, "A");
-  openForm()->deleteTable();
-  EXPECT_EQ(config.currentTable, "B");
-  EXPECT_EQ(config.table.Entraxe, 200);
-  EXPECT_EQ(config.tables.tableNames[0] + "|" + config.tables.tableNames[1], "|B");
+  const auto gap = openForm();
+  gap->deleteTable();
+  dump += test::section("across an empty slot", state(*gap));
+  test::expectGolden("config/tables/delete.txt", dump);
 }
 
 // A table file that cannot be deleted is reported; the table still leaves the list.
