@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,10 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
-#include <string>
 #include <set>
-#include <tuple>
-#include <utility>
 
 #include "app/AppPaths.h"
 #include "app/AppSettings.h"
@@ -30,7 +26,7 @@ using test::RecordingStatus;
 using test::TempDir;
 using test::writeFile;
 
-TEST(AppSettingsStore, WritesEveryValueButPortAndReadsThemBack) {
+TEST(AppSettingsStore, WritesEveryValueButPortReadsThemBackAndReportsAFailedWrite) {
   TempDir dir;
   const auto file = dir / "settings.ini";
   writeFile(file, "[CncConfig]\nPort=1\n");
@@ -55,6 +51,10 @@ TEST(AppSettingsStore, WritesEveryValueButPortAndReadsThemBack) {
   QSettings raw(QString::fromStdString(file.string()), QSettings::IniFormat);
   raw.beginGroup("CncConfig");
   EXPECT_EQ(raw.value("Port").toString(), "1");
+
+  // A store whose path is a directory: nothing can be written there.
+  std::filesystem::create_directories(dir / "store.ini");
+  EXPECT_FALSE(SettingsStore(dir / "store.ini").write(AppSettings{}));
 }
 
 TEST(AppSettingsStore, HandEditedValuesThatCannotBeUsedTakeTheirDefaults) {
@@ -69,13 +69,6 @@ TEST(AppSettingsStore, HandEditedValuesThatCannotBeUsedTakeTheirDefaults) {
   const AppSettings read = SettingsStore(file).read();
   EXPECT_EQ(std::tie(read.Port, read.CurrentTable, read.Backend, read.RepProfil),
             std::tuple(0, "Default", "simulated", "/data/a, /data/b"));
-}
-
-TEST(AppSettingsStore, WriteToAnUnwritableStoreIsReported) {
-  TempDir dir;
-  // The store's path is a directory: nothing can be written there.
-  std::filesystem::create_directories(dir / "store.ini");
-  EXPECT_FALSE(SettingsStore(dir / "store.ini").write(AppSettings{}));
 }
 
 // Points HOME, XDG_CONFIG_HOME and XDG_DATA_HOME into a temporary directory
@@ -174,7 +167,8 @@ TEST(AppPaths, RelativeSoundIsFoundInDataDirectoryThenInSoundDirectories) {
 TEST(AppPaths, RuntimeDirectoryIsMadePrivateOnlyWhenTheSessionHasNone) {
   TempDir dir;
   const char* inherited = std::getenv("XDG_RUNTIME_DIR");
-  const std::optional<std::string> saved = inherited ? std::optional<std::string>(inherited) : std::nullopt;
+  const std::optional<std::string> saved =
+      inherited ? std::optional<std::string>(inherited) : std::nullopt;
   const auto mode = [](const std::filesystem::path& p) {
     struct stat info {};
     return ::lstat(p.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0u;

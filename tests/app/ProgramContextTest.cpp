@@ -30,11 +30,12 @@ const std::set<std::string> kDefaultTableFiles = {"TableNames.bd", "Default_tabl
                                                   "Default_foam.bd"};
 
 // One run of the program against a settings file and a per-user data
-// directory inside a temporary directory.
+// directory inside a temporary directory, started unless told.
 struct Session {
-  explicit Session(const TempDir& dir, ProgramOptions options = {})
+  explicit Session(const TempDir& dir, ProgramOptions options = {}, bool start = true)
       : context(prompt, sound, status, withTestPaths(dir, std::move(options))) {
     sound.onlyExistingFiles = true;
+    if (start) context.start();
   }
 
   static ProgramOptions withTestPaths(const TempDir& dir, ProgramOptions options) {
@@ -63,7 +64,6 @@ std::map<std::string, std::string> storedValues(const fs::path& ini) {
 
 void firstRun(const TempDir& dir) {
   Session run(dir);
-  run.context.start();
   ASSERT_TRUE(run.context.shutdown().ok());
 }
 
@@ -72,7 +72,6 @@ TEST(ProgramContext, FirstRunWithEmptySettingsUsesDefaultsAndCreatesTheDataFiles
   const fs::path data = dir / "userdata";
   Session run(dir);
   ProgramContext& context = run.context;
-  context.start();
 
   const AppSettings& s = context.settings;
   // The data directory is not "/": the per-user one.
@@ -114,7 +113,6 @@ TEST(ProgramContext, SecondRunReadsTheFilesAndRewritesOnlyWhatChanged) {
 
   {
     Session run(dir);
-    run.context.start();
     // Choosing another foam changes the setting, not the foam file.
     ASSERT_TRUE(run.context.machine.foams.SelectFoam("Dépron"));
     EXPECT_TRUE(run.context.shutdown().ok());
@@ -124,7 +122,6 @@ TEST(ProgramContext, SecondRunReadsTheFilesAndRewritesOnlyWhatChanged) {
 
   {
     Session run(dir);
-    run.context.start();
     EXPECT_EQ(run.context.machine.foams.CurrentFoamName(), "Dépron");
     run.context.machine.table.Entraxe = 800;
     run.context.machine.table.tableModified = true;
@@ -142,7 +139,6 @@ TEST(ProgramContext, TypeBlocNamingNoFoamLeavesNoCurrentFoam) {
   writeFile(dir / "settings.ini", "[CncConfig]\nTypeBloc=Styrodur 3035\n");
 
   Session run(dir);
-  run.context.start();
   const FoamDatabase& foams = run.context.machine.foams;
   EXPECT_EQ(foams.currentRecord(), nullptr);
   // The file's foams are there.
@@ -155,21 +151,19 @@ TEST(ProgramContext, ChangedPortIsLostAtTheNextStart) {
   writeFile(dir / "settings.ini", "[CncConfig]\nPort=2\n");
   {
     Session run(dir);
-    run.context.start();
     EXPECT_EQ(run.context.settings.Port, 2);
     run.context.settings.Port = 3;  // chosen in the table configuration dialog
     EXPECT_TRUE(run.context.shutdown().ok());
   }
   EXPECT_EQ(storedValues(dir / "settings.ini")["Port"], "2");
   Session next(dir);
-  next.context.start();
   EXPECT_EQ(next.context.settings.Port, 2);
 }
 
 TEST(ProgramContext, ExplicitRootDataDirectoryIsKept) {
   TempDir dir;
   writeFile(dir / "settings.ini", "[CncConfig]\nRepIns=/\n");
-  Session run(dir);
+  Session run(dir, {}, false);
   run.context.LoadSettings();  // reading only: nothing is written to "/"
   EXPECT_EQ(run.context.settings.RepIns, "/");
   EXPECT_EQ(run.context.machine.dataDirectory, fs::path("/"));
@@ -192,7 +186,6 @@ TEST(ProgramContext, ChangingOnlyTheSoundOrADialogDirectoryTouchesNoDataFile) {
 
   Session run(dir);
   ProgramContext& context = run.context;
-  context.start();
   context.machine.table.Entraxe = 900;  // pending changes stay pending
   context.machine.table.tableModified = true;
   context.machine.foams.foamModified = true;
@@ -226,7 +219,6 @@ TEST(ProgramContext, ChangingTheDataDirectoryToAnEmptyOneSavesToTheOldAndUsesBui
 
   Session run(dir);
   ProgramContext& context = run.context;
-  context.start();
   context.machine.table.Entraxe = 800;
   context.machine.table.tableModified = true;
   context.machine.tables.tableNames[1] = "Petite";
@@ -255,7 +247,6 @@ TEST(ProgramContext, ChangingTheDataDirectoryToAnEmptyOneSavesToTheOldAndUsesBui
 
   // Back to the old directory: its files are read.
   Session next(dir);
-  next.context.start();
   ASSERT_TRUE(editFiles(next.context, [&](DirectoriesForm& form) {
                 form.setText(DirectoriesField::InstallationDirectory, oldData.string());
               }).ok());
@@ -276,7 +267,6 @@ TEST(ProgramContext, RunOnlyDataDirectoryAndTableAreNotWrittenBack) {
     options.dataDirectory = scratch;
     options.tableName = "Essai";
     Session run(dir, options);
-    run.context.start();
     EXPECT_EQ(std::tie(run.context.machine.dataDirectory, run.context.machine.currentTable),
               std::tuple(scratch, "Essai"));
     EXPECT_EQ(run.status.texts, std::vector<std::string>{"Essai"});
@@ -294,7 +284,6 @@ TEST(ProgramContext, RunOnlyDataDirectoryAndTableAreNotWrittenBack) {
     ProgramOptions options;
     options.tableName = "Essai";
     Session run(dir, options);
-    run.context.start();
     EXPECT_TRUE(run.context.makeTableCurrent("Atelier"));
     EXPECT_EQ(run.status.texts.back(), "Atelier");
     EXPECT_TRUE(run.context.shutdown().ok());
@@ -315,7 +304,6 @@ TEST(ProgramContext, SimulatedMachineFollowsTheCurrentTable) {
 
   Session run(dir);
   ProgramContext& context = run.context;
-  context.start();
   auto* machine = dynamic_cast<SimulatedMachine*>(&context.driver.device());
   ASSERT_NE(machine, nullptr);
   EXPECT_DOUBLE_EQ(machine->params().xStepsPerMm, 48.0);  // built-in table: 48 / 1.0
@@ -337,7 +325,6 @@ TEST(ProgramContext, BackendComesFromTheSettingsAndAnUnknownOneCannotBeOpened) {
   writeFile(dir / "settings.ini", "[CncConfig]\nBackend=parport\n");
   {
     Session run(dir);
-    run.context.start();
     EXPECT_FALSE(run.context.driver.isOpen());
     EXPECT_EQ(dynamic_cast<SimulatedMachine*>(&run.context.driver.device()), nullptr);
     EXPECT_EQ(run.prompt.messages(), std::vector<std::string>{"Error in loading driver"});
@@ -346,13 +333,23 @@ TEST(ProgramContext, BackendComesFromTheSettingsAndAnUnknownOneCannotBeOpened) {
   EXPECT_EQ(storedValues(dir / "settings.ini")["Backend"], "parport");
 }
 
-TEST(ProgramContext, FailedWritesAreReported) {
+// The data directory is a file: no data file can be written in it, and a
+// per-user one inside it cannot be created at start-up.
+TEST(ProgramContext, UnwritableDataDirectoriesAreReported) {
   TempDir dir;
-  // The data directory is a file: no data file can be written in it.
   writeFile(dir / "blocked", "");
+  {
+    ProgramOptions options;
+    options.defaultDataDirectory = dir / "blocked" / "data";
+    Session run(dir, options);
+    const std::vector<std::string> messages = run.prompt.messages();
+    ASSERT_FALSE(messages.empty());
+    const std::string lead =
+        "Could not create the directory " + (dir / "blocked" / "data").string() + ": ";
+    EXPECT_EQ(messages[0].rfind(lead, 0), 0u) << messages[0];
+  }
   writeFile(dir / "settings.ini", "[CncConfig]\nRepIns=" + (dir / "blocked").string() + "\n");
   Session run(dir);
-  run.context.start();
   const SaveReport report = run.context.shutdown();
   EXPECT_TRUE(report.settingsWritten);
   EXPECT_FALSE(report.ok());
@@ -367,7 +364,6 @@ TEST(ProgramContext, FailedWritesAreReported) {
 TEST(ProgramContext, CancelReachesAPanelCutStartedThroughTheContext) {
   TempDir dir;
   Session run(dir);
-  run.context.start();
   auto* machine = dynamic_cast<SimulatedMachine*>(&run.context.driver.device());
   ASSERT_NE(machine, nullptr);
   SimulatedMachineParams params = machine->params();
@@ -405,7 +401,6 @@ TEST(ProgramContext, OpeningAProjectAsksToSaveTheOpenOneAndNeverLosesIt) {
   TempDir dir;
   Session run(dir);
   ProgramContext& context = run.context;
-  context.start();
   // A two-panel project on disk.
   NewPanelAtEnd(*context.document);
   const fs::path two = dir / "two.cnc";
@@ -463,21 +458,6 @@ TEST(RecentFileList, KeepsTheFourMostRecentOnceEachThroughTheStore) {
   RecentFileList again;
   again.load(store);
   EXPECT_EQ(again.files(), expected);
-}
-
-// A per-user data directory that cannot be created is reported at start-up.
-TEST(ProgramContext, ADataDirectoryThatCannotBeCreatedIsReported) {
-  TempDir dir;
-  writeFile(dir / "blocked", "a file, not a directory");
-  ProgramOptions options;
-  options.defaultDataDirectory = dir / "blocked" / "data";
-  Session run(dir, options);
-  run.context.start();
-  const std::vector<std::string> messages = run.prompt.messages();
-  ASSERT_FALSE(messages.empty());
-  const std::string lead =
-      "Could not create the directory " + (dir / "blocked" / "data").string() + ": ";
-  EXPECT_EQ(messages[0].rfind(lead, 0), 0u) << messages[0];
 }
 
 }  // namespace

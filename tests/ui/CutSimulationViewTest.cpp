@@ -1,82 +1,33 @@
 // The cut window under Qt Test (offscreen): opened from the View menu, the
 // time line moving the wire, the 3D view turned by dragging, and the view
 // following a real cut on the simulated machine.
-#include <QApplication>
-#include <QMdiArea>
-#include <QSignalSpy>
-#include <QSlider>
-#include <QStatusBar>
-#include <QTest>
-#include <QToolButton>
 #include <QLabel>
 #include <QListWidget>
-#include <algorithm>
-#include <fstream>
-#include <memory>
+#include <QSlider>
+#include <QStatusBar>
+#include <QToolButton>
 
 #include "DialogTestSupport.h"
 #include "TestRegistry.h"
-#include "app/ProgramContext.h"
-#include "common/Messages.h"
-#include "common/ScriptedPrompt.h"
-#include "common/SoundPort.h"
 #include "cutting/PanelCutPlanner.h"
-#include "driver/SimulatedMachine.h"
 #include "support/MirroredTowerCase.h"
-#include "ui/CMainFrame.h"
 #include "ui/CutSimulationView.h"
-#include "ui/JobRunner.h"
-#include "ui/StatusPanes.h"
 
 namespace orva {
-
-namespace {
-
-class Quiet : public SoundPort {
- public:
-  bool playAndWait(const std::string&) override { return true; }
-};
-
-struct CutWindowRig {
-  explicit CutWindowRig(const std::filesystem::path& dir) : context(prompt, sound, status, optionsFor(dir)) {
-    context.start();
-    frame = std::make_unique<CMainFrame>(context, status);
-    frame->resize(1200, 800);
-    frame->show();
-  }
-  static ProgramOptions optionsFor(const std::filesystem::path& dir) {
-    std::filesystem::create_directories(dir / "data");
-    std::ofstream(dir / "settings.ini") << "";
-    ProgramOptions options;
-    options.settingsFile = dir / "settings.ini";
-    options.dataDirectory = dir / "data";
-    return options;
-  }
-  ScriptedPrompt prompt;
-  Quiet sound;
-  StatusPanes status;
-  ProgramContext context;
-  std::unique_ptr<CMainFrame> frame;
-};
-
-}  // namespace
 
 class CutSimulationViewTest : public QObject {
   Q_OBJECT
 
  private slots:
   void viewCommandOpensTheCutWindowAndTheTimeLineMovesTheWire() {
-    uitest::ScratchDir dir;
-    CutWindowRig rig(dir / "run");
+    uitest::WindowRig rig;
     CMainFrame& frame = *rig.frame;
     QVERIFY(frame.openProject(ORVA_EXAMPLE_PROJECT).opened());
     QAction* command = frame.action(kCmdCutSimulationView);
-    QVERIFY(command);
+    QVERIFY(command && command->isEnabled());
     QCOMPARE(command->text(), QStringLiteral("Cut"));
-    QVERIFY(command->isEnabled());
     command->trigger();
     CProfileFrame* window = frame.activeFrame();
-    QVERIFY(window);
     QCOMPARE(window->kind(), CProfileFrame::ViewKind::Cut);
     QCOMPARE(window->windowTitle(), QStringLiteral("wing.cnc - Cut"));
     auto* view = qobject_cast<CutSimulationView*>(window->view());
@@ -92,7 +43,8 @@ class CutSimulationViewTest : public QObject {
     auto* slider = view->findChild<QSlider*>(QStringLiteral("timeSlider"));
     auto* readout = view->findChild<QLabel*>(QStringLiteral("moveReadout"));
     QVERIFY(slider && readout);
-    QCOMPARE(slider->maximum(), static_cast<int>(std::ceil(sim.totalTime * CutSimulationView::kSliderSteps)));
+    QCOMPARE(slider->maximum(),
+             static_cast<int>(std::ceil(sim.totalTime * CutSimulationView::kSliderSteps)));
     const QString before = readout->text();
     slider->setValue(slider->maximum() / 2);
     const double t = slider->maximum() / 2 / double(CutSimulationView::kSliderSteps);
@@ -104,16 +56,19 @@ class CutSimulationViewTest : public QObject {
     QVERIFY(readout->text().contains(QString::fromStdString(expected.label)));
     // The next move ends where that move ends.
     view->findChild<QToolButton*>(QStringLiteral("nextMove"))->click();
-    QCOMPARE(view->state().time, sim.moves[expected.move].start + sim.moves[expected.move].duration);
-    QCOMPARE(slider->value(), static_cast<int>(std::lround(view->state().time * CutSimulationView::kSliderSteps)));
+    QCOMPARE(view->state().time,
+             sim.moves[expected.move].start + sim.moves[expected.move].duration);
+    QCOMPARE(slider->value(),
+             static_cast<int>(std::lround(view->state().time * CutSimulationView::kSliderSteps)));
 
     // 3D: dragging turns the view.
     view->findChild<QToolButton*>(QStringLiteral("threeDButton"))->click();
     QVERIFY(view->threeD());
     const double azimuth = view->angles().azimuth;
     QTest::mousePress(view->viewport(), Qt::LeftButton, {}, QPoint(100, 100));
-    QMouseEvent move(QEvent::MouseMove, QPointF(150, 90), view->viewport()->mapToGlobal(QPointF(150, 90)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(150, 90),
+                     view->viewport()->mapToGlobal(QPointF(150, 90)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(view->viewport(), &move);
     QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, QPoint(150, 90));
     QVERIFY(view->angles().azimuth != azimuth);
@@ -134,8 +89,7 @@ class CutSimulationViewTest : public QObject {
   // front projection rings its face points labelled with that number; the
   // example wing has none and shows no list.
   void listsTheWarningsOfTheCutAndGoesToTheirMoves() {
-    uitest::ScratchDir dir;
-    CutWindowRig rig(dir / "run");
+    uitest::WindowRig rig;
     CMainFrame& frame = *rig.frame;
     QVERIFY(frame.openProject(std::nullopt).opened());
     test::MirroredTowerCase::table(rig.context.machine.table);
@@ -162,7 +116,8 @@ class CutSimulationViewTest : public QObject {
       if (text.contains(QStringLiteral("the right tower runs backwards"))) mirrored = i;
     }
     QVERIFY2(mirrored > 0, qPrintable(list->item(0)->text()));
-    QVERIFY(list->item(0)->text().startsWith(QStringLiteral("Move 1 (Tempo): a pause of 160.00 s")));
+    QVERIFY(
+        list->item(0)->text().startsWith(QStringLiteral("Move 1 (Tempo): a pause of 160.00 s")));
 
     // A click goes to the mirrored run: "Move N ..." or "Moves N to ..." in
     // the list, "Move N of M: label" on the time line.
@@ -185,14 +140,16 @@ class CutSimulationViewTest : public QObject {
     const SimulationWarning& w = sim.warnings[static_cast<std::size_t>(mirrored)];
     QVERIFY(w.moveIndex > 0);
     list->scrollToItem(list->item(mirrored));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(mirrored)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(mirrored)).center());
     landsOn(w);
     // The arrow keys choose the one above, and the wire follows.
     QTest::keyClick(list, Qt::Key_Up);
     landsOn(sim.warnings[static_cast<std::size_t>(mirrored - 1)]);
     // Clicking the same one again after moving the time line goes back.
     view->setTime(sim.totalTime);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->currentItem()).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->currentItem()).center());
     landsOn(sim.warnings[static_cast<std::size_t>(mirrored - 1)]);
     // From there the next move starts where the wire stands, the previous
     // step goes back to the start of the warning's move.
@@ -201,7 +158,8 @@ class CutSimulationViewTest : public QObject {
     QCOMPARE(view->state().move, shown + 1);
     QCOMPARE(view->state().time, sim.moveStart(shown + 1));
     QVERIFY(readout->text().startsWith(QStringLiteral("Move %1 of ").arg(MoveNumber(shown + 1))));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->currentItem()).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->currentItem()).center());
     landsOn(sim.warnings[static_cast<std::size_t>(mirrored - 1)]);
     view->findChild<QToolButton*>(QStringLiteral("previousMove"))->click();
     QCOMPARE(view->state().move, shown);
@@ -217,12 +175,15 @@ class CutSimulationViewTest : public QObject {
     const std::string ring = ("circle pen " + colour + " ").toStdString();
     const std::string picture = view->buildScene(true).dump();
     std::size_t rings = 0;  // one of them the legend's sample
-    for (std::size_t at = picture.find(ring); at != std::string::npos; at = picture.find(ring, at + 1)) ++rings;
+    for (std::size_t at = picture.find(ring); at != std::string::npos;
+         at = picture.find(ring, at + 1))
+      ++rings;
     QVERIFY(rings >= 3);  // the heating on the table, the mirrored run in the block
     QVERIFY(rings <= 2 * sim.warnings.size() + 1);
     std::vector<std::string> labels;
     const std::string labelHead = ("text " + colour + " ").toStdString();
-    for (std::size_t at = picture.find(labelHead); at != std::string::npos; at = picture.find(labelHead, at + 1)) {
+    for (std::size_t at = picture.find(labelHead); at != std::string::npos;
+         at = picture.find(labelHead, at + 1)) {
       const std::size_t end = picture.find('\n', at);
       const std::string line = picture.substr(at, end - at);
       labels.push_back(line.substr(line.rfind(" \"") + 2, line.size() - line.rfind(" \"") - 3));
@@ -230,12 +191,14 @@ class CutSimulationViewTest : public QObject {
     QCOMPARE(labels.size() + 1, rings);  // one for each ring in the drawing
     for (const SimulationWarning& each : sim.warnings) {
       const std::string number = numberOf(each).toStdString();
-      const bool labelled = std::any_of(labels.begin(), labels.end(), [&](const std::string& label) {
-        return label == number || label.rfind(number + ", ", 0) == 0 ||
-               label.find(", " + number + ",") != std::string::npos ||
-               (label.size() > number.size() + 2 &&
-                label.compare(label.size() - number.size() - 2, std::string::npos, ", " + number) == 0);
-      });
+      const bool labelled =
+          std::any_of(labels.begin(), labels.end(), [&](const std::string& label) {
+            return label == number || label.rfind(number + ", ", 0) == 0 ||
+                   label.find(", " + number + ",") != std::string::npos ||
+                   (label.size() > number.size() + 2 &&
+                    label.compare(label.size() - number.size() - 2, std::string::npos,
+                                  ", " + number) == 0);
+          });
       QVERIFY2(labelled, each.text.c_str());
     }
 
@@ -258,7 +221,8 @@ class CutSimulationViewTest : public QObject {
     auto* bar = new QStatusBar;
     panes.attach(bar);
     panes.setStatusText("Default");
-    QCOMPARE(bar->findChild<QLabel*>(QStringLiteral("tablePane"))->text(), QStringLiteral("Default"));
+    QCOMPARE(bar->findChild<QLabel*>(QStringLiteral("tablePane"))->text(),
+             QStringLiteral("Default"));
     delete bar;
     panes.setStatusText("Big table");
     panes.ShowCutProgress(QStringLiteral("2.00 mm/s"));
@@ -267,34 +231,22 @@ class CutSimulationViewTest : public QObject {
   }
 
   void followsTheWireOfARunningCut() {
-    uitest::ScratchDir dir;
-    CutWindowRig rig(dir / "run");
+    uitest::WindowRig rig;
     CMainFrame& frame = *rig.frame;
     QVERIFY(frame.openProject(ORVA_EXAMPLE_PROJECT).opened());
     frame.onCommand(kCmdCutSimulationView);
     auto* view = qobject_cast<CutSimulationView*>(frame.activeFrame()->view());
     QVERIFY(view && view->simulation().ok());
-    auto* machine = dynamic_cast<SimulatedMachine*>(&rig.context.driver.device());
-    QVERIFY(machine);
-    SimulatedMachineParams params = machine->params();
+    SimulatedMachineParams params = rig.machine().params();
     params.realTimeSpeedup = 100.0;
-    machine->setParams(params);
+    rig.machine().setParams(params);
 
     // The cut the view shows, run on the machine at the same speed.
     rig.context.machine.foams.cutSpeed = view->simulation().cutSpeed;
     PanelCutResult planned = PanelCutPlanner(*rig.context.document, rig.context.cut).Plan();
     QVERIFY(planned.ok());
     QVERIFY(rig.context.job.start(std::move(planned.moves), kCutLong, -1.0));
-    // Whatever fails below, the cut ends while the window is there.
-    struct Drain {
-      CutJob& job;
-      ~Drain() {
-        if (job.running()) {
-          job.cancel();
-          job.runToEnd();
-        }
-      }
-    } drain{rig.context.job};
+    // Whatever fails below, the rig ends the cut while the window is there.
     JobRunner& runner = frame.jobRunner();
     runner.setServiceInterval(std::chrono::milliseconds(20));
     QSignalSpy progressed(&runner, &JobRunner::progressed);

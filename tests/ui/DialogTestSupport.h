@@ -1,15 +1,14 @@
 #pragma once
 
 #include <QApplication>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
-
 #include <chrono>
 #include <cstdint>
-
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -127,6 +126,18 @@ inline bool everyFieldBound(FormDialog& dialog) {
     }
   }
   return dialog.binder().unboundFields().empty();
+}
+
+// The titles of the dialog's group boxes in their order.
+inline QStringList groupTitles(const QWidget& dialog) {
+  QStringList titles;
+  for (const QGroupBox* g : dialog.findChildren<QGroupBox*>()) titles << g->title();
+  return titles;
+}
+
+// The object name of the widget with the focus in `dialog` (empty: none).
+inline QString focusName(const QWidget& dialog) {
+  return dialog.focusWidget() ? dialog.focusWidget()->objectName() : QString();
 }
 
 // Replaces an edit box's text as a user would: select all, type.

@@ -2,22 +2,16 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <QVBoxLayout>
-
 #include <array>
 
 #include "DialogTestSupport.h"
 #include "TestRegistry.h"
-#include "ui/FormBinder.h"
-#include "ui/FormDialog.h"
 #include "ui/QtUserPrompt.h"
 
 namespace orva {
@@ -93,41 +87,29 @@ class TestForm : public FormOf<TF> {
 // The form's widgets built by hand, one of each kind the binder serves.
 struct TestDialog : FormDialog {
   explicit TestDialog(TestForm& form) : FormDialog(form, "Test", nullptr) {
-    auto* layout = new QVBoxLayout(this);
-    name = new QLineEdit(this);
-    name->setObjectName("name");
-    note = new QLabel(this);
-    note->setObjectName("note");
-    enabled = new QCheckBox("Enabled", this);
-    enabled->setObjectName("enabled");
-    choice = new QComboBox(this);
-    choice->setObjectName("choice");
-    rows = new QListWidget(this);
-    rows->setObjectName("rows");
-    mode = new QCheckBox("Mode", this);
-    mode->setObjectName("mode");
     mode->setTristate(true);
-    kind = new QGroupBox(this);
-    kind->setObjectName("kind");
     auto* kinds = new QVBoxLayout(kind);
     for (const char* text : {"A", "B", "C"}) kinds->addWidget(new QRadioButton(text, kind));
-    go = new QPushButton("Go", this);
-    go->setObjectName("go");
-    for (QWidget* w : std::initializer_list<QWidget*>{name, note, enabled, choice, rows, mode, kind,
-                                                      go}) {
-      layout->addWidget(w);
-    }
     layout->addWidget(makeOkCancel());
     bind(FormBinder::Refusals::ShownByBinder);
   }
-  QLineEdit* name;
-  QLabel* note;
-  QCheckBox* enabled;
-  QComboBox* choice;
-  QListWidget* rows;
-  QCheckBox* mode;
-  QGroupBox* kind;
-  QPushButton* go;
+  // A widget of the field's name in the layout, in the order of the fields.
+  template <typename W, typename... Args>
+  W* add(const char* objectName, Args... args) {
+    auto* w = new W(args..., this);
+    w->setObjectName(objectName);
+    layout->addWidget(w);
+    return w;
+  }
+  QVBoxLayout* layout = new QVBoxLayout(this);
+  QLineEdit* name = add<QLineEdit>("name");
+  QLabel* note = add<QLabel>("note");
+  QCheckBox* enabled = add<QCheckBox>("enabled", "Enabled");
+  QComboBox* choice = add<QComboBox>("choice");
+  QListWidget* rows = add<QListWidget>("rows");
+  QCheckBox* mode = add<QCheckBox>("mode", "Mode");
+  QGroupBox* kind = add<QGroupBox>("kind");
+  QPushButton* go = add<QPushButton>("go", "Go");
 };
 
 QRadioButton* radio(QGroupBox* group, int i) { return group->findChildren<QRadioButton*>()[i]; }
@@ -283,8 +265,9 @@ class FormBinderTest : public QObject {
     request.filters = {{"Fichiers projet (*.cnc)", "*.cnc"},
                        {"Co-ordinate Files (*.cor,*.dat)", "*.cor;*.dat"},
                        {" (*.txt)", "*.txt"}};
-    QCOMPARE(QtUserPrompt::nameFilters(request),
-             QStringList({"Fichiers projet (*.cnc)", "Co-ordinate Files (*.cor *.dat)", "(*.txt)"}));
+    QCOMPARE(
+        QtUserPrompt::nameFilters(request),
+        QStringList({"Fichiers projet (*.cnc)", "Co-ordinate Files (*.cor *.dat)", "(*.txt)"}));
     request.initialDirectory = (dir / "").string();
     request.defaultName = "new.cnc";
     request.defaultExtension = "cnc";

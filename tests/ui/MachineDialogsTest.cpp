@@ -2,76 +2,50 @@
 // material settings, bound to their forms (Qt Test, offscreen), and the cuts
 // they start followed by the window's job runner on the simulated machine.
 #include <QAbstractButton>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
-#include <QToolButton>
-
-#include <filesystem>
-#include <fstream>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "DialogTestSupport.h"
 #include "TestRegistry.h"
-#include "app/AppSettings.h"
 #include "app/DirectoriesForm.h"
-#include "app/ProgramContext.h"
-#include "common/Messages.h"
-#include "config/CurrentTableForm.h"
 #include "config/FoamManagementForm.h"
 #include "config/MaterialNameForm.h"
 #include "config/TableConfigForm.h"
-#include "config/TableNameForm.h"
 #include "cutting/BlockShapingForm.h"
 #include "cutting/FoamCutForm.h"
 #include "cutting/TestCutForm.h"
-#include "driver/SimulatedMachine.h"
-#include "motion/CutScript.h"
-#include "support/MachineRig.h"
-#include "support/TestFiles.h"
 #include "ui/AuxiliaryCutDialog.h"
-#include "ui/CMainFrame.h"
 #include "ui/DirectoriesDialog.h"
 #include "ui/FoamCutDialog.h"
 #include "ui/FoamManagementDialog.h"
-#include "ui/JobRunner.h"
 #include "ui/MachineDialogs.h"
-#include "ui/QtUserPrompt.h"
-#include "ui/StatusPanes.h"
 #include "ui/TableConfigDialog.h"
-#include "ui/TableManagementDialog.h"
 
 namespace orva {
 
 namespace {
 
+using uitest::child;
+using uitest::everyFieldBound;
+using uitest::groupTitles;
 using uitest::typeInto;
 using uitest::whenModal;
 
-using uitest::child;
-using uitest::everyFieldBound;
-
-QString qs(std::string_view text) { return uiText(text); }
+QLineEdit* edit(const QWidget& root, const QString& name) { return child<QLineEdit>(root, name); }
 
 // A click as the user makes it (clicked() with the new state).
-void click(const QWidget& root, const QString& name) { child<QAbstractButton>(root, name)->click(); }
+void click(const QWidget& root, const QString& name) {
+  child<QAbstractButton>(root, name)->click();
+}
 
 // Chooses an entry of a drop-down list as the user does.
 void choose(QComboBox* list, int index) {
   list->setCurrentIndex(index);
   emit list->activated(index);
 }
-
-QWidget* focusOf(const QWidget& dialog) { return dialog.focusWidget(); }
 
 std::vector<FoamType> threeFoams() {
   FoamType extruded = test::MachineRig::foam("Poly extrudé", 3.5, 80, ComputedHeat);
@@ -89,6 +63,12 @@ bool plannerAtZero(const MovePlanner& planner, const TableConfig& table) {
          qAbs(p.YG - table.ZeroY) < 1e-9 && qAbs(p.YD - table.ZeroY) < 1e-9;
 }
 
+template <typename AuxiliaryForm>
+std::unique_ptr<Form> makeForm(test::ProjectRig& rig, AuxiliaryCutValues& values,
+                               AuxiliaryCutSession& session) {
+  return std::make_unique<AuxiliaryForm>(rig.doc, values, session);
+}
+
 class MachineDialogsTest : public QObject {
   Q_OBJECT
 
@@ -97,27 +77,20 @@ class MachineDialogsTest : public QObject {
     // The two dialogs are alike: the same checks on each.
     struct Case {
       const char* title;
-      std::function<std::unique_ptr<Form>(test::ProjectRig&, AuxiliaryCutValues&,
-                                          AuxiliaryCutSession&)>
-          make;
-      std::vector<int> left;
-      std::vector<int> right;
+      decltype(&makeForm<TestCutForm>) make;
+      std::vector<int> left, right;
     };
     using B = BlockShapingField;
     using T = TestCutField;
     const std::vector<Case> cases = {
         {"Block shaping",
-         [](test::ProjectRig& rig, AuxiliaryCutValues& v, AuxiliaryCutSession& s) {
-           return std::make_unique<BlockShapingForm>(rig.doc, v, s);
-         },
+         makeForm<BlockShapingForm>,
          {int(B::X0), int(B::BlockCentred), int(B::LeftAxisOffset), int(B::Length),
           int(B::YDimension)},
          {int(B::LeftWidth), int(B::RightWidth), int(B::Taper), int(B::FoamType),
           int(B::CutSpeed)}},
         {"Test Cut",
-         [](test::ProjectRig& rig, AuxiliaryCutValues& v, AuxiliaryCutSession& s) {
-           return std::make_unique<TestCutForm>(rig.doc, v, s);
-         },
+         makeForm<TestCutForm>,
          {int(T::StartWithTop), int(T::X0), int(T::BlockCentred), int(T::LeftAxisOffset),
           int(T::Spacing), int(T::NumberOfCuts), int(T::YDimension)},
          {int(T::LeftWidth), int(T::RightWidth), int(T::Taper), int(T::Length), int(T::Height),
@@ -135,27 +108,27 @@ class MachineDialogsTest : public QObject {
       QCOMPARE(dialog.windowTitle(), QString(c.title));
 
       // Centred: the left axis offset follows the length on the screen.
-      auto* offset = child<QLineEdit>(dialog, "leftAxisOffset");
+      auto* offset = edit(dialog, "leftAxisOffset");
       QVERIFY(offset->isReadOnly());
-      typeInto(child<QLineEdit>(dialog, "length"), "600");
+      typeInto(edit(dialog, "length"), "600");
       QCOMPARE(offset->text(), QString::number((rig.config.table.Entraxe - 600) / 2));
 
       // Choosing a foam shows its speed.
       auto* foams = child<QComboBox>(dialog, "foamType");
       choose(foams, foams->findText(QStringLiteral("Dépron")));
-      QCOMPARE(child<QLineEdit>(dialog, "cutSpeed")->text(), QString("2"));
+      QCOMPARE(edit(dialog, "cutSpeed")->text(), QString("2"));
       QCOMPARE(rig.config.foams.currentFoam, std::string("Dépron"));
 
       if (auto* heat = dialog.findChild<QLineEdit*>("heat")) typeInto(heat, "40");
-      typeInto(child<QLineEdit>(dialog, "x0"), "1.5x");
+      typeInto(edit(dialog, "x0"), "1.5x");
       rig.prompt.clear();
       click(dialog, "ok");
       QVERIFY2(dialog.isVisible(), c.title);
       QCOMPARE(rig.prompt.messages().size(), std::size_t{1});
-      QCOMPARE(focusOf(dialog), static_cast<QWidget*>(child<QLineEdit>(dialog, "x0")));
+      QCOMPARE(uitest::focusName(dialog), QString("x0"));
       QCOMPARE(rig.doc.current().offsetX0, 20);
 
-      typeInto(child<QLineEdit>(dialog, "x0"), "35");
+      typeInto(edit(dialog, "x0"), "35");
       click(dialog, "ok");
       QCOMPARE(dialog.result(), int(QDialog::Accepted));
       QCOMPARE(rig.doc.current().offsetX0, 35);
@@ -176,14 +149,14 @@ class MachineDialogsTest : public QObject {
     QVERIFY(everyFieldBound(dialog));
 
     // "Horizontal cut" swaps the boxes in use.
-    auto* height = child<QLineEdit>(dialog, "heightOfCut");
-    auto* width = child<QLineEdit>(dialog, "cutWidth");
+    auto* height = edit(dialog, "heightOfCut");
+    auto* width = edit(dialog, "cutWidth");
     QVERIFY(height->isEnabled() && !width->isEnabled());
     click(dialog, "horizontal");
     QVERIFY(!height->isEnabled() && width->isEnabled());
     click(dialog, "horizontal");
     typeInto(height, "60");
-    typeInto(child<QLineEdit>(dialog, "alpha"), "45");
+    typeInto(edit(dialog, "alpha"), "45");
 
     auto* action = child<QPushButton>(dialog, "action");
     auto* done = child<QPushButton>(dialog, "done");
@@ -200,8 +173,8 @@ class MachineDialogsTest : public QObject {
     QCOMPARE(action->text().remove('&'), QString("Coupe"));
     QVERIFY(action->isEnabled());
     QVERIFY(!done->isEnabled() && !height->isEnabled());
-    QVERIFY(qAbs(rig.planner.towers().YG - 60.0) < 0.1);
-    QVERIFY(qAbs(rig.planner.towers().XD - 60.0) < 0.1);
+    QVERIFY(qAbs(rig.planner.towers().YG - 60.0) < 0.1 &&
+            qAbs(rig.planner.towers().XD - 60.0) < 0.1);
     dialog.reject();
     QVERIFY(dialog.isVisible());
 
@@ -236,36 +209,34 @@ class MachineDialogsTest : public QObject {
       dialog.show();
       QVERIFY(everyFieldBound(dialog));
       QCOMPARE(dialog.windowTitle(), QString("CNC Table Configuration"));
-      QStringList groups;
-      for (const QGroupBox* g : dialog.findChildren<QGroupBox*>()) groups << g->title();
-      QCOMPARE(groups, QStringList({"X Axis Configuration", "Y Axis Configuration", "Dimensions",
-                                    "Miscellaneous", "Driver and Hardware Interface",
-                                    "Controller"}));
+      QCOMPARE(groupTitles(dialog),
+               QStringList({"X Axis Configuration", "Y Axis Configuration", "Dimensions",
+                            "Miscellaneous", "Driver and Hardware Interface", "Controller"}));
       auto* ports = child<QComboBox>(dialog, "port");
       QCOMPARE(ports->count(), 4);
       QCOMPARE(ports->itemText(3), QString("LPT4"));
       QCOMPARE(ports->currentIndex(), 2);
 
       // The maximum speed follows the steps per revolution at once.
-      typeInto(child<QLineEdit>(dialog, "xNtour"), "96");
-      QCOMPARE(child<QLineEdit>(dialog, "xMaxSpeed")->text(), qs(form.text(TableConfigField::XMaxSpeed)));
-      QVERIFY(child<QLineEdit>(dialog, "xMaxSpeed")->text().startsWith("2.083"));
+      typeInto(edit(dialog, "xNtour"), "96");
+      QCOMPARE(edit(dialog, "xMaxSpeed")->text(), uiText(form.text(TableConfigField::XMaxSpeed)));
+      QVERIFY(edit(dialog, "xMaxSpeed")->text().startsWith("2.083"));
       // The up arrow: one timer period longer.
-      const QString time = child<QLineEdit>(dialog, "yVmax")->text();
+      const QString time = edit(dialog, "yVmax")->text();
       click(dialog, "yVmaxUp");
-      QVERIFY(child<QLineEdit>(dialog, "yVmax")->text() != time);
-      QCOMPARE(child<QLineEdit>(dialog, "yVmax")->text(), qs(form.text(TableConfigField::YVmax)));
+      QVERIFY(edit(dialog, "yVmax")->text() != time);
+      QCOMPARE(edit(dialog, "yVmax")->text(), uiText(form.text(TableConfigField::YVmax)));
 
-      typeInto(child<QLineEdit>(dialog, "entraxe"), "30");
+      typeInto(edit(dialog, "entraxe"), "30");
       rig.prompt.clear();
       click(dialog, "ok");
       QVERIFY(dialog.isVisible());
       QCOMPARE(rig.prompt.messages(),
                std::vector<std::string>{"Please enter an integer between 50 and 2000."});
-      QCOMPARE(focusOf(dialog), static_cast<QWidget*>(child<QLineEdit>(dialog, "entraxe")));
+      QCOMPARE(uitest::focusName(dialog), QString("entraxe"));
       QCOMPARE(rig.config.table.Entraxe, before.Entraxe);
 
-      typeInto(child<QLineEdit>(dialog, "entraxe"), "800");
+      typeInto(edit(dialog, "entraxe"), "800");
       choose(ports, 3);
       click(dialog, "ok");
       QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -283,7 +254,7 @@ class MachineDialogsTest : public QObject {
                          rig.prompt, hooks);
     TableConfigDialog dialog(form, nullptr);
     dialog.show();
-    typeInto(child<QLineEdit>(dialog, "axesX"), "2000");
+    typeInto(edit(dialog, "axesX"), "2000");
     QTest::keyClick(&dialog, Qt::Key_Escape);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(madeCurrent, std::vector<std::string>{"Default"});
@@ -294,25 +265,23 @@ class MachineDialogsTest : public QObject {
     test::ProjectRig rig;
     test::TempDir dir;
     int port = 0;
-    TableConfigFormHooks hooks{[](const std::string&) {}, [] {}};
     TableConfigForm form(rig.config.table, port, {"Default"}, "Default", dir.path(), rig.prompt,
-                         hooks);
+                         {[](const std::string&) {}, [] {}});
     form.setPortChoices({"/dev/ttyACM0", "/dev/ttyUSB1"});
     TableConfigDialog dialog(form, nullptr);
     dialog.show();
     QVERIFY(everyFieldBound(dialog));
     auto* backend = child<QComboBox>(dialog, "ctlBackend");
     auto* ports = child<QComboBox>(dialog, "ctlPortChoice");
-    auto* portEdit = child<QLineEdit>(dialog, "ctlPort");
+    auto* portEdit = edit(dialog, "ctlPort");
     QCOMPARE(portEdit->parentWidget(), static_cast<QWidget*>(ports));
     const QStringList boxes{"ctlBaud", "ctlAxes", "ctlHeatS", "ctlRxBuffer", "ctlStatusMs"};
     // The stepper interface: every controller field greyed, the port's list too.
     const auto greyed = [&](bool off) {
       if (ports->isEnabled() == off || portEdit->isEnabled() == off) return false;
-      for (const QString& name : boxes) {
-        if (child<QLineEdit>(dialog, name)->isEnabled() == off) return false;
-      }
-      return true;
+      return std::none_of(boxes.begin(), boxes.end(), [&](const QString& name) {
+        return edit(dialog, name)->isEnabled() == off;
+      });
     };
     QCOMPARE(backend->currentIndex(), 0);
     QVERIFY(greyed(true));
@@ -325,23 +294,22 @@ class MachineDialogsTest : public QObject {
     QCOMPARE(portEdit->text(), QString("/dev/ttyUSB1"));
 
     // A refused field takes the focus; nothing is committed.
-    typeInto(child<QLineEdit>(dialog, "ctlBaud"), "0");
+    typeInto(edit(dialog, "ctlBaud"), "0");
     rig.prompt.clear();
     click(dialog, "ok");
     QVERIFY(dialog.isVisible());
     QCOMPARE(rig.prompt.messages(),
              std::vector<std::string>{"The controller's baud rate must be positive: 0"});
-    QCOMPARE(focusOf(dialog), static_cast<QWidget*>(child<QLineEdit>(dialog, "ctlBaud")));
+    QCOMPARE(uitest::focusName(dialog), QString("ctlBaud"));
     QVERIFY(!rig.config.table.controller.isGrbl());
 
-    typeInto(child<QLineEdit>(dialog, "ctlBaud"), "250000");
+    typeInto(edit(dialog, "ctlBaud"), "250000");
     typeInto(portEdit, "/dev/pts/4");
     click(dialog, "ok");
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     const ControllerLink& link = rig.config.table.controller;
     QVERIFY(link.isGrbl());
-    QCOMPARE(link.CtlPort, std::string("/dev/pts/4"));
-    QCOMPARE(link.CtlBaud, 250000);
+    QCOMPARE(std::tie(link.CtlPort, link.CtlBaud), std::tuple(std::string("/dev/pts/4"), 250000));
     TableConfig written;
     QVERIFY(ReadTableConfig(written, dir.path(), "Default_table.bd"));
     QVERIFY(written.controller == link);
@@ -361,7 +329,7 @@ class MachineDialogsTest : public QObject {
     QCOMPARE(list->currentItem()->text(), QString("Blue"));
 
     // A fixed-heat foam: no minimum group, no frame around the maximum one.
-    auto* minimum = child<QLineEdit>(dialog, "minSpeed");
+    auto* minimum = edit(dialog, "minSpeed");
     QVERIFY(!minimum->isVisibleTo(&dialog));
     const auto labelOf = [&dialog](QWidget* buddy) -> QString {
       for (const QLabel* l : dialog.findChildren<QLabel*>()) {
@@ -369,41 +337,39 @@ class MachineDialogsTest : public QObject {
       }
       return {};
     };
-    auto* speed = child<QLineEdit>(dialog, "maxSpeed");
+    auto* speed = edit(dialog, "maxSpeed");
     QCOMPARE(labelOf(speed), QString("Speed (mm/s)"));
     click(dialog, "computedHeat");
     QVERIFY(minimum->isVisibleTo(&dialog));
     QCOMPARE(labelOf(speed), QString("Max speed (mm/s)"));
 
     // A refused heat keeps the dialog open with the focus on it.
-    typeInto(child<QLineEdit>(dialog, "maxSpeedHeat"), "101");
+    typeInto(edit(dialog, "maxSpeedHeat"), "101");
     click(dialog, "ok");
     QVERIFY(dialog.isVisible());
-    QCOMPARE(focusOf(dialog), static_cast<QWidget*>(child<QLineEdit>(dialog, "maxSpeedHeat")));
+    QCOMPARE(uitest::focusName(dialog), QString("maxSpeedHeat"));
 
     // A new material through the name dialog starts as a copy of the one shown.
     whenModal([](QWidget* nameDialog) {
       // OK only: the window's close button dismisses it.
-      int shown = 0;
-      for (const QAbstractButton* b : nameDialog->findChild<QDialogButtonBox*>()->buttons()) {
-        shown += b->isVisibleTo(nameDialog) ? 1 : 0;
-      }
-      QCOMPARE(shown, 1);
+      const auto buttons = nameDialog->findChild<QDialogButtonBox*>()->buttons();
+      QCOMPARE(std::count_if(buttons.begin(), buttons.end(),
+                             [&](QAbstractButton* b) { return b->isVisibleTo(nameDialog); }),
+               1);
       typeInto(nameDialog->findChild<QLineEdit*>("materialName"), "Green");
       QTest::mouseClick(nameDialog->findChild<QPushButton*>("ok"), Qt::LeftButton);
     });
     click(dialog, "createMaterial");
     QVERIFY(!list->findItems("Green", Qt::MatchExactly).isEmpty());
     QCOMPARE(list->currentItem()->text(), QString("Green"));
-    typeInto(child<QLineEdit>(dialog, "maxSpeedHeat"), "60");
+    typeInto(edit(dialog, "maxSpeedHeat"), "60");
     typeInto(speed, "3.5");
     click(dialog, "ok");
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(rig.config.foams.currentFoam, std::string("Green"));
     const FoamType& green = rig.config.foams.records.at("Green");
-    QCOMPARE(green.heatMode, int(ComputedHeat));
-    QCOMPARE(green.maxSpeedHeat, 60);
-    QCOMPARE(green.maxSpeed, 3.5);
+    QCOMPARE(std::tie(green.heatMode, green.maxSpeedHeat, green.maxSpeed),
+             std::tuple(int(ComputedHeat), 60, 3.5));
     QCOMPARE(rig.config.foams.cutSpeed, 3.5);
   }
 
@@ -419,29 +385,27 @@ class MachineDialogsTest : public QObject {
     DirectoriesDialog dialog(form, nullptr);
     dialog.show();
     QVERIFY(everyFieldBound(dialog));
-    QStringList groups;
-    for (const QGroupBox* g : dialog.findChildren<QGroupBox*>()) groups << g->title();
-    QCOMPARE(groups, QStringList({"Installation Directory", "Finished Cutting Sound",
-                                  "Profile Directory", "Project Directory"}));
+    QCOMPARE(groupTitles(dialog), QStringList({"Installation Directory", "Finished Cutting Sound",
+                                               "Profile Directory", "Project Directory"}));
 
     // A file picked in a directory gives the directory, without a separator.
     test::writeFile(dir / "profiles/naca.dat", "x");
     rig.prompt.queueFile((dir / "profiles/naca.dat").string());
     click(dialog, "browseProfileDirectory");
-    QCOMPARE(child<QLineEdit>(dialog, "profileDirectory")->text(),
+    QCOMPARE(edit(dialog, "profileDirectory")->text(),
              QString::fromStdString((dir / "profiles").string()));
     rig.prompt.clear();
     click(dialog, "test");
     QCOMPARE(rig.prompt.messages(), std::vector<std::string>{"Can't play missing.wav"});
     click(dialog, "default");
-    QCOMPARE(child<QLineEdit>(dialog, "finishedCuttingSound")->text(), QString("Bravo.wav"));
-    typeInto(child<QLineEdit>(dialog, "projectDirectory"), "/work/projects/");
+    QCOMPARE(edit(dialog, "finishedCuttingSound")->text(), QString("Bravo.wav"));
+    typeInto(edit(dialog, "projectDirectory"), "/work/projects/");
     QCOMPARE(settings.RepProfil, std::string("/old/profiles"));
     click(dialog, "done");
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(settings.RepProfil, (dir / "profiles").string());
-    QCOMPARE(settings.SonFinDec, std::string("Bravo.wav"));
-    QCOMPARE(settings.RepProjet, std::string("/work/projects"));
+    QCOMPARE(std::tie(settings.RepProfil, settings.SonFinDec, settings.RepProjet),
+             std::tuple((dir / "profiles").string(), std::string("Bravo.wav"),
+                        std::string("/work/projects")));
   }
 
   void tableManagementRenamesTheTableAndPaneOneShowsIt() {
@@ -495,35 +459,26 @@ class MachineDialogsTest : public QObject {
     WindowRig w;
     // The script makes the table "Bench" current: twice the X steps per mm.
     QVERIFY(test::writeFile(w.dir / "data/Bench_table.bd", "XNtour 96\n"));
-    std::string script = FormatCutScriptHeader("Poly expansé", "Bench", 40);
-    CutMove start;
-    start.label = "Start";
-    WriteMoveLines(script, start, false, 0.0, 0.0);
-    CutMove up = start;
-    up.label = "Up";
-    up.duration = 8.0;  // 20 mm up at 2.5 mm/s, within the motors' 4.17 mm/s
-    up.YG = up.YD = 20.0;
-    up.XG = up.XD = 10.0;
-    WriteMoveLines(script, up, false, 0.0, 0.0);
-    CutMove back = start;
-    back.label = "Back";
-    back.duration = 8.0;
-    WriteMoveLines(script, back, false, 0.0, 0.0);
+    // 20 mm up in 8 s (2.5 mm/s, within the motors' 4.17 mm/s), and back.
+    const std::string script =
+        "F:Poly expans\xe9\nN:Bench\nHw:40\n"
+        "// Start\nT:0.000000 XG:0.000000 YG:0.000000 XD:0.000000 YD:0.000000\n"
+        "// Up\nT:8.000000 XG:10.000000 YG:20.000000 XD:10.000000 YD:20.000000\n"
+        "// Back\nT:8.000000 XG:0.000000 YG:0.000000 XD:0.000000 YD:0.000000\n";
     QVERIFY(test::writeFile(w.dir / "up.cut", script));
 
     w.prompt.queueFile((w.dir / "up.cut").string());
     w.prompt.queueAnswer(Answer::Ok);  // "Start cut ?"
     QVERIFY(runMachineDialog(32837, *w.frame, w.context));
     // The simulated machine runs the moves with the script's table.
-    auto* simulated = dynamic_cast<SimulatedMachine*>(&w.context.driver.device());
-    QVERIFY(simulated != nullptr);
-    QCOMPARE(simulated->params().xStepsPerMm, 96.0);
+    QCOMPARE(w.machine().params().xStepsPerMm, 96.0);
     QVERIFY(w.cutRunsToItsEnd());
     QCOMPARE(w.prompt.messages(), std::vector<std::string>{});
     QCOMPARE(w.status.tableName(), QString("Bench"));
     const auto files = w.prompt.calls();
     QVERIFY(std::any_of(files.begin(), files.end(), [](const ScriptedPrompt::Call& c) {
-      return !c.request.filters.empty() && c.request.filters[0].description == "Scripts cut (*.cut)";
+      return !c.request.filters.empty() &&
+             c.request.filters[0].description == "Scripts cut (*.cut)";
     }));
     const CutJobProgress progress = w.context.job.progress();
     QCOMPARE(progress.moveCount, std::size_t{2});
@@ -540,87 +495,6 @@ class MachineDialogsTest : public QObject {
 }  // namespace
 
 ORVA_REGISTER_UI_TEST(MachineDialogsTest)
-
-// The machine dialogs for --dialog NAME, on the simulated machine with three
-// foams; -1 for a name that is not one of them.
-int showMachineDialog(const std::string& name) {
-  test::ProjectRig rig;
-  rig.useFoams(threeFoams());
-  rig.config.tables.tableNames[0] = "Default";
-  rig.config.tables.tableNames[1] = "Small table";
-  AuxiliaryCutValues values;
-  AuxiliaryCutSession session;
-  using B = BlockShapingField;
-  using T = TestCutField;
-  if (name == "blockShaping") {
-    BlockShapingForm form(rig.doc, values, session);
-    constexpr int kLeft[] = {int(B::X0), int(B::BlockCentred), int(B::LeftAxisOffset),
-                             int(B::Length), int(B::YDimension)};
-    constexpr int kRight[] = {int(B::LeftWidth), int(B::RightWidth), int(B::Taper),
-                              int(B::FoamType), int(B::CutSpeed)};
-    return AuxiliaryCutDialog(form, BlockShapingForm::title(), kLeft, kRight, nullptr).exec();
-  }
-  if (name == "testCut") {
-    TestCutForm form(rig.doc, values, session);
-    constexpr int kLeft[] = {int(T::StartWithTop), int(T::X0),        int(T::BlockCentred),
-                             int(T::LeftAxisOffset), int(T::Spacing), int(T::NumberOfCuts),
-                             int(T::YDimension)};
-    constexpr int kRight[] = {int(T::LeftWidth), int(T::RightWidth), int(T::Taper),
-                              int(T::Length),    int(T::Height),     int(T::FoamType),
-                              int(T::CutSpeed),  int(T::Heat)};
-    return AuxiliaryCutDialog(form, TestCutForm::title(), kLeft, kRight, nullptr).exec();
-  }
-  if (name == "foamCut") {
-    JobRunner runner(rig.job);
-    FoamCutForm form(rig.doc);
-    return FoamCutDialog(form, runner, nullptr).exec();
-  }
-  if (name == "tableConfig" || name == "tableConfigController") {
-    if (name == "tableConfigController") {
-      ControllerLink& link = rig.config.table.controller;
-      link.CtlBackend = std::string(ControllerLink::kGrbl);
-      link.CtlPort = "/dev/ttyACM0";
-      link.CtlRxBuffer = 255;
-    }
-    int port = 0;
-    TableConfigFormHooks hooks{[](const std::string&) {}, [] {}};
-    TableConfigForm form(rig.config.table, port, rig.config.tables.listedNames(), "Default", {},
-                         rig.prompt, hooks);
-    return TableConfigDialog(form, nullptr).exec();
-  }
-  if (name == "tableManagement" || name == "tableName") {
-    CurrentTableForm form(rig.config, rig.prompt,
-                          [](TableNameForm& nameForm) { runTableNameDialog(nameForm, nullptr); });
-    form.open();
-    if (name == "tableName") {
-      TableNameForm nameForm(rig.config, rig.prompt);
-      runTableNameDialog(nameForm, nullptr);
-      return 0;
-    }
-    return TableManagementDialog(form, nullptr).exec();
-  }
-  if (name == "foamManagementComputed") rig.config.foams.SelectFoam("Poly extrudé");
-  if (name == "foamManagement" || name == "foamManagementComputed" || name == "materialName") {
-    if (name == "materialName") {
-      MaterialNameForm nameForm(rig.config.foams, rig.prompt);
-      runMaterialNameDialog(nameForm, nullptr);
-      return 0;
-    }
-    FoamManagementForm form(rig.config.foams, rig.driver, rig.prompt, rig.config.tables.listedNames(),
-                            "Default");
-    return FoamManagementDialog(form, nullptr).exec();
-  }
-  if (name == "directories") {
-    AppSettings settings;
-    settings.RepIns = "/home/user/.local/share/orva";
-    settings.RepProfil = "/home/user/airfoils";
-    settings.RepProjet = "/home/user/wings";
-    QtUserPrompt prompt;
-    DirectoriesForm form(settings, prompt, rig.sound, {});
-    return DirectoriesDialog(form, nullptr).exec();
-  }
-  return -1;
-}
 
 }  // namespace orva
 

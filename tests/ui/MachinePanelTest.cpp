@@ -1,34 +1,21 @@
 // The machine panel and the Zero axis dialog on a controller table, against
 // the real GRBL firmware (grbl-Mega-5X, XYZA) behind a pseudo-terminal.
 // Skipped when the simulators have not been built (scripts/build-grbl-sim.sh).
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
 #include <QToolButton>
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 
 #include "DialogTestSupport.h"
-#include "controller/GrblSimulator.h"
 #include "TestRegistry.h"
-#include "app/ProgramContext.h"
-#include "common/ScriptedPrompt.h"
-#include "common/SoundPort.h"
-#include "controller/SerialTransport.h"
-#include "motion/ZeroAxisForm.h"
-#include "ui/CMainFrame.h"
-#include "ui/MachinePanel.h"
-#include "ui/StatusPanes.h"
-#include "ui/TimerCalibrationDialog.h"
-#include "motion/TimerCalibrationForm.h"
 #include "common/Messages.h"
+#include "controller/GrblSimulator.h"
+#include "controller/SerialTransport.h"
+#include "motion/TimerCalibrationForm.h"
+#include "motion/ZeroAxisForm.h"
+#include "ui/MachinePanel.h"
+#include "ui/TimerCalibrationDialog.h"
 #include "ui/ZeroAxisDialog.h"
 
 namespace orva {
@@ -46,7 +33,8 @@ class NoSound : public SoundPort {
 
 // The program on a controller table whose port is the simulator's pty.
 struct ControllerRig {
-  ControllerRig(const fs::path& dir, const std::string& port) : context(prompt, sound, status, optionsFor(dir)) {
+  ControllerRig(const fs::path& dir, const std::string& port)
+      : context(prompt, sound, status, optionsFor(dir)) {
     context.start();
     ControllerLink& link = context.machine.table.controller;
     link.CtlBackend = std::string(ControllerLink::kGrbl);
@@ -57,11 +45,7 @@ struct ControllerRig {
     frame = std::make_unique<CMainFrame>(context, status);
   }
   static ProgramOptions optionsFor(const fs::path& dir) {
-    fs::create_directories(dir / "data");
-    std::ofstream(dir / "settings.ini") << "";
-    ProgramOptions options;
-    options.settingsFile = dir / "settings.ini";
-    options.dataDirectory = dir / "data";
+    ProgramOptions options = uitest::WindowRig::optionsFor(dir);
     options.transportFactory = [](const std::string& port, int baud) {
       return std::make_unique<SerialTransport>(port, baud);
     };
@@ -96,7 +80,8 @@ class MachinePanelTest : public QObject {
  private slots:
   void panelConnectsJogsZeroesHeatsAndStopsOnTheFirmware() {
     uitest::ScratchDir dir;
-    if (!simulatorBuilt("mega5x-xyza")) QSKIP("GRBL simulator mega5x-xyza not built (run scripts/build-grbl-sim.sh)");
+    if (!simulatorBuilt("mega5x-xyza"))
+      QSKIP("GRBL simulator mega5x-xyza not built (run scripts/build-grbl-sim.sh)");
     SimulatedController sim("mega5x-xyza", dir / "sim");
     QVERIFY(sim.started());
     ControllerRig rig(dir / "run", sim.path());
@@ -118,7 +103,8 @@ class MachinePanelTest : public QObject {
     QVERIFY(panel.unlockButton()->isEnabled());
     QTest::mouseClick(panel.unlockButton(), Qt::LeftButton);
     QVERIFY(panel.logText().contains(QStringLiteral("> $X")));
-    for (const char* setting : {"$20=0", "$22=0", "$10=0"}) QVERIFY(rig.streamer().command(setting));
+    for (const char* setting : {"$20=0", "$22=0", "$10=0"})
+      QVERIFY(rig.streamer().command(setting));
     for (int axis = 0; axis < 4; ++axis) {
       const std::string n = std::to_string(axis);
       QVERIFY(rig.streamer().command("$10" + n + "=200"));
@@ -164,9 +150,10 @@ class MachinePanelTest : public QObject {
     const QStringList lines = panel.logText().split(QLatin1Char('\n'));
     const QStringList tail = lines.mid(lines.size() - 2);
     QCOMPARE(tail.value(0), QStringLiteral("> ?"));
-    QVERIFY2(tail.value(1).startsWith(QStringLiteral("< <Idle|WPos:10.000,10.000,0.000,0.000|FS:")) &&
-                 tail.value(1).endsWith(QLatin1Char('>')),
-             qPrintable(tail.value(1)));
+    QVERIFY2(
+        tail.value(1).startsWith(QStringLiteral("< <Idle|WPos:10.000,10.000,0.000,0.000|FS:")) &&
+            tail.value(1).endsWith(QLatin1Char('>')),
+        qPrintable(tail.value(1)));
     panel.pollsBox()->setChecked(false);
     panel.poll();
     QCOMPARE(panel.logText(), without);
@@ -226,13 +213,15 @@ class MachinePanelTest : public QObject {
     QCOMPARE(note->text(), QString::fromUtf8(messageText(Msg::MachineNothingToCalibrate).data()));
     QVERIFY(!dialog.pollTimer().isActive());
     QVERIFY(!dialog.findChild<QLineEdit*>(QStringLiteral("currentValue"))->isEnabled());
-    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("finishedAdjustment")), Qt::LeftButton);
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("finishedAdjustment")),
+                      Qt::LeftButton);
     QVERIFY(!dialog.isVisible());
   }
 
   void zeroAxisDialogJogsAndZeroesTheController() {
     uitest::ScratchDir dir;
-    if (!simulatorBuilt("mega5x-xyza")) QSKIP("GRBL simulator mega5x-xyza not built (run scripts/build-grbl-sim.sh)");
+    if (!simulatorBuilt("mega5x-xyza"))
+      QSKIP("GRBL simulator mega5x-xyza not built (run scripts/build-grbl-sim.sh)");
     SimulatedController sim("mega5x-xyza", dir / "sim");
     QVERIFY(sim.started());
     ControllerRig rig(dir / "run", sim.path());
@@ -240,13 +229,15 @@ class MachinePanelTest : public QObject {
     QVERIFY2(session.connect(sim.path(), 115200, GrblSettingsOfTable(rig.context.machine.table)),
              session.failureText().c_str());
     QVERIFY(session.unlock());
-    for (const char* setting : {"$20=0", "$22=0", "$10=0"}) QVERIFY(rig.streamer().command(setting));
-    for (int axis = 0; axis < 4; ++axis) QVERIFY(rig.streamer().command("$10" + std::to_string(axis) + "=200"));
+    for (const char* setting : {"$20=0", "$22=0", "$10=0"})
+      QVERIFY(rig.streamer().command(setting));
+    for (int axis = 0; axis < 4; ++axis)
+      QVERIFY(rig.streamer().command("$10" + std::to_string(axis) + "=200"));
     QVERIFY(session.setWorkZero());
 
     ZeroAxisForm form(rig.context.job);
-    ZeroAxisDialog dialog(form, rig.frame->jobRunner(), nullptr, DialogTimer::Clock::Stepped, &session,
-                          &rig.context.machine.table);
+    ZeroAxisDialog dialog(form, rig.frame->jobRunner(), nullptr, DialogTimer::Clock::Stepped,
+                          &session, &rig.context.machine.table);
     dialog.show();
     // Synchronized: the left up arrow steps both towers on the controller.
     QTest::mousePress(dialog.arrow(Tower::Left, 0, 1), Qt::LeftButton);

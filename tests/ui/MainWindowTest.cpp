@@ -1,57 +1,35 @@
 // The main window under Qt Test (offscreen): bars and zoom lists, the two
 // main menus, view switching and titles, the opening rule, the bar state
 // kept across runs, and the views' mouse reaching the panel dialog.
-#include <QAction>
-#include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QTest>
-#include <QToolBar>
-#include <QWidgetAction>
-#include <QWhatsThis>
+#include <QContextMenuEvent>
 #include <QDoubleSpinBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
+#include <QPageSize>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
-#include <QContextMenuEvent>
-#include <QMenu>
-#include <QTimer>
-#include <QPrinter>
-#include <QPageSize>
-#include <sstream>
-
-#include <filesystem>
-#include <memory>
+#include <QToolBar>
+#include <QWhatsThis>
+#include <QWidgetAction>
 
 #include "DialogTestSupport.h"
 #include "TestRegistry.h"
-#include "app/ProgramContext.h"
 #include "common/Messages.h"
-#include "common/ScriptedPrompt.h"
 #include "model/PanelOperations.h"
-#include "model/ProjectFile.h"
-#include "ui/CAileView.h"
-#include "ui/CMainFrame.h"
-#include "ui/CT1View.h"
 #include "scene/WingViewScene.h"
-#include <fstream>
-#include <cmath>
+#include "ui/CAileView.h"
+#include "ui/CT1View.h"
 
 namespace orva {
 
 namespace {
 
 using uitest::WindowRig;
-
-std::string readAll(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 QStringList titles(const QList<CProfileFrame*>& frames) {
   QStringList list;
@@ -67,7 +45,8 @@ QStringList menuTitles(QMenuBar* bar) {
 
 QStringList expectedTitles(const CommandCatalogue& catalogue, MainMenu menu) {
   QStringList list;
-  for (std::string_view title : catalogue.menuTitles(menu)) list << QString::fromUtf8(title.data(), title.size());
+  for (std::string_view title : catalogue.menuTitles(menu))
+    list << QString::fromUtf8(title.data(), title.size());
   return list;
 }
 
@@ -256,9 +235,11 @@ class MainWindowTest : public QObject {
       printer.setOutputFileName(QString::fromStdString(file));
       const std::string error = view->print(printer);
       if (!error.empty()) return -1;
-      const std::string pdf = readAll(file);
+      const std::string pdf = test::readFile(file);
       int count = 0;
-      for (std::size_t at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1)) ++count;
+      for (std::size_t at = pdf.find("/Type /Page\n"); at != std::string::npos;
+           at = pdf.find("/Type /Page\n", at + 1))
+        ++count;
       return count;
     };
     // One sheet at 100 %; at 500 % the section is five times larger and is
@@ -268,7 +249,8 @@ class MainWindowTest : public QObject {
   }
 
   void printingConfigurationKeepsThePageForThePrintsWithoutASystemPrinter() {
-    if (!QPrinterInfo::availablePrinters().isEmpty()) QSKIP("a system printer is set up with the system's dialog");
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+      QSKIP("a system printer is set up with the system's dialog");
     WindowRig rig;
     const auto pageSetup = [&](const std::function<void(QDialog*)>& edit) {
       bool seen = false;
@@ -339,9 +321,11 @@ class MainWindowTest : public QObject {
     auto* wing = qobject_cast<CAileView*>(frame.activeFrame()->view());
     QVERIFY(wing);
     // A click in the second panel's span makes it current.
-    const double x = WingViewScene::rootX(doc.panels, doc.display.wingViewScale, false) +
-                     (doc.panels[0].span + doc.panels[1].span / 2) * doc.display.wingViewScale * 10.0;
-    const QPoint at = wing->logicalToViewport().map(QPointF(x, wing->scene().frame.top - 100)).toPoint();
+    const double x =
+        WingViewScene::rootX(doc.panels, doc.display.wingViewScale, false) +
+        (doc.panels[0].span + doc.panels[1].span / 2) * doc.display.wingViewScale * 10.0;
+    const QPoint at =
+        wing->logicalToViewport().map(QPointF(x, wing->scene().frame.top - 100)).toPoint();
     QTest::mouseClick(wing->viewport(), Qt::LeftButton, {}, at);
     QCOMPARE(doc.currentPanel, 1);
 
@@ -376,9 +360,11 @@ class MainWindowTest : public QObject {
     QVERIFY(frame.frames().isEmpty());
     // Every command of the menus and bars has its help text.
     for (const int id : frame.catalogue().toolBar(ToolBar::Main)) {
-      if (QAction* a = frame.action(id)) QVERIFY2(!a->whatsThis().isEmpty(), qPrintable(QString::number(id)));
+      if (QAction* a = frame.action(id))
+        QVERIFY2(!a->whatsThis().isEmpty(), qPrintable(QString::number(id)));
     }
-    QCOMPARE(frame.action(57600)->whatsThis(), QString::fromUtf8(messageText(Msg::NewProjectTip).data()));
+    QCOMPARE(frame.action(57600)->whatsThis(),
+             QString::fromUtf8(messageText(Msg::NewProjectTip).data()));
     frame.onCommand(57669);
     QVERIFY(QWhatsThis::inWhatsThisMode());
     // A click on "New" now explains the button and opens nothing.
@@ -415,7 +401,7 @@ class MainWindowTest : public QObject {
     const std::string named = (dir / "named.txt").string();
     setCompanion(QString::fromStdString(script("companion", named)));
     rig.frame->onCommand(32840);
-    QTRY_COMPARE(QString::fromStdString(readAll(named)), QStringLiteral("ferolo|"));
+    QTRY_COMPARE(QString::fromStdString(test::readFile(named)), QStringLiteral("ferolo|"));
     // None named: "ferolo" on the search path.
     std::filesystem::create_directories(dir / "bin");
     const std::string found = (dir / "found.txt").string();
@@ -424,7 +410,7 @@ class MainWindowTest : public QObject {
     qputenv("PATH", QByteArray::fromStdString((dir / "bin").string()) + ":" + path);
     setCompanion({});
     rig.frame->onCommand(32840);
-    QTRY_COMPARE(QString::fromStdString(readAll(found)), QStringLiteral("ferolo|"));
+    QTRY_COMPARE(QString::fromStdString(test::readFile(found)), QStringLiteral("ferolo|"));
     // A named program that is not there: nothing starts, nothing is shown.
     std::filesystem::remove(found);
     setCompanion(QString::fromStdString((dir / "missing").string()));
@@ -468,7 +454,8 @@ class MainWindowTest : public QObject {
       QStringList shown;
       QStringList expected;
       for (const MenuItem& item : frame.catalogue().popup(popup)) {
-        if (!item.isSeparator()) expected << QString::fromUtf8(item.text.data(), static_cast<qsizetype>(item.text.size()));
+        if (!item.isSeparator())
+          expected << QString::fromUtf8(item.text.data(), static_cast<qsizetype>(item.text.size()));
       }
       QTimer::singleShot(50, [&] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -480,7 +467,8 @@ class MainWindowTest : public QObject {
         }
         QTest::keyClick(menu, Qt::Key_Return);
       });
-      QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(20, 20), view->mapToGlobal(QPoint(20, 20)));
+      QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(20, 20),
+                              view->mapToGlobal(QPoint(20, 20)));
       QApplication::sendEvent(view, &event);
       QCOMPARE(shown, expected);
     };
@@ -491,7 +479,8 @@ class MainWindowTest : public QObject {
     // Profile view (235): the comments of the project.
     bool commentsShown = false;
     uitest::whenModal([&](QWidget* dialog) {
-      commentsShown = dialog->windowTitle() == QString::fromUtf8(messageText(Msg::CommentsTitle).data());
+      commentsShown =
+          dialog->windowTitle() == QString::fromUtf8(messageText(Msg::CommentsTitle).data());
       dialog->close();
     });
     choose(CMainFrame::ViewKind::Profile, PopupMenu::Profile, 32908);

@@ -2,22 +2,14 @@
 // polling the measured period, and Zero axis with its held arrows (on a
 // stepped repeat timer), spin buttons, synchronisation and the moves it runs
 // as jobs while the window stays responsive.
-#include <QApplication>
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
 #include <QToolButton>
 
 #include "DialogTestSupport.h"
 #include "TestRegistry.h"
-#include "app/ProgramContext.h"
-#include "driver/SimulatedMachine.h"
-#include "motion/MovePlanner.h"
 #include "motion/TimerCalibrationForm.h"
 #include "motion/ZeroAxisForm.h"
-#include "ui/CMainFrame.h"
-#include "ui/JobRunner.h"
 #include "ui/TimerCalibrationDialog.h"
 #include "ui/ZeroAxisDialog.h"
 
@@ -35,6 +27,11 @@ W* child(QWidget* root, const char* name) {
 }
 
 QImage image(const QIcon& icon) { return icon.pixmap(QSize(24, 24)).toImage(); }
+
+// The steps commanded on XG, YG, XD and YD.
+QList<std::int64_t> steps(ControlRig& rig) {
+  return {rig.steps(Axis::XG), rig.steps(Axis::YG), rig.steps(Axis::XD), rig.steps(Axis::YD)};
+}
 
 }  // namespace
 
@@ -89,10 +86,7 @@ class ManualControlTest : public QObject {
     QVERIFY(!dialog.arrow(Tower::Right, -1, 0)->isEnabled());
     const QImage normal = image(upRight->icon());
     QTest::mousePress(upRight, Qt::LeftButton);
-    QCOMPARE(rig.steps(Axis::XG), 1);
-    QCOMPARE(rig.steps(Axis::YG), 1);
-    QCOMPARE(rig.steps(Axis::XD), 1);
-    QCOMPARE(rig.steps(Axis::YD), 1);
+    QCOMPARE(steps(rig), (QList<std::int64_t>{1, 1, 1, 1}));
     QVERIFY(image(upRight->icon()) == image(ZeroAxisDialog::arrowIcon(1, 1, true)));
     QVERIFY(image(upRight->icon()) != normal);
     DialogTimer& timer = dialog.repeatTimer();
@@ -107,12 +101,11 @@ class ManualControlTest : public QObject {
     QCOMPARE(intervals.mid(0, 5), (QList<int>{500, 384, 295, 226, 173}));
     QCOMPARE(intervals.last(), 11);
     QCOMPARE(intervals[intervals.size() - 2], 11);
-    QCOMPARE(rig.steps(Axis::XG), 17);
-    QCOMPARE(rig.steps(Axis::YD), 17);
+    QCOMPARE(steps(rig), (QList<std::int64_t>{17, 17, 17, 17}));
     QTest::mouseRelease(upRight, Qt::LeftButton);
     QVERIFY(!timer.isActive());
     QVERIFY(!timer.step());
-    QCOMPARE(rig.steps(Axis::XG), 17);
+    QCOMPARE(steps(rig), (QList<std::int64_t>{17, 17, 17, 17}));
     QVERIFY(image(upRight->icon()) == normal);
 
     // Not synchronized: the right grid steps the right tower alone, and a
@@ -124,10 +117,7 @@ class ManualControlTest : public QObject {
     QCOMPARE(timer.interval(), 500);
     QVERIFY(timer.step());
     QTest::mouseRelease(left, Qt::LeftButton);
-    QCOMPARE(rig.steps(Axis::XD), 15);
-    QCOMPARE(rig.steps(Axis::YD), 17);
-    QCOMPARE(rig.steps(Axis::XG), 17);
-    QCOMPARE(rig.steps(Axis::YG), 17);
+    QCOMPARE(steps(rig), (QList<std::int64_t>{17, 17, 15, 17}));
     dialog.reject();
   }
 
@@ -203,9 +193,8 @@ class ManualControlTest : public QObject {
     QVERIFY(closedAfterJob);
     // One move of 20 mm towards negative X by the left tower alone, which the
     // planner follows.
-    QCOMPARE(rig.mm(Axis::XG), -20.0);
-    QCOMPARE(rig.mm(Axis::XD), 0.0);
-    QCOMPARE(rig.mm(Axis::YG), 0.0);
+    QCOMPARE((QList<double>{rig.mm(Axis::XG), rig.mm(Axis::YG), rig.mm(Axis::XD)}),
+             (QList<double>{-20.0, 0.0, 0.0}));
     QCOMPARE(rig.context.planner.towers().XG, start.XG - 20.0);
     QCOMPARE(rig.context.planner.towers().YD, start.YD);
 

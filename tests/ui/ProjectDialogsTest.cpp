@@ -1,18 +1,12 @@
 #include <QCheckBox>
-#include <QGroupBox>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
-#include <QTest>
 
 #include "DialogTestSupport.h"
 #include "TestRegistry.h"
-#include "app/ProgramContext.h"
-#include "common/SoundPort.h"
-#include "common/StatusPort.h"
 #include "cutting/SparsForm.h"
 #include "model/EllipticalWingForm.h"
 #include "model/PanelParamsForm.h"
@@ -36,12 +30,16 @@ constexpr const char* kFivePointAirfoil =
 struct ProgramRig {
   uitest::ScratchDir dir;
   uitest::ProjectRig rig;
-  ProgramContext context{rig.prompt, rig.sound, rig.status, uitest::WindowRig::optionsFor(dir.path())};
+  ProgramContext context{rig.prompt, rig.sound, rig.status,
+                         uitest::WindowRig::optionsFor(dir.path())};
 };
 
 using uitest::child;
+QLineEdit* edit(const QWidget& root, const QString& name) { return child<QLineEdit>(root, name); }
 
-void pressOk(QWidget& dialog) { QTest::mouseClick(child<QPushButton>(dialog, "ok"), Qt::LeftButton); }
+void pressOk(QWidget& dialog) {
+  QTest::mouseClick(child<QPushButton>(dialog, "ok"), Qt::LeftButton);
+}
 
 class ProjectDialogsTest : public QObject {
   Q_OBJECT
@@ -56,11 +54,9 @@ class ProjectDialogsTest : public QObject {
     dialog.show();
     QVERIFY(uitest::everyFieldBound(dialog));
     QCOMPARE(dialog.windowTitle(), QString("Panel Parameters"));
-    QStringList groups;
-    for (QGroupBox* g : dialog.findChildren<QGroupBox*>()) groups << g->title().remove('&');
-    QCOMPARE(groups, QStringList({"Global", "Root", "Tip"}));
+    QCOMPARE(uitest::groupTitles(dialog), QStringList({"Global", "Root", "Tip"}));
 
-    auto* span = child<QLineEdit>(dialog, "span");
+    auto* span = edit(dialog, "span");
     typeInto(span, "600");
     QCOMPARE(form.text(PanelField::Span), std::string("600"));
 
@@ -68,29 +64,29 @@ class ProjectDialogsTest : public QObject {
     rig.prompt.queueFile(dir.write("five.dat", kFivePointAirfoil));
     QTest::mouseClick(child<QPushButton>(dialog, "rootBrowse"), Qt::LeftButton);
     QCOMPARE(rig.doc.current().root.profile.name, std::string("FIVE"));
-    QCOMPARE(child<QLineEdit>(dialog, "rootAirfoil")->text(), QString("FIVE"));
-    QCOMPARE(child<QLineEdit>(dialog, "tipAirfoil")->text(), QString("FIVE"));
+    QCOMPARE(edit(dialog, "rootAirfoil")->text(), QString("FIVE"));
+    QCOMPARE(edit(dialog, "tipAirfoil")->text(), QString("FIVE"));
     QVERIFY(!child<QPushButton>(dialog, "tipBrowse")->isEnabled());
 
     // "Different Root/Tip" opens the tip column; the tip margins follow a
     // new tip chord on the screen.
-    auto* tipChord = child<QLineEdit>(dialog, "tipChord");
+    auto* tipChord = edit(dialog, "tipChord");
     QVERIFY(!tipChord->isEnabled());
     child<QCheckBox>(dialog, "differentRootTip")->click();
     QVERIFY(tipChord->isEnabled());
     QVERIFY(child<QPushButton>(dialog, "tipBrowse")->isEnabled());
     typeInto(tipChord, "75");
-    QCOMPARE(child<QLineEdit>(dialog, "tipLeMargin")->text(), QString("5.000000"));
+    QCOMPARE(edit(dialog, "tipLeMargin")->text(), QString("5.000000"));
 
     // A refusal: the message through the prompt, the focus on the box, still open.
-    typeInto(child<QLineEdit>(dialog, "rootChord"), "abc");
+    typeInto(edit(dialog, "rootChord"), "abc");
     rig.prompt.clear();
     pressOk(dialog);
     QCOMPARE(rig.prompt.messages(), std::vector<std::string>{"Please enter a number."});
     QVERIFY(dialog.isVisible());
-    QCOMPARE(dialog.focusWidget(), static_cast<QWidget*>(child<QLineEdit>(dialog, "rootChord")));
+    QCOMPARE(uitest::focusName(dialog), QString("rootChord"));
 
-    typeInto(child<QLineEdit>(dialog, "rootChord"), "150");
+    typeInto(edit(dialog, "rootChord"), "150");
     pressOk(dialog);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(rig.doc.current().span, 600.0);
@@ -106,17 +102,17 @@ class ProjectDialogsTest : public QObject {
     XleConfigDialog dialog(*form, nullptr);
     dialog.show();
     QVERIFY(uitest::everyFieldBound(dialog));
-    QVERIFY(!child<QLineEdit>(dialog, "rootAlpha")->isEnabled());
-    QVERIFY(!child<QLineEdit>(dialog, "tipBeta")->isEnabled());
+    QVERIFY(!edit(dialog, "rootAlpha")->isEnabled());
+    QVERIFY(!edit(dialog, "tipBeta")->isEnabled());
 
-    typeInto(child<QLineEdit>(dialog, "tipLength"), "12.5");
+    typeInto(edit(dialog, "tipLength"), "12.5");
     QCOMPARE(form->text(XleField::TipLength), std::string("12.5"));
-    typeInto(child<QLineEdit>(dialog, "rootH1"), "x");
+    typeInto(edit(dialog, "rootH1"), "x");
     pressOk(dialog);
-    QCOMPARE(dialog.focusWidget(), static_cast<QWidget*>(child<QLineEdit>(dialog, "rootH1")));
+    QCOMPARE(uitest::focusName(dialog), QString("rootH1"));
     QCOMPARE(rig.doc.current().tip.params.xleLength, 10.0);
 
-    typeInto(child<QLineEdit>(dialog, "rootH1"), "7");
+    typeInto(edit(dialog, "rootH1"), "7");
     pressOk(dialog);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(rig.doc.current().tip.params.xleLength, 12.5);
@@ -134,7 +130,7 @@ class ProjectDialogsTest : public QObject {
     QCOMPARE(rows->item(0)->text(), QString("Inactive"));
     QVERIFY(!rows->item(0)->icon().isNull());
 
-    auto* label = child<QLineEdit>(dialog, "label");
+    auto* label = edit(dialog, "label");
     QVERIFY(!label->isEnabled());
     child<QCheckBox>(dialog, "active")->click();
     QVERIFY(label->isEnabled());
@@ -145,7 +141,7 @@ class ProjectDialogsTest : public QObject {
     auto* thicknessMode = child<QCheckBox>(dialog, "thicknessMode");
     child<QRadioButton>(dialog, "type1")->click();
     QCOMPARE(form.type(), 1);
-    auto* tipThickness = child<QLineEdit>(dialog, "tipThickness");
+    auto* tipThickness = edit(dialog, "tipThickness");
     QVERIFY(!tipThickness->isEnabled());
     thicknessMode->click();
     thicknessMode->click();
@@ -154,13 +150,14 @@ class ProjectDialogsTest : public QObject {
     QVERIFY(tipThickness->isEnabled());
 
     // Another row cannot be selected while the distance is refused.
-    auto* distance = child<QLineEdit>(dialog, "distance");
+    auto* distance = edit(dialog, "distance");
     typeInto(distance, "200");
     rows->setCurrentRow(1);
     QCOMPARE(rows->currentRow(), 0);
     QCOMPARE(form.row(), 0);
     QCOMPARE(dialog.focusWidget(), static_cast<QWidget*>(distance));
-    QCOMPARE(rig.prompt.messages(), std::vector<std::string>{"Please enter a number between 1 and 99."});
+    QCOMPARE(rig.prompt.messages(),
+             std::vector<std::string>{"Please enter a number between 1 and 99."});
 
     typeInto(distance, "30");
     rows->setCurrentRow(1);
@@ -198,7 +195,7 @@ class ProjectDialogsTest : public QObject {
     QVERIFY(form.panelCount() > 0);
     QCOMPARE(table->item(2, kMaxEllipsePanels)->text(),
              QString::number(form.computation().totalLength, 'f', 1));
-    typeInto(child<QLineEdit>(dialog, "halfSpan"), "900");
+    typeInto(edit(dialog, "halfSpan"), "900");
     QCOMPARE(form.model().halfSpan, 900.0);
     QCOMPARE(table->item(0, 0)->text(),
              QString::number(form.computation().rootFirst().front().rootChord, 'f', 1));
@@ -210,12 +207,12 @@ class ProjectDialogsTest : public QObject {
     QCOMPARE(EllipticalWingDialog::planformScene(form).items.size(),
              std::size_t(2 + 1 + 2 * form.panelCount()));
 
-    typeInto(child<QLineEdit>(dialog, "symmetry"), "150");
+    typeInto(edit(dialog, "symmetry"), "150");
     pressOk(dialog);
-    QCOMPARE(dialog.focusWidget(), static_cast<QWidget*>(child<QLineEdit>(dialog, "symmetry")));
+    QCOMPARE(uitest::focusName(dialog), QString("symmetry"));
     QCOMPARE(rig.doc.panels.size(), std::size_t(1));
 
-    typeInto(child<QLineEdit>(dialog, "symmetry"), "50");
+    typeInto(edit(dialog, "symmetry"), "50");
     const int expected = form.panelCount();
     pressOk(dialog);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -253,7 +250,7 @@ class ProjectDialogsTest : public QObject {
     // Panel split: the one box is refused out of range, then splits.
     uitest::whenModal([](QWidget* w) {
       QCOMPARE(w->windowTitle(), QString("Panel split"));
-      auto* position = child<QLineEdit>(*w, "position");
+      auto* position = edit(*w, "position");
       QCOMPARE(position->text(), QString("50"));
       typeInto(position, "150");
       pressOk(*w);
