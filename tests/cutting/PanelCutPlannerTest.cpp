@@ -165,14 +165,6 @@ TEST(PanelCutLabels, EachTrimmingModeEmitsItsSequence) {
   }
 }
 
-TEST(PanelCutLabels, BottomFirstCutsTheLowerSurfaceFirstFromTheTrailingEdge) {
-  Rig rig;
-  rig.doc.cutChoices.cutOrder = 0;
-  const PanelCutResult r = rig.Plan();
-  ASSERT_TRUE(r.ok());
-  EXPECT_EQ(test::labelsOf(r.moves), Golden("labels-no-trimming-bottom-first.txt"));
-}
-
 // ---------------------------------------------------------------------------
 // Clearance warning
 
