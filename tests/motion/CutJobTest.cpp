@@ -376,7 +376,7 @@ struct AbortRun {
 };
 
 // A cut whose moves take real time, cancelled once its first move has run: up to Y 30, then passes
-// along X at that height, then one move up to Y 45 that is never reached.
+// along X at that height, then one move up to Y 40 / 45 that is never reached.
 AbortRun runAbortedCut(Rig& rig) {
   AbortRun run;
   MoveList moves = rig.plans({{20, 30, 20, 30, 1.0}});
@@ -384,7 +384,7 @@ AbortRun runAbortedCut(Rig& rig) {
     const double x = i % 2 == 0 ? 60.0 : 20.0;
     moves.push_back(rig.plan(x, 30, x, 30, 1.0));
   }
-  moves.push_back(rig.plan(20, 45, 20, 45, 1.0));
+  moves.push_back(rig.plan(20, 40, 20, 45, 1.0));  // the right tower goes highest
   run.planned = moves;
   rig.prompt.queueAnswer(Answer::Ok);
   rig.machine->clearTrace();
