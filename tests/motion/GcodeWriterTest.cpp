@@ -182,7 +182,9 @@ TEST(GcodeWriter, ScalesTheHeatToTheSpindleRangeOrLeavesSpindleCommandsOut) {
   EXPECT_EQ(text.find("M3"), std::string::npos);
   EXPECT_EQ(text.find("M5"), std::string::npos);
   for (const std::string& line : body(text)) {
-    if (line.front() != '(') { EXPECT_EQ(line.find(" S"), std::string::npos) << line; }
+    if (line.front() != '(') {
+      EXPECT_EQ(line.find(" S"), std::string::npos) << line;
+    }
   }
   EXPECT_NE(text.find("set by hand"), std::string::npos);
 
@@ -327,7 +329,9 @@ TEST(GcodeWithRs274, EveryMotionEndsAtThePlannedTowerTargetsWithThePlannedDurati
   };
   for (const CanonCall& call : readCanon(b.dir / "canon.txt")) {
     EXPECT_NE(call.name, "MESSAGE") << "a comment became a message";
-    if (call.name == "SET_SPINDLE_SPEED") { EXPECT_DOUBLE_EQ(call.values.at(1), 300.0); }
+    if (call.name == "SET_SPINDLE_SPEED") {
+      EXPECT_DOUBLE_EQ(call.values.at(1), 300.0);
+    }
     if (call.name == "SET_FEED_RATE") rate = call.values.at(0);
     if (call.name == "START_SPINDLE_CLOCKWISE") order += "on ";
     if (call.name == "STOP_SPINDLE_TURNING") order += "off ";
