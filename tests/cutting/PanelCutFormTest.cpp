@@ -312,20 +312,6 @@ TEST(PanelCutFormEstimate, IntermediateSectionAtZeroIsRefusedWithoutPlanning) {
   EXPECT_TRUE(form->okEnabled());
 }
 
-TEST(PanelCutFormEstimate, DifferingRootAndTipCountsAreRefused) {
-  Rig rig;
-  rig.makeDiamondPanel();
-  Panel& p = rig.panel();
-  ASSERT_TRUE(p.tip.profile.BuildFromPoints(
-      {{1, 0}, {0.5, 0.125}, {0, 0}, {0.25, -0.0625}, {0.5, -0.125}, {1, 0}}));
-  p.differentRootTip = true;
-  p.Rebuild(rig.doc.splines, true);
-  auto form = rig.open();
-  EXPECT_EQ(std::tuple(form->text(F::Messages), form->okEnabled(), form->okCaption()),
-            std::tuple("Differing number of points at root and tip.", false, "Error"));
-  EXPECT_FALSE(form->okAtMaximumSpeed());
-}
-
 TEST(PanelCutFormEstimate, NoSpanNoChordOrNoSpeedIsAnErrorNotACrash) {
   Rig rig;
   FoamType still;
