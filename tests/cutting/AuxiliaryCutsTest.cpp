@@ -79,25 +79,10 @@ TestCutParams exampleTestCut(int height, bool fromTop) {
   return p;
 }
 
-// The moves of the auxiliary cuts on the example block, as reviewed in
-// tests/data/cutting/auxiliary-moves.txt (labels, durations, tower targets).
-// The block: widths 200 and 150, taper 30, X0 = 20, placed 250 mm from the
-// left support, 500 mm long, on the 1000 mm table: a face pair (L, R)
-// projects to the towers XG = (3L - R)/2 and XD = (3R - L)/2.
-// - block shaping: heating (10 s), rapid to the clearance (3360 steps at
-//   0.5 ms), the rear faces 20 and 40 (towers 10 and 50) cut down at 8 mm/s
-//   (70 / 8 s), 4 s pause, up, the front faces 220 and 190 (towers 235 and
-//   175), back home;
-// - test cuts of height 50 from the bottom and from the top, and of height
-//   40 (N = 39 / 10 = 3 slices): slices every 10 mm, the overshoot 5 x 200 /
-//   150 on the wider left side and 5 on the right (behind 13.333 and 35,
-//   beyond 226.667 and 195), a slice at the longer face path (213.33 mm) at
-//   8 mm/s and up one spacing at 10 / 8 s; from the top an odd count crosses
-//   first at the clearance (70), from the bottom it ends there, so that the
-//   last pass ends behind the block;
-// - the foam cut's raise at maximum speed (60 mm: 2880 steps at 0.5 ms) and
-//   at the cut speed (25 up, 300 along at 8 mm/s), and its cut back down
-//   ("Coupe") with the 3 s pause at the end.
+// The moves of block shaping, the test cuts (both starts, even and odd
+// counts) and the foam cut on the example block (widths 200 and 150, taper
+// 30, X0 20, 250 mm from the left support), as reviewed in
+// tests/data/cutting/auxiliary-moves.txt.
 TEST(AuxiliaryCuts, MovesMatchTheReviewedLists) {
   Rig rig;
   std::string dump;
@@ -153,11 +138,7 @@ TEST(TestCutForm, OpensFromTheProjectFollowsTheCountAndStoresOnOk) {
   rig.session.startWithTop = true;
   TestCutForm form(rig.doc, rig.values, rig.session);
   using F = TestCutField;
-  // As reviewed in tests/data/cutting/test-cut-form.txt: height 50, 4 cuts
-  // (read-only), clearance 0: H + 20 = 70; no block length yet: span - 20 =
-  // 480; the root chord and margins 215, and no right width yet: the left
-  // one; centred: (1000 - 480) / 2 = 260; starting with the top; spacing 7:
-  // 49 / 7 = 7 cuts, not recomputed for 0.
+  // As reviewed in tests/data/cutting/test-cut-form.txt; spacing 0 is not recomputed.
   test::expectGolden("cutting/test-cut-form.txt",
                      test::replayEdits(form, {{F::Spacing, "7"}, {F::Spacing, "0"}}));
   test::expectRefusalsInOrder(
@@ -184,10 +165,7 @@ TEST(TestCutForm, OpensFromTheProjectFollowsTheCountAndStoresOnOk) {
 TEST(BlockShapingForm, DefaultsFollowTheWingSideAndOkStoresTheBlock) {
   Rig rig;
   using F = BlockShapingField;
-  // As reviewed in tests/data/cutting/block-shaping-form.txt: the right
-  // wing's widths 215 and 130 with a taper of 30 over 500 mm, 70 high, the
-  // foam's 8 mm/s; the left wing's widths exchanged and the taper negated,
-  // 90 high (its clearance), centred at 250 (read-only), 200 for 600 mm.
+  // As reviewed in tests/data/cutting/block-shaping-form.txt: right and left wing.
   std::string dump;
   {
     BlockShapingForm form(rig.doc, rig.values, rig.session);

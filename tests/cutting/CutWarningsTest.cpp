@@ -136,44 +136,32 @@ struct Case {
 // Each warning with a panel that provokes it and a neighbour that does not.
 TEST(CutWarnings, EachWarningIsGivenByThePanelThatCausesItOnly) {
   const std::vector<Case> cases = {
-      // Tapered 200 -> 120 mm over 250 mm with the right tower 750 mm from
-      // the root: the tower's chord is 200 - 80 x 3 = -40 mm, a mirrored
-      // profile; 500 mm from the root it is +40 mm.
+      // The right tower 750 mm from the root: its chord 200 - 80 x 3 = -40 mm.
       {"backwards", CutWarningKind::TowerBackwards,
        [](WarnRig& r) { r.wing(200, 120, 250, 250, 40); },
        [](WarnRig& r) { r.wing(200, 120, 250, 500, 40); }, WireSide::Right,
        "the right tower runs backwards"},
-      // The tip larger than the root over 120 mm, the right tower 950 mm from
-      // the root: its chord 120 + 80 x 7.9 = 753 mm is 3.8 times the tip's;
-      // 400 mm from the root 1.9 times.
+      // The right tower's chord 120 + 80 x 7.9 = 753 mm, 3.8 times the tip's.
       {"magnified", CutWarningKind::TowerMagnified,
        [](WarnRig& r) { r.wing(120, 200, 120, 50, 460); },
        [](WarnRig& r) { r.wing(120, 200, 120, 600, 460); }, WireSide::Right,
        "the right tower travels"},
-      // X0 behind the machine zero: the wire heats under the block, on the
-      // table. In front of it, with both faces trimmed (and the pauses at the
-      // foot of each trim on the face), no pause is in the block.
+      // X0 behind the machine zero: the wire heats under the block.
       {"pause", CutWarningKind::PauseInBlock, [](WarnRig& r) { r.wing(200, 200, 400, 300, -20); },
        [](WarnRig& r) {
          r.wing(200, 200, 400, 300, 20);
          r.doc.cutChoices.trimmingMode = 1;
        },
        WireSide::Both, "a pause of 2.00 s"},
-      // A forward-swept block starting behind the zero: the approach runs the
-      // root face back and the tip face forward by 10 mm inside the block,
-      // paced by the right tower 7.5 spans away that travels 14 times as far
-      // (0.29 mm/s at the faces); with the block in the middle, where both
-      // towers travel least (8.3 times as far), 0.48 mm/s.
+      // A forward-swept block behind the zero, paced by the far right tower.
       {"slow", CutWarningKind::SlowInBlock,
        [](WarnRig& r) { r.wing(200, 200, 120, 100, -10, -20); },
        [](WarnRig& r) { r.wing(200, 200, 120, 440, -10, -20); }, WireSide::Both,
        "below a tenth of the cut speed (4.00 mm/s)"},
-      // A tip of 0.4 times the root's chord moves at 1.6 mm/s, below the 2 mm/s
-      // of the law's half speed; one of 0.6 times at 2.4 mm/s.
+      // A tip of 0.4 times the root at 1.6 mm/s, below the law's 2 mm/s.
       {"kerf", CutWarningKind::KerfExtrapolated, [](WarnRig& r) { r.wing(200, 80, 500, 250, 40); },
        [](WarnRig& r) { r.wing(200, 120, 500, 250, 40); }, WireSide::Right, "Tip face at 1.6"},
-      // A closed outline whose tip has its points elsewhere along the same
-      // shape, walked index by index; with the root's points, none.
+      // A closed outline whose tip points lie elsewhere along the same shape.
       {"unequal", CutWarningKind::UnequalFaces,
        [](WarnRig& r) {
          r.closedOutline({1.0, 0.85, 0.2, 0.0});
@@ -251,10 +239,10 @@ TEST(CutWarnings, AMirroredTowerAndTheWireHeatingInTheBlockAreWarnedOfBeforeTheC
     ASSERT_LT(w.lastMove, planned.moves.size());
     EXPECT_EQ(w.label, planned.moves[w.move].label);
     const std::string first = std::to_string(w.move + 1);
-    const std::string head = w.move == w.lastMove
-                                 ? "Move " + first + " (" + w.label + "): "
-                                 : "Moves " + first + " to " + std::to_string(w.lastMove + 1) +
-                                       " (" + w.label + "): ";
+    const std::string head =
+        w.move == w.lastMove
+            ? "Move " + first + " (" + w.label + "): "
+            : "Moves " + first + " to " + std::to_string(w.lastMove + 1) + " (" + w.label + "): ";
     EXPECT_EQ(w.message.rfind(head, 0), 0u);
   }
 

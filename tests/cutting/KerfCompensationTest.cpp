@@ -95,36 +95,10 @@ TEST(KerfPerSide, LiftAndOffsetFollowTheTwoOptionsAndTheSkin) {
 // ---------------------------------------------------------------------------
 // Offset of one list
 
-// The offsets, junctions and correspondences of small outlines, as reviewed
-// in tests/data/cutting/kerf-lists.txt. Cut coordinates run from the leading
-// edge (large X) towards the trailing edge.
-// - A straight run: the upper surface moves up, the lower down, a negative
-//   distance inwards.
-// - A 45 degree bend: the moved lines y = 1 and y = 6.414.. - x meet at
-//   x = 5 + sqrt(2) - 1 (1 / cos(22.5 deg) from the corner along the
-//   bisector); the last point moves along the last segment's normal (1, 1) /
-//   sqrt(2). A right angle whose second segment is vertical: X of the moved
-//   vertical line, Y on the other one (6, 1).
-// - Slopes 0 and -0.0002, whose moved lines would meet kilometres away: the
-//   point moves along the arriving normal (5, 1). A repeated point follows
-//   its real segment; lists of one or no point stay as they are.
-// - Outward junction of a 2 x 26.57 degree wedge moved out by 1: both
-//   surfaces start at the crossing of their first segments, sqrt(5) ahead of
-//   the old tip; unmoved outlines sharing their first point keep it; vertical
-//   or (nearly) parallel first segments are left alone.
-// - Inward junction of surfaces that cross near the leading edge (segments 0,
-//   at X = 100 - 2 / 0.8 = 97.5, Y = 10) and near the trailing edge (segments
-//   3, X = 13.33): both end at the start of the crossing segments (5 mm apart
-//   there, more than the 0.5 mm kerf); a 6 mm kerf takes one more point off
-//   each (8 mm apart at index 2); a point within 0.2 mm of the leading-edge
-//   crossing (upper slope -0.44, lower 0.4: X = 100 - 2 / 0.84, 0.13 mm from
-//   (97.5, 10.1)) is dropped.
-// - The tip read at the root's relative positions 1, 0.75, 0.5, 0: X' = 80,
-//   65, 50, 20, Y 15 / 20 of the way from 0 to 4 and 10 / 30 of the way from
-//   4 to 1; a root without X range does not divide by 0.
-// - The whole correction: the root wedge lifted by 2k (profile compensation
-//   with the lower-surface reference), moved ahead by sqrt(5); the tip lists
-//   take the root's counts.
+// The offsets (straight, bends, nearly flat, repeated points), leading-edge
+// junctions (outward, unmoved, vertical, parallel, crossing inwards), the tip
+// read at the root's positions and the whole correction of small outlines,
+// as reviewed in tests/data/cutting/kerf-lists.txt.
 TEST(KerfLists, OffsetsJunctionsAndCorrespondencesMatchTheReviewedLists) {
   std::string dump;
   const auto record = [&](const std::string& title, const PointList& list) {

@@ -165,14 +165,6 @@ TEST(PanelCutLabels, EachTrimmingModeEmitsItsSequence) {
   }
 }
 
-TEST(PanelCutLabels, BottomFirstCutsTheLowerSurfaceFirstFromTheTrailingEdge) {
-  Rig rig;
-  rig.doc.cutChoices.cutOrder = 0;
-  const PanelCutResult r = rig.Plan();
-  ASSERT_TRUE(r.ok());
-  EXPECT_EQ(test::labelsOf(r.moves), Golden("labels-no-trimming-bottom-first.txt"));
-}
-
 // ---------------------------------------------------------------------------
 // Clearance warning
 
@@ -209,9 +201,8 @@ TEST(PanelCutClearance, WarnsBeforeAndAfterCuttingWhenTheWireWouldNotClearTheBlo
 // ---------------------------------------------------------------------------
 // Plans as reviewed: placement, kerfs, outlines and every move
 
-// A plan as text: the placement and kerfs, the ends of the outlines and, for
-// every move, its label, its duration and where the wire crosses the root and
-// the tip section planes.
+// A plan as text: placement, kerfs, outline ends, and per move its label,
+// duration and the wire's crossings of the root and tip planes.
 std::string DumpPlan(const PanelCutResult& r, const TableConfig& t) {
   using test::dumpPoint;
   using test::mm;
@@ -235,30 +226,10 @@ std::string DumpPlan(const PanelCutResult& r, const TableConfig& t) {
   return text;
 }
 
-// Each variant of the small wing planned, compared with
-// tests/data/cutting/panel-plans.txt:
-// - the swap rule (exactly one of a reverse table and a left wing puts the
-//   root on face 2) and the left distance (right wing D = R = 100, left wing
-//   D = E - S - R = 600), with a tip of its own so that the root face paces
-//   the surface cuts at 4 mm/s;
-// - a long swept tip (X0 100, sweep 30) that sets the leading edge: XLE 145
-//   at the root, 115 at the tip, the root trailing edge at 135;
-// - a negative leading-edge margin with a skin while cutting: no leading-edge
-//   cut, the block shaped at the effective margin 0.1 in front of the
-//   corrected leading edge, 5 mm clear, up to 45 and down to 0;
-// - the X cut while cutting (5 leading-edge moves), and without margins the
-//   block shaping instead;
-// - a negative trailing-edge margin: XLE 27, the trailing edge at 17 is entry
-//   and exit, the rear trim at the block face 20;
-// - no trailing-edge margin with kerf: the prolongations end on the
-//   kerf-corrected surfaces (kerf 0.4);
-// - intermediate sections from the root (both wings: Z 100, t = 2/3, tip
-//   chord 6 + 4 x 2/3, XLE 33 + 2 x 2/3; left wing D = 1000 - 100 - 100) and
-//   from the tip on the long swept tip (Z 150: XLE 130, the section 15 mm
-//   ahead of the tip, its trailing edge at 120);
-// - a closed outline in both directions: 13 points, top first from the upper
-//   trailing edge, one pass, then the exit;
-// - the lift of the lower-surface reference: the outline 0.4 mm higher.
+// Each variant of the small wing planned (swap rule and left distance, a
+// swept tip setting the leading edge, margins, X cut, kerf, intermediate
+// sections, closed outlines, the lower-surface lift), compared with
+// tests/data/cutting/panel-plans.txt.
 TEST(PanelCutPlans, EveryVariantMatchesTheReviewedPlan) {
   using Edit = std::function<void(Rig&)>;
   const Edit tip = [](Rig& r) { r.DifferentTip(6.0, 2.0); };

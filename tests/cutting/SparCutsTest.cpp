@@ -134,26 +134,9 @@ TEST(SparPosition, ProfileThicknessUnderAPoint) {
 
 // --- Cut-outs -------------------------------------------------------------------
 
-// Every kind of cut-out with its sizes, as reviewed in
-// tests/data/cutting/spar-cut-outs.txt (each move's label and its root and
-// tip targets):
-// - upper notch, proportional width and entered tip thickness, kerf law
-//   0.2 + 0.3 r: k1 = 0.5, walls at ratio 3/4 0.425, bottom at 5/10 0.35; root
-//   half width (10 - 1) / 2 = 4.5, depth 4 - 0.5 = 3.5, shoulder 60 - 0.25;
-//   tip half width (5 - 0.85) / 2 = 2.075, depth 3 - 0.35 = 2.65, shoulder
-//   55 - 0.2125;
-// - lower notch narrower than two kerfs (constant 0.5): a zero-width path
-//   3.5 up into the foam;
-// - a notch deeper than the profile (12 and 8 thick) stops at the other
-//   surface (48, 47); one thinner than the kerf has no depth;
-// - round slot: tube 8 (tip 6: kerf 0.425), radii 3.5 and 2.575 around
-//   (300, 54.5) and (250, 50.925), 24 segments, closed, then back out;
-// - lower round slot going up; at the tip (8 thick) the hole is raised to
-//   end at the other surface;
-// - hinge round behind the leading edge: centres (395, 40), (347.5, 38),
-//   radii 2.5 and 1.15;
-// - degenerate sizes and a zero root chord: no width and no depth at the
-//   root, a plain 1 mm slot at the tip.
+// Every kind of cut-out (notches of every width and depth, round slots,
+// hinges, degenerate sizes) with the kerf law taken at each wall's ratio, as
+// reviewed in tests/data/cutting/spar-cut-outs.txt.
 TEST_F(SparCutFixture, EveryCutOutKindMatchesTheReviewedMoves) {
   std::string dump;
   const auto record = [&](const std::string& title, bool emitted) {
@@ -247,20 +230,9 @@ TEST_F(SparCutFixture, RefusedMoveEndsTheCutOutAndOtherTypesEmitNothing) {
 
 // --- Soles ----------------------------------------------------------------------
 
-// The recesses of the soles, as reviewed in tests/data/cutting/soles.txt:
-// - a straight upper surface, sole 10 wide and 1.5 deep at X 75: a step down
-//   and up between the points 80 and 70, the tip list (moved by (-20, 5))
-//   at the same indexes;
-// - a lower-surface sole at X 81 (the point 80 only 1 mm behind it): the
-//   recess runs from 90 to 70; the point 90 moves straight up, the corner at
-//   80 to where y = 2 meets the rising segment moved by 2 along its normal
-//   (2 tan(atan(0.5) / 2) further forward), the point 70 along the normal of
-//   the rising segment;
-// - a slope change below 0.001 at the point 80: it moves straight down (the
-//   normal of the segment arriving at it), not far away;
-// - a sole deeper than the profile stops at the lower surface: at the same
-//   4 mm on both ends, and at the thinner end's 3 mm when the root is 3 and
-//   the tip 4 mm thick.
+// The recesses of the soles on straight, cornered and nearly collinear
+// surfaces, and limited by the other surface, as reviewed in
+// tests/data/cutting/soles.txt.
 TEST(SoleRecess, RecessesMatchTheReviewedLists) {
   const auto sole = [](int type, double distance, double width, double depth) {
     std::array<SparRecord, kSparCount> s{};
@@ -318,15 +290,9 @@ class SparsFormTest : public testing::Test, protected test::ProjectRig {
 
 using F = SparField;
 
-// One record edited through the dialog, as reviewed in
-// tests/data/cutting/spars-form-session.txt: everything but "active" disabled
-// until the record is active; the tip width follows the root (mode 0,
-// read-only), in proportion to the chords (12 x 100 / 200 = 6, then 4.5), or
-// is typed; the tip thickness the same (5, then 2.5); no fourth mode; the
-// record stored when another row is shown and loaded back; a hinge has no
-// distance but keeps its tip thickness; a sole is proportional in width with
-// the tip thickness of the root (2), its modes and tip boxes disabled; types
-// outside the list are refused.
+// One record edited through the dialog (enabling, tip size modes, row
+// switching, hinge and sole types, refused types), as reviewed in
+// tests/data/cutting/spars-form-session.txt.
 TEST_F(SparsFormTest, OneRecordEditedAsReviewed) {
   SparsForm form(doc);
   const std::string session = test::replayEdits(form, {{F::RootWidth, "8"},

@@ -376,7 +376,7 @@ struct AbortRun {
 };
 
 // A cut whose moves take real time, cancelled once its first move has run: up to Y 30, then passes
-// along X at that height, then one move up to Y 45 that is never reached.
+// along X at that height, then one move up to Y 40 / 45 that is never reached.
 AbortRun runAbortedCut(Rig& rig) {
   AbortRun run;
   MoveList moves = rig.plans({{20, 30, 20, 30, 1.0}});
@@ -384,7 +384,7 @@ AbortRun runAbortedCut(Rig& rig) {
     const double x = i % 2 == 0 ? 60.0 : 20.0;
     moves.push_back(rig.plan(x, 30, x, 30, 1.0));
   }
-  moves.push_back(rig.plan(20, 45, 20, 45, 1.0));
+  moves.push_back(rig.plan(20, 40, 20, 45, 1.0));  // the right tower goes highest
   run.planned = moves;
   rig.prompt.queueAnswer(Answer::Ok);
   rig.machine->clearTrace();
@@ -448,13 +448,9 @@ TEST(CutJobAbort, WithoutAClearanceTheHighestPointOfTheCutIsUsed) {
   expectCompleteMovesThenRetreat(rig, run, 45.0);
 }
 
-// Both towers: X up to 20 (and Y to 30), back to X 10, then X 50 (never run).
-// With backlash on the table and the machine, the retreat after a cancel
-// following the second move must start from the directions of that move, not
-// of the list's end, or the machine loses the play.
+// The heat pause has run and the worker has not yet asked for the verdict
+// when the cut is cancelled: the cut ends without a move and without a question.
 TEST(CutJobCancel, CancelBeforeTheHeatCheckIsAnsweredRunsNoMove) {
-  // The heat pause has run and the worker has not yet asked for the verdict
-  // when the cut is cancelled: the cut ends without a move and without a question.
   SimulatedMachineParams params;
   params.heatSetByHand = true;
   params.handHeatPercent = 1;  // would ask
@@ -473,6 +469,9 @@ TEST(CutJobCancel, CancelBeforeTheHeatCheckIsAnsweredRunsNoMove) {
   EXPECT_FALSE(rig.machine->isStarted());
 }
 
+// X up to 20, back to 10, then 50 (never run): with backlash, the retreat
+// after a cancel following the second move starts from that move's
+// directions, not the list's end, or the machine loses the play.
 TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
   SimulatedMachineParams params;
   params.xBacklashSteps = 5;

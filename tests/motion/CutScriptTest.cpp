@@ -8,6 +8,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/ScriptedPrompt.h"
@@ -243,27 +244,22 @@ TEST(CutScriptReader, AMoveLineAtThePreviousPositionIsAPauseLabelledTempo) {
   EXPECT_EQ(test::targetsOf((*moves)[1]), test::targetsOf(moveTo("", 0, 11, 20, 10, 20)));
 }
 
+// 99 % is taken and sent; 100 % is refused before the confirmation, the heat unchanged.
 TEST(CutScriptReader, HeatLinesAcceptUpTo99) {
-  {
-    Bench b;
-    const fs::path script = b.dir / "hot.cut";
-    test::writeFile(script, "Hw:99\nT:0 XG:1 YG:1 XD:1 YD:1\n");
-    b.prompt.queueAnswer(Answer::Cancel);
-    RunCutScriptFile(b.env, b.job, script);
-    EXPECT_EQ(b.config.foams.currentHeat, 99);
-    EXPECT_EQ(b.machine->heatPercent(), 99);
-    EXPECT_EQ(b.confirmations(), 1u);
-  }
-  {
+  for (const int heat : {99, 100}) {
+    SCOPED_TRACE(heat);
     Bench b;
     b.config.foams.ApplyHeat(40);
-    const fs::path script = b.dir / "hotter.cut";
-    test::writeFile(script, "Hw:100\nT:0 XG:1 YG:1 XD:1 YD:1\n");
+    const fs::path script = b.dir / "hot.cut";
+    test::writeFile(script, "Hw:" + std::to_string(heat) + "\nT:0 XG:1 YG:1 XD:1 YD:1\n");
+    b.prompt.queueAnswer(Answer::Cancel);
     EXPECT_FALSE(RunCutScriptFile(b.env, b.job, script));
-    EXPECT_EQ(b.prompt.messages(), std::vector<std::string>{"Invalid power coefficient 100%"});
-    EXPECT_EQ(b.confirmations(), 0u);
-    EXPECT_EQ(b.config.foams.currentHeat, 40);
-    EXPECT_EQ(b.machine->heatPercent(), 40);
+    const int taken = heat == 99 ? 99 : 40;
+    EXPECT_EQ(std::tuple(b.config.foams.currentHeat, b.machine->heatPercent(), b.confirmations()),
+              std::tuple(taken, taken, heat == 99 ? 1u : 0u));
+    EXPECT_EQ(b.prompt.messages(),
+              heat == 99 ? std::vector<std::string>{}
+                         : std::vector<std::string>{"Invalid power coefficient 100%"});
   }
 }
 

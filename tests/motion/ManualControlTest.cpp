@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "motion/TimerCalibrationForm.h"
@@ -225,7 +226,7 @@ TEST(ZeroAxis, SetZeroKeepsTheStepTimesStopsAndResetsThePlanner) {
 // ---------------------------------------------------------------------------
 // Zero axis: single steps
 
-TEST(ZeroAxisArrows, SynchronizedArrowsStepBothTowersTogether) {
+TEST(ZeroAxisArrows, SynchronizedArrowsStepBothTowersUnsynchronizedOne) {
   Rig rig;
   ZeroAxisForm form(rig.job);
   rig.driver.SetHeatOutput(50);
@@ -241,21 +242,16 @@ TEST(ZeroAxisArrows, SynchronizedArrowsStepBothTowersTogether) {
   // No Start, Stop or planning for a single step.
   EXPECT_EQ(rig.machine->counters().starts + rig.machine->counters().stops, 0u);
   EXPECT_DOUBLE_EQ(rig.planner.towers().XG, 0.0);
-}
 
-TEST(ZeroAxisArrows, UnsynchronizedArrowsStepOneTower) {
-  Rig rig;
-  ZeroAxisForm form(rig.job);
+  // Unsynchronized, each tower steps alone.
   form.toggleSynchronized();
-  form.pressArrow(Tower::Left, 0, -1);
-  form.releaseArrow();
-  EXPECT_EQ(rig.allSteps(), (Steps{0, -1, 0, 0}));
-  form.pressArrow(Tower::Right, 1, 1);
-  form.releaseArrow();
-  EXPECT_EQ(rig.allSteps(), (Steps{0, -1, 1, 1}));
-  form.pressArrow(Tower::Right, -1, 0);
-  form.releaseArrow();
-  EXPECT_EQ(rig.allSteps(), (Steps{0, -1, 0, 1}));
+  for (const auto& [tower, x, y, after] : {std::tuple{Tower::Left, 0, -1, Steps{-1, 0, -1, 1}},
+                                           std::tuple{Tower::Right, 1, 1, Steps{-1, 0, 0, 2}},
+                                           std::tuple{Tower::Right, -1, 0, Steps{-1, 0, -1, 2}}}) {
+    EXPECT_TRUE(form.pressArrow(tower, x, y));
+    form.releaseArrow();
+    EXPECT_EQ(rig.allSteps(), after);
+  }
 }
 
 TEST(ZeroAxisArrows, SingleStepWaitsTheYStepTimeOnce) {

@@ -115,17 +115,7 @@ TEST_F(PlannerTest, ProjectsTheWireLineOntoTheTowersAndAppliesZeroAndLayout) {
 }
 
 TEST_F(PlannerTest, PausesAreChunksOfWholeMilliseconds) {
-  at(10.0);
-  const auto pause = planner.PlanScriptMove(10.0, 10.0, 10.0, 10.0, 1.5, "line 3");
-  ASSERT_TRUE(pause);
-  EXPECT_EQ(pause->label, "Tempo");
-  EXPECT_EQ(pause->duration, 1.5);
-  EXPECT_FALSE(pause->hasSteps());
-  // Chunks of trunc(126 * 0.5) = 63 ms (126 periods): 23 of them, then 51 ms.
-  ASSERT_EQ(pause->entryCount(), 24u);
-  EXPECT_EQ(entriesOf(*pause).front(), (std::pair<int, int>{126, 0}));
-  EXPECT_EQ(entriesOf(*pause).back(), (std::pair<int, int>{102, 0}));
-
+  // Chunks of trunc(126 * 0.5) = 63 ms (126 periods), then the rest.
   planner.SetPlannerPosition(1.0, 2.0, 3.0, 4.0);
   const auto dwell = planner.PlanDwell(100.0);
   ASSERT_TRUE(dwell);
@@ -188,24 +178,6 @@ TEST_F(PlannerTest, LeadingAxisDistributionSpreadsTheOtherAxisSteps) {
   const auto yLeads = planner.PlanScriptMove(10.0 - 2.0 / 32, 10.0 - 5.0 / 64, 10.0, 10.0, 0.1, "");
   ASSERT_TRUE(yLeads);
   EXPECT_EQ(left(*yLeads), (std::vector<int>{10, 2, 10, 2, 2}));
-
-  // A diagonal: 37.3 mm in X (trunc(1193.6) = 1193 steps), 11.7 mm in Y
-  // (748.8 -> 748), never more than one Y step away from the line.
-  table.AxesX = 2000;
-  foams.cutSpeed = 3.0;
-  at(100.0);
-  const auto diagonal = wire(137.3, 111.7, 100.0, 100.0, SpeedMode::TowerMax);
-  ASSERT_TRUE(diagonal);
-  EXPECT_EQ(stepsOf(*diagonal), (Steps{1193, 748, 0, 0}));
-  std::int64_t xs = 0, ys = 0;
-  for (const auto& entry : entriesOf(*diagonal)) {
-    xs += (entry.second & 8) ? 1 : 0;
-    ys += (entry.second & 2) ? 1 : 0;
-    const double idealY = static_cast<double>(xs) / 32.0 * (11.7 / 37.3);
-    ASSERT_LE(std::abs(static_cast<double>(ys) / 64.0 - idealY), 1.0 / 64.0 + 1e-12);
-  }
-  EXPECT_NEAR(planner.residuals().XG, 37.3 - 1193.0 / 32.0, 1e-9);
-  EXPECT_NEAR(planner.residuals().YG, 11.7 - 748.0 / 64.0, 1e-9);
 }
 
 TEST_F(PlannerTest, MovesShorterThanAStepAccumulateInTheResidual) {
@@ -268,21 +240,6 @@ TEST_F(PlannerTest, ReversingXAddsTheBacklashStepsFirstAtTheirOwnSpeed) {
   EXPECT_EQ(stepsOf(*slow), (Steps{-19, 0, -19, 0}));
   EXPECT_EQ(test::totalTicks(slow->entries), 3 * 400 + 16 * 4);
   EXPECT_DOUBLE_EQ(slow->scheduledTime, 632.0);
-}
-
-TEST_F(PlannerTest, ZeroXDeltaAfterANegativeMoveCountsAsPositive) {
-  table.XPasInvSens = 3;
-  at(10.0);
-  const auto first = wire(5.0, 10.0, 5.0, 10.0);
-  ASSERT_TRUE(first);
-  EXPECT_EQ(first->entryCount(), 160u);  // no backlash: no direction known yet
-  const auto still = wire(5.0, 10.0, 5.0, 10.0, SpeedMode::TowerMax);
-  ASSERT_TRUE(still);
-  // Three positive X backlash steps at 2 ms, then the empty entry of a move
-  // without steps; nothing moves on the towers' paths, so the duration is 0.
-  EXPECT_EQ(entriesOf(*still), (Entries{{4, 0xCC}, {4, 0xCC}, {4, 0xCC}, {4, 0x00}}));
-  EXPECT_EQ(still->duration, 0.0);
-  EXPECT_TRUE(still->hasSteps());
 }
 
 TEST_F(PlannerTest, BacklashOfBothAxesStepsThemTogetherAtTheSlowerPace) {
@@ -500,18 +457,6 @@ TEST_F(PlannerTest, SurveyFindsTheSlowestMoveAndPlansAtItsFastestSpeed) {
   planner.EndSpeedSurvey(false, speed, label, error);
   EXPECT_DOUBLE_EQ(speed, 15.62);
   EXPECT_EQ(label, "first");
-
-  // The wire heat limits it too: 15.625 mm/s needs more than 100 % with the
-  // built-in foam, (99.9 - 45) / 14 + 1 = 4.9214 -> 4.92.
-  std::string current = "Poly extrudé";
-  foams.LoadFoamsFromText("", current);
-  ASSERT_TRUE(foams.SelectFoam("Poly extrudé"));
-  at(0.0);
-  planner.BeginSpeedSurvey(false);
-  ASSERT_TRUE(wire(10.0, 0.0, 10.0, 0.0, SpeedMode::Face1, "first"));
-  planner.EndSpeedSurvey(false, speed, label, error);
-  EXPECT_DOUBLE_EQ(speed, 4.92);
-  EXPECT_EQ(label, "Speed limit due to wire heat");
 }
 
 // --- Time keeping and the machine ------------------------------------------------
