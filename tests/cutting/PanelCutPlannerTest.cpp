@@ -166,39 +166,6 @@ TEST(PanelCutLabels, EachTrimmingModeEmitsItsSequence) {
 }
 
 // ---------------------------------------------------------------------------
-// Clearance warning
-
-TEST(PanelCutClearance, WarnsBeforeAndAfterCuttingWhenTheWireWouldNotClearTheBlock) {
-  for (int mode : {1, 3}) {
-    Rig rig;
-    rig.doc.cutChoices.trimmingMode = mode;
-    rig.doc.cutChoices.clearance = 40.0;  // equal to the block height
-    // No answer queued: the prompt answers Cancel.
-    const PanelCutResult cancelled = rig.Plan();
-    EXPECT_EQ(std::tuple(cancelled.status, cancelled.moves.size()),
-              std::tuple(PanelCutStatus::Cancelled, 0u));
-    ASSERT_EQ(rig.prompt.calls().size(), 1u);
-    EXPECT_EQ(std::tie(rig.prompt.calls()[0].kind, rig.prompt.calls()[0].text),
-              std::tuple(ScriptedPrompt::Kind::OkCancel, Text(Msg::ClearanceLowerThanFoam)));
-
-    rig.prompt.queueAnswer(Answer::Ok);
-    EXPECT_TRUE(rig.Plan().ok());
-
-    rig.prompt.clear();
-    rig.doc.cutChoices.clearance = 40.5;
-    EXPECT_TRUE(rig.Plan().ok());
-    EXPECT_TRUE(rig.prompt.calls().empty());
-  }
-  for (int mode : {0, 2, 4}) {
-    Rig rig;
-    rig.doc.cutChoices.trimmingMode = mode;
-    rig.doc.cutChoices.clearance = 10.0;
-    EXPECT_TRUE(rig.Plan().ok()) << mode;
-    EXPECT_TRUE(rig.prompt.calls().empty()) << mode;
-  }
-}
-
-// ---------------------------------------------------------------------------
 // Plans as reviewed: placement, kerfs, outlines and every move
 
 // A plan as text: placement, kerfs, outline ends, and per move its label,
@@ -318,22 +285,103 @@ TEST(PanelCutLeadingEdge, NoMarginMeansNoLeadingEdgeCutWhateverTheMode) {
 }
 
 // ---------------------------------------------------------------------------
-// Intermediate sections
+// Warnings and refusals
 
-TEST(PanelCutIntermediate, SectionOutsideThePanelIsRefused) {
+// A plan's status, move count and message, then every question and message
+// shown (kind, text) and the step requests that reached the machine.
+std::string DumpRefusal(Rig& rig, const PanelCutResult& r) {
+  static const char* const statuses[] = {"ok",          "cancelled",    "refused",
+                                         "plan failed", "heat refused", "execution failed"};
+  std::string text = std::string(statuses[static_cast<int>(r.status)]) + " moves " +
+                     std::to_string(r.moves.size()) + " \"" + r.message + "\"\n";
+  for (const ScriptedPrompt::Call& c : rig.prompt.calls()) {
+    text += std::string(c.kind == ScriptedPrompt::Kind::OkCancel ? "  ask \"" : "  message \"") +
+            c.text + "\"\n";
+  }
+  rig.prompt.clear();
+  return text + "  requests " + std::to_string(rig.machine->counters().stepsRequests) + "\n";
+}
+
+// The clearance warning (before and after cutting, when the wire would not
+// clear the 40 mm block; no answer queued is Cancel), intermediate sections
+// outside the panel, zero chord, span or speed, blocks beyond the towers and a
+// refused heat, as reviewed in tests/data/cutting/panel-cut-refusals.txt.
+TEST(PanelCutRefusals, WarningsAndRefusalsMatchTheReviewedOutcomes) {
+  std::string dump;
+  const auto plan = [&dump](Rig& rig, const std::string& title) {
+    dump += test::section(title, DumpRefusal(rig, rig.Plan()));
+  };
+  for (int mode : {0, 1, 2, 3, 4}) {
+    Rig rig;
+    rig.doc.cutChoices.trimmingMode = mode;
+    const std::string m = "mode " + std::to_string(mode);
+    rig.doc.cutChoices.clearance = 10.0;
+    plan(rig, m + ", clearance 10");
+    if (mode != 1 && mode != 3) continue;
+    rig.doc.cutChoices.clearance = 40.0;
+    plan(rig, m + ", clearance 40 cancelled");
+    rig.prompt.queueAnswer(Answer::Ok);
+    plan(rig, m + ", clearance 40 confirmed");
+    rig.doc.cutChoices.clearance = 40.5;
+    plan(rig, m + ", clearance 40.5");
+  }
   for (int ref : {0, 1}) {
     for (int z : {0, 300, 400}) {
-      if (ref == 0 && z == 300) continue;  // the whole panel: allowed
       Rig rig;
       rig.panel().sectionCutEnabled = true;
       rig.panel().sectionCutZ = z;
       rig.doc.cutChoices.sectionReference = ref;
-      const PanelCutResult r = rig.Plan();
-      EXPECT_EQ(std::tie(r.status, r.message),
-                std::tuple(PanelCutStatus::Refused, Text(Msg::InvalidIntermediateSectionCut)))
-          << ref << " " << z;
+      plan(rig, "section " + std::to_string(z) + (ref ? " from the tip" : " from the root"));
     }
   }
+  {
+    Rig rig;
+    rig.panel().tip.params.chord = 0.0;
+    plan(rig, "zero tip chord");
+  }
+  {
+    Rig rig;
+    rig.panel().span = 0.0;
+    plan(rig, "zero span");
+  }
+  {
+    Rig rig;
+    rig.config.foams.cutSpeed = 0.0;
+    plan(rig, "zero speed");
+    // A survey looks for the speed itself: no refusal there.
+    double speed = 0.0;
+    EXPECT_EQ(rig.Survey(false, speed), "");
+    EXPECT_GT(speed, 0.0);
+  }
+  {
+    // Left wing, root 800 mm from the right tower: the 300 mm block would end
+    // 1100 mm from it, 100 mm beyond the left tower; the same on a reverse table.
+    Rig rig;
+    rig.panel().rootAxisOffset = 800;
+    plan(rig, "block beyond the right tower");
+    rig.doc.cutChoices.wingSide = 1;
+    plan(rig, "left wing beyond the left tower");
+    rig.config.table.TableInv = 1;
+    plan(rig, "left wing beyond the left tower, reverse table");
+  }
+  {
+    Rig rig;
+    FoamType hot = rig.config.foams.records["Blue"];
+    hot.heatMode = ComputedHeat;
+    hot.minSpeed = 1.0;
+    hot.minSpeedHeat = 45;
+    hot.maxSpeed = 3.5;
+    hot.maxSpeedHeat = 80;
+    rig.config.foams.records["Blue"] = hot;
+    rig.config.foams.cutSpeed = 5.0;  // needs 101 %
+    const MovePlanner::Position start = rig.planner.towers();
+    PanelCutPlanner planner(rig.doc, rig.env);
+    EXPECT_FALSE(planner.Run(rig.job));
+    dump += test::section("heat refused on a run", DumpRefusal(rig, planner.lastResult()));
+    const MovePlanner::Position now = rig.planner.towers();
+    EXPECT_EQ(std::tuple(now.XG, now.YD), std::tuple(start.XG, start.YD));
+  }
+  test::expectGolden("cutting/panel-cut-refusals.txt", dump);
 }
 
 // ---------------------------------------------------------------------------
@@ -365,48 +413,6 @@ TEST(PanelCutClosedOutline, DifferentPointCountsAreRefusedWhoeverStartsTheCut) {
   EXPECT_EQ(rig.Survey(true, speed), Text(Msg::DifferingNumberOfPoints));
   EXPECT_TRUE(rig.prompt.calls().empty());
   EXPECT_EQ(rig.machine->counters().stepsRequests, 0u);
-}
-
-TEST(PanelCutRefusals, ZeroChordSpanOrSpeedIsRefusedBeforeAnyMove) {
-  const std::pair<std::function<void(Rig&)>, std::string> cases[] = {
-      {[](Rig& rig) { rig.panel().tip.params.chord = 0.0; }, "chord"},
-      {[](Rig& rig) { rig.panel().span = 0.0; }, "Invalid block width: 0 mm"},
-      {[](Rig& rig) { rig.config.foams.cutSpeed = 0.0; }, "speed"},
-  };
-  for (const auto& [breakIt, text] : cases) {
-    Rig rig;
-    breakIt(rig);
-    const PanelCutResult r = rig.Plan();
-    EXPECT_EQ(r.status, PanelCutStatus::Refused) << text;
-    EXPECT_NE(r.message.find(text), std::string::npos) << r.message;
-    EXPECT_EQ(rig.prompt.messages(), std::vector<std::string>{r.message});
-    EXPECT_EQ(rig.machine->counters().stepsRequests, 0u);
-  }
-  // A survey looks for the speed itself: no refusal there.
-  Rig rig;
-  rig.config.foams.cutSpeed = 0.0;
-  double speed = 0.0;
-  EXPECT_EQ(rig.Survey(false, speed), "");
-  EXPECT_GT(speed, 0.0);
-}
-
-TEST(PanelCutRefusals, ABlockBeyondTheTowersIsRefusedWithNothingKept) {
-  Rig rig;
-  rig.panel().rootAxisOffset = 800;  // 800 + 300 > 1000
-  PanelCutResult r = rig.Plan();
-  EXPECT_EQ(std::tuple(r.status, r.moves.size()), std::tuple(PanelCutStatus::PlanFailed, 0u));
-  ASSERT_EQ(rig.prompt.messages().size(), 1u);
-  EXPECT_EQ(rig.prompt.messages()[0].rfind("Right block position greater than", 0), 0u);
-  // Left wing, root 800 mm from the right tower: the 300 mm block would end
-  // 1100 mm from it, 100 mm beyond the left tower; the same on a reverse table.
-  const std::string beyond = "Right block position greater than XD-XG size: 1100";
-  rig.doc.cutChoices.wingSide = 1;
-  r = rig.Plan();
-  EXPECT_EQ(std::tie(r.status, r.message), std::tuple(PanelCutStatus::Refused, beyond));
-  rig.config.table.TableInv = 1;
-  rig.prompt.clear();
-  EXPECT_EQ(rig.Plan().status, PanelCutStatus::Refused);
-  EXPECT_EQ(rig.prompt.messages(), std::vector<std::string>{beyond});
 }
 
 // ---------------------------------------------------------------------------
@@ -451,25 +457,6 @@ TEST(PanelCutRun, RunsOnTheMachineAndComesBackHome) {
   for (Axis a : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) {
     EXPECT_LE(std::llabs(s[a].commandedSteps), 1) << static_cast<int>(a);
   }
-}
-
-TEST(PanelCutRun, RefusedHeatExecutesNothing) {
-  Rig rig;
-  FoamType hot = rig.config.foams.records["Blue"];
-  hot.heatMode = ComputedHeat;
-  hot.minSpeed = 1.0;
-  hot.minSpeedHeat = 45;
-  hot.maxSpeed = 3.5;
-  hot.maxSpeedHeat = 80;
-  rig.config.foams.records["Blue"] = hot;
-  rig.config.foams.cutSpeed = 5.0;  // needs 101 %
-  const MovePlanner::Position start = rig.planner.towers();
-  PanelCutPlanner planner(rig.doc, rig.env);
-  EXPECT_FALSE(planner.Run(rig.job));
-  EXPECT_EQ(std::tuple(planner.lastResult().status, rig.machine->counters().stepsRequests),
-            std::tuple(PanelCutStatus::HeatRefused, 0u));
-  const MovePlanner::Position now = rig.planner.towers();
-  EXPECT_EQ(std::tuple(now.XG, now.YD), std::tuple(start.XG, start.YD));
 }
 
 TEST(PanelCutRun, SurveyTotalsWithoutMovingOrAsking) {

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -17,6 +21,7 @@
 #include "motion/CutJob.h"
 #include "motion/CutScript.h"
 #include "motion/MovePlanner.h"
+#include "support/Golden.h"
 #include "support/MachineRig.h"
 #include "support/StepStreams.h"
 #include "support/TestFiles.h"
@@ -163,209 +168,206 @@ TEST(CutJobTexts, TimeHeatAndProgress) {
   EXPECT_EQ(CutJob::ProgressText(1.005, {0, 0, 0}, "fixed 40%"), "1.00 mm/s Power 0 %, manual");
 }
 
-TEST(CutJob, ConfirmationShowsSpeedTimeAndHeatAndCancelRunsNothing) {
-  struct Case {
-    bool byHand;
-    const char* foam;
-    std::vector<double> seconds;
-    double speed;  // not shown when not positive
-    int heat;      // set by the foam form when not 0
-    const char* text;
-  };
-  const std::vector<Case> cases{
-      {false,
-       "Blue",
-       {30.0, 29.9},
-       12.345,
-       0,
-       "Start cut ?\nCut speed 12.35\nTotal time 59 sec\nHeat fixed 40%"},
-      {false, "Grey", {61.0}, -1.0, 73, "Start cut ?\nTotal time 1 min 1 sec\nHeat computed 73%"},
-      {true, "Blue", {}, 0.0, 0, "Start cut ?\nTotal time 0 sec\nHeat manual"}};
-  for (const Case& c : cases) {
-    SimulatedMachineParams params;
-    params.heatSetByHand = c.byHand;
-    params.handHeatPercent = 30;
-    Rig rig(params);
-    rig.config.foams.SelectFoam(c.foam);
-    if (c.heat != 0) rig.config.foams.currentHeat = c.heat;
-    MoveList moves;
-    for (double seconds : c.seconds) moves.push_back(timedMove(seconds));
-    rig.prompt.queueAnswer(Answer::Cancel);
-    EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x1F, c.speed));
-    const auto asked = rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel);
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].text, c.text);
-    EXPECT_EQ(rig.machine->counters().starts + rig.machine->counters().stepsRequests, 0u);
-    EXPECT_GE(rig.machine->counters().stops, 1u);
-    EXPECT_TRUE(rig.sound.played.empty());
-  }
-}
-
-TEST(CutJob, EmptyListStartsStopsAndPlaysTheSound) {
-  Rig rig;
-  rig.prompt.queueAnswer(Answer::Ok);
-  EXPECT_TRUE(rig.job.ExecuteCut({}, 0x1F, 5.0));
-  EXPECT_EQ(rig.machine->counters().starts, 1u);
-  EXPECT_EQ(rig.machine->counters().stepsRequests, 1u);  // the heat check's pause, nothing else
-  EXPECT_FALSE(rig.machine->isStarted());
-  EXPECT_EQ(rig.sound.played, std::vector<std::string>{"Bravo.wav"});
-  EXPECT_EQ(rig.status.cursor, (std::vector<bool>{true, false}));
-}
-
-TEST(CutJob, SurveyingPlannerExecutesNothingAndSucceeds) {
-  for (const bool errorsOnly : {false, true}) {  // nor while message boxes are off
-    Rig rig;
-    rig.planner.BeginSpeedSurvey(errorsOnly);
-    MoveList moves = rig.plans({{10, 0, 10, 0, 1.0}});
-    EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0));
-    EXPECT_TRUE(rig.prompt.calls().empty());
-    EXPECT_EQ(rig.machine->counters().starts + rig.machine->counters().stepsRequests, 0u);
-    EXPECT_EQ(rig.machine->counters().stops, 1u);
-    EXPECT_TRUE(rig.sound.played.empty());
-  }
-}
-
-TEST(CutJob, CutToFileSendsNothingToTheMachine) {
-  Rig rig;
-  rig.env.output.cutToFile = true;
-  const test::TempDir dir;
-  const std::filesystem::path file = dir / "panel.cut";
-
-  MoveList moves = rig.plans({{10, 0, 10, 0, 1.0}, {10, 20, 10, 20, 2.0}});
-  rig.prompt.queueFile(file.string());
-  EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0));
-
-  // Cancelling the file dialog is a failure.
-  MoveList more = rig.plans({{0, 0, 0, 0, 1.0}});
-  EXPECT_FALSE(rig.job.ExecuteCut(std::move(more), 0x1F, 5.0));
-
-  EXPECT_EQ(rig.machine->counters().starts + rig.machine->counters().stepsRequests, 0u);
-  EXPECT_EQ(rig.machine->snapshot().entriesOutput, 0u);
-  EXPECT_TRUE(rig.prompt.callsOf(ScriptedPrompt::Kind::OkCancel).empty());
-  EXPECT_TRUE(std::filesystem::exists(file));
-}
-
 // ---------------------------------------------------------------------------
-// Heat check
+// What a cut leaves behind
 
-TEST(CutJobHeatCheck, NeverAsksWithoutHeatAcquisitionEvenAtZeroHeat) {
-  Rig rig;
-  rig.config.table.InterfChauf = 0;
-  rig.driver.SetHeatOutput(0);
-  MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}});
-  EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x15, 5.0));
-  EXPECT_TRUE(rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).empty());
-  EXPECT_EQ(rig.steps(Axis::XG), 480);
-}
-
-TEST(CutJobHeatCheck, AbortRetryIgnoreBelowTwoPercent) {
+SimulatedMachineParams handHeat(int percent) {
   SimulatedMachineParams params;
   params.heatSetByHand = true;
-  params.handHeatPercent = 1;
+  params.handHeatPercent = percent;
+  return params;
+}
 
-  {  // Abort: the cut does not start, no further message; Start and Stop were sent.
-    Rig rig(params);
-    MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}});
-    rig.prompt.queueAnswer(Answer::Abort);
-    EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x15, 5.0));
-    const auto asked = rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore);
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].text, "Wire heat lower than 2%");
-    EXPECT_EQ(asked[0].icon, MessageIcon::Stop);
-    EXPECT_TRUE(rig.prompt.messages().empty());
-    EXPECT_EQ(rig.machine->counters().stepsRequests, 1u);  // the pause only
-    EXPECT_EQ(rig.machine->counters().starts, 1u);
-    EXPECT_FALSE(rig.machine->isStarted());
+// Every question and message of the cut (kind, icon, text), the job's
+// result, the machine's counters, commanded steps, elapsed time and state,
+// the planner's towers, the sounds and the wait cursor.
+std::string outcome(const Rig& rig, bool returned) {
+  static const char* const kinds[] = {"message",       "ok-cancel", "abort-retry-ignore",
+                                      "yes-no-cancel", "open",      "save"};
+  static const char* const results[] = {"none", "running", "done", "failed", "cancelled"};
+  std::ostringstream out;
+  out << "returned " << returned << " result " << results[static_cast<int>(rig.job.result())]
+      << "\n";
+  for (const ScriptedPrompt::Call& c : rig.prompt.calls()) {
+    std::string text = c.text;
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at))
+      text.replace(at, 1, "\\n");
+    out << "  " << kinds[static_cast<int>(c.kind)] << " icon " << static_cast<int>(c.icon) << " \""
+        << text << "\"\n";
   }
-  {  // Retry measures again after another pause; Ignore cuts.
-    Rig rig(params);
-    MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}});
-    rig.prompt.queueAnswer(Answer::Retry);
-    rig.prompt.queueAnswer(Answer::Ignore);
-    const double before = rig.machine->snapshot().elapsedMs;
-    EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x15, 5.0));
-    EXPECT_EQ(rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).size(), 2u);
-    EXPECT_EQ(rig.machine->counters().stepsRequests, 3u);  // two pauses, one move
-    EXPECT_EQ(rig.steps(Axis::XG), 480);
-    // Two 500 ms pauses and the 0.5 s move, whole timer periods of 0.5 ms.
-    EXPECT_NEAR(rig.machine->snapshot().elapsedMs - before, 1500.0, 1.0);
-  }
-  {  // Exactly 2 % is enough.
-    SimulatedMachineParams warm = params;
-    warm.handHeatPercent = 2;
-    Rig rig(warm);
-    MoveList moves = rig.plans({{0, 10, 0, 10, 0.5}});
-    EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x15, 5.0));
-    EXPECT_EQ(rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).size(), 0u);
-    EXPECT_EQ(rig.steps(Axis::YD), 480);
-  }
+  const SimulatedMachineCounters& n = rig.machine->counters();
+  const MachineSnapshot s = rig.machine->snapshot();
+  const test::Steps steps = rig.allSteps();
+  const MovePlanner::Position t = rig.planner.towers();
+  char elapsed[32];
+  std::snprintf(elapsed, sizeof elapsed, "%.3f", s.elapsedMs);
+  out << "  starts " << n.starts << " stops " << n.stops << " requests " << n.stepsRequests
+      << " rejected " << n.rejectedRequests << " entries " << s.entriesOutput << " elapsed "
+      << elapsed << " ms" << (rig.machine->isStarted() ? " started" : "") << "\n  steps "
+      << steps[0] << " " << steps[1] << " " << steps[2] << " " << steps[3] << " towers " << t.XG
+      << " " << t.YG << " " << t.XD << " " << t.YD << "\n  sounds";
+  for (const std::string& name : rig.sound.played) out << " " << name;
+  out << "\n  cursor";
+  for (const bool on : rig.status.cursor) out << (on ? " on" : " off");
+  return out.str() + "\n";
 }
 
-// ---------------------------------------------------------------------------
-// Sending moves
-
-TEST(CutJobSend, MoveOfDurationZeroWithStepsReachesTheMachineAndEmptyMovesAreSkipped) {
-  Rig rig;
-  CutMove rapid = timedMove(0.0);
-  for (int i = 0; i < 3; ++i) ASSERT_TRUE(AppendStep(rapid, 1, -1, 5.0, 0.5));
-  CutMove nothing = timedMove(0.0);
-  CutMove pause = timedMove(0.25);
-  ASSERT_TRUE(AppendStep(pause, 0, 0, 250.0, 0.5));
-
-  MoveList moves{rapid, nothing, pause};
-  EXPECT_TRUE(rig.job.ExecuteCut(std::move(moves), 0x04, 5.0));
-  EXPECT_EQ(rig.allSteps(), (test::Steps{3, -3, 0, 0}));
-  // The step move and the pause; the empty move was not sent.
-  EXPECT_EQ(rig.machine->counters().stepsRequests, 2u);
-  EXPECT_NEAR(rig.machine->snapshot().elapsedMs, 15.0 + 250.0, 1e-9);
-}
-
-TEST(CutJobSend, RefusedStreamEndsTheCutWithNoInterruptsAndKeepsWhatRan) {
-  Rig rig;
-  rig.config.table.ZeroX = 5.0;
-  rig.planner.ResetPlanner();
-  MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}});
-  CutMove broken = timedMove(1.0);
-  broken.entries = {0x10, 0x03};  // delay byte without its marker
-  moves.push_back(broken);
-  moves.push_back(rig.plan(20, 0, 20, 0, 0.5));
-  rig.prompt.queueAnswer(Answer::Ok);
-
-  EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0));
-  EXPECT_EQ(rig.prompt.messages(), std::vector<std::string>{"No interrupts during cutting"});
-  EXPECT_EQ(rig.prompt.calls().back().icon, MessageIcon::Information);
-  EXPECT_EQ(rig.steps(Axis::XG), 480);  // the first move, not the third
-  EXPECT_EQ(rig.machine->counters().rejectedRequests, 1u);
-  // The planner is where the machine is: the end of the first move (absolute).
-  EXPECT_EQ(test::mm4(rig.planner.towers()), (test::Mm4{15.0, 0.0, 15.0, 0.0}));
-  EXPECT_FALSE(rig.machine->isStarted());
-  EXPECT_EQ(rig.sound.played.size(), 1u);
-}
-
-TEST(CutJobSend, WithoutTheWorkerARefusedMoveIsReportedAlike) {
-  Rig rig;
-  MoveList moves = rig.plans({{0, 10, 0, 10, 0.5}});
-  CutMove broken = timedMove(1.0);
-  broken.entries = {0x80, 0x01};  // a direction bit without its step bit
-  moves.push_back(broken);
-  EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x00, 5.0));
-  EXPECT_EQ(rig.prompt.messages(), std::vector<std::string>{"No interrupts during cutting"});
-  EXPECT_EQ(rig.steps(Axis::YG), 480);
-  EXPECT_DOUBLE_EQ(rig.planner.towers().YD, 10.0);
-  EXPECT_TRUE(rig.sound.played.empty());
-}
-
-TEST(CutJobSend, WithoutADeviceTheHeatCheckReportsTheMachineNotTheHeat) {
+struct OutcomeCase {
+  const char* name;
   SimulatedMachineParams params;
-  params.deviceAbsent = true;
-  Rig rig(params);
-  rig.prompt.clear();  // "Error in loading driver"
-  MoveList moves = rig.plans({{0, 10, 0, 10, 0.5}});
-  EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x15, 5.0));
-  EXPECT_TRUE(rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).empty());
-  EXPECT_EQ(rig.prompt.messages(), std::vector<std::string>{"No interrupts during cutting"});
-}
+  bool gated;
+  std::function<bool(Rig&)> run;
+};
 
+// Confirmation, heat check and sending, each cut's outcome as reviewed in
+// tests/data/motion/cut-job-outcomes.txt.
+TEST(CutJob, EveryCutEndsAsReviewed) {
+  const auto confirm = [](const char* foam, std::vector<double> seconds, double speed, int heat) {
+    return [=](Rig& rig) {
+      rig.config.foams.SelectFoam(foam);
+      if (heat != 0) rig.config.foams.currentHeat = heat;
+      MoveList moves;
+      for (double s : seconds) moves.push_back(timedMove(s));
+      rig.prompt.queueAnswer(Answer::Cancel);
+      return rig.job.ExecuteCut(std::move(moves), 0x1F, speed);
+    };
+  };
+  const auto oneMove = [](std::vector<Answer> answers, unsigned flags,
+                          std::array<double, 5> target = {10, 0, 10, 0, 0.5}) {
+    return [=](Rig& rig) {
+      MoveList moves = rig.plans({target});
+      for (const Answer a : answers) rig.prompt.queueAnswer(a);
+      return rig.job.ExecuteCut(std::move(moves), flags, 5.0);
+    };
+  };
+  SimulatedMachineParams absent;
+  absent.deviceAbsent = true;
+  const std::vector<OutcomeCase> cases{
+      // The speed is not shown when not positive; the foam form sets a heat.
+      {"cancelled, fixed heat", {}, false, confirm("Blue", {30.0, 29.9}, 12.345, 0)},
+      {"cancelled, computed heat", {}, false, confirm("Grey", {61.0}, -1.0, 73)},
+      {"cancelled, heat by hand", handHeat(30), false, confirm("Blue", {}, 0.0, 0)},
+      {"empty list",
+       {},
+       false,
+       [](Rig& rig) {
+         rig.prompt.queueAnswer(Answer::Ok);
+         return rig.job.ExecuteCut({}, 0x1F, 5.0);
+       }},
+      {"surveying",
+       {},
+       false,
+       [](Rig& rig) {
+         rig.planner.BeginSpeedSurvey(false);
+         return rig.job.ExecuteCut(rig.plans({{10, 0, 10, 0, 1.0}}), 0x1F, 5.0);
+       }},
+      {"surveying with message boxes off",
+       {},
+       false,
+       [](Rig& rig) {
+         rig.planner.BeginSpeedSurvey(true);
+         return rig.job.ExecuteCut(rig.plans({{10, 0, 10, 0, 1.0}}), 0x1F, 5.0);
+       }},
+      // Cancelling the second file dialog is a failure.
+      {"cut to file",
+       {},
+       false,
+       [](Rig& rig) {
+         rig.env.output.cutToFile = true;
+         const test::TempDir dir;
+         const std::filesystem::path file = dir / "panel.cut";
+         rig.prompt.queueFile(file.string());
+         const bool first =
+             rig.job.ExecuteCut(rig.plans({{10, 0, 10, 0, 1.0}, {10, 20, 10, 20, 2.0}}), 0x1F, 5.0);
+         EXPECT_TRUE(first && std::filesystem::exists(file));
+         return rig.job.ExecuteCut(rig.plans({{0, 0, 0, 0, 1.0}}), 0x1F, 5.0);
+       }},
+      {"no heat acquisition at zero heat",
+       {},
+       false,
+       [](Rig& rig) {
+         rig.config.table.InterfChauf = 0;
+         rig.driver.SetHeatOutput(0);
+         return rig.job.ExecuteCut(rig.plans({{10, 0, 10, 0, 0.5}}), 0x15, 5.0);
+       }},
+      {"heat 1 %, abort", handHeat(1), false, oneMove({Answer::Abort}, 0x15)},
+      // Two 500 ms pauses and the 0.5 s move.
+      {"heat 1 %, retry then ignore", handHeat(1), false,
+       oneMove({Answer::Retry, Answer::Ignore}, 0x15)},
+      {"heat 2 % is enough", handHeat(2), false, oneMove({}, 0x15, {0, 10, 0, 10, 0.5})},
+      // A duration-zero move with steps is sent, an empty one is not.
+      {"rapid, empty and pause",
+       {},
+       false,
+       [](Rig& rig) {
+         CutMove rapid = timedMove(0.0);
+         for (int i = 0; i < 3; ++i) EXPECT_TRUE(AppendStep(rapid, 1, -1, 5.0, 0.5));
+         CutMove pause = timedMove(0.25);
+         EXPECT_TRUE(AppendStep(pause, 0, 0, 250.0, 0.5));
+         return rig.job.ExecuteCut(MoveList{rapid, timedMove(0.0), pause}, 0x04, 5.0);
+       }},
+      // The planner ends where the machine is: the first move's end (absolute).
+      {"refused stream keeps what ran",
+       {},
+       false,
+       [](Rig& rig) {
+         rig.config.table.ZeroX = 5.0;
+         rig.planner.ResetPlanner();
+         MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}});
+         CutMove broken = timedMove(1.0);
+         broken.entries = {0x10, 0x03};  // delay byte without its marker
+         moves.push_back(broken);
+         moves.push_back(rig.plan(20, 0, 20, 0, 0.5));
+         rig.prompt.queueAnswer(Answer::Ok);
+         return rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0);
+       }},
+      {"refused stream without the worker",
+       {},
+       false,
+       [](Rig& rig) {
+         MoveList moves = rig.plans({{0, 10, 0, 10, 0.5}});
+         CutMove broken = timedMove(1.0);
+         broken.entries = {0x80, 0x01};  // a direction bit without its step bit
+         moves.push_back(broken);
+         return rig.job.ExecuteCut(std::move(moves), 0x00, 5.0);
+       }},
+      {"no device: the machine is reported, not the heat", absent, false,
+       [](Rig& rig) {
+         rig.prompt.clear();  // "Error in loading driver"
+         return rig.job.ExecuteCut(rig.plans({{0, 10, 0, 10, 0.5}}), 0x15, 5.0);
+       }},
+      // The heat questions and the driver's refusal text come to the owner's
+      // thread (the port fakes fail otherwise); two heat pauses come first.
+      {"driver refusal on the worker", handHeat(1), true,
+       [](Rig& rig) {
+         rig.gated_->allow(1 << 20);
+         rig.gated_->refuseAt = 4;
+         MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}, {20, 0, 20, 0, 0.5}});
+         for (const Answer a : {Answer::Ok, Answer::Retry, Answer::Ignore})
+           rig.prompt.queueAnswer(a);
+         const bool done = rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0);
+         EXPECT_FALSE(rig.status.texts.empty());
+         return done;
+       }},
+      {"driver exception on the worker",
+       {},
+       true,
+       [](Rig& rig) {
+         rig.gated_->allow(1 << 20);
+         rig.gated_->throwAt = 2;
+         return rig.job.ExecuteCut(rig.plans({{10, 0, 10, 0, 0.5}, {20, 0, 20, 0, 0.5}}), 0x04,
+                                   5.0);
+       }},
+  };
+  std::string dump;
+  for (const OutcomeCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Rig rig(c.params, c.gated);
+    const bool returned = c.run(rig);
+    dump += "#### " + std::string(c.name) + "\n" + outcome(rig, returned);
+  }
+  test::expectGolden("motion/cut-job-outcomes.txt", dump);
+}
 // ---------------------------------------------------------------------------
 // Cancelling a running cut
 
@@ -523,31 +525,6 @@ TEST(CutJobCancel, RetreatsAndLeavesPositionAndDirectionsOfTheLastMoveRun) {
   EXPECT_EQ(rig.machine->snapshot()[Axis::YD].actualSteps, 480);
 }
 
-// The heat question, a refusal text from the driver and the end messages all
-// come to the owner's thread (the port fakes fail otherwise).
-TEST(CutJobThreads, HeatQuestionAndDriverMessagesAreShownByTheOwner) {
-  SimulatedMachineParams params;
-  params.heatSetByHand = true;
-  params.handHeatPercent = 1;
-  Rig rig(params, true);
-  rig.gated_->allow(1 << 20);
-  rig.gated_->refuseAt = 4;  // the second move: two pauses of the heat check first
-  MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}, {20, 0, 20, 0, 0.5}});
-  rig.prompt.queueAnswer(Answer::Ok);
-  rig.prompt.queueAnswer(Answer::Retry);
-  rig.prompt.queueAnswer(Answer::Ignore);
-  EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0));
-  EXPECT_EQ(rig.job.result(), CutJobResult::Failed);
-  EXPECT_EQ(rig.prompt.callsOf(ScriptedPrompt::Kind::AbortRetryIgnore).size(), 2u);
-  EXPECT_EQ(rig.prompt.messages(),
-            (std::vector<std::string>{"VARN::Decoupe, DeviceIOC: the device is busy",
-                                      "No interrupts during cutting"}));
-  EXPECT_EQ(rig.steps(Axis::XG), 480);
-  EXPECT_DOUBLE_EQ(rig.planner.towers().XG, 10.0);
-  EXPECT_EQ(rig.sound.played.size(), 1u);
-  EXPECT_FALSE(rig.status.texts.empty());
-}
-
 TEST(CutJobThreads, ACutAskedForWhileOneRunsIsRefusedAndPlanningToo) {
   Rig rig({}, true);
   MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}});
@@ -563,20 +540,5 @@ TEST(CutJobThreads, ACutAskedForWhileOneRunsIsRefusedAndPlanningToo) {
   EXPECT_TRUE(rig.job.runToEnd());
   EXPECT_EQ(rig.steps(Axis::XG), 480);
 }
-
-// A driver that throws while sending fails the cut with a message saying so.
-TEST(CutJobThreads, ADriverExceptionWhileSendingIsReported) {
-  Rig rig({}, true);
-  rig.gated_->allow(1 << 20);
-  rig.gated_->throwAt = 2;
-  MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}, {20, 0, 20, 0, 0.5}});
-  EXPECT_FALSE(rig.job.ExecuteCut(std::move(moves), 0x04, 5.0));
-  EXPECT_EQ(rig.job.result(), CutJobResult::Failed);
-  EXPECT_EQ(rig.prompt.messages(),
-            (std::vector<std::string>{"The interface driver failed while sending a move: port lost",
-                                      "No interrupts during cutting"}));
-  EXPECT_EQ(rig.steps(Axis::XG), 480);  // the first move ran, the second did not
-}
-
 }  // namespace
 }  // namespace orva
