@@ -329,6 +329,7 @@ TEST(CutJob, EveryCutEndsAsReviewed) {
          CutMove broken = timedMove(1.0);
          broken.entries = {0x80, 0x01};  // a direction bit without its step bit
          moves.push_back(broken);
+         moves.push_back(rig.plan(0, 20, 0, 20, 0.5));
          return rig.job.ExecuteCut(std::move(moves), 0x00, 5.0);
        }},
       {"no device: the machine is reported, not the heat", absent, false,
