@@ -29,12 +29,14 @@ TEST(AppendStep, LongIntervalIsSplitIntoWaitEntriesOf127Periods) {
   EXPECT_DOUBLE_EQ(move.scheduledTime, 100.0);
   EXPECT_DOUBLE_EQ(move.exactTime, 100.0);
 
-  // The boundaries: 127 periods fit one entry, 128 need a wait entry, 255 two.
+  // The boundaries: 127 periods fit one entry, 128 and 254 need a wait entry, 255 two.
   CutMove edges;
   ASSERT_TRUE(AppendStep(edges, 0, 1, 63.5, 0.5));   // 127
   ASSERT_TRUE(AppendStep(edges, 0, -1, 64.0, 0.5));  // 128 = 127 + 1
   ASSERT_TRUE(AppendStep(edges, 0, 0, 127.5, 0.5));  // 255 = 127 + 127 + 1
-  EXPECT_EQ(edges.entries, (Bytes{0xFF, 3, 0xFF, 0, 0x81, 2, 0xFF, 0, 0xFF, 0, 0x81, 0}));
+  ASSERT_TRUE(AppendStep(edges, 0, 1, 127.0, 0.5));  // 254 = 127 + 127
+  EXPECT_EQ(edges.entries,
+            (Bytes{0xFF, 3, 0xFF, 0, 0x81, 2, 0xFF, 0, 0xFF, 0, 0x81, 0, 0xFF, 0, 0xFF, 3}));
 }
 
 TEST(AppendStep, RoundingOfShortIntervalsNeverAccumulates) {
