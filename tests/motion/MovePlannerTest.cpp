@@ -271,6 +271,14 @@ TEST_F(PlannerTest, BacklashOfBothAxesStepsThemTogetherAtTheSlowerPace) {
   const auto more = towerSteps(*again, 0);
   ASSERT_GE(more.size(), 2u);
   EXPECT_EQ(Entries(more.begin(), more.begin() + 2), (Entries{{8, 0x0F}, {2, 0x03}}));
+
+  // Equal step times: both at the lower of the two speeds, 2 * 100 / 50 = 4 ms.
+  table.YVmax = 2.0;
+  const auto equal = planner.PlanScriptMove(10.0, 10.0, 11.0, 11.0, 0.0, "");
+  ASSERT_TRUE(equal);
+  const auto down = towerSteps(*equal, 0);
+  ASSERT_GE(down.size(), 2u);
+  EXPECT_EQ(Entries(down.begin(), down.begin() + 2), (Entries{{8, 0x0A}, {4, 0x02}}));
 }
 
 TEST_F(PlannerTest, ResetKeepsTheLastDirections) {
