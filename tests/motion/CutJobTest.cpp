@@ -212,13 +212,6 @@ std::string outcome(const Rig& rig, bool returned) {
   return out.str() + "\n";
 }
 
-struct OutcomeCase {
-  const char* name;
-  SimulatedMachineParams params;
-  bool gated;
-  std::function<bool(Rig&)> run;
-};
-
 // Confirmation, heat check and sending, each cut's outcome as reviewed in
 // tests/data/motion/cut-job-outcomes.txt.
 TEST(CutJob, EveryCutEndsAsReviewed) {
@@ -242,131 +235,99 @@ TEST(CutJob, EveryCutEndsAsReviewed) {
   };
   SimulatedMachineParams absent;
   absent.deviceAbsent = true;
-  const std::vector<OutcomeCase> cases{
-      // The speed is not shown when not positive; the foam form sets a heat.
-      {"cancelled, fixed heat", {}, false, confirm("Blue", {30.0, 29.9}, 12.345, 0)},
-      {"cancelled, computed heat", {}, false, confirm("Grey", {61.0}, -1.0, 73)},
-      {"cancelled, heat by hand", handHeat(30), false, confirm("Blue", {}, 0.0, 0)},
-      {"empty list",
-       {},
-       false,
-       [](Rig& rig) {
-         rig.prompt.queueAnswer(Answer::Ok);
-         return rig.job.ExecuteCut({}, 0x1F, 5.0);
-       }},
-      {"surveying",
-       {},
-       false,
-       [](Rig& rig) {
-         rig.planner.BeginSpeedSurvey(false);
-         return rig.job.ExecuteCut(rig.plans({{10, 0, 10, 0, 1.0}}), 0x1F, 5.0);
-       }},
-      {"surveying with message boxes off",
-       {},
-       false,
-       [](Rig& rig) {
-         rig.planner.BeginSpeedSurvey(true);
-         return rig.job.ExecuteCut(rig.plans({{10, 0, 10, 0, 1.0}}), 0x1F, 5.0);
-       }},
-      // Cancelling the second file dialog is a failure.
-      {"cut to file",
-       {},
-       false,
-       [](Rig& rig) {
-         rig.env.output.cutToFile = true;
-         const test::TempDir dir;
-         const std::filesystem::path file = dir / "panel.cut";
-         rig.prompt.queueFile(file.string());
-         const bool first =
-             rig.job.ExecuteCut(rig.plans({{10, 0, 10, 0, 1.0}, {10, 20, 10, 20, 2.0}}), 0x1F, 5.0);
-         EXPECT_TRUE(first && std::filesystem::exists(file));
-         return rig.job.ExecuteCut(rig.plans({{0, 0, 0, 0, 1.0}}), 0x1F, 5.0);
-       }},
-      {"no heat acquisition at zero heat",
-       {},
-       false,
-       [](Rig& rig) {
-         rig.config.table.InterfChauf = 0;
-         rig.driver.SetHeatOutput(0);
-         return rig.job.ExecuteCut(rig.plans({{10, 0, 10, 0, 0.5}}), 0x15, 5.0);
-       }},
-      {"heat 1 %, abort", handHeat(1), false, oneMove({Answer::Abort}, 0x15)},
-      // Two 500 ms pauses and the 0.5 s move.
-      {"heat 1 %, retry then ignore", handHeat(1), false,
-       oneMove({Answer::Retry, Answer::Ignore}, 0x15)},
-      {"heat 2 % is enough", handHeat(2), false, oneMove({}, 0x15, {0, 10, 0, 10, 0.5})},
-      // A duration-zero move with steps is sent, an empty one is not.
-      {"rapid, empty and pause",
-       {},
-       false,
-       [](Rig& rig) {
-         CutMove rapid = timedMove(0.0);
-         for (int i = 0; i < 3; ++i) EXPECT_TRUE(AppendStep(rapid, 1, -1, 5.0, 0.5));
-         CutMove pause = timedMove(0.25);
-         EXPECT_TRUE(AppendStep(pause, 0, 0, 250.0, 0.5));
-         return rig.job.ExecuteCut(MoveList{rapid, timedMove(0.0), pause}, 0x04, 5.0);
-       }},
-      // The planner ends where the machine is: the first move's end (absolute).
-      {"refused stream keeps what ran",
-       {},
-       false,
-       [](Rig& rig) {
-         rig.config.table.ZeroX = 5.0;
-         rig.planner.ResetPlanner();
-         MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}});
-         CutMove broken = timedMove(1.0);
-         broken.entries = {0x10, 0x03};  // delay byte without its marker
-         moves.push_back(broken);
-         moves.push_back(rig.plan(20, 0, 20, 0, 0.5));
-         rig.prompt.queueAnswer(Answer::Ok);
-         return rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0);
-       }},
-      {"refused stream without the worker",
-       {},
-       false,
-       [](Rig& rig) {
-         MoveList moves = rig.plans({{0, 10, 0, 10, 0.5}});
-         CutMove broken = timedMove(1.0);
-         broken.entries = {0x80, 0x01};  // a direction bit without its step bit
-         moves.push_back(broken);
-         moves.push_back(rig.plan(0, 20, 0, 20, 0.5));
-         return rig.job.ExecuteCut(std::move(moves), 0x00, 5.0);
-       }},
-      {"no device: the machine is reported, not the heat", absent, false,
-       [](Rig& rig) {
-         rig.prompt.clear();  // "Error in loading driver"
-         return rig.job.ExecuteCut(rig.plans({{0, 10, 0, 10, 0.5}}), 0x15, 5.0);
-       }},
-      // The heat questions and the driver's refusal text come to the owner's
-      // thread (the port fakes fail otherwise); two heat pauses come first.
-      {"driver refusal on the worker", handHeat(1), true,
-       [](Rig& rig) {
-         rig.gated_->allow(1 << 20);
-         rig.gated_->refuseAt = 4;
-         MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}, {20, 0, 20, 0, 0.5}});
-         for (const Answer a : {Answer::Ok, Answer::Retry, Answer::Ignore})
-           rig.prompt.queueAnswer(a);
-         const bool done = rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0);
-         EXPECT_FALSE(rig.status.texts.empty());
-         return done;
-       }},
-      {"driver exception on the worker",
-       {},
-       true,
-       [](Rig& rig) {
-         rig.gated_->allow(1 << 20);
-         rig.gated_->throwAt = 2;
-         return rig.job.ExecuteCut(rig.plans({{10, 0, 10, 0, 0.5}, {20, 0, 20, 0, 0.5}}), 0x04,
-                                   5.0);
-       }},
-  };
   std::string dump;
-  for (const OutcomeCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    Rig rig(c.params, c.gated);
-    const bool returned = c.run(rig);
-    dump += "#### " + std::string(c.name) + "\n" + outcome(rig, returned);
-  }
+  const auto cut = [&dump](const char* name, SimulatedMachineParams params, bool gated,
+                           const std::function<bool(Rig&)>& run) {
+    SCOPED_TRACE(name);
+    Rig rig(params, gated);
+    const bool returned = run(rig);
+    dump += "#### " + std::string(name) + "\n" + outcome(rig, returned);
+  };
+  // The speed is not shown when not positive; the foam form sets a heat.
+  cut("cancelled, fixed heat", {}, false, confirm("Blue", {30.0, 29.9}, 12.345, 0));
+  cut("cancelled, computed heat", {}, false, confirm("Grey", {61.0}, -1.0, 73));
+  cut("cancelled, heat by hand", handHeat(30), false, confirm("Blue", {}, 0.0, 0));
+  cut("empty list", {}, false, [](Rig& rig) {
+    rig.prompt.queueAnswer(Answer::Ok);
+    return rig.job.ExecuteCut({}, 0x1F, 5.0);
+  });
+  cut("surveying", {}, false, [](Rig& rig) {
+    rig.planner.BeginSpeedSurvey(false);
+    return rig.job.ExecuteCut(rig.plans({{10, 0, 10, 0, 1.0}}), 0x1F, 5.0);
+  });
+  cut("surveying with message boxes off", {}, false, [](Rig& rig) {
+    rig.planner.BeginSpeedSurvey(true);
+    return rig.job.ExecuteCut(rig.plans({{10, 0, 10, 0, 1.0}}), 0x1F, 5.0);
+  });
+  // Cancelling the second file dialog is a failure.
+  cut("cut to file", {}, false, [](Rig& rig) {
+    rig.env.output.cutToFile = true;
+    const test::TempDir dir;
+    const std::filesystem::path file = dir / "panel.cut";
+    rig.prompt.queueFile(file.string());
+    const bool first =
+        rig.job.ExecuteCut(rig.plans({{10, 0, 10, 0, 1.0}, {10, 20, 10, 20, 2.0}}), 0x1F, 5.0);
+    EXPECT_TRUE(first && std::filesystem::exists(file));
+    return rig.job.ExecuteCut(rig.plans({{0, 0, 0, 0, 1.0}}), 0x1F, 5.0);
+  });
+  cut("no heat acquisition at zero heat", {}, false, [](Rig& rig) {
+    rig.config.table.InterfChauf = 0;
+    rig.driver.SetHeatOutput(0);
+    return rig.job.ExecuteCut(rig.plans({{10, 0, 10, 0, 0.5}}), 0x15, 5.0);
+  });
+  cut("heat 1 %, abort", handHeat(1), false, oneMove({Answer::Abort}, 0x15));
+  // Two 500 ms pauses and the 0.5 s move.
+  cut("heat 1 %, retry then ignore", handHeat(1), false,
+      oneMove({Answer::Retry, Answer::Ignore}, 0x15));
+  cut("heat 2 % is enough", handHeat(2), false, oneMove({}, 0x15, {0, 10, 0, 10, 0.5}));
+  // A duration-zero move with steps is sent, an empty one is not.
+  cut("rapid, empty and pause", {}, false, [](Rig& rig) {
+    CutMove rapid = timedMove(0.0);
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(AppendStep(rapid, 1, -1, 5.0, 0.5));
+    CutMove pause = timedMove(0.25);
+    EXPECT_TRUE(AppendStep(pause, 0, 0, 250.0, 0.5));
+    return rig.job.ExecuteCut(MoveList{rapid, timedMove(0.0), pause}, 0x04, 5.0);
+  });
+  // The planner ends where the machine is: the first move's end (absolute).
+  cut("refused stream keeps what ran", {}, false, [](Rig& rig) {
+    rig.config.table.ZeroX = 5.0;
+    rig.planner.ResetPlanner();
+    MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}});
+    CutMove broken = timedMove(1.0);
+    broken.entries = {0x10, 0x03};  // delay byte without its marker
+    moves.push_back(broken);
+    moves.push_back(rig.plan(20, 0, 20, 0, 0.5));
+    rig.prompt.queueAnswer(Answer::Ok);
+    return rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0);
+  });
+  cut("refused stream without the worker", {}, false, [](Rig& rig) {
+    MoveList moves = rig.plans({{0, 10, 0, 10, 0.5}});
+    CutMove broken = timedMove(1.0);
+    broken.entries = {0x80, 0x01};  // a direction bit without its step bit
+    moves.push_back(broken);
+    moves.push_back(rig.plan(0, 20, 0, 20, 0.5));
+    return rig.job.ExecuteCut(std::move(moves), 0x00, 5.0);
+  });
+  cut("no device: the machine is reported, not the heat", absent, false, [](Rig& rig) {
+    rig.prompt.clear();  // "Error in loading driver"
+    return rig.job.ExecuteCut(rig.plans({{0, 10, 0, 10, 0.5}}), 0x15, 5.0);
+  });
+  // The heat questions and the driver's refusal text come to the owner's
+  // thread (the port fakes fail otherwise); two heat pauses come first.
+  cut("driver refusal on the worker", handHeat(1), true, [](Rig& rig) {
+    rig.gated_->allow(1 << 20);
+    rig.gated_->refuseAt = 4;
+    MoveList moves = rig.plans({{10, 0, 10, 0, 0.5}, {20, 0, 20, 0, 0.5}});
+    for (const Answer a : {Answer::Ok, Answer::Retry, Answer::Ignore}) rig.prompt.queueAnswer(a);
+    const bool done = rig.job.ExecuteCut(std::move(moves), 0x1F, 5.0);
+    EXPECT_FALSE(rig.status.texts.empty());
+    return done;
+  });
+  cut("driver exception on the worker", {}, true, [](Rig& rig) {
+    rig.gated_->allow(1 << 20);
+    rig.gated_->throwAt = 2;
+    return rig.job.ExecuteCut(rig.plans({{10, 0, 10, 0, 0.5}, {20, 0, 20, 0, 0.5}}), 0x04, 5.0);
+  });
   test::expectGolden("motion/cut-job-outcomes.txt", dump);
 }
 // ---------------------------------------------------------------------------
