@@ -229,18 +229,12 @@ struct SessionDump {
 // diff command; ORVA_UPDATE_GOLDEN=1 rewrites the reference), for Qt Test.
 inline bool matchesGolden(const std::filesystem::path& reference, const std::string& actual) {
   const std::filesystem::path path = test::testDataDir() / reference;
-  std::filesystem::path fresh = path;
-  fresh += ".new";
+  const std::filesystem::path fresh = path.string() + ".new";
   std::error_code error;
+  std::filesystem::remove(fresh, error);
   const char* update = std::getenv("ORVA_UPDATE_GOLDEN");
-  if (update != nullptr && std::string(update) == "1") {
-    std::filesystem::remove(fresh, error);
-    return test::writeFile(path, actual);
-  }
-  if (std::filesystem::is_regular_file(path, error) && test::readFile(path) == actual) {
-    std::filesystem::remove(fresh, error);
-    return true;
-  }
+  if (update != nullptr && std::string(update) == "1") return test::writeFile(path, actual);
+  if (std::filesystem::is_regular_file(path, error) && test::readFile(path) == actual) return true;
   test::writeFile(fresh, actual);
   qWarning("output differs from the reference: diff -u %s %s", path.c_str(), fresh.c_str());
   return false;
