@@ -10,6 +10,7 @@
 #include "cutting/PanelCutPlanner.h"
 #include "driver/SimulatedMachine.h"
 #include "model/PanelOperations.h"
+#include "support/Golden.h"
 #include "support/PortFakes.h"
 #include "support/TestFiles.h"
 #include "support/TextChecks.h"
@@ -25,9 +26,6 @@ using test::RecordingSound;
 using test::RecordingStatus;
 using test::TempDir;
 using test::writeFile;
-
-const std::set<std::string> kDefaultTableFiles = {"TableNames.bd", "Default_table.bd",
-                                                  "Default_foam.bd"};
 
 // One run of the program against a settings file and a per-user data
 // directory inside a temporary directory, started unless told.
@@ -67,70 +65,100 @@ void firstRun(const TempDir& dir) {
   ASSERT_TRUE(run.context.shutdown().ok());
 }
 
-TEST(ProgramContext, FirstRunWithEmptySettingsUsesDefaultsAndCreatesTheDataFilesAtExit) {
-  TempDir dir;
-  const fs::path data = dir / "userdata";
-  Session run(dir);
-  ProgramContext& context = run.context;
-
-  const AppSettings& s = context.settings;
-  // The data directory is not "/": the per-user one.
-  EXPECT_EQ(std::tie(s.SonFinDec, s.RepProfil, s.RepProjet, s.RepIns, s.Port),
-            std::tuple("Bravo.wav", "", "", data.string(), 0));
-  EXPECT_EQ(std::tuple(context.machine.dataDirectory, context.machine.currentTable,
-                       context.machine.foams.CurrentFoamName(), context.machine.table.Entraxe),
-            std::tuple(data, "Default", "Poly expansé", 1500));  // built-in table
-  EXPECT_EQ(context.machine.tables.listedNames(), std::vector<std::string>{"Default"});
-  EXPECT_EQ(run.status.texts, std::vector<std::string>{"Default"});
-  EXPECT_TRUE(context.driver.isOpen());
-  EXPECT_TRUE(run.prompt.messages().empty());
-  ASSERT_NE(context.document, nullptr);
-  EXPECT_EQ(context.document->panels.size(), 1U);
-  // The directory is there for every save point, but nothing is written before exit.
-  EXPECT_TRUE(fs::is_directory(data));
-  EXPECT_TRUE(fileNames(data).empty());
-  EXPECT_FALSE(fs::exists(dir / "settings.ini"));
-
-  EXPECT_TRUE(context.shutdown().ok());
-  EXPECT_FALSE(context.driver.isOpen());
-  // Their contents (built-in table, foams, list) are checked where they are written.
-  EXPECT_EQ(fileNames(data), kDefaultTableFiles);
-
-  const std::map<std::string, std::string> expected = {{"SonFinDec", "Bravo.wav"},
-                                                       {"RepProfil", ""},
-                                                       {"RepProjet", ""},
-                                                       {"RepIns", data.string()},
-                                                       {"TypeBloc", "Poly expansé"},
-                                                       {"CurrentTable", "Default"},
-                                                       {"Backend", "simulated"}};
-  EXPECT_EQ(storedValues(dir / "settings.ini"), expected);  // every value but Port
+std::string joined(const auto& items, const char* separator = " ") {
+  std::string text;
+  for (const auto& item : items) text += (text.empty() ? "" : separator) + std::string(item);
+  return text;
 }
 
+// A run as the user sees it: the settings in use and the parts that copy
+// them, the machine's data, pane 1's texts, the messages and the driver.
+std::string runState(const std::string& step, Session& run) {
+  const ProgramContext& c = run.context;
+  const AppSettings& s = c.settings;
+  const MachineConfig& m = c.machine;
+  return "> " + step + "\n  settings sound " + s.SonFinDec + " | profiles " + s.RepProfil +
+         " | projects " + s.RepProjet + " | data " + s.RepIns + " | port " +
+         std::to_string(s.Port) + " | foam " + s.TypeBloc + " | table " + s.CurrentTable +
+         "\n  copies sound " + c.cut.endOfCutSound + " | profiles " + c.project.profileDirectory +
+         " | projects " + c.project.projectDirectory + " | scripts " + c.cut.projectDirectory +
+         "\n  machine data " + m.dataDirectory.string() + " | table " + m.currentTable +
+         " | foam " + m.foams.CurrentFoamName() + " | entraxe " + std::to_string(m.table.Entraxe) +
+         (m.table.tableModified ? " modified" : "") + " | tables " +
+         joined(m.tables.listedNames()) + "\n  status " + joined(run.status.texts) +
+         "\n  messages " + joined(run.prompt.messages(), " / ") + "\n  driver " +
+         (c.driver.isOpen() ? "open" : "closed") + ", panels " +
+         std::to_string(c.document ? c.document->panels.size() : 0) + "\n";
+}
+
+// What is on disk: the files of each directory, the tables' distance and
+// list, and the stored settings.
+std::string diskState(const TempDir& dir, std::initializer_list<const char*> directories) {
+  std::string text;
+  for (const char* name : directories) {
+    const fs::path d = dir / name;
+    if (!fs::is_directory(d)) {
+      text += "  " + std::string(name) + " missing\n";
+      continue;
+    }
+    text += "  " + std::string(name) + ": " + joined(fileNames(d)) + "\n";
+    for (const std::string& file : fileNames(d)) {
+      if (file == "TableNames.bd")
+        text += "    " + file + " " + joined(lines(readFile(d / file)), "|") + "\n";
+      if (!file.ends_with("_table.bd")) continue;
+      for (const std::string& line : lines(readFile(d / file))) {
+        if (line.rfind("Entraxe ", 0) == 0) text += "    " + file + " " + line + "\n";
+      }
+    }
+  }
+  if (!fs::exists(dir / "settings.ini")) return text + "  no settings file\n";
+  text += "  stored";
+  for (const auto& [key, value] : storedValues(dir / "settings.ini"))
+    text += " " + key + "=" + value;
+  return text + "\n";
+}
+
+// The dump with the test's directory written $DIR.
+void expectRuns(const char* reference, const TempDir& dir, std::string dump) {
+  const std::string root = dir.path().string();
+  for (std::size_t at = dump.find(root); at != std::string::npos; at = dump.find(root, at)) {
+    dump.replace(at, root.size(), "$DIR");
+  }
+  test::expectGolden(std::string("app/runs/") + reference, dump);
+}
+
+// The first run uses the built-in table and the per-user data directory
+// (not "/"), which is there for every save point but stays empty until the
+// exit writes the default table's files (their contents are checked where
+// they are written) and every setting but the port.
+TEST(ProgramContext, FirstRunWithEmptySettingsUsesDefaultsAndCreatesTheDataFilesAtExit) {
+  TempDir dir;
+  Session run(dir);
+  std::string dump = runState("started", run) + diskState(dir, {"userdata"});
+  EXPECT_TRUE(run.context.shutdown().ok());
+  expectRuns("first-run.txt", dir, dump + runState("exit", run) + diskState(dir, {"userdata"}));
+}
+
+// Choosing another foam changes the setting, not the foam file (no rewrite,
+// so no .bak); a changed table is rewritten with a backup.
 TEST(ProgramContext, SecondRunReadsTheFilesAndRewritesOnlyWhatChanged) {
   TempDir dir;
   firstRun(dir);
-  const fs::path data = dir / "userdata";
-
+  std::string dump;
   {
     Session run(dir);
-    // Choosing another foam changes the setting, not the foam file.
     ASSERT_TRUE(run.context.machine.foams.SelectFoam("Dépron"));
     EXPECT_TRUE(run.context.shutdown().ok());
   }
-  EXPECT_EQ(fileNames(data), kDefaultTableFiles);  // no rewrite, so no .bak
-  EXPECT_EQ(storedValues(dir / "settings.ini")["TypeBloc"], "Dépron");
-
+  dump += "> foam chosen\n" + diskState(dir, {"userdata"});
   {
     Session run(dir);
-    EXPECT_EQ(run.context.machine.foams.CurrentFoamName(), "Dépron");
+    dump += runState("third run", run);
     run.context.machine.table.Entraxe = 800;
     run.context.machine.table.tableModified = true;
     EXPECT_TRUE(run.context.shutdown().ok());
   }
-  std::set<std::string> withBackup = kDefaultTableFiles;
-  withBackup.insert("Default_table.bd.bak");
-  EXPECT_EQ(fileNames(data), withBackup);
-  EXPECT_TRUE(test::contains(readFile(data / "Default_table.bd"), "Entraxe 800\n"));
+  expectRuns("second-run.txt", dir, dump + "> table changed\n" + diskState(dir, {"userdata"}));
 }
 
 TEST(ProgramContext, TypeBlocNamingNoFoamLeavesNoCurrentFoam) {
@@ -146,18 +174,20 @@ TEST(ProgramContext, TypeBlocNamingNoFoamLeavesNoCurrentFoam) {
             std::tuple("", 3U, 0.0));
 }
 
+// The port chosen in the table configuration dialog is not written.
 TEST(ProgramContext, ChangedPortIsLostAtTheNextStart) {
   TempDir dir;
   writeFile(dir / "settings.ini", "[CncConfig]\nPort=2\n");
+  std::string dump;
   {
     Session run(dir);
-    EXPECT_EQ(run.context.settings.Port, 2);
-    run.context.settings.Port = 3;  // chosen in the table configuration dialog
+    dump += runState("started", run);
+    run.context.settings.Port = 3;
     EXPECT_TRUE(run.context.shutdown().ok());
   }
-  EXPECT_EQ(storedValues(dir / "settings.ini")["Port"], "2");
+  dump += "> port 3 chosen, exit\n" + diskState(dir, {});
   Session next(dir);
-  EXPECT_EQ(next.context.settings.Port, 2);
+  expectRuns("changed-port.txt", dir, dump + runState("next start", next));
 }
 
 TEST(ProgramContext, ExplicitRootDataDirectoryIsKept) {
@@ -177,16 +207,16 @@ SaveReport editFiles(ProgramContext& context, const std::function<void(Directori
   });
 }
 
+// Pending table changes stay pending; the parts that copy settings follow at once.
 TEST(ProgramContext, ChangingOnlyTheSoundOrADialogDirectoryTouchesNoDataFile) {
   TempDir dir;
   firstRun(dir);
-  const fs::path data = dir / "userdata";
-  const std::string tableBefore = readFile(data / "Default_table.bd");
+  const std::string tableBefore = readFile(dir / "userdata" / "Default_table.bd");
   writeFile(dir / "shipped" / "Gong.wav", "RIFF");
 
   Session run(dir);
   ProgramContext& context = run.context;
-  context.machine.table.Entraxe = 900;  // pending changes stay pending
+  context.machine.table.Entraxe = 900;
   context.machine.table.tableModified = true;
   context.machine.foams.foamModified = true;
   context.machine.tables.namesModified = true;
@@ -197,19 +227,14 @@ TEST(ProgramContext, ChangingOnlyTheSoundOrADialogDirectoryTouchesNoDataFile) {
     form.setText(DirectoriesField::ProjectDirectory, "/data/projets/");
   });
   EXPECT_TRUE(report.ok());
-  EXPECT_EQ(fileNames(data), kDefaultTableFiles);
-  EXPECT_EQ(readFile(data / "Default_table.bd"), tableBefore);
-  EXPECT_EQ(std::tuple(context.machine.table.Entraxe, context.machine.table.tableModified),
-            std::tuple(900, true));
-
-  // The parts that copy settings follow at once.
-  EXPECT_EQ(std::tie(context.settings.SonFinDec, context.cut.endOfCutSound,
-                     context.project.profileDirectory, context.project.projectDirectory,
-                     context.cut.projectDirectory),
-            std::tuple("Gong.wav", (dir / "shipped" / "Gong.wav").string(), "/data/profils",
-                       "/data/projets", "/data/projets"));
+  EXPECT_EQ(readFile(dir / "userdata" / "Default_table.bd"), tableBefore);
+  expectRuns("sound-and-directories.txt", dir,
+             runState("sound and directories changed", run) + diskState(dir, {"userdata"}));
 }
 
+// Pending changes go to the old directory; the new one is used with
+// built-in values (other table slots kept) and stays empty until exit; back
+// in the old directory its files are read.
 TEST(ProgramContext, ChangingTheDataDirectoryToAnEmptyOneSavesToTheOldAndUsesBuiltIns) {
   TempDir dir;
   firstRun(dir);
@@ -227,70 +252,44 @@ TEST(ProgramContext, ChangingTheDataDirectoryToAnEmptyOneSavesToTheOldAndUsesBui
   ASSERT_TRUE(editFiles(context, [&](DirectoriesForm& form) {
                 form.setText(DirectoriesField::InstallationDirectory, newData.string() + "/");
               }).ok());
-
-  // Pending changes went to the old directory.
-  EXPECT_TRUE(test::contains(readFile(oldData / "Default_table.bd"), "Entraxe 800\n"));
-  EXPECT_EQ(lines(readFile(oldData / "TableNames.bd"))[1], "Petite");
-  // The new directory is used, with built-in values, and stays empty until exit.
-  EXPECT_EQ(std::tuple(context.settings.RepIns, context.machine.dataDirectory,
-                       context.machine.table.Entraxe, context.machine.foams.CurrentFoamName()),
-            std::tuple(newData.string(), newData, 1500, "Poly expansé"));
-  // Other slots are kept.
-  EXPECT_EQ(std::tie(context.machine.tables.tableNames[0], context.machine.tables.tableNames[1]),
-            std::tuple("Default", "Petite"));
-  EXPECT_TRUE(fileNames(newData).empty());
-
+  std::string dump =
+      runState("data directory atelier", run) + diskState(dir, {"userdata", "atelier"});
   ASSERT_TRUE(context.shutdown().ok());
-  EXPECT_EQ(fileNames(newData), kDefaultTableFiles);
-  EXPECT_TRUE(test::contains(readFile(newData / "Default_table.bd"), "Entraxe 1500\n"));
-  EXPECT_EQ(storedValues(dir / "settings.ini")["RepIns"], newData.string());
+  dump += "> exit\n" + diskState(dir, {"userdata", "atelier"});
 
-  // Back to the old directory: its files are read.
   Session next(dir);
   ASSERT_TRUE(editFiles(next.context, [&](DirectoriesForm& form) {
                 form.setText(DirectoriesField::InstallationDirectory, oldData.string());
               }).ok());
-  EXPECT_EQ(next.context.machine.table.Entraxe, 800);
-  EXPECT_FALSE(next.context.machine.table.tableModified);
-  EXPECT_EQ(next.context.machine.tables.listedNames(),
-            (std::vector<std::string>{"Default", "Petite"}));
+  expectRuns("data-directory.txt", dir, dump + runState("back to userdata", next));
 }
 
+// The data go to the directory in use, the settings keep their values; a
+// table made current during a run with only the table given is kept.
 TEST(ProgramContext, RunOnlyDataDirectoryAndTableAreNotWrittenBack) {
   TempDir dir;
-  const fs::path scratch = dir / "scratch";
-  fs::create_directories(scratch);
+  fs::create_directories(dir / "scratch");
   writeFile(dir / "settings.ini", "[CncConfig]\nRepIns=" + (dir / "userdata").string() +
                                       "\nCurrentTable=Default\nTypeBloc=Dépron\n");
+  std::string dump;
   {
     ProgramOptions options;
-    options.dataDirectory = scratch;
+    options.dataDirectory = dir / "scratch";
     options.tableName = "Essai";
     Session run(dir, options);
-    EXPECT_EQ(std::tie(run.context.machine.dataDirectory, run.context.machine.currentTable),
-              std::tuple(scratch, "Essai"));
-    EXPECT_EQ(run.status.texts, std::vector<std::string>{"Essai"});
+    dump += runState("run on scratch, table Essai", run);
     EXPECT_TRUE(run.context.shutdown().ok());
   }
-  // The data went to the directory in use, the settings kept their values.
-  EXPECT_TRUE(fs::exists(scratch / "Essai_table.bd"));
-  EXPECT_TRUE(fs::exists(scratch / "Essai_foam.bd"));
-  auto stored = storedValues(dir / "settings.ini");
-  EXPECT_EQ(std::tie(stored["RepIns"], stored["CurrentTable"], stored["TypeBloc"]),
-            std::tuple((dir / "userdata").string(), "Default", "Dépron"));
-
-  // A table made current during a run with only the table given is kept.
+  dump += "> exit\n" + diskState(dir, {"scratch"});
   {
     ProgramOptions options;
     options.tableName = "Essai";
     Session run(dir, options);
     EXPECT_TRUE(run.context.makeTableCurrent("Atelier"));
-    EXPECT_EQ(run.status.texts.back(), "Atelier");
+    dump += runState("run on table Essai, Atelier made current", run);
     EXPECT_TRUE(run.context.shutdown().ok());
   }
-  stored = storedValues(dir / "settings.ini");
-  EXPECT_EQ(std::tie(stored["CurrentTable"], stored["RepIns"]),
-            std::tuple("Atelier", (dir / "userdata").string()));
+  expectRuns("run-only.txt", dir, dump + "> exit\n" + diskState(dir, {}));
 }
 
 TEST(ProgramContext, SimulatedMachineFollowsTheCurrentTable) {

@@ -1,19 +1,27 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/ProgramContext.h"
 #include "common/ScriptedPrompt.h"
@@ -149,6 +157,87 @@ inline void typeInto(QLineEdit* edit, const QString& text) {
   } else {
     QTest::keyClicks(edit, text);
   }
+}
+
+// The state of every named control under `root`, one line each in creation
+// order: an edit box's text, a list's choice among its entries, a check or
+// radio button's mark, a push button's text, each followed by "disabled",
+// "read-only" or "hidden" when so.
+inline std::string controlStates(const QWidget& root) {
+  std::string text;
+  const auto quoted = [](const QString& s) { return "\"" + s.toStdString() + "\""; };
+  for (const QWidget* w : root.findChildren<QWidget*>()) {
+    const QString name = w->objectName();
+    if (name.isEmpty() || name.startsWith("qt_")) continue;
+    std::string line;
+    if (const auto* e = qobject_cast<const QLineEdit*>(w)) {
+      line = quoted(e->text()) + (e->isReadOnly() ? " read-only" : "");
+    } else if (const auto* c = qobject_cast<const QComboBox*>(w)) {
+      line = "#" + std::to_string(c->currentIndex()) + " of";
+      for (int i = 0; i < c->count(); ++i) line += " " + quoted(c->itemText(i));
+    } else if (const auto* l = qobject_cast<const QListWidget*>(w)) {
+      for (int i = 0; i < l->count(); ++i) {
+        line += (i == l->currentRow() ? " *" : " ") + quoted(l->item(i)->text());
+      }
+      line.erase(0, 1);
+    } else if (const auto* b = qobject_cast<const QAbstractButton*>(w)) {
+      const auto* box = qobject_cast<const QCheckBox*>(w);
+      if (box != nullptr && box->checkState() == Qt::PartiallyChecked) {
+        line = "[-]";
+      } else if (b->isCheckable()) {
+        line = qobject_cast<const QRadioButton*>(w) ? (b->isChecked() ? "(o)" : "( )")
+                                                    : (b->isChecked() ? "[x]" : "[ ]");
+      } else {
+        line = quoted(QString(b->text()).remove('&'));
+      }
+    } else {
+      continue;
+    }
+    text += "  " + name.toStdString() + " " + line + (w->isEnabled() ? "" : " disabled") +
+            (w->isVisibleTo(&root) ? "" : " hidden") + "\n";
+  }
+  return text;
+}
+
+// A dialog session written step by step: the step, the controls' states
+// (all at the first step, then those that changed), the focus and the
+// messages the user was shown since the last step.
+struct SessionDump {
+  std::string text;
+  std::vector<std::string> shown;  // the controls' lines of the last step
+  void step(const std::string& title, const QWidget& dialog, ScriptedPrompt& prompt) {
+    text += "> " + title + "\n";
+    std::vector<std::string> now;
+    const std::string states = controlStates(dialog);
+    for (std::size_t at = 0, end; at < states.size(); at = end + 1) {
+      end = states.find('\n', at);
+      now.push_back(states.substr(at, end - at));
+      if (now.size() > shown.size() || shown[now.size() - 1] != now.back()) {
+        text += now.back() + "\n";
+      }
+    }
+    shown = now;
+    text += "  focus " + focusName(dialog).toStdString() + "\n";
+    for (const std::string& m : prompt.messages()) text += "  message \"" + m + "\"\n";
+    prompt.clear();
+  }
+  void line(const std::string& l) { text += "  " + l + "\n"; }
+};
+
+// Compares `actual` with the reviewed reference file tests/data/<reference>
+// as test::expectGolden does (a mismatch writes <reference>.new and names the
+// diff command; ORVA_UPDATE_GOLDEN=1 rewrites the reference), for Qt Test.
+inline bool matchesGolden(const std::filesystem::path& reference, const std::string& actual) {
+  const std::filesystem::path path = test::testDataDir() / reference;
+  const std::filesystem::path fresh = path.string() + ".new";
+  std::error_code error;
+  std::filesystem::remove(fresh, error);
+  const char* update = std::getenv("ORVA_UPDATE_GOLDEN");
+  if (update != nullptr && std::string(update) == "1") return test::writeFile(path, actual);
+  if (std::filesystem::is_regular_file(path, error) && test::readFile(path) == actual) return true;
+  test::writeFile(fresh, actual);
+  qWarning("output differs from the reference: diff -u %s %s", path.c_str(), fresh.c_str());
+  return false;
 }
 
 }  // namespace orva::uitest

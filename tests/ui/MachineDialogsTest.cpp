@@ -96,6 +96,7 @@ class MachineDialogsTest : public QObject {
          {int(T::LeftWidth), int(T::RightWidth), int(T::Taper), int(T::Length), int(T::Height),
           int(T::FoamType), int(T::CutSpeed), int(T::Heat)}},
     };
+    uitest::SessionDump dump;
     for (const Case& c : cases) {
       test::ProjectRig rig;
       rig.useFoams(threeFoams());
@@ -105,36 +106,35 @@ class MachineDialogsTest : public QObject {
       AuxiliaryCutDialog dialog(*form, c.title, c.left, c.right, nullptr);
       dialog.show();
       QVERIFY2(everyFieldBound(dialog), c.title);
-      QCOMPARE(dialog.windowTitle(), QString(c.title));
-
+      const auto step = [&](const std::string& title) {
+        dump.step(title, dialog, rig.prompt);
+        dump.line("shown " + std::to_string(dialog.isVisible()) + " result " +
+                  std::to_string(dialog.result()) + " offsetX0 " +
+                  std::to_string(rig.doc.current().offsetX0) + " blockLength " +
+                  QString::number(values.blockLength).toStdString() + " foam " +
+                  rig.config.foams.currentFoam + " cutSpeed " +
+                  QString::number(rig.config.foams.cutSpeed).toStdString());
+      };
+      dump.shown.clear();
+      dump.text += "#### " + dialog.windowTitle().toStdString() + "\n";
+      step("opened");
       // Centred: the left axis offset follows the length on the screen.
-      auto* offset = edit(dialog, "leftAxisOffset");
-      QVERIFY(offset->isReadOnly());
       typeInto(edit(dialog, "length"), "600");
-      QCOMPARE(offset->text(), QString::number((rig.config.table.Entraxe - 600) / 2));
-
-      // Choosing a foam shows its speed.
+      QCOMPARE(edit(dialog, "leftAxisOffset")->text(),
+               QString::number((rig.config.table.Entraxe - 600) / 2));
+      step("length 600");
       auto* foams = child<QComboBox>(dialog, "foamType");
       choose(foams, foams->findText(QStringLiteral("Dépron")));
-      QCOMPARE(edit(dialog, "cutSpeed")->text(), QString("2"));
-      QCOMPARE(rig.config.foams.currentFoam, std::string("Dépron"));
-
+      step("foam Dépron");
       if (auto* heat = dialog.findChild<QLineEdit*>("heat")) typeInto(heat, "40");
       typeInto(edit(dialog, "x0"), "1.5x");
-      rig.prompt.clear();
       click(dialog, "ok");
-      QVERIFY2(dialog.isVisible(), c.title);
-      QCOMPARE(rig.prompt.messages().size(), std::size_t{1});
-      QCOMPARE(uitest::focusName(dialog), QString("x0"));
-      QCOMPARE(rig.doc.current().offsetX0, 20);
-
+      step("heat 40, x0 1.5x, OK");
       typeInto(edit(dialog, "x0"), "35");
       click(dialog, "ok");
-      QCOMPARE(dialog.result(), int(QDialog::Accepted));
-      QCOMPARE(rig.doc.current().offsetX0, 35);
-      QCOMPARE(values.blockLength, 600.0);
-      QCOMPARE(rig.config.foams.cutSpeed, 2.0);
+      step("x0 35, OK");
     }
+    QVERIFY(uitest::matchesGolden("ui/auxiliary-cut-sessions.txt", dump.text));
   }
 
   void foamCutRaisesThenCutsThroughTheJobRunnerAndHoldsTheDialogMeanwhile() {
@@ -148,48 +148,44 @@ class MachineDialogsTest : public QObject {
     dialog.show();
     QVERIFY(everyFieldBound(dialog));
 
-    // "Horizontal cut" swaps the boxes in use.
-    auto* height = edit(dialog, "heightOfCut");
-    auto* width = edit(dialog, "cutWidth");
-    QVERIFY(height->isEnabled() && !width->isEnabled());
+    // Reviewed in tests/data/ui/foam-cut-session.txt: "Horizontal cut" swaps
+    // the boxes in use; while a move runs no button can be used; raised, only
+    // the action button can and the dialog does not close.
+    uitest::SessionDump dump;
+    const auto step = [&](const std::string& title) {
+      dump.step(title, dialog, rig.prompt);
+      dump.line("shown " + std::to_string(dialog.isVisible()) + " following " +
+                std::to_string(runner.following()) + " armVMax " +
+                std::to_string(rig.config.table.ArmVMax));
+    };
+    step("opened");
     click(dialog, "horizontal");
-    QVERIFY(!height->isEnabled() && width->isEnabled());
+    step("horizontal");
     click(dialog, "horizontal");
-    typeInto(height, "60");
+    typeInto(edit(dialog, "heightOfCut"), "60");
     typeInto(edit(dialog, "alpha"), "45");
-
-    auto* action = child<QPushButton>(dialog, "action");
-    auto* done = child<QPushButton>(dialog, "done");
-    QCOMPARE(action->text().remove('&'), QString("Raise Wire"));
     QSignalSpy finished(&runner, &JobRunner::finished);
     click(dialog, "action");
-    QVERIFY(runner.following());
-    QVERIFY(!action->isEnabled() && !done->isEnabled());
+    step("vertical, height 60, alpha 45, raise");
     QVERIFY(finished.wait(20000));
     QCOMPARE(finished.at(0).at(0).value<CutJobResult>(), CutJobResult::Done);
-
-    // Raised: 60 mm up and 60 mm on; only the action button can be used and
-    // the dialog does not close.
-    QCOMPARE(action->text().remove('&'), QString("Coupe"));
-    QVERIFY(action->isEnabled());
-    QVERIFY(!done->isEnabled() && !height->isEnabled());
+    // Raised: 60 mm up and 60 mm on.
     QVERIFY(qAbs(rig.planner.towers().YG - 60.0) < 0.1 &&
             qAbs(rig.planner.towers().XD - 60.0) < 0.1);
     dialog.reject();
-    QVERIFY(dialog.isVisible());
+    step("raised, closing refused");
 
     click(dialog, "action");
     QVERIFY(finished.wait(20000));
     QCOMPARE(finished.at(1).at(0).value<CutJobResult>(), CutJobResult::Done);
-    QCOMPARE(action->text().remove('&'), QString("Armement"));
     QVERIFY(plannerAtZero(rig.planner, rig.config.table));
-    QVERIFY(done->isEnabled() && height->isEnabled());
     QCOMPARE(rig.owner.strayCalls(), 0);
-
+    step("cut");
     click(dialog, "raiseAtMaxSpeed");
     click(dialog, "done");
+    step("raise at max speed, done");
+    QVERIFY(uitest::matchesGolden("ui/foam-cut-session.txt", dump.text));
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(rig.config.table.ArmVMax, 0);
   }
 
   void tableConfigurationRecomputesSpinsRefusesAndWritesTheTable() {
@@ -205,6 +201,7 @@ class MachineDialogsTest : public QObject {
     {
       TableConfigForm form(rig.config.table, port, {"Default", "Small"}, "Default", dir.path(),
                            rig.prompt, hooks);
+      form.setPortChoices({"/dev/ttyACM0"});  // not the system's ports
       TableConfigDialog dialog(form, nullptr);
       dialog.show();
       QVERIFY(everyFieldBound(dialog));
@@ -212,36 +209,32 @@ class MachineDialogsTest : public QObject {
       QCOMPARE(groupTitles(dialog),
                QStringList({"X Axis Configuration", "Y Axis Configuration", "Dimensions",
                             "Miscellaneous", "Driver and Hardware Interface", "Controller"}));
-      auto* ports = child<QComboBox>(dialog, "port");
-      QCOMPARE(ports->count(), 4);
-      QCOMPARE(ports->itemText(3), QString("LPT4"));
-      QCOMPARE(ports->currentIndex(), 2);
-
-      // The maximum speed follows the steps per revolution at once.
+      // Reviewed in tests/data/ui/table-config-session.txt: the maximum speed
+      // follows the steps per revolution at once (1000 / (96 x 5) = 2.0833);
+      // the up arrow makes the time one timer period longer; a refused
+      // distance keeps the dialog open with the focus on it.
+      uitest::SessionDump dump;
+      const auto step = [&](const std::string& title) {
+        dump.step(title, dialog, rig.prompt);
+        dump.line("shown " + std::to_string(dialog.isVisible()) + " result " +
+                  std::to_string(dialog.result()) + " committed entraxe " +
+                  std::to_string(rig.config.table.Entraxe));
+      };
+      step("opened");
       typeInto(edit(dialog, "xNtour"), "96");
       QCOMPARE(edit(dialog, "xMaxSpeed")->text(), uiText(form.text(TableConfigField::XMaxSpeed)));
-      QVERIFY(edit(dialog, "xMaxSpeed")->text().startsWith("2.083"));
-      // The up arrow: one timer period longer.
-      const QString time = edit(dialog, "yVmax")->text();
       click(dialog, "yVmaxUp");
-      QVERIFY(edit(dialog, "yVmax")->text() != time);
       QCOMPARE(edit(dialog, "yVmax")->text(), uiText(form.text(TableConfigField::YVmax)));
-
+      step("96 steps, Y time up");
       typeInto(edit(dialog, "entraxe"), "30");
-      rig.prompt.clear();
       click(dialog, "ok");
-      QVERIFY(dialog.isVisible());
-      QCOMPARE(rig.prompt.messages(),
-               std::vector<std::string>{"Please enter an integer between 50 and 2000."});
-      QCOMPARE(uitest::focusName(dialog), QString("entraxe"));
-      QCOMPARE(rig.config.table.Entraxe, before.Entraxe);
-
+      step("entraxe 30, OK");
       typeInto(edit(dialog, "entraxe"), "800");
-      choose(ports, 3);
+      choose(child<QComboBox>(dialog, "port"), 3);
       click(dialog, "ok");
-      QCOMPARE(dialog.result(), int(QDialog::Accepted));
+      step("entraxe 800, LPT4, OK");
+      QVERIFY(uitest::matchesGolden("ui/table-config-session.txt", dump.text));
     }
-    QCOMPARE(rig.config.table.Entraxe, 800);
     QCOMPARE(rig.config.table.XNtour, 96);
     QCOMPARE(rig.config.table.YVmax, before.YVmax + before.Tempo);
     QCOMPARE(port, 3);
@@ -271,41 +264,33 @@ class MachineDialogsTest : public QObject {
     TableConfigDialog dialog(form, nullptr);
     dialog.show();
     QVERIFY(everyFieldBound(dialog));
-    auto* backend = child<QComboBox>(dialog, "ctlBackend");
     auto* ports = child<QComboBox>(dialog, "ctlPortChoice");
     auto* portEdit = edit(dialog, "ctlPort");
     QCOMPARE(portEdit->parentWidget(), static_cast<QWidget*>(ports));
-    const QStringList boxes{"ctlBaud", "ctlAxes", "ctlHeatS", "ctlRxBuffer", "ctlStatusMs"};
-    // The stepper interface: every controller field greyed, the port's list too.
-    const auto greyed = [&](bool off) {
-      if (ports->isEnabled() == off || portEdit->isEnabled() == off) return false;
-      return std::none_of(boxes.begin(), boxes.end(), [&](const QString& name) {
-        return edit(dialog, name)->isEnabled() == off;
-      });
+    // Reviewed in tests/data/ui/table-controller-session.txt: the stepper
+    // interface greys every controller field and the port's list; the
+    // caller's ports are listed and a choice is the field's text; a refused
+    // field takes the focus and nothing is committed.
+    uitest::SessionDump dump;
+    const auto step = [&](const std::string& title) {
+      dump.step(title, dialog, rig.prompt);
+      dump.line("shown " + std::to_string(dialog.isVisible()) + " form ctlPort " +
+                form.text(TableConfigField::CtlPort) + " committed grbl " +
+                std::to_string(rig.config.table.controller.isGrbl()));
     };
-    QCOMPARE(backend->currentIndex(), 0);
-    QVERIFY(greyed(true));
-    choose(backend, 1);
-    QVERIFY(greyed(false));
-    // The caller's ports in the list; a choice is the field's text.
-    QCOMPARE(ports->count(), 2);
+    step("opened");
+    choose(child<QComboBox>(dialog, "ctlBackend"), 1);
+    step("G-code controller");
     choose(ports, 1);
-    QCOMPARE(form.text(TableConfigField::CtlPort), std::string("/dev/ttyUSB1"));
-    QCOMPARE(portEdit->text(), QString("/dev/ttyUSB1"));
-
-    // A refused field takes the focus; nothing is committed.
+    step("port 2 chosen");
     typeInto(edit(dialog, "ctlBaud"), "0");
-    rig.prompt.clear();
     click(dialog, "ok");
-    QVERIFY(dialog.isVisible());
-    QCOMPARE(rig.prompt.messages(),
-             std::vector<std::string>{"The controller's baud rate must be positive: 0"});
-    QCOMPARE(uitest::focusName(dialog), QString("ctlBaud"));
-    QVERIFY(!rig.config.table.controller.isGrbl());
-
+    step("baud 0, OK");
     typeInto(edit(dialog, "ctlBaud"), "250000");
     typeInto(portEdit, "/dev/pts/4");
     click(dialog, "ok");
+    step("baud 250000, port /dev/pts/4, OK");
+    QVERIFY(uitest::matchesGolden("ui/table-controller-session.txt", dump.text));
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     const ControllerLink& link = rig.config.table.controller;
     QVERIFY(link.isGrbl());
@@ -324,13 +309,24 @@ class MachineDialogsTest : public QObject {
     FoamManagementDialog dialog(form, nullptr);
     dialog.show();
     QVERIFY(everyFieldBound(dialog));
-    auto* list = child<QListWidget>(dialog, "foamTypes");
-    QCOMPARE(list->count(), 3);
-    QCOMPARE(list->currentItem()->text(), QString("Blue"));
-
-    // A fixed-heat foam: no minimum group, no frame around the maximum one.
-    auto* minimum = edit(dialog, "minSpeed");
-    QVERIFY(!minimum->isVisibleTo(&dialog));
+    // Reviewed in tests/data/ui/foam-management-session.txt: a fixed-heat
+    // foam hides the minimum group; a refused heat keeps the dialog open with
+    // the focus on it; a new material starts as a copy of the one shown and
+    // is current on exit.
+    uitest::SessionDump dump;
+    const auto step = [&](const std::string& title) {
+      dump.step(title, dialog, rig.prompt);
+      const FoamDatabase& foams = rig.config.foams;
+      dump.line("shown " + std::to_string(dialog.isVisible()) + " current " + foams.currentFoam +
+                " cutSpeed " + QString::number(foams.cutSpeed).toStdString());
+      for (const auto& [name, foam] : foams.records) {
+        dump.line(name + ": mode " + std::to_string(foam.heatMode) + " heat " +
+                  std::to_string(foam.maxSpeedHeat) + " speed " +
+                  QString::number(foam.maxSpeed).toStdString());
+      }
+    };
+    step("opened");
+    // No frame around the maximum group of a fixed-heat foam.
     const auto labelOf = [&dialog](QWidget* buddy) -> QString {
       for (const QLabel* l : dialog.findChildren<QLabel*>()) {
         if (l->buddy() == buddy) return QString(l->text()).remove('&');
@@ -340,16 +336,12 @@ class MachineDialogsTest : public QObject {
     auto* speed = edit(dialog, "maxSpeed");
     QCOMPARE(labelOf(speed), QString("Speed (mm/s)"));
     click(dialog, "computedHeat");
-    QVERIFY(minimum->isVisibleTo(&dialog));
     QCOMPARE(labelOf(speed), QString("Max speed (mm/s)"));
-
-    // A refused heat keeps the dialog open with the focus on it.
+    step("computed heat");
     typeInto(edit(dialog, "maxSpeedHeat"), "101");
     click(dialog, "ok");
-    QVERIFY(dialog.isVisible());
-    QCOMPARE(uitest::focusName(dialog), QString("maxSpeedHeat"));
+    step("heat 101, OK");
 
-    // A new material through the name dialog starts as a copy of the one shown.
     whenModal([](QWidget* nameDialog) {
       // OK only: the window's close button dismisses it.
       const auto buttons = nameDialog->findChild<QDialogButtonBox*>()->buttons();
@@ -360,17 +352,13 @@ class MachineDialogsTest : public QObject {
       QTest::mouseClick(nameDialog->findChild<QPushButton*>("ok"), Qt::LeftButton);
     });
     click(dialog, "createMaterial");
-    QVERIFY(!list->findItems("Green", Qt::MatchExactly).isEmpty());
-    QCOMPARE(list->currentItem()->text(), QString("Green"));
+    step("new material Green");
     typeInto(edit(dialog, "maxSpeedHeat"), "60");
     typeInto(speed, "3.5");
     click(dialog, "ok");
+    step("heat 60, speed 3.5, OK");
+    QVERIFY(uitest::matchesGolden("ui/foam-management-session.txt", dump.text));
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(rig.config.foams.currentFoam, std::string("Green"));
-    const FoamType& green = rig.config.foams.records.at("Green");
-    QCOMPARE(std::tie(green.heatMode, green.maxSpeedHeat, green.maxSpeed),
-             std::tuple(int(ComputedHeat), 60, 3.5));
-    QCOMPARE(rig.config.foams.cutSpeed, 3.5);
   }
 
   void directoriesBrowseTestAndDefaultReachTheSettingsOnlyWithDone() {
@@ -388,24 +376,31 @@ class MachineDialogsTest : public QObject {
     QCOMPARE(groupTitles(dialog), QStringList({"Installation Directory", "Finished Cutting Sound",
                                                "Profile Directory", "Project Directory"}));
 
-    // A file picked in a directory gives the directory, without a separator.
+    // Reviewed in tests/data/ui/directories-session.txt: a file picked in a
+    // directory gives the directory, without a separator; Test plays the
+    // sound; Default gives back the sound; the settings change only on Done.
+    uitest::SessionDump dump;
+    const auto step = [&](const std::string& title) {
+      dump.step(title, dialog, rig.prompt);
+      dump.line("shown " + std::to_string(dialog.isVisible()) + " settings " + settings.RepProfil +
+                " | " + settings.SonFinDec + " | " + settings.RepProjet);
+    };
+    step("opened");
     test::writeFile(dir / "profiles/naca.dat", "x");
     rig.prompt.queueFile((dir / "profiles/naca.dat").string());
     click(dialog, "browseProfileDirectory");
-    QCOMPARE(edit(dialog, "profileDirectory")->text(),
-             QString::fromStdString((dir / "profiles").string()));
-    rig.prompt.clear();
+    step("profile directory browsed");
     click(dialog, "test");
-    QCOMPARE(rig.prompt.messages(), std::vector<std::string>{"Can't play missing.wav"});
+    step("test");
     click(dialog, "default");
-    QCOMPARE(edit(dialog, "finishedCuttingSound")->text(), QString("Bravo.wav"));
     typeInto(edit(dialog, "projectDirectory"), "/work/projects/");
-    QCOMPARE(settings.RepProfil, std::string("/old/profiles"));
+    step("default, project directory typed");
     click(dialog, "done");
+    step("done");
+    QVERIFY(uitest::matchesGolden(
+        "ui/directories-session.txt",
+        QString::fromStdString(dump.text).replace(dir.path().c_str(), "$DIR").toStdString()));
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(std::tie(settings.RepProfil, settings.SonFinDec, settings.RepProjet),
-             std::tuple((dir / "profiles").string(), std::string("Bravo.wav"),
-                        std::string("/work/projects")));
   }
 
   void tableManagementRenamesTheTableAndPaneOneShowsIt() {
