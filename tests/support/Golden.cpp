@@ -9,26 +9,30 @@
 
 namespace orva::test {
 
-void expectGolden(const std::filesystem::path& reference, std::string_view actual) {
+std::string goldenMismatch(const std::filesystem::path& reference, std::string_view actual) {
   const std::filesystem::path path = testDataDir() / reference;
   std::filesystem::path fresh = path;
   fresh += ".new";
   std::error_code error;
   const char* update = std::getenv("ORVA_UPDATE_GOLDEN");
   if (update != nullptr && std::string_view(update) == "1") {
-    EXPECT_TRUE(writeFile(path, actual)) << "cannot write " << path;
     std::filesystem::remove(fresh, error);
-    return;
+    return writeFile(path, actual) ? std::string() : "cannot write " + path.string();
   }
   const bool exists = std::filesystem::is_regular_file(path, error);
   if (exists && readFile(path) == actual) {
     std::filesystem::remove(fresh, error);
-    return;
+    return {};
   }
   const bool written = writeFile(fresh, actual);
-  ADD_FAILURE() << (exists ? "output differs from " : "no reference file ") << path << "\n"
-                << (written ? "  diff -u " + path.string() + " " + fresh.string()
-                            : "  (could not write " + fresh.string() + ")");
+  return (exists ? "output differs from " : "no reference file ") + path.string() + "\n" +
+         (written ? "  diff -u " + path.string() + " " + fresh.string()
+                  : "  (could not write " + fresh.string() + ")");
+}
+
+void expectGolden(const std::filesystem::path& reference, std::string_view actual) {
+  const std::string mismatch = goldenMismatch(reference, actual);
+  if (!mismatch.empty()) ADD_FAILURE() << mismatch;
 }
 
 }  // namespace orva::test

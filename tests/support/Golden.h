@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace orva::test {
@@ -13,5 +14,10 @@ namespace orva::test {
 // With ORVA_UPDATE_GOLDEN=1 in the environment the reference is rewritten
 // instead (review the change before committing it).
 void expectGolden(const std::filesystem::path& reference, std::string_view actual);
+
+// The comparison behind expectGolden for any test framework: empty when
+// `actual` matches the reference (or ORVA_UPDATE_GOLDEN=1 rewrote it),
+// otherwise the failure text with the diff command.
+std::string goldenMismatch(const std::filesystem::path& reference, std::string_view actual);
 
 }  // namespace orva::test

@@ -29,6 +29,7 @@
 #include "driver/InterfaceDriver.h"
 #include "driver/SimulatedMachine.h"
 #include "model/CT1Doc.h"
+#include "support/Golden.h"
 #include "support/MachineRig.h"
 #include "support/PortFakes.h"
 #include "support/TestFiles.h"
@@ -224,20 +225,12 @@ struct SessionDump {
   void line(const std::string& l) { text += "  " + l + "\n"; }
 };
 
-// Compares `actual` with the reviewed reference file tests/data/<reference>
-// as test::expectGolden does (a mismatch writes <reference>.new and names the
-// diff command; ORVA_UPDATE_GOLDEN=1 rewrites the reference), for Qt Test.
+// test::expectGolden for Qt Test: false, with the diff command as a warning,
+// when `actual` differs from the reviewed reference tests/data/<reference>.
 inline bool matchesGolden(const std::filesystem::path& reference, const std::string& actual) {
-  const std::filesystem::path path = test::testDataDir() / reference;
-  const std::filesystem::path fresh = path.string() + ".new";
-  std::error_code error;
-  std::filesystem::remove(fresh, error);
-  const char* update = std::getenv("ORVA_UPDATE_GOLDEN");
-  if (update != nullptr && std::string(update) == "1") return test::writeFile(path, actual);
-  if (std::filesystem::is_regular_file(path, error) && test::readFile(path) == actual) return true;
-  test::writeFile(fresh, actual);
-  qWarning("output differs from the reference: diff -u %s %s", path.c_str(), fresh.c_str());
-  return false;
+  const std::string mismatch = test::goldenMismatch(reference, actual);
+  if (!mismatch.empty()) qWarning("%s", mismatch.c_str());
+  return mismatch.empty();
 }
 
 }  // namespace orva::uitest
