@@ -5,11 +5,11 @@
 
 #include <algorithm>
 #include <chrono>
-#include <functional>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -49,15 +49,17 @@ std::vector<GrblProgramLine> wingProgram(const std::string& letters) {
                      (letters == "XYUV" ? "wing-panel1-xyuv.ngc" : "wing-panel1-xyza.ngc"));
   auto program = GrblProgramFromText(text, false);
   // Without the return to 0, 0 the cut ends where its last cutting move does.
-  const auto last = std::find_if(program.rbegin(), program.rend(),
-                                 [](const GrblProgramLine& l) { return l.text.rfind("G1 ", 0) == 0; });
+  const auto last = std::find_if(program.rbegin(), program.rend(), [](const GrblProgramLine& l) {
+    return l.text.rfind("G1 ", 0) == 0;
+  });
   if (last != program.rend()) program.erase(std::next(last).base());
   // Ten times faster (inverse-time feeds times ten, pauses a tenth): the same
   // path in a tenth of the machine time, so that the test stays short.
   for (GrblProgramLine& line : program) {
     const auto f = line.text.find(" F");
     if (line.text.rfind("G1 ", 0) == 0 && f != std::string::npos) {
-      line.text = line.text.substr(0, f) + " F" + std::to_string(std::stod(line.text.substr(f + 2)) * 10.0);
+      line.text =
+          line.text.substr(0, f) + " F" + std::to_string(std::stod(line.text.substr(f + 2)) * 10.0);
     } else if (line.text.rfind("G4 P", 0) == 0) {
       line.text = "G4 P" + std::to_string(std::stod(line.text.substr(4)) / 10.0);
     }
@@ -97,17 +99,21 @@ class GrblFirmware : public ::testing::Test {
   }
 
   // Runs the stream until `when` holds (or it ends); false when it ended first.
+  // The waits stay well inside the test timeout, so a stall fails with the
+  // controller's last state instead of being killed without a word.
   bool runUntil(const std::function<bool()>& when) {
-    const auto until = std::chrono::steady_clock::now() + 120s;
+    const auto until = std::chrono::steady_clock::now() + 30s;
     while (std::chrono::steady_clock::now() < until) {
       const auto state = streamer_->service(20ms);
       if (state != GrblStreamState::Running) return false;
       if (when()) return true;
     }
+    ADD_FAILURE() << "still waiting after 30 s; controller state " << streamer_->progress().state
+                  << ", " << streamer_->progress().acknowledged << " lines acknowledged";
     return false;
   }
   GrblStreamState runToEnd() {
-    const auto until = std::chrono::steady_clock::now() + 240s;
+    const auto until = std::chrono::steady_clock::now() + 60s;
     while (std::chrono::steady_clock::now() < until) {
       const auto state = streamer_->service(20ms);
       if (state != GrblStreamState::Running && state != GrblStreamState::Stopping) return state;
@@ -136,9 +142,8 @@ TEST_F(GrblFirmware, AWholePanelCutEndsAtThePlannedPositionOnBothAxisLayouts) {
     // Bounded well inside the test timeout (two layouts of about 3 s each), so a
     // stalled stream fails with the streamer's own account of it.
     const auto deadline = std::chrono::steady_clock::now() + 50s;
-    const auto state = streamer_->run(program, {}, nullptr, [&] {
-      return std::chrono::steady_clock::now() > deadline;
-    });
+    const auto state = streamer_->run(program, {}, nullptr,
+                                      [&] { return std::chrono::steady_clock::now() > deadline; });
     ASSERT_EQ(state, GrblStreamState::Finished) << streamer_->failureText();
     EXPECT_EQ(streamer_->progress().acknowledged, program.size());
     EXPECT_EQ(streamer_->lastStatus()->state, "Idle");
@@ -181,12 +186,15 @@ TEST_F(GrblFirmware, ARefusedLineOrAnAlarmStopsTheCutWithTheHeatOff) {
   bool stood = false;
   bool resetWhenStood = false;
   for (const auto& [kind, line] : log_) {
-    if (kind == GrblTraffic::Received && (line.rfind("<Hold:0", 0) == 0 || line.rfind("<Idle", 0) == 0)) stood = true;
+    if (kind == GrblTraffic::Received &&
+        (line.rfind("<Hold:0", 0) == 0 || line.rfind("<Idle", 0) == 0))
+      stood = true;
     if (kind == GrblTraffic::Realtime && line == "\x18" && stood) resetWhenStood = true;
   }
   EXPECT_TRUE(resetWhenStood);
-  EXPECT_EQ(std::count_if(log_.begin(), log_.end(),
-                          [](const auto& e) { return e.first == GrblTraffic::Sent && e.second == "M5\n"; }),
+  EXPECT_EQ(std::count_if(
+                log_.begin(), log_.end(),
+                [](const auto& e) { return e.first == GrblTraffic::Sent && e.second == "M5\n"; }),
             1);
 
   // An alarm on the same connection (a probing move without contact: alarm 5)
@@ -194,7 +202,8 @@ TEST_F(GrblFirmware, ARefusedLineOrAnAlarmStopsTheCutWithTheHeatOff) {
   const auto alarmed = streamer_->run(
       GrblProgramFromText("G1 X5 F600\nG38.2 Y-5 F100\nG1 X0 F600\n", false), {}, nullptr, nullptr);
   ASSERT_EQ(alarmed, GrblStreamState::Failed);
-  EXPECT_NE(streamer_->failureText().find("alarm 5"), std::string::npos) << streamer_->failureText();
+  EXPECT_NE(streamer_->failureText().find("alarm 5"), std::string::npos)
+      << streamer_->failureText();
   EXPECT_FALSE(streamer_->positionKnown());
   // Locked until unlocked; zeroing makes the position known again.
   EXPECT_FALSE(streamer_->start(GrblProgramFromText("G1 X1 F600\n", false)));
@@ -239,7 +248,7 @@ TEST_F(GrblFirmware, HoldStandsResumeFinishesAndCancelRetreatsToZero) {
   const auto until = std::chrono::steady_clock::now() + 600ms;
   while (std::chrono::steady_clock::now() < until) streamer_->service(20ms);
   EXPECT_EQ(streamer_->state(), GrblStreamState::Running);
-  EXPECT_EQ(streamer_->position(), heldAt);  // it stands while held
+  EXPECT_EQ(streamer_->position(), heldAt);                       // it stands while held
   EXPECT_LT(streamer_->progress().acknowledged, program.size());  // lines still wait
   streamer_->resume();
   ASSERT_EQ(runToEnd(), GrblStreamState::Finished) << streamer_->failureText();
@@ -248,9 +257,13 @@ TEST_F(GrblFirmware, HoldStandsResumeFinishesAndCancelRetreatsToZero) {
   // Cancel stops, resets and retreats to zero.
   text = "G21 G90 G94\nM3 S700\nG1 X20 Y10 Z20 A10 F1200\n";
 
-  for (int i = 1; i <= 40; ++i) text += "G1 X" + std::to_string(20 + i) + " Y" + std::to_string(10 + i % 5) + " Z" + std::to_string(20 + i) + " A10 F600\n";
+  for (int i = 1; i <= 40; ++i)
+    text += "G1 X" + std::to_string(20 + i) + " Y" + std::to_string(10 + i % 5) + " Z" +
+            std::to_string(20 + i) + " A10 F600\n";
   ASSERT_TRUE(streamer_->start(GrblProgramFromText(text, false), 25.0));
-  ASSERT_TRUE(runUntil([&] { return streamer_->progress().acknowledged > 5 && streamer_->progress().state == "Run"; }));
+  ASSERT_TRUE(runUntil([&] {
+    return streamer_->progress().acknowledged > 5 && streamer_->progress().state == "Run";
+  }));
   streamer_->cancel();
   ASSERT_EQ(runToEnd(), GrblStreamState::Cancelled) << streamer_->failureText();
   EXPECT_TRUE(streamer_->positionKnown());
@@ -268,8 +281,9 @@ TEST_F(GrblFirmware, HoldStandsResumeFinishesAndCancelRetreatsToZero) {
     }
     if (afterReset && kind == GrblTraffic::Sent) sent.push_back(line);
   }
-  const std::vector<std::string> retreat = {"G21 G90 G94\n", "M3 S700\n", "G1 Y25 A25 F150.0\n",
-                                            "G0 X0 Z0\n",    "G0 Y0 A0\n", "M5\n", "G4 P0\n"};
+  const std::vector<std::string> retreat = {"G21 G90 G94\n", "M3 S700\n",  "G1 Y25 A25 F150.0\n",
+                                            "G0 X0 Z0\n",    "G0 Y0 A0\n", "M5\n",
+                                            "G4 P0\n"};
   EXPECT_EQ(sent, retreat);
 }
 
@@ -280,7 +294,8 @@ TEST_F(GrblFirmware, JogAndZeroMoveAndSetTheWorkPosition) {
   ASSERT_TRUE(streamer_->waitIdle(10s)) << streamer_->failureText();
   expectAt(streamer_->position(), {1.5, 0, -2.0, 3.0});
   EXPECT_FALSE(streamer_->command("$J=G91 X1"));  // a jog without feed is refused
-  EXPECT_NE(streamer_->failureText().find("error 22"), std::string::npos) << streamer_->failureText();
+  EXPECT_NE(streamer_->failureText().find("error 22"), std::string::npos)
+      << streamer_->failureText();
   ASSERT_TRUE(streamer_->setWorkZero());
   expectAt(streamer_->position(), {0, 0, 0, 0});
   ASSERT_TRUE(streamer_->setHeat(800.0));
