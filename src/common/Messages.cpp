@@ -603,7 +603,7 @@ constexpr Entry kCatalogue[] = {
     {Msg::WarningsHeading, "Warnings:"},
     // Cutting a panel in the desktop program
     {Msg::PanelCuttingTitle, "Panel Cutting"},
-    {Msg::CutProgressTitle, "Cut in progress"},
+    {Msg::CutProgressTitle, "Cut progress"},
     {Msg::CutProgressMoves, "Move %1 of %2"},
     {Msg::CutProgressElapsed, "Elapsed"},
     {Msg::CutProgressRemaining, "Remaining"},

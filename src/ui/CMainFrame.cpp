@@ -343,6 +343,7 @@ void CMainFrame::buildMenus(MainMenu which) {
   }
   if (const auto view = menus.find(qs(messageText(Msg::MenuView))); view != menus.end()) {
     view->second->addSeparator();
+    view->second->addAction(cutProgress_->toggleViewAction());
     view->second->addAction(machinePanel_->toggleViewAction());
   }
   if (which == MainMenu::Project) {

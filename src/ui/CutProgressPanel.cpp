@@ -37,7 +37,8 @@ QLabel* valueLabel(QWidget* parent, const QString& name) {
 CutProgressPanel::CutProgressPanel(JobRunner& runner, ProgramContext& context, QWidget* parent)
     : QDockWidget(msg(Msg::CutProgressTitle), parent), runner_(runner), context_(context) {
   setObjectName(QStringLiteral("cutProgress"));
-  setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+  setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+              QDockWidget::DockWidgetFloatable);
   setAllowedAreas(Qt::BottomDockWidgetArea | Qt::TopDockWidgetArea);
 
   auto* body = new QWidget(this);
@@ -49,6 +50,7 @@ CutProgressPanel::CutProgressPanel(JobRunner& runner, ProgramContext& context, Q
   bar_->setMinimumWidth(320);
   bar_->setRange(0, 1);
   bar_->setValue(0);
+  bar_->setFormat(msg(Msg::CutProgressNoValue));  // no cut yet
   left->addWidget(bar_);
   auto* times = new QFormLayout;
   elapsed_ = valueLabel(body, QStringLiteral("cutElapsed"));
@@ -86,6 +88,11 @@ CutProgressPanel::CutProgressPanel(JobRunner& runner, ProgramContext& context, Q
   retreating_->setFont(bold);
   retreating_->setVisible(false);
   right->addWidget(retreating_);
+  ended_ = new QLabel(msg(Msg::CutProgressEnded), body);
+  ended_->setObjectName(QStringLiteral("cutEnded"));
+  ended_->setFont(bold);
+  ended_->setVisible(false);
+  right->addWidget(ended_);
   auto* pacing = new QFormLayout;
   speedup_ = new QComboBox(body);
   speedup_->setObjectName(QStringLiteral("cutSpeedup"));
@@ -97,6 +104,7 @@ CutProgressPanel::CutProgressPanel(JobRunner& runner, ProgramContext& context, Q
   right->addStretch(1);
   cancel_ = new QPushButton(msg(Msg::Cancel), body);
   cancel_->setObjectName(QStringLiteral("cutCancel"));
+  cancel_->setEnabled(false);  // until a cut runs
   right->addWidget(cancel_, 0, Qt::AlignRight);
   layout->addLayout(right);
   setWidget(body);
@@ -128,14 +136,26 @@ void CutProgressPanel::syncSpeedup() {
   speedup_->setCurrentIndex(index);
 }
 
+void CutProgressPanel::showEvent(QShowEvent* event) {
+  syncSpeedup();
+  QDockWidget::showEvent(event);
+}
+
 void CutProgressPanel::started() {
   syncSpeedup();
+  ended_->setVisible(false);
   showProgress(runner_.job().progress());
+  openedForCut_ = isHidden();
   setVisible(true);
   raise();
 }
 
-void CutProgressPanel::finished() { setVisible(false); }
+void CutProgressPanel::finished() {
+  showProgress(runner_.job().progress());
+  ended_->setVisible(true);
+  if (openedForCut_) setVisible(false);
+  openedForCut_ = false;
+}
 
 void CutProgressPanel::showProgress(const CutJobProgress& p) {
   const int count = static_cast<int>(std::min<std::size_t>(p.moveCount, 1u << 30));
@@ -165,5 +185,6 @@ QString CutProgressPanel::elapsedText() const { return elapsed_->text(); }
 QString CutProgressPanel::remainingText() const { return remaining_->text(); }
 QString CutProgressPanel::heatText() const { return heat_->text(); }
 bool CutProgressPanel::retreatingShown() const { return !retreating_->isHidden(); }
+bool CutProgressPanel::endShown() const { return !ended_->isHidden(); }
 
 }  // namespace orva

@@ -14,13 +14,16 @@ namespace orva {
 class JobRunner;
 class ProgramContext;
 
-// The progress of the running cut, docked at the bottom of the main window
-// and shown only while a job runs: a bar of the moves output, the elapsed
+// The progress of the running cut, docked at the bottom of the main window:
+// a bar of the moves output, the elapsed
 // and remaining time, the label of the move being output, the measured
 // heat, where the four axes are (left tower XG/YG, right tower XD/YD, mm),
 // "Retreating" while a cancelled cut goes home, the pacing of the simulated
 // machine, and Cancel (the safe retreat; not during the retreat itself).
-// Every job the window follows is shown here, whoever started it.
+// Every job the window follows is shown here, whoever started it. A cut
+// opens the panel and closes it again at its end; opened by the user (the
+// View menu), the panel stays open between cuts, so the pacing can be chosen
+// before a cut and the last cut's figures read after it ("Cut ended").
 class CutProgressPanel : public QDockWidget {
   Q_OBJECT
 
@@ -44,6 +47,13 @@ class CutProgressPanel : public QDockWidget {
   QString remainingText() const;
   QString heatText() const;
   bool retreatingShown() const;
+  // "Cut ended" shown: the panel stayed open after the end of a cut.
+  bool endShown() const;
+
+ protected:
+  // The pacing shown is the context's at every opening (the settings are
+  // read after the window is made, and a table change may change backend).
+  void showEvent(QShowEvent* event) override;
 
  private:
   void started();
@@ -58,6 +68,8 @@ class CutProgressPanel : public QDockWidget {
   QLabel* heat_ = nullptr;
   QLabel* axes_[4] = {};
   QLabel* retreating_ = nullptr;
+  QLabel* ended_ = nullptr;
+  bool openedForCut_ = false;  // the cut opened the panel: its end closes it
   QComboBox* speedup_ = nullptr;
   QPushButton* cancel_ = nullptr;
 };

@@ -5,6 +5,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QToolBar>
@@ -253,8 +256,10 @@ class CutDialogTest : public QObject {
     bool panelShown = false;
     bool commandGreyed = false;
     bool liveViewShown = false;
+    bool endShownAtStart = true;
     connect(&runner, &JobRunner::started, this, [&] {
       panelShown = rig.frame->cutProgress().isVisible();
+      endShownAtStart = rig.frame->cutProgress().endShown();
       commandGreyed = !rig.frame->action(kPanelCut)->isEnabled();
     });
     connect(&runner, &JobRunner::progressed, this, [&] {
@@ -293,6 +298,31 @@ class CutDialogTest : public QObject {
     QVERIFY(!rig.frame->cutProgress().isVisible());
     QVERIFY(!rig.profileView()->liveCut());
     QVERIFY(rig.frame->action(kPanelCut)->isEnabled());
+
+    // Opened from the View menu, the panel shows the last cut's end, offers
+    // the pacing before the next cut and stays open after it.
+    QAction* toggle = rig.frame->cutProgress().toggleViewAction();
+    const auto menus = rig.frame->menuBar()->actions();
+    QVERIFY(std::any_of(menus.begin(), menus.end(), [&](QAction* m) {
+      return m->menu() != nullptr && m->menu()->actions().contains(toggle);
+    }));
+    QVERIFY(rig.context.setSimulationSpeedup(10.0));  // as the settings give it
+    toggle->trigger();
+    QVERIFY(rig.frame->cutProgress().isVisible());
+    QVERIFY(rig.frame->cutProgress().speedupList()->isEnabled());
+    QCOMPARE(rig.frame->cutProgress().speedupList()->currentText(), QStringLiteral("10\u00d7"));
+    QVERIFY(rig.frame->cutProgress().endShown());
+    QVERIFY(rig.context.setSimulationSpeedup(0.0));
+    rig.prompt.queueAnswer(Answer::Ok);
+    rig.cutFromDialog();
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(finished.last().first().value<CutJobResult>(), CutJobResult::Done);
+    QVERIFY(!endShownAtStart);
+    QVERIFY(rig.frame->cutProgress().isVisible());
+    QVERIFY(rig.frame->cutProgress().endShown());
+    const QProgressBar* bar = rig.frame->cutProgress().progressBar();
+    QVERIFY(bar->maximum() > 1);
+    QCOMPARE(bar->value(), bar->maximum());
   }
 
   // While a cut runs only what looks stays available: the commands that would
