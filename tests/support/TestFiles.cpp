@@ -58,6 +58,4 @@ std::set<std::string> fileNames(const std::filesystem::path& directory) {
 
 std::filesystem::path testDataDir() { return ORVA_TEST_DATA_DIR; }
 
-std::filesystem::path airfoilDir() { return ORVA_AIRFOIL_DIR; }
-
 }  // namespace orva::test

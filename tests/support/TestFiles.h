@@ -34,7 +34,5 @@ std::set<std::string> fileNames(const std::filesystem::path& directory);
 
 // tests/data of the source tree.
 std::filesystem::path testDataDir();
-// The folder of public airfoil files; may be absent (tests using it skip).
-std::filesystem::path airfoilDir();
 
 }  // namespace orva::test
