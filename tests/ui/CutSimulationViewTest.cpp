@@ -165,43 +165,6 @@ class CutSimulationViewTest : public QObject {
     QCOMPARE(view->state().move, shown);
     QCOMPARE(view->state().time, sim.moveStart(shown));
 
-    // Every warning's face points are ringed in the picture and labelled with
-    // its move's number; rings that would overlap make one.
-    const Color c = CutSimulationScene::kWarningColor;
-    const QString colour = QStringLiteral("#%1%2%3")
-                               .arg(c.r, 2, 16, QLatin1Char('0'))
-                               .arg(c.g, 2, 16, QLatin1Char('0'))
-                               .arg(c.b, 2, 16, QLatin1Char('0'));
-    const std::string ring = ("circle pen " + colour + " ").toStdString();
-    const std::string picture = view->buildScene(true).dump();
-    std::size_t rings = 0;  // one of them the legend's sample
-    for (std::size_t at = picture.find(ring); at != std::string::npos;
-         at = picture.find(ring, at + 1))
-      ++rings;
-    QVERIFY(rings >= 3);  // the heating on the table, the mirrored run in the block
-    QVERIFY(rings <= 2 * sim.warnings.size() + 1);
-    std::vector<std::string> labels;
-    const std::string labelHead = ("text " + colour + " ").toStdString();
-    for (std::size_t at = picture.find(labelHead); at != std::string::npos;
-         at = picture.find(labelHead, at + 1)) {
-      const std::size_t end = picture.find('\n', at);
-      const std::string line = picture.substr(at, end - at);
-      labels.push_back(line.substr(line.rfind(" \"") + 2, line.size() - line.rfind(" \"") - 3));
-    }
-    QCOMPARE(labels.size() + 1, rings);  // one for each ring in the drawing
-    for (const SimulationWarning& each : sim.warnings) {
-      const std::string number = numberOf(each).toStdString();
-      const bool labelled =
-          std::any_of(labels.begin(), labels.end(), [&](const std::string& label) {
-            return label == number || label.rfind(number + ", ", 0) == 0 ||
-                   label.find(", " + number + ",") != std::string::npos ||
-                   (label.size() > number.size() + 2 &&
-                    label.compare(label.size() - number.size() - 2, std::string::npos,
-                                  ", " + number) == 0);
-          });
-      QVERIFY2(labelled, each.text.c_str());
-    }
-
     QVERIFY(frame.openProject(ORVA_EXAMPLE_PROJECT).opened());
     frame.onCommand(kCmdCutSimulationView);
     auto* example = qobject_cast<CutSimulationView*>(frame.activeFrame()->view());
