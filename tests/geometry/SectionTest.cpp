@@ -129,16 +129,7 @@ TEST(SectionSkin, SurvivesDegenerateOutlines) {
   }
 }
 
-TEST(SectionWashout, RotatesAllFourListsOnceAboutTheOrigin) {
-  Section s;
-  s.params.washout = 5.0;
-  s.upper = s.lower = s.cutUpper = s.cutLower = {{1, 0}, {0, 0}};
-  s.ApplyWashout();
-  const double a = 5.0 * 3.14159265358979 / 180.0;
-  for (const PointList* l : {&s.upper, &s.lower, &s.cutUpper, &s.cutLower}) {
-    test::expectPointsNear(*l, {{std::cos(a), -std::sin(a)}, {0, 0}}, 1e-9);
-  }
-}
+// Washout: tested with the section builder, which turns all four lists.
 
 TEST(SectionSurfaces, ClosedOutlineOfANonWingPanelHoldsRepeatedPointsOnce) {
   Section s;

@@ -1,16 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "common/Messages.h"
 #include "model/PanelOperations.h"
 #include "model/XleConfigForm.h"
 #include "support/FormChecks.h"
+#include "support/Golden.h"
 #include "support/MachineRig.h"
 #include "support/TestFiles.h"
 
@@ -208,7 +213,6 @@ TEST_F(DocumentTest, SplinesToggleRebuildsOnlyTheCurrentPanel) {
 
   ASSERT_TRUE(doc.ToggleOption(CT1Doc::kCmdSplines));
   EXPECT_EQ(std::tuple(doc.splines, doc.modified), std::tuple(false, true));
-  EXPECT_EQ(doc.commandState(CT1Doc::kCmdSplines), (CommandState{true, false}));
 
   // The current panel now holds straight-line outlines: the same as a panel
   // built afresh without splines; the other panel kept its spline outlines.
@@ -222,131 +226,104 @@ TEST_F(DocumentTest, SplinesToggleRebuildsOnlyTheCurrentPanel) {
   EXPECT_NE(current.cutUpper, splined.root.cutUpper);
   EXPECT_EQ(std::tie(doc.panels[0].root.cutUpper, doc.panels[0].tip.cutLower),
             std::tie(other.root.cutUpper, other.tip.cutLower));
-
-  // Not on a panel that is not a wing panel.
-  doc.current().wingPanel = false;
-  doc.modified = false;
-  EXPECT_FALSE(doc.ToggleOption(CT1Doc::kCmdSplines));
-  EXPECT_EQ(std::tuple(doc.splines, doc.modified), std::tuple(false, false));
-  EXPECT_EQ(doc.commandState(CT1Doc::kCmdSplines), (CommandState{false, false}));
 }
 
-TEST_F(DocumentTest, DisplayTogglesDoNotModifyTheProject) {
-  struct Toggle {
-    int id;
-    bool CT1Doc::*docField;
-    bool DisplayOptions::*displayField;
-  };
-  const Toggle toggles[] = {
-      {CT1Doc::kCmdSuperposed, &CT1Doc::superposed, nullptr},
-      {CT1Doc::kCmdLegends, nullptr, &DisplayOptions::legends},
-      {CT1Doc::kCmdProfilesWithoutSweep, nullptr, &DisplayOptions::profilesWithoutSweep},
-      {CT1Doc::kCmdLeOnTop, nullptr, &DisplayOptions::leOnTop},
-      {CT1Doc::kCmdFullWing, nullptr, &DisplayOptions::fullWing},
-      {CT1Doc::kCmdCutCoordinates, nullptr, &DisplayOptions::cutCoordinates},
-      {CT1Doc::kCmdProfileCoordinates, nullptr, &DisplayOptions::profileCoordinates},
-  };
-  doc.current().wingPanel = false;  // display toggles work on any panel
-  for (const Toggle& t : toggles) {
-    SCOPED_TRACE(t.id);
-    const auto value = [&] { return t.docField ? doc.*t.docField : doc.display.*t.displayField; };
-    const bool before = value();
-    EXPECT_EQ(doc.commandState(t.id), (CommandState{true, before}));
-    ASSERT_TRUE(doc.ToggleOption(t.id));
-    EXPECT_EQ(value(), !before);
-    EXPECT_EQ(doc.commandState(t.id), (CommandState{true, !before}));
+// The document's menu commands by name.
+using D = CT1Doc;
+const std::pair<const char*, int> kCommands[] = {
+    {"splines", D::kCmdSplines},
+    {"superposed", D::kCmdSuperposed},
+    {"legends", D::kCmdLegends},
+    {"profiles without sweep", D::kCmdProfilesWithoutSweep},
+    {"le on top", D::kCmdLeOnTop},
+    {"full wing", D::kCmdFullWing},
+    {"cut coordinates", D::kCmdCutCoordinates},
+    {"profile coordinates", D::kCmdProfileCoordinates},
+    {"te horizontal", D::kCmdTeHorizontal},
+    {"te mean chord", D::kCmdTeMeanChord},
+    {"te upper and lower", D::kCmdTeUpperAndLower},
+    {"te upper surface", D::kCmdTeUpperSurface},
+    {"le none", D::kCmdLeNone},
+    {"le horizontal", D::kCmdLeHorizontal},
+    {"le x cut", D::kCmdLeXCut},
+    {"x leading edge...", D::kCmdXLeadingEdge},
+    {"comments", D::kCmdComments},
+    {"panel 0", D::kCmdFirstPanel - 1},
+    {"panel 1", D::kCmdFirstPanel},
+    {"panel 2", D::kCmdFirstPanel + 1},
+    {"panel 3", D::kCmdFirstPanel + 2},
+    {"panel 4", D::kCmdFirstPanel + 3}};
+
+// Their menu states, one a line ("disabled" when the command is, [x] when
+// checked, "none" when it has no state), and the figures they change.
+std::vector<std::string> commandLines(const CT1Doc& doc, int redraws) {
+  std::vector<std::string> lines;
+  for (const auto& [name, id] : kCommands) {
+    const std::optional<CommandState> s = doc.commandState(id);
+    lines.push_back(
+        "  " + std::string(name) +
+        (!s ? " none"
+            : std::string(s->enabled ? "" : " disabled") + (s->checked ? " [x]" : " [ ]")));
   }
-  EXPECT_FALSE(doc.modified);
-  EXPECT_EQ(redraws_, 7);
-  EXPECT_FALSE(doc.ToggleOption(CT1Doc::kCmdComments));  // not a toggle
+  std::string comments = doc.comments;
+  for (std::size_t at = comments.find('\n'); at != std::string::npos; at = comments.find('\n', at))
+    comments.replace(at, 1, "\\n");
+  lines.push_back("  le " + std::to_string(doc.current().leMode) + " te " +
+                  std::to_string(doc.current().teMode) + " comments \"" + comments +
+                  "\" modified " + std::to_string(doc.modified) + " redraws " +
+                  std::to_string(redraws));
+  return lines;
 }
 
-TEST_F(DocumentTest, EdgeTreatmentsActOnlyOnAWingPanel) {
-  ASSERT_TRUE(doc.SetEdgeTreatment(CT1Doc::kCmdTeUpperSurface));
-  ASSERT_TRUE(doc.SetEdgeTreatment(CT1Doc::kCmdLeHorizontal));
-  EXPECT_EQ(std::tuple(doc.current().teMode, doc.current().leMode, doc.modified),
-            std::tuple(TeUpperSurface, LeHorizontal, true));
-  EXPECT_EQ(doc.commandState(CT1Doc::kCmdTeUpperSurface), (CommandState{true, true}));
-  EXPECT_EQ(doc.commandState(CT1Doc::kCmdTeMeanChord), (CommandState{true, false}));
-  EXPECT_EQ(doc.commandState(CT1Doc::kCmdLeHorizontal), (CommandState{true, true}));
-  // "X leading edge..." only while the X cut is chosen.
-  EXPECT_EQ(doc.commandState(CT1Doc::kCmdXLeadingEdge), (CommandState{false, false}));
-  ASSERT_NE(doc.XLeadingEdge(), nullptr);
-  EXPECT_EQ(doc.current().leMode, LeXCut);
-  EXPECT_EQ(doc.commandState(CT1Doc::kCmdXLeadingEdge), (CommandState{true, true}));
-  EXPECT_EQ(doc.commandState(CT1Doc::kCmdLeXCut), (CommandState{true, true}));
-
-  doc.current().wingPanel = false;
-  doc.modified = false;
-  for (const int id : {CT1Doc::kCmdTeHorizontal, CT1Doc::kCmdTeMeanChord,
-                       CT1Doc::kCmdTeUpperAndLower, CT1Doc::kCmdTeUpperSurface, CT1Doc::kCmdLeNone,
-                       CT1Doc::kCmdLeHorizontal, CT1Doc::kCmdLeXCut, CT1Doc::kCmdXLeadingEdge}) {
-    SCOPED_TRACE(id);
-    EXPECT_FALSE(doc.SetEdgeTreatment(id));
-    EXPECT_EQ(doc.commandState(id), (CommandState{false, false}));
-  }
-  EXPECT_EQ(doc.XLeadingEdge(), nullptr);
-  EXPECT_EQ(std::tuple(doc.current().teMode, doc.current().leMode, doc.modified),
-            std::tuple(TeUpperSurface, LeXCut, false));
-}
-
-TEST_F(DocumentTest, XLeadingEdgeFormStoresTheTenValuesOnOk) {
-  doc.current().differentRootTip = true;
-  auto form = doc.XLeadingEdge();
-  ASSERT_NE(form, nullptr);
-  doc.modified = false;
-  test::expectTexts(*form, {{XleField::RootAlpha, "45"}, {XleField::TipLength, "10"}});
-  EXPECT_FALSE(form->enabled(XleField::RootAlpha) || form->enabled(XleField::TipBeta));
-  EXPECT_FALSE(form->setText(XleField::TipBeta, "12"));
-  EXPECT_EQ(form->text(XleField::TipBeta), "45");
-
-  // Cancel: nothing but the X cut already chosen.
-  const SectionParams root = doc.current().root.params;
-  ASSERT_TRUE(form->setText(XleField::RootH1, "7"));
-  form->cancel();
-  EXPECT_EQ(doc.current().root.params.xleH1, root.xleH1);
-  EXPECT_FALSE(doc.modified);
-
-  form = doc.XLeadingEdge();
-  doc.modified = false;
-  ASSERT_TRUE(form->setText(XleField::RootLength, "12.5"));
-  test::expectRefusalsInOrder(*form, prompt,
-                              {{XleField::TipH2, "x", "Please enter a number."},
-                               {XleField::RootH1, "abc", "Please enter a number."}});
-  ASSERT_TRUE(form->setText(XleField::TipH2, "0"));
-  EXPECT_EQ(doc.current().root.params.xleLength, 10.0);
-  EXPECT_FALSE(doc.modified);
-
-  ASSERT_TRUE(form->setText(XleField::RootH1, "3"));
-  ASSERT_TRUE(form->setText(XleField::RootH2, "-1.5"));
-  ASSERT_TRUE(form->setText(XleField::TipLength, "8"));
-  ASSERT_TRUE(form->setText(XleField::TipH1, "2"));
-  ASSERT_TRUE(form->setText(XleField::TipH2, " 4 "));
-  ASSERT_TRUE(form->ok());
-  const SectionParams& r = doc.current().root.params;
-  const SectionParams& t = doc.current().tip.params;
-  EXPECT_EQ(std::tie(r.xleAlpha, r.xleBeta, r.xleLength, r.xleH1, r.xleH2),
-            std::tuple(45.0, 45.0, 12.5, 3.0, -1.5));
-  EXPECT_EQ(std::tie(t.xleLength, t.xleH1, t.xleH2), std::tuple(8.0, 2.0, 4.0));
-  EXPECT_TRUE(doc.modified);
-}
-
-TEST_F(DocumentTest, CommentsAndPanelSelection) {
-  doc.EditComments(std::string("spar at 30 %\nsecond line"));
-  EXPECT_EQ(std::tie(doc.comments, doc.modified), std::tuple("spar at 30 %\nsecond line", true));
-  doc.modified = false;
-  doc.EditComments(std::nullopt);  // closed without "Done"
-  EXPECT_EQ(std::tie(doc.comments, doc.modified), std::tuple("spar at 30 %\nsecond line", true));
-
+// A session of commands run as the menu runs them, as reviewed in
+// tests/data/model/document-commands.txt: each step ("refused" when the
+// command was), then the lines that changed. Edge treatments check their
+// command and modify the project; "X leading edge..." only while the X cut is
+// chosen, which opening it chooses; panels are selected within the list;
+// closing the comments without "Done" keeps the text but marks the project
+// modified; on a panel that is not a wing panel the splines and every edge
+// command are disabled and refused; the display toggles work on any panel
+// and never modify the project; "comments" is no toggle.
+TEST_F(DocumentTest, CommandSessionMatchesTheReviewedStates) {
   doc.panels.push_back(doc.panels.front());
   doc.panels.push_back(doc.panels.front());
-  doc.modified = false;
-  EXPECT_TRUE(doc.SelectPanel(2));
-  EXPECT_FALSE(doc.SelectPanel(3) || doc.SelectPanel(-1));
-  EXPECT_EQ(std::tuple(doc.currentPanel, doc.modified), std::tuple(2, false));
-  EXPECT_EQ(doc.commandState(CT1Doc::kCmdFirstPanel + 2), (CommandState{true, true}));
-  EXPECT_EQ(doc.commandState(CT1Doc::kCmdFirstPanel), (CommandState{true, false}));
-  EXPECT_EQ(doc.commandState(CT1Doc::kCmdFirstPanel + 3), std::nullopt);
+  std::string dump;
+  std::vector<std::string> shown;
+  const auto step = [&](const std::string& what, bool taken) {
+    dump += "> " + what + (taken ? "\n" : " refused\n");
+    const std::vector<std::string> now = commandLines(doc, redraws_);
+    for (std::size_t i = 0; i < now.size(); ++i) {
+      if (i >= shown.size() || now[i] != shown[i]) dump += now[i] + "\n";
+    }
+    shown = now;
+  };
+  const auto commands = [&](std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+      const int id = std::find_if(std::begin(kCommands), std::end(kCommands), [&](const auto& c) {
+                       return std::string_view(c.first) == name;
+                     })->second;
+      step(name, doc.ToggleOption(id) || doc.SetEdgeTreatment(id) || doc.SelectPanelCommand(id));
+    }
+  };
+  step("opened", true);
+  commands({"te upper surface", "le horizontal"});
+  step("x leading edge... dialog", doc.XLeadingEdge() != nullptr);
+  doc.SetModifiedFlag(false);
+  step("saved", true);
+  commands({"panel 3", "panel 4", "panel 0", "panel 1"});
+  doc.EditComments(std::string("spar at 30 %\nsecond"));
+  step("comments done", true);
+  doc.SetModifiedFlag(false);
+  doc.EditComments(std::nullopt);
+  step("saved, comments closed", true);
+  doc.current().wingPanel = false;
+  doc.SetModifiedFlag(false);
+  step("not a wing panel, saved", true);
+  commands({"splines", "te upper and lower", "le horizontal", "x leading edge...", "superposed",
+            "legends", "profiles without sweep", "le on top", "full wing", "cut coordinates",
+            "profile coordinates", "comments"});
+  step("x leading edge... dialog", doc.XLeadingEdge() != nullptr);
+  test::expectGolden("model/document-commands.txt", dump);
 }
 
 TEST_F(DocumentTest, SaveAsksForAPathOnlyWhenTheProjectHasNoneAndAFailureKeepsItModified) {

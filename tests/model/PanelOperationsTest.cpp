@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/PanelOperations.h"
@@ -79,53 +80,42 @@ std::vector<double> rootChords(const CT1Doc& doc) {
   return out;
 }
 
-TEST_F(PanelOperationsTest, InsertionsFollowTheCurrentIndexRules) {
-  using V = std::vector<double>;
-  CT1Doc& doc = project(3);
-  doc.currentPanel = 1;  // before: from panel 0's tip (105), at the current index
-  ASSERT_TRUE(NewPanelBeforeCurrent(doc));
-  EXPECT_EQ(rootChords(doc), (V{100, 105, 110, 120}));
-  EXPECT_EQ(doc.currentPanel, 1);
+TEST_F(PanelOperationsTest, InsertionsAndDeletionsFollowTheCurrentIndexRules) {
+  const struct {
+    int count;  // a fresh project of that many panels first, unless 0
+    int current;
+    bool (*run)(CT1Doc&);
+    std::vector<double> chords;
+    int after;
+  } steps[] = {
+      // Delete: the previous panel becomes current; the first: the next
+      // becomes first and current; the last: its previous panel becomes last.
+      {4, 2, DeleteCurrentPanel, {100, 110, 130}, 1},
+      {0, 0, DeleteCurrentPanel, {110, 130}, 0},
+      {0, 1, DeleteCurrentPanel, {110}, 0},
+      // Before: from the previous panel's tip (105), at the current index;
+      // before the first: from its root, becoming first.
+      {3, 1, NewPanelBeforeCurrent, {100, 105, 110, 120}, 1},
+      {0, 0, NewPanelBeforeCurrent, {100, 100, 105, 110, 120}, 0},
+      // After: from its tip (115), at index + 1; after the last: appended
+      // from its tip (125).
+      {0, 3, NewPanelAfterCurrent, {100, 100, 105, 110, 115, 120}, 4},
+      {0, 5, NewPanelAfterCurrent, {100, 100, 105, 110, 115, 120, 125}, 6},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.chords.size());
+    if (step.count > 0) project(step.count);
+    doc.currentPanel = step.current;
+    doc.modified = false;
+    ASSERT_TRUE(step.run(doc));
+    EXPECT_EQ(std::tuple(rootChords(doc), doc.currentPanel, doc.modified),
+              std::tuple(step.chords, step.after, true));
+  }
+  EXPECT_EQ(doc.panels[0].tip.params.chord, 100.0);  // the root of the first copied
 
-  doc.currentPanel = 0;  // before the first: from its root, becomes first
-  ASSERT_TRUE(NewPanelBeforeCurrent(doc));
-  EXPECT_EQ(rootChords(doc), (V{100, 100, 105, 110, 120}));
-  EXPECT_EQ(doc.panels[0].tip.params.chord, 100.0);
-  EXPECT_EQ(doc.currentPanel, 0);
-
-  doc.currentPanel = 3;  // after: from its tip (115), index + 1
-  ASSERT_TRUE(NewPanelAfterCurrent(doc));
-  EXPECT_EQ(rootChords(doc), (V{100, 100, 105, 110, 115, 120}));
-  EXPECT_EQ(doc.currentPanel, 4);
-
-  doc.currentPanel = 5;  // after the last: appended from its tip (125)
-  ASSERT_TRUE(NewPanelAfterCurrent(doc));
-  EXPECT_EQ(rootChords(doc).back(), 125.0);
-  EXPECT_EQ(doc.currentPanel, 6);
-}
-
-TEST_F(PanelOperationsTest, DeleteFollowsThePreviousPanelAndKeepsTheLastOne) {
-  using V = std::vector<double>;
-  CT1Doc& doc = project(1);
+  project(1);  // the last panel is kept
   EXPECT_FALSE(DeleteCurrentPanel(doc));
-  EXPECT_EQ(doc.panels.size(), 1u);
-  EXPECT_FALSE(doc.modified);
-  EXPECT_EQ(redraws_, 0);
-
-  project(4);
-  doc.currentPanel = 2;
-  ASSERT_TRUE(DeleteCurrentPanel(doc));
-  EXPECT_EQ(rootChords(doc), (V{100, 110, 130}));
-  EXPECT_EQ(doc.currentPanel, 1);
-  EXPECT_TRUE(doc.modified);
-  doc.currentPanel = 0;  // the first: the next becomes first and current
-  ASSERT_TRUE(DeleteCurrentPanel(doc));
-  EXPECT_EQ(rootChords(doc), (V{110, 130}));
-  EXPECT_EQ(doc.currentPanel, 0);
-  doc.currentPanel = 1;  // the last: its previous panel becomes last
-  ASSERT_TRUE(DeleteCurrentPanel(doc));
-  EXPECT_EQ(rootChords(doc), (V{110}));
-  EXPECT_EQ(doc.currentPanel, 0);
+  EXPECT_EQ(std::tuple(doc.panels.size(), doc.modified, redraws_), std::tuple(1u, false, 0));
 
   doc.currentPanel = 5;  // an index outside the list: nothing is touched
   doc.panels.push_back(doc.panels[0]);
@@ -307,18 +297,13 @@ TEST_F(PanelOperationsTest, ProjectMenuListsEveryPanelAfterTheNinthEntry) {
     menu.push_back(MenuEntry{MenuEntry::Kind::Command, 32950 + i, "old", i == 0, true});
   }
 
-  const std::vector<MenuEntry> rebuilt = RebuildProjectMenu(menu, doc);
-  ASSERT_EQ(rebuilt.size(), 9u + 1u + 12u);
-  for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(rebuilt[i], menu[i]);
-  EXPECT_EQ(rebuilt[9].kind, MenuEntry::Kind::Separator);
+  // The nine fixed entries, a separator and one entry per panel, the current checked.
+  std::vector<MenuEntry> expected(menu.begin(), menu.begin() + 10);
   for (int i = 0; i < 12; ++i) {
-    const MenuEntry& e = rebuilt[static_cast<std::size_t>(10 + i)];
-    EXPECT_EQ(e.kind, MenuEntry::Kind::Command);
-    EXPECT_EQ(e.commandId, 32950 + i);
-    EXPECT_EQ(e.text, "Panel " + std::to_string(i + 1));
-    EXPECT_EQ(e.checked, i == 10);
-    EXPECT_TRUE(e.enabled);
+    expected.push_back(MenuEntry{MenuEntry::Kind::Command, 32950 + i,
+                                 "Panel " + std::to_string(i + 1), i == 10, true});
   }
+  EXPECT_EQ(RebuildProjectMenu(menu, doc), expected);
   // A menu of fewer entries keeps them all.
   EXPECT_EQ(RebuildProjectMenu({menu[0], menu[1]}, doc).size(), 2u + 1u + 12u);
 
