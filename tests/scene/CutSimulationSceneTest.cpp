@@ -28,10 +28,12 @@ TEST(CutSimulationSceneTest, ExampleWingMatchesItsReviewedDumpsAtThreeTimes) {
   CutSimulation sim = CutSimulation::plan(rig.doc, rig.env);
   ASSERT_TRUE(sim.ok()) << sim.error;
   ASSERT_GT(sim.moves.size(), 100u);
-  // Two warnings on neighbouring moves: their rings at the root and at the
-  // tip make one each, labelled with both moves' numbers.
+  // Two warnings on neighbouring moves a third of the way, where the root and
+  // tip points lie close: one ring for both, labelled with both moves'
+  // numbers. One near the leading edge, where they lie 19 mm apart: a ring
+  // at each face.
   const std::size_t third = sim.moves.size() / 3;
-  for (const std::size_t i : {third, third + 1}) {
+  for (const std::size_t i : {third, third + 1, sim.moves.size() / 2}) {
     const SimulatedMove& marked = sim.moves[i];
     sim.warnings.push_back({i, i + 5, marked.label, "slow", marked.end.root, marked.end.tip});
   }
