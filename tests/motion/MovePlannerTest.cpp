@@ -70,7 +70,7 @@ class PlannerTest : public ::testing::Test {
 
 // --- Geometry --------------------------------------------------------------
 
-TEST_F(PlannerTest, ProjectsTheWireLineOntoTheTowersAndAppliesZeroAndLayout) {
+TEST_F(PlannerTest, ProjectsTheWireLineOntoTheTowersAndAppliesTheZero) {
   // Block from 200 to 700 mm along the wire; slope 50/500 = 0.1 in X and Y.
   const auto move =
       planner.PlanMove(200.0, 500.0, SpeedMode::FaceMax, 100.0, 50.0, 150.0, 100.0, "block");
@@ -86,15 +86,8 @@ TEST_F(PlannerTest, ProjectsTheWireLineOntoTheTowersAndAppliesZeroAndLayout) {
   ASSERT_TRUE(script);
   EXPECT_EQ(stepsOf(*script), (Steps{320, 640, -320, -640}));
 
-  // Reversed: offset 100, width 300 on 1000 mm acts as offset 600, slope 0.1.
-  table.TableInv = 1;
-  const auto inverted =
-      planner.PlanMove(100.0, 300.0, SpeedMode::Rapid, 100.0, 0.0, 130.0, 0.0, "");
-  ASSERT_TRUE(inverted);
-  EXPECT_DOUBLE_EQ(inverted->XG, 100.0 - 0.1 * 600.0);
-  EXPECT_DOUBLE_EQ(inverted->XD, 100.0 + 0.1 * 400.0);
-
-  table.TableInv = 0;
+  // The reverse table's block offset (E - offset - width) is in the whole
+  // cuts (tests/data/cuts/intermediate-section.*).
   table.ZeroX = 10.0;
   table.ZeroY = 5.0;
   planner.ResetPlanner();
@@ -178,21 +171,6 @@ TEST_F(PlannerTest, LeadingAxisDistributionSpreadsTheOtherAxisSteps) {
   const auto yLeads = planner.PlanScriptMove(10.0 - 2.0 / 32, 10.0 - 5.0 / 64, 10.0, 10.0, 0.1, "");
   ASSERT_TRUE(yLeads);
   EXPECT_EQ(left(*yLeads), (std::vector<int>{10, 2, 10, 2, 2}));
-}
-
-TEST_F(PlannerTest, MovesShorterThanAStepAccumulateInTheResidual) {
-  at(10.0);
-  // 0.01 mm per move with 1/32 mm steps: 0.32, 0.64, 0.96 of a step, then 1.28.
-  for (int i = 1; i <= 3; ++i) {
-    const auto move = wire(10.0 + 0.01 * i, 10.0, 10.0, 10.0);
-    ASSERT_TRUE(move);
-    EXPECT_FALSE(move->hasSteps()) << i;
-    EXPECT_NEAR(planner.residuals().XG, 0.01 * i, 1e-12);
-  }
-  const auto fourth = wire(10.04, 10.0, 10.0, 10.0);
-  ASSERT_TRUE(fourth);
-  EXPECT_EQ(stepsOf(*fourth)[0], 1);
-  EXPECT_NEAR(planner.residuals().XG, 0.04 - 1.0 / 32.0, 1e-12);
 }
 
 TEST_F(PlannerTest, EveryEntryWaitsThePeriodsOwedByTheExactTime) {
