@@ -232,25 +232,18 @@ TEST(CutScriptReader, AFoamLineBeforeTheTableLineSelectsThatFoamOfTheTable) {
   wide.AxesX = 1200;
   const std::vector<FoamType> foams{Bench::foam("Café", FixedHeat, 3.25, 20),
                                     Bench::foam("Blue foam", FixedHeat, 7.5, 35)};
-  {
+  // After the table line a foam line is too late: the table's foam stays.
+  for (const auto& [script, foam, speed] :
+       {std::tuple{"F:Caf\xE9\nN:Other\n", "Café", 3.25},
+        std::tuple{"N:Other\nF:Caf\xE9\n", "Blue foam", 7.5}}) {
     Bench b;
     b.addTable("Other", wide, foams);
-    ASSERT_TRUE(b.parse("F:Caf\xE9\nN:Other\n"));
-    EXPECT_EQ(b.config.currentTable, "Other");
-    EXPECT_EQ(b.config.table.AxesX, 1200);
-    EXPECT_EQ(b.config.foams.currentFoam, "Café");
-    EXPECT_DOUBLE_EQ(b.config.foams.cutSpeed, 3.25);
-    EXPECT_EQ(b.config.savedFoamName, "Blue foam");
+    ASSERT_TRUE(b.parse(script));
+    EXPECT_EQ(std::tuple(b.config.currentTable, b.config.table.AxesX, b.config.foams.currentFoam,
+                         b.config.foams.cutSpeed, b.config.savedFoamName),
+              std::tuple("Other", 1200, foam, speed, "Blue foam"));
     ASSERT_FALSE(b.status.texts.empty());
     EXPECT_EQ(b.status.texts.back(), "Other");
-  }
-  {
-    Bench b;
-    b.addTable("Other", wide, foams);
-    ASSERT_TRUE(b.parse("N:Other\nF:Caf\xE9\n"));
-    EXPECT_EQ(b.config.currentTable, "Other");
-    EXPECT_EQ(b.config.foams.currentFoam, "Blue foam");
-    EXPECT_DOUBLE_EQ(b.config.foams.cutSpeed, 7.5);
   }
 }
 
