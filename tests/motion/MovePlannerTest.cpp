@@ -70,7 +70,7 @@ class PlannerTest : public ::testing::Test {
 
 // --- Geometry --------------------------------------------------------------
 
-TEST_F(PlannerTest, ProjectsTheWireLineOntoTheTowersAndAppliesTheZero) {
+TEST_F(PlannerTest, ProjectsTheWireLineOntoTheTowers) {
   // Block from 200 to 700 mm along the wire; slope 50/500 = 0.1 in X and Y.
   const auto move =
       planner.PlanMove(200.0, 500.0, SpeedMode::FaceMax, 100.0, 50.0, 150.0, 100.0, "block");
@@ -86,25 +86,8 @@ TEST_F(PlannerTest, ProjectsTheWireLineOntoTheTowersAndAppliesTheZero) {
   ASSERT_TRUE(script);
   EXPECT_EQ(stepsOf(*script), (Steps{320, 640, -320, -640}));
 
-  // The reverse table's block offset (E - offset - width) is in the whole
-  // cuts (tests/data/cuts/intermediate-section.*).
-  table.ZeroX = 10.0;
-  table.ZeroY = 5.0;
-  planner.ResetPlanner();
-  EXPECT_EQ(mm4(planner.towers()), (Mm4{10.0, 5.0, 10.0, 5.0}));
-  planner.SetPlannerPosition(1.0, 2.0, 3.0, 4.0);
-  EXPECT_EQ(mm4(planner.towers()), (Mm4{11.0, 7.0, 13.0, 9.0}));
-  EXPECT_EQ(planner.facePoints().XD, 13.0);
-  at(0.0);
-  const auto zeroed = planner.PlanScriptMove(20.0, 10.0, 30.0, 15.0, 2.0, "script");
-  ASSERT_TRUE(zeroed);
-  EXPECT_EQ(test::targetsOf(*zeroed), (Mm4{30.0, 15.0, 40.0, 20.0}));
-  EXPECT_EQ(zeroed->duration, 2.0);
-  EXPECT_EQ(stepsOf(*zeroed), (Steps{640, 640, 960, 960}));
-  // 640 steps of 3.125 ms on the left, 960 of 2.0833 ms on the right: 2 s each.
-  EXPECT_NEAR(zeroed->scheduledTime, 2000.0, 0.25);
-  EXPECT_NEAR(static_cast<double>(test::totalTicks(zeroed->entries)) * 0.5, zeroed->scheduledTime,
-              1e-9);
+  // The reverse table's block offset (E - offset - width) and the machine
+  // zero added to every target are in the whole cuts (tests/data/cuts).
 }
 
 TEST_F(PlannerTest, PausesAreChunksOfWholeMilliseconds) {
