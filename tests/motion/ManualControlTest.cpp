@@ -108,11 +108,13 @@ TEST(ZeroAxis, FieldsStartFromTheTableAndTheFoam) {
 }
 
 // The spins to the next whole timer period, never below one, are in the
-// dialog's session (tests/ui); a time typed as a whole number of periods
-// keeps them all.
+// dialog's session (tests/ui); a typed time stands as typed, and one of a
+// whole number of periods keeps them all.
 TEST(ZeroAxis, StepTimeOfWholeTimerPeriodsSpinsByOnePeriod) {
   Rig rig;
   ZeroAxisForm form(rig.job);
+  form.setText(ZeroAxisField::XStepTime, "1.26 ms");
+  EXPECT_EQ(form.text(ZeroAxisField::XStepTime), "1.26 ms");
   rig.config.table.Tempo = 0.1;
   form.yStepTime = 0.3;
   form.spinStepTime(ZeroAxisForm::Axis::Y, -1);
