@@ -148,11 +148,9 @@ TEST(CutSimulationTest, TimeLineInterpolatesWithinMovesAndGivesTheirSpeeds) {
   EXPECT_LT(gap(boundary.wire.root, from.root), 1e-9);
 
   const WireState inside = sim.at(m.start + 0.25 * m.duration);
+  // The wire and the times within a move are in the scenes' reviewed dumps
+  // (tests/scene); its speeds are here.
   EXPECT_EQ(inside.move, cut);
-  EXPECT_NEAR(inside.fraction, 0.25, 1e-9);
-  EXPECT_NEAR(inside.wire.tip.x, from.tip.x + 0.25 * (m.end.tip.x - from.tip.x), 1e-9);
-  EXPECT_NEAR(inside.wire.right.y, from.right.y + 0.25 * (m.end.right.y - from.right.y), 1e-9);
-  EXPECT_NEAR(inside.time + inside.remaining, sim.totalTime, 1e-9);
   EXPECT_NEAR(inside.rootSpeed, 2.5, 1e-9);  // the root face advances at the cut speed
   EXPECT_NEAR(inside.tipSpeed, gap(from.tip, m.end.tip) / m.duration, 1e-9);
   EXPECT_NEAR(inside.leftSpeed, gap(from.left, m.end.left) / m.duration, 1e-9);

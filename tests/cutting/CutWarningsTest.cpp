@@ -12,27 +12,21 @@
 #include "cutting/PanelCutPlanner.h"
 #include "geometry/Naca.h"
 #include "support/MachineRig.h"
+#include "support/MirroredTowerCase.h"
 
 namespace orva {
 namespace {
 
-// A 1000 mm table (1200 mm of X travel, the machine zero 200 mm along it, so
-// that a tower may go behind the zero), motors at 41.7 mm/s, a fixed-heat
-// foam cut at 4 mm/s whose kerf was measured at 4 and 2 mm/s.
+// The table and the foam of test::MirroredTowerCase with 2 s of heating: a
+// 1000 mm table (1200 mm of X travel, the machine zero 200 mm along it, so
+// that a tower may go behind the zero), fast motors, a fixed-heat foam cut at
+// 4 mm/s whose kerf was measured at 4 and 2 mm/s.
 struct WarnRig : test::ProjectRig {
   WarnRig() {
-    TableConfig& t = config.table;
-    t.Entraxe = 1000;
-    t.AxesX = 1200;
-    t.AxesY = 500;
-    t.ZeroX = 200.0;
-    t.Chauffe = 2.0;
-    fastMotors();
+    test::MirroredTowerCase::table(config.table);
+    config.table.Chauffe = 2.0;
+    test::MirroredTowerCase::foams(config.foams);
     planner.ResetPlanner();  // the wire at the new machine zero
-    FoamType blue = foam("Blue", 4.0, 40);
-    blue.kerfAtMaxSpeed = 0.8;
-    blue.kerfAtHalfSpeed = 1.5;
-    useFoams({blue});
     doc.splines = false;
     doc.cutChoices = PanelCutChoices{};
     doc.cutChoices.clearance = 120.0;
@@ -197,12 +191,12 @@ TEST(CutWarnings, EachWarningIsGivenByThePanelThatCausesItOnly) {
 // so that the right tower traces a small mirrored profile, X0 behind the
 // machine zero so that the wire heats for 160 s lying under the block.
 TEST(CutWarnings, AMirroredTowerAndTheWireHeatingInTheBlockAreWarnedOfBeforeTheCut) {
-  auto setUp = [](WarnRig& r, int rootAxisOffset, int x0) {
+  auto setUp = [](WarnRig& r, bool placedBadly) {
     r.config.table.Chauffe = 160.0;
-    r.wing(200, 120, 250, rootAxisOffset, x0, 30.0);
+    test::MirroredTowerCase::panel(r.doc, placedBadly);
   };
   WarnRig rig;
-  setUp(rig, 250, -20);
+  setUp(rig, true);
   const std::vector<CutWarning> found = rig.warnings();
 
   const CutWarning* pause = findKind(found, CutWarningKind::PauseInBlock);
@@ -268,7 +262,7 @@ TEST(CutWarnings, AMirroredTowerAndTheWireHeatingInTheBlockAreWarnedOfBeforeTheC
   // The same panel in front of the zero, the tower 500 mm from the root
   // (chord +40 mm): nothing to say, in the survey or the dialog.
   WarnRig placedWell;
-  setUp(placedWell, 500, 40);
+  setUp(placedWell, false);
   EXPECT_TRUE(placedWell.warnings().empty()) << describe(placedWell.warnings());
   PanelCutForm quiet(placedWell.doc, placedWell.env);
   EXPECT_TRUE(quiet.warnings().empty());

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "cutting/PanelCutEstimate.h"
@@ -213,17 +214,12 @@ TEST(PanelCutFormEstimate, EstimatesShowTheSpeedTheHeatAndWhatLimitsTheCut) {
   rig.makeDiamondPanel();
   auto form = rig.open();
   std::string dump = test::section("Depron", formState(*form));
-  EXPECT_EQ(form->selectedFoam(), "Depron");
-  EXPECT_DOUBLE_EQ(form->speed(), 2.0);
   ASSERT_TRUE(form->chooseFoam("Expanded"));
   dump += test::section("Expanded", formState(*form));
-  EXPECT_DOUBLE_EQ(form->speed(), 4.16);
   EXPECT_DOUBLE_EQ(rig.config.foams.cutSpeed, 4.16);
-  EXPECT_EQ(form->lastEstimate().label, "Move to block start");
   EXPECT_EQ(rig.config.foams.currentHeat, 72);
   ASSERT_TRUE(form->chooseFoam("Hot"));
   dump += test::section("Hot", formState(*form));
-  EXPECT_DOUBLE_EQ(form->speed(), 2.24);
 
   ASSERT_TRUE(form->chooseFoam("Fast"));
   dump += test::section("Fast", formState(*form));
@@ -234,7 +230,6 @@ TEST(PanelCutFormEstimate, EstimatesShowTheSpeedTheHeatAndWhatLimitsTheCut) {
   EXPECT_DOUBLE_EQ(rig.config.foams.cutSpeed, 3.0);
   ASSERT_TRUE(form->setCurrentIndex(F::SpeedChoice, 0));
   dump += test::section("Fast measured again", formState(*form));
-  EXPECT_DOUBLE_EQ(form->speed(), 8.0);
   // No message box was shown by the estimates.
   EXPECT_TRUE(rig.prompt.messages().empty());
 
@@ -243,7 +238,6 @@ TEST(PanelCutFormEstimate, EstimatesShowTheSpeedTheHeatAndWhatLimitsTheCut) {
   missing.config.foams.cutSpeed = 3.0;
   auto gone = missing.open();
   dump += test::section("missing foam", formState(*gone));
-  EXPECT_DOUBLE_EQ(gone->speed(), 0.0);
   EXPECT_DOUBLE_EQ(missing.config.foams.cutSpeed, 0.0);
   EXPECT_FALSE(gone->ok());
   EXPECT_FALSE(gone->chooseFoam("Gone"));
@@ -299,17 +293,6 @@ TEST(PanelCutFormEstimate, TypedSpeedOfComputedFoamSetsTheHeat) {
   EXPECT_FALSE(form->validate());
   EXPECT_EQ(std::tuple(form->focus(), rig.prompt.messages().back()),
             std::tuple(F::CutSpeed, "Invalid cut speed: -2 mm/s, it must be greater than 0"));
-}
-
-TEST(PanelCutFormEstimate, IntermediateSectionAtZeroIsRefusedWithoutPlanning) {
-  Rig rig;
-  auto form = rig.open();
-  ASSERT_TRUE(form->okEnabled());
-  ASSERT_TRUE(form->setChecked(F::IntermediateCut, true));
-  EXPECT_EQ(form->text(F::Messages), "Invalid intermediate section cut");
-  EXPECT_FALSE(form->okEnabled());
-  ASSERT_TRUE(form->setText(F::PositionZ, "200"));
-  EXPECT_TRUE(form->okEnabled());
 }
 
 TEST(PanelCutFormEstimate, NoSpanNoChordOrNoSpeedIsAnErrorNotACrash) {
@@ -458,23 +441,19 @@ TEST(PanelCutFormClosing, OkChecksTheBoxesInOrderAndStoresNothingOnFailure) {
   EXPECT_EQ(quiet.doc.cutChoices.clearance, 70.0);
 }
 
+// A typed speed is left for the surveyed maximum of a computed-heat foam, or
+// the measured speed of a fixed-heat one.
 TEST(PanelCutFormClosing, ConfirmationAtMaximumSpeedTakesTheSurveySpeed) {
-  Rig rig;
-  rig.makeDiamondPanel();
-  auto form = rig.open();
-  ASSERT_TRUE(form->chooseFoam("Expanded"));
-  ASSERT_TRUE(form->setCurrentIndex(F::SpeedChoice, 1));
-  ASSERT_TRUE(form->setText(F::CutSpeed, "1.5"));
-  ASSERT_TRUE(form->okAtMaximumSpeed());
-  EXPECT_DOUBLE_EQ(rig.config.foams.cutSpeed, 4.16);
-
-  Rig fixed;
-  fixed.makeDiamondPanel();
-  auto second = fixed.open();
-  ASSERT_TRUE(second->setCurrentIndex(F::SpeedChoice, 1));
-  ASSERT_TRUE(second->setText(F::CutSpeed, "1.5"));
-  ASSERT_TRUE(second->okAtMaximumSpeed());
-  EXPECT_DOUBLE_EQ(fixed.config.foams.cutSpeed, 2.0);  // the foam's speed
+  for (const auto& [foam, speed] : {std::pair{"Expanded", 4.16}, std::pair{"Depron", 2.0}}) {
+    Rig rig;
+    rig.makeDiamondPanel();
+    auto form = rig.open();
+    ASSERT_TRUE(form->chooseFoam(foam));
+    ASSERT_TRUE(form->setCurrentIndex(F::SpeedChoice, 1));
+    ASSERT_TRUE(form->setText(F::CutSpeed, "1.5"));
+    ASSERT_TRUE(form->okAtMaximumSpeed());
+    EXPECT_DOUBLE_EQ(rig.config.foams.cutSpeed, speed) << foam;
+  }
 }
 
 TEST(PanelCutFormClosing, RunCutCutsThePanelOnTheMachine) {

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstddef>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -112,19 +111,6 @@ std::vector<std::string> Golden(const std::string& name) {
 
 std::string Text(Msg id) { return std::string(messageText(id)); }
 
-using Counts = std::pair<std::size_t, std::size_t>;
-
-// How many moves are labelled as the leading-edge cut and as the block
-// shaping at the leading edge.
-Counts LeadingEdgeCounts(const PanelCutResult& r) {
-  Counts n{0, 0};
-  for (const CutMove& m : r.moves) {
-    n.first += m.label == Text(Msg::LeadingEdgeCut) ? 1 : 0;
-    n.second += m.label == Text(Msg::BlockShapingAtLeadingEdge) ? 1 : 0;
-  }
-  return n;
-}
-
 // Where the wire of a planned move crosses the root and the tip section
 // planes: the tower targets (relative to the machine zero) joined by a
 // straight wire, cut at the planes' distances from the left tower.
@@ -208,6 +194,9 @@ TEST(PanelCutPlans, EveryVariantMatchesTheReviewedPlan) {
   const Edit noLeMargin = [](Rig& r) {
     r.panel().root.params.leMargin = r.panel().tip.params.leMargin = 0.0;
   };
+  const Edit negativeLeMargin = [](Rig& r) {
+    r.panel().root.params.leMargin = r.panel().tip.params.leMargin = -1.0;
+  };
   const Edit skin = [](Rig& r) {
     r.panel().root.params.leMargin = r.panel().tip.params.leMargin = -0.1;
     r.panel().root.params.skin = r.panel().tip.params.skin = 0.2;
@@ -238,6 +227,7 @@ TEST(PanelCutPlans, EveryVariantMatchesTheReviewedPlan) {
       {"negative leading-edge margin with skin, while cutting", {skin, whileCutting}},
       {"X cut while cutting", {xCut, whileCutting}},
       {"X cut while cutting, no leading-edge margin", {xCut, noLeMargin, whileCutting}},
+      {"negative leading-edge margin: no leading-edge cut", {negativeLeMargin}},
       {"negative trailing-edge margin, while cutting", {teMargin, whileCutting}},
       {"no trailing-edge margin, kerf, while cutting", {kerf, whileCutting, noTeMargin}},
       {"intermediate section from the root, right wing", {tip, atZ100}},
@@ -262,26 +252,6 @@ TEST(PanelCutPlans, EveryVariantMatchesTheReviewedPlan) {
     }
   }
   test::expectGolden("cutting/panel-plans.txt", dump);
-}
-
-// ---------------------------------------------------------------------------
-// Leading edge
-
-TEST(PanelCutLeadingEdge, NoMarginMeansNoLeadingEdgeCutWhateverTheMode) {
-  for (double margin : {0.0, -1.0}) {
-    for (int le : {LeHorizontal, LeXCut}) {
-      for (int mode : {0, 1, 3}) {
-        Rig rig;
-        Panel& panel = rig.panel();
-        panel.root.params.leMargin = panel.tip.params.leMargin = margin;
-        panel.leMode = le;
-        rig.doc.cutChoices.trimmingMode = mode;
-        const PanelCutResult r = rig.Plan();
-        ASSERT_TRUE(r.ok());
-        EXPECT_EQ(LeadingEdgeCounts(r), Counts(0, 0)) << margin << le << mode;
-      }
-    }
-  }
 }
 
 // ---------------------------------------------------------------------------
@@ -443,22 +413,8 @@ TEST(PanelCutProject, NeitherACutNorASurveyChangesThePanelsSections) {
 // ---------------------------------------------------------------------------
 // Execution
 
-TEST(PanelCutRun, RunsOnTheMachineAndComesBackHome) {
-  Rig rig;
-  rig.config.foams.currentHeat = 0;
-  rig.prompt.queueAnswer(Answer::Ok);  // "Start cut ?"
-  PanelCutPlanner planner(rig.doc, rig.env);
-  ASSERT_TRUE(planner.Run(rig.job)) << rig.planner.lastError();
-  EXPECT_EQ(std::tuple(planner.lastResult().status, planner.lastResult().moves.size(),
-                       rig.config.foams.currentHeat),
-            std::tuple(PanelCutStatus::Ok, 0u, 40));
-  const MachineSnapshot s = rig.machine->snapshot();
-  EXPECT_GT(s.entriesOutput, 0u);
-  for (Axis a : {Axis::XG, Axis::YG, Axis::XD, Axis::YD}) {
-    EXPECT_LE(std::llabs(s[a].commandedSteps), 1) << static_cast<int>(a);
-  }
-}
-
+// A cut run on the machine is checked through the dialog (PanelCutFormTest);
+// a survey goes through the same run without moving or asking.
 TEST(PanelCutRun, SurveyTotalsWithoutMovingOrAsking) {
   Rig rig;
   rig.doc.cutChoices.trimmingMode = 1;

@@ -187,24 +187,6 @@ TEST(CutScriptRun, HeaderAndOneMoveLineRunAnEmptyCutOnTheMachine) {
   EXPECT_EQ(b.machine->heatPercent(), 30);
 }
 
-TEST(CutScriptRun, AScriptWrittenWithStepDetailsStopsAtItsFirstDumpLine) {
-  Bench b;
-  b.env.output.stepDetails = true;
-  b.env.output.cutToFile = true;
-  MoveList list;
-  list.push_back(b.plan(b.planner.PlanScriptMove(5.0, 0.0, 5.0, 0.0, 1.0, "first")));
-  list.push_back(b.plan(b.planner.PlanScriptMove(6.0, 0.0, 6.0, 0.0, 1.0, "second")));
-  b.prompt.queueFile((b.dir / "steps.cut").string());
-  ASSERT_TRUE(WriteCutScript(b.env, list, true));
-
-  const fs::path script = b.dir / "steps.cut";
-  EXPECT_FALSE(RunCutScriptFile(b.env, b.job, script));
-  EXPECT_EQ(b.prompt.messages(),
-            std::vector<std::string>{"Read error\nScript file " + script.string() + ", line 6"});
-  EXPECT_EQ(b.confirmations(), 0u);
-  EXPECT_EQ(b.machine->counters().stepsRequests, 0u);
-}
-
 TEST(CutScriptRun, OpenDialogAndItsCancel) {
   Bench b;
   b.env.output.cutToFile = true;
@@ -225,24 +207,6 @@ TEST(CutScriptRun, OpenDialogAndItsCancel) {
 
 // ---------------------------------------------------------------------------
 // Reading
-
-TEST(CutScriptReader, AMoveLineAtThePreviousPositionIsAPauseLabelledTempo) {
-  Bench b;
-  std::optional<MoveList> moves = b.parse(
-      "T:0 XG:10 YG:20 XD:10 YD:20\n"
-      "T:1.5 XG:10.000 YG:20 XD:10 YD:20\n"
-      "T:0.5 XG:11 YG:20 XD:10 YD:20\n");
-  ASSERT_TRUE(moves);
-  ASSERT_EQ(moves->size(), 2u);
-  const CutMove& pause = (*moves)[0];
-  EXPECT_EQ(test::labelsOf(*moves),
-            (std::vector<std::string>{"Tempo", "Script file s.cut, line 3"}));
-  EXPECT_DOUBLE_EQ(pause.duration, 1.5);
-  EXPECT_FALSE(pause.hasSteps());
-  EXPECT_EQ(test::totalTicks(pause.entries), 3000);  // 1.5 s of 0.5 ms periods
-  EXPECT_EQ(test::targetsOf(pause), test::targetsOf(moveTo("", 0, 10, 20, 10, 20)));
-  EXPECT_EQ(test::targetsOf((*moves)[1]), test::targetsOf(moveTo("", 0, 11, 20, 10, 20)));
-}
 
 // 99 % is taken and sent; 100 % is refused before the confirmation, the heat unchanged.
 TEST(CutScriptReader, HeatLinesAcceptUpTo99) {
@@ -268,25 +232,18 @@ TEST(CutScriptReader, AFoamLineBeforeTheTableLineSelectsThatFoamOfTheTable) {
   wide.AxesX = 1200;
   const std::vector<FoamType> foams{Bench::foam("Café", FixedHeat, 3.25, 20),
                                     Bench::foam("Blue foam", FixedHeat, 7.5, 35)};
-  {
+  // After the table line a foam line is too late: the table's foam stays.
+  for (const auto& [script, foam, speed] :
+       {std::tuple{"F:Caf\xE9\nN:Other\n", "Café", 3.25},
+        std::tuple{"N:Other\nF:Caf\xE9\n", "Blue foam", 7.5}}) {
     Bench b;
     b.addTable("Other", wide, foams);
-    ASSERT_TRUE(b.parse("F:Caf\xE9\nN:Other\n"));
-    EXPECT_EQ(b.config.currentTable, "Other");
-    EXPECT_EQ(b.config.table.AxesX, 1200);
-    EXPECT_EQ(b.config.foams.currentFoam, "Café");
-    EXPECT_DOUBLE_EQ(b.config.foams.cutSpeed, 3.25);
-    EXPECT_EQ(b.config.savedFoamName, "Blue foam");
+    ASSERT_TRUE(b.parse(script));
+    EXPECT_EQ(std::tuple(b.config.currentTable, b.config.table.AxesX, b.config.foams.currentFoam,
+                         b.config.foams.cutSpeed, b.config.savedFoamName),
+              std::tuple("Other", 1200, foam, speed, "Blue foam"));
     ASSERT_FALSE(b.status.texts.empty());
     EXPECT_EQ(b.status.texts.back(), "Other");
-  }
-  {
-    Bench b;
-    b.addTable("Other", wide, foams);
-    ASSERT_TRUE(b.parse("N:Other\nF:Caf\xE9\n"));
-    EXPECT_EQ(b.config.currentTable, "Other");
-    EXPECT_EQ(b.config.foams.currentFoam, "Blue foam");
-    EXPECT_DOUBLE_EQ(b.config.foams.cutSpeed, 7.5);
   }
 }
 
@@ -330,7 +287,7 @@ TEST(CutScriptReader, ReadErrorsNameTheLineAndPutThePlannerBack) {
       {"Hw:warm\n", 1},                              // heat without a number
       {"//" + std::string(5000, 'x') + "\n", 1},     // longer than a line may be
       {start + "N:Default\n", 3},                    // table change after the start
-      {start + "12 +XG\n", 3},                       // a step dump line
+      {start + "12 +XG\n", 3},                       // a step dump line (not run)
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text.substr(0, 80));

@@ -70,7 +70,7 @@ class PlannerTest : public ::testing::Test {
 
 // --- Geometry --------------------------------------------------------------
 
-TEST_F(PlannerTest, ProjectsTheWireLineOntoTheTowersAndAppliesZeroAndLayout) {
+TEST_F(PlannerTest, ProjectsTheWireLineOntoTheTowers) {
   // Block from 200 to 700 mm along the wire; slope 50/500 = 0.1 in X and Y.
   const auto move =
       planner.PlanMove(200.0, 500.0, SpeedMode::FaceMax, 100.0, 50.0, 150.0, 100.0, "block");
@@ -86,43 +86,13 @@ TEST_F(PlannerTest, ProjectsTheWireLineOntoTheTowersAndAppliesZeroAndLayout) {
   ASSERT_TRUE(script);
   EXPECT_EQ(stepsOf(*script), (Steps{320, 640, -320, -640}));
 
-  // Reversed: offset 100, width 300 on 1000 mm acts as offset 600, slope 0.1.
-  table.TableInv = 1;
-  const auto inverted =
-      planner.PlanMove(100.0, 300.0, SpeedMode::Rapid, 100.0, 0.0, 130.0, 0.0, "");
-  ASSERT_TRUE(inverted);
-  EXPECT_DOUBLE_EQ(inverted->XG, 100.0 - 0.1 * 600.0);
-  EXPECT_DOUBLE_EQ(inverted->XD, 100.0 + 0.1 * 400.0);
-
-  table.TableInv = 0;
-  table.ZeroX = 10.0;
-  table.ZeroY = 5.0;
-  planner.ResetPlanner();
-  EXPECT_EQ(mm4(planner.towers()), (Mm4{10.0, 5.0, 10.0, 5.0}));
-  planner.SetPlannerPosition(1.0, 2.0, 3.0, 4.0);
-  EXPECT_EQ(mm4(planner.towers()), (Mm4{11.0, 7.0, 13.0, 9.0}));
-  EXPECT_EQ(planner.facePoints().XD, 13.0);
-  at(0.0);
-  const auto zeroed = planner.PlanScriptMove(20.0, 10.0, 30.0, 15.0, 2.0, "script");
-  ASSERT_TRUE(zeroed);
-  EXPECT_EQ(test::targetsOf(*zeroed), (Mm4{30.0, 15.0, 40.0, 20.0}));
-  EXPECT_EQ(zeroed->duration, 2.0);
-  EXPECT_EQ(stepsOf(*zeroed), (Steps{640, 640, 960, 960}));
-  // 640 steps of 3.125 ms on the left, 960 of 2.0833 ms on the right: 2 s each.
-  EXPECT_NEAR(zeroed->scheduledTime, 2000.0, 0.25);
-  EXPECT_NEAR(static_cast<double>(test::totalTicks(zeroed->entries)) * 0.5, zeroed->scheduledTime,
-              1e-9);
+  // The reverse table's block offset (E - offset - width) and the machine
+  // zero added to every target are in the whole cuts (tests/data/cuts).
 }
 
 TEST_F(PlannerTest, PausesAreChunksOfWholeMilliseconds) {
-  // Chunks of trunc(126 * 0.5) = 63 ms (126 periods), then the rest.
-  planner.SetPlannerPosition(1.0, 2.0, 3.0, 4.0);
-  const auto dwell = planner.PlanDwell(100.0);
-  ASSERT_TRUE(dwell);
-  EXPECT_EQ(dwell->label, "Tempo");
-  EXPECT_DOUBLE_EQ(dwell->duration, 0.1);
-  EXPECT_EQ(dwell->XD, 3.0);
-  EXPECT_EQ(entriesOf(*dwell), (Entries{{126, 0}, {74, 0}}));
+  // The pauses of the whole cuts (tests/data/cuts) wait in chunks of
+  // trunc(126 * 0.5) = 63 ms, then the rest, where the wire stands.
   EXPECT_EQ(planner.PlanDwell(0.0)->entryCount(), 0u);
 
   table.Tempo = 0.0079;  // trunc(126 * 0.0079) = 0 ms chunks
@@ -160,39 +130,17 @@ TEST_F(PlannerTest, RapidStillAndRotatingMovesRunAtTheMotorPace) {
   EXPECT_EQ(entriesOf(*rotation), Entries(320, {4, 0xC0}));
 }
 
+// Y leads with 5 Y and 2 X steps: the ideal X after i Y steps is
+// i * 0.8 * 1/64 mm = i * 0.0125 mm; X steps when that passes the X made
+// (0, then 1/32 mm): at i = 1 and i = 3. (X leading is in the closed
+// outline's step dump, tests/data/cuts.)
 TEST_F(PlannerTest, LeadingAxisDistributionSpreadsTheOtherAxisSteps) {
-  // X leads with 5 X and 2 Y steps: the ideal Y after i X steps is
-  // i * 0.2 * 1/32 mm = i * 0.00625 mm; Y steps when that passes the Y made
-  // (0, then 1/64 mm): at i = 1 and i = 3.
-  const auto left = [](const CutMove& m) {
-    std::vector<int> commands;
-    for (const auto& step : towerSteps(m, 0)) commands.push_back(step.second);
-    return commands;
-  };
-  at(10.0);
-  const auto xLeads = planner.PlanScriptMove(10.0 + 5.0 / 32, 10.0 + 2.0 / 64, 10.0, 10.0, 0.1, "");
-  ASSERT_TRUE(xLeads);
-  EXPECT_EQ(left(*xLeads), (std::vector<int>{15, 12, 15, 12, 12}));
-  // Y leads with 5 Y and 2 X steps, mirrored.
   at(10.0);
   const auto yLeads = planner.PlanScriptMove(10.0 - 2.0 / 32, 10.0 - 5.0 / 64, 10.0, 10.0, 0.1, "");
   ASSERT_TRUE(yLeads);
-  EXPECT_EQ(left(*yLeads), (std::vector<int>{10, 2, 10, 2, 2}));
-}
-
-TEST_F(PlannerTest, MovesShorterThanAStepAccumulateInTheResidual) {
-  at(10.0);
-  // 0.01 mm per move with 1/32 mm steps: 0.32, 0.64, 0.96 of a step, then 1.28.
-  for (int i = 1; i <= 3; ++i) {
-    const auto move = wire(10.0 + 0.01 * i, 10.0, 10.0, 10.0);
-    ASSERT_TRUE(move);
-    EXPECT_FALSE(move->hasSteps()) << i;
-    EXPECT_NEAR(planner.residuals().XG, 0.01 * i, 1e-12);
-  }
-  const auto fourth = wire(10.04, 10.0, 10.0, 10.0);
-  ASSERT_TRUE(fourth);
-  EXPECT_EQ(stepsOf(*fourth)[0], 1);
-  EXPECT_NEAR(planner.residuals().XG, 0.04 - 1.0 / 32.0, 1e-12);
+  std::vector<int> commands;
+  for (const auto& step : towerSteps(*yLeads, 0)) commands.push_back(step.second);
+  EXPECT_EQ(commands, (std::vector<int>{10, 2, 10, 2, 2}));
 }
 
 TEST_F(PlannerTest, EveryEntryWaitsThePeriodsOwedByTheExactTime) {
@@ -218,22 +166,14 @@ TEST_F(PlannerTest, EveryEntryWaitsThePeriodsOwedByTheExactTime) {
 
 // --- Backlash ----------------------------------------------------------------
 
-TEST_F(PlannerTest, ReversingXAddsTheBacklashStepsFirstAtTheirOwnSpeed) {
+// The backlash steps first after a reversal, at their own speed, are in the
+// closed outline's step dump (tests/data/cuts). At 1 % of the X speed a
+// backlash step waits 200 ms = 400 periods: three wait entries before each,
+// 12 entries where the step count gives room for 3.
+TEST_F(PlannerTest, SlowBacklashStepsWaitInEntriesOfTheirOwn) {
   table.XPasInvSens = 3;
-  table.VitesseInvSensX = 50;  // backlash X steps every 2 * 100 / 50 = 4 ms
-  const auto out = wire(1.0, 0.0, 1.0, 0.0);
-  ASSERT_TRUE(out);
-  EXPECT_EQ(out->entryCount(), 32u);  // the first move never compensates
-  const auto back = wire(0.5, 0.0, 0.5, 0.0);
-  ASSERT_TRUE(back);
-  Entries expected(3, {8, 0x88});
-  expected.insert(expected.end(), 16, {4, 0x88});
-  EXPECT_EQ(entriesOf(*back), expected);
-
-  // At 1 % of the X speed: 200 ms = 400 periods per backlash step, three wait
-  // entries before each; 12 entries where the step count gives room for 3.
   table.VitesseInvSensX = 1;
-  ASSERT_TRUE(wire(1.0, 0.0, 1.0, 0.0));
+  ASSERT_TRUE(wire(1.0, 0.0, 1.0, 0.0));  // the first move never compensates
   const auto slow = wire(0.5, 0.0, 0.5, 0.0);
   ASSERT_TRUE(slow);
   EXPECT_EQ(slow->entryCount(), 3u * 4u + 16u);

@@ -135,13 +135,6 @@ TEST(MergeTowerStreams, TakesTheTimesOfTheLongerStream) {
   EXPECT_NEAR(static_cast<double>(totalTicks(merged.entries)) * 0.5, merged.scheduledTime, 1e-12);
 }
 
-TEST(DuplicateToBothTowers, RightTowerMakesTheStepsOfTheLeft) {
-  CutMove move;
-  move.entries = {0x84, 0x0B, 0x80, 0x3C, 0xFF, 0x00};
-  DuplicateToBothTowers(move);
-  EXPECT_EQ(move.entries, (Bytes{0x84, 0xBB, 0x80, 0xCC, 0xFF, 0x00}));
-}
-
 TEST(CutMove, HasStepsWhenAnyEntryStepsAnAxis) {
   CutMove move;
   EXPECT_FALSE(move.hasSteps());
