@@ -122,25 +122,35 @@ TEST_F(PlannerTest, RapidStillAndRotatingMovesRunAtTheMotorPace) {
   EXPECT_EQ(entriesOf(*rapid), Entries(320, {4, 0xCC}));
 
   // Face 1 (the left tower) stays: duration 0, yet the right tower moves 320
-  // X steps, each at the slower axis' minimum (2 ms = 4 periods).
+  // X steps, each at the slower axis' minimum (Y made the slower, 3 ms = 6
+  // periods). The still left tower's one entry of 4 periods comes first.
+  table.YVmax = 3.0;
   planner.SetPlannerPosition(100.0, 50.0, 100.0, 50.0);
   const auto rotation = wire(100.0, 50.0, 110.0, 50.0, SpeedMode::Face1);
   ASSERT_TRUE(rotation);
   EXPECT_EQ(rotation->duration, 0.0);
-  EXPECT_EQ(entriesOf(*rotation), Entries(320, {4, 0xC0}));
+  Entries paced(320, {6, 0xC0});
+  paced[0] = {2, 0xC0};
+  paced.insert(paced.begin(), {4, 0});
+  EXPECT_EQ(entriesOf(*rotation), paced);
 }
 
 // Y leads with 5 Y and 2 X steps: the ideal X after i Y steps is
 // i * 0.8 * 1/64 mm = i * 0.0125 mm; X steps when that passes the X made
-// (0, then 1/32 mm): at i = 1 and i = 3. (X leading is in the closed
-// outline's step dump, tests/data/cuts.)
+// (0, then 1/32 mm): at i = 1 and i = 3. With 4 Y steps the ideal X reaches
+// the X made exactly at i = 2, which is not past it: X steps at i = 1 and 3.
+// (X leading is in the closed outline's step dump, tests/data/cuts.)
 TEST_F(PlannerTest, LeadingAxisDistributionSpreadsTheOtherAxisSteps) {
-  at(10.0);
-  const auto yLeads = planner.PlanScriptMove(10.0 - 2.0 / 32, 10.0 - 5.0 / 64, 10.0, 10.0, 0.1, "");
-  ASSERT_TRUE(yLeads);
-  std::vector<int> commands;
-  for (const auto& step : towerSteps(*yLeads, 0)) commands.push_back(step.second);
-  EXPECT_EQ(commands, (std::vector<int>{10, 2, 10, 2, 2}));
+  for (const auto& [ySteps, expected] : {std::pair{5, std::vector<int>{10, 2, 10, 2, 2}},
+                                         std::pair{4, std::vector<int>{10, 2, 10, 2}}}) {
+    at(10.0);
+    const auto yLeads =
+        planner.PlanScriptMove(10.0 - 2.0 / 32, 10.0 - ySteps / 64.0, 10.0, 10.0, 0.1, "");
+    ASSERT_TRUE(yLeads);
+    std::vector<int> commands;
+    for (const auto& step : towerSteps(*yLeads, 0)) commands.push_back(step.second);
+    EXPECT_EQ(commands, expected) << ySteps << " Y steps";
+  }
 }
 
 TEST_F(PlannerTest, EveryEntryWaitsThePeriodsOwedByTheExactTime) {
