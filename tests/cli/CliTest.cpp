@@ -1,16 +1,15 @@
-// Runs orva-cli as a separate process, as a user or a script does.
+// The command-line tool as a user or a script runs it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "cli/CliRun.h"
 #include "support/Golden.h"
 #include "support/TestFiles.h"
 #include "support/TextChecks.h"
@@ -20,15 +19,8 @@ namespace test = orva::test;
 
 namespace {
 
-struct CliRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-  nlohmann::json json() const { return nlohmann::json::parse(out); }
-};
-
-// A path quoted for the shell.
-std::string q(const fs::path& path) { return "'" + path.string() + "'"; }
+using test::CliRun;
+using test::q;
 
 // How a refusal's standard error is compared with the expected text.
 enum class Match { Exact, Contains };
@@ -53,25 +45,7 @@ class CliTest : public ::testing::Test {
                          seconds + " XG:0.000000 YG:0.000000 XD:0.000000 YD:0.000000\n");
   }
 
-  // The user's settings and data directory live in the test's own home.
-  std::string environment() const {
-    const fs::path home = dir_ / "home";
-    return "HOME=" + q(home) + " XDG_CONFIG_HOME=" + q(home / ".config") +
-           " XDG_DATA_HOME=" + q(home / ".local/share") + " ";
-  }
-
-  CliRun run(const std::string& arguments) {
-    const fs::path out = dir_ / "stdout.txt";
-    const fs::path err = dir_ / "stderr.txt";
-    const std::string command =
-        environment() + "'" + ORVA_CLI_PATH + "' " + arguments + " >" + q(out) + " 2>" + q(err);
-    const int status = std::system(command.c_str());
-    CliRun result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = test::readFile(out);
-    result.err = test::readFile(err);
-    return result;
-  }
+  CliRun run(const std::string& arguments) { return test::runCli(dir_.path(), arguments); }
 
   // A run that must succeed; its failure shows the command and its errors.
   CliRun succeeded(const std::string& arguments) {
@@ -302,7 +276,7 @@ TEST_F(CliTest, ReplayRunsAScriptOnTheSimulatedMachine) {
   EXPECT_TRUE(fs::exists(dir_ / "data/TableNames.bd"));
 
   // Without --yes (and no terminal) the cut is not confirmed.
-  const CliRun unconfirmed = run("replay " + q(script) + options + " </dev/null");
+  const CliRun unconfirmed = run("replay " + q(script) + options);
   EXPECT_EQ(unconfirmed.exitCode, 1);
   EXPECT_TRUE(test::contains(unconfirmed.err, "Start cut ?\nTotal time 12 sec\n"));
 }
@@ -316,20 +290,16 @@ TEST_F(CliTest, ReplayInterruptedByCtrlCRetreatsAndExits130) {
                 "T:0.000000 XG:10.000000 YG:5.000000 XD:10.000000 YD:5.000000\n"
                 "T:10.000000 XG:30.000000 YG:15.000000 XD:10.000000 YD:5.000000\n"
                 "T:60.000000 XG:10.000000 YG:5.000000 XD:10.000000 YD:5.000000\n");
-  const fs::path err = dir_ / "stderr.txt";
   // SIGINT until the command has ended (one sent before its handler is
   // installed is ignored, as for every command started in the background).
-  const std::string command =
-      environment() + "'" + ORVA_CLI_PATH + "' replay --yes --speed-up 20 " + q(script) +
-      dataDir() + " >/dev/null 2>" + q(err) +
+  const CliRun interrupted = test::runCli(
+      dir_.path(), "replay --yes --speed-up 20 " + q(script) + dataDir(),
       " & p=$!; i=0; while kill -0 $p 2>/dev/null && [ $i -lt 300 ]; do sleep 0.05; "
-      "kill -INT $p 2>/dev/null; i=$((i+1)); done; wait $p";
-  const int status = std::system(command.c_str());
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 130);
+      "kill -INT $p 2>/dev/null; i=$((i+1)); done; wait $p");
+  EXPECT_EQ(interrupted.exitCode, 130);
   // The wire went back to the machine zero.
   EXPECT_TRUE(
-      test::contains(test::readFile(err), "Abort cut: XG 0.000 YG 0.000 XD 0.000 YD 0.000\n"));
+      test::contains(interrupted.err, "Abort cut: XG 0.000 YG 0.000 XD 0.000 YD 0.000\n"));
 }
 
 TEST_F(CliTest, GcodeStartsColdAtTheScriptsStartAndCarriesItsLabels) {

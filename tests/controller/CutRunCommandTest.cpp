@@ -1,15 +1,14 @@
 // orva-cli cut --run end to end: the panel planned and streamed to the
 // firmware simulator on its pseudo-terminal, as a user runs the tool.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <array>
-#include <cstdlib>
 #include <optional>
 #include <string>
 
 #include "GrblSimulator.h"
+#include "cli/CliRun.h"
 #include "controller/SerialTransport.h"
 #include "support/TestFiles.h"
 #include "support/TextChecks.h"
@@ -19,32 +18,14 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string q(const fs::path& path) { return "'" + path.string() + "'"; }
-
-struct ToolRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
+using test::q;
 
 class CutRunCommand : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ensureCoreApplication(); }
 
-  // The tool with `arguments`, its output in files; `then` follows in the
-  // shell (the tool started in the background, for one).
-  ToolRun run(const std::string& arguments, const std::string& then = "") {
-    const fs::path home = dir_ / "home";
-    const std::string command = "HOME=" + q(home) + " XDG_CONFIG_HOME=" + q(home / ".config") +
-                                " XDG_DATA_HOME=" + q(home / ".local/share") + " '" +
-                                ORVA_CLI_PATH + "' " + arguments + " >" + q(dir_ / "out") +
-                                " 2>" + q(dir_ / "err") + " </dev/null" + then;
-    const int status = std::system(command.c_str());
-    ToolRun result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = test::readFile(dir_ / "out");
-    result.err = test::readFile(dir_ / "err");
-    return result;
+  test::CliRun run(const std::string& arguments, const std::string& then = "") {
+    return test::runCli(dir_.path(), arguments, then);
   }
 
   // The project of a one-panel wing, built by the tool: the arguments that
@@ -82,7 +63,7 @@ TEST_F(CutRunCommand, PlansAndStreamsAPanelToTheController) {
 
   // Refused before anything is opened: a file and the controller at once; a
   // table without a controller link and no port.
-  ToolRun refused = run("cut --run" + common + " -o " + q(dir_ / "x.ngc"));
+  test::CliRun refused = run("cut --run" + common + " -o " + q(dir_ / "x.ngc"));
   EXPECT_EQ(refused.exitCode, 2);
   EXPECT_TRUE(test::contains(refused.err, "leave out -o")) << refused.err;
   refused = run("cut --run" + common);
@@ -100,7 +81,7 @@ TEST_F(CutRunCommand, PlansAndStreamsAPanelToTheController) {
   ASSERT_TRUE(sim.started());
   prepare(sim, "XYUV", {15.0, 5.0, 15.0, 5.0});  // then away from zero
   if (HasFatalFailure()) return;
-  const ToolRun cut = run("cut --run --port " + q(sim.path()) + " --axes XYUV --rx-buffer 255" + common);
+  const test::CliRun cut = run("cut --run --port " + q(sim.path()) + " --axes XYUV --rx-buffer 255" + common);
   EXPECT_EQ(cut.exitCode, 0) << cut.err;
   EXPECT_TRUE(test::contains(cut.err, "Grbl")) << cut.err;          // the banner
   EXPECT_TRUE(test::contains(cut.err, "Planner while moving")) << cut.err;
@@ -127,9 +108,9 @@ TEST_F(CutRunCommand, CtrlCCancelsTheCutAndRetreats) {
   // Interrupted once the progress (on a non-terminal stderr) shows the wire
   // running, after the tool's handler is in place (the background start
   // ignores SIGINT until then); killed if it has not ended 90 s later.
-  const ToolRun cut = run(
+  const test::CliRun cut = run(
       "cut --run --port " + q(sim.path()) + " --axes XYZA --rx-buffer 255" + common,
-      " & p=$!; i=0; until grep -q ' Run$' " + q(dir_ / "err") +
+      " & p=$!; i=0; until grep -q ' Run$' " + q(dir_ / "stderr.txt") +
           " || ! kill -0 $p 2>/dev/null || [ $i -ge 1200 ]; do sleep 0.05; i=$((i+1)); done; "
           "kill -INT $p; i=0; while kill -0 $p 2>/dev/null && [ $i -lt 1800 ]; do sleep 0.05; "
           "i=$((i+1)); done; kill -KILL $p 2>/dev/null; wait $p");
