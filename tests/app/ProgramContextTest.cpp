@@ -159,19 +159,6 @@ TEST(ProgramContext, SecondRunReadsTheFilesAndRewritesOnlyWhatChanged) {
   expectRuns("second-run.txt", dir, dump + "> table changed\n" + diskState(dir, {"userdata"}));
 }
 
-TEST(ProgramContext, TypeBlocNamingNoFoamLeavesNoCurrentFoam) {
-  TempDir dir;
-  firstRun(dir);
-  writeFile(dir / "settings.ini", "[CncConfig]\nTypeBloc=Styrodur 3035\n");
-
-  Session run(dir);
-  const FoamDatabase& foams = run.context.machine.foams;
-  EXPECT_EQ(foams.currentRecord(), nullptr);
-  // The file's foams are there.
-  EXPECT_EQ(std::tuple(foams.CurrentFoamName(), foams.records.size(), foams.cutSpeed),
-            std::tuple("", 3U, 0.0));
-}
-
 // The port chosen in the table configuration dialog is not written.
 TEST(ProgramContext, ChangedPortIsLostAtTheNextStart) {
   TempDir dir;
