@@ -159,22 +159,6 @@ TEST(ProgramContext, SecondRunReadsTheFilesAndRewritesOnlyWhatChanged) {
   expectRuns("second-run.txt", dir, dump + "> table changed\n" + diskState(dir, {"userdata"}));
 }
 
-// The port chosen in the table configuration dialog is not written.
-TEST(ProgramContext, ChangedPortIsLostAtTheNextStart) {
-  TempDir dir;
-  writeFile(dir / "settings.ini", "[CncConfig]\nPort=2\n");
-  std::string dump;
-  {
-    Session run(dir);
-    dump += runState("started", run);
-    run.context.settings.Port = 3;
-    EXPECT_TRUE(run.context.shutdown().ok());
-  }
-  dump += "> port 3 chosen, exit\n" + diskState(dir, {});
-  Session next(dir);
-  expectRuns("changed-port.txt", dir, dump + runState("next start", next));
-}
-
 TEST(ProgramContext, ExplicitRootDataDirectoryIsKept) {
   TempDir dir;
   writeFile(dir / "settings.ini", "[CncConfig]\nRepIns=/\n");
