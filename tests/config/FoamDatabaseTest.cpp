@@ -1,22 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <string>
 
 #include "config/FoamDatabase.h"
 #include "support/MachineRig.h"
-#include "support/TestFiles.h"
 
 namespace orva {
 namespace {
 
-namespace fs = std::filesystem;
-
 class FoamDatabaseTest : public ::testing::Test, protected test::MachineRig {
  protected:
-  const fs::path& dir() { return dir_.path(); }
-  static std::string read(const fs::path& path) { return test::readFile(path); }
   // Loads `text` and returns the name asked for afterwards.
   std::string load(std::string_view text, std::string name = "none") {
     db_->LoadFoamsFromText(text, name);
@@ -26,7 +20,6 @@ class FoamDatabaseTest : public ::testing::Test, protected test::MachineRig {
   std::uint64_t heatSends() const { return machine->counters().heatSends; }
 
   FoamDatabase* db_ = &config.foams;
-  const test::TempDir dir_;
 };
 
 // The three built-in foams as the file holds them, written out by hand

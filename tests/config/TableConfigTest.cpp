@@ -168,8 +168,8 @@ TEST_F(TableConfigFiles, ReadAndOpenHugeAndHandEditedFiles) {
   EXPECT_FALSE(OpenTableConfig(c, dir_.path(), "Missing_table.bd", false));
   EXPECT_EQ(c.Entraxe, 700);
   EXPECT_TRUE(c.tableModified);
-  // Opened with the built-in values instead, modified, or read from its file,
-  // not: the program runs in tests/app.
+  // Opening with the built-in values (modified) or from its file (not
+  // modified) is shown by the program runs in tests/app.
 
   // A 3 MB line is skipped without being held; the lines after it count.
   test::writeFile(dir_ / "H_table.bd", std::string(3'000'000, 'x') + "\nEntraxe 800\r\nAxesX 7");
