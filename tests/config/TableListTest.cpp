@@ -10,8 +10,6 @@
 namespace orva {
 namespace {
 
-namespace fs = std::filesystem;
-
 using test::readFile;
 using test::writeFile;
 
