@@ -6,23 +6,15 @@
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
-#include <set>
 
 #include "app/AppPaths.h"
 #include "app/AppSettings.h"
-#include "app/ProgramContext.h"
-#include "common/ScriptedPrompt.h"
-#include "support/PortFakes.h"
 #include "support/TestFiles.h"
-#include "support/TextChecks.h"
 
 namespace orva {
 namespace {
 
-using test::fileNames;
 using test::readFile;
-using test::RecordingSound;
-using test::RecordingStatus;
 using test::TempDir;
 using test::writeFile;
 
@@ -97,27 +89,8 @@ TEST_F(UserLocations, SettingsAndDataLandInTheProgramsDirectoryOfTheXdgLocations
   EXPECT_EQ(defaultDataDirectory(), root_ / "data" / "orva");
   const SettingsStore store;
   ASSERT_TRUE(store.isUserStore());
-  // Never touch a real user's store: only go on inside the temporary tree.
-  ASSERT_EQ(store.fileName(), root_ / "config" / "orva" / "orva.ini");
-
-  // A whole run with the per-user store and data directory.
-  {
-    ScriptedPrompt prompt;
-    RecordingSound sound;
-    RecordingStatus status;
-    ProgramOptions options;
-    options.soundDirectories = std::vector<std::filesystem::path>{};
-    ProgramContext context(prompt, sound, status, options);
-    context.start();
-    ASSERT_TRUE(context.shutdown().ok());
-  }
-  const std::string text = readFile(store.fileName());
-  EXPECT_TRUE(test::contains(text, "[CncConfig]"));
-  EXPECT_TRUE(test::contains(text, "RepIns=" + (root_ / "data" / "orva").string()));
-  EXPECT_EQ(fileNames(root_ / "data" / "orva"),
-            (std::set<std::string>{"TableNames.bd", "Default_table.bd", "Default_foam.bd"}));
-  // Nothing went anywhere else: the home directory stays empty.
-  EXPECT_FALSE(std::filesystem::exists(root_ / "home"));
+  // A whole run on these locations is the command-line tool's test.
+  EXPECT_EQ(store.fileName(), root_ / "config" / "orva" / "orva.ini");
 
   // Unset or relative XDG variables: the desktop's defaults under HOME.
   ::unsetenv("XDG_CONFIG_HOME");

@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QSettings>
-#include <thread>
 
 #include "app/DirectoriesForm.h"
 #include "app/ProgramContext.h"
 #include "app/RecentFileList.h"
 #include "common/ScriptedPrompt.h"
-#include "cutting/PanelCutPlanner.h"
 #include "driver/SimulatedMachine.h"
 #include "model/PanelOperations.h"
 #include "support/Golden.h"
@@ -159,35 +157,6 @@ TEST(ProgramContext, SecondRunReadsTheFilesAndRewritesOnlyWhatChanged) {
     EXPECT_TRUE(run.context.shutdown().ok());
   }
   expectRuns("second-run.txt", dir, dump + "> table changed\n" + diskState(dir, {"userdata"}));
-}
-
-TEST(ProgramContext, TypeBlocNamingNoFoamLeavesNoCurrentFoam) {
-  TempDir dir;
-  firstRun(dir);
-  writeFile(dir / "settings.ini", "[CncConfig]\nTypeBloc=Styrodur 3035\n");
-
-  Session run(dir);
-  const FoamDatabase& foams = run.context.machine.foams;
-  EXPECT_EQ(foams.currentRecord(), nullptr);
-  // The file's foams are there.
-  EXPECT_EQ(std::tuple(foams.CurrentFoamName(), foams.records.size(), foams.cutSpeed),
-            std::tuple("", 3U, 0.0));
-}
-
-// The port chosen in the table configuration dialog is not written.
-TEST(ProgramContext, ChangedPortIsLostAtTheNextStart) {
-  TempDir dir;
-  writeFile(dir / "settings.ini", "[CncConfig]\nPort=2\n");
-  std::string dump;
-  {
-    Session run(dir);
-    dump += runState("started", run);
-    run.context.settings.Port = 3;
-    EXPECT_TRUE(run.context.shutdown().ok());
-  }
-  dump += "> port 3 chosen, exit\n" + diskState(dir, {});
-  Session next(dir);
-  expectRuns("changed-port.txt", dir, dump + runState("next start", next));
 }
 
 TEST(ProgramContext, ExplicitRootDataDirectoryIsKept) {
@@ -356,44 +325,6 @@ TEST(ProgramContext, UnwritableDataDirectoriesAreReported) {
                                           dir / "blocked" / "Default_table.bd",
                                           dir / "blocked" / "TableNames.bd"};
   EXPECT_EQ(report.unsavedFiles, expected);
-}
-
-// The cut started from the program context is the context's job: its Cancel
-// reaches it while it runs, and the wire comes home.
-TEST(ProgramContext, CancelReachesAPanelCutStartedThroughTheContext) {
-  TempDir dir;
-  Session run(dir);
-  auto* machine = dynamic_cast<SimulatedMachine*>(&run.context.driver.device());
-  ASSERT_NE(machine, nullptr);
-  SimulatedMachineParams params = machine->params();
-  params.realTimeSpeedup = 100.0;  // long enough to be cancelled while it runs
-  machine->setParams(params);
-  run.context.job.setPollInterval(std::chrono::milliseconds(2));
-  run.context.machine.foams.cutSpeed = 4.0;
-
-  run.prompt.queueAnswer(Answer::Ok);
-  PanelCutPlanner cut(*run.context.document, run.context.cut);
-  ASSERT_TRUE(cut.Start(run.context.job)) << run.context.planner.lastError();
-  EXPECT_TRUE(run.context.job.running());
-  EXPECT_TRUE(run.context.planner.busy());
-  // Into the cut (a cancel during the heat check would end it before any
-  // move): the first move has run and the wire is on its way.
-  while (run.context.job.running() && run.context.job.progress().moveIndex < 1) {
-    run.context.job.service();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  ASSERT_TRUE(run.context.job.running());
-  run.context.job.cancel();
-  EXPECT_FALSE(run.context.job.runToEnd());
-
-  EXPECT_EQ(run.context.job.result(), CutJobResult::Cancelled);
-  EXPECT_GE(run.context.job.lastCutMovesSent(), 1u);
-  const MachineSnapshot home = machine->snapshot();
-  EXPECT_EQ(std::tuple(home[Axis::XG].actualSteps, home[Axis::YG].actualSteps,
-                       home[Axis::XD].actualSteps, home[Axis::YD].actualSteps),
-            std::tuple(0, 0, 0, 0));
-  EXPECT_FALSE(machine->isStarted());
-  EXPECT_TRUE(run.prompt.messages().empty());
 }
 
 TEST(ProgramContext, OpeningAProjectAsksToSaveTheOpenOneAndNeverLosesIt) {

@@ -1,16 +1,15 @@
-// Runs orva-cli as a separate process, as a user or a script does.
+// The command-line tool as a user or a script runs it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "cli/CliRun.h"
 #include "support/Golden.h"
 #include "support/TestFiles.h"
 #include "support/TextChecks.h"
@@ -20,15 +19,8 @@ namespace test = orva::test;
 
 namespace {
 
-struct CliRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-  nlohmann::json json() const { return nlohmann::json::parse(out); }
-};
-
-// A path quoted for the shell.
-std::string q(const fs::path& path) { return "'" + path.string() + "'"; }
+using test::CliRun;
+using test::q;
 
 // How a refusal's standard error is compared with the expected text.
 enum class Match { Exact, Contains };
@@ -53,25 +45,7 @@ class CliTest : public ::testing::Test {
                          seconds + " XG:0.000000 YG:0.000000 XD:0.000000 YD:0.000000\n");
   }
 
-  // The user's settings and data directory live in the test's own home.
-  std::string environment() const {
-    const fs::path home = dir_ / "home";
-    return "HOME=" + q(home) + " XDG_CONFIG_HOME=" + q(home / ".config") +
-           " XDG_DATA_HOME=" + q(home / ".local/share") + " ";
-  }
-
-  CliRun run(const std::string& arguments) {
-    const fs::path out = dir_ / "stdout.txt";
-    const fs::path err = dir_ / "stderr.txt";
-    const std::string command =
-        environment() + "'" + ORVA_CLI_PATH + "' " + arguments + " >" + q(out) + " 2>" + q(err);
-    const int status = std::system(command.c_str());
-    CliRun result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = test::readFile(out);
-    result.err = test::readFile(err);
-    return result;
-  }
+  CliRun run(const std::string& arguments) { return test::runCli(dir_.path(), arguments); }
 
   // A run that must succeed; its failure shows the command and its errors.
   CliRun succeeded(const std::string& arguments) {
@@ -114,8 +88,7 @@ class CliTest : public ::testing::Test {
 // apart), a NACA airfoil and a file named from its text line.
 TEST_F(CliTest, ReportsAirfoilsWithTheirLeadingEdgeAndThickness) {
   const CliRun result = succeeded("airfoil --default --points");
-  test::expectGolden("cli/airfoil-default.json", result.out);
-  EXPECT_EQ(result.json()["points"][result.json()["leadingEdgeIndex"].get<int>()][0], 0.0);
+  test::expectGolden("cli/airfoil-default.json", result.out);  // its leading edge at x = 0
 
   const auto symmetric = succeeded("airfoil --naca 0012").json();
   EXPECT_EQ(std::tuple(symmetric["name"], symmetric["maxCamber"]), std::tuple("NACA 0012", 0.0));
@@ -246,8 +219,6 @@ TEST_F(CliTest, BuildInfoAndBuildAgainReproduceTheProject) {
   // 375 on the built-in table), and the second panel's five-point "Diamond"
   // at both ends.
   test::expectGolden("cli/info-wing.json", info.out);
-  const auto json = info.json();
-  EXPECT_EQ(json["panels"][1]["tip"]["profile"], json["panels"][1]["root"]["profile"]);
 
   // Building from info's output writes the same file again.
   const fs::path second = dir_ / "again.cnc";
@@ -300,13 +271,12 @@ TEST_F(CliTest, ReplayRunsAScriptOnTheSimulatedMachine) {
   // The reviewed summary: 2 moves, 12 s planned and run, the end point and
   // the steps counted (48 per mm on the built-in table: 960 XG, 480 YG, 0 XD).
   test::expectGolden("cli/replay-move.json", result.out);
-  EXPECT_EQ(result.json()["steps"]["XG"], (30 - 10) * 48);
   // The start-up on an empty data directory created the table's files.
   EXPECT_TRUE(fs::exists(dir_ / "data/Default_table.bd"));
   EXPECT_TRUE(fs::exists(dir_ / "data/TableNames.bd"));
 
   // Without --yes (and no terminal) the cut is not confirmed.
-  const CliRun unconfirmed = run("replay " + q(script) + options + " </dev/null");
+  const CliRun unconfirmed = run("replay " + q(script) + options);
   EXPECT_EQ(unconfirmed.exitCode, 1);
   EXPECT_TRUE(test::contains(unconfirmed.err, "Start cut ?\nTotal time 12 sec\n"));
 }
@@ -320,20 +290,16 @@ TEST_F(CliTest, ReplayInterruptedByCtrlCRetreatsAndExits130) {
                 "T:0.000000 XG:10.000000 YG:5.000000 XD:10.000000 YD:5.000000\n"
                 "T:10.000000 XG:30.000000 YG:15.000000 XD:10.000000 YD:5.000000\n"
                 "T:60.000000 XG:10.000000 YG:5.000000 XD:10.000000 YD:5.000000\n");
-  const fs::path err = dir_ / "stderr.txt";
   // SIGINT until the command has ended (one sent before its handler is
   // installed is ignored, as for every command started in the background).
-  const std::string command =
-      environment() + "'" + ORVA_CLI_PATH + "' replay --yes --speed-up 20 " + q(script) +
-      dataDir() + " >/dev/null 2>" + q(err) +
+  const CliRun interrupted = test::runCli(
+      dir_.path(), "replay --yes --speed-up 20 " + q(script) + dataDir(),
       " & p=$!; i=0; while kill -0 $p 2>/dev/null && [ $i -lt 300 ]; do sleep 0.05; "
-      "kill -INT $p 2>/dev/null; i=$((i+1)); done; wait $p";
-  const int status = std::system(command.c_str());
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 130);
+      "kill -INT $p 2>/dev/null; i=$((i+1)); done; wait $p");
+  EXPECT_EQ(interrupted.exitCode, 130);
   // The wire went back to the machine zero.
   EXPECT_TRUE(
-      test::contains(test::readFile(err), "Abort cut: XG 0.000 YG 0.000 XD 0.000 YD 0.000\n"));
+      test::contains(interrupted.err, "Abort cut: XG 0.000 YG 0.000 XD 0.000 YD 0.000\n"));
 }
 
 TEST_F(CliTest, GcodeStartsColdAtTheScriptsStartAndCarriesItsLabels) {
@@ -376,11 +342,10 @@ TEST_F(CliTest, SurveyCutAndReplayAPanelEndToEnd) {
   const auto found = survey.json();
   // The reviewed survey: no errors, the speed the motors allow (below the
   // built-in table's 1000 / (48 x 5) = 4.1667 mm/s, truncated to two
-  // decimals), the limiting move, the table, the panel's place and the moves.
+  // decimals) and, a computed-heat foam, the cut speed at it; the limiting
+  // move, the table, the panel's place (a right wing: the left distance is the
+  // root axis offset) and the moves.
   test::expectGolden("cli/survey-wing.json", survey.out);
-  // A computed-heat foam cuts by default at the surveyed maximum.
-  EXPECT_EQ(found["cutSpeed"], found["maxSpeed"]);
-  EXPECT_EQ(found["leftDistance"], 375.0);  // right wing: the root axis offset
 
   const fs::path script = dir_ / "wing.cut";
   // No --speed: the cut runs at the speed the survey reported.
@@ -421,34 +386,14 @@ TEST_F(CliTest, SurveyWarnsOfAMirroredTowerAndAnExtrapolatedKerf) {
     "panels": [{"span": 400, "offsetX0": 150, "differentRootTip": true,
       "root": {"chord": 220, "naca": "2412"}, "tip": {"chord": 100, "naca": "2412"}}]})");
   const CliRun survey = succeeded("survey " + q(project) + dataDir());
-  ASSERT_EQ(survey.exitCode, 0);
-  const auto warnings = survey.json()["warnings"];
-  ASSERT_TRUE(warnings.is_array());
-  std::vector<std::string> kinds;
-  for (const auto& w : warnings) {
-    kinds.push_back(w["kind"].get<std::string>());
-    const std::string message = w["message"].get<std::string>();
-    // The text names the move and its label, and stderr lists it.
-    EXPECT_EQ(message.rfind("Move", 0), 0u) << message;
-    EXPECT_TRUE(test::contains(message, "(" + w["label"].get<std::string>() + ")")) << message;
-    EXPECT_TRUE(test::contains(survey.err, "warning: " + message + "\n")) << survey.err;
-    EXPECT_LE(w["move"].get<std::size_t>(), w["lastMove"].get<std::size_t>());
-    EXPECT_EQ(message.rfind(w["move"] == w["lastMove"] ? "Move " + w["move"].dump() + " ("
-                                                       : "Moves " + w["move"].dump() + " to " +
-                                                             w["lastMove"].dump() + " (",
-                            0),
-              0u)
-        << message;  // JSON numbers as the text's
-    for (const char* point : {"face1", "face2", "left", "right"}) {
-      ASSERT_EQ(w["where"][point].size(), 2u) << point;
-    }
+  // Reviewed in tests/data/cli/survey-warnings.json: each warning's kind,
+  // its text naming the move (or moves) and label of its JSON fields, and
+  // where the faces and the towers are; no unequal faces (a tapered panel).
+  test::expectGolden("cli/survey-warnings.json", survey.out);
+  for (const auto& w : survey.json()["warnings"]) {
+    EXPECT_TRUE(test::contains(survey.err, "warning: " + w["message"].get<std::string>() + "\n"))
+        << survey.err;
   }
-  const auto has = [&kinds](const std::string& kind) {
-    return std::find(kinds.begin(), kinds.end(), kind) != kinds.end();
-  };
-  EXPECT_TRUE(has("towerBackwards")) << survey.out;
-  EXPECT_TRUE(has("kerfExtrapolated")) << survey.out;
-  EXPECT_FALSE(has("unequalFaces"));  // a tapered panel
 }
 
 TEST_F(CliTest, FoamIsTheProjectsWhenTheTableHasItOtherwiseTheCurrentOne) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,8 +12,11 @@
 #include "config/MaterialNameForm.h"
 #include "driver/InterfaceDriver.h"
 #include "support/FormChecks.h"
+#include "support/Golden.h"
 #include "support/LowerLayerRigs.h"
 #include "support/MachineRig.h"
+#include "support/TestFiles.h"
+#include "support/UpperLayerRigs.h"
 
 namespace orva {
 namespace {
@@ -105,152 +110,122 @@ TEST_F(FoamFormsTest, NameDialogRefusesNamesItCannotStoreAndStaysOpen) {
   EXPECT_TRUE(db_->foamModified);
 }
 
-TEST_F(FoamFormsTest, OpeningShowsTheCurrentFoamOrTheFirst) {
-  auto form = openForm();
-  EXPECT_EQ(test::choices(*form, Field::FoamTypes), "Dépron [Poly expansé] Poly extrudé");
-  EXPECT_EQ(form->fields(), (FoamManagementForm::Fields{"4", "0.8", "1.5", "70", "1", "30", true}));
-  EXPECT_EQ(controls(*form), "Max speed (mm/s), max, min");
-  EXPECT_EQ(form->currentIndex(Field::CurrentTable), 0);
+// Sessions of the dialog, as reviewed in tests/data/config/foam-sessions.txt;
+// each starts as the first, on the built-in foams. Showing a foam is not
+// choosing it; the first refused field speaks, keeps the focus and nothing
+// is stored; Create copies the values held for the shown material, not typed
+// ones; Delete leaves the current foam name (its kerf then none).
+TEST_F(FoamFormsTest, SessionsMatchTheReviewedDialog) {
+  std::unique_ptr<FoamManagementForm> form;
+  std::vector<std::string> shown;
+  std::vector<std::string> opened;  // the state every session starts from
+  std::string dump;
+  // The action, what it returned, the lines of the state that changed, then
+  // the messages shown and the names preset in the name dialog meanwhile.
+  const auto step = [&](const std::string& action, std::optional<bool> result = std::nullopt) {
+    std::string text = test::dumpForm(*form) + "  label " + controls(*form) + ", focus " +
+                       std::string(form->fieldName(FoamManagementForm::id(form->focus()))) +
+                       (form->closed() ? ", closed" : "") + "\n  current " +
+                       db_->CurrentFoamName() + " at " + test::mm(db_->cutSpeed) +
+                       (db_->foamModified ? ", modified" : "") + ", kerf " +
+                       test::mm(db_->KerfOffset(4.0, 1.0)) + "\n  materials";
+    for (const auto& [name, f] : db_->records) {
+      text += " | " + name + ": " + std::to_string(f.heatMode) + " " + test::mm(f.minSpeed) + " " +
+              test::mm(f.maxSpeed) + " " + test::mm(f.kerfAtMaxSpeed) + " " +
+              test::mm(f.kerfAtHalfSpeed) + " " + std::to_string(f.minSpeedHeat) + " " +
+              std::to_string(f.maxSpeedHeat);
+    }
+    dump += "> " + action + (result ? *result ? ": true\n" : ": false\n" : "\n");
+    const std::vector<std::string> now = test::lines(text);
+    for (const std::string& line : now) {
+      if (std::find(shown.begin(), shown.end(), line) == shown.end()) dump += line + "\n";
+    }
+    shown = now;
+    for (const std::string& message : prompt.messages()) dump += "  message " + message + "\n";
+    for (const std::string& preset : presets_) dump += "  name preset " + preset + "\n";
+    prompt.clear();
+    presets_.clear();
+  };
+  const auto fresh = [&](const std::string& title) {
+    std::string name = "Poly expansé";
+    db_->LoadFoamsFromText("V3", name);
+    db_->foamModified = false;
+    form = openForm();
+    dump += "#### " + title + "\n";
+    shown = opened;
+    step("opened");
+    if (opened.empty()) opened = shown;
+  };
 
+  fresh("opening");
   db_->currentFoam = "gone";
   form = openForm({"Other"});
-  EXPECT_EQ(form->currentIndex(Field::FoamTypes), 0);
-  // A fixed-heat foam: the minimum fields hold its one speed and heat, hidden.
-  EXPECT_EQ(form->fields(),
-            (FoamManagementForm::Fields{"2", "0.8", "1.5", "50", "2", "50", false}));
-  EXPECT_EQ(controls(*form), "Speed (mm/s)");
-  EXPECT_EQ(form->currentIndex(Field::CurrentTable), -1);
-  EXPECT_EQ(db_->CurrentFoamName(), "gone");  // showing is not choosing
-
+  step("opened on a foam not listed, table not listed");
   form->selectFoam(2);
-  EXPECT_EQ(db_->CurrentFoamName(), "Poly extrudé");
-  EXPECT_EQ(db_->cutSpeed, 3.5);
-  EXPECT_EQ(form->fields().maxSpeedHeat, "80");
-}
+  step("Poly extrudé selected");
 
-TEST_F(FoamFormsTest, CheckBoxSwitchesTheControlsAndApplyStoresTheFields) {
-  auto form = openForm();
-  form->selectFoam(0);  // Dépron, fixed heat
+  fresh("check box, apply, cancel");
+  form->selectFoam(0);
+  step("Dépron selected");
   form->clickComputedHeat(true);
-  EXPECT_TRUE(db_->foamModified);
-  EXPECT_EQ(controls(*form), "Max speed (mm/s), max, min");
+  step("computed heat clicked");
   form->setText(Field::MaxSpeed, " 3.25 ");
   form->setText(Field::MinSpeed, "1");
   form->setText(Field::MinSpeedHeat, "20");
-  ASSERT_TRUE(form->applyChanges());
-  EXPECT_EQ(record("Dépron"), (FoamType{"Dépron", ComputedHeat, 1.0, 3.25, 0.8, 1.5, 20, 50}));
-
-  // Refused fields: the first failing one speaks and keeps the focus; nothing is stored.
+  step("apply 3.25, 1, 20", form->applyChanges());
   form->setText(Field::MaxSpeedHeat, "101");
   form->setText(Field::MinSpeed, "fast");
-  EXPECT_FALSE(form->applyChanges());
-  EXPECT_EQ(form->focus(), Field::MaxSpeedHeat);
+  step("apply heat 101, min speed fast", form->applyChanges());
   form->setText(Field::MaxSpeedHeat, "100");
   form->setText(Field::KerfAtMaxSpeed, "inf");
-  EXPECT_FALSE(form->applyAndExit());
-  EXPECT_FALSE(form->closed());
-  EXPECT_EQ(form->focus(), Field::KerfAtMaxSpeed);
-  EXPECT_EQ(prompt.messages(),
-            (Strings{"Please enter an integer between 0 and 100.", "Please enter a number."}));
-  EXPECT_EQ(record("Dépron").maxSpeed, 3.25);
-
-  // Cancel brings back what was last taken, check box and controls included.
+  step("apply and exit heat 100, kerf inf", form->applyAndExit());
   form->setChecked(Field::ComputedHeat, false);
   form->cancelChanges();
-  EXPECT_EQ(form->fields(),
-            (FoamManagementForm::Fields{"3.25", "0.8", "1.5", "50", "1", "20", true}));
-  EXPECT_TRUE(form->minSpeedGroupVisible());
-
-  // Unchecking with a refused field still hides the minimum-speed controls.
+  step("box cleared, cancel");
   form->setText(Field::MinSpeedHeat, "x");
   form->clickComputedHeat(false);
-  EXPECT_EQ(controls(*form), "Speed (mm/s)");
-  EXPECT_EQ(form->focus(), Field::MinSpeedHeat);
-}
+  step("min heat x, computed heat clicked off");
 
-TEST_F(FoamFormsTest, ApplyAndExitMakesTheSelectionCurrentAtTheFieldSpeed) {
-  auto form = openForm();
+  fresh("apply and exit");
   form->selectFoam(2);
-  form->selectFoam(0);  // Dépron shown; Dépron is current
+  form->selectFoam(0);
   db_->currentFoam = "Poly extrudé";
   form->setText(Field::MaxSpeed, "2.5");
-  ASSERT_TRUE(form->applyAndExit());
-  EXPECT_TRUE(form->closed());
-  EXPECT_EQ(db_->CurrentFoamName(), "Dépron");
-  EXPECT_EQ(db_->cutSpeed, 2.5);
-  EXPECT_EQ(record("Dépron").maxSpeed, 2.5);
-}
+  step("Dépron shown, Poly extrudé current, speed 2.5, apply and exit",
+       form->applyAndExit());
 
-TEST_F(FoamFormsTest, CreateCopiesTheShownMaterialUnderTheAcceptedName) {
-  auto form = openForm();
-  form->selectFoam(2);                  // Poly extrudé becomes current, preset of the name dialog
-  form->setText(Field::MaxSpeed, "9");  // typed but not applied: not part of the copy
+  fresh("create");
+  form->selectFoam(2);
+  form->setText(Field::MaxSpeed, "9");
   typedNames_ = {"POLY EXTRUDÉ", "Blue foam"};
   form->createMaterial();
-  EXPECT_EQ(presets_, Strings{"Poly extrudé"});
-  EXPECT_EQ(prompt.messages(), Strings{"This name is used already. Thanks to create a new one"});
-  EXPECT_EQ(test::choices(*form, Field::FoamTypes), "[Blue foam] Dépron Poly expansé Poly extrudé");
-  EXPECT_EQ(db_->CurrentFoamName(), "Blue foam");
-  EXPECT_EQ(record("Blue foam"), (FoamType{"Blue foam", ComputedHeat, 1.0, 3.5, 0.8, 1.5, 45, 80}));
-  EXPECT_EQ(form->fields().maxSpeed, "3.5");
-
-  // Closing the name dialog changes no material.
-  const auto before = db_->records;
+  step("Poly extrudé selected, speed 9, create as POLY EXTRUDÉ then Blue foam");
   form->createMaterial();
-  EXPECT_EQ(db_->records, before);
-  EXPECT_EQ(form->options(Field::FoamTypes).size(), 4u);
-}
+  step("create, name dialog closed");
 
-TEST_F(FoamFormsTest, RenameMovesTheMaterialOrPutsItBack) {
-  auto form = openForm();
-  form->selectFoam(0);  // Dépron
-  const FoamType depron = record("Dépron");
-  form->setText(Field::MaxSpeed, "7");  // not applied
-  form->renameMaterial();               // dismissed
-  EXPECT_EQ(record("Dépron"), depron);
-  EXPECT_EQ(test::choices(*form, Field::FoamTypes), "[Dépron] Poly expansé Poly extrudé");
-  EXPECT_EQ(form->fields().maxSpeed, "7");
-
-  typedNames_ = {"dépron"};  // its own name in other letter case is free now
+  fresh("rename");
+  form->selectFoam(0);
+  form->setText(Field::MaxSpeed, "7");
   form->renameMaterial();
-  EXPECT_EQ(presets_, (Strings{"Dépron", "Dépron"}));
-  EXPECT_EQ(db_->records.count("Dépron"), 0u);
-  FoamType renamed = depron;
-  renamed.name = "dépron";
-  EXPECT_EQ(record("dépron"), renamed);
-  EXPECT_EQ(test::choices(*form, Field::FoamTypes), "[dépron] Poly expansé Poly extrudé");
-  EXPECT_EQ(db_->CurrentFoamName(), "dépron");
-}
+  step("Dépron selected, speed 7, rename dismissed");
+  typedNames_ = {"dépron"};
+  form->renameMaterial();
+  step("rename as dépron");
 
-TEST_F(FoamFormsTest, DeleteSelectsTheNextEntryOrTheOneBefore) {
-  auto form = openForm();  // Poly expansé selected and current
+  fresh("delete");
   form->deleteMaterial();
-  EXPECT_TRUE(db_->foamModified);
-  EXPECT_EQ(test::choices(*form, Field::FoamTypes), "Dépron [Poly extrudé]");
-  EXPECT_EQ(form->fields().maxSpeed, "3.5");
-  EXPECT_EQ(db_->CurrentFoamName(), "Poly expansé");
-  EXPECT_EQ(db_->KerfOffset(4.0, 1.0), 0.0);  // no current foam any more
-
-  form->deleteMaterial();  // the last entry: the one before is selected
-  EXPECT_EQ(test::choices(*form, Field::FoamTypes), "[Dépron]");
-  EXPECT_EQ(form->fields().maxSpeed, "2");
-
+  step("delete");
   form->deleteMaterial();
-  EXPECT_TRUE(db_->records.empty());
-  EXPECT_EQ(form->currentIndex(Field::FoamTypes), -1);
-  EXPECT_EQ(form->fields(), FoamManagementForm::Fields{});
-  EXPECT_FALSE(form->minSpeedGroupVisible());
+  step("delete the last entry");
+  form->deleteMaterial();
+  step("delete the only one");
   form->deleteMaterial();
   form->renameMaterial();
-  EXPECT_TRUE(form->applyChanges());
-  EXPECT_TRUE(db_->records.empty());
-  EXPECT_TRUE(prompt.messages().empty());
-
-  // From the empty list a new material starts with the values of a new one.
+  step("delete, rename, apply on the empty list", form->applyChanges());
   typedNames_ = {"Fresh"};
   form->createMaterial();
-  EXPECT_EQ(record("Fresh"), (FoamType{"Fresh", FixedHeat, 1.0, 1.0, 1.0, 1.0, 1, 1}));
-  EXPECT_EQ(form->fields().maxSpeed, "1");
+  step("create Fresh");
+  test::expectGolden("config/foam-sessions.txt", dump);
 }
 
 TEST_F(FoamFormsTest, HeatAcquisitionShowsTheShareOfHeatOnSamples) {

@@ -193,60 +193,46 @@ TEST_F(TableFormsTest, LoadingATableReadsItsFilesAndCreatesOnlyWhatIsMissingAndD
             (Files{"TableNames.bd", "Second_table.bd", "Second_foam.bd", "New_foam.bd"}));
 }
 
-TEST_F(TableFormsTest, SelectingAnotherTableFirstWritesThePendingChangesOfTheTableLeft) {
+// The selections, as reviewed in tests/data/config/tables/select.txt: another
+// table first writes the pending changes of the table left; back on the table
+// current at opening, validating reloads nothing but writes the list copy
+// (the selections marked the list modified); without a change it neither
+// reloads (Entraxe 1234 in memory, not marked) nor writes; validating another
+// table loads it and gives it a table file if it has none.
+TEST_F(TableFormsTest, SelectionsMatchTheReviewedDirectory) {
   twoTables();
   const auto form = openForm();
   EXPECT_EQ(form->title(), "Current table");
-  EXPECT_EQ(test::choices(*form, CurrentTableField::Tables), "[Default] Second");
-
   config.foams.records["Mine"] = FoamType{"Mine", FixedHeat, 3.0, 3.0, 0.5, 1.0, 40, 40};
   config.foams.foamModified = true;
   config.table.Entraxe = 1200;
   config.table.tableModified = true;
   form->setCurrentIndex(CurrentTableField::Tables, 1);
-  EXPECT_EQ(config.currentTable, "Second");
-  EXPECT_EQ(config.table.Entraxe, 800);
-  EXPECT_EQ(config.foams.records.count("Mine"), 0u);
   EXPECT_TRUE(config.tables.namesModified);
-  EXPECT_TRUE(test::contains(read(data_ / "Default_foam.bd"), "\nMine: 1 3.000000"));
-  EXPECT_TRUE(test::contains(read(data_ / "Default_table.bd"), "Entraxe 1200\n"));
-
+  std::string dump = test::section("Second selected", state(*form));
   form->setCurrentIndex(CurrentTableField::Tables, 0);
-  EXPECT_EQ(config.table.Entraxe, 1200);
-  EXPECT_EQ(config.foams.records.count("Mine"), 1u);
-  EXPECT_EQ(statuses_, (Names{"Second", "Default"}));
-
-  // Back on the table current at opening: validating reloads nothing but
-  // writes the list copy (the list is marked modified by the selections).
+  dump += test::section("Default selected again", state(*form));
   form->validateSelection();
-  EXPECT_TRUE(form->isClosed());
-  EXPECT_EQ(read(data_ / "CChoixTables.bd"), "Default\nSecond\n" + std::string(18, '\n'));
-  EXPECT_FALSE(fs::exists(data_ / "TableNames.bd.bak"));
-  EXPECT_TRUE(form->filesOk());
-}
+  EXPECT_TRUE(form->isClosed() && form->filesOk());
+  dump += test::section("validated", state(*form));
 
-TEST_F(TableFormsTest, ValidatingWithoutChangeNeitherReloadsNorWrites) {
+  fs::remove_all(data_);
+  fs::create_directory(data_);
   twoTables();
-  const auto before = snapshot();
-  config.table.Entraxe = 1234;  // edited in memory, not marked: a reload would undo it
-  const auto form = openForm();
-  form->validateSelection();
-  EXPECT_TRUE(form->isClosed());
-  EXPECT_EQ(config.table.Entraxe, 1234);
-  EXPECT_EQ(snapshot(), before);  // no CChoixTables.bd either: nothing changed
-  EXPECT_EQ(statuses_, Names{"Default"});
-
-  // Validating another table loads it and gives it a table file if it has none.
+  statuses_.clear();
+  config.table.Entraxe = 1234;
+  const auto same = openForm();
+  same->validateSelection();
+  EXPECT_TRUE(same->isClosed());
+  dump += test::section("validated without a change", state(*same));
   put("Third_foam.bd", kOwnFoams);
   config.tables.tableNames[2] = "Third";
-  const auto second = openForm();
-  second->setCurrentIndex(CurrentTableField::Tables, 2);
-  EXPECT_FALSE(fs::exists(data_ / "Third_table.bd"));
-  second->validateSelection();
-  EXPECT_EQ(config.currentTable, "Third");
-  EXPECT_TRUE(test::contains(read(data_ / "Third_table.bd"), "Entraxe 1234\n"));
-  EXPECT_EQ(read(data_ / "CChoixTables.bd"), "Default\nSecond\nThird\n" + std::string(17, '\n'));
-  EXPECT_EQ(statuses_.back(), "Third");
+  const auto third = openForm();
+  third->setCurrentIndex(CurrentTableField::Tables, 2);
+  dump += test::section("Third selected", state(*third));
+  third->validateSelection();
+  dump += test::section("Third validated", state(*third));
+  test::expectGolden("config/tables/select.txt", dump);
 }
 
 // The duplicates, as reviewed in tests/data/config/tables/duplicate.txt:
