@@ -125,6 +125,26 @@ T* child(const QWidget& root, const QString& name) {
   return w;
 }
 
+inline QLineEdit* edit(const QWidget& root, const QString& name) {
+  return child<QLineEdit>(root, name);
+}
+
+// A click as the user makes it (clicked() with the new state).
+inline void click(const QWidget& root, const QString& name) {
+  child<QAbstractButton>(root, name)->click();
+}
+
+// The mouse on the dialog's OK button.
+inline void pressOk(const QWidget& dialog) {
+  QTest::mouseClick(child<QPushButton>(dialog, "ok"), Qt::LeftButton);
+}
+
+// Chooses an entry of a drop-down list as the user does.
+inline void choose(QComboBox* list, int index) {
+  list->setCurrentIndex(index);
+  emit list->activated(index);
+}
+
 // Every field of the dialog's form has a widget of its name and the binder
 // found it.
 inline bool everyFieldBound(FormDialog& dialog) {

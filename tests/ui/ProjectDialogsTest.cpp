@@ -35,11 +35,8 @@ struct ProgramRig {
 };
 
 using uitest::child;
-QLineEdit* edit(const QWidget& root, const QString& name) { return child<QLineEdit>(root, name); }
-
-void pressOk(QWidget& dialog) {
-  QTest::mouseClick(child<QPushButton>(dialog, "ok"), Qt::LeftButton);
-}
+using uitest::edit;
+using uitest::pressOk;
 
 class ProjectDialogsTest : public QObject {
   Q_OBJECT
