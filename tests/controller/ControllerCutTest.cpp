@@ -126,7 +126,8 @@ class ControllerCutOnFirmware : public ::testing::Test {
     // machine panel's work, done here on the same session the cut uses.
     GrblSettings settings;
     settings.rxBufferSize = 255;
-    settings.answerTimeout = 3s;
+    // Generous: the simulator on a loaded host can stall for seconds.
+    settings.answerTimeout = 10s;
     ControllerSession& session = context_->controllerSession();
     ASSERT_TRUE(session.connect(link.CtlPort, link.CtlBaud, settings)) << session.failureText();
     prepareMachine(*session.streamer());

@@ -84,7 +84,8 @@ class GrblFirmware : public ::testing::Test {
     GrblSettings settings;
     settings.axisLetters = letters;
     settings.rxBufferSize = 255;
-    settings.answerTimeout = 3s;
+    // Generous: the simulator on a loaded host can stall for seconds.
+    settings.answerTimeout = 10s;
     streamer_ = std::make_unique<GrblStreamer>(*transport_, settings);
     streamer_->setTrafficLog([this](GrblTraffic kind, std::string_view text) {
       log_.emplace_back(kind, std::string(text));
@@ -105,7 +106,10 @@ class GrblFirmware : public ::testing::Test {
     const auto until = std::chrono::steady_clock::now() + 30s;
     while (std::chrono::steady_clock::now() < until) {
       const auto state = streamer_->service(20ms);
-      if (state != GrblStreamState::Running) return false;
+      if (state != GrblStreamState::Running) {
+        ADD_FAILURE() << "the stream ended first: " << streamer_->failureText();
+        return false;
+      }
       if (when()) return true;
     }
     ADD_FAILURE() << "still waiting after 30 s; controller state " << streamer_->progress().state

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <string>
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 
 #include "controller/SerialTransport.h"
@@ -44,7 +46,16 @@ class SimulatedController {
                                 " -d '" + state_.string() + "' '" + link_.string() +
                                 "' > /dev/null 2>&1";
     started_ = std::system(command.c_str()) == 0;
-    if (started_) awaitBoot();
+    if (!started_) return;
+    // A test killed by its timeout never reaches the destructor; a watcher,
+    // in a session of its own out of reach of a kill of the test's process
+    // group, stops the simulator then, so that it does not run on (a fast
+    // one takes a whole core) through the rest of the suite.
+    const std::string watcher = "setsid sh -c \"while kill -0 " + std::to_string(::getpid()) +
+                                " 2>/dev/null; do sleep 1; done; " + stopCommand() +
+                                "\" > /dev/null 2>&1 < /dev/null &";
+    (void)std::system(watcher.c_str());
+    awaitBoot();
   }
   ~SimulatedController() { stop(); }
   SimulatedController(const SimulatedController&) = delete;
@@ -55,13 +66,15 @@ class SimulatedController {
   void stop() {
     if (!started_) return;
     started_ = false;
-    const std::string command = "GRBLSIM_OUT='" + simOut() + "' '" ORVA_GRBLSIM_KIT
-                                "/start-pty.sh' --stop -d '" + state_.string() + "' '" +
-                                link_.string() + "' > /dev/null 2>&1";
-    (void)std::system(command.c_str());
+    (void)std::system(stopCommand().c_str());
   }
 
  private:
+  std::string stopCommand() const {
+    return "GRBLSIM_OUT='" + simOut() + "' '" ORVA_GRBLSIM_KIT "/start-pty.sh' --stop -d '" +
+           state_.string() + "' '" + link_.string() + "' > /dev/null 2>&1";
+  }
+
   // The simulator boots about a second after it starts, later on a loaded
   // machine. A connect during the boot would see two banners far apart (boot,
   // then its own reset) and could send commands into the second reset; so
