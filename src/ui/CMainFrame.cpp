@@ -164,6 +164,10 @@ CMainFrame::~CMainFrame() {
   // The children going away below must not call back into this window.
   mdi_->disconnect(this);
   for (QToolBar* bar : {mainBar_, profileBar_, wingBar_}) bar->disconnect(this);
+  // A panel left open is hidden as the window goes: its signal must not
+  // come back here.
+  cutProgress_->disconnect(this);
+  machinePanel_->disconnect(this);
   for (QMenu* menu : findChildren<QMenu*>()) menu->disconnect(this);
   // The views may outlive the project slot's content during destruction.
   if (observed_ && context_.document.get() == observed_) observed_->unsubscribe(token_);

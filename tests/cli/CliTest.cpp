@@ -390,7 +390,8 @@ TEST_F(CliTest, SurveyWarnsOfAMirroredTowerAndAnExtrapolatedKerf) {
   // its text naming the move (or moves) and label of its JSON fields, and
   // where the faces and the towers are; no unequal faces (a tapered panel).
   test::expectGolden("cli/survey-warnings.json", survey.out);
-  for (const auto& w : survey.json()["warnings"]) {
+  const auto parsed = survey.json();  // kept: the loop reads into it
+  for (const auto& w : parsed["warnings"]) {
     EXPECT_TRUE(test::contains(survey.err, "warning: " + w["message"].get<std::string>() + "\n"))
         << survey.err;
   }

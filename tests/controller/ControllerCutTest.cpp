@@ -163,8 +163,10 @@ TEST_F(ControllerCutOnFirmware, APanelCutEndsDoneAtThePlannedPosition) {
       for (const auto& line : context_->controllerSession().log()) {
         tail += (line.sent ? "> " : "< ") + line.text + "\n";
       }
+      const GrblStreamer* streamer = context_->controllerSession().streamer();
       FAIL() << "the cut did not end in 60 s at move " << context_->job.progress().moveIndex
-             << " of " << moveCount << "; exchange:\n"
+             << " of " << moveCount << ", controller state \""
+             << (streamer ? streamer->progress().state : std::string("-")) << "\"; exchange:\n"
              << tail.substr(tail.size() > 4000 ? tail.size() - 4000 : 0);
     }
     context_->job.service();
