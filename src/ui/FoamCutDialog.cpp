@@ -71,7 +71,7 @@ FoamCutDialog::FoamCutDialog(FoamCutForm& form, JobRunner& runner, QWidget* pare
 void FoamCutDialog::pressAction() {
   if (runner_.following()) return;
   const std::optional<bool> started = form_.startAction(runner_.job());
-  if (started && *started) runner_.follow([this](CutJobResult) { binder().refresh(); });
+  if (started && *started) runner_.follow([this](CutJobResult) { moveEnded(); });
   binder().refresh();
 }
 
@@ -95,6 +95,19 @@ void FoamCutDialog::showState() {
   }
   action->setEnabled(!running);
   done->setEnabled(!running && !form_.raised());
+}
+
+void FoamCutDialog::moveEnded() {
+  binder().refresh();
+  // The move greyed the box that had the focus, or Qt passed it on to a
+  // button: the keys go to the button that is the next step now ("Done", or
+  // the action while the wire is raised). A box being edited keeps it.
+  QWidget* done = binder().widget(id(F::Done));
+  QWidget* action = binder().widget(id(F::Action));
+  const QWidget* focus = focusWidget();
+  if (focus == nullptr || !focus->isEnabled() || focus == done || focus == action) {
+    (done->isEnabled() ? done : action)->setFocus();
+  }
 }
 
 }  // namespace orva

@@ -28,6 +28,8 @@ class FoamCutDialog : public FormDialog {
 
  private:
   void showState();
+  // The binder refreshed after a move, and the focus on a usable button.
+  void moveEnded();
 
   FoamCutForm& form_;
   JobRunner& runner_;

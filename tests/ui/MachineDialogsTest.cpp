@@ -140,7 +140,8 @@ class MachineDialogsTest : public QObject {
 
     // Reviewed in tests/data/ui/foam-cut-session.txt: "Horizontal cut" swaps
     // the boxes in use; while a move runs no button can be used; raised, only
-    // the action button can and the dialog does not close.
+    // the action button can, it has the focus and the dialog does not close;
+    // after the cut the focus is on "Done".
     uitest::SessionDump dump;
     const auto step = [&](const std::string& title) {
       dump.step(title, dialog, rig.prompt);
